@@ -1,0 +1,88 @@
+#include "core/error.h"
+
+#include <cerrno>
+
+#include "core/messages.h"
+
+namespace clipquill {
+
+namespace {
+
+// errno onto the table's numbers; 0 where the table has no entry.
+int tableNumberOf(int err) {
+  switch (err) {
+    case ENOENT:
+      return kErrFileNotFound;
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case ELOOP:
+    case EINVAL:
+      return kErrInvalidFilename;
+    case EMFILE:
+    case ENFILE:
+      return kErrTooManyOpenFiles;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY:
+    case EISDIR:
+      return kErrAccessDenied;
+    case ENOSPC:
+#if defined(EDQUOT)
+    case EDQUOT:
+#endif
+      return kErrDiskFull;
+    default:
+      return 0;
+  }
+}
+
+std::string tableMessage(int number) {
+  switch (number) {
+    case kErrFileNotFound:
+      return std::string(msg::kFileNotFound);
+    case kErrInvalidFilename:
+      return std::string(msg::kInvalidFilename);
+    case kErrTooManyOpenFiles:
+      return std::string(msg::kTooManyOpenFiles);
+    case kErrAccessDenied:
+      return std::string(msg::kFileAccessDenied);
+    case kErrReadBeyondEnd:
+      return std::string(msg::kReadBeyondEnd);
+    case kErrDiskFull:
+      return std::string(msg::kDiskFull);
+    case kErrInvalidNumericInput:
+      return std::string(msg::kInvalidNumericInput);
+    default:
+      return msg::ioError(number);
+  }
+}
+
+}  // namespace
+
+Error Error::fromNumber(int number) {
+  return Error(number, 0, tableMessage(number));
+}
+
+Error Error::fromErrno(int err) {
+  const int number = tableNumberOf(err);
+  if (number == 0) return Error(err, err, msg::ioError(err));
+  return Error(number, err, tableMessage(number));
+}
+
+Error Error::withMessage(std::string message) {
+  return Error(0, 0, std::move(message));
+}
+
+std::string Error::boxText() const {
+  std::string text = message_;
+  // Compared as unsigned bytes: any letter, digit or non-ASCII byte gets the period.
+  if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text += '.';
+  return text;
+}
+
+void throwErrno() {
+  throw Error::fromErrno(errno);
+}
+
+}  // namespace clipquill

@@ -1,0 +1,56 @@
+// The one error type of the program. Every layer raises it; the window and the
+// command line show it the same way, through boxText().
+#pragma once
+
+#include <exception>
+#include <string>
+
+namespace clipquill {
+
+// The numbers of the error table (the Windows error numbers the messages were
+// first written for).
+enum ErrorNumber : int {
+  kErrFileNotFound = 2,
+  kErrInvalidFilename = 3,
+  kErrTooManyOpenFiles = 4,
+  kErrAccessDenied = 5,
+  kErrReadBeyondEnd = 100,
+  kErrDiskFull = 101,
+  kErrInvalidNumericInput = 106,
+};
+
+class Error : public std::exception {
+ public:
+  // An error of the table; an unknown number reads "I/O error <number>".
+  static Error fromNumber(int number);
+  // A failed system call: errno mapped onto the table, the unmapped ones shown
+  // as "I/O error <errno>".
+  static Error fromErrno(int err);
+  // An error with a text of its own, such as "Unable to write to <path>".
+  static Error withMessage(std::string message);
+
+  // The number the message was chosen by: a table number, or the unmapped
+  // system error number; 0 for an error with a text of its own.
+  int number() const noexcept { return number_; }
+  // The errno the error came from, or 0 when it did not come from the system.
+  int systemError() const noexcept { return systemError_; }
+  const std::string& message() const noexcept { return message_; }
+  const char* what() const noexcept override { return message_.c_str(); }
+
+  // The text of the error box: the message, with a "." appended when its last
+  // character sorts after ".".
+  std::string boxText() const;
+
+ private:
+  Error(int number, int systemError, std::string message)
+      : number_(number), systemError_(systemError), message_(std::move(message)) {}
+
+  int number_;
+  int systemError_;
+  std::string message_;
+};
+
+// Throws Error::fromErrno(errno). For the call sites of failed system calls.
+[[noreturn]] void throwErrno();
+
+}  // namespace clipquill

@@ -1,0 +1,29 @@
+// What becomes of one template line in a script: the joined mode's widening
+// of clip references, and the replacement of the "<P>" and "<F>" tokens.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace clipquill {
+
+// Appends the line with every "<P>" replaced by sourceDir and every "<F>" by
+// clip. Inserted text is never scanned for tokens.
+void appendPerClipLine(std::string& out, std::string_view line, std::string_view sourceDir,
+                       std::string_view clip);
+
+// Appends the line with every "<P>" replaced by sourceDir and the k-th "<F>"
+// by the k-th clip. An "<F>" beyond the last clip is replaced by nothing.
+void appendJoinedLine(std::string& out, std::string_view line, std::string_view sourceDir,
+                      std::span<const std::string> clips);
+
+// The line widened for a joined script of clipCount clips: the first clip
+// reference ("<P><F>", else "<P>", else "<F>") is repeated, quoted and
+// followed by ", ", clipCount - 1 times in front of its first quoted
+// occurrence, or at the start of the line when no occurrence is quoted.
+// Lines are unchanged for fewer than two clips or without tokens.
+std::string widenLine(std::string_view line, std::size_t clipCount);
+
+}  // namespace clipquill

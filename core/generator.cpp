@@ -1,0 +1,99 @@
+#include "core/generator.h"
+
+#include "core/constants.h"
+#include "core/expansion.h"
+#include "core/messages.h"
+#include "core/naming.h"
+#include "core/paths.h"
+
+namespace clipquill {
+
+namespace {
+
+// A script is handed to the writer in pieces of about this size, so that a
+// huge template or a long joined line never has to sit whole in memory twice.
+constexpr std::size_t kFlushSize = 256 * 1024;
+
+void flushIfFull(ScriptWriter& writer, std::string& buffer) {
+  if (buffer.size() >= kFlushSize) {
+    writer.write(buffer);
+    buffer.clear();
+  }
+}
+
+void finish(ScriptWriter& writer, std::string& buffer) {
+  if (!buffer.empty()) writer.write(buffer);
+  writer.commit();
+}
+
+}  // namespace
+
+RunOutcome ScriptGenerator::CreateScriptsButtonClick(const ScriptInputs& in, ScriptState& state) {
+  if (in.destText.empty()) {
+    user_.messageBox(MessageKind::Error, Buttons::Ok, msg::kNoDestination);
+    user_.focus(Field::Destination);
+    return RunOutcome::NoDestination;
+  }
+  state.NamePattern = in.nameText;
+  created_.clear();
+  created_.append(msg::kScriptsCreatedHeading);
+  state.DestDir = withTrailingSeparator(in.destText);
+  state.SourceDir = withTrailingSeparator(in.sourceText);
+  return in.join ? CreateJoinedScript(in, state) : CreateMultipleScripts(in, state);
+}
+
+std::unique_ptr<ScriptWriter> ScriptGenerator::openScript(const std::string& path) {
+  if (!files_.exists(path)) return files_.create(path, CreateMode::New);
+  if (user_.messageBox(MessageKind::Warning, Buttons::OkCancel, msg::overwriteQuestion(path)) !=
+      Answer::Ok) {
+    return nullptr;
+  }
+  // The old script is replaced only once the new one is complete, so a failed
+  // write never costs the user the file they agreed to replace.
+  return files_.create(path, CreateMode::Replace);
+}
+
+RunOutcome ScriptGenerator::CreateMultipleScripts(const ScriptInputs& in, ScriptState& state) {
+  std::string buffer;
+  std::string path;
+  for (const std::string& clip : in.selectedClips) {
+    state.CurClipFile = clip;
+    PerClipName name = PerClipScriptName(state.NamePattern, clip);
+    state.CurClipBase = std::move(name.clipBase);
+    state.CurScriptFile = std::move(name.scriptFile);
+
+    path.assign(state.DestDir).append(state.CurScriptFile);
+    auto writer = openScript(path);
+    if (!writer) return RunOutcome::OverwriteDeclined;
+
+    buffer.clear();
+    for (const std::string& line : in.templateLines) {
+      appendPerClipLine(buffer, line, state.SourceDir, clip);
+      buffer.append(kLineEnd);
+      flushIfFull(*writer, buffer);
+    }
+    finish(*writer, buffer);
+    created_.append(state.CurScriptFile);
+  }
+  return RunOutcome::Completed;
+}
+
+RunOutcome ScriptGenerator::CreateJoinedScript(const ScriptInputs& in, ScriptState& state) {
+  const std::size_t clipCount = in.selectedClips.size();
+  state.CurScriptFile = JoinedScriptName(in.nameText);
+
+  auto writer = openScript(state.DestDir + state.CurScriptFile);
+  if (!writer) return RunOutcome::OverwriteDeclined;
+
+  std::string buffer;
+  for (const std::string& line : in.templateLines) {
+    appendJoinedLine(buffer, widenLine(line, clipCount), state.SourceDir, in.selectedClips);
+    buffer.append(kLineEnd);
+    flushIfFull(*writer, buffer);
+  }
+  finish(*writer, buffer);
+  created_.append(state.CurScriptFile);
+  return RunOutcome::Completed;
+}
+
+}  // namespace clipquill

@@ -1,0 +1,70 @@
+// "Create Script(s)": the template copied into one script per selected clip,
+// or into one joined script for all of them.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "core/script_files.h"
+#include "core/user_port.h"
+
+namespace clipquill {
+
+// What a run reads from the main window when it starts.
+struct ScriptInputs {
+  std::span<const std::string> templateLines;
+  std::string_view destText;
+  std::string_view sourceText;
+  std::string_view nameText;
+  std::span<const std::string> selectedClips;  // the selected clips, in list order
+  bool join = false;
+};
+
+// The main window's fields that a run sets; they keep the last run's values.
+struct ScriptState {
+  std::string DestDir;
+  std::string SourceDir;
+  std::string NamePattern;
+  std::string CurClipFile;
+  std::string CurClipBase;
+  std::string CurScriptFile;
+};
+
+// The created-scripts list.
+class CreatedScriptsList {
+ public:
+  virtual ~CreatedScriptsList() = default;
+  virtual void clear() = 0;
+  virtual void append(std::string_view line) = 0;
+};
+
+enum class RunOutcome {
+  Completed,
+  NoDestination,     // refused before anything was touched
+  OverwriteDeclined  // the user declined to replace a script; the run ended there
+};
+
+class ScriptGenerator {
+ public:
+  ScriptGenerator(ScriptFiles& files, UserPort& user, CreatedScriptsList& created)
+      : files_(files), user_(user), created_(created) {}
+
+  // The button's handler. File failures raise Error; scripts finished before
+  // the failure stay, and stay listed.
+  RunOutcome CreateScriptsButtonClick(const ScriptInputs& in, ScriptState& state);
+
+  // The two modes, run with the state that CreateScriptsButtonClick captured.
+  RunOutcome CreateMultipleScripts(const ScriptInputs& in, ScriptState& state);
+  RunOutcome CreateJoinedScript(const ScriptInputs& in, ScriptState& state);
+
+ private:
+  // Asks before replacing an existing file; nullptr when the user declines.
+  std::unique_ptr<ScriptWriter> openScript(const std::string& path);
+
+  ScriptFiles& files_;
+  UserPort& user_;
+  CreatedScriptsList& created_;
+};
+
+}  // namespace clipquill

@@ -1,0 +1,28 @@
+// Texts the program shows to the user. File, key and section names live in
+// constants.h.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace clipquill::msg {
+
+inline constexpr std::string_view kNoDestination =
+    "You must specify a destination for the script(s).";
+inline constexpr std::string_view kScriptsCreatedHeading = "Script(s) Created:";
+
+// The question asked before a script replaces an existing file.
+std::string overwriteQuestion(std::string_view path);
+
+// The error table, keyed by the system's error number.
+inline constexpr std::string_view kFileNotFound = "File not found";
+inline constexpr std::string_view kInvalidFilename = "Invalid filename";
+inline constexpr std::string_view kTooManyOpenFiles = "Too many open files";
+inline constexpr std::string_view kFileAccessDenied = "File access denied";
+inline constexpr std::string_view kReadBeyondEnd = "Read beyond end of file";
+inline constexpr std::string_view kDiskFull = "Disk full";
+inline constexpr std::string_view kInvalidNumericInput = "Invalid numeric input";
+// Any other number: "I/O error %d".
+std::string ioError(int number);
+
+}  // namespace clipquill::msg

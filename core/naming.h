@@ -1,0 +1,24 @@
+// How scripts are named: one rule for a script per clip, one for a joined
+// script. Pure string functions; they never touch the file system.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace clipquill {
+
+struct PerClipName {
+  std::string scriptFile;  // CurScriptFile
+  std::string clipBase;    // CurClipBase: the clip's name before its first "."
+};
+
+// The script name for one clip. An empty pattern gives the clip base; a "*"
+// (the first one only) stands for the clip base; any other pattern is used as
+// it is. ".avs" is always appended.
+PerClipName PerClipScriptName(std::string_view pattern, std::string_view clipFile);
+
+// The joined script's name: the text as it is when it holds ".avs" anywhere
+// (case-sensitive), otherwise the text with ".avs" appended.
+std::string JoinedScriptName(std::string_view nameText);
+
+}  // namespace clipquill

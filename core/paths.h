@@ -1,0 +1,29 @@
+// Path rules as pure string functions over a set of separators, so that the
+// same rule serves Windows paths ("\" and ":") and POSIX paths ("/").
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace clipquill {
+
+struct PathSeparators {
+  char primary;          // the one a folder is closed with
+  std::string_view all;  // every character that separates path parts
+};
+
+inline constexpr PathSeparators kWindowsSeparators{'\\', "\\:"};
+inline constexpr PathSeparators kPosixSeparators{'/', "/"};
+#if defined(_WIN32)
+inline constexpr PathSeparators kNativeSeparators = kWindowsSeparators;
+#else
+inline constexpr PathSeparators kNativeSeparators = kPosixSeparators;
+#endif
+
+// A folder as it is joined to file names: the text with the primary separator
+// appended when it does not already end in it. An empty text stays empty, so
+// that "<P><F>" with no source folder gives the bare clip name.
+std::string withTrailingSeparator(std::string_view folder,
+                                  const PathSeparators& seps = kNativeSeparators);
+
+}  // namespace clipquill

@@ -1,0 +1,25 @@
+// What the program asks of the person in front of it: message boxes and the
+// keyboard focus. The window, the command line and the tests each supply one.
+#pragma once
+
+#include <string_view>
+
+namespace clipquill {
+
+// The four kinds of message box, each with its standard caption.
+enum class MessageKind { Warning, Error, Information, Confirmation };
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+// Closing a box by other means than a button counts as Cancel (or No).
+enum class Answer { Ok, Cancel, Yes, No };
+
+// The main window's four text fields.
+enum class Field { Source, ClipName, ScriptName, Destination };
+
+class UserPort {
+ public:
+  virtual ~UserPort() = default;
+  virtual Answer messageBox(MessageKind kind, Buttons buttons, std::string_view text) = 0;
+  virtual void focus(Field field) = 0;
+};
+
+}  // namespace clipquill

@@ -1,0 +1,191 @@
+#!/usr/bin/env bash
+# The extra checks CI runs after scripts/test.sh:
+#   1. formatting   clang-format --dry-run --Werror over every *.h and *.cpp
+#   2. sanitizers   Debug build with ASan + UBSan into build-asan/, then ctest
+#   3. fuzzing      clang build with the libFuzzer targets into build-fuzz/,
+#                   each target run for FUZZ_SECONDS (default 20) seconds
+#   4. benchmarks   every build/bench/bench_* run once; the figures are printed,
+#                   never judged, but a benchmark that crashes fails the stage
+#
+# Every stage runs even when an earlier one failed; the script exits non-zero
+# if any stage failed. Extra CMake arguments for the sanitizer and fuzz builds
+# may come from CMAKE_ARGS.
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$ROOT"
+
+# shellcheck source=scripts/deps.sh
+source scripts/deps.sh
+
+JOBS="$(nproc)"
+FUZZ_SECONDS="${FUZZ_SECONDS:-20}"
+BUILD_TOOLS=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+  util-linux)
+
+extra_args=()
+if [[ -n "${CMAKE_ARGS:-}" ]]; then
+  read -r -a extra_args <<<"$CMAKE_ARGS"
+fi
+
+# --- 1. formatting -----------------------------------------------------------
+stage_format() {
+  deps_install clang-format
+  local files=() f
+  if git -C "$ROOT" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    # Tracked files, plus new files not yet added (and not ignored).
+    while IFS= read -r -d '' f; do
+      if [[ -f "$f" ]]; then files+=("$f"); fi
+    done < <(git ls-files -z --cached --others --exclude-standard -- '*.h' '*.cpp' | sort -zu)
+  else
+    while IFS= read -r -d '' f; do
+      files+=("${f#./}")
+    done < <(find . \( -name .git -o -name 'build*' \) -prune -o -type f \
+      \( -name '*.h' -o -name '*.cpp' \) -print0 | sort -z)
+  fi
+  if ((${#files[@]} == 0)); then
+    echo "no *.h or *.cpp files to check"
+    return 0
+  fi
+  clang-format --version
+  local bad=()
+  for f in "${files[@]}"; do
+    if ! clang-format --dry-run --Werror "$f"; then
+      bad+=("$f")
+    fi
+  done
+  if ((${#bad[@]} > 0)); then
+    echo
+    echo "${#bad[@]} of ${#files[@]} files are not clang-formatted:"
+    printf '  %s\n' "${bad[@]}"
+    echo "fix with: clang-format -i <file>..."
+    return 1
+  fi
+  echo "all ${#files[@]} files are clang-formatted"
+}
+
+# --- 2. sanitizers -----------------------------------------------------------
+stage_sanitize() {
+  deps_install "${BUILD_TOOLS[@]}"
+  cmake -S . -B build-asan -G Ninja -DCLIPQUILL_SANITIZE=ON -DCLIPQUILL_WERROR=ON \
+    -DCLIPQUILL_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug "${extra_args[@]}"
+  cmake --build build-asan -j "$JOBS"
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir build-asan --output-on-failure --no-tests=error
+}
+
+# --- 3. fuzzing --------------------------------------------------------------
+stage_fuzz() {
+  deps_install "${BUILD_TOOLS[@]}" clang libclang-rt-14-dev
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCLIPQUILL_FUZZ=ON \
+    -DBUILD_TESTING=OFF -DCLIPQUILL_BENCH=OFF "${extra_args[@]}"
+  cmake --build build-fuzz -j "$JOBS"
+
+  local targets=() f
+  while IFS= read -r -d '' f; do
+    targets+=("$f")
+  done < <(find build-fuzz -path '*/CMakeFiles' -prune -o -type f -name 'fuzz_*' \
+    -perm -u+x -print0 | sort -z)
+  if ((${#targets[@]} == 0)); then
+    echo "no fuzz targets (build-fuzz/**/fuzz_*) yet; nothing to fuzz"
+    return 0
+  fi
+
+  local failed=0 target name corpus seed artifacts dirs rc
+  for target in "${targets[@]}"; do
+    name="$(basename "$target")"
+    name="${name#fuzz_}"
+    corpus="$(mktemp -d "${TMPDIR:-/tmp}/clipquill-corpus-$name.XXXXXX")"
+    mkdir -p "$corpus"
+    artifacts="$ROOT/build-fuzz/artifacts/$name"
+    mkdir -p "$artifacts"
+    dirs=("$corpus")
+    seed="$ROOT/tests/fuzz/corpus/$name"
+    if [[ -d "$seed" ]]; then
+      dirs+=("$seed")
+    fi
+    echo "--- $target for ${FUZZ_SECONDS}s (${dirs[*]})"
+    set +e
+    # The outer timeout is a backstop should a target ignore its own limits.
+    timeout --kill-after=30 "$((FUZZ_SECONDS + 120))" \
+      "$target" -max_total_time="$FUZZ_SECONDS" -rss_limit_mb=2048 -timeout=60 \
+      -artifact_prefix="$artifacts/" "${dirs[@]}"
+    rc=$?
+    set -e
+    rm -rf "$corpus"
+    if ((rc != 0)); then
+      echo "FAILED: $target exited with $rc; any crashing input is in $artifacts/"
+      failed=1
+    fi
+  done
+  return "$failed"
+}
+
+# --- 4. benchmarks -----------------------------------------------------------
+stage_bench() {
+  deps_install "${BUILD_TOOLS[@]}"
+  # Normally configured and built by scripts/test.sh already; this is a no-op then.
+  if [[ ! -f build/CMakeCache.txt ]]; then
+    cmake -S . -B build -G Ninja "${extra_args[@]}"
+  fi
+  cmake --build build -j "$JOBS"
+
+  local benches=() f
+  for f in build/bench/bench_*; do
+    if [[ -f "$f" && -x "$f" ]]; then benches+=("$f"); fi
+  done
+  if ((${#benches[@]} == 0)); then
+    echo "no benchmarks (build/bench/bench_*) built; nothing to run"
+    return 0
+  fi
+  local failed=0 bench rc
+  for bench in "${benches[@]}"; do
+    echo "--- $(basename "$bench")"
+    set +e
+    timeout --kill-after=30 600 "$bench"
+    rc=$?
+    set -e
+    if ((rc != 0)); then
+      echo "FAILED: $bench exited with $rc"
+      failed=1
+    fi
+  done
+  return "$failed"
+}
+
+# --- driver ------------------------------------------------------------------
+failed_stages=()
+run_stage() {
+  local title="$1" fn="$2" start rc
+  echo
+  echo "==================== $title ===================="
+  start=$SECONDS
+  # A plain subshell (not in an if or ||) so that set -e works inside it.
+  set +e
+  (
+    set -euo pipefail
+    "$fn"
+  )
+  rc=$?
+  set -e
+  if ((rc == 0)); then
+    echo "==== $title: ok ($((SECONDS - start)) s)"
+  else
+    echo "==== $title: FAILED ($((SECONDS - start)) s)"
+    failed_stages+=("$title")
+  fi
+}
+
+run_stage "clang-format" stage_format
+run_stage "ASan + UBSan build and tests" stage_sanitize
+run_stage "fuzzing (libFuzzer)" stage_fuzz
+run_stage "benchmarks (figures only)" stage_bench
+
+echo
+if ((${#failed_stages[@]} > 0)); then
+  echo "check.sh: failed stages:"
+  printf '  %s\n' "${failed_stages[@]}"
+  exit 1
+fi
+echo "check.sh: every stage ok"

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Sets everything up on a fresh Debian 12 machine and starts Clipquill.
+#
+#   bash scripts/run.sh [arguments for clipquill...]
+#
+# Extra CMake arguments may come from the CMAKE_ARGS environment variable.
+# This starts the window (build/ui/clipquill) once ui/ exists; until then it
+# builds what there is and says that the window is not there yet.
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+# shellcheck source=scripts/deps.sh
+source "$ROOT/scripts/deps.sh"
+deps_install g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
+  util-linux qt6-base-dev libjpeg-dev
+
+extra_args=()
+if [[ -n "${CMAKE_ARGS:-}" ]]; then
+  read -r -a extra_args <<<"$CMAKE_ARGS"
+fi
+
+# No cd: the program's own arguments (file names) stay relative to where
+# the user ran this from.
+cmake -S "$ROOT" -B "$ROOT/build" -G Ninja "${extra_args[@]}"
+cmake --build "$ROOT/build" -j "$(nproc)"
+
+app="$ROOT/build/ui/clipquill"
+if [[ ! -x "$app" ]]; then
+  echo "Clipquill's window has not been built yet: the front end (ui/) arrives in a later change."
+  exit 0
+fi
+exec "$app" "$@"

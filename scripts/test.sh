@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Sets everything up on a fresh Debian 12 machine and runs every test.
+#
+#   bash scripts/test.sh [extra CMake arguments...]
+#
+# Extra CMake arguments may also come from the CMAKE_ARGS environment variable,
+# e.g. CMAKE_ARGS="-DCLIPQUILL_WERROR=ON" bash scripts/test.sh
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$ROOT"
+
+# shellcheck source=scripts/deps.sh
+source scripts/deps.sh
+# util-linux provides setpriv, which the tests use.
+deps_install g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
+  util-linux
+
+extra_args=()
+if [[ -n "${CMAKE_ARGS:-}" ]]; then
+  read -r -a extra_args <<<"$CMAKE_ARGS"
+fi
+
+cmake -S . -B build -G Ninja "${extra_args[@]}" "$@"
+cmake --build build -j "$(nproc)"
+ctest --test-dir build --output-on-failure --no-tests=error

@@ -1,0 +1,250 @@
+#include "core/generator.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <vector>
+
+#include "support/fakes.h"
+
+namespace clipquill {
+namespace {
+
+using testing::FakeScriptFiles;
+using testing::ScriptedUser;
+using testing::VectorList;
+using Lines = std::vector<std::string>;
+
+class GeneratorTest : public ::testing::Test {
+ protected:
+  Lines templ = {"AVISource(\"<P><F>\")", "ConvertToYV12()", ""};
+  Lines clips = {"a.avi", "b.avi", "c.avi"};
+  std::string dest = "/out";
+  std::string source = "/caps";
+  std::string name;
+  bool join = false;
+
+  FakeScriptFiles files;
+  ScriptedUser user;
+  VectorList created;
+  ScriptState state;
+
+  RunOutcome run() {
+    ScriptGenerator generator(files, user, created);
+    return generator.CreateScriptsButtonClick({templ, dest, source, name, clips, join}, state);
+  }
+
+  // Runs and returns the error's message, or "" when none was raised.
+  std::string runForError() {
+    try {
+      run();
+    } catch (const Error& e) {
+      return e.message();
+    }
+    return "";
+  }
+};
+
+TEST_F(GeneratorTest, EmptyDestinationIsRefusedAndTouchesNothing) {
+  dest.clear();
+  created.lines = {"Script(s) Created:", "old.avs"};
+  EXPECT_EQ(run(), RunOutcome::NoDestination);
+  ASSERT_EQ(user.boxes.size(), 1u);
+  EXPECT_EQ(user.boxes[0].kind, MessageKind::Error);
+  EXPECT_EQ(user.boxes[0].buttons, Buttons::Ok);
+  EXPECT_EQ(user.boxes[0].text, "You must specify a destination for the script(s).");
+  EXPECT_EQ(user.focused, std::vector<Field>{Field::Destination});
+  EXPECT_EQ(created.lines, (Lines{"Script(s) Created:", "old.avs"}));
+  EXPECT_TRUE(files.files.empty());
+  EXPECT_TRUE(files.createdWith.empty());
+}
+
+TEST_F(GeneratorTest, PerClipWritesOneScriptPerClipInListOrder) {
+  EXPECT_EQ(run(), RunOutcome::Completed);
+  EXPECT_EQ(created.lines, (Lines{"Script(s) Created:", "a.avs", "b.avs", "c.avs"}));
+  ASSERT_EQ(files.files.size(), 3u);
+  // CR LF after every line, the last and the empty one included.
+  EXPECT_EQ(files.files["/out/b.avs"], "AVISource(\"/caps/b.avi\")\r\nConvertToYV12()\r\n\r\n");
+  EXPECT_TRUE(user.boxes.empty());
+  EXPECT_EQ(state.DestDir, "/out/");
+  EXPECT_EQ(state.SourceDir, "/caps/");
+  EXPECT_EQ(state.CurClipFile, "c.avi");
+  EXPECT_EQ(state.CurClipBase, "c");
+  EXPECT_EQ(state.CurScriptFile, "c.avs");
+}
+
+TEST_F(GeneratorTest, FoldersGainOneTrailingSeparatorAtMost) {
+  struct Case {
+    const char* dest;
+    const char* source;
+    const char* destDir;
+    const char* line;
+  };
+  const Case cases[] = {
+      {"/out", "/caps", "/out/", "/caps/a.avi"},
+      {"/out/", "/caps/", "/out/", "/caps/a.avi"},
+      {"/", "/", "/", "/a.avi"},
+      {"/out", "", "/out/", "a.avi"},  // no source folder: the bare clip name
+  };
+  for (const auto& c : cases) {
+    dest = c.dest;
+    source = c.source;
+    templ = {"<P><F>"};
+    clips = {"a.avi"};
+    files.files.clear();
+    run();
+    EXPECT_EQ(state.DestDir, c.destDir);
+    EXPECT_EQ(files.files[std::string(c.destDir) + "a.avs"], std::string(c.line) + "\r\n");
+  }
+}
+
+TEST_F(GeneratorTest, EmptyTemplateGivesEmptyScripts) {
+  templ.clear();
+  run();
+  EXPECT_EQ(files.files.at("/out/a.avs"), "");
+  EXPECT_EQ(created.lines.size(), 4u);
+}
+
+TEST_F(GeneratorTest, NoSelectedClipListsOnlyTheHeading) {
+  clips.clear();
+  created.lines = {"stale"};
+  EXPECT_EQ(run(), RunOutcome::Completed);
+  EXPECT_EQ(created.lines, Lines{"Script(s) Created:"});
+  EXPECT_TRUE(files.files.empty());
+}
+
+TEST_F(GeneratorTest, LinesAndNamesAreCopiedWholeAndByteForByte) {
+  const std::string longLine(20000, 'x');
+  templ = {longLine + "<F>", "\xe9\xe8<P>\xff"};
+  clips = {"\xe0t\xe9.avi"};
+  source = "/m\xe9";
+  run();
+  EXPECT_EQ(files.files.at("/out/\xe0t\xe9.avs"),
+            longLine + "\xe0t\xe9.avi\r\n\xe9\xe8/m\xe9/\xff\r\n");
+}
+
+TEST_F(GeneratorTest, LargeTemplatesArriveComplete) {
+  templ.assign(100000, "AVISource(\"<P><F>\") # a line of ordinary length");
+  clips = {"a.avi"};
+  run();
+  const std::string& script = files.files.at("/out/a.avs");
+  const std::string line = "AVISource(\"/caps/a.avi\") # a line of ordinary length\r\n";
+  ASSERT_EQ(script.size(), line.size() * 100000);
+  EXPECT_EQ(script.substr(script.size() - line.size()), line);
+}
+
+TEST_F(GeneratorTest, AsksBeforeReplacingAndReplacesOnOk) {
+  files.files["/out/b.avs"] = "old";
+  user.answers = {Answer::Ok};
+  EXPECT_EQ(run(), RunOutcome::Completed);
+  ASSERT_EQ(user.boxes.size(), 1u);
+  EXPECT_EQ(user.boxes[0].kind, MessageKind::Warning);
+  EXPECT_EQ(user.boxes[0].buttons, Buttons::OkCancel);
+  EXPECT_EQ(user.boxes[0].text,
+            "The file \"/out/b.avs\" already exists.\r\n\r\nDo you want to replace it?");
+  EXPECT_EQ(files.createdWith["/out/a.avs"], CreateMode::New);
+  EXPECT_EQ(files.createdWith["/out/b.avs"], CreateMode::Replace);
+  EXPECT_EQ(files.files["/out/b.avs"].substr(0, 9), "AVISource");
+}
+
+TEST_F(GeneratorTest, DecliningEndsTheRunAtThatClip) {
+  files.files["/out/b.avs"] = "old";
+  user.answers = {Answer::Cancel};
+  EXPECT_EQ(run(), RunOutcome::OverwriteDeclined);
+  EXPECT_EQ(created.lines, (Lines{"Script(s) Created:", "a.avs"}));
+  EXPECT_EQ(files.files["/out/b.avs"], "old");
+  EXPECT_FALSE(files.files.contains("/out/c.avs"));
+  EXPECT_EQ(state.CurClipFile, "b.avi");
+}
+
+TEST_F(GeneratorTest, OnePatternForAllClipsAsksFromTheSecondClipOn) {
+  name = "Final";
+  user.answers = {Answer::Ok, Answer::Ok};
+  EXPECT_EQ(run(), RunOutcome::Completed);
+  EXPECT_EQ(user.boxes.size(), 2u);
+  EXPECT_EQ(created.lines, (Lines{"Script(s) Created:", "Final.avs", "Final.avs", "Final.avs"}));
+  EXPECT_EQ(files.files["/out/Final.avs"].substr(0, 24), "AVISource(\"/caps/c.avi\")");
+}
+
+TEST_F(GeneratorTest, JoinedWritesOneWidenedScript) {
+  join = true;
+  name = "Joined Mamas";
+  source = "C:\\scripts\\";  // ends in the Windows separator: kept as typed, "/" added
+  templ = {"AVISource(\"<P><F>\")", "# <F>"};
+  EXPECT_EQ(run(), RunOutcome::Completed);
+  EXPECT_EQ(created.lines, (Lines{"Script(s) Created:", "Joined Mamas.avs"}));
+  const std::string p = "C:\\scripts\\/";
+  EXPECT_EQ(files.files.at("/out/Joined Mamas.avs"),
+            "AVISource(\"" + p + "a.avi\", \"" + p + "b.avi\", \"" + p +
+                "c.avi\")\r\n\"a.avi\", \"b.avi\", # c.avi\r\n");
+  EXPECT_EQ(state.CurScriptFile, "Joined Mamas.avs");
+}
+
+TEST_F(GeneratorTest, JoinedDeclinedWritesAndListsNothing) {
+  join = true;
+  name = "j.avs";
+  files.files["/out/j.avs"] = "old";
+  EXPECT_EQ(run(), RunOutcome::OverwriteDeclined);
+  EXPECT_EQ(created.lines, Lines{"Script(s) Created:"});
+  EXPECT_EQ(files.files["/out/j.avs"], "old");
+}
+
+TEST_F(GeneratorTest, JoinedWithoutClipsStillWritesTheScript) {
+  join = true;
+  clips.clear();
+  templ = {"AVISource(\"<P><F>\")"};
+  run();
+  EXPECT_EQ(files.files.at("/out/.avs"), "AVISource(\"/caps/\")\r\n");
+  EXPECT_EQ(created.lines, (Lines{"Script(s) Created:", ".avs"}));
+}
+
+// A failure ends the run: what was finished stays listed, the failing script
+// is neither listed nor left behind, and a replaced script keeps its old bytes.
+TEST_F(GeneratorTest, FailuresEndTheRunAndKeepFinishedScripts) {
+  using Stage = FakeScriptFiles::Stage;
+  struct Case {
+    const char* what;
+    Stage stage;
+    int err;
+    std::size_t afterBytes;
+    bool replacing;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"missing folder", Stage::Create, ENOENT, 0, false, "File not found"},
+      {"refused name", Stage::Create, ENAMETOOLONG, 0, false, "Invalid filename"},
+      {"too many files", Stage::Create, EMFILE, 0, false, "Too many open files"},
+      {"access denied", Stage::Create, EACCES, 0, true, "File access denied"},
+      {"disk full half-way", Stage::Write, ENOSPC, 10, false, "Disk full"},
+      {"write refused half-way", Stage::Write, EIO, 10, true, "I/O error 5"},
+      {"close fails", Stage::Commit, EDQUOT, 0, true, "Disk full"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    files = {};
+    created.lines.clear();
+    if (c.replacing) files.files["/out/b.avs"] = "old";
+    user.answers = {Answer::Ok};
+    files.fault = FakeScriptFiles::Fault{"/out/b.avs", c.stage, c.err, c.afterBytes};
+    EXPECT_EQ(runForError(), c.message);
+    EXPECT_EQ(created.lines, (Lines{"Script(s) Created:", "a.avs"}));
+    EXPECT_TRUE(files.files.contains("/out/a.avs"));
+    EXPECT_FALSE(files.files.contains("/out/c.avs"));
+    if (c.replacing) {
+      EXPECT_EQ(files.files["/out/b.avs"], "old");
+    } else {
+      EXPECT_FALSE(files.files.contains("/out/b.avs"));
+    }
+  }
+}
+
+TEST_F(GeneratorTest, JoinedFailureListsNothing) {
+  join = true;
+  files.fault = FakeScriptFiles::Fault{"/out/.avs", FakeScriptFiles::Stage::Write, ENOSPC, 0};
+  EXPECT_EQ(runForError(), "Disk full");
+  EXPECT_EQ(created.lines, Lines{"Script(s) Created:"});
+  EXPECT_TRUE(files.files.empty());
+}
+
+}  // namespace
+}  // namespace clipquill

@@ -1,0 +1,221 @@
+// The real file system, for the failures it can show for real: missing and
+// refused folders, names it rejects, a full disk, a write refused half-way
+// and, run as an unprivileged user, access refused by permission bits.
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+
+#include "core/generator.h"
+#include "core/script_files.h"
+#include "support/fakes.h"
+#include "support/temp_dir.h"
+
+namespace clipquill {
+namespace {
+
+using testing::listFolder;
+using testing::readFile;
+using testing::ScriptedUser;
+using testing::TempDir;
+using testing::VectorList;
+using testing::writeFile;
+using Lines = std::vector<std::string>;
+
+std::string messageOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const Error& e) {
+    return e.message();
+  }
+  return "";
+}
+
+class SystemScriptFilesTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+  std::unique_ptr<ScriptFiles> files = makeSystemScriptFiles();
+  std::string path(const std::string& name) const { return dir.slash() + name; }
+};
+
+TEST_F(SystemScriptFilesTest, ExistsMeansAFileNotAFolder) {
+  writeFile(path("f.avs"), "x");
+  std::filesystem::create_directory(path("d.avs"));
+  std::filesystem::create_symlink(path("f.avs"), path("link.avs"));
+  std::filesystem::create_symlink(path("gone"), path("dangling.avs"));
+  EXPECT_TRUE(files->exists(path("f.avs")));
+  EXPECT_TRUE(files->exists(path("link.avs")));
+  EXPECT_FALSE(files->exists(path("d.avs")));
+  EXPECT_FALSE(files->exists(path("missing.avs")));
+  EXPECT_FALSE(files->exists(path("dangling.avs")));
+}
+
+TEST_F(SystemScriptFilesTest, NewScriptAppearsOnlyWhenCommittedAndWithUsualPermissions) {
+  const mode_t mask = ::umask(022);
+  auto writer = files->create(path("s.avs"), CreateMode::New);
+  writer->write("line\r\n");
+  writer->write("");
+  writer->commit();
+  ::umask(mask);
+  EXPECT_EQ(readFile(path("s.avs")), "line\r\n");
+  struct stat st;
+  ASSERT_EQ(::stat(path("s.avs").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0644u);
+}
+
+TEST_F(SystemScriptFilesTest, AbandonedScriptsLeaveNoTrace) {
+  writeFile(path("old.avs"), "old bytes");
+  {
+    auto fresh = files->create(path("new.avs"), CreateMode::New);
+    fresh->write("half");
+    auto replacement = files->create(path("old.avs"), CreateMode::Replace);
+    replacement->write("half");
+    EXPECT_EQ(readFile(path("old.avs")), "old bytes");  // untouched while being replaced
+  }
+  EXPECT_EQ(listFolder(dir.path()), Lines{"old.avs"});
+  EXPECT_EQ(readFile(path("old.avs")), "old bytes");
+}
+
+TEST_F(SystemScriptFilesTest, ReplaceSwapsInTheNewBytesAndReplacesALinkItself) {
+  writeFile(path("target.txt"), "target");
+  std::filesystem::create_symlink(path("target.txt"), path("s.avs"));
+  auto writer = files->create(path("s.avs"), CreateMode::Replace);
+  writer->write("new");
+  writer->commit();
+  // As deleting the old entry and writing a new file would.
+  EXPECT_FALSE(std::filesystem::is_symlink(path("s.avs")));
+  EXPECT_EQ(readFile(path("s.avs")), "new");
+  EXPECT_EQ(readFile(path("target.txt")), "target");
+  EXPECT_EQ(listFolder(dir.path()), (Lines{"s.avs", "target.txt"}));
+}
+
+TEST_F(SystemScriptFilesTest, NewNeverClobbersAFileThatAppearedMeanwhile) {
+  writeFile(path("s.avs"), "someone else's");
+  std::filesystem::create_directory(path("d.avs"));
+  EXPECT_EQ(messageOf([&] { files->create(path("s.avs"), CreateMode::New); }), "I/O error 17");
+  EXPECT_EQ(readFile(path("s.avs")), "someone else's");
+  EXPECT_EQ(messageOf([&] { files->create(path("d.avs"), CreateMode::New); }),
+            "File access denied");
+}
+
+// The generator on the real file system.
+class RealRunTest : public SystemScriptFilesTest {
+ protected:
+  ScriptedUser user;
+  VectorList created;
+  ScriptState state;
+  Lines templ = {"AVISource(\"<P><F>\")", "ConvertToYV12()"};
+  Lines clips = {"a.avi", "b.avi", "c.avi"};
+  std::string name;
+
+  RunOutcome run(const std::string& dest) {
+    ScriptGenerator generator(*files, user, created);
+    return generator.CreateScriptsButtonClick({templ, dest, "/caps", name, clips, false}, state);
+  }
+  std::string runForError(const std::string& dest) {
+    return messageOf([&] { run(dest); });
+  }
+};
+
+TEST_F(RealRunTest, WritesScriptsAndReplacesOnOk) {
+  writeFile(path("b.avs"), "old");
+  user.answers = {Answer::Ok};
+  EXPECT_EQ(run(dir.path()), RunOutcome::Completed);
+  EXPECT_EQ(listFolder(dir.path()), (Lines{"a.avs", "b.avs", "c.avs"}));
+  EXPECT_EQ(readFile(path("b.avs")), "AVISource(\"/caps/b.avi\")\r\nConvertToYV12()\r\n");
+}
+
+TEST_F(RealRunTest, BadDestinationsEndTheRunWithTheirMessage) {
+  writeFile(path("a file"), "x");
+  struct Case {
+    std::string dest;
+    std::string name;
+    const char* message;
+  };
+  const Case cases[] = {
+      {path("missing"), "", "File not found"},
+      {path("a file"), "", "Invalid filename"},                 // a destination that is a file
+      {dir.path(), std::string(300, 'n'), "Invalid filename"},  // a name the system refuses
+      {dir.path(), "sub/*", "File not found"},                  // a folder that is not there
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    name = c.name;
+    EXPECT_EQ(runForError(c.dest), c.message);
+    EXPECT_EQ(created.lines, Lines{"Script(s) Created:"});
+  }
+  EXPECT_EQ(listFolder(dir.path()), Lines{"a file"});
+}
+
+// A file size limit refuses a write part-way through, for real; SIGXFSZ is
+// ignored so that write() reports EFBIG instead of ending the process.
+TEST_F(RealRunTest, WriteRefusedHalfWayLeavesNothingHalfWritten) {
+  templ.assign(300, std::string(48, 'x'));  // 15 KB a script
+  writeFile(path("b.avs"), "old");
+  user.answers = {Answer::Ok, Answer::Ok};
+  struct rlimit old;
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit limited = old;
+  limited.rlim_cur = 12000;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+  clips = {"a.avi"};  // a new script
+  const std::string newScript = runForError(dir.path());
+  clips = {"b.avi"};  // a replacement
+  const std::string replacement = runForError(dir.path());
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  ::signal(SIGXFSZ, oldHandler);
+
+  EXPECT_EQ(newScript, "I/O error 27");
+  EXPECT_EQ(replacement, "I/O error 27");
+  EXPECT_EQ(user.boxes.size(), 1u);  // asked before replacing b.avs
+  EXPECT_EQ(created.lines, Lines{"Script(s) Created:"});
+  EXPECT_EQ(listFolder(dir.path()), Lines{"b.avs"});
+  EXPECT_EQ(readFile(path("b.avs")), "old");
+}
+
+// A tiny tmpfs fills up after a couple of scripts. Needs the right to mount,
+// which CI has as root.
+TEST_F(RealRunTest, FullDiskKeepsFinishedScriptsAndRemovesTheFailingOne) {
+  const std::string mnt = path("small");
+  std::filesystem::create_directory(mnt);
+  if (::mount("tmpfs", mnt.c_str(), "tmpfs", 0, "size=64k") != 0) {
+    GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+  }
+  templ.assign(500, std::string(48, 'z'));  // 25 KB a script: the third does not fit
+  clips = {"a.avi", "b.avi", "c.avi", "d.avi"};
+  const std::string message = runForError(mnt);
+  const Lines left = listFolder(mnt);
+  ::umount(mnt.c_str());
+
+  EXPECT_EQ(message, "Disk full");
+  ASSERT_GE(created.lines.size(), 2u);
+  Lines expected(created.lines.begin() + 1, created.lines.end());
+  EXPECT_EQ(left, expected);  // every script listed is there, nothing else is
+  EXPECT_LT(expected.size(), 4u);
+}
+
+// Permission bits do not stop root: CTest runs this case once more as an
+// unprivileged user through setpriv.
+TEST_F(RealRunTest, UnprivilegedReadOnlyFolderRefusesAccess) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root ignores permission bits";
+  writeFile(path("b.avs"), "old");
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
+  user.answers = {Answer::Ok};
+  clips = {"b.avi", "a.avi"};
+  EXPECT_EQ(runForError(dir.path()), "File access denied");
+  ::chmod(dir.path().c_str(), 0755);
+  EXPECT_EQ(listFolder(dir.path()), Lines{"b.avs"});
+  EXPECT_EQ(readFile(path("b.avs")), "old");
+}
+
+}  // namespace
+}  // namespace clipquill

@@ -1,0 +1,32 @@
+// Template lines are whatever the user typed or loaded: expanding them must
+// never crash, read out of bounds or lose bytes, whatever they hold.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/expansion.h"
+#include "core/naming.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 1) return 0;
+  const std::size_t clipCount = data[0] % 5;
+  const std::string_view line(reinterpret_cast<const char*>(data + 1), size - 1);
+  const std::vector<std::string> clips(clipCount, "c.avi");
+
+  std::string out;
+  clipquill::appendPerClipLine(out, line, "/s/", "c.avi");
+  // Without tokens a line is copied unchanged.
+  if (line.find('<') == std::string_view::npos && out != line) std::abort();
+
+  const std::string widened = clipquill::widenLine(line, clipCount);
+  if (widened.size() < line.size()) std::abort();
+  out.clear();
+  clipquill::appendJoinedLine(out, widened, "/s/", clips);
+
+  clipquill::PerClipScriptName(line, line);
+  clipquill::JoinedScriptName(line);
+  return 0;
+}

@@ -1,0 +1,99 @@
+// Stand-ins for the platform that the tests drive the program through.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/error.h"
+#include "core/generator.h"
+#include "core/script_files.h"
+#include "core/user_port.h"
+
+namespace clipquill::testing {
+
+// Answers message boxes from a script of answers (Cancel once it runs out)
+// and records every box and focus request.
+class ScriptedUser : public UserPort {
+ public:
+  struct Box {
+    MessageKind kind;
+    Buttons buttons;
+    std::string text;
+  };
+
+  std::deque<Answer> answers;
+  std::vector<Box> boxes;
+  std::vector<Field> focused;
+
+  Answer messageBox(MessageKind kind, Buttons buttons, std::string_view text) override {
+    boxes.push_back({kind, buttons, std::string(text)});
+    if (answers.empty()) return Answer::Cancel;
+    const Answer a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  void focus(Field field) override { focused.push_back(field); }
+};
+
+class VectorList : public CreatedScriptsList {
+ public:
+  std::vector<std::string> lines;
+  void clear() override { lines.clear(); }
+  void append(std::string_view line) override { lines.emplace_back(line); }
+};
+
+// An in-memory folder tree of scripts, with faults to inject. A script appears
+// in `files` only when its writer commits, as with the real file system.
+class FakeScriptFiles : public ScriptFiles {
+ public:
+  enum class Stage { Create, Write, Commit };
+  struct Fault {
+    std::string path;  // the script it strikes
+    Stage stage;
+    int err;                     // the errno it raises
+    std::size_t afterBytes = 0;  // Write: bytes accepted before it strikes
+  };
+
+  std::map<std::string, std::string> files;
+  std::map<std::string, CreateMode> createdWith;  // mode of the last create per path
+  std::optional<Fault> fault;
+
+  bool exists(const std::string& path) override { return files.contains(path); }
+
+  std::unique_ptr<ScriptWriter> create(const std::string& path, CreateMode mode) override {
+    createdWith[path] = mode;
+    if (strikes(path, Stage::Create)) throw Error::fromErrno(fault->err);
+    return std::make_unique<Writer>(*this, path);
+  }
+
+ private:
+  bool strikes(const std::string& path, Stage stage) const {
+    return fault && fault->path == path && fault->stage == stage;
+  }
+
+  class Writer : public ScriptWriter {
+   public:
+    Writer(FakeScriptFiles& owner, std::string path) : owner_(owner), path_(std::move(path)) {}
+    void write(std::string_view bytes) override {
+      if (owner_.strikes(path_, Stage::Write) &&
+          bytes_.size() + bytes.size() > owner_.fault->afterBytes) {
+        throw Error::fromErrno(owner_.fault->err);
+      }
+      bytes_.append(bytes);
+    }
+    void commit() override {
+      if (owner_.strikes(path_, Stage::Commit)) throw Error::fromErrno(owner_.fault->err);
+      owner_.files[path_] = bytes_;
+    }
+
+   private:
+    FakeScriptFiles& owner_;
+    std::string path_;
+    std::string bytes_;
+  };
+};
+
+}  // namespace clipquill::testing
