@@ -43,14 +43,14 @@ RunOutcome ScriptGenerator::CreateScriptsButtonClick(const ScriptInputs& in, Scr
 }
 
 std::unique_ptr<ScriptWriter> ScriptGenerator::openScript(const std::string& path) {
-  if (!files_.exists(path)) return files_.create(path, CreateMode::New);
+  if (auto writer = files_.createNew(path)) return writer;
   if (user_.messageBox(MessageKind::Warning, Buttons::OkCancel, msg::overwriteQuestion(path)) !=
       Answer::Ok) {
     return nullptr;
   }
   // The old script is replaced only once the new one is complete, so a failed
   // write never costs the user the file they agreed to replace.
-  return files_.create(path, CreateMode::Replace);
+  return files_.replace(path);
 }
 
 RunOutcome ScriptGenerator::CreateMultipleScripts(const ScriptInputs& in, ScriptState& state) {

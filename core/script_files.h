@@ -18,18 +18,18 @@ class ScriptWriter {
   virtual void commit() = 0;
 };
 
-enum class CreateMode {
-  New,      // no file is expected at the path; one that appears meanwhile is not clobbered
-  Replace,  // the user agreed to replace the file at the path
-};
-
 class ScriptFiles {
  public:
   virtual ~ScriptFiles() = default;
-  // Whether a file (not a folder) exists at path.
-  virtual bool exists(const std::string& path) = 0;
-  // Raises Error when the script cannot be created.
-  virtual std::unique_ptr<ScriptWriter> create(const std::string& path, CreateMode mode) = 0;
+  // A writer for a new script at path, or nullptr, touching nothing, when a
+  // file is already there (the caller asks before replacing it). Folding the
+  // existence test into the create costs no extra system call per script, and
+  // a file that appears after any earlier look is still never clobbered.
+  // Raises Error when the script cannot be created, a folder in its way
+  // included.
+  virtual std::unique_ptr<ScriptWriter> createNew(const std::string& path) = 0;
+  // A writer for a script that replaces the file at path once committed.
+  virtual std::unique_ptr<ScriptWriter> replace(const std::string& path) = 0;
 };
 
 // The real file system of this platform.

@@ -1,8 +1,8 @@
 // Scripts on a POSIX file system.
 //
-// A new script is created in place with O_EXCL, so that a file that appears
-// after the existence test is never clobbered without the user's consent, and
-// is unlinked again if writing it fails. A replacement is written to a
+// A new script is created in place with O_EXCL, which is also the existence
+// test: a file already there is never clobbered without the user's consent.
+// A new script is unlinked again if writing it fails. A replacement is written to a
 // temporary file beside the old script, synced, and renamed over it: the old
 // script stays whole until the new one is complete. The rename replaces a
 // symbolic link itself and gives the file fresh permissions, exactly as
@@ -86,26 +86,23 @@ int openExclusive(const std::string& path) {
 
 class PosixScriptFiles final : public ScriptFiles {
  public:
-  bool exists(const std::string& path) override {
+  std::unique_ptr<ScriptWriter> createNew(const std::string& path) override {
+    const int fd = openExclusive(path);
+    if (fd >= 0) return std::make_unique<PosixScriptWriter>(fd, path, path);
+    const int err = errno;
     struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+    if (err == EEXIST && ::stat(path.c_str(), &st) == 0) {
+      // A folder of that name refuses the script as on any system; a file is
+      // the caller's to ask about.
+      if (S_ISDIR(st.st_mode)) throw Error::fromErrno(EISDIR);
+      return nullptr;
+    }
+    // Includes EEXIST for a dangling symbolic link: no file to replace, and
+    // writing through the link would create one somewhere else.
+    throw Error::fromErrno(err);
   }
 
-  std::unique_ptr<ScriptWriter> create(const std::string& path, CreateMode mode) override {
-    if (mode == CreateMode::New) {
-      const int fd = openExclusive(path);
-      if (fd < 0) {
-        const int err = errno;
-        struct stat st;
-        // A folder of that name refuses the script as on any system.
-        if (err == EEXIST && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-          throw Error::fromErrno(EISDIR);
-        }
-        throw Error::fromErrno(err);
-      }
-      return std::make_unique<PosixScriptWriter>(fd, path, path);
-    }
-
+  std::unique_ptr<ScriptWriter> replace(const std::string& path) override {
     // A short name of our own, so that a script name close to the length
     // limit still leaves room for its temporary.
     const std::string folder = folderOf(path);

@@ -79,7 +79,7 @@ stage_sanitize() {
 stage_fuzz() {
   deps_install "${BUILD_TOOLS[@]}" clang libclang-rt-14-dev
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCLIPQUILL_FUZZ=ON \
-    -DBUILD_TESTING=OFF -DCLIPQUILL_BENCH=OFF "${extra_args[@]}"
+    -DBUILD_TESTING=OFF -DCLIPQUILL_BENCH=OFF -DCLIPQUILL_WERROR=ON "${extra_args[@]}"
   cmake --build build-fuzz -j "$JOBS"
 
   local targets=() f

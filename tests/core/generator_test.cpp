@@ -56,7 +56,7 @@ TEST_F(GeneratorTest, EmptyDestinationIsRefusedAndTouchesNothing) {
   EXPECT_EQ(user.focused, std::vector<Field>{Field::Destination});
   EXPECT_EQ(created.lines, (Lines{"Script(s) Created:", "old.avs"}));
   EXPECT_TRUE(files.files.empty());
-  EXPECT_TRUE(files.createdWith.empty());
+  EXPECT_TRUE(files.replaced.empty());
 }
 
 TEST_F(GeneratorTest, PerClipWritesOneScriptPerClipInListOrder) {
@@ -142,8 +142,7 @@ TEST_F(GeneratorTest, AsksBeforeReplacingAndReplacesOnOk) {
   EXPECT_EQ(user.boxes[0].buttons, Buttons::OkCancel);
   EXPECT_EQ(user.boxes[0].text,
             "The file \"/out/b.avs\" already exists.\r\n\r\nDo you want to replace it?");
-  EXPECT_EQ(files.createdWith["/out/a.avs"], CreateMode::New);
-  EXPECT_EQ(files.createdWith["/out/b.avs"], CreateMode::Replace);
+  EXPECT_EQ(files.replaced, Lines{"/out/b.avs"});
   EXPECT_EQ(files.files["/out/b.avs"].substr(0, 9), "AVISource");
 }
 

@@ -46,21 +46,24 @@ class SystemScriptFilesTest : public ::testing::Test {
   std::string path(const std::string& name) const { return dir.slash() + name; }
 };
 
-TEST_F(SystemScriptFilesTest, ExistsMeansAFileNotAFolder) {
-  writeFile(path("f.avs"), "x");
-  std::filesystem::create_directory(path("d.avs"));
+// createNew is the existence test: a file (or a link to one) is left alone
+// for the caller to ask about; anything else in the way is an error.
+TEST_F(SystemScriptFilesTest, CreateNewLeavesWhatIsThereAlone) {
+  writeFile(path("f.avs"), "someone else's");
   std::filesystem::create_symlink(path("f.avs"), path("link.avs"));
+  std::filesystem::create_directory(path("d.avs"));
   std::filesystem::create_symlink(path("gone"), path("dangling.avs"));
-  EXPECT_TRUE(files->exists(path("f.avs")));
-  EXPECT_TRUE(files->exists(path("link.avs")));
-  EXPECT_FALSE(files->exists(path("d.avs")));
-  EXPECT_FALSE(files->exists(path("missing.avs")));
-  EXPECT_FALSE(files->exists(path("dangling.avs")));
+  EXPECT_EQ(files->createNew(path("f.avs")), nullptr);
+  EXPECT_EQ(files->createNew(path("link.avs")), nullptr);
+  EXPECT_EQ(messageOf([&] { files->createNew(path("d.avs")); }), "File access denied");
+  EXPECT_EQ(messageOf([&] { files->createNew(path("dangling.avs")); }), "I/O error 17");
+  EXPECT_EQ(readFile(path("f.avs")), "someone else's");
+  EXPECT_EQ(listFolder(dir.path()), (Lines{"d.avs", "dangling.avs", "f.avs", "link.avs"}));
 }
 
 TEST_F(SystemScriptFilesTest, NewScriptAppearsOnlyWhenCommittedAndWithUsualPermissions) {
   const mode_t mask = ::umask(022);
-  auto writer = files->create(path("s.avs"), CreateMode::New);
+  auto writer = files->createNew(path("s.avs"));
   writer->write("line\r\n");
   writer->write("");
   writer->commit();
@@ -74,9 +77,9 @@ TEST_F(SystemScriptFilesTest, NewScriptAppearsOnlyWhenCommittedAndWithUsualPermi
 TEST_F(SystemScriptFilesTest, AbandonedScriptsLeaveNoTrace) {
   writeFile(path("old.avs"), "old bytes");
   {
-    auto fresh = files->create(path("new.avs"), CreateMode::New);
+    auto fresh = files->createNew(path("new.avs"));
     fresh->write("half");
-    auto replacement = files->create(path("old.avs"), CreateMode::Replace);
+    auto replacement = files->replace(path("old.avs"));
     replacement->write("half");
     EXPECT_EQ(readFile(path("old.avs")), "old bytes");  // untouched while being replaced
   }
@@ -87,7 +90,7 @@ TEST_F(SystemScriptFilesTest, AbandonedScriptsLeaveNoTrace) {
 TEST_F(SystemScriptFilesTest, ReplaceSwapsInTheNewBytesAndReplacesALinkItself) {
   writeFile(path("target.txt"), "target");
   std::filesystem::create_symlink(path("target.txt"), path("s.avs"));
-  auto writer = files->create(path("s.avs"), CreateMode::Replace);
+  auto writer = files->replace(path("s.avs"));
   writer->write("new");
   writer->commit();
   // As deleting the old entry and writing a new file would.
@@ -95,15 +98,6 @@ TEST_F(SystemScriptFilesTest, ReplaceSwapsInTheNewBytesAndReplacesALinkItself) {
   EXPECT_EQ(readFile(path("s.avs")), "new");
   EXPECT_EQ(readFile(path("target.txt")), "target");
   EXPECT_EQ(listFolder(dir.path()), (Lines{"s.avs", "target.txt"}));
-}
-
-TEST_F(SystemScriptFilesTest, NewNeverClobbersAFileThatAppearedMeanwhile) {
-  writeFile(path("s.avs"), "someone else's");
-  std::filesystem::create_directory(path("d.avs"));
-  EXPECT_EQ(messageOf([&] { files->create(path("s.avs"), CreateMode::New); }), "I/O error 17");
-  EXPECT_EQ(readFile(path("s.avs")), "someone else's");
-  EXPECT_EQ(messageOf([&] { files->create(path("d.avs"), CreateMode::New); }),
-            "File access denied");
 }
 
 // The generator on the real file system.

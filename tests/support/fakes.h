@@ -58,18 +58,23 @@ class FakeScriptFiles : public ScriptFiles {
   };
 
   std::map<std::string, std::string> files;
-  std::map<std::string, CreateMode> createdWith;  // mode of the last create per path
+  std::vector<std::string> replaced;  // paths given to replace(), in order
   std::optional<Fault> fault;
 
-  bool exists(const std::string& path) override { return files.contains(path); }
-
-  std::unique_ptr<ScriptWriter> create(const std::string& path, CreateMode mode) override {
-    createdWith[path] = mode;
-    if (strikes(path, Stage::Create)) throw Error::fromErrno(fault->err);
-    return std::make_unique<Writer>(*this, path);
+  std::unique_ptr<ScriptWriter> createNew(const std::string& path) override {
+    if (files.contains(path)) return nullptr;
+    return open(path);
+  }
+  std::unique_ptr<ScriptWriter> replace(const std::string& path) override {
+    replaced.push_back(path);
+    return open(path);
   }
 
  private:
+  std::unique_ptr<ScriptWriter> open(const std::string& path) {
+    if (strikes(path, Stage::Create)) throw Error::fromErrno(fault->err);
+    return std::make_unique<Writer>(*this, path);
+  }
   bool strikes(const std::string& path, Stage stage) const {
     return fault && fault->path == path && fault->stage == stage;
   }

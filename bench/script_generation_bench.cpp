@@ -1,0 +1,361 @@
+// Per-clip script generation: how long the generator takes to write one script
+// per clip (10,000 clips, a 10-line template) into an empty folder, set against
+// the floor for the same job.
+//
+// The floor writes exactly the same bytes to the same number of files, under
+// the same names, with nothing but open(O_WRONLY | O_CREAT | O_TRUNC), write
+// and close, its bytes worked out before the clock starts. No program that
+// leaves these files on disk can do with fewer system calls, so the floor is
+// what the file system itself costs; whatever the generator spends beyond it
+// (expanding the template, naming the scripts, telling existing files apart,
+// its writer objects) is its own overhead. The generator's time deliberately
+// includes its expansion work: that is part of what it does per clip.
+//
+// Floor and generator rounds alternate, each into a fresh empty folder, after
+// one warm-up round of each; the files are deleted and the disk synced between
+// rounds, outside the timed region. The medians are reported, and the last
+// line printed is "ratio <generator median / floor median>". On a disk file
+// system single rounds vary a lot; TMPDIR=/dev/shm shows the generator's own
+// overhead with the least noise.
+//
+// Usage: bench_script_generation [clips [rounds]]
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/generator.h"
+#include "core/script_files.h"
+#include "core/user_port.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::string_view kSourceDir = "/media/captures";
+
+// A realistic per-clip template: ten lines, most of them using <P> or <F>.
+const std::vector<std::string> kTemplate = {
+    "# made from <F>",
+    "LoadPlugin(\"<P>plugins/decomb.dll\")",
+    "AVISource(\"<P><F>\", audio=true)",
+    "ConvertToYV12()",
+    "Telecide(order=1, guide=1)",
+    "Decimate(cycle=5)",
+    "Crop(8, 0, -8, 0)",
+    "LanczosResize(640, 480)",
+    "# audio kept from <P><F>",
+    "return last",
+};
+
+[[noreturn]] void die(const std::string& message) {
+  std::fprintf(stderr, "bench_script_generation: %s\n", message.c_str());
+  std::exit(1);
+}
+
+[[noreturn]] void dieErrno(const std::string& what) {
+  die(what + ": " + std::strerror(errno));
+}
+
+std::size_t parseCount(const char* text, const char* what) {
+  std::size_t value = 0;
+  const std::string_view sv(text);
+  const auto [end, ec] = std::from_chars(sv.data(), sv.data() + sv.size(), value);
+  if (ec != std::errc() || end != sv.data() + sv.size() || value == 0) {
+    die(std::string("bad ") + what + ": \"" + text + "\"");
+  }
+  return value;
+}
+
+// The bytes a script for `clip` must hold, worked out here on its own terms so
+// that the generator's output can be checked against them.
+std::string expectedScript(std::string_view clip) {
+  const std::string source = std::string(kSourceDir) + "/";
+  std::string out;
+  for (const std::string& line : kTemplate) {
+    std::size_t pos = 0;
+    while (pos < line.size()) {
+      if (line.compare(pos, 3, "<P>") == 0) {
+        out += source;
+        pos += 3;
+      } else if (line.compare(pos, 3, "<F>") == 0) {
+        out += clip;
+        pos += 3;
+      } else {
+        out += line[pos++];
+      }
+    }
+    out += "\r\n";
+  }
+  return out;
+}
+
+// The script name for a clip with an empty name pattern.
+std::string expectedName(std::string_view clip) {
+  return std::string(clip.substr(0, clip.find('.'))) + ".avs";
+}
+
+std::string readFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) dieErrno("cannot open " + path);
+  std::string data;
+  char chunk[4096];
+  for (;;) {
+    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      dieErrno("cannot read " + path);
+    }
+    if (n == 0) break;
+    data.append(chunk, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return data;
+}
+
+std::size_t countEntries(const std::string& dir) {
+  DIR* d = ::opendir(dir.c_str());
+  if (d == nullptr) dieErrno("cannot list " + dir);
+  std::size_t count = 0;
+  while (const dirent* e = ::readdir(d)) {
+    if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) ++count;
+  }
+  ::closedir(d);
+  return count;
+}
+
+void makeDir(const std::string& dir) {
+  if (::mkdir(dir.c_str(), 0700) != 0) dieErrno("cannot create " + dir);
+}
+
+// Deletes the named files and then the folder, which must then be empty.
+void removeRound(const std::string& dir, const std::vector<std::string>& names) {
+  for (const std::string& name : names) {
+    const std::string path = dir + "/" + name;
+    if (::unlink(path.c_str()) != 0) dieErrno("cannot delete " + path);
+  }
+  if (::rmdir(dir.c_str()) != 0) dieErrno("cannot remove " + dir);
+  // Every round starts with nothing of the last one still pending for the disk.
+  ::sync();
+}
+
+class CountingUserPort final : public clipquill::UserPort {
+ public:
+  clipquill::Answer messageBox(clipquill::MessageKind, clipquill::Buttons,
+                               std::string_view) override {
+    ++calls;
+    return clipquill::Answer::Cancel;
+  }
+  void focus(clipquill::Field) override { ++calls; }
+
+  std::size_t calls = 0;
+};
+
+class VectorList final : public clipquill::CreatedScriptsList {
+ public:
+  void clear() override { lines.clear(); }
+  void append(std::string_view line) override { lines.emplace_back(line); }
+
+  std::vector<std::string> lines;
+};
+
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t n = values.size();
+  return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+double msSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+struct Bench {
+  std::string root;
+  std::vector<std::string> clips;
+  std::vector<std::string> names;
+  std::vector<std::string> contents;  // contents[i] belongs in names[i]
+  std::unique_ptr<clipquill::ScriptFiles> files = clipquill::makeSystemScriptFiles();
+  int round = 0;
+
+  double floorRound() {
+    const std::string dir = root + "/floor-" + std::to_string(round++);
+    makeDir(dir);
+    std::vector<std::string> paths;
+    paths.reserve(names.size());
+    for (const std::string& name : names)
+      paths.push_back(dir + "/" + name);
+
+    const auto start = Clock::now();
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+      const int fd = ::open(paths[i].c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+      if (fd < 0) dieErrno("cannot create " + paths[i]);
+      const std::string& bytes = contents[i];
+      std::size_t done = 0;
+      while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+          if (errno == EINTR) continue;
+          dieErrno("cannot write " + paths[i]);
+        }
+        done += static_cast<std::size_t>(n);
+      }
+      if (::close(fd) != 0) dieErrno("cannot close " + paths[i]);
+    }
+    const double ms = msSince(start);
+
+    if (countEntries(dir) != names.size()) die("floor round left the wrong number of files");
+    removeRound(dir, names);
+    return ms;
+  }
+
+  double generatorRound() {
+    const std::string dir = root + "/quill-" + std::to_string(round++);
+    makeDir(dir);
+    CountingUserPort user;
+    VectorList list;
+    list.lines.reserve(clips.size() + 1);
+    clipquill::ScriptGenerator generator(*files, user, list);
+    clipquill::ScriptState state;
+    clipquill::ScriptInputs in;
+    in.templateLines = kTemplate;
+    in.destText = dir;
+    in.sourceText = kSourceDir;
+    in.nameText = "";
+    in.selectedClips = clips;
+    in.join = false;
+
+    clipquill::RunOutcome outcome = clipquill::RunOutcome::NoDestination;
+    const auto start = Clock::now();
+    try {
+      outcome = generator.CreateScriptsButtonClick(in, state);
+    } catch (const std::exception& e) {
+      die(std::string("the generator failed: ") + e.what());
+    }
+    const double ms = msSince(start);
+
+    verifyGenerated(dir, outcome, user, list);
+    removeRound(dir, names);
+    return ms;
+  }
+
+  void verifyGenerated(const std::string& dir, clipquill::RunOutcome outcome,
+                       const CountingUserPort& user, const VectorList& list) const {
+    if (outcome != clipquill::RunOutcome::Completed) die("the generator did not complete");
+    if (user.calls != 0) {
+      die("the generator asked the user " + std::to_string(user.calls) +
+          " time(s) although the folder was empty");
+    }
+    if (list.lines.size() != clips.size() + 1) {
+      die("the generator listed " + std::to_string(list.lines.size()) + " lines, expected " +
+          std::to_string(clips.size() + 1));
+    }
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      if (list.lines[i + 1] != names[i]) {
+        die("listed line " + std::to_string(i + 1) + " is \"" + list.lines[i + 1] +
+            "\", expected \"" + names[i] + "\"");
+      }
+    }
+    if (countEntries(dir) != names.size()) die("the generator left the wrong number of files");
+    // Spot checks against the floor's bytes: the first, a middle and the last script.
+    for (const std::size_t i : {std::size_t{0}, names.size() / 2, names.size() - 1}) {
+      const std::string path = dir + "/" + names[i];
+      if (readFile(path) != contents[i]) {
+        die("the bytes of " + path + " differ from the floor's bytes");
+      }
+    }
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::size_t clipCount = argc > 1 ? parseCount(argv[1], "number of clips") : 10000;
+  const std::size_t rounds = argc > 2 ? parseCount(argv[2], "number of rounds") : 7;
+
+  const char* tmp = std::getenv("TMPDIR");
+  std::string pattern =
+      std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/clipquill-bench-XXXXXX";
+  if (::mkdtemp(pattern.data()) == nullptr) dieErrno("cannot create a folder from " + pattern);
+
+  Bench bench;
+  bench.root = pattern;
+  bench.clips.reserve(clipCount);
+  bench.names.reserve(clipCount);
+  bench.contents.reserve(clipCount);
+  for (std::size_t i = 1; i <= clipCount; ++i) {
+    char clip[32];
+    std::snprintf(clip, sizeof clip, "clip %05zu.avi", i);
+    bench.clips.emplace_back(clip);
+    bench.names.push_back(expectedName(clip));
+    bench.contents.push_back(expectedScript(clip));
+  }
+  std::size_t totalBytes = 0;
+  for (const std::string& c : bench.contents)
+    totalBytes += c.size();
+
+  bench.floorRound();  // warm-up
+  bench.generatorRound();
+  std::vector<double> floorMs;
+  std::vector<double> generatorMs;
+  // Floor first in even pairs, generator first in odd ones, so that neither
+  // always runs in the wake of the other.
+  for (std::size_t r = 0; r < rounds; ++r) {
+    if (r % 2 == 0) {
+      floorMs.push_back(bench.floorRound());
+      generatorMs.push_back(bench.generatorRound());
+    } else {
+      generatorMs.push_back(bench.generatorRound());
+      floorMs.push_back(bench.floorRound());
+    }
+  }
+  if (::rmdir(bench.root.c_str()) != 0) dieErrno("cannot remove " + bench.root);
+
+  const double floorMedian = median(floorMs);
+  const double generatorMedian = median(generatorMs);
+  const double perFile = 1000.0 / static_cast<double>(clipCount);
+  const auto [floorMin, floorMax] = std::minmax_element(floorMs.begin(), floorMs.end());
+  const auto [genMin, genMax] = std::minmax_element(generatorMs.begin(), generatorMs.end());
+  std::printf(
+      "per-clip scripts: %zu clips, %zu-line template, %zu bytes in all, each into an empty "
+      "folder under %s\n",
+      clipCount, kTemplate.size(), totalBytes, bench.root.c_str());
+  std::printf(
+      "floor: open(O_WRONLY|O_CREAT|O_TRUNC)/write/close of precomputed bytes; "
+      "clipquill: CreateScriptsButtonClick, expansion included\n");
+  std::printf(
+      "medians of %zu alternating rounds each, after one warm-up of each "
+      "(floor %.1f..%.1f ms, clipquill %.1f..%.1f ms)\n",
+      rounds, *floorMin, *floorMax, *genMin, *genMax);
+  std::printf("floor  %.1f ms  (%.2f us/file)\n", floorMedian, floorMedian * perFile);
+  std::printf("clipquill %.1f ms (%.2f us/file)\n", generatorMedian, generatorMedian * perFile);
+  // The two rounds of a pair run back to back and so meet the file system in
+  // the same state; the median of their ratios stands firm when its pace
+  // changes mid-run, which can split the rounds unevenly between the medians.
+  std::vector<double> pairRatios;
+  for (std::size_t r = 0; r < rounds; ++r)
+    pairRatios.push_back(generatorMs[r] / floorMs[r]);
+  const double ratio = generatorMedian / floorMedian;
+  const double pairRatio = median(pairRatios);
+  std::printf("median ratio within a pair %.2f\n", pairRatio);
+  if (std::abs(ratio - pairRatio) > 0.15 * pairRatio) {
+    std::printf(
+        "warning: the file system changed pace during the run, the ratio of medians is "
+        "unreliable; run again (or with TMPDIR=/dev/shm)\n");
+  }
+  std::printf("ratio %.2f\n", ratio);
+  return 0;
+}
