@@ -76,6 +76,12 @@ class PosixScriptWriter final : public ScriptWriter {
   bool committed_ = false;
 };
 
+// A NUL inside a name (a field can hold one) would cut the path short at the
+// system call and write some other file; such a name is refused instead.
+void refuseEmbeddedNul(const std::string& path) {
+  if (path.find('\0') != std::string::npos) throw Error::fromErrno(EINVAL);
+}
+
 int openExclusive(const std::string& path) {
   int fd;
   do {
@@ -87,6 +93,7 @@ int openExclusive(const std::string& path) {
 class PosixScriptFiles final : public ScriptFiles {
  public:
   std::unique_ptr<ScriptWriter> createNew(const std::string& path) override {
+    refuseEmbeddedNul(path);
     const int fd = openExclusive(path);
     if (fd >= 0) return std::make_unique<PosixScriptWriter>(fd, path, path);
     const int err = errno;
@@ -103,6 +110,7 @@ class PosixScriptFiles final : public ScriptFiles {
   }
 
   std::unique_ptr<ScriptWriter> replace(const std::string& path) override {
+    refuseEmbeddedNul(path);
     // A short name of our own, so that a script name close to the length
     // limit still leaves room for its temporary.
     const std::string folder = folderOf(path);
