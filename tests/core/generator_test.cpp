@@ -98,38 +98,32 @@ TEST_F(GeneratorTest, FoldersGainOneTrailingSeparatorAtMost) {
   }
 }
 
-TEST_F(GeneratorTest, EmptyTemplateGivesEmptyScripts) {
+TEST_F(GeneratorTest, EmptyTemplateOrNoClips) {
   templ.clear();
+  clips = {"a.avi"};
   run();
-  EXPECT_EQ(files.files.at("/out/a.avs"), "");
-  EXPECT_EQ(created.lines.size(), 4u);
-}
+  EXPECT_EQ(files.files.at("/out/a.avs"), "");  // an empty template: a zero-byte script
 
-TEST_F(GeneratorTest, NoSelectedClipListsOnlyTheHeading) {
   clips.clear();
-  created.lines = {"stale"};
   EXPECT_EQ(run(), RunOutcome::Completed);
   EXPECT_EQ(created.lines, Lines{"Script(s) Created:"});
-  EXPECT_TRUE(files.files.empty());
+  EXPECT_EQ(files.files.size(), 1u);
 }
 
-TEST_F(GeneratorTest, LinesAndNamesAreCopiedWholeAndByteForByte) {
-  const std::string longLine(20000, 'x');
-  templ = {longLine + "<F>", "\xe9\xe8<P>\xff"};
+// No cut at 4,096 characters, no line lost in a large template, no byte changed.
+TEST_F(GeneratorTest, TemplatesAreCopiedWholeAndByteForByte) {
+  const std::string ordinary = "AVISource(\"<P><F>\") # a line of ordinary length";
+  templ.assign(100000, ordinary);
+  templ[0] = std::string(20000, 'x') + "<F>";
+  templ[1] = "\xe9\xe8<P>\xff";
   clips = {"\xe0t\xe9.avi"};
   source = "/m\xe9";
   run();
-  EXPECT_EQ(files.files.at("/out/\xe0t\xe9.avs"),
-            longLine + "\xe0t\xe9.avi\r\n\xe9\xe8/m\xe9/\xff\r\n");
-}
-
-TEST_F(GeneratorTest, LargeTemplatesArriveComplete) {
-  templ.assign(100000, "AVISource(\"<P><F>\") # a line of ordinary length");
-  clips = {"a.avi"};
-  run();
-  const std::string& script = files.files.at("/out/a.avs");
-  const std::string line = "AVISource(\"/caps/a.avi\") # a line of ordinary length\r\n";
-  ASSERT_EQ(script.size(), line.size() * 100000);
+  const std::string& script = files.files.at("/out/\xe0t\xe9.avs");
+  const std::string head = std::string(20000, 'x') + "\xe0t\xe9.avi\r\n\xe9\xe8/m\xe9/\xff\r\n";
+  const std::string line = "AVISource(\"/m\xe9/\xe0t\xe9.avi\") # a line of ordinary length\r\n";
+  ASSERT_EQ(script.size(), head.size() + line.size() * 99998);
+  EXPECT_EQ(script.substr(0, head.size()), head);
   EXPECT_EQ(script.substr(script.size() - line.size()), line);
 }
 
@@ -177,6 +171,11 @@ TEST_F(GeneratorTest, JoinedWritesOneWidenedScript) {
             "AVISource(\"" + p + "a.avi\", \"" + p + "b.avi\", \"" + p +
                 "c.avi\")\r\n\"a.avi\", \"b.avi\", # c.avi\r\n");
   EXPECT_EQ(state.CurScriptFile, "Joined Mamas.avs");
+
+  clips.clear();  // no clip: still written, surplus references get nothing
+  name.clear();
+  run();
+  EXPECT_EQ(files.files.at("/out/.avs"), "AVISource(\"" + p + "\")\r\n# \r\n");
 }
 
 TEST_F(GeneratorTest, JoinedDeclinedWritesAndListsNothing) {
@@ -186,15 +185,6 @@ TEST_F(GeneratorTest, JoinedDeclinedWritesAndListsNothing) {
   EXPECT_EQ(run(), RunOutcome::OverwriteDeclined);
   EXPECT_EQ(created.lines, Lines{"Script(s) Created:"});
   EXPECT_EQ(files.files["/out/j.avs"], "old");
-}
-
-TEST_F(GeneratorTest, JoinedWithoutClipsStillWritesTheScript) {
-  join = true;
-  clips.clear();
-  templ = {"AVISource(\"<P><F>\")"};
-  run();
-  EXPECT_EQ(files.files.at("/out/.avs"), "AVISource(\"/caps/\")\r\n");
-  EXPECT_EQ(created.lines, (Lines{"Script(s) Created:", ".avs"}));
 }
 
 // A failure ends the run: what was finished stays listed, the failing script
