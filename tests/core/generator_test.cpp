@@ -127,17 +127,20 @@ TEST_F(GeneratorTest, TemplatesAreCopiedWholeAndByteForByte) {
   EXPECT_EQ(script.substr(script.size() - line.size()), line);
 }
 
+// One name for every clip: from the second clip on, each script replaces the
+// last one after the question.
 TEST_F(GeneratorTest, AsksBeforeReplacingAndReplacesOnOk) {
-  files.files["/out/b.avs"] = "old";
-  user.answers = {Answer::Ok};
+  name = "Final";
+  user.answers = {Answer::Ok, Answer::Ok};
   EXPECT_EQ(run(), RunOutcome::Completed);
-  ASSERT_EQ(user.boxes.size(), 1u);
+  ASSERT_EQ(user.boxes.size(), 2u);
   EXPECT_EQ(user.boxes[0].kind, MessageKind::Warning);
   EXPECT_EQ(user.boxes[0].buttons, Buttons::OkCancel);
   EXPECT_EQ(user.boxes[0].text,
-            "The file \"/out/b.avs\" already exists.\r\n\r\nDo you want to replace it?");
-  EXPECT_EQ(files.replaced, Lines{"/out/b.avs"});
-  EXPECT_EQ(files.files["/out/b.avs"].substr(0, 9), "AVISource");
+            "The file \"/out/Final.avs\" already exists.\r\n\r\nDo you want to replace it?");
+  EXPECT_EQ(files.replaced, (Lines{"/out/Final.avs", "/out/Final.avs"}));
+  EXPECT_EQ(created.lines, (Lines{"Script(s) Created:", "Final.avs", "Final.avs", "Final.avs"}));
+  EXPECT_EQ(files.files["/out/Final.avs"].substr(0, 24), "AVISource(\"/caps/c.avi\")");
 }
 
 TEST_F(GeneratorTest, DecliningEndsTheRunAtThatClip) {
@@ -148,15 +151,6 @@ TEST_F(GeneratorTest, DecliningEndsTheRunAtThatClip) {
   EXPECT_EQ(files.files["/out/b.avs"], "old");
   EXPECT_FALSE(files.files.contains("/out/c.avs"));
   EXPECT_EQ(state.CurClipFile, "b.avi");
-}
-
-TEST_F(GeneratorTest, OnePatternForAllClipsAsksFromTheSecondClipOn) {
-  name = "Final";
-  user.answers = {Answer::Ok, Answer::Ok};
-  EXPECT_EQ(run(), RunOutcome::Completed);
-  EXPECT_EQ(user.boxes.size(), 2u);
-  EXPECT_EQ(created.lines, (Lines{"Script(s) Created:", "Final.avs", "Final.avs", "Final.avs"}));
-  EXPECT_EQ(files.files["/out/Final.avs"].substr(0, 24), "AVISource(\"/caps/c.avi\")");
 }
 
 TEST_F(GeneratorTest, JoinedWritesOneWidenedScript) {
@@ -225,14 +219,6 @@ TEST_F(GeneratorTest, FailuresEndTheRunAndKeepFinishedScripts) {
       EXPECT_FALSE(files.files.contains("/out/b.avs"));
     }
   }
-}
-
-TEST_F(GeneratorTest, JoinedFailureListsNothing) {
-  join = true;
-  files.fault = FakeScriptFiles::Fault{"/out/.avs", FakeScriptFiles::Stage::Write, ENOSPC, 0};
-  EXPECT_EQ(runForError(), "Disk full");
-  EXPECT_EQ(created.lines, Lines{"Script(s) Created:"});
-  EXPECT_TRUE(files.files.empty());
 }
 
 }  // namespace

@@ -119,14 +119,6 @@ class RealRunTest : public SystemScriptFilesTest {
   }
 };
 
-TEST_F(RealRunTest, WritesScriptsAndReplacesOnOk) {
-  writeFile(path("b.avs"), "old");
-  user.answers = {Answer::Ok};
-  EXPECT_EQ(run(dir.path()), RunOutcome::Completed);
-  EXPECT_EQ(listFolder(dir.path()), (Lines{"a.avs", "b.avs", "c.avs"}));
-  EXPECT_EQ(readFile(path("b.avs")), "AVISource(\"/caps/b.avi\")\r\nConvertToYV12()\r\n");
-}
-
 TEST_F(RealRunTest, BadDestinationsEndTheRunWithTheirMessage) {
   writeFile(path("a file"), "x");
   struct Case {
