@@ -2,9 +2,9 @@
 //
 // A new script is created in place with O_EXCL, which is also the existence
 // test: a file already there is never clobbered without the user's consent.
-// A new script is unlinked again if writing it fails. A replacement is written to a
-// temporary file beside the old script, synced, and renamed over it: the old
-// script stays whole until the new one is complete. The rename replaces a
+// A new script is unlinked again if writing it fails. A replacement is
+// written to a temporary file beside the old script, synced, and renamed over
+// it: the old script stays whole until the new one is complete. The rename replaces a
 // symbolic link itself and gives the file fresh permissions, exactly as
 // deleting the old file and writing a new one would.
 #include <fcntl.h>
