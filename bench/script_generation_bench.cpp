@@ -19,7 +19,6 @@
 // overhead with the least noise.
 //
 // Usage: bench_script_generation [clips [rounds]]
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,6 +32,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -110,32 +112,14 @@ std::string expectedName(std::string_view clip) {
 }
 
 std::string readFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) dieErrno("cannot open " + path);
-  std::string data;
-  char chunk[4096];
-  for (;;) {
-    const ssize_t n = ::read(fd, chunk, sizeof chunk);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      dieErrno("cannot read " + path);
-    }
-    if (n == 0) break;
-    data.append(chunk, static_cast<std::size_t>(n));
-  }
-  ::close(fd);
-  return data;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) die("cannot read " + path);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::size_t countEntries(const std::string& dir) {
-  DIR* d = ::opendir(dir.c_str());
-  if (d == nullptr) dieErrno("cannot list " + dir);
-  std::size_t count = 0;
-  while (const dirent* e = ::readdir(d)) {
-    if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) ++count;
-  }
-  ::closedir(d);
-  return count;
+  const auto entries = std::filesystem::directory_iterator(dir);
+  return static_cast<std::size_t>(std::distance(begin(entries), end(entries)));
 }
 
 void makeDir(const std::string& dir) {

@@ -8,12 +8,11 @@
 namespace clipquill {
 
 struct PathSeparators {
-  char primary;          // the one a folder is closed with
-  std::string_view all;  // every character that separates path parts
+  char primary;  // the one a folder is closed with
 };
 
-inline constexpr PathSeparators kWindowsSeparators{'\\', "\\:"};
-inline constexpr PathSeparators kPosixSeparators{'/', "/"};
+inline constexpr PathSeparators kWindowsSeparators{'\\'};
+inline constexpr PathSeparators kPosixSeparators{'/'};
 #if defined(_WIN32)
 inline constexpr PathSeparators kNativeSeparators = kWindowsSeparators;
 #else
