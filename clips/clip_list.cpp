@@ -1,0 +1,127 @@
+#include "clips/clip_list.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <utility>
+
+#include "clips/natural_order.h"
+#include "clips/wildcard.h"
+
+namespace clipquill {
+
+namespace fs = std::filesystem;
+
+void ClipList::setSelected(std::size_t i, bool selected) {
+  char& flag = selected_.at(i);
+  if ((flag != 0) == selected) return;
+  flag = selected ? 1 : 0;
+  selected ? ++selectedCount_ : --selectedCount_;
+}
+
+void ClipList::selectAll() {
+  std::fill(selected_.begin(), selected_.end(), 1);
+  selectedCount_ = selected_.size();
+}
+
+void ClipList::clearSelection() {
+  std::fill(selected_.begin(), selected_.end(), 0);
+  selectedCount_ = 0;
+}
+
+std::vector<std::string> ClipList::selectedEntries() const {
+  std::vector<std::string> result;
+  result.reserve(selectedCount_);
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    if (selected_[i] != 0) result.push_back(entries_[i]);
+  }
+  return result;
+}
+
+std::string ClipList::fullPath(std::string_view path) const {
+  fs::path full(path);
+  if (full.is_relative()) {
+    // Before the list has a folder, a relative path is read as the system reads it.
+    full = folder_.empty() ? fs::absolute(full) : fs::path(folder_) / full;
+  }
+  full = full.lexically_normal();
+  // "clips/" and "clips" are one folder; the root keeps its separator.
+  if (!full.has_filename() && full.has_parent_path() && full != full.root_path()) {
+    full = full.parent_path();
+  }
+  return full.string();
+}
+
+bool ClipList::setFolder(std::string_view path) {
+  std::string full = fullPath(path);
+  if (full == folder_) return false;
+  take(read(full, mask_));
+  folder_ = std::move(full);
+  return true;
+}
+
+bool ClipList::setMask(std::string_view mask) {
+  if (mask == mask_) return false;
+  // Without a folder there is nothing to list yet.
+  if (!folder_.empty()) take(read(folder_, mask));
+  mask_ = mask;
+  return !folder_.empty();
+}
+
+void ClipList::moveToTypedPath(std::string_view text) {
+  const fs::path full(fullPath(text));
+  const std::string last = full.filename().string();
+  if (last.find_first_of("*?") != std::string::npos) {
+    setFolder(full.parent_path().string());
+    setMask(last);
+    return;
+  }
+  if (!last.empty() && folders_.kind(full.string()) == PathKind::File) {
+    setFolder(full.parent_path().string());
+    const auto it = std::find(entries_.begin(), entries_.end(), last);
+    focus_.reset();
+    if (it != entries_.end()) focus_ = static_cast<std::size_t>(it - entries_.begin());
+    if (!focus_ || !isSelected(*focus_)) setMask(last);
+    return;
+  }
+  setFolder(full.string());
+}
+
+std::vector<std::string> ClipList::read(const std::string& folder, std::string_view mask) const {
+  // One listing, every name tested against all patterns: the same entries as
+  // listing the folder once per pattern, at a fraction of the cost.
+  const ClipMaskMatcher matcher(mask);
+  std::vector<std::string> names;
+  folders_.listFiles(folder, [&](std::string_view name) {
+    for (std::size_t n = matcher.matchCount(name); n > 0; --n)
+      names.emplace_back(name);
+  });
+  std::sort(names.begin(), names.end(), naturalLess);
+  return names;
+}
+
+void ClipList::take(std::vector<std::string> entries) {
+  entries_ = std::move(entries);
+  selected_.assign(entries_.size(), 0);
+  selectedCount_ = 0;
+  focus_.reset();
+}
+
+void SelectAllButtonClick(ClipList& list) {
+  if (list.selectedCount() == list.count()) {
+    list.clearSelection();
+  } else {
+    list.selectAll();
+  }
+}
+
+bool followSourceText(ClipList& list, std::string_view text) {
+  // Characters, not bytes: a UTF-8 sequence counts once.
+  const auto characters = std::count_if(text.begin(), text.end(), [](char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  });
+  if (characters < 2) return false;
+  list.moveToTypedPath(text);
+  return true;
+}
+
+}  // namespace clipquill

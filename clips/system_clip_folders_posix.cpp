@@ -1,0 +1,86 @@
+// Clip folders on a POSIX file system. Names beginning with "." are hidden
+// and never listed; a link counts as what it points to, so a link to an
+// ordinary file is listed and a broken one is not.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "clips/clip_folders.h"
+#include "core/error.h"
+
+namespace clipquill {
+
+namespace {
+
+class DirCloser {
+ public:
+  explicit DirCloser(DIR* dir) : dir_(dir) {}
+  DirCloser(const DirCloser&) = delete;
+  DirCloser& operator=(const DirCloser&) = delete;
+  ~DirCloser() { ::closedir(dir_); }
+
+ private:
+  DIR* dir_;
+};
+
+bool isOrdinaryFile(int dirFd, const dirent& entry) {
+  switch (entry.d_type) {
+    case DT_REG:
+      return true;
+    case DT_LNK:
+    case DT_UNKNOWN: {
+      // Only links, and file systems that give no type, cost a stat.
+      struct stat st;
+      return ::fstatat(dirFd, entry.d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+    }
+    default:
+      return false;
+  }
+}
+
+class PosixClipFolders final : public ClipFolders {
+ public:
+  void listFiles(const std::string& folder,
+                 const std::function<void(std::string_view)>& visit) override {
+    if (folder.find('\0') != std::string::npos) throw Error::fromErrno(EINVAL);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) throwErrno();
+    DIR* dir = ::fdopendir(fd);
+    if (dir == nullptr) {
+      const int err = errno;
+      ::close(fd);
+      throw Error::fromErrno(err);
+    }
+    const DirCloser closer(dir);
+    for (;;) {
+      errno = 0;
+      const dirent* entry = ::readdir(dir);
+      if (entry == nullptr) {
+        if (errno != 0) throwErrno();
+        return;
+      }
+      if (entry->d_name[0] == '.') continue;
+      if (isOrdinaryFile(fd, *entry)) visit(std::string_view(entry->d_name));
+    }
+  }
+
+  PathKind kind(const std::string& path) override {
+    struct stat st;
+    if (path.find('\0') != std::string::npos || ::stat(path.c_str(), &st) != 0) {
+      return PathKind::Missing;
+    }
+    return S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::File;
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<ClipFolders> makeSystemClipFolders() {
+  return std::make_unique<PosixClipFolders>();
+}
+
+}  // namespace clipquill

@@ -1,0 +1,50 @@
+// The wild cards of the clip list's file mask.
+//
+// A pattern is matched against a whole file name: "*" stands for any run of
+// characters, an empty one included; "?" for exactly one character; every
+// other character for itself, without regard to case. A final ".*" also
+// matches at the end of a name that has no period there, so "*.*" takes every
+// name and "clip*.*" takes "clip" as well as "clip.avi".
+//
+// Names are bytes. A character is one UTF-8 sequence where the name holds a
+// valid one, otherwise a single byte, so "?" stands for "é" as it does for "e",
+// and a name that is not UTF-8 still matches byte for byte. Case is folded for
+// the ASCII letters only.
+//
+// fnmatch(3) does not fit: it gives "[" and "\" meanings of their own, and
+// both may stand literally in a file name here; nor does it know the final
+// ".*". The matcher below backtracks to the last "*" only, so a pattern costs
+// at most its length times the name's, never exponential time.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace clipquill {
+
+class WildcardPattern {
+ public:
+  explicit WildcardPattern(std::string_view pattern);
+  bool matches(std::string_view name) const;
+
+ private:
+  std::string folded_;         // the pattern, ASCII letters in lower case
+  bool finalDotStar_ = false;  // ends in ".*"
+};
+
+// A mask: patterns separated by ";", each used as it stands (an empty one
+// matches no file).
+class ClipMaskMatcher {
+ public:
+  explicit ClipMaskMatcher(std::string_view mask);
+  // How many of the patterns match name. The clip list lists a name once per
+  // matching pattern, duplicates included.
+  std::size_t matchCount(std::string_view name) const;
+
+ private:
+  std::vector<WildcardPattern> patterns_;
+};
+
+}  // namespace clipquill

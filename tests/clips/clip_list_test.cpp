@@ -1,0 +1,207 @@
+#include "clips/clip_list.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/error.h"
+
+namespace clipquill {
+namespace {
+
+using Names = std::vector<std::string>;
+
+// Folders held in memory, each with the files a listing gives, in the order
+// given. Counts listings, and fails one with a chosen errno.
+class FakeFolders : public ClipFolders {
+ public:
+  std::map<std::string, Names> folders;
+  std::map<std::string, int> failures;  // folder -> errno of its listing
+  int listings = 0;
+
+  void listFiles(const std::string& folder,
+                 const std::function<void(std::string_view)>& visit) override {
+    ++listings;
+    const auto it = folders.find(folder);
+    if (it == folders.end()) throw Error::fromErrno(ENOENT);
+    for (const std::string& name : it->second)
+      visit(name);
+    // A listing that breaks off after some names have been seen.
+    if (failures.count(folder)) throw Error::fromErrno(failures[folder]);
+  }
+
+  PathKind kind(const std::string& path) override {
+    if (folders.count(path)) return PathKind::Folder;
+    const auto slash = path.rfind('/');
+    const auto it = folders.find(slash == 0 ? "/" : path.substr(0, slash));
+    if (it == folders.end()) return PathKind::Missing;
+    for (const std::string& name : it->second) {
+      if (name == path.substr(slash + 1)) return PathKind::File;
+    }
+    return PathKind::Missing;
+  }
+};
+
+class ClipListTest : public ::testing::Test {
+ protected:
+  ClipListTest() {
+    fs.folders["/clips"] = {"b.avs", "A.avi", "clip 10.avi", "clip 2.avi", "x.AVS", "noext"};
+    fs.folders["/clips/sub"] = {"s.avi"};
+    fs.folders["/other"] = {};
+  }
+
+  FakeFolders fs;
+  ClipList list{fs};
+};
+
+TEST_F(ClipListTest, ReadsSortedAndKeepsDuplicates) {
+  EXPECT_EQ(list.mask(), "*.*");
+  EXPECT_TRUE(list.setFolder("/clips"));
+  EXPECT_EQ(list.entries(),
+            (Names{"A.avi", "b.avs", "clip 2.avi", "clip 10.avi", "noext", "x.AVS"}));
+
+  EXPECT_TRUE(list.setMask("*.avs;*.AVS"));
+  EXPECT_EQ(list.entries(), (Names{"b.avs", "b.avs", "x.AVS", "x.AVS"}));
+  EXPECT_TRUE(list.setMask("*.none"));
+  EXPECT_EQ(list.count(), 0u);  // nothing matching is no failure
+}
+
+TEST_F(ClipListTest, ListsOnlyOnARealChange) {
+  ASSERT_TRUE(list.setFolder("/clips"));
+  list.setSelected(0, true);
+  const int listed = fs.listings;
+
+  EXPECT_FALSE(list.setFolder("/clips"));
+  EXPECT_FALSE(list.setFolder("/clips/"));
+  EXPECT_FALSE(list.setFolder("sub/.."));
+  EXPECT_FALSE(list.setFolder("."));
+  EXPECT_FALSE(list.setMask("*.*"));
+  EXPECT_EQ(fs.listings, listed);
+  EXPECT_EQ(list.selectedCount(), 1u);  // kept while nothing changes
+
+  EXPECT_TRUE(list.setMask("*.AVI"));
+  EXPECT_TRUE(list.setMask("*.avi"));  // masks compare with regard to case
+  EXPECT_EQ(list.selectedCount(), 0u);
+  EXPECT_EQ(fs.listings, listed + 2);
+}
+
+TEST_F(ClipListTest, ReadsRelativePathsAgainstItsFolder) {
+  ASSERT_TRUE(list.setFolder("/clips"));
+  EXPECT_TRUE(list.setFolder("sub"));
+  EXPECT_EQ(list.folder(), "/clips/sub");
+  EXPECT_TRUE(list.setFolder("../../other/"));
+  EXPECT_EQ(list.folder(), "/other");
+  EXPECT_EQ(list.fullPath("/"), "/");
+  EXPECT_EQ(list.fullPath("/a//b/./c/"), "/a/b/c");
+}
+
+TEST_F(ClipListTest, AFailedReadChangesNothing) {
+  ASSERT_TRUE(list.setFolder("/clips"));
+  list.setMask("*.avi");
+  list.setSelected(1, true);
+  const Names before = list.entries();
+
+  const auto expectKept = [&](const char* what) {
+    EXPECT_EQ(list.folder(), "/clips") << what;
+    EXPECT_EQ(list.mask(), "*.avi") << what;
+    EXPECT_EQ(list.entries(), before) << what;
+    EXPECT_EQ(list.selectedCount(), 1u) << what;
+  };
+  try {
+    list.setFolder("/missing");
+    ADD_FAILURE() << "no error";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.message(), "File not found");
+  }
+  expectKept("missing folder");
+
+  fs.failures["/other"] = EIO;
+  fs.folders["/other"] = {"half.avi"};
+  EXPECT_THROW(list.setFolder("/other"), Error);
+  expectKept("listing broken off");
+
+  // The folder vanishes after it was entered: the next re-read fails.
+  fs.folders.erase("/clips");
+  EXPECT_THROW(list.setMask("*.*"), Error);
+  expectKept("vanished folder");
+}
+
+TEST_F(ClipListTest, SelectAllButtonSelectsAllUnlessAllAreSelected) {
+  ASSERT_TRUE(list.setFolder("/clips"));
+  const struct {
+    std::vector<std::size_t> selected;
+    std::size_t after;
+  } cases[] = {{{}, 6}, {{0, 3}, 6}, {{0, 1, 2, 3, 4, 5}, 0}};
+  for (const auto& c : cases) {
+    list.clearSelection();
+    for (std::size_t i : c.selected)
+      list.setSelected(i, true);
+    SelectAllButtonClick(list);
+    EXPECT_EQ(list.selectedCount(), c.after) << c.selected.size() << " selected before";
+  }
+  SelectAllButtonClick(list);
+  list.setSelected(2, false);
+  list.setSelected(4, false);
+  list.setSelected(4, false);  // twice the same is counted once
+  EXPECT_EQ(list.selectedCount(), 4u);
+  EXPECT_EQ(list.selectedEntries(), (Names{"A.avi", "b.avs", "clip 10.avi", "x.AVS"}));
+
+  ASSERT_TRUE(list.setFolder("/other"));
+  SelectAllButtonClick(list);  // an empty list counts as wholly selected
+  EXPECT_EQ(list.selectedCount(), 0u);
+}
+
+TEST_F(ClipListTest, FollowsTypedPaths) {
+  ASSERT_TRUE(list.setFolder("/other"));
+  const struct {
+    const char* typed;
+    const char* folder;
+    const char* mask;
+  } cases[] = {
+      {"/clips", "/clips", "*.*"},
+      {"/clips/", "/clips", "*.*"},
+      {"/clips/*.avs", "/clips", "*.avs"},
+      {"sub", "/clips/sub", "*.avs"},  // relative to the list's folder
+      {"/clips/c?ip*", "/clips", "c?ip*"},
+      {"/clips/A.avi", "/clips", "A.avi"},  // an existing file passes its name
+      {"/clips/sub/", "/clips/sub", "A.avi"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_TRUE(followSourceText(list, c.typed)) << c.typed;
+    EXPECT_EQ(list.folder(), c.folder) << c.typed;
+    EXPECT_EQ(list.mask(), c.mask) << c.typed;
+  }
+
+  // Fewer than two characters name no folder.
+  const int listed = fs.listings;
+  EXPECT_FALSE(followSourceText(list, "/"));
+  EXPECT_FALSE(followSourceText(list, ""));
+  EXPECT_FALSE(followSourceText(list, "\xC3\xA9"));  // one character, two bytes
+  EXPECT_EQ(fs.listings, listed);
+  EXPECT_EQ(list.folder(), "/clips/sub");
+
+  EXPECT_THROW(followSourceText(list, "/nowhere"), Error);
+  EXPECT_THROW(followSourceText(list, "/nowhere/*.avi"), Error);
+  EXPECT_EQ(list.folder(), "/clips/sub");
+}
+
+TEST_F(ClipListTest, ATypedFileTakesTheFocus) {
+  ASSERT_TRUE(list.setFolder("/clips"));
+  list.moveToTypedPath("clip 2.avi");
+  // Not selected: its name becomes the passing mask, which re-reads the list.
+  EXPECT_EQ(list.mask(), "clip 2.avi");
+  EXPECT_EQ(list.entries(), Names{"clip 2.avi"});
+
+  ASSERT_TRUE(list.setMask("*.*"));
+  list.setSelected(2, true);
+  list.moveToTypedPath("/clips/clip 2.avi");
+  // Selected already: the list stays as it is, with the focus on it.
+  EXPECT_EQ(list.mask(), "*.*");
+  EXPECT_EQ(list.focus(), 2u);
+  EXPECT_EQ(list.selectedCount(), 1u);
+}
+
+}  // namespace
+}  // namespace clipquill

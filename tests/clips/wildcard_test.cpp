@@ -1,0 +1,91 @@
+#include "clips/wildcard.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace clipquill {
+namespace {
+
+struct MatchCase {
+  const char* pattern;
+  std::string name;
+  bool matches;
+};
+
+TEST(WildcardPattern, MatchesWholeNamesByTheWildCardRules) {
+  const MatchCase cases[] = {
+      {"*.avi", "clip 1.avi", true},
+      {"*.avi", "clip 1.avi.bak", false},  // the whole name, not a part of it
+      {"*.avi", "CLIP.AVI", true},         // case is ignored, in either side
+      {"*.AVI", "clip.avi", true},
+      {"clip?.avi", "clip1.avi", true},
+      {"clip?.avi", "clip.avi", false},  // "?" is exactly one character
+      {"clip?.avi", "clip12.avi", false},
+      {"clip?.avi", "clip\xC3\xA9.avi", true},  // "é" is one character
+      {"clip??.avi", "clip\xC3\xA9.avi", false},
+      {"*", "", true},
+      {"", "", true},
+      {"", "a", false},
+      // A final ".*" also matches where the name has no period.
+      {"*.*", "clip", true},
+      {"*.*", "clip.avi", true},
+      {"HL*.*", "HLclip", true},
+      {"HL*.*", "hlclip.avi", true},
+      {"HL*.*", "clipHL", false},
+      {"a.b.*", "a.b", true},
+      {"*..avs", "clip.avs", false},  // an entry kept with its period
+      {"*..avs", "clip..avs", true},
+      // Characters that other wild-card dialects give meanings to are literal.
+      {"[ab].avi", "[ab].avi", true},
+      {"[ab].avi", "a.avi", false},
+      {"sub\\x*.avs", "subx1.avs", false},
+      {"sub\\x*.avs", "sub\\x1.avs", true},
+      // Names are bytes: one that is not UTF-8 matches byte for byte.
+      {"*.avi", "caf\xE9.avi", true},
+      {"caf?.avi", "caf\xE9.avi", true},
+      {"caf\xE9.*", "CAF\xE9.avi", true},
+      {"caf\xC9.avi", "caf\xE9.avi", false},  // only ASCII letters fold
+      {"?", "\xC3", true},                    // a cut-off sequence is one byte
+      {"??", "\xE2\x82", true},
+      {"*a*a*b", "aaab", true},
+  };
+  for (const MatchCase& c : cases) {
+    EXPECT_EQ(WildcardPattern(c.pattern).matches(c.name), c.matches)
+        << "pattern '" << c.pattern << "', name '" << c.name << "'";
+  }
+}
+
+TEST(WildcardPattern, CostsNoMoreThanPatternTimesName) {
+  // Backtracking into every star would take astronomically long here.
+  const std::string name(10'000, 'a');
+  EXPECT_FALSE(WildcardPattern("*a*a*a*a*a*a*a*a*a*a*b").matches(name));
+  EXPECT_TRUE(WildcardPattern("*a*a*a*a*a*a*a*a*a*a*").matches(name));
+
+  std::string longPattern(10'000, '?');
+  EXPECT_FALSE(WildcardPattern(longPattern).matches("clip.avi"));
+  EXPECT_TRUE(WildcardPattern(longPattern).matches(name));
+  longPattern.back() = '*';
+  EXPECT_TRUE(WildcardPattern(longPattern).matches(name));
+}
+
+TEST(ClipMaskMatcher, CountsEveryPatternThatMatches) {
+  const struct {
+    const char* mask;
+    const char* name;
+    std::size_t count;
+  } cases[] = {
+      {"*.avs;*.mpg", "a.avs", 1},  {"*.avs;*.mpg", "a.mpg", 1},
+      {"*.avs;*.mpg", "a.avi", 0},  {"*.avs;*.AVS", "a.avs", 2},  // listed twice
+      {"*.*;*.avs;a*", "a.avs", 3}, {";;", "a.avs", 0},           // empty patterns match no file
+      {"*.avs;avi", "avi", 1},  // an entry holding ";" gives a bare name
+      {"*.avs;avi", "x.avi", 0},    {"", "a", 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ClipMaskMatcher(c.mask).matchCount(c.name), c.count)
+        << "mask '" << c.mask << "', name '" << c.name << "'";
+  }
+}
+
+}  // namespace
+}  // namespace clipquill
