@@ -44,11 +44,14 @@ std::string ClipList::fullPath(std::string_view path) const {
     full = folder_.empty() ? fs::absolute(full) : fs::path(folder_) / full;
   }
   full = full.lexically_normal();
-  // "clips/" and "clips" are one folder; the root keeps its separator.
-  if (!full.has_filename() && full.has_parent_path() && full != full.root_path()) {
-    full = full.parent_path();
+  // "clips/" and "clips" are one folder; a root keeps its separator.
+  std::string text = full.string();
+  const std::size_t rootLength = full.root_path().string().size();
+  const auto preferred = static_cast<char>(fs::path::preferred_separator);
+  while (text.size() > rootLength && (text.back() == '/' || text.back() == preferred)) {
+    text.pop_back();
   }
-  return full.string();
+  return text;
 }
 
 bool ClipList::setFolder(std::string_view path) {

@@ -94,6 +94,8 @@ TEST_F(ClipListTest, ReadsRelativePathsAgainstItsFolder) {
   EXPECT_TRUE(list.setFolder("../../other/"));
   EXPECT_EQ(list.folder(), "/other");
   EXPECT_EQ(list.fullPath("/"), "/");
+  EXPECT_EQ(list.fullPath("//"), "/");
+  EXPECT_EQ(list.fullPath("/.."), "/");
   EXPECT_EQ(list.fullPath("/a//b/./c/"), "/a/b/c");
 }
 
