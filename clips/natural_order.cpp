@@ -65,4 +65,35 @@ int naturalCompare(std::string_view a, std::string_view b) {
   return tie;
 }
 
+void appendNaturalKey(std::string& key, std::string_view name) {
+  std::size_t i = 0;
+  while (i < name.size()) {
+    if (!isDigit(name[i])) {
+      key += static_cast<char>(fold(name[i++]));
+      continue;
+    }
+    while (i < name.size() && name[i] == '0')
+      ++i;
+    const std::size_t start = i;
+    while (i < name.size() && isDigit(name[i]))
+      ++i;
+    // A run of digits becomes "0", its length without leading zeros, then
+    // those digits: numbers compare by length first, then digit by digit. The
+    // "0" sorts against other characters as any digit would, and no other
+    // character turns into it, so two keys meet at lengths only where both
+    // names have a run. Lengths of 255 or more take a 0xFF and four bytes.
+    const std::size_t length = i - start;
+    key += '0';
+    if (length < 0xFF) {
+      key += static_cast<char>(length);
+    } else {
+      key += static_cast<char>(0xFF);
+      for (int shift = 24; shift >= 0; shift -= 8) {
+        key += static_cast<char>((length >> shift) & 0xFF);
+      }
+    }
+    key.append(name.substr(start, length));
+  }
+}
+
 }  // namespace clipquill

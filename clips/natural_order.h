@@ -8,6 +8,7 @@
 // are bytes. Hence this small comparison of our own.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace clipquill {
@@ -21,5 +22,12 @@ int naturalCompare(std::string_view a, std::string_view b);
 inline bool naturalLess(std::string_view a, std::string_view b) {
   return naturalCompare(a, b) < 0;
 }
+
+// Appends to key a sort key of name: bytes whose plain order (a common start
+// sorting shorter first) is the order of naturalCompare, except that names
+// differing only in case or in leading zeros get equal keys. Sorting many
+// names by keys worked out once costs far less than comparing them afresh
+// each time; naturalCompare then settles the rare equal keys.
+void appendNaturalKey(std::string& key, std::string_view name);
 
 }  // namespace clipquill

@@ -1,5 +1,7 @@
 #include "clips/wildcard.h"
 
+#include <algorithm>
+
 namespace clipquill {
 
 namespace {
@@ -8,18 +10,18 @@ constexpr char fold(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-constexpr bool isContinuation(unsigned char c) {
-  return (c & 0xC0) == 0x80;
+constexpr bool isAscii(char c) {
+  return static_cast<unsigned char>(c) < 0x80;
 }
 
-// The length in bytes of the character at name[i]: a valid UTF-8 sequence as a
-// whole, anything else (a stray byte, an overlong or cut-off sequence) alone.
-std::size_t charLength(std::string_view name, std::size_t i) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(name[i + k]); };
+// The length in bytes of the character at text[i]: a valid UTF-8 sequence as
+// a whole, anything else (a stray byte, an overlong or cut-off sequence) alone.
+std::size_t multiByteLength(std::string_view text, std::size_t i) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[i + k]); };
   const unsigned char lead = byte(0);
   std::size_t length = 1;
   unsigned char low = 0x80;   // bounds of the second byte, which rule out
-  unsigned char high = 0xBF;  // overlong forms and surrogates
+  unsigned char high = 0xBF;  // overlong forms, surrogates and too high a code
   if (lead >= 0xC2 && lead <= 0xDF) {
     length = 2;
   } else if (lead >= 0xE0 && lead <= 0xEF) {
@@ -33,40 +35,78 @@ std::size_t charLength(std::string_view name, std::size_t i) {
   } else {
     return 1;
   }
-  if (i + length > name.size() || byte(1) < low || byte(1) > high) return 1;
+  if (text.size() - i < length || byte(1) < low || byte(1) > high) return 1;
   for (std::size_t k = 2; k < length; ++k) {
-    if (!isContinuation(byte(k))) return 1;
+    if ((byte(k) & 0xC0) != 0x80) return 1;
   }
   return length;
 }
 
-// pattern is already folded. On a mismatch the last "*" takes one more
-// character and matching resumes behind it. Earlier stars never need to take
-// more, and every step moves forward in the name or in the pattern, so the
-// work is bounded by the product of their lengths.
-bool matchFolded(std::string_view pattern, std::string_view name) {
+inline std::size_t charLength(std::string_view text, std::size_t i) {
+  return isAscii(text[i]) ? 1 : multiByteLength(text, i);
+}
+
+// Whether the pattern's character at p (not a wild card) stands for the
+// name's at n; returns its length in the name, 0 if it does not.
+inline std::size_t literalMatch(std::string_view pattern, std::size_t p, std::string_view name,
+                                std::size_t n) {
+  if (isAscii(pattern[p])) return pattern[p] == fold(name[n]) ? 1 : 0;
+  const std::size_t length = multiByteLength(pattern, p);
+  if (multiByteLength(name, n) != length) return 0;
+  return pattern.compare(p, length, name, n, length) == 0 ? length : 0;
+}
+
+bool endsMatch(std::string_view head, std::string_view name) {
+  return std::equal(head.begin(), head.end(), name.begin(),
+                    [](char h, char c) { return h == fold(c); });
+}
+
+}  // namespace
+
+WildcardPattern::Form::Form(std::string_view pattern) : folded(pattern) {
+  std::transform(folded.begin(), folded.end(), folded.begin(), fold);
+  const bool simple = std::all_of(folded.begin(), folded.end(), isAscii) &&
+                      std::count(folded.begin(), folded.end(), '*') == 1 &&
+                      folded.find('?') == std::string::npos;
+  if (simple) star = folded.find('*');
+}
+
+// A character is matched whole, never a part of one, so the name is always
+// taken up to a character's end. On a mismatch the last "*" takes one more
+// character and matching resumes behind it; earlier stars never need to take
+// more. Every step moves forward in the name or the pattern, so the work is
+// bounded by the product of their lengths.
+bool WildcardPattern::Form::matches(std::string_view name) const {
+  const std::string_view pattern = folded;
+  if (star != std::string::npos) {
+    // ASCII bytes are characters of their own in any name, so comparing
+    // bytes at both ends cannot split a character.
+    const std::string_view head = pattern.substr(0, star);
+    const std::string_view tail = pattern.substr(star + 1);
+    return name.size() >= head.size() + tail.size() && endsMatch(head, name) &&
+           endsMatch(tail, name.substr(name.size() - tail.size()));
+  }
   std::size_t p = 0;
   std::size_t n = 0;
   std::size_t starP = std::string_view::npos;  // pattern position after the last "*"
   std::size_t starN = 0;                       // how far the name was taken by then
   for (;;) {
     if (p < pattern.size()) {
-      const char c = pattern[p];
-      if (c == '*') {
+      if (pattern[p] == '*') {
         starP = ++p;
         starN = n;
         if (p == pattern.size()) return true;  // a final "*" takes the rest
         continue;
       }
       if (n < name.size()) {
-        if (c == '?') {
+        if (pattern[p] == '?') {
           ++p;
           n += charLength(name, n);
           continue;
         }
-        if (c == fold(name[n])) {
-          ++p;
-          ++n;
+        if (const std::size_t length = literalMatch(pattern, p, name, n)) {
+          p += charLength(pattern, p);
+          n += length;
           continue;
         }
       }
@@ -80,19 +120,17 @@ bool matchFolded(std::string_view pattern, std::string_view name) {
   }
 }
 
-}  // namespace
-
-WildcardPattern::WildcardPattern(std::string_view pattern) : folded_(pattern) {
-  for (char& c : folded_)
-    c = fold(c);
-  finalDotStar_ = folded_.ends_with(".*");
+WildcardPattern::WildcardPattern(std::string_view pattern) : whole_(pattern) {
+  if (pattern.ends_with(".*")) stem_.emplace(pattern.substr(0, pattern.size() - 2));
 }
 
 bool WildcardPattern::matches(std::string_view name) const {
-  if (matchFolded(folded_, name)) return true;
-  // The ".*" at the end of a name without a period there.
-  return finalDotStar_ &&
-         matchFolded(std::string_view(folded_).substr(0, folded_.size() - 2), name);
+  if (stem_) {
+    if (stem_->matches(name)) return true;
+    // Whatever the whole pattern matches, a stem that ends in "*" matches too.
+    if (stem_->folded.ends_with('*')) return false;
+  }
+  return whole_.matches(name);
 }
 
 ClipMaskMatcher::ClipMaskMatcher(std::string_view mask) {

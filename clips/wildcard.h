@@ -6,10 +6,10 @@
 // matches at the end of a name that has no period there, so "*.*" takes every
 // name and "clip*.*" takes "clip" as well as "clip.avi".
 //
-// Names are bytes. A character is one UTF-8 sequence where the name holds a
-// valid one, otherwise a single byte, so "?" stands for "é" as it does for "e",
-// and a name that is not UTF-8 still matches byte for byte. Case is folded for
-// the ASCII letters only.
+// Names are bytes. A character is one UTF-8 sequence where the text holds a
+// valid one, otherwise a single byte, in the name and in the pattern alike:
+// "?" stands for "é" as it does for "e", and a name that is not UTF-8 still
+// matches byte for byte. Case is folded for the ASCII letters only.
 //
 // fnmatch(3) does not fit: it gives "[" and "\" meanings of their own, and
 // both may stand literally in a file name here; nor does it know the final
@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,8 +31,22 @@ class WildcardPattern {
   bool matches(std::string_view name) const;
 
  private:
-  std::string folded_;         // the pattern, ASCII letters in lower case
-  bool finalDotStar_ = false;  // ends in ".*"
+  // One pattern in its matching form.
+  struct Form {
+    explicit Form(std::string_view pattern);
+    bool matches(std::string_view name) const;
+
+    std::string folded;  // ASCII letters in lower case
+    // Where the only "*" stands, for a pattern of ASCII characters with one
+    // "*" and no "?", as every mask built from a prefix and an extension is:
+    // comparing its two ends is then all there is to do.
+    std::size_t star = std::string::npos;
+  };
+
+  Form whole_;
+  // For a pattern ending in ".*", the part before it: it matches a name with
+  // no period at its end.
+  std::optional<Form> stem_;
 };
 
 // A mask: patterns separated by ";", each used as it stands (an empty one
