@@ -65,6 +65,10 @@ TEST(SystemClipFolders, ListsOrdinaryFilesOnly) {
   list.setMask("NO*.*;*.avi");
   list.setFolder(dir.path());
   EXPECT_EQ(list.entries(), (Names{"a.avi", latin1, "link.avi", "noext"}));
+  // A prefix holding a separator matches no name and stays in the folder.
+  list.setMask("sub/x*.*;sub\\x*.*");
+  EXPECT_EQ(list.count(), 0u);
+  EXPECT_EQ(list.folder(), dir.path());
 }
 
 TEST(SystemClipFolders, ReportsFoldersThatCannotBeRead) {

@@ -49,6 +49,13 @@ TEST(WildcardPattern, MatchesWholeNamesByTheWildCardRules) {
       {"?", "\xC3", true},                    // a cut-off sequence is one byte
       {"??", "\xE2\x82", true},
       {"*a*a*b", "aaab", true},
+      // A byte of the pattern never matches a part of a character.
+      {"\xE2*", "\xE2\x82\xAC", false},
+      {"*\xE2?*\xAC",
+       "\xE2"
+       "A\xE2\x82\xAC",
+       false},
+      {"*\xE2\x82\xAC", "x\xE2\x82\xAC", true},
   };
   for (const MatchCase& c : cases) {
     EXPECT_EQ(WildcardPattern(c.pattern).matches(c.name), c.matches)
