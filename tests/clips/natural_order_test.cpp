@@ -50,15 +50,24 @@ TEST(NaturalOrder, SortsAsUsersExpect) {
   }
 }
 
-TEST(NaturalOrder, IsATotalOrder) {
+TEST(NaturalOrder, IsATotalOrderThatTheKeysFollow) {
+  const auto keyOf = [](const std::string& name) {
+    std::string key;
+    appendNaturalKey(key, name);
+    return key;
+  };
   for (const std::string& a : kExpected) {
     for (const std::string& b : kExpected) {
       const int ab = naturalCompare(a, b);
-      const int ba = naturalCompare(b, a);
       EXPECT_EQ(ab == 0, a == b) << a << " | " << b;
-      EXPECT_EQ(ab<0, ba> 0) << a << " | " << b;
+      EXPECT_EQ(ab<0, naturalCompare(b, a)> 0) << a << " | " << b;
+      // Keys differ in the same direction, or not at all.
+      const int byKey = keyOf(a).compare(keyOf(b));
+      EXPECT_TRUE(byKey == 0 || (byKey < 0) == (ab < 0)) << a << " | " << b;
     }
   }
+  EXPECT_EQ(keyOf("Clip 010.AVI"), keyOf("clip 10.avi"));
+  EXPECT_LT(keyOf(std::string(300, '9')), keyOf("1" + std::string(300, '0')));
 }
 
 }  // namespace
