@@ -30,9 +30,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -45,41 +43,20 @@
 #include <system_error>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "clips/clip_folders.h"
 #include "clips/clip_list.h"
 #include "clips/natural_order.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+namespace support = clipquill::bench;
+using support::Clock;
+using support::die;
+using support::dieErrno;
+using support::msSince;
 
 constexpr std::string_view kMask = "*.avi;*.mpg;*.mpeg;*.avs";
-
-// Removed by die() as well, so that a failed run leaves nothing behind.
-std::string gRoot;
-
-[[noreturn]] void die(const std::string& message) {
-  std::fprintf(stderr, "bench_clip_listing: %s\n", message.c_str());
-  if (!gRoot.empty()) {
-    std::error_code ignored;
-    std::filesystem::remove_all(gRoot, ignored);
-  }
-  std::exit(1);
-}
-
-[[noreturn]] void dieErrno(const std::string& what) {
-  die(what + ": " + std::strerror(errno));
-}
-
-std::size_t parseCount(const char* text, const char* what) {
-  std::size_t value = 0;
-  const std::string_view sv(text);
-  const auto [end, ec] = std::from_chars(sv.data(), sv.data() + sv.size(), value);
-  if (ec != std::errc() || end != sv.data() + sv.size() || value == 0) {
-    die(std::string("bad ") + what + ": \"" + text + "\"");
-  }
-  return value;
-}
 
 // --- the folder --------------------------------------------------------------
 
@@ -261,16 +238,6 @@ std::vector<std::string> floorListing(const std::string& dir,
 
 // --- the rounds --------------------------------------------------------------
 
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const std::size_t n = values.size();
-  return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-double msSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
 struct Bench {
   std::string dir;
   std::vector<std::string> patterns = floorPatterns();
@@ -351,52 +318,27 @@ struct Bench {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::size_t fileCount = argc > 1 ? parseCount(argv[1], "number of files") : 100000;
-  const std::size_t rounds = argc > 2 ? parseCount(argv[2], "number of rounds") : 15;
+  support::programName = "bench_clip_listing";
+  const std::size_t fileCount = support::countArgument(argc, argv, 1, 100000, "number of files");
+  const std::size_t rounds = support::countArgument(argc, argv, 2, 15, "number of rounds");
 
-  const char* tmp = std::getenv("TMPDIR");
-  std::string root =
-      std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/clipquill-bench-XXXXXX";
-  if (::mkdtemp(root.data()) == nullptr) dieErrno("cannot create a folder from " + root);
-  // The clip list reads a relative folder against the working folder; an
-  // absolute one keeps the two sides on the same path whatever TMPDIR says.
-  std::error_code ec;
-  gRoot = std::filesystem::absolute(root, ec).string();
-  if (ec) die("cannot resolve " + root + ": " + ec.message());
-
+  const std::string root = support::makeScratchFolder();
   Bench bench;
-  bench.dir = gRoot + "/clips";
+  bench.dir = root + "/clips";
   if (::mkdir(bench.dir.c_str(), 0700) != 0) dieErrno("cannot create " + bench.dir);
   const FolderStats stats = makeFolder(bench.dir, fileCount);
 
-  bench.floorRound();  // warm-up
-  bench.clipListRound();
-  std::vector<double> floorMs;
-  std::vector<double> listMs;
-  // Floor first in even pairs, clip list first in odd ones, so that neither
-  // always runs in the wake of the other.
-  for (std::size_t r = 0; r < rounds; ++r) {
-    if (r % 2 == 0) {
-      floorMs.push_back(bench.floorRound());
-      listMs.push_back(bench.clipListRound());
-    } else {
-      listMs.push_back(bench.clipListRound());
-      floorMs.push_back(bench.floorRound());
-    }
-  }
+  const support::Rounds measured = support::alternate(
+      rounds, [&] { return bench.floorRound(); }, [&] { return bench.clipListRound(); });
   const double againUs = bench.sameAgainUs();
   const std::size_t listed = bench.list->count();
   bench.list.reset();
 
-  std::filesystem::remove_all(gRoot, ec);
-  if (ec) die("cannot remove " + gRoot + ": " + ec.message());
-  gRoot.clear();
+  std::error_code ec;
+  std::filesystem::remove_all(root, ec);
+  if (ec) die("cannot remove " + root + ": " + ec.message());
+  support::scratchFolder.clear();
 
-  const double floorMedian = median(floorMs);
-  const double listMedian = median(listMs);
-  const double perEntry = 1000.0 / static_cast<double>(fileCount);
-  const auto [floorMin, floorMax] = std::minmax_element(floorMs.begin(), floorMs.end());
-  const auto [listMin, listMax] = std::minmax_element(listMs.begin(), listMs.end());
   std::printf(
       "clip list re-read: %zu entries (%zu files, %zu folders, %zu links, %zu of them hidden) "
       "under %s, mask \"%s\"\n",
@@ -405,27 +347,8 @@ int main(int argc, char** argv) {
   std::printf(
       "floor: opendir/readdir, d_type (stat for links), ASCII wild cards, copies, no sort; "
       "clipquill: ClipList::setFolder on a fresh list, natural sort included\n");
-  std::printf(
-      "medians of %zu alternating rounds each, after one warm-up of each "
-      "(floor %.1f..%.1f ms, clipquill %.1f..%.1f ms)\n",
-      rounds, *floorMin, *floorMax, *listMin, *listMax);
   std::printf("names listed: %zu\n", listed);
-  std::printf("floor  %.1f ms  (%.3f us/entry)\n", floorMedian, floorMedian * perEntry);
-  std::printf("clipquill %.1f ms (%.3f us/entry)\n", listMedian, listMedian * perEntry);
   std::printf("same folder and mask again: %.2f us, no re-read\n", againUs);
-  // As in the other benchmark: the two rounds of a pair meet the system in
-  // the same state, so the median of their ratios shows a change of pace.
-  std::vector<double> pairRatios;
-  for (std::size_t r = 0; r < rounds; ++r)
-    pairRatios.push_back(listMs[r] / floorMs[r]);
-  const double ratio = listMedian / floorMedian;
-  const double pairRatio = median(pairRatios);
-  std::printf("median ratio within a pair %.2f\n", pairRatio);
-  if (std::abs(ratio - pairRatio) > 0.15 * pairRatio) {
-    std::printf(
-        "warning: the system changed pace during the run, the ratio of medians is "
-        "unreliable; run again\n");
-  }
-  std::printf("ratio %.2f\n", ratio);
+  support::report(measured, fileCount, "entry");
   return 0;
 }

@@ -25,9 +25,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -40,13 +38,18 @@
 #include <string_view>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "core/generator.h"
 #include "core/script_files.h"
 #include "core/user_port.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+namespace support = clipquill::bench;
+using support::Clock;
+using support::die;
+using support::dieErrno;
+using support::msSince;
 
 constexpr std::string_view kSourceDir = "/media/captures";
 
@@ -63,25 +66,6 @@ const std::vector<std::string> kTemplate = {
     "# audio kept from <P><F>",
     "return last",
 };
-
-[[noreturn]] void die(const std::string& message) {
-  std::fprintf(stderr, "bench_script_generation: %s\n", message.c_str());
-  std::exit(1);
-}
-
-[[noreturn]] void dieErrno(const std::string& what) {
-  die(what + ": " + std::strerror(errno));
-}
-
-std::size_t parseCount(const char* text, const char* what) {
-  std::size_t value = 0;
-  const std::string_view sv(text);
-  const auto [end, ec] = std::from_chars(sv.data(), sv.data() + sv.size(), value);
-  if (ec != std::errc() || end != sv.data() + sv.size() || value == 0) {
-    die(std::string("bad ") + what + ": \"" + text + "\"");
-  }
-  return value;
-}
 
 // The bytes a script for `clip` must hold, worked out here on its own terms so
 // that the generator's output can be checked against them.
@@ -156,16 +140,6 @@ class VectorList final : public clipquill::CreatedScriptsList {
 
   std::vector<std::string> lines;
 };
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const std::size_t n = values.size();
-  return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-double msSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 struct Bench {
   std::string root;
@@ -267,16 +241,12 @@ struct Bench {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::size_t clipCount = argc > 1 ? parseCount(argv[1], "number of clips") : 10000;
-  const std::size_t rounds = argc > 2 ? parseCount(argv[2], "number of rounds") : 7;
-
-  const char* tmp = std::getenv("TMPDIR");
-  std::string pattern =
-      std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/clipquill-bench-XXXXXX";
-  if (::mkdtemp(pattern.data()) == nullptr) dieErrno("cannot create a folder from " + pattern);
+  support::programName = "bench_script_generation";
+  const std::size_t clipCount = support::countArgument(argc, argv, 1, 10000, "number of clips");
+  const std::size_t rounds = support::countArgument(argc, argv, 2, 7, "number of rounds");
 
   Bench bench;
-  bench.root = pattern;
+  bench.root = support::makeScratchFolder();
   bench.clips.reserve(clipCount);
   bench.names.reserve(clipCount);
   bench.contents.reserve(clipCount);
@@ -291,28 +261,11 @@ int main(int argc, char** argv) {
   for (const std::string& c : bench.contents)
     totalBytes += c.size();
 
-  bench.floorRound();  // warm-up
-  bench.generatorRound();
-  std::vector<double> floorMs;
-  std::vector<double> generatorMs;
-  // Floor first in even pairs, generator first in odd ones, so that neither
-  // always runs in the wake of the other.
-  for (std::size_t r = 0; r < rounds; ++r) {
-    if (r % 2 == 0) {
-      floorMs.push_back(bench.floorRound());
-      generatorMs.push_back(bench.generatorRound());
-    } else {
-      generatorMs.push_back(bench.generatorRound());
-      floorMs.push_back(bench.floorRound());
-    }
-  }
+  const support::Rounds measured = support::alternate(
+      rounds, [&] { return bench.floorRound(); }, [&] { return bench.generatorRound(); });
   if (::rmdir(bench.root.c_str()) != 0) dieErrno("cannot remove " + bench.root);
+  support::scratchFolder.clear();
 
-  const double floorMedian = median(floorMs);
-  const double generatorMedian = median(generatorMs);
-  const double perFile = 1000.0 / static_cast<double>(clipCount);
-  const auto [floorMin, floorMax] = std::minmax_element(floorMs.begin(), floorMs.end());
-  const auto [genMin, genMax] = std::minmax_element(generatorMs.begin(), generatorMs.end());
   std::printf(
       "per-clip scripts: %zu clips, %zu-line template, %zu bytes in all, each into an empty "
       "folder under %s\n",
@@ -320,26 +273,6 @@ int main(int argc, char** argv) {
   std::printf(
       "floor: open(O_WRONLY|O_CREAT|O_TRUNC)/write/close of precomputed bytes; "
       "clipquill: CreateScriptsButtonClick, expansion included\n");
-  std::printf(
-      "medians of %zu alternating rounds each, after one warm-up of each "
-      "(floor %.1f..%.1f ms, clipquill %.1f..%.1f ms)\n",
-      rounds, *floorMin, *floorMax, *genMin, *genMax);
-  std::printf("floor  %.1f ms  (%.2f us/file)\n", floorMedian, floorMedian * perFile);
-  std::printf("clipquill %.1f ms (%.2f us/file)\n", generatorMedian, generatorMedian * perFile);
-  // The two rounds of a pair run back to back and so meet the file system in
-  // the same state; the median of their ratios stands firm when its pace
-  // changes mid-run, which can split the rounds unevenly between the medians.
-  std::vector<double> pairRatios;
-  for (std::size_t r = 0; r < rounds; ++r)
-    pairRatios.push_back(generatorMs[r] / floorMs[r]);
-  const double ratio = generatorMedian / floorMedian;
-  const double pairRatio = median(pairRatios);
-  std::printf("median ratio within a pair %.2f\n", pairRatio);
-  if (std::abs(ratio - pairRatio) > 0.15 * pairRatio) {
-    std::printf(
-        "warning: the file system changed pace during the run, the ratio of medians is "
-        "unreliable; run again (or with TMPDIR=/dev/shm)\n");
-  }
-  std::printf("ratio %.2f\n", ratio);
+  support::report(measured, clipCount, "file");
   return 0;
 }

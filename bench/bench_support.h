@@ -1,0 +1,135 @@
+// What the benchmarks share: failing loudly, their arguments, a scratch
+// folder, and the rounds that set the program against its floor and report
+// the two.
+#pragma once
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace clipquill::bench {
+
+using Clock = std::chrono::steady_clock;
+
+// The benchmark's name in its messages, and a folder to remove should it die.
+inline const char* programName = "bench";
+inline std::string scratchFolder;
+
+[[noreturn]] inline void die(const std::string& message) {
+  std::fprintf(stderr, "%s: %s\n", programName, message.c_str());
+  if (!scratchFolder.empty()) {
+    std::error_code ignored;
+    std::filesystem::remove_all(scratchFolder, ignored);
+  }
+  std::exit(1);
+}
+
+[[noreturn]] inline void dieErrno(const std::string& what) {
+  die(what + ": " + std::strerror(errno));
+}
+
+// argv[index] as a positive count, or fallback when it is not given.
+inline std::size_t countArgument(int argc, char** argv, int index, std::size_t fallback,
+                                 const char* what) {
+  if (argc <= index) return fallback;
+  std::size_t value = 0;
+  const std::string_view text(argv[index]);
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || value == 0) {
+    die(std::string("bad ") + what + ": \"" + argv[index] + "\"");
+  }
+  return value;
+}
+
+// A fresh folder under TMPDIR (or /tmp), as an absolute path, removed by die().
+inline std::string makeScratchFolder() {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string path =
+      std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/clipquill-bench-XXXXXX";
+  if (::mkdtemp(path.data()) == nullptr) dieErrno("cannot create a folder from " + path);
+  std::error_code ec;
+  scratchFolder = std::filesystem::absolute(path, ec).string();
+  if (ec) die("cannot resolve " + path + ": " + ec.message());
+  return scratchFolder;
+}
+
+inline double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t n = values.size();
+  return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+inline double msSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+struct Rounds {
+  std::vector<double> floorMs;
+  std::vector<double> programMs;
+};
+
+// One warm-up round of each, then `count` rounds of each, the floor first in
+// even pairs and the program first in odd ones, so that neither always runs
+// in the wake of the other. Each callable runs one round and returns its ms.
+template <typename Floor, typename Program>
+Rounds alternate(std::size_t count, Floor floor, Program program) {
+  floor();
+  program();
+  Rounds rounds;
+  for (std::size_t r = 0; r < count; ++r) {
+    if (r % 2 == 0) {
+      rounds.floorMs.push_back(floor());
+      rounds.programMs.push_back(program());
+    } else {
+      rounds.programMs.push_back(program());
+      rounds.floorMs.push_back(floor());
+    }
+  }
+  return rounds;
+}
+
+// Prints the medians with their ranges and the time per item, then as the
+// last line "ratio <program median / floor median>".
+inline void report(const Rounds& rounds, std::size_t items, const char* item) {
+  const double floorMedian = median(rounds.floorMs);
+  const double programMedian = median(rounds.programMs);
+  const auto [floorMin, floorMax] =
+      std::minmax_element(rounds.floorMs.begin(), rounds.floorMs.end());
+  const auto [programMin, programMax] =
+      std::minmax_element(rounds.programMs.begin(), rounds.programMs.end());
+  const double perItem = 1000.0 / static_cast<double>(items);
+  std::printf(
+      "medians of %zu alternating rounds each, after one warm-up of each "
+      "(floor %.1f..%.1f ms, clipquill %.1f..%.1f ms)\n",
+      rounds.floorMs.size(), *floorMin, *floorMax, *programMin, *programMax);
+  std::printf("floor  %.1f ms  (%.3f us/%s)\n", floorMedian, floorMedian * perItem, item);
+  std::printf("clipquill %.1f ms (%.3f us/%s)\n", programMedian, programMedian * perItem, item);
+  // The two rounds of a pair run back to back and so meet the system in the
+  // same state; the median of their ratios stands firm when its pace changes
+  // mid-run, which can split the rounds unevenly between the medians.
+  std::vector<double> pairRatios;
+  for (std::size_t r = 0; r < rounds.floorMs.size(); ++r) {
+    pairRatios.push_back(rounds.programMs[r] / rounds.floorMs[r]);
+  }
+  const double ratio = programMedian / floorMedian;
+  const double pairRatio = median(pairRatios);
+  std::printf("median ratio within a pair %.2f\n", pairRatio);
+  if (std::abs(ratio - pairRatio) > 0.15 * pairRatio) {
+    std::printf(
+        "warning: the system changed pace during the run, the ratio of medians is "
+        "unreliable; run again (or with TMPDIR=/dev/shm)\n");
+  }
+  std::printf("ratio %.2f\n", ratio);
+}
+
+}  // namespace clipquill::bench
