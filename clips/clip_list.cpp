@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "clips/natural_order.h"
@@ -40,9 +41,13 @@ std::vector<std::string> ClipList::selectedEntries() const {
 
 std::string ClipList::fullPath(std::string_view path) const {
   fs::path full(path);
-  if (full.is_relative()) {
-    // Before the list has a folder, a relative path is read as the system reads it.
-    full = folder_.empty() ? fs::absolute(full) : fs::path(folder_) / full;
+  if (full.is_relative() && !folder_.empty()) {
+    full = fs::path(folder_) / full;
+  } else if (full.is_relative()) {
+    // Before the list has a folder, a relative path is read as the system
+    // reads it; should even that fail, the listing reports the path as typed.
+    std::error_code ec;
+    if (fs::path absolute = fs::absolute(full, ec); !ec) full = std::move(absolute);
   }
   full = full.lexically_normal();
   // "clips/" and "clips" are one folder; a root keeps its separator.

