@@ -22,6 +22,12 @@ inline constexpr std::string_view kKeyClipLoc = "ClipLoc";
 inline constexpr std::string_view kKeyClipName = "ClipName";
 inline constexpr std::string_view kKeyScriptName = "ScriptName";
 inline constexpr std::string_view kKeyScriptDest = "ScriptDest";
+// A filter entry's check mark is "Ext" + position + "State".
+inline constexpr std::string_view kKeyStateSuffix = "State";
+
+// The option flags' value names.
+inline constexpr std::string_view kValueLoadInis = "LoadInis";
+inline constexpr std::string_view kValueSaveInis = "SaveInis";
 
 // Root of the option flags' key path in the registry (or its stand-in).
 inline constexpr std::string_view kRegistryRoot = "Software\\";

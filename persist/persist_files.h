@@ -1,0 +1,47 @@
+// The file system as templates, settings files and the option flags store
+// need it. The window, the command line and the tests each supply one.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace clipquill {
+
+class PersistFiles {
+ public:
+  virtual ~PersistFiles() = default;
+
+  // The whole file, or nothing when there is no file at path. Raises Error
+  // when there is one that cannot be read (or path names a folder).
+  virtual std::optional<std::string> read(const std::string& path) = 0;
+
+  // Whether path names a file (a link is followed); a folder is no file.
+  virtual bool isFile(const std::string& path) = 0;
+
+  // Puts bytes in the file at path, creating it if need be. No file is ever
+  // lost to a failed write: the bytes go into a new file beside it, which is
+  // synced and then moved into place. A replaced file keeps its permissions;
+  // a link is followed, so its target is replaced and the link stays. On
+  // failure the old file is as it was, nothing else is left behind, and Error
+  // is raised.
+  virtual void write(const std::string& path, std::string_view bytes) = 0;
+
+  // Deletes the file at path; false when it could not.
+  virtual bool remove(const std::string& path) = 0;
+
+  // Creates the folder at path unless it is there already; its parent must
+  // exist. Raises Error when it cannot, also when path names a file.
+  virtual void makeFolder(const std::string& path) = 0;
+
+  // The names in the folder at path (files and folders, hidden ones
+  // included), in no particular order; empty when it cannot be read.
+  virtual std::vector<std::string> names(const std::string& path) = 0;
+};
+
+// The real file system of this platform.
+std::unique_ptr<PersistFiles> makeSystemPersistFiles();
+
+}  // namespace clipquill

@@ -1,0 +1,147 @@
+// Persisted files on the real file system.
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/error.h"
+#include "persist/persist_files.h"
+#include "support/temp_dir.h"
+
+namespace clipquill {
+namespace {
+
+using testing::listFolder;
+using testing::readFile;
+using testing::TempDir;
+using testing::writeFile;
+using Names = std::vector<std::string>;
+
+mode_t modeOf(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0 ? st.st_mode : 0;
+}
+
+std::string writeError(PersistFiles& files, const std::string& path, std::string_view bytes) {
+  try {
+    files.write(path, bytes);
+  } catch (const Error& e) {
+    return e.message();
+  }
+  return "no error";
+}
+
+class SystemPersistFilesTest : public ::testing::Test {
+ protected:
+  std::string path(const std::string& name) const { return dir.path() + "/" + name; }
+
+  TempDir dir;
+  std::unique_ptr<PersistFiles> files = makeSystemPersistFiles();
+};
+
+TEST_F(SystemPersistFilesTest, ReadsAndWritesBytesAsTheyAre) {
+  const std::string bytes("a\0b\r\n\x1A\xFF", 7);
+  files->write(path("t.qtpl"), bytes);
+  EXPECT_EQ(files->read(path("t.qtpl")), bytes);
+  files->write(path("empty"), "");
+  EXPECT_EQ(files->read(path("empty")), "");
+  EXPECT_EQ(files->read(path("missing")), std::nullopt);
+  EXPECT_TRUE(files->isFile(path("t.qtpl")));
+  EXPECT_FALSE(files->isFile(dir.path()));
+  EXPECT_FALSE(files->isFile(path("missing")));
+
+  try {
+    files->read(dir.path());
+    ADD_FAILURE() << "a folder read as a file";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.message(), "File access denied");
+  }
+  EXPECT_EQ(writeError(*files, dir.path(), "x"), "File access denied");
+  EXPECT_EQ(writeError(*files, path("no/such/folder"), "x"), "File not found");
+  EXPECT_EQ(writeError(*files, path(std::string("a\0b", 3)), "x"), "Invalid filename");
+  EXPECT_EQ(listFolder(dir.path()), (Names{"empty", "t.qtpl"}));
+}
+
+TEST_F(SystemPersistFilesTest, ReplacingKeepsPermissionsAndLinks) {
+  writeFile(path("kept"), "old");
+  ASSERT_EQ(::chmod(path("kept").c_str(), 0640), 0);
+  files->write(path("kept"), "new");
+  EXPECT_EQ(readFile(path("kept")), "new");
+  EXPECT_EQ(modeOf(path("kept")) & 07777, 0640u);
+
+  // The link stays a link; its target takes the bytes, even through a chain.
+  ASSERT_EQ(::symlink("kept", path("link").c_str()), 0);
+  ASSERT_EQ(::symlink(path("link").c_str(), path("link2").c_str()), 0);
+  files->write(path("link2"), "through");
+  EXPECT_TRUE(S_ISLNK(modeOf(path("link"))));
+  EXPECT_TRUE(S_ISLNK(modeOf(path("link2"))));
+  EXPECT_EQ(readFile(path("kept")), "through");
+  EXPECT_EQ(modeOf(path("kept")) & 07777, 0640u);
+
+  // A dangling link makes its target, as writing through it would.
+  ASSERT_EQ(::symlink("made", path("dangling").c_str()), 0);
+  files->write(path("dangling"), "new file");
+  EXPECT_EQ(readFile(path("made")), "new file");
+
+  ASSERT_EQ(::symlink("loop", path("loop").c_str()), 0);
+  EXPECT_EQ(writeError(*files, path("loop"), "x"), "Invalid filename");
+  EXPECT_EQ(listFolder(dir.path()), (Names{"dangling", "kept", "link", "link2", "loop", "made"}));
+}
+
+TEST_F(SystemPersistFilesTest, FoldersAndNames) {
+  files->makeFolder(path("a"));
+  files->makeFolder(path("a"));  // already there
+  writeFile(path("a/f"), "");
+  writeFile(path("a/.hidden"), "");
+  Names names = files->names(path("a"));
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (Names{".hidden", "f"}));
+  EXPECT_TRUE(files->names(path("missing")).empty());
+  EXPECT_THROW(files->makeFolder(path("a/f")), Error);
+  EXPECT_THROW(files->makeFolder(path("x/y")), Error);
+  EXPECT_TRUE(files->remove(path("a/f")));
+  EXPECT_FALSE(files->remove(path("a/f")));
+}
+
+// A tiny tmpfs that the new bytes do not fit in. Needs the right to mount,
+// which CI has as root.
+TEST_F(SystemPersistFilesTest, AFullDiskKeepsTheOldFile) {
+  const std::string mnt = path("small");
+  std::filesystem::create_directory(mnt);
+  if (::mount("tmpfs", mnt.c_str(), "tmpfs", 0, "size=64k") != 0) {
+    GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+  }
+  writeFile(mnt + "/t.qtpl", "old");
+  const std::string message = writeError(*files, mnt + "/t.qtpl", std::string(200'000, 'x'));
+  const std::string left = readFile(mnt + "/t.qtpl");
+  const Names names = listFolder(mnt);
+  ::umount(mnt.c_str());
+
+  EXPECT_EQ(message, "Disk full");
+  EXPECT_EQ(left, "old");
+  EXPECT_EQ(names, Names{"t.qtpl"});
+}
+
+// Permission bits do not stop root: CTest runs this case once more as an
+// unprivileged user through setpriv.
+TEST_F(SystemPersistFilesTest, UnprivilegedRefusedAccessKeepsTheOldFile) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root ignores permission bits";
+  writeFile(path("t.qtpl"), "old");
+  writeFile(path("secret"), "x");
+  ASSERT_EQ(::chmod(path("secret").c_str(), 0200), 0);
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
+  EXPECT_EQ(writeError(*files, path("t.qtpl"), "new"), "File access denied");
+  EXPECT_EQ(readFile(path("t.qtpl")), "old");
+  EXPECT_THROW(files->read(path("secret")), Error);
+  EXPECT_THROW(files->makeFolder(path("sub")), Error);
+}
+
+}  // namespace
+}  // namespace clipquill

@@ -1,0 +1,74 @@
+// Files held in memory, for the persistence tests, with faults to inject.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/error.h"
+#include "persist/persist_files.h"
+
+namespace clipquill::testing {
+
+class FakePersistFiles : public PersistFiles {
+ public:
+  std::map<std::string, std::string> files;  // path -> bytes
+  std::set<std::string> folders;
+  std::map<std::string, int> readFaults;   // path -> errno its read raises
+  std::map<std::string, int> writeFaults;  // path -> errno its write raises
+  std::set<std::string> undeletable;
+  int writes = 0;  // successful writes, of any file
+
+  std::optional<std::string> read(const std::string& path) override {
+    if (const auto fault = readFaults.find(path); fault != readFaults.end()) {
+      throw Error::fromErrno(fault->second);
+    }
+    if (folders.count(path)) throw Error::fromErrno(EISDIR);
+    const auto it = files.find(path);
+    if (it == files.end()) return std::nullopt;
+    return it->second;
+  }
+
+  bool isFile(const std::string& path) override { return files.count(path) != 0; }
+
+  void write(const std::string& path, std::string_view bytes) override {
+    if (const auto fault = writeFaults.find(path); fault != writeFaults.end()) {
+      throw Error::fromErrno(fault->second);
+    }
+    if (folders.count(path)) throw Error::fromErrno(EISDIR);
+    files[path] = std::string(bytes);
+    ++writes;
+  }
+
+  bool remove(const std::string& path) override {
+    return !undeletable.count(path) && files.erase(path) != 0;
+  }
+
+  void makeFolder(const std::string& path) override {
+    if (files.count(path)) throw Error::fromErrno(EEXIST);
+    if (const auto fault = writeFaults.find(path); fault != writeFaults.end()) {
+      throw Error::fromErrno(fault->second);
+    }
+    folders.insert(path);
+  }
+
+  std::vector<std::string> names(const std::string& path) override {
+    std::set<std::string> found;
+    const std::string prefix = path + "/";
+    const auto collect = [&](const std::string& entry) {
+      if (entry.compare(0, prefix.size(), prefix) != 0) return;
+      const std::string rest = entry.substr(prefix.size());
+      found.insert(rest.substr(0, rest.find('/')));
+    };
+    for (const auto& [file, bytes] : files)
+      collect(file);
+    for (const std::string& folder : folders)
+      collect(folder);
+    return {found.begin(), found.end()};
+  }
+};
+
+}  // namespace clipquill::testing
