@@ -36,6 +36,9 @@ class PersistFiles {
   // exist. Raises Error when it cannot, also when path names a file.
   virtual void makeFolder(const std::string& path) = 0;
 
+  // Whether new files may be made in the folder at path, by this process.
+  virtual bool canWrite(const std::string& path) = 0;
+
   // The names in the folder at path (files and folders, hidden ones
   // included), in no particular order; empty when it cannot be read.
   virtual std::vector<std::string> names(const std::string& path) = 0;

@@ -127,8 +127,7 @@ class PosixPersistFiles final : public PersistFiles {
     try {
       if (replacing) {
         // Root may give the file back to its owner; anyone else keeps it.
-        if (::fchown(fd.get(), old.st_uid, old.st_gid) != 0) { /* not ours to give */
-        }
+        [[maybe_unused]] const int owned = ::fchown(fd.get(), old.st_uid, old.st_gid);
         if (::fchmod(fd.get(), old.st_mode & 07777) != 0) throwErrno();
       }
       writeAll(fd.get(), bytes);
@@ -155,6 +154,11 @@ class PosixPersistFiles final : public PersistFiles {
       throw Error::fromErrno(ENOTDIR);
     }
     throw Error::fromErrno(err);
+  }
+
+  bool canWrite(const std::string& path) override {
+    return path.find('\0') == std::string::npos &&
+           ::faccessat(AT_FDCWD, path.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
   }
 
   std::vector<std::string> names(const std::string& path) override {

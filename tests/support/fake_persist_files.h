@@ -55,6 +55,10 @@ class FakePersistFiles : public PersistFiles {
     folders.insert(path);
   }
 
+  bool canWrite(const std::string& path) override {
+    return folders.count(path) && !writeFaults.count(path);
+  }
+
   std::vector<std::string> names(const std::string& path) override {
     std::set<std::string> found;
     const std::string prefix = path + "/";
