@@ -1,0 +1,193 @@
+#include "persist/settings_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include "core/error.h"
+#include "core/messages.h"
+#include "support/fake_persist_files.h"
+#include "support/fakes.h"
+#include "support/temp_dir.h"
+
+namespace clipquill {
+namespace {
+
+using namespace std::string_literals;
+using testing::FakePersistFiles;
+using testing::ScriptedUser;
+
+const std::string kIni = "/t/a.ini";
+const std::string kTemplate = "/t/a.qtpl";
+
+TemplateSettings example() {
+  return {
+      "C:\\caps\\", "Take", "*_new", "C:\\scripts\\", {{".avs", cbChecked}, {".mpg", cbUnchecked}}};
+}
+
+TemplateSettings withFilters(std::size_t count) {
+  TemplateSettings s = example();
+  s.filters.clear();
+  for (std::size_t i = 0; i < count; ++i)
+    s.filters.push_back({".e" + std::to_string(i), i % 2 == 0 ? cbChecked : cbUnchecked});
+  return s;
+}
+
+std::string writeError(FakePersistFiles& files, ScriptedUser& user, const std::string& path) {
+  try {
+    writeSettings(files, user, path, kTemplate, example());
+  } catch (const Error& e) {
+    return e.message();
+  }
+  return "no error";
+}
+
+TEST(ProfileBooleanTest, IsTrueForAWholeIntegerOtherThanZero) {
+  for (const char* text : {"1", "2", "0x1", " 7", "-1", "+3", "$a", "-$F", "0X0f", "007",
+                           "99999999999999999999999999"}) {
+    EXPECT_TRUE(parseProfileBoolean(text)) << '"' << text << '"';
+  }
+  for (const char* text : {"0", "", "yes", "true", "-0", "0x0", "$0", "0x", "$", "-", " ", "7 ",
+                           "\t7", "1.0", "1e3", "--1", "0xg", "x1", "$-1"}) {
+    EXPECT_FALSE(parseProfileBoolean(text)) << '"' << text << '"';
+  }
+}
+
+TEST(SettingsFileTest, WritesAFreshFileAndReadsItBack) {
+  FakePersistFiles files;
+  ScriptedUser user;
+  writeSettings(files, user, kIni, kTemplate, example());
+  EXPECT_EQ(files.files[kIni],
+            "[Entries]\r\nClipLoc=C:\\caps\\\r\nClipName=Take\r\nScriptName=*_new\r\n"
+            "ScriptDest=C:\\scripts\\\r\n[FilterBy]\r\nExt0=.avs\r\nExt1=.mpg\r\n"
+            "[FilterState]\r\nExt0State=1\r\nExt1State=0\r\n");
+  EXPECT_TRUE(user.boxes.empty());
+  EXPECT_EQ(readSettings(files, kIni), example());
+  EXPECT_EQ(readSettings(files, "/t/missing.ini"), std::nullopt);
+}
+
+TEST(SettingsFileTest, ReadsEntriesInFileOrderAndMarksByPosition) {
+  const struct {
+    std::string bytes;
+    TemplateSettings read;
+  } cases[] = {
+      {"[FilterBy]\r\nExt1=.mpg\r\nExt0=.avs\r\n[FilterState]\r\nExt0State=1\r\nExt1State=0\r\n",
+       {"", "", "", "", {{".mpg", cbChecked}, {".avs", cbUnchecked}}}},
+      {"[FilterBy]\nFoo=.mkv\nExt0=.avs\n",
+       {"", "", "", "", {{".mkv", cbUnchecked}, {".avs", cbUnchecked}}}},
+      {"[FilterBy]\nExt0=a\nEXT0=b\n[FilterState]\nExt1State= 0x1 \n",
+       {"", "", "", "", {{"a", cbUnchecked}, {"a", cbChecked}}}},
+      {"\0\xFF junk\n[ Entries ]\nclipname = \" Take \" \nbinary\x01\x02\n=\n[FilterBy]\nExt0=x\n"s,
+       {"", " Take ", "", "", {{"x", cbUnchecked}}}},
+      {"[Entries]\nClipLoc=" + std::string(5000, 'c') + "\n",
+       {std::string(5000, 'c'), "", "", "", {}}},
+      {"", {}},
+  };
+  for (const auto& c : cases) {
+    FakePersistFiles files;
+    files.files[kIni] = c.bytes;
+    EXPECT_EQ(readSettings(files, kIni), c.read) << c.bytes;
+  }
+
+  FakePersistFiles unreadable;
+  unreadable.files[kIni] = "[Entries]\nClipLoc=/x\n";
+  unreadable.readFaults[kIni] = EACCES;
+  EXPECT_EQ(readSettings(unreadable, kIni), TemplateSettings{});
+}
+
+TEST(SettingsFileTest, OkReplacesTheFileAndCancelUpdatesIt) {
+  for (const Answer answer : {Answer::Ok, Answer::Cancel}) {
+    FakePersistFiles files;
+    ScriptedUser user;
+    writeSettings(files, user, kIni, kTemplate, withFilters(6));
+    user.answers = {answer};
+    writeSettings(files, user, kIni, kTemplate, withFilters(4));
+    ASSERT_EQ(user.boxes.size(), 1u);
+    EXPECT_EQ(user.boxes[0].kind, MessageKind::Warning);
+    EXPECT_EQ(user.boxes[0].buttons, Buttons::OkCancel);
+    EXPECT_EQ(user.boxes[0].text,
+              "The file /t/a.ini already exists.\r\n\r\nDo you want to replaced it?");
+    // Cancel keeps Ext4 and Ext5 of the first save, with their marks.
+    EXPECT_EQ(readSettings(files, kIni), withFilters(answer == Answer::Ok ? 4 : 6));
+  }
+}
+
+TEST(SettingsFileTest, UpdateKeepsEveryLineItDoesNotWrite) {
+  FakePersistFiles files;
+  ScriptedUser user;
+  files.files[kIni] =
+      "\xEF\xBB\xBF; my settings\r\n[ entries ]\r\nclipname = \"Old Take\"  \r\nClipLoc=/old/\r\n"
+      "\r\n[Unknown]\rx=1\r[FilterBy]\nExt0 = .avs\n\n[FilterState]\nExt0State=0";
+  writeSettings(files, user, kIni, kTemplate, example());
+  EXPECT_EQ(files.files[kIni],
+            "\xEF\xBB\xBF; my settings\r\n[ entries ]\r\nclipname = Take\r\nClipLoc=C:\\caps\\\r\n"
+            "ScriptName=*_new\r\nScriptDest=C:\\scripts\\\r\n\r\n[Unknown]\rx=1\r[FilterBy]\n"
+            "Ext0 = .avs\r\nExt1=.mpg\r\n\n[FilterState]\nExt0State=1\r\nExt1State=0\r\n");
+  EXPECT_EQ(readSettings(files, kIni), example());
+}
+
+TEST(SettingsFileTest, ATemplateNamedIniKeepsItsText) {
+  FakePersistFiles files;
+  ScriptedUser user;
+  user.answers = {Answer::Ok};
+  const std::string text = "clip = AVISource(\"<P><F>\")\r\nreturn clip\r\n";
+  files.files["/t/x.ini"] = text;
+  writeSettings(files, user, "/t/x.ini", "/t/x.ini", example());
+  EXPECT_TRUE(user.boxes.empty());
+  EXPECT_EQ(files.files["/t/x.ini"].substr(0, text.size()), text);
+  EXPECT_EQ(readSettings(files, "/t/x.ini"), example());
+}
+
+TEST(SettingsFileTest, AFailedWriteLeavesTheOldFile) {
+  for (const Answer answer : {Answer::Ok, Answer::Cancel}) {
+    FakePersistFiles files;
+    ScriptedUser user;
+    files.files[kIni] = "[Entries]\nClipLoc=/old\n";
+    files.writeFaults[kIni] = ENOSPC;
+    user.answers = {answer};
+    EXPECT_EQ(writeError(files, user, kIni), "Unable to write to /t/a.ini");
+    EXPECT_EQ(files.files[kIni], "[Entries]\nClipLoc=/old\n");
+  }
+  // A file that cannot be read cannot be updated either.
+  FakePersistFiles files;
+  ScriptedUser user;
+  files.files[kIni] = "old";
+  files.readFaults[kIni] = EIO;
+  EXPECT_EQ(writeError(files, user, kIni), "Unable to write to /t/a.ini");
+  EXPECT_EQ(files.writes, 0);
+
+  testing::TempDir dir;
+  const auto system = makeSystemPersistFiles();
+  const std::string missing = dir.path() + "/no/such/folder/a.ini";
+  try {
+    writeSettings(*system, user, missing, kTemplate, example());
+    ADD_FAILURE() << "no error";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.message(), msg::unableToWrite(missing));
+  }
+}
+
+TEST(SettingsFileTest, ManyEntriesAreWrittenOnceAndReadWhole) {
+  FakePersistFiles files;
+  ScriptedUser user;
+  writeSettings(files, user, kIni, kTemplate, withFilters(1000));
+  EXPECT_EQ(files.writes, 1);
+  user.answers = {Answer::Cancel};
+  writeSettings(files, user, kIni, kTemplate, withFilters(1000));
+  EXPECT_EQ(files.writes, 2);
+  EXPECT_EQ(readSettings(files, kIni), withFilters(1000));
+
+  std::string bytes = "[FilterBy]\r\n";
+  for (int i = 0; i < 100'000; ++i)
+    bytes += "K" + std::to_string(i) + "=.x" + std::to_string(i) + "\r\n";
+  files.files[kIni] = bytes;
+  const auto read = readSettings(files, kIni);
+  ASSERT_TRUE(read);
+  ASSERT_EQ(read->filters.size(), 100'000u);
+  EXPECT_EQ(read->filters.back().text, ".x99999");
+}
+
+}  // namespace
+}  // namespace clipquill
