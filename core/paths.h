@@ -8,11 +8,12 @@
 namespace clipquill {
 
 struct PathSeparators {
-  char primary;  // the one a folder is closed with
+  char primary;          // the one a folder is closed with
+  std::string_view all;  // every one a path splits at: on Windows also ":" after a drive
 };
 
-inline constexpr PathSeparators kWindowsSeparators{'\\'};
-inline constexpr PathSeparators kPosixSeparators{'/'};
+inline constexpr PathSeparators kWindowsSeparators{'\\', "\\:"};
+inline constexpr PathSeparators kPosixSeparators{'/', "/"};
 #if defined(_WIN32)
 inline constexpr PathSeparators kNativeSeparators = kWindowsSeparators;
 #else

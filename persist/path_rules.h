@@ -1,0 +1,59 @@
+// The rules that take a template's path apart and name the files beside it,
+// as pure string functions over the platform's separators, and the file types
+// the template dialogs offer.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "core/paths.h"
+
+namespace clipquill {
+
+// The folder of a path: everything before its last separator, that separator
+// kept only where it is the root ('C:\a.qtpl' -> 'C:\', '/a.qtpl' -> '/') or
+// follows another separator ('\\srv' -> '\\'). No separator gives "".
+std::string folderOfPath(std::string_view path, const PathSeparators& seps = kNativeSeparators);
+
+// Everything after the path's last separator; the whole path when it has none.
+std::string fileNameOfPath(std::string_view path, const PathSeparators& seps = kNativeSeparators);
+
+// The folder of a path as the settings file is joined to it: closed with the
+// primary separator. A path without a folder part gives "", so that the
+// settings file lands beside a bare template name, in the same folder.
+std::string templateFolder(std::string_view path, const PathSeparators& seps = kNativeSeparators);
+
+// The settings file's name for a template: its last extension replaced by
+// ".ini", or ".ini" appended when the name has none. A "." in a folder is no
+// extension of the name.
+std::string iniNameFor(std::string_view templateName,
+                       const PathSeparators& seps = kNativeSeparators);
+
+struct FileType {
+  std::string_view label;
+  std::string_view pattern;
+  std::string_view extension;  // what a save adds to a name without one; "" for none
+};
+
+// In the dialogs' order: a dialog's file-type index is the position here, from 1.
+// The open list's "filr" is the program's own spelling, kept as users know it.
+inline constexpr std::array<FileType, 4> kOpenFileTypes{{
+    {"Quill Template (*.qtpl)", "*.qtpl", ".qtpl"},
+    {"AVISynth Script (*.avs)", "*.avs", ".avs"},
+    {"Text filr (*.txt)", "*.txt", ".txt"},
+    {"All files (*.*)", "*.*", ""},
+}};
+inline constexpr std::array<FileType, 4> kSaveFileTypes{{
+    {"Quill Template (*.qtpl)", "*.qtpl", ".qtpl"},
+    {"AVISynth (*.avs)", "*.avs", ".avs"},
+    {"Text files (*.txt)", "*.txt", ".txt"},
+    {"All files (*.*)", "*.*", ""},
+}};
+
+// The path a save writes to: the extension of the save dialog's chosen type
+// (fileTypeIndex from 1) appended when there is no "." anywhere in the path,
+// folders included. An index outside the list adds nothing.
+std::string withSaveExtension(std::string_view path, int fileTypeIndex);
+
+}  // namespace clipquill

@@ -1,0 +1,40 @@
+// Template files: the editor's lines as bytes on disk and back. Bytes pass
+// through unchanged, whatever their encoding; only line ends and the Ctrl-Z
+// end-of-file mark are read.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "persist/persist_files.h"
+
+namespace clipquill {
+
+// The lines of a template file's bytes. A line ends at LF, with or without a
+// CR before it; a CR anywhere else is dropped, as if it were not there. A
+// line end at the very end makes no extra empty line. Ctrl-Z (0x1A) marks the
+// end of the file: at a line's start it ends the file; inside a line it ends
+// that line's text and the rest of its physical line is skipped, unless a
+// second Ctrl-Z in that rest ends the file. Lines have no length limit.
+std::vector<std::string> parseTemplate(std::string_view bytes);
+
+// The bytes of a template file: every line followed by CR LF, the last one
+// included; no lines make an empty file. Lines are written whole.
+std::string serializeTemplate(const std::vector<std::string>& lines);
+
+// The lines of the editor's text: pieces between "\n" or "\r\n" line ends.
+// A text ending in a line end has no empty line after it; "" has no lines.
+std::vector<std::string> editorLines(std::string_view text);
+
+// The template at path, or nothing when there is no file there. Raises Error
+// when the file is there but cannot be read.
+std::optional<std::vector<std::string>> readTemplate(PersistFiles& files, const std::string& path);
+
+// Writes the template to path in one go; on failure Error is raised and an
+// old file at path is left as it was.
+void writeTemplate(PersistFiles& files, const std::string& path,
+                   const std::vector<std::string>& lines);
+
+}  // namespace clipquill

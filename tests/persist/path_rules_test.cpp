@@ -1,0 +1,91 @@
+// The path rules, with Windows paths and their POSIX counterparts.
+#include "persist/path_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace clipquill {
+namespace {
+
+TEST(PathRulesTest, TakesAPathApart) {
+  const struct {
+    const PathSeparators& seps;
+    std::string path, folder, name, templateDir;
+  } cases[] = {
+      {kWindowsSeparators, R"(C:\t\a.qtpl)", R"(C:\t)", "a.qtpl", R"(C:\t\)"},
+      {kWindowsSeparators, R"(C:\a.qtpl)", R"(C:\)", "a.qtpl", R"(C:\)"},
+      {kWindowsSeparators, R"(\\srv\share\a.qtpl)", R"(\\srv\share)", "a.qtpl", R"(\\srv\share\)"},
+      {kWindowsSeparators, R"(\\srv)", R"(\\)", "srv", R"(\\)"},
+      {kWindowsSeparators, "C:a.qtpl", "C:", "a.qtpl", R"(C:\)"},
+      {kWindowsSeparators, R"(C:\t\)", R"(C:\t)", "", R"(C:\t\)"},
+      {kWindowsSeparators, "/t/a.qtpl", "", "/t/a.qtpl", ""},  // "/" is no separator there
+      {kPosixSeparators, "/t/a.qtpl", "/t", "a.qtpl", "/t/"},
+      {kPosixSeparators, "/a.qtpl", "/", "a.qtpl", "/"},
+      {kPosixSeparators, "//srv/a.qtpl", "//srv", "a.qtpl", "//srv/"},
+      {kPosixSeparators, "//a.qtpl", "//", "a.qtpl", "//"},
+      {kPosixSeparators, "t/a.qtpl", "t", "a.qtpl", "t/"},
+      {kPosixSeparators, "/t/", "/t", "", "/t/"},
+      {kPosixSeparators, R"(C:\t\a.qtpl)", "", R"(C:\t\a.qtpl)", ""},
+      {kPosixSeparators, "a.qtpl", "", "a.qtpl", ""},  // no folder part: joins as a bare name
+      {kPosixSeparators, "", "", "", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(folderOfPath(c.path, c.seps), c.folder) << c.path;
+    EXPECT_EQ(fileNameOfPath(c.path, c.seps), c.name) << c.path;
+    EXPECT_EQ(templateFolder(c.path, c.seps), c.templateDir) << c.path;
+  }
+}
+
+TEST(PathRulesTest, NamesTheSettingsFile) {
+  const struct {
+    const PathSeparators& seps;
+    std::string name, ini;
+  } cases[] = {
+      {kPosixSeparators, "DefaultTemplate.qtpl", "DefaultTemplate.ini"},
+      {kPosixSeparators, "my.best.avs", "my.best.ini"},
+      {kPosixSeparators, "plain", "plain.ini"},
+      {kPosixSeparators, "x.ini", "x.ini"},
+      {kPosixSeparators, "trailing.", "trailing.ini"},
+      {kPosixSeparators, ".hidden", ".ini"},
+      {kPosixSeparators, "", ".ini"},
+      {kPosixSeparators, "my.dir/new", "my.dir/new.ini"},
+      {kPosixSeparators, R"(my.dir\new)", R"(my.ini)"},
+      {kWindowsSeparators, R"(my.dir\new)", R"(my.dir\new.ini)"},
+      {kWindowsSeparators, "a.b:new", "a.b:new.ini"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(iniNameFor(c.name, c.seps), c.ini) << c.name;
+}
+
+TEST(PathRulesTest, SaveAddsTheChosenExtensionOnlyWithoutAnyDot) {
+  const struct {
+    std::string path;
+    int index;
+    std::string saved;
+  } cases[] = {
+      {"/t/new", 1, "/t/new.qtpl"},      {"/t/new", 2, "/t/new.avs"}, {"/t/new", 3, "/t/new.txt"},
+      {"/t/new", 4, "/t/new"},           {"/t/new", 0, "/t/new"},     {"/t/new", 5, "/t/new"},
+      {"/my.dir/new", 2, "/my.dir/new"}, {"/t/new.", 1, "/t/new."},   {"/t/a.qtpl", 2, "/t/a.qtpl"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(withSaveExtension(c.path, c.index), c.saved) << c.path << " " << c.index;
+
+  // Labels are shown as they stand, the open list's misspelling included.
+  EXPECT_EQ(kOpenFileTypes[2].label, "Text filr (*.txt)");
+  EXPECT_EQ(kOpenFileTypes[1].label, "AVISynth Script (*.avs)");
+  EXPECT_EQ(kSaveFileTypes[1].label, "AVISynth (*.avs)");
+  EXPECT_EQ(kSaveFileTypes[2].label, "Text files (*.txt)");
+  for (const auto* types : {&kOpenFileTypes, &kSaveFileTypes}) {
+    EXPECT_EQ((*types)[0].label, "Quill Template (*.qtpl)");
+    EXPECT_EQ((*types)[3].label, "All files (*.*)");
+    EXPECT_EQ((*types)[3].pattern, "*.*");
+    for (const FileType& type : *types) {
+      // A pattern names the extension the type adds.
+      EXPECT_EQ(type.pattern.substr(1), type.extension.empty() ? ".*" : type.extension);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace clipquill
