@@ -2,6 +2,7 @@
 // need it. The window, the command line and the tests each supply one.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,13 +22,25 @@ class PersistFiles {
   // Whether path names a file (a link is followed); a folder is no file.
   virtual bool isFile(const std::string& path) = 0;
 
-  // Puts bytes in the file at path, creating it if need be. No file is ever
-  // lost to a failed write: the bytes go into a new file beside it, which is
-  // synced and then moved into place. A replaced file keeps its permissions;
-  // a link is followed, so its target is replaced and the link stays. On
-  // failure the old file is as it was, nothing else is left behind, and Error
-  // is raised.
-  virtual void write(const std::string& path, std::string_view bytes) = 0;
+  // Where a write's bytes go, piece by piece.
+  class Sink {
+   public:
+    virtual ~Sink() = default;
+    virtual void put(std::string_view bytes) = 0;
+  };
+
+  // Puts the bytes that produce gives its sink in the file at path, creating
+  // it if need be. No file is ever lost to a failed write: the bytes go into
+  // a new file beside it, which is synced and then moved into place. A
+  // replaced file keeps its permissions; a link is followed, so its target is
+  // replaced and the link stays. On failure the old file is as it was,
+  // nothing else is left behind, and Error is raised. The bytes need never
+  // be in memory all at once, which matters for large templates.
+  virtual void writeWith(const std::string& path,
+                         const std::function<void(Sink& sink)>& produce) = 0;
+  void write(const std::string& path, std::string_view bytes) {
+    writeWith(path, [bytes](Sink& sink) { sink.put(bytes); });
+  }
 
   // Deletes the file at path; false when it could not.
   virtual bool remove(const std::string& path) = 0;

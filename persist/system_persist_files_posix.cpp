@@ -81,6 +81,33 @@ void writeAll(int fd, std::string_view bytes) {
   }
 }
 
+// Gathers small pieces into writes of a useful size; a large piece goes
+// straight through.
+class FdSink final : public PersistFiles::Sink {
+ public:
+  static constexpr std::size_t kChunk = 256 * 1024;
+
+  explicit FdSink(int fd) : fd_(fd) { buffer_.reserve(kChunk); }
+
+  void put(std::string_view bytes) override {
+    if (buffer_.size() + bytes.size() > kChunk) flush();
+    if (bytes.size() >= kChunk) {
+      writeAll(fd_, bytes);
+    } else {
+      buffer_ += bytes;
+    }
+  }
+
+  void flush() {
+    writeAll(fd_, buffer_);
+    buffer_.clear();
+  }
+
+ private:
+  int fd_;
+  std::string buffer_;
+};
+
 class PosixPersistFiles final : public PersistFiles {
  public:
   std::optional<std::string> read(const std::string& path) override {
@@ -113,7 +140,7 @@ class PosixPersistFiles final : public PersistFiles {
            !S_ISDIR(st.st_mode);
   }
 
-  void write(const std::string& path, std::string_view bytes) override {
+  void writeWith(const std::string& path, const std::function<void(Sink&)>& produce) override {
     refuseNul(path);
     const std::string target = followLinks(path);
     struct stat old;
@@ -130,7 +157,9 @@ class PosixPersistFiles final : public PersistFiles {
         [[maybe_unused]] const int owned = ::fchown(fd.get(), old.st_uid, old.st_gid);
         if (::fchmod(fd.get(), old.st_mode & 07777) != 0) throwErrno();
       }
-      writeAll(fd.get(), bytes);
+      FdSink sink(fd.get());
+      produce(sink);
+      sink.flush();
       if (::fsync(fd.get()) != 0) throwErrno();
       fd.close();
       if (::rename(temp.c_str(), target.c_str()) != 0) throwErrno();

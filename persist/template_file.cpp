@@ -89,7 +89,13 @@ std::optional<std::vector<std::string>> readTemplate(PersistFiles& files, const 
 
 void writeTemplate(PersistFiles& files, const std::string& path,
                    const std::vector<std::string>& lines) {
-  files.write(path, serializeTemplate(lines));
+  // Line by line: a large template is never copied whole into memory.
+  files.writeWith(path, [&](PersistFiles::Sink& sink) {
+    for (const std::string& line : lines) {
+      sink.put(line);
+      sink.put(kLineEnd);
+    }
+  });
 }
 
 }  // namespace clipquill

@@ -34,12 +34,17 @@ class FakePersistFiles : public PersistFiles {
 
   bool isFile(const std::string& path) override { return files.count(path) != 0; }
 
-  void write(const std::string& path, std::string_view bytes) override {
+  void writeWith(const std::string& path, const std::function<void(Sink&)>& produce) override {
     if (const auto fault = writeFaults.find(path); fault != writeFaults.end()) {
       throw Error::fromErrno(fault->second);
     }
     if (folders.count(path)) throw Error::fromErrno(EISDIR);
-    files[path] = std::string(bytes);
+    struct StringSink : Sink {
+      std::string bytes;
+      void put(std::string_view more) override { bytes += more; }
+    } sink;
+    produce(sink);
+    files[path] = std::move(sink.bytes);
     ++writes;
   }
 
