@@ -89,6 +89,16 @@ std::optional<TemplateSettings> readSettings(PersistFiles& files, const std::str
 void writeSettings(PersistFiles& files, UserPort& user, const std::string& iniPath,
                    const std::string& templatePath, const TemplateSettings& settings) {
   const auto unableToWrite = [&] { return Error::withMessage(msg::unableToWrite(iniPath)); };
+  // A line end inside a value would end its line and let the rest pose as
+  // keys of its own; such a value cannot be stored, so nothing is written.
+  const auto holdsLineEnd = [](std::string_view value) {
+    return value.find_first_of("\r\n") != std::string_view::npos;
+  };
+  bool unstorable = holdsLineEnd(settings.clipLoc) || holdsLineEnd(settings.clipName) ||
+                    holdsLineEnd(settings.scriptName) || holdsLineEnd(settings.scriptDest);
+  for (const FilterEntry& entry : settings.filters)
+    unstorable = unstorable || holdsLineEnd(entry.text);
+  if (unstorable) throw unableToWrite();
 
   bool update = false;
   if (files.isFile(iniPath)) {

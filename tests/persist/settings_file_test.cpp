@@ -158,6 +158,20 @@ TEST(SettingsFileTest, AFailedWriteLeavesTheOldFile) {
   EXPECT_EQ(writeError(files, user, kIni), "Unable to write to /t/a.ini");
   EXPECT_EQ(files.writes, 0);
 
+  // A line end in a value would smuggle in keys of its own: nothing is written.
+  files.readFaults.clear();
+  user.boxes.clear();
+  for (const char* value : {"Take\r\nClipLoc=/elsewhere", "a\nb", "a\r"}) {
+    TemplateSettings settings = example();
+    settings.filters.push_back({value, cbChecked});
+    EXPECT_THROW(writeSettings(files, user, kIni, kTemplate, settings), Error) << value;
+    settings = example();
+    settings.clipName = value;
+    EXPECT_THROW(writeSettings(files, user, kIni, kTemplate, settings), Error) << value;
+  }
+  EXPECT_EQ(files.files[kIni], "old");
+  EXPECT_TRUE(user.boxes.empty());
+
   testing::TempDir dir;
   const auto system = makeSystemPersistFiles();
   const std::string missing = dir.path() + "/no/such/folder/a.ini";
