@@ -21,7 +21,7 @@ source scripts/deps.sh
 JOBS="$(nproc)"
 FUZZ_SECONDS="${FUZZ_SECONDS:-20}"
 BUILD_TOOLS=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-  util-linux)
+  libcxxopts-dev nlohmann-json3-dev util-linux)
 
 extra_args=()
 if [[ -n "${CMAKE_ARGS:-}" ]]; then

@@ -1,0 +1,322 @@
+#include "ui/model/main_form_model.h"
+
+#include <utility>
+
+#include "core/constants.h"
+#include "core/messages.h"
+#include "core/paths.h"
+#include "persist/path_rules.h"
+#include "persist/settings_file.h"
+#include "persist/template_file.h"
+
+namespace clipquill {
+
+namespace {
+
+std::size_t fieldIndex(Field field) {
+  return static_cast<std::size_t>(field);
+}
+
+}  // namespace
+
+MainFormModel::MainFormModel(FormPlatform platform)
+    : folders_(platform.folders),
+      scripts_(platform.scripts),
+      files_(platform.files),
+      registry_(platform.registry),
+      user_(platform.user),
+      clips_(platform.folders) {
+  for (std::string_view text : kStartupFilters)
+    filters_.add(std::string(text));
+}
+
+const std::string& MainFormModel::fieldText(Field field) const {
+  return fields_[fieldIndex(field)];
+}
+
+// --- What the user does ---------------------------------------------------
+
+void MainFormModel::setFieldText(Field field, std::string_view text) {
+  std::string& current = fields_[fieldIndex(field)];
+  if (current == text) return;
+  current = text;
+  user_.shown(Shown::Field, field);
+  fireFieldChange(field);
+}
+
+void MainFormModel::fireFieldChange(Field field) {
+  switch (field) {
+    case Field::Source:
+      raiseChange([this] { LocLabeledEditChange(); });
+      break;
+    case Field::ClipName:
+      raiseChange([this] { ClipNameLabeledEditChange(); });
+      break;
+    case Field::ScriptName:
+      raiseChange([this] { ScriptLabeledEditChange(); });
+      break;
+    case Field::Destination:
+      raiseChange([this] { DestLabeledEditChange(); });
+      break;
+  }
+}
+
+void MainFormModel::setTemplateText(std::string_view text) {
+  setTemplateLines(editorLines(text));
+}
+
+void MainFormModel::setTemplateLines(std::vector<std::string> lines) {
+  if (lines == template_) return;
+  template_ = std::move(lines);
+  user_.shown(Shown::Template);
+  raiseChange([this] { ScriptMemoChange(); });
+}
+
+void MainFormModel::setClipSelected(std::size_t index, bool selected) {
+  clips_.setSelected(index, selected);
+}
+
+void MainFormModel::clearClipSelection() {
+  clips_.clearSelection();
+}
+
+void MainFormModel::toggleFilter(std::size_t index) {
+  filters_.toggle(index);
+  user_.shown(Shown::Filters);
+  event([this] { FilterByCheckListBoxClick(); });
+}
+
+void MainFormModel::clickFilter() {
+  event([this] { FilterByCheckListBoxClick(); });
+}
+
+bool MainFormModel::requestClose() {
+  return event([this] { FormClose(); });
+}
+
+void MainFormModel::showError(const Error& e) {
+  user_.errorBox(e);
+}
+
+void MainFormModel::setModified(bool modified) {
+  if (state_.Modified == modified) return;
+  state_.Modified = modified;
+  user_.shown(Shown::Modified);
+}
+
+void MainFormModel::setFilters(std::vector<FilterEntry> entries) {
+  filters_ = FilterList(std::move(entries));
+  user_.shown(Shown::Filters);
+}
+
+// --- Start-up and close ---------------------------------------------------
+
+void MainFormModel::FormCreate(const StartupArgs& startup) {
+  creating_ = true;
+  state_.AppTitle = std::string(kAppTitle);
+  created_.clear();
+  user_.shown(Shown::CreatedScripts);
+  state_.Starting = true;
+  state_.AppDir = withTrailingSeparator(folderOfPath(startup.executablePath));
+  state_.TemplatePath.clear();
+  // The clip list starts in the home folder. A home folder that cannot be
+  // read must not keep the window from starting: the error is shown and the
+  // list stays empty until the user picks a folder.
+  event([&] { setFieldText(Field::Source, withTrailingSeparator(startup.homeFolder)); });
+  // Two or more arguments are no template path at all.
+  if (startup.args.size() == 1) state_.TemplatePath = startup.args.front();
+  setModified(false);
+  event([this] { LoadSriptButtonClick(); });
+  state_.Starting = false;
+  creating_ = false;
+}
+
+void MainFormModel::FormClose() {
+  if (!state_.Modified) return;
+  if (user_.messageBox(MessageKind::Information, Buttons::OkCancel, msg::kSaveTemplatePrompt) ==
+      Answer::Ok) {
+    SaveScriptButtonClick();
+  }
+}
+
+// --- Change handlers ------------------------------------------------------
+
+void MainFormModel::LocLabeledEditChange() {
+  if (followSourceText(clips_, fieldText(Field::Source))) {
+    user_.shown(Shown::Clips);
+    FilterByCheckListBoxClick();
+  }
+  setModified(true);
+}
+
+void MainFormModel::ClipNameLabeledEditChange() {
+  FilterByCheckListBoxClick();
+  setModified(true);
+}
+
+void MainFormModel::ScriptLabeledEditChange() {
+  setModified(true);
+}
+
+void MainFormModel::DestLabeledEditChange() {
+  setModified(true);
+}
+
+void MainFormModel::ScriptMemoChange() {
+  setModified(true);
+}
+
+// --- Clip selection -------------------------------------------------------
+
+void MainFormModel::FilterByCheckListBoxClick() {
+  const std::string mask = rebuildClipMask(fieldText(Field::ClipName), filters_);
+  if (clips_.setMask(mask)) user_.shown(Shown::Clips);
+  setModified(true);
+}
+
+void MainFormModel::SelectAllButtonClick() {
+  clipquill::SelectAllButtonClick(clips_);
+  user_.shown(Shown::Clips);
+}
+
+RunOutcome MainFormModel::CreateScriptsButtonClick() {
+  const std::vector<std::string> selected = clips_.selectedEntries();
+  const ScriptInputs inputs{
+      .templateLines = template_,
+      .destText = fieldText(Field::Destination),
+      .sourceText = fieldText(Field::Source),
+      .nameText = fieldText(Field::ScriptName),
+      .selectedClips = selected,
+      .join = join_,
+  };
+  ScriptGenerator generator(scripts_, user_, created_);
+  // The list shows what was written even when a failure ends the run.
+  struct Notify {
+    FormPort& user;
+    ~Notify() { user.shown(Shown::CreatedScripts); }
+  } notify{user_};
+  return generator.CreateScriptsButtonClick(inputs, state_.script);
+}
+
+void MainFormModel::EditFilterClick() {
+  std::vector<std::string> lines;
+  lines.reserve(filters_.count());
+  for (const FilterEntry& entry : filters_.entries())
+    lines.push_back(entry.text);
+  const std::optional<std::vector<std::string>> edited = user_.filterEditor(lines);
+  // However the editor closed, the user may have meant a change.
+  setModified(true);
+  if (edited) applyFilterEditor(*edited);
+}
+
+void MainFormModel::applyFilterEditor(const std::vector<std::string>& lines) {
+  std::vector<FilterEntry> entries;
+  for (const std::string& line : lines) {
+    if (!line.empty()) entries.push_back({line, cbUnchecked});
+  }
+  setFilters(std::move(entries));
+  // The list follows what the user now sees, rather than the marks that
+  // went away with the old entries.
+  FilterByCheckListBoxClick();
+}
+
+// --- Option flags ---------------------------------------------------------
+
+void MainFormModel::LoadInisClick() {
+  flags_.loadInis = !flags_.loadInis;
+  user_.shown(Shown::OptionFlags);
+  setModified(true);
+}
+
+void MainFormModel::SaveInisClick() {
+  flags_.saveInis = !flags_.saveInis;
+  user_.shown(Shown::OptionFlags);
+  setModified(true);
+}
+
+// --- Template load and save -----------------------------------------------
+
+void MainFormModel::LoadSriptButtonClick() {
+  if (!state_.Starting && state_.Modified &&
+      user_.messageBox(MessageKind::Confirmation, Buttons::YesNo, msg::kSaveTemplatePrompt) ==
+          Answer::Yes) {
+    // Whatever the save's outcome the load goes on; only an error ends it.
+    SaveScriptButtonClick();
+  }
+  setTemplateLines({});
+  if (!state_.Starting) {
+    // A cancelled dialog keeps the path, so the current template is re-read.
+    if (std::optional<FileChoice> choice = user_.openDialog(openTypeIndex_)) {
+      state_.TemplatePath = std::move(choice->path);
+      openTypeIndex_ = choice->typeIndex;
+    }
+  }
+  if (state_.TemplatePath.empty()) {
+    state_.TemplatePath = state_.AppDir + std::string(kDefaultTemplate);
+    state_.TemplateDir = state_.AppDir;
+    state_.TemplateName = std::string(kDefaultTemplate);
+  } else {
+    state_.TemplateDir = templateFolder(state_.TemplatePath);
+    state_.TemplateName = fileNameOfPath(state_.TemplatePath);
+  }
+  // A missing file is no error: a new name still gets its flags and settings.
+  if (std::optional<std::vector<std::string>> lines = readTemplate(files_, state_.TemplatePath)) {
+    setTemplateLines(std::move(*lines));
+  }
+  flags_ = readOptionFlags(registry_, state_.AppTitle, state_.TemplateName, flags_);
+  user_.shown(Shown::OptionFlags);
+  if (flags_.loadInis) readSettingsFile();
+  setModified(false);
+}
+
+void MainFormModel::readSettingsFile() {
+  state_.IniDir = state_.TemplateDir;
+  state_.IniName = iniNameFor(state_.TemplateName);
+  setFilters({});
+  std::optional<TemplateSettings> settings = readSettings(files_, state_.IniDir + state_.IniName);
+  if (!settings) return;
+  // Each field raises its change handling as if typed; in the running
+  // window a folder that is gone is shown and the next key is read.
+  setFieldText(Field::Source, settings->clipLoc);
+  setFieldText(Field::ClipName, settings->clipName);
+  setFieldText(Field::ScriptName, settings->scriptName);
+  setFieldText(Field::Destination, settings->scriptDest);
+  setFilters(std::move(settings->filters));
+  FilterByCheckListBoxClick();
+}
+
+SaveOutcome MainFormModel::SaveScriptButtonClick() {
+  std::optional<FileChoice> choice = user_.saveDialog(state_.TemplateName, saveTypeIndex_);
+  // A cancelled dialog saved nothing, so the unsaved changes are still
+  // unsaved: the mark stays for the next close to ask about.
+  if (!choice) return SaveOutcome::DialogCancelled;
+  saveTypeIndex_ = choice->typeIndex;
+  state_.TemplatePath = withSaveExtension(choice->path, choice->typeIndex);
+  state_.TemplateDir = templateFolder(state_.TemplatePath);
+  state_.TemplateName = fileNameOfPath(state_.TemplatePath);
+  if (files_.isFile(state_.TemplatePath) &&
+      user_.messageBox(MessageKind::Warning, Buttons::OkCancel,
+                       msg::overwriteQuestion(state_.TemplatePath)) != Answer::Ok) {
+    return SaveOutcome::OverwriteDeclined;
+  }
+  writeTemplate(files_, state_.TemplatePath, template_);
+  writeOptionFlags(registry_, user_, state_.AppTitle, state_.TemplateName, flags_);
+  if (flags_.saveInis) writeSettingsFile();
+  setModified(false);
+  return SaveOutcome::Saved;
+}
+
+void MainFormModel::writeSettingsFile() {
+  state_.IniDir = state_.TemplateDir;
+  state_.IniName = iniNameFor(state_.TemplateName);
+  const TemplateSettings settings{
+      .clipLoc = fieldText(Field::Source),
+      .clipName = fieldText(Field::ClipName),
+      .scriptName = fieldText(Field::ScriptName),
+      .scriptDest = fieldText(Field::Destination),
+      .filters = filters_.entries(),
+  };
+  writeSettings(files_, user_, state_.IniDir + state_.IniName, state_.TemplatePath, settings);
+}
+
+}  // namespace clipquill

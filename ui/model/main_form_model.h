@@ -1,0 +1,236 @@
+// The main window's behaviour without the window: its state, its fields with
+// their change events, and every handler that is not a matter of drawing. The
+// Qt window binds its widgets to this model; the command line drives it the
+// same way, so both give the same result for the same inputs.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "clips/clip_folders.h"
+#include "clips/clip_list.h"
+#include "clips/filter_list.h"
+#include "core/error.h"
+#include "core/generator.h"
+#include "core/script_files.h"
+#include "core/user_port.h"
+#include "persist/option_flags.h"
+#include "persist/persist_files.h"
+#include "persist/registry_store.h"
+
+namespace clipquill {
+
+// What the model tells its front end after changing something the window
+// shows, so that the widget can follow. The model never learns of widgets.
+enum class Shown {
+  Field,           // one of the four text fields (see the Field argument)
+  Template,        // the template editor's lines
+  Filters,         // the filter list's entries or check marks
+  Clips,           // the clip list's entries, selection or focus
+  CreatedScripts,  // the created-scripts list
+  OptionFlags,     // the two check marks of the Options menu
+  Modified,        // the unsaved-changes mark
+};
+
+// A file chosen in the open or save dialog, with the dialog's file-type index
+// (from 1) at the moment it was chosen.
+struct FileChoice {
+  std::string path;
+  int typeIndex = 1;
+};
+
+// Everything the model asks of the person in front of it: message boxes and
+// focus (UserPort), the error box, the two template dialogs and the filter
+// list editor. The window, the command line and the tests each supply one.
+class FormPort : public UserPort {
+ public:
+  // The application's error box: captioned with the application title, with
+  // the error icon, an OK button and error.boxText().
+  virtual void errorBox(const Error& error) = 0;
+  // The open dialog, starting on typeIndex; nothing when cancelled.
+  virtual std::optional<FileChoice> openDialog(int typeIndex) = 0;
+  // The save dialog, its file name preset to presetName unless that is
+  // empty, starting on typeIndex; nothing when cancelled.
+  virtual std::optional<FileChoice> saveDialog(std::string_view presetName, int typeIndex) = 0;
+  // The filter list editor, its text box filled with lines: the lines of its
+  // text box when closed with OK, nothing when closed by its close box.
+  virtual std::optional<std::vector<std::string>> filterEditor(
+      const std::vector<std::string>& lines) = 0;
+  // After the model changed what a widget shows. field is only meaningful
+  // for Shown::Field.
+  virtual void shown(Shown /*what*/, Field /*field*/ = Field::Source) {}
+};
+
+// The platform as the model reaches it.
+struct FormPlatform {
+  ClipFolders& folders;
+  ScriptFiles& scripts;
+  PersistFiles& files;
+  RegistryStore& registry;
+  FormPort& user;
+};
+
+// What start-up is given by the program that runs it.
+struct StartupArgs {
+  std::string executablePath;     // the program folder is its folder
+  std::vector<std::string> args;  // the command-line arguments, program name excluded
+  std::string homeFolder;         // where the clip list starts
+};
+
+// The window's working state.
+struct FormState {
+  std::string AppTitle;
+  std::string AppDir;        // ends in the separator
+  std::string TemplatePath;  // the last template path chosen or derived
+  std::string TemplateDir;   // ends in the separator (or is empty for a bare name)
+  std::string TemplateName;
+  std::string IniDir;
+  std::string IniName;
+  ScriptState script;  // DestDir, SourceDir, NamePattern, CurClipFile, ...
+  bool Modified = false;
+  bool Starting = false;
+};
+
+// How "Save Template" ended, for callers that report it.
+enum class SaveOutcome { Saved, DialogCancelled, OverwriteDeclined };
+
+// The filter list's entries at creation. Without a leading period, so that
+// checking one lists those clips ("avs" gives "*.avs").
+inline const std::array<std::string_view, 4> kStartupFilters{"avs", "mpg", "mpeg", "avi"};
+
+class MainFormModel {
+ public:
+  explicit MainFormModel(FormPlatform platform);
+
+  // --- What the window shows --------------------------------------------
+  const FormState& state() const { return state_; }
+  const std::string& fieldText(Field field) const;
+  const std::vector<std::string>& templateLines() const { return template_; }
+  const FilterList& filters() const { return filters_; }
+  const ClipList& clips() const { return clips_; }
+  const std::vector<std::string>& createdScripts() const { return created_.lines; }
+  const OptionFlags& optionFlags() const { return flags_; }
+  bool join() const { return join_; }
+  // The dialogs' file-type indices, each kept from its last completed use.
+  int openTypeIndex() const { return openTypeIndex_; }
+  int saveTypeIndex() const { return saveTypeIndex_; }
+
+  // --- What the user does -------------------------------------------------
+  // Each of these is one user event run to completion; an Error that ends it
+  // is shown in the error box and the model stays usable.
+
+  // The text of a field, typed by the user or put there by the program: when
+  // it differs (with regard to case) the field's change handler runs.
+  void setFieldText(Field field, std::string_view text);
+  // The template editor's text, or its lines, as the editor now holds them.
+  void setTemplateText(std::string_view text);
+  void setTemplateLines(std::vector<std::string> lines);
+  // "Join Sources"; a plain check box with no handler of its own.
+  void setJoin(bool join) { join_ = join; }
+  // Selection in the clip list: a widget matter that the model only records.
+  void setClipSelected(std::size_t index, bool selected);
+  void clearClipSelection();
+  // A press in the filter list's check column, or the space bar on an entry:
+  // the entry toggles and the mask follows at once.
+  void toggleFilter(std::size_t index);
+  // A click on a filter entry's text, or the keyboard moving the highlight.
+  void clickFilter();
+  // Runs a handler below as one user event. Returns false when an Error
+  // ended it; the error has been shown by then.
+  template <class Handler>
+  bool event(Handler&& handler) {
+    try {
+      handler();
+      return true;
+    } catch (const Error& e) {
+      showError(e);
+      return false;
+    }
+  }
+  // The window's close box or "Exit": whether the window may close. Only a
+  // save that fails keeps it open.
+  bool requestClose();
+
+  // --- Handlers -----------------------------------------------------------
+  // Named after the widget and the event. They raise Error; callers outside
+  // the model run them through event().
+
+  // Start-up: the program folder, the start-up folder of the clip list, and
+  // the command-line template (or the default one) loaded without a question.
+  // Errors of the start-up load are shown and start-up goes on.
+  void FormCreate(const StartupArgs& startup);
+  // Offers to save when there are unsaved changes. Returns normally when the
+  // window may close; a failed save raises.
+  void FormClose();
+
+  // The change handlers, raised by setFieldText and setTemplate*.
+  void LocLabeledEditChange();
+  void ClipNameLabeledEditChange();
+  void ScriptLabeledEditChange();
+  void DestLabeledEditChange();
+  void ScriptMemoChange();
+
+  // The mask rebuilt from the prefix and the checked filters.
+  void FilterByCheckListBoxClick();
+  void SelectAllButtonClick();
+  RunOutcome CreateScriptsButtonClick();
+  void LoadSriptButtonClick();
+  SaveOutcome SaveScriptButtonClick();
+  void LoadInisClick();
+  void SaveInisClick();
+  // The filter list editor; sets the unsaved-changes mark however it closes.
+  void EditFilterClick();
+
+  // The filter list editor's OK: the entries become the non-empty lines,
+  // unchecked and exactly as typed, and the mask follows at once.
+  void applyFilterEditor(const std::vector<std::string>& lines);
+
+ private:
+  class CreatedLines : public CreatedScriptsList {
+   public:
+    std::vector<std::string> lines;
+    void clear() override { lines.clear(); }
+    void append(std::string_view line) override { lines.emplace_back(line); }
+  };
+
+  // Runs a field's change handler. In the running window an error ends only
+  // the handler and is shown; during start-up it ends the code that set the
+  // field as well.
+  template <class Handler>
+  void raiseChange(Handler&& handler) {
+    if (creating_) {
+      handler();
+      return;
+    }
+    event(handler);
+  }
+  void fireFieldChange(Field field);
+  void showError(const Error& e);
+  void setModified(bool modified);
+  void setFilters(std::vector<FilterEntry> entries);
+  void readSettingsFile();
+  void writeSettingsFile();
+
+  ClipFolders& folders_;
+  ScriptFiles& scripts_;
+  PersistFiles& files_;
+  RegistryStore& registry_;
+  FormPort& user_;
+
+  FormState state_;
+  std::array<std::string, 4> fields_;
+  std::vector<std::string> template_;
+  FilterList filters_;
+  ClipList clips_;
+  CreatedLines created_;
+  OptionFlags flags_;
+  bool join_ = false;
+  int openTypeIndex_ = 1;
+  int saveTypeIndex_ = 1;
+  bool creating_ = false;  // FormCreate is running: change errors end the caller
+};
+
+}  // namespace clipquill
