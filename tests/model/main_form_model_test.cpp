@@ -1,0 +1,452 @@
+#include "ui/model/main_form_model.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/messages.h"
+#include "persist/folder_registry.h"
+#include "support/temp_dir.h"
+
+namespace clipquill {
+namespace {
+
+using testing::readFile;
+using testing::TempDir;
+using testing::writeFile;
+
+// Answers every question, dialog and editor from a script, and records what
+// it was shown. A question with no answer left is closed (Cancel).
+class ScriptedForm : public FormPort {
+ public:
+  std::deque<Answer> answers;
+  std::vector<std::string> questions;
+  std::vector<std::string> errors;  // box texts of the error box
+  std::deque<std::optional<FileChoice>> openChoices, saveChoices;
+  std::vector<int> openIndices, saveIndices;
+  std::vector<std::string> savePresets;
+  std::deque<std::optional<std::vector<std::string>>> editorReplies;
+  std::vector<std::vector<std::string>> editorShown;
+
+  Answer messageBox(MessageKind, Buttons, std::string_view text) override {
+    questions.emplace_back(text);
+    if (answers.empty()) return Answer::Cancel;
+    const Answer a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  void focus(Field) override {}
+  void errorBox(const Error& error) override { errors.push_back(error.boxText()); }
+  std::optional<FileChoice> openDialog(int typeIndex) override {
+    openIndices.push_back(typeIndex);
+    return next(openChoices);
+  }
+  std::optional<FileChoice> saveDialog(std::string_view preset, int typeIndex) override {
+    savePresets.emplace_back(preset);
+    saveIndices.push_back(typeIndex);
+    return next(saveChoices);
+  }
+  std::optional<std::vector<std::string>> filterEditor(
+      const std::vector<std::string>& lines) override {
+    editorShown.push_back(lines);
+    return next(editorReplies);
+  }
+
+ private:
+  template <class T>
+  static T next(std::deque<T>& queue) {
+    if (queue.empty()) return T{};
+    T value = queue.front();
+    queue.pop_front();
+    return value;
+  }
+};
+
+// A model on the real file system, in a folder of its own: the program
+// folder "app", the home folder "home", clips in "clips", a flags store.
+class Model : public ::testing::Test {
+ protected:
+  Model() {
+    for (const char* sub : {"app", "home", "clips", "out"}) {
+      std::filesystem::create_directory(dir.path() + "/" + sub);
+    }
+    for (const char* clip : {"b.avi", "a.avs", "c.mpg", "notes.txt"}) {
+      writeFile(clips + clip, "");
+    }
+  }
+
+  void start(std::vector<std::string> args = {}) {
+    model.FormCreate({app + "clipquill", std::move(args), dir.path() + "/home"});
+  }
+  std::vector<std::string> entries() const { return model.clips().entries(); }
+  std::string ini(const std::string& clipLoc, const std::string& filters = "") {
+    return "[Entries]\r\nClipLoc=" + clipLoc +
+           "\r\nClipName=\r\nScriptName=*_new\r\nScriptDest=" + out + "\r\n" + filters;
+  }
+
+  TempDir dir;
+  const std::string app = dir.path() + "/app/";
+  const std::string clips = dir.path() + "/clips/";
+  const std::string out = dir.path() + "/out/";
+  std::unique_ptr<ClipFolders> folders = makeSystemClipFolders();
+  std::unique_ptr<ScriptFiles> scripts = makeSystemScriptFiles();
+  std::unique_ptr<PersistFiles> files = makeSystemPersistFiles();
+  FolderRegistry registry{*files, dir.path() + "/registry"};
+  ScriptedForm user;
+  MainFormModel model{{*folders, *scripts, *files, registry, user}};
+};
+
+TEST_F(Model, StartsOnTheDefaultTemplateOrTheOnlyArgument) {
+  writeFile(app + "DefaultTemplate.qtpl", "default\r\n");
+  writeFile(dir.path() + "/t.qtpl", "chosen\r\n");
+  struct Case {
+    std::vector<std::string> args;
+    std::string path;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {{}, app + "DefaultTemplate.qtpl", {"default"}},
+      {{dir.path() + "/t.qtpl"}, dir.path() + "/t.qtpl", {"chosen"}},
+      {{dir.path() + "/t.qtpl", "x"}, app + "DefaultTemplate.qtpl", {"default"}},
+      {{dir.path() + "/missing.qtpl"}, dir.path() + "/missing.qtpl", {}},
+  };
+  for (const Case& c : cases) {
+    ScriptedForm fresh;
+    MainFormModel m{{*folders, *scripts, *files, registry, fresh}};
+    m.FormCreate({app + "clipquill", c.args, dir.path() + "/home"});
+    EXPECT_EQ(m.state().TemplatePath, c.path);
+    EXPECT_EQ(m.templateLines(), c.lines);
+    EXPECT_EQ(m.state().AppDir, app);
+    EXPECT_EQ(m.fieldText(Field::Source), dir.path() + "/home/");
+    EXPECT_EQ(m.clips().folder(), dir.path() + "/home");
+    EXPECT_FALSE(m.state().Modified);
+    EXPECT_FALSE(m.state().Starting);
+    // The load flag is on and there is no settings file: no filters at all.
+    EXPECT_EQ(m.filters().count(), 0u);
+    EXPECT_TRUE(fresh.questions.empty() && fresh.errors.empty());
+  }
+}
+
+TEST_F(Model, StartUpAppliesTheSettingsFileAndItsFlags) {
+  const std::string tpl = dir.path() + "/Hall.qtpl";
+  writeFile(tpl, "AviSource(\"<P><F>\")\r\n");
+  writeFile(dir.path() + "/Hall.ini",
+            ini(clips, "[FilterBy]\r\nExt0=avs\r\nExt1=avi\r\n[FilterState]\r\nExt0State=1\r\n"));
+  start({tpl});
+  EXPECT_EQ(model.fieldText(Field::Source), clips);
+  EXPECT_EQ(model.fieldText(Field::ScriptName), "*_new");
+  EXPECT_EQ(model.clips().mask(), "*.avs");
+  EXPECT_EQ(entries(), std::vector<std::string>{"a.avs"});
+  EXPECT_EQ(model.state().IniName, "Hall.ini");
+  EXPECT_FALSE(model.state().Modified);
+  EXPECT_TRUE(user.errors.empty());
+
+  // Stored as unchecked, the load flag keeps the settings file out.
+  auto key = registry.openOrCreate("Software\\Clipquill\\Hall");
+  ASSERT_TRUE(key && key->setDword("LoadInis", 0));
+  ScriptedForm fresh;
+  MainFormModel m{{*folders, *scripts, *files, registry, fresh}};
+  m.FormCreate({app + "clipquill", {tpl}, dir.path() + "/home"});
+  EXPECT_FALSE(m.optionFlags().loadInis);
+  EXPECT_TRUE(m.optionFlags().saveInis);
+  EXPECT_EQ(m.fieldText(Field::Source), dir.path() + "/home/");
+  EXPECT_EQ(m.filters().count(), 4u);  // the start-up entries stay
+}
+
+// A settings file naming a folder that is gone: at start-up the error ends
+// the load; in the running window it ends only the field's change, and the
+// load reads on.
+TEST_F(Model, AMissingClipFolderEndsTheStartUpLoadButNotALaterOne) {
+  const std::string tpl = dir.path() + "/t.qtpl";
+  writeFile(tpl, "x\r\n");
+  writeFile(dir.path() + "/t.ini", ini(dir.path() + "/gone", "[FilterBy]\r\nExt0=avs\r\n"));
+  start({tpl});
+  EXPECT_EQ(user.errors, std::vector<std::string>{"File not found."});
+  EXPECT_EQ(model.fieldText(Field::ScriptName), "");  // never reached
+  EXPECT_EQ(model.filters().count(), 0u);
+  EXPECT_FALSE(model.state().Starting);
+  EXPECT_EQ(model.clips().folder(), dir.path() + "/home");
+
+  // The field still holds the text that failed; typing elsewhere first
+  // makes the next load's text a change again.
+  model.setFieldText(Field::Source, clips);
+  user.errors.clear();
+  user.openChoices.push_back(FileChoice{tpl, 1});
+  user.answers.push_back(Answer::No);  // the save prompt: unsaved changes remain
+  EXPECT_TRUE(model.event([&] { model.LoadSriptButtonClick(); }));
+  EXPECT_EQ(user.errors, std::vector<std::string>{"File not found."});
+  EXPECT_EQ(model.fieldText(Field::ScriptName), "*_new");
+  EXPECT_EQ(model.fieldText(Field::Destination), out);
+  EXPECT_EQ(model.filters().count(), 1u);
+  EXPECT_FALSE(model.state().Modified);
+}
+
+TEST_F(Model, EveryChangeSetsTheModifiedMarkAndAnEqualTextNone) {
+  start();
+  struct Case {
+    const char* what;
+    std::function<void(MainFormModel&)> act;
+    bool modifies;
+  } cases[] = {
+      {"source, same text",
+       [&](MainFormModel& m) { m.setFieldText(Field::Source, m.fieldText(Field::Source)); }, false},
+      {"source, one character", [](MainFormModel& m) { m.setFieldText(Field::Source, "C"); }, true},
+      {"source, same folder without separator",
+       [&](MainFormModel& m) { m.setFieldText(Field::Source, dir.path() + "/home"); }, true},
+      {"source, missing folder",
+       [&](MainFormModel& m) { m.setFieldText(Field::Source, dir.path() + "/gone"); }, false},
+      {"prefix", [](MainFormModel& m) { m.setFieldText(Field::ClipName, "HL"); }, true},
+      {"name pattern", [](MainFormModel& m) { m.setFieldText(Field::ScriptName, "*"); }, true},
+      {"destination", [](MainFormModel& m) { m.setFieldText(Field::Destination, "d"); }, true},
+      {"template", [](MainFormModel& m) { m.setTemplateText("a\nb"); }, true},
+      {"template, same lines", [](MainFormModel& m) { m.setTemplateText(""); }, false},
+      {"filter click", [](MainFormModel& m) { m.clickFilter(); }, true},
+      {"load flag", [](MainFormModel& m) { m.LoadInisClick(); }, true},
+      {"save flag", [](MainFormModel& m) { m.SaveInisClick(); }, true},
+      {"filter editor closed", [](MainFormModel& m) { m.EditFilterClick(); }, true},
+      {"join", [](MainFormModel& m) { m.setJoin(true); }, false},
+  };
+  for (const Case& c : cases) {
+    ScriptedForm fresh;
+    MainFormModel m{{*folders, *scripts, *files, registry, fresh}};
+    m.FormCreate({app + "clipquill", {}, dir.path() + "/home"});
+    ASSERT_FALSE(m.state().Modified);
+    c.act(m);
+    EXPECT_EQ(m.state().Modified, c.modifies) << c.what;
+  }
+}
+
+TEST_F(Model, TheSourceFieldMovesTheListAndAFailureLeavesItAlone) {
+  start();
+  model.setFieldText(Field::Source, clips);
+  EXPECT_EQ(entries(), (std::vector<std::string>{"a.avs", "b.avi", "c.mpg", "notes.txt"}));
+  model.setClipSelected(1, true);
+  // The same folder spelt without its separator: no re-read, selection kept.
+  model.setFieldText(Field::Source, dir.path() + "/clips");
+  EXPECT_TRUE(model.clips().isSelected(1));
+  model.setFieldText(Field::Source, dir.path() + "/gone");
+  EXPECT_EQ(user.errors, std::vector<std::string>{"File not found."});
+  EXPECT_EQ(model.clips().folder(), dir.path() + "/clips");
+  EXPECT_EQ(model.clips().count(), 4u);
+  // A typed file name is a passing mask until the rebuild that follows.
+  model.setFieldText(Field::Source, clips + "*.avi");
+  EXPECT_EQ(model.clips().mask(), "*.*");
+  model.setFieldText(Field::ClipName, "c");
+  EXPECT_EQ(entries(), std::vector<std::string>{"c.mpg"});
+}
+
+TEST_F(Model, FilterTogglesAndTheEditorRebuildTheMaskAtOnce) {
+  start();
+  model.setFieldText(Field::Source, clips);
+  model.applyFilterEditor({"avs", "", "avi", "   ", "avi"});
+  ASSERT_EQ(model.filters().count(), 4u);
+  EXPECT_EQ(model.filters().text(2), "   ");
+  EXPECT_EQ(model.clips().mask(), "*.*");
+  model.toggleFilter(0);
+  model.toggleFilter(1);
+  EXPECT_EQ(model.clips().mask(), "*.avs;*.avi");
+  EXPECT_EQ(entries(), (std::vector<std::string>{"a.avs", "b.avi"}));
+
+  // The editor shows the texts; its close box changes nothing but the mark.
+  user.editorReplies.push_back(std::nullopt);
+  model.EditFilterClick();
+  EXPECT_EQ(user.editorShown.back(), (std::vector<std::string>{"avs", "avi", "   ", "avi"}));
+  EXPECT_EQ(model.filters().state(0), cbChecked);
+  // OK drops the check marks, and the list follows.
+  user.editorReplies.push_back(std::vector<std::string>{"mpg", "avs"});
+  model.EditFilterClick();
+  EXPECT_EQ(model.filters().state(1), cbUnchecked);
+  EXPECT_EQ(model.clips().count(), 4u);
+}
+
+TEST_F(Model, CreatesScriptsFromTheSelectedClips) {
+  start();
+  model.setTemplateText("AviSource(\"<P><F>\")\n");
+  model.setFieldText(Field::Source, clips);
+  model.setFieldText(Field::ScriptName, "*_x");
+  model.SelectAllButtonClick();
+  model.setClipSelected(3, false);
+  EXPECT_TRUE(model.event([&] { model.CreateScriptsButtonClick(); }));
+  EXPECT_TRUE(model.createdScripts().empty());  // no destination: refused
+  EXPECT_EQ(user.questions.back(), msg::kNoDestination);
+
+  model.setFieldText(Field::Destination, out);
+  EXPECT_EQ(model.CreateScriptsButtonClick(), RunOutcome::Completed);
+  EXPECT_EQ(model.createdScripts().size(), 4u);
+  EXPECT_EQ(readFile(out + "a_x.avs"), "AviSource(\"" + clips + "a.avs\")\r\n");
+  EXPECT_EQ(model.state().script.DestDir, out);
+}
+
+TEST_F(Model, SaveFollowsTheDialogTheExtensionRuleAndTheOverwriteQuestion) {
+  start();
+  std::filesystem::create_directory(dir.path() + "/my.dir");
+  model.setTemplateText("abc\n");
+  struct Case {
+    std::string chosen;
+    int type;
+    std::string written;
+  } cases[] = {
+      {dir.path() + "/new", 2, dir.path() + "/new.avs"},
+      {dir.path() + "/my.dir/new", 2, dir.path() + "/my.dir/new"},
+      {dir.path() + "/plain", 4, dir.path() + "/plain"},
+      {dir.path() + "/t", 1, dir.path() + "/t.qtpl"},
+  };
+  int previousType = 1;
+  for (const Case& c : cases) {
+    model.setFieldText(Field::ScriptName, c.written);  // something to save
+    user.saveChoices.push_back(FileChoice{c.chosen, c.type});
+    EXPECT_EQ(model.SaveScriptButtonClick(), SaveOutcome::Saved);
+    EXPECT_EQ(user.saveIndices.back(), previousType) << "the dialog keeps its index";
+    previousType = c.type;
+    EXPECT_EQ(model.state().TemplatePath, c.written);
+    EXPECT_EQ(readFile(c.written), "abc\r\n");
+    EXPECT_FALSE(model.state().Modified);
+  }
+  EXPECT_EQ(user.savePresets.back(), "plain");
+
+  // Declined: nothing written, the mark kept, the paths name the declined file.
+  model.setTemplateText("changed");
+  user.saveChoices.push_back(FileChoice{dir.path() + "/new.avs", 1});
+  user.answers.push_back(Answer::Cancel);
+  EXPECT_EQ(model.SaveScriptButtonClick(), SaveOutcome::OverwriteDeclined);
+  EXPECT_EQ(user.questions.back(), msg::overwriteQuestion(dir.path() + "/new.avs"));
+  EXPECT_EQ(readFile(dir.path() + "/new.avs"), "abc\r\n");
+  EXPECT_TRUE(model.state().Modified);
+  EXPECT_EQ(model.state().TemplateName, "new.avs");
+  // A cancelled dialog leaves the mark, so the next close still asks.
+  EXPECT_EQ(model.SaveScriptButtonClick(), SaveOutcome::DialogCancelled);
+  EXPECT_EQ(user.savePresets.back(), "new.avs");
+  EXPECT_TRUE(model.state().Modified);
+}
+
+TEST_F(Model, ASavedTemplateLoadsBackWithItsSettingsAndFlags) {
+  start();
+  model.setTemplateText("line 1\nline 2");
+  model.setFieldText(Field::Source, clips);
+  model.setFieldText(Field::ScriptName, "*_s");
+  model.setFieldText(Field::Destination, out);
+  model.applyFilterEditor({"avs", "avi"});
+  model.toggleFilter(1);
+  model.LoadInisClick();
+  model.LoadInisClick();
+  user.saveChoices.push_back(FileChoice{dir.path() + "/Hall", 1});
+  ASSERT_EQ(model.SaveScriptButtonClick(), SaveOutcome::Saved);
+  EXPECT_EQ(readFile(dir.path() + "/Hall.ini"),
+            "[Entries]\r\nClipLoc=" + clips +
+                "\r\nClipName=\r\nScriptName=*_s\r\nScriptDest=" + out +
+                "\r\n[FilterBy]\r\nExt0=avs\r\nExt1=avi\r\n[FilterState]\r\nExt0State=0\r\n"
+                "Ext1State=1\r\n");
+  EXPECT_EQ(readFile(dir.path() + "/registry/Software/Clipquill/Hall/LoadInis"), "dword:00000001");
+
+  ScriptedForm fresh;
+  MainFormModel m{{*folders, *scripts, *files, registry, fresh}};
+  m.FormCreate({app + "clipquill", {dir.path() + "/Hall.qtpl"}, dir.path() + "/home"});
+  EXPECT_EQ(m.templateLines(), (std::vector<std::string>{"line 1", "line 2"}));
+  EXPECT_EQ(m.filters().entries(), model.filters().entries());
+  EXPECT_EQ(m.clips().entries(), std::vector<std::string>{"b.avi"});
+  EXPECT_EQ(m.fieldText(Field::Destination), out);
+
+  // With the save flag off only the template and the flags are written.
+  m.SaveInisClick();
+  fresh.saveChoices.push_back(FileChoice{dir.path() + "/Other.qtpl", 1});
+  ASSERT_EQ(m.SaveScriptButtonClick(), SaveOutcome::Saved);
+  EXPECT_FALSE(std::filesystem::exists(dir.path() + "/Other.ini"));
+  EXPECT_EQ(readFile(dir.path() + "/registry/Software/Clipquill/Other/SaveInis"), "dword:00000000");
+}
+
+TEST_F(Model, LoadOffersToSaveFirstAndACancelledDialogRereadsTheTemplate) {
+  const std::string tpl = dir.path() + "/t.qtpl";
+  writeFile(tpl, "on disk\r\n");
+  start({tpl});
+  model.setTemplateText("unsaved");
+  user.answers.push_back(Answer::No);
+  model.LoadSriptButtonClick();
+  EXPECT_EQ(user.questions.back(), msg::kSaveTemplatePrompt);
+  EXPECT_EQ(user.openIndices.back(), 1);
+  EXPECT_EQ(model.templateLines(), std::vector<std::string>{"on disk"});
+  EXPECT_FALSE(model.state().Modified);
+
+  // A save from the prompt that fails ends the load before the editor is
+  // touched. A file where a folder should be makes the write fail.
+  writeFile(dir.path() + "/file", "");
+  model.setTemplateText("unsaved");
+  user.answers.push_back(Answer::Yes);
+  user.saveChoices.push_back(FileChoice{dir.path() + "/file/t.qtpl", 1});
+  EXPECT_FALSE(model.event([&] { model.LoadSriptButtonClick(); }));
+  EXPECT_EQ(user.errors, std::vector<std::string>{"Invalid filename."});
+  EXPECT_EQ(model.templateLines(), std::vector<std::string>{"unsaved"});
+  EXPECT_TRUE(model.state().Modified);
+
+  // The open dialog keeps the index of its last completed use.
+  user.answers.push_back(Answer::No);
+  user.openChoices.push_back(FileChoice{tpl, 3});
+  model.LoadSriptButtonClick();
+  model.LoadSriptButtonClick();
+  EXPECT_EQ(user.openIndices.back(), 3);
+}
+
+TEST_F(Model, CloseAsksOnlyWithUnsavedChangesAndOnlyAFailedSaveKeepsItOpen) {
+  writeFile(dir.path() + "/file", "");
+  struct Case {
+    const char* what;
+    bool modified;
+    std::vector<Answer> answers;
+    std::optional<FileChoice> dialog;
+    bool closes;
+    bool modifiedAfter;
+  } cases[] = {
+      {"nothing to save", false, {}, std::nullopt, true, false},
+      {"Cancel", true, {Answer::Cancel}, std::nullopt, true, true},
+      {"OK, dialog cancelled", true, {Answer::Ok}, std::nullopt, true, true},
+      {"OK, saved", true, {Answer::Ok}, FileChoice{dir.path() + "/c.qtpl", 1}, true, false},
+      {"OK, save fails",
+       true,
+       {Answer::Ok},
+       FileChoice{dir.path() + "/file/c.qtpl", 1},
+       false,
+       true},
+  };
+  for (const Case& c : cases) {
+    ScriptedForm fresh;
+    MainFormModel m{{*folders, *scripts, *files, registry, fresh}};
+    m.FormCreate({app + "clipquill", {}, dir.path() + "/home"});
+    if (c.modified) m.setTemplateText("text");
+    fresh.answers.assign(c.answers.begin(), c.answers.end());
+    fresh.saveChoices.push_back(c.dialog);
+    EXPECT_EQ(m.requestClose(), c.closes) << c.what;
+    EXPECT_EQ(m.state().Modified, c.modifiedAfter) << c.what;
+    EXPECT_EQ(fresh.questions.size(), c.modified ? 1u : 0u) << c.what;
+    EXPECT_EQ(fresh.errors.size(), c.closes ? 0u : 1u) << c.what;
+  }
+}
+
+// Refused access, for real: a folder the user may not write and a flags store
+// the user may not change. The save fails before the flags, and the flags
+// store's refusal alone costs no message.
+TEST_F(Model, UnprivilegedRefusedFoldersFailTheSaveButNeverSilently) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root ignores permission bits";
+  std::filesystem::create_directory(dir.path() + "/locked");
+  std::filesystem::create_directory(dir.path() + "/registry");
+  ASSERT_EQ(::chmod((dir.path() + "/locked").c_str(), 0555), 0);
+  ASSERT_EQ(::chmod((dir.path() + "/registry").c_str(), 0555), 0);
+  start();
+  model.setTemplateText("text");
+  user.saveChoices.push_back(FileChoice{dir.path() + "/locked/t.qtpl", 1});
+  EXPECT_FALSE(model.event([&] { model.SaveScriptButtonClick(); }));
+  EXPECT_EQ(user.errors, std::vector<std::string>{"File access denied."});
+  EXPECT_TRUE(model.state().Modified);
+
+  user.saveChoices.push_back(FileChoice{dir.path() + "/t.qtpl", 1});
+  EXPECT_EQ(model.SaveScriptButtonClick(), SaveOutcome::Saved);
+  EXPECT_EQ(readFile(dir.path() + "/t.qtpl"), "text\r\n");
+  EXPECT_TRUE(user.questions.empty());
+  EXPECT_FALSE(std::filesystem::exists(dir.path() + "/registry/Software"));
+}
+
+}  // namespace
+}  // namespace clipquill
