@@ -123,7 +123,8 @@ class MainFormModel {
   // is shown in the error box and the model stays usable.
 
   // The text of a field, typed by the user or put there by the program: when
-  // it differs (with regard to case) the field's change handler runs.
+  // it differs from the text the field holds (compared exactly, so a change
+  // of case is a change) the field's change handler runs.
   void setFieldText(Field field, std::string_view text);
   // The template editor's text, or its lines, as the editor now holds them.
   void setTemplateText(std::string_view text);

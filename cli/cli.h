@@ -1,0 +1,34 @@
+// clipquill-cli: the main window driven from the command line. It starts the
+// window's model as the window does, types its options into the fields and
+// presses "Create Script(s)" (or lists, shows or saves instead).
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace clipquill::cli {
+
+// What the program finds around it when it starts. main() reads it from the
+// system; the tests make their own.
+struct CliEnvironment {
+  std::string executablePath;  // the default template is in its folder
+  std::string workingFolder;   // relative paths of the command line are read against it
+  std::string homeFolder;      // where the clip list starts
+  std::string registryRoot;    // the option flags' store
+  bool interactive = false;    // a person at a terminal answers the questions
+};
+
+// The exit statuses.
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitError = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitDeclined = 3;
+
+// Runs the command line args (without the program name): results on out,
+// messages and questions on err, answers read from in. Returns the exit
+// status.
+int runCli(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+           std::ostream& err, const CliEnvironment& env);
+
+}  // namespace clipquill::cli

@@ -1,0 +1,105 @@
+#include "cli/cli_port.h"
+
+#include <array>
+#include <cctype>
+#include <istream>
+#include <ostream>
+
+namespace clipquill::cli {
+
+namespace {
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string_view trimmed(std::string_view text) {
+  const auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+  while (!text.empty() && blank(text.front()))
+    text.remove_prefix(1);
+  while (!text.empty() && blank(text.back()))
+    text.remove_suffix(1);
+  return text;
+}
+
+}  // namespace
+
+int saveTypeIndexFor(std::string_view path) {
+  const std::string_view name = path.substr(path.find_last_of('/') + 1);
+  const std::size_t dot = name.find_last_of('.');
+  if (dot == std::string_view::npos) return 4;
+  const std::string_view ext = name.substr(dot);
+  constexpr std::array<std::string_view, 3> kKnown{".qtpl", ".avs", ".txt"};
+  for (std::size_t i = 0; i < kKnown.size(); ++i) {
+    if (equalsIgnoringCase(ext, kKnown[i])) return static_cast<int>(i) + 1;
+  }
+  return 4;
+}
+
+std::string terminalText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    out += text[i];
+  }
+  return out;
+}
+
+Answer CliPort::messageBox(MessageKind kind, Buttons buttons, std::string_view text) {
+  if (buttons == Buttons::Ok) {
+    err_ << terminalText(text) << '\n';
+    // A refusal such as the missing destination ends the run as an error
+    // does; a warning is only reported.
+    if (kind == MessageKind::Error) errorShown_ = true;
+    return Answer::Ok;
+  }
+  const bool yesNo = buttons == Buttons::YesNo;
+  const Answer accept = buttons == Buttons::OkCancel ? Answer::Ok : Answer::Yes;
+  const Answer decline = yesNo ? Answer::No : Answer::Cancel;
+  switch (overwrite_) {
+    case Overwrite::Replace:
+      return accept;
+    case Overwrite::Keep:
+      err_ << terminalText(text) << "\nclipquill-cli: answered Cancel (--no-clobber).\n";
+      return decline;
+    case Overwrite::Ask:
+      break;
+  }
+  if (interactive_) return askTerminal(text) ? accept : decline;
+  // Never replace anything behind the back of a script or a pipe.
+  err_ << terminalText(text)
+       << "\nclipquill-cli: answered Cancel, as there is no terminal to ask; -y answers OK.\n";
+  return decline;
+}
+
+bool CliPort::askTerminal(std::string_view text) {
+  err_ << terminalText(text) << " [y/N] " << std::flush;
+  std::string line;
+  if (!std::getline(in_, line)) {
+    // End of input is a No; end the prompt's line so later output is clear.
+    err_ << '\n';
+    return false;
+  }
+  const std::string_view answer = trimmed(line);
+  return equalsIgnoringCase(answer, "y") || equalsIgnoringCase(answer, "yes");
+}
+
+void CliPort::errorBox(const Error& error) {
+  err_ << terminalText(error.boxText()) << '\n';
+  errorShown_ = true;
+}
+
+std::optional<FileChoice> CliPort::saveDialog(std::string_view /*presetName*/, int /*typeIndex*/) {
+  if (!savePath_) return std::nullopt;
+  return FileChoice{*savePath_, saveTypeIndexFor(*savePath_)};
+}
+
+}  // namespace clipquill::cli

@@ -1,0 +1,103 @@
+// The built program itself, run in a folder of its own with its own flags
+// store, its input from /dev/null (no terminal) and its output in files.
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <fcntl.h>
+
+#include <filesystem>
+
+#include "support/temp_dir.h"
+
+extern char** environ;
+
+namespace clipquill::cli {
+namespace {
+
+using clipquill::testing::readFile;
+using clipquill::testing::TempDir;
+using clipquill::testing::writeFile;
+
+struct Spawned {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+Spawned spawnCli(const TempDir& tmp, const std::vector<std::string>& args) {
+  std::vector<std::string> envText{"XDG_CONFIG_HOME=" + tmp.slash() + "config",
+                                   "HOME=" + tmp.path(), "PATH=/usr/bin:/bin"};
+  std::vector<char*> envp;
+  for (std::string& entry : envText)
+    envp.push_back(entry.data());
+  envp.push_back(nullptr);
+  std::vector<std::string> argText{CLIPQUILL_CLI_BINARY};
+  argText.insert(argText.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& arg : argText)
+    argv.push_back(arg.data());
+  argv.push_back(nullptr);
+
+  const std::string out = tmp.slash() + "stdout";
+  const std::string err = tmp.slash() + "stderr";
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addchdir_np(&actions, tmp.path().c_str());
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  Spawned run;
+  if (spawned != 0) return run;
+  int wstatus = 0;
+  if (::waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus)) run.status = WEXITSTATUS(wstatus);
+  run.out = readFile(out);
+  run.err = readFile(err);
+  return run;
+}
+
+TEST(CliEndToEndTest, RunsAsAProgram) {
+  TempDir tmp;
+  std::filesystem::create_directory(tmp.slash() + "clips");
+  std::filesystem::create_directory(tmp.slash() + "out");
+  writeFile(tmp.slash() + "clips/a.avi", "");
+  writeFile(tmp.slash() + "Hall.qtpl", "AviSource(\"<P><F>\")\r\n");
+
+  struct Row {
+    std::vector<std::string> args;
+    int status;
+    std::string out;
+    std::string err;  // expected within standard error
+  };
+  const std::vector<Row> rows{
+      {{"--version"}, 0, "2.22\n", ""},
+      {{"-s", "clips", "-e", "avi", "-d", "out", "Hall.qtpl"},
+       0,
+       "Script(s) Created:\na.avs\n",
+       ""},
+      // The same again: no terminal, so the existing script is kept.
+      {{"-s", "clips", "-e", "avi", "-d", "out", "Hall.qtpl"},
+       3,
+       "Script(s) Created:\n",
+       "no terminal to ask"},
+      {{"--list", "--show"}, 2, "", "Try 'clipquill-cli --help'."},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.args.front());
+    const Spawned run = spawnCli(tmp, row.args);
+    EXPECT_EQ(run.status, row.status) << run.err;
+    EXPECT_EQ(run.out, row.out);
+    EXPECT_NE(run.err.find(row.err), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(readFile(tmp.slash() + "out/a.avs"),
+            "AviSource(\"" + tmp.slash() + "clips/a.avi\")\r\n");
+  // The flags store is the one below XDG_CONFIG_HOME.
+  EXPECT_TRUE(std::filesystem::is_directory(tmp.slash() +
+                                            "config/Clipquill/registry/Software/Clipquill/Hall"));
+}
+
+}  // namespace
+}  // namespace clipquill::cli

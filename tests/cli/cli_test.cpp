@@ -1,0 +1,277 @@
+// The command line run in-process, on a temporary folder holding clips, a
+// template, a destination and the option flags' store.
+#include "cli/cli.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <sstream>
+
+#include "support/temp_dir.h"
+
+namespace clipquill::cli {
+namespace {
+
+using clipquill::testing::listFolder;
+using clipquill::testing::readFile;
+using clipquill::testing::TempDir;
+using clipquill::testing::writeFile;
+
+constexpr std::string_view kTemplate = "AviSource(\"<P><F>\")\r\n";
+
+struct Result {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* folder : {"bin", "clips", "out", "registry"})
+      std::filesystem::create_directory(at(folder));
+    for (const char* clip : {"a.avi", "b.avi", "c.mpg", "x,y.avi"})
+      writeFile(at("clips/") + clip, "");
+    writeFile(at("t.qtpl"), std::string(kTemplate));
+  }
+
+  std::string at(const std::string& relative) const { return tmp_.slash() + relative; }
+
+  Result run(std::vector<std::string> args, std::string input = "", bool interactive = false) {
+    const CliEnvironment env{
+        .executablePath = at("bin/clipquill-cli"),
+        .workingFolder = tmp_.path(),
+        .homeFolder = at("bin"),  // not the working folder: relative paths must not land here
+        .registryRoot = at("registry"),
+        .interactive = interactive,
+    };
+    std::istringstream in(input);
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = runCli(args, in, out, err, env);
+    return {status, out.str(), err.str()};
+  }
+
+  std::string script(std::string_view clips) const {
+    return "AviSource(" + std::string(clips) + ")\r\n";
+  }
+  std::string quoted(const std::string& clip) const { return "\"" + at("clips/" + clip) + "\""; }
+
+  TempDir tmp_;
+};
+
+TEST_F(CliTest, CreatesScriptsFromTheOptionsWhateverTheirOrder) {
+  struct Row {
+    std::vector<std::string> args;
+    std::string out;
+    std::map<std::string, std::string> files;
+  };
+  const std::vector<Row> rows{
+      // Destination before source, relative paths: read against the working folder.
+      {{"-d", "out", "-e", "avi", "-s", "clips", "t.qtpl"},
+       "Script(s) Created:\na.avs\nb.avs\nx,y.avs\n",
+       {{"a.avs", script(quoted("a.avi"))},
+        {"b.avs", script(quoted("b.avi"))},
+        {"x,y.avs", script(quoted("x,y.avi"))}}},
+      {{"t.qtpl", "-j", "-n", "all", "-s", "clips", "-e", "avi", "-d", "out", "-c", "x,y.avi", "-c",
+        "a.avi"},
+       "Script(s) Created:\nall.avs\n",
+       {{"all.avs", script(quoted("a.avi") + ", " + quoted("x,y.avi"))}}},
+      // The prefix narrows the mask; two extensions list both kinds.
+      {{"-s", at("clips"), "-p", "c", "-e", "avi", "-e", "mpg", "-n", "s_*", "-d", at("out"),
+        "t.qtpl"},
+       "Script(s) Created:\ns_c.avs\n",
+       {{"s_c.avs", script(quoted("c.mpg"))}}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.out);
+    std::filesystem::remove_all(at("out"));
+    std::filesystem::create_directory(at("out"));
+    const Result r = run(row.args);
+    EXPECT_EQ(r.status, kExitDone) << r.err;
+    EXPECT_EQ(r.out, row.out);
+    EXPECT_EQ(r.err, "");
+    std::map<std::string, std::string> files;
+    for (const std::string& name : listFolder(at("out")))
+      files[name] = readFile(at("out/" + name));
+    EXPECT_EQ(files, row.files);
+  }
+}
+
+TEST_F(CliTest, FailuresWriteNothing) {
+  struct Row {
+    std::vector<std::string> args;
+    std::string ini;  // beside t.qtpl when not empty
+    int status;
+    std::string err;  // expected within standard error
+  };
+  const std::string usage = "Try 'clipquill-cli --help'.";
+  const std::vector<Row> rows{
+      {{"-s", "nothere", "-d", "out", "t.qtpl"}, "", kExitError, "File not found.\n"},
+      // The settings file's folder is gone: start-up fails, the options do not help.
+      {{"-s", "clips", "-d", "out", "t.qtpl"},
+       "[Entries]\r\nClipLoc=" + at("gone") + "\r\n",
+       kExitError,
+       "File not found.\n"},
+      {{"-s", "clips", "t.qtpl"}, "", kExitError, "You must specify a destination"},
+      // An empty -d empties the destination the settings file gave.
+      {{"-s", "clips", "-d", "", "t.qtpl"},
+       "[Entries]\r\nScriptDest=" + at("out") + "\r\n",
+       kExitError,
+       "You must specify a destination"},
+      {{"-s", "clips", "-c", "zz.avi", "-c", "a.avi", "-d", "out", "t.qtpl"},
+       "",
+       kExitError,
+       "no clip \"zz.avi\" in " + at("clips")},
+      {{"--bogus"}, "", kExitUsage, usage},
+      {{"-d"}, "", kExitUsage, usage},
+      {{"-d", "out", "t.qtpl", "u.qtpl"}, "", kExitUsage, "one TEMPLATE at most"},
+      {{"-y", "--no-clobber", "-d", "out"}, "", kExitUsage, "exclude each other"},
+      {{"--list", "--dry-run"}, "", kExitUsage, "exclude each other"},
+      {{"-e", "avi", "-e", "", "-d", "out"}, "", kExitUsage, usage},
+      {{"--save", ""}, "", kExitUsage, usage},
+      {{"--load-inis", "yes", "--save", "x.qtpl"}, "", kExitUsage, "on or off"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.err);
+    std::filesystem::remove(at("t.ini"));
+    if (!row.ini.empty()) writeFile(at("t.ini"), row.ini);
+    const Result r = run(row.args);
+    EXPECT_EQ(r.status, row.status);
+    EXPECT_NE(r.err.find(row.err), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(listFolder(at("out")).empty());
+  }
+}
+
+TEST_F(CliTest, AsksBeforeReplacingAndNeverReplacesUnasked) {
+  struct Row {
+    std::vector<std::string> extra;
+    bool interactive;
+    std::string input;
+    int status;
+    bool replaced;
+    std::string err;  // expected within standard error
+  };
+  const std::vector<Row> rows{
+      {{}, false, "y\n", kExitDeclined, false, "no terminal to ask; -y answers OK"},
+      {{"-y"}, false, "", kExitDone, true, ""},
+      {{"--no-clobber"}, true, "y\n", kExitDeclined, false, "--no-clobber"},
+      {{}, true, " YES\n", kExitDone, true, "Do you want to replace it? [y/N] "},
+      {{}, true, "\n", kExitDeclined, false, "[y/N]"},
+      {{}, true, "", kExitDeclined, false, "[y/N]"},  // end of input
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.input + row.err);
+    writeFile(at("out/a.avs"), "old");
+    std::filesystem::remove(at("out/b.avs"));
+    std::vector<std::string> args{"-s", "clips", "-e", "avi", "-c",    "a.avi",
+                                  "-c", "b.avi", "-d", "out", "t.qtpl"};
+    args.insert(args.end(), row.extra.begin(), row.extra.end());
+    const Result r = run(args, row.input, row.interactive);
+    EXPECT_EQ(r.status, row.status);
+    EXPECT_NE(r.err.find(row.err), std::string::npos) << r.err;
+    EXPECT_EQ(readFile(at("out/a.avs")), row.replaced ? script(quoted("a.avi")) : "old");
+    // A declined question ends the run: the next clip is not written either.
+    EXPECT_EQ(std::filesystem::exists(at("out/b.avs")), row.replaced);
+    EXPECT_EQ(r.out, row.replaced ? "Script(s) Created:\na.avs\nb.avs\n" : "Script(s) Created:\n");
+  }
+}
+
+TEST_F(CliTest, ListAndDryRunWriteNothing) {
+  writeFile(at("out/a.avs"), "old");
+  Result r = run({"--list", "-s", "clips", "-e", "avi", "-d", "out", "t.qtpl"});
+  EXPECT_EQ(r.status, kExitDone) << r.err;
+  EXPECT_EQ(r.out, "a.avi\nb.avi\nx,y.avi\n");
+
+  // An existing script brings no question: the run only names what it would write.
+  r = run({"--dry-run", "-s", "clips", "-e", "avi", "-c", "b.avi", "-c", "a.avi", "-d", "out",
+           "t.qtpl"});
+  EXPECT_EQ(r.status, kExitDone) << r.err;
+  EXPECT_EQ(r.out, at("out/a.avs") + "\n" + at("out/b.avs") + "\n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(listFolder(at("out")), std::vector<std::string>{"a.avs"});
+  EXPECT_EQ(readFile(at("out/a.avs")), "old");
+}
+
+TEST_F(CliTest, ShowPrintsTheStateAsValidJson) {
+  // Bytes that are no UTF-8 must not break the JSON.
+  writeFile(at("t.qtpl"), "Import(\"\xff.avsi\")\r\nAviSource(\"<P><F>\")\r\n");
+  const Result r = run({"--show", "-s", "clips", "-p", "a", "-e", "avi", "-e", "mpg", "-n", "*_x",
+                        "-d", "out", "--save-inis", "off", "t.qtpl"});
+  ASSERT_EQ(r.status, kExitDone) << r.err;
+  const auto shown = nlohmann::ordered_json::parse(r.out);
+  std::vector<std::string> keys;
+  for (const auto& item : shown.items())
+    keys.push_back(item.key());
+  EXPECT_EQ(keys, (std::vector<std::string>{"ClipLoc", "ClipName", "ScriptName", "ScriptDest",
+                                            "Filters", "LoadInis", "SaveInis", "ClipMask",
+                                            "TemplatePath", "TemplateLines"}));
+  EXPECT_EQ(shown["ClipLoc"], at("clips"));
+  EXPECT_EQ(shown["ClipName"], "a");
+  EXPECT_EQ(shown["ScriptName"], "*_x");
+  EXPECT_EQ(shown["ScriptDest"], at("out"));
+  EXPECT_EQ(shown["Filters"],
+            nlohmann::ordered_json::parse(
+                R"([{"text":"avi","checked":true},{"text":"mpg","checked":true}])"));
+  EXPECT_EQ(shown["LoadInis"], true);
+  EXPECT_EQ(shown["SaveInis"], false);
+  EXPECT_EQ(shown["ClipMask"], "a*.avi;a*.mpg");
+  EXPECT_EQ(shown["TemplatePath"], at("t.qtpl"));
+  EXPECT_EQ(shown["TemplateLines"][0], "Import(\"\xef\xbf\xbd.avsi\")");
+  EXPECT_EQ(shown["TemplateLines"][1], "AviSource(\"<P><F>\")");
+  EXPECT_TRUE(listFolder(at("out")).empty());
+}
+
+TEST_F(CliTest, SaveWritesTemplateSettingsAndFlagsThatTheNextRunLoads) {
+  std::filesystem::create_directory(at("kept"));
+  Result r = run({"--save", "kept/new.QTPL", "--load-inis", "off", "-s", "clips", "-e", "avi", "-d",
+                  "out", "t.qtpl"});
+  ASSERT_EQ(r.status, kExitDone) << r.err;
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(readFile(at("kept/new.QTPL")), kTemplate);
+  EXPECT_NE(readFile(at("kept/new.ini")).find("ScriptDest=" + at("out")), std::string::npos);
+  EXPECT_EQ(readFile(at("registry/Software/Clipquill/new/LoadInis")), "dword:00000000");
+  EXPECT_EQ(readFile(at("registry/Software/Clipquill/new/SaveInis")), "dword:00000001");
+  EXPECT_TRUE(listFolder(at("out")).empty());
+
+  // The stored flag keeps the settings file out of the next load. Turning it
+  // on again takes a save over the same file, which only -y replaces.
+  r = run({"--show", "kept/new.QTPL"});
+  EXPECT_EQ(nlohmann::json::parse(r.out)["ScriptDest"], "");
+  r = run({"--save", "kept/new.QTPL", "--load-inis", "on", "kept/new.QTPL"});
+  EXPECT_EQ(r.status, kExitDeclined);
+  r = run({"--save", "kept/new.QTPL", "--load-inis", "on", "-y", "-s", "clips", "-e", "avi", "-d",
+           "out", "kept/new.QTPL"});
+  EXPECT_EQ(r.status, kExitDone) << r.err;
+  r = run({"-c", "b.avi", "kept/new.QTPL"});
+  EXPECT_EQ(r.status, kExitDone) << r.err;
+  EXPECT_EQ(listFolder(at("out")), std::vector<std::string>{"b.avs"});
+}
+
+TEST_F(CliTest, HelpAndVersionStartNothing) {
+  // A template whose settings would fail start-up shows that nothing is loaded.
+  writeFile(at("t.ini"), "[Entries]\r\nClipLoc=" + at("gone") + "\r\n");
+  Result r = run({"--version", "t.qtpl"});
+  EXPECT_EQ(r.status, kExitDone);
+  EXPECT_EQ(r.out, "2.22\n");
+  r = run({"-h", "t.qtpl"});
+  EXPECT_EQ(r.status, kExitDone);
+  EXPECT_EQ(r.out.rfind("Usage: clipquill-cli [OPTIONS] [TEMPLATE]\n", 0), 0u);
+  EXPECT_EQ(r.err, "");
+}
+
+TEST_F(CliTest, UnwritableDestinationIsAnErrorUnprivileged) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root is not stopped by permission bits";
+  std::filesystem::permissions(
+      at("out"), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  const Result r = run({"-s", "clips", "-e", "avi", "-d", "out", "t.qtpl"});
+  EXPECT_EQ(r.status, kExitError);
+  EXPECT_NE(r.err.find("File access denied."), std::string::npos) << r.err;
+  EXPECT_EQ(r.out, "Script(s) Created:\n");
+}
+
+}  // namespace
+}  // namespace clipquill::cli
