@@ -25,9 +25,10 @@ fi
 cmake -S "$ROOT" -B "$ROOT/build" -G Ninja "${extra_args[@]}"
 cmake --build "$ROOT/build" -j "$(nproc)"
 
-app="$ROOT/build/ui/clipquill"
+app="$ROOT/build/bin/clipquill"
 if [[ ! -x "$app" ]]; then
   echo "Clipquill's window has not been built yet: the front end (ui/) arrives in a later change."
+  echo "The command line is there: $ROOT/build/bin/clipquill-cli --help"
   exit 0
 fi
 exec "$app" "$@"
