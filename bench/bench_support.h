@@ -3,11 +3,15 @@
 // the two.
 #pragma once
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -61,6 +65,46 @@ inline std::string makeScratchFolder() {
   scratchFolder = std::filesystem::absolute(path, ec).string();
   if (ec) die("cannot resolve " + path + ": " + ec.message());
   return scratchFolder;
+}
+
+// The floor's way of writing a file: open(O_WRONLY | O_CREAT | O_TRUNC), the
+// bytes in as few writes as the kernel takes, fsync when asked, close.
+inline void floorWriteFile(const std::string& path, std::string_view bytes, bool sync = false) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) dieErrno("cannot create " + path);
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      dieErrno("cannot write " + path);
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  if (sync && ::fsync(fd) != 0) dieErrno("cannot sync " + path);
+  if (::close(fd) != 0) dieErrno("cannot close " + path);
+}
+
+// The script a template gives for one clip, worked out here on its own terms
+// ("<P>" the source folder, "<F>" the clip, CR LF after every line) so that
+// the program's output can be checked against it.
+inline std::string expandForClip(const std::vector<std::string>& lines, std::string_view sourceDir,
+                                 std::string_view clip) {
+  std::string out;
+  for (const std::string& line : lines) {
+    for (std::size_t pos = 0; pos < line.size();) {
+      if (line.compare(pos, 3, "<P>") == 0) {
+        out += sourceDir;
+        pos += 3;
+      } else if (line.compare(pos, 3, "<F>") == 0) {
+        out += clip;
+        pos += 3;
+      } else {
+        out += line[pos++];
+      }
+    }
+    out += "\r\n";
+  }
+  return out;
 }
 
 inline double median(std::vector<double> values) {

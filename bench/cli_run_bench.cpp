@@ -49,46 +49,12 @@ const std::vector<std::string> kTemplate = {
     "LanczosResize(640, 480)", "return last",
 };
 
-void writeWhole(const std::string& path, std::string_view bytes) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-  if (fd < 0) dieErrno("cannot create " + path);
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      dieErrno("cannot write " + path);
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  if (::close(fd) != 0) dieErrno("cannot close " + path);
-}
-
 void makeDir(const std::string& dir) {
   if (::mkdir(dir.c_str(), 0700) != 0) dieErrno("cannot create " + dir);
 }
 
 bool endsWith(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
-}
-
-std::string scriptFor(const std::string& sourceDir, std::string_view clip) {
-  std::string out;
-  for (const std::string& line : kTemplate) {
-    for (std::size_t pos = 0; pos < line.size();) {
-      if (line.compare(pos, 3, "<P>") == 0) {
-        out += sourceDir;
-        pos += 3;
-      } else if (line.compare(pos, 3, "<F>") == 0) {
-        out += clip;
-        pos += 3;
-      } else {
-        out += line[pos++];
-      }
-    }
-    out += "\r\n";
-  }
-  return out;
 }
 
 struct Bench {
@@ -122,7 +88,7 @@ struct Bench {
     }
     ::closedir(folder);
     for (std::size_t i = 0; i < scriptNames.size(); ++i) {
-      writeWhole(dir + "/" + scriptNames[i], contents[i]);
+      support::floorWriteFile(dir + "/" + scriptNames[i], contents[i]);
     }
     const double ms = msSince(start);
     if (listed.size() != clipNames.size()) die("the floor listed the wrong number of clips");
@@ -186,17 +152,17 @@ int main(int argc, char** argv) {
   std::string templateBytes;
   for (const std::string& line : kTemplate)
     templateBytes += line + "\r\n";
-  writeWhole(bench.root + "/t.qtpl", templateBytes);
+  support::floorWriteFile(bench.root + "/t.qtpl", templateBytes);
 
   // Clips named as a camera names them, in the natural order the list keeps,
   // and one other file for every four clips that the filter leaves out.
   for (std::size_t i = 1; i <= clipCount; ++i) {
     const std::string stem = "take " + std::to_string(i);
-    writeWhole(bench.clips + stem + ".avi", "");
-    if (i % 4 == 0) writeWhole(bench.clips + stem + ".wav", "");
+    support::floorWriteFile(bench.clips + stem + ".avi", "");
+    if (i % 4 == 0) support::floorWriteFile(bench.clips + stem + ".wav", "");
     bench.clipNames.push_back(stem + ".avi");
     bench.scriptNames.push_back(stem + ".avs");
-    bench.contents.push_back(scriptFor(bench.clips, stem + ".avi"));
+    bench.contents.push_back(support::expandForClip(kTemplate, bench.clips, stem + ".avi"));
   }
 
   const support::Rounds measured = support::alternate(

@@ -67,27 +67,8 @@ const std::vector<std::string> kTemplate = {
     "return last",
 };
 
-// The bytes a script for `clip` must hold, worked out here on its own terms so
-// that the generator's output can be checked against them.
 std::string expectedScript(std::string_view clip) {
-  const std::string source = std::string(kSourceDir) + "/";
-  std::string out;
-  for (const std::string& line : kTemplate) {
-    std::size_t pos = 0;
-    while (pos < line.size()) {
-      if (line.compare(pos, 3, "<P>") == 0) {
-        out += source;
-        pos += 3;
-      } else if (line.compare(pos, 3, "<F>") == 0) {
-        out += clip;
-        pos += 3;
-      } else {
-        out += line[pos++];
-      }
-    }
-    out += "\r\n";
-  }
-  return out;
+  return support::expandForClip(kTemplate, std::string(kSourceDir) + "/", clip);
 }
 
 // The script name for a clip with an empty name pattern.
@@ -159,19 +140,7 @@ struct Bench {
 
     const auto start = Clock::now();
     for (std::size_t i = 0; i < paths.size(); ++i) {
-      const int fd = ::open(paths[i].c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-      if (fd < 0) dieErrno("cannot create " + paths[i]);
-      const std::string& bytes = contents[i];
-      std::size_t done = 0;
-      while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-          if (errno == EINTR) continue;
-          dieErrno("cannot write " + paths[i]);
-        }
-        done += static_cast<std::size_t>(n);
-      }
-      if (::close(fd) != 0) dieErrno("cannot close " + paths[i]);
+      support::floorWriteFile(paths[i], contents[i]);
     }
     const double ms = msSince(start);
 

@@ -96,24 +96,6 @@ std::string floorBytes(const Lines& lines) {
 
 // --- the floor ---------------------------------------------------------------
 
-void floorWrite(const std::string& path, const std::string& bytes) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) dieErrno("cannot create " + path);
-  const char* at = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    const ssize_t n = ::write(fd, at, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      dieErrno("cannot write " + path);
-    }
-    at += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  if (::fsync(fd) != 0) dieErrno("cannot sync " + path);
-  if (::close(fd) != 0) dieErrno("cannot close " + path);
-}
-
 std::size_t floorRead(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) dieErrno("cannot open " + path);
@@ -159,7 +141,7 @@ struct Bench {
 
   double floorRound() {
     auto start = Clock::now();
-    floorWrite(floorPath, bytes);
+    support::floorWriteFile(floorPath, bytes, /*sync=*/true);
     const double writeMs = msSince(start);
     start = Clock::now();
     const std::size_t count = floorRead(floorPath);

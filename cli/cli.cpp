@@ -100,8 +100,8 @@ std::optional<bool> onOff(const cxxopts::ParseResult& result, const std::string&
 }
 
 Options parseOptions(const std::vector<std::string>& args, const CliEnvironment& env) {
-  cxxopts::Options spec("clipquill-cli");
-  spec.add_options()                                              //
+  cxxopts::Options parser("clipquill-cli");
+  parser.add_options()                                            //
       ("s,source", "", cxxopts::value<std::string>())             //
       ("p,prefix", "", cxxopts::value<std::string>())             //
       ("e,ext", "", cxxopts::value<std::vector<std::string>>())   //
@@ -120,12 +120,12 @@ Options parseOptions(const std::vector<std::string>& args, const CliEnvironment&
       ("h,help", "")                                              //
       ("version", "")                                             //
       ("template", "", cxxopts::value<std::vector<std::string>>());
-  spec.parse_positional({"template"});
+  parser.parse_positional({"template"});
 
   std::vector<const char*> argv{"clipquill-cli"};
   for (const std::string& arg : args)
     argv.push_back(arg.c_str());
-  const cxxopts::ParseResult result = spec.parse(static_cast<int>(argv.size()), argv.data());
+  const cxxopts::ParseResult result = parser.parse(static_cast<int>(argv.size()), argv.data());
 
   Options opts;
   opts.help = result.count("help") != 0;
