@@ -4,6 +4,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -65,6 +66,10 @@ inline std::string makeScratchFolder() {
   scratchFolder = std::filesystem::absolute(path, ec).string();
   if (ec) die("cannot resolve " + path + ": " + ec.message());
   return scratchFolder;
+}
+
+inline void makeFolder(const std::string& path) {
+  if (::mkdir(path.c_str(), 0700) != 0) dieErrno("cannot create " + path);
 }
 
 // The floor's way of writing a file: open(O_WRONLY | O_CREAT | O_TRUNC), the

@@ -49,10 +49,6 @@ const std::vector<std::string> kTemplate = {
     "LanczosResize(640, 480)", "return last",
 };
 
-void makeDir(const std::string& dir) {
-  if (::mkdir(dir.c_str(), 0700) != 0) dieErrno("cannot create " + dir);
-}
-
 bool endsWith(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
@@ -76,7 +72,7 @@ struct Bench {
 
   double floorRound() {
     const std::string dir = root + "/floor-" + std::to_string(round++);
-    makeDir(dir);
+    support::makeFolder(dir);
     const auto start = Clock::now();
     std::vector<std::string> listed;
     DIR* folder = ::opendir(clips.c_str());
@@ -98,7 +94,7 @@ struct Bench {
 
   double runRound() {
     const std::string dir = root + "/run-" + std::to_string(round++);
-    makeDir(dir);
+    support::makeFolder(dir);
     const clipquill::cli::CliEnvironment env{
         .executablePath = root + "/bin/clipquill-cli",
         .workingFolder = root,
@@ -148,7 +144,7 @@ int main(int argc, char** argv) {
   bench.root = support::makeScratchFolder();
   bench.clips = bench.root + "/clips/";
   for (const char* sub : {"/clips", "/home", "/bin"})
-    makeDir(bench.root + sub);
+    support::makeFolder(bench.root + sub);
   std::string templateBytes;
   for (const std::string& line : kTemplate)
     templateBytes += line + "\r\n";

@@ -325,7 +325,7 @@ int main(int argc, char** argv) {
   const std::string root = support::makeScratchFolder();
   Bench bench;
   bench.dir = root + "/clips";
-  if (::mkdir(bench.dir.c_str(), 0700) != 0) dieErrno("cannot create " + bench.dir);
+  support::makeFolder(bench.dir);
   const FolderStats stats = makeFolder(bench.dir, fileCount);
 
   const support::Rounds measured = support::alternate(

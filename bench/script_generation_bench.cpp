@@ -87,10 +87,6 @@ std::size_t countEntries(const std::string& dir) {
   return static_cast<std::size_t>(std::distance(begin(entries), end(entries)));
 }
 
-void makeDir(const std::string& dir) {
-  if (::mkdir(dir.c_str(), 0700) != 0) dieErrno("cannot create " + dir);
-}
-
 // Deletes the named files and then the folder, which must then be empty.
 void removeRound(const std::string& dir, const std::vector<std::string>& names) {
   for (const std::string& name : names) {
@@ -132,7 +128,7 @@ struct Bench {
 
   double floorRound() {
     const std::string dir = root + "/floor-" + std::to_string(round++);
-    makeDir(dir);
+    support::makeFolder(dir);
     std::vector<std::string> paths;
     paths.reserve(names.size());
     for (const std::string& name : names)
@@ -151,7 +147,7 @@ struct Bench {
 
   double generatorRound() {
     const std::string dir = root + "/quill-" + std::to_string(round++);
-    makeDir(dir);
+    support::makeFolder(dir);
     CountingUserPort user;
     VectorList list;
     list.lines.reserve(clips.size() + 1);

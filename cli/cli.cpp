@@ -5,6 +5,8 @@
 #include <optional>
 #include <ostream>
 #include <stdexcept>
+#include <string_view>
+#include <unordered_map>
 
 // Clip names and extensions are taken whole: a "," is part of a file name,
 // not a list separator. No argument can hold a NUL.
@@ -242,18 +244,22 @@ bool selectClips(MainFormModel& model, const std::vector<std::string>& names, st
       model.setClipSelected(i, true);
     return true;
   }
+  // One pass over the list, however many names: scripts may name thousands.
+  std::unordered_map<std::string_view, bool> found;
+  for (const std::string& name : names)
+    found.emplace(name, false);
+  for (std::size_t i = 0; i < clips.count(); ++i) {
+    if (const auto it = found.find(clips.entry(i)); it != found.end()) {
+      model.setClipSelected(i, true);
+      it->second = true;
+    }
+  }
   bool allFound = true;
   for (const std::string& name : names) {
-    bool found = false;
-    for (std::size_t i = 0; i < clips.count(); ++i) {
-      if (clips.entry(i) == name) {
-        model.setClipSelected(i, true);
-        found = true;
-      }
-    }
-    if (!found) {
+    if (!found[name]) {
       err << "clipquill-cli: no clip \"" << name << "\" in " << clips.folder() << " (mask "
           << clips.mask() << ")\n";
+      found[name] = true;  // said once, however often it was named
       allFound = false;
     }
   }

@@ -112,7 +112,6 @@ void MainFormModel::setFilters(std::vector<FilterEntry> entries) {
 // --- Start-up and close ---------------------------------------------------
 
 void MainFormModel::FormCreate(const StartupArgs& startup) {
-  creating_ = true;
   state_.AppTitle = std::string(kAppTitle);
   created_.clear();
   user_.shown(Shown::CreatedScripts);
@@ -128,7 +127,6 @@ void MainFormModel::FormCreate(const StartupArgs& startup) {
   setModified(false);
   event([this] { LoadSriptButtonClick(); });
   state_.Starting = false;
-  creating_ = false;
 }
 
 void MainFormModel::FormClose() {

@@ -202,7 +202,7 @@ class MainFormModel {
   // field as well.
   template <class Handler>
   void raiseChange(Handler&& handler) {
-    if (creating_) {
+    if (state_.Starting) {
       handler();
       return;
     }
@@ -231,7 +231,6 @@ class MainFormModel {
   bool join_ = false;
   int openTypeIndex_ = 1;
   int saveTypeIndex_ = 1;
-  bool creating_ = false;  // FormCreate is running: change errors end the caller
 };
 
 }  // namespace clipquill
