@@ -214,7 +214,7 @@ class DryRunScripts : public ScriptFiles {
   };
 };
 
-void printShow(const MainFormModel& model, std::ostream& out) {
+void printShow(MainFormModel& model, std::ostream& out) {
   nlohmann::ordered_json filters = nlohmann::ordered_json::array();
   for (const FilterEntry& entry : model.filters().entries()) {
     filters.push_back({{"text", entry.text}, {"checked", entry.state == cbChecked}});

@@ -46,6 +46,10 @@ class CliPort : public FormPort {
   std::optional<std::vector<std::string>> filterEditor(const std::vector<std::string>&) override {
     return std::nullopt;
   }
+  std::optional<std::string> pickFolder(FolderPickerFor, std::string_view,
+                                        std::string_view) override {
+    return std::nullopt;
+  }
 
  private:
   bool askTerminal(std::string_view text);

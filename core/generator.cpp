@@ -56,7 +56,10 @@ std::unique_ptr<ScriptWriter> ScriptGenerator::openScript(const std::string& pat
 RunOutcome ScriptGenerator::CreateMultipleScripts(const ScriptInputs& in, ScriptState& state) {
   std::string buffer;
   std::string path;
+  std::size_t written = 0;
   for (const std::string& clip : in.selectedClips) {
+    if (progress_ && !progress_->proceed(written, in.selectedClips.size()))
+      return RunOutcome::Cancelled;
     state.CurClipFile = clip;
     PerClipName name = PerClipScriptName(state.NamePattern, clip);
     state.CurClipBase = std::move(name.clipBase);
@@ -74,6 +77,7 @@ RunOutcome ScriptGenerator::CreateMultipleScripts(const ScriptInputs& in, Script
     }
     finish(*writer, buffer);
     created_.append(state.CurScriptFile);
+    ++written;
   }
   return RunOutcome::Completed;
 }

@@ -2,6 +2,8 @@
 // or into one joined script for all of them.
 #pragma once
 
+#include <cstddef>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -41,14 +43,25 @@ class CreatedScriptsList {
 
 enum class RunOutcome {
   Completed,
-  NoDestination,     // refused before anything was touched
-  OverwriteDeclined  // the user declined to replace a script; the run ended there
+  NoDestination,      // refused before anything was touched
+  OverwriteDeclined,  // the user declined to replace a script; the run ended there
+  Cancelled,          // the user stopped the run between two scripts
+};
+
+// Told of a per-clip run's progress before each script; a long run shows it
+// and offers to stop. Returning false ends the run before that script, and
+// the scripts written so far stay, and stay listed.
+class RunProgress {
+ public:
+  virtual ~RunProgress() = default;
+  virtual bool proceed(std::size_t written, std::size_t total) = 0;
 };
 
 class ScriptGenerator {
  public:
-  ScriptGenerator(ScriptFiles& files, UserPort& user, CreatedScriptsList& created)
-      : files_(files), user_(user), created_(created) {}
+  ScriptGenerator(ScriptFiles& files, UserPort& user, CreatedScriptsList& created,
+                  RunProgress* progress = nullptr)
+      : files_(files), user_(user), created_(created), progress_(progress) {}
 
   // The button's handler. File failures raise Error; scripts finished before
   // the failure stay, and stay listed.
@@ -65,6 +78,7 @@ class ScriptGenerator {
   ScriptFiles& files_;
   UserPort& user_;
   CreatedScriptsList& created_;
+  RunProgress* progress_;
 };
 
 }  // namespace clipquill

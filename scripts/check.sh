@@ -21,7 +21,7 @@ source scripts/deps.sh
 JOBS="$(nproc)"
 FUZZ_SECONDS="${FUZZ_SECONDS:-20}"
 BUILD_TOOLS=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-  libcxxopts-dev nlohmann-json3-dev util-linux)
+  libcxxopts-dev nlohmann-json3-dev util-linux qt6-base-dev libjpeg-dev fonts-dejavu-core)
 
 extra_args=()
 if [[ -n "${CMAKE_ARGS:-}" ]]; then
@@ -79,7 +79,7 @@ stage_sanitize() {
 stage_fuzz() {
   deps_install "${BUILD_TOOLS[@]}" clang libclang-rt-14-dev
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCLIPQUILL_FUZZ=ON \
-    -DBUILD_TESTING=OFF -DCLIPQUILL_BENCH=OFF -DCLIPQUILL_WERROR=ON "${extra_args[@]}"
+    -DBUILD_TESTING=OFF -DCLIPQUILL_BENCH=OFF -DCLIPQUILL_GUI=OFF -DCLIPQUILL_WERROR=ON "${extra_args[@]}"
   cmake --build build-fuzz -j "$JOBS"
 
   local targets=() f

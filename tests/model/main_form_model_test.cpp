@@ -57,6 +57,10 @@ class ScriptedForm : public FormPort {
     editorShown.push_back(lines);
     return next(editorReplies);
   }
+  std::optional<std::string> pickFolder(FolderPickerFor, std::string_view,
+                                        std::string_view) override {
+    return std::nullopt;
+  }
 
  private:
   template <class T>

@@ -65,8 +65,21 @@ void MainFormModel::setTemplateText(std::string_view text) {
   setTemplateLines(editorLines(text));
 }
 
+const std::vector<std::string>& MainFormModel::templateLines() {
+  if (typed_) {
+    template_ = typed_->templateLines();
+    typed_ = nullptr;
+  }
+  return template_;
+}
+
+void MainFormModel::templateTyped(TemplateSource& source) {
+  typed_ = &source;
+  raiseChange([this] { ScriptMemoChange(); });
+}
+
 void MainFormModel::setTemplateLines(std::vector<std::string> lines) {
-  if (lines == template_) return;
+  if (lines == templateLines()) return;
   template_ = std::move(lines);
   user_.shown(Shown::Template);
   raiseChange([this] { ScriptMemoChange(); });
@@ -180,14 +193,14 @@ void MainFormModel::SelectAllButtonClick() {
 RunOutcome MainFormModel::CreateScriptsButtonClick() {
   const std::vector<std::string> selected = clips_.selectedEntries();
   const ScriptInputs inputs{
-      .templateLines = template_,
+      .templateLines = templateLines(),
       .destText = fieldText(Field::Destination),
       .sourceText = fieldText(Field::Source),
       .nameText = fieldText(Field::ScriptName),
       .selectedClips = selected,
       .join = join_,
   };
-  ScriptGenerator generator(scripts_, user_, created_);
+  ScriptGenerator generator(scripts_, user_, created_, &user_);
   // The list shows what was written even when a failure ends the run.
   struct Notify {
     FormPort& user;
@@ -216,6 +229,19 @@ void MainFormModel::applyFilterEditor(const std::vector<std::string>& lines) {
   // The list follows what the user now sees, rather than the marks that
   // went away with the old entries.
   FilterByCheckListBoxClick();
+}
+
+void MainFormModel::CapFldrButtonClick() {
+  pickInto(FolderPickerFor::Clips, Field::Source);
+}
+
+void MainFormModel::ScrFldrButtonClick() {
+  pickInto(FolderPickerFor::Scripts, Field::Destination);
+}
+
+void MainFormModel::pickInto(FolderPickerFor which, Field field) {
+  if (std::optional<std::string> folder = user_.pickFolder(which, fieldText(field), clips_.folder()))
+    setFieldText(field, *folder);
 }
 
 // --- Option flags ---------------------------------------------------------
@@ -297,7 +323,7 @@ SaveOutcome MainFormModel::SaveScriptButtonClick() {
                        msg::overwriteQuestion(state_.TemplatePath)) != Answer::Ok) {
     return SaveOutcome::OverwriteDeclined;
   }
-  writeTemplate(files_, state_.TemplatePath, template_);
+  writeTemplate(files_, state_.TemplatePath, templateLines());
   writeOptionFlags(registry_, user_, state_.AppTitle, state_.TemplateName, flags_);
   if (flags_.saveInis) writeSettingsFile();
   setModified(false);

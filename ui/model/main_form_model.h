@@ -42,10 +42,15 @@ struct FileChoice {
   int typeIndex = 1;
 };
 
+// Which box the folder picker was opened for: "Clips Folder" fills the
+// source box, "Script Folder" the destination box (and offers "New Folder").
+enum class FolderPickerFor { Clips, Scripts };
+
 // Everything the model asks of the person in front of it: message boxes and
-// focus (UserPort), the error box, the two template dialogs and the filter
-// list editor. The window, the command line and the tests each supply one.
-class FormPort : public UserPort {
+// focus (UserPort), the error box, the two template dialogs, the filter list
+// editor, the folder picker, and the progress of a long run (RunProgress).
+// The window, the command line and the tests each supply one.
+class FormPort : public UserPort, public RunProgress {
  public:
   // The application's error box: captioned with the application title, with
   // the error icon, an OK button and error.boxText().
@@ -59,9 +64,27 @@ class FormPort : public UserPort {
   // text box when closed with OK, nothing when closed by its close box.
   virtual std::optional<std::vector<std::string>> filterEditor(
       const std::vector<std::string>& lines) = 0;
+  // The folder picker, opened on the folder that boxText names (a relative
+  // path is read against baseFolder; an empty box opens on the home folder).
+  // The folder shown when closed with OK, nothing on Cancel. Raises Error,
+  // without opening, when the box names a folder that cannot be entered.
+  virtual std::optional<std::string> pickFolder(FolderPickerFor which, std::string_view boxText,
+                                                std::string_view baseFolder) = 0;
+  // Before each script of a run; false stops the run there. A port with no
+  // way to stop lets every run go on.
+  bool proceed(std::size_t /*written*/, std::size_t /*total*/) override { return true; }
   // After the model changed what a widget shows. field is only meaningful
   // for Shown::Field.
   virtual void shown(Shown /*what*/, Field /*field*/ = Field::Source) {}
+};
+
+// The template editor, read back only when the model needs its lines: while
+// the user types, the editor holds the text and the model only marks it, so
+// that a keystroke costs the same in a template of any size.
+class TemplateSource {
+ public:
+  virtual ~TemplateSource() = default;
+  virtual std::vector<std::string> templateLines() = 0;
 };
 
 // The platform as the model reaches it.
@@ -108,7 +131,8 @@ class MainFormModel {
   // --- What the window shows --------------------------------------------
   const FormState& state() const { return state_; }
   const std::string& fieldText(Field field) const;
-  const std::vector<std::string>& templateLines() const { return template_; }
+  // The template's lines; reads them back from the editor if it was typed in.
+  const std::vector<std::string>& templateLines();
   const FilterList& filters() const { return filters_; }
   const ClipList& clips() const { return clips_; }
   const std::vector<std::string>& createdScripts() const { return created_.lines; }
@@ -129,6 +153,9 @@ class MainFormModel {
   // The template editor's text, or its lines, as the editor now holds them.
   void setTemplateText(std::string_view text);
   void setTemplateLines(std::vector<std::string> lines);
+  // The user changed the editor's text: the change handler runs at once, and
+  // the lines are read from source when next needed.
+  void templateTyped(TemplateSource& source);
   // "Join Sources"; a plain check box with no handler of its own.
   void setJoin(bool join) { join_ = join; }
   // Selection in the clip list: a widget matter that the model only records.
@@ -184,6 +211,10 @@ class MainFormModel {
   void SaveInisClick();
   // The filter list editor; sets the unsaved-changes mark however it closes.
   void EditFilterClick();
+  // "Clips Folder" and "Script Folder": the folder picker on the box's
+  // folder; on OK the box takes the folder shown, as if typed.
+  void CapFldrButtonClick();
+  void ScrFldrButtonClick();
 
   // The filter list editor's OK: the entries become the non-empty lines,
   // unchecked and exactly as typed, and the mask follows at once.
@@ -214,6 +245,7 @@ class MainFormModel {
   void setFilters(std::vector<FilterEntry> entries);
   void readSettingsFile();
   void writeSettingsFile();
+  void pickInto(FolderPickerFor which, Field field);
 
   ClipFolders& folders_;
   ScriptFiles& scripts_;
@@ -224,6 +256,7 @@ class MainFormModel {
   FormState state_;
   std::array<std::string, 4> fields_;
   std::vector<std::string> template_;
+  TemplateSource* typed_ = nullptr;  // the editor, while its lines are unread
   FilterList filters_;
   ClipList clips_;
   CreatedLines created_;

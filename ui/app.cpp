@@ -1,0 +1,7 @@
+#include "ui/app.h"
+
+namespace clipquill {
+int runClipquill(int, char**) {
+  return 0;
+}
+}  // namespace clipquill

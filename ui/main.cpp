@@ -1,0 +1,6 @@
+// clipquill: the window.
+#include "ui/app.h"
+
+int main(int argc, char** argv) {
+  return clipquill::runClipquill(argc, argv);
+}

@@ -1,0 +1,4 @@
+#include "ui/main_form.h"
+
+// Placeholder while the window is written.
+namespace clipquill {}

@@ -1,0 +1,165 @@
+// The main window, TMainForm: Qt widgets bound to MainFormModel. Every rule
+// lives in the model; the window shows what the model holds, hands it what
+// the user does, and answers its questions with real dialogs.
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/main_form_dialogs.h"
+#include "ui/model/main_form_model.h"
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace clipquill {
+
+class ClipListModel;
+class FilterCheckList;
+class FilterListModel;
+
+// The message boxes and the error box, as the window shows them.
+class MessageBoxes {
+ public:
+  virtual ~MessageBoxes() = default;
+  // A modal box of kind with its standard caption and the buttons named; a
+  // box closed by other means answers Cancel (or No).
+  virtual Answer ask(QWidget* parent, MessageKind kind, Buttons buttons, const QString& text) = 0;
+  // The application's error box: captioned caption, error icon, OK.
+  virtual void error(QWidget* parent, const QString& caption, const QString& text) = 0;
+};
+
+// The template open and save dialogs.
+class FileDialogs {
+ public:
+  virtual ~FileDialogs() = default;
+  virtual std::optional<FileChoice> open(QWidget* parent, int typeIndex) = 0;
+  virtual std::optional<FileChoice> save(QWidget* parent, std::string_view presetName,
+                                         int typeIndex) = 0;
+};
+
+// The real Qt versions.
+MessageBoxes& qtMessageBoxes();
+FileDialogs& qtFileDialogs();
+
+// Where the window meets the person and the machine. Tests answer the
+// questions through their own boxes and dialogs.
+struct MainFormSetup {
+  StartupArgs startup;
+  std::string registryRoot;  // the option flags' store
+  MessageBoxes* boxes = nullptr;  // nullptr: the real boxes
+  FileDialogs* files = nullptr;   // nullptr: the real dialogs
+};
+
+class TMainForm : public QMainWindow, private FormPort, private TemplateSource {
+ public:
+  // Builds the widgets, then runs the start-up sequence (FormCreate), which
+  // loads the start-up template; the window is not shown yet.
+  explicit TMainForm(MainFormSetup setup, QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  // The dialogs, plugged in once start-up has created them. Until then the
+  // buttons that open them do nothing.
+  void setDialogs(MainFormDialogs* dialogs) { dialogs_ = dialogs; }
+
+  MainFormModel& model() { return *model_; }
+
+  // --- Widgets, in tab order, named as the user's guide names them ---------
+  QLineEdit* LocLabeledEdit;
+  QPushButton* CapFldrButton;
+  QLineEdit* ClipNameLabeledEdit;
+  QLineEdit* ScriptLabeledEdit;
+  QLineEdit* DestLabeledEdit;
+  QPushButton* ScrFldrButton;
+  QPlainTextEdit* ScriptMemo;
+  QPushButton* CreateScriptsButton;
+  QCheckBox* JoinScriptsCheckBox;
+  QListView* ClipFileListBox;
+  QPushButton* SelectAllButton;
+  QPushButton* LoadSriptButton;
+  QPushButton* SaveScriptButton;
+  QPlainTextEdit* ScriptNameMemo;
+  FilterCheckList* FilterByCheckListBox;
+  QPushButton* EditFiltersButton;
+
+  // --- Menu items -----------------------------------------------------------
+  QAction* LoadTemplate1;
+  QAction* SaveTemplate1;
+  QAction* EditFilters1;
+  QAction* Exit1;
+  QAction* LoadInis;
+  QAction* SaveInis;
+  QAction* Using1;
+  QAction* About1;
+
+  // --- Handlers that live in the window (the rest are the model's) ---------
+  void LocLabeledEditEnter();
+  void LocLabeledEditExit();
+  void DestLabeledEditEnter();
+  void DestLabeledEditExit();
+  void Exit1Click();
+  void Using1Click();
+  void About1Click();
+
+  // The button Enter presses while a field has the focus, if any.
+  QPushButton* defaultButton() const { return defaultButton_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // FormPort
+  Answer messageBox(MessageKind kind, Buttons buttons, std::string_view text) override;
+  void focus(Field field) override;
+  void errorBox(const Error& error) override;
+  std::optional<FileChoice> openDialog(int typeIndex) override;
+  std::optional<FileChoice> saveDialog(std::string_view presetName, int typeIndex) override;
+  std::optional<std::vector<std::string>> filterEditor(
+      const std::vector<std::string>& lines) override;
+  std::optional<std::string> pickFolder(FolderPickerFor which, std::string_view boxText,
+                                        std::string_view baseFolder) override;
+  bool proceed(std::size_t written, std::size_t total) override;
+  void shown(Shown what, Field field) override;
+  // TemplateSource
+  std::vector<std::string> templateLines() override;
+
+  void buildWidgets();
+  void buildMenus();
+  void connectEvents();
+  QLineEdit* fieldEdit(Field field) const;
+  void showField(Field field);
+  void showTemplate();
+  void showClips();
+  void showCreatedScripts();
+  void showOptionFlags();
+  void pushSelectionToModel();
+  void setDefaultButton(QPushButton* button);
+  void runCreateScripts();
+
+  struct Platform;
+  std::unique_ptr<Platform> platform_;
+  std::unique_ptr<MainFormModel> model_;
+  MessageBoxes& boxes_;
+  FileDialogs& files_;
+  MainFormDialogs* dialogs_ = nullptr;
+  ClipListModel* clipModel_ = nullptr;
+  FilterListModel* filterModel_ = nullptr;
+  QPushButton* defaultButton_ = nullptr;
+  bool templateLatin1_ = false;                 // the editor shows Latin-1 bytes
+  std::array<bool, 4> fieldLatin1_{};           // likewise for each field
+  bool updating_ = false;                       // the window itself is changing widgets
+  struct RunProgressState;
+  std::unique_ptr<RunProgressState> run_;
+};
+
+}  // namespace clipquill

@@ -1,0 +1,1 @@
+#include "ui/qt_text.h"
