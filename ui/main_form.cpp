@@ -1,4 +1,748 @@
 #include "ui/main_form.h"
 
-// Placeholder while the window is written.
-namespace clipquill {}
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <utility>
+
+#include "clips/clip_folders.h"
+#include "core/script_files.h"
+#include "persist/folder_registry.h"
+#include "persist/path_rules.h"
+#include "persist/persist_files.h"
+#include "persist/template_file.h"
+#include "ui/list_views.h"
+#include "ui/qt_text.h"
+
+namespace clipquill {
+
+namespace {
+
+QString captionOf(MessageKind kind) {
+  switch (kind) {
+    case MessageKind::Warning:
+      return QStringLiteral("Warning");
+    case MessageKind::Error:
+      return QStringLiteral("Error");
+    case MessageKind::Information:
+      return QStringLiteral("Information");
+    case MessageKind::Confirmation:
+      return QStringLiteral("Confirm");
+  }
+  return {};
+}
+
+QMessageBox::Icon iconOf(MessageKind kind) {
+  switch (kind) {
+    case MessageKind::Warning:
+      return QMessageBox::Warning;
+    case MessageKind::Error:
+      return QMessageBox::Critical;
+    case MessageKind::Information:
+      return QMessageBox::Information;
+    case MessageKind::Confirmation:
+      return QMessageBox::Question;
+  }
+  return QMessageBox::NoIcon;
+}
+
+class QtMessageBoxes : public MessageBoxes {
+ public:
+  Answer ask(QWidget* parent, MessageKind kind, Buttons buttons, const QString& text) override {
+    QMessageBox box(iconOf(kind), captionOf(kind), text, QMessageBox::NoButton, parent);
+    std::vector<std::pair<QAbstractButton*, Answer>> answers;
+    auto add = [&](const char* caption, QMessageBox::ButtonRole role, Answer answer) {
+      answers.emplace_back(box.addButton(QString::fromLatin1(caption), role), answer);
+    };
+    switch (buttons) {
+      case Buttons::Ok:
+        add("OK", QMessageBox::AcceptRole, Answer::Ok);
+        break;
+      case Buttons::OkCancel:
+        add("OK", QMessageBox::AcceptRole, Answer::Ok);
+        add("Cancel", QMessageBox::RejectRole, Answer::Cancel);
+        break;
+      case Buttons::YesNo:
+        add("&Yes", QMessageBox::YesRole, Answer::Yes);
+        add("&No", QMessageBox::NoRole, Answer::No);
+        break;
+      case Buttons::YesNoCancel:
+        add("&Yes", QMessageBox::YesRole, Answer::Yes);
+        add("&No", QMessageBox::NoRole, Answer::No);
+        add("Cancel", QMessageBox::RejectRole, Answer::Cancel);
+        break;
+    }
+    box.setDefaultButton(qobject_cast<QPushButton*>(answers.front().first));
+    // Escape and the close box press the last button: Cancel, or No, or the
+    // lone OK.
+    box.setEscapeButton(answers.back().first);
+    box.exec();
+    for (const auto& [button, answer] : answers) {
+      if (box.clickedButton() == button) return answer;
+    }
+    return answers.back().second;
+  }
+
+  void error(QWidget* parent, const QString& caption, const QString& text) override {
+    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::NoButton, parent);
+    QAbstractButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.setEscapeButton(ok);
+    box.exec();
+  }
+};
+
+QStringList nameFilters(const std::array<FileType, 4>& types) {
+  QStringList filters;
+  for (const FileType& type : types)
+    filters << QString::fromLatin1(type.label.data(), static_cast<qsizetype>(type.label.size()));
+  return filters;
+}
+
+std::optional<FileChoice> runFileDialog(QFileDialog& dialog, const QStringList& filters,
+                                        int typeIndex) {
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setNameFilters(filters);
+  if (typeIndex >= 1 && typeIndex <= filters.size())
+    dialog.selectNameFilter(filters[typeIndex - 1]);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  const int chosen = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
+  return FileChoice{QFile::encodeName(dialog.selectedFiles().front()).toStdString(),
+                    chosen < 0 ? typeIndex : chosen + 1};
+}
+
+class QtFileDialogs : public FileDialogs {
+ public:
+  std::optional<FileChoice> open(QWidget* parent, int typeIndex) override {
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // A name that does not exist yet is a new template to start.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    return runFileDialog(dialog, nameFilters(kOpenFileTypes), typeIndex);
+  }
+  std::optional<FileChoice> save(QWidget* parent, std::string_view presetName,
+                                 int typeIndex) override {
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // The program asks about an existing file itself, after the extension rule.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (!presetName.empty())
+      dialog.selectFile(QFile::decodeName(
+          QByteArray(presetName.data(), static_cast<qsizetype>(presetName.size()))));
+    return runFileDialog(dialog, nameFilters(kSaveFileTypes), typeIndex);
+  }
+};
+
+// The clip folders with the busy cursor while a folder is read, restored
+// however the read ends.
+class BusyFolders : public ClipFolders {
+ public:
+  explicit BusyFolders(std::unique_ptr<ClipFolders> inner) : inner_(std::move(inner)) {}
+  void listFiles(const std::string& folder,
+                 const std::function<void(std::string_view name)>& visit) override {
+    struct Busy {
+      Busy() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+      ~Busy() { QApplication::restoreOverrideCursor(); }
+    } busy;
+    inner_->listFiles(folder, visit);
+  }
+  PathKind kind(const std::string& path) override { return inner_->kind(path); }
+
+ private:
+  std::unique_ptr<ClipFolders> inner_;
+};
+
+QString withoutAmpersand(QString caption) {
+  return caption.remove(QLatin1Char('&'));
+}
+
+std::string joinLines(const std::vector<std::string>& lines) {
+  std::size_t size = 0;
+  for (const std::string& line : lines)
+    size += line.size() + 1;
+  std::string text;
+  text.reserve(size);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i) text += '\n';
+    text += lines[i];
+  }
+  return text;
+}
+
+}  // namespace
+
+MessageBoxes& qtMessageBoxes() {
+  static QtMessageBoxes boxes;
+  return boxes;
+}
+
+FileDialogs& qtFileDialogs() {
+  static QtFileDialogs dialogs;
+  return dialogs;
+}
+
+struct TMainForm::Platform {
+  explicit Platform(const std::string& registryRoot)
+      : folders(makeSystemClipFolders()),
+        scripts(makeSystemScriptFiles()),
+        files(makeSystemPersistFiles()),
+        registry(*files, registryRoot) {}
+  BusyFolders folders;
+  std::unique_ptr<ScriptFiles> scripts;
+  std::unique_ptr<PersistFiles> files;
+  FolderRegistry registry;
+};
+
+// A run of "Create Script(s)": the progress dialog appears once the run has
+// taken about a second, and its Cancel stops before the next script.
+struct TMainForm::RunProgressState {
+  static constexpr qint64 kUpdateEveryMs = 50;
+  QElapsedTimer started;
+  qint64 lastUpdate = 0;
+  std::unique_ptr<QProgressDialog> dialog;
+};
+
+TMainForm::TMainForm(MainFormSetup setup, QWidget* parent)
+    : QMainWindow(parent),
+      platform_(std::make_unique<Platform>(setup.registryRoot)),
+      boxes_(setup.boxes ? *setup.boxes : qtMessageBoxes()),
+      files_(setup.files ? *setup.files : qtFileDialogs()) {
+  model_ = std::make_unique<MainFormModel>(FormPlatform{
+      platform_->folders, *platform_->scripts, *platform_->files, platform_->registry, *this});
+  buildWidgets();
+  buildMenus();
+  connectEvents();
+
+  // The window's frame: a close box, no minimise or maximise box.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  resize(555, 635);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect frame = geometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+  }
+
+  model_->FormCreate(setup.startup);
+  setWindowTitle(QString::fromStdString(model_->state().AppTitle));
+}
+
+TMainForm::~TMainForm() = default;
+
+// --- Building ---------------------------------------------------------------
+
+void TMainForm::buildWidgets() {
+  auto* central = new QWidget(this);
+  setCentralWidget(central);
+
+  auto named = [](QWidget* widget, const char* name, const QString& caption) {
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setAccessibleName(withoutAmpersand(caption));
+  };
+  auto labeled = [&](QLineEdit*& edit, const char* name, const QString& label) {
+    edit = new QLineEdit(central);
+    named(edit, name, label);
+    auto* caption = new QLabel(label, central);
+    caption->setBuddy(edit);
+    return caption;
+  };
+  auto button = [&](QPushButton*& b, const char* name, const QString& caption) {
+    b = new QPushButton(caption, central);
+    named(b, name, caption);
+    b->setAutoDefault(false);
+  };
+
+  QLabel* locLabel =
+      labeled(LocLabeledEdit, "LocLabeledEdit", QStringLiteral("Location of sources:"));
+  button(CapFldrButton, "CapFldrButton", QStringLiteral("Clips Folder"));
+  QLabel* nameLabel =
+      labeled(ClipNameLabeledEdit, "ClipNameLabeledEdit", QStringLiteral("Name of source(s):"));
+  QLabel* scriptLabel =
+      labeled(ScriptLabeledEdit, "ScriptLabeledEdit",
+              QStringLiteral("Name for script(s) - Wild card * stands for the clip's name:"));
+  QLabel* destLabel = labeled(DestLabeledEdit, "DestLabeledEdit",
+                              QStringLiteral("Destination folder for scripts:"));
+  button(ScrFldrButton, "ScrFldrButton", QStringLiteral("Script Folder"));
+
+  ScriptMemo = new QPlainTextEdit(central);
+  named(ScriptMemo, "ScriptMemo", QStringLiteral("Script template:"));
+  ScriptMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
+  ScriptMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  ScriptMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  auto* memoLabel = new QLabel(QStringLiteral("Script template:"), central);
+  memoLabel->setBuddy(ScriptMemo);
+
+  button(CreateScriptsButton, "CreateScriptsButton", QStringLiteral("Create Script(s)"));
+  JoinScriptsCheckBox = new QCheckBox(QStringLiteral("Join Sources"), central);
+  named(JoinScriptsCheckBox, "JoinScriptsCheckBox", QStringLiteral("Join Sources"));
+
+  ClipFileListBox = new QListView(central);
+  named(ClipFileListBox, "ClipFileListBox", QStringLiteral("Source(s):"));
+  ClipFileListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  ClipFileListBox->setUniformItemSizes(true);
+  ClipFileListBox->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  clipModel_ = new ClipListModel(model_->clips(), this);
+  ClipFileListBox->setModel(clipModel_);
+  auto* clipLabel = new QLabel(QStringLiteral("Source(s):"), central);
+  clipLabel->setBuddy(ClipFileListBox);
+  button(SelectAllButton, "SelectAllButton", QStringLiteral("De/Select All"));
+
+  button(LoadSriptButton, "LoadSriptButton", QStringLiteral("Load Template"));
+  button(SaveScriptButton, "SaveScriptButton", QStringLiteral("Save Template"));
+
+  ScriptNameMemo = new QPlainTextEdit(central);
+  named(ScriptNameMemo, "ScriptNameMemo", QStringLiteral("Script(s):"));
+  ScriptNameMemo->setReadOnly(true);
+  ScriptNameMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
+  ScriptNameMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  ScriptNameMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  auto* scriptsLabel = new QLabel(QStringLiteral("Script(s):"), central);
+  scriptsLabel->setBuddy(ScriptNameMemo);
+
+  FilterByCheckListBox = new FilterCheckList(central);
+  named(FilterByCheckListBox, "FilterByCheckListBox", QStringLiteral("Filter By:"));
+  filterModel_ = new FilterListModel(model_->filters(), this);
+  FilterByCheckListBox->setModel(filterModel_);
+  filterModel_->refresh();
+  auto* filterLabel = new QLabel(QStringLiteral("Filter By:"), central);
+  filterLabel->setBuddy(FilterByCheckListBox);
+  button(EditFiltersButton, "EditFiltersButton", QStringLiteral("Edit Filter List"));
+
+  // The design: the four fields top left with the folder buttons to their
+  // right; the template with its two buttons; "Join Sources" and "Create
+  // Script(s)"; three columns of equal height at the bottom. The template
+  // and the three lists take what the window grows by.
+  auto* fields = new QGridLayout;
+  fields->setColumnStretch(0, 1);
+  fields->setVerticalSpacing(2);
+  fields->addWidget(locLabel, 0, 0);
+  fields->addWidget(LocLabeledEdit, 1, 0);
+  fields->addWidget(CapFldrButton, 1, 1);
+  fields->addWidget(nameLabel, 2, 0);
+  fields->addWidget(ClipNameLabeledEdit, 3, 0);
+  fields->addWidget(scriptLabel, 4, 0);
+  fields->addWidget(ScriptLabeledEdit, 5, 0);
+  fields->addWidget(destLabel, 6, 0);
+  fields->addWidget(DestLabeledEdit, 7, 0);
+  fields->addWidget(ScrFldrButton, 7, 1);
+
+  auto* templateButtons = new QVBoxLayout;
+  templateButtons->addWidget(LoadSriptButton);
+  templateButtons->addWidget(SaveScriptButton);
+  templateButtons->addStretch(1);
+  auto* templateRow = new QGridLayout;
+  templateRow->addWidget(memoLabel, 0, 0);
+  templateRow->addWidget(ScriptMemo, 1, 0);
+  templateRow->addLayout(templateButtons, 1, 1);
+  templateRow->setColumnStretch(0, 1);
+
+  auto* runRow = new QHBoxLayout;
+  runRow->addWidget(JoinScriptsCheckBox);
+  runRow->addStretch(1);
+  runRow->addWidget(CreateScriptsButton);
+
+  auto* columns = new QGridLayout;
+  columns->addWidget(clipLabel, 0, 0);
+  columns->addWidget(ClipFileListBox, 1, 0);
+  columns->addWidget(SelectAllButton, 2, 0);
+  columns->addWidget(filterLabel, 0, 1);
+  columns->addWidget(FilterByCheckListBox, 1, 1);
+  columns->addWidget(EditFiltersButton, 2, 1);
+  columns->addWidget(scriptsLabel, 0, 2);
+  columns->addWidget(ScriptNameMemo, 1, 2, 2, 1);
+  columns->setColumnStretch(0, 215);
+  columns->setColumnStretch(1, 86);
+  columns->setColumnStretch(2, 215);
+  columns->setRowStretch(1, 1);
+
+  auto* layout = new QVBoxLayout(central);
+  layout->addLayout(fields);
+  layout->addLayout(templateRow, 1);
+  layout->addLayout(runRow);
+  layout->addLayout(columns, 1);
+
+  // The tab order of the design.
+  const std::vector<QWidget*> order{
+      LocLabeledEdit,      CapFldrButton,   ClipNameLabeledEdit,  ScriptLabeledEdit,
+      DestLabeledEdit,     ScrFldrButton,   ScriptMemo,           CreateScriptsButton,
+      JoinScriptsCheckBox, ClipFileListBox, SelectAllButton,      LoadSriptButton,
+      SaveScriptButton,    ScriptNameMemo,  FilterByCheckListBox, EditFiltersButton};
+  for (std::size_t i = 1; i < order.size(); ++i)
+    setTabOrder(order[i - 1], order[i]);
+}
+
+void TMainForm::buildMenus() {
+  auto item = [this](QMenu* menu, QAction*& action, const char* name, const QString& caption,
+                     const QKeySequence& keys) {
+    action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(keys);
+  };
+  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+  file->setObjectName(QStringLiteral("File1"));
+  item(file, LoadTemplate1, "LoadTemplate1", QStringLiteral("Load Template"),
+       QKeySequence(Qt::CTRL | Qt::Key_L));
+  item(file, SaveTemplate1, "SaveTemplate1", QStringLiteral("Save Template"),
+       QKeySequence(Qt::CTRL | Qt::Key_S));
+  file->addSeparator();
+  item(file, EditFilters1, "EditFilters1", QStringLiteral("&Edit Filters"),
+       QKeySequence(Qt::CTRL | Qt::Key_E));
+  file->addSeparator();
+  item(file, Exit1, "Exit1", QStringLiteral("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_X));
+
+  QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
+  options->setObjectName(QStringLiteral("Options1"));
+  item(options, LoadInis, "LoadInis", QStringLiteral("&Load Template .ini's"),
+       QKeySequence(Qt::CTRL | Qt::Key_O));
+  item(options, SaveInis, "SaveInis", QStringLiteral("&Save Template .ini's"),
+       QKeySequence(Qt::CTRL | Qt::Key_A));
+  LoadInis->setCheckable(true);
+  SaveInis->setCheckable(true);
+  showOptionFlags();
+
+  QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+  help->setObjectName(QStringLiteral("Help1"));
+  item(help, Using1, "Using1", QStringLiteral("&Using"), QKeySequence(Qt::CTRL | Qt::Key_U));
+  help->addSeparator();
+  item(help, About1, "About1", QStringLiteral("&About"), QKeySequence(Qt::CTRL | Qt::Key_B));
+}
+
+void TMainForm::connectEvents() {
+  MainFormModel& m = *model_;
+  for (Field field : {Field::Source, Field::ClipName, Field::ScriptName, Field::Destination}) {
+    connect(fieldEdit(field), &QLineEdit::textEdited, this, [this, field](const QString& text) {
+      model_->setFieldText(field, textBytes(text, fieldLatin1_[static_cast<std::size_t>(field)]));
+    });
+  }
+  // Enter presses the default button while a folder field has the focus;
+  // in the name fields it does nothing.
+  for (QLineEdit* edit : {LocLabeledEdit, DestLabeledEdit}) {
+    connect(edit, &QLineEdit::returnPressed, this, [this] {
+      if (defaultButton_) defaultButton_->click();
+    });
+  }
+  connect(ScriptMemo, &QPlainTextEdit::textChanged, this, [this] {
+    if (!updating_) model_->templateTyped(*this);
+  });
+  connect(JoinScriptsCheckBox, &QCheckBox::toggled, this, [this](bool on) { model_->setJoin(on); });
+
+  connect(CapFldrButton, &QPushButton::clicked, this,
+          [this] { model_->event([this] { model_->CapFldrButtonClick(); }); });
+  connect(ScrFldrButton, &QPushButton::clicked, this,
+          [this] { model_->event([this] { model_->ScrFldrButtonClick(); }); });
+  connect(CreateScriptsButton, &QPushButton::clicked, this, [this] { runCreateScripts(); });
+  connect(SelectAllButton, &QPushButton::clicked, this,
+          [this] { model_->event([this] { model_->SelectAllButtonClick(); }); });
+  auto load = [this] { model_->event([this] { model_->LoadSriptButtonClick(); }); };
+  auto save = [this] { model_->event([this] { model_->SaveScriptButtonClick(); }); };
+  auto editFilters = [this] { model_->event([this] { model_->EditFilterClick(); }); };
+  connect(LoadSriptButton, &QPushButton::clicked, this, load);
+  connect(LoadTemplate1, &QAction::triggered, this, load);
+  connect(SaveScriptButton, &QPushButton::clicked, this, save);
+  connect(SaveTemplate1, &QAction::triggered, this, save);
+  connect(EditFiltersButton, &QPushButton::clicked, this, editFilters);
+  connect(EditFilters1, &QAction::triggered, this, editFilters);
+  connect(LoadInis, &QAction::triggered, this,
+          [this] { model_->event([this] { model_->LoadInisClick(); }); });
+  connect(SaveInis, &QAction::triggered, this,
+          [this] { model_->event([this] { model_->SaveInisClick(); }); });
+  connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
+  connect(Using1, &QAction::triggered, this, [this] { Using1Click(); });
+  connect(About1, &QAction::triggered, this, [this] { About1Click(); });
+
+  FilterByCheckListBox->onToggle = [&m](int row) { m.toggleFilter(static_cast<std::size_t>(row)); };
+  FilterByCheckListBox->onClick = [&m] { m.clickFilter(); };
+
+  connect(ClipFileListBox->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this](const QItemSelection& selected, const QItemSelection& deselected) {
+            if (updating_) return;
+            for (const QItemSelectionRange& range : deselected) {
+              for (int row = range.top(); row <= range.bottom(); ++row)
+                model_->setClipSelected(static_cast<std::size_t>(row), false);
+            }
+            for (const QItemSelectionRange& range : selected) {
+              for (int row = range.top(); row <= range.bottom(); ++row)
+                model_->setClipSelected(static_cast<std::size_t>(row), true);
+            }
+          });
+
+  // The menu's shortcuts come before the keys the edits claim for
+  // themselves (Ctrl+A, Ctrl+X), in every widget of the window.
+  for (QWidget* widget : findChildren<QWidget*>())
+    widget->installEventFilter(this);
+}
+
+// --- Window handlers --------------------------------------------------------
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::ShortcutOverride: {
+      auto* key = static_cast<QKeyEvent*>(event);
+      const QKeySequence pressed(key->keyCombination());
+      for (QAction* action : {LoadTemplate1, SaveTemplate1, EditFilters1, Exit1, LoadInis, SaveInis,
+                              Using1, About1}) {
+        if (action->shortcut() == pressed) {
+          // Not accepted, so the shortcut goes to the menu; not delivered,
+          // so the edit cannot claim it.
+          event->ignore();
+          return true;
+        }
+      }
+      break;
+    }
+    case QEvent::FocusIn:
+      if (watched == LocLabeledEdit) LocLabeledEditEnter();
+      if (watched == DestLabeledEdit) DestLabeledEditEnter();
+      break;
+    case QEvent::FocusOut:
+      if (watched == LocLabeledEdit) LocLabeledEditExit();
+      if (watched == DestLabeledEdit) DestLabeledEditExit();
+      break;
+    default:
+      break;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::setDefaultButton(QPushButton* button) {
+  if (defaultButton_) defaultButton_->setDefault(false);
+  defaultButton_ = button;
+  if (defaultButton_) defaultButton_->setDefault(true);
+}
+
+void TMainForm::LocLabeledEditEnter() {
+  setDefaultButton(CapFldrButton);
+}
+
+void TMainForm::LocLabeledEditExit() {
+  if (defaultButton_ == CapFldrButton) setDefaultButton(nullptr);
+}
+
+void TMainForm::DestLabeledEditEnter() {
+  setDefaultButton(ScrFldrButton);
+}
+
+void TMainForm::DestLabeledEditExit() {
+  if (defaultButton_ == ScrFldrButton) setDefaultButton(nullptr);
+}
+
+void TMainForm::Exit1Click() {
+  close();
+}
+
+void TMainForm::Using1Click() {
+  if (dialogs_) dialogs_->showUsing();
+}
+
+void TMainForm::About1Click() {
+  if (dialogs_) dialogs_->showAbout();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  if (model_->requestClose()) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+void TMainForm::runCreateScripts() {
+  run_ = std::make_unique<RunProgressState>();
+  run_->started.start();
+  model_->event([this] { model_->CreateScriptsButtonClick(); });
+  run_.reset();
+}
+
+// --- FormPort ---------------------------------------------------------------
+
+Answer TMainForm::messageBox(MessageKind kind, Buttons buttons, std::string_view text) {
+  // The questions' texts break their lines with CR LF.
+  QString shown = shownText(text);
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return boxes_.ask(this, kind, buttons, shown);
+}
+
+void TMainForm::focus(Field field) {
+  fieldEdit(field)->setFocus();
+}
+
+void TMainForm::errorBox(const Error& error) {
+  boxes_.error(this, QString::fromStdString(model_->state().AppTitle), shownText(error.boxText()));
+}
+
+std::optional<FileChoice> TMainForm::openDialog(int typeIndex) {
+  return files_.open(this, typeIndex);
+}
+
+std::optional<FileChoice> TMainForm::saveDialog(std::string_view presetName, int typeIndex) {
+  return files_.save(this, presetName, typeIndex);
+}
+
+std::optional<std::vector<std::string>> TMainForm::filterEditor(
+    const std::vector<std::string>& lines) {
+  if (!dialogs_) return std::nullopt;
+  return dialogs_->editFilters(lines);
+}
+
+std::optional<std::string> TMainForm::pickFolder(FolderPickerFor which, std::string_view boxText,
+                                                 std::string_view baseFolder) {
+  if (!dialogs_) return std::nullopt;
+  return dialogs_->pickFolder(which, boxText, baseFolder);
+}
+
+bool TMainForm::proceed(std::size_t written, std::size_t total) {
+  if (!run_) return true;
+  const qint64 now = run_->started.elapsed();
+  if (now < progressDelayMs_) return true;
+  if (!run_->dialog) {
+    run_->dialog = std::make_unique<QProgressDialog>(QStringLiteral("Writing scripts..."),
+                                                     QStringLiteral("Cancel"), 0,
+                                                     static_cast<int>(total), this);
+    run_->dialog->setObjectName(QStringLiteral("CreateScriptsProgress"));
+    run_->dialog->setWindowTitle(QString::fromStdString(model_->state().AppTitle));
+    run_->dialog->setWindowModality(Qt::ApplicationModal);
+    run_->dialog->setMinimumDuration(0);
+    run_->dialog->setAutoClose(false);
+    run_->dialog->setAutoReset(false);
+    run_->dialog->show();
+  } else if (now - run_->lastUpdate < RunProgressState::kUpdateEveryMs) {
+    return !run_->dialog->wasCanceled();
+  }
+  run_->lastUpdate = now;
+  run_->dialog->setLabelText(
+      QStringLiteral("Writing script %1 of %2...").arg(written + 1).arg(total));
+  run_->dialog->setValue(static_cast<int>(written));
+  // The dialog is modal, so of the window only its Cancel can be pressed here.
+  QCoreApplication::processEvents();
+  return !run_->dialog->wasCanceled();
+}
+
+void TMainForm::shown(Shown what, Field field) {
+  switch (what) {
+    case Shown::Field:
+      showField(field);
+      break;
+    case Shown::Template:
+      showTemplate();
+      break;
+    case Shown::Filters:
+      filterModel_->refresh();
+      break;
+    case Shown::Clips:
+      showClips();
+      break;
+    case Shown::CreatedScripts:
+      showCreatedScripts();
+      break;
+    case Shown::OptionFlags:
+      showOptionFlags();
+      break;
+    case Shown::Modified:  // the window shows no mark of its own
+      break;
+  }
+}
+
+std::vector<std::string> TMainForm::templateLines() {
+  const QString text = ScriptMemo->toPlainText();
+  // A Latin-1 template stays Latin-1 while every character fits; once the
+  // user types one that does not, the whole template becomes UTF-8, so that
+  // it reads back as typed.
+  if (templateLatin1_ && textBytes(text, true).size() != static_cast<std::size_t>(text.size()))
+    templateLatin1_ = false;
+  const QStringList lines = text.split(QLatin1Char('\n'));
+  std::vector<std::string> bytes;
+  bytes.reserve(static_cast<std::size_t>(lines.size()));
+  for (const QString& line : lines)
+    bytes.push_back(textBytes(line, templateLatin1_));
+  // A text that ends in a line end has no empty line after it; no text, no lines.
+  if (!bytes.empty() && bytes.back().empty()) bytes.pop_back();
+  return bytes;
+}
+
+// --- Showing the model --------------------------------------------------------
+
+QLineEdit* TMainForm::fieldEdit(Field field) const {
+  switch (field) {
+    case Field::Source:
+      return LocLabeledEdit;
+    case Field::ClipName:
+      return ClipNameLabeledEdit;
+    case Field::ScriptName:
+      return ScriptLabeledEdit;
+    case Field::Destination:
+      return DestLabeledEdit;
+  }
+  return LocLabeledEdit;
+}
+
+void TMainForm::showField(Field field) {
+  const std::string& text = model_->fieldText(field);
+  fieldLatin1_[static_cast<std::size_t>(field)] = !isValidUtf8(text);
+  QLineEdit* edit = fieldEdit(field);
+  const QString shown = shownText(text);
+  // textEdited is the user's alone, so setText raises no second change.
+  if (edit->text() != shown) edit->setText(shown);
+}
+
+void TMainForm::showTemplate() {
+  const std::string text = joinLines(model_->templateLines());
+  templateLatin1_ = !isValidUtf8(text);
+  const bool wasUpdating = std::exchange(updating_, true);
+  ScriptMemo->setPlainText(shownText(text));
+  updating_ = wasUpdating;
+}
+
+void TMainForm::showClips() {
+  const ClipList& clips = model_->clips();
+  const bool wasUpdating = std::exchange(updating_, true);
+  clipModel_->refresh();
+  QItemSelection selection;
+  for (std::size_t i = 0; i < clips.count();) {
+    if (!clips.isSelected(i)) {
+      ++i;
+      continue;
+    }
+    std::size_t end = i;
+    while (end + 1 < clips.count() && clips.isSelected(end + 1))
+      ++end;
+    selection.select(clipModel_->index(static_cast<int>(i)),
+                     clipModel_->index(static_cast<int>(end)));
+    i = end + 1;
+  }
+  QItemSelectionModel* selectionModel = ClipFileListBox->selectionModel();
+  selectionModel->select(selection, QItemSelectionModel::ClearAndSelect);
+  if (const std::optional<std::size_t> focus = clips.focus())
+    selectionModel->setCurrentIndex(clipModel_->index(static_cast<int>(*focus)),
+                                    QItemSelectionModel::NoUpdate);
+  updating_ = wasUpdating;
+}
+
+void TMainForm::showCreatedScripts() {
+  ScriptNameMemo->setPlainText(shownText(joinLines(model_->createdScripts())));
+}
+
+void TMainForm::showOptionFlags() {
+  const OptionFlags& flags = model_->optionFlags();
+  LoadInis->setChecked(flags.loadInis);
+  SaveInis->setChecked(flags.saveInis);
+}
+
+}  // namespace clipquill

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -55,7 +56,7 @@ FileDialogs& qtFileDialogs();
 // questions through their own boxes and dialogs.
 struct MainFormSetup {
   StartupArgs startup;
-  std::string registryRoot;  // the option flags' store
+  std::string registryRoot;       // the option flags' store
   MessageBoxes* boxes = nullptr;  // nullptr: the real boxes
   FileDialogs* files = nullptr;   // nullptr: the real dialogs
 };
@@ -72,6 +73,9 @@ class TMainForm : public QMainWindow, private FormPort, private TemplateSource {
   void setDialogs(MainFormDialogs* dialogs) { dialogs_ = dialogs; }
 
   MainFormModel& model() { return *model_; }
+
+  // How long "Create Script(s)" runs before its progress dialog shows.
+  void setProgressDelay(int ms) { progressDelayMs_ = ms; }
 
   // --- Widgets, in tab order, named as the user's guide names them ---------
   QLineEdit* LocLabeledEdit;
@@ -155,9 +159,10 @@ class TMainForm : public QMainWindow, private FormPort, private TemplateSource {
   ClipListModel* clipModel_ = nullptr;
   FilterListModel* filterModel_ = nullptr;
   QPushButton* defaultButton_ = nullptr;
-  bool templateLatin1_ = false;                 // the editor shows Latin-1 bytes
-  std::array<bool, 4> fieldLatin1_{};           // likewise for each field
-  bool updating_ = false;                       // the window itself is changing widgets
+  bool templateLatin1_ = false;        // the editor shows Latin-1 bytes
+  std::array<bool, 4> fieldLatin1_{};  // likewise for each field
+  bool updating_ = false;              // the window itself is changing widgets
+  int progressDelayMs_ = 1000;
   struct RunProgressState;
   std::unique_ptr<RunProgressState> run_;
 };

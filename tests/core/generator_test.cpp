@@ -153,6 +153,27 @@ TEST_F(GeneratorTest, DecliningEndsTheRunAtThatClip) {
   EXPECT_EQ(state.CurClipFile, "b.avi");
 }
 
+// The window's Cancel stops a run between two scripts: what was written stays
+// and stays listed, and nothing is begun after it.
+TEST_F(GeneratorTest, AStopBetweenScriptsKeepsWhatWasWritten) {
+  struct StopAt : RunProgress {
+    std::size_t at;
+    std::vector<std::size_t> told;
+    explicit StopAt(std::size_t n) : at(n) {}
+    bool proceed(std::size_t written, std::size_t total) override {
+      EXPECT_EQ(total, 3u);
+      told.push_back(written);
+      return written < at;
+    }
+  } stop(2);
+  ScriptGenerator generator(files, user, created, &stop);
+  EXPECT_EQ(generator.CreateScriptsButtonClick({templ, dest, source, name, clips, join}, state),
+            RunOutcome::Cancelled);
+  EXPECT_EQ(stop.told, (std::vector<std::size_t>{0, 1, 2}));
+  EXPECT_EQ(created.lines, (Lines{"Script(s) Created:", "a.avs", "b.avs"}));
+  EXPECT_EQ(files.files.size(), 2u);
+}
+
 TEST_F(GeneratorTest, JoinedWritesOneWidenedScript) {
   join = true;
   name = "Joined Mamas";

@@ -57,9 +57,17 @@ class ScriptedForm : public FormPort {
     editorShown.push_back(lines);
     return next(editorReplies);
   }
-  std::optional<std::string> pickFolder(FolderPickerFor, std::string_view,
-                                        std::string_view) override {
-    return std::nullopt;
+  std::deque<std::optional<std::string>> picks;
+  std::vector<std::string> pickedFrom;  // "box|base" as the picker was opened
+  std::optional<std::string> pickFolder(FolderPickerFor which, std::string_view box,
+                                        std::string_view base) override {
+    pickedFrom.push_back((which == FolderPickerFor::Clips ? "clips:" : "scripts:") +
+                         std::string(box) + "|" + std::string(base));
+    if (!picks.empty() && picks.front() == "fail") {
+      picks.pop_front();
+      throw Error::fromNumber(kErrFileNotFound);
+    }
+    return next(picks);
   }
 
  private:
@@ -266,6 +274,49 @@ TEST_F(Model, FilterTogglesAndTheEditorRebuildTheMaskAtOnce) {
   model.EditFilterClick();
   EXPECT_EQ(model.filters().state(1), cbUnchecked);
   EXPECT_EQ(model.clips().count(), 4u);
+}
+
+// The picker opens on the box's text, read against the clip list's folder;
+// its folder goes into the box as if typed, and a box naming a missing folder
+// is the error box alone.
+TEST_F(Model, TheFolderPickerFillsItsBoxAsTyping) {
+  start();
+  user.picks = {clips, std::nullopt, "fail", out};
+  model.event([&] { model.CapFldrButtonClick(); });
+  EXPECT_EQ(model.fieldText(Field::Source), clips);
+  EXPECT_EQ(model.clips().folder(), dir.path() + "/clips");
+  EXPECT_TRUE(model.state().Modified);
+  model.event([&] { model.CapFldrButtonClick(); });
+  EXPECT_EQ(model.fieldText(Field::Source), clips);
+  EXPECT_FALSE(model.event([&] { model.ScrFldrButtonClick(); }));
+  EXPECT_EQ(user.errors, std::vector<std::string>{"File not found."});
+  model.event([&] { model.ScrFldrButtonClick(); });
+  EXPECT_EQ(model.fieldText(Field::Destination), out);
+  EXPECT_EQ(user.pickedFrom,
+            (std::vector<std::string>{"clips:" + dir.path() + "/home/|" + dir.path() + "/home",
+                                      "clips:" + clips + "|" + dir.path() + "/clips",
+                                      "scripts:|" + dir.path() + "/clips",
+                                      "scripts:|" + dir.path() + "/clips"}));
+}
+
+// Typing marks the template at once and reads the editor only when the lines
+// are needed, once.
+TEST_F(Model, TypedTemplateLinesAreReadBackOnlyWhenNeeded) {
+  start();
+  struct Editor : TemplateSource {
+    int reads = 0;
+    std::vector<std::string> templateLines() override {
+      ++reads;
+      return {"typed <F>"};
+    }
+  } editor;
+  model.templateTyped(editor);
+  model.templateTyped(editor);
+  EXPECT_TRUE(model.state().Modified);
+  EXPECT_EQ(editor.reads, 0);
+  EXPECT_EQ(model.templateLines(), std::vector<std::string>{"typed <F>"});
+  EXPECT_EQ(model.templateLines(), std::vector<std::string>{"typed <F>"});
+  EXPECT_EQ(editor.reads, 1);
 }
 
 TEST_F(Model, CreatesScriptsFromTheSelectedClips) {

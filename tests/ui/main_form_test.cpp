@@ -1,0 +1,450 @@
+// The main window's binding to its model: widgets found by name, keys and
+// clicks sent as a user would, questions answered through the window's seams.
+// The rules themselves are the model's and are tested there.
+#include "ui/main_form.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+#include <deque>
+#include <filesystem>
+
+#include "support/temp_dir.h"
+#include "ui/list_views.h"
+
+using namespace clipquill;
+using clipquill::testing::readFile;
+using clipquill::testing::TempDir;
+using clipquill::testing::writeFile;
+
+namespace {
+
+struct Asked {
+  MessageKind kind;
+  Buttons buttons;
+  QString text;
+};
+
+class ScriptedBoxes : public MessageBoxes {
+ public:
+  std::deque<Answer> answers;
+  std::vector<Asked> asked;
+  std::vector<QString> errors;  // "caption: text"
+  Answer ask(QWidget*, MessageKind kind, Buttons buttons, const QString& text) override {
+    asked.push_back({kind, buttons, text});
+    if (answers.empty()) return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+    const Answer a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  void error(QWidget*, const QString& caption, const QString& text) override {
+    errors.push_back(caption + ": " + text);
+  }
+};
+
+class ScriptedFileDialogs : public FileDialogs {
+ public:
+  std::deque<std::optional<FileChoice>> opens, saves;
+  std::optional<FileChoice> open(QWidget*, int) override { return next(opens); }
+  std::optional<FileChoice> save(QWidget*, std::string_view, int) override { return next(saves); }
+
+ private:
+  static std::optional<FileChoice> next(std::deque<std::optional<FileChoice>>& queue) {
+    if (queue.empty()) return std::nullopt;
+    auto choice = queue.front();
+    queue.pop_front();
+    return choice;
+  }
+};
+
+class RecordingDialogs : public MainFormDialogs {
+ public:
+  std::vector<FolderPickerFor> picked;
+  std::optional<std::string> pickAnswer;
+  std::optional<std::vector<std::string>> filterAnswer;
+  int usingShown = 0, aboutShown = 0;
+  std::optional<std::string> pickFolder(FolderPickerFor which, std::string_view,
+                                        std::string_view) override {
+    picked.push_back(which);
+    return pickAnswer;
+  }
+  std::optional<std::vector<std::string>> editFilters(const std::vector<std::string>&) override {
+    return filterAnswer;
+  }
+  void showUsing() override { ++usingShown; }
+  void showAbout() override { ++aboutShown; }
+};
+
+}  // namespace
+
+class MainFormTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<TempDir> dir;
+  ScriptedBoxes boxes;
+  ScriptedFileDialogs fileDialogs;
+  RecordingDialogs dialogs;
+  std::unique_ptr<TMainForm> form;
+
+  std::string path(const std::string& rel) const { return dir->path() + "/" + rel; }
+
+  // A window started on a template with a settings file: the clips folder
+  // listed through the "avi" entry, checked.
+  void start(std::vector<std::string> args = {}) {
+    form = std::make_unique<TMainForm>(MainFormSetup{
+        .startup = {.executablePath = path("app/clipquill"),
+                    .args = std::move(args),
+                    .homeFolder = path("home")},
+        .registryRoot = path("registry"),
+        .boxes = &boxes,
+        .files = &fileDialogs,
+    });
+    form->setDialogs(&dialogs);
+    form->show();
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+  }
+  void startOnHall() {
+    writeFile(path("Hall.qtpl"), "AVISource(\"<P><F>\")\r\n");
+    writeFile(path("Hall.ini"), "[Entries]\r\nClipLoc=" + path("clips") +
+                                    "\r\nScriptDest=" + path("out") +
+                                    "\r\n[FilterBy]\r\nExt0=avi\r\nExt1=mpg\r\n"
+                                    "[FilterState]\r\nExt0State=1\r\n");
+    start({path("Hall.qtpl")});
+  }
+
+ private slots:
+  void init() {
+    dir = std::make_unique<TempDir>();
+    for (const char* sub : {"app", "home", "clips", "out"})
+      std::filesystem::create_directory(path(sub));
+    for (const char* clip : {"b.avi", "a.avi", "c.mpg", "d.avi"})
+      writeFile(path("clips/") + clip, "");
+    boxes = {};
+    fileDialogs = {};
+    dialogs = {};
+  }
+  void cleanup() {
+    if (form) form->setAttribute(Qt::WA_DeleteOnClose, false);
+    form.reset();
+    dir.reset();
+  }
+
+  void widgetsAreNamedCaptionedAndInTabOrder() {
+    start();
+    const std::vector<std::pair<const char*, const char*>> table{
+        {"LocLabeledEdit", "Location of sources:"},
+        {"CapFldrButton", "Clips Folder"},
+        {"ClipNameLabeledEdit", "Name of source(s):"},
+        {"ScriptLabeledEdit", "Name for script(s) - Wild card "},
+        {"DestLabeledEdit", "Destination folder for scripts:"},
+        {"ScrFldrButton", "Script Folder"},
+        {"ScriptMemo", "Script template:"},
+        {"CreateScriptsButton", "Create Script(s)"},
+        {"JoinScriptsCheckBox", "Join Sources"},
+        {"ClipFileListBox", "Source(s):"},
+        {"SelectAllButton", "De/Select All"},
+        {"LoadSriptButton", "Load Template"},
+        {"SaveScriptButton", "Save Template"},
+        {"ScriptNameMemo", "Script(s):"},
+        {"FilterByCheckListBox", "Filter By:"},
+        {"EditFiltersButton", "Edit Filter List"},
+    };
+    std::vector<QWidget*> expected;
+    for (const auto& [name, caption] : table) {
+      auto* widget = form->findChild<QWidget*>(name);
+      QVERIFY2(widget, name);
+      QVERIFY2(widget->accessibleName().startsWith(QString::fromLatin1(caption)), name);
+      expected.push_back(widget);
+    }
+    // Walk the focus chain from the first widget: ours come in table order.
+    std::vector<QWidget*> seen;
+    QWidget* w = expected.front();
+    for (int guard = 0; guard < 200 && seen.size() < expected.size(); ++guard) {
+      if (std::find(expected.begin(), expected.end(), w) != expected.end()) seen.push_back(w);
+      w = w->nextInFocusChain();
+    }
+    QCOMPARE(seen, expected);
+    QCOMPARE(form->windowTitle(), QStringLiteral("Clipquill"));
+    QCOMPARE(form->size(), QSize(555, 635));
+    QVERIFY(!(form->windowFlags() & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(form->windowFlags() & Qt::WindowMaximizeButtonHint));
+  }
+
+  void menusHoldTheirItemsAndShortcuts() {
+    start();
+    struct Item {
+      const char* name;
+      const char* text;
+      const char* keys;
+    };
+    for (const Item& item : std::vector<Item>{{"LoadTemplate1", "Load Template", "Ctrl+L"},
+                                              {"SaveTemplate1", "Save Template", "Ctrl+S"},
+                                              {"EditFilters1", "&Edit Filters", "Ctrl+E"},
+                                              {"Exit1", "E&xit", "Ctrl+X"},
+                                              {"LoadInis", "&Load Template .ini's", "Ctrl+O"},
+                                              {"SaveInis", "&Save Template .ini's", "Ctrl+A"},
+                                              {"Using1", "&Using", "Ctrl+U"},
+                                              {"About1", "&About", "Ctrl+B"}}) {
+      auto* action = form->findChild<QAction*>(item.name);
+      QVERIFY2(action, item.name);
+      QCOMPARE(action->text(), QString::fromLatin1(item.text));
+      QCOMPARE(action->shortcut(), QKeySequence(QString::fromLatin1(item.keys)));
+    }
+    QStringList menus;
+    for (QAction* a : form->menuBar()->actions())
+      menus << a->text();
+    QCOMPARE(menus, (QStringList{"&File", "&Options", "&Help"}));
+    QVERIFY(form->LoadInis->isChecked() && form->SaveInis->isChecked());
+  }
+
+  // Each kind of edit claims Ctrl+A and Ctrl+X for itself; the menu wins.
+  void menuShortcutsComeBeforeTheEdits_data() {
+    QTest::addColumn<QString>("widget");
+    QTest::newRow("line edit") << "LocLabeledEdit";
+    QTest::newRow("name edit") << "ClipNameLabeledEdit";
+    QTest::newRow("template editor") << "ScriptMemo";
+    QTest::newRow("created-scripts list") << "ScriptNameMemo";
+    QTest::newRow("clip list") << "ClipFileListBox";
+    QTest::newRow("filter list") << "FilterByCheckListBox";
+  }
+  void menuShortcutsComeBeforeTheEdits() {
+    QFETCH(QString, widget);
+    startOnHall();
+    auto* target = form->findChild<QWidget*>(widget);
+    target->setFocus();
+    QTRY_VERIFY(target->hasFocus());
+    if (auto* edit = qobject_cast<QLineEdit*>(target)) {
+      edit->setText("keep me");
+      edit->setSelection(0, 4);
+    }
+    if (auto* memo = qobject_cast<QPlainTextEdit*>(target)) {
+      if (memo->toPlainText().isEmpty()) memo->setPlainText("keep me");
+      memo->selectAll();
+      QVERIFY(memo->textCursor().hasSelection());
+    }
+    const bool saveInis = form->model().optionFlags().saveInis;
+    QTest::keyClick(target, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(form->model().optionFlags().saveInis, !saveInis);
+    QVERIFY(form->model().state().Modified);
+    // Ctrl+X: the close prompt (answered Cancel: close without saving), not a cut.
+    const QString before = qobject_cast<QLineEdit*>(target)
+                               ? qobject_cast<QLineEdit*>(target)->text()
+                               : (qobject_cast<QPlainTextEdit*>(target)
+                                      ? qobject_cast<QPlainTextEdit*>(target)->toPlainText()
+                                      : QString());
+    QTest::keyClick(target, Qt::Key_X, Qt::ControlModifier);
+    QCOMPARE(boxes.asked.size(), std::size_t{1});
+    QCOMPARE(boxes.asked[0].text,
+             QStringLiteral("Do you want to save the template and an .ini file?"));
+    QCOMPARE(boxes.asked[0].buttons, Buttons::OkCancel);
+    QVERIFY(!form->isVisible());
+    if (auto* edit = qobject_cast<QLineEdit*>(target)) QCOMPARE(edit->text(), before);
+    if (auto* memo = qobject_cast<QPlainTextEdit*>(target)) QCOMPARE(memo->toPlainText(), before);
+  }
+
+  // Keys no menu item claims keep their editing meaning.
+  void editingKeysStayWithTheEdit() {
+    start();
+    QLineEdit* edit = form->ClipNameLabeledEdit;
+    edit->setFocus();
+    QTest::keyClicks(edit, "ab");
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_End);
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(edit->text(), QStringLiteral("abab"));
+    QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(edit->text(), QStringLiteral("ab"));
+    QCOMPARE(form->model().fieldText(Field::ClipName), std::string("ab"));
+  }
+
+  void typingAndProgramChangesRaiseTheSameHandler() {
+    startOnHall();
+    QVERIFY(!form->model().state().Modified);
+    QCOMPARE(form->LocLabeledEdit->text(), QString::fromStdString(path("clips")));
+    QCOMPARE(form->model().clips().mask(), std::string("*.avi"));
+    QCOMPARE(form->ClipFileListBox->model()->rowCount(), 3);
+    // Typing in the prefix rebuilds the mask with each key.
+    QTest::keyClicks(form->ClipNameLabeledEdit, "b");
+    QCOMPARE(form->model().clips().mask(), std::string("b*.avi"));
+    QCOMPARE(form->ClipFileListBox->model()->rowCount(), 1);
+    QVERIFY(form->model().state().Modified);
+    // The program setting the field is shown, and moves the list the same way.
+    form->model().setFieldText(Field::ClipName, "");
+    QCOMPARE(form->ClipNameLabeledEdit->text(), QString());
+    QCOMPARE(form->ClipFileListBox->model()->rowCount(), 3);
+  }
+
+  void aFolderErrorIsShownOnceAndTheListStays() {
+    startOnHall();
+    form->LocLabeledEdit->setFocus();
+    QTest::keyClick(form->LocLabeledEdit, Qt::Key_End);
+    QTest::keyClicks(form->LocLabeledEdit, "x");
+    QCOMPARE(boxes.errors, (std::vector<QString>{"Clipquill: File not found."}));
+    QCOMPARE(form->ClipFileListBox->model()->rowCount(), 3);
+  }
+
+  void enterPressesTheFolderButtonOfItsField() {
+    startOnHall();
+    dialogs.pickAnswer = path("out");
+    struct Case {
+      QLineEdit* edit;
+      std::vector<FolderPickerFor> picked;
+    };
+    for (const Case& c : std::vector<Case>{{form->LocLabeledEdit, {FolderPickerFor::Clips}},
+                                           {form->ClipNameLabeledEdit, {}},
+                                           {form->ScriptLabeledEdit, {}},
+                                           {form->DestLabeledEdit, {FolderPickerFor::Scripts}}}) {
+      dialogs.picked.clear();
+      c.edit->setFocus();
+      QTRY_VERIFY(c.edit->hasFocus());
+      QTest::keyClick(c.edit, Qt::Key_Return);
+      QCOMPARE(dialogs.picked, c.picked);
+    }
+    // The picker's folder reached the source box as if typed: the list moved.
+    QCOMPARE(form->LocLabeledEdit->text(), QString::fromStdString(path("out")));
+    QCOMPARE(form->model().clips().folder(), path("out"));
+    form->ScriptMemo->setFocus();
+    QTRY_VERIFY(form->defaultButton() == nullptr);
+  }
+
+  void buttonsAndMenuItemsReachTheirHandlers() {
+    startOnHall();
+    QTest::mouseClick(form->SelectAllButton, Qt::LeftButton);
+    QCOMPARE(form->model().clips().selectedCount(), std::size_t{3});
+    QCOMPARE(form->ClipFileListBox->selectionModel()->selectedRows().size(), 3);
+    QTest::mouseClick(form->CreateScriptsButton, Qt::LeftButton);
+    QCOMPARE(form->ScriptNameMemo->toPlainText(),
+             QStringLiteral("Script(s) Created:\na.avs\nb.avs\nd.avs"));
+    QVERIFY(std::filesystem::exists(path("out/a.avs")));
+
+    dialogs.filterAnswer = std::vector<std::string>{"avs", "", "mpg"};
+    form->EditFilters1->trigger();
+    QCOMPARE(form->FilterByCheckListBox->model()->rowCount(), 2);
+    QTest::mouseClick(form->EditFiltersButton, Qt::LeftButton);
+    form->Using1->trigger();
+    form->About1->trigger();
+    QCOMPARE(dialogs.usingShown, 1);
+    QCOMPARE(dialogs.aboutShown, 1);
+
+    form->JoinScriptsCheckBox->click();
+    QVERIFY(form->model().join());
+    form->LoadInis->trigger();
+    QVERIFY(!form->LoadInis->isChecked());
+    QVERIFY(!form->model().optionFlags().loadInis);
+
+    // Save through the button: the dialog's path and type come back.
+    fileDialogs.saves.push_back(FileChoice{path("New"), 2});
+    QTest::mouseClick(form->SaveScriptButton, Qt::LeftButton);
+    QVERIFY(std::filesystem::exists(path("New.avs")));
+    QVERIFY(!form->model().state().Modified);
+    // Load through the menu, the open dialog cancelled: the file is read again.
+    form->LoadTemplate1->trigger();
+    QCOMPARE(form->ScriptMemo->toPlainText(), QStringLiteral("AVISource(\"<P><F>\")"));
+  }
+
+  void theFilterListTogglesOnlyInItsCheckColumn() {
+    startOnHall();
+    FilterCheckList* list = form->FilterByCheckListBox;
+    const QModelIndex mpg = list->model()->index(1, 0);
+    const QRect row = list->visualRect(mpg);
+    // A press on the text is the list's click: the same mask, and the mark.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      QPoint(row.right() - 2, row.center().y()));
+    QCOMPARE(form->model().filters().state(1), cbUnchecked);
+    QVERIFY(form->model().state().Modified);
+    // A press in the check column toggles and the list follows at once.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      QPoint(row.left() + 3, row.center().y()));
+    QCOMPARE(form->model().filters().state(1), cbChecked);
+    QCOMPARE(form->model().clips().mask(), std::string("*.avi;*.mpg"));
+    QCOMPARE(list->model()->index(1, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+    // The space bar toggles the highlighted entry; the right button does nothing.
+    QTest::keyClick(list, Qt::Key_Space);
+    QCOMPARE(form->model().filters().state(1), cbUnchecked);
+    QTest::mouseClick(list->viewport(), Qt::RightButton, {},
+                      QPoint(row.left() + 3, row.center().y()));
+    QCOMPARE(form->model().filters().state(1), cbUnchecked);
+    // Arrow keys move the highlight and click: the mark is set afresh.
+    form->model().setFieldText(Field::ScriptName, "x");  // any change
+    QTest::keyClick(list, Qt::Key_Up);
+    QCOMPARE(list->currentIndex().row(), 0);
+  }
+
+  void clipSelectionReachesTheModel() {
+    writeFile(path("clips/caf\xe9.avi"), "");  // a Latin-1 name
+    startOnHall();
+    QListView* list = form->ClipFileListBox;
+    QCOMPARE(list->model()->index(2, 0).data().toString(), QStringLiteral("caf\u00e9.avi"));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(list->model()->index(1, 0)).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                      list->visualRect(list->model()->index(3, 0)).center());
+    QCOMPARE(form->model().clips().selectedEntries(),
+             (std::vector<std::string>{"b.avi", "caf\xe9.avi", "d.avi"}));
+    // Type-ahead selects the first name that begins with the letters, alone.
+    QTest::keyClicks(list, "a");
+    QCOMPARE(form->model().clips().selectedEntries(), (std::vector<std::string>{"a.avi"}));
+  }
+
+  // A template that is not UTF-8 is shown as Latin-1 and saved as read; a
+  // character typed beyond Latin-1 is kept.
+  void templateBytesSurviveTheEditor() {
+    writeFile(path("L1.qtpl"), "caf\xe9\r\nx\r\n");
+    start({path("L1.qtpl")});
+    QCOMPARE(form->ScriptMemo->toPlainText(), QStringLiteral("caf\u00e9\nx"));
+    fileDialogs.saves.push_back(FileChoice{path("same.qtpl"), 1});
+    form->SaveTemplate1->trigger();
+    QCOMPARE(readFile(path("same.qtpl")), std::string("caf\xe9\r\nx\r\n"));
+
+    form->ScriptMemo->moveCursor(QTextCursor::End);
+    // QTest types Latin-1 only; the editor's own insert raises the same change.
+    form->ScriptMemo->textCursor().insertText(QStringLiteral("\u20ac"));
+    QVERIFY(form->model().state().Modified);
+    fileDialogs.saves.push_back(FileChoice{path("euro.qtpl"), 1});
+    form->SaveTemplate1->trigger();
+    QCOMPARE(readFile(path("euro.qtpl")), std::string("caf\xc3\xa9\r\nx\xe2\x82\xac\r\n"));
+  }
+
+  void aFailedSaveOnCloseKeepsTheWindowOpen() {
+    startOnHall();
+    QTest::keyClicks(form->ScriptLabeledEdit, "*_x");
+    boxes.answers = {Answer::Ok};
+    fileDialogs.saves.push_back(FileChoice{path("missing/t.qtpl"), 1});
+    form->close();
+    QVERIFY(form->isVisible());
+    QCOMPARE(boxes.errors.size(), std::size_t{1});
+    QVERIFY(form->model().state().Modified);
+    // Asked again and answered Cancel: it closes without saving.
+    form->close();
+    QVERIFY(!form->isVisible());
+  }
+
+  void cancellingTheProgressStopsBeforeTheNextScript() {
+    startOnHall();
+    form->setProgressDelay(0);
+    QTest::mouseClick(form->SelectAllButton, Qt::LeftButton);
+    QTimer::singleShot(0, [] {
+      for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* progress = qobject_cast<QProgressDialog*>(w)) progress->cancel();
+      }
+    });
+    QTest::mouseClick(form->CreateScriptsButton, Qt::LeftButton);
+    QCOMPARE(form->ScriptNameMemo->toPlainText(), QStringLiteral("Script(s) Created:"));
+    QVERIFY(!std::filesystem::exists(path("out/a.avs")));
+  }
+};
+
+QTEST_MAIN(MainFormTest)
+#include "main_form_test.moc"
