@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <utility>
 
 #include "clips/clip_folders.h"
@@ -378,6 +379,15 @@ void TMainForm::buildWidgets() {
   layout->addLayout(templateRow, 1);
   layout->addLayout(runRow);
   layout->addLayout(columns, 1);
+
+  // The buttons to the right of the fields and the template share one width.
+  int buttonWidth = 0;
+  for (QPushButton* b :
+       {CapFldrButton, ScrFldrButton, LoadSriptButton, SaveScriptButton, CreateScriptsButton})
+    buttonWidth = std::max(buttonWidth, b->sizeHint().width());
+  for (QPushButton* b :
+       {CapFldrButton, ScrFldrButton, LoadSriptButton, SaveScriptButton, CreateScriptsButton})
+    b->setMinimumWidth(buttonWidth);
 
   // The tab order of the design.
   const std::vector<QWidget*> order{
