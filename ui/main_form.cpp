@@ -215,7 +215,7 @@ struct TMainForm::Platform {
 // A run of "Create Script(s)": the progress dialog appears once the run has
 // taken about a second, and its Cancel stops before the next script.
 struct TMainForm::RunProgressState {
-  static constexpr qint64 kUpdateEveryMs = 50;
+  static constexpr qint64 kUpdateEveryMs = 100;
   QElapsedTimer started;
   qint64 lastUpdate = 0;
   std::unique_ptr<QProgressDialog> dialog;
@@ -657,7 +657,10 @@ void TMainForm::shown(Shown what, Field field) {
       filterModel_->refresh();
       break;
     case Shown::Clips:
-      showClips();
+      showClips(true);
+      break;
+    case Shown::ClipSelection:
+      showClips(false);
       break;
     case Shown::CreatedScripts:
       showCreatedScripts();
@@ -720,10 +723,10 @@ void TMainForm::showTemplate() {
   updating_ = wasUpdating;
 }
 
-void TMainForm::showClips() {
+void TMainForm::showClips(bool entriesChanged) {
   const ClipList& clips = model_->clips();
   const bool wasUpdating = std::exchange(updating_, true);
-  clipModel_->refresh();
+  if (entriesChanged) clipModel_->refresh();
   QItemSelection selection;
   for (std::size_t i = 0; i < clips.count();) {
     if (!clips.isSelected(i)) {

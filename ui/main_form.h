@@ -143,7 +143,7 @@ class TMainForm : public QMainWindow, private FormPort, private TemplateSource {
   QLineEdit* fieldEdit(Field field) const;
   void showField(Field field);
   void showTemplate();
-  void showClips();
+  void showClips(bool entriesChanged);
   void showCreatedScripts();
   void showOptionFlags();
   void pushSelectionToModel();

@@ -187,7 +187,7 @@ void MainFormModel::FilterByCheckListBoxClick() {
 
 void MainFormModel::SelectAllButtonClick() {
   clipquill::SelectAllButtonClick(clips_);
-  user_.shown(Shown::Clips);
+  user_.shown(Shown::ClipSelection);
 }
 
 RunOutcome MainFormModel::CreateScriptsButtonClick() {

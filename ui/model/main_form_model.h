@@ -30,6 +30,7 @@ enum class Shown {
   Template,        // the template editor's lines
   Filters,         // the filter list's entries or check marks
   Clips,           // the clip list's entries, selection or focus
+  ClipSelection,   // the clip list's selection alone
   CreatedScripts,  // the created-scripts list
   OptionFlags,     // the two check marks of the Options menu
   Modified,        // the unsaved-changes mark
