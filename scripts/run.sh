@@ -4,8 +4,7 @@
 #   bash scripts/run.sh [arguments for clipquill...]
 #
 # Extra CMake arguments may come from the CMAKE_ARGS environment variable.
-# This starts the window (build/ui/clipquill) once ui/ exists; until then it
-# builds what there is and says that the window is not there yet.
+# It starts the window, build/bin/clipquill, with the arguments given.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -25,10 +24,4 @@ fi
 cmake -S "$ROOT" -B "$ROOT/build" -G Ninja "${extra_args[@]}"
 cmake --build "$ROOT/build" -j "$(nproc)"
 
-app="$ROOT/build/bin/clipquill"
-if [[ ! -x "$app" ]]; then
-  echo "Clipquill's window has not been built yet: the front end (ui/) arrives in a later change."
-  echo "The command line is there: $ROOT/build/bin/clipquill-cli --help"
-  exit 0
-fi
-exec "$app" "$@"
+exec "$ROOT/build/bin/clipquill" "$@"
