@@ -117,12 +117,17 @@ QStringList nameFilters(const std::array<FileType, 4>& types) {
   return filters;
 }
 
+// The type first, then the preset name: choosing a type in a save dialog
+// gives the name in its box that type's extension.
 std::optional<FileChoice> runFileDialog(QFileDialog& dialog, const QStringList& filters,
-                                        int typeIndex) {
+                                        int typeIndex, std::string_view presetName = {}) {
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setNameFilters(filters);
   if (typeIndex >= 1 && typeIndex <= filters.size())
     dialog.selectNameFilter(filters[typeIndex - 1]);
+  if (!presetName.empty())
+    dialog.selectFile(QFile::decodeName(
+        QByteArray(presetName.data(), static_cast<qsizetype>(presetName.size()))));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   const int chosen = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
   return FileChoice{QFile::encodeName(dialog.selectedFiles().front()).toStdString(),
@@ -145,10 +150,7 @@ class QtFileDialogs : public FileDialogs {
     dialog.setFileMode(QFileDialog::AnyFile);
     // The program asks about an existing file itself, after the extension rule.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    if (!presetName.empty())
-      dialog.selectFile(QFile::decodeName(
-          QByteArray(presetName.data(), static_cast<qsizetype>(presetName.size()))));
-    return runFileDialog(dialog, nameFilters(kSaveFileTypes), typeIndex);
+    return runFileDialog(dialog, nameFilters(kSaveFileTypes), typeIndex, presetName);
   }
 };
 

@@ -6,10 +6,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -83,6 +86,27 @@ class RecordingDialogs : public MainFormDialogs {
   void showUsing() override { ++usingShown; }
   void showAbout() override { ++aboutShown; }
 };
+
+// Runs check on the modal dialog of type T once it is up.
+template <class T, class Check>
+void whenModal(Check check) {
+  QTimer::singleShot(0, [check] {
+    T* dialog = nullptr;
+    for (int i = 0; i < 100 && !dialog; ++i) {
+      dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+      if (!dialog) QTest::qWait(10);
+    }
+    if (dialog) check(dialog);
+  });
+}
+
+QStringList buttonTexts(QMessageBox* box) {
+  QStringList texts;
+  for (QAbstractButton* b : box->buttons())
+    texts << b->text();
+  texts.sort();
+  return texts;
+}
 
 }  // namespace
 
@@ -446,5 +470,104 @@ class MainFormTest : public QObject {
   }
 };
 
-QTEST_MAIN(MainFormTest)
+// The real boxes: captions, buttons, and Escape as Cancel or No.
+class RealBoxesTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void boxesHaveTheirCaptionsAndButtons_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("buttons");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<int>("onEscape");
+    QTest::newRow("warning") << int(MessageKind::Warning) << int(Buttons::OkCancel) << "Warning"
+                             << QStringList{"Cancel", "OK"} << int(Answer::Cancel);
+    QTest::newRow("confirm") << int(MessageKind::Confirmation) << int(Buttons::YesNo) << "Confirm"
+                             << QStringList{"&No", "&Yes"} << int(Answer::No);
+    QTest::newRow("information") << int(MessageKind::Information) << int(Buttons::OkCancel)
+                                 << "Information" << QStringList{"Cancel", "OK"}
+                                 << int(Answer::Cancel);
+    QTest::newRow("error") << int(MessageKind::Error) << int(Buttons::Ok) << "Error"
+                           << QStringList{"OK"} << int(Answer::Ok);
+  }
+  void boxesHaveTheirCaptionsAndButtons() {
+    QFETCH(int, kind);
+    QFETCH(int, buttons);
+    QFETCH(QString, caption);
+    QFETCH(QStringList, texts);
+    QFETCH(int, onEscape);
+    QString seenCaption;
+    QStringList seenTexts;
+    whenModal<QMessageBox>([&](QMessageBox* box) {
+      seenCaption = box->windowTitle();
+      seenTexts = buttonTexts(box);
+      QTest::keyClick(box, Qt::Key_Escape);
+    });
+    const Answer answer = qtMessageBoxes().ask(nullptr, MessageKind(kind), Buttons(buttons), "?");
+    QCOMPARE(seenCaption, caption);
+    QCOMPARE(seenTexts, texts);
+    QCOMPARE(int(answer), onEscape);
+  }
+
+  void theErrorBoxIsCaptionedWithTheTitle() {
+    QString caption;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    whenModal<QMessageBox>([&](QMessageBox* box) {
+      caption = box->windowTitle();
+      icon = box->icon();
+      box->close();
+    });
+    qtMessageBoxes().error(nullptr, "Clipquill", "File not found.");
+    QCOMPARE(caption, QStringLiteral("Clipquill"));
+    QCOMPARE(icon, QMessageBox::Critical);
+  }
+
+  // The save dialog starts on the kept type with the preset name and gives
+  // back the type chosen.
+  void theSaveDialogKeepsItsTypeAndPresetName() {
+    TempDir dir;
+    QStringList filters;
+    QString selected, preset;
+    whenModal<QFileDialog>([&](QFileDialog* dialog) {
+      filters = dialog->nameFilters();
+      selected = dialog->selectedNameFilter();
+      preset = dialog->findChild<QLineEdit*>("fileNameEdit")->text();
+      dialog->selectNameFilter(filters[2]);
+      dialog->selectFile(QString::fromStdString(dir.path() + "/new"));
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    const std::optional<FileChoice> choice = qtFileDialogs().save(nullptr, "Hall.qtpl", 2);
+    QCOMPARE(filters, (QStringList{"Quill Template (*.qtpl)", "AVISynth (*.avs)",
+                                   "Text files (*.txt)", "All files (*.*)"}));
+    QCOMPARE(selected, QStringLiteral("AVISynth (*.avs)"));
+    QCOMPARE(preset, QStringLiteral("Hall.qtpl"));
+    QVERIFY(choice);
+    QCOMPARE(choice->path, dir.path() + "/new");
+    QCOMPARE(choice->typeIndex, 3);
+  }
+
+  void theOpenDialogTakesANewNameAndItsCancelIsNothing() {
+    TempDir dir;
+    QStringList filters;
+    whenModal<QFileDialog>([&](QFileDialog* dialog) {
+      filters = dialog->nameFilters();
+      dialog->selectFile(QString::fromStdString(dir.path() + "/missing.qtpl"));
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    const std::optional<FileChoice> choice = qtFileDialogs().open(nullptr, 1);
+    QCOMPARE(filters[2], QStringLiteral("Text filr (*.txt)"));
+    QVERIFY(choice);
+    QCOMPARE(choice->path, dir.path() + "/missing.qtpl");
+    whenModal<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
+    QVERIFY(!qtFileDialogs().open(nullptr, 4));
+  }
+};
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  MainFormTest form;
+  RealBoxesTest boxes;
+  return QTest::qExec(&form, argc, argv) | QTest::qExec(&boxes, argc, argv);
+}
 #include "main_form_test.moc"
