@@ -20,6 +20,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <utility>
@@ -117,17 +118,21 @@ QStringList nameFilters(const std::array<FileType, 4>& types) {
   return filters;
 }
 
-// The type first, then the preset name: choosing a type in a save dialog
-// gives the name in its box that type's extension.
+// The type first, then the preset name once the dialog is up: choosing a
+// type, which the dialog does again as it shows, gives the name in its box
+// that type's extension, and the preset is to stand as it is.
 std::optional<FileChoice> runFileDialog(QFileDialog& dialog, const QStringList& filters,
                                         int typeIndex, std::string_view presetName = {}) {
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setNameFilters(filters);
   if (typeIndex >= 1 && typeIndex <= filters.size())
     dialog.selectNameFilter(filters[typeIndex - 1]);
-  if (!presetName.empty())
-    dialog.selectFile(QFile::decodeName(
-        QByteArray(presetName.data(), static_cast<qsizetype>(presetName.size()))));
+  if (!presetName.empty()) {
+    const QString preset =
+        QFile::decodeName(QByteArray(presetName.data(), static_cast<qsizetype>(presetName.size())));
+    dialog.selectFile(preset);
+    QTimer::singleShot(0, &dialog, [&dialog, preset] { dialog.selectFile(preset); });
+  }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   const int chosen = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
   return FileChoice{QFile::encodeName(dialog.selectedFiles().front()).toStdString(),
