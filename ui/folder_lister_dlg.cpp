@@ -99,13 +99,15 @@ void TFolderListerDlg::build(PickerFolders& folders, std::string homeFolder) {
 
   Bevel1 = new QFrame(this);
   Bevel1->setObjectName("Bevel1");
-  Bevel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
   Bevel1->setGeometry(8, 8, 297, 361);
 
   DriveComboBox1 = new QComboBox(this);
   DriveComboBox1->setObjectName("DriveComboBox1");
   DriveComboBox1->setAccessibleName("Drive");
   DriveComboBox1->setGeometry(16, 16, 280, 24);
+  // The style's pictures come in several sizes; one size keeps the lines even.
+  DriveComboBox1->setIconSize(QSize(16, 16));
 
   DirectoryListBox1 = new QListWidget(this);
   DirectoryListBox1->setObjectName("DirectoryListBox1");
@@ -113,6 +115,7 @@ void TFolderListerDlg::build(PickerFolders& folders, std::string homeFolder) {
   DirectoryListBox1->setGeometry(16, 40, 280, 321);
   DirectoryListBox1->setItemDelegate(new IndentDelegate(DirectoryListBox1));
   DirectoryListBox1->setUniformItemSizes(true);
+  DirectoryListBox1->setIconSize(QSize(16, 16));
   DirectoryListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
   DirectoryListBox1->installEventFilter(this);
 

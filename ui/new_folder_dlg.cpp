@@ -18,7 +18,7 @@ TNewFolderDlg::TNewFolderDlg(QWidget* parent)
 
   Bevel1 = new QFrame(this);
   Bevel1->setObjectName("Bevel1");
-  Bevel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
   Bevel1->setGeometry(8, 8, 201, 57);
 
   NewNameLabel = new QLabel("New folder name:", this);

@@ -19,15 +19,26 @@ char foldCase(char c) {
 }
 
 // Alphabetical without regard to case; names that differ only in case keep
-// one fixed order.
-bool caselessLess(const std::string& a, const std::string& b) {
-  const auto [ia, ib] = std::mismatch(a.begin(), a.end(), b.begin(), b.end(),
-                                      [](char x, char y) { return foldCase(x) == foldCase(y); });
-  if (ia == a.end() || ib == b.end()) {
-    if (a.size() != b.size()) return a.size() < b.size();
-    return a < b;
+// one fixed order. Each name is folded once, so that the sort compares plain
+// bytes.
+void sortWithoutCase(std::vector<std::string>& names) {
+  struct Keyed {
+    std::string key;
+    std::string name;
+  };
+  std::vector<Keyed> keyed;
+  keyed.reserve(names.size());
+  for (std::string& name : names) {
+    std::string key(name.size(), '\0');
+    std::transform(name.begin(), name.end(), key.begin(), foldCase);
+    keyed.push_back({std::move(key), std::move(name)});
   }
-  return static_cast<unsigned char>(foldCase(*ia)) < static_cast<unsigned char>(foldCase(*ib));
+  std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+    const int byKey = a.key.compare(b.key);
+    return byKey != 0 ? byKey < 0 : a.name < b.name;
+  });
+  for (std::size_t i = 0; i < names.size(); ++i)
+    names[i] = std::move(keyed[i].name);
 }
 
 bool holdsWildcard(std::string_view text) {
@@ -135,7 +146,7 @@ void FolderLister::enter(const std::string& folder) {
   folders_.listSubfolders(folder, [&](std::string_view name) {
     if (!name.empty() && name[0] != '.') names.emplace_back(name);
   });
-  std::sort(names.begin(), names.end(), caselessLess);
+  sortWithoutCase(names);
   current_ = folder;
   subfolders_ = std::move(names);
   buildLines();
