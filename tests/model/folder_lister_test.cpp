@@ -100,6 +100,13 @@ TEST_F(FolderListerTest, LinesShowThePathDownAndTheSubfoldersSortedWithoutCase) 
   EXPECT_EQ(texts(), (std::vector<std::string>{home.path(), "other", "work"}));
   EXPECT_EQ(lister.lines()[0].kind, Kind::Current);
   EXPECT_EQ(lister.lines()[1].depth, 1);
+
+  // A home folder given with a separator at its end is the same drive.
+  FolderLister slashed(folders, home.path() + "/");
+  slashed.setDrives({{"/", "", DriveKind::Root}, {home.path() + "/", "", DriveKind::Home}});
+  slashed.openOn("", "");
+  EXPECT_EQ(slashed.currentFolder(), home.path());
+  EXPECT_EQ(slashed.currentDrive(), 1u);
 }
 
 TEST_F(FolderListerTest, OpeningReadsTheBoxByThePathRules) {
@@ -311,6 +318,7 @@ TEST(DrivesTest, OnlyVolumesAUserWouldRecogniseAreListed) {
       {"/run/media/u/CAM", "", DriveKind::Removable},
   };
   EXPECT_EQ(drivesFromMounts(mounts, "/home/u", labels), expected);
+  EXPECT_EQ(drivesFromMounts(mounts, "/home/u/", labels), expected);
 }
 
 TEST(DrivesTest, TheDriveOfAFolderIsTheDeepestRootAboveIt) {

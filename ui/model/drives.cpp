@@ -97,11 +97,13 @@ std::vector<MountEntry> parseMountInfo(std::string_view text) {
   return mounts;
 }
 
-std::vector<Drive> drivesFromMounts(const std::vector<MountEntry>& mounts,
-                                    const std::string& homeFolder,
+std::vector<Drive> drivesFromMounts(const std::vector<MountEntry>& mounts, std::string homeFolder,
                                     const std::map<std::string, std::string>& labelsByDevice) {
   // Keyed by mount point, so that a later mount over a point replaces the
   // earlier one and the volumes come out in order.
+  // "/home/u/" is the folder "/home/u".
+  while (homeFolder.size() > 1 && homeFolder.back() == '/')
+    homeFolder.pop_back();
   std::map<std::string, Drive> volumes;
   for (const MountEntry& m : mounts) {
     const std::string& at = m.mountPoint;
@@ -143,7 +145,9 @@ std::vector<Drive> drivesFromMounts(const std::vector<MountEntry>& mounts,
   }
 
   std::vector<Drive> drives{{"/", "", DriveKind::Root}};
-  if (!homeFolder.empty() && homeFolder != "/") drives.push_back({homeFolder, "", DriveKind::Home});
+  if (!homeFolder.empty() && homeFolder != "/") {
+    drives.push_back({std::move(homeFolder), "", DriveKind::Home});
+  }
   for (auto& [at, drive] : volumes)
     drives.push_back(std::move(drive));
   return drives;

@@ -39,8 +39,7 @@ std::vector<MountEntry> parseMountInfo(std::string_view text);
 // hidden mount points are left out; a later mount over the same point
 // replaces the earlier one. labelsByDevice maps a device path to its volume
 // label.
-std::vector<Drive> drivesFromMounts(const std::vector<MountEntry>& mounts,
-                                    const std::string& homeFolder,
+std::vector<Drive> drivesFromMounts(const std::vector<MountEntry>& mounts, std::string homeFolder,
                                     const std::map<std::string, std::string>& labelsByDevice = {});
 
 // The drive selector's text for a drive: its folder, then what the user knows

@@ -62,13 +62,17 @@ std::string pickerFullPath(std::string_view text, std::string_view base) {
 }
 
 FolderLister::FolderLister(PickerFolders& folders, std::string homeFolder)
-    : folders_(folders), home_(std::move(homeFolder)) {
+    : folders_(folders), home_(pickerFullPath(homeFolder, "/")) {
   setDrives({});
 }
 
 void FolderLister::setDrives(std::vector<Drive> drives) {
   if (std::none_of(drives.begin(), drives.end(), [](const Drive& d) { return d.root == "/"; })) {
     drives.insert(drives.begin(), Drive{"/", "", DriveKind::Root});
+  }
+  for (Drive& d : drives) {
+    while (d.root.size() > 1 && d.root.back() == '/')
+      d.root.pop_back();
   }
   drives_ = std::move(drives);
   if (!current_.empty()) buildLines();  // the root line follows the drives

@@ -62,7 +62,8 @@ struct FolderLine {
 
 class FolderLister {
  public:
-  // Starts with no current folder; homeFolder is the empty box's folder.
+  // Starts with no current folder; homeFolder is the empty box's folder
+  // ("/" when empty).
   FolderLister(PickerFolders& folders, std::string homeFolder);
 
   const std::string& currentFolder() const { return current_; }
