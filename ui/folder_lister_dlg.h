@@ -1,0 +1,91 @@
+// The folder picker, TFolderListerDlg: a drive selector and a folder list
+// drawn from FolderLister, which holds every rule. A single click only
+// highlights a line; a double-click or Enter walks to it; "OK" returns the
+// folder the list stands in, never a line merely highlighted.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/error.h"
+#include "ui/model/drives.h"
+#include "ui/model/folder_lister.h"
+#include "ui/model/main_form_model.h"
+
+class QComboBox;
+class QFrame;
+class QListWidget;
+class QPushButton;
+
+namespace clipquill {
+
+class TNewFolderDlg;
+
+class TFolderListerDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  using ErrorShower = std::function<void(const Error&)>;
+
+  // On this system's file system and drives; homeFolder stands for the
+  // empty box's folder.
+  explicit TFolderListerDlg(std::string homeFolder, QWidget* parent = nullptr);
+  // On the file system and drives given, which must outlive the dialog.
+  TFolderListerDlg(PickerFolders& folders, DriveSource& drives, std::string homeFolder,
+                   QWidget* parent = nullptr);
+  ~TFolderListerDlg() override;
+
+  // The whole opening: caption and "New Folder" for which, the list on the
+  // folder boxText names (relative to baseFolder; the home folder for an
+  // empty box), the drive selector on its drive, the modal showing. The
+  // folder shown when closed with OK, nothing otherwise. Raises Error,
+  // without showing, when the box's folder cannot be entered.
+  std::optional<std::string> pick(FolderPickerFor which, std::string_view boxText,
+                                  std::string_view baseFolder);
+
+  // The dialog "New Folder" asks for a name with; without one the button
+  // does nothing.
+  void setNewFolderDlg(TNewFolderDlg* dialog);
+  // How errors met while the picker is open are shown; by default a box
+  // captioned "Clipquill" with the error icon.
+  void setErrorShower(ErrorShower shower);
+
+  const FolderLister& lister() const { return *lister_; }
+
+  QFrame* Bevel1;
+  QComboBox* DriveComboBox1;
+  QListWidget* DirectoryListBox1;
+  QPushButton* NewFolderButton;
+  QPushButton* OKBtn;
+  QPushButton* CancelBtn;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void build(PickerFolders& folders, std::string homeFolder);
+  void DriveComboBox1Change(int index);
+  void DirectoryListBox1Open(int row);
+  void NewFolderButtonClick();
+  // Runs a step of the open picker; an error goes to the error shower.
+  void guarded(const std::function<void()>& step);
+  void showDrives();
+  void showLines();
+
+  std::unique_ptr<PickerFolders> ownFolders_;
+  std::unique_ptr<DriveSource> ownDrives_;
+  DriveSource* drives_;
+  std::unique_ptr<FolderLister> lister_;
+  std::vector<Drive> shownDrives_;
+  TNewFolderDlg* newFolderDlg_ = nullptr;
+  ErrorShower showError_;
+};
+
+}  // namespace clipquill

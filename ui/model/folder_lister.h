@@ -1,0 +1,123 @@
+// The folder picker without its window: the folder list's lines around one
+// current folder, walking, the drives with the folder last visited on each,
+// the opening on a box's folder and the new-folder sequence. The Qt dialog
+// only draws these lines and hands over clicks.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "clips/clip_folders.h"
+#include "ui/model/drives.h"
+#include "ui/model/main_form_model.h"
+
+namespace clipquill {
+
+// The file system as the folder picker needs it.
+class PickerFolders {
+ public:
+  virtual ~PickerFolders() = default;
+  // Calls visit with the name of each folder in folder (a link to one
+  // included), as bytes, in no particular order; hidden ones may be passed
+  // too. Raises Error when folder cannot be read.
+  virtual void listSubfolders(const std::string& folder,
+                              const std::function<void(std::string_view name)>& visit) = 0;
+  // What path names now, following links; anything unreadable is Missing.
+  virtual PathKind kind(const std::string& path) = 0;
+  // Makes the folder; the errno of a failure, 0 on success.
+  virtual int makeFolder(const std::string& path) = 0;
+};
+
+// The real file system of this platform.
+std::unique_ptr<PickerFolders> makeSystemPickerFolders();
+
+// The caption and the "New Folder" button of each opening.
+struct PickerFace {
+  std::string caption;
+  bool newFolderShown = false;
+};
+PickerFace pickerFace(FolderPickerFor which);
+
+// The full form of a typed path: a relative one read against base, "." and
+// ".." taken out, no separator at the end except at the root.
+std::string pickerFullPath(std::string_view text, std::string_view base);
+
+// One line of the folder list.
+struct FolderLine {
+  // A folder on the way down from the drive's root, the current folder, or
+  // one of its subfolders. The root line is the one of depth 0.
+  enum class Kind { Path, Current, Subfolder };
+  std::string text;  // bytes: the drive's folder for its root line, else the name
+  std::string path;  // the folder the line opens
+  int depth = 0;     // indentation steps from the root line
+  Kind kind = Kind::Subfolder;
+
+  bool operator==(const FolderLine&) const = default;
+};
+
+class FolderLister {
+ public:
+  // Starts with no current folder; homeFolder is the empty box's folder
+  // ("/" when empty).
+  FolderLister(PickerFolders& folders, std::string homeFolder);
+
+  const std::string& currentFolder() const { return current_; }
+  const std::vector<FolderLine>& lines() const { return lines_; }
+  // The index of the line marked current (0 before any folder is entered).
+  std::size_t currentLine() const { return currentLine_; }
+
+  // The drive list; the one holding the current folder is currentDrive().
+  // "/" is always there, whatever the list given.
+  void setDrives(std::vector<Drive> drives);
+  const std::vector<Drive>& drives() const { return drives_; }
+  std::size_t currentDrive() const;
+
+  // The opening: the folder that boxText names (a relative path read against
+  // base, or against the folder shown when base is empty), or the home folder
+  // for an empty box. The lines are read afresh even when the folder is the
+  // one shown, so that folders made since appear. Raises Error, changing
+  // nothing, when the folder cannot be entered.
+  void openOn(std::string_view boxText, std::string_view base);
+
+  // Sets the current folder to a typed path: when its last part holds "*" or
+  // "?" or names an existing file, the folder is the part before it. An empty
+  // path or the current folder changes nothing. Returns whether it moved;
+  // raises Error, changing nothing, when the folder cannot be entered.
+  bool setCurrentFolder(std::string_view path, std::string_view base = {});
+
+  // A double-click or Enter on a line: its folder becomes the current one.
+  // Raises Error, changing nothing, when it cannot be entered.
+  void openLine(std::size_t index);
+
+  // Choosing a drive: the folder last visited on it in this run, or its root
+  // the first time or when that folder has gone. Raises Error, changing
+  // nothing, when neither can be entered.
+  void selectDrive(std::size_t index);
+
+  // "New Folder" with the name typed: make the folder inside the current one
+  // and enter it (or the folder of that name that already was there). A name
+  // holding "*" or "?", or naming a file, makes nothing and stays. Raises
+  // Error when the folder neither was nor could be made.
+  void makeAndEnter(std::string_view name);
+
+ private:
+  void enter(const std::string& folder);
+  std::string targetOf(std::string_view path, std::string_view base);
+  void buildLines();
+
+  PickerFolders& folders_;
+  std::string home_;
+  std::vector<Drive> drives_;
+  std::string current_;
+  std::vector<std::string> subfolders_;  // of current_, sorted
+  std::vector<FolderLine> lines_;
+  std::size_t currentLine_ = 0;
+  std::map<std::string, std::string> lastVisited_;  // drive root -> folder
+};
+
+}  // namespace clipquill

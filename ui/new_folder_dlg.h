@@ -1,0 +1,37 @@
+// The small dialog that asks "New Folder" for a name. It keeps the name from
+// one showing to the next, as the one instance is reused.
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace clipquill {
+
+class TNewFolderDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TNewFolderDlg(QWidget* parent = nullptr);
+
+  // The name as typed, as bytes (UTF-8).
+  std::string newName() const;
+
+  QFrame* Bevel1;
+  QLabel* NewNameLabel;  // "New folder name:", the name box's label
+  QLineEdit* NewNameLabeledEdit;
+  QPushButton* OKBtn;
+  QPushButton* CancelBtn;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void OKBtnClick();
+};
+
+}  // namespace clipquill
