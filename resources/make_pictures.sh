@@ -6,7 +6,7 @@ cd "$(dirname "$0")"
 
 # splash.jpg: 352x161, the splash window's whole client area. The left side
 # stays dark and plain for the title, the version and the progress bar; a
-# quill and a strip of film sit on the right.
+# quill, clear of the text, and a strip of film sit on the right.
 holes=()
 for y in $(seq 4 14 160); do
   holes+=(-draw "roundrectangle 325,$y 330,$((y + 7)) 1,1"
@@ -18,11 +18,11 @@ convert -size 352x161 -define gradient:angle=120 'gradient:#0a1640-#1f6d8f' \
   -fill 'rgba(0,0,0,0.55)' -draw 'rectangle 320,0 348,161' \
   -fill '#e8e2cf' "${holes[@]}" \
   -fill 'rgba(255,255,255,0.42)' \
-  -draw 'path "M 306,10 C 282,14 256,42 244,86 C 256,78 262,80 270,70 C 280,58 296,36 306,10 Z"' \
+  -draw 'path "M 312,8 C 292,16 274,46 270,88 C 279,80 284,80 289,71 C 298,55 308,34 312,8 Z"' \
   -fill 'rgba(255,255,255,0.28)' \
-  -draw 'path "M 306,10 C 308,34 294,64 262,94 C 262,86 256,88 250,88 C 272,64 292,40 306,10 Z"' \
+  -draw 'path "M 312,8 C 316,32 307,62 287,94 C 286,88 283,88 279,88 C 294,64 307,40 312,8 Z"' \
   -stroke 'rgba(255,255,255,0.9)' -strokewidth 2 -fill none \
-  -draw 'path "M 226,120 C 250,86 278,48 306,10"' \
+  -draw 'path "M 266,122 C 282,84 298,46 312,8"' \
   -quality 90 -sampling-factor 2x2 -strip splash.jpg
 
 # about_icon.png: 64x64, the same quill over a strip of film.

@@ -1,7 +1,196 @@
 #include "ui/app.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QMessageBox>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "core/constants.h"
+#include "core/error.h"
+#include "persist/folder_registry.h"
+#include "ui/about_box.h"
+#include "ui/dialogs.h"
+#include "ui/filter_by_dlg.h"
+#include "ui/main_form.h"
+#include "ui/model/startup.h"
+#include "ui/qt_text.h"
+#include "ui/splash_screen.h"
+#include "ui/using_dlg.h"
+
 namespace clipquill {
-int runClipquill(int, char**) {
-  return 0;
+
+namespace {
+
+bool isSet(const char* name) {
+  const char* value = std::getenv(name);
+  return value && *value;
 }
+
+// Qt aborts with a long message when it finds no display; say it in one
+// line instead. A platform named explicitly (offscreen, say) needs none.
+bool hasDisplay() {
+  return isSet("QT_QPA_PLATFORM") || isSet("DISPLAY") || isSet("WAYLAND_DISPLAY");
+}
+
+// The program's own path, so that the default template is found beside it
+// however it was started.
+std::string executablePath(const char* argv0) {
+  std::error_code ec;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (!ec) return self.string();
+  return argv0 ? argv0 : "";
+}
+
+// Where the clip list starts. One that cannot be listed would greet the user
+// with an error box, so the list then starts nowhere instead.
+std::string homeFolder() {
+  std::string home;
+  if (const char* env = std::getenv("HOME"); env && *env) {
+    home = env;
+  } else if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) {
+    home = pw->pw_dir;
+  }
+  if (home.empty() || ::access(home.c_str(), R_OK | X_OK) != 0) return {};
+  return home;
+}
+
+// Start-up's steps on Qt. The windows it creates live as long as this object,
+// which is as long as the program runs; the splash alone goes at the end of
+// start-up.
+class QtStartup final : public StartupSteps {
+ public:
+  QtStartup(QApplication& app, MainFormSetup setup) : app_(app), setup_(std::move(setup)) {}
+
+  void setApplicationTitle(std::string_view title) override {
+    QApplication::setApplicationName(shownText(title));
+  }
+
+  void createSplash() override { splash_ = std::make_unique<TSplashScreen>(); }
+
+  void showSplash() override {
+    splash_->show();
+    repaintSplash();
+  }
+
+  // A window is drawn only once the window system has mapped it, which takes
+  // an event or two; the user cannot act on anything yet, so none of the
+  // user's events are taken.
+  void repaintSplash() override {
+    if (!splash_) return;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    splash_->repaint();
+  }
+
+  void setProgress(int position) override { splash_->LoadingProgressBar->setPosition(position); }
+
+  void setSplashCaption(std::string_view caption) override {
+    splash_->LoadingProgressBar->setCaption(shownText(caption));
+  }
+
+  void createWindow(StartupWindow window) override {
+    // The dialogs belong to the main window: they stay above it, and only
+    // closing the main window ends the program.
+    switch (window) {
+      case StartupWindow::Main:
+        main_ = std::make_unique<TMainForm>(std::move(setup_));
+        break;
+      case StartupWindow::FolderPicker:
+        break;
+      case StartupWindow::About:
+        about_ = std::make_unique<TAboutBox>(main_.get());
+        about_->setTitleSource([this] { return shownText(main_->model().state().AppTitle); });
+        break;
+      case StartupWindow::Using:
+        usage_ = std::make_unique<TUsingOKDlg>(main_.get());
+        break;
+      case StartupWindow::NewFolder:
+        break;
+      case StartupWindow::FilterEditor:
+        filterEditor_ = std::make_unique<TFilterByDlg>(main_.get());
+        break;
+    }
+  }
+
+  void showMainWindow() override {
+    dialogs_ = std::make_unique<Dialogs>(Dialogs::Windows{
+        .pickFolder = {},
+        .filterEditor = filterEditor_.get(),
+        .usage = usage_.get(),
+        .about = about_.get(),
+    });
+    main_->setDialogs(dialogs_.get());
+    main_->show();
+  }
+
+  // The main window is drawn meanwhile, under the splash.
+  void wait(std::chrono::milliseconds duration) override {
+    QEventLoop loop;
+    QTimer::singleShot(duration, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+  }
+
+  void destroySplash() noexcept override { splash_.reset(); }
+
+  int runEventLoop() override { return app_.exec(); }
+
+ private:
+  QApplication& app_;
+  MainFormSetup setup_;
+  // Destroyed in reverse: the dialogs before the main window they belong to.
+  std::unique_ptr<TMainForm> main_;
+  std::unique_ptr<TAboutBox> about_;
+  std::unique_ptr<TUsingOKDlg> usage_;
+  std::unique_ptr<TFilterByDlg> filterEditor_;
+  std::unique_ptr<Dialogs> dialogs_;
+  std::unique_ptr<TSplashScreen> splash_;
+};
+
+// An error that start-up could not handle: on the terminal, and in the
+// application's error box for a user who started the program from the desktop.
+int startupFailed(const std::string& message) {
+  std::fprintf(stderr, "clipquill: %s\n", message.c_str());
+  QMessageBox::critical(nullptr, shownText(kAppTitle), shownText(message));
+  return 1;
+}
+
+}  // namespace
+
+int runClipquill(int argc, char** argv) {
+  if (!hasDisplay()) {
+    std::fputs(
+        "clipquill: no display: neither DISPLAY nor WAYLAND_DISPLAY is set "
+        "(set QT_QPA_PLATFORM to choose a platform)\n",
+        stderr);
+    return 1;
+  }
+  // QApplication takes Qt's own arguments out of argc and argv.
+  QApplication app(argc, argv);
+
+  MainFormSetup setup;
+  setup.startup.executablePath = executablePath(argc > 0 ? argv[0] : nullptr);
+  setup.startup.args.assign(argv + (argc > 0 ? 1 : 0), argv + argc);
+  setup.startup.homeFolder = homeFolder();
+  setup.registryRoot = defaultRegistryRoot();
+
+  try {
+    QtStartup steps(app, std::move(setup));
+    return runStartup(steps);
+  } catch (const Error& e) {
+    return startupFailed(e.boxText());
+  } catch (const std::exception& e) {
+    return startupFailed(e.what());
+  }
+}
+
 }  // namespace clipquill

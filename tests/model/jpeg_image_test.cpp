@@ -1,9 +1,9 @@
 #include "ui/model/jpeg_image.h"
 
-// clang-format off: jpeglib.h needs the types of cstdio declared before it.
-#include <jpeglib.h>
 #include <cstdio>
-// clang-format on
+
+// After cstdio, whose FILE it uses.
+#include <jpeglib.h>
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "ui/model/jpeg_image.h"
 
-// clang-format off: jpeglib.h needs the types of cstdio declared before it.
-#include <jpeglib.h>
 #include <csetjmp>
 #include <cstdio>
-// clang-format on
+
+// After cstdio, whose FILE it uses.
+#include <jpeglib.h>
 
 #include <new>
 #include <string>

@@ -36,7 +36,7 @@ int runStartup(StartupSteps& steps) {
   steps.setApplicationTitle(kAppTitle);
   {
     const SplashGuard guard(steps);
-    steps.createSplash(kAppTitle, splashVersionText(), splashLoadingCaption());
+    steps.createSplash();
     steps.showSplash();
     int position = 1;
     steps.setProgress(position);

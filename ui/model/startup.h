@@ -36,9 +36,8 @@ class StartupSteps {
   virtual ~StartupSteps() = default;
   virtual void setApplicationTitle(std::string_view title) = 0;
   // The splash window, created on its own rather than as the application's
-  // main window, its labels and progress caption filled in.
-  virtual void createSplash(std::string_view appName, std::string_view versionText,
-                            std::string_view caption) = 0;
+  // main window. Its creation fills its labels and its loading caption.
+  virtual void createSplash() = 0;
   // Shows the splash and paints it at once, before any event loop runs.
   virtual void showSplash() = 0;
   // Paints the splash at once.
