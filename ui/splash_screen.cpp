@@ -1,5 +1,6 @@
 #include "ui/splash_screen.h"
 
+#include <QEvent>
 #include <QImage>
 #include <QLabel>
 #include <QLinearGradient>
@@ -142,6 +143,19 @@ TSplashScreen::TSplashScreen(QWidget* parent)
 
   FormCreate();
   centreOnScreen(this);
+}
+
+bool TSplashScreen::event(QEvent* event) {
+  if (event->type() == QEvent::WindowBlocked) {
+    if (isVisible()) {
+      steppedAside_ = true;
+      hide();
+    }
+  } else if (event->type() == QEvent::WindowUnblocked && steppedAside_) {
+    steppedAside_ = false;
+    show();
+  }
+  return QWidget::event(event);
 }
 
 void TSplashScreen::FormCreate() {

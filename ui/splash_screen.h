@@ -52,11 +52,17 @@ class TSplashScreen : public QWidget {
   // decoded and a plain background stands in for it.
   bool hasPicture() const { return hasPicture_; }
 
+ protected:
+  // Steps aside while a modal box is open (an error of the start-up load,
+  // say): always on top, it would hide the box that waits for the user.
+  bool event(QEvent* event) override;
+
  private:
   // Fills the labels and the bar's loading caption.
   void FormCreate();
 
   bool hasPicture_ = false;
+  bool steppedAside_ = false;  // hidden for a modal box, shown again after it
 };
 
 }  // namespace clipquill

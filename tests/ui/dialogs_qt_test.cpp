@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -15,7 +16,6 @@
 #include <vector>
 
 #include "ui/about_box.h"
-#include "ui/dialogs.h"
 #include "ui/filter_by_dlg.h"
 #include "ui/qt_text.h"
 #include "ui/splash_screen.h"
@@ -64,18 +64,17 @@ class DialogsTest : public QObject {
   void utf8Validity();
   void shownTextGivesBackTheBytes();
 
-  void filterEditorOpensWithTheFocusOnOk();
+  void filterEditorFocusStartsOnOkThenStaysWhereItWas();
   void filterEditorTakesEnterAsANewLine();
   void filterEditorClosedWithoutOkGivesNothing();
   void filterEditorKeepsTypedLinesWhateverTheWrapping();
   void filterEditorGivesBackUneditedBytes();
-  void filterEditorFocusReturnsWhereItWas();
 
   void aboutBoxIsRefreshedAtEachShowing();
   void usageWindowIsOneInstanceBroughtForward();
   void usageTextCoversTheMainWindow();
   void splashShowsItsPartsAndFillsTheBar();
-  void dialogsForwardOrDoNothing();
+  void splashStepsAsideForAModalBox();
 };
 
 void DialogsTest::utf8Validity() {
@@ -108,7 +107,7 @@ void DialogsTest::shownTextGivesBackTheBytes() {
   QCOMPARE(textBytes(QStringLiteral("\u20ac"), true), std::string("\xe2\x82\xac"));
 }
 
-void DialogsTest::filterEditorOpensWithTheFocusOnOk() {
+void DialogsTest::filterEditorFocusStartsOnOkThenStaysWhereItWas() {
   TFilterByDlg dlg;
   QCOMPARE(dlg.windowTitle(), QStringLiteral("Filename Filters"));
   QVERIFY(dlg.OKBtn->isDefault());
@@ -125,6 +124,19 @@ void DialogsTest::filterEditorOpensWithTheFocusOnOk() {
   QCOMPARE(shown, QStringLiteral("avs\nmpg\nmpeg"));
   QVERIFY(edited);
   QCOMPARE(*edited, (Lines{"avs", "mpg", "mpeg"}));
+
+  // Closed with the focus in the text box, it opens with it there.
+  whenActive(&dlg, [&] {
+    dlg.FilterMemo->setFocus();
+    dlg.close();
+  });
+  dlg.edit({"avs"});
+  whenActive(&dlg, [&] {
+    focused = QApplication::focusWidget();
+    dlg.close();
+  });
+  dlg.edit({"avs"});
+  QCOMPARE(focused, static_cast<QWidget*>(dlg.FilterMemo));
 }
 
 void DialogsTest::filterEditorTakesEnterAsANewLine() {
@@ -208,30 +220,9 @@ void DialogsTest::filterEditorGivesBackUneditedBytes() {
   QCOMPARE(*edited, (Lines{"caf\xe9", "caf\xc3\xa9", "caf\xe9", "  ", "\xc3\xa9t\xc3\xa9"}));
 }
 
-void DialogsTest::filterEditorFocusReturnsWhereItWas() {
-  TFilterByDlg dlg;
-  whenActive(&dlg, [&] {
-    dlg.FilterMemo->setFocus();
-    dlg.close();
-  });
-  dlg.edit({"avs"});
-  QWidget* focused = nullptr;
-  whenActive(&dlg, [&] {
-    focused = QApplication::focusWidget();
-    dlg.close();
-  });
-  dlg.edit({"avs"});
-  QCOMPARE(focused, static_cast<QWidget*>(dlg.FilterMemo));
-}
-
 void DialogsTest::aboutBoxIsRefreshedAtEachShowing() {
   TAboutBox about;
-  QCOMPARE(about.windowTitle(), QStringLiteral("About"));
-  QCOMPARE(about.size(), QSize(362, 208));
-  QCOMPARE(about.ProgramIcon->pixmap().size(), QSize(64, 64));
-  QVERIFY(about.OKButton->isDefault());
-  QVERIFY(about.Comments->wordWrap());
-  QVERIFY(about.Comments->text().contains(QStringLiteral("\"Help | Using\"")));
+  QCOMPARE(about.ProgramIcon->pixmap().size(), QSize(64, 64));  // the embedded icon decoded
   about.setTitleSource([] { return QStringLiteral("Clipquill"); });
   for (int showing = 1; showing <= 2; ++showing) {
     QString version, product;
@@ -257,13 +248,6 @@ void DialogsTest::usageWindowIsOneInstanceBroughtForward() {
   QWidget main;
   main.show();
   auto* usage = new TUsingOKDlg(&main);
-  QCOMPARE(usage->windowTitle(), QStringLiteral("Dialog"));
-  QCOMPARE(usage->size(), QSize(472, 606));
-  QVERIFY(usage->Memo1->isReadOnly());
-  QVERIFY(!(usage->Memo1->focusPolicy() & Qt::TabFocus));
-  QCOMPARE(usage->Memo1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-  QCOMPARE(usage->OKBtn->text(), QStringLiteral("Close"));
-  QVERIFY(usage->OKBtn->isDefault());
 
   usage->showUsing();
   QVERIFY(QTest::qWaitForWindowActive(usage));
@@ -324,21 +308,11 @@ void DialogsTest::usageTextCoversTheMainWindow() {
 
 void DialogsTest::splashShowsItsPartsAndFillsTheBar() {
   TSplashScreen splash;
-  QVERIFY(splash.windowFlags() & Qt::FramelessWindowHint);
-  QVERIFY(splash.windowFlags() & Qt::WindowStaysOnTopHint);
-  QCOMPARE(splash.size(), QSize(352, 161));
-  QVERIFY(splash.hasPicture());
-  QCOMPARE(splash.Image1->geometry(), QRect(0, 0, 352, 161));
+  QVERIFY(splash.hasPicture());  // the embedded JPEG decoded
   QCOMPARE(splash.AppName->text(), QStringLiteral("Clipquill"));
-  QCOMPARE(splash.AppName->pos(), QPoint(44, 10));
-  QCOMPARE(splash.AppName->font().pixelSize(), 32);
   QCOMPARE(splash.Version->text(), QStringLiteral("Version: 2.22"));
-  QCOMPARE(splash.Version->pos(), QPoint(44, 63));
   SplashProgressBar* bar = splash.LoadingProgressBar;
-  QCOMPARE(bar->geometry(), QRect(44, 125, 272, 16));
-  QCOMPARE(bar->minimum(), 0);
   QCOMPARE(bar->maximum(), 7);
-  QCOMPARE(bar->position(), 0);
   QCOMPARE(bar->caption(), QStringLiteral("Clipquill now loading..."));
 
   // Drawn: white while empty, lime once full; the outline is dark blue.
@@ -354,23 +328,20 @@ void DialogsTest::splashShowsItsPartsAndFillsTheBar() {
   QCOMPARE(bar->position(), 7);
 }
 
-void DialogsTest::dialogsForwardOrDoNothing() {
-  Dialogs none({});
-  QVERIFY(!none.pickFolder(FolderPickerFor::Clips, "x", "/"));
-  QVERIFY(!none.editFilters({"avs"}));
-  none.showUsing();
-  none.showAbout();
-
-  std::string asked;
-  Dialogs picking({.pickFolder = [&](FolderPickerFor which, std::string_view box,
-                                     std::string_view base) -> std::optional<std::string> {
-    asked = std::string(which == FolderPickerFor::Scripts ? "scripts " : "clips ") +
-            std::string(box) + " " + std::string(base);
-    return std::string("/picked");
-  }});
-  QCOMPARE(picking.pickFolder(FolderPickerFor::Scripts, "out", "/home"),
-           std::optional<std::string>("/picked"));
-  QCOMPARE(asked, std::string("scripts out /home"));
+void DialogsTest::splashStepsAsideForAModalBox() {
+  TSplashScreen splash;
+  splash.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&splash));
+  QMessageBox box(QMessageBox::Critical, QStringLiteral("Clipquill"),
+                  QStringLiteral("File access denied."));
+  bool hiddenMeanwhile = false;
+  whenActive(&box, [&] {
+    hiddenMeanwhile = !splash.isVisible();
+    box.accept();
+  });
+  box.exec();
+  QVERIFY2(hiddenMeanwhile, "the splash would cover the box");
+  QVERIFY(splash.isVisible());
 }
 
 }  // namespace clipquill
