@@ -5,7 +5,9 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QIcon>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +21,7 @@
 #include "core/constants.h"
 #include "core/error.h"
 #include "persist/folder_registry.h"
+#include "resources/embedded.h"
 #include "ui/about_box.h"
 #include "ui/dialogs.h"
 #include "ui/filter_by_dlg.h"
@@ -176,6 +179,11 @@ int runClipquill(int argc, char** argv) {
   }
   // QApplication takes Qt's own arguments out of argc and argv.
   QApplication app(argc, argv);
+  // The about box's icon stands for the program in the task bar as well.
+  const auto icon = resources::aboutIconPng();
+  QPixmap iconPixmap;
+  if (iconPixmap.loadFromData(icon.data(), static_cast<uint>(icon.size()), "PNG"))
+    QApplication::setWindowIcon(QIcon(iconPixmap));
 
   MainFormSetup setup;
   setup.startup.executablePath = executablePath(argc > 0 ? argv[0] : nullptr);
