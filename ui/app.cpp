@@ -1,8 +1,5 @@
 #include "ui/app.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QEventLoop>
 #include <QIcon>
@@ -10,12 +7,9 @@
 #include <QPixmap>
 #include <QTimer>
 #include <cstdio>
-#include <cstdlib>
 #include <exception>
-#include <filesystem>
 #include <memory>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "core/constants.h"
@@ -26,6 +20,7 @@
 #include "ui/dialogs.h"
 #include "ui/filter_by_dlg.h"
 #include "ui/main_form.h"
+#include "ui/model/process_environment.h"
 #include "ui/model/startup.h"
 #include "ui/qt_text.h"
 #include "ui/splash_screen.h"
@@ -34,39 +29,6 @@
 namespace clipquill {
 
 namespace {
-
-bool isSet(const char* name) {
-  const char* value = std::getenv(name);
-  return value && *value;
-}
-
-// Qt aborts with a long message when it finds no display; say it in one
-// line instead. A platform named explicitly (offscreen, say) needs none.
-bool hasDisplay() {
-  return isSet("QT_QPA_PLATFORM") || isSet("DISPLAY") || isSet("WAYLAND_DISPLAY");
-}
-
-// The program's own path, so that the default template is found beside it
-// however it was started.
-std::string executablePath(const char* argv0) {
-  std::error_code ec;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (!ec) return self.string();
-  return argv0 ? argv0 : "";
-}
-
-// Where the clip list starts. One that cannot be listed would greet the user
-// with an error box, so the list then starts nowhere instead.
-std::string homeFolder() {
-  std::string home;
-  if (const char* env = std::getenv("HOME"); env && *env) {
-    home = env;
-  } else if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) {
-    home = pw->pw_dir;
-  }
-  if (home.empty() || ::access(home.c_str(), R_OK | X_OK) != 0) return {};
-  return home;
-}
 
 // Start-up's steps on Qt. The windows it creates live as long as this object,
 // which is as long as the program runs; the splash alone goes at the end of
@@ -170,7 +132,7 @@ int startupFailed(const std::string& message) {
 }  // namespace
 
 int runClipquill(int argc, char** argv) {
-  if (!hasDisplay()) {
+  if (!hasDisplay(argc, argv)) {
     std::fputs(
         "clipquill: no display: neither DISPLAY nor WAYLAND_DISPLAY is set "
         "(set QT_QPA_PLATFORM to choose a platform)\n",
