@@ -107,7 +107,9 @@ class QtStartup final : public StartupSteps {
 
   void destroySplash() noexcept override { splash_.reset(); }
 
-  int runEventLoop() override { return app_.exec(); }
+  // A main window closed while the splash lingered would leave a loop with
+  // no window to end it.
+  int runEventLoop() override { return main_->isVisible() ? app_.exec() : 0; }
 
  private:
   QApplication& app_;

@@ -23,8 +23,9 @@ class TFilterByDlg : public QDialog {
   explicit TFilterByDlg(QWidget* parent = nullptr);
 
   // Shows the editor modally with lines in its text box: the text box's lines
-  // on OK, nothing when closed by the close box or Escape. A line given and
-  // not edited comes back as the very bytes it was given.
+  // on OK, nothing when closed by the close box or Escape. Lines that are not
+  // valid UTF-8 are shown as Latin-1; a line given and not edited comes back
+  // as the very bytes it was given, a line typed or edited as UTF-8.
   std::optional<std::vector<std::string>> edit(const std::vector<std::string>& lines);
 
   // The text box's lines as typed. Only line ends split them; where a long
