@@ -56,7 +56,6 @@ QLabel* titleLabel(QWidget* parent, const char* name, int x, int y, bool bold) {
   font.setBold(bold);
   label->setFont(font);
   // Transparent, so the picture shows around the letters.
-  label->setAttribute(Qt::WA_TranslucentBackground);
   label->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
   label->move(x, y);
   return label;
