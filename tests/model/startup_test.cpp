@@ -11,23 +11,9 @@
 namespace clipquill {
 namespace {
 
-const char* windowName(StartupWindow window) {
-  switch (window) {
-    case StartupWindow::Main:
-      return "main";
-    case StartupWindow::FolderPicker:
-      return "folder picker";
-    case StartupWindow::About:
-      return "about";
-    case StartupWindow::Using:
-      return "using";
-    case StartupWindow::NewFolder:
-      return "new folder";
-    case StartupWindow::FilterEditor:
-      return "filter editor";
-  }
-  return "?";
-}
+// In the order of kStartupWindows.
+const char* const kWindowNames[] = {"main",  "folder picker", "about",
+                                    "using", "new folder",    "filter editor"};
 
 // Records every step as a line. failAt names a step that raises instead; a
 // start-up load that fails inside the main window's creation is shown there
@@ -47,7 +33,7 @@ class RecordingSteps : public StartupSteps {
     step("caption " + std::string(caption));
   }
   void createWindow(StartupWindow window) override {
-    step(std::string("create ") + windowName(window));
+    step(std::string("create ") + kWindowNames[static_cast<int>(window)]);
     if (window == StartupWindow::Main && loadFails) log.emplace_back("error box");
   }
   void showMainWindow() override { step("show main"); }
@@ -75,8 +61,7 @@ std::vector<std::string> normalRun() {
       "progress 1",
   };
   int position = 1;
-  for (const char* window :
-       {"main", "folder picker", "about", "using", "new folder", "filter editor"}) {
+  for (const char* window : kWindowNames) {
     run.emplace_back("repaint");
     run.emplace_back(std::string("create ") + window);
     run.emplace_back("progress " + std::to_string(++position));
