@@ -38,6 +38,7 @@ class TAboutBox : public QDialog {
  private:
   // Refreshes the product name and the version, at every showing.
   void FormShow();
+  void placeWidgets();
 
   std::function<QString()> titleSource_;
 };

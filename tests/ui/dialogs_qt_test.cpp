@@ -70,6 +70,7 @@ class DialogsTest : public QObject {
   void filterEditorGivesBackUneditedBytes();
 
   void aboutBoxIsRefreshedAtEachShowing();
+  void aboutBoxGrowsForALargeFont();
   void usageWindowIsOneInstanceBroughtForward();
   void usageTextCoversTheMainWindow();
   void splashShowsItsPartsAndFillsTheBar();
@@ -216,6 +217,7 @@ void DialogsTest::filterEditorGivesBackUneditedBytes() {
 
 void DialogsTest::aboutBoxIsRefreshedAtEachShowing() {
   TAboutBox about;
+  QCOMPARE(about.size(), QSize(362, 208));  // the design's size in the usual fonts
   QCOMPARE(about.ProgramIcon->pixmap().size(), QSize(64, 64));  // the embedded icon decoded
   about.setTitleSource([] { return QStringLiteral("Clipquill"); });
   for (int showing = 1; showing <= 2; ++showing) {
@@ -236,6 +238,21 @@ void DialogsTest::aboutBoxIsRefreshedAtEachShowing() {
     QVERIFY(modal);
     QVERIFY(!about.isVisible());
   }
+}
+
+void DialogsTest::aboutBoxGrowsForALargeFont() {
+  const QFont usual = QApplication::font();
+  QFont large = usual;
+  large.setPixelSize(22);
+  QApplication::setFont(large);
+  TAboutBox about;
+  QApplication::setFont(usual);
+  QVERIFY(about.Comments->height() >= about.Comments->heightForWidth(about.Comments->width()));
+  QVERIFY(about.Version->height() >= about.Version->fontMetrics().height());
+  QVERIFY(about.Copyright->geometry().bottom() < about.Comments->y());
+  QVERIFY(about.Comments->geometry().bottom() < about.Panel1->height());
+  QVERIFY(about.OKButton->geometry().bottom() < about.height());
+  QVERIFY(about.OKButton->y() > about.Panel1->geometry().bottom());
 }
 
 void DialogsTest::usageWindowIsOneInstanceBroughtForward() {
