@@ -1,87 +1,200 @@
 #include "ui/app.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <QApplication>
-#include <QByteArray>
+#include <QEventLoop>
+#include <QIcon>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
+#include <exception>
+#include <memory>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "core/constants.h"
+#include "core/error.h"
 #include "persist/folder_registry.h"
+#include "resources/embedded.h"
+#include "ui/about_box.h"
+#include "ui/dialogs.h"
+#include "ui/filter_by_dlg.h"
+#include "ui/folder_lister_dlg.h"
 #include "ui/main_form.h"
+#include "ui/model/process_environment.h"
+#include "ui/model/startup.h"
+#include "ui/new_folder_dlg.h"
+#include "ui/qt_text.h"
+#include "ui/splash_screen.h"
+#include "ui/using_dlg.h"
 
 namespace clipquill {
 
 namespace {
 
-// Without a display Qt prints a page about platform plugins and aborts; a
-// user wants one line saying what is wrong.
-bool haveDisplay() {
-  const auto set = [](const char* name) {
-    const char* value = std::getenv(name);
-    return value && *value;
-  };
-  return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
-}
+// Start-up's steps on Qt. The windows it creates live as long as this object,
+// which is as long as the program runs; the splash alone goes at the end of
+// start-up.
+class QtStartup final : public StartupSteps {
+ public:
+  QtStartup(QApplication& app, MainFormSetup setup)
+      : app_(app), setup_(std::move(setup)), home_(setup_.startup.homeFolder) {}
 
+  void setApplicationTitle(std::string_view title) override {
+    QApplication::setApplicationName(shownText(title));
+  }
+
+  void createSplash() override { splash_ = std::make_unique<TSplashScreen>(); }
+
+  void showSplash() override {
+    splash_->show();
+    repaintSplash();
+  }
+
+  // A window is drawn only once the window system has mapped it, which takes
+  // an event or two; the user cannot act on anything yet, so none of the
+  // user's events are taken.
+  void repaintSplash() override {
+    if (!splash_) return;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    splash_->repaint();
+  }
+
+  void setProgress(int position) override { splash_->LoadingProgressBar->setPosition(position); }
+
+  void setSplashCaption(std::string_view caption) override {
+    splash_->LoadingProgressBar->setCaption(shownText(caption));
+  }
+
+  void createWindow(StartupWindow window) override {
+    // The dialogs belong to the main window: they stay above it, and only
+    // closing the main window ends the program.
+    switch (window) {
+      case StartupWindow::Main:
+        main_ = std::make_unique<TMainForm>(std::move(setup_));
+        break;
+      case StartupWindow::FolderPicker:
+        folderLister_ = std::make_unique<TFolderListerDlg>(home_, main_.get());
+        folderLister_->setErrorShower([this](const Error& e) {
+          qtMessageBoxes().error(folderLister_.get(), shownText(kAppTitle), shownText(e.boxText()));
+        });
+        break;
+      case StartupWindow::About:
+        about_ = std::make_unique<TAboutBox>(main_.get());
+        about_->setTitleSource([this] { return shownText(main_->model().state().AppTitle); });
+        break;
+      case StartupWindow::Using:
+        usage_ = std::make_unique<TUsingOKDlg>(main_.get());
+        break;
+      case StartupWindow::NewFolder:
+        newFolder_ = std::make_unique<TNewFolderDlg>(folderLister_.get());
+        folderLister_->setNewFolderDlg(newFolder_.get());
+        break;
+      case StartupWindow::FilterEditor:
+        filterEditor_ = std::make_unique<TFilterByDlg>(main_.get());
+        break;
+    }
+  }
+
+  void showMainWindow() override {
+    dialogs_ = std::make_unique<Dialogs>(Dialogs::Windows{
+        .pickFolder =
+            [this](FolderPickerFor which, std::string_view boxText, std::string_view baseFolder) {
+              return folderLister_->pick(which, boxText, baseFolder);
+            },
+        .filterEditor = filterEditor_.get(),
+        .usage = usage_.get(),
+        .about = about_.get(),
+    });
+    main_->setDialogs(dialogs_.get());
+    main_->show();
+  }
+
+  // The main window is drawn meanwhile, under the splash.
+  void wait(std::chrono::milliseconds duration) override {
+    QEventLoop loop;
+    QTimer::singleShot(duration, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+  }
+
+  void destroySplash() noexcept override { splash_.reset(); }
+
+  // A main window closed while the splash lingered would leave a loop with
+  // no window to end it.
+  int runEventLoop() override { return main_->isVisible() ? app_.exec() : 0; }
+
+ private:
+  QApplication& app_;
+  MainFormSetup setup_;
+  std::string home_;
+  // Destroyed in reverse: the dialogs before the main window they belong to.
+  std::unique_ptr<TMainForm> main_;
+  std::unique_ptr<TFolderListerDlg> folderLister_;
+  std::unique_ptr<TNewFolderDlg> newFolder_;
+  std::unique_ptr<TAboutBox> about_;
+  std::unique_ptr<TUsingOKDlg> usage_;
+  std::unique_ptr<TFilterByDlg> filterEditor_;
+  std::unique_ptr<Dialogs> dialogs_;
+  std::unique_ptr<TSplashScreen> splash_;
+};
+
+// A display that cannot be opened makes Qt print a page about platform
+// plugins and abort; a user wants one line saying what is wrong.
 void quietPlatformMessages(QtMsgType type, const QMessageLogContext& context,
                            const QString& message) {
   if (type == QtFatalMsg) {
-    std::fprintf(stderr, "clipquill: cannot open a window on this display (%s)\n",
-                 std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "no DISPLAY");
+    const char* display = std::getenv("DISPLAY");
+    std::fprintf(stderr, "clipquill: cannot open a window on the display (%s)\n",
+                 display && *display ? display : "none set");
     std::_Exit(1);
   }
   if (context.category && QByteArray(context.category).startsWith("qt.qpa")) return;
   std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
 }
 
-std::string executablePath(const char* argv0) {
-  std::error_code ec;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (!ec) return self.string();
-  return argv0 ? argv0 : "";
-}
-
-std::string homeFolder() {
-  if (const char* env = std::getenv("HOME"); env && *env) return env;
-  if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) return pw->pw_dir;
-  return "/";
+// An error that start-up could not handle: on the terminal, and in the
+// application's error box for a user who started the program from the desktop.
+int startupFailed(const std::string& message) {
+  std::fprintf(stderr, "clipquill: %s\n", message.c_str());
+  QMessageBox::critical(nullptr, shownText(kAppTitle), shownText(message));
+  return 1;
 }
 
 }  // namespace
 
 int runClipquill(int argc, char** argv) {
-  if (!haveDisplay()) {
-    std::fprintf(stderr,
-                 "clipquill: no display: neither DISPLAY nor WAYLAND_DISPLAY is set; start it "
-                 "from a desktop session (clipquill-cli works without one)\n");
+  if (!hasDisplay(argc, argv)) {
+    std::fputs(
+        "clipquill: no display: neither DISPLAY nor WAYLAND_DISPLAY is set "
+        "(set QT_QPA_PLATFORM to choose a platform)\n",
+        stderr);
     return 1;
   }
+  // QApplication takes Qt's own arguments out of argc and argv.
   qInstallMessageHandler(quietPlatformMessages);
   QApplication app(argc, argv);
   qInstallMessageHandler(nullptr);
-  QApplication::setApplicationName(QString::fromLatin1(kAppTitle.data(), kAppTitle.size()));
-  QApplication::setApplicationDisplayName(QString::fromLatin1(kAppTitle.data(), kAppTitle.size()));
+  // The about box's icon stands for the program in the task bar as well.
+  const auto icon = resources::aboutIconPng();
+  QPixmap iconPixmap;
+  if (iconPixmap.loadFromData(icon.data(), static_cast<uint>(icon.size()), "PNG"))
+    QApplication::setWindowIcon(QIcon(iconPixmap));
 
-  // QApplication has taken its own options out of argv by now.
-  std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i)
-    args.emplace_back(argv[i]);
+  MainFormSetup setup;
+  setup.startup.executablePath = executablePath(argc > 0 ? argv[0] : nullptr);
+  setup.startup.args.assign(argv + (argc > 0 ? 1 : 0), argv + argc);
+  setup.startup.homeFolder = homeFolder();
+  setup.registryRoot = defaultRegistryRoot();
 
-  TMainForm form(MainFormSetup{
-      .startup = {.executablePath = executablePath(argc > 0 ? argv[0] : nullptr),
-                  .args = std::move(args),
-                  .homeFolder = homeFolder()},
-      .registryRoot = defaultRegistryRoot(),
-  });
-  form.show();
-  return QApplication::exec();
+  try {
+    QtStartup steps(app, std::move(setup));
+    return runStartup(steps);
+  } catch (const Error& e) {
+    return startupFailed(e.boxText());
+  } catch (const std::exception& e) {
+    return startupFailed(e.what());
+  }
 }
 
 }  // namespace clipquill

@@ -1,0 +1,48 @@
+// The dialogs the main window opens, gathered behind MainFormDialogs once
+// start-up has created them. Each is reached through a pointer (or, for the
+// folder picker, a call) that stays empty until its window exists; an empty
+// one does nothing when asked.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/main_form_dialogs.h"
+
+namespace clipquill {
+
+class TAboutBox;
+class TFilterByDlg;
+class TUsingOKDlg;
+
+class Dialogs : public MainFormDialogs {
+ public:
+  // The folder picker's pick(), as a call, so that this file needs nothing
+  // of the picker's own.
+  using FolderPick = std::function<std::optional<std::string>(
+      FolderPickerFor which, std::string_view boxText, std::string_view baseFolder)>;
+
+  struct Windows {
+    FolderPick pickFolder;
+    TFilterByDlg* filterEditor = nullptr;
+    TUsingOKDlg* usage = nullptr;
+    TAboutBox* about = nullptr;
+  };
+
+  explicit Dialogs(Windows windows) : windows_(std::move(windows)) {}
+
+  std::optional<std::string> pickFolder(FolderPickerFor which, std::string_view boxText,
+                                        std::string_view baseFolder) override;
+  std::optional<std::vector<std::string>> editFilters(
+      const std::vector<std::string>& lines) override;
+  void showUsing() override;
+  void showAbout() override;
+
+ private:
+  Windows windows_;
+};
+
+}  // namespace clipquill

@@ -1,0 +1,68 @@
+// The splash window, TSplashScreen: the program's picture with its name, its
+// version and a progress bar while start-up creates the windows.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QLabel;
+
+namespace clipquill {
+
+// A progress bar drawn in the splash's own style: rounded, a lime bar shaded
+// like a cylinder on white, a dark-blue outline, no segments, and a caption
+// centred on it in place of any percentage.
+class SplashProgressBar : public QWidget {
+ public:
+  explicit SplashProgressBar(QWidget* parent = nullptr);
+
+  void setRange(int minimum, int maximum);
+  // Clamped to the range.
+  void setPosition(int position);
+  void setCaption(const QString& caption);
+
+  int minimum() const { return minimum_; }
+  int maximum() const { return maximum_; }
+  int position() const { return position_; }
+  const QString& caption() const { return caption_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  int minimum_ = 0;
+  int maximum_ = 100;
+  int position_ = 0;
+  QString caption_;
+};
+
+class TSplashScreen : public QWidget {
+ public:
+  // Borderless, without system menu, always on top, in the middle of the
+  // screen. Never the application's main window: closing or destroying it
+  // ends nothing.
+  explicit TSplashScreen(QWidget* parent = nullptr);
+
+  QLabel* Image1;
+  QLabel* AppName;
+  QLabel* Version;
+  SplashProgressBar* LoadingProgressBar;
+
+  // Whether Image1 shows the program's picture; false when it could not be
+  // decoded and a plain background stands in for it.
+  bool hasPicture() const { return hasPicture_; }
+
+ protected:
+  // Steps aside while a modal box is open (an error of the start-up load,
+  // say): always on top, it would hide the box that waits for the user.
+  bool event(QEvent* event) override;
+
+ private:
+  // Fills the labels and the bar's loading caption.
+  void FormCreate();
+
+  bool hasPicture_ = false;
+  bool steppedAside_ = false;  // hidden for a modal box, shown again after it
+};
+
+}  // namespace clipquill
