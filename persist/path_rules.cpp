@@ -60,7 +60,8 @@ std::string joinRelativeFolder(std::string_view folder, std::string_view relativ
     if (part.empty() || part == ".") continue;
     if (part == "..") {
       std::string_view trimmed(result);
-      while (!trimmed.empty() && isSeparator(trimmed.back(), seps))
+      // Only the closing separators go: a drive's ":" stays, "C:" has no name.
+      while (!trimmed.empty() && trimmed.back() == seps.primary)
         trimmed.remove_suffix(1);
       const std::string name = fileNameOfPath(trimmed, seps);
       // The root, a drive, "." and ".." have no name to take off: the ".."

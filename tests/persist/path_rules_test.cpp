@@ -104,7 +104,7 @@ TEST(PathRulesTest, FindsTheInstalledDataFolderFromTheProgramFolder) {
       {kPosixSeparators, "//srv/", "../share", "//share/"},
       {kPosixSeparators, "/usr/bin/", "", "/usr/bin/"},
       {kPosixSeparators, "/usr/bin/", "data", "/usr/bin/data/"},
-      {kWindowsSeparators, R"(C:\Cqin\)", "../share/clipquill", R"(C:\Cq\share\clipquill\)"},
+      {kWindowsSeparators, R"(C:\Cq\bin\)", "../share/clipquill", R"(C:\Cq\share\clipquill\)"},
       {kWindowsSeparators, R"(C:\)", "../share", R"(C:\..\share\)"},
   };
   for (const auto& c : cases)
