@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package, installs it with apt-get as a user would, and
 # checks Clipquill from the installed files only:
+#   - an install tree moved elsewhere still finds its default template
 #   - the package's dependencies come from dpkg-shlibdeps
 #   - clipquill-cli --version, and a real bulk run on the installed default
 #     template, which nothing writes into
@@ -52,11 +53,23 @@ dpkg-deb --field "$deb" Package Version Architecture Depends
 depends="$(dpkg-deb --field "$deb" Depends)"
 [[ "$depends" == *libstdc++6* ]] || fail "no dependencies from dpkg-shlibdeps: '$depends'"
 
+work="$(mktemp -d "${TMPDIR:-/tmp}/clipquill-package.XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+
+# The installed tree can move: the programs find their data from where they are.
+cmake --install build --prefix "$work/prefix" >/dev/null
+mv "$work/prefix" "$work/moved"
+moved_show="$(cd "$work" && HOME="$work" XDG_CONFIG_HOME="$work/config" \
+  "$work/moved/bin/clipquill-cli" --show </dev/null)"
+grep -qF "\"TemplatePath\": \"$work/moved/share/clipquill/DefaultTemplate.qtpl\"" <<<"$moved_show" ||
+  fail "an installed tree that was moved lost its default template: $moved_show"
+rm -rf "$work/moved" "$work/config"
+echo "a moved install tree finds its default template"
+
 if dpkg-query -W -f='${Status}' clipquill 2>/dev/null | grep -q 'install ok installed'; then
   echo "note: a clipquill package was installed already; it is replaced and then removed"
 fi
 
-work="$(mktemp -d "${TMPDIR:-/tmp}/clipquill-package.XXXXXX")"
 window_pid=
 removed=0
 cleanup() {
