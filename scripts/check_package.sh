@@ -47,7 +47,9 @@ cmake --build build -j "$(nproc)"
 rm -f build/clipquill_*.deb
 (cd build && cpack -G DEB)
 debs=(build/clipquill_*.deb)
-((${#debs[@]} == 1)) && [[ -f "${debs[0]}" ]] || fail "cpack made no single build/clipquill_*.deb"
+if ((${#debs[@]} != 1)) || [[ ! -f "${debs[0]}" ]]; then
+  fail "cpack made no single build/clipquill_*.deb"
+fi
 deb="${debs[0]}"
 dpkg-deb --field "$deb" Package Version Architecture Depends
 depends="$(dpkg-deb --field "$deb" Depends)"
@@ -90,7 +92,8 @@ app_id=org.clipquill.Clipquill
 for f in "$bin/clipquill-cli" "$share/clipquill/DefaultTemplate.qtpl" \
   "$share/applications/$app_id.desktop" "$share/metainfo/$app_id.metainfo.xml" \
   "$share/mime/packages/$app_id.xml" "$share/icons/hicolor/scalable/apps/$app_id.svg" \
-  "$share/bash-completion/completions/clipquill-cli"; do
+  "$share/bash-completion/completions/clipquill-cli" \
+  "$share/bash-completion/completions/clipquill"; do
   [[ -f "$f" ]] || fail "not installed: $f"
 done
 for size in 16 22 24 32 48 64 128 256; do
@@ -195,12 +198,14 @@ for page in clipquill clipquill-cli; do
   echo "man: $page(1) at $path, no groff warnings"
 done
 
-bash -n "$share/bash-completion/completions/clipquill-cli"
-completion="$(bash -c 'source /usr/share/bash-completion/bash_completion
-  _completion_loader clipquill-cli; complete -p clipquill-cli')"
-[[ "$completion" == "complete -F _clipquill_cli clipquill-cli" ]] ||
-  fail "bash completion not loaded: '$completion'"
-echo "bash completion: loaded on demand for clipquill-cli"
+for program in clipquill clipquill-cli; do
+  bash -n "$share/bash-completion/completions/$program"
+  completion="$(bash -c 'source /usr/share/bash-completion/bash_completion
+    _completion_loader "$1"; complete -p "$1"' _ "$program")"
+  [[ "$completion" == "complete -F _${program//-/_} $program" ]] ||
+    fail "bash completion not loaded for $program: '$completion'"
+done
+echo "bash completion: loaded on demand for clipquill and clipquill-cli"
 
 # --- removal ---------------------------------------------------------------------
 "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get remove -y clipquill </dev/null
