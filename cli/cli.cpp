@@ -31,7 +31,8 @@ constexpr std::string_view kHelp =
 Write AviSynth scripts from a template: one per clip, or one joined script.
 
 TEMPLATE is loaded with its settings file as at the window's start-up; without
-it, DefaultTemplate.qtpl beside the program. The options then fill the fields.
+it, DefaultTemplate.qtpl beside the program, or else the installed one in
+../share/clipquill/ from the program's folder. The options then fill the fields.
 
   -s, --source DIR      location of sources
   -p, --prefix TEXT     name of source(s): the clips' name prefix

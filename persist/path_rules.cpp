@@ -2,6 +2,11 @@
 
 #include "core/constants.h"
 
+// The build passes the real layout; this is GNU's default.
+#ifndef CLIPQUILL_INSTALLED_DATA_FOLDER
+#define CLIPQUILL_INSTALLED_DATA_FOLDER "../share/clipquill"
+#endif
+
 namespace clipquill {
 
 namespace {
@@ -42,6 +47,48 @@ std::string iniNameFor(std::string_view templateName, const PathSeparators& seps
   if (last != std::string_view::npos && templateName[last] == '.') result.resize(last);
   result += kIniExt;
   return result;
+}
+
+std::string joinRelativeFolder(std::string_view folder, std::string_view relative,
+                               const PathSeparators& seps) {
+  std::string result(folder);
+  if (!result.empty() && !isSeparator(result.back(), seps)) result += seps.primary;
+  while (!relative.empty()) {
+    const std::size_t slash = relative.find('/');
+    const std::string_view part = relative.substr(0, slash);
+    relative = slash == std::string_view::npos ? std::string_view() : relative.substr(slash + 1);
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      std::string_view trimmed(result);
+      // Only the closing separators go: a drive's ":" stays, "C:" has no name.
+      while (!trimmed.empty() && trimmed.back() == seps.primary)
+        trimmed.remove_suffix(1);
+      const std::string name = fileNameOfPath(trimmed, seps);
+      // The root, a drive, "." and ".." have no name to take off: the ".."
+      // stays for the file system to resolve.
+      if (!name.empty() && name != "." && name != "..") {
+        result.resize(trimmed.size() - name.size());
+        continue;
+      }
+    }
+    result.append(part);
+    result += seps.primary;
+  }
+  return result;
+}
+
+std::string_view installedDataFolder() {
+  return CLIPQUILL_INSTALLED_DATA_FOLDER;
+}
+
+std::vector<std::string> defaultTemplateFolders(std::string_view appDir,
+                                                std::string_view dataFromProgram,
+                                                const PathSeparators& seps) {
+  std::vector<std::string> folders{std::string(appDir)};
+  if (appDir.empty()) return folders;
+  std::string installed = joinRelativeFolder(appDir, dataFromProgram, seps);
+  if (installed != folders.front()) folders.push_back(std::move(installed));
+  return folders;
 }
 
 std::string withSaveExtension(std::string_view path, int fileTypeIndex) {

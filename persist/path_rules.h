@@ -6,6 +6,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/paths.h"
 
@@ -29,6 +30,25 @@ std::string templateFolder(std::string_view path, const PathSeparators& seps = k
 // extension of the name.
 std::string iniNameFor(std::string_view templateName,
                        const PathSeparators& seps = kNativeSeparators);
+
+// A folder (closed with the primary separator, or "" for the working folder)
+// joined with a "/"-separated relative path: each ".." takes off the folder's
+// last name where it has an ordinary one, and is kept otherwise. The result is
+// closed with the primary separator.
+std::string joinRelativeFolder(std::string_view folder, std::string_view relative,
+                               const PathSeparators& seps = kNativeSeparators);
+
+// The data folder of an installed copy relative to its program folder,
+// "/"-separated: the build sets it from its install layout.
+std::string_view installedDataFolder();
+
+// The folders the default template is looked for in, in order: the program
+// folder itself, then the installed data folder reached from it, so that a
+// copy installed anywhere finds its own. Only the program folder when it is
+// "" (no folder known) or when both are the same.
+std::vector<std::string> defaultTemplateFolders(std::string_view appDir,
+                                                std::string_view dataFromProgram,
+                                                const PathSeparators& seps = kNativeSeparators);
 
 struct FileType {
   std::string_view label;

@@ -6,6 +6,9 @@
 #                   each target run for FUZZ_SECONDS (default 20) seconds
 #   4. benchmarks   every build/bench/bench_* run once; the figures are printed,
 #                   never judged, but a benchmark that crashes fails the stage
+#   5. package      the Debian package built from build/, installed with
+#                   apt-get, checked from the installed files with each file's
+#                   own validator, then removed (scripts/check_package.sh)
 #
 # Every stage runs even when an earlier one failed; the script exits non-zero
 # if any stage failed. Extra CMake arguments for the sanitizer and fuzz builds
@@ -154,6 +157,11 @@ stage_bench() {
   return "$failed"
 }
 
+# --- 5. package ---------------------------------------------------------------
+stage_package() {
+  bash scripts/check_package.sh
+}
+
 # --- driver ------------------------------------------------------------------
 failed_stages=()
 run_stage() {
@@ -181,6 +189,7 @@ run_stage "clang-format" stage_format
 run_stage "ASan + UBSan build and tests" stage_sanitize
 run_stage "fuzzing (libFuzzer)" stage_fuzz
 run_stage "benchmarks (figures only)" stage_bench
+run_stage "Debian package: install, check, remove" stage_package
 
 echo
 if ((${#failed_stages[@]} > 0)); then

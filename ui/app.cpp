@@ -9,7 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,7 @@
 #include "ui/folder_lister_dlg.h"
 #include "ui/main_form.h"
 #include "ui/model/process_environment.h"
+#include "ui/model/program_args.h"
 #include "ui/model/startup.h"
 #include "ui/new_folder_dlg.h"
 #include "ui/qt_text.h"
@@ -164,6 +167,8 @@ int startupFailed(const std::string& message) {
 }  // namespace
 
 int runClipquill(int argc, char** argv) {
+  // "--help" and "--version" need no display.
+  if (const std::optional<int> done = answerProgramRequest(argc, argv, std::cout)) return *done;
   if (!hasDisplay(argc, argv)) {
     std::fputs(
         "clipquill: no display: neither DISPLAY nor WAYLAND_DISPLAY is set "
@@ -175,6 +180,8 @@ int runClipquill(int argc, char** argv) {
   qInstallMessageHandler(quietPlatformMessages);
   QApplication app(argc, argv);
   qInstallMessageHandler(nullptr);
+  // Wayland finds the desktop entry, and with it the icon, by this name.
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.clipquill.Clipquill"));
   // The about box's icon stands for the program in the task bar as well.
   const auto icon = resources::aboutIconPng();
   QPixmap iconPixmap;

@@ -12,6 +12,7 @@
 
 #include "core/messages.h"
 #include "persist/folder_registry.h"
+#include "persist/path_rules.h"
 #include "support/temp_dir.h"
 
 namespace clipquill {
@@ -142,6 +143,63 @@ TEST_F(Model, StartsOnTheDefaultTemplateOrTheOnlyArgument) {
     EXPECT_EQ(m.filters().count(), 0u);
     EXPECT_TRUE(fresh.questions.empty() && fresh.errors.empty());
   }
+}
+
+// An installed copy: the program in <prefix>/bin, its default template in
+// the data folder found from there. One beside the program still comes first.
+TEST_F(Model, TheDefaultTemplateIsLookedForBesideTheProgramThenInTheInstalledFolder) {
+  const std::string bin = dir.path() + "/prefix/bin/";
+  const std::string share = joinRelativeFolder(bin, installedDataFolder());
+  std::filesystem::create_directories(bin);
+  std::filesystem::create_directories(share);
+  struct Case {
+    bool beside, installed;
+    std::string folder;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {false, true, share, {"installed"}},
+      {true, true, bin, {"beside"}},
+      {true, false, bin, {"beside"}},
+      {false, false, bin, {}},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove(bin + "DefaultTemplate.qtpl");
+    std::filesystem::remove(share + "DefaultTemplate.qtpl");
+    std::filesystem::remove(share + "DefaultTemplate.ini");
+    if (c.beside) writeFile(bin + "DefaultTemplate.qtpl", "beside\r\n");
+    if (c.installed) {
+      writeFile(share + "DefaultTemplate.qtpl", "installed\r\n");
+      writeFile(share + "DefaultTemplate.ini", ini(clips));
+    }
+    ScriptedForm fresh;
+    MainFormModel m{{*folders, *scripts, *files, registry, fresh}};
+    m.FormCreate({bin + "clipquill", {}, dir.path() + "/home"});
+    EXPECT_EQ(m.state().AppDir, bin);
+    EXPECT_EQ(m.state().TemplateDir, c.folder);
+    EXPECT_EQ(m.state().TemplateName, "DefaultTemplate.qtpl");
+    EXPECT_EQ(m.state().TemplatePath, c.folder + "DefaultTemplate.qtpl");
+    EXPECT_EQ(m.state().IniDir, c.folder);
+    EXPECT_EQ(m.templateLines(), c.lines);
+    // The installed settings file is read with its template.
+    EXPECT_EQ(m.fieldText(Field::Source), c.folder == share ? clips : dir.path() + "/home/");
+    EXPECT_TRUE(fresh.errors.empty());
+  }
+
+  // Saving the installed default goes where the user chose, with its
+  // settings file; the installed folder is never written.
+  writeFile(share + "DefaultTemplate.qtpl", "installed\r\n");
+  model.FormCreate({bin + "clipquill", {}, dir.path() + "/home"});
+  ASSERT_EQ(model.state().TemplateDir, share);
+  model.setTemplateText("mine");
+  user.saveChoices.push_back(FileChoice{dir.path() + "/DefaultTemplate.qtpl", 1});
+  user.answers.push_back(Answer::Ok);
+  EXPECT_TRUE(model.requestClose());
+  EXPECT_EQ(user.savePresets, std::vector<std::string>{"DefaultTemplate.qtpl"});
+  EXPECT_EQ(model.state().TemplateDir, dir.path() + "/");
+  EXPECT_EQ(readFile(dir.path() + "/DefaultTemplate.qtpl"), "mine\r\n");
+  EXPECT_TRUE(std::filesystem::exists(dir.path() + "/DefaultTemplate.ini"));
+  EXPECT_EQ(readFile(share + "DefaultTemplate.qtpl"), "installed\r\n");
+  EXPECT_FALSE(std::filesystem::exists(share + "DefaultTemplate.ini"));
 }
 
 TEST_F(Model, StartUpAppliesTheSettingsFileAndItsFlags) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace clipquill {
 namespace {
@@ -85,6 +86,40 @@ TEST(PathRulesTest, SaveAddsTheChosenExtensionOnlyWithoutAnyDot) {
       EXPECT_EQ(type.pattern.substr(1), type.extension.empty() ? ".*" : type.extension);
     }
   }
+}
+
+TEST(PathRulesTest, FindsTheInstalledDataFolderFromTheProgramFolder) {
+  const struct {
+    const PathSeparators& seps;
+    std::string folder, relative, joined;
+  } cases[] = {
+      {kPosixSeparators, "/usr/bin/", "../share/clipquill", "/usr/share/clipquill/"},
+      {kPosixSeparators, "/opt/cq/bin", "../share/clipquill/", "/opt/cq/share/clipquill/"},
+      {kPosixSeparators, "/usr/lib/x/bin/", "../../../share/./cq", "/usr/share/cq/"},
+      {kPosixSeparators, "bin/", "../share", "share/"},  // read against the working folder
+      {kPosixSeparators, "", "../share", "../share/"},
+      {kPosixSeparators, "/", "../share", "/../share/"},  // the root has nothing to take off
+      {kPosixSeparators, "/a/../", "../share", "/a/../../share/"},
+      {kPosixSeparators, "/a/./", "../share", "/a/./../share/"},
+      {kPosixSeparators, "//srv/", "../share", "//share/"},
+      {kPosixSeparators, "/usr/bin/", "", "/usr/bin/"},
+      {kPosixSeparators, "/usr/bin/", "data", "/usr/bin/data/"},
+      {kWindowsSeparators, R"(C:\Cq\bin\)", "../share/clipquill", R"(C:\Cq\share\clipquill\)"},
+      {kWindowsSeparators, R"(C:\)", "../share", R"(C:\..\share\)"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(joinRelativeFolder(c.folder, c.relative, c.seps), c.joined)
+        << c.folder << " + " << c.relative;
+
+  using Folders = std::vector<std::string>;
+  EXPECT_EQ(defaultTemplateFolders("/usr/bin/", "../share/clipquill", kPosixSeparators),
+            (Folders{"/usr/bin/", "/usr/share/clipquill/"}));
+  // No program folder known: only the bare name, as before.
+  EXPECT_EQ(defaultTemplateFolders("", "../share/clipquill", kPosixSeparators), Folders{""});
+  EXPECT_EQ(defaultTemplateFolders("/app/", ".", kPosixSeparators), Folders{"/app/"});
+  // The build's install layout, relative so that the installed tree can move.
+  EXPECT_NE(installedDataFolder().substr(0, 1), "/");
+  EXPECT_TRUE(installedDataFolder().ends_with("/clipquill")) << installedDataFolder();
 }
 
 }  // namespace

@@ -240,7 +240,8 @@ void MainFormModel::ScrFldrButtonClick() {
 }
 
 void MainFormModel::pickInto(FolderPickerFor which, Field field) {
-  if (std::optional<std::string> folder = user_.pickFolder(which, fieldText(field), clips_.folder()))
+  if (std::optional<std::string> folder =
+          user_.pickFolder(which, fieldText(field), clips_.folder()))
     setFieldText(field, *folder);
 }
 
@@ -276,9 +277,9 @@ void MainFormModel::LoadSriptButtonClick() {
     }
   }
   if (state_.TemplatePath.empty()) {
-    state_.TemplatePath = state_.AppDir + std::string(kDefaultTemplate);
-    state_.TemplateDir = state_.AppDir;
+    state_.TemplateDir = defaultTemplateFolder();
     state_.TemplateName = std::string(kDefaultTemplate);
+    state_.TemplatePath = state_.TemplateDir + state_.TemplateName;
   } else {
     state_.TemplateDir = templateFolder(state_.TemplatePath);
     state_.TemplateName = fileNameOfPath(state_.TemplatePath);
@@ -291,6 +292,17 @@ void MainFormModel::LoadSriptButtonClick() {
   user_.shown(Shown::OptionFlags);
   if (flags_.loadInis) readSettingsFile();
   setModified(false);
+}
+
+std::string MainFormModel::defaultTemplateFolder() {
+  // Beside the program first (a build tree, a copy unpacked anywhere), then
+  // an installed copy's data folder. With neither, the program folder, where
+  // the template is new.
+  std::vector<std::string> folders = defaultTemplateFolders(state_.AppDir, installedDataFolder());
+  for (std::string& folder : folders) {
+    if (files_.isFile(folder + std::string(kDefaultTemplate))) return std::move(folder);
+  }
+  return std::move(folders.front());
 }
 
 void MainFormModel::readSettingsFile() {

@@ -244,6 +244,7 @@ class MainFormModel {
   void showError(const Error& e);
   void setModified(bool modified);
   void setFilters(std::vector<FilterEntry> entries);
+  std::string defaultTemplateFolder();
   void readSettingsFile();
   void writeSettingsFile();
   void pickInto(FolderPickerFor which, Field field);

@@ -1,0 +1,220 @@
+#!/usr/bin/env bash
+# Builds the Debian package, installs it with apt-get as a user would, and
+# checks Clipquill from the installed files only:
+#   - an install tree moved elsewhere still finds its default template
+#   - the package's dependencies come from dpkg-shlibdeps
+#   - clipquill-cli --version, and a real bulk run on the installed default
+#     template, which nothing writes into
+#   - the window started on Qt's offscreen platform with a template, then
+#     ended with SIGTERM (or, while the window is still a stub, its own exit)
+#   - desktop-file-validate, appstreamcli validate, the ".qtpl" type through
+#     xdg-mime and the shared-mime-info database, the desktop entry as the
+#     type's handler, the icon sizes, the manual pages (groff warnings) and the
+#     completion's loading
+# The package is removed afterwards, whatever the outcome.
+#
+#   bash scripts/check_package.sh    # as root, or with sudo; changes /usr
+#
+# It builds in build/ (a no-op after scripts/test.sh); extra CMake arguments
+# for a first configuration may come from CMAKE_ARGS.
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$ROOT"
+
+# shellcheck source=scripts/deps.sh
+source scripts/deps.sh
+deps_install g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
+  libcxxopts-dev nlohmann-json3-dev util-linux qt6-base-dev libjpeg-dev fonts-dejavu-core \
+  dpkg-dev file desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl \
+  groff-base man-db bash-completion
+
+sudo=()
+if [[ "$(id -u)" -ne 0 ]]; then sudo=(sudo); fi
+
+fail() {
+  echo "FAILED: $*" >&2
+  exit 1
+}
+
+# --- the package ---------------------------------------------------------------
+if [[ ! -f build/CMakeCache.txt ]]; then
+  extra_args=()
+  if [[ -n "${CMAKE_ARGS:-}" ]]; then read -r -a extra_args <<<"$CMAKE_ARGS"; fi
+  cmake -S . -B build -G Ninja "${extra_args[@]}"
+fi
+cmake --build build -j "$(nproc)"
+rm -f build/clipquill_*.deb
+(cd build && cpack -G DEB)
+debs=(build/clipquill_*.deb)
+if ((${#debs[@]} != 1)) || [[ ! -f "${debs[0]}" ]]; then
+  fail "cpack made no single build/clipquill_*.deb"
+fi
+deb="${debs[0]}"
+dpkg-deb --field "$deb" Package Version Architecture Depends
+depends="$(dpkg-deb --field "$deb" Depends)"
+[[ "$depends" == *libstdc++6* ]] || fail "no dependencies from dpkg-shlibdeps: '$depends'"
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/clipquill-package.XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+
+# The installed tree can move: the programs find their data from where they are.
+cmake --install build --prefix "$work/prefix" >/dev/null
+mv "$work/prefix" "$work/moved"
+moved_show="$(cd "$work" && HOME="$work" XDG_CONFIG_HOME="$work/config" \
+  "$work/moved/bin/clipquill-cli" --show </dev/null)"
+grep -qF "\"TemplatePath\": \"$work/moved/share/clipquill/DefaultTemplate.qtpl\"" <<<"$moved_show" ||
+  fail "an installed tree that was moved lost its default template: $moved_show"
+rm -rf "$work/moved" "$work/config"
+echo "a moved install tree finds its default template"
+
+if dpkg-query -W -f='${Status}' clipquill 2>/dev/null | grep -q 'install ok installed'; then
+  echo "note: a clipquill package was installed already; it is replaced and then removed"
+fi
+
+window_pid=
+removed=0
+cleanup() {
+  if [[ -n "$window_pid" ]]; then kill -KILL "$window_pid" 2>/dev/null || true; fi
+  if ((removed == 0)); then
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get remove -y clipquill </dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --reinstall "./$deb" </dev/null
+
+# --- the installed files ---------------------------------------------------------
+bin=/usr/bin
+share=/usr/share
+app_id=org.clipquill.Clipquill
+for f in "$bin/clipquill-cli" "$share/clipquill/DefaultTemplate.qtpl" \
+  "$share/applications/$app_id.desktop" "$share/metainfo/$app_id.metainfo.xml" \
+  "$share/mime/packages/$app_id.xml" "$share/icons/hicolor/scalable/apps/$app_id.svg" \
+  "$share/bash-completion/completions/clipquill-cli" \
+  "$share/bash-completion/completions/clipquill"; do
+  [[ -f "$f" ]] || fail "not installed: $f"
+done
+for size in 16 22 24 32 48 64 128 256; do
+  png="$share/icons/hicolor/${size}x${size}/apps/$app_id.png"
+  file --brief "$png" | grep -q "PNG image data, $size x $size," || fail "$png is no ${size}px PNG"
+done
+echo "installed: programs, default template, desktop entry, metainfo, MIME type, icons, completion"
+
+# The programs run as a user would, in a folder of their own, with a home and
+# a flags store there, and nothing from the build tree on their path.
+mkdir -p "$work/home" "$work/clips" "$work/out"
+touch "$work/clips/a.avi" "$work/clips/b.avi" "$work/clips/notes.txt"
+run() {
+  # exec: a program started in the background keeps this subshell's pid.
+  (cd "$work" && exec env -i PATH=/usr/bin:/bin HOME="$work/home" XDG_CONFIG_HOME="$work/config" \
+    LANG=C.UTF-8 "$@")
+}
+data_before="$(ls -lA --time-style=full-iso "$share/clipquill")"
+
+# --- the command line ------------------------------------------------------------
+version="$(run "$bin/clipquill-cli" --version)"
+[[ "$version" == "$(sed -n 's/^project(Clipquill VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)" ]] ||
+  fail "clipquill-cli --version printed '$version'"
+echo "clipquill-cli --version: $version"
+
+shown="$(run "$bin/clipquill-cli" --show </dev/null)"
+grep -qF "\"TemplatePath\": \"$share/clipquill/DefaultTemplate.qtpl\"" <<<"$shown" ||
+  fail "the installed default template was not the one loaded: $shown"
+created="$(run "$bin/clipquill-cli" -s clips -e avi -n '*_default' -d out </dev/null)"
+[[ "$created" == $'Script(s) Created:\na_default.avs\nb_default.avs' ]] ||
+  fail "the bulk run printed: $created"
+for clip in a b; do
+  grep -qF "AviSource(\"$work/clips/$clip.avi\")"$'\r' "$work/out/${clip}_default.avs" ||
+    fail "out/${clip}_default.avs: $(cat "$work/out/${clip}_default.avs")"
+done
+[[ ! -e "$work/out/notes_default.avs" ]] || fail "a script was written for notes.txt"
+echo "bulk run with the installed default template: 2 scripts, as expected"
+
+# --- the window ------------------------------------------------------------------
+if [[ -x "$bin/clipquill" ]]; then
+  printf 'AviSource("<P><F>")\r\n' >"$work/Start.qtpl"
+  window_version="$(run "$bin/clipquill" --version </dev/null 2>&1 || true)"
+  real_window=0
+  if [[ "$window_version" == "clipquill $version" ]]; then real_window=1; fi
+  run env QT_QPA_PLATFORM=offscreen "$bin/clipquill" "$work/Start.qtpl" \
+    </dev/null >"$work/window.log" 2>&1 &
+  window_pid=$!
+  sleep 2
+  if kill -0 "$window_pid" 2>/dev/null; then
+    kill -TERM "$window_pid"
+    status=0
+    wait "$window_pid" || status=$?
+    window_pid=
+    # Qt leaves SIGTERM to its default action: ended by the signal, 128 + 15.
+    ((status == 0 || status == 143)) || fail "the window ended with $status: $(cat "$work/window.log")"
+    echo "window: ran 2 s on the offscreen platform with a template, ended by SIGTERM ($status)"
+  else
+    status=0
+    wait "$window_pid" || status=$?
+    window_pid=
+    if ((real_window)) || ((status != 0)); then
+      fail "the window ended by itself with $status within 2 s: $(cat "$work/window.log")"
+    fi
+    echo "window: ended by itself with 0 and answers no --version ('$window_version'):" \
+      "still the stub, so only its start was checked"
+  fi
+else
+  echo "window: $bin/clipquill is not in the package (a build without the window)"
+fi
+
+data_after="$(ls -lA --time-style=full-iso "$share/clipquill")"
+[[ "$data_before" == "$data_after" ]] || fail "something wrote into $share/clipquill: $data_after"
+
+# --- the validators --------------------------------------------------------------
+desktop-file-validate "$share/applications/$app_id.desktop"
+echo "desktop-file-validate: ok"
+appstreamcli validate --no-net "$share/metainfo/$app_id.metainfo.xml"
+
+# The type as shared-mime-info compiled it (dpkg's trigger ran
+# update-mime-database), and as a desktop looks it up.
+grep -qx "text/x-clipquill-template text/plain" "$share/mime/subclasses" ||
+  fail "text/x-clipquill-template is no sub-class of text/plain in $share/mime/subclasses"
+filetype="$(run xdg-mime query filetype "$work/Start.qtpl")"
+[[ "$filetype" == "text/x-clipquill-template" ]] || fail "xdg-mime query filetype: '$filetype'"
+handler="$(run xdg-mime query default text/x-clipquill-template)"
+[[ "$handler" == "$app_id.desktop" ]] || fail "xdg-mime query default: '$handler'"
+echo "MIME: Start.qtpl is $filetype, opened by $handler"
+
+# --- manual pages and completion -------------------------------------------------
+for page in clipquill clipquill-cli; do
+  path="$(man -w "$page" 2>/dev/null || true)"
+  if [[ -z "$path" ]]; then
+    # A minimal image's dpkg may drop /usr/share/man (path-exclude): read the
+    # page from the package instead.
+    dpkg-deb -x "$deb" "$work/deb"
+    path="$work/deb/usr/share/man/man1/$page.1.gz"
+    echo "note: $page(1) was not installed here (dpkg path-exclude?); checking the packaged page"
+  fi
+  warnings="$(zcat "$path" | groff -man -Tutf8 -ww -z 2>&1)"
+  [[ -z "$warnings" ]] || fail "groff warnings in $page(1): $warnings"
+  MANWIDTH=80 man -l "$path" 2>/dev/null | grep -q "^NAME" || fail "man -l $path shows no page"
+  echo "man: $page(1) at $path, no groff warnings"
+done
+
+for program in clipquill clipquill-cli; do
+  bash -n "$share/bash-completion/completions/$program"
+  completion="$(bash -c 'source /usr/share/bash-completion/bash_completion
+    _completion_loader "$1"; complete -p "$1"' _ "$program")"
+  [[ "$completion" == "complete -F _${program//-/_} $program" ]] ||
+    fail "bash completion not loaded for $program: '$completion'"
+done
+echo "bash completion: loaded on demand for clipquill and clipquill-cli"
+
+# --- removal ---------------------------------------------------------------------
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get remove -y clipquill </dev/null
+removed=1
+for f in "$bin/clipquill-cli" "$share/clipquill/DefaultTemplate.qtpl" \
+  "$share/mime/packages/$app_id.xml"; do
+  [[ ! -e "$f" ]] || fail "left after removal: $f"
+done
+if grep -q "text/x-clipquill-template" "$share/mime/subclasses"; then
+  fail "the MIME type is still known after removal"
+fi
+echo "package removed; its files and its MIME type are gone"
