@@ -152,6 +152,8 @@ std::vector<std::string> ClipList::read(const std::string& folder, std::string_v
     if (byKey != 0) return byKey < 0;
     return naturalLess(view(names, a.name, a.nameLength), view(names, b.name, b.nameLength));
   });
+  // The keys have done their work: their memory goes before the entries'.
+  std::string().swap(keys);
   std::vector<std::string> entries;
   entries.reserve(found.size());
   for (const Found& f : found)
