@@ -135,13 +135,14 @@ void writeTemplateText(PersistFiles& files, const std::string& path, const Templ
     std::string piece;
     piece.reserve(kPiece + kLineEnd.size());
     text.forEachLine([&](std::string_view line) {
-      while (line.size() > kPiece) {
-        sink.put(line.substr(0, kPiece));
-        line.remove_prefix(kPiece);
-      }
       if (piece.size() + line.size() > kPiece) {
         sink.put(piece);
         piece.clear();
+      }
+      // A line longer than a piece goes on its own.
+      while (line.size() > kPiece) {
+        sink.put(line.substr(0, kPiece));
+        line.remove_prefix(kPiece);
       }
       piece += line;
       piece += kLineEnd;
