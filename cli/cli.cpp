@@ -582,6 +582,7 @@ int run(const Options& opts, std::istream& in, Output& out, std::ostream& err,
   }
   if (!model.event([&] { model.readClips(); })) return kExitError;
   progress.clear();
+  if (!selectClips(model, opts.clips, err)) return kExitError;
   if (opts.action == Action::List) {
     for (const std::string& entry : model.clips().entries()) {
       out.name(entry);
@@ -589,7 +590,6 @@ int run(const Options& opts, std::istream& in, Output& out, std::ostream& err,
     }
     return kExitDone;
   }
-  if (!selectClips(model, opts.clips, err)) return kExitError;
 
   step = Step::Scripts;
   RunOutcome outcome = RunOutcome::Completed;
