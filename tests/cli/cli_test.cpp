@@ -435,8 +435,13 @@ TEST_F(CliTest, UnwritableDestinationIsAnErrorUnprivileged) {
       at("out"), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   const Result r = run({"-s", "clips", "-e", "avi", "-d", "out", "t.qtpl"});
   EXPECT_EQ(r.status, kExitError);
-  EXPECT_NE(r.err.find("File access denied."), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("out/a.avs: File access denied."), std::string::npos) << r.err;
   EXPECT_EQ(r.out, "Script(s) Created:\n");
+  // The dry run meets the same refusal.
+  const Result dry = run({"-s", "clips", "-e", "avi", "-d", "out", "--dry-run", "t.qtpl"});
+  EXPECT_EQ(dry.status, kExitError);
+  EXPECT_EQ(dry.err, r.err);
+  EXPECT_EQ(dry.out, "");
 }
 
 }  // namespace
