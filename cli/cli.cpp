@@ -2,10 +2,12 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <istream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -13,10 +15,6 @@
 #include <string_view>
 #include <unordered_map>
 
-// Clip names and extensions are taken whole: a "," is part of a file name,
-// not a list separator. No argument can hold a NUL.
-#define CXXOPTS_VECTOR_DELIMITER '\0'
-#include <cxxopts.hpp>
 #include <nlohmann/json.hpp>
 
 #include "cli/cli_port.h"
@@ -113,44 +111,104 @@ std::string absolutePath(const std::string& workingFolder, const std::string& pa
   return full + path;
 }
 
-std::optional<bool> onOff(const cxxopts::ParseResult& result, const std::string& option) {
+// The options as given: each option's values in order, by its long name;
+// the operands under "template".
+class ParsedArgs {
+ public:
+  std::size_t count(const std::string& name) const {
+    const auto it = values_.find(name);
+    return it == values_.end() ? 0 : it->second.size();
+  }
+  // The last value given: a repeated option counts once, as typed last.
+  const std::string& last(const std::string& name) const { return values_.at(name).back(); }
+  const std::vector<std::string>& all(const std::string& name) const { return values_.at(name); }
+  void add(const std::string& name, std::string value) {
+    values_[name].push_back(std::move(value));
+  }
+
+ private:
+  std::unordered_map<std::string, std::vector<std::string>> values_;
+};
+
+struct OptionSpec {
+  char letter;  // 0 for none
+  std::string_view name;
+  bool takesValue;
+};
+
+// Parsed by hand, as getopt_long would: "-s DIR", "-sDIR", "--source DIR",
+// "--source=DIR", flags grouped ("-jy"), "--" before operands that start
+// with "-". A value is taken whole: a "," is part of a file name. (A parser
+// library built on std::regex cost more of a short run than all the rest.)
+ParsedArgs parseArgs(const std::vector<std::string>& args) {
+  static constexpr OptionSpec kSpecs[] = {
+      {'s', "source", true},  {'p', "prefix", true}, {'e', "ext", true},
+      {'n', "name", true},    {'d', "dest", true},   {'j', "join", false},
+      {'c', "clip", true},    {0, "list", false},    {0, "show", false},
+      {0, "dry-run", false},  {0, "save", true},     {0, "type", true},
+      {0, "no-ini", false},   {'0', "null", false},  {0, "load-inis", true},
+      {0, "save-inis", true}, {'y', "yes", false},   {0, "no-clobber", false},
+      {'h', "help", false},   {0, "version", false},
+  };
+  ParsedArgs parsed;
+  bool operandsOnly = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (operandsOnly || arg.size() < 2 || arg[0] != '-') {
+      parsed.add("template", arg);
+      continue;
+    }
+    const auto value = [&](const OptionSpec& spec) -> std::string {
+      if (i + 1 >= args.size()) {
+        throw UsageError("option '--" + std::string(spec.name) + "' needs a value");
+      }
+      return args[++i];
+    };
+    if (arg == "--") {
+      operandsOnly = true;
+    } else if (arg[1] == '-') {
+      const std::size_t equals = arg.find('=');
+      const std::string_view name = std::string_view(arg).substr(2, equals - 2);
+      const auto spec = std::find_if(std::begin(kSpecs), std::end(kSpecs),
+                                     [&](const OptionSpec& o) { return o.name == name; });
+      if (spec == std::end(kSpecs)) throw UsageError("unknown option '" + arg + "'");
+      if (equals != std::string::npos && !spec->takesValue) {
+        throw UsageError("option '--" + std::string(name) + "' takes no value");
+      }
+      std::string given;
+      if (spec->takesValue)
+        given = equals != std::string::npos ? arg.substr(equals + 1) : value(*spec);
+      parsed.add(std::string(spec->name), std::move(given));
+    } else {
+      for (std::size_t k = 1; k < arg.size(); ++k) {
+        const auto spec = std::find_if(std::begin(kSpecs), std::end(kSpecs),
+                                       [&](const OptionSpec& o) { return o.letter == arg[k]; });
+        if (spec == std::end(kSpecs)) {
+          throw UsageError(std::string("unknown option '-") + arg[k] + "'");
+        }
+        if (!spec->takesValue) {
+          parsed.add(std::string(spec->name), {});
+          continue;
+        }
+        // The rest of the argument is the value, or else the next argument.
+        parsed.add(std::string(spec->name), k + 1 < arg.size() ? arg.substr(k + 1) : value(*spec));
+        break;
+      }
+    }
+  }
+  return parsed;
+}
+
+std::optional<bool> onOff(const ParsedArgs& result, const std::string& option) {
   if (!result.count(option)) return std::nullopt;
-  const std::string value = result[option].as<std::string>();
+  const std::string& value = result.last(option);
   if (value == "on") return true;
   if (value == "off") return false;
   throw UsageError("--" + option + " takes on or off, not '" + value + "'");
 }
 
 Options parseOptions(const std::vector<std::string>& args, const CliEnvironment& env) {
-  cxxopts::Options parser("clipquill-cli");
-  parser.add_options()                                            //
-      ("s,source", "", cxxopts::value<std::string>())             //
-      ("p,prefix", "", cxxopts::value<std::string>())             //
-      ("e,ext", "", cxxopts::value<std::vector<std::string>>())   //
-      ("n,name", "", cxxopts::value<std::string>())               //
-      ("d,dest", "", cxxopts::value<std::string>())               //
-      ("j,join", "")                                              //
-      ("c,clip", "", cxxopts::value<std::vector<std::string>>())  //
-      ("list", "")                                                //
-      ("show", "")                                                //
-      ("dry-run", "")                                             //
-      ("save", "", cxxopts::value<std::string>())                 //
-      ("type", "", cxxopts::value<std::string>())                 //
-      ("no-ini", "")                                              //
-      ("0,null", "")                                              //
-      ("load-inis", "", cxxopts::value<std::string>())            //
-      ("save-inis", "", cxxopts::value<std::string>())            //
-      ("y,yes", "")                                               //
-      ("no-clobber", "")                                          //
-      ("h,help", "")                                              //
-      ("version", "")                                             //
-      ("template", "", cxxopts::value<std::vector<std::string>>());
-  parser.parse_positional({"template"});
-
-  std::vector<const char*> argv{"clipquill-cli"};
-  for (const std::string& arg : args)
-    argv.push_back(arg.c_str());
-  const cxxopts::ParseResult result = parser.parse(static_cast<int>(argv.size()), argv.data());
+  const ParsedArgs result = parseArgs(args);
 
   Options opts;
   opts.help = result.count("help") != 0;
@@ -159,7 +217,7 @@ Options parseOptions(const std::vector<std::string>& args, const CliEnvironment&
 
   const auto text = [&](const std::string& option) -> std::optional<std::string> {
     if (!result.count(option)) return std::nullopt;
-    return result[option].as<std::string>();
+    return result.last(option);
   };
   const auto path = [&](const std::string& option) -> std::optional<std::string> {
     std::optional<std::string> value = text(option);
@@ -168,7 +226,7 @@ Options parseOptions(const std::vector<std::string>& args, const CliEnvironment&
   };
 
   if (result.count("template")) {
-    const auto& templates = result["template"].as<std::vector<std::string>>();
+    const auto& templates = result.all("template");
     if (templates.size() > 1) throw UsageError("one TEMPLATE at most");
     if (templates.front().empty()) throw UsageError("TEMPLATE is empty");
     opts.templatePath = absolutePath(env.workingFolder, templates.front());
@@ -178,12 +236,12 @@ Options parseOptions(const std::vector<std::string>& args, const CliEnvironment&
   opts.name = text("name");
   opts.dest = path("dest");
   if (result.count("ext")) {
-    opts.exts = result["ext"].as<std::vector<std::string>>();
+    opts.exts = result.all("ext");
     for (const std::string& ext : opts.exts) {
       if (ext.empty()) throw UsageError("--ext needs an extension, such as avi");
     }
   }
-  if (result.count("clip")) opts.clips = result["clip"].as<std::vector<std::string>>();
+  if (result.count("clip")) opts.clips = result.all("clip");
   opts.join = result.count("join") != 0;
 
   int actions = 0;
@@ -621,7 +679,7 @@ int runCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   Options opts;
   try {
     opts = parseOptions(args, env);
-  } catch (const std::exception& e) {  // UsageError and cxxopts' own
+  } catch (const UsageError& e) {
     err << "clipquill-cli: " << e.what() << "\nTry 'clipquill-cli --help'.\n";
     return kExitUsage;
   }

@@ -129,6 +129,8 @@ TEST_F(CliTest, FailuresWriteNothing) {
        kExitError,
        "no clip \"zz.avi\" in " + at("clips")},
       {{"--bogus"}, "", kExitUsage, usage},
+      {{"-jq", "-d", "out"}, "", kExitUsage, "unknown option '-q'"},
+      {{"--list=yes", "-d", "out"}, "", kExitUsage, "takes no value"},
       {{"-d"}, "", kExitUsage, usage},
       {{"-d", "out", "t.qtpl", "u.qtpl"}, "", kExitUsage, "one TEMPLATE at most"},
       {{"-y", "--no-clobber", "-d", "out"}, "", kExitUsage, "exclude each other"},
@@ -389,6 +391,21 @@ TEST_F(CliTest, ShowPrintsTheStateAsValidJson) {
   EXPECT_EQ(shown["TemplateLines"][0], "Import(\"\xef\xbf\xbd.avsi\")");
   EXPECT_EQ(shown["TemplateLines"][1], "AviSource(\"<P><F>\")");
   EXPECT_TRUE(listFolder(at("out")).empty());
+}
+
+// The option forms a getopt user types: values glued on or after "=",
+// grouped flags, a value that starts with "-", and "--" before the operand.
+TEST_F(CliTest, TakesTheUsualOptionForms) {
+  const Result r = run(
+      {"--show", "-sclips", "--dest=out", "-jpa", "-n", "-x,y", "--save-inis=off", "--", "t.qtpl"});
+  ASSERT_EQ(r.status, kExitDone) << r.err;
+  const auto shown = nlohmann::json::parse(r.out);
+  EXPECT_EQ(shown["ClipLoc"], at("clips"));
+  EXPECT_EQ(shown["ScriptDest"], at("out"));
+  EXPECT_EQ(shown["ClipName"], "a");
+  EXPECT_EQ(shown["ScriptName"], "-x,y");
+  EXPECT_EQ(shown["SaveInis"], false);
+  EXPECT_EQ(shown["TemplatePath"], at("t.qtpl"));
 }
 
 TEST_F(CliTest, SaveWritesTemplateSettingsAndFlagsThatTheNextRunLoads) {
