@@ -1,6 +1,13 @@
 #include "cli/cli.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <functional>
 #include <istream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -8,23 +15,23 @@
 #include <string_view>
 #include <unordered_map>
 
-// Clip names and extensions are taken whole: a "," is part of a file name,
-// not a list separator. No argument can hold a NUL.
-#define CXXOPTS_VECTOR_DELIMITER '\0'
-#include <cxxopts.hpp>
 #include <nlohmann/json.hpp>
 
 #include "cli/cli_port.h"
 #include "clips/clip_folders.h"
 #include "core/constants.h"
+#include "core/error.h"
 #include "core/script_files.h"
 #include "persist/folder_registry.h"
+#include "persist/option_flags.h"
 #include "persist/persist_files.h"
 #include "ui/model/main_form_model.h"
 
 namespace clipquill::cli {
 
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr std::string_view kHelp =
     R"(Usage: clipquill-cli [OPTIONS] [TEMPLATE]
@@ -44,16 +51,24 @@ it, DefaultTemplate.qtpl beside the program, or else the installed one in
   -c, --clip NAME       use this clip of the list (repeatable); default: all
       --list            print the clip list, write nothing
       --show            print the fields, filters and template as JSON
-      --dry-run         print the scripts that would be written, write nothing
+      --dry-run         print the scripts that would be written, write nothing;
+                        errors, questions and exit status as the real run
       --save PATH       save the template (and its settings) to PATH instead
+      --type qtpl|avs|txt|all
+                        the type --save saves as; a PATH without a "." gets
+                        its extension (default: the type of PATH's extension)
       --load-inis on|off, --save-inis on|off
                         set the template's option flags before --save
+      --no-ini          load TEMPLATE without its settings file, this run only
+  -0, --null            end each name with a NUL instead of a line end (for
+                        xargs -0), and leave out the heading of the scripts
   -y, --yes             replace existing files without asking
       --no-clobber      stop at the first existing file
   -h, --help            print this help
       --version         print the version
 
 Exit status: 0 done, 1 error, 2 usage error, 3 stopped at an existing file.
+A second TEMPLATE is a usage error (the window would ignore both).
 
 Examples:
   clipquill-cli -s ~/clips -e avi -d ~/scripts Hall.qtpl
@@ -80,6 +95,9 @@ struct Options {
   std::vector<std::string> clips;
   Action action = Action::Create;
   std::string savePath;
+  std::optional<int> saveType;
+  bool noIni = false;
+  bool nul = false;
   std::optional<bool> loadInis;
   std::optional<bool> saveInis;
   Overwrite overwrite = Overwrite::Ask;
@@ -94,41 +112,104 @@ std::string absolutePath(const std::string& workingFolder, const std::string& pa
   return full + path;
 }
 
-std::optional<bool> onOff(const cxxopts::ParseResult& result, const std::string& option) {
+// The options as given: each option's values in order, by its long name;
+// the operands under "template".
+class ParsedArgs {
+ public:
+  std::size_t count(const std::string& name) const {
+    const auto it = values_.find(name);
+    return it == values_.end() ? 0 : it->second.size();
+  }
+  // The last value given: a repeated option counts once, as typed last.
+  const std::string& last(const std::string& name) const { return values_.at(name).back(); }
+  const std::vector<std::string>& all(const std::string& name) const { return values_.at(name); }
+  void add(const std::string& name, std::string value) {
+    values_[name].push_back(std::move(value));
+  }
+
+ private:
+  std::unordered_map<std::string, std::vector<std::string>> values_;
+};
+
+struct OptionSpec {
+  char letter;  // 0 for none
+  std::string_view name;
+  bool takesValue;
+};
+
+// Parsed by hand, as getopt_long would: "-s DIR", "-sDIR", "--source DIR",
+// "--source=DIR", flags grouped ("-jy"), "--" before operands that start
+// with "-". A value is taken whole: a "," is part of a file name. (A parser
+// library built on std::regex cost more of a short run than all the rest.)
+ParsedArgs parseArgs(const std::vector<std::string>& args) {
+  static constexpr OptionSpec kSpecs[] = {
+      {'s', "source", true},  {'p', "prefix", true}, {'e', "ext", true},
+      {'n', "name", true},    {'d', "dest", true},   {'j', "join", false},
+      {'c', "clip", true},    {0, "list", false},    {0, "show", false},
+      {0, "dry-run", false},  {0, "save", true},     {0, "type", true},
+      {0, "no-ini", false},   {'0', "null", false},  {0, "load-inis", true},
+      {0, "save-inis", true}, {'y', "yes", false},   {0, "no-clobber", false},
+      {'h', "help", false},   {0, "version", false},
+  };
+  ParsedArgs parsed;
+  bool operandsOnly = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (operandsOnly || arg.size() < 2 || arg[0] != '-') {
+      parsed.add("template", arg);
+      continue;
+    }
+    const auto value = [&](const OptionSpec& spec) -> std::string {
+      if (i + 1 >= args.size()) {
+        throw UsageError("option '--" + std::string(spec.name) + "' needs a value");
+      }
+      return args[++i];
+    };
+    if (arg == "--") {
+      operandsOnly = true;
+    } else if (arg[1] == '-') {
+      const std::size_t equals = arg.find('=');
+      const std::string_view name = std::string_view(arg).substr(2, equals - 2);
+      const auto spec = std::find_if(std::begin(kSpecs), std::end(kSpecs),
+                                     [&](const OptionSpec& o) { return o.name == name; });
+      if (spec == std::end(kSpecs)) throw UsageError("unknown option '" + arg + "'");
+      if (equals != std::string::npos && !spec->takesValue) {
+        throw UsageError("option '--" + std::string(name) + "' takes no value");
+      }
+      std::string given;
+      if (spec->takesValue)
+        given = equals != std::string::npos ? arg.substr(equals + 1) : value(*spec);
+      parsed.add(std::string(spec->name), std::move(given));
+    } else {
+      for (std::size_t k = 1; k < arg.size(); ++k) {
+        const auto spec = std::find_if(std::begin(kSpecs), std::end(kSpecs),
+                                       [&](const OptionSpec& o) { return o.letter == arg[k]; });
+        if (spec == std::end(kSpecs)) {
+          throw UsageError(std::string("unknown option '-") + arg[k] + "'");
+        }
+        if (!spec->takesValue) {
+          parsed.add(std::string(spec->name), {});
+          continue;
+        }
+        // The rest of the argument is the value, or else the next argument.
+        parsed.add(std::string(spec->name), k + 1 < arg.size() ? arg.substr(k + 1) : value(*spec));
+        break;
+      }
+    }
+  }
+  return parsed;
+}
+
+std::optional<bool> onOff(const ParsedArgs& result, const std::string& option) {
   if (!result.count(option)) return std::nullopt;
-  const std::string value = result[option].as<std::string>();
+  const std::string& value = result.last(option);
   if (value == "on") return true;
   if (value == "off") return false;
   throw UsageError("--" + option + " takes on or off, not '" + value + "'");
 }
 
 Options parseOptions(const std::vector<std::string>& args, const CliEnvironment& env) {
-  cxxopts::Options parser("clipquill-cli");
-  parser.add_options()                                            //
-      ("s,source", "", cxxopts::value<std::string>())             //
-      ("p,prefix", "", cxxopts::value<std::string>())             //
-      ("e,ext", "", cxxopts::value<std::vector<std::string>>())   //
-      ("n,name", "", cxxopts::value<std::string>())               //
-      ("d,dest", "", cxxopts::value<std::string>())               //
-      ("j,join", "")                                              //
-      ("c,clip", "", cxxopts::value<std::vector<std::string>>())  //
-      ("list", "")                                                //
-      ("show", "")                                                //
-      ("dry-run", "")                                             //
-      ("save", "", cxxopts::value<std::string>())                 //
-      ("load-inis", "", cxxopts::value<std::string>())            //
-      ("save-inis", "", cxxopts::value<std::string>())            //
-      ("y,yes", "")                                               //
-      ("no-clobber", "")                                          //
-      ("h,help", "")                                              //
-      ("version", "")                                             //
-      ("template", "", cxxopts::value<std::vector<std::string>>());
-  parser.parse_positional({"template"});
-
-  std::vector<const char*> argv{"clipquill-cli"};
-  for (const std::string& arg : args)
-    argv.push_back(arg.c_str());
-  const cxxopts::ParseResult result = parser.parse(static_cast<int>(argv.size()), argv.data());
+  const ParsedArgs result = parseArgs(args);
 
   Options opts;
   opts.help = result.count("help") != 0;
@@ -137,7 +218,7 @@ Options parseOptions(const std::vector<std::string>& args, const CliEnvironment&
 
   const auto text = [&](const std::string& option) -> std::optional<std::string> {
     if (!result.count(option)) return std::nullopt;
-    return result[option].as<std::string>();
+    return result.last(option);
   };
   const auto path = [&](const std::string& option) -> std::optional<std::string> {
     std::optional<std::string> value = text(option);
@@ -146,7 +227,7 @@ Options parseOptions(const std::vector<std::string>& args, const CliEnvironment&
   };
 
   if (result.count("template")) {
-    const auto& templates = result["template"].as<std::vector<std::string>>();
+    const auto& templates = result.all("template");
     if (templates.size() > 1) throw UsageError("one TEMPLATE at most");
     if (templates.front().empty()) throw UsageError("TEMPLATE is empty");
     opts.templatePath = absolutePath(env.workingFolder, templates.front());
@@ -156,12 +237,12 @@ Options parseOptions(const std::vector<std::string>& args, const CliEnvironment&
   opts.name = text("name");
   opts.dest = path("dest");
   if (result.count("ext")) {
-    opts.exts = result["ext"].as<std::vector<std::string>>();
+    opts.exts = result.all("ext");
     for (const std::string& ext : opts.exts) {
       if (ext.empty()) throw UsageError("--ext needs an extension, such as avi");
     }
   }
-  if (result.count("clip")) opts.clips = result["clip"].as<std::vector<std::string>>();
+  if (result.count("clip")) opts.clips = result.all("clip");
   opts.join = result.count("join") != 0;
 
   int actions = 0;
@@ -179,6 +260,16 @@ Options parseOptions(const std::vector<std::string>& args, const CliEnvironment&
     opts.savePath = *path("save");
     if (opts.savePath.empty()) throw UsageError("--save needs a path");
   }
+  if (const std::optional<std::string> type = text("type")) {
+    if (opts.action != Action::Save) throw UsageError("--type goes with --save");
+    opts.saveType = saveTypeIndexNamed(*type);
+    if (!opts.saveType) throw UsageError("--type takes qtpl, avs, txt or all, not '" + *type + "'");
+  }
+  opts.noIni = result.count("no-ini") != 0;
+  opts.nul = result.count("null") != 0;
+  if (opts.nul && (opts.action == Action::Show || opts.action == Action::Save)) {
+    throw UsageError("-0 goes with --list, --dry-run or the scripts' list");
+  }
   opts.loadInis = onOff(result, "load-inis");
   opts.saveInis = onOff(result, "save-inis");
 
@@ -190,32 +281,172 @@ Options parseOptions(const std::vector<std::string>& args, const CliEnvironment&
   return opts;
 }
 
-// --dry-run: every script is new and goes nowhere; only its path is kept.
+// --dry-run: nothing is written, but every script meets what it would meet:
+// an existing file brings the question, a folder that is missing or cannot
+// be written the real run's error.
 class DryRunScripts : public ScriptFiles {
  public:
-  std::vector<std::string> paths;
+  std::vector<std::string> paths;     // in the order the run would write them
+  std::vector<std::string> replaced;  // those that replace a file
 
   std::unique_ptr<ScriptWriter> createNew(const std::string& path) override {
-    return std::make_unique<Writer>(*this, path);
+    check(path);
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(path, ec))) return nullptr;
+    return std::make_unique<Writer>(*this, path, false);
   }
   std::unique_ptr<ScriptWriter> replace(const std::string& path) override {
-    return std::make_unique<Writer>(*this, path);
+    return std::make_unique<Writer>(*this, path, true);
   }
 
  private:
+  // The checks that creating the file would fail by, and their errors.
+  static void check(const std::string& path) {
+    if (path.find('\0') != std::string::npos) throw Error::fromErrno(EINVAL);
+    const std::string folder = fs::path(path).parent_path().string();
+    std::error_code ec;
+    const fs::file_status status = fs::status(folder.empty() ? "." : folder, ec);
+    if (!fs::exists(status)) throw Error::fromErrno(ENOENT);
+    if (!fs::is_directory(status)) throw Error::fromErrno(ENOTDIR);
+    if (::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) != 0) throwErrno();
+  }
+
   class Writer : public ScriptWriter {
    public:
-    Writer(DryRunScripts& owner, std::string path) : owner_(owner), path_(std::move(path)) {}
+    Writer(DryRunScripts& owner, std::string path, bool replacing)
+        : owner_(owner), path_(std::move(path)), replacing_(replacing) {}
     void write(std::string_view) override {}
-    void commit() override { owner_.paths.push_back(path_); }
+    void commit() override {
+      owner_.paths.push_back(path_);
+      if (replacing_) owner_.replaced.push_back(path_);
+    }
 
    private:
     DryRunScripts& owner_;
     std::string path_;
+    bool replacing_;
   };
 };
 
-void printShow(MainFormModel& model, std::ostream& out) {
+// The clip folders with a count of the names listed on the progress line.
+class CountedClipFolders : public ClipFolders {
+ public:
+  CountedClipFolders(ClipFolders& inner, ProgressLine& progress)
+      : inner_(inner), progress_(progress) {}
+  void listFiles(const std::string& folder,
+                 const std::function<void(std::string_view name)>& visit) override {
+    std::size_t count = 0;
+    inner_.listFiles(folder, [&](std::string_view name) {
+      if (++count % 4096 == 0) progress_.report("files listed", count);
+      visit(name);
+    });
+  }
+  PathKind kind(const std::string& path) override { return inner_.kind(path); }
+  void checkFolder(const std::string& folder) override { inner_.checkFolder(folder); }
+
+ private:
+  ClipFolders& inner_;
+  ProgressLine& progress_;
+};
+
+// --no-ini: the option flags store as it is, except that while the template
+// loads its settings flag reads as off. Nothing is stored by it.
+class NoIniRegistry : public RegistryStore {
+ public:
+  explicit NoIniRegistry(RegistryStore& inner) : inner_(inner) {}
+  bool loading = true;
+
+  std::unique_ptr<RegistryKey> openOrCreate(std::string_view keyPath) override {
+    std::unique_ptr<RegistryKey> key = inner_.openOrCreate(keyPath);
+    if (!key) return key;
+    return std::make_unique<Key>(*this, std::move(key));
+  }
+
+ private:
+  class Key : public RegistryKey {
+   public:
+    Key(NoIniRegistry& owner, std::unique_ptr<RegistryKey> inner)
+        : owner_(owner), inner_(std::move(inner)) {}
+    std::optional<RegistryValue> query(std::string_view name) override {
+      if (owner_.loading && name == kValueLoadInis) {
+        return RegistryValue{RegistryValueType::Dword, std::string(4, '\0')};
+      }
+      return inner_->query(name);
+    }
+    bool setDword(std::string_view name, std::uint32_t value) override {
+      return inner_->setDword(name, value);
+    }
+
+   private:
+    NoIniRegistry& owner_;
+    std::unique_ptr<RegistryKey> inner_;
+  };
+
+  RegistryStore& inner_;
+};
+
+// Standard output, one name a record. A name that holds a line end would
+// pass for two in a list of lines: there it is shown with "?" in its place,
+// and -0 prints it whole. A write that fails is remembered with its reason.
+class Output {
+ public:
+  Output(std::ostream& out, bool nul) : out_(out), nul_(nul) { errno = 0; }
+
+  void name(std::string_view text) {
+    if (nul_) {
+      out_ << text << '\0';
+    } else if (text.find_first_of("\r\n") == std::string_view::npos) {
+      out_ << text << '\n';
+    } else {
+      ++mangled_;
+      std::string shown(text);
+      for (char& c : shown) {
+        if (c == '\r' || c == '\n') c = '?';
+      }
+      out_ << shown << '\n';
+    }
+    noteFailure();
+  }
+  void text(std::string_view text) {
+    out_ << text;
+    noteFailure();
+  }
+  bool failed() const { return failed_; }
+  // Flushes and says on err what went wrong, if anything did.
+  bool finish(std::ostream& err) {
+    out_.flush();
+    noteFailure();
+    if (mangled_ != 0) {
+      err << "clipquill-cli: " << mangled_ << (mangled_ == 1 ? " name holds" : " names hold")
+          << " a line end, shown as '?'; -0 prints names whole.\n";
+    }
+    if (!failed_) return true;
+    err << "clipquill-cli: standard output: "
+        << (errno_ != 0 ? Error::fromErrno(errno_).boxText() : std::string("write error.")) << '\n';
+    return false;
+  }
+
+ private:
+  void noteFailure() {
+    if (failed_ || out_.good()) return;
+    failed_ = true;
+    errno_ = errno;
+  }
+
+  std::ostream& out_;
+  bool nul_;
+  bool failed_ = false;
+  int errno_ = 0;
+  std::size_t mangled_ = 0;
+};
+
+std::string jsonText(std::string_view text) {
+  // Names are bytes in no particular encoding; the JSON stays valid.
+  return nlohmann::ordered_json(text).dump(-1, ' ', false,
+                                           nlohmann::ordered_json::error_handler_t::replace);
+}
+
+void printShow(MainFormModel& model, Output& out) {
   nlohmann::ordered_json filters = nlohmann::ordered_json::array();
   for (const FilterEntry& entry : model.filters().entries()) {
     filters.push_back({{"text", entry.text}, {"checked", entry.state == cbChecked}});
@@ -230,9 +461,22 @@ void printShow(MainFormModel& model, std::ostream& out) {
   shown["SaveInis"] = model.optionFlags().saveInis;
   shown["ClipMask"] = model.clips().mask();
   shown["TemplatePath"] = model.state().TemplatePath;
-  shown["TemplateLines"] = model.templateLines();
-  // Names are bytes in no particular encoding; the JSON stays valid.
-  out << shown.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+  shown["TemplateLines"] = nlohmann::ordered_json::array();
+  std::string head = shown.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+  // The template's lines are printed one by one rather than built into the
+  // document: a template of millions of lines must not cost a JSON value each.
+  constexpr std::string_view kEmptyEnd = "[]\n}";
+  head.resize(head.size() - kEmptyEnd.size());
+  out.text(head);
+  out.text("[");
+  bool first = true;
+  model.templateText().forEachLine([&](std::string_view line) {
+    if (out.failed()) return;
+    out.text(first ? "\n    " : ",\n    ");
+    first = false;
+    out.text(jsonText(line));
+  });
+  out.text(first ? "]\n}\n" : "\n  ]\n}\n");
 }
 
 // Selects the named clips, or every clip when none is named. False, after
@@ -267,18 +511,65 @@ bool selectClips(MainFormModel& model, const std::vector<std::string>& names, st
   return allFound;
 }
 
-int run(const Options& opts, std::istream& in, std::ostream& out, std::ostream& err,
-        const CliEnvironment& env) {
-  CliPort port(in, err, env.interactive, opts.overwrite);
-  if (opts.action == Action::Save) port.setSavePath(opts.savePath);
+// Where the run is, for naming what an error is about.
+enum class Step { Startup, Source, Clips, Scripts, Save };
 
-  const std::unique_ptr<ClipFolders> folders = makeSystemClipFolders();
+int run(const Options& opts, std::istream& in, Output& out, std::ostream& err,
+        const CliEnvironment& env) {
+  ProgressLine progress(err, env.progress, env.progressAfter);
+  CliPort port(in, err, env.interactive, opts.overwrite, progress);
+  if (opts.action == Action::Save) port.setSavePath(opts.savePath, opts.saveType);
+  port.setDryRun(opts.action == Action::DryRun);
+
+  const std::unique_ptr<ClipFolders> systemFolders = makeSystemClipFolders();
+  CountedClipFolders countedFolders(*systemFolders, progress);
+  ClipFolders& folders = progress.enabled() ? countedFolders : *systemFolders;
   const std::unique_ptr<ScriptFiles> systemScripts = makeSystemScriptFiles();
   DryRunScripts dryRun;
   ScriptFiles& scripts = opts.action == Action::DryRun ? dryRun : *systemScripts;
   const std::unique_ptr<PersistFiles> files = makeSystemPersistFiles();
-  FolderRegistry registry(*files, env.registryRoot);
-  MainFormModel model(FormPlatform{*folders, scripts, *files, registry, port});
+  FolderRegistry systemRegistry(*files, env.registryRoot);
+  NoIniRegistry noIniRegistry(systemRegistry);
+  RegistryStore& registry = opts.noIni ? static_cast<RegistryStore&>(noIniRegistry)
+                                       : static_cast<RegistryStore&>(systemRegistry);
+  MainFormModel model(FormPlatform{folders, scripts, *files, registry, port});
+  // Every field is set before the list is looked at: the folder is read once.
+  model.putOffClipReads();
+
+  // A path as the user would write it: below the working folder, relative.
+  const auto shownPath = [&](const std::string& path) {
+    const std::string base =
+        env.workingFolder.ends_with('/') ? env.workingFolder : env.workingFolder + '/';
+    if (base.size() > 1 && path.starts_with(base) && path.size() > base.size()) {
+      return path.substr(base.size());
+    }
+    return path;
+  };
+  Step step = Step::Startup;
+  port.setSubject([&]() -> std::string {
+    const FormState& state = model.state();
+    switch (step) {
+      case Step::Startup:
+        if (!state.IniName.empty()) {
+          std::string subject = shownPath(state.IniDir + state.IniName);
+          if (port.lastField() == Field::Source) {
+            subject += ": ClipLoc '" + model.fieldText(Field::Source) + "'";
+          }
+          return subject;
+        }
+        if (!state.TemplateName.empty()) return shownPath(state.TemplatePath);
+        return "home folder '" + env.homeFolder + "'";
+      case Step::Source:
+        return "--source '" + model.fieldText(Field::Source) + "'";
+      case Step::Clips:
+        return "'" + model.clips().folder() + "'";
+      case Step::Scripts:
+        return shownPath(state.script.DestDir + state.script.CurScriptFile);
+      case Step::Save:
+        return shownPath(state.TemplatePath);
+    }
+    return {};
+  });
 
   // A step that showed an error ends the run: a half-applied state must
   // never write scripts.
@@ -288,7 +579,21 @@ int run(const Options& opts, std::istream& in, std::ostream& out, std::ostream& 
                                 : std::vector<std::string>{},
       .homeFolder = env.homeFolder,
   });
-  if (port.errorShown()) return kExitError;
+  if (port.errorShown()) {
+    // A settings file can name a folder that is gone, which no option mends.
+    if (!model.state().IniName.empty() && !opts.noIni) {
+      err << "clipquill-cli: --no-ini loads " << shownPath(model.state().TemplatePath)
+          << " without its settings file.\n";
+    }
+    return kExitError;
+  }
+  if (opts.noIni) {
+    // The flag as stored, so that a --save stores it unchanged.
+    noIniRegistry.loading = false;
+    const OptionFlags stored = readOptionFlags(systemRegistry, model.state().AppTitle,
+                                               model.state().TemplateName, model.optionFlags());
+    if (stored.loadInis != model.optionFlags().loadInis) model.LoadInisClick();
+  }
 
   // The window's order of fields, whatever the order on the command line:
   // the folder before the prefix and filters that mask it.
@@ -296,9 +601,10 @@ int run(const Options& opts, std::istream& in, std::ostream& out, std::ostream& 
     if (value) model.setFieldText(field, *value);
     return !port.errorShown();
   };
-  if (!type(Field::Source, opts.source) || !type(Field::ClipName, opts.prefix)) {
-    return kExitError;
-  }
+  step = Step::Source;
+  if (!type(Field::Source, opts.source)) return kExitError;
+  step = Step::Clips;
+  if (!type(Field::ClipName, opts.prefix)) return kExitError;
   if (!opts.exts.empty()) {
     model.event([&] { model.applyFilterEditor(opts.exts); });
     for (std::size_t i = 0; i < opts.exts.size() && !port.errorShown(); ++i)
@@ -316,36 +622,52 @@ int run(const Options& opts, std::istream& in, std::ostream& out, std::ostream& 
     model.event([&] { model.SaveInisClick(); });
   }
   if (port.errorShown()) return kExitError;
-  if (!selectClips(model, opts.clips, err)) return kExitError;
 
   switch (opts.action) {
-    case Action::List:
-      for (const std::string& entry : model.clips().entries())
-        out << entry << '\n';
-      return kExitDone;
     case Action::Show:
       printShow(model, out);
       return kExitDone;
     case Action::Save: {
+      step = Step::Save;
       SaveOutcome outcome = SaveOutcome::Saved;
       model.event([&] { outcome = model.SaveScriptButtonClick(); });
       if (port.errorShown()) return kExitError;
       return outcome == SaveOutcome::OverwriteDeclined ? kExitDeclined : kExitDone;
     }
+    case Action::List:
     case Action::DryRun:
     case Action::Create:
       break;
   }
+  if (!model.event([&] { model.readClips(); })) return kExitError;
+  progress.clear();
+  if (!selectClips(model, opts.clips, err)) return kExitError;
+  if (opts.action == Action::List) {
+    for (const std::string& entry : model.clips().entries()) {
+      out.name(entry);
+      if (out.failed()) break;
+    }
+    return kExitDone;
+  }
+
+  step = Step::Scripts;
   RunOutcome outcome = RunOutcome::Completed;
   model.event([&] { outcome = model.CreateScriptsButtonClick(); });
+  progress.clear();
   if (opts.action == Action::DryRun) {
     for (const std::string& path : dryRun.paths)
-      out << path << '\n';
+      out.name(path);
+    for (const std::string& path : dryRun.replaced) {
+      err << "clipquill-cli: " << path << " exists: the run "
+          << (port.asked() ? "asks before replacing it" : "replaces it") << ".\n";
+    }
   } else {
     // Scripts written before a failure or a declined question are there, so
-    // they are listed in every case.
-    for (const std::string& line : model.createdScripts())
-      out << line << '\n';
+    // they are listed in every case; -0 lists the names alone.
+    const std::vector<std::string>& created = model.createdScripts();
+    for (std::size_t i = opts.nul && !created.empty() ? 1 : 0; i < created.size(); ++i) {
+      i == 0 ? out.text(created[0] + "\n") : out.name(created[i]);
+    }
   }
   if (port.errorShown()) return kExitError;
   return outcome == RunOutcome::OverwriteDeclined ? kExitDeclined : kExitDone;
@@ -358,7 +680,7 @@ int runCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   Options opts;
   try {
     opts = parseOptions(args, env);
-  } catch (const std::exception& e) {  // UsageError and cxxopts' own
+  } catch (const UsageError& e) {
     err << "clipquill-cli: " << e.what() << "\nTry 'clipquill-cli --help'.\n";
     return kExitUsage;
   }
@@ -370,16 +692,18 @@ int runCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
     out << kVersion << '\n';
     return kExitDone;
   }
+  Output output(out, opts.nul);
+  int status = kExitError;
   try {
-    const int status = run(opts, in, out, err, env);
-    out.flush();
-    return status;
+    status = run(opts, in, output, err, env);
   } catch (const Error& e) {
-    err << e.boxText() << '\n';
+    err << "clipquill-cli: " << e.boxText() << '\n';
   } catch (const std::exception& e) {
     err << "clipquill-cli: " << e.what() << '\n';
   }
-  return kExitError;
+  // Output that did not arrive is a failure, whatever the run did.
+  if (!output.finish(err)) return kExitError;
+  return status;
 }
 
 }  // namespace clipquill::cli

@@ -3,6 +3,7 @@
 // presses "Create Script(s)" (or lists, shows or saves instead).
 #pragma once
 
+#include <chrono>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -17,6 +18,8 @@ struct CliEnvironment {
   std::string homeFolder;      // where the clip list starts
   std::string registryRoot;    // the option flags' store
   bool interactive = false;    // a person at a terminal answers the questions
+  bool progress = false;       // standard error is a terminal that can show progress
+  std::chrono::steady_clock::duration progressAfter = std::chrono::seconds(1);
 };
 
 // The exit statuses.

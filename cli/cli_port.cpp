@@ -43,6 +43,32 @@ int saveTypeIndexFor(std::string_view path) {
   return 4;
 }
 
+std::optional<int> saveTypeIndexNamed(std::string_view name) {
+  constexpr std::array<std::string_view, 4> kNames{"qtpl", "avs", "txt", "all"};
+  for (std::size_t i = 0; i < kNames.size(); ++i) {
+    if (name == kNames[i]) return static_cast<int>(i) + 1;
+  }
+  return std::nullopt;
+}
+
+void ProgressLine::report(std::string_view what, std::size_t done, std::size_t total) {
+  if (!enabled_) return;
+  const Clock::time_point now = Clock::now();
+  // A tenth of a second between updates is as fast as anyone reads.
+  if (now - start_ < after_ || now - last_ < std::chrono::milliseconds(100)) return;
+  last_ = now;
+  err_ << "\rclipquill-cli: " << done;
+  if (total != 0) err_ << " of " << total;
+  err_ << ' ' << what << "\x1B[K" << std::flush;
+  shown_ = true;
+}
+
+void ProgressLine::clear() {
+  if (!shown_) return;
+  err_ << "\r\x1B[K" << std::flush;
+  shown_ = false;
+}
+
 std::string terminalText(std::string_view text) {
   std::string out;
   out.reserve(text.size());
@@ -53,9 +79,15 @@ std::string terminalText(std::string_view text) {
   return out;
 }
 
+bool CliPort::proceed(std::size_t written, std::size_t total) {
+  progress_.report("scripts written", written, total);
+  return true;
+}
+
 Answer CliPort::messageBox(MessageKind kind, Buttons buttons, std::string_view text) {
+  progress_.clear();
   if (buttons == Buttons::Ok) {
-    err_ << terminalText(text) << '\n';
+    err_ << "clipquill-cli: " << terminalText(text) << '\n';
     // A refusal such as the missing destination ends the run as an error
     // does; a warning is only reported.
     if (kind == MessageKind::Error) errorShown_ = true;
@@ -72,6 +104,10 @@ Answer CliPort::messageBox(MessageKind kind, Buttons buttons, std::string_view t
       return decline;
     case Overwrite::Ask:
       break;
+  }
+  if (interactive_ && dryRun_) {
+    asked_ = true;
+    return accept;
   }
   if (interactive_) return askTerminal(text) ? accept : decline;
   // Never replace anything behind the back of a script or a pipe.
@@ -93,13 +129,19 @@ bool CliPort::askTerminal(std::string_view text) {
 }
 
 void CliPort::errorBox(const Error& error) {
+  progress_.clear();
+  err_ << "clipquill-cli: ";
+  // An error with a text of its own names its file already.
+  if (subject_ && error.number() != 0) {
+    if (const std::string subject = subject_(); !subject.empty()) err_ << subject << ": ";
+  }
   err_ << terminalText(error.boxText()) << '\n';
   errorShown_ = true;
 }
 
 std::optional<FileChoice> CliPort::saveDialog(std::string_view /*presetName*/, int /*typeIndex*/) {
   if (!savePath_) return std::nullopt;
-  return FileChoice{*savePath_, saveTypeIndexFor(*savePath_)};
+  return FileChoice{*savePath_, saveType_.value_or(saveTypeIndexFor(*savePath_))};
 }
 
 }  // namespace clipquill::cli

@@ -3,6 +3,8 @@
 // the terminal, or, with no one to ask, with Cancel.
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -27,16 +29,67 @@ int saveTypeIndexFor(std::string_view path);
 // become plain line ends.
 std::string terminalText(std::string_view text);
 
+// The save dialog's file-type index for a --type name: qtpl 1, avs 2, txt 3,
+// all 4; nothing for any other name.
+std::optional<int> saveTypeIndexNamed(std::string_view name);
+
+// A count on one line of standard error that a long run keeps up to date,
+// once it has taken longer than `after`; nothing at all when disabled (when
+// standard error is no terminal).
+class ProgressLine {
+ public:
+  using Clock = std::chrono::steady_clock;
+  ProgressLine(std::ostream& err, bool enabled, Clock::duration after)
+      : err_(err), enabled_(enabled), after_(after), start_(Clock::now()) {}
+  ProgressLine(const ProgressLine&) = delete;
+  ProgressLine& operator=(const ProgressLine&) = delete;
+  ~ProgressLine() { clear(); }
+
+  bool enabled() const { return enabled_; }
+  // "<done> <what>", or "<done> of <total> <what>" when total is not 0.
+  void report(std::string_view what, std::size_t done, std::size_t total = 0);
+  // Takes the line away again, before anything else is said.
+  void clear();
+
+ private:
+  std::ostream& err_;
+  bool enabled_;
+  Clock::duration after_;
+  Clock::time_point start_;
+  Clock::time_point last_{};
+  bool shown_ = false;
+};
+
 class CliPort : public FormPort {
  public:
-  CliPort(std::istream& in, std::ostream& err, bool interactive, Overwrite overwrite)
-      : in_(in), err_(err), interactive_(interactive), overwrite_(overwrite) {}
+  CliPort(std::istream& in, std::ostream& err, bool interactive, Overwrite overwrite,
+          ProgressLine& progress)
+      : in_(in), err_(err), interactive_(interactive), overwrite_(overwrite), progress_(progress) {}
 
   // Whether an error box, or a box of the Error kind, has been shown since
   // the port was made. Any error ends the run.
   bool errorShown() const { return errorShown_; }
-  // What the save dialog answers: this path, its type by its extension.
-  void setSavePath(std::string path) { savePath_ = std::move(path); }
+  // What the save dialog answers: this path, its type by typeIndex when
+  // given, else by its extension.
+  void setSavePath(std::string path, std::optional<int> typeIndex) {
+    savePath_ = std::move(path);
+    saveType_ = typeIndex;
+  }
+  // What an error of the system is about, put before its text ("Hall.ini:
+  // ClipLoc '/old/clips': File not found."); asked when the error is shown.
+  void setSubject(std::function<std::string()> subject) { subject_ = std::move(subject); }
+  // A dry run: a question before replacing a file is answered as the real
+  // run would answer it, except that a person at the terminal is not asked
+  // (the run goes on as if they said yes); asked() tells whether that was so.
+  void setDryRun(bool dryRun) { dryRun_ = dryRun; }
+  bool asked() const { return asked_; }
+  // The last field the model changed.
+  std::optional<Field> lastField() const { return lastField_; }
+
+  bool proceed(std::size_t written, std::size_t total) override;
+  void shown(Shown what, Field field) override {
+    if (what == Shown::Field) lastField_ = field;
+  }
 
   Answer messageBox(MessageKind kind, Buttons buttons, std::string_view text) override;
   void focus(Field) override {}
@@ -58,8 +111,14 @@ class CliPort : public FormPort {
   std::ostream& err_;
   bool interactive_;
   Overwrite overwrite_;
+  ProgressLine& progress_;
   bool errorShown_ = false;
+  bool dryRun_ = false;
+  bool asked_ = false;
   std::optional<std::string> savePath_;
+  std::optional<int> saveType_;
+  std::function<std::string()> subject_;
+  std::optional<Field> lastField_;
 };
 
 }  // namespace clipquill::cli

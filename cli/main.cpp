@@ -52,7 +52,12 @@ int main(int argc, char** argv) {
       .homeFolder = homeFolder(),
       .registryRoot = clipquill::defaultRegistryRoot(),
       .interactive = ::isatty(0) && ::isatty(2),
+      .progress = ::isatty(2) != 0,
   };
+  // Standard output through its own buffer: a list of a million names should
+  // cost the names, not a lock per write. A failed write still shows on the
+  // stream, which runCli checks.
+  std::ios::sync_with_stdio(false);
   const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   return clipquill::cli::runCli(args, std::cin, std::cout, std::cerr, env);
 }

@@ -23,6 +23,11 @@ class ClipFolders {
   // What path names now, following links. Anything that cannot be looked at
   // counts as missing.
   virtual PathKind kind(const std::string& path) = 0;
+  // Raises the Error that listFiles would raise for folder at its start, if
+  // any, without listing it.
+  virtual void checkFolder(const std::string& folder) {
+    listFiles(folder, [](std::string_view) {});
+  }
 };
 
 // The real file system of this platform.

@@ -63,7 +63,13 @@ std::string ClipList::fullPath(std::string_view path) const {
 bool ClipList::setFolder(std::string_view path) {
   std::string full = fullPath(path);
   if (full == folder_) return false;
-  take(read(full, mask_));
+  if (putOff_) {
+    folders_.checkFolder(full);
+    take({});
+    pending_ = true;
+  } else {
+    take(read(full, mask_));
+  }
   folder_ = std::move(full);
   return true;
 }
@@ -71,9 +77,24 @@ bool ClipList::setFolder(std::string_view path) {
 bool ClipList::setMask(std::string_view mask) {
   if (mask == mask_) return false;
   // Without a folder there is nothing to list yet.
-  if (!folder_.empty()) take(read(folder_, mask));
+  if (folder_.empty()) {
+    mask_ = mask;
+    return false;
+  }
+  if (putOff_) {
+    take({});
+    pending_ = true;
+  } else {
+    take(read(folder_, mask));
+  }
   mask_ = mask;
-  return !folder_.empty();
+  return true;
+}
+
+void ClipList::readPending() {
+  if (!pending_) return;
+  take(read(folder_, mask_));
+  pending_ = false;
 }
 
 void ClipList::moveToTypedPath(std::string_view text) {
@@ -86,6 +107,7 @@ void ClipList::moveToTypedPath(std::string_view text) {
   }
   if (!last.empty() && folders_.kind(full.string()) == PathKind::File) {
     setFolder(full.parent_path().string());
+    readPending();  // the file's entry is looked for now
     const auto it = std::find(entries_.begin(), entries_.end(), last);
     focus_.reset();
     if (it != entries_.end()) focus_ = static_cast<std::size_t>(it - entries_.begin());
@@ -130,6 +152,8 @@ std::vector<std::string> ClipList::read(const std::string& folder, std::string_v
     if (byKey != 0) return byKey < 0;
     return naturalLess(view(names, a.name, a.nameLength), view(names, b.name, b.nameLength));
   });
+  // The keys have done their work: their memory goes before the entries'.
+  std::string().swap(keys);
   std::vector<std::string> entries;
   entries.reserve(found.size());
   for (const Found& f : found)

@@ -60,6 +60,18 @@ class ClipList {
   // The full form of path, as setFolder reads it.
   std::string fullPath(std::string_view path) const;
 
+  // While reads are put off, setFolder and setMask only check that the folder
+  // can be read (raising as they would) and leave the list empty until
+  // readPending(): a run that moves the list many times before it looks at
+  // it reads the folder once. The window never puts reads off, so that each
+  // change shows its own list and its own error.
+  void putOffReads(bool putOff) { putOff_ = putOff; }
+  // Whether a put-off read is waiting.
+  bool readIsPending() const { return pending_; }
+  // Does the read that was put off, if any. Raises Error as setFolder does,
+  // leaving the list empty and the read pending.
+  void readPending();
+
  private:
   std::vector<std::string> read(const std::string& folder, std::string_view mask) const;
   void take(std::vector<std::string> entries);
@@ -71,6 +83,8 @@ class ClipList {
   std::vector<char> selected_;  // one flag per entry
   std::size_t selectedCount_ = 0;
   std::optional<std::size_t> focus_;
+  bool putOff_ = false;
+  bool pending_ = false;
 };
 
 // "De/Select All": clears the selection when every entry is selected (an

@@ -42,13 +42,20 @@ bool isOrdinaryFile(int dirFd, const dirent& entry) {
   }
 }
 
+int openFolder(const std::string& folder) {
+  if (folder.find('\0') != std::string::npos) throw Error::fromErrno(EINVAL);
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) throwErrno();
+  return fd;
+}
+
 class PosixClipFolders final : public ClipFolders {
  public:
+  void checkFolder(const std::string& folder) override { ::close(openFolder(folder)); }
+
   void listFiles(const std::string& folder,
                  const std::function<void(std::string_view)>& visit) override {
-    if (folder.find('\0') != std::string::npos) throw Error::fromErrno(EINVAL);
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) throwErrno();
+    const int fd = openFolder(folder);
     DIR* dir = ::fdopendir(fd);
     if (dir == nullptr) {
       const int err = errno;

@@ -121,11 +121,18 @@ bool WildcardPattern::Form::matches(std::string_view name) const {
 }
 
 WildcardPattern::WildcardPattern(std::string_view pattern) : whole_(pattern) {
-  if (pattern.ends_with(".*")) stem_.emplace(pattern.substr(0, pattern.size() - 2));
+  if (pattern.ends_with(".*")) {
+    stem_.emplace(pattern.substr(0, pattern.size() - 2));
+  } else if (pattern.ends_with('.')) {
+    stem_.emplace(pattern.substr(0, pattern.size() - 1));
+    stemWithoutPeriod_ = true;
+  }
 }
 
 bool WildcardPattern::matches(std::string_view name) const {
-  if (stem_) {
+  if (stemWithoutPeriod_) {
+    if (name.find('.') == std::string_view::npos && stem_->matches(name)) return true;
+  } else if (stem_) {
     if (stem_->matches(name)) return true;
     // Whatever the whole pattern matches, a stem that ends in "*" matches too.
     if (stem_->folded.ends_with('*')) return false;

@@ -4,7 +4,10 @@
 // characters, an empty one included; "?" for exactly one character; every
 // other character for itself, without regard to case. A final ".*" also
 // matches at the end of a name that has no period there, so "*.*" takes every
-// name and "clip*.*" takes "clip" as well as "clip.avi".
+// name and "clip*.*" takes "clip" as well as "clip.avi". Likewise a final "."
+// stands for the end of a name without a period, as on Windows: "*." takes
+// the names with no extension ("clip", not "clip.avi"), and "clip*." takes
+// "clip1" but not "clip1.avi".
 //
 // Names are bytes. A character is one UTF-8 sequence where the text holds a
 // valid one, otherwise a single byte, in the name and in the pattern alike:
@@ -45,8 +48,10 @@ class WildcardPattern {
 
   Form whole_;
   // For a pattern ending in ".*", the part before it: it matches a name with
-  // no period at its end.
+  // no period at its end. For a pattern ending in ".", the part before that
+  // ".": it matches a name that holds no period at all.
   std::optional<Form> stem_;
+  bool stemWithoutPeriod_ = false;
 };
 
 // A mask: patterns separated by ";", each used as it stands (an empty one

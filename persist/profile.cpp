@@ -8,9 +8,141 @@ namespace clipquill {
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16Bom = "\xFF\xFE";
 
+// What reading trims around names and values, as the Windows profile
+// functions do: a value followed by a DOS end-of-file mark still reads whole.
 bool isBlank(char c) {
-  return c == ' ' || c == '\t';
+  return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\x1A';
+}
+
+void appendUtf8(std::string& out, char32_t code) {
+  const auto byte = [&](char32_t b) { out += static_cast<char>(b); };
+  if (code < 0x80) {
+    byte(code);
+  } else if (code < 0x800) {
+    byte(0xC0 | code >> 6);
+    byte(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    byte(0xE0 | code >> 12);
+    byte(0x80 | (code >> 6 & 0x3F));
+    byte(0x80 | (code & 0x3F));
+  } else {
+    byte(0xF0 | code >> 18);
+    byte(0x80 | (code >> 12 & 0x3F));
+    byte(0x80 | (code >> 6 & 0x3F));
+    byte(0x80 | (code & 0x3F));
+  }
+}
+
+// The code point of the UTF-8 sequence at text[i] and its length; a lone
+// surrogate's three-byte form counts, anything else not well formed is
+// nothing (length 0).
+std::pair<char32_t, std::size_t> decodeUtf8(std::string_view text, std::size_t i) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[i + k]); };
+  const unsigned char lead = byte(0);
+  if (lead < 0x80) return {lead, 1};
+  std::size_t length = 0;
+  char32_t code = 0;
+  char32_t least = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    code = lead & 0x1F;
+    least = 0x80;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    code = lead & 0x0F;
+    least = 0x800;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    code = lead & 0x07;
+    least = 0x10000;
+  } else {
+    return {0, 0};
+  }
+  if (text.size() - i < length) return {0, 0};
+  for (std::size_t k = 1; k < length; ++k) {
+    if ((byte(k) & 0xC0) != 0x80) return {0, 0};
+    code = code << 6 | (byte(k) & 0x3F);
+  }
+  if (code < least || code > 0x10FFFF) return {0, 0};
+  return {code, length};
+}
+
+// A UTF-16LE file's text (after its byte-order mark) as UTF-8; an odd last
+// byte is left over in oddByte.
+std::string fromUtf16(std::string_view bytes, std::string& oddByte) {
+  const auto unit = [&](std::size_t i) {
+    return static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                 static_cast<unsigned char>(bytes[i + 1]) << 8);
+  };
+  std::string text;
+  text.reserve(bytes.size());
+  std::size_t i = 0;
+  for (; i + 1 < bytes.size(); i += 2) {
+    const char16_t u = unit(i);
+    if (u >= 0xD800 && u <= 0xDBFF && i + 3 < bytes.size()) {
+      const char16_t low = unit(i + 2);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        appendUtf8(text, 0x10000 + ((char32_t{u} - 0xD800) << 10) + (low - 0xDC00));
+        i += 2;
+        continue;
+      }
+    }
+    appendUtf8(text, u);
+  }
+  oddByte = bytes.substr(i);
+  return text;
+}
+
+// The reverse of fromUtf16. A byte that starts no UTF-8 sequence is taken as
+// the Latin-1 character it would be.
+void appendUtf16(std::string& out, std::string_view text) {
+  const auto unit = [&](char32_t u) {
+    out += static_cast<char>(u & 0xFF);
+    out += static_cast<char>(u >> 8 & 0xFF);
+  };
+  for (std::size_t i = 0; i < text.size();) {
+    auto [code, length] = decodeUtf8(text, i);
+    if (length == 0) {
+      code = static_cast<unsigned char>(text[i]);
+      length = 1;
+    }
+    i += length;
+    if (code >= 0x10000) {
+      unit(0xD800 + ((code - 0x10000) >> 10));
+      unit(0xDC00 + ((code - 0x10000) & 0x3FF));
+    } else {
+      unit(code);
+    }
+  }
+}
+
+// Text as a UTF-16 file will hold it, so that memory and file agree: bytes
+// that are not UTF-8 become the Latin-1 characters they would be written as,
+// and a surrogate pair written as two sequences becomes its one character.
+std::string storableInUtf16(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const auto [code, length] = decodeUtf8(text, i);
+    if (code >= 0xD800 && code <= 0xDBFF && i + length < text.size()) {
+      const auto [low, lowLength] = decodeUtf8(text, i + length);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        appendUtf8(out, 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00));
+        i += length + lowLength;
+        continue;
+      }
+    }
+    if (length == 0) {
+      appendUtf8(out, static_cast<unsigned char>(text[i]));
+      ++i;
+    } else {
+      out.append(text.substr(i, length));
+      i += length;
+    }
+  }
+  return out;
 }
 
 bool isQuote(char c) {
@@ -57,7 +189,12 @@ std::string encoded(std::string_view value) {
 
 ProfileDocument ProfileDocument::parse(std::string_view bytes) {
   ProfileDocument doc;
-  if (bytes.starts_with(kBom)) {
+  std::string decoded;
+  if (bytes.starts_with(kUtf16Bom)) {
+    doc.utf16_ = true;
+    decoded = fromUtf16(bytes.substr(kUtf16Bom.size()), doc.oddByte_);
+    bytes = decoded;
+  } else if (bytes.starts_with(kBom)) {
     doc.bom_ = kBom;
     bytes.remove_prefix(kBom.size());
   }
@@ -101,10 +238,13 @@ ProfileDocument ProfileDocument::parse(std::string_view bytes) {
           current->lastLine = index;
         }
       }
-    } else if (begin < end && text[begin] != ';') {
-      const std::size_t equals = text.find('=', begin);
-      if (equals != std::string_view::npos && equals > begin && current != nullptr) {
-        const auto [nameBegin, nameEnd] = trimmed(text, begin, equals);
+    } else if (begin < end && text[begin] != ';' && text[begin] != '[') {
+      std::size_t equals = text.find('=', begin);
+      // A bare name reaches to the end of its text.
+      const std::size_t nameStop = equals == std::string_view::npos ? end : equals;
+      if (equals == std::string_view::npos) equals = kNone;
+      if (nameStop > begin && current != nullptr) {
+        const auto [nameBegin, nameEnd] = trimmed(text, begin, nameStop);
         line.kind = Kind::Key;
         line.nameBegin = nameBegin;
         line.nameEnd = nameEnd;
@@ -140,8 +280,10 @@ std::optional<std::string> ProfileDocument::value(std::string_view section,
   if (sec == nullptr) return std::nullopt;
   const auto it = sec->firstKey.find(folded(key));
   if (it == sec->firstKey.end()) return std::nullopt;
-  const std::string_view text = lines_[it->second].text;
-  auto [begin, end] = trimmed(text, lines_[it->second].equals + 1, text.size());
+  const Line& line = lines_[it->second];
+  if (line.equals == kNone) return std::nullopt;  // a bare name has no value
+  const std::string_view text = line.text;
+  auto [begin, end] = trimmed(text, line.equals + 1, text.size());
   if (end - begin >= 2 && isQuote(text[begin]) && text[begin] == text[end - 1]) {
     ++begin;
     --end;
@@ -188,6 +330,15 @@ std::size_t ProfileDocument::addLine(std::size_t after, Line line) {
 }
 
 void ProfileDocument::set(std::string_view section, std::string_view key, std::string_view value) {
+  if (utf16_) {
+    const std::string s = storableInUtf16(section);
+    const std::string k = storableInUtf16(key);
+    const std::string v = storableInUtf16(value);
+    utf16_ = false;  // the strings are fit now
+    set(s, k, v);
+    utf16_ = true;
+    return;
+  }
   std::string sectionKey = folded(section);
   auto found = sectionIndex_.find(sectionKey);
   if (found == sectionIndex_.end()) {
@@ -208,8 +359,14 @@ void ProfileDocument::set(std::string_view section, std::string_view key, std::s
 
   std::string keyKey = folded(key);
   if (const auto it = sec.firstKey.find(keyKey); it != sec.firstKey.end()) {
-    // The name, the "=" and the blanks around them stay as they were written.
+    // The name, the "=" and the blanks around them stay as they were written;
+    // a bare name gets its "=" right behind it.
     Line& line = lines_[it->second];
+    if (line.equals == kNone) {
+      line.text.resize(line.nameEnd);
+      line.text += '=';
+      line.equals = line.nameEnd;
+    }
     std::size_t keep = line.equals + 1;
     while (keep < line.text.size() && isBlank(line.text[keep]))
       ++keep;
@@ -259,6 +416,13 @@ std::string ProfileDocument::bytes() const {
         out += '\r';
         break;
     }
+  }
+  if (utf16_) {
+    std::string wide(kUtf16Bom);
+    wide.reserve(kUtf16Bom.size() + 2 * out.size() + oddByte_.size());
+    appendUtf16(wide, out);
+    wide += oddByte_;
+    return wide;
   }
   return out;
 }

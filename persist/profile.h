@@ -3,18 +3,25 @@
 // Our own: no Debian INI library (inih, iniparser, GKeyFile) keeps unchanged lines byte for byte.
 //
 // Reading:
+// - A file that starts with the UTF-16LE byte-order mark (FF FE, what a
+//   Windows editor saves as "Unicode") is UTF-16LE throughout, and is written
+//   back so; its text is held as UTF-8 (a lone surrogate as its three-byte
+//   form, so that every line reads and writes back unchanged).
 // - Lines end at LF, CR LF or a lone CR. A UTF-8 byte-order mark at the very
 //   start is skipped (Windows would take it for part of the first line and
 //   miss the first section).
-// - Blanks and tabs around a line, a section name, a key name and a value are
-//   ignored; section and key names compare without regard to ASCII case.
+// - Blanks, tabs, vertical tabs, form feeds, CRs and Ctrl-Z (a DOS end-of-file
+//   mark) around a line, a section name, a key name and a value are ignored;
+//   section and key names compare without regard to ASCII case.
 // - A line starting with "[" that holds a "]" is a section header; its name is
 //   what stands between the "[" and the first "]". Of sections with the same
 //   name only the first counts: the others and their keys are never read.
 // - A line starting with ";" is a comment. Any other line holding "=" and not
 //   starting with "[" is a key: its name is what stands before the first "=",
-//   its value what stands after it. A line without "=" (or with nothing before
-//   it) is no key, nor is a key line before the first section header.
+//   its value what stands after it. A line without "=" is a key without a
+//   value: it is listed, reads as missing, and a write gives it its value in
+//   place. A line with nothing before its "=" is no key, nor is any line
+//   before the first section header.
 // - A value whose first and last characters are the same quote (" or ') and
 //   that is at least two characters long reads without those two quotes.
 // - Of keys with the same name in a section, the first gives the value, while
@@ -50,9 +57,10 @@ class ProfileDocument {
   // Replaces the value of the key's first copy in place; else adds the key
   // after the section's last key line (or its header); else adds the section,
   // then the key, at the end of the file. The names must read back as
-  // themselves: no CR, LF, leading or trailing blank or tab; the section
-  // without "]"; the key not empty, without "=", not starting with ";" or
-  // "[". The value must hold no CR or LF.
+  // themselves: no CR, LF, nor any leading or trailing character that reading
+  // trims; the section without "]"; the key not empty, without "=", not
+  // starting with ";" or "[". The value must hold no CR or LF. In a UTF-16
+  // file, bytes that are not UTF-8 are taken as Latin-1 characters.
   void set(std::string_view section, std::string_view key, std::string_view value);
 
   // The file's bytes.
@@ -68,8 +76,8 @@ class ProfileDocument {
     std::string text;  // without its line end
     End end = End::None;
     Kind kind = Kind::Other;
-    // Key lines: where the name stands (blanks and tabs trimmed) and where the
-    // "=" is.
+    // Key lines: where the name stands (trimmed) and where the "=" is (kNone
+    // for a bare name).
     std::size_t nameBegin = 0;
     std::size_t nameEnd = 0;
     std::size_t equals = 0;
@@ -90,6 +98,8 @@ class ProfileDocument {
   std::string_view keyName(const Line& line) const;
 
   std::string bom_;
+  bool utf16_ = false;
+  std::string oddByte_;  // a UTF-16 file's last byte when its length is odd
   std::vector<Line> lines_;
   std::size_t head_ = kNone;
   std::size_t tail_ = kNone;

@@ -1,5 +1,6 @@
 #include "persist/template_file.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/constants.h"
@@ -16,44 +17,83 @@ const char* findIn(const char* from, const char* to, char c) {
   return hit != nullptr ? static_cast<const char*>(hit) : to;
 }
 
-// Adds [from, to) as a line, without its CRs.
-void addLine(std::vector<std::string>& lines, const char* from, const char* to) {
-  const char* cr = findIn(from, to, '\r');
-  std::string& line = lines.emplace_back(from, cr);
-  // Mostly there is none, or only the one of a CR LF, at the end.
-  while (to - cr > 1) {
+// Moves [from, to) down to out without its CRs; returns the new end of out.
+// out never passes from, so the bytes are worked on in place.
+char* keepWithoutCr(char* out, const char* from, const char* to) {
+  for (;;) {
+    const char* cr = findIn(from, to, '\r');
+    const auto length = static_cast<std::size_t>(cr - from);
+    if (out != from) std::memmove(out, from, length);
+    out += length;
+    if (cr == to) return out;
     from = cr + 1;
-    cr = findIn(from, to, '\r');
-    line.append(from, cr);
   }
 }
 
 }  // namespace
 
-std::vector<std::string> parseTemplate(std::string_view bytes) {
-  const char* pos = bytes.data();
-  const char* const end = pos + bytes.size();
-  // The next Ctrl-Z, looked for once and again only after reading passes it,
-  // so that a file without one is not searched line by line.
-  const char* mark = findIn(pos, end, kCtrlZ);
-  std::vector<std::string> lines;
-  for (;;) {
-    // CRs are dropped, so a Ctrl-Z behind them still stands at the line's start.
-    while (pos != end && *pos == '\r')
-      ++pos;
-    if (pos == mark) break;
-    const char* lineEnd = findIn(pos, end, '\n');
-    if (mark >= lineEnd) {  // no Ctrl-Z in this line
-      addLine(lines, pos, lineEnd);
-    } else {
-      addLine(lines, pos, mark);
-      mark = findIn(mark + 1, end, kCtrlZ);
-      if (mark < lineEnd) break;  // a second one before the line's end
-    }
-    if (lineEnd == end) break;
-    pos = lineEnd + 1;
+TemplateText::TemplateText(const std::vector<std::string>& lines) {
+  std::size_t size = 0;
+  for (const std::string& line : lines)
+    size += line.size() + 1;
+  text_.reserve(size);
+  for (const std::string& line : lines) {
+    text_ += line;
+    text_ += '\n';
   }
+}
+
+TemplateText TemplateText::parse(std::string bytes) {
+  char* const base = bytes.data();
+  const char* pos = base;
+  const char* const end = base + bytes.size();
+  // The next Ctrl-Z, looked for once and again only after reading passes it.
+  const char* mark = findIn(pos, end, kCtrlZ);
+  char* out = base;
+  if (mark == end) {
+    // No Ctrl-Z, as nearly always: the text is the bytes without their CRs.
+    out = keepWithoutCr(out, pos, end);
+  } else {
+    for (;;) {
+      // CRs are dropped, so a Ctrl-Z behind them still stands at the line's start.
+      while (pos != end && *pos == '\r')
+        ++pos;
+      if (pos == mark) break;
+      const char* lineEnd = findIn(pos, end, '\n');
+      const bool marked = mark < lineEnd;
+      out = keepWithoutCr(out, pos, marked ? mark : lineEnd);
+      // Behind this line's text there is always room for its "\n", but for
+      // the last line of a file that does not end in one.
+      if (lineEnd == end && !marked) break;
+      *out++ = '\n';
+      if (marked) {
+        mark = findIn(mark + 1, end, kCtrlZ);
+        if (mark < lineEnd) break;  // a second one before the line's end
+      }
+      if (lineEnd == end) break;
+      pos = lineEnd + 1;
+    }
+  }
+  bytes.resize(static_cast<std::size_t>(out - base));
+  if (!bytes.empty() && bytes.back() != '\n') bytes += '\n';
+  TemplateText text;
+  text.text_ = std::move(bytes);
+  return text;
+}
+
+std::size_t TemplateText::lineCount() const {
+  return static_cast<std::size_t>(std::count(text_.begin(), text_.end(), '\n'));
+}
+
+std::vector<std::string> TemplateText::lines() const {
+  std::vector<std::string> lines;
+  lines.reserve(lineCount());
+  forEachLine([&](std::string_view line) { lines.emplace_back(line); });
   return lines;
+}
+
+std::vector<std::string> parseTemplate(std::string_view bytes) {
+  return TemplateText::parse(std::string(bytes)).lines();
 }
 
 std::string serializeTemplate(const std::vector<std::string>& lines) {
@@ -79,6 +119,36 @@ std::vector<std::string> editorLines(std::string_view text) {
     text.remove_prefix(lf == std::string_view::npos ? text.size() : lf + 1);
   }
   return lines;
+}
+
+std::optional<TemplateText> readTemplateText(PersistFiles& files, const std::string& path) {
+  std::optional<std::string> bytes = files.read(path);
+  if (!bytes) return std::nullopt;
+  return TemplateText::parse(std::move(*bytes));
+}
+
+void writeTemplateText(PersistFiles& files, const std::string& path, const TemplateText& text) {
+  // In pieces, each "\n" turned into CR LF on the way: the file is never
+  // built whole in memory.
+  constexpr std::size_t kPiece = 256 * 1024;
+  files.writeWith(path, [&](PersistFiles::Sink& sink) {
+    std::string piece;
+    piece.reserve(kPiece + kLineEnd.size());
+    text.forEachLine([&](std::string_view line) {
+      if (piece.size() + line.size() > kPiece) {
+        sink.put(piece);
+        piece.clear();
+      }
+      // A line longer than a piece goes on its own.
+      while (line.size() > kPiece) {
+        sink.put(line.substr(0, kPiece));
+        line.remove_prefix(kPiece);
+      }
+      piece += line;
+      piece += kLineEnd;
+    });
+    if (!piece.empty()) sink.put(piece);
+  });
 }
 
 std::optional<std::vector<std::string>> readTemplate(PersistFiles& files, const std::string& path) {

@@ -12,6 +12,41 @@
 
 namespace clipquill {
 
+// A template's lines in one buffer, each followed by "\n": a template of
+// millions of short lines costs its bytes, not a string per line. A line
+// never holds a "\n"; one given with it becomes two lines, as an editor would
+// show it.
+class TemplateText {
+ public:
+  TemplateText() = default;
+  explicit TemplateText(const std::vector<std::string>& lines);
+
+  // The lines of a template file's bytes, by the rule of parseTemplate. The
+  // bytes are worked on in place, so reading costs no second copy of them.
+  static TemplateText parse(std::string bytes);
+
+  bool empty() const { return text_.empty(); }
+  std::size_t lineCount() const;
+  // Calls visit with each line in order.
+  template <class Visit>
+  void forEachLine(Visit&& visit) const {
+    std::string_view rest = text_;
+    while (!rest.empty()) {
+      const std::size_t lf = rest.find('\n');
+      visit(rest.substr(0, lf));
+      rest.remove_prefix(lf + 1);
+    }
+  }
+  std::vector<std::string> lines() const;
+  // The lines, each followed by "\n".
+  const std::string& text() const { return text_; }
+
+  bool operator==(const TemplateText&) const = default;
+
+ private:
+  std::string text_;
+};
+
 // The lines of a template file's bytes. A line ends at LF, with or without a
 // CR before it; a CR anywhere else is dropped, as if it were not there. A
 // line end at the very end makes no extra empty line. Ctrl-Z (0x1A) marks the
@@ -32,9 +67,13 @@ std::vector<std::string> editorLines(std::string_view text);
 // when the file is there but cannot be read.
 std::optional<std::vector<std::string>> readTemplate(PersistFiles& files, const std::string& path);
 
+// The same, as one buffer.
+std::optional<TemplateText> readTemplateText(PersistFiles& files, const std::string& path);
+
 // Writes the template to path in one go; on failure Error is raised and an
 // old file at path is left as it was.
 void writeTemplate(PersistFiles& files, const std::string& path,
                    const std::vector<std::string>& lines);
+void writeTemplateText(PersistFiles& files, const std::string& path, const TemplateText& text);
 
 }  // namespace clipquill

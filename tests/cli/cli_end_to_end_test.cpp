@@ -25,7 +25,8 @@ struct Spawned {
   std::string err;
 };
 
-Spawned spawnCli(const TempDir& tmp, const std::vector<std::string>& args) {
+Spawned spawnCli(const TempDir& tmp, const std::vector<std::string>& args,
+                 const std::string& outPath = "") {
   std::vector<std::string> envText{"XDG_CONFIG_HOME=" + tmp.slash() + "config",
                                    "HOME=" + tmp.path(), "PATH=/usr/bin:/bin"};
   std::vector<char*> envp;
@@ -39,7 +40,7 @@ Spawned spawnCli(const TempDir& tmp, const std::vector<std::string>& args) {
     argv.push_back(arg.data());
   argv.push_back(nullptr);
 
-  const std::string out = tmp.slash() + "stdout";
+  const std::string out = outPath.empty() ? tmp.slash() + "stdout" : outPath;
   const std::string err = tmp.slash() + "stderr";
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -54,7 +55,7 @@ Spawned spawnCli(const TempDir& tmp, const std::vector<std::string>& args) {
   if (spawned != 0) return run;
   int wstatus = 0;
   if (::waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus)) run.status = WEXITSTATUS(wstatus);
-  run.out = readFile(out);
+  run.out = outPath.empty() ? readFile(out) : "";
   run.err = readFile(err);
   return run;
 }
@@ -94,6 +95,10 @@ TEST(CliEndToEndTest, RunsAsAProgram) {
   }
   EXPECT_EQ(readFile(tmp.slash() + "out/a.avs"),
             "AviSource(\"" + tmp.slash() + "clips/a.avi\")\r\n");
+  // Output that cannot be written is an error, not a success.
+  const Spawned full = spawnCli(tmp, {"--list", "-s", "clips", "Hall.qtpl"}, "/dev/full");
+  EXPECT_EQ(full.status, 1);
+  EXPECT_EQ(full.err, "clipquill-cli: standard output: Disk full.\n");
   // The flags store is the one below XDG_CONFIG_HOME.
   EXPECT_TRUE(std::filesystem::is_directory(tmp.slash() +
                                             "config/Clipquill/registry/Software/Clipquill/Hall"));

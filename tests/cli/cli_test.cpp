@@ -6,8 +6,11 @@
 #include <unistd.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <sstream>
+#include <streambuf>
 
 #include "support/temp_dir.h"
 
@@ -126,6 +129,8 @@ TEST_F(CliTest, FailuresWriteNothing) {
        kExitError,
        "no clip \"zz.avi\" in " + at("clips")},
       {{"--bogus"}, "", kExitUsage, usage},
+      {{"-jq", "-d", "out"}, "", kExitUsage, "unknown option '-q'"},
+      {{"--list=yes", "-d", "out"}, "", kExitUsage, "takes no value"},
       {{"-d"}, "", kExitUsage, usage},
       {{"-d", "out", "t.qtpl", "u.qtpl"}, "", kExitUsage, "one TEMPLATE at most"},
       {{"-y", "--no-clobber", "-d", "out"}, "", kExitUsage, "exclude each other"},
@@ -180,20 +185,183 @@ TEST_F(CliTest, AsksBeforeReplacingAndNeverReplacesUnasked) {
   }
 }
 
-TEST_F(CliTest, ListAndDryRunWriteNothing) {
-  writeFile(at("out/a.avs"), "old");
-  Result r = run({"--list", "-s", "clips", "-e", "avi", "-d", "out", "t.qtpl"});
+TEST_F(CliTest, ListWritesNothing) {
+  const Result r = run({"--list", "-s", "clips", "-e", "avi", "-d", "out", "t.qtpl"});
   EXPECT_EQ(r.status, kExitDone) << r.err;
   EXPECT_EQ(r.out, "a.avi\nb.avi\nx,y.avi\n");
+  EXPECT_TRUE(listFolder(at("out")).empty());
+}
 
-  // An existing script brings no question: the run only names what it would write.
-  r = run({"--dry-run", "-s", "clips", "-e", "avi", "-c", "b.avi", "-c", "a.avi", "-d", "out",
-           "t.qtpl"});
+// A dry run meets what the real run would meet, writes nothing, and says
+// which scripts would replace a file.
+TEST_F(CliTest, DryRunEndsAsTheRealRunWould) {
+  struct Row {
+    std::vector<std::string> extra;
+    bool existing;  // out/a.avs is there already
+    bool interactive;
+    int status;
+    std::string out;  // with "@" for the destination folder
+    std::string err;  // expected within standard error
+  };
+  const std::vector<Row> rows{
+      {{}, false, false, kExitDone, "@a.avs\n@b.avs\n", ""},
+      {{"-d", "nothere"}, false, false, kExitError, "", "nothere/a.avs: File not found.\n"},
+      {{"-d", "t.qtpl"}, false, false, kExitError, "", "t.qtpl/a.avs: Invalid filename.\n"},
+      {{}, true, false, kExitDeclined, "", "no terminal to ask; -y answers OK."},
+      {{"--no-clobber"}, true, true, kExitDeclined, "", "(--no-clobber)"},
+      {{"-y"}, true, false, kExitDone, "@a.avs\n@b.avs\n", "a.avs exists: the run replaces it."},
+      {{}, true, true, kExitDone, "@a.avs\n@b.avs\n", "exists: the run asks before replacing it."},
+      {{"-0"}, false, false, kExitDone, std::string("@a.avs\0@b.avs\0", 14), ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.err);
+    std::filesystem::remove_all(at("out"));
+    std::filesystem::create_directory(at("out"));
+    if (row.existing) writeFile(at("out/a.avs"), "old");
+    std::vector<std::string> args{"-s", "clips", "-e", "avi", "-c", "a.avi", "-c", "b.avi"};
+    if (std::find(row.extra.begin(), row.extra.end(), "-d") == row.extra.end()) {
+      args.insert(args.end(), {"-d", "out"});
+    }
+    args.insert(args.end(), row.extra.begin(), row.extra.end());
+    args.insert(args.end(), {"t.qtpl", "--dry-run"});
+    const Result dry = run(args, "", row.interactive);
+    std::string out = row.out;
+    for (std::size_t at_ = out.find('@'); at_ != std::string::npos; at_ = out.find('@'))
+      out.replace(at_, 1, at("out/"));
+    EXPECT_EQ(dry.status, row.status) << dry.err;
+    EXPECT_EQ(dry.out, out);
+    EXPECT_NE(dry.err.find(row.err), std::string::npos) << dry.err;
+    EXPECT_EQ(listFolder(at("out")),
+              row.existing ? std::vector<std::string>{"a.avs"} : std::vector<std::string>{});
+    if (row.existing) {
+      EXPECT_EQ(readFile(at("out/a.avs")), "old");
+    }
+    if (row.interactive) continue;  // the real run would ask
+    args.pop_back();
+    EXPECT_EQ(run(args).status, row.status);
+  }
+}
+
+// Names that hold a line end, -0, and output that cannot be written.
+TEST_F(CliTest, OutputKeepsNamesWholeAndFailsLoudly) {
+  writeFile(at("clips/two\nlines.avi"), "");
+  Result r = run({"--list", "-s", "clips", "-e", "avi", "t.qtpl"});
   EXPECT_EQ(r.status, kExitDone) << r.err;
-  EXPECT_EQ(r.out, at("out/a.avs") + "\n" + at("out/b.avs") + "\n");
+  EXPECT_EQ(r.out, "a.avi\nb.avi\ntwo?lines.avi\nx,y.avi\n");
+  EXPECT_NE(r.err.find("1 name holds a line end, shown as '?'; -0"), std::string::npos) << r.err;
+
+  r = run({"--list", "--null", "-s", "clips", "-e", "avi", "t.qtpl"});
+  EXPECT_EQ(r.out, std::string("a.avi\0b.avi\0two\nlines.avi\0x,y.avi\0", 34));
   EXPECT_EQ(r.err, "");
-  EXPECT_EQ(listFolder(at("out")), std::vector<std::string>{"a.avs"});
-  EXPECT_EQ(readFile(at("out/a.avs")), "old");
+
+  r = run({"-0", "-s", "clips", "-e", "avi", "-c", "two\nlines.avi", "-d", "out", "t.qtpl"});
+  EXPECT_EQ(r.status, kExitDone) << r.err;
+  EXPECT_EQ(r.out, std::string("two\nlines.avs\0", 14));  // no heading
+  EXPECT_EQ(listFolder(at("out")), std::vector<std::string>{"two\nlines.avs"});
+
+  // A stream that refuses every byte, as /dev/full does.
+  struct Full : std::streambuf {
+    int overflow(int) override { return traits_type::eof(); }
+  } full;
+  std::ostream fullOut(&full);
+  std::istringstream in;
+  std::ostringstream err;
+  const CliEnvironment env{.executablePath = at("bin/clipquill-cli"),
+                           .workingFolder = tmp_.path(),
+                           .homeFolder = at("bin"),
+                           .registryRoot = at("registry")};
+  EXPECT_EQ(runCli({"--list", "-s", "clips", "t.qtpl"}, in, fullOut, err, env), kExitError);
+  EXPECT_NE(err.str().find("clipquill-cli: standard output: "), std::string::npos) << err.str();
+}
+
+// Each error names what it is about before the error box's text.
+TEST_F(CliTest, ErrorsNameWhatTheyAreAbout) {
+  std::filesystem::create_directory(at("folder.qtpl"));
+  struct Row {
+    std::vector<std::string> args;
+    std::string ini;  // beside t.qtpl when not empty
+    std::string err;  // all of standard error, with "@" for the working folder
+  };
+  const std::vector<Row> rows{
+      {{"-s", "nothere", "-d", "out", "t.qtpl"},
+       "",
+       "clipquill-cli: --source '@nothere': File not found.\n"},
+      {{"-s", "clips", "-d", "out", "t.qtpl"},
+       "[Entries]\r\nClipLoc=/gone/clips\r\n",
+       "clipquill-cli: t.ini: ClipLoc '/gone/clips': File not found.\n"
+       "clipquill-cli: --no-ini loads t.qtpl without its settings file.\n"},
+      {{"folder.qtpl"}, "", "clipquill-cli: folder.qtpl: File access denied.\n"},
+      {{"-s", "clips", "-c", "a.avi", "-d", "out/a.avs/x", "t.qtpl"},
+       "",
+       "clipquill-cli: out/a.avs/x/a.avs: Invalid filename.\n"},
+  };
+  writeFile(at("out/a.avs"), "a file in the way");
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.err);
+    std::filesystem::remove(at("t.ini"));
+    if (!row.ini.empty()) writeFile(at("t.ini"), row.ini);
+    const Result r = run(row.args);
+    std::string err = row.err;
+    if (const std::size_t at_ = err.find('@'); at_ != std::string::npos)
+      err.replace(at_, 1, tmp_.slash());
+    EXPECT_EQ(r.status, kExitError);
+    EXPECT_EQ(r.err, err);
+  }
+
+  // The way past a gone folder: the template alone, and the flag as it was.
+  writeFile(at("t.ini"), "[Entries]\r\nClipLoc=/gone/clips\r\nScriptName=kept\r\n");
+  const Result r = run({"--no-ini", "--show", "t.qtpl"});
+  ASSERT_EQ(r.status, kExitDone) << r.err;
+  const auto shown = nlohmann::json::parse(r.out);
+  EXPECT_EQ(shown["ScriptName"], "");
+  EXPECT_EQ(shown["LoadInis"], true);
+  EXPECT_FALSE(std::filesystem::exists(at("registry/Software/Clipquill/t/LoadInis")));
+}
+
+TEST_F(CliTest, SaveTypeGivesANameWithoutAPeriodItsExtension) {
+  struct Row {
+    std::string path;
+    std::string type;
+    std::string written;
+  };
+  for (const Row& row : std::vector<Row>{{"n1", "avs", "n1.avs"},
+                                         {"n2", "all", "n2"},
+                                         {"n3", "", "n3"},
+                                         {"n4.txt", "qtpl", "n4.txt"},
+                                         {"n5", "txt", "n5.txt"}}) {
+    std::vector<std::string> args{"--save", "out/" + row.path, "--save-inis", "off", "t.qtpl"};
+    if (!row.type.empty()) args.insert(args.end(), {"--type", row.type});
+    const Result r = run(args);
+    EXPECT_EQ(r.status, kExitDone) << r.err;
+    EXPECT_EQ(readFile(at("out/" + row.written)), kTemplate) << row.path;
+  }
+  EXPECT_EQ(run({"--type", "avs", "t.qtpl"}).status, kExitUsage);
+  EXPECT_EQ(run({"--save", "x", "--type", "mkv", "t.qtpl"}).status, kExitUsage);
+  EXPECT_EQ(run({"--show", "-0", "t.qtpl"}).status, kExitUsage);
+}
+
+// On a terminal a long run keeps a count on standard error, and takes it
+// away before anything else is said.
+TEST_F(CliTest, ProgressShowsOnlyOnATerminal) {
+  for (const bool terminal : {true, false}) {
+    const CliEnvironment env{.executablePath = at("bin/clipquill-cli"),
+                             .workingFolder = tmp_.path(),
+                             .homeFolder = at("bin"),
+                             .registryRoot = at("registry"),
+                             .progress = terminal,
+                             .progressAfter = std::chrono::seconds(0)};
+    std::filesystem::remove_all(at("out"));
+    std::filesystem::create_directory(at("out"));
+    std::istringstream in;
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(runCli({"-s", "clips", "-d", "out", "t.qtpl"}, in, out, err, env), kExitDone);
+    if (terminal) {
+      EXPECT_EQ(err.str(), "\rclipquill-cli: 0 of 4 scripts written\x1B[K\r\x1B[K");
+    } else {
+      EXPECT_EQ(err.str(), "");
+    }
+  }
 }
 
 TEST_F(CliTest, ShowPrintsTheStateAsValidJson) {
@@ -223,6 +391,21 @@ TEST_F(CliTest, ShowPrintsTheStateAsValidJson) {
   EXPECT_EQ(shown["TemplateLines"][0], "Import(\"\xef\xbf\xbd.avsi\")");
   EXPECT_EQ(shown["TemplateLines"][1], "AviSource(\"<P><F>\")");
   EXPECT_TRUE(listFolder(at("out")).empty());
+}
+
+// The option forms a getopt user types: values glued on or after "=",
+// grouped flags, a value that starts with "-", and "--" before the operand.
+TEST_F(CliTest, TakesTheUsualOptionForms) {
+  const Result r = run(
+      {"--show", "-sclips", "--dest=out", "-jpa", "-n", "-x,y", "--save-inis=off", "--", "t.qtpl"});
+  ASSERT_EQ(r.status, kExitDone) << r.err;
+  const auto shown = nlohmann::json::parse(r.out);
+  EXPECT_EQ(shown["ClipLoc"], at("clips"));
+  EXPECT_EQ(shown["ScriptDest"], at("out"));
+  EXPECT_EQ(shown["ClipName"], "a");
+  EXPECT_EQ(shown["ScriptName"], "-x,y");
+  EXPECT_EQ(shown["SaveInis"], false);
+  EXPECT_EQ(shown["TemplatePath"], at("t.qtpl"));
 }
 
 TEST_F(CliTest, SaveWritesTemplateSettingsAndFlagsThatTheNextRunLoads) {
@@ -269,8 +452,13 @@ TEST_F(CliTest, UnwritableDestinationIsAnErrorUnprivileged) {
       at("out"), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
   const Result r = run({"-s", "clips", "-e", "avi", "-d", "out", "t.qtpl"});
   EXPECT_EQ(r.status, kExitError);
-  EXPECT_NE(r.err.find("File access denied."), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("out/a.avs: File access denied."), std::string::npos) << r.err;
   EXPECT_EQ(r.out, "Script(s) Created:\n");
+  // The dry run meets the same refusal.
+  const Result dry = run({"-s", "clips", "-e", "avi", "-d", "out", "--dry-run", "t.qtpl"});
+  EXPECT_EQ(dry.status, kExitError);
+  EXPECT_EQ(dry.err, r.err);
+  EXPECT_EQ(dry.out, "");
 }
 
 }  // namespace

@@ -42,6 +42,10 @@ class FakeFolders : public ClipFolders {
     }
     return PathKind::Missing;
   }
+
+  void checkFolder(const std::string& folder) override {
+    if (!folders.count(folder)) throw Error::fromErrno(ENOENT);
+  }
 };
 
 class ClipListTest : public ::testing::Test {
@@ -194,6 +198,37 @@ TEST_F(ClipListTest, ATypedFileTakesTheFocus) {
   EXPECT_EQ(list.mask(), "*.*");
   EXPECT_EQ(list.focus(), 2u);
   EXPECT_EQ(list.selectedCount(), 1u);
+}
+
+// The command line's way: however often the folder and mask change, the
+// folder is listed once, when the list is wanted; a folder that is missing
+// still fails at once, leaving the list as it was.
+TEST_F(ClipListTest, PutOffReadsListOnceAndStillFailAtOnce) {
+  list.putOffReads(true);
+  EXPECT_TRUE(list.setFolder("/other"));
+  EXPECT_TRUE(list.setFolder("/clips"));
+  EXPECT_THROW(list.setFolder("/gone"), Error);
+  EXPECT_EQ(list.folder(), "/clips");
+  for (const char* mask : {"*.avi", "*.avi;*.avs", "*.avi;*.avs;*."})
+    EXPECT_TRUE(list.setMask(mask));
+  EXPECT_FALSE(list.setMask("*.avi;*.avs;*."));
+  EXPECT_EQ(list.count(), 0u);
+  EXPECT_TRUE(list.readIsPending());
+  EXPECT_EQ(fs.listings, 0);
+
+  list.readPending();
+  EXPECT_EQ(list.entries(),
+            (Names{"A.avi", "b.avs", "clip 2.avi", "clip 10.avi", "noext", "x.AVS"}));
+  list.readPending();  // nothing pending: no second listing
+  EXPECT_EQ(fs.listings, 1);
+
+  // A typed file's entry is looked for at once; its name, as the passing
+  // mask, is read only when wanted.
+  list.moveToTypedPath("/clips/sub/s.avi");
+  EXPECT_EQ(fs.listings, 2);
+  EXPECT_EQ(list.mask(), "s.avi");
+  list.readPending();
+  EXPECT_EQ(list.entries(), Names{"s.avi"});
 }
 
 }  // namespace

@@ -26,6 +26,7 @@ TEST(RebuildClipMask, JoinsCheckedEntriesUnderThePrefix) {
       {"HL", FilterList(), "HL*.*"},
       // Entries are used as they stand.
       {"", list({{".avs", cbChecked}}), "*..avs"},
+      {"HL", list({{"", cbChecked}}), "HL*."},  // lists the names without an extension
       {"", list({{"avs;avi", cbChecked}}), "*.avs;avi"},
       {"", list({{"avs", cbChecked}, {"AVS", cbChecked}}), "*.avs;*.AVS"},
       // So is the prefix, separators and wild cards included.

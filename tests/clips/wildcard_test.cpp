@@ -30,6 +30,14 @@ TEST(WildcardPattern, MatchesWholeNamesByTheWildCardRules) {
       {"HL*.*", "HLclip", true},
       {"HL*.*", "clipHL", false},
       {"a.b.*", "a.b", true},
+      // A final "." stands for the end of a name without a period.
+      {"*.", "clip", true},
+      {"*.", "clip.avi", false},
+      {"*.", "clip.", true},  // the period itself, matched as it stands
+      {"HL*.", "HLclip", true},
+      {"HL*.", "clip", false},
+      {"a.b.", "a.b", false},
+      {"?.", "\xC3\xA9", true},
       {"*..avs", "clip.avs", false},  // an entry kept with its period
       {"*..avs", "clip..avs", true},
       // Characters that other wild-card dialects give meanings to are literal.

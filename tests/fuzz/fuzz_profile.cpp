@@ -5,7 +5,10 @@
 //
 // The input is the file's bytes; when it holds three 0 bytes, the last three
 // 0-separated pieces are the section, key and value to set, made fit to be
-// written first (see ProfileDocument::set).
+// written first (see ProfileDocument::set). An input starting FF FE is a
+// UTF-16LE file: its 0 bytes split it just the same, and the pieces are made
+// UTF-8 (a byte that is not becomes its Latin-1 character), as such a file
+// holds its text.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -34,10 +37,49 @@ std::string without(std::string_view text, std::string_view bytes) {
   return out;
 }
 
+// What reading trims around names and values.
+constexpr std::string_view kTrimmed = " \t\v\f\r\x1A";
+
 std::string trimmed(std::string text) {
-  const std::size_t begin = text.find_first_not_of(" \t");
+  const std::size_t begin = text.find_first_not_of(kTrimmed);
   if (begin == std::string::npos) return "";
-  return text.substr(begin, text.find_last_not_of(" \t") - begin + 1);
+  return text.substr(begin, text.find_last_not_of(kTrimmed) - begin + 1);
+}
+
+// The length of a well-formed UTF-8 sequence at s[i], or 0. A surrogate's
+// form counts as not well formed: set joins two of them into one character.
+std::size_t utf8Length(std::string_view s, std::size_t i) {
+  const auto at = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
+  const unsigned char lead = at(0);
+  if (lead < 0x80) return 1;
+  const std::size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                             : lead >= 0xE0 && lead <= 0xEF ? 3
+                             : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                            : 0;
+  if (length == 0 || s.size() - i < length) return 0;
+  for (std::size_t k = 1; k < length; ++k) {
+    if ((at(k) & 0xC0) != 0x80) return 0;
+  }
+  if ((lead == 0xE0 && at(1) < 0xA0) || (lead == 0xF0 && at(1) < 0x90) ||
+      (lead == 0xED && at(1) > 0x9F) || (lead == 0xF4 && at(1) > 0x8F)) {
+    return 0;
+  }
+  return length;
+}
+
+std::string asUtf8(std::string_view s) {
+  std::string out;
+  for (std::size_t i = 0; i < s.size();) {
+    if (const std::size_t length = utf8Length(s, i)) {
+      out.append(s.substr(i, length));
+      i += length;
+    } else {
+      const auto byte = static_cast<unsigned char>(s[i++]);
+      out += static_cast<char>(0xC0 | byte >> 6);
+      out += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  return out;
 }
 
 bool sameName(std::string_view a, std::string_view b) {
@@ -117,10 +159,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Snapshot before = snapshot(doc);
   if (pieces.size() < 3) return 0;
 
-  const std::string section = trimmed(without(pieces[2], "\r\n]"));
-  std::string key = trimmed(without(pieces[1], "\r\n="));
+  const bool utf16 = input.starts_with("\xFF\xFE");
+  const auto fit = [&](std::string_view piece, std::string_view refused) {
+    const std::string text = without(piece, refused);
+    return utf16 ? asUtf8(text) : text;
+  };
+  const std::string section = trimmed(fit(pieces[2], "\r\n]"));
+  std::string key = trimmed(fit(pieces[1], "\r\n="));
   if (key.empty() || key[0] == ';' || key[0] == '[') key.insert(0, "k");
-  const std::string value = without(pieces[0], "\r\n");
+  const std::string value = fit(pieces[0], "\r\n");
 
   doc.set(section, key, value);
   checkSet(before, doc, section, key, value);

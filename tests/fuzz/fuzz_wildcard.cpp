@@ -63,7 +63,7 @@ std::size_t charLength(std::string_view s, std::size_t i) {
 }
 
 // Whether the whole of pattern matches the whole of name, without the final
-// ".*" rule. reach[n] says whether the pattern so far can take exactly the
+// ".*" and "." rules. reach[n] says whether the pattern so far can take exactly the
 // first n bytes of name; a "*" extends that a character at a time, and any
 // other character of the pattern stands for one whole character of the name.
 bool tableMatches(std::string_view pattern, std::string_view name) {
@@ -97,6 +97,9 @@ bool tableMatches(std::string_view pattern, std::string_view name) {
 
 bool referenceMatches(std::string_view pattern, std::string_view name) {
   if (tableMatches(pattern, name)) return true;
+  if (pattern.ends_with('.') && name.find('.') == std::string_view::npos) {
+    return tableMatches(pattern.substr(0, pattern.size() - 1), name);
+  }
   return pattern.ends_with(".*") && tableMatches(pattern.substr(0, pattern.size() - 2), name);
 }
 

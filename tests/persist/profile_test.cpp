@@ -64,6 +64,13 @@ TEST(ProfileDocumentTest, ReadsValuesAsTheProfileFunctionsDo) {
       {"[E]\n\xC3\xA9=1", "E", "\xC3\x89", std::nullopt},  // ASCII case only
       {"[E]\nk=" + std::string(5000, 'v') + "\n", "E", "k", std::string(5000, 'v')},
       {"", "E", "k", std::nullopt},
+      // The trimmed set: also vertical tab, form feed and a DOS end-of-file mark.
+      {"[E]\nExt0State=1\x1A", "E", "Ext0State", "1"},
+      {"[E]\r\n\x0B\x0Ck\x1A=\x0C v\x0B\x1A\r\n", "E", "k", "v"},
+      {"\x1A[E]\x1A\nk=1", "E", "k", "1"},
+      {"[E]\nk=\x1A\"x\"\x1A", "E", "k", "x"},
+      // A bare name is a key without a value.
+      {"[E]\nAlone\n", "E", "alone", std::nullopt},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ProfileDocument::parse(c.bytes).value(c.section, c.key), c.value)
@@ -75,7 +82,7 @@ TEST(ProfileDocumentTest, ListsEveryKeyInFileOrder) {
   const std::string bytes =
       "junk=0\n[F]\nExt1=.mpg\n;Ext9=x\nExt0=.avs\nno key\n Ext1 = dup\n[G]\nz=1\n[f]\nlate=1\n";
   const ProfileDocument doc = ProfileDocument::parse(bytes);
-  EXPECT_EQ(doc.keys("f"), (Names{"Ext1", "Ext0", "Ext1"}));
+  EXPECT_EQ(doc.keys("f"), (Names{"Ext1", "Ext0", "no key", "Ext1"}));
   EXPECT_EQ(doc.value("F", "ext1"), ".mpg");
   EXPECT_EQ(doc.keys("G"), (Names{"z"}));
   EXPECT_EQ(doc.keys("H"), Names{});
@@ -114,7 +121,14 @@ TEST(ProfileDocumentTest, WritesOnlyWhatChanges) {
       {"[A]\na=1\n",
        {{"A", "b", "2"}, {"A", "c", "3"}, {"B", "x", "1"}, {"A", "d", "4"}, {"B", "y", "2"}},
        "[A]\na=1\nb=2\r\nc=3\r\nd=4\r\n[B]\r\nx=1\r\ny=2\r\n"},
+      // A bare name takes its value in place, keeping the order of the keys.
+      {"[F]\r\nExt0=avi\r\n Alone \x1A\r\nExt2=mkv\r\n",
+       {{"F", "alone", "mpg"}},
+       "[F]\r\nExt0=avi\r\n Alone=mpg\r\nExt2=mkv\r\n"},
       // Values that reading would alter go in double quotes.
+      {"",
+       {{"A", "a", "x\x1A"}, {"A", "b", "\x0Bx"}, {"A", "c", "\x0C"}},
+       "[A]\r\na=\"x\x1A\"\r\nb=\"\x0Bx\"\r\nc=\"\x0C\"\r\n"},
       {"",
        {{"A", "a", " x"},
         {"A", "b", "x\t"},
@@ -148,6 +162,37 @@ TEST(ProfileDocumentTest, ReadsBackWhatItWrote) {
       EXPECT_EQ(d->value("T", "k"), value) << printable(value);
     }
   }
+}
+
+std::string utf16(std::string_view ascii) {
+  std::string out = "\xFF\xFE";
+  for (const char c : ascii) {
+    out += c;
+    out += '\0';
+  }
+  return out;
+}
+
+TEST(ProfileDocumentTest, ReadsAndWritesAUtf16FileInUtf16) {
+  // "é" (U+00E9), "€" (U+20AC), U+1F600 as a surrogate pair, and a lone surrogate.
+  const std::string text = utf16("[E]\r\nk=") + "\xE9\0\xAC\x20\x3D\xD8\x00\xDE\x00\xD8"s +
+                           utf16("\r\n").substr(2) + utf16("j=1\r\n").substr(2);
+  ProfileDocument doc = ProfileDocument::parse(text);
+  EXPECT_EQ(doc.value("E", "k"), "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xED\xA0\x80");
+  EXPECT_EQ(doc.value("E", "j"), "1");
+  EXPECT_EQ(doc.bytes(), text);
+  EXPECT_EQ(ProfileDocument::parse(text + "x").bytes(), text + "x");  // an odd byte stays
+
+  // A write touches only its own line, and writes UTF-16 too: no 8-bit line
+  // is ever appended to the UTF-16 text.
+  doc.set("E", "j", "\xC3\xA9");
+  doc.set("F", "n", "\xFF");  // not UTF-8: the Latin-1 "ÿ"
+  EXPECT_EQ(printable(doc.bytes()), printable(text.substr(0, text.size() - 6) + "\xE9\0\r\0\n\0"s +
+                                              utf16("[F]\r\nn=").substr(2) + "\xFF\0\r\0\n\0"s));
+  const ProfileDocument back = ProfileDocument::parse(doc.bytes());
+  EXPECT_EQ(back.value("E", "j"), "\xC3\xA9");
+  EXPECT_EQ(back.value("F", "n"), "\xC3\xBF");
+  EXPECT_EQ(doc.value("F", "n"), "\xC3\xBF");
 }
 
 // Lookups go by index, and adds link lines in: nothing scans the file per key

@@ -203,5 +203,38 @@ TEST(SettingsFileTest, ManyEntriesAreWrittenOnceAndReadWhole) {
   EXPECT_EQ(read->filters.back().text, ".x99999");
 }
 
+// Settings saved by a Windows editor as "Unicode", with a DOS end-of-file
+// mark behind a state and a bare name among the filters: read as Windows reads
+// them, and updated in UTF-16 with the bare name given its value in place.
+TEST(SettingsFileTest, ReadsAndUpdatesAUtf16FileAsWindowsDoes) {
+  const auto utf16 = [](std::string_view ascii) {
+    std::string out;
+    for (const char c : ascii) {
+      out += c;
+      out += '\0';
+    }
+    return out;
+  };
+  FakePersistFiles files;
+  files.files[kIni] = "\xFF\xFE" + utf16(
+                                       "[Entries]\r\nClipName=Take\r\n[FilterBy]\r\nExt0=avi\r\n"
+                                       "Ext1\r\nExt2=mkv\r\n[FilterState]\r\nExt0State=1\x1A\r\n"
+                                       "Ext2State=1\r\n");
+  const TemplateSettings read{
+      "", "Take", "", "", {{"avi", cbChecked}, {"", cbUnchecked}, {"mkv", cbChecked}}};
+  EXPECT_EQ(readSettings(files, kIni), read);
+
+  ScriptedUser user;
+  user.answers = {Answer::Cancel};
+  TemplateSettings written = read;
+  written.filters[1].text = "mpg";
+  writeSettings(files, user, kIni, kTemplate, written);
+  EXPECT_EQ(files.files[kIni],
+            "\xFF\xFE" + utf16("[Entries]\r\nClipName=Take\r\nClipLoc=\r\nScriptName=\r\n"
+                               "ScriptDest=\r\n[FilterBy]\r\nExt0=avi\r\nExt1=mpg\r\nExt2=mkv\r\n"
+                               "[FilterState]\r\nExt0State=1\r\nExt2State=1\r\nExt1State=0\r\n"));
+  EXPECT_EQ(readSettings(files, kIni), written);
+}
+
 }  // namespace
 }  // namespace clipquill

@@ -129,5 +129,31 @@ TEST(TemplateFileTest, FailuresRaiseAndKeepTheOldFile) {
   }
 }
 
+// The template held in one buffer: the lines it is made from come back, a
+// line holding a line end comes back as two, and the file written from it is
+// the one the lines give, also past the writer's piece size.
+TEST(TemplateFileTest, OneBufferKeepsTheLinesAndWritesThemAsLines) {
+  const std::string longLine(300 * 1024, 'x');
+  const struct {
+    Lines given;
+    Lines back;
+  } cases[] = {
+      {{}, {}},
+      {{""}, {""}},
+      {{"a", "", "b"}, {"a", "", "b"}},
+      {{"a\nb"}, {"a", "b"}},
+      {{longLine, "", longLine + "y"}, {longLine, "", longLine + "y"}},
+  };
+  for (const auto& c : cases) {
+    const TemplateText text(c.given);
+    EXPECT_EQ(text.lines(), c.back);
+    EXPECT_EQ(text.lineCount(), c.back.size());
+    testing::FakePersistFiles files;
+    writeTemplateText(files, "/t/a.qtpl", text);
+    EXPECT_EQ(files.files["/t/a.qtpl"], serializeTemplate(c.back));
+    EXPECT_EQ(readTemplateText(files, "/t/a.qtpl"), text);
+  }
+}
+
 }  // namespace
 }  // namespace clipquill

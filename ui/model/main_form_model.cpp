@@ -66,8 +66,16 @@ void MainFormModel::setTemplateText(std::string_view text) {
 }
 
 const std::vector<std::string>& MainFormModel::templateLines() {
+  const TemplateText& text = templateText();
+  if (!templateLines_) templateLines_ = text.lines();
+  return *templateLines_;
+}
+
+const TemplateText& MainFormModel::templateText() {
   if (typed_) {
-    template_ = typed_->templateLines();
+    std::vector<std::string> lines = typed_->templateLines();
+    template_ = TemplateText(lines);
+    templateLines_ = std::move(lines);
     typed_ = nullptr;
   }
   return template_;
@@ -79,8 +87,13 @@ void MainFormModel::templateTyped(TemplateSource& source) {
 }
 
 void MainFormModel::setTemplateLines(std::vector<std::string> lines) {
-  if (lines == templateLines()) return;
-  template_ = std::move(lines);
+  setTemplate(TemplateText(lines));
+}
+
+void MainFormModel::setTemplate(TemplateText text) {
+  if (text == templateText()) return;
+  template_ = std::move(text);
+  templateLines_.reset();
   user_.shown(Shown::Template);
   raiseChange([this] { ScriptMemoChange(); });
 }
@@ -105,6 +118,12 @@ void MainFormModel::clickFilter() {
 
 bool MainFormModel::requestClose() {
   return event([this] { FormClose(); });
+}
+
+void MainFormModel::readClips() {
+  if (!clips_.readIsPending()) return;
+  clips_.readPending();
+  user_.shown(Shown::Clips);
 }
 
 void MainFormModel::showError(const Error& e) {
@@ -268,7 +287,7 @@ void MainFormModel::LoadSriptButtonClick() {
     // Whatever the save's outcome the load goes on; only an error ends it.
     SaveScriptButtonClick();
   }
-  setTemplateLines({});
+  setTemplate({});
   if (!state_.Starting) {
     // A cancelled dialog keeps the path, so the current template is re-read.
     if (std::optional<FileChoice> choice = user_.openDialog(openTypeIndex_)) {
@@ -285,8 +304,8 @@ void MainFormModel::LoadSriptButtonClick() {
     state_.TemplateName = fileNameOfPath(state_.TemplatePath);
   }
   // A missing file is no error: a new name still gets its flags and settings.
-  if (std::optional<std::vector<std::string>> lines = readTemplate(files_, state_.TemplatePath)) {
-    setTemplateLines(std::move(*lines));
+  if (std::optional<TemplateText> text = readTemplateText(files_, state_.TemplatePath)) {
+    setTemplate(std::move(*text));
   }
   flags_ = readOptionFlags(registry_, state_.AppTitle, state_.TemplateName, flags_);
   user_.shown(Shown::OptionFlags);
@@ -335,7 +354,7 @@ SaveOutcome MainFormModel::SaveScriptButtonClick() {
                        msg::overwriteQuestion(state_.TemplatePath)) != Answer::Ok) {
     return SaveOutcome::OverwriteDeclined;
   }
-  writeTemplate(files_, state_.TemplatePath, templateLines());
+  writeTemplateText(files_, state_.TemplatePath, templateText());
   writeOptionFlags(registry_, user_, state_.AppTitle, state_.TemplateName, flags_);
   if (flags_.saveInis) writeSettingsFile();
   setModified(false);

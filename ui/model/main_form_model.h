@@ -20,6 +20,7 @@
 #include "persist/option_flags.h"
 #include "persist/persist_files.h"
 #include "persist/registry_store.h"
+#include "persist/template_file.h"
 
 namespace clipquill {
 
@@ -134,6 +135,9 @@ class MainFormModel {
   const std::string& fieldText(Field field) const;
   // The template's lines; reads them back from the editor if it was typed in.
   const std::vector<std::string>& templateLines();
+  // The same lines in one buffer, as the model keeps them: a template of
+  // millions of lines is read, shown and saved without a string per line.
+  const TemplateText& templateText();
   const FilterList& filters() const { return filters_; }
   const ClipList& clips() const { return clips_; }
   const std::vector<std::string>& createdScripts() const { return created_.lines; }
@@ -182,6 +186,14 @@ class MainFormModel {
   // The window's close box or "Exit": whether the window may close. Only a
   // save that fails keeps it open.
   bool requestClose();
+
+  // For the command line, which sets many fields before it looks at the clip
+  // list: from now on a change of folder or mask only checks the folder, and
+  // the list is read once, by readClips(). The window never calls this, so
+  // that each of its events shows its own list and its own error.
+  void putOffClipReads() { clips_.putOffReads(true); }
+  // Reads the clip list if a change put its read off. Raises Error.
+  void readClips();
 
   // --- Handlers -----------------------------------------------------------
   // Named after the widget and the event. They raise Error; callers outside
@@ -257,7 +269,11 @@ class MainFormModel {
 
   FormState state_;
   std::array<std::string, 4> fields_;
-  std::vector<std::string> template_;
+  void setTemplate(TemplateText text);
+
+  TemplateText template_;
+  // templateLines(), made from template_ when first asked for.
+  std::optional<std::vector<std::string>> templateLines_;
   TemplateSource* typed_ = nullptr;  // the editor, while its lines are unread
   FilterList filters_;
   ClipList clips_;

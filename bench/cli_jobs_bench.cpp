@@ -1,0 +1,316 @@
+// The command line's jobs as a user runs them: the program started as a
+// process, set against a process that does the same job with plain system
+// calls, both timed from the spawn to the exit (and measured for their peak
+// memory) in the same run. One job per run:
+//
+//   list4 [files]  --list with "-e avi -e mkv -e mpg -e avs" over a folder of
+//                  `files` files (100,000; four in five pass); the floor is
+//                  this program in a mode of its own: opendir/readdir, a
+//                  case-blind test of each name's extension, std::sort of the
+//                  names, and the names written to standard output
+//   list1 [files]  the same with "-e avi" alone (one in five passes)
+//   listmem [files] list4's two processes, by their peak resident memory
+//                  (1,000,000 files to match the figure the goal names)
+//   template [MB]  start-up with a template of MB megabytes (100) and an
+//                  empty clip folder, --list; the floor reads the file whole
+//                  with read(2) and counts its lines
+//   blankmem [MB]  a template of MB megabytes (20) of line ends only: the
+//                  peak memory of --list and of --show, against the file's size
+//   show           --show on a small template, against /bin/true
+//
+// Both sides write to /dev/null. Time rounds alternate after one warm-up
+// round of each; the last line printed is "ratio <program / floor>" (for the
+// memory jobs the ratio of peak memory, for blankmem to the file's size).
+//
+// Usage: bench_cli_jobs JOB [size [rounds]]
+#include <dirent.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "bench/bench_support.h"
+
+extern char** environ;
+
+namespace {
+
+namespace support = clipquill::bench;
+using support::Clock;
+using support::die;
+using support::dieErrno;
+using support::msSince;
+
+struct Process {
+  double ms = 0;
+  long peakKb = 0;  // ru_maxrss
+};
+
+// Runs argv with its output to /dev/null, in env; dies unless it exits 0.
+Process runProcess(const std::vector<std::string>& args, const std::vector<std::string>& env,
+                   const std::string& errPath) {
+  std::vector<std::string> argText = args;
+  std::vector<char*> argv;
+  for (std::string& arg : argText)
+    argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  std::vector<std::string> envText = env;
+  std::vector<char*> envp;
+  for (std::string& entry : envText)
+    envp.push_back(entry.data());
+  envp.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  Process run;
+  const auto start = Clock::now();
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) die("cannot start " + args[0] + ": " + std::strerror(spawned));
+  int status = 0;
+  rusage usage{};
+  if (::wait4(pid, &status, 0, &usage) != pid) dieErrno("cannot wait for " + args[0]);
+  run.ms = msSince(start);
+  run.peakKb = usage.ru_maxrss;
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    die(args[0] + " " + (args.size() > 1 ? args[1] : "") + " failed; see " + errPath);
+  }
+  return run;
+}
+
+// --- The floors, run as this program's own modes ------------------------
+
+bool endsWithExtension(std::string_view name, const std::vector<std::string>& exts) {
+  for (const std::string& ext : exts) {
+    if (name.size() <= ext.size() + 1 || name[name.size() - ext.size() - 1] != '.') continue;
+    bool same = true;
+    for (std::size_t i = 0; i < ext.size() && same; ++i) {
+      const char c = name[name.size() - ext.size() + i];
+      same = (c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) == ext[i];
+    }
+    if (same) return true;
+  }
+  return false;
+}
+
+int floorList(const std::string& folder, const std::vector<std::string>& exts) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) dieErrno("cannot list " + folder);
+  std::vector<std::string> names;
+  while (const dirent* entry = ::readdir(dir)) {
+    if (entry->d_name[0] == '.') continue;
+    bool file = entry->d_type == DT_REG;
+    if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+      struct stat st;
+      file = ::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+    }
+    if (file && endsWithExtension(entry->d_name, exts)) names.emplace_back(entry->d_name);
+  }
+  ::closedir(dir);
+  std::sort(names.begin(), names.end());
+  for (const std::string& name : names) {
+    std::fwrite(name.data(), 1, name.size(), stdout);
+    std::fputc('\n', stdout);
+  }
+  return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+int floorRead(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) dieErrno("cannot open " + path);
+  struct stat st;
+  if (::fstat(fd, &st) != 0) dieErrno("cannot stat " + path);
+  // Memory the read fills, not cleared first; the lines counted with memchr.
+  const auto size = static_cast<std::size_t>(st.st_size);
+  const std::unique_ptr<char[]> bytes(new char[size + 1]);
+  std::size_t got = 0;
+  while (got < size) {
+    const ssize_t n = ::read(fd, bytes.get() + got, size - got);
+    if (n <= 0) dieErrno("cannot read " + path);
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  std::size_t lines = 0;
+  for (const char* p = bytes.get();
+       (p = static_cast<const char*>(std::memchr(p, '\n', size - (p - bytes.get())))) != nullptr;
+       ++p) {
+    ++lines;
+  }
+  std::printf("%zu\n", lines);
+  return 0;
+}
+
+// --- The jobs -----------------------------------------------------------
+
+struct Bench {
+  std::string root;
+  std::string self;
+  std::vector<std::string> env;
+
+  std::string errPath() const { return root + "/stderr"; }
+  Process cli(std::vector<std::string> args) const {
+    args.insert(args.begin(), CLIPQUILL_CLI_BINARY);
+    return runProcess(args, env, errPath());
+  }
+  Process floor(std::vector<std::string> args) const {
+    args.insert(args.begin(), self);
+    return runProcess(args, env, errPath());
+  }
+};
+
+void makeClipFolder(const std::string& folder, std::size_t files) {
+  support::makeFolder(folder);
+  constexpr const char* kExts[] = {"avi", "MKV", "mpg", "avs", "wav"};
+  for (std::size_t i = 0; i < files; ++i) {
+    const int fd = ::open((folder + "/take " + std::to_string(i) + "." + kExts[i % 5]).c_str(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0 || ::close(fd) != 0) dieErrno("cannot create the clips in " + folder);
+  }
+}
+
+void writeTemplate(const std::string& path, std::size_t bytes, bool blank) {
+  std::string text;
+  text.reserve(bytes + 64);
+  for (std::size_t n = 0; text.size() < bytes; ++n) {
+    if (blank) {
+      text += '\n';
+    } else {
+      text += "AviSource(\"<P><F>\", audio=true).Trim(" + std::to_string(n) + ", 0)\r\n";
+    }
+  }
+  support::floorWriteFile(path, text);
+}
+
+void reportMemory(const char* what, long programKb, long floorKb) {
+  std::printf("%s: peak memory, medians of the rounds\n", what);
+  std::printf("floor  %.1f MB\n", static_cast<double>(floorKb) / 1024);
+  std::printf("clipquill %.1f MB\n", static_cast<double>(programKb) / 1024);
+  std::printf("ratio %.2f\n", static_cast<double>(programKb) / static_cast<double>(floorKb));
+}
+
+long medianKb(const std::vector<Process>& runs) {
+  std::vector<double> kb;
+  for (const Process& p : runs)
+    kb.push_back(static_cast<double>(p.peakKb));
+  return static_cast<long>(support::median(kb));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  support::programName = "bench_cli_jobs";
+  if (argc >= 3 && std::string_view(argv[1]) == "--floor-list") {
+    return floorList(argv[2], std::vector<std::string>(argv + 3, argv + argc));
+  }
+  if (argc == 3 && std::string_view(argv[1]) == "--floor-read") return floorRead(argv[2]);
+  if (argc < 2)
+    die("usage: bench_cli_jobs list4|list1|listmem|template|blankmem|show [size [rounds]]");
+  const std::string job = argv[1];
+
+  Bench bench;
+  bench.root = support::makeScratchFolder();
+  std::error_code ec;
+  bench.self = std::filesystem::read_symlink("/proc/self/exe", ec).string();
+  if (ec) die("cannot find this program: " + ec.message());
+  for (const char* sub : {"/home", "/config", "/empty"})
+    support::makeFolder(bench.root + sub);
+  bench.env = {"HOME=" + bench.root + "/home", "XDG_CONFIG_HOME=" + bench.root + "/config",
+               "PATH=/usr/bin:/bin"};
+  const std::string small = bench.root + "/t.qtpl";
+  support::floorWriteFile(small, "AviSource(\"<P><F>\")\r\nConvertToYV12()\r\n");
+
+  if (job == "list4" || job == "list1" || job == "listmem") {
+    const std::size_t files = support::countArgument(
+        argc, argv, 2, job == "listmem" ? 1000000 : 100000, "number of files");
+    const std::size_t rounds = support::countArgument(argc, argv, 3, 5, "number of rounds");
+    const std::string clips = bench.root + "/clips";
+    makeClipFolder(clips, files);
+    const std::vector<std::string> exts =
+        job == "list1" ? std::vector<std::string>{"avi"}
+                       : std::vector<std::string>{"avi", "mkv", "mpg", "avs"};
+    std::vector<std::string> cliArgs{"--list", "-s", clips};
+    std::vector<std::string> floorArgs{"--floor-list", clips};
+    for (const std::string& ext : exts) {
+      cliArgs.insert(cliArgs.end(), {"-e", ext});
+      floorArgs.push_back(ext);
+    }
+    cliArgs.push_back(small);
+    std::vector<Process> floors;
+    std::vector<Process> programs;
+    const support::Rounds measured = support::alternate(
+        rounds,
+        [&] {
+          floors.push_back(bench.floor(floorArgs));
+          return floors.back().ms;
+        },
+        [&] {
+          programs.push_back(bench.cli(cliArgs));
+          return programs.back().ms;
+        });
+    std::printf("clipquill-cli --list with %zu -e over %zu files, under %s\n", exts.size(), files,
+                bench.root.c_str());
+    std::printf("floor: readdir + extension test + std::sort + write, as a process\n");
+    if (job == "listmem") {
+      reportMemory("--list", medianKb(programs), medianKb(floors));
+    } else {
+      support::report(measured, files, "file");
+    }
+  } else if (job == "template") {
+    const std::size_t mb = support::countArgument(argc, argv, 2, 100, "size in MB");
+    const std::size_t rounds = support::countArgument(argc, argv, 3, 5, "number of rounds");
+    const std::string big = bench.root + "/big.qtpl";
+    writeTemplate(big, mb << 20, false);
+    const support::Rounds measured = support::alternate(
+        rounds,
+        [&] {
+          return bench.floor({"--floor-read", big}).ms;
+        },
+        [&] {
+          return bench.cli({"--list", "-s", bench.root + "/empty", big}).ms;
+        });
+    std::printf("clipquill-cli start-up with a %zu MB template (--list of an empty folder)\n", mb);
+    std::printf("floor: open + read(2) of the whole file + line count, as a process\n");
+    support::report(measured, mb, "MB");
+  } else if (job == "blankmem") {
+    const std::size_t mb = support::countArgument(argc, argv, 2, 20, "size in MB");
+    const std::string blank = bench.root + "/blank.qtpl";
+    writeTemplate(blank, mb << 20, true);
+    const long fileKb = static_cast<long>(mb) * 1024;
+    const Process list = bench.cli({"--list", "-s", bench.root + "/empty", blank});
+    const Process show = bench.cli({"--show", blank});
+    std::printf("a %zu MB template of line ends only; the goal is 3 x the file\n", mb);
+    std::printf("--list: %.1f MB (%.2f x the file)\n", static_cast<double>(list.peakKb) / 1024,
+                static_cast<double>(list.peakKb) / static_cast<double>(fileKb));
+    reportMemory("--show", show.peakKb, fileKb);
+  } else if (job == "show") {
+    const std::size_t rounds = support::countArgument(argc, argv, 2, 21, "number of rounds");
+    const support::Rounds measured = support::alternate(
+        rounds, [&] { return runProcess({"/bin/true"}, bench.env, bench.errPath()).ms; },
+        [&] {
+          return bench.cli({"--show", small}).ms;
+        });
+    std::printf("clipquill-cli --show on a two-line template; floor: /bin/true\n");
+    support::report(measured, 1, "run");
+  } else {
+    die("no job \"" + job + "\"");
+  }
+  std::filesystem::remove_all(bench.root, ec);
+  support::scratchFolder.clear();
+  return 0;
+}
