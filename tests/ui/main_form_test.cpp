@@ -317,6 +317,7 @@ class MainFormTest : public QObject {
     QTest::keyClicks(form->LocLabeledEdit, "x");
     QCOMPARE(boxes.errors, (std::vector<QString>{"Clipquill: File not found."}));
     QCOMPARE(form->ClipFileListBox->model()->rowCount(), 3);
+    QVERIFY(!QApplication::overrideCursor());  // the busy cursor went with the failed read
   }
 
   void enterPressesTheFolderButtonOfItsField() {
