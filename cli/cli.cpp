@@ -206,7 +206,10 @@ class DryRunScripts : public ScriptFiles {
    public:
     Writer(DryRunScripts& owner, std::string path) : owner_(owner), path_(std::move(path)) {}
     void write(std::string_view) override {}
-    void commit() override { owner_.paths.push_back(path_); }
+    void commit(Landed landed) override {
+      owner_.paths.push_back(path_);
+      landed();
+    }
 
    private:
     DryRunScripts& owner_;

@@ -46,19 +46,27 @@ class SystemScriptFilesTest : public ::testing::Test {
   std::string path(const std::string& name) const { return dir.slash() + name; }
 };
 
-// createNew is the existence test: a file (or a link to one) is left alone
-// for the caller to ask about; anything else in the way is an error.
+// createNew is the existence test: a file, a link to one or a dangling link
+// is left alone for the caller to ask about; anything else in the way is
+// refused, and nothing is ever opened that could block.
 TEST_F(SystemScriptFilesTest, CreateNewLeavesWhatIsThereAlone) {
   writeFile(path("f.avs"), "someone else's");
   std::filesystem::create_symlink(path("f.avs"), path("link.avs"));
   std::filesystem::create_directory(path("d.avs"));
+  std::filesystem::create_symlink(path("d.avs"), path("to-folder.avs"));
   std::filesystem::create_symlink(path("gone"), path("dangling.avs"));
-  EXPECT_EQ(files->createNew(path("f.avs")), nullptr);
-  EXPECT_EQ(files->createNew(path("link.avs")), nullptr);
-  EXPECT_EQ(messageOf([&] { files->createNew(path("d.avs")); }), "File access denied");
-  EXPECT_EQ(messageOf([&] { files->createNew(path("dangling.avs")); }), "I/O error 17");
+  ASSERT_EQ(::mkfifo(path("fifo.avs").c_str(), 0644), 0);
+  for (const char* asked : {"f.avs", "link.avs", "dangling.avs"}) {
+    SCOPED_TRACE(asked);
+    EXPECT_EQ(files->createNew(path(asked)), nullptr);
+  }
+  for (const char* refused : {"d.avs", "to-folder.avs", "fifo.avs"}) {
+    SCOPED_TRACE(refused);
+    EXPECT_EQ(messageOf([&] { files->createNew(path(refused)); }), "File access denied");
+  }
   EXPECT_EQ(readFile(path("f.avs")), "someone else's");
-  EXPECT_EQ(listFolder(dir.path()), (Lines{"d.avs", "dangling.avs", "f.avs", "link.avs"}));
+  EXPECT_EQ(listFolder(dir.path()),
+            (Lines{"d.avs", "dangling.avs", "f.avs", "fifo.avs", "link.avs", "to-folder.avs"}));
 }
 
 TEST_F(SystemScriptFilesTest, NewScriptAppearsOnlyWhenCommittedAndWithUsualPermissions) {
@@ -66,7 +74,7 @@ TEST_F(SystemScriptFilesTest, NewScriptAppearsOnlyWhenCommittedAndWithUsualPermi
   auto writer = files->createNew(path("s.avs"));
   writer->write("line\r\n");
   writer->write("");
-  writer->commit();
+  writer->commit([] {});
   ::umask(mask);
   EXPECT_EQ(readFile(path("s.avs")), "line\r\n");
   struct stat st;
@@ -90,14 +98,51 @@ TEST_F(SystemScriptFilesTest, AbandonedScriptsLeaveNoTrace) {
 TEST_F(SystemScriptFilesTest, ReplaceSwapsInTheNewBytesAndReplacesALinkItself) {
   writeFile(path("target.txt"), "target");
   std::filesystem::create_symlink(path("target.txt"), path("s.avs"));
-  auto writer = files->replace(path("s.avs"));
-  writer->write("new");
-  writer->commit();
+  std::filesystem::create_symlink(path("gone"), path("dangling.avs"));
+  Lines landed;
+  for (const char* name : {"s.avs", "dangling.avs"}) {
+    auto writer = files->replace(path(name));
+    writer->write(std::string("new ") + name);
+    writer->commit([&landed, name] { landed.push_back(name); });
+  }
+  // Held back until one sync serves both: the links still stand.
+  EXPECT_TRUE(landed.empty());
+  EXPECT_EQ(readFile(path("s.avs")), "target");
+  files->settle();
+  EXPECT_EQ(landed, (Lines{"s.avs", "dangling.avs"}));
   // As deleting the old entry and writing a new file would.
   EXPECT_FALSE(std::filesystem::is_symlink(path("s.avs")));
-  EXPECT_EQ(readFile(path("s.avs")), "new");
+  EXPECT_FALSE(std::filesystem::is_symlink(path("dangling.avs")));
+  EXPECT_EQ(readFile(path("s.avs")), "new s.avs");
+  EXPECT_EQ(readFile(path("dangling.avs")), "new dangling.avs");
   EXPECT_EQ(readFile(path("target.txt")), "target");
-  EXPECT_EQ(listFolder(dir.path()), (Lines{"s.avs", "target.txt"}));
+  EXPECT_EQ(listFolder(dir.path()), (Lines{"dangling.avs", "s.avs", "target.txt"}));
+}
+
+// Scripts committed after a held replacement wait behind it, so that the
+// list follows the run's order; a held script counts as there already.
+TEST_F(SystemScriptFilesTest, HeldScriptsLandInCommitOrder) {
+  writeFile(path("a.avs"), "old a");
+  Lines landed;
+  const auto commit = [&](std::unique_ptr<ScriptWriter> writer, const std::string& name) {
+    ASSERT_NE(writer, nullptr);
+    writer->write(name + " bytes");
+    writer->commit([&landed, name] { landed.push_back(name); });
+  };
+  commit(files->replace(path("a.avs")), "a.avs");
+  commit(files->createNew(path("b.avs")), "b.avs");
+  EXPECT_EQ(files->createNew(path("b.avs")), nullptr);  // held, so asked about
+  commit(files->replace(path("b.avs")), "b.avs again");
+  EXPECT_TRUE(landed.empty());
+  EXPECT_EQ(listFolder(dir.path()), Lines{"a.avs"});
+  files->settle();
+  EXPECT_EQ(landed, (Lines{"a.avs", "b.avs", "b.avs again"}));
+  EXPECT_EQ(readFile(path("a.avs")), "a.avs bytes");
+  EXPECT_EQ(readFile(path("b.avs")), "b.avs again bytes");
+  EXPECT_EQ(listFolder(dir.path()), (Lines{"a.avs", "b.avs"}));
+  // Nothing held: a new script lands at its commit.
+  commit(files->createNew(path("c.avs")), "c.avs");
+  EXPECT_EQ(landed.back(), "c.avs");
 }
 
 // The generator on the real file system.
@@ -191,7 +236,20 @@ TEST_F(RealRunTest, FullDiskKeepsFinishedScriptsAndRemovesTheFailingOne) {
 
 // Permission bits do not stop root: CTest runs this case once more as an
 // unprivileged user through setpriv.
-TEST_F(RealRunTest, UnprivilegedReadOnlyFolderRefusesAccess) {
+TEST_F(RealRunTest, UnprivilegedReadOnlyScriptIsNotReplaced) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root ignores permission bits";
+  writeFile(path("b.avs"), "old");
+  ASSERT_EQ(::chmod(path("b.avs").c_str(), 0444), 0);
+  user.answers = {Answer::Ok};
+  EXPECT_EQ(runForError(dir.path()), "File access denied");
+  EXPECT_EQ(created.lines, (Lines{"Script(s) Created:", "a.avs"}));
+  EXPECT_EQ(readFile(path("b.avs")), "old");
+  EXPECT_EQ(listFolder(dir.path()), (Lines{"a.avs", "b.avs"}));
+}
+
+// A folder that takes no new file: a writable script in it is written in
+// place, a new one is refused.
+TEST_F(RealRunTest, UnprivilegedReadOnlyFolderWritesInPlaceOrRefuses) {
   if (::geteuid() == 0) GTEST_SKIP() << "root ignores permission bits";
   writeFile(path("b.avs"), "old");
   ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
@@ -199,8 +257,9 @@ TEST_F(RealRunTest, UnprivilegedReadOnlyFolderRefusesAccess) {
   clips = {"b.avi", "a.avi"};
   EXPECT_EQ(runForError(dir.path()), "File access denied");
   ::chmod(dir.path().c_str(), 0755);
+  EXPECT_EQ(created.lines, (Lines{"Script(s) Created:", "b.avs"}));
   EXPECT_EQ(listFolder(dir.path()), Lines{"b.avs"});
-  EXPECT_EQ(readFile(path("b.avs")), "old");
+  EXPECT_EQ(readFile(path("b.avs")), "AVISource(\"/caps/b.avi\")\r\nConvertToYV12()\r\n");
 }
 
 }  // namespace
