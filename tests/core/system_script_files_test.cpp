@@ -9,13 +9,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <random>
 
 #include "core/generator.h"
 #include "core/script_files.h"
+#include "support/child_process.h"
 #include "support/fakes.h"
 #include "support/temp_dir.h"
 
@@ -232,6 +236,98 @@ TEST_F(RealRunTest, FullDiskKeepsFinishedScriptsAndRemovesTheFailingOne) {
   Lines expected(created.lines.begin() + 1, created.lines.end());
   EXPECT_EQ(left, expected);  // every script listed is there, nothing else is
   EXPECT_LT(expected.size(), 4u);
+}
+
+// Without a handler of the program's own, SIGXFSZ would end the process part
+// way through a script; with it ignored, the write fails with its error.
+TEST_F(RealRunTest, AFileSizeLimitFailsTheWriteNotTheProcess) {
+  templ.assign(300, std::string(48, 'x'));  // 15 KB a script
+  writeFile(path("b.avs"), "old");
+  const testing::ChildEnd end = testing::runInChild([&] {
+    ::signal(SIGXFSZ, SIG_DFL);
+    struct rlimit limited = {12000, 12000};
+    if (::setrlimit(RLIMIT_FSIZE, &limited) != 0) return 3;
+    files = makeSystemScriptFiles();
+    user.answers = {Answer::Ok};
+    clips = {"a.avi"};  // a new script
+    if (runForError(dir.path()) != "I/O error 27") return 1;
+    clips = {"b.avi"};  // a replacement
+    if (runForError(dir.path()) != "I/O error 27") return 2;
+    return 0;
+  });
+  EXPECT_EQ(end.signal, 0);
+  EXPECT_EQ(end.exitCode, 0);
+  EXPECT_EQ(listFolder(dir.path()), Lines{"b.avs"});
+  EXPECT_EQ(readFile(path("b.avs")), "old");
+}
+
+// Runs killed at random points, new scripts and replacements alike: every
+// script is the old one or the whole new one, never cut short, and nothing
+// else is left that a later run does not clear away.
+TEST_F(RealRunTest, KilledRunsLeaveOnlyWholeScripts) {
+  templ.assign(20000, std::string(50, 'k') + "<F>");  // about 1.1 MB a script
+  clips = {"a.avi", "b.avi", "c.avi", "d.avi", "e.avi", "f.avi"};
+  const Lines replaced = {"b.avs", "d.avs", "f.avs"};
+  const auto expected = [&](const std::string& script) {
+    std::string bytes;
+    const std::string line = std::string(50, 'k') + script.substr(0, 1) + ".avi\r\n";
+    for (std::size_t i = 0; i < templ.size(); ++i)
+      bytes += line;
+    return bytes;
+  };
+  const auto runToEnd = [&] {
+    files = makeSystemScriptFiles();
+    user.answers.assign(clips.size(), Answer::Ok);
+    run(dir.path());
+    return 0;
+  };
+  const auto reset = [&] {
+    for (const std::string& name : listFolder(dir.path()))
+      std::filesystem::remove(path(name));
+    for (const std::string& name : replaced)
+      writeFile(path(name), "old");
+  };
+  reset();
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(testing::runInChild(runToEnd).exitCode, 0);
+  const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(
+      std::chrono::steady_clock::now() - start);
+  for (const std::string& name : listFolder(dir.path()))
+    ASSERT_EQ(readFile(path(name)), expected(name)) << name;
+
+  std::mt19937 random(13);
+  std::uniform_int_distribution<long> when(0, whole.count() * 6 / 5);
+  int temporaries = 0;
+  for (int round = 0; round < 40; ++round) {
+    SCOPED_TRACE(round);
+    bool leftover = false;
+    reset();
+    const testing::ChildEnd end = testing::killChildAfter(
+        runToEnd, std::chrono::microseconds(when(random)), round % 2 ? SIGKILL : SIGTERM);
+    ASSERT_TRUE(end.exitCode == 0 || end.signal != 0);
+    for (const std::string& name : listFolder(dir.path())) {
+      const std::string bytes = readFile(path(name));
+      if (name.starts_with(".clipquill-")) {
+        // Killed between naming the whole new script and renaming it.
+        ++temporaries;
+        leftover = true;
+        EXPECT_EQ(bytes.size(), expected("b.avs").size());
+        continue;
+      }
+      ASSERT_EQ(name.size(), 5u);
+      if (bytes != expected(name)) {
+        EXPECT_EQ(bytes, "old") << name << " cut short at " << bytes.size() << " bytes";
+        EXPECT_NE(std::find(replaced.begin(), replaced.end(), name), replaced.end()) << name;
+      }
+    }
+    if (leftover) {
+      // A later run recognises what the killed one left and removes it.
+      ASSERT_EQ(testing::runInChild(runToEnd).exitCode, 0);
+      for (const std::string& name : listFolder(dir.path()))
+        EXPECT_FALSE(name.starts_with(".clipquill-")) << name;
+    }
+  }
+  RecordProperty("temporaries", temporaries);
 }
 
 // Permission bits do not stop root: CTest runs this case once more as an

@@ -1,19 +1,24 @@
 // Persisted files on the real file system.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "core/error.h"
 #include "persist/persist_files.h"
 #include "persist/settings_file.h"
+#include "support/child_process.h"
 #include "support/fakes.h"
 #include "support/temp_dir.h"
 
@@ -144,6 +149,71 @@ TEST_F(SystemPersistFilesTest, AFullDiskKeepsTheOldFile) {
   EXPECT_EQ(message, "Disk full");
   EXPECT_EQ(left, "old");
   EXPECT_EQ(names, Names{"t.qtpl"});
+}
+
+// Saves killed at random points: the file is the old one or the whole new
+// one, and whatever a kill leaves is cleared by the next save beside it.
+TEST_F(SystemPersistFilesTest, KilledSavesKeepTheOldFileOrTheWholeNewOne) {
+  const std::string fresh(8 << 20, 'n');
+  const auto save = [&] {
+    files = makeSystemPersistFiles();
+    files->write(path("t.qtpl"), fresh);
+    files->write(path("v"), "dword:00000001");  // a flag value, new each time
+    return 0;
+  };
+  const auto reset = [&] {
+    for (const std::string& name : listFolder(dir.path()))
+      std::filesystem::remove(path(name));
+    writeFile(path("t.qtpl"), "old");
+  };
+  reset();
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(testing::runInChild(save).exitCode, 0);
+  const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(
+      std::chrono::steady_clock::now() - start);
+  std::mt19937 random(13);
+  std::uniform_int_distribution<long> when(0, whole.count() * 6 / 5);
+  for (int round = 0; round < 30; ++round) {
+    SCOPED_TRACE(round);
+    reset();
+    testing::killChildAfter(save, std::chrono::microseconds(when(random)),
+                            round % 2 ? SIGKILL : SIGTERM);
+    bool leftover = false;
+    for (const std::string& name : listFolder(dir.path())) {
+      const std::string bytes = readFile(path(name));
+      if (name == "t.qtpl") {
+        EXPECT_TRUE(bytes == "old" || bytes == fresh) << "cut short at " << bytes.size();
+      } else if (name == "v") {
+        EXPECT_EQ(bytes, "dword:00000001");
+      } else {
+        EXPECT_TRUE(name.starts_with(".clipquill-")) << name;
+        EXPECT_EQ(bytes, fresh);
+        leftover = true;
+      }
+    }
+    if (leftover) {
+      files->write(path("t.qtpl"), "later");
+      EXPECT_EQ(listFolder(dir.path()), (Names{"t.qtpl", "v"}));
+    }
+  }
+}
+
+TEST_F(SystemPersistFilesTest, AFileSizeLimitFailsTheWriteNotTheProcess) {
+  writeFile(path("t.qtpl"), "old");
+  const testing::ChildEnd end = testing::runInChild([&] {
+    ::signal(SIGXFSZ, SIG_DFL);
+    struct rlimit limited = {12000, 12000};
+    if (::setrlimit(RLIMIT_FSIZE, &limited) != 0) return 3;
+    files = makeSystemPersistFiles();
+    const std::string big(200'000, 'x');
+    if (writeError(*files, path("t.qtpl"), big) != "I/O error 27") return 1;
+    if (writeError(*files, path("new.qtpl"), big) != "I/O error 27") return 2;
+    return 0;
+  });
+  EXPECT_EQ(end.signal, 0);
+  EXPECT_EQ(end.exitCode, 0);
+  EXPECT_EQ(readFile(path("t.qtpl")), "old");
+  EXPECT_EQ(listFolder(dir.path()), Names{"t.qtpl"});
 }
 
 // Permission bits do not stop root: CTest runs this case once more as an
