@@ -15,6 +15,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <dirent.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <deque>
@@ -37,6 +39,11 @@ using posix::NewFile;
 // process may have, and no more than one sync needs to pay for.
 constexpr std::size_t kMaxHeld = 4096;
 
+// A run that makes more scripts than this in one folder reads the folder's
+// names once instead of looking each script's name up on its own; a run of a
+// few scripts in a large folder does not pay for the listing.
+constexpr std::size_t kListAfter = 32;
+
 std::size_t heldLimit() {
   struct rlimit limit;
   if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return kMaxHeld;
@@ -57,6 +64,7 @@ class PosixScriptFiles final : public ScriptFiles {
         self.folder_.clear();
       }
     } release{*this};
+    forgetNames();
     landHeld();
   }
 
@@ -66,6 +74,7 @@ class PosixScriptFiles final : public ScriptFiles {
     if (held_.empty() && !replacing) {
       if (const int err = file.linkAsNew(dir_.get(), name)) throw Error::fromErrno(err);
       file.close();
+      if (listed_) names_.insert(std::move(name));
       landed();
       return;
     }
@@ -91,7 +100,38 @@ class PosixScriptFiles final : public ScriptFiles {
     dir_ = posix::openFolder(folder);
     folder_ = std::move(folder);
     swept_ = false;
+    forgetNames();
     return dir_.get();
+  }
+
+  // Whether something may stand at name in the folder held open. Once the
+  // folder is listed, a name it does not hold is free: should something
+  // appear there after all, the link that names the script refuses it.
+  bool mayBeThere(const std::string& name) {
+    if (!listed_ && ++lookups_ > kListAfter) listNames();
+    return !listed_ || names_.contains(name);
+  }
+
+  void listNames() {
+    const int fd = ::openat(dir_.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    DIR* listing = ::fdopendir(fd);
+    if (listing == nullptr) {
+      ::close(fd);
+      return;
+    }
+    errno = 0;
+    while (const dirent* entry = ::readdir(listing))
+      names_.emplace(entry->d_name);
+    listed_ = errno == 0;
+    ::closedir(listing);
+    if (!listed_) names_.clear();
+  }
+
+  void forgetNames() {
+    names_.clear();
+    listed_ = false;
+    lookups_ = 0;
   }
 
   NewFile newFile(int dir) {
@@ -121,6 +161,7 @@ class PosixScriptFiles final : public ScriptFiles {
         throw Error::fromErrno(err);
       }
       script.file.close();
+      if (listed_) names_.insert(script.name);
       script.landed();
     }
   }
@@ -131,6 +172,9 @@ class PosixScriptFiles final : public ScriptFiles {
   std::deque<Held> held_;
   std::unordered_set<std::string> heldPaths_;
   const std::size_t limit_ = heldLimit();
+  std::unordered_set<std::string> names_;  // the folder's names, once listed
+  bool listed_ = false;
+  std::size_t lookups_ = 0;
 };
 
 class PosixScriptWriter final : public ScriptWriter {
@@ -179,10 +223,13 @@ std::unique_ptr<ScriptWriter> PosixScriptFiles::createNew(const std::string& pat
   posix::refuseNul(path);
   const int dir = folderFor(path);
   if (heldPaths_.contains(path)) return nullptr;
-  struct stat st;
-  const int err = occupant(dir, posix::nameOf(path), st);
-  if (err == 0) return nullptr;
-  if (err != ENOENT) throw Error::fromErrno(err);
+  const std::string name = posix::nameOf(path);
+  if (mayBeThere(name)) {
+    struct stat st;
+    const int err = occupant(dir, name, st);
+    if (err == 0) return nullptr;
+    if (err != ENOENT) throw Error::fromErrno(err);
+  }
   return std::make_unique<PosixScriptWriter>(*this, newFile(dir), path, false);
 }
 
