@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <random>
@@ -236,6 +237,76 @@ TEST_F(RealRunTest, FullDiskKeepsFinishedScriptsAndRemovesTheFailingOne) {
   Lines expected(created.lines.begin() + 1, created.lines.end());
   EXPECT_EQ(left, expected);  // every script listed is there, nothing else is
   EXPECT_LT(expected.size(), 4u);
+}
+
+// Replacements wait for one sync; however the run ends, every script
+// finished before the end lands, and is listed, in order.
+TEST_F(RealRunTest, ARunThatEndsEarlyLandsWhatItFinished) {
+  struct StopAt : RunProgress {
+    std::size_t at;
+    explicit StopAt(std::size_t n) : at(n) {}
+    bool proceed(std::size_t written, std::size_t) override { return written < at; }
+  };
+  struct Case {
+    const char* what;
+    std::deque<Answer> answers;
+    std::size_t stopAt;
+    RunOutcome outcome;
+    const char* message;
+    Lines listed;
+  };
+  const Case cases[] = {
+      {"completed",
+       {Answer::Ok, Answer::Ok},
+       9,
+       RunOutcome::Completed,
+       "",
+       {"a.avs", "b.avs", "c.avs", "d.avs"}},
+      {"declined",
+       {Answer::Ok, Answer::Cancel},
+       9,
+       RunOutcome::OverwriteDeclined,
+       "",
+       {"a.avs", "b.avs"}},
+      {"stopped", {Answer::Ok, Answer::Ok}, 2, RunOutcome::Cancelled, "", {"a.avs", "b.avs"}},
+      {"failed", {Answer::Ok}, 9, RunOutcome::Completed, "File access denied", {"a.avs", "b.avs"}},
+  };
+  clips = {"a.avi", "b.avi", "c.avi", "d.avi"};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const std::string& name : listFolder(dir.path()))
+      std::filesystem::remove(path(name));
+    writeFile(path("b.avs"), "old");
+    if (std::string(c.what) == "failed") {
+      ASSERT_EQ(::mkfifo(path("c.avs").c_str(), 0644), 0);
+    } else {
+      writeFile(path("c.avs"), "old");
+    }
+    user.answers = c.answers;
+    StopAt progress(c.stopAt);
+    ScriptGenerator generator(*files, user, created, &progress);
+    RunOutcome outcome = RunOutcome::Completed;
+    const std::string message = messageOf([&] {
+      outcome =
+          generator.CreateScriptsButtonClick({templ, dir.path(), "/caps", "", clips, false}, state);
+    });
+    EXPECT_EQ(message, c.message);
+    EXPECT_EQ(outcome, c.outcome);
+    Lines listed(created.lines.begin() + 1, created.lines.end());
+    EXPECT_EQ(listed, c.listed);
+    for (const std::string& name : listed)
+      EXPECT_EQ(readFile(path(name)).substr(0, 22),
+                "AVISource(\"/caps/" + name.substr(0, 1) + ".avi")
+          << name;
+    // Nothing else was written, and nothing is left open or named for a moment.
+    for (const std::string& name : listFolder(dir.path())) {
+      EXPECT_FALSE(name.starts_with(".")) << name;
+      if (std::find(listed.begin(), listed.end(), name) == listed.end() &&
+          std::filesystem::is_regular_file(path(name))) {
+        EXPECT_EQ(readFile(path(name)), "old") << name;
+      }
+    }
+  }
 }
 
 // Without a handler of the program's own, SIGXFSZ would end the process part
