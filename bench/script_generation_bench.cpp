@@ -22,6 +22,7 @@
 // overhead with the least noise.
 //
 // Usage: bench_script_generation [clips [rounds [new|replace]]]
+// bench_script_replacement is the same program in "replace" mode.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -229,7 +230,11 @@ int main(int argc, char** argv) {
   support::programName = "bench_script_generation";
   const std::size_t clipCount = support::countArgument(argc, argv, 1, 10000, "number of clips");
   const std::size_t rounds = support::countArgument(argc, argv, 2, 7, "number of rounds");
+#if defined(CLIPQUILL_BENCH_REPLACE)
+  const std::string mode = argc > 3 ? argv[3] : "replace";
+#else
   const std::string mode = argc > 3 ? argv[3] : "new";
+#endif
   if (mode != "new" && mode != "replace") die("bad mode: \"" + mode + "\"");
 
   Bench bench;
