@@ -65,6 +65,7 @@ class PosixScriptFiles final : public ScriptFiles {
       }
     } release{*this};
     forgetNames();
+    askedPath_.clear();
     landHeld();
   }
 
@@ -172,6 +173,10 @@ class PosixScriptFiles final : public ScriptFiles {
   std::deque<Held> held_;
   std::unordered_set<std::string> heldPaths_;
   const std::size_t limit_ = heldLimit();
+  // The file createNew last found in the way, as it found it: the replace
+  // that follows the question needs no second look.
+  std::string askedPath_;
+  struct stat askedStat_ {};
   std::unordered_set<std::string> names_;  // the folder's names, once listed
   bool listed_ = false;
   std::size_t lookups_ = 0;
@@ -225,9 +230,11 @@ std::unique_ptr<ScriptWriter> PosixScriptFiles::createNew(const std::string& pat
   if (heldPaths_.contains(path)) return nullptr;
   const std::string name = posix::nameOf(path);
   if (mayBeThere(name)) {
-    struct stat st;
-    const int err = occupant(dir, name, st);
-    if (err == 0) return nullptr;
+    const int err = occupant(dir, name, askedStat_);
+    if (err == 0) {
+      askedPath_ = path;
+      return nullptr;
+    }
     if (err != ENOENT) throw Error::fromErrno(err);
   }
   return std::make_unique<PosixScriptWriter>(*this, newFile(dir), path, false);
@@ -237,8 +244,9 @@ std::unique_ptr<ScriptWriter> PosixScriptFiles::replace(const std::string& path)
   posix::refuseNul(path);
   const int dir = folderFor(path);
   const std::string name = posix::nameOf(path);
-  struct stat st;
-  const int err = occupant(dir, name, st);
+  struct stat st = askedStat_;
+  const int err = path == askedPath_ ? 0 : occupant(dir, name, st);
+  askedPath_.clear();
   if (err != 0 && err != ENOENT) throw Error::fromErrno(err);
   const bool file = err == 0 && S_ISREG(st.st_mode);
   // A file the user may not write is not replaced behind their back; a link
