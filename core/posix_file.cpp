@@ -184,6 +184,11 @@ NewFile NewFile::createIn(int dir) {
   if (file.fd_.valid()) return file;
   // EOPNOTSUPP: this file system cannot; EISDIR: this kernel cannot.
   if (errno != EOPNOTSUPP && errno != EISDIR) throwErrno();
+  return createNamedIn(dir);
+}
+
+NewFile NewFile::createNamedIn(int dir) {
+  NewFile file;
   for (int attempt = 0;; ++attempt) {
     std::string name = tempName();
     file.fd_ =
@@ -225,6 +230,12 @@ void NewFile::linkOver(int dir, const std::string& name) {
   tempName_.clear();
 }
 
+bool isStaleTemporary(std::string_view name) {
+  const pid_t owner = tempOwner(name);
+  // A process that still runs may be about to rename its file into place.
+  return owner != 0 && owner != ::getpid() && ::kill(owner, 0) != 0 && errno == ESRCH;
+}
+
 void removeStaleTemporaries(int dir) {
   const int fd = ::openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
@@ -233,12 +244,8 @@ void removeStaleTemporaries(int dir) {
     ::close(fd);
     return;
   }
-  const pid_t self = ::getpid();
   while (const dirent* entry = ::readdir(listing)) {
-    const pid_t owner = tempOwner(entry->d_name);
-    // A process that still runs may be about to rename its file into place.
-    if (owner == 0 || owner == self || ::kill(owner, 0) == 0 || errno != ESRCH) continue;
-    ::unlinkat(dir, entry->d_name, 0);
+    if (isStaleTemporary(entry->d_name)) ::unlinkat(dir, entry->d_name, 0);
   }
   ::closedir(listing);
 }

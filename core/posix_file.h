@@ -8,8 +8,8 @@
 //    no file at all.
 //  - New bytes go into an unnamed file in the destination's folder and get a
 //    name only once complete, so a killed process leaves nothing half-written
-//    under a real name and no temporary behind. Where a name is needed for a
-//    moment (to rename over an old file), it is one that a later writer in
+//    under a real name and no temporary behind. Where a temporary name is
+//    used (to rename over an old file), it is one that a later writer in
 //    that folder recognises and removes once its process has died.
 //  - A file the user may not write is never replaced behind their back.
 //  - A file-size limit makes a write fail with its error instead of killing
@@ -89,8 +89,12 @@ class NewFile {
   NewFile& operator=(NewFile&& other) noexcept;
   ~NewFile();
 
-  // A new file in the folder dir (whose path is folder). Raises Error.
+  // A new unnamed file in the folder dir. Raises Error.
   static NewFile createIn(int dir);
+  // A new file in dir under a temporary name of this program's own form:
+  // cheaper than an unnamed one to put over an old file (no link first), at
+  // the price of a name that a kill leaves for removeStaleTemporaries().
+  static NewFile createNamedIn(int dir);
 
   int fd() const { return fd_.get(); }
   // Gives the file the name in dir; EEXIST when something is there already,
@@ -111,8 +115,11 @@ class NewFile {
   std::string tempName_;  // "" while unnamed
 };
 
-// Removes the temporaries in dir that a killed process left behind: names
-// of the form this program gives them, whose process has ended.
+// Whether name is a temporary of this program's form whose process has
+// ended: left by a kill, and safe to remove.
+bool isStaleTemporary(std::string_view name);
+
+// Removes the stale temporaries in dir.
 void removeStaleTemporaries(int dir);
 
 }  // namespace clipquill::posix

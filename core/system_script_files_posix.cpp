@@ -1,15 +1,18 @@
 // Scripts on a POSIX file system, by the shared file rules (core/posix_file.h).
 //
-// Every script is written unnamed in its folder and named only once complete,
-// so a kill never leaves a script cut short under its name. A new script is
-// linked into place at once, which also refuses to clobber a file that
-// appeared meanwhile. A replacement must not land before its bytes are on
-// disk, or a crash could leave an empty file where the user's old script was;
-// rather than sync each one, replacements are held back (with every script
-// after them, to keep the order) and one sync of the file system serves them
-// all before they are renamed into place, in order. The rename replaces a
-// symbolic link itself and gives the file fresh permissions, as deleting the
-// old file and writing a new one would.
+// No script is ever written under its own name, so a kill never leaves one
+// cut short there. A new script is written unnamed and linked into place once
+// complete, which also refuses to clobber a file that appeared meanwhile. A
+// replacement is written under a temporary name of the program's own form
+// (renamed over the old script, it costs one step less than an unnamed file);
+// one that a kill leaves is removed by the next run in that folder. A
+// replacement must not land before its bytes are on disk, or a crash could
+// leave an empty file where the user's old script was; rather than sync each
+// one, replacements are held back (with every script after them, to keep the
+// order) and one sync of the file system serves them all before they are
+// renamed into place, in order. The rename replaces a symbolic link itself and
+// gives the file fresh permissions, as deleting the old file and writing a new
+// one would.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -122,8 +125,14 @@ class PosixScriptFiles final : public ScriptFiles {
       return;
     }
     errno = 0;
-    while (const dirent* entry = ::readdir(listing))
-      names_.emplace(entry->d_name);
+    while (const dirent* entry = ::readdir(listing)) {
+      // What a killed run left is cleared on the way.
+      if (posix::isStaleTemporary(entry->d_name)) {
+        ::unlinkat(dir_.get(), entry->d_name, 0);
+      } else {
+        names_.emplace(entry->d_name);
+      }
+    }
     listed_ = errno == 0;
     ::closedir(listing);
     if (!listed_) names_.clear();
@@ -135,14 +144,22 @@ class PosixScriptFiles final : public ScriptFiles {
     lookups_ = 0;
   }
 
-  NewFile newFile(int dir) {
+  NewFile newFile(int dir, bool replacing) {
+    const auto create = [&] {
+      if (!replacing) return NewFile::createIn(dir);
+      if (!swept_) {
+        posix::removeStaleTemporaries(dir);
+        swept_ = true;
+      }
+      return NewFile::createNamedIn(dir);
+    };
     try {
-      return NewFile::createIn(dir);
+      return create();
     } catch (const Error& e) {
       if (held_.empty() || (e.systemError() != EMFILE && e.systemError() != ENFILE)) throw;
     }
     landHeld();  // the held scripts' descriptors are what ran out
-    return NewFile::createIn(dir);
+    return create();
   }
 
   void landHeld() {
@@ -153,10 +170,6 @@ class PosixScriptFiles final : public ScriptFiles {
     if (::syncfs(held.front().file.fd()) != 0) throwErrno();
     for (Held& script : held) {
       if (script.replacing) {
-        if (!swept_) {
-          posix::removeStaleTemporaries(dir_.get());
-          swept_ = true;
-        }
         script.file.linkOver(dir_.get(), script.name);
       } else if (const int err = script.file.linkAsNew(dir_.get(), script.name)) {
         throw Error::fromErrno(err);
@@ -237,7 +250,7 @@ std::unique_ptr<ScriptWriter> PosixScriptFiles::createNew(const std::string& pat
     }
     if (err != ENOENT) throw Error::fromErrno(err);
   }
-  return std::make_unique<PosixScriptWriter>(*this, newFile(dir), path, false);
+  return std::make_unique<PosixScriptWriter>(*this, newFile(dir, false), path, false);
 }
 
 std::unique_ptr<ScriptWriter> PosixScriptFiles::replace(const std::string& path) {
@@ -257,7 +270,7 @@ std::unique_ptr<ScriptWriter> PosixScriptFiles::replace(const std::string& path)
     }
   }
   try {
-    return std::make_unique<PosixScriptWriter>(*this, newFile(dir), path, true);
+    return std::make_unique<PosixScriptWriter>(*this, newFile(dir, true), path, true);
   } catch (const Error& e) {
     if (!file || (e.systemError() != EACCES && e.systemError() != EPERM)) throw;
   }
