@@ -1,6 +1,9 @@
 // Per-clip script generation: how long the generator takes to write one script
 // per clip (10,000 clips, a 10-line template) into an empty folder, set against
-// the floor for the same job.
+// the floor for the same job. In "replace" mode the folder already holds every
+// script, and every question is answered OK, as the command line's -y does:
+// the floor then writes over the old files in place, and the generator keeps
+// each old script whole until its new one is complete, and on disk.
 //
 // The floor writes exactly the same bytes to the same number of files, under
 // the same names, with nothing but open(O_WRONLY | O_CREAT | O_TRUNC), write
@@ -18,7 +21,8 @@
 // system single rounds vary a lot; TMPDIR=/dev/shm shows the generator's own
 // overhead with the least noise.
 //
-// Usage: bench_script_generation [clips [rounds]]
+// Usage: bench_script_generation [clips [rounds [new|replace]]]
+// bench_script_replacement is the same program in "replace" mode.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -100,14 +104,18 @@ void removeRound(const std::string& dir, const std::vector<std::string>& names) 
 
 class CountingUserPort final : public clipquill::UserPort {
  public:
+  explicit CountingUserPort(clipquill::Answer answer) : answer_(answer) {}
   clipquill::Answer messageBox(clipquill::MessageKind, clipquill::Buttons,
                                std::string_view) override {
     ++calls;
-    return clipquill::Answer::Cancel;
+    return answer_;
   }
   void focus(clipquill::Field) override { ++calls; }
 
   std::size_t calls = 0;
+
+ private:
+  clipquill::Answer answer_;
 };
 
 class VectorList final : public clipquill::CreatedScriptsList {
@@ -124,11 +132,24 @@ struct Bench {
   std::vector<std::string> names;
   std::vector<std::string> contents;  // contents[i] belongs in names[i]
   std::unique_ptr<clipquill::ScriptFiles> files = clipquill::makeSystemScriptFiles();
+  bool replacing = false;
   int round = 0;
 
-  double floorRound() {
-    const std::string dir = root + "/floor-" + std::to_string(round++);
+  // A folder for one round: empty, or holding every script's old version,
+  // on disk before the clock starts.
+  std::string prepareRound(const char* kind) {
+    const std::string dir = root + "/" + kind + "-" + std::to_string(round++);
     support::makeFolder(dir);
+    if (replacing) {
+      for (std::size_t i = 0; i < names.size(); ++i)
+        support::floorWriteFile(dir + "/" + names[i], "# the old script\r\n" + contents[i]);
+      ::sync();
+    }
+    return dir;
+  }
+
+  double floorRound() {
+    const std::string dir = prepareRound("floor");
     std::vector<std::string> paths;
     paths.reserve(names.size());
     for (const std::string& name : names)
@@ -146,9 +167,8 @@ struct Bench {
   }
 
   double generatorRound() {
-    const std::string dir = root + "/quill-" + std::to_string(round++);
-    support::makeFolder(dir);
-    CountingUserPort user;
+    const std::string dir = prepareRound("quill");
+    CountingUserPort user(replacing ? clipquill::Answer::Ok : clipquill::Answer::Cancel);
     VectorList list;
     list.lines.reserve(clips.size() + 1);
     clipquill::ScriptGenerator generator(*files, user, list);
@@ -178,9 +198,10 @@ struct Bench {
   void verifyGenerated(const std::string& dir, clipquill::RunOutcome outcome,
                        const CountingUserPort& user, const VectorList& list) const {
     if (outcome != clipquill::RunOutcome::Completed) die("the generator did not complete");
-    if (user.calls != 0) {
-      die("the generator asked the user " + std::to_string(user.calls) +
-          " time(s) although the folder was empty");
+    const std::size_t questions = replacing ? names.size() : 0;
+    if (user.calls != questions) {
+      die("the generator asked the user " + std::to_string(user.calls) + " time(s), expected " +
+          std::to_string(questions));
     }
     if (list.lines.size() != clips.size() + 1) {
       die("the generator listed " + std::to_string(list.lines.size()) + " lines, expected " +
@@ -209,8 +230,15 @@ int main(int argc, char** argv) {
   support::programName = "bench_script_generation";
   const std::size_t clipCount = support::countArgument(argc, argv, 1, 10000, "number of clips");
   const std::size_t rounds = support::countArgument(argc, argv, 2, 7, "number of rounds");
+#if defined(CLIPQUILL_BENCH_REPLACE)
+  const std::string mode = argc > 3 ? argv[3] : "replace";
+#else
+  const std::string mode = argc > 3 ? argv[3] : "new";
+#endif
+  if (mode != "new" && mode != "replace") die("bad mode: \"" + mode + "\"");
 
   Bench bench;
+  bench.replacing = mode == "replace";
   bench.root = support::makeScratchFolder();
   bench.clips.reserve(clipCount);
   bench.names.reserve(clipCount);
@@ -232,9 +260,11 @@ int main(int argc, char** argv) {
   support::scratchFolder.clear();
 
   std::printf(
-      "per-clip scripts: %zu clips, %zu-line template, %zu bytes in all, each into an empty "
-      "folder under %s\n",
-      clipCount, kTemplate.size(), totalBytes, bench.root.c_str());
+      "per-clip scripts: %zu clips, %zu-line template, %zu bytes in all, each into %s folder "
+      "under %s\n",
+      clipCount, kTemplate.size(), totalBytes,
+      bench.replacing ? "a full (every script replaced, each question answered OK)" : "an empty",
+      bench.root.c_str());
   std::printf(
       "floor: open(O_WRONLY|O_CREAT|O_TRUNC)/write/close of precomputed bytes; "
       "clipquill: CreateScriptsButtonClick, expansion included\n");

@@ -316,9 +316,10 @@ class DryRunScripts : public ScriptFiles {
     Writer(DryRunScripts& owner, std::string path, bool replacing)
         : owner_(owner), path_(std::move(path)), replacing_(replacing) {}
     void write(std::string_view) override {}
-    void commit() override {
+    void commit(Landed landed) override {
       owner_.paths.push_back(path_);
       if (replacing_) owner_.replaced.push_back(path_);
+      landed();
     }
 
    private:

@@ -1,6 +1,7 @@
 #include "core/generator.h"
 
 #include "core/constants.h"
+#include "core/error.h"
 #include "core/expansion.h"
 #include "core/messages.h"
 #include "core/naming.h"
@@ -21,9 +22,9 @@ void flushIfFull(ScriptWriter& writer, std::string& buffer) {
   }
 }
 
-void finish(ScriptWriter& writer, std::string& buffer) {
+void finish(ScriptWriter& writer, std::string& buffer, ScriptWriter::Landed landed) {
   if (!buffer.empty()) writer.write(buffer);
-  writer.commit();
+  writer.commit(std::move(landed));
 }
 
 }  // namespace
@@ -42,6 +43,24 @@ RunOutcome ScriptGenerator::CreateScriptsButtonClick(const ScriptInputs& in, Scr
   return in.join ? CreateJoinedScript(in, state) : CreateMultipleScripts(in, state);
 }
 
+template <typename Run>
+RunOutcome ScriptGenerator::settleAfter(Run run) {
+  RunOutcome outcome;
+  try {
+    outcome = run();
+  } catch (...) {
+    // The scripts finished before the failure land all the same; the error
+    // shown is the one that ended the run.
+    try {
+      files_.settle();
+    } catch (const Error&) {
+    }
+    throw;
+  }
+  files_.settle();
+  return outcome;
+}
+
 std::unique_ptr<ScriptWriter> ScriptGenerator::openScript(const std::string& path) {
   if (auto writer = files_.createNew(path)) return writer;
   if (user_.messageBox(MessageKind::Warning, Buttons::OkCancel, msg::overwriteQuestion(path)) !=
@@ -54,6 +73,10 @@ std::unique_ptr<ScriptWriter> ScriptGenerator::openScript(const std::string& pat
 }
 
 RunOutcome ScriptGenerator::CreateMultipleScripts(const ScriptInputs& in, ScriptState& state) {
+  return settleAfter([&] { return writeMultipleScripts(in, state); });
+}
+
+RunOutcome ScriptGenerator::writeMultipleScripts(const ScriptInputs& in, ScriptState& state) {
   std::string buffer;
   std::string path;
   std::size_t written = 0;
@@ -75,14 +98,17 @@ RunOutcome ScriptGenerator::CreateMultipleScripts(const ScriptInputs& in, Script
       buffer.append(kLineEnd);
       flushIfFull(*writer, buffer);
     }
-    finish(*writer, buffer);
-    created_.append(state.CurScriptFile);
+    finish(*writer, buffer, [this, name = state.CurScriptFile] { created_.append(name); });
     ++written;
   }
   return RunOutcome::Completed;
 }
 
 RunOutcome ScriptGenerator::CreateJoinedScript(const ScriptInputs& in, ScriptState& state) {
+  return settleAfter([&] { return writeJoinedScript(in, state); });
+}
+
+RunOutcome ScriptGenerator::writeJoinedScript(const ScriptInputs& in, ScriptState& state) {
   const std::size_t clipCount = in.selectedClips.size();
   state.CurScriptFile = JoinedScriptName(in.nameText);
 
@@ -95,8 +121,7 @@ RunOutcome ScriptGenerator::CreateJoinedScript(const ScriptInputs& in, ScriptSta
     buffer.append(kLineEnd);
     flushIfFull(*writer, buffer);
   }
-  finish(*writer, buffer);
-  created_.append(state.CurScriptFile);
+  finish(*writer, buffer, [this, name = state.CurScriptFile] { created_.append(name); });
   return RunOutcome::Completed;
 }
 

@@ -68,10 +68,18 @@ class ScriptGenerator {
   RunOutcome CreateScriptsButtonClick(const ScriptInputs& in, ScriptState& state);
 
   // The two modes, run with the state that CreateScriptsButtonClick captured.
+  // Each script is listed as it lands under its name; however a run ends,
+  // every script finished before the end lands, and is listed.
   RunOutcome CreateMultipleScripts(const ScriptInputs& in, ScriptState& state);
   RunOutcome CreateJoinedScript(const ScriptInputs& in, ScriptState& state);
 
  private:
+  RunOutcome writeMultipleScripts(const ScriptInputs& in, ScriptState& state);
+  RunOutcome writeJoinedScript(const ScriptInputs& in, ScriptState& state);
+  // Runs a mode, then lands what it left held back, even when it failed.
+  template <typename Run>
+  RunOutcome settleAfter(Run run);
+
   // Asks before replacing an existing file; nullptr when the user declines.
   std::unique_ptr<ScriptWriter> openScript(const std::string& path);
 

@@ -1,132 +1,290 @@
-// Scripts on a POSIX file system.
+// Scripts on a POSIX file system, by the shared file rules (core/posix_file.h).
 //
-// A new script is created in place with O_EXCL, which is also the existence
-// test: a file already there is never clobbered without the user's consent.
-// A new script is unlinked again if writing it fails. A replacement is
-// written to a temporary file beside the old script, synced, and renamed over
-// it: the old script stays whole until the new one is complete. The rename replaces a
-// symbolic link itself and gives the file fresh permissions, exactly as
-// deleting the old file and writing a new one would.
+// No script is ever written under its own name, so a kill never leaves one
+// cut short there. A new script is written unnamed and linked into place once
+// complete, which also refuses to clobber a file that appeared meanwhile. A
+// replacement is written under a temporary name of the program's own form
+// (renamed over the old script, it costs one step less than an unnamed file);
+// one that a kill leaves is removed by the next run in that folder. A
+// replacement must not land before its bytes are on disk, or a crash could
+// leave an empty file where the user's old script was; rather than sync each
+// one, replacements are held back (with every script after them, to keep the
+// order) and one sync of the file system serves them all before they are
+// renamed into place, in order. The rename replaces a symbolic link itself and
+// gives the file fresh permissions, as deleting the old file and writing a new
+// one would.
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <dirent.h>
+
+#include <algorithm>
 #include <cerrno>
+#include <deque>
 #include <string>
+#include <unordered_set>
+#include <utility>
 
 #include "core/error.h"
+#include "core/posix_file.h"
 #include "core/script_files.h"
 
 namespace clipquill {
 
 namespace {
 
-constexpr mode_t kNewFileMode = 0666;  // narrowed by the umask, as for any new file
+using posix::Fd;
+using posix::NewFile;
 
-// Unique within this process; the pid makes it unique between processes.
-std::atomic<unsigned> tempCounter{0};
+// Each script held back keeps a descriptor open: at most half of those this
+// process may have, and no more than one sync needs to pay for.
+constexpr std::size_t kMaxHeld = 4096;
 
-std::string folderOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
+// A run that makes more scripts than this in one folder reads the folder's
+// names once instead of looking each script's name up on its own; a run of a
+// few scripts in a large folder does not pay for the listing.
+constexpr std::size_t kListAfter = 32;
 
-class PosixScriptWriter final : public ScriptWriter {
- public:
-  PosixScriptWriter(int fd, std::string openedPath, std::string finalPath)
-      : fd_(fd), openedPath_(std::move(openedPath)), finalPath_(std::move(finalPath)) {}
-
-  PosixScriptWriter(const PosixScriptWriter&) = delete;
-  PosixScriptWriter& operator=(const PosixScriptWriter&) = delete;
-
-  ~PosixScriptWriter() override {
-    if (committed_) return;
-    if (fd_ >= 0) ::close(fd_);
-    ::unlink(openedPath_.c_str());
-  }
-
-  void write(std::string_view bytes) override {
-    while (!bytes.empty()) {
-      const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        throwErrno();
-      }
-      bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-  }
-
-  void commit() override {
-    const bool replacing = openedPath_ != finalPath_;
-    // Only a replacement is synced: without it a crash right after the rename
-    // could leave an empty file where the user's old script was.
-    if (replacing && ::fsync(fd_) != 0) throwErrno();
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) throwErrno();
-    if (replacing && ::rename(openedPath_.c_str(), finalPath_.c_str()) != 0) throwErrno();
-    committed_ = true;
-  }
-
- private:
-  int fd_;
-  std::string openedPath_;  // where the bytes go: the script itself, or its temporary
-  std::string finalPath_;
-  bool committed_ = false;
-};
-
-// A NUL inside a name (a field can hold one) would cut the path short at the
-// system call and write some other file; such a name is refused instead.
-void refuseEmbeddedNul(const std::string& path) {
-  if (path.find('\0') != std::string::npos) throw Error::fromErrno(EINVAL);
-}
-
-int openExclusive(const std::string& path) {
-  int fd;
-  do {
-    fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
-  } while (fd < 0 && errno == EINTR);
-  return fd;
+std::size_t heldLimit() {
+  struct rlimit limit;
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return kMaxHeld;
+  return std::clamp<std::size_t>(static_cast<std::size_t>(limit.rlim_cur / 2), 1, kMaxHeld);
 }
 
 class PosixScriptFiles final : public ScriptFiles {
  public:
-  std::unique_ptr<ScriptWriter> createNew(const std::string& path) override {
-    refuseEmbeddedNul(path);
-    const int fd = openExclusive(path);
-    if (fd >= 0) return std::make_unique<PosixScriptWriter>(fd, path, path);
-    const int err = errno;
-    struct stat st;
-    if (err == EEXIST && ::stat(path.c_str(), &st) == 0) {
-      // A folder of that name refuses the script as on any system; a file is
-      // the caller's to ask about.
-      if (S_ISDIR(st.st_mode)) throw Error::fromErrno(EISDIR);
-      return nullptr;
-    }
-    // Includes EEXIST for a dangling symbolic link: no file to replace, and
-    // writing through the link would create one somewhere else.
-    throw Error::fromErrno(err);
+  std::unique_ptr<ScriptWriter> createNew(const std::string& path) override;
+  std::unique_ptr<ScriptWriter> replace(const std::string& path) override;
+
+  void settle() override {
+    // The folder is let go of even when a script fails to land.
+    struct Release {
+      PosixScriptFiles& self;
+      ~Release() {
+        self.dir_ = Fd();
+        self.folder_.clear();
+      }
+    } release{*this};
+    forgetNames();
+    askedPath_.clear();
+    landHeld();
   }
 
-  std::unique_ptr<ScriptWriter> replace(const std::string& path) override {
-    refuseEmbeddedNul(path);
-    // A short name of our own, so that a script name close to the length
-    // limit still leaves room for its temporary.
-    const std::string folder = folderOf(path);
-    for (int attempt = 0;; ++attempt) {
-      std::string temp = folder + ".clipquill-" + std::to_string(::getpid()) + "-" +
-                         std::to_string(tempCounter.fetch_add(1)) + ".tmp";
-      const int fd = openExclusive(temp);
-      if (fd >= 0) return std::make_unique<PosixScriptWriter>(fd, std::move(temp), path);
-      if (errno != EEXIST || attempt >= 100) throwErrno();
+  // A written script, to land now or after the scripts held before it.
+  void commit(NewFile file, std::string path, bool replacing, ScriptWriter::Landed landed) {
+    std::string name = posix::nameOf(path);
+    if (held_.empty() && !replacing) {
+      if (const int err = file.linkAsNew(dir_.get(), name)) throw Error::fromErrno(err);
+      file.close();
+      if (listed_) names_.insert(std::move(name));
+      landed();
+      return;
+    }
+    heldPaths_.insert(std::move(path));
+    held_.push_back({std::move(file), std::move(name), replacing, std::move(landed)});
+    if (held_.size() >= limit_) landHeld();
+  }
+
+ private:
+  struct Held {
+    NewFile file;
+    std::string name;
+    bool replacing;
+    ScriptWriter::Landed landed;
+  };
+
+  // The folder of path, held open for the run so that each script costs one
+  // lookup of its own name only.
+  int folderFor(const std::string& path) {
+    std::string folder = posix::folderOf(path);
+    if (dir_.valid() && folder == folder_) return dir_.get();
+    landHeld();  // every script held back lies in the folder held open
+    dir_ = posix::openFolder(folder);
+    folder_ = std::move(folder);
+    swept_ = false;
+    forgetNames();
+    return dir_.get();
+  }
+
+  // Whether something may stand at name in the folder held open. Once the
+  // folder is listed, a name it does not hold is free: should something
+  // appear there after all, the link that names the script refuses it.
+  bool mayBeThere(const std::string& name) {
+    if (!listed_ && ++lookups_ > kListAfter) listNames();
+    return !listed_ || names_.contains(name);
+  }
+
+  void listNames() {
+    const int fd = ::openat(dir_.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    DIR* listing = ::fdopendir(fd);
+    if (listing == nullptr) {
+      ::close(fd);
+      return;
+    }
+    errno = 0;
+    while (const dirent* entry = ::readdir(listing)) {
+      // What a killed run left is cleared on the way.
+      if (posix::isStaleTemporary(entry->d_name)) {
+        ::unlinkat(dir_.get(), entry->d_name, 0);
+      } else {
+        names_.emplace(entry->d_name);
+      }
+    }
+    listed_ = errno == 0;
+    ::closedir(listing);
+    if (!listed_) names_.clear();
+  }
+
+  void forgetNames() {
+    names_.clear();
+    listed_ = false;
+    lookups_ = 0;
+  }
+
+  NewFile newFile(int dir, bool replacing) {
+    const auto create = [&] {
+      if (!replacing) return NewFile::createIn(dir);
+      if (!swept_) {
+        posix::removeStaleTemporaries(dir);
+        swept_ = true;
+      }
+      return NewFile::createNamedIn(dir);
+    };
+    try {
+      return create();
+    } catch (const Error& e) {
+      if (held_.empty() || (e.systemError() != EMFILE && e.systemError() != ENFILE)) throw;
+    }
+    landHeld();  // the held scripts' descriptors are what ran out
+    return create();
+  }
+
+  void landHeld() {
+    if (held_.empty()) return;
+    std::deque<Held> held = std::exchange(held_, {});
+    heldPaths_.clear();
+    // Whatever fails from here drops the rest unnamed: old scripts stay.
+    if (::syncfs(held.front().file.fd()) != 0) throwErrno();
+    for (Held& script : held) {
+      if (script.replacing) {
+        script.file.linkOver(dir_.get(), script.name);
+      } else if (const int err = script.file.linkAsNew(dir_.get(), script.name)) {
+        throw Error::fromErrno(err);
+      }
+      script.file.close();
+      if (listed_) names_.insert(script.name);
+      script.landed();
     }
   }
+
+  Fd dir_;
+  std::string folder_;
+  bool swept_ = false;  // stale temporaries removed from the folder held open
+  std::deque<Held> held_;
+  std::unordered_set<std::string> heldPaths_;
+  const std::size_t limit_ = heldLimit();
+  // The file createNew last found in the way, as it found it: the replace
+  // that follows the question needs no second look.
+  std::string askedPath_;
+  struct stat askedStat_ {};
+  std::unordered_set<std::string> names_;  // the folder's names, once listed
+  bool listed_ = false;
+  std::size_t lookups_ = 0;
 };
+
+class PosixScriptWriter final : public ScriptWriter {
+ public:
+  PosixScriptWriter(PosixScriptFiles& owner, NewFile file, std::string path, bool replacing)
+      : owner_(owner), file_(std::move(file)), path_(std::move(path)), replacing_(replacing) {}
+  // Writes over the file itself, in place.
+  PosixScriptWriter(PosixScriptFiles& owner, Fd inPlace)
+      : owner_(owner), inPlace_(std::move(inPlace)) {}
+
+  void write(std::string_view bytes) override {
+    posix::writeAll(inPlace_.valid() ? inPlace_.get() : file_.fd(), bytes);
+  }
+
+  void commit(Landed landed) override {
+    if (inPlace_.valid()) {
+      inPlace_.close();
+      landed();
+      return;
+    }
+    owner_.commit(std::move(file_), std::move(path_), replacing_, std::move(landed));
+  }
+
+ private:
+  PosixScriptFiles& owner_;
+  NewFile file_;
+  Fd inPlace_;
+  std::string path_;
+  bool replacing_ = false;
+};
+
+// What stands at name in dir: nothing (ENOENT), a file to ask about (0), or
+// the errno of what refuses a script there.
+int occupant(int dir, const std::string& name, struct stat& st) {
+  if (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
+  if (S_ISREG(st.st_mode)) return 0;
+  if (S_ISLNK(st.st_mode)) {
+    // A link to a file, or a dangling one: a file in the way all the same.
+    struct stat target;
+    if (::fstatat(dir, name.c_str(), &target, 0) != 0 || S_ISREG(target.st_mode)) return 0;
+  }
+  return EACCES;  // a folder, a FIFO, a device, or a link to one of them
+}
+
+std::unique_ptr<ScriptWriter> PosixScriptFiles::createNew(const std::string& path) {
+  posix::refuseNul(path);
+  const int dir = folderFor(path);
+  if (heldPaths_.contains(path)) return nullptr;
+  const std::string name = posix::nameOf(path);
+  if (mayBeThere(name)) {
+    const int err = occupant(dir, name, askedStat_);
+    if (err == 0) {
+      askedPath_ = path;
+      return nullptr;
+    }
+    if (err != ENOENT) throw Error::fromErrno(err);
+  }
+  return std::make_unique<PosixScriptWriter>(*this, newFile(dir, false), path, false);
+}
+
+std::unique_ptr<ScriptWriter> PosixScriptFiles::replace(const std::string& path) {
+  posix::refuseNul(path);
+  const int dir = folderFor(path);
+  const std::string name = posix::nameOf(path);
+  struct stat st = askedStat_;
+  const int err = path == askedPath_ ? 0 : occupant(dir, name, st);
+  askedPath_.clear();
+  if (err != 0 && err != ENOENT) throw Error::fromErrno(err);
+  const bool file = err == 0 && S_ISREG(st.st_mode);
+  // A file the user may not write is not replaced behind their back; a link
+  // is replaced itself, whatever its target allows.
+  if (file) {
+    if (const int denied = posix::writeDenied(dir, name.c_str(), st)) {
+      throw Error::fromErrno(denied);
+    }
+  }
+  try {
+    return std::make_unique<PosixScriptWriter>(*this, newFile(dir, true), path, true);
+  } catch (const Error& e) {
+    if (!file || (e.systemError() != EACCES && e.systemError() != EPERM)) throw;
+  }
+  // The folder takes no new file, but the file may be written: in place.
+  landHeld();
+  Fd fd(::openat(dir, name.c_str(), O_WRONLY | O_TRUNC | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (!fd.valid()) throwErrno();
+  return std::make_unique<PosixScriptWriter>(*this, std::move(fd));
+}
 
 }  // namespace
 
 std::unique_ptr<ScriptFiles> makeSystemScriptFiles() {
+  posix::ignoreFileSizeSignal();
   return std::make_unique<PosixScriptFiles>();
 }
 

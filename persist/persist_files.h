@@ -15,11 +15,13 @@ class PersistFiles {
  public:
   virtual ~PersistFiles() = default;
 
-  // The whole file, or nothing when there is no file at path. Raises Error
-  // when there is one that cannot be read (or path names a folder).
+  // The whole file, or nothing when there is no regular file at path: a
+  // folder, a FIFO, a device or a path through a file reads as no file, and
+  // nothing is opened that could block. Raises Error when there is a file
+  // that cannot be read.
   virtual std::optional<std::string> read(const std::string& path) = 0;
 
-  // Whether path names a file (a link is followed); a folder is no file.
+  // Whether path names a regular file (a link is followed).
   virtual bool isFile(const std::string& path) = 0;
 
   // Where a write's bytes go, piece by piece.
@@ -30,12 +32,16 @@ class PersistFiles {
   };
 
   // Puts the bytes that produce gives its sink in the file at path, creating
-  // it if need be. No file is ever lost to a failed write: the bytes go into
-  // a new file beside it, which is synced and then moved into place. A
-  // replaced file keeps its permissions; a link is followed, so its target is
-  // replaced and the link stays. On failure the old file is as it was,
-  // nothing else is left behind, and Error is raised. The bytes need never
-  // be in memory all at once, which matters for large templates.
+  // it if need be. No file is ever lost to a failed write or a kill: the
+  // bytes go into an unnamed file beside it, which is synced and then put in
+  // place in one step. A replaced file keeps its permissions; a link is
+  // followed, so its target is replaced and the link stays. A file the user
+  // may not write, or anything but a file, is refused ("File access
+  // denied"). Where the folder takes no new file but the file may be
+  // written, it is written in place. On failure the old file is as it was
+  // (but for a write in place), nothing else is left behind, and Error is
+  // raised. The bytes need never be in memory all at once, which matters for
+  // large templates.
   virtual void writeWith(const std::string& path,
                          const std::function<void(Sink& sink)>& produce) = 0;
   void write(const std::string& path, std::string_view bytes) {

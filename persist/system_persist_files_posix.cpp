@@ -1,40 +1,31 @@
-// Persisted files on a POSIX file system.
+// Persisted files on a POSIX file system, by the shared file rules
+// (core/posix_file.h).
 //
-// A write never truncates the old file: the bytes go into a temporary file in
+// A write never truncates the old file: the bytes go into an unnamed file in
 // the same folder, which is synced, given the old file's permissions (and its
-// owner, where we may), and renamed over it. A link is followed first, so it
-// is the link's target that is replaced and the link itself stays.
+// owner, where we may), and put in its place in one step. A link is followed
+// first, so it is the link's target that is replaced and the link itself
+// stays. A file the user may not write is refused as writing it would be;
+// where only the folder refuses the new file, the file is written in place.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <string>
 
 #include "core/error.h"
+#include "core/posix_file.h"
 #include "persist/persist_files.h"
 
 namespace clipquill {
 
 namespace {
 
-constexpr mode_t kNewFileMode = 0666;  // narrowed by the umask, as for any new file
-constexpr int kMaxLinks = 40;          // as the kernel's own limit on a path
+using posix::Fd;
 
-std::atomic<unsigned> tempCounter{0};
-
-void refuseNul(const std::string& path) {
-  // The system call would read a shorter path than the one given.
-  if (path.find('\0') != std::string::npos) throw Error::fromErrno(EINVAL);
-}
-
-std::string folderOf(const std::string& path) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
+constexpr int kMaxLinks = 40;  // as the kernel's own limit on a path
 
 // The file a write to path lands in: path itself, or the end of its links.
 std::string followLinks(std::string path) {
@@ -45,40 +36,9 @@ std::string followLinks(std::string path) {
     const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
     if (n < 0) throwErrno();
     target.resize(static_cast<std::size_t>(n));
-    path = target.starts_with('/') ? target : folderOf(path) + "/" + target;
+    path = target.starts_with('/') ? target : posix::folderOf(path) + "/" + target;
   }
   throw Error::fromErrno(ELOOP);
-}
-
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-  // Closes now, reporting what close says.
-  void close() {
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) throwErrno();
-  }
-
- private:
-  int fd_;
-};
-
-void writeAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throwErrno();
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
 }
 
 // Gathers small pieces into writes of a useful size; a large piece goes
@@ -92,14 +52,14 @@ class FdSink final : public PersistFiles::Sink {
   void put(std::string_view bytes) override {
     if (buffer_.size() + bytes.size() > kChunk) flush();
     if (bytes.size() >= kChunk) {
-      writeAll(fd_, bytes);
+      posix::writeAll(fd_, bytes);
     } else {
       buffer_ += bytes;
     }
   }
 
   void flush() {
-    writeAll(fd_, buffer_);
+    posix::writeAll(fd_, buffer_);
     buffer_.clear();
   }
 
@@ -108,65 +68,75 @@ class FdSink final : public PersistFiles::Sink {
   std::string buffer_;
 };
 
+void produceInto(int fd, const std::function<void(PersistFiles::Sink&)>& produce) {
+  FdSink sink(fd);
+  produce(sink);
+  sink.flush();
+  if (::fsync(fd) != 0) throwErrno();
+}
+
+// Where the folder takes no new file but the file itself may be written: in
+// place, as truncating and writing it would.
+void writeInPlace(int dir, const std::string& name,
+                  const std::function<void(PersistFiles::Sink&)>& produce) {
+  Fd fd(::openat(dir, name.c_str(), O_WRONLY | O_TRUNC | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (!fd.valid()) throwErrno();
+  struct stat st;
+  if (::fstat(fd.get(), &st) != 0) throwErrno();
+  if (!S_ISREG(st.st_mode)) throw Error::fromErrno(EACCES);
+  produceInto(fd.get(), produce);
+  fd.close();
+}
+
 class PosixPersistFiles final : public PersistFiles {
  public:
   std::optional<std::string> read(const std::string& path) override {
-    refuseNul(path);
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
-      if (errno == ENOENT) return std::nullopt;
-      throwErrno();
-    }
-    struct stat st;
-    if (::fstat(fd.get(), &st) != 0) throwErrno();
-    if (S_ISDIR(st.st_mode)) throw Error::fromErrno(EISDIR);
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
-    char buffer[1 << 16];
-    for (;;) {
-      const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        throwErrno();
-      }
-      if (n == 0) return bytes;
-      bytes.append(buffer, static_cast<std::size_t>(n));
-    }
+    return posix::readRegularFile(path);
   }
 
-  bool isFile(const std::string& path) override {
-    struct stat st;
-    return path.find('\0') == std::string::npos && ::stat(path.c_str(), &st) == 0 &&
-           !S_ISDIR(st.st_mode);
-  }
+  bool isFile(const std::string& path) override { return posix::isRegularFile(path); }
 
   void writeWith(const std::string& path, const std::function<void(Sink&)>& produce) override {
-    refuseNul(path);
+    posix::refuseNul(path);
     const std::string target = followLinks(path);
+    const std::string name = posix::nameOf(target);
+    const Fd dir = posix::openFolder(posix::folderOf(target));
     struct stat old;
-    const bool replacing = ::stat(target.c_str(), &old) == 0;
-    if (replacing && S_ISDIR(old.st_mode)) throw Error::fromErrno(EISDIR);
-
-    const std::string temp = folderOf(target) + "/.clipquill-" + std::to_string(::getpid()) + "-" +
-                             std::to_string(tempCounter++) + ".tmp";
-    Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode));
-    if (fd.get() < 0) throwErrno();
-    try {
-      if (replacing) {
-        // Root may give the file back to its owner; anyone else keeps it.
-        [[maybe_unused]] const int owned = ::fchown(fd.get(), old.st_uid, old.st_gid);
-        if (::fchmod(fd.get(), old.st_mode & 07777) != 0) throwErrno();
+    const bool replacing = ::fstatat(dir.get(), name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0;
+    if (replacing) {
+      // Only a file is replaced: a folder, a FIFO or a device is refused.
+      if (!S_ISREG(old.st_mode)) throw Error::fromErrno(EACCES);
+      if (const int err = posix::writeDenied(dir.get(), name.c_str(), old)) {
+        throw Error::fromErrno(err);
       }
-      FdSink sink(fd.get());
-      produce(sink);
-      sink.flush();
-      if (::fsync(fd.get()) != 0) throwErrno();
-      fd.close();
-      if (::rename(temp.c_str(), target.c_str()) != 0) throwErrno();
-    } catch (...) {
-      ::unlink(temp.c_str());
-      throw;
+    } else if (errno != ENOENT) {
+      throwErrno();
     }
+
+    posix::NewFile file;
+    try {
+      file = posix::NewFile::createIn(dir.get());
+    } catch (const Error& e) {
+      const int err = e.systemError();
+      if (!replacing || (err != EACCES && err != EPERM)) throw;
+      writeInPlace(dir.get(), name, produce);
+      return;
+    }
+    if (replacing) {
+      // Root may give the file back to its owner; anyone else keeps it.
+      [[maybe_unused]] const int owned = ::fchown(file.fd(), old.st_uid, old.st_gid);
+      if (::fchmod(file.fd(), old.st_mode & 07777) != 0) throwErrno();
+    }
+    produceInto(file.fd(), produce);
+    int err = replacing ? EEXIST : file.linkAsNew(dir.get(), name);
+    if (err == EEXIST) {
+      // Another writer's file, or one that appeared meanwhile: replaced.
+      posix::removeStaleTemporaries(dir.get());
+      file.linkOver(dir.get(), name);
+      err = 0;
+    }
+    if (err != 0) throw Error::fromErrno(err);
+    file.close();
   }
 
   bool remove(const std::string& path) override {
@@ -174,7 +144,7 @@ class PosixPersistFiles final : public PersistFiles {
   }
 
   void makeFolder(const std::string& path) override {
-    refuseNul(path);
+    posix::refuseNul(path);
     if (::mkdir(path.c_str(), 0777) == 0) return;
     const int err = errno;
     struct stat st;
@@ -207,6 +177,7 @@ class PosixPersistFiles final : public PersistFiles {
 }  // namespace
 
 std::unique_ptr<PersistFiles> makeSystemPersistFiles() {
+  posix::ignoreFileSizeSignal();
   return std::make_unique<PosixPersistFiles>();
 }
 

@@ -9,13 +9,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <deque>
 #include <filesystem>
 #include <functional>
+#include <random>
 
 #include "core/generator.h"
 #include "core/script_files.h"
+#include "support/child_process.h"
 #include "support/fakes.h"
 #include "support/temp_dir.h"
 
@@ -46,19 +51,27 @@ class SystemScriptFilesTest : public ::testing::Test {
   std::string path(const std::string& name) const { return dir.slash() + name; }
 };
 
-// createNew is the existence test: a file (or a link to one) is left alone
-// for the caller to ask about; anything else in the way is an error.
+// createNew is the existence test: a file, a link to one or a dangling link
+// is left alone for the caller to ask about; anything else in the way is
+// refused, and nothing is ever opened that could block.
 TEST_F(SystemScriptFilesTest, CreateNewLeavesWhatIsThereAlone) {
   writeFile(path("f.avs"), "someone else's");
   std::filesystem::create_symlink(path("f.avs"), path("link.avs"));
   std::filesystem::create_directory(path("d.avs"));
+  std::filesystem::create_symlink(path("d.avs"), path("to-folder.avs"));
   std::filesystem::create_symlink(path("gone"), path("dangling.avs"));
-  EXPECT_EQ(files->createNew(path("f.avs")), nullptr);
-  EXPECT_EQ(files->createNew(path("link.avs")), nullptr);
-  EXPECT_EQ(messageOf([&] { files->createNew(path("d.avs")); }), "File access denied");
-  EXPECT_EQ(messageOf([&] { files->createNew(path("dangling.avs")); }), "I/O error 17");
+  ASSERT_EQ(::mkfifo(path("fifo.avs").c_str(), 0644), 0);
+  for (const char* asked : {"f.avs", "link.avs", "dangling.avs"}) {
+    SCOPED_TRACE(asked);
+    EXPECT_EQ(files->createNew(path(asked)), nullptr);
+  }
+  for (const char* refused : {"d.avs", "to-folder.avs", "fifo.avs"}) {
+    SCOPED_TRACE(refused);
+    EXPECT_EQ(messageOf([&] { files->createNew(path(refused)); }), "File access denied");
+  }
   EXPECT_EQ(readFile(path("f.avs")), "someone else's");
-  EXPECT_EQ(listFolder(dir.path()), (Lines{"d.avs", "dangling.avs", "f.avs", "link.avs"}));
+  EXPECT_EQ(listFolder(dir.path()),
+            (Lines{"d.avs", "dangling.avs", "f.avs", "fifo.avs", "link.avs", "to-folder.avs"}));
 }
 
 TEST_F(SystemScriptFilesTest, NewScriptAppearsOnlyWhenCommittedAndWithUsualPermissions) {
@@ -66,7 +79,7 @@ TEST_F(SystemScriptFilesTest, NewScriptAppearsOnlyWhenCommittedAndWithUsualPermi
   auto writer = files->createNew(path("s.avs"));
   writer->write("line\r\n");
   writer->write("");
-  writer->commit();
+  writer->commit([] {});
   ::umask(mask);
   EXPECT_EQ(readFile(path("s.avs")), "line\r\n");
   struct stat st;
@@ -90,14 +103,52 @@ TEST_F(SystemScriptFilesTest, AbandonedScriptsLeaveNoTrace) {
 TEST_F(SystemScriptFilesTest, ReplaceSwapsInTheNewBytesAndReplacesALinkItself) {
   writeFile(path("target.txt"), "target");
   std::filesystem::create_symlink(path("target.txt"), path("s.avs"));
-  auto writer = files->replace(path("s.avs"));
-  writer->write("new");
-  writer->commit();
+  std::filesystem::create_symlink(path("gone"), path("dangling.avs"));
+  Lines landed;
+  for (const char* name : {"s.avs", "dangling.avs"}) {
+    auto writer = files->replace(path(name));
+    writer->write(std::string("new ") + name);
+    writer->commit([&landed, name] { landed.push_back(name); });
+  }
+  // Held back until one sync serves both: the links still stand.
+  EXPECT_TRUE(landed.empty());
+  EXPECT_EQ(readFile(path("s.avs")), "target");
+  files->settle();
+  EXPECT_EQ(landed, (Lines{"s.avs", "dangling.avs"}));
   // As deleting the old entry and writing a new file would.
   EXPECT_FALSE(std::filesystem::is_symlink(path("s.avs")));
-  EXPECT_EQ(readFile(path("s.avs")), "new");
+  EXPECT_FALSE(std::filesystem::is_symlink(path("dangling.avs")));
+  EXPECT_EQ(readFile(path("s.avs")), "new s.avs");
+  EXPECT_EQ(readFile(path("dangling.avs")), "new dangling.avs");
   EXPECT_EQ(readFile(path("target.txt")), "target");
-  EXPECT_EQ(listFolder(dir.path()), (Lines{"s.avs", "target.txt"}));
+  EXPECT_EQ(listFolder(dir.path()), (Lines{"dangling.avs", "s.avs", "target.txt"}));
+}
+
+// Scripts committed after a held replacement wait behind it, so that the
+// list follows the run's order; a held script counts as there already.
+TEST_F(SystemScriptFilesTest, HeldScriptsLandInCommitOrder) {
+  writeFile(path("a.avs"), "old a");
+  Lines landed;
+  const auto commit = [&](std::unique_ptr<ScriptWriter> writer, const std::string& name) {
+    ASSERT_NE(writer, nullptr);
+    writer->write(name + " bytes");
+    writer->commit([&landed, name] { landed.push_back(name); });
+  };
+  commit(files->replace(path("a.avs")), "a.avs");
+  commit(files->createNew(path("b.avs")), "b.avs");
+  EXPECT_EQ(files->createNew(path("b.avs")), nullptr);  // held, so asked about
+  commit(files->replace(path("b.avs")), "b.avs again");
+  EXPECT_TRUE(landed.empty());
+  EXPECT_EQ(readFile(path("a.avs")), "old a");
+  EXPECT_FALSE(std::filesystem::exists(path("b.avs")));
+  files->settle();
+  EXPECT_EQ(landed, (Lines{"a.avs", "b.avs", "b.avs again"}));
+  EXPECT_EQ(readFile(path("a.avs")), "a.avs bytes");
+  EXPECT_EQ(readFile(path("b.avs")), "b.avs again bytes");
+  EXPECT_EQ(listFolder(dir.path()), (Lines{"a.avs", "b.avs"}));
+  // Nothing held: a new script lands at its commit.
+  commit(files->createNew(path("c.avs")), "c.avs");
+  EXPECT_EQ(landed.back(), "c.avs");
 }
 
 // The generator on the real file system.
@@ -189,9 +240,183 @@ TEST_F(RealRunTest, FullDiskKeepsFinishedScriptsAndRemovesTheFailingOne) {
   EXPECT_LT(expected.size(), 4u);
 }
 
+// Replacements wait for one sync; however the run ends, every script
+// finished before the end lands, and is listed, in order.
+TEST_F(RealRunTest, ARunThatEndsEarlyLandsWhatItFinished) {
+  struct StopAt : RunProgress {
+    std::size_t at;
+    explicit StopAt(std::size_t n) : at(n) {}
+    bool proceed(std::size_t written, std::size_t) override { return written < at; }
+  };
+  struct Case {
+    const char* what;
+    std::deque<Answer> answers;
+    std::size_t stopAt;
+    RunOutcome outcome;
+    const char* message;
+    Lines listed;
+  };
+  const Case cases[] = {
+      {"completed",
+       {Answer::Ok, Answer::Ok},
+       9,
+       RunOutcome::Completed,
+       "",
+       {"a.avs", "b.avs", "c.avs", "d.avs"}},
+      {"declined",
+       {Answer::Ok, Answer::Cancel},
+       9,
+       RunOutcome::OverwriteDeclined,
+       "",
+       {"a.avs", "b.avs"}},
+      {"stopped", {Answer::Ok, Answer::Ok}, 2, RunOutcome::Cancelled, "", {"a.avs", "b.avs"}},
+      {"failed", {Answer::Ok}, 9, RunOutcome::Completed, "File access denied", {"a.avs", "b.avs"}},
+  };
+  clips = {"a.avi", "b.avi", "c.avi", "d.avi"};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const std::string& name : listFolder(dir.path()))
+      std::filesystem::remove(path(name));
+    writeFile(path("b.avs"), "old");
+    if (std::string(c.what) == "failed") {
+      ASSERT_EQ(::mkfifo(path("c.avs").c_str(), 0644), 0);
+    } else {
+      writeFile(path("c.avs"), "old");
+    }
+    user.answers = c.answers;
+    StopAt progress(c.stopAt);
+    ScriptGenerator generator(*files, user, created, &progress);
+    RunOutcome outcome = RunOutcome::Completed;
+    const std::string message = messageOf([&] {
+      outcome =
+          generator.CreateScriptsButtonClick({templ, dir.path(), "/caps", "", clips, false}, state);
+    });
+    EXPECT_EQ(message, c.message);
+    EXPECT_EQ(outcome, c.outcome);
+    Lines listed(created.lines.begin() + 1, created.lines.end());
+    EXPECT_EQ(listed, c.listed);
+    for (const std::string& name : listed)
+      EXPECT_EQ(readFile(path(name)).substr(0, 22),
+                "AVISource(\"/caps/" + name.substr(0, 1) + ".avi")
+          << name;
+    // Nothing else was written, and nothing is left open or named for a moment.
+    for (const std::string& name : listFolder(dir.path())) {
+      EXPECT_FALSE(name.starts_with(".")) << name;
+      if (std::find(listed.begin(), listed.end(), name) == listed.end() &&
+          std::filesystem::is_regular_file(path(name))) {
+        EXPECT_EQ(readFile(path(name)), "old") << name;
+      }
+    }
+  }
+}
+
+// Without a handler of the program's own, SIGXFSZ would end the process part
+// way through a script; with it ignored, the write fails with its error.
+TEST_F(RealRunTest, AFileSizeLimitFailsTheWriteNotTheProcess) {
+  templ.assign(300, std::string(48, 'x'));  // 15 KB a script
+  writeFile(path("b.avs"), "old");
+  const testing::ChildEnd end = testing::runInChild([&] {
+    ::signal(SIGXFSZ, SIG_DFL);
+    struct rlimit limited = {12000, 12000};
+    if (::setrlimit(RLIMIT_FSIZE, &limited) != 0) return 3;
+    files = makeSystemScriptFiles();
+    user.answers = {Answer::Ok};
+    clips = {"a.avi"};  // a new script
+    if (runForError(dir.path()) != "I/O error 27") return 1;
+    clips = {"b.avi"};  // a replacement
+    if (runForError(dir.path()) != "I/O error 27") return 2;
+    return 0;
+  });
+  EXPECT_EQ(end.signal, 0);
+  EXPECT_EQ(end.exitCode, 0);
+  EXPECT_EQ(listFolder(dir.path()), Lines{"b.avs"});
+  EXPECT_EQ(readFile(path("b.avs")), "old");
+}
+
+// Runs killed at random points, new scripts and replacements alike: every
+// script is the old one or the whole new one, never cut short, and nothing
+// else is left that a later run does not clear away.
+TEST_F(RealRunTest, KilledRunsLeaveOnlyWholeScripts) {
+  templ.assign(20000, std::string(50, 'k') + "<F>");  // about 1.1 MB a script
+  clips = {"a.avi", "b.avi", "c.avi", "d.avi", "e.avi", "f.avi"};
+  const Lines replaced = {"b.avs", "d.avs", "f.avs"};
+  const auto expected = [&](const std::string& script) {
+    std::string bytes;
+    const std::string line = std::string(50, 'k') + script.substr(0, 1) + ".avi\r\n";
+    for (std::size_t i = 0; i < templ.size(); ++i)
+      bytes += line;
+    return bytes;
+  };
+  const auto runToEnd = [&] {
+    files = makeSystemScriptFiles();
+    user.answers.assign(clips.size(), Answer::Ok);
+    run(dir.path());
+    return 0;
+  };
+  const auto reset = [&] {
+    for (const std::string& name : listFolder(dir.path()))
+      std::filesystem::remove(path(name));
+    for (const std::string& name : replaced)
+      writeFile(path(name), "old");
+  };
+  reset();
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(testing::runInChild(runToEnd).exitCode, 0);
+  const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(
+      std::chrono::steady_clock::now() - start);
+  for (const std::string& name : listFolder(dir.path()))
+    ASSERT_EQ(readFile(path(name)), expected(name)) << name;
+
+  std::mt19937 random(13);
+  std::uniform_int_distribution<long> when(0, whole.count() * 6 / 5);
+  int temporaries = 0;
+  for (int round = 0; round < 40; ++round) {
+    SCOPED_TRACE(round);
+    bool leftover = false;
+    reset();
+    const testing::ChildEnd end = testing::killChildAfter(
+        runToEnd, std::chrono::microseconds(when(random)), round % 2 ? SIGKILL : SIGTERM);
+    ASSERT_TRUE(end.exitCode == 0 || end.signal != 0);
+    for (const std::string& name : listFolder(dir.path())) {
+      const std::string bytes = readFile(path(name));
+      if (name.starts_with(".clipquill-")) {
+        // A replacement's temporary, whole or not: never under a script's name.
+        ++temporaries;
+        leftover = true;
+        continue;
+      }
+      ASSERT_EQ(name.size(), 5u);
+      if (bytes != expected(name)) {
+        EXPECT_EQ(bytes, "old") << name << " cut short at " << bytes.size() << " bytes";
+        EXPECT_NE(std::find(replaced.begin(), replaced.end(), name), replaced.end()) << name;
+      }
+    }
+    if (leftover) {
+      // A later run recognises what the killed one left and removes it.
+      ASSERT_EQ(testing::runInChild(runToEnd).exitCode, 0);
+      for (const std::string& name : listFolder(dir.path()))
+        EXPECT_FALSE(name.starts_with(".clipquill-")) << name;
+    }
+  }
+  RecordProperty("temporaries", temporaries);
+}
+
 // Permission bits do not stop root: CTest runs this case once more as an
 // unprivileged user through setpriv.
-TEST_F(RealRunTest, UnprivilegedReadOnlyFolderRefusesAccess) {
+TEST_F(RealRunTest, UnprivilegedReadOnlyScriptIsNotReplaced) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root ignores permission bits";
+  writeFile(path("b.avs"), "old");
+  ASSERT_EQ(::chmod(path("b.avs").c_str(), 0444), 0);
+  user.answers = {Answer::Ok};
+  EXPECT_EQ(runForError(dir.path()), "File access denied");
+  EXPECT_EQ(created.lines, (Lines{"Script(s) Created:", "a.avs"}));
+  EXPECT_EQ(readFile(path("b.avs")), "old");
+  EXPECT_EQ(listFolder(dir.path()), (Lines{"a.avs", "b.avs"}));
+}
+
+// A folder that takes no new file: a writable script in it is written in
+// place, a new one is refused.
+TEST_F(RealRunTest, UnprivilegedReadOnlyFolderWritesInPlaceOrRefuses) {
   if (::geteuid() == 0) GTEST_SKIP() << "root ignores permission bits";
   writeFile(path("b.avs"), "old");
   ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
@@ -199,8 +424,9 @@ TEST_F(RealRunTest, UnprivilegedReadOnlyFolderRefusesAccess) {
   clips = {"b.avi", "a.avi"};
   EXPECT_EQ(runForError(dir.path()), "File access denied");
   ::chmod(dir.path().c_str(), 0755);
+  EXPECT_EQ(created.lines, (Lines{"Script(s) Created:", "b.avs"}));
   EXPECT_EQ(listFolder(dir.path()), Lines{"b.avs"});
-  EXPECT_EQ(readFile(path("b.avs")), "old");
+  EXPECT_EQ(readFile(path("b.avs")), "AVISource(\"/caps/b.avi\")\r\nConvertToYV12()\r\n");
 }
 
 }  // namespace

@@ -202,6 +202,45 @@ TEST_F(Model, TheDefaultTemplateIsLookedForBesideTheProgramThenInTheInstalledFol
   EXPECT_FALSE(std::filesystem::exists(share + "DefaultTemplate.ini"));
 }
 
+// Only a regular file is read: a template path that names a folder, a FIFO,
+// a device or runs through a file reads nothing and says nothing, and the
+// load goes on to the flags and the settings file; a FIFO as the settings
+// file or as a flag value reads as missing. None of them may block.
+TEST_F(Model, ALoadReadsOnlyRealFilesAndGoesOn) {
+  const std::string d = dir.path() + "/";
+  std::filesystem::create_directory(d + "folder.qtpl");
+  ASSERT_EQ(::mkfifo((d + "fifo.qtpl").c_str(), 0644), 0);
+  ASSERT_EQ(::mkfifo((d + "real.ini").c_str(), 0644), 0);
+  writeFile(d + "real.qtpl", "line\r\n");
+  writeFile(d + "file.qtpl", "x");
+  for (const char* stem : {"folder", "fifo", "flag"})
+    writeFile(d + stem + ".ini", ini(clips));
+  std::filesystem::create_directories(d + "registry/Software/Clipquill/flag");
+  ASSERT_EQ(::mkfifo((d + "registry/Software/Clipquill/flag/LoadInis").c_str(), 0644), 0);
+  writeFile(d + "flag.qtpl", "flagged\r\n");
+  struct Case {
+    std::string path;
+    std::vector<std::string> lines;
+    bool settingsApplied;
+  } cases[] = {
+      {d + "folder.qtpl", {}, true},        {d + "fifo.qtpl", {}, true},
+      {d + "file.qtpl/x.qtpl", {}, false},  {"/dev/zero", {}, false},
+      {d + "real.qtpl", {"line"}, false},    // its settings file is a FIFO
+      {d + "flag.qtpl", {"flagged"}, true},  // its load flag is a FIFO: checked
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    ScriptedForm fresh;
+    MainFormModel m{{*folders, *scripts, *files, registry, fresh}};
+    m.FormCreate({app + "clipquill", {c.path}, dir.path() + "/home"});
+    EXPECT_EQ(fresh.errors, std::vector<std::string>{});
+    EXPECT_EQ(m.templateLines(), c.lines);
+    EXPECT_TRUE(m.optionFlags().loadInis);
+    EXPECT_EQ(m.fieldText(Field::Source), c.settingsApplied ? clips : dir.path() + "/home/");
+    EXPECT_FALSE(m.state().Modified);
+  }
+}
+
 TEST_F(Model, StartUpAppliesTheSettingsFileAndItsFlags) {
   const std::string tpl = dir.path() + "/Hall.qtpl";
   writeFile(tpl, "AviSource(\"<P><F>\")\r\n");

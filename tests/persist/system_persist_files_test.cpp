@@ -1,18 +1,25 @@
 // Persisted files on the real file system.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "core/error.h"
 #include "persist/persist_files.h"
+#include "persist/settings_file.h"
+#include "support/child_process.h"
+#include "support/fakes.h"
 #include "support/temp_dir.h"
 
 namespace clipquill {
@@ -20,6 +27,7 @@ namespace {
 
 using testing::listFolder;
 using testing::readFile;
+using testing::ScriptedUser;
 using testing::TempDir;
 using testing::writeFile;
 using Names = std::vector<std::string>;
@@ -57,16 +65,30 @@ TEST_F(SystemPersistFilesTest, ReadsAndWritesBytesAsTheyAre) {
   EXPECT_FALSE(files->isFile(dir.path()));
   EXPECT_FALSE(files->isFile(path("missing")));
 
-  try {
-    files->read(dir.path());
-    ADD_FAILURE() << "a folder read as a file";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.message(), "File access denied");
-  }
   EXPECT_EQ(writeError(*files, dir.path(), "x"), "File access denied");
   EXPECT_EQ(writeError(*files, path("no/such/folder"), "x"), "File not found");
   EXPECT_EQ(writeError(*files, path(std::string("a\0b", 3)), "x"), "Invalid filename");
   EXPECT_EQ(listFolder(dir.path()), (Names{"empty", "t.qtpl"}));
+}
+
+// Only a regular file is ever opened for reading: anything else reads as no
+// file, at once, and is refused as the target of a write.
+TEST_F(SystemPersistFilesTest, OnlyRegularFilesAreRead) {
+  writeFile(path("t.qtpl"), "text");
+  ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0644), 0);
+  ASSERT_EQ(::symlink(path("fifo").c_str(), path("to-fifo").c_str()), 0);
+  for (const std::string& nothing :
+       {dir.path(), path("fifo"), path("to-fifo"), std::string("/dev/zero"), path("t.qtpl/x.qtpl"),
+        path("missing/x.qtpl"), path(std::string(5000, 'n'))}) {
+    SCOPED_TRACE(nothing.substr(0, 80));
+    EXPECT_EQ(files->read(nothing), std::nullopt);
+    EXPECT_FALSE(files->isFile(nothing));
+  }
+  EXPECT_EQ(writeError(*files, path("fifo"), "x"), "File access denied");
+  EXPECT_EQ(writeError(*files, path("to-fifo"), "x"), "File access denied");
+  EXPECT_EQ(writeError(*files, path("t.qtpl/x.qtpl"), "x"), "Invalid filename");
+  EXPECT_EQ(readFile(path("t.qtpl")), "text");
+  EXPECT_TRUE(S_ISFIFO(modeOf(path("fifo"))));
 }
 
 TEST_F(SystemPersistFilesTest, ReplacingKeepsPermissionsAndLinks) {
@@ -129,18 +151,106 @@ TEST_F(SystemPersistFilesTest, AFullDiskKeepsTheOldFile) {
   EXPECT_EQ(names, Names{"t.qtpl"});
 }
 
+// Saves killed at random points: the file is the old one or the whole new
+// one, and whatever a kill leaves is cleared by the next save beside it.
+TEST_F(SystemPersistFilesTest, KilledSavesKeepTheOldFileOrTheWholeNewOne) {
+  const std::string fresh(8 << 20, 'n');
+  const auto save = [&] {
+    files = makeSystemPersistFiles();
+    files->write(path("t.qtpl"), fresh);
+    files->write(path("v"), "dword:00000001");  // a flag value, new each time
+    return 0;
+  };
+  const auto reset = [&] {
+    for (const std::string& name : listFolder(dir.path()))
+      std::filesystem::remove(path(name));
+    writeFile(path("t.qtpl"), "old");
+  };
+  reset();
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(testing::runInChild(save).exitCode, 0);
+  const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(
+      std::chrono::steady_clock::now() - start);
+  std::mt19937 random(13);
+  std::uniform_int_distribution<long> when(0, whole.count() * 6 / 5);
+  for (int round = 0; round < 30; ++round) {
+    SCOPED_TRACE(round);
+    reset();
+    testing::killChildAfter(save, std::chrono::microseconds(when(random)),
+                            round % 2 ? SIGKILL : SIGTERM);
+    bool leftover = false;
+    for (const std::string& name : listFolder(dir.path())) {
+      const std::string bytes = readFile(path(name));
+      if (name == "t.qtpl") {
+        EXPECT_TRUE(bytes == "old" || bytes == fresh) << "cut short at " << bytes.size();
+      } else if (name == "v") {
+        EXPECT_EQ(bytes, "dword:00000001");
+      } else {
+        EXPECT_TRUE(name.starts_with(".clipquill-")) << name;
+        EXPECT_EQ(bytes, fresh);
+        leftover = true;
+      }
+    }
+    if (leftover) {
+      files->write(path("t.qtpl"), "later");
+      EXPECT_EQ(listFolder(dir.path()), (Names{"t.qtpl", "v"}));
+    }
+  }
+}
+
+TEST_F(SystemPersistFilesTest, AFileSizeLimitFailsTheWriteNotTheProcess) {
+  writeFile(path("t.qtpl"), "old");
+  const testing::ChildEnd end = testing::runInChild([&] {
+    ::signal(SIGXFSZ, SIG_DFL);
+    struct rlimit limited = {12000, 12000};
+    if (::setrlimit(RLIMIT_FSIZE, &limited) != 0) return 3;
+    files = makeSystemPersistFiles();
+    const std::string big(200'000, 'x');
+    if (writeError(*files, path("t.qtpl"), big) != "I/O error 27") return 1;
+    if (writeError(*files, path("new.qtpl"), big) != "I/O error 27") return 2;
+    return 0;
+  });
+  EXPECT_EQ(end.signal, 0);
+  EXPECT_EQ(end.exitCode, 0);
+  EXPECT_EQ(readFile(path("t.qtpl")), "old");
+  EXPECT_EQ(listFolder(dir.path()), Names{"t.qtpl"});
+}
+
 // Permission bits do not stop root: CTest runs this case once more as an
-// unprivileged user through setpriv.
+// unprivileged user through setpriv. A file the user may not write is not
+// replaced; a folder that takes no new file has its writable files written
+// in place.
 TEST_F(SystemPersistFilesTest, UnprivilegedRefusedAccessKeepsTheOldFile) {
   if (::geteuid() == 0) GTEST_SKIP() << "root ignores permission bits";
+  writeFile(path("ro.qtpl"), "old");
+  writeFile(path("ro.ini"), "[Entries]\r\nClipLoc=old\r\n");
+  for (const char* name : {"ro.qtpl", "ro.ini"})
+    ASSERT_EQ(::chmod(path(name).c_str(), 0444), 0);
+  EXPECT_EQ(writeError(*files, path("ro.qtpl"), "new"), "File access denied");
+  ScriptedUser user;
+  user.answers = {Answer::Ok, Answer::Cancel};  // a fresh file, then an update
+  for (int i = 0; i < 2; ++i) {
+    try {
+      writeSettings(*files, user, path("ro.ini"), path("ro.qtpl"), TemplateSettings{});
+      ADD_FAILURE() << "a read-only settings file was written";
+    } catch (const Error& e) {
+      EXPECT_EQ(e.message(), "Unable to write to " + path("ro.ini"));
+    }
+  }
+  EXPECT_EQ(readFile(path("ro.qtpl")), "old");
+  EXPECT_EQ(readFile(path("ro.ini")), "[Entries]\r\nClipLoc=old\r\n");
+  EXPECT_EQ(modeOf(path("ro.qtpl")) & 0777, 0444u);
+
   writeFile(path("t.qtpl"), "old");
   writeFile(path("secret"), "x");
   ASSERT_EQ(::chmod(path("secret").c_str(), 0200), 0);
   ASSERT_EQ(::chmod(dir.path().c_str(), 0555), 0);
-  EXPECT_EQ(writeError(*files, path("t.qtpl"), "new"), "File access denied");
-  EXPECT_EQ(readFile(path("t.qtpl")), "old");
+  EXPECT_EQ(writeError(*files, path("t.qtpl"), "new"), "no error");
+  EXPECT_EQ(readFile(path("t.qtpl")), "new");
+  EXPECT_EQ(writeError(*files, path("new.qtpl"), "new"), "File access denied");
   EXPECT_THROW(files->read(path("secret")), Error);
   EXPECT_THROW(files->makeFolder(path("sub")), Error);
+  EXPECT_EQ(listFolder(dir.path()), (Names{"ro.ini", "ro.qtpl", "secret", "t.qtpl"}));
 }
 
 }  // namespace

@@ -89,9 +89,10 @@ class FakeScriptFiles : public ScriptFiles {
       }
       bytes_.append(bytes);
     }
-    void commit() override {
+    void commit(Landed landed) override {
       if (owner_.strikes(path_, Stage::Commit)) throw Error::fromErrno(owner_.fault->err);
       owner_.files[path_] = bytes_;
+      landed();
     }
 
    private:
