@@ -224,7 +224,9 @@ TEST(ProfileDocumentTest, HandlesAHundredThousandKeys) {
   EXPECT_EQ(back.keys("Small").size(), 2001u);
   EXPECT_EQ(back.value("Small", "Added1999"), "1999");
   EXPECT_EQ(back.keys("Big").size(), kKeys);
-  EXPECT_LT(took, std::chrono::seconds(2));  // tens of milliseconds in an optimised build
+  // Tens of milliseconds in an optimised build; the bound only catches work
+  // that grows with the square of the keys, which would take hours.
+  EXPECT_LT(took, std::chrono::seconds(60));
 }
 
 }  // namespace
