@@ -1,8 +1,6 @@
 // clipquill-cli: fills in the environment from the system and runs.
-#include <pwd.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -11,17 +9,9 @@
 
 #include "cli/cli.h"
 #include "persist/folder_registry.h"
+#include "ui/model/process_environment.h"
 
 namespace {
-
-// The program's own path, so that the default template is found beside it
-// however it was started.
-std::string executablePath(const char* argv0) {
-  std::error_code ec;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (!ec) return self.string();
-  return argv0 ? argv0 : "";
-}
 
 std::string workingFolder() {
   std::error_code ec;
@@ -29,27 +19,13 @@ std::string workingFolder() {
   return ec ? std::string() : cwd.string();
 }
 
-// Where the clip list starts. A home folder that cannot be listed (a service
-// account's "/nonexistent") would fail every run at start-up, even one given
-// --source, so the list then starts nowhere instead.
-std::string homeFolder() {
-  std::string home;
-  if (const char* env = std::getenv("HOME"); env && *env) {
-    home = env;
-  } else if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) {
-    home = pw->pw_dir;
-  }
-  if (home.empty() || ::access(home.c_str(), R_OK | X_OK) != 0) return {};
-  return home;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   const clipquill::cli::CliEnvironment env{
-      .executablePath = executablePath(argc > 0 ? argv[0] : nullptr),
+      .executablePath = clipquill::executablePath(argc > 0 ? argv[0] : nullptr),
       .workingFolder = workingFolder(),
-      .homeFolder = homeFolder(),
+      .homeFolder = clipquill::homeFolder(),
       .registryRoot = clipquill::defaultRegistryRoot(),
       .interactive = ::isatty(0) && ::isatty(2),
       .progress = ::isatty(2) != 0,

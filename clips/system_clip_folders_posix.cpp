@@ -11,36 +11,11 @@
 
 #include "clips/clip_folders.h"
 #include "core/error.h"
+#include "core/posix_file.h"
 
 namespace clipquill {
 
 namespace {
-
-class DirCloser {
- public:
-  explicit DirCloser(DIR* dir) : dir_(dir) {}
-  DirCloser(const DirCloser&) = delete;
-  DirCloser& operator=(const DirCloser&) = delete;
-  ~DirCloser() { ::closedir(dir_); }
-
- private:
-  DIR* dir_;
-};
-
-bool isOrdinaryFile(int dirFd, const dirent& entry) {
-  switch (entry.d_type) {
-    case DT_REG:
-      return true;
-    case DT_LNK:
-    case DT_UNKNOWN: {
-      // Only links, and file systems that give no type, cost a stat.
-      struct stat st;
-      return ::fstatat(dirFd, entry.d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
-    }
-    default:
-      return false;
-  }
-}
 
 int openFolder(const std::string& folder) {
   if (folder.find('\0') != std::string::npos) throw Error::fromErrno(EINVAL);
@@ -62,7 +37,7 @@ class PosixClipFolders final : public ClipFolders {
       ::close(fd);
       throw Error::fromErrno(err);
     }
-    const DirCloser closer(dir);
+    const posix::DirCloser closer(dir);
     for (;;) {
       errno = 0;
       const dirent* entry = ::readdir(dir);
@@ -71,7 +46,7 @@ class PosixClipFolders final : public ClipFolders {
         return;
       }
       if (entry->d_name[0] == '.') continue;
-      if (isOrdinaryFile(fd, *entry)) visit(std::string_view(entry->d_name));
+      if (posix::entryIsOfType(fd, *entry, S_IFREG)) visit(std::string_view(entry->d_name));
     }
   }
 

@@ -250,4 +250,20 @@ void removeStaleTemporaries(int dir) {
   ::closedir(listing);
 }
 
+bool entryIsOfType(int dirFd, const dirent& entry, mode_t type) {
+  switch (entry.d_type) {
+    case DT_LNK:
+    case DT_UNKNOWN: {
+      struct stat st;
+      return ::fstatat(dirFd, entry.d_name, &st, 0) == 0 && (st.st_mode & S_IFMT) == type;
+    }
+    case DT_REG:
+      return type == S_IFREG;
+    case DT_DIR:
+      return type == S_IFDIR;
+    default:
+      return false;
+  }
+}
+
 }  // namespace clipquill::posix

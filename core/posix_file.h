@@ -16,6 +16,7 @@
 //    the process.
 #pragma once
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <optional>
@@ -62,6 +63,23 @@ std::string nameOf(const std::string& path);
 Fd openFolder(const std::string& folder);
 
 void writeAll(int fd, std::string_view bytes);
+
+// An open folder listing, closed when it goes.
+class DirCloser {
+ public:
+  explicit DirCloser(DIR* dir) : dir_(dir) {}
+  DirCloser(const DirCloser&) = delete;
+  DirCloser& operator=(const DirCloser&) = delete;
+  ~DirCloser() { ::closedir(dir_); }
+
+ private:
+  DIR* dir_;
+};
+
+// Whether a folder entry is of type (S_IFREG, S_IFDIR), a link counting as
+// what it leads to. Only links, and file systems that give no type, cost a
+// stat.
+bool entryIsOfType(int dirFd, const dirent& entry, mode_t type);
 
 // Lets a file-size limit fail the write (EFBIG) rather than end the process.
 // Leaves a handler someone else installed alone.

@@ -14,37 +14,13 @@
 #include <iterator>
 
 #include "core/error.h"
+#include "core/posix_file.h"
 #include "ui/model/drives.h"
 #include "ui/model/folder_lister.h"
 
 namespace clipquill {
 
 namespace {
-
-class DirCloser {
- public:
-  explicit DirCloser(DIR* dir) : dir_(dir) {}
-  DirCloser(const DirCloser&) = delete;
-  DirCloser& operator=(const DirCloser&) = delete;
-  ~DirCloser() { ::closedir(dir_); }
-
- private:
-  DIR* dir_;
-};
-
-bool isFolder(int dirFd, const dirent& entry) {
-  switch (entry.d_type) {
-    case DT_DIR:
-      return true;
-    case DT_LNK:
-    case DT_UNKNOWN: {
-      struct stat st;
-      return ::fstatat(dirFd, entry.d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
-    }
-    default:
-      return false;
-  }
-}
 
 class PosixPickerFolders final : public PickerFolders {
  public:
@@ -59,7 +35,7 @@ class PosixPickerFolders final : public PickerFolders {
       ::close(fd);
       throw Error::fromErrno(err);
     }
-    const DirCloser closer(dir);
+    const posix::DirCloser closer(dir);
     for (;;) {
       errno = 0;
       const dirent* entry = ::readdir(dir);
@@ -69,7 +45,7 @@ class PosixPickerFolders final : public PickerFolders {
       }
       const std::string_view name(entry->d_name);
       if (name == "." || name == "..") continue;
-      if (isFolder(fd, *entry)) visit(name);
+      if (posix::entryIsOfType(fd, *entry, S_IFDIR)) visit(name);
     }
   }
 
@@ -127,7 +103,7 @@ std::map<std::string, std::string> readLabels() {
   const std::string folder = "/dev/disk/by-label";
   DIR* dir = ::opendir(folder.c_str());
   if (dir == nullptr) return labels;
-  const DirCloser closer(dir);
+  const posix::DirCloser closer(dir);
   while (const dirent* entry = ::readdir(dir)) {
     if (entry->d_name[0] == '.') continue;
     labels[realPath(folder + "/" + entry->d_name)] = unescapeLabel(entry->d_name);
