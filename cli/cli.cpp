@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include <getopt.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -131,72 +132,75 @@ class ParsedArgs {
   std::unordered_map<std::string, std::vector<std::string>> values_;
 };
 
-struct OptionSpec {
-  char letter;  // 0 for none
-  std::string_view name;
-  bool takesValue;
-};
-
-// Parsed by hand, as getopt_long would: "-s DIR", "-sDIR", "--source DIR",
-// "--source=DIR", flags grouped ("-jy"), "--" before operands that start
-// with "-". A value is taken whole: a "," is part of a file name. (A parser
-// library built on std::regex cost more of a short run than all the rest.)
+// The C library's getopt_long reads the options as Linux users expect:
+// "-s DIR", "-sDIR", "--source DIR", "--source=DIR", grouped flags ("-jy"),
+// unambiguous abbreviations, and "--" before operands that start with "-".
+// A value is taken whole: a "," is part of a file name.
 ParsedArgs parseArgs(const std::vector<std::string>& args) {
-  static constexpr OptionSpec kSpecs[] = {
-      {'s', "source", true},  {'p', "prefix", true}, {'e', "ext", true},
-      {'n', "name", true},    {'d', "dest", true},   {'j', "join", false},
-      {'c', "clip", true},    {0, "list", false},    {0, "show", false},
-      {0, "dry-run", false},  {0, "save", true},     {0, "type", true},
-      {0, "no-ini", false},   {'0', "null", false},  {0, "load-inis", true},
-      {0, "save-inis", true}, {'y', "yes", false},   {0, "no-clobber", false},
-      {'h', "help", false},   {0, "version", false},
+  static constexpr option kLong[] = {
+      {"source", required_argument, nullptr, 's'},
+      {"prefix", required_argument, nullptr, 'p'},
+      {"ext", required_argument, nullptr, 'e'},
+      {"name", required_argument, nullptr, 'n'},
+      {"dest", required_argument, nullptr, 'd'},
+      {"join", no_argument, nullptr, 'j'},
+      {"clip", required_argument, nullptr, 'c'},
+      {"list", no_argument, nullptr, 256},
+      {"show", no_argument, nullptr, 257},
+      {"dry-run", no_argument, nullptr, 258},
+      {"save", required_argument, nullptr, 259},
+      {"type", required_argument, nullptr, 260},
+      {"no-ini", no_argument, nullptr, 261},
+      {"null", no_argument, nullptr, '0'},
+      {"load-inis", required_argument, nullptr, 262},
+      {"save-inis", required_argument, nullptr, 263},
+      {"yes", no_argument, nullptr, 'y'},
+      {"no-clobber", no_argument, nullptr, 264},
+      {"help", no_argument, nullptr, 'h'},
+      {"version", no_argument, nullptr, 265},
+      {nullptr, 0, nullptr, 0},
   };
+  // getopt_long may reorder what it is given: it gets copies. The leading
+  // "+" would stop at the first operand; without it operands may stand
+  // anywhere, as in the usage text.
+  std::vector<std::string> copies;
+  copies.reserve(args.size() + 1);
+  copies.emplace_back("clipquill-cli");
+  copies.insert(copies.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& arg : copies)
+    argv.push_back(arg.data());
+  argv.push_back(nullptr);
+
   ParsedArgs parsed;
-  bool operandsOnly = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (operandsOnly || arg.size() < 2 || arg[0] != '-') {
-      parsed.add("template", arg);
-      continue;
-    }
-    const auto value = [&](const OptionSpec& spec) -> std::string {
-      if (i + 1 >= args.size()) {
-        throw UsageError("option '--" + std::string(spec.name) + "' needs a value");
-      }
-      return args[++i];
-    };
-    if (arg == "--") {
-      operandsOnly = true;
-    } else if (arg[1] == '-') {
-      const std::size_t equals = arg.find('=');
-      const std::string_view name = std::string_view(arg).substr(2, equals - 2);
-      const auto spec = std::find_if(std::begin(kSpecs), std::end(kSpecs),
-                                     [&](const OptionSpec& o) { return o.name == name; });
-      if (spec == std::end(kSpecs)) throw UsageError("unknown option '" + arg + "'");
-      if (equals != std::string::npos && !spec->takesValue) {
-        throw UsageError("option '--" + std::string(name) + "' takes no value");
-      }
-      std::string given;
-      if (spec->takesValue)
-        given = equals != std::string::npos ? arg.substr(equals + 1) : value(*spec);
-      parsed.add(std::string(spec->name), std::move(given));
-    } else {
-      for (std::size_t k = 1; k < arg.size(); ++k) {
-        const auto spec = std::find_if(std::begin(kSpecs), std::end(kSpecs),
-                                       [&](const OptionSpec& o) { return o.letter == arg[k]; });
-        if (spec == std::end(kSpecs)) {
-          throw UsageError(std::string("unknown option '-") + arg[k] + "'");
+  ::opterr = 0;  // the usage error below says it once, in our words
+  ::optind = 0;  // 0, not 1: starts afresh, as each in-process run must
+  const int argc = static_cast<int>(copies.size());
+  for (int index = -1, c;
+       (c = ::getopt_long(argc, argv.data(), ":s:p:e:n:d:jc:0yh", kLong, &index)) != -1;
+       index = -1) {
+    const std::string seen = argv[::optind - 1];
+    if (c == '?') {
+      if (seen.rfind("--", 0) == 0) {
+        const std::string name = seen.substr(2, seen.find('=') - 2);
+        for (const option* o = kLong; o->name; ++o) {
+          if (name == o->name && o->has_arg == no_argument)
+            throw UsageError("option '--" + name + "' takes no value");
         }
-        if (!spec->takesValue) {
-          parsed.add(std::string(spec->name), {});
-          continue;
-        }
-        // The rest of the argument is the value, or else the next argument.
-        parsed.add(std::string(spec->name), k + 1 < arg.size() ? arg.substr(k + 1) : value(*spec));
-        break;
+        throw UsageError("unknown option '" + seen + "'");
       }
+      throw UsageError(std::string("unknown option '-") + static_cast<char>(::optopt) + "'");
     }
+    if (c == ':') throw UsageError("option '" + seen + "' needs a value");
+    const option* found = index >= 0 ? &kLong[index] : nullptr;
+    for (const option* o = kLong; !found && o->name; ++o) {
+      if (o->val == c) found = o;
+    }
+    if (!found) throw UsageError("unknown option '" + seen + "'");
+    parsed.add(found->name, ::optarg ? std::string(::optarg) : std::string());
   }
+  for (int i = ::optind; i < argc; ++i)
+    parsed.add("template", argv[static_cast<std::size_t>(i)]);
   return parsed;
 }
 

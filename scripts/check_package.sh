@@ -25,7 +25,7 @@ cd "$ROOT"
 # shellcheck source=scripts/deps.sh
 source scripts/deps.sh
 deps_install g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
-  libcxxopts-dev nlohmann-json3-dev util-linux qt6-base-dev libjpeg-dev fonts-dejavu-core \
+  nlohmann-json3-dev util-linux qt6-base-dev libjpeg-dev fonts-dejavu-core \
   dpkg-dev file desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl \
   groff-base man-db bash-completion
 
