@@ -31,23 +31,10 @@ class PosixClipFolders final : public ClipFolders {
   void listFiles(const std::string& folder,
                  const std::function<void(std::string_view)>& visit) override {
     const int fd = openFolder(folder);
-    DIR* dir = ::fdopendir(fd);
-    if (dir == nullptr) {
-      const int err = errno;
-      ::close(fd);
-      throw Error::fromErrno(err);
-    }
-    const posix::DirCloser closer(dir);
-    for (;;) {
-      errno = 0;
-      const dirent* entry = ::readdir(dir);
-      if (entry == nullptr) {
-        if (errno != 0) throwErrno();
-        return;
-      }
-      if (entry->d_name[0] == '.') continue;
-      if (posix::entryIsOfType(fd, *entry, S_IFREG)) visit(std::string_view(entry->d_name));
-    }
+    posix::listEntries(fd, [&](int dirFd, const dirent& entry) {
+      if (entry.d_name[0] == '.') return;
+      if (posix::entryIsOfType(dirFd, entry, S_IFREG)) visit(std::string_view(entry.d_name));
+    });
   }
 
   PathKind kind(const std::string& path) override {

@@ -266,4 +266,23 @@ bool entryIsOfType(int dirFd, const dirent& entry, mode_t type) {
   }
 }
 
+void listEntries(int folderFd, const std::function<void(int folderFd, const dirent&)>& visit) {
+  DIR* dir = ::fdopendir(folderFd);
+  if (dir == nullptr) {
+    const int err = errno;
+    ::close(folderFd);
+    throw Error::fromErrno(err);
+  }
+  const DirCloser closer(dir);
+  for (;;) {
+    errno = 0;
+    const dirent* entry = ::readdir(dir);
+    if (entry == nullptr) {
+      if (errno != 0) throwErrno();
+      return;
+    }
+    visit(folderFd, *entry);
+  }
+}
+
 }  // namespace clipquill::posix

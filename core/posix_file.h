@@ -19,6 +19,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -80,6 +81,11 @@ class DirCloser {
 // what it leads to. Only links, and file systems that give no type, cost a
 // stat.
 bool entryIsOfType(int dirFd, const dirent& entry, mode_t type);
+
+// Calls visit with each entry of the folder open as folderFd, which it takes
+// over and closes. Raises Error when the folder cannot be read; visit may
+// have been called by then.
+void listEntries(int folderFd, const std::function<void(int folderFd, const dirent&)>& visit);
 
 // Lets a file-size limit fail the write (EFBIG) rather than end the process.
 // Leaves a handler someone else installed alone.

@@ -29,24 +29,11 @@ class PosixPickerFolders final : public PickerFolders {
     if (folder.find('\0') != std::string::npos) throw Error::fromErrno(EINVAL);
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) throwErrno();
-    DIR* dir = ::fdopendir(fd);
-    if (dir == nullptr) {
-      const int err = errno;
-      ::close(fd);
-      throw Error::fromErrno(err);
-    }
-    const posix::DirCloser closer(dir);
-    for (;;) {
-      errno = 0;
-      const dirent* entry = ::readdir(dir);
-      if (entry == nullptr) {
-        if (errno != 0) throwErrno();
-        return;
-      }
-      const std::string_view name(entry->d_name);
-      if (name == "." || name == "..") continue;
-      if (posix::entryIsOfType(fd, *entry, S_IFDIR)) visit(name);
-    }
+    posix::listEntries(fd, [&](int dirFd, const dirent& entry) {
+      const std::string_view name(entry.d_name);
+      if (name == "." || name == "..") return;
+      if (posix::entryIsOfType(dirFd, entry, S_IFDIR)) visit(name);
+    });
   }
 
   PathKind kind(const std::string& path) override {
