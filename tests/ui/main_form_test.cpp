@@ -10,8 +10,6 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListView>
-#include <QMenu>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
@@ -203,32 +201,6 @@ class MainFormTest : public QObject {
     QCOMPARE(form->size(), QSize(555, 635));
     QVERIFY(!(form->windowFlags() & Qt::WindowMinimizeButtonHint));
     QVERIFY(!(form->windowFlags() & Qt::WindowMaximizeButtonHint));
-  }
-
-  void menusHoldTheirItemsAndShortcuts() {
-    start();
-    struct Item {
-      const char* name;
-      const char* text;
-      const char* keys;
-    };
-    for (const Item& item : std::vector<Item>{{"LoadTemplate1", "Load Template", "Ctrl+L"},
-                                              {"SaveTemplate1", "Save Template", "Ctrl+S"},
-                                              {"EditFilters1", "&Edit Filters", "Ctrl+E"},
-                                              {"Exit1", "E&xit", "Ctrl+X"},
-                                              {"LoadInis", "&Load Template .ini's", "Ctrl+O"},
-                                              {"SaveInis", "&Save Template .ini's", "Ctrl+A"},
-                                              {"Using1", "&Using", "Ctrl+U"},
-                                              {"About1", "&About", "Ctrl+B"}}) {
-      auto* action = form->findChild<QAction*>(item.name);
-      QVERIFY2(action, item.name);
-      QCOMPARE(action->text(), QString::fromLatin1(item.text));
-      QCOMPARE(action->shortcut(), QKeySequence(QString::fromLatin1(item.keys)));
-    }
-    QStringList menus;
-    for (QAction* a : form->menuBar()->actions())
-      menus << a->text();
-    QCOMPARE(menus, (QStringList{"&File", "&Options", "&Help"}));
     QVERIFY(form->LoadInis->isChecked() && form->SaveInis->isChecked());
   }
 
