@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QIcon>
-#include <QMessageBox>
 #include <QPixmap>
 #include <QTimer>
 #include <cstdio>
@@ -160,7 +159,7 @@ void quietPlatformMessages(QtMsgType type, const QMessageLogContext& context,
 // application's error box for a user who started the program from the desktop.
 int startupFailed(const std::string& message) {
   std::fprintf(stderr, "clipquill: %s\n", message.c_str());
-  QMessageBox::critical(nullptr, shownText(kAppTitle), shownText(message));
+  qtMessageBoxes().error(nullptr, shownText(kAppTitle), shownText(message));
   return 1;
 }
 

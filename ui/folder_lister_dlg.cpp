@@ -5,15 +5,16 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyle>
 #include <QStyledItemDelegate>
 
+#include "core/constants.h"
+#include "ui/main_form.h"
 #include "ui/new_folder_dlg.h"
 #include "ui/qt_text.h"
+#include "ui/screen_centre.h"
 
 namespace clipquill {
 
@@ -137,9 +138,7 @@ void TFolderListerDlg::build(PickerFolders& folders, std::string homeFolder) {
   connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 
   showError_ = [this](const Error& error) {
-    QMessageBox box(QMessageBox::Critical, "Clipquill", shownText(error.boxText()), QMessageBox::Ok,
-                    this);
-    box.exec();
+    qtMessageBoxes().error(this, shownText(kAppTitle), shownText(error.boxText()));
   };
 }
 
@@ -167,7 +166,7 @@ void TFolderListerDlg::setErrorShower(ErrorShower shower) {
 
 void TFolderListerDlg::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+  centreOnScreen(this);
   DriveComboBox1->setFocus();
 }
 

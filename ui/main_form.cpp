@@ -19,7 +19,6 @@
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -33,6 +32,7 @@
 #include "persist/template_file.h"
 #include "ui/list_views.h"
 #include "ui/qt_text.h"
+#include "ui/screen_centre.h"
 
 namespace clipquill {
 
@@ -243,11 +243,7 @@ TMainForm::TMainForm(MainFormSetup setup, QWidget* parent)
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   resize(555, 635);
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    QRect frame = geometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
-  }
+  centreOnScreen(this);
 
   model_->FormCreate(setup.startup);
   setWindowTitle(QString::fromStdString(model_->state().AppTitle));

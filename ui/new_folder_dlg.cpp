@@ -5,8 +5,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
+
+#include "ui/screen_centre.h"
 
 namespace clipquill {
 
@@ -57,7 +58,7 @@ std::string TNewFolderDlg::newName() const {
 void TNewFolderDlg::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (event->spontaneous()) return;
-  if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+  centreOnScreen(this);
   NewNameLabeledEdit->setFocus();
 }
 
