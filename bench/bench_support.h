@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the benchmarks share: failing loudly, their arguments, a scratch
 // folder, and the rounds that set the program against its floor and report
 // the two.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line's jobs as a user runs them: the program started as a
 // process, set against a process that does the same job with plain system
 // calls, both timed from the spawn to the exit (and measured for their peak

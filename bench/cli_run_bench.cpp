@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A whole batch run through the command line: start-up with a template, the
 // options typed into the fields, the clip list read and filtered, every clip
 // selected and one script written per clip (20,000 clips among 25,000 files

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Re-reading the clip list: how long the clip list takes to read a folder of
 // 100,000 entries against the mask "*.avi;*.mpg;*.mpeg;*.avs", set against the
 // floor for the same listing.

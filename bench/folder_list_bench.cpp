@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening the folder picker on a folder of 10,000 subfolders, set against the
 // floor for reading that folder.
 //

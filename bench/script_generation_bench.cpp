@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Per-clip script generation: how long the generator takes to write one script
 // per clip (10,000 clips, a 10-line template) into an empty folder, set against
 // the floor for the same job. In "replace" mode the folder already holds every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving and loading a large template: how long writeTemplate and
 // readTemplate take for a template of 100 MB in lines of about 60 bytes,
 // set against the floor for the same bytes.

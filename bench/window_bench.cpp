@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's own cost, on Qt's offscreen platform, each figure set against
 // the same work done without it:
 //   1. start to shown: TMainForm built (its start-up load included), shown

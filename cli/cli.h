@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // clipquill-cli: the main window driven from the command line. It starts the
 // window's model as the window does, types its options into the fields and
 // presses "Create Script(s)" (or lists, shows or saves instead).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The model's user, as a command line is: message boxes become lines on
 // standard error, and questions are answered by the options, by the person at
 // the terminal, or, with no one to ask, with Cancel.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // clipquill-cli: fills in the environment from the system and runs.
 #include <unistd.h>
 

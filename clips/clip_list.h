@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The clip list: the files of one folder that pass a mask, sorted, with a
 // selection. The window's list widget shows it; script generation takes the
 // selected entries in list order.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The extension filter list and the file mask built from it.
 #pragma once
 

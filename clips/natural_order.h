@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The order of the clip list, which is also the order in which scripts are
 // written and in which a joined script names its clips: without regard to
 // case, and with runs of digits compared by their value, so that "clip 2.avi"

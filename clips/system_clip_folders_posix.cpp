@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Clip folders on a POSIX file system. Names beginning with "." are hidden
 // and never listed; a link counts as what it points to, so a link to an
 // ordinary file is listed and a broken one is not.

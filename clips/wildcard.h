@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wild cards of the clip list's file mask.
 //
 // A pattern is matched against a whole file name: "*" stands for any run of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's string table: the names of files, sections and keys, and the
 // version. Messages shown to the user live apart, in messages.h.
 #pragma once

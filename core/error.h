@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one error type of the program. Every layer raises it; the window and the
 // command line show it the same way, through boxText().
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What becomes of one template line in a script: the joined mode's widening
 // of clip references, and the replacement of the "<P>" and "<F>" tokens.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Create Script(s)": the template copied into one script per selected clip,
 // or into one joined script for all of them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts the program shows to the user. File, key and section names live in
 // constants.h.
 #pragma once

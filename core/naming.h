@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How scripts are named: one rule for a script per clip, one for a joined
 // script. Pure string functions; they never touch the file system.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Path rules as pure string functions over a set of separators, so that the
 // same rule serves Windows paths ("\" and ":") and POSIX paths ("/").
 #pragma once

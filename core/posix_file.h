@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file rules every POSIX file module of the program shares: scripts in
 // core, templates, settings files and flag values in persist. Each rule is
 // written here once, so that the modules cannot drift apart and a port to

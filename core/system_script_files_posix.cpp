@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Scripts on a POSIX file system, by the shared file rules (core/posix_file.h).
 //
 // No script is ever written under its own name, so a kill never leaves one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the program asks of the person in front of it: message boxes and the
 // keyboard focus. The window, the command line and the tests each supply one.
 #pragma once

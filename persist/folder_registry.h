@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The registry where there is none: a folder per key below a root folder, a
 // file per value in its key's folder.
 //

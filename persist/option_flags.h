@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two options of a template: whether its settings file is loaded with it
 // and whether it is saved with it. They are kept in the registry store under
 // a key named after the template's stem, which templates of the same stem

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules that take a template's path apart and name the files beside it,
 // as pure string functions over the platform's separators, and the file types
 // the template dialogs offer.

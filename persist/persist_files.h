@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file system as templates, settings files and the option flags store
 // need it. The window, the command line and the tests each supply one.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A profile (INI) file as the Windows profile functions read and write it,
 // kept line by line so that a write changes only the lines it must.
 // Our own: no Debian INI library (inih, iniparser, GKeyFile) keeps unchanged lines byte for byte.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The store behind the option flags, shaped as the registry is: keys found by
 // a path of names separated by "\", each holding typed values. On Windows it
 // is the registry itself; elsewhere a folder per key and a file per value.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The registry store on Windows: the machine-wide hive, through the ANSI
 // registry functions.
 #ifndef WIN32_LEAN_AND_MEAN

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A template's settings file: the four text fields of the main window and the
 // extension filter list, in the profile format (profile.h). Three sections:
 //   [Entries]      ClipLoc, ClipName, ScriptName, ScriptDest

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Persisted files on a POSIX file system, by the shared file rules
 // (core/posix_file.h).
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Template files: the editor's lines as bytes on disk and back. Bytes pass
 // through unchanged, whatever their encoding; only line ends and the Ctrl-Z
 // end-of-file mark are read.

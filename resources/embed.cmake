@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes OUTPUT: each resource file of SOURCE_DIR as a byte array behind the
 # functions that resources/embedded.h declares.
 function(embed_array var file)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Draws the splash picture and the about box's icon with ImageMagick. Both are
 # committed beside this script; run it again only to change the design.
 set -euo pipefail

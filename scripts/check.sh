@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The extra checks CI runs after scripts/test.sh:
 #   1. formatting   clang-format --dry-run --Werror over every *.h and *.cpp
 #   2. sanitizers   Debug build with ASan + UBSan into build-asan/, then ctest

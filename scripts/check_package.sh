@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package, installs it with apt-get as a user would, and
 # checks Clipquill from the installed files only:
 #   - an install tree moved elsewhere still finds its default template

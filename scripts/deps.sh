@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages named on the command line that are not
 # installed yet, from Debian's own archive through apt-get, and nothing else.
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the icon's PNG sizes from its SVG into resources/icons/hicolor/,
 # where they are committed, so that building Clipquill needs no renderer.
 # Run it after changing resources/icons/org.clipquill.Clipquill.svg.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets everything up on a fresh Debian 12 machine and runs every test.
 #
 #   bash scripts/test.sh [extra CMake arguments...]

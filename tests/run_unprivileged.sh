@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a test binary as the unprivileged user "nobody", for the checks that
 # permission bits must stop (root ignores them). The binary is copied to a
 # folder that user can reach, wherever the build tree lives.

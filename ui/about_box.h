@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The about box, TAboutBox: what the program is, its version and who made it,
 // with a pointer to the usage window.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program entry of the window, apart from main() so that tests and
 // benchmarks can start the program as a user would.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dialogs the main window opens, gathered behind MainFormDialogs once
 // start-up has created them. Each is reached through a pointer (or, for the
 // folder picker, a call) that stays empty until its window exists; an empty

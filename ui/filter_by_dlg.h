@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The filter list editor, TFilterByDlg: the extension filter list as plain
 // text, one entry a line. It only edits text; the main window's model turns
 // the lines into entries.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder picker, TFolderListerDlg: a drive selector and a folder list
 // drawn from FolderLister, which holds every rule. A single click only
 // highlights a line; a double-click or Enter walks to it; "OK" returns the

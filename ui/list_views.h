@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two lists of the main window as views over the model's own lists: no
 // widget item per entry, so that a folder of 100,000 clips costs no more to
 // show than the rows on screen.

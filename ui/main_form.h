@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window, TMainForm: Qt widgets bound to MainFormModel. Every rule
 // lives in the model; the window shows what the model holds, hands it what
 // the user does, and answers its questions with real dialogs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dialogs the main window opens, each reached through one seam. Start-up
 // creates the main window before its dialogs, so they are plugged in after
 // it exists; the window's tests plug in stand-ins that answer at once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The small dialog that asks "New Folder" for a name. It keeps the name from
 // one showing to the next, as the one instance is reused.
 #pragma once

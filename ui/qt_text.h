@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bytes and the window's text. Files, fields and names are bytes; the window
 // shows UTF-8 when the bytes are valid UTF-8 and Latin-1 otherwise, and gives
 // back the same bytes for text the user has not changed.

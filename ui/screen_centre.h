@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Places a window in the middle of the screen it belongs to, as every window
 // of the program opens.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The splash window, TSplashScreen: the program's picture with its name, its
 // version and a progress bar while start-up creates the windows.
 #pragma once

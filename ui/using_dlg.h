@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The usage window, TUsingOKDlg: how to use each part of the main window. It
 // is not modal, so the user can read it while working.
 #pragma once

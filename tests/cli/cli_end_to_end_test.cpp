@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built program itself, run in a folder of its own with its own flags
 // store, its input from /dev/null (no terminal) and its output in files.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line run in-process, on a temporary folder holding clips, a
 // template, a destination and the option flags' store.
 #include "cli/cli.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The clip list on the real file system.
 #include <fcntl.h>
 #include <gtest/gtest.h>

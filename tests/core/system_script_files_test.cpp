@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real file system, for the failures it can show for real: missing and
 // refused folders, names it rejects, a full disk, a write refused half-way
 // and, run as an unprivileged user, access refused by permission bits.

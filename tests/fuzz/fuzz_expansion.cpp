@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Template lines are whatever the user typed or loaded: expanding them must
 // never crash, read out of bounds or lose bytes, whatever they hold.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The profile reader and writer on any bytes. An unchanged document writes
 // back the bytes it was read from; a set value reads back exactly, in memory
 // and after a round through the bytes, while every other key keeps its value

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The option flags store's value files: any bytes parse without harm, and a
 // value survives being written and read back, whether it came from a parsed
 // file or was made up from the input directly.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The template reader against a reader that is slow but plainly right: one
 // byte at a time through the rule's states, with every CR taken out first
 // (a CR is dropped wherever it stands, and the one before an LF leaves the LF

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The clip mask's wild cards against a matcher that is slow but plainly right:
 // a table over every pair of pattern and name positions, which tries every way
 // a "*" can be taken rather than backtracking to the last one only. The two

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder picker's model on a real temporary folder tree, and its drive
 // list on mount tables written out here.
 #include "ui/model/folder_lister.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's own command line: what is answered before a window exists.
 #include "ui/model/program_args.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder store: its value notation, and its keys over files in memory and
 // on the real file system.
 #include "persist/folder_registry.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The option flags: their key paths, the read and write rules over a store in
 // memory, and the same over the folder store.
 #include "persist/option_flags.h"

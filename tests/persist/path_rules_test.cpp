@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The path rules, with Windows paths and their POSIX counterparts.
 #include "persist/path_rules.h"
 

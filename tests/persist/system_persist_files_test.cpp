@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Persisted files on the real file system.
 #include <gtest/gtest.h>
 #include <signal.h>

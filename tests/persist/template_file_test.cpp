@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Template files: the reading rule, the writing rule and the trip through the
 // files layer.
 #include "persist/template_file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a piece of a test in a child process, for what would end or change
 // the test program itself: a kill at a random point, a signal, a limit.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files held in memory, for the persistence tests, with faults to inject.
 #pragma once
 

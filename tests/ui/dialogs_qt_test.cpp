@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dialogs and the splash on Qt's offscreen platform: what each shows, how
 // it closes, and what it hands back.
 #include <QApplication>

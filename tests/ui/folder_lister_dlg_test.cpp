@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder picker and the new-folder dialog on Qt's offscreen platform, over
 // a real temporary folder tree. Each modal showing is answered from a timer
 // that runs once the dialog is up.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's binding to its model: widgets found by name, keys and
 // clicks sent as a user would, questions answered through the window's seams.
 // The rules themselves are the model's and are tested there.

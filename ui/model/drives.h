@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The places the folder picker's drive selector offers. Linux has no drive
 // letters: the root, the home folder and each mounted volume a user would
 // recognise stand in for them, picked out of the mount table by pure rules so

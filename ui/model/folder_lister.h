@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder picker without its window: the folder list's lines around one
 // current folder, walking, the drives with the folder last visited on each,
 // the opening on a box's folder and the new-folder sequence. The Qt dialog

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The splash picture's decoder: JPEG bytes to plain RGB pixels through
 // libjpeg, with no toolkit in between, so that the picture shown is the one
 // the program carries whatever image plugins the toolkit has.

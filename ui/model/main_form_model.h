@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's behaviour without the window: its state, its fields with
 // their change events, and every handler that is not a matter of drawing. The
 // Qt window binds its widgets to this model; the command line drives it the

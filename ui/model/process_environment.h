@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window's start-up reads from the process and the system before
 // anything is shown: whether there is a display at all, the program's own
 // path and the user's home folder. One implementation file per platform.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's command line before any window exists: "--help" and
 // "--version" alone are answered on standard output and the program ends, as
 // Linux users expect, without needing a display; anything else is left to the

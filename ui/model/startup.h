@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's start-up, apart from the toolkit: the splash window with its
 // progress bar while the six windows are created, the main window shown, the
 // splash destroyed, then the event loop. The window side supplies the steps;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The folder picker's file system and drive list on a POSIX system: folders
 // through open/readdir, the drives from /proc/self/mountinfo (or the mtab
 // where there is no /proc) with labels from /dev/disk/by-label.
