@@ -226,7 +226,7 @@ RunOutcome MainFormModel::CreateScriptsButtonClick() {
     FormPort& user;
     ~Notify() { user.shown(Shown::CreatedScripts); }
   } notify{user_};
-  return generator.CreateScriptsButtonClick(inputs, state_.script);
+  return generator.run(inputs, state_.script);
 }
 
 void MainFormModel::EditFilterClick() {
