@@ -90,7 +90,7 @@ class ClipList {
 
 // "De/Select All": clears the selection when every entry is selected (an
 // empty list counts as such), otherwise selects every entry.
-void SelectAllButtonClick(ClipList& list);
+void toggleSelectAll(ClipList& list);
 
 // The clip list's part of a change of the source box. A text of fewer than two
 // characters names no folder and leaves the list alone (returns false);

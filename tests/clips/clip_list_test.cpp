@@ -136,10 +136,10 @@ TEST_F(ClipListTest, SelectAllButtonSelectsAllUnlessAllAreSelected) {
     list.clearSelection();
     for (std::size_t i : c.selected)
       list.setSelected(i, true);
-    SelectAllButtonClick(list);
+    toggleSelectAll(list);
     EXPECT_EQ(list.selectedCount(), c.after) << c.selected.size() << " selected before";
   }
-  SelectAllButtonClick(list);
+  toggleSelectAll(list);
   list.setSelected(2, false);
   list.setSelected(4, false);
   list.setSelected(4, false);  // twice the same is counted once
@@ -147,7 +147,7 @@ TEST_F(ClipListTest, SelectAllButtonSelectsAllUnlessAllAreSelected) {
   EXPECT_EQ(list.selectedEntries(), (Names{"A.avi", "b.avs", "clip 10.avi", "x.AVS"}));
 
   ASSERT_TRUE(list.setFolder("/other"));
-  SelectAllButtonClick(list);  // an empty list counts as wholly selected
+  toggleSelectAll(list);  // an empty list counts as wholly selected
   EXPECT_EQ(list.selectedCount(), 0u);
 }
 

@@ -206,7 +206,7 @@ void MainFormModel::FilterByCheckListBoxClick() {
 }
 
 void MainFormModel::SelectAllButtonClick() {
-  clipquill::SelectAllButtonClick(clips_);
+  clipquill::toggleSelectAll(clips_);
   user_.shown(Shown::ClipSelection);
 }
 
