@@ -155,13 +155,13 @@ struct Bench {
     auto persist = clipquill::makeSystemPersistFiles();
     clipquill::FolderRegistry registry(*persist, root + "/registry");
     NoQuestions port;
-    clipquill::MainFormModel model({*folders, *scripts, *persist, registry, port});
-    model.FormCreate({root + "/bin/clipquill", {}, root + "/home"});
+    clipquill::MainWindowModel model({*folders, *scripts, *persist, registry, port});
+    model.start({root + "/bin/clipquill", {}, root + "/home"});
 
     TMainForm form(setup({}));
     form.show();
     settle();
-    clipquill::MainFormModel& windowModel = form.model();
+    clipquill::MainWindowModel& windowModel = form.model();
 
     const auto shown = support::alternate(
         rounds,
@@ -187,7 +187,7 @@ struct Bench {
         rounds,
         [&] {
           const auto start = Clock::now();
-          model.SelectAllButtonClick();
+          model.toggleSelectAll();
           return msSince(start);
         },
         [&] {

@@ -16,7 +16,7 @@
 #include "core/error.h"
 #include "ui/model/drives.h"
 #include "ui/model/folder_lister.h"
-#include "ui/model/main_form_model.h"
+#include "ui/model/main_window_model.h"
 
 class QComboBox;
 class QFrame;

@@ -234,7 +234,7 @@ TMainForm::TMainForm(MainFormSetup setup, QWidget* parent)
       platform_(std::make_unique<Platform>(setup.registryRoot)),
       boxes_(setup.boxes ? *setup.boxes : qtMessageBoxes()),
       files_(setup.files ? *setup.files : qtFileDialogs()) {
-  model_ = std::make_unique<MainFormModel>(FormPlatform{
+  model_ = std::make_unique<MainWindowModel>(FormPlatform{
       platform_->folders, *platform_->scripts, *platform_->files, platform_->registry, *this});
   buildWidgets();
   buildMenus();
@@ -246,7 +246,7 @@ TMainForm::TMainForm(MainFormSetup setup, QWidget* parent)
   resize(555, 635);
   centreOnScreen(this);
 
-  model_->FormCreate(setup.startup);
+  model_->start(setup.startup);
   setWindowTitle(QString::fromStdString(model_->state().AppTitle));
 }
 
@@ -440,7 +440,7 @@ void TMainForm::buildMenus() {
 }
 
 void TMainForm::connectEvents() {
-  MainFormModel& m = *model_;
+  MainWindowModel& m = *model_;
   for (Field field : {Field::Source, Field::ClipName, Field::ScriptName, Field::Destination}) {
     connect(fieldEdit(field), &QLineEdit::textEdited, this, [this, field](const QString& text) {
       model_->setFieldText(field, textBytes(text, fieldLatin1_[static_cast<std::size_t>(field)]));
@@ -459,15 +459,15 @@ void TMainForm::connectEvents() {
   connect(JoinScriptsCheckBox, &QCheckBox::toggled, this, [this](bool on) { model_->setJoin(on); });
 
   connect(CapFldrButton, &QPushButton::clicked, this,
-          [this] { model_->event([this] { model_->CapFldrButtonClick(); }); });
+          [this] { model_->event([this] { model_->pickSourceFolder(); }); });
   connect(ScrFldrButton, &QPushButton::clicked, this,
-          [this] { model_->event([this] { model_->ScrFldrButtonClick(); }); });
+          [this] { model_->event([this] { model_->pickDestinationFolder(); }); });
   connect(CreateScriptsButton, &QPushButton::clicked, this, [this] { runCreateScripts(); });
   connect(SelectAllButton, &QPushButton::clicked, this,
-          [this] { model_->event([this] { model_->SelectAllButtonClick(); }); });
-  auto load = [this] { model_->event([this] { model_->LoadSriptButtonClick(); }); };
-  auto save = [this] { model_->event([this] { model_->SaveScriptButtonClick(); }); };
-  auto editFilters = [this] { model_->event([this] { model_->EditFilterClick(); }); };
+          [this] { model_->event([this] { model_->toggleSelectAll(); }); });
+  auto load = [this] { model_->event([this] { model_->loadTemplate(); }); };
+  auto save = [this] { model_->event([this] { model_->saveTemplate(); }); };
+  auto editFilters = [this] { model_->event([this] { model_->editFilters(); }); };
   connect(LoadSriptButton, &QPushButton::clicked, this, load);
   connect(LoadTemplate1, &QAction::triggered, this, load);
   connect(SaveScriptButton, &QPushButton::clicked, this, save);
@@ -475,9 +475,9 @@ void TMainForm::connectEvents() {
   connect(EditFiltersButton, &QPushButton::clicked, this, editFilters);
   connect(EditFilters1, &QAction::triggered, this, editFilters);
   connect(LoadInis, &QAction::triggered, this,
-          [this] { model_->event([this] { model_->LoadInisClick(); }); });
+          [this] { model_->event([this] { model_->toggleLoadInis(); }); });
   connect(SaveInis, &QAction::triggered, this,
-          [this] { model_->event([this] { model_->SaveInisClick(); }); });
+          [this] { model_->event([this] { model_->toggleSaveInis(); }); });
   connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
   connect(Using1, &QAction::triggered, this, [this] { Using1Click(); });
   connect(About1, &QAction::triggered, this, [this] { About1Click(); });
@@ -581,7 +581,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 void TMainForm::runCreateScripts() {
   run_ = std::make_unique<RunProgressState>();
   run_->started.start();
-  model_->event([this] { model_->CreateScriptsButtonClick(); });
+  model_->event([this] { model_->createScripts(); });
   run_.reset();
 }
 

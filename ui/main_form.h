@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window, TMainForm: Qt widgets bound to MainFormModel. Every rule
+// The main window, TMainForm: Qt widgets bound to MainWindowModel. Every rule
 // lives in the model; the window shows what the model holds, hands it what
 // the user does, and answers its questions with real dialogs.
 #pragma once
@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "ui/main_form_dialogs.h"
-#include "ui/model/main_form_model.h"
+#include "ui/model/main_window_model.h"
 
 class QAction;
 class QCheckBox;
@@ -64,7 +64,7 @@ struct MainFormSetup {
 
 class TMainForm : public QMainWindow, private FormPort, private TemplateSource {
  public:
-  // Builds the widgets, then runs the start-up sequence (FormCreate), which
+  // Builds the widgets, then runs the start-up sequence (start), which
   // loads the start-up template; the window is not shown yet.
   explicit TMainForm(MainFormSetup setup, QWidget* parent = nullptr);
   ~TMainForm() override;
@@ -73,7 +73,7 @@ class TMainForm : public QMainWindow, private FormPort, private TemplateSource {
   // buttons that open them do nothing.
   void setDialogs(MainFormDialogs* dialogs) { dialogs_ = dialogs; }
 
-  MainFormModel& model() { return *model_; }
+  MainWindowModel& model() { return *model_; }
 
   // How long "Create Script(s)" runs before its progress dialog shows.
   void setProgressDelay(int ms) { progressDelayMs_ = ms; }
@@ -153,7 +153,7 @@ class TMainForm : public QMainWindow, private FormPort, private TemplateSource {
 
   struct Platform;
   std::unique_ptr<Platform> platform_;
-  std::unique_ptr<MainFormModel> model_;
+  std::unique_ptr<MainWindowModel> model_;
   MessageBoxes& boxes_;
   FileDialogs& files_;
   MainFormDialogs* dialogs_ = nullptr;

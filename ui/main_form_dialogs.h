@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/model/main_form_model.h"
+#include "ui/model/main_window_model.h"
 
 namespace clipquill {
 

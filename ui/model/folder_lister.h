@@ -15,7 +15,7 @@
 
 #include "clips/clip_folders.h"
 #include "ui/model/drives.h"
-#include "ui/model/main_form_model.h"
+#include "ui/model/main_window_model.h"
 
 namespace clipquill {
 
