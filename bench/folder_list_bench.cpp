@@ -35,7 +35,8 @@
 #include <QListWidget>
 #include <QTimer>
 
-#include "ui/folder_lister_dlg.h"
+#include "tests/support/named_child.h"
+#include "ui/folder_picker_dialog.h"
 #endif
 
 namespace {
@@ -101,12 +102,13 @@ int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   int qtArgc = 1;
   QApplication app(qtArgc, argv);
-  clipquill::TFolderListerDlg dialog(root);
+  clipquill::FolderPickerDialog dialog(root);
+  auto* folderList = clipquill::testing::child<QListWidget>(&dialog, "DirectoryListBox1");
   std::size_t shownCount = 0;
   const support::Rounds window = support::alternate(rounds, floorRound, [&] {
     const Clock::time_point start = Clock::now();
     QTimer::singleShot(0, &dialog, [&] {
-      shownCount = static_cast<std::size_t>(dialog.DirectoryListBox1->count());
+      shownCount = static_cast<std::size_t>(folderList->count());
       dialog.reject();
     });
     dialog.pick(clipquill::FolderPickerFor::Clips, folder, "");

@@ -21,16 +21,16 @@
 #include "resources/embedded.h"
 #include "ui/about_box.h"
 #include "ui/dialogs.h"
-#include "ui/filter_by_dlg.h"
-#include "ui/folder_lister_dlg.h"
-#include "ui/main_form.h"
+#include "ui/filter_editor_dialog.h"
+#include "ui/folder_picker_dialog.h"
+#include "ui/main_window.h"
 #include "ui/model/process_environment.h"
 #include "ui/model/program_args.h"
 #include "ui/model/startup.h"
-#include "ui/new_folder_dlg.h"
+#include "ui/new_folder_dialog.h"
 #include "ui/qt_text.h"
 #include "ui/splash_screen.h"
-#include "ui/using_dlg.h"
+#include "ui/usage_dialog.h"
 
 namespace clipquill {
 
@@ -41,14 +41,14 @@ namespace {
 // start-up.
 class QtStartup final : public StartupSteps {
  public:
-  QtStartup(QApplication& app, MainFormSetup setup)
+  QtStartup(QApplication& app, MainWindowSetup setup)
       : app_(app), setup_(std::move(setup)), home_(setup_.startup.homeFolder) {}
 
   void setApplicationTitle(std::string_view title) override {
     QApplication::setApplicationName(shownText(title));
   }
 
-  void createSplash() override { splash_ = std::make_unique<TSplashScreen>(); }
+  void createSplash() override { splash_ = std::make_unique<SplashScreen>(); }
 
   void showSplash() override {
     splash_->show();
@@ -64,10 +64,10 @@ class QtStartup final : public StartupSteps {
     splash_->repaint();
   }
 
-  void setProgress(int position) override { splash_->LoadingProgressBar->setPosition(position); }
+  void setProgress(int position) override { splash_->setProgress(position); }
 
   void setSplashCaption(std::string_view caption) override {
-    splash_->LoadingProgressBar->setCaption(shownText(caption));
+    splash_->setCaption(shownText(caption));
   }
 
   void createWindow(StartupWindow window) override {
@@ -75,27 +75,27 @@ class QtStartup final : public StartupSteps {
     // closing the main window ends the program.
     switch (window) {
       case StartupWindow::Main:
-        main_ = std::make_unique<TMainForm>(std::move(setup_));
+        main_ = std::make_unique<MainWindow>(std::move(setup_));
         break;
       case StartupWindow::FolderPicker:
-        folderLister_ = std::make_unique<TFolderListerDlg>(home_, main_.get());
+        folderLister_ = std::make_unique<FolderPickerDialog>(home_, main_.get());
         folderLister_->setErrorShower([this](const Error& e) {
           qtMessageBoxes().error(folderLister_.get(), shownText(kAppTitle), shownText(e.boxText()));
         });
         break;
       case StartupWindow::About:
-        about_ = std::make_unique<TAboutBox>(main_.get());
+        about_ = std::make_unique<AboutBox>(main_.get());
         about_->setTitleSource([this] { return shownText(main_->model().state().AppTitle); });
         break;
       case StartupWindow::Using:
-        usage_ = std::make_unique<TUsingOKDlg>(main_.get());
+        usage_ = std::make_unique<UsageDialog>(main_.get());
         break;
       case StartupWindow::NewFolder:
-        newFolder_ = std::make_unique<TNewFolderDlg>(folderLister_.get());
-        folderLister_->setNewFolderDlg(newFolder_.get());
+        newFolder_ = std::make_unique<NewFolderDialog>(folderLister_.get());
+        folderLister_->setNewFolderDialog(newFolder_.get());
         break;
       case StartupWindow::FilterEditor:
-        filterEditor_ = std::make_unique<TFilterByDlg>(main_.get());
+        filterEditor_ = std::make_unique<FilterEditorDialog>(main_.get());
         break;
     }
   }
@@ -129,17 +129,17 @@ class QtStartup final : public StartupSteps {
 
  private:
   QApplication& app_;
-  MainFormSetup setup_;
+  MainWindowSetup setup_;
   std::string home_;
   // Destroyed in reverse: the dialogs before the main window they belong to.
-  std::unique_ptr<TMainForm> main_;
-  std::unique_ptr<TFolderListerDlg> folderLister_;
-  std::unique_ptr<TNewFolderDlg> newFolder_;
-  std::unique_ptr<TAboutBox> about_;
-  std::unique_ptr<TUsingOKDlg> usage_;
-  std::unique_ptr<TFilterByDlg> filterEditor_;
+  std::unique_ptr<MainWindow> main_;
+  std::unique_ptr<FolderPickerDialog> folderLister_;
+  std::unique_ptr<NewFolderDialog> newFolder_;
+  std::unique_ptr<AboutBox> about_;
+  std::unique_ptr<UsageDialog> usage_;
+  std::unique_ptr<FilterEditorDialog> filterEditor_;
   std::unique_ptr<Dialogs> dialogs_;
-  std::unique_ptr<TSplashScreen> splash_;
+  std::unique_ptr<SplashScreen> splash_;
 };
 
 // A display that cannot be opened makes Qt print a page about platform
@@ -188,7 +188,7 @@ int runClipquill(int argc, char** argv) {
   if (iconPixmap.loadFromData(icon.data(), static_cast<uint>(icon.size()), "PNG"))
     QApplication::setWindowIcon(QIcon(iconPixmap));
 
-  MainFormSetup setup;
+  MainWindowSetup setup;
   setup.startup.executablePath = executablePath(argc > 0 ? argv[0] : nullptr);
   setup.startup.args.assign(argv + (argc > 0 ? 1 : 0), argv + argc);
   setup.startup.homeFolder = homeFolder();

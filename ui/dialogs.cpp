@@ -2,8 +2,8 @@
 #include "ui/dialogs.h"
 
 #include "ui/about_box.h"
-#include "ui/filter_by_dlg.h"
-#include "ui/using_dlg.h"
+#include "ui/filter_editor_dialog.h"
+#include "ui/usage_dialog.h"
 
 namespace clipquill {
 
@@ -19,8 +19,8 @@ std::optional<std::vector<std::string>> Dialogs::editFilters(
   return windows_.filterEditor->edit(lines);
 }
 
-void Dialogs::showUsing() {
-  if (windows_.usage) windows_.usage->showUsing();
+void Dialogs::showUsage() {
+  if (windows_.usage) windows_.usage->showUsage();
 }
 
 void Dialogs::showAbout() {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The dialogs the main window opens, gathered behind MainFormDialogs once
+// The dialogs the main window opens, gathered behind MainWindowDialogs once
 // start-up has created them. Each is reached through a pointer (or, for the
 // folder picker, a call) that stays empty until its window exists; an empty
 // one does nothing when asked.
@@ -11,15 +11,15 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/main_form_dialogs.h"
+#include "ui/main_window_dialogs.h"
 
 namespace clipquill {
 
-class TAboutBox;
-class TFilterByDlg;
-class TUsingOKDlg;
+class AboutBox;
+class FilterEditorDialog;
+class UsageDialog;
 
-class Dialogs : public MainFormDialogs {
+class Dialogs : public MainWindowDialogs {
  public:
   // The folder picker's pick(), as a call, so that this file needs nothing
   // of the picker's own.
@@ -28,9 +28,9 @@ class Dialogs : public MainFormDialogs {
 
   struct Windows {
     FolderPick pickFolder;
-    TFilterByDlg* filterEditor = nullptr;
-    TUsingOKDlg* usage = nullptr;
-    TAboutBox* about = nullptr;
+    FilterEditorDialog* filterEditor = nullptr;
+    UsageDialog* usage = nullptr;
+    AboutBox* about = nullptr;
   };
 
   explicit Dialogs(Windows windows) : windows_(std::move(windows)) {}
@@ -39,7 +39,7 @@ class Dialogs : public MainFormDialogs {
                                         std::string_view baseFolder) override;
   std::optional<std::vector<std::string>> editFilters(
       const std::vector<std::string>& lines) override;
-  void showUsing() override;
+  void showUsage() override;
   void showAbout() override;
 
  private:

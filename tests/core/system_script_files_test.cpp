@@ -289,8 +289,7 @@ TEST_F(RealRunTest, ARunThatEndsEarlyLandsWhatItFinished) {
     ScriptGenerator generator(*files, user, created, &progress);
     RunOutcome outcome = RunOutcome::Completed;
     const std::string message = messageOf([&] {
-      outcome =
-          generator.run({templ, dir.path(), "/caps", "", clips, false}, state);
+      outcome = generator.run({templ, dir.path(), "/caps", "", clips, false}, state);
     });
     EXPECT_EQ(message, c.message);
     EXPECT_EQ(outcome, c.outcome);

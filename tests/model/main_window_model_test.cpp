@@ -304,8 +304,10 @@ TEST_F(Model, EveryChangeSetsTheModifiedMarkAndAnEqualTextNone) {
     bool modifies;
   } cases[] = {
       {"source, same text",
-       [&](MainWindowModel& m) { m.setFieldText(Field::Source, m.fieldText(Field::Source)); }, false},
-      {"source, one character", [](MainWindowModel& m) { m.setFieldText(Field::Source, "C"); }, true},
+       [&](MainWindowModel& m) { m.setFieldText(Field::Source, m.fieldText(Field::Source)); },
+       false},
+      {"source, one character", [](MainWindowModel& m) { m.setFieldText(Field::Source, "C"); },
+       true},
       {"source, same folder without separator",
        [&](MainWindowModel& m) { m.setFieldText(Field::Source, dir.path() + "/home"); }, true},
       {"source, missing folder",

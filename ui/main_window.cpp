@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/main_form.h"
+#include "ui/main_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -208,7 +208,7 @@ FileDialogs& qtFileDialogs() {
   return dialogs;
 }
 
-struct TMainForm::Platform {
+struct MainWindow::Platform {
   explicit Platform(const std::string& registryRoot)
       : folders(makeSystemClipFolders()),
         scripts(makeSystemScriptFiles()),
@@ -222,14 +222,14 @@ struct TMainForm::Platform {
 
 // A run of "Create Script(s)": the progress dialog appears once the run has
 // taken about a second, and its Cancel stops before the next script.
-struct TMainForm::RunProgressState {
+struct MainWindow::RunProgressState {
   static constexpr qint64 kUpdateEveryMs = 100;
   QElapsedTimer started;
   qint64 lastUpdate = 0;
   std::unique_ptr<QProgressDialog> dialog;
 };
 
-TMainForm::TMainForm(MainFormSetup setup, QWidget* parent)
+MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     : QMainWindow(parent),
       platform_(std::make_unique<Platform>(setup.registryRoot)),
       boxes_(setup.boxes ? *setup.boxes : qtMessageBoxes()),
@@ -250,11 +250,11 @@ TMainForm::TMainForm(MainFormSetup setup, QWidget* parent)
   setWindowTitle(QString::fromStdString(model_->state().AppTitle));
 }
 
-TMainForm::~TMainForm() = default;
+MainWindow::~MainWindow() = default;
 
 // --- Building ---------------------------------------------------------------
 
-void TMainForm::buildWidgets() {
+void MainWindow::buildWidgets() {
   auto* central = new QWidget(this);
   setCentralWidget(central);
 
@@ -275,61 +275,60 @@ void TMainForm::buildWidgets() {
     b->setAutoDefault(false);
   };
 
-  QLabel* locLabel =
-      labeled(LocLabeledEdit, "LocLabeledEdit", QStringLiteral("Location of sources:"));
-  button(CapFldrButton, "CapFldrButton", QStringLiteral("Clips Folder"));
+  QLabel* locLabel = labeled(sourceEdit_, "LocLabeledEdit", QStringLiteral("Location of sources:"));
+  button(sourceFolderButton_, "CapFldrButton", QStringLiteral("Clips Folder"));
   QLabel* nameLabel =
-      labeled(ClipNameLabeledEdit, "ClipNameLabeledEdit", QStringLiteral("Name of source(s):"));
+      labeled(clipNameEdit_, "ClipNameLabeledEdit", QStringLiteral("Name of source(s):"));
   QLabel* scriptLabel =
-      labeled(ScriptLabeledEdit, "ScriptLabeledEdit",
+      labeled(scriptNameEdit_, "ScriptLabeledEdit",
               QStringLiteral("Name for script(s) - Wild card * stands for the clip's name:"));
-  QLabel* destLabel = labeled(DestLabeledEdit, "DestLabeledEdit",
+  QLabel* destLabel = labeled(destinationEdit_, "DestLabeledEdit",
                               QStringLiteral("Destination folder for scripts:"));
-  button(ScrFldrButton, "ScrFldrButton", QStringLiteral("Script Folder"));
+  button(destinationFolderButton_, "ScrFldrButton", QStringLiteral("Script Folder"));
 
-  ScriptMemo = new QPlainTextEdit(central);
-  named(ScriptMemo, "ScriptMemo", QStringLiteral("Script template:"));
-  ScriptMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
-  ScriptMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  ScriptMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  templateEdit_ = new QPlainTextEdit(central);
+  named(templateEdit_, "ScriptMemo", QStringLiteral("Script template:"));
+  templateEdit_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  templateEdit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  templateEdit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   auto* memoLabel = new QLabel(QStringLiteral("Script template:"), central);
-  memoLabel->setBuddy(ScriptMemo);
+  memoLabel->setBuddy(templateEdit_);
 
-  button(CreateScriptsButton, "CreateScriptsButton", QStringLiteral("Create Script(s)"));
-  JoinScriptsCheckBox = new QCheckBox(QStringLiteral("Join Sources"), central);
-  named(JoinScriptsCheckBox, "JoinScriptsCheckBox", QStringLiteral("Join Sources"));
+  button(createScriptsButton_, "CreateScriptsButton", QStringLiteral("Create Script(s)"));
+  joinCheck_ = new QCheckBox(QStringLiteral("Join Sources"), central);
+  named(joinCheck_, "JoinScriptsCheckBox", QStringLiteral("Join Sources"));
 
-  ClipFileListBox = new QListView(central);
-  named(ClipFileListBox, "ClipFileListBox", QStringLiteral("Source(s):"));
-  ClipFileListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  ClipFileListBox->setUniformItemSizes(true);
-  ClipFileListBox->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  clipList_ = new QListView(central);
+  named(clipList_, "ClipFileListBox", QStringLiteral("Source(s):"));
+  clipList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  clipList_->setUniformItemSizes(true);
+  clipList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   clipModel_ = new ClipListModel(model_->clips(), this);
-  ClipFileListBox->setModel(clipModel_);
+  clipList_->setModel(clipModel_);
   auto* clipLabel = new QLabel(QStringLiteral("Source(s):"), central);
-  clipLabel->setBuddy(ClipFileListBox);
-  button(SelectAllButton, "SelectAllButton", QStringLiteral("De/Select All"));
+  clipLabel->setBuddy(clipList_);
+  button(selectAllButton_, "SelectAllButton", QStringLiteral("De/Select All"));
 
-  button(LoadSriptButton, "LoadSriptButton", QStringLiteral("Load Template"));
-  button(SaveScriptButton, "SaveScriptButton", QStringLiteral("Save Template"));
+  button(loadTemplateButton_, "LoadSriptButton", QStringLiteral("Load Template"));
+  button(saveTemplateButton_, "SaveScriptButton", QStringLiteral("Save Template"));
 
-  ScriptNameMemo = new QPlainTextEdit(central);
-  named(ScriptNameMemo, "ScriptNameMemo", QStringLiteral("Script(s):"));
-  ScriptNameMemo->setReadOnly(true);
-  ScriptNameMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
-  ScriptNameMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  ScriptNameMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  createdScripts_ = new QPlainTextEdit(central);
+  named(createdScripts_, "ScriptNameMemo", QStringLiteral("Script(s):"));
+  createdScripts_->setReadOnly(true);
+  createdScripts_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  createdScripts_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  createdScripts_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   auto* scriptsLabel = new QLabel(QStringLiteral("Script(s):"), central);
-  scriptsLabel->setBuddy(ScriptNameMemo);
+  scriptsLabel->setBuddy(createdScripts_);
 
-  FilterByCheckListBox = new FilterCheckList(central);
-  named(FilterByCheckListBox, "FilterByCheckListBox", QStringLiteral("Filter By:"));
+  filterList_ = new FilterCheckList(central);
+  named(filterList_, "FilterByCheckListBox", QStringLiteral("Filter By:"));
   filterModel_ = new FilterListModel(model_->filters(), this);
-  FilterByCheckListBox->setModel(filterModel_);
+  filterList_->setModel(filterModel_);
   filterModel_->refresh();
   auto* filterLabel = new QLabel(QStringLiteral("Filter By:"), central);
-  filterLabel->setBuddy(FilterByCheckListBox);
-  button(EditFiltersButton, "EditFiltersButton", QStringLiteral("Edit Filter List"));
+  filterLabel->setBuddy(filterList_);
+  button(editFiltersButton_, "EditFiltersButton", QStringLiteral("Edit Filter List"));
 
   // The design: the four fields top left with the folder buttons to their
   // right; the template with its two buttons; "Join Sources" and "Create
@@ -339,40 +338,40 @@ void TMainForm::buildWidgets() {
   fields->setColumnStretch(0, 1);
   fields->setVerticalSpacing(2);
   fields->addWidget(locLabel, 0, 0);
-  fields->addWidget(LocLabeledEdit, 1, 0);
-  fields->addWidget(CapFldrButton, 1, 1);
+  fields->addWidget(sourceEdit_, 1, 0);
+  fields->addWidget(sourceFolderButton_, 1, 1);
   fields->addWidget(nameLabel, 2, 0);
-  fields->addWidget(ClipNameLabeledEdit, 3, 0);
+  fields->addWidget(clipNameEdit_, 3, 0);
   fields->addWidget(scriptLabel, 4, 0);
-  fields->addWidget(ScriptLabeledEdit, 5, 0);
+  fields->addWidget(scriptNameEdit_, 5, 0);
   fields->addWidget(destLabel, 6, 0);
-  fields->addWidget(DestLabeledEdit, 7, 0);
-  fields->addWidget(ScrFldrButton, 7, 1);
+  fields->addWidget(destinationEdit_, 7, 0);
+  fields->addWidget(destinationFolderButton_, 7, 1);
 
   auto* templateButtons = new QVBoxLayout;
-  templateButtons->addWidget(LoadSriptButton);
-  templateButtons->addWidget(SaveScriptButton);
+  templateButtons->addWidget(loadTemplateButton_);
+  templateButtons->addWidget(saveTemplateButton_);
   templateButtons->addStretch(1);
   auto* templateRow = new QGridLayout;
   templateRow->addWidget(memoLabel, 0, 0);
-  templateRow->addWidget(ScriptMemo, 1, 0);
+  templateRow->addWidget(templateEdit_, 1, 0);
   templateRow->addLayout(templateButtons, 1, 1);
   templateRow->setColumnStretch(0, 1);
 
   auto* runRow = new QHBoxLayout;
-  runRow->addWidget(JoinScriptsCheckBox);
+  runRow->addWidget(joinCheck_);
   runRow->addStretch(1);
-  runRow->addWidget(CreateScriptsButton);
+  runRow->addWidget(createScriptsButton_);
 
   auto* columns = new QGridLayout;
   columns->addWidget(clipLabel, 0, 0);
-  columns->addWidget(ClipFileListBox, 1, 0);
-  columns->addWidget(SelectAllButton, 2, 0);
+  columns->addWidget(clipList_, 1, 0);
+  columns->addWidget(selectAllButton_, 2, 0);
   columns->addWidget(filterLabel, 0, 1);
-  columns->addWidget(FilterByCheckListBox, 1, 1);
-  columns->addWidget(EditFiltersButton, 2, 1);
+  columns->addWidget(filterList_, 1, 1);
+  columns->addWidget(editFiltersButton_, 2, 1);
   columns->addWidget(scriptsLabel, 0, 2);
-  columns->addWidget(ScriptNameMemo, 1, 2, 2, 1);
+  columns->addWidget(createdScripts_, 1, 2, 2, 1);
   columns->setColumnStretch(0, 215);
   columns->setColumnStretch(1, 86);
   columns->setColumnStretch(2, 215);
@@ -386,24 +385,26 @@ void TMainForm::buildWidgets() {
 
   // The buttons to the right of the fields and the template share one width.
   int buttonWidth = 0;
-  for (QPushButton* b :
-       {CapFldrButton, ScrFldrButton, LoadSriptButton, SaveScriptButton, CreateScriptsButton})
+  for (QPushButton* b : {sourceFolderButton_, destinationFolderButton_, loadTemplateButton_,
+                         saveTemplateButton_, createScriptsButton_})
     buttonWidth = std::max(buttonWidth, b->sizeHint().width());
-  for (QPushButton* b :
-       {CapFldrButton, ScrFldrButton, LoadSriptButton, SaveScriptButton, CreateScriptsButton})
+  for (QPushButton* b : {sourceFolderButton_, destinationFolderButton_, loadTemplateButton_,
+                         saveTemplateButton_, createScriptsButton_})
     b->setMinimumWidth(buttonWidth);
 
   // The tab order of the design.
   const std::vector<QWidget*> order{
-      LocLabeledEdit,      CapFldrButton,   ClipNameLabeledEdit,  ScriptLabeledEdit,
-      DestLabeledEdit,     ScrFldrButton,   ScriptMemo,           CreateScriptsButton,
-      JoinScriptsCheckBox, ClipFileListBox, SelectAllButton,      LoadSriptButton,
-      SaveScriptButton,    ScriptNameMemo,  FilterByCheckListBox, EditFiltersButton};
+      sourceEdit_,         sourceFolderButton_,  clipNameEdit_,
+      scriptNameEdit_,     destinationEdit_,     destinationFolderButton_,
+      templateEdit_,       createScriptsButton_, joinCheck_,
+      clipList_,           selectAllButton_,     loadTemplateButton_,
+      saveTemplateButton_, createdScripts_,      filterList_,
+      editFiltersButton_};
   for (std::size_t i = 1; i < order.size(); ++i)
     setTabOrder(order[i - 1], order[i]);
 }
 
-void TMainForm::buildMenus() {
+void MainWindow::buildMenus() {
   auto item = [this](QMenu* menu, QAction*& action, const char* name, const QString& caption,
                      const QKeySequence& keys) {
     action = menu->addAction(caption);
@@ -412,34 +413,34 @@ void TMainForm::buildMenus() {
   };
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
   file->setObjectName(QStringLiteral("File1"));
-  item(file, LoadTemplate1, "LoadTemplate1", QStringLiteral("Load Template"),
+  item(file, loadTemplateAction_, "LoadTemplate1", QStringLiteral("Load Template"),
        QKeySequence(Qt::CTRL | Qt::Key_L));
-  item(file, SaveTemplate1, "SaveTemplate1", QStringLiteral("Save Template"),
+  item(file, saveTemplateAction_, "SaveTemplate1", QStringLiteral("Save Template"),
        QKeySequence(Qt::CTRL | Qt::Key_S));
   file->addSeparator();
-  item(file, EditFilters1, "EditFilters1", QStringLiteral("&Edit Filters"),
+  item(file, editFiltersAction_, "EditFilters1", QStringLiteral("&Edit Filters"),
        QKeySequence(Qt::CTRL | Qt::Key_E));
   file->addSeparator();
-  item(file, Exit1, "Exit1", QStringLiteral("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_X));
+  item(file, exitAction_, "Exit1", QStringLiteral("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_X));
 
   QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
   options->setObjectName(QStringLiteral("Options1"));
-  item(options, LoadInis, "LoadInis", QStringLiteral("&Load Template .ini's"),
+  item(options, loadInisAction_, "LoadInis", QStringLiteral("&Load Template .ini's"),
        QKeySequence(Qt::CTRL | Qt::Key_O));
-  item(options, SaveInis, "SaveInis", QStringLiteral("&Save Template .ini's"),
+  item(options, saveInisAction_, "SaveInis", QStringLiteral("&Save Template .ini's"),
        QKeySequence(Qt::CTRL | Qt::Key_A));
-  LoadInis->setCheckable(true);
-  SaveInis->setCheckable(true);
+  loadInisAction_->setCheckable(true);
+  saveInisAction_->setCheckable(true);
   showOptionFlags();
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
   help->setObjectName(QStringLiteral("Help1"));
-  item(help, Using1, "Using1", QStringLiteral("&Using"), QKeySequence(Qt::CTRL | Qt::Key_U));
+  item(help, usageAction_, "Using1", QStringLiteral("&Using"), QKeySequence(Qt::CTRL | Qt::Key_U));
   help->addSeparator();
-  item(help, About1, "About1", QStringLiteral("&About"), QKeySequence(Qt::CTRL | Qt::Key_B));
+  item(help, aboutAction_, "About1", QStringLiteral("&About"), QKeySequence(Qt::CTRL | Qt::Key_B));
 }
 
-void TMainForm::connectEvents() {
+void MainWindow::connectEvents() {
   MainWindowModel& m = *model_;
   for (Field field : {Field::Source, Field::ClipName, Field::ScriptName, Field::Destination}) {
     connect(fieldEdit(field), &QLineEdit::textEdited, this, [this, field](const QString& text) {
@@ -448,44 +449,44 @@ void TMainForm::connectEvents() {
   }
   // Enter presses the default button while a folder field has the focus;
   // in the name fields it does nothing.
-  for (QLineEdit* edit : {LocLabeledEdit, DestLabeledEdit}) {
+  for (QLineEdit* edit : {sourceEdit_, destinationEdit_}) {
     connect(edit, &QLineEdit::returnPressed, this, [this] {
       if (defaultButton_) defaultButton_->click();
     });
   }
-  connect(ScriptMemo, &QPlainTextEdit::textChanged, this, [this] {
+  connect(templateEdit_, &QPlainTextEdit::textChanged, this, [this] {
     if (!updating_) model_->templateTyped(*this);
   });
-  connect(JoinScriptsCheckBox, &QCheckBox::toggled, this, [this](bool on) { model_->setJoin(on); });
+  connect(joinCheck_, &QCheckBox::toggled, this, [this](bool on) { model_->setJoin(on); });
 
-  connect(CapFldrButton, &QPushButton::clicked, this,
+  connect(sourceFolderButton_, &QPushButton::clicked, this,
           [this] { model_->event([this] { model_->pickSourceFolder(); }); });
-  connect(ScrFldrButton, &QPushButton::clicked, this,
+  connect(destinationFolderButton_, &QPushButton::clicked, this,
           [this] { model_->event([this] { model_->pickDestinationFolder(); }); });
-  connect(CreateScriptsButton, &QPushButton::clicked, this, [this] { runCreateScripts(); });
-  connect(SelectAllButton, &QPushButton::clicked, this,
+  connect(createScriptsButton_, &QPushButton::clicked, this, [this] { runCreateScripts(); });
+  connect(selectAllButton_, &QPushButton::clicked, this,
           [this] { model_->event([this] { model_->toggleSelectAll(); }); });
   auto load = [this] { model_->event([this] { model_->loadTemplate(); }); };
   auto save = [this] { model_->event([this] { model_->saveTemplate(); }); };
   auto editFilters = [this] { model_->event([this] { model_->editFilters(); }); };
-  connect(LoadSriptButton, &QPushButton::clicked, this, load);
-  connect(LoadTemplate1, &QAction::triggered, this, load);
-  connect(SaveScriptButton, &QPushButton::clicked, this, save);
-  connect(SaveTemplate1, &QAction::triggered, this, save);
-  connect(EditFiltersButton, &QPushButton::clicked, this, editFilters);
-  connect(EditFilters1, &QAction::triggered, this, editFilters);
-  connect(LoadInis, &QAction::triggered, this,
+  connect(loadTemplateButton_, &QPushButton::clicked, this, load);
+  connect(loadTemplateAction_, &QAction::triggered, this, load);
+  connect(saveTemplateButton_, &QPushButton::clicked, this, save);
+  connect(saveTemplateAction_, &QAction::triggered, this, save);
+  connect(editFiltersButton_, &QPushButton::clicked, this, editFilters);
+  connect(editFiltersAction_, &QAction::triggered, this, editFilters);
+  connect(loadInisAction_, &QAction::triggered, this,
           [this] { model_->event([this] { model_->toggleLoadInis(); }); });
-  connect(SaveInis, &QAction::triggered, this,
+  connect(saveInisAction_, &QAction::triggered, this,
           [this] { model_->event([this] { model_->toggleSaveInis(); }); });
-  connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
-  connect(Using1, &QAction::triggered, this, [this] { Using1Click(); });
-  connect(About1, &QAction::triggered, this, [this] { About1Click(); });
+  connect(exitAction_, &QAction::triggered, this, &QWidget::close);
+  connect(usageAction_, &QAction::triggered, this, [this] { showUsage(); });
+  connect(aboutAction_, &QAction::triggered, this, [this] { showAbout(); });
 
-  FilterByCheckListBox->onToggle = [&m](int row) { m.toggleFilter(static_cast<std::size_t>(row)); };
-  FilterByCheckListBox->onClick = [&m] { m.clickFilter(); };
+  filterList_->onToggle = [&m](int row) { m.toggleFilter(static_cast<std::size_t>(row)); };
+  filterList_->onClick = [&m] { m.clickFilter(); };
 
-  connect(ClipFileListBox->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+  connect(clipList_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           [this](const QItemSelection& selected, const QItemSelection& deselected) {
             if (updating_) return;
             for (const QItemSelectionRange& range : deselected) {
@@ -506,13 +507,14 @@ void TMainForm::connectEvents() {
 
 // --- Window handlers --------------------------------------------------------
 
-bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::ShortcutOverride: {
       auto* key = static_cast<QKeyEvent*>(event);
       const QKeySequence pressed(key->keyCombination());
-      for (QAction* action : {LoadTemplate1, SaveTemplate1, EditFilters1, Exit1, LoadInis, SaveInis,
-                              Using1, About1}) {
+      for (QAction* action :
+           {loadTemplateAction_, saveTemplateAction_, editFiltersAction_, exitAction_,
+            loadInisAction_, saveInisAction_, usageAction_, aboutAction_}) {
         if (action->shortcut() == pressed) {
           // Not accepted, so the shortcut goes to the menu; not delivered,
           // so the edit cannot claim it.
@@ -523,12 +525,12 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
       break;
     }
     case QEvent::FocusIn:
-      if (watched == LocLabeledEdit) LocLabeledEditEnter();
-      if (watched == DestLabeledEdit) DestLabeledEditEnter();
+      if (watched == sourceEdit_) sourceFocusIn();
+      if (watched == destinationEdit_) destinationFocusIn();
       break;
     case QEvent::FocusOut:
-      if (watched == LocLabeledEdit) LocLabeledEditExit();
-      if (watched == DestLabeledEdit) DestLabeledEditExit();
+      if (watched == sourceEdit_) sourceFocusOut();
+      if (watched == destinationEdit_) destinationFocusOut();
       break;
     default:
       break;
@@ -536,41 +538,37 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
-void TMainForm::setDefaultButton(QPushButton* button) {
+void MainWindow::setDefaultButton(QPushButton* button) {
   if (defaultButton_) defaultButton_->setDefault(false);
   defaultButton_ = button;
   if (defaultButton_) defaultButton_->setDefault(true);
 }
 
-void TMainForm::LocLabeledEditEnter() {
-  setDefaultButton(CapFldrButton);
+void MainWindow::sourceFocusIn() {
+  setDefaultButton(sourceFolderButton_);
 }
 
-void TMainForm::LocLabeledEditExit() {
-  if (defaultButton_ == CapFldrButton) setDefaultButton(nullptr);
+void MainWindow::sourceFocusOut() {
+  if (defaultButton_ == sourceFolderButton_) setDefaultButton(nullptr);
 }
 
-void TMainForm::DestLabeledEditEnter() {
-  setDefaultButton(ScrFldrButton);
+void MainWindow::destinationFocusIn() {
+  setDefaultButton(destinationFolderButton_);
 }
 
-void TMainForm::DestLabeledEditExit() {
-  if (defaultButton_ == ScrFldrButton) setDefaultButton(nullptr);
+void MainWindow::destinationFocusOut() {
+  if (defaultButton_ == destinationFolderButton_) setDefaultButton(nullptr);
 }
 
-void TMainForm::Exit1Click() {
-  close();
+void MainWindow::showUsage() {
+  if (dialogs_) dialogs_->showUsage();
 }
 
-void TMainForm::Using1Click() {
-  if (dialogs_) dialogs_->showUsing();
-}
-
-void TMainForm::About1Click() {
+void MainWindow::showAbout() {
   if (dialogs_) dialogs_->showAbout();
 }
 
-void TMainForm::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   if (model_->requestClose()) {
     event->accept();
   } else {
@@ -578,7 +576,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   }
 }
 
-void TMainForm::runCreateScripts() {
+void MainWindow::runCreateScripts() {
   run_ = std::make_unique<RunProgressState>();
   run_->started.start();
   model_->event([this] { model_->createScripts(); });
@@ -587,42 +585,42 @@ void TMainForm::runCreateScripts() {
 
 // --- FormPort ---------------------------------------------------------------
 
-Answer TMainForm::messageBox(MessageKind kind, Buttons buttons, std::string_view text) {
+Answer MainWindow::messageBox(MessageKind kind, Buttons buttons, std::string_view text) {
   // The questions' texts break their lines with CR LF.
   QString shown = shownText(text);
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   return boxes_.ask(this, kind, buttons, shown);
 }
 
-void TMainForm::focus(Field field) {
+void MainWindow::focus(Field field) {
   fieldEdit(field)->setFocus();
 }
 
-void TMainForm::errorBox(const Error& error) {
+void MainWindow::errorBox(const Error& error) {
   boxes_.error(this, QString::fromStdString(model_->state().AppTitle), shownText(error.boxText()));
 }
 
-std::optional<FileChoice> TMainForm::openDialog(int typeIndex) {
+std::optional<FileChoice> MainWindow::openDialog(int typeIndex) {
   return files_.open(this, typeIndex);
 }
 
-std::optional<FileChoice> TMainForm::saveDialog(std::string_view presetName, int typeIndex) {
+std::optional<FileChoice> MainWindow::saveDialog(std::string_view presetName, int typeIndex) {
   return files_.save(this, presetName, typeIndex);
 }
 
-std::optional<std::vector<std::string>> TMainForm::filterEditor(
+std::optional<std::vector<std::string>> MainWindow::filterEditor(
     const std::vector<std::string>& lines) {
   if (!dialogs_) return std::nullopt;
   return dialogs_->editFilters(lines);
 }
 
-std::optional<std::string> TMainForm::pickFolder(FolderPickerFor which, std::string_view boxText,
-                                                 std::string_view baseFolder) {
+std::optional<std::string> MainWindow::pickFolder(FolderPickerFor which, std::string_view boxText,
+                                                  std::string_view baseFolder) {
   if (!dialogs_) return std::nullopt;
   return dialogs_->pickFolder(which, boxText, baseFolder);
 }
 
-bool TMainForm::proceed(std::size_t written, std::size_t total) {
+bool MainWindow::proceed(std::size_t written, std::size_t total) {
   if (!run_) return true;
   const qint64 now = run_->started.elapsed();
   if (now < progressDelayMs_) return true;
@@ -649,7 +647,7 @@ bool TMainForm::proceed(std::size_t written, std::size_t total) {
   return !run_->dialog->wasCanceled();
 }
 
-void TMainForm::shown(Shown what, Field field) {
+void MainWindow::shown(Shown what, Field field) {
   switch (what) {
     case Shown::Field:
       showField(field);
@@ -677,8 +675,8 @@ void TMainForm::shown(Shown what, Field field) {
   }
 }
 
-std::vector<std::string> TMainForm::templateLines() {
-  const QString text = ScriptMemo->toPlainText();
+std::vector<std::string> MainWindow::templateLines() {
+  const QString text = templateEdit_->toPlainText();
   // A Latin-1 template stays Latin-1 while every character fits; once the
   // user types one that does not, the whole template becomes UTF-8, so that
   // it reads back as typed.
@@ -696,21 +694,21 @@ std::vector<std::string> TMainForm::templateLines() {
 
 // --- Showing the model --------------------------------------------------------
 
-QLineEdit* TMainForm::fieldEdit(Field field) const {
+QLineEdit* MainWindow::fieldEdit(Field field) const {
   switch (field) {
     case Field::Source:
-      return LocLabeledEdit;
+      return sourceEdit_;
     case Field::ClipName:
-      return ClipNameLabeledEdit;
+      return clipNameEdit_;
     case Field::ScriptName:
-      return ScriptLabeledEdit;
+      return scriptNameEdit_;
     case Field::Destination:
-      return DestLabeledEdit;
+      return destinationEdit_;
   }
-  return LocLabeledEdit;
+  return sourceEdit_;
 }
 
-void TMainForm::showField(Field field) {
+void MainWindow::showField(Field field) {
   const std::string& text = model_->fieldText(field);
   fieldLatin1_[static_cast<std::size_t>(field)] = !isValidUtf8(text);
   QLineEdit* edit = fieldEdit(field);
@@ -719,15 +717,15 @@ void TMainForm::showField(Field field) {
   if (edit->text() != shown) edit->setText(shown);
 }
 
-void TMainForm::showTemplate() {
+void MainWindow::showTemplate() {
   const std::string text = joinLines(model_->templateLines());
   templateLatin1_ = !isValidUtf8(text);
   const bool wasUpdating = std::exchange(updating_, true);
-  ScriptMemo->setPlainText(shownText(text));
+  templateEdit_->setPlainText(shownText(text));
   updating_ = wasUpdating;
 }
 
-void TMainForm::showClips(bool entriesChanged) {
+void MainWindow::showClips(bool entriesChanged) {
   const ClipList& clips = model_->clips();
   const bool wasUpdating = std::exchange(updating_, true);
   if (entriesChanged) clipModel_->refresh();
@@ -744,7 +742,7 @@ void TMainForm::showClips(bool entriesChanged) {
                      clipModel_->index(static_cast<int>(end)));
     i = end + 1;
   }
-  QItemSelectionModel* selectionModel = ClipFileListBox->selectionModel();
+  QItemSelectionModel* selectionModel = clipList_->selectionModel();
   selectionModel->select(selection, QItemSelectionModel::ClearAndSelect);
   if (const std::optional<std::size_t> focus = clips.focus())
     selectionModel->setCurrentIndex(clipModel_->index(static_cast<int>(*focus)),
@@ -752,14 +750,14 @@ void TMainForm::showClips(bool entriesChanged) {
   updating_ = wasUpdating;
 }
 
-void TMainForm::showCreatedScripts() {
-  ScriptNameMemo->setPlainText(shownText(joinLines(model_->createdScripts())));
+void MainWindow::showCreatedScripts() {
+  createdScripts_->setPlainText(shownText(joinLines(model_->createdScripts())));
 }
 
-void TMainForm::showOptionFlags() {
+void MainWindow::showOptionFlags() {
   const OptionFlags& flags = model_->optionFlags();
-  LoadInis->setChecked(flags.loadInis);
-  SaveInis->setChecked(flags.saveInis);
+  loadInisAction_->setChecked(flags.loadInis);
+  saveInisAction_->setChecked(flags.saveInis);
 }
 
 }  // namespace clipquill

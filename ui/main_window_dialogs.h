@@ -13,9 +13,9 @@
 
 namespace clipquill {
 
-class MainFormDialogs {
+class MainWindowDialogs {
  public:
-  virtual ~MainFormDialogs() = default;
+  virtual ~MainWindowDialogs() = default;
   // The folder picker, as FormPort::pickFolder promises: the folder shown
   // when closed with OK, nothing on Cancel; raises Error, without opening,
   // when boxText names a folder that cannot be entered.
@@ -26,7 +26,7 @@ class MainFormDialogs {
   virtual std::optional<std::vector<std::string>> editFilters(
       const std::vector<std::string>& lines) = 0;
   // "&Using": the usage window, not modal; a second call brings it forward.
-  virtual void showUsing() = 0;
+  virtual void showUsage() = 0;
   // "&About": the about box, modal.
   virtual void showAbout() = 0;
 };
