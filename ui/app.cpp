@@ -19,18 +19,14 @@
 #include "core/error.h"
 #include "persist/folder_registry.h"
 #include "resources/embedded.h"
-#include "ui/about_box.h"
 #include "ui/dialogs.h"
-#include "ui/filter_editor_dialog.h"
-#include "ui/folder_picker_dialog.h"
 #include "ui/main_window.h"
+#include "ui/message_boxes.h"
 #include "ui/model/process_environment.h"
 #include "ui/model/program_args.h"
 #include "ui/model/startup.h"
-#include "ui/new_folder_dialog.h"
 #include "ui/qt_text.h"
 #include "ui/splash_screen.h"
-#include "ui/usage_dialog.h"
 
 namespace clipquill {
 
@@ -71,45 +67,15 @@ class QtStartup final : public StartupSteps {
   }
 
   void createWindow(StartupWindow window) override {
-    // The dialogs belong to the main window: they stay above it, and only
-    // closing the main window ends the program.
-    switch (window) {
-      case StartupWindow::Main:
-        main_ = std::make_unique<MainWindow>(std::move(setup_));
-        break;
-      case StartupWindow::FolderPicker:
-        folderLister_ = std::make_unique<FolderPickerDialog>(home_, main_.get());
-        folderLister_->setErrorShower([this](const Error& e) {
-          qtMessageBoxes().error(folderLister_.get(), shownText(kAppTitle), shownText(e.boxText()));
-        });
-        break;
-      case StartupWindow::About:
-        about_ = std::make_unique<AboutBox>(main_.get());
-        about_->setTitleSource([this] { return shownText(main_->model().state().AppTitle); });
-        break;
-      case StartupWindow::Using:
-        usage_ = std::make_unique<UsageDialog>(main_.get());
-        break;
-      case StartupWindow::NewFolder:
-        newFolder_ = std::make_unique<NewFolderDialog>(folderLister_.get());
-        folderLister_->setNewFolderDialog(newFolder_.get());
-        break;
-      case StartupWindow::FilterEditor:
-        filterEditor_ = std::make_unique<FilterEditorDialog>(main_.get());
-        break;
+    if (window == StartupWindow::Main) {
+      main_ = std::make_unique<MainWindow>(std::move(setup_));
+      dialogs_ = std::make_unique<QtDialogs>(*main_, home_);
+    } else {
+      dialogs_->create(window);
     }
   }
 
   void showMainWindow() override {
-    dialogs_ = std::make_unique<Dialogs>(Dialogs::Windows{
-        .pickFolder =
-            [this](FolderPickerFor which, std::string_view boxText, std::string_view baseFolder) {
-              return folderLister_->pick(which, boxText, baseFolder);
-            },
-        .filterEditor = filterEditor_.get(),
-        .usage = usage_.get(),
-        .about = about_.get(),
-    });
     main_->setDialogs(dialogs_.get());
     main_->show();
   }
@@ -133,12 +99,7 @@ class QtStartup final : public StartupSteps {
   std::string home_;
   // Destroyed in reverse: the dialogs before the main window they belong to.
   std::unique_ptr<MainWindow> main_;
-  std::unique_ptr<FolderPickerDialog> folderLister_;
-  std::unique_ptr<NewFolderDialog> newFolder_;
-  std::unique_ptr<AboutBox> about_;
-  std::unique_ptr<UsageDialog> usage_;
-  std::unique_ptr<FilterEditorDialog> filterEditor_;
-  std::unique_ptr<Dialogs> dialogs_;
+  std::unique_ptr<QtDialogs> dialogs_;
   std::unique_ptr<SplashScreen> splash_;
 };
 

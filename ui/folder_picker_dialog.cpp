@@ -12,7 +12,7 @@
 #include <QStyledItemDelegate>
 
 #include "core/constants.h"
-#include "ui/main_window.h"
+#include "ui/message_boxes.h"
 #include "ui/new_folder_dialog.h"
 #include "ui/qt_text.h"
 #include "ui/screen_centre.h"

@@ -6,8 +6,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
@@ -16,11 +14,9 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <utility>
@@ -38,127 +34,6 @@
 namespace clipquill {
 
 namespace {
-
-QString captionOf(MessageKind kind) {
-  switch (kind) {
-    case MessageKind::Warning:
-      return QStringLiteral("Warning");
-    case MessageKind::Error:
-      return QStringLiteral("Error");
-    case MessageKind::Information:
-      return QStringLiteral("Information");
-    case MessageKind::Confirmation:
-      return QStringLiteral("Confirm");
-  }
-  return {};
-}
-
-QMessageBox::Icon iconOf(MessageKind kind) {
-  switch (kind) {
-    case MessageKind::Warning:
-      return QMessageBox::Warning;
-    case MessageKind::Error:
-      return QMessageBox::Critical;
-    case MessageKind::Information:
-      return QMessageBox::Information;
-    case MessageKind::Confirmation:
-      return QMessageBox::Question;
-  }
-  return QMessageBox::NoIcon;
-}
-
-class QtMessageBoxes : public MessageBoxes {
- public:
-  Answer ask(QWidget* parent, MessageKind kind, Buttons buttons, const QString& text) override {
-    QMessageBox box(iconOf(kind), captionOf(kind), text, QMessageBox::NoButton, parent);
-    std::vector<std::pair<QAbstractButton*, Answer>> answers;
-    auto add = [&](const char* caption, QMessageBox::ButtonRole role, Answer answer) {
-      answers.emplace_back(box.addButton(QString::fromLatin1(caption), role), answer);
-    };
-    switch (buttons) {
-      case Buttons::Ok:
-        add("OK", QMessageBox::AcceptRole, Answer::Ok);
-        break;
-      case Buttons::OkCancel:
-        add("OK", QMessageBox::AcceptRole, Answer::Ok);
-        add("Cancel", QMessageBox::RejectRole, Answer::Cancel);
-        break;
-      case Buttons::YesNo:
-        add("&Yes", QMessageBox::YesRole, Answer::Yes);
-        add("&No", QMessageBox::NoRole, Answer::No);
-        break;
-      case Buttons::YesNoCancel:
-        add("&Yes", QMessageBox::YesRole, Answer::Yes);
-        add("&No", QMessageBox::NoRole, Answer::No);
-        add("Cancel", QMessageBox::RejectRole, Answer::Cancel);
-        break;
-    }
-    box.setDefaultButton(qobject_cast<QPushButton*>(answers.front().first));
-    // Escape and the close box press the last button: Cancel, or No, or the
-    // lone OK.
-    box.setEscapeButton(answers.back().first);
-    box.exec();
-    for (const auto& [button, answer] : answers) {
-      if (box.clickedButton() == button) return answer;
-    }
-    return answers.back().second;
-  }
-
-  void error(QWidget* parent, const QString& caption, const QString& text) override {
-    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::NoButton, parent);
-    QAbstractButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-    box.setEscapeButton(ok);
-    box.exec();
-  }
-};
-
-QStringList nameFilters(const std::array<FileType, 4>& types) {
-  QStringList filters;
-  for (const FileType& type : types)
-    filters << QString::fromLatin1(type.label.data(), static_cast<qsizetype>(type.label.size()));
-  return filters;
-}
-
-// The type first, then the preset name once the dialog is up: choosing a
-// type, which the dialog does again as it shows, gives the name in its box
-// that type's extension, and the preset is to stand as it is.
-std::optional<FileChoice> runFileDialog(QFileDialog& dialog, const QStringList& filters,
-                                        int typeIndex, std::string_view presetName = {}) {
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setNameFilters(filters);
-  if (typeIndex >= 1 && typeIndex <= filters.size())
-    dialog.selectNameFilter(filters[typeIndex - 1]);
-  if (!presetName.empty()) {
-    const QString preset =
-        QFile::decodeName(QByteArray(presetName.data(), static_cast<qsizetype>(presetName.size())));
-    dialog.selectFile(preset);
-    QTimer::singleShot(0, &dialog, [&dialog, preset] { dialog.selectFile(preset); });
-  }
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  const int chosen = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
-  return FileChoice{QFile::encodeName(dialog.selectedFiles().front()).toStdString(),
-                    chosen < 0 ? typeIndex : chosen + 1};
-}
-
-class QtFileDialogs : public FileDialogs {
- public:
-  std::optional<FileChoice> open(QWidget* parent, int typeIndex) override {
-    QFileDialog dialog(parent);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    // A name that does not exist yet is a new template to start.
-    dialog.setFileMode(QFileDialog::AnyFile);
-    return runFileDialog(dialog, nameFilters(kOpenFileTypes), typeIndex);
-  }
-  std::optional<FileChoice> save(QWidget* parent, std::string_view presetName,
-                                 int typeIndex) override {
-    QFileDialog dialog(parent);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    // The program asks about an existing file itself, after the extension rule.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    return runFileDialog(dialog, nameFilters(kSaveFileTypes), typeIndex, presetName);
-  }
-};
 
 // The clip folders with the busy cursor while a folder is read, restored
 // however the read ends.
@@ -197,16 +72,6 @@ std::string joinLines(const std::vector<std::string>& lines) {
 }
 
 }  // namespace
-
-MessageBoxes& qtMessageBoxes() {
-  static QtMessageBoxes boxes;
-  return boxes;
-}
-
-FileDialogs& qtFileDialogs() {
-  static QtFileDialogs dialogs;
-  return dialogs;
-}
 
 struct MainWindow::Platform {
   explicit Platform(const std::string& registryRoot)

@@ -12,7 +12,9 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/main_window_dialogs.h"
+#include "ui/dialogs.h"
+#include "ui/file_dialogs.h"
+#include "ui/message_boxes.h"
 #include "ui/model/main_window_model.h"
 
 class QAction;
@@ -28,30 +30,6 @@ namespace clipquill {
 class ClipListModel;
 class FilterCheckList;
 class FilterListModel;
-
-// The message boxes and the error box, as the window shows them.
-class MessageBoxes {
- public:
-  virtual ~MessageBoxes() = default;
-  // A modal box of kind with its standard caption and the buttons named; a
-  // box closed by other means answers Cancel (or No).
-  virtual Answer ask(QWidget* parent, MessageKind kind, Buttons buttons, const QString& text) = 0;
-  // The application's error box: captioned caption, error icon, OK.
-  virtual void error(QWidget* parent, const QString& caption, const QString& text) = 0;
-};
-
-// The template open and save dialogs.
-class FileDialogs {
- public:
-  virtual ~FileDialogs() = default;
-  virtual std::optional<FileChoice> open(QWidget* parent, int typeIndex) = 0;
-  virtual std::optional<FileChoice> save(QWidget* parent, std::string_view presetName,
-                                         int typeIndex) = 0;
-};
-
-// The real Qt versions.
-MessageBoxes& qtMessageBoxes();
-FileDialogs& qtFileDialogs();
 
 // Where the window meets the person and the machine. Tests answer the
 // questions through their own boxes and dialogs.
@@ -73,7 +51,7 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
 
   // The dialogs, plugged in once start-up has created them. Until then the
   // buttons that open them do nothing.
-  void setDialogs(MainWindowDialogs* dialogs) { dialogs_ = dialogs; }
+  void setDialogs(Dialogs* dialogs) { dialogs_ = dialogs; }
 
   MainWindowModel& model() { return *model_; }
 
@@ -157,7 +135,7 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   std::unique_ptr<MainWindowModel> model_;
   MessageBoxes& boxes_;
   FileDialogs& files_;
-  MainWindowDialogs* dialogs_ = nullptr;
+  Dialogs* dialogs_ = nullptr;
   ClipListModel* clipModel_ = nullptr;
   FilterListModel* filterModel_ = nullptr;
   QPushButton* defaultButton_ = nullptr;

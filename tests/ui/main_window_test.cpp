@@ -70,7 +70,7 @@ class ScriptedFileDialogs : public FileDialogs {
   }
 };
 
-class RecordingDialogs : public MainWindowDialogs {
+class RecordingDialogs : public Dialogs {
  public:
   std::vector<FolderPickerFor> picked;
   std::optional<std::string> pickAnswer;
