@@ -58,6 +58,34 @@ QString withoutAmpersand(QString caption) {
   return caption.remove(QLatin1Char('&'));
 }
 
+// Every widget bears its stable object name and, as its accessible name,
+// its caption without "&".
+void named(QWidget* widget, const char* name, const QString& caption) {
+  widget->setObjectName(QString::fromLatin1(name));
+  widget->setAccessibleName(withoutAmpersand(caption));
+}
+
+// Names widget and makes the label above it, which moves the focus to it.
+QLabel* labeled(QWidget* widget, const char* name, const QString& caption, QWidget* parent) {
+  named(widget, name, caption);
+  auto* label = new QLabel(caption, parent);
+  label->setBuddy(widget);
+  return label;
+}
+
+QLabel* labeledEdit(QLineEdit*& edit, const char* name, const QString& caption, QWidget* parent) {
+  edit = new QLineEdit(parent);
+  return labeled(edit, name, caption, parent);
+}
+
+// Enter presses a button only where the window makes it the default.
+QPushButton* button(const char* name, const QString& caption, QWidget* parent) {
+  auto* b = new QPushButton(caption, parent);
+  named(b, name, caption);
+  b->setAutoDefault(false);
+  return b;
+}
+
 std::string joinLines(const std::vector<std::string>& lines) {
   std::size_t size = 0;
   for (const std::string& line : lines)
@@ -123,110 +151,127 @@ void MainWindow::buildWidgets() {
   auto* central = new QWidget(this);
   setCentralWidget(central);
 
-  auto named = [](QWidget* widget, const char* name, const QString& caption) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setAccessibleName(withoutAmpersand(caption));
-  };
-  auto labeled = [&](QLineEdit*& edit, const char* name, const QString& label) {
-    edit = new QLineEdit(central);
-    named(edit, name, label);
-    auto* caption = new QLabel(label, central);
-    caption->setBuddy(edit);
-    return caption;
-  };
-  auto button = [&](QPushButton*& b, const char* name, const QString& caption) {
-    b = new QPushButton(caption, central);
-    named(b, name, caption);
-    b->setAutoDefault(false);
-  };
-
-  QLabel* locLabel = labeled(sourceEdit_, "LocLabeledEdit", QStringLiteral("Location of sources:"));
-  button(sourceFolderButton_, "CapFldrButton", QStringLiteral("Clips Folder"));
-  QLabel* nameLabel =
-      labeled(clipNameEdit_, "ClipNameLabeledEdit", QStringLiteral("Name of source(s):"));
-  QLabel* scriptLabel =
-      labeled(scriptNameEdit_, "ScriptLabeledEdit",
-              QStringLiteral("Name for script(s) - Wild card * stands for the clip's name:"));
-  QLabel* destLabel = labeled(destinationEdit_, "DestLabeledEdit",
-                              QStringLiteral("Destination folder for scripts:"));
-  button(destinationFolderButton_, "ScrFldrButton", QStringLiteral("Script Folder"));
-
-  templateEdit_ = new QPlainTextEdit(central);
-  named(templateEdit_, "ScriptMemo", QStringLiteral("Script template:"));
-  templateEdit_->setLineWrapMode(QPlainTextEdit::NoWrap);
-  templateEdit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  templateEdit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  auto* memoLabel = new QLabel(QStringLiteral("Script template:"), central);
-  memoLabel->setBuddy(templateEdit_);
-
-  button(createScriptsButton_, "CreateScriptsButton", QStringLiteral("Create Script(s)"));
-  joinCheck_ = new QCheckBox(QStringLiteral("Join Sources"), central);
-  named(joinCheck_, "JoinScriptsCheckBox", QStringLiteral("Join Sources"));
-
-  clipList_ = new QListView(central);
-  named(clipList_, "ClipFileListBox", QStringLiteral("Source(s):"));
-  clipList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  clipList_->setUniformItemSizes(true);
-  clipList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  clipModel_ = new ClipListModel(model_->clips(), this);
-  clipList_->setModel(clipModel_);
-  auto* clipLabel = new QLabel(QStringLiteral("Source(s):"), central);
-  clipLabel->setBuddy(clipList_);
-  button(selectAllButton_, "SelectAllButton", QStringLiteral("De/Select All"));
-
-  button(loadTemplateButton_, "LoadSriptButton", QStringLiteral("Load Template"));
-  button(saveTemplateButton_, "SaveScriptButton", QStringLiteral("Save Template"));
-
-  createdScripts_ = new QPlainTextEdit(central);
-  named(createdScripts_, "ScriptNameMemo", QStringLiteral("Script(s):"));
-  createdScripts_->setReadOnly(true);
-  createdScripts_->setLineWrapMode(QPlainTextEdit::NoWrap);
-  createdScripts_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  createdScripts_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  auto* scriptsLabel = new QLabel(QStringLiteral("Script(s):"), central);
-  scriptsLabel->setBuddy(createdScripts_);
-
-  filterList_ = new FilterCheckList(central);
-  named(filterList_, "FilterByCheckListBox", QStringLiteral("Filter By:"));
-  filterModel_ = new FilterListModel(model_->filters(), this);
-  filterList_->setModel(filterModel_);
-  filterModel_->refresh();
-  auto* filterLabel = new QLabel(QStringLiteral("Filter By:"), central);
-  filterLabel->setBuddy(filterList_);
-  button(editFiltersButton_, "EditFiltersButton", QStringLiteral("Edit Filter List"));
-
   // The design: the four fields top left with the folder buttons to their
   // right; the template with its two buttons; "Join Sources" and "Create
   // Script(s)"; three columns of equal height at the bottom. The template
   // and the three lists take what the window grows by.
+  auto* layout = new QVBoxLayout(central);
+  layout->addLayout(buildFields(central));
+  layout->addLayout(buildTemplateRow(central), 1);
+  layout->addLayout(buildRunRow(central));
+  layout->addLayout(buildListColumns(central), 1);
+
+  // The buttons to the right of the fields and the template share one width.
+  const std::initializer_list<QPushButton*> rightButtons{
+      sourceFolderButton_, destinationFolderButton_, loadTemplateButton_, saveTemplateButton_,
+      createScriptsButton_};
+  int buttonWidth = 0;
+  for (QPushButton* b : rightButtons)
+    buttonWidth = std::max(buttonWidth, b->sizeHint().width());
+  for (QPushButton* b : rightButtons)
+    b->setMinimumWidth(buttonWidth);
+
+  // The tab order of the design.
+  const std::vector<QWidget*> order{
+      sourceEdit_,         sourceFolderButton_,  clipNameEdit_,
+      scriptNameEdit_,     destinationEdit_,     destinationFolderButton_,
+      templateEdit_,       createScriptsButton_, joinCheck_,
+      clipList_,           selectAllButton_,     loadTemplateButton_,
+      saveTemplateButton_, createdScripts_,      filterList_,
+      editFiltersButton_};
+  for (std::size_t i = 1; i < order.size(); ++i)
+    setTabOrder(order[i - 1], order[i]);
+}
+
+QLayout* MainWindow::buildFields(QWidget* central) {
+  QLabel* sourceLabel =
+      labeledEdit(sourceEdit_, "LocLabeledEdit", QStringLiteral("Location of sources:"), central);
+  sourceFolderButton_ = button("CapFldrButton", QStringLiteral("Clips Folder"), central);
+  QLabel* clipNameLabel = labeledEdit(clipNameEdit_, "ClipNameLabeledEdit",
+                                      QStringLiteral("Name of source(s):"), central);
+  QLabel* scriptNameLabel = labeledEdit(
+      scriptNameEdit_, "ScriptLabeledEdit",
+      QStringLiteral("Name for script(s) - Wild card * stands for the clip's name:"), central);
+  QLabel* destinationLabel =
+      labeledEdit(destinationEdit_, "DestLabeledEdit",
+                  QStringLiteral("Destination folder for scripts:"), central);
+  destinationFolderButton_ = button("ScrFldrButton", QStringLiteral("Script Folder"), central);
+
   auto* fields = new QGridLayout;
   fields->setColumnStretch(0, 1);
   fields->setVerticalSpacing(2);
-  fields->addWidget(locLabel, 0, 0);
+  fields->addWidget(sourceLabel, 0, 0);
   fields->addWidget(sourceEdit_, 1, 0);
   fields->addWidget(sourceFolderButton_, 1, 1);
-  fields->addWidget(nameLabel, 2, 0);
+  fields->addWidget(clipNameLabel, 2, 0);
   fields->addWidget(clipNameEdit_, 3, 0);
-  fields->addWidget(scriptLabel, 4, 0);
+  fields->addWidget(scriptNameLabel, 4, 0);
   fields->addWidget(scriptNameEdit_, 5, 0);
-  fields->addWidget(destLabel, 6, 0);
+  fields->addWidget(destinationLabel, 6, 0);
   fields->addWidget(destinationEdit_, 7, 0);
   fields->addWidget(destinationFolderButton_, 7, 1);
+  return fields;
+}
+
+QLayout* MainWindow::buildTemplateRow(QWidget* central) {
+  templateEdit_ = new QPlainTextEdit(central);
+  templateEdit_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  templateEdit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  templateEdit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  QLabel* templateLabel =
+      labeled(templateEdit_, "ScriptMemo", QStringLiteral("Script template:"), central);
+  loadTemplateButton_ = button("LoadSriptButton", QStringLiteral("Load Template"), central);
+  saveTemplateButton_ = button("SaveScriptButton", QStringLiteral("Save Template"), central);
 
   auto* templateButtons = new QVBoxLayout;
   templateButtons->addWidget(loadTemplateButton_);
   templateButtons->addWidget(saveTemplateButton_);
   templateButtons->addStretch(1);
   auto* templateRow = new QGridLayout;
-  templateRow->addWidget(memoLabel, 0, 0);
+  templateRow->addWidget(templateLabel, 0, 0);
   templateRow->addWidget(templateEdit_, 1, 0);
   templateRow->addLayout(templateButtons, 1, 1);
   templateRow->setColumnStretch(0, 1);
+  return templateRow;
+}
+
+QLayout* MainWindow::buildRunRow(QWidget* central) {
+  createScriptsButton_ = button("CreateScriptsButton", QStringLiteral("Create Script(s)"), central);
+  joinCheck_ = new QCheckBox(QStringLiteral("Join Sources"), central);
+  named(joinCheck_, "JoinScriptsCheckBox", QStringLiteral("Join Sources"));
 
   auto* runRow = new QHBoxLayout;
   runRow->addWidget(joinCheck_);
   runRow->addStretch(1);
   runRow->addWidget(createScriptsButton_);
+  return runRow;
+}
+
+QLayout* MainWindow::buildListColumns(QWidget* central) {
+  clipList_ = new QListView(central);
+  clipList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  clipList_->setUniformItemSizes(true);
+  clipList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  clipModel_ = new ClipListModel(model_->clips(), this);
+  clipList_->setModel(clipModel_);
+  QLabel* clipLabel = labeled(clipList_, "ClipFileListBox", QStringLiteral("Source(s):"), central);
+  selectAllButton_ = button("SelectAllButton", QStringLiteral("De/Select All"), central);
+
+  createdScripts_ = new QPlainTextEdit(central);
+  createdScripts_->setReadOnly(true);
+  createdScripts_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  createdScripts_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  createdScripts_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  QLabel* scriptsLabel =
+      labeled(createdScripts_, "ScriptNameMemo", QStringLiteral("Script(s):"), central);
+
+  filterList_ = new FilterCheckList(central);
+  filterModel_ = new FilterListModel(model_->filters(), this);
+  filterList_->setModel(filterModel_);
+  filterModel_->refresh();
+  QLabel* filterLabel =
+      labeled(filterList_, "FilterByCheckListBox", QStringLiteral("Filter By:"), central);
+  editFiltersButton_ = button("EditFiltersButton", QStringLiteral("Edit Filter List"), central);
 
   auto* columns = new QGridLayout;
   columns->addWidget(clipLabel, 0, 0);
@@ -241,32 +286,7 @@ void MainWindow::buildWidgets() {
   columns->setColumnStretch(1, 86);
   columns->setColumnStretch(2, 215);
   columns->setRowStretch(1, 1);
-
-  auto* layout = new QVBoxLayout(central);
-  layout->addLayout(fields);
-  layout->addLayout(templateRow, 1);
-  layout->addLayout(runRow);
-  layout->addLayout(columns, 1);
-
-  // The buttons to the right of the fields and the template share one width.
-  int buttonWidth = 0;
-  for (QPushButton* b : {sourceFolderButton_, destinationFolderButton_, loadTemplateButton_,
-                         saveTemplateButton_, createScriptsButton_})
-    buttonWidth = std::max(buttonWidth, b->sizeHint().width());
-  for (QPushButton* b : {sourceFolderButton_, destinationFolderButton_, loadTemplateButton_,
-                         saveTemplateButton_, createScriptsButton_})
-    b->setMinimumWidth(buttonWidth);
-
-  // The tab order of the design.
-  const std::vector<QWidget*> order{
-      sourceEdit_,         sourceFolderButton_,  clipNameEdit_,
-      scriptNameEdit_,     destinationEdit_,     destinationFolderButton_,
-      templateEdit_,       createScriptsButton_, joinCheck_,
-      clipList_,           selectAllButton_,     loadTemplateButton_,
-      saveTemplateButton_, createdScripts_,      filterList_,
-      editFiltersButton_};
-  for (std::size_t i = 1; i < order.size(); ++i)
-    setTabOrder(order[i - 1], order[i]);
+  return columns;
 }
 
 void MainWindow::buildMenus() {

@@ -20,6 +20,7 @@
 class QAction;
 class QCheckBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QListView;
 class QPlainTextEdit;
@@ -118,6 +119,11 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   std::vector<std::string> templateLines() override;
 
   void buildWidgets();
+  // One group of widgets each, returned in its layout.
+  QLayout* buildFields(QWidget* central);
+  QLayout* buildTemplateRow(QWidget* central);
+  QLayout* buildRunRow(QWidget* central);
+  QLayout* buildListColumns(QWidget* central);
   void buildMenus();
   void connectEvents();
   QLineEdit* fieldEdit(Field field) const;
