@@ -10,6 +10,7 @@
 
 #include "core/constants.h"
 #include "resources/embedded.h"
+#include "ui/dialog_frame.h"
 #include "ui/qt_text.h"
 #include "ui/screen_centre.h"
 
@@ -26,9 +27,7 @@ QLabel* label(QWidget* parent, const char* name) {
 }  // namespace
 
 AboutBox::AboutBox(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      titleSource_([] { return shownText(kAppTitle); }) {
+    : QDialog(parent, kFixedDialogFrame), titleSource_([] { return shownText(kAppTitle); }) {
   setWindowTitle(QStringLiteral("About"));
 
   // A panel raised outside and lowered inside, holding everything but OK.

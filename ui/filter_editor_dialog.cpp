@@ -6,14 +6,13 @@
 #include <QPushButton>
 #include <QTextBlock>
 
+#include "ui/dialog_frame.h"
 #include "ui/qt_text.h"
 #include "ui/screen_centre.h"
 
 namespace clipquill {
 
-FilterEditorDialog::FilterEditorDialog(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+FilterEditorDialog::FilterEditorDialog(QWidget* parent) : QDialog(parent, kFixedDialogFrame) {
   setWindowTitle(QStringLiteral("Filename Filters"));
   setFixedSize(139, 214);
 

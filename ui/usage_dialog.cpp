@@ -5,13 +5,12 @@
 #include <QPushButton>
 
 #include "resources/embedded.h"
+#include "ui/dialog_frame.h"
 #include "ui/screen_centre.h"
 
 namespace clipquill {
 
-UsageDialog::UsageDialog(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+UsageDialog::UsageDialog(QWidget* parent) : QDialog(parent, kFixedDialogFrame) {
   setWindowTitle(QStringLiteral("Dialog"));
   setFixedSize(472, 606);
   setModal(false);
