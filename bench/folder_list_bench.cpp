@@ -3,7 +3,7 @@
 // floor for reading that folder.
 //
 // One round of the picker's model is one opening: a fresh FolderLister enters
-// the folder through the system's PickerFolders, leaves hidden names out,
+// the folder through the system's Folders, leaves hidden names out,
 // sorts the subfolders without regard to case and builds the list's lines,
 // each with the path it opens. The floor reads the same folder with
 // opendir/readdir, keeps the entries that d_type calls folders (none of them
@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     support::makeFolder(folder + "/" + name + (i % 2 == 0 ? "" : "b"));
   }
 
-  std::unique_ptr<clipquill::PickerFolders> folders = clipquill::makeSystemPickerFolders();
+  std::unique_ptr<clipquill::Folders> folders = clipquill::makeSystemFolders();
   std::size_t floorCount = 0;
   std::size_t modelCount = 0;
   const auto floorRound = [&] {

@@ -27,7 +27,7 @@
 
 #include "bench/bench_support.h"
 #include "cli/cli.h"
-#include "clips/clip_folders.h"
+#include "clips/folders.h"
 #include "core/script_files.h"
 #include "persist/folder_registry.h"
 #include "persist/persist_files.h"
@@ -152,7 +152,7 @@ struct Bench {
     const std::string home = root + "/home/";
 
     // The model alone, on the same platform as the window.
-    auto folders = clipquill::makeSystemClipFolders();
+    auto folders = clipquill::makeSystemFolders();
     auto scripts = clipquill::makeSystemScriptFiles();
     auto persist = clipquill::makeSystemPersistFiles();
     clipquill::FolderRegistry registry(*persist, root + "/registry");

@@ -20,7 +20,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/cli_port.h"
-#include "clips/clip_folders.h"
+#include "clips/folders.h"
 #include "core/constants.h"
 #include "core/error.h"
 #include "core/script_files.h"
@@ -335,10 +335,9 @@ class DryRunScripts : public ScriptFiles {
 };
 
 // The clip folders with a count of the names listed on the progress line.
-class CountedClipFolders : public ClipFolders {
+class CountedFolders : public Folders {
  public:
-  CountedClipFolders(ClipFolders& inner, ProgressLine& progress)
-      : inner_(inner), progress_(progress) {}
+  CountedFolders(Folders& inner, ProgressLine& progress) : inner_(inner), progress_(progress) {}
   void listFiles(const std::string& folder,
                  const std::function<void(std::string_view name)>& visit) override {
     std::size_t count = 0;
@@ -347,11 +346,16 @@ class CountedClipFolders : public ClipFolders {
       visit(name);
     });
   }
+  void listSubfolders(const std::string& folder,
+                      const std::function<void(std::string_view name)>& visit) override {
+    inner_.listSubfolders(folder, visit);
+  }
   PathKind kind(const std::string& path) override { return inner_.kind(path); }
+  int makeFolder(const std::string& path) override { return inner_.makeFolder(path); }
   void checkFolder(const std::string& folder) override { inner_.checkFolder(folder); }
 
  private:
-  ClipFolders& inner_;
+  Folders& inner_;
   ProgressLine& progress_;
 };
 
@@ -527,9 +531,9 @@ int run(const Options& opts, std::istream& in, Output& out, std::ostream& err,
   if (opts.action == Action::Save) port.setSavePath(opts.savePath, opts.saveType);
   port.setDryRun(opts.action == Action::DryRun);
 
-  const std::unique_ptr<ClipFolders> systemFolders = makeSystemClipFolders();
-  CountedClipFolders countedFolders(*systemFolders, progress);
-  ClipFolders& folders = progress.enabled() ? countedFolders : *systemFolders;
+  const std::unique_ptr<Folders> systemFolders = makeSystemFolders();
+  CountedFolders countedFolders(*systemFolders, progress);
+  Folders& folders = progress.enabled() ? countedFolders : *systemFolders;
   const std::unique_ptr<ScriptFiles> systemScripts = makeSystemScriptFiles();
   DryRunScripts dryRun;
   ScriptFiles& scripts = opts.action == Action::DryRun ? dryRun : *systemScripts;

@@ -80,13 +80,13 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
 
 FolderPickerDialog::FolderPickerDialog(std::string homeFolder, QWidget* parent)
     : QDialog(parent),
-      ownFolders_(makeSystemPickerFolders()),
+      ownFolders_(makeSystemFolders()),
       ownDrives_(makeSystemDriveSource(homeFolder)),
       drives_(ownDrives_.get()) {
   build(*ownFolders_, std::move(homeFolder));
 }
 
-FolderPickerDialog::FolderPickerDialog(PickerFolders& folders, DriveSource& drives,
+FolderPickerDialog::FolderPickerDialog(Folders& folders, DriveSource& drives,
                                        std::string homeFolder, QWidget* parent)
     : QDialog(parent), drives_(&drives) {
   build(folders, std::move(homeFolder));
@@ -94,7 +94,7 @@ FolderPickerDialog::FolderPickerDialog(PickerFolders& folders, DriveSource& driv
 
 FolderPickerDialog::~FolderPickerDialog() = default;
 
-void FolderPickerDialog::build(PickerFolders& folders, std::string homeFolder) {
+void FolderPickerDialog::build(Folders& folders, std::string homeFolder) {
   lister_ = std::make_unique<FolderLister>(folders, std::move(homeFolder));
   setObjectName("TFolderListerDlg");
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |

@@ -37,7 +37,7 @@ class FolderPickerDialog : public QDialog {
   // empty box's folder.
   explicit FolderPickerDialog(std::string homeFolder, QWidget* parent = nullptr);
   // On the file system and drives given, which must outlive the dialog.
-  FolderPickerDialog(PickerFolders& folders, DriveSource& drives, std::string homeFolder,
+  FolderPickerDialog(Folders& folders, DriveSource& drives, std::string homeFolder,
                      QWidget* parent = nullptr);
   ~FolderPickerDialog() override;
 
@@ -71,7 +71,7 @@ class FolderPickerDialog : public QDialog {
   QPushButton* okButton_;
   QPushButton* cancelButton_;
 
-  void build(PickerFolders& folders, std::string homeFolder);
+  void build(Folders& folders, std::string homeFolder);
   void showDrive(int index);
   void openLine(int row);
   void makeNewFolder();
@@ -80,7 +80,7 @@ class FolderPickerDialog : public QDialog {
   void showDrives();
   void showLines();
 
-  std::unique_ptr<PickerFolders> ownFolders_;
+  std::unique_ptr<Folders> ownFolders_;
   std::unique_ptr<DriveSource> ownDrives_;
   DriveSource* drives_;
   std::unique_ptr<FolderLister> lister_;

@@ -21,7 +21,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "clips/clip_folders.h"
+#include "clips/folders.h"
 #include "core/script_files.h"
 #include "persist/folder_registry.h"
 #include "persist/path_rules.h"
@@ -37,9 +37,9 @@ namespace {
 
 // The clip folders with the busy cursor while a folder is read, restored
 // however the read ends.
-class BusyFolders : public ClipFolders {
+class BusyFolders : public Folders {
  public:
-  explicit BusyFolders(std::unique_ptr<ClipFolders> inner) : inner_(std::move(inner)) {}
+  explicit BusyFolders(std::unique_ptr<Folders> inner) : inner_(std::move(inner)) {}
   void listFiles(const std::string& folder,
                  const std::function<void(std::string_view name)>& visit) override {
     struct Busy {
@@ -48,10 +48,15 @@ class BusyFolders : public ClipFolders {
     } busy;
     inner_->listFiles(folder, visit);
   }
+  void listSubfolders(const std::string& folder,
+                      const std::function<void(std::string_view name)>& visit) override {
+    inner_->listSubfolders(folder, visit);
+  }
   PathKind kind(const std::string& path) override { return inner_->kind(path); }
+  int makeFolder(const std::string& path) override { return inner_->makeFolder(path); }
 
  private:
-  std::unique_ptr<ClipFolders> inner_;
+  std::unique_ptr<Folders> inner_;
 };
 
 QString withoutAmpersand(QString caption) {
@@ -103,7 +108,7 @@ std::string joinLines(const std::vector<std::string>& lines) {
 
 struct MainWindow::Platform {
   explicit Platform(const std::string& registryRoot)
-      : folders(makeSystemClipFolders()),
+      : folders(makeSystemFolders()),
         scripts(makeSystemScriptFiles()),
         files(makeSystemPersistFiles()),
         registry(*files, registryRoot) {}

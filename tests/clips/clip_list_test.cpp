@@ -16,7 +16,7 @@ using Names = std::vector<std::string>;
 
 // Folders held in memory, each with the files a listing gives, in the order
 // given. Counts listings, and fails one with a chosen errno.
-class FakeFolders : public ClipFolders {
+class FakeFolders : public Folders {
  public:
   std::map<std::string, Names> folders;
   std::map<std::string, int> failures;  // folder -> errno of its listing
@@ -32,6 +32,10 @@ class FakeFolders : public ClipFolders {
     // A listing that breaks off after some names have been seen.
     if (failures.count(folder)) throw Error::fromErrno(failures[folder]);
   }
+
+  // The clip list neither walks into folders nor makes them.
+  void listSubfolders(const std::string&, const std::function<void(std::string_view)>&) override {}
+  int makeFolder(const std::string&) override { return EROFS; }
 
   PathKind kind(const std::string& path) override {
     if (folders.count(path)) return PathKind::Folder;

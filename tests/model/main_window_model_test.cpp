@@ -108,7 +108,7 @@ class Model : public ::testing::Test {
   const std::string app = dir.path() + "/app/";
   const std::string clips = dir.path() + "/clips/";
   const std::string out = dir.path() + "/out/";
-  std::unique_ptr<ClipFolders> folders = makeSystemClipFolders();
+  std::unique_ptr<Folders> folders = makeSystemFolders();
   std::unique_ptr<ScriptFiles> scripts = makeSystemScriptFiles();
   std::unique_ptr<PersistFiles> files = makeSystemPersistFiles();
   FolderRegistry registry{*files, dir.path() + "/registry"};

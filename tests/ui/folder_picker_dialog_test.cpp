@@ -61,7 +61,7 @@ class FolderPickerDialogTest : public QObject {
 
  private:
   testing::TempDir home;
-  std::unique_ptr<PickerFolders> folders = makeSystemPickerFolders();
+  std::unique_ptr<Folders> folders = makeSystemFolders();
   FixedDrives drives;
   std::unique_ptr<FolderPickerDialog> dlg;
   std::unique_ptr<NewFolderDialog> newDlg;

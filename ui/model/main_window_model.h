@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "clips/clip_folders.h"
 #include "clips/clip_list.h"
 #include "clips/filter_list.h"
+#include "clips/folders.h"
 #include "core/error.h"
 #include "core/generator.h"
 #include "core/script_files.h"
@@ -92,7 +92,7 @@ class TemplateSource {
 
 // The platform as the model reaches it.
 struct FormPlatform {
-  ClipFolders& folders;
+  Folders& folders;
   ScriptFiles& scripts;
   PersistFiles& files;
   RegistryStore& registry;
@@ -266,7 +266,7 @@ class MainWindowModel {
   void writeSettingsFile();
   void pickInto(FolderPickerFor which, Field field);
 
-  ClipFolders& folders_;
+  Folders& folders_;
   ScriptFiles& scripts_;
   PersistFiles& files_;
   RegistryStore& registry_;
