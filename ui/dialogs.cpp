@@ -4,15 +4,14 @@
 #include "ui/about_box.h"
 #include "ui/filter_editor_dialog.h"
 #include "ui/folder_picker_dialog.h"
-#include "ui/main_window.h"
 #include "ui/new_folder_dialog.h"
 #include "ui/qt_text.h"
 #include "ui/usage_dialog.h"
 
 namespace clipquill {
 
-QtDialogs::QtDialogs(MainWindow& main, std::string homeFolder)
-    : main_(main), homeFolder_(std::move(homeFolder)) {}
+QtDialogs::QtDialogs(QWidget& owner, const MainWindowModel& model, std::string homeFolder)
+    : owner_(owner), model_(model), homeFolder_(std::move(homeFolder)) {}
 
 QtDialogs::~QtDialogs() = default;
 
@@ -23,21 +22,21 @@ void QtDialogs::create(StartupWindow window) {
     case StartupWindow::Main:
       break;
     case StartupWindow::FolderPicker:
-      folderPicker_ = std::make_unique<FolderPickerDialog>(homeFolder_, &main_);
+      folderPicker_ = std::make_unique<FolderPickerDialog>(homeFolder_, &owner_);
       break;
     case StartupWindow::About:
-      about_ = std::make_unique<AboutBox>(&main_);
-      about_->setTitleSource([this] { return shownText(main_.model().state().AppTitle); });
+      about_ = std::make_unique<AboutBox>(&owner_);
+      about_->setTitleSource([this] { return shownText(model_.state().AppTitle); });
       break;
     case StartupWindow::Using:
-      usage_ = std::make_unique<UsageDialog>(&main_);
+      usage_ = std::make_unique<UsageDialog>(&owner_);
       break;
     case StartupWindow::NewFolder:
       newFolder_ = std::make_unique<NewFolderDialog>(folderPicker_.get());
       folderPicker_->setNewFolderDialog(newFolder_.get());
       break;
     case StartupWindow::FilterEditor:
-      filterEditor_ = std::make_unique<FilterEditorDialog>(&main_);
+      filterEditor_ = std::make_unique<FilterEditorDialog>(&owner_);
       break;
   }
 }

@@ -13,12 +13,13 @@
 #include "ui/model/main_window_model.h"
 #include "ui/model/startup.h"
 
+class QWidget;
+
 namespace clipquill {
 
 class AboutBox;
 class FilterEditorDialog;
 class FolderPickerDialog;
-class MainWindow;
 class NewFolderDialog;
 class UsageDialog;
 
@@ -44,8 +45,9 @@ class Dialogs {
 // reused for every showing. One not made yet does nothing when asked.
 class QtDialogs final : public Dialogs {
  public:
-  // homeFolder stands for the folder picker's empty box.
-  QtDialogs(MainWindow& main, std::string homeFolder);
+  // The dialogs belong to owner, the main window, whose model gives the
+  // about box its title; homeFolder stands for the folder picker's empty box.
+  QtDialogs(QWidget& owner, const MainWindowModel& model, std::string homeFolder);
   ~QtDialogs() override;
 
   // Makes the dialog window of start-up's step window (any but the main
@@ -60,7 +62,8 @@ class QtDialogs final : public Dialogs {
   void showAbout() override;
 
  private:
-  MainWindow& main_;
+  QWidget& owner_;
+  const MainWindowModel& model_;
   std::string homeFolder_;
   // Destroyed in reverse: the new-folder dialog before the picker that uses it.
   std::unique_ptr<FolderPickerDialog> folderPicker_;
