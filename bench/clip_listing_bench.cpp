@@ -45,8 +45,8 @@
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "clips/folders.h"
 #include "clips/clip_list.h"
+#include "clips/folders.h"
 #include "clips/natural_order.h"
 
 namespace {

@@ -67,7 +67,7 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // --- Widgets, in tab order, named as the user's guide names them ---------
+  // --- Widgets, in tab order; their object names are in ui/README.md -----
   QLineEdit* sourceEdit_;
   QPushButton* sourceFolderButton_;
   QLineEdit* clipNameEdit_;
