@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/cli.h"
 
-#include <getopt.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,6 +19,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/cli_port.h"
+#include "cli/options.h"
 #include "clips/folders.h"
 #include "core/constants.h"
 #include "core/error.h"
@@ -34,257 +34,6 @@ namespace clipquill::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr std::string_view kHelp =
-    R"(Usage: clipquill-cli [OPTIONS] [TEMPLATE]
-Write AviSynth scripts from a template: one per clip, or one joined script.
-
-TEMPLATE is loaded with its settings file as at the window's start-up; without
-it, DefaultTemplate.qtpl beside the program, or else the installed one in
-../share/clipquill/ from the program's folder. The options then fill the fields.
-
-  -s, --source DIR      location of sources
-  -p, --prefix TEXT     name of source(s): the clips' name prefix
-  -e, --ext EXT         list clips ending in .EXT; replaces the filter list
-                        (repeatable)
-  -n, --name PATTERN    name for script(s)
-  -d, --dest DIR        destination folder for scripts
-  -j, --join            one joined script for all the clips
-  -c, --clip NAME       use this clip of the list (repeatable); default: all
-      --list            print the clip list, write nothing
-      --show            print the fields, filters and template as JSON
-      --dry-run         print the scripts that would be written, write nothing;
-                        errors, questions and exit status as the real run
-      --save PATH       save the template (and its settings) to PATH instead
-      --type qtpl|avs|txt|all
-                        the type --save saves as; a PATH without a "." gets
-                        its extension (default: the type of PATH's extension)
-      --load-inis on|off, --save-inis on|off
-                        set the template's option flags before --save
-      --no-ini          load TEMPLATE without its settings file, this run only
-  -0, --null            end each name with a NUL instead of a line end (for
-                        xargs -0), and leave out the heading of the scripts
-  -y, --yes             replace existing files without asking
-      --no-clobber      stop at the first existing file
-  -h, --help            print this help
-      --version         print the version
-
-Exit status: 0 done, 1 error, 2 usage error, 3 stopped at an existing file.
-A second TEMPLATE is a usage error (the window would ignore both).
-
-Examples:
-  clipquill-cli -s ~/clips -e avi -d ~/scripts Hall.qtpl
-  clipquill-cli --join -n all -c a.avi -c b.avi -d out --dry-run Hall.qtpl
-)";
-
-class UsageError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-enum class Action { Create, List, Show, DryRun, Save };
-
-struct Options {
-  bool help = false;
-  bool version = false;
-  std::optional<std::string> templatePath;
-  std::optional<std::string> source;
-  std::optional<std::string> prefix;
-  std::vector<std::string> exts;
-  std::optional<std::string> name;
-  std::optional<std::string> dest;
-  bool join = false;
-  std::vector<std::string> clips;
-  Action action = Action::Create;
-  std::string savePath;
-  std::optional<int> saveType;
-  bool noIni = false;
-  bool nul = false;
-  std::optional<bool> loadInis;
-  std::optional<bool> saveInis;
-  Overwrite overwrite = Overwrite::Ask;
-};
-
-// Lexically absolute: the working folder in front of a relative path. An
-// empty path stays empty, so that "-d ''" empties the field.
-std::string absolutePath(const std::string& workingFolder, const std::string& path) {
-  if (path.empty() || path.front() == '/') return path;
-  std::string full = workingFolder;
-  if (full.empty() || full.back() != '/') full += '/';
-  return full + path;
-}
-
-// The options as given: each option's values in order, by its long name;
-// the operands under "template".
-class ParsedArgs {
- public:
-  std::size_t count(const std::string& name) const {
-    const auto it = values_.find(name);
-    return it == values_.end() ? 0 : it->second.size();
-  }
-  // The last value given: a repeated option counts once, as typed last.
-  const std::string& last(const std::string& name) const { return values_.at(name).back(); }
-  const std::vector<std::string>& all(const std::string& name) const { return values_.at(name); }
-  void add(const std::string& name, std::string value) {
-    values_[name].push_back(std::move(value));
-  }
-
- private:
-  std::unordered_map<std::string, std::vector<std::string>> values_;
-};
-
-// The C library's getopt_long reads the options as Linux users expect:
-// "-s DIR", "-sDIR", "--source DIR", "--source=DIR", grouped flags ("-jy"),
-// unambiguous abbreviations, and "--" before operands that start with "-".
-// A value is taken whole: a "," is part of a file name.
-ParsedArgs parseArgs(const std::vector<std::string>& args) {
-  static constexpr option kLong[] = {
-      {"source", required_argument, nullptr, 's'},
-      {"prefix", required_argument, nullptr, 'p'},
-      {"ext", required_argument, nullptr, 'e'},
-      {"name", required_argument, nullptr, 'n'},
-      {"dest", required_argument, nullptr, 'd'},
-      {"join", no_argument, nullptr, 'j'},
-      {"clip", required_argument, nullptr, 'c'},
-      {"list", no_argument, nullptr, 256},
-      {"show", no_argument, nullptr, 257},
-      {"dry-run", no_argument, nullptr, 258},
-      {"save", required_argument, nullptr, 259},
-      {"type", required_argument, nullptr, 260},
-      {"no-ini", no_argument, nullptr, 261},
-      {"null", no_argument, nullptr, '0'},
-      {"load-inis", required_argument, nullptr, 262},
-      {"save-inis", required_argument, nullptr, 263},
-      {"yes", no_argument, nullptr, 'y'},
-      {"no-clobber", no_argument, nullptr, 264},
-      {"help", no_argument, nullptr, 'h'},
-      {"version", no_argument, nullptr, 265},
-      {nullptr, 0, nullptr, 0},
-  };
-  // getopt_long may reorder what it is given: it gets copies. The leading
-  // "+" would stop at the first operand; without it operands may stand
-  // anywhere, as in the usage text.
-  std::vector<std::string> copies;
-  copies.reserve(args.size() + 1);
-  copies.emplace_back("clipquill-cli");
-  copies.insert(copies.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& arg : copies)
-    argv.push_back(arg.data());
-  argv.push_back(nullptr);
-
-  ParsedArgs parsed;
-  ::opterr = 0;  // the usage error below says it once, in our words
-  ::optind = 0;  // 0, not 1: starts afresh, as each in-process run must
-  const int argc = static_cast<int>(copies.size());
-  for (int index = -1, c;
-       (c = ::getopt_long(argc, argv.data(), ":s:p:e:n:d:jc:0yh", kLong, &index)) != -1;
-       index = -1) {
-    const std::string seen = argv[::optind - 1];
-    if (c == '?') {
-      if (seen.rfind("--", 0) == 0) {
-        const std::string name = seen.substr(2, seen.find('=') - 2);
-        for (const option* o = kLong; o->name; ++o) {
-          if (name == o->name && o->has_arg == no_argument)
-            throw UsageError("option '--" + name + "' takes no value");
-        }
-        throw UsageError("unknown option '" + seen + "'");
-      }
-      throw UsageError(std::string("unknown option '-") + static_cast<char>(::optopt) + "'");
-    }
-    if (c == ':') throw UsageError("option '" + seen + "' needs a value");
-    const option* found = index >= 0 ? &kLong[index] : nullptr;
-    for (const option* o = kLong; !found && o->name; ++o) {
-      if (o->val == c) found = o;
-    }
-    if (!found) throw UsageError("unknown option '" + seen + "'");
-    parsed.add(found->name, ::optarg ? std::string(::optarg) : std::string());
-  }
-  for (int i = ::optind; i < argc; ++i)
-    parsed.add("template", argv[static_cast<std::size_t>(i)]);
-  return parsed;
-}
-
-std::optional<bool> onOff(const ParsedArgs& result, const std::string& option) {
-  if (!result.count(option)) return std::nullopt;
-  const std::string& value = result.last(option);
-  if (value == "on") return true;
-  if (value == "off") return false;
-  throw UsageError("--" + option + " takes on or off, not '" + value + "'");
-}
-
-Options parseOptions(const std::vector<std::string>& args, const CliEnvironment& env) {
-  const ParsedArgs result = parseArgs(args);
-
-  Options opts;
-  opts.help = result.count("help") != 0;
-  opts.version = result.count("version") != 0;
-  if (opts.help || opts.version) return opts;
-
-  const auto text = [&](const std::string& option) -> std::optional<std::string> {
-    if (!result.count(option)) return std::nullopt;
-    return result.last(option);
-  };
-  const auto path = [&](const std::string& option) -> std::optional<std::string> {
-    std::optional<std::string> value = text(option);
-    if (value) *value = absolutePath(env.workingFolder, *value);
-    return value;
-  };
-
-  if (result.count("template")) {
-    const auto& templates = result.all("template");
-    if (templates.size() > 1) throw UsageError("one TEMPLATE at most");
-    if (templates.front().empty()) throw UsageError("TEMPLATE is empty");
-    opts.templatePath = absolutePath(env.workingFolder, templates.front());
-  }
-  opts.source = path("source");
-  opts.prefix = text("prefix");
-  opts.name = text("name");
-  opts.dest = path("dest");
-  if (result.count("ext")) {
-    opts.exts = result.all("ext");
-    for (const std::string& ext : opts.exts) {
-      if (ext.empty()) throw UsageError("--ext needs an extension, such as avi");
-    }
-  }
-  if (result.count("clip")) opts.clips = result.all("clip");
-  opts.join = result.count("join") != 0;
-
-  int actions = 0;
-  const auto action = [&](const std::string& option, Action which) {
-    if (!result.count(option)) return;
-    ++actions;
-    opts.action = which;
-  };
-  action("list", Action::List);
-  action("show", Action::Show);
-  action("dry-run", Action::DryRun);
-  action("save", Action::Save);
-  if (actions > 1) throw UsageError("--list, --show, --dry-run and --save exclude each other");
-  if (opts.action == Action::Save) {
-    opts.savePath = *path("save");
-    if (opts.savePath.empty()) throw UsageError("--save needs a path");
-  }
-  if (const std::optional<std::string> type = text("type")) {
-    if (opts.action != Action::Save) throw UsageError("--type goes with --save");
-    opts.saveType = saveTypeIndexNamed(*type);
-    if (!opts.saveType) throw UsageError("--type takes qtpl, avs, txt or all, not '" + *type + "'");
-  }
-  opts.noIni = result.count("no-ini") != 0;
-  opts.nul = result.count("null") != 0;
-  if (opts.nul && (opts.action == Action::Show || opts.action == Action::Save)) {
-    throw UsageError("-0 goes with --list, --dry-run or the scripts' list");
-  }
-  opts.loadInis = onOff(result, "load-inis");
-  opts.saveInis = onOff(result, "save-inis");
-
-  const bool yes = result.count("yes") != 0;
-  const bool noClobber = result.count("no-clobber") != 0;
-  if (yes && noClobber) throw UsageError("-y and --no-clobber exclude each other");
-  if (yes) opts.overwrite = Overwrite::Replace;
-  if (noClobber) opts.overwrite = Overwrite::Keep;
-  return opts;
-}
 
 // --dry-run: nothing is written, but every script meets what it would meet:
 // an existing file brings the question, a folder that is missing or cannot
@@ -689,13 +438,13 @@ int runCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
            std::ostream& err, const CliEnvironment& env) {
   Options opts;
   try {
-    opts = parseOptions(args, env);
+    opts = parseOptions(args, env.workingFolder);
   } catch (const UsageError& e) {
     err << "clipquill-cli: " << e.what() << "\nTry 'clipquill-cli --help'.\n";
     return kExitUsage;
   }
   if (opts.help) {
-    out << kHelp;
+    out << helpText();
     return kExitDone;
   }
   if (opts.version) {
