@@ -28,6 +28,7 @@
 #include "persist/option_flags.h"
 #include "persist/persist_files.h"
 #include "ui/model/main_window_model.h"
+#include "ui/model/system_platform.h"
 
 namespace clipquill::cli {
 
@@ -273,124 +274,162 @@ bool selectClips(MainWindowModel& model, const std::vector<std::string>& names, 
 // Where the run is, for naming what an error is about.
 enum class Step { Startup, Source, Clips, Scripts, Save };
 
-int run(const Options& opts, std::istream& in, Output& out, std::ostream& err,
-        const CliEnvironment& env) {
-  ProgressLine progress(err, env.progress, env.progressAfter);
-  CliPort port(in, err, env.interactive, opts.overwrite, progress);
-  if (opts.action == Action::Save) port.setSavePath(opts.savePath, opts.saveType);
-  port.setDryRun(opts.action == Action::DryRun);
+// One run of the command line, in the window's own three parts: start-up
+// loads the template, the options are typed into the fields, then the
+// action runs. A part that showed an error ends the run: a half-applied
+// state must never write scripts.
+class Run {
+ public:
+  Run(const Options& opts, std::istream& in, std::ostream& err, const CliEnvironment& env)
+      : opts_(opts),
+        err_(err),
+        env_(env),
+        progress_(err, env.progress, env.progressAfter),
+        port_(in, err, env.interactive, opts.overwrite, progress_),
+        system_(env.registryRoot),
+        countedFolders_(*system_.folders, progress_),
+        noIniRegistry_(system_.registry),
+        model_(FormPlatform{
+            progress_.enabled() ? countedFolders_ : *system_.folders,
+            opts.action == Action::DryRun ? dryRun_ : *system_.scripts,
+            *system_.files,
+            opts.noIni ? static_cast<RegistryStore&>(noIniRegistry_) : system_.registry,
+            port_,
+        }) {
+    if (opts.action == Action::Save) port_.setSavePath(opts.savePath, opts.saveType);
+    port_.setDryRun(opts.action == Action::DryRun);
+    // Every field is set before the list is looked at: the folder is read once.
+    model_.putOffClipReads();
+    port_.setSubject([this] { return subject(); });
+  }
 
-  const std::unique_ptr<Folders> systemFolders = makeSystemFolders();
-  CountedFolders countedFolders(*systemFolders, progress);
-  Folders& folders = progress.enabled() ? countedFolders : *systemFolders;
-  const std::unique_ptr<ScriptFiles> systemScripts = makeSystemScriptFiles();
-  DryRunScripts dryRun;
-  ScriptFiles& scripts = opts.action == Action::DryRun ? dryRun : *systemScripts;
-  const std::unique_ptr<PersistFiles> files = makeSystemPersistFiles();
-  FolderRegistry systemRegistry(*files, env.registryRoot);
-  NoIniRegistry noIniRegistry(systemRegistry);
-  RegistryStore& registry = opts.noIni ? static_cast<RegistryStore&>(noIniRegistry)
-                                       : static_cast<RegistryStore&>(systemRegistry);
-  MainWindowModel model(FormPlatform{folders, scripts, *files, registry, port});
-  // Every field is set before the list is looked at: the folder is read once.
-  model.putOffClipReads();
+  // The template given (or the default one) and its settings, loaded as the
+  // window loads them at start-up. False when that showed an error.
+  bool start();
+  // The options in the window's order of fields, whatever their order on
+  // the command line: the folder before the prefix and filters that mask
+  // it. False when one showed an error.
+  bool fillFields();
+  // --show, --save, --list, --dry-run or the scripts written; the exit status.
+  int act(Output& out);
 
+ private:
+  // What an error is about, as the user would name it.
+  std::string subject() const;
   // A path as the user would write it: below the working folder, relative.
-  const auto shownPath = [&](const std::string& path) {
-    const std::string base =
-        env.workingFolder.ends_with('/') ? env.workingFolder : env.workingFolder + '/';
-    if (base.size() > 1 && path.starts_with(base) && path.size() > base.size()) {
-      return path.substr(base.size());
-    }
-    return path;
-  };
-  Step step = Step::Startup;
-  port.setSubject([&]() -> std::string {
-    const FormState& state = model.state();
-    switch (step) {
-      case Step::Startup:
-        if (!state.IniName.empty()) {
-          std::string subject = shownPath(state.IniDir + state.IniName);
-          if (port.lastField() == Field::Source) {
-            subject += ": ClipLoc '" + model.fieldText(Field::Source) + "'";
-          }
-          return subject;
+  std::string shownPath(const std::string& path) const;
+  bool type(Field field, const std::optional<std::string>& value);
+  int createScripts(Output& out);
+
+  const Options& opts_;
+  std::ostream& err_;
+  const CliEnvironment& env_;
+  ProgressLine progress_;
+  CliPort port_;
+  SystemPlatform system_;
+  CountedFolders countedFolders_;
+  DryRunScripts dryRun_;
+  NoIniRegistry noIniRegistry_;
+  MainWindowModel model_;
+  Step step_ = Step::Startup;
+};
+
+std::string Run::shownPath(const std::string& path) const {
+  const std::string base =
+      env_.workingFolder.ends_with('/') ? env_.workingFolder : env_.workingFolder + '/';
+  if (base.size() > 1 && path.starts_with(base) && path.size() > base.size()) {
+    return path.substr(base.size());
+  }
+  return path;
+}
+
+std::string Run::subject() const {
+  const FormState& state = model_.state();
+  switch (step_) {
+    case Step::Startup:
+      if (!state.IniName.empty()) {
+        std::string subject = shownPath(state.IniDir + state.IniName);
+        if (port_.lastField() == Field::Source) {
+          subject += ": ClipLoc '" + model_.fieldText(Field::Source) + "'";
         }
-        if (!state.TemplateName.empty()) return shownPath(state.TemplatePath);
-        return "home folder '" + env.homeFolder + "'";
-      case Step::Source:
-        return "--source '" + model.fieldText(Field::Source) + "'";
-      case Step::Clips:
-        return "'" + model.clips().folder() + "'";
-      case Step::Scripts:
-        return shownPath(state.script.DestDir + state.script.CurScriptFile);
-      case Step::Save:
-        return shownPath(state.TemplatePath);
-    }
-    return {};
-  });
+        return subject;
+      }
+      if (!state.TemplateName.empty()) return shownPath(state.TemplatePath);
+      return "home folder '" + env_.homeFolder + "'";
+    case Step::Source:
+      return "--source '" + model_.fieldText(Field::Source) + "'";
+    case Step::Clips:
+      return "'" + model_.clips().folder() + "'";
+    case Step::Scripts:
+      return shownPath(state.script.DestDir + state.script.CurScriptFile);
+    case Step::Save:
+      return shownPath(state.TemplatePath);
+  }
+  return {};
+}
 
-  // A step that showed an error ends the run: a half-applied state must
-  // never write scripts.
-  model.start(StartupArgs{
-      .executablePath = env.executablePath,
-      .args = opts.templatePath ? std::vector<std::string>{*opts.templatePath}
-                                : std::vector<std::string>{},
-      .homeFolder = env.homeFolder,
+bool Run::start() {
+  model_.start(StartupArgs{
+      .executablePath = env_.executablePath,
+      .args = opts_.templatePath ? std::vector<std::string>{*opts_.templatePath}
+                                 : std::vector<std::string>{},
+      .homeFolder = env_.homeFolder,
   });
-  if (port.errorShown()) {
+  if (port_.errorShown()) {
     // A settings file can name a folder that is gone, which no option mends.
-    if (!model.state().IniName.empty() && !opts.noIni) {
-      err << "clipquill-cli: --no-ini loads " << shownPath(model.state().TemplatePath)
-          << " without its settings file.\n";
+    if (!model_.state().IniName.empty() && !opts_.noIni) {
+      err_ << "clipquill-cli: --no-ini loads " << shownPath(model_.state().TemplatePath)
+           << " without its settings file.\n";
     }
-    return kExitError;
+    return false;
   }
-  if (opts.noIni) {
+  if (opts_.noIni) {
     // The flag as stored, so that a --save stores it unchanged.
-    noIniRegistry.loading = false;
-    const OptionFlags stored = readOptionFlags(systemRegistry, model.state().AppTitle,
-                                               model.state().TemplateName, model.optionFlags());
-    if (stored.loadInis != model.optionFlags().loadInis) model.toggleLoadInis();
+    noIniRegistry_.loading = false;
+    const OptionFlags stored = readOptionFlags(system_.registry, model_.state().AppTitle,
+                                               model_.state().TemplateName, model_.optionFlags());
+    if (stored.loadInis != model_.optionFlags().loadInis) model_.toggleLoadInis();
   }
+  return true;
+}
 
-  // The window's order of fields, whatever the order on the command line:
-  // the folder before the prefix and filters that mask it.
-  const auto type = [&](Field field, const std::optional<std::string>& value) {
-    if (value) model.setFieldText(field, *value);
-    return !port.errorShown();
-  };
-  step = Step::Source;
-  if (!type(Field::Source, opts.source)) return kExitError;
-  step = Step::Clips;
-  if (!type(Field::ClipName, opts.prefix)) return kExitError;
-  if (!opts.exts.empty()) {
-    model.event([&] { model.applyFilterEditor(opts.exts); });
-    for (std::size_t i = 0; i < opts.exts.size() && !port.errorShown(); ++i)
-      model.toggleFilter(i);
-    if (port.errorShown()) return kExitError;
-  }
-  if (!type(Field::ScriptName, opts.name) || !type(Field::Destination, opts.dest)) {
-    return kExitError;
-  }
-  if (opts.join) model.setJoin(true);
-  if (opts.loadInis && *opts.loadInis != model.optionFlags().loadInis) {
-    model.event([&] { model.toggleLoadInis(); });
-  }
-  if (opts.saveInis && *opts.saveInis != model.optionFlags().saveInis) {
-    model.event([&] { model.toggleSaveInis(); });
-  }
-  if (port.errorShown()) return kExitError;
+bool Run::type(Field field, const std::optional<std::string>& value) {
+  if (value) model_.setFieldText(field, *value);
+  return !port_.errorShown();
+}
 
-  switch (opts.action) {
+bool Run::fillFields() {
+  step_ = Step::Source;
+  if (!type(Field::Source, opts_.source)) return false;
+  step_ = Step::Clips;
+  if (!type(Field::ClipName, opts_.prefix)) return false;
+  if (!opts_.exts.empty()) {
+    model_.event([&] { model_.applyFilterEditor(opts_.exts); });
+    for (std::size_t i = 0; i < opts_.exts.size() && !port_.errorShown(); ++i)
+      model_.toggleFilter(i);
+    if (port_.errorShown()) return false;
+  }
+  if (!type(Field::ScriptName, opts_.name) || !type(Field::Destination, opts_.dest)) return false;
+  if (opts_.join) model_.setJoin(true);
+  if (opts_.loadInis && *opts_.loadInis != model_.optionFlags().loadInis) {
+    model_.event([&] { model_.toggleLoadInis(); });
+  }
+  if (opts_.saveInis && *opts_.saveInis != model_.optionFlags().saveInis) {
+    model_.event([&] { model_.toggleSaveInis(); });
+  }
+  return !port_.errorShown();
+}
+
+int Run::act(Output& out) {
+  switch (opts_.action) {
     case Action::Show:
-      printShow(model, out);
+      printShow(model_, out);
       return kExitDone;
     case Action::Save: {
-      step = Step::Save;
+      step_ = Step::Save;
       SaveOutcome outcome = SaveOutcome::Saved;
-      model.event([&] { outcome = model.saveTemplate(); });
-      if (port.errorShown()) return kExitError;
+      model_.event([&] { outcome = model_.saveTemplate(); });
+      if (port_.errorShown()) return kExitError;
       return outcome == SaveOutcome::OverwriteDeclined ? kExitDeclined : kExitDone;
     }
     case Action::List:
@@ -398,37 +437,40 @@ int run(const Options& opts, std::istream& in, Output& out, std::ostream& err,
     case Action::Create:
       break;
   }
-  if (!model.event([&] { model.readClips(); })) return kExitError;
-  progress.clear();
-  if (!selectClips(model, opts.clips, err)) return kExitError;
-  if (opts.action == Action::List) {
-    for (const std::string& entry : model.clips().entries()) {
+  if (!model_.event([&] { model_.readClips(); })) return kExitError;
+  progress_.clear();
+  if (!selectClips(model_, opts_.clips, err_)) return kExitError;
+  if (opts_.action == Action::List) {
+    for (const std::string& entry : model_.clips().entries()) {
       out.name(entry);
       if (out.failed()) break;
     }
     return kExitDone;
   }
+  return createScripts(out);
+}
 
-  step = Step::Scripts;
+int Run::createScripts(Output& out) {
+  step_ = Step::Scripts;
   RunOutcome outcome = RunOutcome::Completed;
-  model.event([&] { outcome = model.createScripts(); });
-  progress.clear();
-  if (opts.action == Action::DryRun) {
-    for (const std::string& path : dryRun.paths)
+  model_.event([&] { outcome = model_.createScripts(); });
+  progress_.clear();
+  if (opts_.action == Action::DryRun) {
+    for (const std::string& path : dryRun_.paths)
       out.name(path);
-    for (const std::string& path : dryRun.replaced) {
-      err << "clipquill-cli: " << path << " exists: the run "
-          << (port.asked() ? "asks before replacing it" : "replaces it") << ".\n";
+    for (const std::string& path : dryRun_.replaced) {
+      err_ << "clipquill-cli: " << path << " exists: the run "
+           << (port_.asked() ? "asks before replacing it" : "replaces it") << ".\n";
     }
   } else {
     // Scripts written before a failure or a declined question are there, so
     // they are listed in every case; -0 lists the names alone.
-    const std::vector<std::string>& created = model.createdScripts();
-    for (std::size_t i = opts.nul && !created.empty() ? 1 : 0; i < created.size(); ++i) {
+    const std::vector<std::string>& created = model_.createdScripts();
+    for (std::size_t i = opts_.nul && !created.empty() ? 1 : 0; i < created.size(); ++i) {
       i == 0 ? out.text(created[0] + "\n") : out.name(created[i]);
     }
   }
-  if (port.errorShown()) return kExitError;
+  if (port_.errorShown()) return kExitError;
   return outcome == RunOutcome::OverwriteDeclined ? kExitDeclined : kExitDone;
 }
 
@@ -454,7 +496,8 @@ int runCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   Output output(out, opts.nul);
   int status = kExitError;
   try {
-    status = run(opts, in, output, err, env);
+    Run run(opts, in, err, env);
+    status = run.start() && run.fillFields() ? run.act(output) : kExitError;
   } catch (const Error& e) {
     err << "clipquill-cli: " << e.boxText() << '\n';
   } catch (const std::exception& e) {
