@@ -209,7 +209,7 @@ std::string jsonText(std::string_view text) {
 void printShow(MainWindowModel& model, Output& out) {
   nlohmann::ordered_json filters = nlohmann::ordered_json::array();
   for (const FilterEntry& entry : model.filters().entries()) {
-    filters.push_back({{"text", entry.text}, {"checked", entry.state == cbChecked}});
+    filters.push_back({{"text", entry.text}, {"checked", entry.state == CheckState::Checked}});
   }
   nlohmann::ordered_json shown;
   shown["ClipLoc"] = model.fieldText(Field::Source);
