@@ -23,6 +23,8 @@
 #include "clips/clip_folders.h"
 #include "core/constants.h"
 #include "core/error.h"
+#include "core/paths.h"
+#include "core/utf8_path.h"
 #include "core/script_files.h"
 #include "persist/folder_registry.h"
 #include "persist/option_flags.h"
@@ -108,10 +110,10 @@ struct Options {
 // Lexically absolute: the working folder in front of a relative path. An
 // empty path stays empty, so that "-d ''" empties the field.
 std::string absolutePath(const std::string& workingFolder, const std::string& path) {
-  if (path.empty() || path.front() == '/') return path;
-  std::string full = workingFolder;
-  if (full.empty() || full.back() != '/') full += '/';
-  return full + path;
+  if (path.empty() || isAbsolutePath(path)) return path;
+  return withTrailingSeparator(workingFolder.empty() ? kNativeSeparators.all.substr(0, 1)
+                                                     : std::string_view(workingFolder)) +
+         path;
 }
 
 // The options as given: each option's values in order, by its long name;
@@ -297,7 +299,7 @@ class DryRunScripts : public ScriptFiles {
   std::unique_ptr<ScriptWriter> createNew(const std::string& path) override {
     check(path);
     std::error_code ec;
-    if (fs::exists(fs::symlink_status(path, ec))) return nullptr;
+    if (fs::exists(fs::symlink_status(pathFromUtf8(path), ec))) return nullptr;
     return std::make_unique<Writer>(*this, path, false);
   }
   std::unique_ptr<ScriptWriter> replace(const std::string& path) override {
@@ -308,12 +310,14 @@ class DryRunScripts : public ScriptFiles {
   // The checks that creating the file would fail by, and their errors.
   static void check(const std::string& path) {
     if (path.find('\0') != std::string::npos) throw Error::fromErrno(EINVAL);
-    const std::string folder = fs::path(path).parent_path().string();
+    const std::string folder = utf8Of(pathFromUtf8(path).parent_path());
     std::error_code ec;
-    const fs::file_status status = fs::status(folder.empty() ? "." : folder, ec);
+    const fs::file_status status = fs::status(pathFromUtf8(folder.empty() ? "." : folder), ec);
     if (!fs::exists(status)) throw Error::fromErrno(ENOENT);
     if (!fs::is_directory(status)) throw Error::fromErrno(ENOTDIR);
+#if !defined(_WIN32)  // Windows rights are access lists, which only a real write tells
     if (::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) != 0) throwErrno();
+#endif
   }
 
   class Writer : public ScriptWriter {
@@ -534,7 +538,11 @@ int run(const Options& opts, std::istream& in, Output& out, std::ostream& err,
   DryRunScripts dryRun;
   ScriptFiles& scripts = opts.action == Action::DryRun ? dryRun : *systemScripts;
   const std::unique_ptr<PersistFiles> files = makeSystemPersistFiles();
-  FolderRegistry systemRegistry(*files, env.registryRoot);
+  // The system's own store (the registry on Windows) unless a root is given.
+  const std::unique_ptr<RegistryStore> registryStore =
+      env.registryRoot.empty() ? makeSystemRegistryStore()
+                               : std::make_unique<FolderRegistry>(*files, env.registryRoot);
+  RegistryStore& systemRegistry = *registryStore;
   NoIniRegistry noIniRegistry(systemRegistry);
   RegistryStore& registry = opts.noIni ? static_cast<RegistryStore&>(noIniRegistry)
                                        : static_cast<RegistryStore&>(systemRegistry);
@@ -544,8 +552,7 @@ int run(const Options& opts, std::istream& in, Output& out, std::ostream& err,
 
   // A path as the user would write it: below the working folder, relative.
   const auto shownPath = [&](const std::string& path) {
-    const std::string base =
-        env.workingFolder.ends_with('/') ? env.workingFolder : env.workingFolder + '/';
+    const std::string base = withTrailingSeparator(env.workingFolder);
     if (base.size() > 1 && path.starts_with(base) && path.size() > base.size()) {
       return path.substr(base.size());
     }

@@ -108,11 +108,15 @@ class ScopedEnv {
       const char* old = std::getenv(name);
       saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
     }
+#if defined(_WIN32)
+    ::_putenv_s(name, value ? value : "");  // "" unsets it there
+#else
     if (value) {
       ::setenv(name, value, 1);
     } else {
       ::unsetenv(name);
     }
+#endif
   }
   ~ScopedEnv() {
     for (const auto& [name, value] : saved_)
