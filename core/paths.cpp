@@ -5,11 +5,18 @@ namespace clipquill {
 
 std::string withTrailingSeparator(std::string_view folder, const PathSeparators& seps) {
   std::string result(folder);
-  // "/" closes a folder as well wherever it separates.
-  if (!result.empty() && result.back() != seps.primary &&
-      !(result.back() == '/' && seps.all.find('/') != std::string_view::npos)) {
-    result += seps.primary;
+  if (result.empty()) return result;
+  // Closed with the separator the folder already uses ("C:/clips" gives
+  // "C:/clips/"), the primary one where it uses none; a drive's ":" is no
+  // separator of names.
+  char closing = seps.primary;
+  for (auto it = result.rbegin(); it != result.rend(); ++it) {
+    if (*it != ':' && seps.all.find(*it) != std::string_view::npos) {
+      closing = *it;
+      break;
+    }
   }
+  if (result.back() != closing) result += closing;
   return result;
 }
 

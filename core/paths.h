@@ -22,9 +22,9 @@ inline constexpr PathSeparators kNativeSeparators = kWindowsSeparators;
 inline constexpr PathSeparators kNativeSeparators = kPosixSeparators;
 #endif
 
-// A folder as it is joined to file names: the text with the primary separator
-// appended when it does not already end in it. An empty text stays empty, so
-// that "<P><F>" with no source folder gives the bare clip name.
+// A folder as it is joined to file names: the text closed with the separator
+// it already uses (the primary one when it uses none), unless it ends in it. An empty text stays
+// empty, so that "<P><F>" with no source folder gives the bare clip name.
 std::string withTrailingSeparator(std::string_view folder,
                                   const PathSeparators& seps = kNativeSeparators);
 

@@ -163,8 +163,8 @@ std::unique_ptr<ScriptWriter> Win32ScriptFiles::createNew(const std::string& pat
     case win32::Kind::Other:
       win32::throwError(ERROR_ACCESS_DENIED);
   }
-  return std::make_unique<Win32ScriptWriter>(*this, newFile(win32::folderOf(target), false),
-                                             target, false);
+  return std::make_unique<Win32ScriptWriter>(*this, newFile(win32::folderOf(target), false), target,
+                                             false);
 }
 
 std::unique_ptr<ScriptWriter> Win32ScriptFiles::replace(const std::string& path) {
@@ -189,8 +189,8 @@ std::unique_ptr<ScriptWriter> Win32ScriptFiles::replace(const std::string& path)
   }
   // The folder takes no new file, but the file may be written: in place.
   landHeld();
-  Handle h(::CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                         TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  Handle h(::CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, TRUNCATE_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!h.valid()) win32::throwLastError();
   return std::make_unique<Win32ScriptWriter>(*this, std::move(h));
 }

@@ -141,12 +141,35 @@ std::wstring joined(const std::wstring& folder, const std::wstring& name) {
 
 bool meansMissing(unsigned long error) {
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
-         error == ERROR_INVALID_NAME || error == ERROR_BAD_PATHNAME ||
-         error == ERROR_DIRECTORY || error == ERROR_INVALID_DRIVE ||
-         error == ERROR_BAD_NETPATH || error == ERROR_BAD_NET_NAME || error == ERROR_NOT_READY;
+         error == ERROR_INVALID_NAME || error == ERROR_BAD_PATHNAME || error == ERROR_DIRECTORY ||
+         error == ERROR_INVALID_DRIVE || error == ERROR_BAD_NETPATH ||
+         error == ERROR_BAD_NET_NAME || error == ERROR_NOT_READY;
 }
 
+namespace {
+
+// Whether the last name of path is one the system keeps for a device in
+// every folder ("NUL", "con.txt", "COM1"), or path is in the device space.
+bool namesDevice(const std::wstring& path) {
+  if (path.starts_with(L"\\\\.\\") || path.starts_with(L"//./")) return true;
+  std::wstring name = nameOf(path);
+  name = name.substr(0, name.find(L'.'));
+  while (!name.empty() && name.back() == L' ')
+    name.pop_back();
+  for (wchar_t& c : name)
+    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+  if (name == L"CON" || name == L"PRN" || name == L"AUX" || name == L"NUL" || name == L"CONIN$" ||
+      name == L"CONOUT$") {
+    return true;
+  }
+  return name.size() == 4 && (name.starts_with(L"COM") || name.starts_with(L"LPT")) &&
+         name[3] >= L'1' && name[3] <= L'9';
+}
+
+}  // namespace
+
 Kind kindOf(const std::wstring& path, bool follow, unsigned long* error) {
+  if (namesDevice(path)) return Kind::Other;
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     if (error) *error = ::GetLastError();
@@ -331,15 +354,26 @@ void TempFile::moveOver(const std::wstring& target) {
 }
 
 void TempFile::replace(const std::wstring& target) {
+  // Set again afterwards as well: not every ReplaceFileW carries them over.
+  constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  const DWORD old = ::GetFileAttributesW(target.c_str());
   if (::ReplaceFileW(target.c_str(), path_.c_str(), nullptr,
                      REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
                      nullptr)) {
     path_.clear();
-    return;
+  } else {
+    const DWORD error = ::GetLastError();
+    if (::GetFileAttributesW(path_.c_str()) == INVALID_FILE_ATTRIBUTES) throwError(error);
+    moveOver(target);
   }
-  const DWORD error = ::GetLastError();
-  if (::GetFileAttributesW(path_.c_str()) == INVALID_FILE_ATTRIBUTES) throwError(error);
-  moveOver(target);
+  if (old != INVALID_FILE_ATTRIBUTES && (old & kKept) != 0) {
+    const DWORD now = ::GetFileAttributesW(target.c_str());
+    if (now != INVALID_FILE_ATTRIBUTES && (now & kKept) != (old & kKept)) {
+      const DWORD wanted = (now & ~(kKept | FILE_ATTRIBUTE_NORMAL)) | (old & kKept);
+      ::SetFileAttributesW(target.c_str(), wanted ? wanted : FILE_ATTRIBUTE_NORMAL);
+    }
+  }
 }
 
 bool isStaleTemporary(std::wstring_view name) {

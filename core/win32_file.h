@@ -79,8 +79,9 @@ bool meansMissing(unsigned long error);
 // Calls visit with each entry of folder (but "." and ".."), its name and its
 // attributes, through one FindFirstFileExW over "*" without short names.
 // Raises Error when the folder cannot be read; visit may have been called.
-void listFolder(const std::string& folder,
-                const std::function<void(const std::wstring& name, std::uint32_t attributes)>& visit);
+void listFolder(
+    const std::string& folder,
+    const std::function<void(const std::wstring& name, std::uint32_t attributes)>& visit);
 // Whether an entry of that name and those attributes is a regular file,
 // following a link (which costs a look at its target).
 bool entryIsFile(const std::wstring& folder, const std::wstring& name, std::uint32_t attributes);

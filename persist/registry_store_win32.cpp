@@ -48,8 +48,7 @@ std::wstring normalKeyPath(const std::wstring& path) {
 HKEY createKey(HKEY root, const std::wstring& path) {
   HKEY key = nullptr;
   if (::RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS) {
+                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
     return nullptr;
   }
   return key;

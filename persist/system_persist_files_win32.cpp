@@ -37,13 +37,14 @@ std::wstring followLinks(const std::wstring& path) {
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
     return path;
   }
-  const Handle h(::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  const Handle h(::CreateFileW(path.c_str(), 0,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!h.valid()) return path;  // a dangling link is replaced itself
   std::wstring target(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD n = ::GetFinalPathNameByHandleW(h.get(), target.data(),
-                                                static_cast<DWORD>(target.size()), 0);
+    const DWORD n =
+        ::GetFinalPathNameByHandleW(h.get(), target.data(), static_cast<DWORD>(target.size()), 0);
     if (n == 0) return path;
     if (n < target.size()) {
       target.resize(n);
@@ -91,8 +92,8 @@ void produceInto(HANDLE h, const std::function<void(PersistFiles::Sink&)>& produ
 // place, as truncating and writing it would.
 void writeInPlace(const std::wstring& target,
                   const std::function<void(PersistFiles::Sink&)>& produce) {
-  Handle h(::CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                         TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  Handle h(::CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, TRUNCATE_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!h.valid()) win32::throwLastError();
   produceInto(h.get(), produce);
   h.close();

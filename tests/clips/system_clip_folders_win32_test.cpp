@@ -50,12 +50,12 @@ std::string errorOf(ClipFolders& folders, const std::string& folder) {
 TEST(Win32ClipFolders, ListsOrdinaryVisibleFilesByTheirUtf8Names) {
   TempDir dir;
   const std::string d = dir.path() + "\\";
-  for (const char* name : {"a.avi", "caf\xC3\xA9.avi", "\xE6\x97\xA5\xE6\x9C\xAC.avs", ".dot.avi",
-                           "hidden.avi"}) {
+  for (const char* name :
+       {"a.avi", "caf\xC3\xA9.avi", "\xE6\x97\xA5\xE6\x9C\xAC.avs", ".dot.avi", "hidden.avi"}) {
     writeFile(d + name, "x");
   }
-  ASSERT_TRUE(::SetFileAttributesW(win32::widePath(d + "hidden.avi").c_str(),
-                                   FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(
+      ::SetFileAttributesW(win32::widePath(d + "hidden.avi").c_str(), FILE_ATTRIBUTE_HIDDEN));
   std::filesystem::create_directory(pathFromUtf8(d + "folder.avi"));
   const auto folders = makeSystemClipFolders();
   EXPECT_EQ(listed(*folders, dir.path()),

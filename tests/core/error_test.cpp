@@ -10,14 +10,14 @@ namespace {
 
 TEST(Error, MapsSystemErrorsOntoTheTable) {
   const std::pair<int, const char*> cases[] = {
-      {ENOENT, "File not found"},
-      {ENAMETOOLONG, "Invalid filename"},
-      {EMFILE, "Too many open files"},
-      {EROFS, "File access denied"},
+    {ENOENT, "File not found"},
+    {ENAMETOOLONG, "Invalid filename"},
+    {EMFILE, "Too many open files"},
+    {EROFS, "File access denied"},
 #if defined(EDQUOT)
-      {EDQUOT, "Disk full"},
+    {EDQUOT, "Disk full"},
 #endif
-      {EIO, "I/O error 5"},  // unmapped: the errno, even where it equals a table number
+    {EIO, "I/O error 5"},  // unmapped: the errno, even where it equals a table number
   };
   for (const auto& [err, message] : cases) {
     EXPECT_EQ(Error::fromErrno(err).message(), message) << err;
@@ -29,18 +29,13 @@ TEST(Error, MapsSystemErrorsOntoTheTable) {
 
 TEST(Error, MapsWindowsErrorsOntoTheTable) {
   const std::pair<unsigned long, const char*> cases[] = {
-      {2, "File not found"},
-      {3, "Invalid filename"},  // the path's folder is missing
-      {4, "Too many open files"},
-      {5, "File access denied"},
+      {2, "File not found"},      {3, "Invalid filename"},  // the path's folder is missing
+      {4, "Too many open files"}, {5, "File access denied"},
       {19, "File access denied"},  // a write-protected medium
       {32, "I/O error 32"},        // another program holds the file open
-      {33, "I/O error 33"},
-      {39, "Disk full"},
-      {112, "Disk full"},
-      {123, "Invalid filename"},
-      {161, "Invalid filename"},
-      {206, "Invalid filename"},
+      {33, "I/O error 33"},       {39, "Disk full"},
+      {112, "Disk full"},         {123, "Invalid filename"},
+      {161, "Invalid filename"},  {206, "Invalid filename"},
       {267, "Invalid filename"},  // a file where a folder was named
       {1392, "I/O error 1392"},
   };

@@ -75,12 +75,12 @@ TEST_F(Win32ScriptFilesTest, FailuresShowTheirWindowsNumbers) {
     std::string path;
     std::string message;
   } cases[] = {
-      {path("folder.avs"), "File access denied"},          // 5: a folder in the way
-      {path("missing\\a.avs"), "Invalid filename"},        // 3: path not found
-      {path("file\\a.avs"), "Invalid filename"},           // a file where a folder is named
-      {path("a<b.avs"), "Invalid filename"},               // 123
+      {path("folder.avs"), "File access denied"},    // 5: a folder in the way
+      {path("missing\\a.avs"), "Invalid filename"},  // 3: path not found
+      {path("file\\a.avs"), "Invalid filename"},     // a file where a folder is named
+      {path("a<b.avs"), "Invalid filename"},         // 123
       {path(std::string("a\0b.avs", 7)), "Invalid filename"},
-      {path("\xC3(.avs"), "Invalid filename"},             // not UTF-8: names no file
+      {path("\xC3(.avs"), "Invalid filename"},  // not UTF-8: names no file
   };
   for (const auto& c : cases) {
     EXPECT_EQ(messageOf([&] { files->createNew(c.path); }), c.message) << c.path;
@@ -103,8 +103,8 @@ TEST_F(Win32ScriptFilesTest, AReplacementLandsOnlyOnceTheRunSettles) {
 
 TEST_F(Win32ScriptFilesTest, AFileThatMayNotBeWrittenIsNotReplaced) {
   writeFile(path("ro.avs"), "kept");
-  ASSERT_TRUE(::SetFileAttributesW(win32::widePath(path("ro.avs")).c_str(),
-                                   FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(
+      ::SetFileAttributesW(win32::widePath(path("ro.avs")).c_str(), FILE_ATTRIBUTE_READONLY));
   EXPECT_EQ(messageOf([&] { files->replace(path("ro.avs")); }), "File access denied");
 
   writeFile(path("held.avs"), "kept");

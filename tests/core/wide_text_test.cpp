@@ -17,7 +17,7 @@ TEST(WideText, NamesComeBackAsTheyWent) {
       {"clip 1.avi", u"clip 1.avi"},
       {"caf\xC3\xA9", u"caf\u00E9"},
       {"\xE6\x97\xA5\xE6\x9C\xAC.avs", u"\u65E5\u672C.avs"},
-      {"\xF0\x9F\x8E\xAC", u"\U0001F3AC"},  // a surrogate pair
+      {"\xF0\x9F\x8E\xAC", u"\U0001F3AC"},                               // a surrogate pair
       {"a\xED\xA0\x80z", std::u16string{u'a', char16_t(0xD800), u'z'}},  // a lone surrogate
       {"\xED\xBF\xBF", std::u16string{char16_t(0xDFFF)}},
       {"\xEF\xBF\xBF", u"\uFFFF"},

@@ -28,7 +28,9 @@ const RegistryValue kOne{RegistryValueType::Dword, std::string("\1\0\0\0", 4)};
 class Win32RegistryTest : public ::testing::Test {
  protected:
   Win32RegistryTest()
-      : base_(L"Software\\ClipquillTest-" + std::to_wstring(::GetCurrentProcessId())) {}
+      : base_(L"Software\\ClipquillTest-" + std::to_wstring(::GetCurrentProcessId())) {
+    ::RegCloseKey(createKey(base_, false));
+  }
   ~Win32RegistryTest() override {
     for (HKEY key : {machine_, user_})
       if (key) ::RegCloseKey(key);

@@ -46,7 +46,10 @@ class Win32PersistFilesTest : public ::testing::Test {
 };
 
 TEST_F(Win32PersistFilesTest, WritesAndReadsByteForByte) {
-  const std::string bytes("a\r\nb\n\0\xFF\xFE\x1A" "end", 12);
+  const std::string bytes(
+      "a\r\nb\n\0\xFF\xFE\x1A"
+      "end",
+      12);
   const std::string name = path("caf\xC3\xA9.qtpl");
   files->write(name, bytes);
   EXPECT_EQ(files->read(name), bytes);
@@ -60,9 +63,9 @@ TEST_F(Win32PersistFilesTest, WritesAndReadsByteForByte) {
 TEST_F(Win32PersistFilesTest, OnlyRegularFilesAreRead) {
   writeFile(path("file"), "x");
   std::filesystem::create_directory(pathFromUtf8(path("folder")));
-  for (const std::string& p : {path("folder"), path("missing"), path("file\\x"),
-                               path("missing\\x"), std::string("NUL"), std::string("CON"),
-                               std::string("\\\\.\\pipe\\clipquill-none")}) {
+  for (const std::string& p :
+       {path("folder"), path("missing"), path("file\\x"), path("missing\\x"), std::string("NUL"),
+        std::string("CON"), std::string("\\\\.\\pipe\\clipquill-none")}) {
     EXPECT_EQ(files->read(p), std::nullopt) << p;
     EXPECT_FALSE(files->isFile(p)) << p;
   }

@@ -65,9 +65,13 @@ class TempDir {
     std::filesystem::remove_all(root, ec);
   }
 
-  const std::string& path() const { return path_; }
+  const std::string& path() const {
+    return path_;
+  }
   // The folder as a field would hold it, with its trailing separator.
-  std::string slash() const { return path_ + "/"; }
+  std::string slash() const {
+    return path_ + "/";
+  }
 
  private:
   std::string path_;

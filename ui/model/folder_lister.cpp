@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "core/error.h"
-#include "core/utf8_path.h"
 #include "core/paths.h"
+#include "core/utf8_path.h"
 
 namespace clipquill {
 
