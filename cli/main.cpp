@@ -55,6 +55,16 @@ std::vector<std::string> arguments(int, char**) {
 bool isTerminal(FILE* stream) {
   return ::_isatty(::_fileno(stream)) != 0;
 }
+
+// The progress line redraws itself with terminal escapes, which a console
+// obeys only when asked to.
+bool consoleTakesEscapes() {
+  const HANDLE err = ::GetStdHandle(STD_ERROR_HANDLE);
+  DWORD mode = 0;
+  return ::GetConsoleMode(err, &mode) &&
+         ((mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0 ||
+          ::SetConsoleMode(err, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING));
+}
 #else
 std::vector<std::string> arguments(int argc, char** argv) {
   return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
@@ -62,6 +72,10 @@ std::vector<std::string> arguments(int argc, char** argv) {
 
 bool isTerminal(FILE* stream) {
   return ::isatty(::fileno(stream)) != 0;
+}
+
+bool consoleTakesEscapes() {
+  return true;
 }
 #endif
 
@@ -81,7 +95,7 @@ int main(int argc, char** argv) {
       .homeFolder = clipquill::homeFolder(),
       .registryRoot = {},  // the system's own store
       .interactive = isTerminal(stdin) && isTerminal(stderr),
-      .progress = isTerminal(stderr),
+      .progress = isTerminal(stderr) && consoleTakesEscapes(),
   };
   // Standard output through its own buffer: a list of a million names should
   // cost the names, not a lock per write. A failed write still shows on the
