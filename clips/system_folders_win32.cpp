@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The folder picker's file system and drive list on Windows: folders through
-// one FindFirstFileExW over "*", the drives as the system names them ("C:\"),
-// each with its type and volume label.
+// Folders on a Windows file system. A folder is read once over "*", and the
+// clip list's own matcher picks the names, so that a mask means the same on
+// every system: the system's own wild cards would also match the short "8.3"
+// names and treat "?" and "." in ways of their own. Hidden files, and names
+// beginning with "." as on the other systems (the program's own temporaries
+// among them), are never listed as clips; a link counts as what it points
+// to, so a link to an ordinary file is listed and a broken one is not.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -12,16 +16,15 @@
 
 #include <cerrno>
 
+#include "clips/folders.h"
 #include "core/error.h"
 #include "core/win32_file.h"
-#include "ui/model/drives.h"
-#include "ui/model/folder_lister.h"
 
 namespace clipquill {
 
 namespace {
 
-// The interface speaks errno, as the picker's callers do.
+// makeFolder speaks errno, as its callers do.
 int errnoOf(DWORD error) {
   switch (error) {
     case ERROR_ALREADY_EXISTS:
@@ -47,8 +50,30 @@ int errnoOf(DWORD error) {
   }
 }
 
-class Win32PickerFolders final : public PickerFolders {
+class Win32Folders final : public Folders {
  public:
+  void checkFolder(const std::string& folder) override {
+    unsigned long error = 0;
+    switch (win32::kindOf(win32::widePath(folder), true, &error)) {
+      case win32::Kind::Folder:
+        return;
+      case win32::Kind::Missing:
+        win32::throwError(error);
+      case win32::Kind::File:
+      case win32::Kind::Other:
+        win32::throwError(ERROR_DIRECTORY);
+    }
+  }
+
+  void listFiles(const std::string& folder,
+                 const std::function<void(std::string_view)>& visit) override {
+    const std::wstring wide = win32::widePath(folder);
+    win32::listFolder(folder, [&](const std::wstring& name, std::uint32_t attributes) {
+      if (name.front() == L'.' || (attributes & win32::kAttributeHidden)) return;
+      if (win32::entryIsFile(wide, name, attributes)) visit(win32::narrow(name));
+    });
+  }
+
   void listSubfolders(const std::string& folder,
                       const std::function<void(std::string_view)>& visit) override {
     const std::wstring wide = win32::widePath(folder);
@@ -88,54 +113,10 @@ class Win32PickerFolders final : public PickerFolders {
   }
 };
 
-DriveKind driveKindOf(UINT type) {
-  switch (type) {
-    case DRIVE_REMOVABLE:
-      return DriveKind::Removable;
-    case DRIVE_REMOTE:
-      return DriveKind::Network;
-    case DRIVE_CDROM:
-      return DriveKind::Optical;
-    default:
-      return DriveKind::Fixed;
-  }
-}
-
-class Win32DriveSource final : public DriveSource {
- public:
-  std::vector<Drive> drives() override {
-    std::vector<Drive> result;
-    wchar_t roots[27 * 4 + 1] = {};
-    const DWORD n = ::GetLogicalDriveStringsW(static_cast<DWORD>(std::size(roots) - 1), roots);
-    if (n == 0 || n >= std::size(roots)) return result;
-    // Asking an empty floppy or disc drive for its label would make the
-    // system wait, or ask the user to insert a medium.
-    const UINT oldMode = ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    for (const wchar_t* root = roots; *root; root += std::wcslen(root) + 1) {
-      const UINT type = ::GetDriveTypeW(root);
-      if (type == DRIVE_NO_ROOT_DIR || type == DRIVE_UNKNOWN) continue;
-      Drive drive{win32::narrow(root), "", driveKindOf(type)};
-      wchar_t label[MAX_PATH + 1] = {};
-      if (type != DRIVE_REMOVABLE && type != DRIVE_CDROM &&
-          ::GetVolumeInformationW(root, label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr,
-                                  0)) {
-        drive.label = win32::narrow(label);
-      }
-      result.push_back(std::move(drive));
-    }
-    ::SetErrorMode(oldMode);
-    return result;
-  }
-};
-
 }  // namespace
 
-std::unique_ptr<PickerFolders> makeSystemPickerFolders() {
-  return std::make_unique<Win32PickerFolders>();
-}
-
-std::unique_ptr<DriveSource> makeSystemDriveSource(std::string) {
-  return std::make_unique<Win32DriveSource>();
+std::unique_ptr<Folders> makeSystemFolders() {
+  return std::make_unique<Win32Folders>();
 }
 
 }  // namespace clipquill
