@@ -23,7 +23,9 @@
 #include "clips/folders.h"
 #include "core/constants.h"
 #include "core/error.h"
+#include "core/paths.h"
 #include "core/script_files.h"
+#include "core/utf8_path.h"
 #include "persist/folder_registry.h"
 #include "persist/option_flags.h"
 #include "persist/persist_files.h"
@@ -47,7 +49,7 @@ class DryRunScripts : public ScriptFiles {
   std::unique_ptr<ScriptWriter> createNew(const std::string& path) override {
     check(path);
     std::error_code ec;
-    if (fs::exists(fs::symlink_status(path, ec))) return nullptr;
+    if (fs::exists(fs::symlink_status(pathFromUtf8(path), ec))) return nullptr;
     return std::make_unique<Writer>(*this, path, false);
   }
   std::unique_ptr<ScriptWriter> replace(const std::string& path) override {
@@ -58,12 +60,14 @@ class DryRunScripts : public ScriptFiles {
   // The checks that creating the file would fail by, and their errors.
   static void check(const std::string& path) {
     if (path.find('\0') != std::string::npos) throw Error::fromErrno(EINVAL);
-    const std::string folder = fs::path(path).parent_path().string();
+    const std::string folder = utf8Of(pathFromUtf8(path).parent_path());
     std::error_code ec;
-    const fs::file_status status = fs::status(folder.empty() ? "." : folder, ec);
+    const fs::file_status status = fs::status(pathFromUtf8(folder.empty() ? "." : folder), ec);
     if (!fs::exists(status)) throw Error::fromErrno(ENOENT);
     if (!fs::is_directory(status)) throw Error::fromErrno(ENOTDIR);
+#if !defined(_WIN32)  // Windows rights are access lists, which only a real write tells
     if (::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) != 0) throwErrno();
+#endif
   }
 
   class Writer : public ScriptWriter {
@@ -335,8 +339,7 @@ class Run {
 };
 
 std::string Run::shownPath(const std::string& path) const {
-  const std::string base =
-      env_.workingFolder.ends_with('/') ? env_.workingFolder : env_.workingFolder + '/';
+  const std::string base = withTrailingSeparator(env_.workingFolder);
   if (base.size() > 1 && path.starts_with(base) && path.size() > base.size()) {
     return path.substr(base.size());
   }

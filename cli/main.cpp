@@ -1,7 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // clipquill-cli: fills in the environment from the system and runs.
+#if defined(_WIN32)
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+// After windows.h, which they build on.
+#include <fcntl.h>
+#include <io.h>
+#include <shellapi.h>
+#else
 #include <unistd.h>
+#endif
 
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -9,7 +24,8 @@
 #include <vector>
 
 #include "cli/cli.h"
-#include "persist/folder_registry.h"
+#include "core/utf8_path.h"
+#include "core/wide_text.h"
 #include "ui/model/process_environment.h"
 
 namespace {
@@ -17,24 +33,73 @@ namespace {
 std::string workingFolder() {
   std::error_code ec;
   const std::filesystem::path cwd = std::filesystem::current_path(ec);
-  return ec ? std::string() : cwd.string();
+  return ec ? std::string() : clipquill::utf8Of(cwd);
 }
+
+#if defined(_WIN32)
+// The arguments as UTF-8: the narrow argv holds them in the ANSI code page,
+// which cannot hold every name.
+std::vector<std::string> arguments(int, char**) {
+  std::vector<std::string> args;
+  int count = 0;
+  wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  if (wide == nullptr) return args;
+  for (int i = 1; i < count; ++i) {
+    const std::wstring_view arg(wide[i]);
+    args.push_back(clipquill::utf8FromUtf16(std::u16string(arg.begin(), arg.end())));
+  }
+  ::LocalFree(wide);
+  return args;
+}
+
+bool isTerminal(FILE* stream) {
+  return ::_isatty(::_fileno(stream)) != 0;
+}
+
+// The progress line redraws itself with terminal escapes, which a console
+// obeys only when asked to.
+bool consoleTakesEscapes() {
+  const HANDLE err = ::GetStdHandle(STD_ERROR_HANDLE);
+  DWORD mode = 0;
+  return ::GetConsoleMode(err, &mode) &&
+         ((mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0 ||
+          ::SetConsoleMode(err, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING));
+}
+#else
+std::vector<std::string> arguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+bool isTerminal(FILE* stream) {
+  return ::isatty(::fileno(stream)) != 0;
+}
+
+bool consoleTakesEscapes() {
+  return true;
+}
+#endif
 
 }  // namespace
 
 int main(int argc, char** argv) {
+#if defined(_WIN32)
+  // The same bytes as on every other system: UTF-8, and no CR put before
+  // each LF, which would also break names separated by NUL.
+  ::_setmode(::_fileno(stdout), _O_BINARY);
+  ::_setmode(::_fileno(stderr), _O_BINARY);
+  ::SetConsoleOutputCP(CP_UTF8);
+#endif
   const clipquill::cli::CliEnvironment env{
       .executablePath = clipquill::executablePath(argc > 0 ? argv[0] : nullptr),
       .workingFolder = workingFolder(),
       .homeFolder = clipquill::homeFolder(),
-      .registryRoot = clipquill::defaultRegistryRoot(),
-      .interactive = ::isatty(0) && ::isatty(2),
-      .progress = ::isatty(2) != 0,
+      .registryRoot = {},  // the system's own store
+      .interactive = isTerminal(stdin) && isTerminal(stderr),
+      .progress = isTerminal(stderr) && consoleTakesEscapes(),
   };
   // Standard output through its own buffer: a list of a million names should
   // cost the names, not a lock per write. A failed write still shows on the
   // stream, which runCli checks.
   std::ios::sync_with_stdio(false);
-  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-  return clipquill::cli::runCli(args, std::cin, std::cout, std::cerr, env);
+  return clipquill::cli::runCli(arguments(argc, argv), std::cin, std::cout, std::cerr, env);
 }

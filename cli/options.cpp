@@ -8,6 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/paths.h"
+
 namespace clipquill::cli {
 
 namespace {
@@ -134,10 +136,10 @@ GetoptTables makeGetoptTables() {
 // Lexically absolute: the working folder in front of a relative path. An
 // empty path stays empty, so that "-d ''" empties the field.
 std::string absolutePath(const std::string& workingFolder, const std::string& path) {
-  if (path.empty() || path.front() == '/') return path;
-  std::string full = workingFolder;
-  if (full.empty() || full.back() != '/') full += '/';
-  return full + path;
+  if (path.empty() || isAbsolutePath(path)) return path;
+  return withTrailingSeparator(workingFolder.empty() ? kNativeSeparators.all.substr(0, 1)
+                                                     : std::string_view(workingFolder)) +
+         path;
 }
 
 // The options as given: each option's values in order, by its long name;

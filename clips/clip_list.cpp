@@ -9,6 +9,7 @@
 
 #include "clips/natural_order.h"
 #include "clips/wildcard.h"
+#include "core/utf8_path.h"
 
 namespace clipquill {
 
@@ -41,9 +42,9 @@ std::vector<std::string> ClipList::selectedEntries() const {
 }
 
 std::string ClipList::fullPath(std::string_view path) const {
-  fs::path full(path);
+  fs::path full = pathFromUtf8(path);
   if (full.is_relative() && !folder_.empty()) {
-    full = fs::path(folder_) / full;
+    full = pathFromUtf8(folder_) / full;
   } else if (full.is_relative()) {
     // Before the list has a folder, a relative path is read as the system
     // reads it; should even that fail, the listing reports the path as typed.
@@ -52,8 +53,8 @@ std::string ClipList::fullPath(std::string_view path) const {
   }
   full = full.lexically_normal();
   // "clips/" and "clips" are one folder; a root keeps its separator.
-  std::string text = full.string();
-  const std::size_t rootLength = full.root_path().string().size();
+  std::string text = utf8Of(full);
+  const std::size_t rootLength = utf8Of(full.root_path()).size();
   const auto preferred = static_cast<char>(fs::path::preferred_separator);
   while (text.size() > rootLength && (text.back() == '/' || text.back() == preferred)) {
     text.pop_back();
@@ -99,15 +100,15 @@ void ClipList::readPending() {
 }
 
 void ClipList::moveToTypedPath(std::string_view text) {
-  const fs::path full(fullPath(text));
-  const std::string last = full.filename().string();
+  const fs::path full = pathFromUtf8(fullPath(text));
+  const std::string last = utf8Of(full.filename());
   if (last.find_first_of("*?") != std::string::npos) {
-    setFolder(full.parent_path().string());
+    setFolder(utf8Of(full.parent_path()));
     setMask(last);
     return;
   }
-  if (!last.empty() && folders_.kind(full.string()) == PathKind::File) {
-    setFolder(full.parent_path().string());
+  if (!last.empty() && folders_.kind(utf8Of(full)) == PathKind::File) {
+    setFolder(utf8Of(full.parent_path()));
     readPending();  // the file's entry is looked for now
     const auto it = std::find(entries_.begin(), entries_.end(), last);
     focus_.reset();
@@ -115,7 +116,7 @@ void ClipList::moveToTypedPath(std::string_view text) {
     if (!focus_ || !isSelected(*focus_)) setMask(last);
     return;
   }
-  setFolder(full.string());
+  setFolder(utf8Of(full));
 }
 
 std::vector<std::string> ClipList::read(const std::string& folder, std::string_view mask) const {

@@ -38,6 +38,31 @@ int tableNumberOf(int err) {
   }
 }
 
+// Windows error codes onto the table's numbers, as tableNumberOf maps errno;
+// 0 where the table has no entry.
+int tableNumberOfWindowsError(unsigned long code) {
+  switch (code) {
+    case 2:  // ERROR_FILE_NOT_FOUND
+      return kErrFileNotFound;
+    case 3:    // ERROR_PATH_NOT_FOUND
+    case 123:  // ERROR_INVALID_NAME
+    case 161:  // ERROR_BAD_PATHNAME
+    case 206:  // ERROR_FILENAME_EXCED_RANGE
+    case 267:  // ERROR_DIRECTORY: a file where a folder was named
+      return kErrInvalidFilename;
+    case 4:  // ERROR_TOO_MANY_OPEN_FILES
+      return kErrTooManyOpenFiles;
+    case 5:   // ERROR_ACCESS_DENIED
+    case 19:  // ERROR_WRITE_PROTECT
+      return kErrAccessDenied;
+    case 39:   // ERROR_HANDLE_DISK_FULL
+    case 112:  // ERROR_DISK_FULL
+      return kErrDiskFull;
+    default:
+      return 0;
+  }
+}
+
 std::string tableMessage(int number) {
   switch (number) {
     case kErrFileNotFound:
@@ -69,6 +94,13 @@ Error Error::fromErrno(int err) {
   const int number = tableNumberOf(err);
   if (number == 0) return Error(err, err, msg::ioError(err));
   return Error(number, err, tableMessage(number));
+}
+
+Error Error::fromWindowsError(unsigned long code) {
+  const int systemError = static_cast<int>(code);
+  const int number = tableNumberOfWindowsError(code);
+  if (number == 0) return Error(systemError, systemError, msg::ioError(systemError));
+  return Error(number, systemError, tableMessage(number));
 }
 
 Error Error::withMessage(std::string message) {

@@ -27,13 +27,18 @@ class Error : public std::exception {
   // A failed system call: errno mapped onto the table, the unmapped ones shown
   // as "I/O error <errno>".
   static Error fromErrno(int err);
+  // A failed Windows call: its error code mapped onto the table as errno is,
+  // the unmapped ones shown as "I/O error <code>" (a file another program
+  // holds open is "I/O error 32"). Pure, so any platform can test it.
+  static Error fromWindowsError(unsigned long code);
   // An error with a text of its own, such as "Unable to write to <path>".
   static Error withMessage(std::string message);
 
   // The number the message was chosen by: a table number, or the unmapped
   // system error number; 0 for an error with a text of its own.
   int number() const noexcept { return number_; }
-  // The errno the error came from, or 0 when it did not come from the system.
+  // The errno (on Windows: the Windows error code) the error came from, or 0
+  // when it did not come from the system.
   int systemError() const noexcept { return systemError_; }
   const std::string& message() const noexcept { return message_; }
   const char* what() const noexcept override { return message_.c_str(); }

@@ -13,7 +13,8 @@ struct PathSeparators {
   std::string_view all;  // every one a path splits at: on Windows also ":" after a drive
 };
 
-inline constexpr PathSeparators kWindowsSeparators{'\\', "\\:"};
+// Windows takes "/" for "\" in every path, so the rules do too.
+inline constexpr PathSeparators kWindowsSeparators{'\\', "\\/:"};
 inline constexpr PathSeparators kPosixSeparators{'/', "/"};
 #if defined(_WIN32)
 inline constexpr PathSeparators kNativeSeparators = kWindowsSeparators;
@@ -21,10 +22,15 @@ inline constexpr PathSeparators kNativeSeparators = kWindowsSeparators;
 inline constexpr PathSeparators kNativeSeparators = kPosixSeparators;
 #endif
 
-// A folder as it is joined to file names: the text with the primary separator
-// appended when it does not already end in it. An empty text stays empty, so
-// that "<P><F>" with no source folder gives the bare clip name.
+// A folder as it is joined to file names: the text closed with the separator
+// it already uses (the primary one when it uses none), unless it ends in it. An empty text stays
+// empty, so that "<P><F>" with no source folder gives the bare clip name.
 std::string withTrailingSeparator(std::string_view folder,
                                   const PathSeparators& seps = kNativeSeparators);
+
+// Whether a path is read from a root rather than against a folder: "/x" on
+// POSIX; "C:\x", "C:x", "\x" and "/x" on Windows (a drive or a root each
+// leave the working folder out).
+bool isAbsolutePath(std::string_view path, const PathSeparators& seps = kNativeSeparators);
 
 }  // namespace clipquill

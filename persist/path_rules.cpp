@@ -28,8 +28,8 @@ std::string folderOfPath(std::string_view path, const PathSeparators& seps) {
   if (last == std::string_view::npos) return {};
   // A separator that closes a named folder goes; one that is the root, or
   // ends a drive or a run of separators, is part of the folder's name.
-  const bool closesName =
-      last > 0 && path[last] == seps.primary && !isSeparator(path[last - 1], seps);
+  const bool closesName = last > 0 && (path[last] == seps.primary || path[last] == '/') &&
+                          !isSeparator(path[last - 1], seps);
   return std::string(path.substr(0, closesName ? last : last + 1));
 }
 

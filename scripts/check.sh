@@ -10,6 +10,11 @@
 #   5. package      the Debian package built from build/, installed with
 #                   apt-get, checked from the installed files with each file's
 #                   own validator, then removed (scripts/check_package.sh)
+#   6. windows      the command line and every layer below the window
+#                   cross-built for Windows into build-windows/, the test
+#                   programs and the command line run under wine64
+#                   (scripts/test-windows.sh: one line per test program
+#                   here, the whole output in build-windows/logs/)
 #
 # Every stage runs even when an earlier one failed; the script exits non-zero
 # if any stage failed. Extra CMake arguments for the sanitizer and fuzz builds
@@ -163,6 +168,11 @@ stage_package() {
   bash scripts/check_package.sh
 }
 
+# --- 6. windows ---------------------------------------------------------------
+stage_windows() {
+  bash scripts/test-windows.sh
+}
+
 # --- driver ------------------------------------------------------------------
 failed_stages=()
 run_stage() {
@@ -191,6 +201,7 @@ run_stage "ASan + UBSan build and tests" stage_sanitize
 run_stage "fuzzing (libFuzzer)" stage_fuzz
 run_stage "benchmarks (figures only)" stage_bench
 run_stage "Debian package: install, check, remove" stage_package
+run_stage "Windows: cross-build, tests and command line under Wine" stage_windows
 
 echo
 if ((${#failed_stages[@]} > 0)); then

@@ -10,12 +10,14 @@ namespace {
 
 TEST(Error, MapsSystemErrorsOntoTheTable) {
   const std::pair<int, const char*> cases[] = {
-      {ENOENT, "File not found"},
-      {ENAMETOOLONG, "Invalid filename"},
-      {EMFILE, "Too many open files"},
-      {EROFS, "File access denied"},
-      {EDQUOT, "Disk full"},
-      {EIO, "I/O error 5"},  // unmapped: the errno, even where it equals a table number
+    {ENOENT, "File not found"},
+    {ENAMETOOLONG, "Invalid filename"},
+    {EMFILE, "Too many open files"},
+    {EROFS, "File access denied"},
+#if defined(EDQUOT)
+    {EDQUOT, "Disk full"},
+#endif
+    {EIO, "I/O error 5"},  // unmapped: the errno, even where it equals a table number
   };
   for (const auto& [err, message] : cases) {
     EXPECT_EQ(Error::fromErrno(err).message(), message) << err;
@@ -23,6 +25,25 @@ TEST(Error, MapsSystemErrorsOntoTheTable) {
   }
   EXPECT_EQ(Error::fromNumber(112).message(), "I/O error 112");
   EXPECT_EQ(Error::fromNumber(100).message(), "Read beyond end of file");
+}
+
+TEST(Error, MapsWindowsErrorsOntoTheTable) {
+  const std::pair<unsigned long, const char*> cases[] = {
+      {2, "File not found"},      {3, "Invalid filename"},  // the path's folder is missing
+      {4, "Too many open files"}, {5, "File access denied"},
+      {19, "File access denied"},  // a write-protected medium
+      {32, "I/O error 32"},        // another program holds the file open
+      {33, "I/O error 33"},       {39, "Disk full"},
+      {112, "Disk full"},         {123, "Invalid filename"},
+      {161, "Invalid filename"},  {206, "Invalid filename"},
+      {267, "Invalid filename"},  // a file where a folder was named
+      {1392, "I/O error 1392"},
+  };
+  for (const auto& [code, message] : cases) {
+    const Error error = Error::fromWindowsError(code);
+    EXPECT_EQ(error.message(), message) << code;
+    EXPECT_EQ(error.systemError(), static_cast<int>(code));
+  }
 }
 
 TEST(Error, BoxTextEndsWithAPeriodWhenTheLastCharacterSortsAfterIt) {

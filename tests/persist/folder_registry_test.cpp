@@ -108,11 +108,15 @@ class ScopedEnv {
       const char* old = std::getenv(name);
       saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
     }
+#if defined(_WIN32)
+    ::_putenv_s(name, value ? value : "");  // "" unsets it there
+#else
     if (value) {
       ::setenv(name, value, 1);
     } else {
       ::unsetenv(name);
     }
+#endif
   }
   ~ScopedEnv() {
     for (const auto& [name, value] : saved_)
@@ -145,6 +149,7 @@ TEST(DefaultRegistryRootTest, FollowsTheBaseDirectoryRules) {
         << (row.config ? row.config : "(unset)") << " " << (row.home ? row.home : "(unset)");
   }
 
+#if !defined(_WIN32)  // where the system's store is the registry itself
   // The system's store is the folder store at that root.
   TempDir dir;
   ScopedEnv env;
@@ -154,6 +159,7 @@ TEST(DefaultRegistryRootTest, FollowsTheBaseDirectoryRules) {
   ASSERT_TRUE(key->setDword("LoadInis", 1));
   EXPECT_EQ(readFile(dir.path() + "/Clipquill/registry/Software/Clipquill/Hall/LoadInis"),
             "dword:00000001");
+#endif
 }
 
 class FolderRegistryFakeTest : public ::testing::Test {
@@ -230,6 +236,7 @@ class FolderRegistryTest : public ::testing::Test {
   std::unique_ptr<PersistFiles> files = makeSystemPersistFiles();
 };
 
+#if !defined(_WIN32)  // Windows file names ignore case themselves
 TEST_F(FolderRegistryTest, NamesCompareWithoutRegardToCase) {
   std::filesystem::create_directories(path("reg/software/clipquill/HALL"));
   writeFile(path("reg/software/clipquill/HALL/loadinis"), "dword:00000000\n");
@@ -256,6 +263,7 @@ TEST_F(FolderRegistryTest, NamesCompareWithoutRegardToCase) {
   ASSERT_TRUE(store.openOrCreate("Software\\Clipquill\\Hall\\flag"));
   EXPECT_EQ(listFolder(path("reg/software/clipquill/HALL/Flag")), Names{});
 }
+#endif
 
 TEST_F(FolderRegistryTest, ARootThatIsAFileRefusesAccess) {
   writeFile(path("file"), "x");

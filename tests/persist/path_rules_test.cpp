@@ -10,6 +10,42 @@
 namespace clipquill {
 namespace {
 
+TEST(PathRulesTest, AbsolutePathsLeaveTheWorkingFolderOut) {
+  const struct {
+    const PathSeparators& seps;
+    std::string path;
+    bool absolute;
+  } cases[] = {
+      {kWindowsSeparators, R"(C:\t)", true},    {kWindowsSeparators, "c:t", true},
+      {kWindowsSeparators, R"(\t)", true},      {kWindowsSeparators, "/t", true},
+      {kWindowsSeparators, R"(\\srv\s)", true}, {kWindowsSeparators, "t\\u", false},
+      {kWindowsSeparators, ":t", false},        {kWindowsSeparators, "1:t", false},
+      {kPosixSeparators, "/t", true},           {kPosixSeparators, "C:/t", false},
+      {kPosixSeparators, R"(\t)", false},       {kPosixSeparators, "", false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(isAbsolutePath(c.path, c.seps), c.absolute) << c.path;
+}
+
+TEST(PathRulesTest, AFolderIsClosedWithTheSeparatorItUses) {
+  const struct {
+    const PathSeparators& seps;
+    std::string folder, closed;
+  } cases[] = {
+      {kWindowsSeparators, R"(C:\t)", R"(C:\t\)"},
+      {kWindowsSeparators, "C:/t", "C:/t/"},
+      {kWindowsSeparators, R"(C:\t/u)", R"(C:\t/u/)"},
+      {kWindowsSeparators, "C:", R"(C:\)"},
+      {kWindowsSeparators, "t", R"(t\)"},
+      {kWindowsSeparators, "C:/t/", "C:/t/"},
+      {kPosixSeparators, R"(a\b)", R"(a\b/)"},
+      {kPosixSeparators, "", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(withTrailingSeparator(c.folder, c.seps), c.closed) << c.folder;
+  }
+}
+
 TEST(PathRulesTest, TakesAPathApart) {
   const struct {
     const PathSeparators& seps;
@@ -21,7 +57,9 @@ TEST(PathRulesTest, TakesAPathApart) {
       {kWindowsSeparators, R"(\\srv)", R"(\\)", "srv", R"(\\)"},
       {kWindowsSeparators, "C:a.qtpl", "C:", "a.qtpl", R"(C:\)"},
       {kWindowsSeparators, R"(C:\t\)", R"(C:\t)", "", R"(C:\t\)"},
-      {kWindowsSeparators, "/t/a.qtpl", "", "/t/a.qtpl", ""},  // "/" is no separator there
+      {kWindowsSeparators, "/t/a.qtpl", "/t", "a.qtpl", "/t/"},  // Windows takes "/" too
+      {kWindowsSeparators, "C:/t/a.qtpl", "C:/t", "a.qtpl", "C:/t/"},
+      {kWindowsSeparators, "C:/a.qtpl", "C:/", "a.qtpl", "C:/"},
       {kPosixSeparators, "/t/a.qtpl", "/t", "a.qtpl", "/t/"},
       {kPosixSeparators, "/a.qtpl", "/", "a.qtpl", "/"},
       {kPosixSeparators, "//srv/a.qtpl", "//srv", "a.qtpl", "//srv/"},

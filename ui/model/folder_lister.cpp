@@ -8,6 +8,7 @@
 
 #include "core/error.h"
 #include "core/paths.h"
+#include "core/utf8_path.h"
 
 namespace clipquill {
 
@@ -54,9 +55,9 @@ PickerFace pickerFace(FolderPickerFor which) {
 }
 
 std::string pickerFullPath(std::string_view text, std::string_view base) {
-  fs::path full(text);
-  if (full.is_relative()) full = fs::path(base) / full;
-  std::string out = full.lexically_normal().string();
+  fs::path full = pathFromUtf8(text);
+  if (full.is_relative()) full = pathFromUtf8(base) / full;
+  std::string out = utf8Of(full.lexically_normal());
   while (out.size() > 1 && out.back() == '/')
     out.pop_back();
   return out;
@@ -86,10 +87,10 @@ std::size_t FolderLister::currentDrive() const {
 std::string FolderLister::targetOf(std::string_view path, std::string_view base) {
   if (base.empty()) base = current_.empty() ? home_ : current_;
   const std::string full = pickerFullPath(path, base);
-  const fs::path asPath(full);
-  const std::string last = asPath.filename().string();
+  const fs::path asPath = pathFromUtf8(full);
+  const std::string last = utf8Of(asPath.filename());
   if (!last.empty() && (holdsWildcard(last) || folders_.kind(full) == PathKind::File)) {
-    return asPath.parent_path().string();
+    return utf8Of(asPath.parent_path());
   }
   return full;
 }

@@ -7,6 +7,8 @@ SystemPlatform::SystemPlatform(const std::string& registryRoot)
     : folders(makeSystemFolders()),
       scripts(makeSystemScriptFiles()),
       files(makeSystemPersistFiles()),
-      registry(*files, registryRoot) {}
+      ownRegistry(registryRoot.empty() ? makeSystemRegistryStore()
+                                       : std::make_unique<FolderRegistry>(*files, registryRoot)),
+      registry(*ownRegistry) {}
 
 }  // namespace clipquill

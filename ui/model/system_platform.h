@@ -13,6 +13,7 @@
 #include "core/script_files.h"
 #include "persist/folder_registry.h"
 #include "persist/persist_files.h"
+#include "persist/registry_store.h"
 
 namespace clipquill {
 
@@ -23,7 +24,10 @@ struct SystemPlatform {
   std::unique_ptr<Folders> folders;
   std::unique_ptr<ScriptFiles> scripts;
   std::unique_ptr<PersistFiles> files;
-  FolderRegistry registry;
+  // The system's own store (the registry on Windows) when registryRoot is
+  // empty, else a folder store below it.
+  std::unique_ptr<RegistryStore> ownRegistry;
+  RegistryStore& registry;
 };
 
 }  // namespace clipquill

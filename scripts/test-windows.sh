@@ -1,0 +1,204 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Clipquill for Windows, from Linux: cross-builds the command line and every
+# layer below the window with Debian's mingw-w64 (warnings as errors, and
+# GoogleTest built from Debian's own source with the same compiler), runs
+# every test program under wine64, then runs clipquill-cli.exe end to end in
+# a temporary folder: scripts written, replaced with -y, a template and its
+# settings saved and loaded, the flags in Wine's registry.
+#
+#   bash scripts/test-windows.sh
+#
+# Everything lands in build-windows/ (or $WINDOWS_BUILD): the build, a fresh
+# Wine prefix, and each test program's whole output in logs/. The log here
+# stays short: one line per test program, the reasons of any test skipped,
+# and how long each step and the whole stage took.
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$ROOT"
+
+# shellcheck source=scripts/deps.sh
+source scripts/deps.sh
+# googletest is Debian's source package of GoogleTest (/usr/src/googletest);
+# wine provides wineboot, wine64 the 64-bit loader.
+deps_install cmake ninja-build g++-mingw-w64-x86-64-posix googletest nlohmann-json3-dev \
+  wine wine64
+
+BUILD="${WINDOWS_BUILD:-$ROOT/build-windows}"
+LOGS="$BUILD/logs"
+TOOLCHAIN="$ROOT/cmake/mingw-w64-x86_64.cmake"
+WINE64=/usr/lib/wine/wine64
+[[ -x "$WINE64" ]] || WINE64="$(command -v wine64 || command -v wine)"
+mkdir -p "$LOGS"
+stage_start=$SECONDS
+
+# Runs a step with its output in a log of its own; on failure the log's end
+# is shown.
+quietly() {
+  local log="$1"
+  shift
+  if ! "$@" >"$log" 2>&1; then
+    echo "FAILED: $* (the end of $log:)"
+    tail -n 40 "$log"
+    return 1
+  fi
+}
+
+launcher=()
+if command -v ccache >/dev/null 2>&1; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+
+# --- the build ----------------------------------------------------------------
+step=$SECONDS
+quietly "$LOGS/googletest.log" cmake -S /usr/src/googletest -B "$BUILD/googletest" -G Ninja \
+  -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release -DBUILD_GMOCK=OFF \
+  -DINSTALL_GTEST=ON -DCMAKE_INSTALL_PREFIX="$BUILD/googletest-install" "${launcher[@]}"
+quietly "$LOGS/googletest.log" cmake --build "$BUILD/googletest" -j "$(nproc)" --target install
+# Optimised as the other builds are, without the debug information, which
+# nothing here reads and which only costs compile time.
+quietly "$LOGS/build.log" cmake -S . -B "$BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" \
+  -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DCLIPQUILL_WERROR=ON \
+  -DCLIPQUILL_GUI=OFF -DCLIPQUILL_BENCH=OFF -DGTest_DIR="$BUILD/googletest-install/lib/cmake/GTest"
+quietly "$LOGS/build.log" cmake --build "$BUILD" -j "$(nproc)"
+build_seconds=$((SECONDS - step))
+echo "windows: cross-built in ${build_seconds} s (GoogleTest and Clipquill, $LOGS/build.log)"
+
+# --- a fresh Wine, with no window and no installer asking for anything -------
+export WINEPREFIX="$BUILD/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+step=$SECONDS
+rm -rf "$WINEPREFIX"
+quietly "$LOGS/wineboot.log" wineboot --init
+wineserver --wait || true
+echo "windows: fresh Wine prefix in $((SECONDS - step)) s ($("$WINE64" --version 2>/dev/null || echo wine))"
+
+# --- every test program -------------------------------------------------------
+step=$SECONDS
+failed=0
+total_passed=0
+total_failed=0
+total_skipped=0
+programs=("$BUILD"/tests/*_tests.exe)
+if [[ ! -e "${programs[0]}" ]]; then
+  echo "FAILED: no test programs in $BUILD/tests"
+  exit 1
+fi
+for program in "${programs[@]}"; do
+  name="$(basename "$program" .exe)"
+  log="$LOGS/$name.log"
+  set +e
+  (cd "$(dirname "$program")" && timeout --kill-after=30 600 "$WINE64" "$program") >"$log" 2>&1
+  rc=$?
+  set -e
+  # GoogleTest's own closing lines: "[  PASSED  ] N tests." and the like.
+  passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) test.*/\1/p' "$log" | tail -n 1)
+  skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) test.*/\1/p' "$log" | tail -n 1)
+  failures=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) test.*/\1/p' "$log" | tail -n 1)
+  passed=${passed:-0} skipped=${skipped:-0} failures=${failures:-0}
+  if ((rc != 0 && failures == 0)); then failures=1; fi
+  total_passed=$((total_passed + passed))
+  total_failed=$((total_failed + failures))
+  total_skipped=$((total_skipped + skipped))
+  status=ok
+  if ((rc != 0)); then
+    status="FAILED (exit $rc)"
+    failed=1
+  fi
+  echo "windows: $name: $passed passed, $failures failed, $skipped skipped: $status ($log)"
+  # A test skipped under Wine says why; the reason is shown here.
+  grep -B1 '^\[  SKIPPED \] [A-Za-z]' "$log" | grep -v '^\[  SKIPPED \]\|^--' |
+    sed 's/^/    skipped: /' || true
+  if ((rc != 0)); then
+    grep '^\[  FAILED  \] [A-Za-z]' "$log" | sed 's/^/    /' || true
+  fi
+done
+tests_seconds=$((SECONDS - step))
+echo "windows: test programs ran in ${tests_seconds} s under wine64"
+
+# --- the program itself, end to end ------------------------------------------
+step=$SECONDS
+cli="$BUILD/bin/clipquill-cli.exe"
+work="$(mktemp -d "$BUILD/e2e.XXXXXX")"
+e2e_log="$LOGS/end-to-end.log"
+: >"$e2e_log"
+e2e_failed=0
+# Runs clipquill-cli.exe in the work folder; its exit status is kept in $status.
+cq() {
+  set +e
+  (cd "$work" && "$WINE64" "$cli" "$@" </dev/null) >"$work/.out" 2>"$work/.err"
+  status=$?
+  set -e
+  {
+    echo "\$ clipquill-cli $* -> $status"
+    cat "$work/.out" "$work/.err"
+  } >>"$e2e_log"
+}
+check() {
+  local what="$1"
+  shift
+  if ! "$@"; then
+    echo "    end to end: FAILED: $what"
+    e2e_failed=1
+  fi
+}
+contains() { grep -qF -- "$2" "$1"; }
+
+mkdir -p "$work/clips" "$work/out"
+: >"$work/clips/a.avi"
+: >"$work/clips/b.avi"
+: >"$work/clips/skip.mpg"
+printf 'AviSource("<P><F>")\r\n' >"$work/Hall.qtpl"
+clips_win="$(cd "$work" && winepath -w "$work/clips" 2>/dev/null)\\"
+
+cq -s clips -e avi -d out Hall.qtpl
+check "scripts written" test "$status" -eq 0
+check "one script per clip, no other" test "$(ls "$work/out")" = "$(printf 'a.avs\nb.avs')"
+check "the clip named by its Windows path, CR LF" \
+  test "$(cat "$work/out/a.avs")" = "$(printf 'AviSource("%sa.avi")\r' "$clips_win")"
+
+printf 'AviSource("<P><F>").Trim(0, 99)\r\n' >"$work/Hall.qtpl"
+cq -s clips -e avi -d out Hall.qtpl
+check "no replacement unasked (exit 3)" test "$status" -eq 3
+check "the old script kept" contains "$work/out/a.avs" 'AviSource("'
+check "the old script kept whole" test "$(grep -c Trim "$work/out/a.avs")" -eq 0
+cq -y -s clips -e avi -d out Hall.qtpl
+check "replaced with -y" test "$status" -eq 0
+check "the new script in place" contains "$work/out/b.avs" '.Trim(0, 99)'
+check "no temporary left" test "$(ls -A "$work/out" | wc -l)" -eq 2
+
+cq --save Saved.qtpl --load-inis off -s clips -e avi -d out Hall.qtpl
+check "template saved" test "$status" -eq 0
+check "the template written byte for byte" cmp -s "$work/Hall.qtpl" "$work/Saved.qtpl"
+check "its settings file beside it" contains "$work/Saved.ini" 'ScriptDest='
+WINEDEBUG=-all "$WINE64" reg query 'HKLM\Software\Clipquill\Saved' >"$work/.reg" 2>&1 || true
+cat "$work/.reg" >>"$e2e_log"
+check "LoadInis 0 in Wine's registry" grep -qE 'LoadInis +REG_DWORD +0x0' "$work/.reg"
+check "SaveInis 1 in Wine's registry" grep -qE 'SaveInis +REG_DWORD +0x1' "$work/.reg"
+cq --show Saved.qtpl
+check "the saved template loads" test "$status" -eq 0
+check "its flag read back from the registry" contains "$work/.out" '"LoadInis": false'
+check "so its settings file is not loaded" contains "$work/.out" '"ScriptDest": ""'
+cq --load-inis on --save Saved.qtpl -y -s clips -e avi -d out Saved.qtpl
+cq --show Saved.qtpl
+check "with the flag on, the settings load" contains "$work/.out" "\"ScriptDest\": \""
+check "... naming the destination" contains "$work/.out" '\\out'
+
+cq -s nothere Hall.qtpl
+check "a missing folder fails (exit 1)" test "$status" -eq 1
+check "... as File not found" contains "$work/.err" 'File not found.'
+rm -rf "$work"
+e2e_seconds=$((SECONDS - step))
+if ((e2e_failed)); then
+  echo "windows: clipquill-cli.exe end to end: FAILED ($e2e_log)"
+  failed=1
+else
+  echo "windows: clipquill-cli.exe end to end: ok in ${e2e_seconds} s ($e2e_log)"
+fi
+
+wineserver --kill >/dev/null 2>&1 || true
+echo "windows: ${total_passed} passed, ${total_failed} failed, ${total_skipped} skipped"
+echo "windows: the Windows stage took $((SECONDS - stage_start)) s" \
+  "(build ${build_seconds} s, tests ${tests_seconds} s, end to end ${e2e_seconds} s)"
+exit "$failed"
