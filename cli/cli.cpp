@@ -40,8 +40,9 @@ constexpr std::string_view kHelp =
 Write AviSynth scripts from a template: one per clip, or one joined script.
 
 TEMPLATE is loaded with its settings file as at the window's start-up; without
-it, DefaultTemplate.qtpl beside the program, or else the installed one in
-../share/clipquill/ from the program's folder. The options then fill the fields.
+it, the first DefaultTemplate.qtpl found in $XDG_CONFIG_HOME/Clipquill/ (or
+~/.config/Clipquill/), beside the program, or in ../share/clipquill/ from the
+program's folder. The options then fill the fields.
 
   -s, --source DIR      location of sources
   -p, --prefix TEXT     name of source(s): the clips' name prefix
@@ -588,6 +589,7 @@ int run(const Options& opts, std::istream& in, Output& out, std::ostream& err,
       .args = opts.templatePath ? std::vector<std::string>{*opts.templatePath}
                                 : std::vector<std::string>{},
       .homeFolder = env.homeFolder,
+      .userFolder = env.userFolder,
   });
   if (port.errorShown()) {
     // A settings file can name a folder that is gone, which no option mends.

@@ -10,6 +10,7 @@
 
 #include "cli/cli.h"
 #include "persist/folder_registry.h"
+#include "persist/path_rules.h"
 #include "ui/model/process_environment.h"
 
 namespace {
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
       .executablePath = clipquill::executablePath(argc > 0 ? argv[0] : nullptr),
       .workingFolder = workingFolder(),
       .homeFolder = clipquill::homeFolder(),
+      .userFolder = clipquill::userConfigFolder(),
       .registryRoot = clipquill::defaultRegistryRoot(),
       .interactive = ::isatty(0) && ::isatty(2),
       .progress = ::isatty(2) != 0,

@@ -91,6 +91,7 @@ bin=/usr/bin
 share=/usr/share
 app_id=org.clipquill.Clipquill
 for f in "$bin/clipquill-cli" "$share/clipquill/DefaultTemplate.qtpl" \
+  "$share/clipquill/DefaultTemplate.ini" \
   "$share/applications/$app_id.desktop" "$share/metainfo/$app_id.metainfo.xml" \
   "$share/mime/packages/$app_id.xml" "$share/icons/hicolor/scalable/apps/$app_id.svg" \
   "$share/bash-completion/completions/clipquill-cli" \
@@ -127,7 +128,7 @@ created="$(run "$bin/clipquill-cli" -s clips -e avi -n '*_default' -d out </dev/
 [[ "$created" == $'Script(s) Created:\na_default.avs\nb_default.avs' ]] ||
   fail "the bulk run printed: $created"
 for clip in a b; do
-  grep -qF "AviSource(\"$work/clips/$clip.avi\")"$'\r' "$work/out/${clip}_default.avs" ||
+  grep -qF "AVISource(\"$work/clips/$clip.avi\")"$'\r' "$work/out/${clip}_default.avs" ||
     fail "out/${clip}_default.avs: $(cat "$work/out/${clip}_default.avs")"
 done
 [[ ! -e "$work/out/notes_default.avs" ]] || fail "a script was written for notes.txt"
