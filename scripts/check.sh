@@ -9,7 +9,12 @@
 #                   never judged, but a benchmark that crashes fails the stage
 #   5. package      the Debian package built from build/, installed with
 #                   apt-get, checked from the installed files with each file's
-#                   own validator, then removed (scripts/check_package.sh)
+#                   own validator and lintian, then removed
+#                   (scripts/check_package.sh)
+#   6. first start  "bash scripts/run.sh" timed from a fresh clone to the main
+#                   window on an Xvfb + openbox desktop, and a second start;
+#                   the figures are printed, never judged
+#                   (scripts/time_first_start.sh)
 #
 # Every stage runs even when an earlier one failed; the script exits non-zero
 # if any stage failed. Extra CMake arguments for the sanitizer and fuzz builds
@@ -163,6 +168,11 @@ stage_package() {
   bash scripts/check_package.sh
 }
 
+# --- 6. first start -----------------------------------------------------------
+stage_first_start() {
+  bash scripts/time_first_start.sh
+}
+
 # --- driver ------------------------------------------------------------------
 failed_stages=()
 run_stage() {
@@ -191,6 +201,7 @@ run_stage "ASan + UBSan build and tests" stage_sanitize
 run_stage "fuzzing (libFuzzer)" stage_fuzz
 run_stage "benchmarks (figures only)" stage_bench
 run_stage "Debian package: install, check, remove" stage_package
+run_stage "first start of run.sh on a fresh clone (timed)" stage_first_start
 
 echo
 if ((${#failed_stages[@]} > 0)); then
