@@ -97,7 +97,7 @@ bin=/usr/bin
 share=/usr/share
 app_id=org.clipquill.Clipquill
 for f in "$bin/clipquill-cli" "$share/clipquill/DefaultTemplate.qtpl" \
-  "$share/clipquill/DefaultTemplate.ini" \
+  "$share/clipquill/DefaultTemplate.ini" "$share/doc/clipquill/copyright" \
   "$share/applications/$app_id.desktop" "$share/metainfo/$app_id.metainfo.xml" \
   "$share/mime/packages/$app_id.xml" "$share/icons/hicolor/scalable/apps/$app_id.svg" \
   "$share/bash-completion/completions/clipquill-cli" \
