@@ -30,8 +30,11 @@ fi
 # the user ran this from. Configured once; afterwards Ninja reconfigures by
 # itself when a CMakeLists.txt changes.
 if [[ ! -f "$BUILD/build.ninja" || ${#extra_args[@]} -gt 0 ]]; then
-  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
-    -DCLIPQUILL_BENCH=OFF "${extra_args[@]}" >/dev/null
+  # -O2, Debian's own level: quicker to build than CMake's -O3, and free of
+  # the false alarms GCC 12 raises at -O3.
+  cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DBUILD_TESTING=OFF -DCLIPQUILL_BENCH=OFF \
+    -DCLIPQUILL_PCH=ON "${extra_args[@]}" >/dev/null
 fi
 cmake --build "$BUILD" --target clipquill -j "$(nproc)"
 
