@@ -377,6 +377,7 @@ bool Run::start() {
       .args = opts_.templatePath ? std::vector<std::string>{*opts_.templatePath}
                                  : std::vector<std::string>{},
       .homeFolder = env_.homeFolder,
+      .userFolder = env_.userFolder,
   });
   if (port_.errorShown()) {
     // A settings file can name a folder that is gone, which no option mends.

@@ -26,6 +26,7 @@
 #include "cli/cli.h"
 #include "core/utf8_path.h"
 #include "core/wide_text.h"
+#include "persist/path_rules.h"
 #include "ui/model/process_environment.h"
 
 namespace {
@@ -93,6 +94,7 @@ int main(int argc, char** argv) {
       .executablePath = clipquill::executablePath(argc > 0 ? argv[0] : nullptr),
       .workingFolder = workingFolder(),
       .homeFolder = clipquill::homeFolder(),
+      .userFolder = clipquill::userConfigFolder(),
       .registryRoot = {},  // the system's own store
       .interactive = isTerminal(stdin) && isTerminal(stderr),
       .progress = isTerminal(stderr) && consoleTakesEscapes(),

@@ -59,8 +59,9 @@ constexpr std::string_view kHelpHead =
 Write AviSynth scripts from a template: one per clip, or one joined script.
 
 TEMPLATE is loaded with its settings file as at the window's start-up; without
-it, DefaultTemplate.qtpl beside the program, or else the installed one in
-../share/clipquill/ from the program's folder. The options then fill the fields.
+it, the first DefaultTemplate.qtpl found in $XDG_CONFIG_HOME/Clipquill/ (or
+~/.config/Clipquill/), beside the program, or in ../share/clipquill/ from the
+program's folder. The options then fill the fields.
 
 )";
 

@@ -27,6 +27,10 @@ inline constexpr std::string_view kCouldNotSaveLoadInis =
     "Could not save the value of \"Load Template ini's";
 inline constexpr std::string_view kCouldNotSaveSaveInis =
     "Could not save the value of \"Save Template ini's";
+// "Save as Default Template" where neither XDG_CONFIG_HOME nor HOME names a
+// folder to keep it in.
+inline constexpr std::string_view kNoUserFolder =
+    "There is no folder for your default template: set HOME or XDG_CONFIG_HOME";
 
 // The error table, keyed by the system's error number.
 inline constexpr std::string_view kFileNotFound = "File not found";

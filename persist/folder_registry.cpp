@@ -3,12 +3,12 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <utility>
 #include <vector>
 
 #include "core/constants.h"
 #include "core/error.h"
+#include "persist/path_rules.h"
 
 namespace clipquill {
 
@@ -204,18 +204,8 @@ std::string formatRegistryValue(const RegistryValue& value) {
 }
 
 std::string defaultRegistryRoot() {
-  std::string base;
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  if (config != nullptr && config[0] == '/') {
-    base = config;
-  } else {
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || home[0] == '\0') return "";
-    base = std::string(home) + "/.config";
-  }
-  while (base.ends_with('/'))
-    base.pop_back();
-  return base + "/" + std::string(kAppTitle) + "/registry";
+  const std::string folder = userConfigFolder();
+  return folder.empty() ? folder : folder + "registry";
 }
 
 FolderRegistry::FolderRegistry(PersistFiles& files, std::string root)

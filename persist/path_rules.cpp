@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "persist/path_rules.h"
 
+#include <cstdlib>
+
 #include "core/constants.h"
 
 // The build passes the real layout; this is GNU's default.
@@ -89,6 +91,36 @@ std::vector<std::string> defaultTemplateFolders(std::string_view appDir,
   if (appDir.empty()) return folders;
   std::string installed = joinRelativeFolder(appDir, dataFromProgram, seps);
   if (installed != folders.front()) folders.push_back(std::move(installed));
+  return folders;
+}
+
+std::string userConfigFolderFor(const char* xdgConfigHome, const char* home) {
+  std::string base;
+  if (xdgConfigHome != nullptr && xdgConfigHome[0] == '/') {
+    base = xdgConfigHome;
+  } else {
+    if (home == nullptr || home[0] == '\0') return "";
+    base = home;
+    while (base.ends_with('/'))
+      base.pop_back();
+    base += "/.config";
+  }
+  while (base.ends_with('/'))
+    base.pop_back();
+  return base + "/" + std::string(kAppTitle) + "/";
+}
+
+std::string userConfigFolder() {
+  return userConfigFolderFor(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+}
+
+std::vector<std::string> defaultTemplateSearch(std::string_view userFolder, std::string_view appDir,
+                                               std::string_view dataFromProgram,
+                                               const PathSeparators& seps) {
+  std::vector<std::string> folders = defaultTemplateFolders(appDir, dataFromProgram, seps);
+  if (!userFolder.empty() && userFolder != folders.front()) {
+    folders.insert(folders.begin(), std::string(userFolder));
+  }
   return folders;
 }
 

@@ -51,6 +51,20 @@ std::vector<std::string> defaultTemplateFolders(std::string_view appDir,
                                                 std::string_view dataFromProgram,
                                                 const PathSeparators& seps = kNativeSeparators);
 
+// The user's own folder of the program, closed with "/": "Clipquill" below
+// the config folder, which is xdgConfigHome when it is an absolute path (as
+// the XDG base directory rules ask) and else home + "/.config". "" when
+// neither gives one. Either argument may be null, as an unset variable is.
+std::string userConfigFolderFor(const char* xdgConfigHome, const char* home);
+// The same for this process's XDG_CONFIG_HOME and HOME.
+std::string userConfigFolder();
+
+// Where the default template is looked for, in order: the user's own folder
+// (skipped when ""), then the folders of defaultTemplateFolders.
+std::vector<std::string> defaultTemplateSearch(std::string_view userFolder, std::string_view appDir,
+                                               std::string_view dataFromProgram,
+                                               const PathSeparators& seps = kNativeSeparators);
+
 struct FileType {
   std::string_view label;
   std::string_view pattern;

@@ -9,12 +9,17 @@
 #                   never judged, but a benchmark that crashes fails the stage
 #   5. package      the Debian package built from build/, installed with
 #                   apt-get, checked from the installed files with each file's
-#                   own validator, then removed (scripts/check_package.sh)
+#                   own validator and lintian, then removed
+#                   (scripts/check_package.sh)
 #   6. windows      the command line and every layer below the window
 #                   cross-built for Windows into build-windows/, the test
 #                   programs and the command line run under wine64
 #                   (scripts/test-windows.sh: one line per test program
 #                   here, the whole output in build-windows/logs/)
+#   7. first start  "bash scripts/run.sh" timed from a fresh clone to the main
+#                   window on an Xvfb + openbox desktop, and a second start;
+#                   the figures are printed, never judged
+#                   (scripts/time_first_start.sh)
 #
 # Every stage runs even when an earlier one failed; the script exits non-zero
 # if any stage failed. Extra CMake arguments for the sanitizer and fuzz builds
@@ -173,6 +178,11 @@ stage_windows() {
   bash scripts/test-windows.sh
 }
 
+# --- 7. first start -----------------------------------------------------------
+stage_first_start() {
+  bash scripts/time_first_start.sh
+}
+
 # --- driver ------------------------------------------------------------------
 failed_stages=()
 run_stage() {
@@ -202,6 +212,7 @@ run_stage "fuzzing (libFuzzer)" stage_fuzz
 run_stage "benchmarks (figures only)" stage_bench
 run_stage "Debian package: install, check, remove" stage_package
 run_stage "Windows: cross-build, tests and command line under Wine" stage_windows
+run_stage "first start of run.sh on a fresh clone (timed)" stage_first_start
 
 echo
 if ((${#failed_stages[@]} > 0)); then

@@ -3,7 +3,8 @@
 # Builds the Debian package, installs it with apt-get as a user would, and
 # checks Clipquill from the installed files only:
 #   - an install tree moved elsewhere still finds its default template
-#   - the package's dependencies come from dpkg-shlibdeps
+#   - the package's dependencies come from dpkg-shlibdeps, and lintian finds
+#     no error in it
 #   - clipquill-cli --version, and a real bulk run on the installed default
 #     template, which nothing writes into
 #   - the window started on Qt's offscreen platform with a template, then
@@ -11,7 +12,8 @@
 #   - desktop-file-validate, appstreamcli validate, the ".qtpl" type through
 #     xdg-mime and the shared-mime-info database, the desktop entry as the
 #     type's handler, the icon sizes, the manual pages (groff warnings) and the
-#     completion's loading
+#     completion's loading; every option of clipquill-cli --help in its
+#     manual page and completion
 # The package is removed afterwards, whatever the outcome.
 #
 #   bash scripts/check_package.sh    # as root, or with sudo; changes /usr
@@ -28,7 +30,7 @@ source scripts/deps.sh
 deps_install g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
   nlohmann-json3-dev util-linux qt6-base-dev libjpeg-dev fonts-dejavu-core \
   dpkg-dev file desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl \
-  groff-base man-db bash-completion
+  groff-base man-db bash-completion lintian
 
 sudo=()
 if [[ "$(id -u)" -ne 0 ]]; then sudo=(sudo); fi
@@ -55,6 +57,10 @@ deb="${debs[0]}"
 dpkg-deb --field "$deb" Package Version Architecture Depends
 depends="$(dpkg-deb --field "$deb" Depends)"
 [[ "$depends" == *libstdc++6* ]] || fail "no dependencies from dpkg-shlibdeps: '$depends'"
+
+# Debian's own package checker: its warnings are shown, an error fails.
+lintian --fail-on error --info "$deb" || fail "lintian reports errors on $deb"
+echo "lintian: no errors"
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/clipquill-package.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
@@ -91,6 +97,7 @@ bin=/usr/bin
 share=/usr/share
 app_id=org.clipquill.Clipquill
 for f in "$bin/clipquill-cli" "$share/clipquill/DefaultTemplate.qtpl" \
+  "$share/clipquill/DefaultTemplate.ini" "$share/doc/clipquill/copyright" \
   "$share/applications/$app_id.desktop" "$share/metainfo/$app_id.metainfo.xml" \
   "$share/mime/packages/$app_id.xml" "$share/icons/hicolor/scalable/apps/$app_id.svg" \
   "$share/bash-completion/completions/clipquill-cli" \
@@ -127,7 +134,7 @@ created="$(run "$bin/clipquill-cli" -s clips -e avi -n '*_default' -d out </dev/
 [[ "$created" == $'Script(s) Created:\na_default.avs\nb_default.avs' ]] ||
   fail "the bulk run printed: $created"
 for clip in a b; do
-  grep -qF "AviSource(\"$work/clips/$clip.avi\")"$'\r' "$work/out/${clip}_default.avs" ||
+  grep -qF "AVISource(\"$work/clips/$clip.avi\")"$'\r' "$work/out/${clip}_default.avs" ||
     fail "out/${clip}_default.avs: $(cat "$work/out/${clip}_default.avs")"
 done
 [[ ! -e "$work/out/notes_default.avs" ]] || fail "a script was written for notes.txt"
@@ -207,6 +214,28 @@ for program in clipquill clipquill-cli; do
     fail "bash completion not loaded for $program: '$completion'"
 done
 echo "bash completion: loaded on demand for clipquill and clipquill-cli"
+
+# Every option of clipquill-cli --help is in its manual page and its
+# completion, and the completion offers the values of --type.
+page_text="$(MANWIDTH=200 man -l "$(man -w clipquill-cli 2>/dev/null || echo "$work/deb/usr/share/man/man1/clipquill-cli.1.gz")" 2>/dev/null)"
+completion_file="$share/bash-completion/completions/clipquill-cli"
+options="$(run "$bin/clipquill-cli" --help | grep -oE '(^|[ ,])--?[a-z0-9][a-z-]*' | tr -d ' ,' | sort -u)"
+[[ -n "$options" ]] || fail "clipquill-cli --help lists no options"
+for option in $options; do
+  grep -qF -- "$option" <<<"$page_text" || fail "clipquill-cli(1) does not list $option"
+  grep -qE -- "(^|[ '])$option( |'|\)|$)" "$completion_file" ||
+    fail "the completion of clipquill-cli does not offer $option"
+done
+offered() {
+  bash -c 'source /usr/share/bash-completion/bash_completion; _completion_loader clipquill-cli
+    COMP_WORDS=(clipquill-cli "$@"); COMP_CWORD=$(($# )); COMP_LINE="clipquill-cli $*"
+    COMP_POINT=${#COMP_LINE}; _clipquill_cli clipquill-cli "${@: -1}" "${@: -2:1}"
+    printf "%s\n" "${COMPREPLY[@]}"' _ "$@" | sort | tr '\n' ' '
+}
+[[ "$(offered --type '')" == "all avs qtpl txt " ]] || fail "--type completes to: $(offered --type '')"
+[[ "$(offered --n)" == "--name --no-clobber --no-ini --null " ]] ||
+  fail "--n completes to: $(offered --n)"
+echo "clipquill-cli: its $(wc -w <<<"$options") options in its manual page and completion"
 
 # --- removal ---------------------------------------------------------------------
 "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get remove -y clipquill </dev/null

@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/about_box.h"
 
-#include <QFontMetrics>
+#include <QBoxLayout>
 #include <QFrame>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
-#include <algorithm>
 
 #include "core/constants.h"
 #include "resources/embedded.h"
@@ -27,7 +26,7 @@ QLabel* label(QWidget* parent, const char* name) {
 }  // namespace
 
 AboutBox::AboutBox(QWidget* parent)
-    : QDialog(parent, kFixedDialogFrame), titleSource_([] { return shownText(kAppTitle); }) {
+    : QDialog(parent, kDialogFrame), titleSource_([] { return shownText(kAppTitle); }) {
   setWindowTitle(QStringLiteral("About"));
 
   // A panel raised outside and lowered inside, holding everything but OK.
@@ -63,6 +62,7 @@ AboutBox::AboutBox(QWidget* parent)
 
   okButton_ = new QPushButton(QStringLiteral("OK"), this);
   okButton_->setObjectName(QStringLiteral("OKButton"));
+  okButton_->setAccessibleName(QStringLiteral("OK"));
   okButton_->setDefault(true);
   connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
   okButton_->setFocus();
@@ -70,22 +70,38 @@ AboutBox::AboutBox(QWidget* parent)
   placeWidgets();
 }
 
-// The design's places (client 362 by 208) hold the texts in the usual fonts;
-// a larger desktop font moves the lines apart and makes the box taller rather
+// The design's places (client 362 by 208): the icon with three lines beside
+// it, the comments below across the panel, OK centred under the panel. A
+// larger desktop font moves the lines apart and makes the box larger rather
 // than cutting text off.
 void AboutBox::placeWidgets() {
-  const auto lineHeight = [](const QLabel* label) { return label->fontMetrics().height() + 2; };
-  icon_->setGeometry(12, 12, 64, 64);
-  int y = 12;
-  for (QLabel* line : {productName_, version_, copyright_}) {
-    line->setGeometry(92, y, 240, lineHeight(line));
-    y += line->height() + (line == productName_ ? 2 : 0);
-  }
-  const int commentsTop = std::max(84, y + 8);
-  comments_->setGeometry(12, commentsTop, 322, std::max(64, comments_->heightForWidth(322)));
-  panel_->setGeometry(8, 8, 346, std::max(156, comments_->geometry().bottom() + 9));
-  okButton_->setGeometry(143, panel_->geometry().bottom() + 11, 75, 25);
-  setFixedSize(362, std::max(208, okButton_->geometry().bottom() + 10));
+  icon_->setFixedSize(64, 64);
+
+  auto* lines = new QVBoxLayout;
+  lines->setSpacing(0);
+  lines->addWidget(productName_);
+  lines->addSpacing(2);
+  lines->addWidget(version_);
+  lines->addWidget(copyright_);
+  lines->addStretch(1);
+  auto* top = new QHBoxLayout;
+  top->setSpacing(16);
+  top->addWidget(icon_, 0, Qt::AlignTop);
+  top->addLayout(lines, 1);
+  auto* inPanel = new QVBoxLayout(panel_);
+  inPanel->setContentsMargins(12, 12, 12, 8);
+  inPanel->setSpacing(8);
+  inPanel->addLayout(top);
+  inPanel->addWidget(comments_, 1);
+
+  auto* window = new QVBoxLayout(this);
+  window->setContentsMargins(8, 8, 8, 8);
+  window->setSpacing(11);
+  window->addWidget(panel_, 1);
+  window->addWidget(okButton_, 0, Qt::AlignHCenter);
+  // The texts the box shows, so that its size is the one they need.
+  refresh();
+  fitDialog(this, QSize(362, 208));
 }
 
 void AboutBox::showModal() {
@@ -95,6 +111,7 @@ void AboutBox::showModal() {
 
 void AboutBox::showEvent(QShowEvent* event) {
   refresh();
+  fitDialog(this, QSize(362, 208));
   QDialog::showEvent(event);
 }
 

@@ -18,6 +18,7 @@
 #include "core/constants.h"
 #include "core/error.h"
 #include "persist/folder_registry.h"
+#include "persist/path_rules.h"
 #include "resources/embedded.h"
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
@@ -153,6 +154,7 @@ int runClipquill(int argc, char** argv) {
   setup.startup.executablePath = executablePath(argc > 0 ? argv[0] : nullptr);
   setup.startup.args.assign(argv + (argc > 0 ? 1 : 0), argv + argc);
   setup.startup.homeFolder = homeFolder();
+  setup.startup.userFolder = userConfigFolder();
   setup.registryRoot = defaultRegistryRoot();
 
   try {

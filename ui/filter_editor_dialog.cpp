@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextBlock>
+#include <QVBoxLayout>
 
 #include "ui/dialog_frame.h"
 #include "ui/qt_text.h"
@@ -12,26 +13,36 @@
 
 namespace clipquill {
 
-FilterEditorDialog::FilterEditorDialog(QWidget* parent) : QDialog(parent, kFixedDialogFrame) {
+FilterEditorDialog::FilterEditorDialog(QWidget* parent) : QDialog(parent, kDialogFrame) {
   setWindowTitle(QStringLiteral("Filename Filters"));
-  setFixedSize(139, 214);
 
   frame_ = new QFrame(this);
   frame_->setObjectName(QStringLiteral("Bevel1"));
   frame_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  frame_->setGeometry(8, 8, 123, 161);
 
   text_ = new QPlainTextEdit(this);
   text_->setObjectName(QStringLiteral("FilterMemo"));
-  text_->setGeometry(17, 16, 105, 145);
+  text_->setAccessibleName(QStringLiteral("Filename Filters"));
   text_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   text_->setTabChangesFocus(true);
 
   okButton_ = new QPushButton(QStringLiteral("OK"), this);
   okButton_->setObjectName(QStringLiteral("OKBtn"));
-  okButton_->setGeometry(32, 180, 75, 25);
+  okButton_->setAccessibleName(QStringLiteral("OK"));
   okButton_->setDefault(true);
   connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
+
+  // The design's spacing (client 139 by 214): the text box inset in its
+  // frame, OK centred below it.
+  auto* inFrame = new QVBoxLayout(frame_);
+  inFrame->setContentsMargins(9, 8, 9, 8);
+  inFrame->addWidget(text_);
+  auto* window = new QVBoxLayout(this);
+  window->setContentsMargins(8, 8, 8, 9);
+  window->setSpacing(11);
+  window->addWidget(frame_, 1);
+  window->addWidget(okButton_, 0, Qt::AlignHCenter);
+  fitDialog(this, QSize(139, 214));
 
   // OK comes first, so it holds the focus when the editor first opens; later
   // showings keep whichever control had it when the editor last closed.

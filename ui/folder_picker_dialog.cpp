@@ -2,6 +2,7 @@
 #include "ui/folder_picker_dialog.h"
 
 #include <QApplication>
+#include <QBoxLayout>
 #include <QComboBox>
 #include <QFrame>
 #include <QKeyEvent>
@@ -12,6 +13,7 @@
 #include <QStyledItemDelegate>
 
 #include "core/constants.h"
+#include "ui/dialog_frame.h"
 #include "ui/message_boxes.h"
 #include "ui/new_folder_dialog.h"
 #include "ui/qt_text.h"
@@ -22,7 +24,8 @@ namespace clipquill {
 namespace {
 
 constexpr int kDepthRole = Qt::UserRole + 1;
-constexpr int kIndentStep = 12;  // pixels per level: enough to read the tree at a glance
+constexpr int kIndentStep = 12;
+constexpr QSize kDesignSize(313, 411);  // pixels per level: enough to read the tree at a glance
 
 // Draws each line indented by its depth below the drive's root.
 class IndentDelegate : public QStyledItemDelegate {
@@ -66,11 +69,10 @@ QIcon driveIcon(const QStyle* style, DriveKind kind) {
   return style->standardIcon(QStyle::SP_DriveHDIcon);
 }
 
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, int x, int y) {
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption) {
   auto* button = new QPushButton(caption, parent);
   button->setObjectName(name);
   button->setAccessibleName(QString(caption).remove('&'));
-  button->setGeometry(x, y, 75, 25);
   // No default button: Enter in the list walks, it never closes.
   button->setAutoDefault(false);
   return button;
@@ -97,35 +99,57 @@ FolderPickerDialog::~FolderPickerDialog() = default;
 void FolderPickerDialog::build(Folders& folders, std::string homeFolder) {
   lister_ = std::make_unique<FolderLister>(folders, std::move(homeFolder));
   setObjectName("TFolderListerDlg");
-  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                 Qt::WindowContextHelpButtonHint);
-  setFixedSize(313, 411);
+  setWindowFlags(kDialogFrame | Qt::WindowContextHelpButtonHint);
 
   frame_ = new QFrame(this);
   frame_->setObjectName("Bevel1");
   frame_->setFrameStyle(QFrame::Box | QFrame::Sunken);
-  frame_->setGeometry(8, 8, 297, 361);
 
   driveBox_ = new QComboBox(this);
   driveBox_->setObjectName("DriveComboBox1");
   driveBox_->setAccessibleName("Drive");
-  driveBox_->setGeometry(16, 16, 280, 24);
   // The style's pictures come in several sizes; one size keeps the lines even.
   driveBox_->setIconSize(QSize(16, 16));
 
   folderList_ = new QListWidget(this);
   folderList_->setObjectName("DirectoryListBox1");
   folderList_->setAccessibleName("Folders");
-  folderList_->setGeometry(16, 40, 280, 321);
   folderList_->setItemDelegate(new IndentDelegate(folderList_));
   folderList_->setUniformItemSizes(true);
   folderList_->setIconSize(QSize(16, 16));
   folderList_->setSelectionMode(QAbstractItemView::SingleSelection);
   folderList_->installEventFilter(this);
 
-  newFolderButton_ = makeButton(this, "NewFolderButton", "New Folder", 16, 377);
-  okButton_ = makeButton(this, "OKBtn", "OK", 134, 377);
-  cancelButton_ = makeButton(this, "CancelBtn", "Cancel", 221, 377);
+  newFolderButton_ = makeButton(this, "NewFolderButton", "New Folder");
+  okButton_ = makeButton(this, "OKBtn", "OK");
+  cancelButton_ = makeButton(this, "CancelBtn", "Cancel");
+
+  // The design's spacing (client 313 by 411): the drive selector over the
+  // folder list in their frame; "New Folder" at the left below them, OK
+  // and Cancel at the right, where they stay when "New Folder" is hidden.
+  auto* inFrame = new QVBoxLayout(frame_);
+  inFrame->setContentsMargins(8, 8, 9, 8);
+  inFrame->setSpacing(0);
+  inFrame->addWidget(driveBox_);
+  inFrame->addWidget(folderList_, 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->setContentsMargins(8, 0, 9, 0);
+  buttons->setSpacing(12);
+  buttons->addWidget(newFolderButton_);
+  buttons->addStretch(1);
+  buttons->addWidget(okButton_);
+  buttons->addWidget(cancelButton_);
+  auto* window = new QVBoxLayout(this);
+  window->setContentsMargins(8, 8, 8, 9);
+  window->setSpacing(8);
+  window->addWidget(frame_, 1);
+  window->addLayout(buttons);
+  // "New Folder" keeps its room when hidden, so the window is as wide for
+  // either caption's buttons.
+  QSizePolicy keepRoom = newFolderButton_->sizePolicy();
+  keepRoom.setRetainSizeWhenHidden(true);
+  newFolderButton_->setSizePolicy(keepRoom);
+  fitDialog(this, kDesignSize);
 
   setTabOrder(driveBox_, folderList_);
   setTabOrder(folderList_, newFolderButton_);
@@ -149,6 +173,7 @@ std::optional<std::string> FolderPickerDialog::pick(FolderPickerFor which, std::
   const PickerFace face = pickerFace(which);
   setWindowTitle(QString::fromStdString(face.caption));
   newFolderButton_->setVisible(face.newFolderShown);
+  fitDialog(this, kDesignSize);
   // Gathered at each opening, so that a volume mounted since is offered.
   lister_->setDrives(drives_->drives());
   lister_->openOn(boxText, baseFolder);

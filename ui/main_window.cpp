@@ -301,6 +301,8 @@ void MainWindow::buildMenus() {
        QKeySequence(Qt::CTRL | Qt::Key_L));
   item(file, saveTemplateAction_, "SaveTemplate1", QStringLiteral("Save Template"),
        QKeySequence(Qt::CTRL | Qt::Key_S));
+  item(file, saveDefaultTemplateAction_, "SaveDefaultTemplate1",
+       QStringLiteral("Save as &Default Template"), QKeySequence());
   file->addSeparator();
   item(file, editFiltersAction_, "EditFilters1", QStringLiteral("&Edit Filters"),
        QKeySequence(Qt::CTRL | Qt::Key_E));
@@ -357,6 +359,8 @@ void MainWindow::connectEvents() {
   connect(loadTemplateAction_, &QAction::triggered, this, load);
   connect(saveTemplateButton_, &QPushButton::clicked, this, save);
   connect(saveTemplateAction_, &QAction::triggered, this, save);
+  connect(saveDefaultTemplateAction_, &QAction::triggered, this,
+          [this] { model_->event([this] { model_->saveDefaultTemplate(); }); });
   connect(editFiltersButton_, &QPushButton::clicked, this, editFilters);
   connect(editFiltersAction_, &QAction::triggered, this, editFilters);
   connect(loadInisAction_, &QAction::triggered, this,

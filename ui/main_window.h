@@ -88,6 +88,7 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   // --- Menu items -----------------------------------------------------------
   QAction* loadTemplateAction_;
   QAction* saveTemplateAction_;
+  QAction* saveDefaultTemplateAction_;
   QAction* editFiltersAction_;
   QAction* exitAction_;
   QAction* loadInisAction_;

@@ -2,48 +2,65 @@
 #include "ui/new_folder_dialog.h"
 
 #include <QApplication>
+#include <QBoxLayout>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
 
+#include "ui/dialog_frame.h"
 #include "ui/screen_centre.h"
 
 namespace clipquill {
 
-NewFolderDialog::NewFolderDialog(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+NewFolderDialog::NewFolderDialog(QWidget* parent) : QDialog(parent, kDialogFrame) {
   setObjectName("TNewFolderDlg");
   setWindowTitle("Dialog");
-  setFixedSize(216, 111);
 
   frame_ = new QFrame(this);
   frame_->setObjectName("Bevel1");
   frame_->setFrameStyle(QFrame::Box | QFrame::Sunken);
-  frame_->setGeometry(8, 8, 201, 57);
 
   nameLabel_ = new QLabel("New folder name:", this);
   nameLabel_->setObjectName("NewNameLabel");
-  nameLabel_->setGeometry(16, 14, 185, 16);
 
   nameEdit_ = new QLineEdit(this);
   nameEdit_->setObjectName("NewNameLabeledEdit");
   nameEdit_->setAccessibleName("New folder name:");
-  nameEdit_->setGeometry(16, 32, 185, 24);
+  nameEdit_->setMinimumWidth(185);
   nameLabel_->setBuddy(nameEdit_);
 
   okButton_ = new QPushButton("OK", this);
   okButton_->setObjectName("OKBtn");
   okButton_->setAccessibleName("OK");
-  okButton_->setGeometry(28, 76, 75, 25);
   okButton_->setDefault(true);
 
   cancelButton_ = new QPushButton("Cancel", this);
   cancelButton_->setObjectName("CancelBtn");
   cancelButton_->setAccessibleName("Cancel");
-  cancelButton_->setGeometry(114, 76, 75, 25);
   cancelButton_->setAutoDefault(false);
+
+  // The design's spacing (client 216 by 111): the labelled name box in its
+  // frame, the two buttons centred below.
+  auto* inFrame = new QVBoxLayout(frame_);
+  inFrame->setContentsMargins(8, 6, 8, 9);
+  inFrame->setSpacing(2);
+  inFrame->addWidget(nameLabel_);
+  inFrame->addWidget(nameEdit_);
+  auto* buttons = new QHBoxLayout;
+  buttons->setSpacing(11);
+  buttons->addStretch(1);
+  buttons->addWidget(okButton_);
+  buttons->addWidget(cancelButton_);
+  buttons->addStretch(1);
+  auto* window = new QVBoxLayout(this);
+  window->setContentsMargins(8, 8, 7, 10);
+  window->setSpacing(11);
+  window->addWidget(frame_);
+  window->addStretch(1);
+  window->addLayout(buttons);
+  fitDialog(this, QSize(216, 111));
 
   setTabOrder(nameEdit_, okButton_);
   setTabOrder(okButton_, cancelButton_);

@@ -3,6 +3,7 @@
 
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include "resources/embedded.h"
 #include "ui/dialog_frame.h"
@@ -10,14 +11,13 @@
 
 namespace clipquill {
 
-UsageDialog::UsageDialog(QWidget* parent) : QDialog(parent, kFixedDialogFrame) {
+UsageDialog::UsageDialog(QWidget* parent) : QDialog(parent, kDialogFrame) {
   setWindowTitle(QStringLiteral("Dialog"));
-  setFixedSize(472, 606);
   setModal(false);
 
   text_ = new QPlainTextEdit(this);
   text_->setObjectName(QStringLiteral("Memo1"));
-  text_->setGeometry(8, 8, 456, 553);
+  text_->setAccessibleName(QStringLiteral("Using Clipquill"));
   text_->setReadOnly(true);
   text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   text_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -28,9 +28,18 @@ UsageDialog::UsageDialog(QWidget* parent) : QDialog(parent, kFixedDialogFrame) {
 
   closeButton_ = new QPushButton(QStringLiteral("Close"), this);
   closeButton_->setObjectName(QStringLiteral("OKBtn"));
-  closeButton_->setGeometry(198, 571, 75, 25);
+  closeButton_->setAccessibleName(QStringLiteral("Close"));
   closeButton_->setDefault(true);
   connect(closeButton_, &QPushButton::clicked, this, &QWidget::close);
+
+  // The design's spacing (client 472 by 606): the text fills the window
+  // above Close, which is centred.
+  auto* window = new QVBoxLayout(this);
+  window->setContentsMargins(8, 8, 8, 10);
+  window->setSpacing(10);
+  window->addWidget(text_, 1);
+  window->addWidget(closeButton_, 0, Qt::AlignHCenter);
+  fitDialog(this, QSize(472, 606));
   closeButton_->setFocus();
 }
 

@@ -207,6 +207,123 @@ TEST_F(Model, TheDefaultTemplateIsLookedForBesideTheProgramThenInTheInstalledFol
 }
 #endif
 
+// The user's own default template comes before the one beside the program
+// and the installed one; each that is missing hands on to the next.
+TEST_F(Model, TheUsersOwnDefaultTemplateComesFirst) {
+  const std::string own = dir.path() + "/config/Clipquill/";
+  const std::string share = joinRelativeFolder(app, installedDataFolder());
+  std::filesystem::create_directories(own);
+  std::filesystem::create_directories(share);
+  struct Case {
+    bool own, beside, installed;
+    std::string folder;
+  } cases[] = {
+      {true, true, true, own},   {false, true, true, app},   {false, false, true, share},
+      {true, false, false, own}, {false, false, false, app},
+  };
+  for (const Case& c : cases) {
+    for (const std::string& folder : {own, app, share}) {
+      std::filesystem::remove(folder + "DefaultTemplate.qtpl");
+    }
+    if (c.own) writeFile(own + "DefaultTemplate.qtpl", "own\r\n");
+    if (c.beside) writeFile(app + "DefaultTemplate.qtpl", "beside\r\n");
+    if (c.installed) writeFile(share + "DefaultTemplate.qtpl", "installed\r\n");
+    ScriptedForm fresh;
+    MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
+    m.start({app + "clipquill", {}, dir.path() + "/home", own});
+    EXPECT_EQ(m.state().TemplatePath, c.folder + "DefaultTemplate.qtpl")
+        << c.own << c.beside << c.installed;
+  }
+  // A template given on the command line still wins.
+  writeFile(dir.path() + "/t.qtpl", "chosen\r\n");
+  model.start({app + "clipquill", {dir.path() + "/t.qtpl"}, dir.path() + "/home", own});
+  EXPECT_EQ(model.templateLines(), std::vector<std::string>{"chosen"});
+}
+
+// "Save as Default Template" writes the user's own default with its settings
+// file and makes its folder, and the config folder only inside a home that
+// exists. The next start loads it.
+TEST_F(Model, SaveAsDefaultTemplateWritesTheUsersOwnAndStartUpLoadsIt) {
+  const std::string home = dir.path() + "/home";
+  const std::string own = home + "/.config/Clipquill/";
+  model.start({app + "clipquill", {}, home, own});
+  model.setTemplateText("mine");
+  model.setFieldText(Field::ScriptName, "*_mine");
+  EXPECT_EQ(model.saveDefaultTemplate(), SaveOutcome::Saved);
+  EXPECT_EQ(readFile(own + "DefaultTemplate.qtpl"), "mine\r\n");
+  EXPECT_NE(readFile(own + "DefaultTemplate.ini").find("ScriptName=*_mine"), std::string::npos);
+  EXPECT_EQ(model.state().TemplatePath, own + "DefaultTemplate.qtpl");
+  EXPECT_FALSE(model.state().Modified);
+  EXPECT_TRUE(user.saveIndices.empty());  // no dialog
+
+  // Saving again asks before replacing it; Cancel keeps the file.
+  model.setTemplateText("other");
+  user.answers.push_back(Answer::Cancel);
+  EXPECT_EQ(model.saveDefaultTemplate(), SaveOutcome::OverwriteDeclined);
+  EXPECT_EQ(readFile(own + "DefaultTemplate.qtpl"), "mine\r\n");
+
+  ScriptedForm next;
+  MainWindowModel m{{*folders, *scripts, *files, registry, next}};
+  m.start({app + "clipquill", {}, home, own});
+  EXPECT_EQ(m.templateLines(), std::vector<std::string>{"mine"});
+  EXPECT_EQ(m.fieldText(Field::ScriptName), "*_mine");
+
+  // No folder is made above an existing one: a config folder below a
+  // missing folder, or no folder at all, fails and leaves nothing behind.
+  const struct {
+    std::string userFolder;
+    std::string message;
+  } refused[] = {
+      {dir.path() + "/missing/config/Clipquill/", "File not found."},
+      {"", std::string(msg::kNoUserFolder) + "."},
+  };
+  for (const auto& r : refused) {
+    ScriptedForm form;
+    MainWindowModel refusing{{*folders, *scripts, *files, registry, form}};
+    refusing.start({app + "clipquill", {}, home, r.userFolder});
+    EXPECT_FALSE(refusing.event([&] { refusing.saveDefaultTemplate(); }));
+    EXPECT_EQ(form.errors, std::vector<std::string>{r.message});
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.path() + "/missing"));
+}
+
+// The installed default template with its settings file: AVI clips checked,
+// the other common kinds listed unchecked, the clip list on the home folder
+// showing the AVI clips only, and a comment naming a source filter for each
+// kind.
+TEST_F(Model, TheShippedDefaultTemplateListsAviClipsAndNamesAFilterForEachKind) {
+  const std::string share = joinRelativeFolder(app, installedDataFolder());
+  std::filesystem::create_directories(share);
+  for (const char* name : {"DefaultTemplate.qtpl", "DefaultTemplate.ini"}) {
+    std::filesystem::copy_file(std::string(CLIPQUILL_RESOURCES_DIR) + "/" + name, share + name);
+  }
+  const std::string home = dir.path() + "/home/";
+  for (const char* clip : {"a.avi", "b.mkv", "c.MP4", "d.d2v", "e.txt"})
+    writeFile(home + clip, "");
+  model.start({app + "clipquill", {}, dir.path() + "/home"});
+  EXPECT_TRUE(user.errors.empty());
+  EXPECT_EQ(model.state().TemplatePath, share + "DefaultTemplate.qtpl");
+  std::vector<std::string> checked, unchecked;
+  for (const FilterEntry& entry : model.filters().entries()) {
+    (entry.state == cbChecked ? checked : unchecked).push_back(entry.text);
+  }
+  EXPECT_EQ(checked, std::vector<std::string>{"avi"});
+  EXPECT_EQ(unchecked, (std::vector<std::string>{"mkv", "mp4", "m2ts", "ts", "mov", "mpg", "vob",
+                                                 "wmv", "d2v"}));
+  // The settings name no source folder: the box keeps the home folder.
+  EXPECT_EQ(model.fieldText(Field::Source), home);
+  EXPECT_EQ(entries(), std::vector<std::string>{"a.avi"});
+  EXPECT_FALSE(model.state().Modified);
+
+  std::string text;
+  for (const std::string& line : model.templateLines())
+    text += line + "\n";
+  for (const char* filter : {"AVISource", "FFmpegSource2", "LWLibavVideoSource", "MPEG2Source",
+                             "DirectShowSource", ".mkv", ".m2ts", ".d2v"}) {
+    EXPECT_NE(text.find(filter), std::string::npos) << filter;
+  }
+}
+
 #if !defined(_WIN32)  // FIFOs and devices are POSIX's; Windows has its own test of the same rule
 // Only a regular file is read: a template path that names a folder, a FIFO,
 // a device or runs through a file reads nothing and says nothing, and the

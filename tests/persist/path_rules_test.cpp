@@ -162,4 +162,28 @@ TEST(PathRulesTest, FindsTheInstalledDataFolderFromTheProgramFolder) {
 }
 
 }  // namespace
+TEST(PathRulesTest, TheUsersOwnFolderComesBeforeTheProgramsDefaultTemplateFolders) {
+  const struct {
+    const char* config;
+    const char* home;
+    std::string folder;
+  } rows[] = {
+      {"/cfg//", "/home/u", "/cfg/Clipquill/"},
+      {"cfg", "/home/u/", "/home/u/.config/Clipquill/"},  // a relative one does not count
+      {nullptr, "/home/u", "/home/u/.config/Clipquill/"},
+      {"", "", ""},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(userConfigFolderFor(row.config, row.home), row.folder);
+
+  using Folders = std::vector<std::string>;
+  EXPECT_EQ(defaultTemplateSearch("/h/.config/Clipquill/", "/usr/bin/", "../share/clipquill",
+                                  kPosixSeparators),
+            (Folders{"/h/.config/Clipquill/", "/usr/bin/", "/usr/share/clipquill/"}));
+  EXPECT_EQ(defaultTemplateSearch("", "/usr/bin/", "../share/clipquill", kPosixSeparators),
+            (Folders{"/usr/bin/", "/usr/share/clipquill/"}));
+  // A program kept in the user's folder is looked in once.
+  EXPECT_EQ(defaultTemplateSearch("/c/", "/c/", ".", kPosixSeparators), Folders{"/c/"});
+}
+
 }  // namespace clipquill

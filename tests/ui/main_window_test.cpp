@@ -129,7 +129,8 @@ class MainWindowTest : public QObject {
     form = std::make_unique<MainWindow>(MainWindowSetup{
         .startup = {.executablePath = path("app/clipquill"),
                     .args = std::move(args),
-                    .homeFolder = path("home")},
+                    .homeFolder = path("home"),
+                    .userFolder = path("home/.config/Clipquill")},
         .registryRoot = path("registry"),
         .boxes = &boxes,
         .files = &fileDialogs,
@@ -420,6 +421,22 @@ class MainWindowTest : public QObject {
     fileDialogs.saves.push_back(FileChoice{path("euro.qtpl"), 1});
     child<QAction>(form, "SaveTemplate1")->trigger();
     QCOMPARE(readFile(path("euro.qtpl")), std::string("caf\xc3\xa9\r\nx\xe2\x82\xac\r\n"));
+  }
+
+  // File > Save as Default Template writes the user's own default, with no
+  // dialog, and the next window starts on it.
+  void saveAsDefaultTemplateIsWhereTheNextStartLooks() {
+    startOnHall();
+    auto* item = child<QAction>(form, "SaveDefaultTemplate1");
+    QCOMPARE(item->text(), QStringLiteral("Save as &Default Template"));
+    item->trigger();
+    QVERIFY(boxes.asked.empty() && boxes.errors.empty());
+    QCOMPARE(readFile(path("home/.config/Clipquill/DefaultTemplate.qtpl")),
+             std::string("AVISource(\"<P><F>\")\r\n"));
+    start();
+    QCOMPARE(form->model().state().TemplatePath,
+             path("home/.config/Clipquill/DefaultTemplate.qtpl"));
+    QCOMPARE(form->model().fieldText(Field::Source), path("clips"));
   }
 
   void aFailedSaveOnCloseKeepsTheWindowOpen() {

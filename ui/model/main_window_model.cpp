@@ -150,6 +150,7 @@ void MainWindowModel::start(const StartupArgs& startup) {
   user_.shown(Shown::CreatedScripts);
   state_.Starting = true;
   state_.AppDir = withTrailingSeparator(folderOfPath(startup.executablePath));
+  state_.UserDir = withTrailingSeparator(startup.userFolder);
   state_.TemplatePath.clear();
   // The clip list starts in the home folder. A home folder that cannot be
   // read must not keep the window from starting: the error is shown and the
@@ -159,6 +160,13 @@ void MainWindowModel::start(const StartupArgs& startup) {
   if (startup.args.size() == 1) state_.TemplatePath = startup.args.front();
   setModified(false);
   event([this] { loadTemplate(); });
+  // A settings file without a source folder (the installed default's) would
+  // leave the box empty while the list still shows the home folder, and
+  // scripts would then name their clips from the root.
+  if (fieldText(Field::Source).empty() && !startup.homeFolder.empty()) {
+    event([&] { setFieldText(Field::Source, withTrailingSeparator(startup.homeFolder)); });
+    setModified(false);
+  }
   state_.Starting = false;
 }
 
@@ -315,14 +323,15 @@ void MainWindowModel::loadTemplate() {
 }
 
 std::string MainWindowModel::defaultTemplateFolder() {
-  // Beside the program first (a build tree, a copy unpacked anywhere), then
-  // an installed copy's data folder. With neither, the program folder, where
-  // the template is new.
-  std::vector<std::string> folders = defaultTemplateFolders(state_.AppDir, installedDataFolder());
+  // The user's own first, then beside the program (a build tree, a copy
+  // unpacked anywhere), then an installed copy's data folder. With none, the
+  // program folder, where the template is new.
+  std::vector<std::string> folders =
+      defaultTemplateSearch(state_.UserDir, state_.AppDir, installedDataFolder());
   for (std::string& folder : folders) {
     if (files_.isFile(folder + std::string(kDefaultTemplate))) return std::move(folder);
   }
-  return std::move(folders.front());
+  return state_.AppDir;
 }
 
 void MainWindowModel::readSettingsFile() {
@@ -347,7 +356,32 @@ SaveOutcome MainWindowModel::saveTemplate() {
   // unsaved: the mark stays for the next close to ask about.
   if (!choice) return SaveOutcome::DialogCancelled;
   saveTypeIndex_ = choice->typeIndex;
-  state_.TemplatePath = withSaveExtension(choice->path, choice->typeIndex);
+  return saveTemplateTo(withSaveExtension(choice->path, choice->typeIndex));
+}
+
+SaveOutcome MainWindowModel::saveDefaultTemplate() {
+  if (state_.UserDir.empty()) throw Error::withMessage(std::string(msg::kNoUserFolder));
+  makeUserFolder();
+  return saveTemplateTo(state_.UserDir + std::string(kDefaultTemplate));
+}
+
+void MainWindowModel::makeUserFolder() {
+  std::string folder = state_.UserDir;
+  while (folder.size() > 1 && folder.ends_with(kNativeSeparators.primary))
+    folder.pop_back();
+  try {
+    files_.makeFolder(folder);
+    return;
+  } catch (const Error&) {
+  }
+  // A fresh home has no config folder yet: that one is made too, but no
+  // folder above it, so that a mistyped XDG_CONFIG_HOME makes no tree.
+  files_.makeFolder(folderOfPath(folder));
+  files_.makeFolder(folder);
+}
+
+SaveOutcome MainWindowModel::saveTemplateTo(std::string path) {
+  state_.TemplatePath = std::move(path);
   state_.TemplateDir = templateFolder(state_.TemplatePath);
   state_.TemplateName = fileNameOfPath(state_.TemplatePath);
   if (files_.isFile(state_.TemplatePath) &&

@@ -104,12 +104,14 @@ struct StartupArgs {
   std::string executablePath;     // the program folder is its folder
   std::vector<std::string> args;  // the command-line arguments, program name excluded
   std::string homeFolder;         // where the clip list starts
+  std::string userFolder{};       // the user's own folder of the program; "" for none
 };
 
 // The window's working state.
 struct FormState {
   std::string AppTitle;
   std::string AppDir;        // ends in the separator
+  std::string UserDir;       // the user's own folder, ends in the separator; "" for none
   std::string TemplatePath;  // the last template path chosen or derived
   std::string TemplateDir;   // ends in the separator (or is empty for a bare name)
   std::string TemplateName;
@@ -224,6 +226,12 @@ class MainWindowModel {
   RunOutcome createScripts();
   void loadTemplate();
   SaveOutcome saveTemplate();
+  // "Save as Default Template": the template saved as the user's own default
+  // template, which start-up then prefers, as "Save Template" saves to a
+  // path chosen in its dialog. The user's folder is made when missing, with
+  // the config folder it lies in only when that is missing below an existing
+  // folder (the home folder). Raises Error when there is no user folder.
+  SaveOutcome saveDefaultTemplate();
   // The Options menu's "Load Template .ini's" and "Save Template .ini's".
   void toggleLoadInis();
   void toggleSaveInis();
@@ -262,6 +270,8 @@ class MainWindowModel {
   void setModified(bool modified);
   void setFilters(std::vector<FilterEntry> entries);
   std::string defaultTemplateFolder();
+  SaveOutcome saveTemplateTo(std::string path);
+  void makeUserFolder();
   void readSettingsFile();
   void writeSettingsFile();
   void pickInto(FolderPickerFor which, Field field);
