@@ -22,20 +22,24 @@
 #include "persist/persist_files.h"
 #include "persist/registry_store.h"
 #include "persist/template_file.h"
+#include "persist/user_settings.h"
+#include "ui/model/desktop_rules.h"
 
 namespace clipquill {
 
 // What the model tells its front end after changing something the window
 // shows, so that the widget can follow. The model never learns of widgets.
 enum class Shown {
-  Field,           // one of the four text fields (see the Field argument)
-  Template,        // the template editor's lines
-  Filters,         // the filter list's entries or check marks
-  Clips,           // the clip list's entries, selection or focus
-  ClipSelection,   // the clip list's selection alone
-  CreatedScripts,  // the created-scripts list
-  OptionFlags,     // the two check marks of the Options menu
-  Modified,        // the unsaved-changes mark
+  Field,            // one of the four text fields (see the Field argument)
+  Template,         // the template editor's lines
+  Filters,          // the filter list's entries or check marks
+  Clips,            // the clip list's entries, selection or focus
+  ClipSelection,    // the clip list's selection alone
+  CreatedScripts,   // the created-scripts list
+  OptionFlags,      // the two check marks of the Options menu
+  Modified,         // the unsaved-changes mark
+  RecentTemplates,  // the list of recent templates
+  KeyScheme,        // which keys run which command
 };
 
 // A file chosen in the open or save dialog, with the dialog's file-type index
@@ -238,6 +242,33 @@ class MainWindowModel {
   // unchecked and exactly as typed, and the mask follows at once.
   void applyFilterEditor(const std::vector<std::string>& lines);
 
+  // --- What the program keeps for its user --------------------------------
+  // The per-user settings, if the front end keeps any (the command line does
+  // not): the recent templates and the keyboard scheme are read from them
+  // now, and written at each change. settings must outlive the model.
+  void useUserSettings(UserSettings* settings);
+  // The templates last loaded or saved, the latest first.
+  const std::vector<std::string>& recentTemplates() const { return recent_; }
+  KeyScheme keyScheme() const { return keyScheme_; }
+  // Options > the desktop's standard keys, kept per user.
+  void toggleKeyScheme();
+  // Where the open and save dialogs start: the current template's folder,
+  // else the home folder.
+  std::string dialogFolder();
+  // "Load Template" with path in place of the open dialog's choice, asking
+  // everything else as ever. A template that is gone is said so, before any
+  // question, and leaves the recent list. Raises Error.
+  void loadTemplateFrom(const std::string& path);
+  // What dropping paths on target would do; each path is looked at.
+  DropDecision decideDrop(DropTarget target, const std::vector<std::string>& paths);
+  // Carries a drop out as the user's own typing or loading would. Returns
+  // how many of the dropped clips were listed and so selected. Raises Error.
+  std::size_t drop(const DropDecision& decision);
+  // The scripts the last "Create Script(s)" wrote.
+  std::size_t scriptsWrittenLastRun() const {
+    return created_.lines.empty() ? 0 : created_.lines.size() - 1;
+  }
+
  private:
   class CreatedLines : public CreatedScriptsList {
    public:
@@ -265,6 +296,9 @@ class MainWindowModel {
   void readSettingsFile();
   void writeSettingsFile();
   void pickInto(FolderPickerFor which, Field field);
+  std::optional<FileChoice> chooseTemplate();
+  void rememberTemplate();
+  void setRecent(std::vector<std::string> recent);
 
   Folders& folders_;
   ScriptFiles& scripts_;
@@ -287,6 +321,11 @@ class MainWindowModel {
   bool join_ = false;
   int openTypeIndex_ = 1;
   int saveTypeIndex_ = 1;
+  UserSettings* settings_ = nullptr;
+  std::vector<std::string> recent_;
+  KeyScheme keyScheme_ = KeyScheme::Specified;
+  std::optional<std::string> chosen_;  // loadTemplateFrom's path, for its load
+  std::string homeFolder_;
 };
 
 }  // namespace clipquill
