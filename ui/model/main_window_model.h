@@ -30,16 +30,18 @@ namespace clipquill {
 // What the model tells its front end after changing something the window
 // shows, so that the widget can follow. The model never learns of widgets.
 enum class Shown {
-  Field,            // one of the four text fields (see the Field argument)
-  Template,         // the template editor's lines
-  Filters,          // the filter list's entries or check marks
-  Clips,            // the clip list's entries, selection or focus
-  ClipSelection,    // the clip list's selection alone
-  CreatedScripts,   // the created-scripts list
-  OptionFlags,      // the two check marks of the Options menu
-  Modified,         // the unsaved-changes mark
-  RecentTemplates,  // the list of recent templates
-  KeyScheme,        // which keys run which command
+  Field,           // one of the four text fields (see the Field argument)
+  Template,        // the template editor's lines
+  Filters,         // the filter list's entries or check marks
+  Clips,           // the clip list's entries, selection or focus
+  ClipSelection,   // the clip list's selection alone
+  CreatedScripts,  // the created-scripts list
+  OptionFlags,     // the two check marks of the Options menu
+  Modified,        // the unsaved-changes mark
+  // The list of recent templates.
+  RecentTemplates,
+  // Which keys run which command.
+  KeyScheme,
 };
 
 // A file chosen in the open or save dialog, with the dialog's file-type index
