@@ -18,6 +18,7 @@
 #include "core/constants.h"
 #include "core/error.h"
 #include "persist/folder_registry.h"
+#include "persist/user_settings.h"
 #include "resources/embedded.h"
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
@@ -154,6 +155,7 @@ int runClipquill(int argc, char** argv) {
   setup.startup.args.assign(argv + (argc > 0 ? 1 : 0), argv + argc);
   setup.startup.homeFolder = homeFolder();
   setup.registryRoot = defaultRegistryRoot();
+  setup.userConfig = systemUserConfigPlace();
 
   try {
     QtStartup steps(app, std::move(setup));

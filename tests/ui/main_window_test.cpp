@@ -58,8 +58,16 @@ class ScriptedBoxes : public MessageBoxes {
 class ScriptedFileDialogs : public FileDialogs {
  public:
   std::deque<std::optional<FileChoice>> opens, saves;
-  std::optional<FileChoice> open(QWidget*, int) override { return next(opens); }
-  std::optional<FileChoice> save(QWidget*, std::string_view, int) override { return next(saves); }
+  std::vector<std::string> folders;  // where each dialog started
+  std::optional<FileChoice> open(QWidget*, int, const std::string& folder) override {
+    folders.push_back(folder);
+    return next(opens);
+  }
+  std::optional<FileChoice> save(QWidget*, std::string_view, int,
+                                 const std::string& folder) override {
+    folders.push_back(folder);
+    return next(saves);
+  }
 
  private:
   static std::optional<FileChoice> next(std::deque<std::optional<FileChoice>>& queue) {
@@ -133,6 +141,7 @@ class MainWindowTest : public QObject {
         .registryRoot = path("registry"),
         .boxes = &boxes,
         .files = &fileDialogs,
+        .userConfig = userConfigPlace(path("cfg").c_str(), nullptr),
     });
     form->setDialogs(&dialogs);
     form->show();
@@ -151,7 +160,7 @@ class MainWindowTest : public QObject {
  private slots:
   void init() {
     dir = std::make_unique<TempDir>();
-    for (const char* sub : {"app", "home", "clips", "out"})
+    for (const char* sub : {"app", "home", "clips", "out", "cfg"})
       std::filesystem::create_directory(path(sub));
     for (const char* clip : {"b.avi", "a.avi", "c.mpg", "d.avi"})
       writeFile(path("clips/") + clip, "");
@@ -509,23 +518,27 @@ class RealBoxesTest : public QObject {
   // Cancel gives nothing.
   void theFileDialogsStartOnTheirTypeAndPreset() {
     QStringList filters;
-    QString selected, preset;
+    QString selected, preset, folder;
+    TempDir dir;
     auto look = [&](QFileDialog* dialog) {
       QTest::qWait(50);  // as the user sees it once it has settled
       filters = dialog->nameFilters();
       selected = dialog->selectedNameFilter();
       preset = dialog->findChild<QLineEdit*>("fileNameEdit")->text();
+      folder = dialog->directory().absolutePath();
       dialog->reject();
     };
     whenModal<QFileDialog>(look);
-    QVERIFY(!qtFileDialogs().save(nullptr, "Hall.qtpl", 2));
+    QVERIFY(!qtFileDialogs().save(nullptr, "Hall.qtpl", 2, dir.path()));
     QCOMPARE(filters, (QStringList{"Quill Template (*.qtpl)", "AVISynth (*.avs)",
                                    "Text files (*.txt)", "All files (*.*)"}));
     QCOMPARE(selected, QStringLiteral("AVISynth (*.avs)"));
     QCOMPARE(preset, QStringLiteral("Hall.qtpl"));
+    QCOMPARE(folder, QString::fromStdString(dir.path()));
 
     whenModal<QFileDialog>(look);
-    QVERIFY(!qtFileDialogs().open(nullptr, 3));
+    QVERIFY(!qtFileDialogs().open(nullptr, 3, dir.path()));
+    QCOMPARE(folder, QString::fromStdString(dir.path()));
     QCOMPARE(filters, (QStringList{"Quill Template (*.qtpl)", "AVISynth Script (*.avs)",
                                    "Text filr (*.txt)", "All files (*.*)"}));
     QCOMPARE(selected, QStringLiteral("Text filr (*.txt)"));

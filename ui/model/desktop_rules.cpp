@@ -119,6 +119,13 @@ DropDecision decideDrop(DropTarget target, const std::vector<DroppedPath>& paths
   return {};
 }
 
+std::string dropNote(std::size_t dropped, std::size_t selected) {
+  if (selected >= dropped) return "";
+  const std::size_t missing = dropped - selected;
+  return std::to_string(missing) + (missing == 1 ? " dropped clip is" : " dropped clips are") +
+         " not listed: the name of source(s) or the filter list leaves it out";
+}
+
 std::vector<std::string> commandKeys(KeyScheme scheme, Command command) {
   const bool desktop = scheme == KeyScheme::Desktop;
   switch (command) {

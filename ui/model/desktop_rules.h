@@ -79,6 +79,9 @@ struct DroppedPath {
 // one template file (".qtpl") anywhere else, a field included, loads it.
 // Anything else is refused, so the pointer shows that it will not land.
 DropDecision decideDrop(DropTarget target, const std::vector<DroppedPath>& paths);
+// What the window says when some dropped clips are not in the list; "" when
+// every one was selected.
+std::string dropNote(std::size_t dropped, std::size_t selected);
 
 // --- Keys -------------------------------------------------------------------
 
