@@ -212,7 +212,20 @@ void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (placed_) return;
   placed_ = true;
+  // Placed again once the window manager has framed the window, which it
+  // does after the show, by moving the window into its frame: until then
+  // the frame's size is unknown and the title bar or the bottom may be off.
   QTimer::singleShot(0, this, [this] { placeOnScreen(); });
+  // The frame shows in frameGeometry only once asked for after the framing,
+  // and nothing need move when it comes: so look for a moment.
+  auto* poll = new QTimer(this);
+  poll->setInterval(100);
+  connect(poll, &QTimer::timeout, this, [this, poll, tries = 0]() mutable {
+    const bool framed = frameGeometry() != geometry();
+    if (framed || ++tries >= 20) poll->deleteLater();
+    if (framed) placeOnScreen();
+  });
+  poll->start();
 }
 
 void MainWindow::hideEvent(QHideEvent* event) {
