@@ -148,16 +148,5 @@ TEST(Keys, EachSchemeGivesAKeyOneCommand) {
   EXPECT_EQ(optionNote("&Save Template .ini's", false), "Save Template .ini's: off");
 }
 
-TEST(RunNotice, OnlyForALongRunEndingUnwatched) {
-  using std::chrono::milliseconds;
-  EXPECT_TRUE(worthNotifying(milliseconds(10'001), false));
-  EXPECT_FALSE(worthNotifying(milliseconds(10'000), false));
-  EXPECT_FALSE(worthNotifying(milliseconds(60'000), true));
-  const RunNotice one = runNotice(1, "/out/", false);
-  EXPECT_EQ(one.summary, "1 script written");
-  EXPECT_EQ(one.body, "in /out/");
-  EXPECT_EQ(runNotice(200, "/out/", true).summary, "Stopped: 200 scripts written");
-}
-
 }  // namespace
 }  // namespace clipquill

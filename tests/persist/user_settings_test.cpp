@@ -119,17 +119,5 @@ TEST_F(UserSettingsStore, TwoWindowsKeepEachOthersKeys) {
   EXPECT_EQ(readFile(later.path()).find("Recent.2"), std::string::npos);
 }
 
-TEST_F(UserSettingsStore, AFlagThatIsNotZeroOrOneIsItsFallback) {
-  std::filesystem::create_directories(path("cfg/Clipquill"));
-  writeFile(path("cfg/Clipquill/settings"), "a=1\nb=0\nc=yes\n");
-  UserSettings settings(*files, userConfigPlace(path("cfg").c_str(), nullptr));
-  for (const bool fallback : {false, true}) {
-    EXPECT_TRUE(settings.flag("a", fallback));
-    EXPECT_FALSE(settings.flag("b", fallback));
-    EXPECT_EQ(settings.flag("c", fallback), fallback);
-    EXPECT_EQ(settings.flag("missing", fallback), fallback);
-  }
-}
-
 }  // namespace
 }  // namespace clipquill
