@@ -678,7 +678,7 @@ TEST_F(Model, TheKeySchemeAndTheDialogFolderAreTheUsers) {
 }
 
 // Dropped clips move the list to their folder and are selected, as far as
-// the mask lists them; a folder that cannot be listed selects nothing.
+// the mask lists them.
 TEST_F(Model, DroppedClipsSetTheFolderAndAreSelected) {
   writeFile(
       dir.path() + "/Hall.ini",
@@ -698,15 +698,21 @@ TEST_F(Model, DroppedClipsSetTheFolderAndAreSelected) {
   EXPECT_EQ(onDest.action, DropDecision::SetDestination);
   model.drop(onDest);
   EXPECT_EQ(model.fieldText(Field::Destination), out);
+}
 
+// Clips dropped from a folder that cannot be listed: the list stays, and
+// nothing in it is selected for the dropped names.
+TEST_F(Model, UnprivilegedClipsDroppedFromAnUnreadableFolderSelectNothing) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root ignores permission bits";
+  start();
+  model.setFieldText(Field::Source, clips);
   std::filesystem::create_directory(dir.path() + "/locked");
-  writeFile(dir.path() + "/locked/e.avi", "");
-  ::chmod((dir.path() + "/locked").c_str(), 0300);
-  if (::geteuid() != 0) {
-    EXPECT_EQ(model.drop(model.decideDrop(DropTarget::ClipList, {dir.path() + "/locked/e.avi"})),
-              0u);
-    EXPECT_EQ(model.clips().folder(), dir.path() + "/clips");
-  }
+  writeFile(dir.path() + "/locked/b.avi", "");
+  ASSERT_EQ(::chmod((dir.path() + "/locked").c_str(), 0300), 0);
+  EXPECT_EQ(model.drop(model.decideDrop(DropTarget::ClipList, {dir.path() + "/locked/b.avi"})), 0u);
+  EXPECT_EQ(model.clips().folder(), dir.path() + "/clips");
+  EXPECT_EQ(model.clips().selectedCount(), 0u);
+  EXPECT_EQ(user.errors, std::vector<std::string>{"File access denied."});
 }
 
 }  // namespace
