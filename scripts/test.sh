@@ -13,9 +13,9 @@ cd "$ROOT"
 
 # shellcheck source=scripts/deps.sh
 source scripts/deps.sh
-# util-linux provides setpriv, which the tests use.
+# util-linux provides setpriv, dbus-daemon a session bus, which the tests use.
 deps_install g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
-  nlohmann-json3-dev util-linux qt6-base-dev libjpeg-dev fonts-dejavu-core
+  nlohmann-json3-dev util-linux qt6-base-dev libjpeg-dev fonts-dejavu-core dbus-daemon
 
 extra_args=()
 if [[ -n "${CMAKE_ARGS:-}" ]]; then

@@ -19,6 +19,7 @@
 #include "core/error.h"
 #include "persist/folder_registry.h"
 #include "persist/path_rules.h"
+#include "persist/user_settings.h"
 #include "resources/embedded.h"
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
@@ -156,6 +157,7 @@ int runClipquill(int argc, char** argv) {
   setup.startup.homeFolder = homeFolder();
   setup.startup.userFolder = userConfigFolder();
   setup.registryRoot = defaultRegistryRoot();
+  setup.userConfig = systemUserConfigPlace();
 
   try {
     QtStartup steps(app, std::move(setup));

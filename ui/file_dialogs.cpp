@@ -24,8 +24,10 @@ QStringList nameFilters(const std::array<FileType, 4>& types) {
 // type, which the dialog does again as it shows, gives the name in its box
 // that type's extension, and the preset is to stand as it is.
 std::optional<FileChoice> runFileDialog(QFileDialog& dialog, const QStringList& filters,
-                                        int typeIndex, std::string_view presetName = {}) {
+                                        int typeIndex, const std::string& folder,
+                                        std::string_view presetName = {}) {
   dialog.setOption(QFileDialog::DontUseNativeDialog);
+  if (!folder.empty()) dialog.setDirectory(QFile::decodeName(QByteArray::fromStdString(folder)));
   dialog.setNameFilters(filters);
   if (typeIndex >= 1 && typeIndex <= filters.size())
     dialog.selectNameFilter(filters[typeIndex - 1]);
@@ -43,21 +45,22 @@ std::optional<FileChoice> runFileDialog(QFileDialog& dialog, const QStringList& 
 
 class QtFileDialogs : public FileDialogs {
  public:
-  std::optional<FileChoice> open(QWidget* parent, int typeIndex) override {
+  std::optional<FileChoice> open(QWidget* parent, int typeIndex,
+                                 const std::string& folder) override {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // A name that does not exist yet is a new template to start.
     dialog.setFileMode(QFileDialog::AnyFile);
-    return runFileDialog(dialog, nameFilters(kOpenFileTypes), typeIndex);
+    return runFileDialog(dialog, nameFilters(kOpenFileTypes), typeIndex, folder);
   }
-  std::optional<FileChoice> save(QWidget* parent, std::string_view presetName,
-                                 int typeIndex) override {
+  std::optional<FileChoice> save(QWidget* parent, std::string_view presetName, int typeIndex,
+                                 const std::string& folder) override {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     // The program asks about an existing file itself, after the extension rule.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    return runFileDialog(dialog, nameFilters(kSaveFileTypes), typeIndex, presetName);
+    return runFileDialog(dialog, nameFilters(kSaveFileTypes), typeIndex, folder, presetName);
   }
 };
 

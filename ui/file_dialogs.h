@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "ui/model/main_window_model.h"
@@ -15,9 +16,11 @@ namespace clipquill {
 class FileDialogs {
  public:
   virtual ~FileDialogs() = default;
-  virtual std::optional<FileChoice> open(QWidget* parent, int typeIndex) = 0;
+  // Each starts in folder, unless that is empty.
+  virtual std::optional<FileChoice> open(QWidget* parent, int typeIndex,
+                                         const std::string& folder) = 0;
   virtual std::optional<FileChoice> save(QWidget* parent, std::string_view presetName,
-                                         int typeIndex) = 0;
+                                         int typeIndex, const std::string& folder) = 0;
 };
 
 // The real Qt dialogs.

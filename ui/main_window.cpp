@@ -105,10 +105,13 @@ std::string joinLines(const std::vector<std::string>& lines) {
 
 // The system's platform, its folders read under the busy cursor.
 struct MainWindow::Platform {
-  explicit Platform(const std::string& registryRoot)
-      : system(registryRoot), folders(*system.folders) {}
+  Platform(const std::string& registryRoot, std::optional<UserConfigPlace> userConfig)
+      : system(registryRoot),
+        folders(*system.folders),
+        settings(*system.files, std::move(userConfig)) {}
   SystemPlatform system;
   BusyFolders folders;
+  UserSettings settings;
 };
 
 // A run of "Create Script(s)": the progress dialog appears once the run has
@@ -122,7 +125,7 @@ struct MainWindow::RunProgressState {
 
 MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     : QMainWindow(parent),
-      platform_(std::make_unique<Platform>(setup.registryRoot)),
+      platform_(std::make_unique<Platform>(setup.registryRoot, std::move(setup.userConfig))),
       boxes_(setup.boxes ? *setup.boxes : qtMessageBoxes()),
       files_(setup.files ? *setup.files : qtFileDialogs()) {
   SystemPlatform& system = platform_->system;
@@ -137,12 +140,17 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   resize(555, 635);
   centreOnScreen(this);
+  bindDesktop();
 
   model_->start(setup.startup);
   setWindowTitle(QString::fromStdString(model_->state().AppTitle));
 }
 
 MainWindow::~MainWindow() = default;
+
+UserSettings& MainWindow::userSettings() {
+  return platform_->settings;
+}
 
 // --- Building ---------------------------------------------------------------
 
@@ -184,17 +192,17 @@ void MainWindow::buildWidgets() {
 
 QLayout* MainWindow::buildFields(QWidget* central) {
   QLabel* sourceLabel =
-      labeledEdit(sourceEdit_, "LocLabeledEdit", QStringLiteral("Location of sources:"), central);
-  sourceFolderButton_ = button("CapFldrButton", QStringLiteral("Clips Folder"), central);
+      labeledEdit(sourceEdit_, "LocLabeledEdit", QStringLiteral("&Location of sources:"), central);
+  sourceFolderButton_ = button("CapFldrButton", QStringLiteral("&Clips Folder"), central);
   QLabel* clipNameLabel = labeledEdit(clipNameEdit_, "ClipNameLabeledEdit",
-                                      QStringLiteral("Name of source(s):"), central);
+                                      QStringLiteral("&Name of source(s):"), central);
   QLabel* scriptNameLabel = labeledEdit(
       scriptNameEdit_, "ScriptLabeledEdit",
-      QStringLiteral("Name for script(s) - Wild card * stands for the clip's name:"), central);
+      QStringLiteral("Name for script(s) - &Wild card * stands for the clip's name:"), central);
   QLabel* destinationLabel =
       labeledEdit(destinationEdit_, "DestLabeledEdit",
-                  QStringLiteral("Destination folder for scripts:"), central);
-  destinationFolderButton_ = button("ScrFldrButton", QStringLiteral("Script Folder"), central);
+                  QStringLiteral("&Destination folder for scripts:"), central);
+  destinationFolderButton_ = button("ScrFldrButton", QStringLiteral("Scri&pt Folder"), central);
 
   auto* fields = new QGridLayout;
   fields->setColumnStretch(0, 1);
@@ -218,9 +226,9 @@ QLayout* MainWindow::buildTemplateRow(QWidget* central) {
   templateEdit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   templateEdit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   QLabel* templateLabel =
-      labeled(templateEdit_, "ScriptMemo", QStringLiteral("Script template:"), central);
-  loadTemplateButton_ = button("LoadSriptButton", QStringLiteral("Load Template"), central);
-  saveTemplateButton_ = button("SaveScriptButton", QStringLiteral("Save Template"), central);
+      labeled(templateEdit_, "ScriptMemo", QStringLiteral("Script &template:"), central);
+  loadTemplateButton_ = button("LoadSriptButton", QStringLiteral("Load Te&mplate"), central);
+  saveTemplateButton_ = button("SaveScriptButton", QStringLiteral("&Save Template"), central);
 
   auto* templateButtons = new QVBoxLayout;
   templateButtons->addWidget(loadTemplateButton_);
@@ -235,9 +243,10 @@ QLayout* MainWindow::buildTemplateRow(QWidget* central) {
 }
 
 QLayout* MainWindow::buildRunRow(QWidget* central) {
-  createScriptsButton_ = button("CreateScriptsButton", QStringLiteral("Create Script(s)"), central);
-  joinCheck_ = new QCheckBox(QStringLiteral("Join Sources"), central);
-  named(joinCheck_, "JoinScriptsCheckBox", QStringLiteral("Join Sources"));
+  createScriptsButton_ =
+      button("CreateScriptsButton", QStringLiteral("C&reate Script(s)"), central);
+  joinCheck_ = new QCheckBox(QStringLiteral("&Join Sources"), central);
+  named(joinCheck_, "JoinScriptsCheckBox", joinCheck_->text());
 
   auto* runRow = new QHBoxLayout;
   runRow->addWidget(joinCheck_);
@@ -253,8 +262,8 @@ QLayout* MainWindow::buildListColumns(QWidget* central) {
   clipList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   clipModel_ = new ClipListModel(model_->clips(), this);
   clipList_->setModel(clipModel_);
-  QLabel* clipLabel = labeled(clipList_, "ClipFileListBox", QStringLiteral("Source(s):"), central);
-  selectAllButton_ = button("SelectAllButton", QStringLiteral("De/Select All"), central);
+  QLabel* clipLabel = labeled(clipList_, "ClipFileListBox", QStringLiteral("So&urce(s):"), central);
+  selectAllButton_ = button("SelectAllButton", QStringLiteral("De/Select &All"), central);
 
   createdScripts_ = new QPlainTextEdit(central);
   createdScripts_->setReadOnly(true);
@@ -262,15 +271,15 @@ QLayout* MainWindow::buildListColumns(QWidget* central) {
   createdScripts_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   createdScripts_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   QLabel* scriptsLabel =
-      labeled(createdScripts_, "ScriptNameMemo", QStringLiteral("Script(s):"), central);
+      labeled(createdScripts_, "ScriptNameMemo", QStringLiteral("Scr&ipt(s):"), central);
 
   filterList_ = new FilterCheckList(central);
   filterModel_ = new FilterListModel(model_->filters(), this);
   filterList_->setModel(filterModel_);
   filterModel_->refresh();
   QLabel* filterLabel =
-      labeled(filterList_, "FilterByCheckListBox", QStringLiteral("Filter By:"), central);
-  editFiltersButton_ = button("EditFiltersButton", QStringLiteral("Edit Filter List"), central);
+      labeled(filterList_, "FilterByCheckListBox", QStringLiteral("Filter &By:"), central);
+  editFiltersButton_ = button("EditFiltersButton", QStringLiteral("&Edit Filter List"), central);
 
   auto* columns = new QGridLayout;
   columns->addWidget(clipLabel, 0, 0);
@@ -399,19 +408,19 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::ShortcutOverride: {
       auto* key = static_cast<QKeyEvent*>(event);
-      const QKeySequence pressed(key->keyCombination());
-      for (QAction* action :
-           {loadTemplateAction_, saveTemplateAction_, editFiltersAction_, exitAction_,
-            loadInisAction_, saveInisAction_, usageAction_, aboutAction_}) {
-        if (action->shortcut() == pressed) {
-          // Not accepted, so the shortcut goes to the menu; not delivered,
-          // so the edit cannot claim it.
-          event->ignore();
-          return true;
-        }
+      if (claimsKey(QKeySequence(key->keyCombination()))) {
+        // Not accepted, so the shortcut goes to the menu; not delivered,
+        // so the edit cannot claim it.
+        event->ignore();
+        return true;
       }
       break;
     }
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+      if (handleDrop(watched, event)) return true;
+      break;
     case QEvent::FocusIn:
       if (watched == sourceEdit_) sourceFocusIn();
       if (watched == destinationEdit_) destinationFocusIn();
@@ -467,7 +476,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::runCreateScripts() {
   run_ = std::make_unique<RunProgressState>();
   run_->started.start();
-  model_->event([this] { model_->createScripts(); });
+  RunOutcome outcome = RunOutcome::Completed;
+  const bool finished = model_->event([this, &outcome] { outcome = model_->createScripts(); });
+  noticeLongRun(run_->started.elapsed(), !finished || outcome != RunOutcome::Completed);
   run_.reset();
 }
 
@@ -489,11 +500,11 @@ void MainWindow::errorBox(const Error& error) {
 }
 
 std::optional<FileChoice> MainWindow::openDialog(int typeIndex) {
-  return files_.open(this, typeIndex);
+  return files_.open(this, typeIndex, model_->dialogFolder());
 }
 
 std::optional<FileChoice> MainWindow::saveDialog(std::string_view presetName, int typeIndex) {
-  return files_.save(this, presetName, typeIndex);
+  return files_.save(this, presetName, typeIndex, model_->dialogFolder());
 }
 
 std::optional<std::vector<std::string>> MainWindow::filterEditor(
@@ -559,6 +570,12 @@ void MainWindow::shown(Shown what, Field field) {
       showOptionFlags();
       break;
     case Shown::Modified:  // the window shows no mark of its own
+      break;
+    case Shown::RecentTemplates:
+      showRecentTemplates();
+      break;
+    case Shown::KeyScheme:
+      applyKeyScheme();
       break;
   }
 }

@@ -18,6 +18,7 @@
 #include "ui/model/main_window_model.h"
 
 class QAction;
+class QMenu;
 class QCheckBox;
 class QLabel;
 class QLayout;
@@ -39,6 +40,8 @@ struct MainWindowSetup {
   std::string registryRoot;       // the option flags' store
   MessageBoxes* boxes = nullptr;  // nullptr: the real boxes
   FileDialogs* files = nullptr;   // nullptr: the real dialogs
+  // Where the user's own settings live; nothing: none are read or kept.
+  std::optional<UserConfigPlace> userConfig = std::nullopt;
 };
 
 class MainWindow : public QMainWindow, private FormPort, private TemplateSource {
@@ -62,8 +65,13 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   // The button Enter presses while a field has the focus, if any.
   QPushButton* defaultButton() const { return defaultButton_; }
 
+  // How long a run must take for its end to be worth a desktop notification.
+  void setNotifyAfter(int ms) { notifyAfterMs_ = ms; }
+
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -152,6 +160,25 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   int progressDelayMs_ = 1000;
   struct RunProgressState;
   std::unique_ptr<RunProgressState> run_;
+
+  // --- On the desktop (main_window_desktop.cpp) ----------------------------
+  // The recent templates, the keys, drops, the window's place, the end of a
+  // long run.
+  void bindDesktop();
+  UserSettings& userSettings();
+  void placeOnScreen();
+  void rememberPlace();
+  void applyKeyScheme();
+  void showRecentTemplates();
+  void noteOption(const QString& caption, bool on);
+  bool claimsKey(const QKeySequence& pressed) const;
+  bool handleDrop(QObject* watched, QEvent* event);
+  void noticeLongRun(qint64 tookMs, bool stopped);
+  QMenu* recentMenu_ = nullptr;
+  QAction* standardKeysAction_ = nullptr;
+  QAction* createScriptsAction_ = nullptr;
+  bool placed_ = false;
+  int notifyAfterMs_ = 10'000;
 };
 
 }  // namespace clipquill

@@ -734,5 +734,117 @@ TEST_F(Model, UnprivilegedRefusedFoldersFailTheSaveButNeverSilently) {
 }
 #endif
 
+// The recent list: loads and saves of real files, latest first, kept per
+// user; one picked from it asks what Load Template asks, and one that is
+// gone is said so before any question and leaves the list.
+TEST_F(Model, RecentTemplatesComeFromLoadsAndSavesAndLoadAsLoadTemplateDoes) {
+  std::filesystem::create_directory(dir.path() + "/cfg");
+  UserSettings settings(*files, userConfigPlace((dir.path() + "/cfg").c_str(), nullptr));
+  const std::string a = dir.path() + "/a.qtpl", b = dir.path() + "/b.qtpl";
+  writeFile(a, "a\r\n");
+  writeFile(b, "b\r\n");
+  start({a});
+  model.useUserSettings(&settings);
+  EXPECT_TRUE(model.recentTemplates().empty());  // read before this start
+  user.openChoices.push_back(FileChoice{b, 1});
+  model.loadTemplate();
+  user.openChoices.push_back(FileChoice{dir.path() + "/new.qtpl", 1});  // never saved
+  model.loadTemplate();
+  user.saveChoices.push_back(FileChoice{a, 1});
+  user.answers.push_back(Answer::Ok);  // replace a
+  model.saveTemplate();
+  EXPECT_EQ(model.recentTemplates(), (std::vector<std::string>{a, b}));
+  EXPECT_EQ(UserSettings(*files, userConfigPlace((dir.path() + "/cfg").c_str(), nullptr))
+                .list(kRecentTemplatesKey),
+            (std::vector<std::string>{a, b}));
+
+  // Picked from the list with unsaved changes: the save question first.
+  model.setTemplateText("typed");
+  user.questions.clear();
+  user.answers.push_back(Answer::No);
+  model.loadTemplateFrom(b);
+  EXPECT_EQ(user.questions, std::vector<std::string>{std::string(msg::kSaveTemplatePrompt)});
+  EXPECT_EQ(model.templateLines(), std::vector<std::string>{"b"});
+  EXPECT_EQ(user.openIndices.size(), 2u);  // no open dialog
+  EXPECT_EQ(model.recentTemplates().front(), b);
+
+  std::filesystem::remove(a);
+  model.setTemplateText("typed again");
+  user.questions.clear();
+  EXPECT_FALSE(model.event([&] { model.loadTemplateFrom(a); }));
+  EXPECT_EQ(user.errors.back(), "File not found.");
+  EXPECT_TRUE(user.questions.empty());
+  EXPECT_EQ(model.templateLines(), std::vector<std::string>{"typed again"});
+  EXPECT_EQ(model.recentTemplates(), std::vector<std::string>{b});
+
+  // A later open dialog is the user's again.
+  user.openChoices.push_back(FileChoice{b, 1});
+  user.answers.push_back(Answer::No);
+  model.loadTemplate();
+  EXPECT_EQ(user.openIndices.size(), 3u);
+}
+
+TEST_F(Model, TheKeySchemeAndTheDialogFolderAreTheUsers) {
+  std::filesystem::create_directory(dir.path() + "/cfg");
+  const auto place = userConfigPlace((dir.path() + "/cfg").c_str(), nullptr);
+  UserSettings settings(*files, place);
+  start();
+  model.useUserSettings(&settings);
+  EXPECT_EQ(model.keyScheme(), KeyScheme::Specified);
+  model.toggleKeyScheme();
+  UserSettings again(*files, place);
+  ScriptedForm other;
+  MainWindowModel second{{*folders, *scripts, *files, registry, other}};
+  second.useUserSettings(&again);
+  EXPECT_EQ(second.keyScheme(), KeyScheme::Desktop);
+
+  // The default template's folder, then a loaded one's; home once it is gone.
+  EXPECT_EQ(model.dialogFolder(), app);
+  std::filesystem::create_directory(dir.path() + "/t");
+  user.openChoices.push_back(FileChoice{dir.path() + "/t/x.qtpl", 1});
+  model.loadTemplate();
+  EXPECT_EQ(model.dialogFolder(), dir.path() + "/t/");
+  std::filesystem::remove(dir.path() + "/t");
+  EXPECT_EQ(model.dialogFolder(), dir.path() + "/home");
+}
+
+// Dropped clips move the list to their folder and are selected, as far as
+// the mask lists them.
+TEST_F(Model, DroppedClipsSetTheFolderAndAreSelected) {
+  writeFile(
+      dir.path() + "/Hall.ini",
+      ini(dir.path() + "/home", "[FilterBy]\r\nExt0=avi\r\n[FilterState]\r\nExt0State=1\r\n"));
+  writeFile(dir.path() + "/Hall.qtpl", "x\r\n");
+  start({dir.path() + "/Hall.qtpl"});
+  writeFile(clips + "d.avi", "");
+  const DropDecision onList =
+      model.decideDrop(DropTarget::ClipList, {clips + "d.avi", clips + "c.mpg", clips + "b.avi"});
+  ASSERT_EQ(onList.action, DropDecision::SelectClips);
+  EXPECT_EQ(model.drop(onList), 2u);  // c.mpg is not listed: no filter shows it
+  EXPECT_EQ(model.fieldText(Field::Source), dir.path() + "/clips");
+  EXPECT_EQ(model.clips().selectedEntries(), (std::vector<std::string>{"b.avi", "d.avi"}));
+  EXPECT_TRUE(model.state().Modified);
+
+  const DropDecision onDest = model.decideDrop(DropTarget::DestinationField, {out});
+  EXPECT_EQ(onDest.action, DropDecision::SetDestination);
+  model.drop(onDest);
+  EXPECT_EQ(model.fieldText(Field::Destination), out);
+}
+
+// Clips dropped from a folder that cannot be listed: the list stays, and
+// nothing in it is selected for the dropped names.
+TEST_F(Model, UnprivilegedClipsDroppedFromAnUnreadableFolderSelectNothing) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root ignores permission bits";
+  start();
+  model.setFieldText(Field::Source, clips);
+  std::filesystem::create_directory(dir.path() + "/locked");
+  writeFile(dir.path() + "/locked/b.avi", "");
+  ASSERT_EQ(::chmod((dir.path() + "/locked").c_str(), 0300), 0);
+  EXPECT_EQ(model.drop(model.decideDrop(DropTarget::ClipList, {dir.path() + "/locked/b.avi"})), 0u);
+  EXPECT_EQ(model.clips().folder(), dir.path() + "/clips");
+  EXPECT_EQ(model.clips().selectedCount(), 0u);
+  EXPECT_EQ(user.errors, std::vector<std::string>{"File access denied."});
+}
+
 }  // namespace
 }  // namespace clipquill

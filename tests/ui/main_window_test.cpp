@@ -9,12 +9,16 @@
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
 #include <QtTest>
 #include <deque>
@@ -58,8 +62,16 @@ class ScriptedBoxes : public MessageBoxes {
 class ScriptedFileDialogs : public FileDialogs {
  public:
   std::deque<std::optional<FileChoice>> opens, saves;
-  std::optional<FileChoice> open(QWidget*, int) override { return next(opens); }
-  std::optional<FileChoice> save(QWidget*, std::string_view, int) override { return next(saves); }
+  std::vector<std::string> folders;  // where each dialog started
+  std::optional<FileChoice> open(QWidget*, int, const std::string& folder) override {
+    folders.push_back(folder);
+    return next(opens);
+  }
+  std::optional<FileChoice> save(QWidget*, std::string_view, int,
+                                 const std::string& folder) override {
+    folders.push_back(folder);
+    return next(saves);
+  }
 
  private:
   static std::optional<FileChoice> next(std::deque<std::optional<FileChoice>>& queue) {
@@ -134,6 +146,7 @@ class MainWindowTest : public QObject {
         .registryRoot = path("registry"),
         .boxes = &boxes,
         .files = &fileDialogs,
+        .userConfig = userConfigPlace(path("cfg").c_str(), nullptr),
     });
     form->setDialogs(&dialogs);
     form->show();
@@ -152,7 +165,7 @@ class MainWindowTest : public QObject {
  private slots:
   void init() {
     dir = std::make_unique<TempDir>();
-    for (const char* sub : {"app", "home", "clips", "out"})
+    for (const char* sub : {"app", "home", "clips", "out", "cfg"})
       std::filesystem::create_directory(path(sub));
     for (const char* clip : {"b.avi", "a.avi", "c.mpg", "d.avi"})
       writeFile(path("clips/") + clip, "");
@@ -467,6 +480,156 @@ class MainWindowTest : public QObject {
              QStringLiteral("Script(s) Created:"));
     QVERIFY(!std::filesystem::exists(path("out/a.avs")));
   }
+
+  // Every label and button has an Alt+letter of its own; the captions keep
+  // their text and the accessible names have no "&".
+  void everyLabelAndButtonHasAMnemonic() {
+    start();
+    QSet<QChar> letters{'F', 'O', 'H'};  // the menu bar's
+    QWidget* central = form->centralWidget();
+    std::vector<QWidget*> widgets;
+    for (QLabel* label : central->findChildren<QLabel*>())
+      widgets.push_back(label);
+    for (QAbstractButton* b : central->findChildren<QAbstractButton*>())
+      widgets.push_back(b);
+    QCOMPARE(widgets.size(), std::size_t{16});
+    for (QWidget* w : widgets) {
+      auto* label = qobject_cast<QLabel*>(w);
+      const QString text = label ? label->text() : qobject_cast<QAbstractButton*>(w)->text();
+      const qsizetype amp = text.indexOf('&');
+      QVERIFY2(amp >= 0 && amp + 1 < text.size(), qPrintable(text));
+      QVERIFY2(!letters.contains(text[amp + 1].toUpper()), qPrintable(text));
+      letters.insert(text[amp + 1].toUpper());
+      if (label) QVERIFY2(label->buddy(), qPrintable(text));
+      if (!label) QVERIFY(!w->accessibleName().contains('&'));
+    }
+    QCOMPARE(child<QLineEdit>(form, "DestLabeledEdit")->accessibleName(),
+             QStringLiteral("Destination folder for scripts:"));
+    QTest::keyClick(form.get(), Qt::Key_D, Qt::AltModifier);
+    QTRY_VERIFY(child<QLineEdit>(form, "DestLabeledEdit")->hasFocus());
+  }
+
+  // Ctrl+Return runs "Create Script(s)" from the editor without a new line,
+  // F1 opens the usage window, and the specified keys stay.
+  void ctrlReturnCreatesAndF1ShowsTheUsage() {
+    startOnHall();
+    QTest::mouseClick(child<QPushButton>(form, "SelectAllButton"), Qt::LeftButton);
+    auto* memo = child<QPlainTextEdit>(form, "ScriptMemo");
+    memo->setFocus();
+    QTRY_VERIFY(memo->hasFocus());
+    QTest::keyClick(memo, Qt::Key_Return, Qt::ControlModifier);
+    QVERIFY(std::filesystem::exists(path("out/a.avs")));
+    QCOMPARE(memo->toPlainText(), QStringLiteral("AVISource(\"<P><F>\")"));
+    QTest::keyClick(memo, Qt::Key_F1);
+    QCOMPARE(dialogs.usingShown, 1);
+    QCOMPARE(child<QAction>(form, "Exit1")->shortcut(), QKeySequence("Ctrl+X"));
+    QCOMPARE(child<QAction>(form, "SaveInis")->shortcut(), QKeySequence("Ctrl+A"));
+  }
+
+  // The specified keys, then the desktop's: the option is the user's, and
+  // the window says what a key flipped.
+  void theDesktopsStandardKeysAreAPerUserOption() {
+    startOnHall();
+    auto* edit = child<QLineEdit>(form, "ScriptLabeledEdit");
+    edit->setFocus();
+    QTRY_VERIFY(edit->hasFocus());
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QVERIFY(!form->model().optionFlags().saveInis);
+    QCOMPARE(form->statusBar()->currentMessage(), QStringLiteral("Save Template .ini's: off"));
+
+    child<QAction>(form, "StandardKeys1")->trigger();
+    QCOMPARE(form->statusBar()->currentMessage(), QStringLiteral("Desktop's Standard Keys: on"));
+    QTest::keyClicks(edit, "abc");
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(edit->selectedText(), QStringLiteral("abc"));
+    QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);  // a cut, the window stays
+    QVERIFY(form->isVisible());
+    QCOMPARE(edit->text(), QString());
+    QVERIFY(!form->model().optionFlags().saveInis);
+    QVERIFY(child<QAction>(form, "SaveInis")->shortcut().isEmpty());
+    QVERIFY(child<QAction>(form, "LoadInis")->shortcut().isEmpty());
+    QTest::keyClick(edit, Qt::Key_O, Qt::ControlModifier);  // Load Template
+    QCOMPARE(fileDialogs.folders, std::vector<std::string>{path("")});
+    QTest::keyClick(edit, Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(!form->isVisible());
+
+    // Kept for the next window; the template's flags are not touched.
+    start();
+    QVERIFY(child<QAction>(form, "StandardKeys1")->isChecked());
+    QCOMPARE(child<QAction>(form, "Exit1")->shortcut(), QKeySequence("Ctrl+Q"));
+  }
+
+  // Loads and saves fill File > Recent Templates; an item loads through Load
+  // Template's questions, and the dialogs start in the template's folder.
+  void recentTemplatesLoadThroughLoadTemplate() {
+    startOnHall();
+    auto* recent = form->findChild<QMenu*>("RecentTemplates1");
+    QVERIFY(recent);
+    QCOMPARE(recent->actions().size(), 1);  // the command line's template
+    std::filesystem::create_directory(path("other"));
+    writeFile(path("other/B&W.qtpl"), "bw\r\n");
+    fileDialogs.opens.push_back(FileChoice{path("other/B&W.qtpl"), 1});
+    child<QAction>(form, "LoadTemplate1")->trigger();
+    QCOMPARE(fileDialogs.folders, std::vector<std::string>{path("")});
+    QCOMPARE(recent->actions().size(), 2);
+    QCOMPARE(recent->actions()[0]->text(),
+             QStringLiteral("&1 ") + QString::fromStdString(path("other/B&&W.qtpl")));
+    child<QAction>(form, "SaveTemplate1")->trigger();  // cancelled
+    QCOMPARE(fileDialogs.folders.back(), path("other/"));
+
+    QTest::keyClicks(child<QPlainTextEdit>(form, "ScriptMemo"), "x");
+    boxes.answers = {Answer::No};
+    recent->actions()[1]->trigger();
+    QTRY_COMPARE(child<QPlainTextEdit>(form, "ScriptMemo")->toPlainText(),
+                 QStringLiteral("AVISource(\"<P><F>\")"));
+    QCOMPARE(boxes.asked.size(), std::size_t{1});          // the save question
+    QCOMPARE(fileDialogs.folders.size(), std::size_t{2});  // no open dialog
+    QCOMPARE(recent->actions()[0]->text(),
+             QStringLiteral("&1 ") + QString::fromStdString(path("Hall.qtpl")));
+  }
+
+  // Drops as a user makes them: a folder on a field, clips on the list, a
+  // template anywhere; a file on a folder field is refused.
+  void dropsLandWhereTheyMeanSomething() {
+    startOnHall();
+    auto drop = [](QWidget* target, const std::vector<std::string>& paths) {
+      QMimeData data;
+      QList<QUrl> urls;
+      for (const std::string& p : paths)
+        urls << QUrl::fromLocalFile(QString::fromStdString(p));
+      data.setUrls(urls);
+      const QPoint at = target->rect().center();
+      QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(target, &enter);
+      if (!enter.isAccepted()) return false;
+      QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(target, &dropped);
+      QApplication::processEvents();
+      return dropped.isAccepted();
+    };
+    auto* dest = child<QLineEdit>(form, "DestLabeledEdit");
+    QVERIFY(!drop(dest, {path("clips/a.avi")}));
+    QVERIFY(drop(dest, {path("clips")}));
+    QCOMPARE(dest->text(), QString::fromStdString(path("clips")));
+    QCOMPARE(form->model().fieldText(Field::Destination), path("clips"));
+
+    std::filesystem::create_directory(path("more"));
+    for (const char* clip : {"x.avi", "y.avi", "z.mpg"})
+      writeFile(path("more/") + clip, "");
+    auto* list = child<QListView>(form, "ClipFileListBox");
+    QVERIFY(drop(list->viewport(), {path("more/y.avi"), path("more/z.mpg")}));
+    QTRY_COMPARE(form->model().clips().folder(), path("more"));
+    QCOMPARE(form->model().clips().selectedEntries(), std::vector<std::string>{"y.avi"});
+    QCOMPARE(list->selectionModel()->selectedRows().size(), 1);
+    QVERIFY(form->statusBar()->currentMessage().startsWith("1 dropped clip is not listed"));
+
+    writeFile(path("D.qtpl"), "dropped\r\n");
+    QVERIFY(
+        drop(child<QPushButton>(form, "CreateScriptsButton")->parentWidget(), {path("D.qtpl")}));
+    QTRY_COMPARE(child<QPlainTextEdit>(form, "ScriptMemo")->toPlainText(),
+                 QStringLiteral("dropped"));
+    QCOMPARE(boxes.asked.size(), std::size_t{1});  // the save question: the list moved
+  }
 };
 
 // The real boxes: captions, buttons, and Escape as Cancel or No.
@@ -526,23 +689,27 @@ class RealBoxesTest : public QObject {
   // Cancel gives nothing.
   void theFileDialogsStartOnTheirTypeAndPreset() {
     QStringList filters;
-    QString selected, preset;
+    QString selected, preset, folder;
+    TempDir dir;
     auto look = [&](QFileDialog* dialog) {
       QTest::qWait(50);  // as the user sees it once it has settled
       filters = dialog->nameFilters();
       selected = dialog->selectedNameFilter();
       preset = dialog->findChild<QLineEdit*>("fileNameEdit")->text();
+      folder = dialog->directory().absolutePath();
       dialog->reject();
     };
     whenModal<QFileDialog>(look);
-    QVERIFY(!qtFileDialogs().save(nullptr, "Hall.qtpl", 2));
+    QVERIFY(!qtFileDialogs().save(nullptr, "Hall.qtpl", 2, dir.path()));
     QCOMPARE(filters, (QStringList{"Quill Template (*.qtpl)", "AVISynth (*.avs)",
                                    "Text files (*.txt)", "All files (*.*)"}));
     QCOMPARE(selected, QStringLiteral("AVISynth (*.avs)"));
     QCOMPARE(preset, QStringLiteral("Hall.qtpl"));
+    QCOMPARE(folder, QString::fromStdString(dir.path()));
 
     whenModal<QFileDialog>(look);
-    QVERIFY(!qtFileDialogs().open(nullptr, 3));
+    QVERIFY(!qtFileDialogs().open(nullptr, 3, dir.path()));
+    QCOMPARE(folder, QString::fromStdString(dir.path()));
     QCOMPARE(filters, (QStringList{"Quill Template (*.qtpl)", "AVISynth Script (*.avs)",
                                    "Text filr (*.txt)", "All files (*.*)"}));
     QCOMPARE(selected, QStringLiteral("Text filr (*.txt)"));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/model/main_window_model.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "core/constants.h"
@@ -159,6 +160,7 @@ void MainWindowModel::start(const StartupArgs& startup) {
   // Two or more arguments are no template path at all.
   if (startup.args.size() == 1) state_.TemplatePath = startup.args.front();
   setModified(false);
+  homeFolder_ = startup.homeFolder;
   event([this] { loadTemplate(); });
   // A settings file without a source folder (the installed default's) would
   // leave the box empty while the list still shows the home folder, and
@@ -168,6 +170,8 @@ void MainWindowModel::start(const StartupArgs& startup) {
     setModified(false);
   }
   state_.Starting = false;
+  // A template opened from the file manager is one the user chose.
+  if (startup.args.size() == 1) rememberTemplate();
 }
 
 void MainWindowModel::offerSaveBeforeClose() {
@@ -299,7 +303,7 @@ void MainWindowModel::loadTemplate() {
   setTemplate({});
   if (!state_.Starting) {
     // A cancelled dialog keeps the path, so the current template is re-read.
-    if (std::optional<FileChoice> choice = user_.openDialog(openTypeIndex_)) {
+    if (std::optional<FileChoice> choice = chooseTemplate()) {
       state_.TemplatePath = std::move(choice->path);
       openTypeIndex_ = choice->typeIndex;
     }
@@ -320,6 +324,7 @@ void MainWindowModel::loadTemplate() {
   user_.shown(Shown::OptionFlags);
   if (flags_.loadInis) readSettingsFile();
   setModified(false);
+  if (!state_.Starting) rememberTemplate();
 }
 
 std::string MainWindowModel::defaultTemplateFolder() {
@@ -393,6 +398,7 @@ SaveOutcome MainWindowModel::saveTemplateTo(std::string path) {
   writeOptionFlags(registry_, user_, state_.AppTitle, state_.TemplateName, flags_);
   if (flags_.saveInis) writeSettingsFile();
   setModified(false);
+  rememberTemplate();
   return SaveOutcome::Saved;
 }
 
@@ -407,6 +413,106 @@ void MainWindowModel::writeSettingsFile() {
       .filters = filters_.entries(),
   };
   writeSettings(files_, user_, state_.IniDir + state_.IniName, state_.TemplatePath, settings);
+}
+
+// --- What the program keeps for its user --------------------------------------
+
+void MainWindowModel::useUserSettings(UserSettings* settings) {
+  settings_ = settings;
+  if (!settings_) return;
+  recent_ = settings_->list(kRecentTemplatesKey);
+  if (recent_.size() > kRecentTemplates) recent_.resize(kRecentTemplates);
+  keyScheme_ = settings_->flag(kStandardKeysKey, false) ? KeyScheme::Desktop : KeyScheme::Specified;
+  user_.shown(Shown::RecentTemplates);
+  user_.shown(Shown::KeyScheme);
+}
+
+void MainWindowModel::toggleKeyScheme() {
+  keyScheme_ = keyScheme_ == KeyScheme::Desktop ? KeyScheme::Specified : KeyScheme::Desktop;
+  if (settings_) settings_->setFlag(kStandardKeysKey, keyScheme_ == KeyScheme::Desktop);
+  user_.shown(Shown::KeyScheme);
+}
+
+void MainWindowModel::setRecent(std::vector<std::string> recent) {
+  if (recent == recent_) return;
+  recent_ = std::move(recent);
+  if (settings_) settings_->setList(kRecentTemplatesKey, recent_);
+  user_.shown(Shown::RecentTemplates);
+}
+
+void MainWindowModel::rememberTemplate() {
+  // Only a file that is there: a name picked for a new template that was
+  // never saved is nothing to come back to.
+  if (files_.isFile(state_.TemplatePath)) setRecent(withRecent(recent_, state_.TemplatePath));
+}
+
+std::string MainWindowModel::dialogFolder() {
+  if (!state_.TemplateDir.empty() && folders_.kind(state_.TemplateDir) == PathKind::Folder)
+    return state_.TemplateDir;
+  return homeFolder_;
+}
+
+std::optional<FileChoice> MainWindowModel::chooseTemplate() {
+  if (chosen_) return FileChoice{*std::exchange(chosen_, std::nullopt), openTypeIndex_};
+  return user_.openDialog(openTypeIndex_);
+}
+
+void MainWindowModel::loadTemplateFrom(const std::string& path) {
+  if (!files_.isFile(path)) {
+    std::vector<std::string> recent = recent_;
+    std::erase(recent, path);
+    setRecent(std::move(recent));
+    throw Error::fromNumber(kErrFileNotFound);
+  }
+  // The load takes the path where it would show the open dialog; should it
+  // end before that (a failed save), the path must not linger.
+  struct Forget {
+    std::optional<std::string>& chosen;
+    ~Forget() { chosen.reset(); }
+  } forget{chosen_};
+  chosen_ = path;
+  loadTemplate();
+}
+
+DropDecision MainWindowModel::decideDrop(DropTarget target, const std::vector<std::string>& paths) {
+  std::vector<DroppedPath> dropped;
+  dropped.reserve(paths.size());
+  for (const std::string& path : paths)
+    dropped.push_back({path, folders_.kind(path)});
+  return clipquill::decideDrop(target, dropped);
+}
+
+std::size_t MainWindowModel::drop(const DropDecision& decision) {
+  switch (decision.action) {
+    case DropDecision::Refuse:
+      return 0;
+    case DropDecision::SetSource:
+      setFieldText(Field::Source, decision.path);
+      return 0;
+    case DropDecision::SetDestination:
+      setFieldText(Field::Destination, decision.path);
+      return 0;
+    case DropDecision::LoadTemplate:
+      loadTemplateFrom(decision.path);
+      return 0;
+    case DropDecision::SelectClips:
+      break;
+  }
+  setFieldText(Field::Source, decision.path);
+  // A folder that could not be read leaves the old list: nothing of it is
+  // the user's drop.
+  if (clips_.folder() != decision.path) return 0;
+  clips_.clearSelection();
+  std::size_t selected = 0;
+  const std::vector<std::string> entries = clips_.entries();
+  for (const std::string& name : decision.clips) {
+    const auto it = std::find(entries.begin(), entries.end(), name);
+    if (it == entries.end()) continue;
+    clips_.setSelected(static_cast<std::size_t>(it - entries.begin()), true);
+    ++selected;
+  }
+  user_.shown(Shown::ClipSelection);
+  return selected;
 }
 
 }  // namespace clipquill

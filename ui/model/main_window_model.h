@@ -22,6 +22,8 @@
 #include "persist/persist_files.h"
 #include "persist/registry_store.h"
 #include "persist/template_file.h"
+#include "persist/user_settings.h"
+#include "ui/model/desktop_rules.h"
 
 namespace clipquill {
 
@@ -36,6 +38,10 @@ enum class Shown {
   CreatedScripts,  // the created-scripts list
   OptionFlags,     // the two check marks of the Options menu
   Modified,        // the unsaved-changes mark
+  // The list of recent templates.
+  RecentTemplates,
+  // Which keys run which command.
+  KeyScheme,
 };
 
 // A file chosen in the open or save dialog, with the dialog's file-type index
@@ -246,6 +252,33 @@ class MainWindowModel {
   // unchecked and exactly as typed, and the mask follows at once.
   void applyFilterEditor(const std::vector<std::string>& lines);
 
+  // --- What the program keeps for its user --------------------------------
+  // The per-user settings, if the front end keeps any (the command line does
+  // not): the recent templates and the keyboard scheme are read from them
+  // now, and written at each change. settings must outlive the model.
+  void useUserSettings(UserSettings* settings);
+  // The templates last loaded or saved, the latest first.
+  const std::vector<std::string>& recentTemplates() const { return recent_; }
+  KeyScheme keyScheme() const { return keyScheme_; }
+  // Options > the desktop's standard keys, kept per user.
+  void toggleKeyScheme();
+  // Where the open and save dialogs start: the current template's folder,
+  // else the home folder.
+  std::string dialogFolder();
+  // "Load Template" with path in place of the open dialog's choice, asking
+  // everything else as ever. A template that is gone is said so, before any
+  // question, and leaves the recent list. Raises Error.
+  void loadTemplateFrom(const std::string& path);
+  // What dropping paths on target would do; each path is looked at.
+  DropDecision decideDrop(DropTarget target, const std::vector<std::string>& paths);
+  // Carries a drop out as the user's own typing or loading would. Returns
+  // how many of the dropped clips were listed and so selected. Raises Error.
+  std::size_t drop(const DropDecision& decision);
+  // The scripts the last "Create Script(s)" wrote.
+  std::size_t scriptsWrittenLastRun() const {
+    return created_.lines.empty() ? 0 : created_.lines.size() - 1;
+  }
+
  private:
   class CreatedLines : public CreatedScriptsList {
    public:
@@ -275,6 +308,9 @@ class MainWindowModel {
   void readSettingsFile();
   void writeSettingsFile();
   void pickInto(FolderPickerFor which, Field field);
+  std::optional<FileChoice> chooseTemplate();
+  void rememberTemplate();
+  void setRecent(std::vector<std::string> recent);
 
   Folders& folders_;
   ScriptFiles& scripts_;
@@ -297,6 +333,11 @@ class MainWindowModel {
   bool join_ = false;
   int openTypeIndex_ = 1;
   int saveTypeIndex_ = 1;
+  UserSettings* settings_ = nullptr;
+  std::vector<std::string> recent_;
+  KeyScheme keyScheme_ = KeyScheme::Specified;
+  std::optional<std::string> chosen_;  // loadTemplateFrom's path, for its load
+  std::string homeFolder_;
 };
 
 }  // namespace clipquill

@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What the program keeps for its user rather than for a template: the recent
+// templates, the window's place, the keyboard scheme, and whatever else a
+// part of the window wants to remember. One small file in the user's config
+// folder, read at start and written, whole and atomically, at each change.
+//
+// The file holds one "key=value" a line. Keys are letters, digits, ".", "_"
+// and "-"; in values "\" is written "\\", a line feed "\n" and a carriage
+// return "\r", so that any path survives. Lines that are not of this form
+// (a comment, a blank, a hand-edited mistake) are skipped, not fatal.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "persist/persist_files.h"
+
+namespace clipquill {
+
+using SettingsMap = std::map<std::string, std::string, std::less<>>;
+
+SettingsMap parseUserSettings(std::string_view bytes);
+std::string formatUserSettings(const SettingsMap& values);
+bool isSettingsKey(std::string_view key);
+
+// Where the settings live, and the folders under which the program may make
+// the ones missing on the way there. It never makes the home folder, nor a
+// config folder the user named outside it: a missing home is a sign of a
+// system account or a broken setup, not a place to fill.
+struct UserConfigPlace {
+  std::string folder;              // ".../Clipquill", without a trailing "/"
+  std::vector<std::string> roots;  // existing folders to build below, in order
+};
+
+// "$XDG_CONFIG_HOME/Clipquill" when that is an absolute path, else
+// "$HOME/.config/Clipquill"; folders are made below the config folder when it
+// exists, else below home. Nothing when there is neither.
+std::optional<UserConfigPlace> userConfigPlace(const char* xdgConfigHome, const char* home);
+// The same from this process's environment.
+std::optional<UserConfigPlace> systemUserConfigPlace();
+
+class UserSettings {
+ public:
+  // The file's name in the config folder.
+  static constexpr std::string_view kFileName = "settings";
+
+  // Reads the file, if there is one. No place: nothing is read or written,
+  // and every value is its fallback.
+  UserSettings(PersistFiles& files, std::optional<UserConfigPlace> place);
+
+  // None of these raises: settings are a convenience, and a file that cannot
+  // be read or written leaves the program working on what it has in memory.
+  std::optional<std::string> value(std::string_view key) const;
+  bool flag(std::string_view key, bool fallback) const;
+  // A list is kept as "key.1", "key.2", ... in order.
+  std::vector<std::string> list(std::string_view key) const;
+
+  // Each change is written at once, over what the file holds now, so that
+  // two windows open at the same time lose only each other's same key.
+  // false when the file could not be written; the change still holds for
+  // this run.
+  bool setValue(std::string_view key, std::string_view value);
+  bool setFlag(std::string_view key, bool on);
+  bool setList(std::string_view key, const std::vector<std::string>& items);
+  bool remove(std::string_view key);
+
+  // The file's path, or "" without a place.
+  std::string path() const;
+
+ private:
+  bool change(const std::function<void(SettingsMap&)>& edit);
+  void reload();
+  bool makeFolder();
+
+  PersistFiles& files_;
+  std::optional<UserConfigPlace> place_;
+  SettingsMap values_;
+};
+
+}  // namespace clipquill

@@ -1,0 +1,123 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The per-user settings file: any value survives the file, the folder is
+// found and made only where it may be, and two windows writing at once keep
+// each other's keys.
+#include "persist/user_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace clipquill {
+namespace {
+
+using testing::readFile;
+using testing::TempDir;
+using testing::writeFile;
+
+TEST(UserSettingsFile, AnyValueSurvivesTheFile) {
+  const SettingsMap values{
+      {"plain", "/home/u/a.qtpl"},
+      {"empty", ""},
+      {"lineEnds", "a\nb\r\nc\r"},
+      {"backslashes", "C:\\t\\\\n\\"},
+      {"equals", "a=b=c"},
+      {"bytes", std::string("caf\xe9\0x", 6)},
+      {"Recent.10", " leading and trailing "},
+  };
+  EXPECT_EQ(parseUserSettings(formatUserSettings(values)), values);
+}
+
+TEST(UserSettingsFile, SkipsWhatIsNotAKeyAndReadsCrLf) {
+  const SettingsMap values = parseUserSettings(
+      "# a comment\r\n\r\nno equals sign\r\nbad key=1\r\n=2\r\nok=3\r\nok.2=C:\\t\\x\r\nlast=4");
+  EXPECT_EQ(values, (SettingsMap{{"ok", "3"}, {"ok.2", "C:\\t\\x"}, {"last", "4"}}));
+}
+
+TEST(UserSettingsPlace, FollowsXdgThenHome) {
+  struct Case {
+    const char* xdg;
+    const char* home;
+    std::optional<UserConfigPlace> place;
+  } cases[] = {
+      {nullptr, "/home/u", UserConfigPlace{"/home/u/.config/Clipquill", {"/home/u"}}},
+      {"", "/home/u/", UserConfigPlace{"/home/u/.config/Clipquill", {"/home/u"}}},
+      {"relative/cfg", "/home/u", UserConfigPlace{"/home/u/.config/Clipquill", {"/home/u"}}},
+      {"/cfg/", "/home/u", UserConfigPlace{"/cfg/Clipquill", {"/cfg", "/home/u"}}},
+      {"/cfg", nullptr, UserConfigPlace{"/cfg/Clipquill", {"/cfg"}}},
+      {nullptr, "", std::nullopt},
+      {nullptr, nullptr, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    const auto place = userConfigPlace(c.xdg, c.home);
+    ASSERT_EQ(place.has_value(), c.place.has_value()) << (c.xdg ? c.xdg : "-");
+    if (!place) continue;
+    EXPECT_EQ(place->folder, c.place->folder);
+    EXPECT_EQ(place->roots, c.place->roots);
+  }
+}
+
+class UserSettingsStore : public ::testing::Test {
+ protected:
+  TempDir dir;
+  std::unique_ptr<PersistFiles> files = makeSystemPersistFiles();
+  std::string path(const std::string& rel) const { return dir.path() + "/" + rel; }
+};
+
+// Folders are made below an existing root only; a missing home stays missing.
+TEST_F(UserSettingsStore, MakesFoldersOnlyBelowAnExistingRoot) {
+  std::filesystem::create_directory(path("home"));
+  std::filesystem::create_directory(path("cfg"));
+  struct Case {
+    std::string xdg, home;
+    std::string file;  // where the settings land; "" for nowhere
+    std::string mustNotExist;
+  } cases[] = {
+      {"", path("home"), path("home/.config/Clipquill/settings"), ""},
+      {path("cfg"), path("home"), path("cfg/Clipquill/settings"), ""},
+      {path("home/xdg"), path("home"), path("home/xdg/Clipquill/settings"), ""},
+      {path("gone/xdg"), path("home"), "", path("gone")},
+      {"", path("nohome"), "", path("nohome")},
+  };
+  for (const Case& c : cases) {
+    UserSettings settings(*files,
+                          userConfigPlace(c.xdg.empty() ? nullptr : c.xdg.c_str(), c.home.c_str()));
+    EXPECT_EQ(settings.setValue("k", "v"), !c.file.empty()) << c.xdg << " " << c.home;
+    EXPECT_EQ(settings.value("k"), "v");  // kept for this run either way
+    if (!c.file.empty()) {
+      EXPECT_EQ(settings.path(), c.file);
+      EXPECT_EQ(UserSettings(*files, userConfigPlace(c.xdg.empty() ? nullptr : c.xdg.c_str(),
+                                                     c.home.c_str()))
+                    .value("k"),
+                "v");
+    }
+    if (!c.mustNotExist.empty()) {
+      EXPECT_FALSE(std::filesystem::exists(c.mustNotExist));
+    }
+  }
+}
+
+TEST_F(UserSettingsStore, TwoWindowsKeepEachOthersKeys) {
+  const auto place = userConfigPlace(path("cfg").c_str(), nullptr);
+  std::filesystem::create_directory(path("cfg"));
+  UserSettings first(*files, place), second(*files, place);
+  ASSERT_TRUE(first.setValue("Geometry", "1 2 3 4"));
+  ASSERT_TRUE(second.setList("Recent", {"/a", "/b", "/c"}));
+  ASSERT_TRUE(first.setFlag("StandardKeys", true));
+  UserSettings later(*files, place);
+  EXPECT_EQ(later.value("Geometry"), "1 2 3 4");
+  EXPECT_EQ(later.list("Recent"), (std::vector<std::string>{"/a", "/b", "/c"}));
+  EXPECT_TRUE(later.flag("StandardKeys", false));
+  // A shorter list leaves none of the old items behind.
+  ASSERT_TRUE(later.setList("Recent", {"/z"}));
+  EXPECT_EQ(UserSettings(*files, place).list("Recent"), std::vector<std::string>{"/z"});
+  EXPECT_EQ(readFile(later.path()).find("Recent.2"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace clipquill
