@@ -107,6 +107,12 @@ void whenModal(Check check, int tries = 100) {
   });
 }
 
+// The bytes of a literal, NUL bytes included.
+template <std::size_t N>
+QByteArray bytes(const char (&text)[N]) {
+  return QByteArray(text, N - 1);
+}
+
 QStringList buttonTexts(QMessageBox* box) {
   QStringList texts;
   for (QAbstractButton* b : box->buttons())
@@ -443,34 +449,26 @@ class MainWindowTest : public QObject {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("typed");  // at the start, as keys
     QTest::addColumn<QByteArray>("saved");
-    auto bytes = [](const char* text, std::size_t size) {
-      return QByteArray(text, qsizetype(size));
-    };
-    QTest::newRow("utf-8") << bytes("caf\xc3\xa9 <F>\r\n", 10) << ""
-                           << bytes("caf\xc3\xa9 <F>\r\n", 10);
-    QTest::newRow("latin-1") << bytes("caf\xe9\r\n\xff\r\n", 9) << ""
-                             << bytes("caf\xe9\r\n\xff\r\n", 9);
-    QTest::newRow("latin-1, a latin-1 key") << bytes("caf\xe9\r\n", 6) << "\u00e0"
+    QTest::newRow("utf-8") << bytes("caf\xc3\xa9 <F>\r\n") << "" << bytes("caf\xc3\xa9 <F>\r\n");
+    QTest::newRow("latin-1") << bytes("caf\xe9\r\n\xff\r\n") << "" << bytes("caf\xe9\r\n\xff\r\n");
+    QTest::newRow("latin-1, a latin-1 key") << bytes("caf\xe9\r\n") << "\u00e0"
                                             << bytes(
                                                    "\xe0"
-                                                   "caf\xe9\r\n",
-                                                   7);
-    QTest::newRow("latin-1, a euro key") << bytes("caf\xe9\r\n", 6) << "\u20ac"
+                                                   "caf\xe9\r\n");
+    QTest::newRow("latin-1, a euro key") << bytes("caf\xe9\r\n") << "\u20ac"
                                          << bytes(
                                                 "\xe2\x82\xac"
-                                                "caf\xc3\xa9\r\n",
-                                                10);
-    QTest::newRow("line feeds alone") << bytes("a\nb", 3) << "" << bytes("a\r\nb\r\n", 6);
-    QTest::newRow("a lone CR") << bytes("a\rb\r\n", 5) << "" << bytes("ab\r\n", 4);
-    QTest::newRow("NUL") << bytes("a\0b\r\n", 5) << "" << bytes("a\0b\r\n", 5);
+                                                "caf\xc3\xa9\r\n");
+    QTest::newRow("line feeds alone") << bytes("a\nb") << "" << bytes("a\r\nb\r\n");
+    QTest::newRow("a lone CR") << bytes("a\rb\r\n") << "" << bytes("ab\r\n");
+    QTest::newRow("NUL") << bytes("a\0b\r\n") << "" << bytes("a\0b\r\n");
     QTest::newRow("NUL in latin-1, a euro key")
-        << bytes("\xe9\0\r\n", 4) << "\u20ac" << bytes("\xe2\x82\xac\xc3\xa9\0\r\n", 8);
+        << bytes("\xe9\0\r\n") << "\u20ac" << bytes("\xe2\x82\xac\xc3\xa9\0\r\n");
     QTest::newRow("Ctrl-Z in a line") << bytes(
                                              "ab\x1a"
-                                             "cd\r\nef",
-                                             9)
-                                      << "" << bytes("ab\r\nef\r\n", 8);
-    QTest::newRow("Ctrl-Z at a line's start") << bytes("\r\n\x1axyz", 6) << "" << bytes("\r\n", 2);
+                                             "cd\r\nef")
+                                      << "" << bytes("ab\r\nef\r\n");
+    QTest::newRow("Ctrl-Z at a line's start") << bytes("\r\n\x1axyz") << "" << bytes("\r\n");
     QTest::newRow("empty") << QByteArray() << "" << QByteArray();
   }
   void templateBytesRoundTrip() {
