@@ -11,7 +11,7 @@
 //      in the bare editor.
 // Each section prints "ratio <window median / floor median>" last.
 //
-// Usage: bench_editor [rounds]
+// Usage: bench_editor [rounds [section]]   (section 1, 2 or 3: that one alone)
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -273,6 +273,7 @@ struct Bench {
 
 int main(int argc, char** argv) {
   support::programName = "bench_editor";
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtWarningMsg && message.contains(QStringLiteral("propagateSizeHints"))) return;
@@ -298,10 +299,13 @@ int main(int argc, char** argv) {
   for (const char* sub : {"/home", "/bin"})
     support::makeFolder(bench.root + sub);
 
-  bench.shown("a 100 MB template", templateLines(100u * 1000 * 1000), rounds);
-  bench.shown("20 MB in one line", oneLine(20u * 1000 * 1000), rounds);
-  bench.keystroke(rounds * 4);
-  bench.preview(rounds * 4);
+  const std::size_t only = argc > 2 ? support::countArgument(argc, argv, 2, 1, "section") : 0;
+  if (only == 0 || only == 1) {
+    bench.shown("a 100 MB template", templateLines(100u * 1000 * 1000), rounds);
+    bench.shown("20 MB in one line", oneLine(20u * 1000 * 1000), rounds);
+  }
+  if (only == 0 || only == 2) bench.keystroke(rounds * 4);
+  if (only == 0 || only == 3) bench.preview(rounds * 4);
 
   std::error_code ignored;
   std::filesystem::remove_all(bench.root, ignored);

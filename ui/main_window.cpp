@@ -384,7 +384,7 @@ void MainWindow::connectEvents() {
       if (defaultButton_) defaultButton_->click();
     });
   }
-  connect(templateEdit_, &QsciScintilla::textChanged, this, [this] {
+  connect(templateEdit_, &TemplateEditor::edited, this, [this] {
     if (!updating_) model_->templateTyped(*this);
   });
   connect(templateEdit_, &TemplateEditor::viewChanged, this, [this] { schedulePreview(); });

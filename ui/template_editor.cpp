@@ -53,11 +53,22 @@ TemplateEditor::TemplateEditor(QWidget* parent)
   usePalette();
   fitLineNumbers();
 
+  // Only the notices sent before a change reach the widget: the ones sent
+  // after it make QScintilla count the document's characters up to the
+  // change, for its accessibility events, which costs a keystroke in a big
+  // template more than all the rest. So textChanged and linesChanged stay
+  // silent; edited() and the view's updates stand in for them.
+  SendScintilla(SCI_SETMODEVENTMASK,
+                static_cast<unsigned long>(SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE));
+  connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
+          [this](int, int type, const char*, int, int, int, int, int, int, int) {
+            if (type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) emit edited();
+          });
   connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int) {
+    fitLineNumbers();
     markTokens();
     emit viewChanged();
   });
-  connect(this, &QsciScintilla::linesChanged, this, [this] { fitLineNumbers(); });
 }
 
 void TemplateEditor::setBytes(std::string_view bytes) {

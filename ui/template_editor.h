@@ -47,6 +47,9 @@ class TemplateEditor : public QsciScintilla {
   // Ctrl+F, Ctrl+H, F3 and Shift+F3: the window's find bar answers them.
   void findRequested(bool replace);
   void findAgainRequested(bool backwards);
+  // The user changed the document (sent before the change lands, at a
+  // constant cost whatever the document's size).
+  void edited();
   // The document or the part of it in view changed.
   void viewChanged();
 
