@@ -82,4 +82,14 @@ std::string widenLine(std::string_view line, std::size_t clipCount) {
   return widened;
 }
 
+void appendScriptLine(std::string& out, std::string_view line, std::string_view sourceDir,
+                      std::span<const std::string> clips, bool join) {
+  if (join) {
+    appendJoinedLine(out, widenLine(line, clips.size()), sourceDir, clips);
+  } else {
+    appendPerClipLine(out, line, sourceDir, clips.empty() ? std::string_view() : clips.front());
+  }
+  out.append(kLineEnd);
+}
+
 }  // namespace clipquill

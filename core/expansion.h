@@ -27,4 +27,10 @@ void appendJoinedLine(std::string& out, std::string_view line, std::string_view 
 // Lines are unchanged for fewer than two clips or without tokens.
 std::string widenLine(std::string_view line, std::size_t clipCount);
 
+// One template line as a script holds it, its CR LF included: per clip, every
+// "<F>" is clips' only entry; joined, the line is widened for all of clips
+// first. A run and its preview both write lines through here.
+void appendScriptLine(std::string& out, std::string_view line, std::string_view sourceDir,
+                      std::span<const std::string> clips, bool join);
+
 }  // namespace clipquill

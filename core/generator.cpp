@@ -95,8 +95,7 @@ RunOutcome ScriptGenerator::writeMultipleScripts(const ScriptInputs& in, ScriptS
 
     buffer.clear();
     for (const std::string& line : in.templateLines) {
-      appendPerClipLine(buffer, line, state.SourceDir, clip);
-      buffer.append(kLineEnd);
+      appendScriptLine(buffer, line, state.SourceDir, std::span(&clip, 1), false);
       flushIfFull(*writer, buffer);
     }
     finish(*writer, buffer, [this, name = state.CurScriptFile] { created_.append(name); });
@@ -110,7 +109,6 @@ RunOutcome ScriptGenerator::runJoined(const ScriptInputs& in, ScriptState& state
 }
 
 RunOutcome ScriptGenerator::writeJoinedScript(const ScriptInputs& in, ScriptState& state) {
-  const std::size_t clipCount = in.selectedClips.size();
   state.CurScriptFile = JoinedScriptName(in.nameText);
 
   auto writer = openScript(state.DestDir + state.CurScriptFile);
@@ -118,8 +116,7 @@ RunOutcome ScriptGenerator::writeJoinedScript(const ScriptInputs& in, ScriptStat
 
   std::string buffer;
   for (const std::string& line : in.templateLines) {
-    appendJoinedLine(buffer, widenLine(line, clipCount), state.SourceDir, in.selectedClips);
-    buffer.append(kLineEnd);
+    appendScriptLine(buffer, line, state.SourceDir, in.selectedClips, true);
     flushIfFull(*writer, buffer);
   }
   finish(*writer, buffer, [this, name = state.CurScriptFile] { created_.append(name); });

@@ -28,7 +28,7 @@ cd "$ROOT"
 # shellcheck source=scripts/deps.sh
 source scripts/deps.sh
 deps_install g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
-  nlohmann-json3-dev util-linux qt6-base-dev libjpeg-dev fonts-dejavu-core \
+  nlohmann-json3-dev util-linux qt6-base-dev libqscintilla2-qt6-dev libjpeg-dev fonts-dejavu-core \
   dpkg-dev file desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl \
   groff-base man-db bash-completion lintian
 
@@ -57,6 +57,9 @@ deb="${debs[0]}"
 dpkg-deb --field "$deb" Package Version Architecture Depends
 depends="$(dpkg-deb --field "$deb" Depends)"
 [[ "$depends" == *libstdc++6* ]] || fail "no dependencies from dpkg-shlibdeps: '$depends'"
+[[ "$depends" == *libqscintilla2-qt6* ]] || fail "the editor's library is not a dependency: '$depends'"
+dpkg-deb --contents "$deb" | grep -q '\./usr/share/doc/clipquill/copyright$' ||
+  fail "the package has no copyright file"
 
 # Debian's own package checker: its warnings are shown, an error fails.
 lintian --fail-on error --info "$deb" || fail "lintian reports errors on $deb"

@@ -18,8 +18,8 @@ BUILD="$ROOT/build-run"
 source "$ROOT/scripts/deps.sh"
 # What the window needs to build, and nothing the tests or benchmarks do
 # (nlohmann-json: CMake configures the command line too, though it is not built).
-deps_install g++ cmake ninja-build pkg-config nlohmann-json3-dev qt6-base-dev libjpeg-dev \
-  fonts-dejavu-core
+deps_install g++ cmake ninja-build pkg-config nlohmann-json3-dev qt6-base-dev \
+  libqscintilla2-qt6-dev libjpeg-dev fonts-dejavu-core
 
 extra_args=()
 if [[ -n "${CMAKE_ARGS:-}" ]]; then

@@ -56,9 +56,9 @@ AboutBox::AboutBox(QWidget* parent)
   comments_->setWordWrap(true);
   comments_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   comments_->setText(QStringLiteral(
-      "Writes AviSynth scripts in bulk: one script per selected clip, or one joined "
-      "script for them all, from a template of your own. For how to use each part of "
-      "the window, see the \"Help | Using\" menu."));
+      "Writes AviSynth scripts in bulk from a template of your own: one per selected clip, "
+      "or one joined script for them all. Free software, GPL-3.0-or-later. For how to use "
+      "each part of the window, see the \"Help | Using\" menu."));
 
   okButton_ = new QPushButton(QStringLiteral("OK"), this);
   okButton_->setObjectName(QStringLiteral("OKButton"));

@@ -17,16 +17,22 @@
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSettings>
+#include <QSplitter>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <utility>
 
 #include "persist/path_rules.h"
 #include "persist/template_file.h"
+#include "ui/find_bar.h"
 #include "ui/list_views.h"
 #include "ui/model/system_platform.h"
+#include "ui/preview_pane.h"
 #include "ui/qt_text.h"
 #include "ui/screen_centre.h"
+#include "ui/template_editor.h"
 
 namespace clipquill {
 
@@ -101,6 +107,18 @@ std::string joinLines(const std::vector<std::string>& lines) {
   return text;
 }
 
+// Whether the preview pane is shown: the user's choice, kept in the user's
+// configuration folder until the per-user settings store takes it over.
+QSettings& editorSettings() {
+  static QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Clipquill"),
+                            QStringLiteral("editor"));
+  return settings;
+}
+const QString kPreviewShownKey = QStringLiteral("preview/shown");
+
+// The preview waits for typing to pause this long.
+constexpr int kPreviewDelayMs = 120;
+
 }  // namespace
 
 // The system's platform, its folders read under the busy cursor.
@@ -131,6 +149,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
   SystemPlatform& system = platform_->system;
   model_ = std::make_unique<MainWindowModel>(
       FormPlatform{platform_->folders, *system.scripts, *system.files, system.registry, *this});
+  model_->setTemplateView(this);
   buildWidgets();
   buildMenus();
   connectEvents();
@@ -144,6 +163,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
 
   model_->start(setup.startup);
   setWindowTitle(QString::fromStdString(model_->state().AppTitle));
+  showPreviewPane(editorSettings().value(kPreviewShownKey, true).toBool());
 }
 
 MainWindow::~MainWindow() = default;
@@ -184,8 +204,8 @@ void MainWindow::buildWidgets() {
       scriptNameEdit_,     destinationEdit_,     destinationFolderButton_,
       templateEdit_,       createScriptsButton_, joinCheck_,
       clipList_,           selectAllButton_,     loadTemplateButton_,
-      saveTemplateButton_, createdScripts_,      filterList_,
-      editFiltersButton_};
+      saveTemplateButton_, previewCheck_,        createdScripts_,
+      filterList_,         editFiltersButton_};
   for (std::size_t i = 1; i < order.size(); ++i)
     setTabOrder(order[i - 1], order[i]);
 }
@@ -221,22 +241,42 @@ QLayout* MainWindow::buildFields(QWidget* central) {
 }
 
 QLayout* MainWindow::buildTemplateRow(QWidget* central) {
-  templateEdit_ = new QPlainTextEdit(central);
-  templateEdit_->setLineWrapMode(QPlainTextEdit::NoWrap);
-  templateEdit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  templateEdit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  templateEdit_ = new TemplateEditor(central);
   QLabel* templateLabel =
       labeled(templateEdit_, "ScriptMemo", QStringLiteral("Script &template:"), central);
   loadTemplateButton_ = button("LoadSriptButton", QStringLiteral("Load Te&mplate"), central);
   saveTemplateButton_ = button("SaveScriptButton", QStringLiteral("&Save Template"), central);
+  previewCheck_ = new QCheckBox(QStringLiteral("Show Preview"), central);
+  named(previewCheck_, "PreviewCheckBox", QStringLiteral("Show Preview"));
+
+  // The editor over its find bar, the preview under both; the user sets
+  // the split.
+  auto* editorBox = new QWidget(central);
+  auto* editorColumn = new QVBoxLayout(editorBox);
+  editorColumn->setContentsMargins(0, 0, 0, 0);
+  editorColumn->addWidget(templateEdit_, 1);
+  findBar_ = new FindBar(templateEdit_, editorBox);
+  editorColumn->addWidget(findBar_);
+  preview_ = new PreviewPane(central);
+  auto* split = new QSplitter(Qt::Vertical, central);
+  split->setObjectName(QStringLiteral("TemplateSplitter"));
+  split->setChildrenCollapsible(false);
+  split->addWidget(editorBox);
+  split->addWidget(preview_);
+  split->setStretchFactor(0, 3);
+  split->setStretchFactor(1, 2);
+  previewTimer_ = new QTimer(this);
+  previewTimer_->setSingleShot(true);
+  previewTimer_->setInterval(kPreviewDelayMs);
 
   auto* templateButtons = new QVBoxLayout;
   templateButtons->addWidget(loadTemplateButton_);
   templateButtons->addWidget(saveTemplateButton_);
+  templateButtons->addWidget(previewCheck_);
   templateButtons->addStretch(1);
   auto* templateRow = new QGridLayout;
   templateRow->addWidget(templateLabel, 0, 0);
-  templateRow->addWidget(templateEdit_, 1, 0);
+  templateRow->addWidget(split, 1, 0);
   templateRow->addLayout(templateButtons, 1, 1);
   templateRow->setColumnStretch(0, 1);
   return templateRow;
@@ -349,10 +389,22 @@ void MainWindow::connectEvents() {
       if (defaultButton_) defaultButton_->click();
     });
   }
-  connect(templateEdit_, &QPlainTextEdit::textChanged, this, [this] {
+  connect(templateEdit_, &TemplateEditor::edited, this, [this] {
     if (!updating_) model_->templateTyped(*this);
   });
-  connect(joinCheck_, &QCheckBox::toggled, this, [this](bool on) { model_->setJoin(on); });
+  connect(templateEdit_, &TemplateEditor::viewChanged, this, [this] { schedulePreview(); });
+  connect(templateEdit_, &TemplateEditor::findRequested, findBar_, &FindBar::open);
+  connect(templateEdit_, &TemplateEditor::findAgainRequested, findBar_,
+          [this](bool backwards) { findBar_->findAgain(backwards); });
+  connect(previewTimer_, &QTimer::timeout, this, [this] { updatePreview(); });
+  connect(previewCheck_, &QCheckBox::toggled, this, [this](bool on) {
+    showPreviewPane(on);
+    editorSettings().setValue(kPreviewShownKey, on);
+  });
+  connect(joinCheck_, &QCheckBox::toggled, this, [this](bool on) {
+    model_->setJoin(on);
+    schedulePreview();
+  });
 
   connect(sourceFolderButton_, &QPushButton::clicked, this,
           [this] { model_->event([this] { model_->pickSourceFolder(); }); });
@@ -394,6 +446,7 @@ void MainWindow::connectEvents() {
               for (int row = range.top(); row <= range.bottom(); ++row)
                 model_->setClipSelected(static_cast<std::size_t>(row), true);
             }
+            schedulePreview();
           });
 
   // The menu's shortcuts come before the keys the edits claim for
@@ -547,6 +600,8 @@ bool MainWindow::proceed(std::size_t written, std::size_t total) {
 }
 
 void MainWindow::shown(Shown what, Field field) {
+  if (what != Shown::Modified && what != Shown::CreatedScripts && what != Shown::OptionFlags)
+    schedulePreview();
   switch (what) {
     case Shown::Field:
       showField(field);
@@ -581,20 +636,19 @@ void MainWindow::shown(Shown what, Field field) {
 }
 
 std::vector<std::string> MainWindow::templateLines() {
-  const QString text = templateEdit_->toPlainText();
-  // A Latin-1 template stays Latin-1 while every character fits; once the
-  // user types one that does not, the whole template becomes UTF-8, so that
-  // it reads back as typed.
-  if (templateLatin1_ && textBytes(text, true).size() != static_cast<std::size_t>(text.size()))
-    templateLatin1_ = false;
-  const QStringList lines = text.split(QLatin1Char('\n'));
-  std::vector<std::string> bytes;
-  bytes.reserve(static_cast<std::size_t>(lines.size()));
-  for (const QString& line : lines)
-    bytes.push_back(textBytes(line, templateLatin1_));
-  // A text that ends in a line end has no empty line after it; no text, no lines.
-  if (!bytes.empty() && bytes.back().empty()) bytes.pop_back();
-  return bytes;
+  // The editor holds the template's bytes as they are, so they are read back
+  // without a conversion.
+  return editorLines(templateEdit_->bytes());
+}
+
+std::vector<std::string> MainWindow::templateLinesAt(std::size_t first, std::size_t count) {
+  std::vector<std::string> lines;
+  const std::size_t total = templateEdit_->lineCount();
+  // An empty last line is the end of the text, not a line.
+  const std::size_t last = templateEdit_->lineBytes(total - 1).empty() ? total - 1 : total;
+  for (std::size_t line = first; line < last && line - first < count; ++line)
+    lines.emplace_back(templateEdit_->lineBytes(line));
+  return lines;
 }
 
 // --- Showing the model --------------------------------------------------------
@@ -623,10 +677,11 @@ void MainWindow::showField(Field field) {
 }
 
 void MainWindow::showTemplate() {
-  const std::string text = joinLines(model_->templateLines());
-  templateLatin1_ = !isValidUtf8(text);
+  // Each line is followed by "\n"; the editor shows no empty line after the last.
+  std::string_view text = model_->templateText().text();
+  if (!text.empty()) text.remove_suffix(1);
   const bool wasUpdating = std::exchange(updating_, true);
-  templateEdit_->setPlainText(shownText(text));
+  templateEdit_->setBytes(text);
   updating_ = wasUpdating;
 }
 
@@ -657,6 +712,26 @@ void MainWindow::showClips(bool entriesChanged) {
 
 void MainWindow::showCreatedScripts() {
   createdScripts_->setPlainText(shownText(joinLines(model_->createdScripts())));
+}
+
+void MainWindow::schedulePreview() {
+  if (!preview_->isHidden()) previewTimer_->start();
+}
+
+void MainWindow::updatePreview() {
+  previewTimer_->stop();
+  if (preview_->isHidden()) return;
+  const std::size_t lines =
+      std::max(templateEdit_->visibleLineCount(), preview_->visibleLineCount());
+  preview_->showPreview(model_->preview(templateEdit_->firstVisibleLine(), lines));
+}
+
+void MainWindow::showPreviewPane(bool shown) {
+  const bool wasBlocked = previewCheck_->blockSignals(true);
+  previewCheck_->setChecked(shown);
+  previewCheck_->blockSignals(wasBlocked);
+  preview_->setVisible(shown);
+  if (shown) updatePreview();
 }
 
 void MainWindow::showOptionFlags() {

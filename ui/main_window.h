@@ -26,12 +26,16 @@ class QLineEdit;
 class QListView;
 class QPlainTextEdit;
 class QPushButton;
+class QTimer;
 
 namespace clipquill {
 
 class ClipListModel;
 class FilterCheckList;
 class FilterListModel;
+class FindBar;
+class PreviewPane;
+class TemplateEditor;
 
 // Where the window meets the person and the machine. Tests answer the
 // questions through their own boxes and dialogs.
@@ -62,6 +66,9 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   // How long "Create Script(s)" runs before its progress dialog shows.
   void setProgressDelay(int ms) { progressDelayMs_ = ms; }
 
+  // The preview, worked out now rather than once typing pauses.
+  void refreshPreview() { updatePreview(); }
+
   // The button Enter presses while a field has the focus, if any.
   QPushButton* defaultButton() const { return defaultButton_; }
 
@@ -82,7 +89,7 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   QLineEdit* scriptNameEdit_;
   QLineEdit* destinationEdit_;
   QPushButton* destinationFolderButton_;
-  QPlainTextEdit* templateEdit_;
+  TemplateEditor* templateEdit_;
   QPushButton* createScriptsButton_;
   QCheckBox* joinCheck_;
   QListView* clipList_;
@@ -103,6 +110,12 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   QAction* saveInisAction_;
   QAction* usageAction_;
   QAction* aboutAction_;
+
+  // --- The template editor's companions ---------------------------------------
+  FindBar* findBar_;
+  PreviewPane* preview_;
+  QCheckBox* previewCheck_;  // shows or hides the preview, remembered per user
+  QTimer* previewTimer_;     // the preview is worked out once typing pauses
 
   // The window's own handlers (the rest are the model's).
   void sourceFocusIn();
@@ -126,6 +139,7 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   void shown(Shown what, Field field) override;
   // TemplateSource
   std::vector<std::string> templateLines() override;
+  std::vector<std::string> templateLinesAt(std::size_t first, std::size_t count) override;
 
   void buildWidgets();
   // One group of widgets each, returned in its layout.
@@ -141,6 +155,10 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   void showClips(bool entriesChanged);
   void showCreatedScripts();
   void showOptionFlags();
+  // The preview brought up to date soon, or now.
+  void schedulePreview();
+  void updatePreview();
+  void showPreviewPane(bool shown);
   void pushSelectionToModel();
   void setDefaultButton(QPushButton* button);
   void runCreateScripts();
@@ -154,7 +172,6 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   ClipListModel* clipModel_ = nullptr;
   FilterListModel* filterModel_ = nullptr;
   QPushButton* defaultButton_ = nullptr;
-  bool templateLatin1_ = false;        // the editor shows Latin-1 bytes
   std::array<bool, 4> fieldLatin1_{};  // likewise for each field
   bool updating_ = false;              // the window itself is changing widgets
   int progressDelayMs_ = 1000;

@@ -566,6 +566,80 @@ TEST_F(Model, CreatesScriptsFromTheSelectedClips) {
   EXPECT_EQ(model.state().script.DestDir, out);
 }
 
+// The preview is the script a run writes, byte for byte, in both modes, and
+// for any run of the template's lines.
+TEST_F(Model, ThePreviewIsWhatTheRunWrites) {
+  start();
+  model.setTemplateText(
+      "# <F> from <P>\n\nAVISource(\"<P><F>\").Trim(0, 10)\nx = \"<F>\" + \"<F>\"\n"
+      "caf\xe9 <X> <P\n");
+  model.setFieldText(Field::Source, clips);
+  model.setFieldText(Field::ScriptName, "*_v");
+  const std::size_t total = model.templateLines().size();
+  for (const bool join : {false, true}) {
+    SCOPED_TRACE(join ? "joined" : "per clip");
+    model.setFieldText(Field::Destination, "");
+    model.setJoin(join);
+    model.clearClipSelection();
+    if (!join) {
+      EXPECT_EQ(model.preview(0, total).note,
+                "No destination folder: the run would write nothing.");
+    }
+    model.setFieldText(Field::Destination, out + (join ? "j" : "p"));
+    std::filesystem::create_directory(out + (join ? "j" : "p"));
+    if (!join) {
+      EXPECT_EQ(model.preview(0, total).note, "No clip selected: the run would write nothing.");
+    }
+    model.setClipSelected(1, true);
+    model.setClipSelected(2, true);
+    const TemplatePreview before = model.preview(0, total);
+    EXPECT_EQ(before.note, "");
+    EXPECT_FALSE(before.exists);
+    ASSERT_EQ(model.createScripts(), RunOutcome::Completed);
+    EXPECT_EQ(model.createdScripts().at(1), before.script.scriptFile);
+    EXPECT_EQ(readFile(before.script.path), before.script.text);
+    EXPECT_TRUE(model.preview(0, total).exists);
+    // Lines 2 and 3 alone: the file's lines 2 and 3.
+    std::string written = before.script.text;
+    std::vector<std::string> lines;
+    for (std::size_t at; (at = written.find("\r\n")) != std::string::npos; written.erase(0, at + 2))
+      lines.push_back(written.substr(0, at) + "\r\n");
+    ASSERT_EQ(lines.size(), total);
+    EXPECT_EQ(model.preview(2, 2).script.text, lines[2] + lines[3]);
+    EXPECT_EQ(model.preview(total - 1, 10).script.text, lines.back());
+    EXPECT_EQ(model.preview(total, 10).script.text, "");
+  }
+}
+
+// The preview asks the editor for the lines it needs, never for all of them.
+TEST_F(Model, ThePreviewReadsOnlyItsLinesFromTheEditor) {
+  start();
+  struct Editor : TemplateSource {
+    int wholeReads = 0;
+    std::vector<std::string> templateLines() override {
+      ++wholeReads;
+      return {};
+    }
+    std::vector<std::string> templateLinesAt(std::size_t first, std::size_t count) override {
+      std::vector<std::string> lines;
+      for (std::size_t i = first; i < first + count; ++i)
+        lines.push_back("Line(" + std::to_string(i) + ", \"<F>\")");
+      return lines;
+    }
+  } editor;
+  model.setTemplateView(&editor);
+  model.templateTyped(editor);
+  model.setFieldText(Field::Source, clips);
+  model.setClipSelected(0, true);
+  const TemplatePreview preview = model.preview(1000000, 2);
+  EXPECT_EQ(preview.firstLine, 1000000u);
+  const std::string clip = model.clips().entries()[0];
+  EXPECT_EQ(preview.script.text,
+            "Line(1000000, \"" + clip + "\")\r\nLine(1000001, \"" + clip + "\")\r\n");
+  EXPECT_EQ(editor.wholeReads, 0);
+  model.setTemplateView(nullptr);
+}
+
 TEST_F(Model, SaveFollowsTheDialogTheExtensionRuleAndTheOverwriteQuestion) {
   start();
   std::filesystem::create_directory(dir.path() + "/my.dir");

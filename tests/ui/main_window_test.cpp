@@ -18,6 +18,8 @@
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
 #include <QtTest>
@@ -26,7 +28,11 @@
 
 #include "support/named_child.h"
 #include "support/temp_dir.h"
+#include "ui/avs_lexer.h"
+#include "ui/find_bar.h"
 #include "ui/list_views.h"
+#include "ui/preview_pane.h"
+#include "ui/template_editor.h"
 
 using namespace clipquill;
 using clipquill::testing::child;
@@ -113,6 +119,12 @@ void whenModal(Check check, int tries = 100) {
   });
 }
 
+// The bytes of a literal, NUL bytes included.
+template <std::size_t N>
+QByteArray bytes(const char (&text)[N]) {
+  return QByteArray(text, N - 1);
+}
+
 QStringList buttonTexts(QMessageBox* box) {
   QStringList texts;
   for (QAbstractButton* b : box->buttons())
@@ -163,6 +175,8 @@ class MainWindowTest : public QObject {
   }
 
  private slots:
+  // The remembered preview flag goes to Qt's test folder, not the user's.
+  void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
   void init() {
     dir = std::make_unique<TempDir>();
     for (const char* sub : {"app", "home", "clips", "out", "cfg"})
@@ -247,6 +261,10 @@ class MainWindowTest : public QObject {
       memo->selectAll();
       QVERIFY(memo->textCursor().hasSelection());
     }
+    if (auto* editor = qobject_cast<TemplateEditor*>(target)) {
+      editor->selectAll();
+      QVERIFY(editor->hasSelectedText());
+    }
     const bool saveInis = form->model().optionFlags().saveInis;
     QTest::keyClick(target, Qt::Key_A, Qt::ControlModifier);
     QCOMPARE(form->model().optionFlags().saveInis, !saveInis);
@@ -256,7 +274,9 @@ class MainWindowTest : public QObject {
                                ? qobject_cast<QLineEdit*>(target)->text()
                                : (qobject_cast<QPlainTextEdit*>(target)
                                       ? qobject_cast<QPlainTextEdit*>(target)->toPlainText()
-                                      : QString());
+                                      : (qobject_cast<TemplateEditor*>(target)
+                                             ? qobject_cast<TemplateEditor*>(target)->text()
+                                             : QString()));
     QTest::keyClick(target, Qt::Key_X, Qt::ControlModifier);
     QCOMPARE(boxes.asked.size(), std::size_t{1});
     QCOMPARE(boxes.asked[0].text,
@@ -265,6 +285,7 @@ class MainWindowTest : public QObject {
     QVERIFY(!form->isVisible());
     if (auto* edit = qobject_cast<QLineEdit*>(target)) QCOMPARE(edit->text(), before);
     if (auto* memo = qobject_cast<QPlainTextEdit*>(target)) QCOMPARE(memo->toPlainText(), before);
+    if (auto* editor = qobject_cast<TemplateEditor*>(target)) QCOMPARE(editor->text(), before);
   }
 
   // Keys no menu item claims keep their editing meaning.
@@ -332,7 +353,7 @@ class MainWindowTest : public QObject {
     // The picker's folder reached the source box as if typed: the list moved.
     QCOMPARE(child<QLineEdit>(form, "LocLabeledEdit")->text(), QString::fromStdString(path("out")));
     QCOMPARE(form->model().clips().folder(), path("out"));
-    child<QPlainTextEdit>(form, "ScriptMemo")->setFocus();
+    child<TemplateEditor>(form, "ScriptMemo")->setFocus();
     QTRY_VERIFY(form->defaultButton() == nullptr);
   }
 
@@ -368,7 +389,7 @@ class MainWindowTest : public QObject {
     QVERIFY(!form->model().state().Modified);
     // Load through the menu, the open dialog cancelled: the file is read again.
     child<QAction>(form, "LoadTemplate1")->trigger();
-    QCOMPARE(child<QPlainTextEdit>(form, "ScriptMemo")->toPlainText(),
+    QCOMPARE(child<TemplateEditor>(form, "ScriptMemo")->text(),
              QStringLiteral("AVISource(\"<P><F>\")"));
   }
 
@@ -421,15 +442,15 @@ class MainWindowTest : public QObject {
   void templateBytesSurviveTheEditor() {
     writeFile(path("L1.qtpl"), "caf\xe9\r\nx\r\n");
     start({path("L1.qtpl")});
-    QCOMPARE(child<QPlainTextEdit>(form, "ScriptMemo")->toPlainText(),
-             QStringLiteral("caf\u00e9\nx"));
+    QCOMPARE(child<TemplateEditor>(form, "ScriptMemo")->text(), QStringLiteral("caf\u00e9\nx"));
     fileDialogs.saves.push_back(FileChoice{path("same.qtpl"), 1});
     child<QAction>(form, "SaveTemplate1")->trigger();
     QCOMPARE(readFile(path("same.qtpl")), std::string("caf\xe9\r\nx\r\n"));
 
-    child<QPlainTextEdit>(form, "ScriptMemo")->moveCursor(QTextCursor::End);
-    // QTest types Latin-1 only; the editor's own insert raises the same change.
-    child<QPlainTextEdit>(form, "ScriptMemo")->textCursor().insertText(QStringLiteral("\u20ac"));
+    auto* editor = child<TemplateEditor>(form, "ScriptMemo");
+    editor->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+    // QTest types Latin-1 only; text entered as typed raises the same change.
+    editor->typeText(QStringLiteral("\u20ac"));
     QVERIFY(form->model().state().Modified);
     fileDialogs.saves.push_back(FileChoice{path("euro.qtpl"), 1});
     child<QAction>(form, "SaveTemplate1")->trigger();
@@ -450,6 +471,132 @@ class MainWindowTest : public QObject {
     QCOMPARE(form->model().state().TemplatePath,
              path("home/.config/Clipquill/DefaultTemplate.qtpl"));
     QCOMPARE(form->model().fieldText(Field::Source), path("clips"));
+  }
+
+  // Bytes read, shown, typed into and saved: unedited bytes come back as
+  // read; a character Latin-1 cannot hold turns the template into UTF-8.
+  void templateBytesRoundTrip_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("typed");  // at the start, as keys
+    QTest::addColumn<QByteArray>("saved");
+    QTest::newRow("utf-8") << bytes("caf\xc3\xa9 <F>\r\n") << "" << bytes("caf\xc3\xa9 <F>\r\n");
+    QTest::newRow("latin-1") << bytes("caf\xe9\r\n\xff\r\n") << "" << bytes("caf\xe9\r\n\xff\r\n");
+    QTest::newRow("latin-1, a latin-1 key") << bytes("caf\xe9\r\n") << "\u00e0"
+                                            << bytes(
+                                                   "\xe0"
+                                                   "caf\xe9\r\n");
+    QTest::newRow("latin-1, a euro key") << bytes("caf\xe9\r\n") << "\u20ac"
+                                         << bytes(
+                                                "\xe2\x82\xac"
+                                                "caf\xc3\xa9\r\n");
+    QTest::newRow("line feeds alone") << bytes("a\nb") << "" << bytes("a\r\nb\r\n");
+    QTest::newRow("a lone CR") << bytes("a\rb\r\n") << "" << bytes("ab\r\n");
+    QTest::newRow("NUL") << bytes("a\0b\r\n") << "" << bytes("a\0b\r\n");
+    QTest::newRow("NUL in latin-1, a euro key")
+        << bytes("\xe9\0\r\n") << "\u20ac" << bytes("\xe2\x82\xac\xc3\xa9\0\r\n");
+    QTest::newRow("Ctrl-Z in a line") << bytes(
+                                             "ab\x1a"
+                                             "cd\r\nef")
+                                      << "" << bytes("ab\r\nef\r\n");
+    QTest::newRow("Ctrl-Z at a line's start") << bytes("\r\n\x1axyz") << "" << bytes("\r\n");
+    QTest::newRow("empty") << QByteArray() << "" << QByteArray();
+  }
+  void templateBytesRoundTrip() {
+    QFETCH(QByteArray, file);
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, saved);
+    writeFile(path("in.qtpl"), file.toStdString());
+    start({path("in.qtpl")});
+    auto* editor = child<TemplateEditor>(form, "ScriptMemo");
+    editor->setFocus();
+    for (QChar c : typed) {
+      QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+      QApplication::sendEvent(editor, &key);
+    }
+    QCOMPARE(form->model().state().Modified, !typed.isEmpty());
+    fileDialogs.saves.push_back(FileChoice{path("out.qtpl"), 1});
+    child<QAction>(form, "SaveTemplate1")->trigger();
+    QCOMPARE(QByteArray::fromStdString(readFile(path("out.qtpl"))), saved);
+  }
+
+  // Tab goes on to "Create Script(s)" as the tab order says; Ctrl+Tab types
+  // a tab character.
+  void tabMovesOnAndCtrlTabTypesATab() {
+    startOnHall();
+    auto* editor = child<TemplateEditor>(form, "ScriptMemo");
+    editor->setFocus();
+    QTRY_VERIFY(editor->hasFocus());
+    QTest::keyClick(editor, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(editor->text(), QStringLiteral("\tAVISource(\"<P><F>\")"));
+    QVERIFY(form->model().state().Modified);
+    QTest::keyClick(editor, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), child<QPushButton>(form, "CreateScriptsButton"));
+    QCOMPARE(editor->text(), QStringLiteral("\tAVISource(\"<P><F>\")"));
+  }
+
+  void findAndReplaceWorkInTheEditor() {
+    startOnHall();
+    auto* editor = child<TemplateEditor>(form, "ScriptMemo");
+    editor->setText(QStringLiteral("AVISource(a)\navisource(b)\nAVISource(c)"));
+    editor->setFocus();
+    QTest::keyClick(editor, Qt::Key_H, Qt::ControlModifier);
+    auto* bar = child<FindBar>(form, "FindBar");
+    QVERIFY(bar->isVisible());
+    QVERIFY(child<QLineEdit>(form, "FindEdit")->hasFocus());
+    child<QLineEdit>(form, "FindEdit")->setText(QStringLiteral("AVISource"));
+    child<QLineEdit>(form, "ReplaceEdit")->setText(QStringLiteral("FFVideoSource"));
+    child<QCheckBox>(form, "MatchCaseCheckBox")->setChecked(true);
+    QTest::mouseClick(child<QPushButton>(form, "ReplaceAllButton"), Qt::LeftButton);
+    QCOMPARE(editor->text(), QStringLiteral("FFVideoSource(a)\navisource(b)\nFFVideoSource(c)"));
+    // One step to undo.
+    editor->undo();
+    QCOMPARE(editor->text(), QStringLiteral("AVISource(a)\navisource(b)\nAVISource(c)"));
+    QTest::keyClick(child<QLineEdit>(form, "FindEdit"), Qt::Key_Escape);
+    QVERIFY(!bar->isVisible());
+    QVERIFY(editor->hasFocus());
+    // F3 finds the next match from the caret, round the end.
+    editor->setCursorPosition(1, 0);
+    QTest::keyClick(editor, Qt::Key_F3);
+    QCOMPARE(editor->selectedText(), QStringLiteral("AVISource"));
+    int line = 0, index = 0;
+    editor->getCursorPosition(&line, &index);
+    QCOMPARE(line, 2);
+  }
+
+  // The preview shows what the run would write for the current clip, follows
+  // the join option and typing, and stays hidden once the user hides it.
+  void thePreviewFollowsTheWindowAndIsRemembered() {
+    QSettings(QSettings::IniFormat, QSettings::UserScope, "Clipquill", "editor").clear();
+    startOnHall();
+    auto* pane = child<PreviewPane>(form, "PreviewPane");
+    QVERIFY(pane->isVisible());
+    QTest::mouseClick(child<QPushButton>(form, "SelectAllButton"), Qt::LeftButton);
+    form->refreshPreview();
+    const QString clips = QString::fromStdString(path("clips/"));
+    QCOMPARE(pane->text(), "AVISource(\"" + clips + "a.avi\")");
+    QVERIFY(pane->title().contains(QStringLiteral("a.avs")));
+    QVERIFY(!pane->title().contains(QStringLiteral("already there")));
+    writeFile(path("out/a.avs"), "");
+    child<QCheckBox>(form, "JoinScriptsCheckBox")->click();
+    QTRY_COMPARE(pane->text(), "AVISource(\"" + clips + "a.avi\", \"" + clips + "b.avi\", \"" +
+                                   clips + "d.avi\")");
+    child<QCheckBox>(form, "JoinScriptsCheckBox")->click();
+    form->refreshPreview();
+    QVERIFY(pane->title().contains(QStringLiteral("already there")));
+    // Typing: the preview follows once typing pauses.
+    auto* editor = child<TemplateEditor>(form, "ScriptMemo");
+    editor->setFocus();
+    QTest::keyClicks(editor, "#");
+    QTRY_COMPARE(pane->text(), "#AVISource(\"" + clips + "a.avi\")");
+
+    QTest::mouseClick(child<QCheckBox>(form, "PreviewCheckBox"), Qt::LeftButton);
+    QVERIFY(!pane->isVisible());
+    form.reset();
+    startOnHall();
+    QVERIFY(!child<PreviewPane>(form, "PreviewPane")->isVisible());
+    QVERIFY(!child<QCheckBox>(form, "PreviewCheckBox")->isChecked());
+    child<QCheckBox>(form, "PreviewCheckBox")->click();
+    QVERIFY(child<PreviewPane>(form, "PreviewPane")->isVisible());
   }
 
   void aFailedSaveOnCloseKeepsTheWindowOpen() {
@@ -632,6 +779,92 @@ class MainWindowTest : public QObject {
   }
 };
 
+// The editor's highlighting and marks, on an editor of its own.
+class TemplateEditorTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void theLexerStylesWhatItReads_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("word");  // the part whose style is checked
+    QTest::addColumn<int>("style");
+    QTest::newRow("line comment") << "x = 1 # a note"
+                                  << "a note" << int(AvsLexer::LineComment);
+    QTest::newRow("block comment") << "/* a\nnote */ x"
+                                   << "note" << int(AvsLexer::BlockComment);
+    QTest::newRow("nested comment") << "[* a *] x"
+                                    << "a" << int(AvsLexer::NestedBlockComment);
+    QTest::newRow("string") << "Import(\"a.avs\")"
+                            << "a.avs" << int(AvsLexer::String);
+    QTest::newRow("triple string") << "s = \"\"\"a \"b\" c\"\"\""
+                                   << "b" << int(AvsLexer::TripleString);
+    QTest::newRow("internal filter") << "AVISource(\"<P><F>\")"
+                                     << "AVISource" << int(AvsLexer::Filter);
+    QTest::newRow("filter in any case") << "last.converttoyv12()"
+                                        << "converttoyv12" << int(AvsLexer::Filter);
+    QTest::newRow("plugin function") << "QTGMC(preset=\"slow\")"
+                                     << "QTGMC" << int(AvsLexer::Plugin);
+    QTest::newRow("internal function") << "x = Round(2.5)"
+                                       << "Round" << int(AvsLexer::Function);
+    QTest::newRow("clip property") << "w = last.Width"
+                                   << "Width" << int(AvsLexer::ClipProperty);
+    QTest::newRow("keyword") << "return last"
+                             << "return" << int(AvsLexer::Keyword);
+    QTest::newRow("number") << "Trim(0, 1000)"
+                            << "1000" << int(AvsLexer::Number);
+    QTest::newRow("a name of the user's") << "myClip = 1"
+                                          << "myClip" << int(AvsLexer::Identifier);
+  }
+  void theLexerStylesWhatItReads() {
+    QFETCH(QString, text);
+    QFETCH(QString, word);
+    QFETCH(int, style);
+    TemplateEditor editor;
+    editor.setBytes(text.toStdString());
+    editor.SendScintilla(QsciScintillaBase::SCI_COLOURISE, 0UL, -1L);
+    const long at = text.toUtf8().indexOf(word.toUtf8());
+    QVERIFY(at >= 0);
+    for (long i = at; i < at + word.toUtf8().size(); ++i)
+      QCOMPARE(int(editor.SendScintilla(QsciScintillaBase::SCI_GETSTYLEAT,
+                                        static_cast<unsigned long>(i))),
+               style);
+  }
+
+  void theTokensAreMarkedWhereTheyAreSeen() {
+    TemplateEditor editor;
+    editor.resize(400, 200);
+    editor.setBytes("AVISource(\"<P><F>\") # <X> <P");
+    editor.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&editor));
+    auto marked = [&](unsigned long pos) {
+      return editor.SendScintilla(QsciScintillaBase::SCI_INDICATORVALUEAT, 8UL,
+                                  static_cast<long>(pos)) != 0;
+    };
+    QTRY_VERIFY(marked(11));
+    for (unsigned long pos : {11UL, 13UL, 14UL, 16UL})
+      QVERIFY(marked(pos));
+    for (unsigned long pos : {10UL, 17UL, 22UL, 23UL, 27UL})
+      QVERIFY(!marked(pos));
+  }
+
+  // Dark or light, the text stands apart from its paper.
+  void theColoursComeFromThePalette() {
+    for (const QColor& paper : {QColor(Qt::white), QColor(30, 30, 30)}) {
+      QPalette palette;
+      palette.setColor(QPalette::Base, paper);
+      palette.setColor(QPalette::Text, paper.lightness() < 128 ? Qt::white : Qt::black);
+      AvsLexer lexer;
+      lexer.usePalette(palette);
+      QCOMPARE(lexer.paper(AvsLexer::Default), paper);
+      for (int style : {int(AvsLexer::LineComment), int(AvsLexer::String), int(AvsLexer::Filter),
+                        int(AvsLexer::Keyword), int(AvsLexer::Number)}) {
+        QVERIFY2(std::abs(lexer.color(style).lightness() - paper.lightness()) > 80,
+                 qPrintable(QString::number(style)));
+      }
+    }
+  }
+};
+
 // The real boxes: captions, buttons, and Escape as Cancel or No.
 class RealBoxesTest : public QObject {
   Q_OBJECT
@@ -720,6 +953,8 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   MainWindowTest form;
   RealBoxesTest boxes;
-  return QTest::qExec(&form, argc, argv) | QTest::qExec(&boxes, argc, argv);
+  TemplateEditorTest editor;
+  return QTest::qExec(&form, argc, argv) | QTest::qExec(&boxes, argc, argv) |
+         QTest::qExec(&editor, argc, argv);
 }
 #include "main_window_test.moc"

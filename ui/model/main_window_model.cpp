@@ -2,6 +2,7 @@
 #include "ui/model/main_window_model.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "core/constants.h"
@@ -20,6 +21,14 @@ std::size_t fieldIndex(Field field) {
 }
 
 }  // namespace
+
+std::vector<std::string> TemplateSource::templateLinesAt(std::size_t first, std::size_t count) {
+  std::vector<std::string> lines = templateLines();
+  if (first >= lines.size()) return {};
+  const std::size_t end = first + std::min(count, lines.size() - first);
+  return {std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(first)),
+          std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(end))};
+}
 
 MainWindowModel::MainWindowModel(FormPlatform platform)
     : folders_(platform.folders),
@@ -239,6 +248,51 @@ RunOutcome MainWindowModel::createScripts() {
     ~Notify() { user.shown(Shown::CreatedScripts); }
   } notify{user_};
   return generator.run(inputs, state_.script);
+}
+
+TemplatePreview MainWindowModel::preview(std::size_t firstLine, std::size_t lineCount) {
+  TemplatePreview shown;
+  shown.firstLine = firstLine;
+  std::vector<std::string> lines;
+  if (TemplateSource* source = view_ ? view_ : typed_) {
+    lines = source->templateLinesAt(firstLine, lineCount);
+  } else {
+    const std::vector<std::string>& all = templateLines();
+    if (firstLine < all.size()) {
+      const auto from = all.begin() + static_cast<std::ptrdiff_t>(firstLine);
+      lines.assign(from,
+                   from + static_cast<std::ptrdiff_t>(std::min(lineCount, all.size() - firstLine)));
+    }
+  }
+  const std::vector<std::string> selected = clips_.selectedEntries();
+  // Per clip: the clip the user is on, as far as the run would write it.
+  std::string clip;
+  const std::optional<std::size_t> focus = clips_.focus();
+  if (focus && *focus < clips_.count() && clips_.isSelected(*focus)) {
+    clip = clips_.entries()[*focus];
+  } else if (!selected.empty()) {
+    clip = selected.front();
+  } else if (focus && *focus < clips_.count()) {
+    clip = clips_.entries()[*focus];
+  } else if (clips_.count() > 0) {
+    clip = clips_.entries().front();
+  }
+  const ScriptInputs inputs{
+      .templateLines = lines,
+      .destText = fieldText(Field::Destination),
+      .sourceText = fieldText(Field::Source),
+      .nameText = fieldText(Field::ScriptName),
+      .selectedClips = selected,
+      .join = join_,
+  };
+  shown.script = previewScript(inputs, clip);
+  if (fieldText(Field::Destination).empty()) {
+    shown.note = "No destination folder: the run would write nothing.";
+  } else if (!join_ && selected.empty()) {
+    shown.note = "No clip selected: the run would write nothing.";
+  }
+  shown.exists = !shown.script.path.empty() && files_.isFile(shown.script.path);
+  return shown;
 }
 
 void MainWindowModel::editFilters() {

@@ -16,6 +16,7 @@
 #include "clips/folders.h"
 #include "core/error.h"
 #include "core/generator.h"
+#include "core/preview.h"
 #include "core/script_files.h"
 #include "core/user_port.h"
 #include "persist/option_flags.h"
@@ -94,6 +95,18 @@ class TemplateSource {
  public:
   virtual ~TemplateSource() = default;
   virtual std::vector<std::string> templateLines() = 0;
+  // Lines first to first + count - 1 (fewer at the end), for a reader that
+  // needs only those; by default cut from all of them.
+  virtual std::vector<std::string> templateLinesAt(std::size_t first, std::size_t count);
+};
+
+// The preview of "Create Script(s)": the script it would write now, for a
+// run of the template's lines.
+struct TemplatePreview {
+  ScriptPreview script;  // its name, where it lands, its bytes for the lines asked for
+  bool exists = false;   // a file is there already: the run would ask before replacing it
+  std::string note;      // empty when the run would write this script; else why it would not
+  std::size_t firstLine = 0;
 };
 
 // The platform as the model reaches it.
@@ -170,6 +183,16 @@ class MainWindowModel {
   // The user changed the editor's text: the change handler runs at once, and
   // the lines are read from source when next needed.
   void templateTyped(TemplateSource& source);
+  // The editor that shows the template, which the preview reads its lines
+  // from; nothing: the model's own lines.
+  void setTemplateView(TemplateSource* view) { view_ = view; }
+  // What "Create Script(s)" would write now, for lineCount template lines
+  // from firstLine on. Per clip, the script of the current clip: the focused
+  // clip when it is selected, else the first selected one (with none
+  // selected, the focused or first listed clip, noted as not written).
+  // Joined, the one script of the selection. Reads no more of the template
+  // than those lines.
+  TemplatePreview preview(std::size_t firstLine, std::size_t lineCount);
   // "Join Sources"; a plain check box with no handler of its own.
   void setJoin(bool join) { join_ = join; }
   // Selection in the clip list: a widget matter that the model only records.
@@ -326,6 +349,7 @@ class MainWindowModel {
   // templateLines(), made from template_ when first asked for.
   std::optional<std::vector<std::string>> templateLines_;
   TemplateSource* typed_ = nullptr;  // the editor, while its lines are unread
+  TemplateSource* view_ = nullptr;   // the editor, for the preview's lines
   FilterList filters_;
   ClipList clips_;
   CreatedLines created_;

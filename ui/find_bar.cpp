@@ -1,0 +1,155 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/find_bar.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
+
+#include "ui/template_editor.h"
+
+namespace clipquill {
+
+namespace {
+
+template <class W>
+W* named(W* widget, const char* name, const QString& caption) {
+  widget->setObjectName(QString::fromLatin1(name));
+  widget->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
+  return widget;
+}
+
+bool fitsLatin1(const QString& text) {
+  return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+}
+
+}  // namespace
+
+FindBar::FindBar(TemplateEditor* editor, QWidget* parent) : QWidget(parent), editor_(editor) {
+  setObjectName(QStringLiteral("FindBar"));
+  auto* findLabel = new QLabel(QStringLiteral("Fi&nd:"), this);
+  findEdit_ = named(new QLineEdit(this), "FindEdit", QStringLiteral("Find:"));
+  findLabel->setBuddy(findEdit_);
+  replaceLabel_ = new QLabel(QStringLiteral("Replace &with:"), this);
+  replaceEdit_ = named(new QLineEdit(this), "ReplaceEdit", QStringLiteral("Replace with:"));
+  replaceLabel_->setBuddy(replaceEdit_);
+  matchCase_ = named(new QCheckBox(QStringLiteral("Match &case"), this), "MatchCaseCheckBox",
+                     QStringLiteral("Match case"));
+  nextButton_ = named(new QPushButton(QStringLiteral("Find Next"), this), "FindNextButton",
+                      QStringLiteral("Find Next"));
+  replaceButton_ = named(new QPushButton(QStringLiteral("&Replace"), this), "ReplaceButton",
+                         QStringLiteral("Replace"));
+  replaceAllButton_ = named(new QPushButton(QStringLiteral("Replace A&ll"), this),
+                            "ReplaceAllButton", QStringLiteral("Replace All"));
+  closeButton_ = named(new QPushButton(QStringLiteral("Close"), this), "FindCloseButton",
+                       QStringLiteral("Close"));
+  status_ = named(new QLabel(this), "FindStatusLabel", QString());
+  for (QPushButton* b : {nextButton_, replaceButton_, replaceAllButton_, closeButton_})
+    b->setAutoDefault(false);
+
+  auto* grid = new QGridLayout(this);
+  grid->setContentsMargins(0, 0, 0, 0);
+  grid->addWidget(findLabel, 0, 0);
+  grid->addWidget(findEdit_, 0, 1);
+  grid->addWidget(nextButton_, 0, 2);
+  grid->addWidget(matchCase_, 0, 3);
+  grid->addWidget(closeButton_, 0, 4);
+  grid->addWidget(replaceLabel_, 1, 0);
+  grid->addWidget(replaceEdit_, 1, 1);
+  grid->addWidget(replaceButton_, 1, 2);
+  grid->addWidget(replaceAllButton_, 1, 3);
+  grid->addWidget(status_, 1, 4);
+  grid->setColumnStretch(1, 1);
+
+  connect(findEdit_, &QLineEdit::returnPressed, this, [this] { findAgain(); });
+  connect(replaceEdit_, &QLineEdit::returnPressed, this, [this] { replaceOne(); });
+  connect(nextButton_, &QPushButton::clicked, this, [this] { findAgain(); });
+  connect(replaceButton_, &QPushButton::clicked, this, [this] { replaceOne(); });
+  connect(replaceAllButton_, &QPushButton::clicked, this, [this] { replaceAll(); });
+  connect(closeButton_, &QPushButton::clicked, this, [this] {
+    hide();
+    editor_->setFocus();
+  });
+  hide();
+}
+
+void FindBar::open(bool replace) {
+  for (QWidget* w : std::initializer_list<QWidget*>{replaceLabel_, replaceEdit_, replaceButton_,
+                                                    replaceAllButton_})
+    w->setVisible(replace);
+  if (editor_->hasSelectedText() && !editor_->selectedText().contains(QLatin1Char('\n')))
+    findEdit_->setText(editor_->selectedText());
+  say(QString());
+  show();
+  findEdit_->setFocus();
+  findEdit_->selectAll();
+}
+
+bool FindBar::findAgain(bool backwards) {
+  const QString text = findEdit_->text();
+  if (text.isEmpty()) return false;
+  // A Latin-1 template holds no character beyond Latin-1.
+  bool found = false;
+  if (!editor_->showsLatin1() || fitsLatin1(text)) {
+    int line = -1, index = -1;
+    if (backwards && editor_->hasSelectedText()) {
+      // From the start of the selection, so that the same match is not found again.
+      int lineTo = 0, indexTo = 0;
+      editor_->getSelection(&line, &index, &lineTo, &indexTo);
+    }
+    found = editor_->findFirst(text, false, matchCase_->isChecked(), false, true, !backwards, line,
+                               index);
+  }
+  say(found ? QString() : QStringLiteral("Not found."));
+  return found;
+}
+
+bool FindBar::selectionMatches() const {
+  if (!editor_->hasSelectedText()) return false;
+  return editor_->selectedText().compare(findEdit_->text(), matchCase_->isChecked()
+                                                                ? Qt::CaseSensitive
+                                                                : Qt::CaseInsensitive) == 0;
+}
+
+void FindBar::replaceOne() {
+  if (selectionMatches()) editor_->typeText(replaceEdit_->text());
+  findAgain();
+}
+
+int FindBar::replaceAll() {
+  const QString text = findEdit_->text();
+  int count = 0;
+  if (!text.isEmpty() && (!editor_->showsLatin1() || fitsLatin1(text))) {
+    editor_->beginUndoAction();
+    bool found = editor_->findFirst(text, false, matchCase_->isChecked(), false, false, true, 0, 0);
+    while (found) {
+      editor_->typeText(replaceEdit_->text());
+      ++count;
+      found = editor_->findFirst(text, false, matchCase_->isChecked(), false, false, true);
+    }
+    editor_->endUndoAction();
+  }
+  say(QStringLiteral("%1 replaced.").arg(count));
+  return count;
+}
+
+void FindBar::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    closeButton_->click();
+    return;
+  }
+  if (event->key() == Qt::Key_F3) {
+    findAgain(event->modifiers() & Qt::ShiftModifier);
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void FindBar::say(const QString& text) {
+  status_->setText(text);
+}
+
+}  // namespace clipquill

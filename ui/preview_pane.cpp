@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/preview_pane.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+#include <string>
+
+#include "ui/qt_text.h"
+#include "ui/template_editor.h"
+
+namespace clipquill {
+
+PreviewPane::PreviewPane(QWidget* parent)
+    : QWidget(parent), title_(new QLabel(this)), text_(new TemplateEditor(this)) {
+  setObjectName(QStringLiteral("PreviewPane"));
+  title_->setObjectName(QStringLiteral("PreviewTitle"));
+  title_->setTextFormat(Qt::PlainText);
+  title_->setWordWrap(true);
+  text_->setObjectName(QStringLiteral("PreviewText"));
+  text_->setAccessibleName(QStringLiteral("Script preview"));
+  text_->setReadOnly(true);
+  text_->setCaretLineVisible(false);
+  text_->setMarginWidth(0, 0);
+  // The pane follows the editor's scrolling; it holds only the lines in view.
+  text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  text_->setFocusPolicy(Qt::ClickFocus);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(2);
+  layout->addWidget(title_);
+  layout->addWidget(text_, 1);
+}
+
+void PreviewPane::showPreview(const TemplatePreview& preview) {
+  const ScriptPreview& script = preview.script;
+  QString title = QStringLiteral("Preview of ") + shownText(script.scriptFile);
+  if (!script.path.empty()) {
+    title += QStringLiteral(" in ") +
+             shownText(script.path.substr(0, script.path.size() - script.scriptFile.size()));
+  }
+  if (preview.exists) title += QStringLiteral(" (already there: the run would ask to replace it)");
+  if (!preview.note.empty()) title += QStringLiteral("\n") + shownText(preview.note);
+  title_->setText(title);
+
+  // The script's CR LF line ends shown as the editor's.
+  std::string lines;
+  lines.reserve(script.text.size());
+  std::string_view rest = script.text;
+  while (!rest.empty()) {
+    std::size_t end = rest.find("\r\n");
+    if (end == std::string_view::npos) end = rest.size();
+    if (!lines.empty()) lines += '\n';
+    lines.append(rest.substr(0, end));
+    rest.remove_prefix(std::min(rest.size(), end + 2));
+  }
+  const int xOffset = static_cast<int>(text_->SendScintilla(QsciScintillaBase::SCI_GETXOFFSET));
+  text_->setBytes(lines);
+  text_->SendScintilla(QsciScintillaBase::SCI_SETXOFFSET, static_cast<unsigned long>(xOffset));
+}
+
+std::size_t PreviewPane::visibleLineCount() const {
+  return text_->visibleLineCount();
+}
+
+QString PreviewPane::title() const {
+  return title_->text();
+}
+
+QString PreviewPane::text() const {
+  return text_->text();
+}
+
+}  // namespace clipquill

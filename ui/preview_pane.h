@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The live preview under the template editor: the script "Create Script(s)"
+// would write now, as the model works it out, for the template lines in
+// view. The pane only shows it: its name, whether a file of that name is
+// already there, and the lines, highlighted as the editor highlights them.
+#pragma once
+
+#include <QWidget>
+
+#include "ui/model/main_window_model.h"
+
+class QLabel;
+
+namespace clipquill {
+
+class TemplateEditor;
+
+class PreviewPane : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit PreviewPane(QWidget* parent = nullptr);
+
+  void showPreview(const TemplatePreview& preview);
+  // How many lines the pane shows at once.
+  std::size_t visibleLineCount() const;
+
+  QString title() const;
+  // The lines shown, as text.
+  QString text() const;
+
+ private:
+  QLabel* title_;
+  TemplateEditor* text_;
+};
+
+}  // namespace clipquill

@@ -1,0 +1,275 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/template_editor.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDropEvent>
+#include <QFontDatabase>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <algorithm>
+#include <string>
+
+#include "ui/avs_lexer.h"
+#include "ui/qt_text.h"
+
+namespace clipquill {
+
+namespace {
+
+// The indicator that marks "<P>" and "<F>"; Scintilla leaves 8 and up to
+// its users.
+constexpr int kTokenIndicator = 8;
+
+bool fitsLatin1(const QString& text) {
+  return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+}
+
+}  // namespace
+
+TemplateEditor::TemplateEditor(QWidget* parent)
+    : QsciScintilla(parent), lexer_(new AvsLexer(this)) {
+  setUtf8(true);
+  setEolMode(EolUnix);
+  setWrapMode(WrapNone);
+  setTabWidth(4);
+  setIndentationsUseTabs(false);
+  // Scintilla widens the scroll range to the longest line drawn so far, so a
+  // template is never measured whole.
+  SendScintilla(SCI_SETSCROLLWIDTH, 1);
+  SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  setLexer(lexer_);
+  setMarginType(0, NumberMargin);
+  setMarginLineNumbers(0, true);
+  setMarginWidth(1, 0);
+  setCaretLineVisible(true);
+  setBraceMatching(SloppyBraceMatch);
+  indicatorDefine(RoundBoxIndicator, kTokenIndicator);
+  SendScintilla(SCI_INDICSETUNDER, kTokenIndicator, 1);
+  SendScintilla(SCI_INDICSETALPHA, kTokenIndicator, 90);
+  usePalette();
+  fitLineNumbers();
+
+  // Only the notices sent before a change reach the widget: the ones sent
+  // after it make QScintilla count the document's characters up to the
+  // change, for its accessibility events, which costs a keystroke in a big
+  // template more than all the rest. So textChanged and linesChanged stay
+  // silent; edited() and the view's updates stand in for them.
+  SendScintilla(SCI_SETMODEVENTMASK,
+                static_cast<unsigned long>(SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE));
+  connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
+          [this](int, int type, const char*, int, int, int, int, int, int, int) {
+            if (type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) emit edited();
+          });
+  connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int) {
+    fitLineNumbers();
+    markTokens();
+    emit viewChanged();
+  });
+}
+
+void TemplateEditor::setBytes(std::string_view bytes) {
+  const bool readOnly = isReadOnly();
+  setReadOnly(false);
+  setUtf8(isValidUtf8(bytes));
+  SendScintilla(SCI_CLEARALL);
+  // Appended with its length, as SCI_SETTEXT would stop at a NUL byte.
+  SendScintilla(SCI_APPENDTEXT, static_cast<uintptr_t>(bytes.size()), bytes.data());
+  setReadOnly(readOnly);
+  SendScintilla(SCI_EMPTYUNDOBUFFER);
+  SendScintilla(SCI_GOTOPOS, 0UL);
+  fitLineNumbers();
+}
+
+std::string_view TemplateEditor::bytes() const {
+  const auto length = static_cast<std::size_t>(SendScintilla(SCI_GETLENGTH));
+  const auto* data = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+  return {data, length};
+}
+
+bool TemplateEditor::showsLatin1() const {
+  return !isUtf8();
+}
+
+std::size_t TemplateEditor::lineCount() const {
+  return static_cast<std::size_t>(SendScintilla(SCI_GETLINECOUNT));
+}
+
+std::string_view TemplateEditor::lineBytes(std::size_t line) const {
+  const long start = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+  if (start < 0) return {};
+  const long end = SendScintilla(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line));
+  const long length = end - start;
+  if (length <= 0) return {};
+  const auto* data = reinterpret_cast<const char*>(
+      SendScintilla(SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), length));
+  return {data, static_cast<std::size_t>(length)};
+}
+
+std::size_t TemplateEditor::firstVisibleLine() const {
+  const long display = SendScintilla(SCI_GETFIRSTVISIBLELINE);
+  return static_cast<std::size_t>(
+      SendScintilla(SCI_DOCLINEFROMVISIBLE, static_cast<unsigned long>(display)));
+}
+
+std::size_t TemplateEditor::visibleLineCount() const {
+  // A line cut by the bottom edge counts too.
+  return static_cast<std::size_t>(SendScintilla(SCI_LINESONSCREEN)) + 1;
+}
+
+void TemplateEditor::typeText(const QString& text) {
+  makeRoomFor(text);
+  replaceSelectedText(text);
+}
+
+void TemplateEditor::paste() {
+  if (const QMimeData* data = QApplication::clipboard()->mimeData()) makeRoomFor(data->text());
+  QsciScintilla::paste();
+}
+
+bool TemplateEditor::focusNextPrevChild(bool next) {
+  // Tab leaves the editor like any other control; Scintilla would keep it.
+  return QAbstractScrollArea::focusNextPrevChild(next);
+}
+
+void TemplateEditor::keyPressEvent(QKeyEvent* event) {
+  const Qt::KeyboardModifiers mods =
+      event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+  if (event->key() == Qt::Key_Tab && mods == Qt::ControlModifier) {
+    typeText(QStringLiteral("\t"));
+    return;
+  }
+  if (mods == Qt::ControlModifier && (event->key() == Qt::Key_F || event->key() == Qt::Key_H)) {
+    emit findRequested(event->key() == Qt::Key_H);
+    return;
+  }
+  if (event->key() == Qt::Key_F3 && (mods == Qt::NoModifier || mods == Qt::ShiftModifier)) {
+    emit findAgainRequested(mods == Qt::ShiftModifier);
+    return;
+  }
+  makeRoomFor(event->text());
+  QsciScintilla::keyPressEvent(event);
+}
+
+void TemplateEditor::inputMethodEvent(QInputMethodEvent* event) {
+  makeRoomFor(event->commitString());
+  QsciScintilla::inputMethodEvent(event);
+}
+
+void TemplateEditor::dropEvent(QDropEvent* event) {
+  if (const QMimeData* data = event->mimeData()) makeRoomFor(data->text());
+  QsciScintilla::dropEvent(event);
+}
+
+void TemplateEditor::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange) usePalette();
+  QsciScintilla::changeEvent(event);
+}
+
+void TemplateEditor::makeRoomFor(const QString& text) {
+  if (!showsLatin1() || fitsLatin1(text)) return;
+  // Latin-1 to UTF-8, byte by byte; a position moves by the number of bytes
+  // at or above 0x80 before it, as each of those becomes two.
+  const std::string_view old = bytes();
+  std::string widened;
+  widened.reserve(old.size() + old.size() / 8);
+  for (char c : old) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      widened += c;
+    } else {
+      widened += static_cast<char>(0xC0 | (byte >> 6));
+      widened += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  auto moved = [old](long pos) {
+    const auto end = old.begin() + std::min<long>(pos, static_cast<long>(old.size()));
+    return pos + std::count_if(old.begin(), end, [](char c) { return (c & 0x80) != 0; });
+  };
+  const long anchor = moved(SendScintilla(SCI_GETANCHOR));
+  const long caret = moved(SendScintilla(SCI_GETCURRENTPOS));
+  const long firstLine = SendScintilla(SCI_GETFIRSTVISIBLELINE);
+  const long xOffset = SendScintilla(SCI_GETXOFFSET);
+  // The old edits were Latin-1 bytes: undoing them in a UTF-8 document
+  // would break it, so the history starts here.
+  SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
+  setUtf8(true);
+  SendScintilla(SCI_CLEARALL);
+  SendScintilla(SCI_APPENDTEXT, static_cast<uintptr_t>(widened.size()), widened.data());
+  SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
+  SendScintilla(SCI_EMPTYUNDOBUFFER);
+  SendScintilla(SCI_SETSEL, static_cast<unsigned long>(anchor), caret);
+  SendScintilla(SCI_SETFIRSTVISIBLELINE, static_cast<unsigned long>(firstLine));
+  SendScintilla(SCI_SETXOFFSET, static_cast<unsigned long>(xOffset));
+}
+
+void TemplateEditor::markTokens() {
+  // Only the part in view is looked at, so a template of any size costs the
+  // same; a line scrolled into view is marked then.
+  const long first = static_cast<long>(firstVisibleLine());
+  const long lines = static_cast<long>(visibleLineCount());
+  const long lineHeight = std::max(1L, SendScintilla(SCI_TEXTHEIGHT, 0UL));
+  const long right = viewport()->width();
+  SendScintilla(SCI_SETINDICATORCURRENT, kTokenIndicator);
+  for (long i = 0; i < lines; ++i) {
+    const long line = first + i;
+    if (line >= static_cast<long>(lineCount())) break;
+    const long lineStart = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+    const long lineEnd = SendScintilla(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line));
+    // The columns in view, and a token's width either side.
+    const long y = i * lineHeight + lineHeight / 2;
+    long from = SendScintilla(SCI_POSITIONFROMPOINT, 0UL, y);
+    long to = SendScintilla(SCI_POSITIONFROMPOINT, static_cast<unsigned long>(right), y);
+    from = std::clamp(std::min(from, to) - 2, lineStart, lineEnd);
+    to = std::clamp(std::max(from, to) + 3, lineStart, lineEnd);
+    if (to <= from) continue;
+    SendScintilla(SCI_INDICATORCLEARRANGE, static_cast<unsigned long>(from), to - from);
+    const auto* data = reinterpret_cast<const char*>(
+        SendScintilla(SCI_GETRANGEPOINTER, static_cast<unsigned long>(from), to - from));
+    const std::string_view text(data, static_cast<std::size_t>(to - from));
+    for (std::size_t at = text.find('<'); at != std::string_view::npos;
+         at = text.find('<', at + 1)) {
+      const std::string_view token = text.substr(at, 3);
+      if (token == "<P>" || token == "<F>")
+        SendScintilla(SCI_INDICATORFILLRANGE, static_cast<unsigned long>(from) + at, 3L);
+    }
+  }
+}
+
+void TemplateEditor::fitLineNumbers() {
+  int digits = 1;
+  for (std::size_t n = lineCount(); n >= 10; n /= 10)
+    ++digits;
+  digits = std::max(digits, 3);
+  if (digits == lineNumberDigits_) return;
+  lineNumberDigits_ = digits;
+  setMarginWidth(0, QString(digits + 1, QLatin1Char('9')));
+}
+
+void TemplateEditor::usePalette() {
+  const QPalette& p = palette();
+  lexer_->usePalette(p);
+  const QColor paper = p.color(QPalette::Base);
+  const QColor text = p.color(QPalette::Text);
+  setPaper(paper);
+  setColor(text);
+  setCaretForegroundColor(text);
+  QColor line = p.color(QPalette::AlternateBase);
+  if (line == paper) line = paper.lightness() < 128 ? paper.lighter(130) : paper.darker(108);
+  setCaretLineBackgroundColor(line);
+  setMarginsBackgroundColor(p.color(QPalette::Window));
+  setMarginsForegroundColor(p.color(QPalette::WindowText));
+  setMarginsFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  setSelectionBackgroundColor(p.color(QPalette::Highlight));
+  setSelectionForegroundColor(p.color(QPalette::HighlightedText));
+  setMatchedBraceBackgroundColor(p.color(QPalette::Highlight).lighter(140));
+  setMatchedBraceForegroundColor(text);
+  setIndicatorForegroundColor(p.color(QPalette::Link), kTokenIndicator);
+  lineNumberDigits_ = 0;
+  fitLineNumbers();
+}
+
+}  // namespace clipquill

@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The template editor: a Scintilla editor that holds the template's bytes as
+// they are. Valid UTF-8 is shown as UTF-8; anything else byte for byte as
+// Latin-1, so that unedited bytes go back exactly as read. A typed character
+// that Latin-1 cannot hold turns the whole template into UTF-8 first, so that
+// it is kept as typed. AviSynth highlighting, "<P>" and "<F>" marked, line
+// numbers, the current line and matching braces; Tab moves on to the next
+// control and Ctrl+Tab types a tab character.
+#pragma once
+
+#include <Qsci/qsciscintilla.h>
+
+#include <cstddef>
+#include <string_view>
+
+namespace clipquill {
+
+class AvsLexer;
+
+class TemplateEditor : public QsciScintilla {
+  Q_OBJECT
+
+ public:
+  explicit TemplateEditor(QWidget* parent = nullptr);
+
+  // Replaces the document with bytes, lines separated by "\n", and forgets
+  // the undo history.
+  void setBytes(std::string_view bytes);
+  // The document's bytes. Valid until the next change of the document.
+  std::string_view bytes() const;
+  // Whether the document shows its bytes as Latin-1 rather than UTF-8.
+  bool showsLatin1() const;
+
+  std::size_t lineCount() const;
+  // One line's bytes without its line end.
+  std::string_view lineBytes(std::size_t line) const;
+  // The first document line in view and how many lines the view shows.
+  std::size_t firstVisibleLine() const;
+  std::size_t visibleLineCount() const;
+
+  // Text entered at the caret as if typed, replacing the selection.
+  void typeText(const QString& text);
+
+  void paste() override;
+
+ signals:
+  // Ctrl+F, Ctrl+H, F3 and Shift+F3: the window's find bar answers them.
+  void findRequested(bool replace);
+  void findAgainRequested(bool backwards);
+  // The user changed the document (sent before the change lands, at a
+  // constant cost whatever the document's size).
+  void edited();
+  // The document or the part of it in view changed.
+  void viewChanged();
+
+ protected:
+  bool focusNextPrevChild(bool next) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  // Before text that Latin-1 cannot hold is entered into a Latin-1
+  // document: the document becomes UTF-8, caret and selection kept.
+  void makeRoomFor(const QString& text);
+  void markTokens();
+  void fitLineNumbers();
+  void usePalette();
+
+  AvsLexer* lexer_;
+  int lineNumberDigits_ = 0;
+};
+
+}  // namespace clipquill
