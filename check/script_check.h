@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What checking one script with AviSynth+ found.
+#pragma once
+
+#include <string>
+
+namespace clipquill {
+
+enum class CheckStatus {
+  Good,         // AviSynth+ imported the script and it gave a clip
+  Failed,       // AviSynth+ refused it; the message says why, line and column where
+  TimedOut,     // still running when its time was up
+  Crashed,      // the process checking it died
+  Unavailable,  // AviSynth+ could not be loaded; the message says why
+};
+
+struct ScriptCheck {
+  CheckStatus status = CheckStatus::Good;
+  std::string message;  // empty when good; one line
+  int line = 0;         // 1-based; 0 when unknown
+  int column = 0;       // 1-based; 0 when unknown
+
+  bool good() const { return status == CheckStatus::Good; }
+};
+
+// "path:line:column: message", leaving out what is unknown: the form
+// editors and compilers use, so that a terminal or an editor can jump there.
+std::string formatCheckLine(const std::string& path, const ScriptCheck& check);
+
+}  // namespace clipquill

@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Checks scripts with AviSynth+ in a helper process, one script after the
+// other. Importing a script runs it: a script may loop for ever (AviSynth
+// has loops) and a plugin may crash, and neither may take the window or the
+// command line with it. The helper is a program of ours started in a hidden
+// mode; it loads AviSynth+ once and imports each script it is sent in a
+// fresh script environment. A script still running when its time is up ends
+// the helper ("timed out"), a helper that dies reports the script as
+// crashed, and the next script gets a new helper.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+#include "check/script_check.h"
+
+namespace clipquill {
+
+struct CheckerOptions {
+  // libavisynth.so to load; empty: the one the dynamic loader finds.
+  std::string library;
+  // How long one script may take, the helper's start included.
+  std::chrono::milliseconds timeLimit{std::chrono::seconds(10)};
+  // The program started as the helper (it must call runCheckHelperIfAsked
+  // first thing in main); empty: this very program.
+  std::string helper;
+};
+
+class ScriptChecker {
+ public:
+  explicit ScriptChecker(CheckerOptions options);
+  ~ScriptChecker();  // ends the helper
+  ScriptChecker(const ScriptChecker&) = delete;
+  ScriptChecker& operator=(const ScriptChecker&) = delete;
+
+  // Whether AviSynth+ can be loaded; starts the helper when none runs.
+  // `detail` gets AviSynth+'s version when it can, the reason when not.
+  bool available(std::string* detail = nullptr);
+
+  // Checks the script at `path` (relative paths are read against the
+  // working folder). Never throws for what the script does.
+  ScriptCheck check(const std::string& path);
+
+  const CheckerOptions& options() const { return options_; }
+
+ private:
+  bool start();
+  void stop();
+  ScriptCheck helperEnded(const char* during);
+
+  CheckerOptions options_;
+  pid_t pid_ = -1;
+  int socket_ = -1;
+  std::optional<bool> available_;  // known once a helper said hello
+  std::string detail_;
+};
+
+// The command-line word that starts a program as the helper.
+inline constexpr const char* kCheckHelperFlag = "--avisynth-check-helper";
+
+// For main(), before anything else: when the arguments ask for the helper
+// ("PROGRAM --avisynth-check-helper LIBRARY"), runs it and ends the process
+// when the checker lets go of it; returns at once otherwise.
+void runCheckHelperIfAsked(int argc, char** argv);
+
+}  // namespace clipquill
