@@ -2,6 +2,7 @@
 // What checking one script with AviSynth+ found.
 #pragma once
 
+#include <span>
 #include <string>
 
 namespace clipquill {
@@ -26,5 +27,21 @@ struct ScriptCheck {
 // "path:line:column: message", leaving out what is unknown: the form
 // editors and compilers use, so that a terminal or an editor can jump there.
 std::string formatCheckLine(const std::string& path, const ScriptCheck& check);
+
+// The check of one script in words, for a tip: "AviSynth+: good", or
+// "AviSynth+: line 2, column 21: Script error: expected a , or )".
+std::string describeCheck(const ScriptCheck& check);
+
+// A run's checks in one line: "AviSynth+: 3 scripts good", or, when any
+// failed, the first failure described with its name and the count:
+// "AviSynth+: 1 of 3 scripts failed; a.avs: line 2, column 21: ...".
+// `names` are the scripts' names, in the order of `checks`.
+std::string summarizeChecks(std::span<const std::string> names,
+                            std::span<const ScriptCheck> checks);
+
+// What a user without AviSynth+ reads, after the reason.
+inline constexpr const char* kAvisynthHint =
+    "Install AviSynth+ (libavisynth.so), or build it from its source as the README says, "
+    "and name its library in the options if the system does not find it.";
 
 }  // namespace clipquill

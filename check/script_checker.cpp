@@ -137,15 +137,6 @@ std::string thisProgram() {
 
 }  // namespace
 
-std::string formatCheckLine(const std::string& path, const ScriptCheck& check) {
-  std::string out = path;
-  if (check.line > 0) {
-    out += ':' + std::to_string(check.line);
-    if (check.column > 0) out += ':' + std::to_string(check.column);
-  }
-  return out + ": " + check.message;
-}
-
 void runCheckHelperIfAsked(int argc, char** argv) {
   if (argc < 2 || std::strcmp(argv[1], kCheckHelperFlag) != 0) return;
   runHelper(argc > 2 ? argv[2] : "");

@@ -75,5 +75,28 @@ TEST(FormatCheckLineTest, LeavesOutWhatIsUnknown) {
             "a.avs: timed out after 10 s");
 }
 
+TEST(SummarizeChecksTest, CountsAndNamesTheFirstFailure) {
+  const std::vector<std::string> names = {"a.avs", "b.avs", "c.avs"};
+  const ScriptCheck good;
+  const ScriptCheck quote{CheckStatus::Failed, "Script error: expected a , or )", 1, 21};
+  const ScriptCheck slow{CheckStatus::TimedOut, "timed out after 10 s", 0, 0};
+  struct Case {
+    std::vector<ScriptCheck> checks;
+    std::string summary;
+  };
+  for (const Case& c : std::vector<Case>{
+           {{good}, "AviSynth+: 1 script good"},
+           {{good, good, good}, "AviSynth+: 3 scripts good"},
+           {{good, quote, slow},
+            "AviSynth+: 2 of 3 scripts failed; b.avs: line 1, column 21: Script error: expected a "
+            ", or )"},
+           {{slow}, "AviSynth+: 1 of 1 script failed; a.avs: timed out after 10 s"},
+       }) {
+    EXPECT_EQ(summarizeChecks(names, c.checks), c.summary);
+  }
+  EXPECT_EQ(describeCheck(quote), "AviSynth+: line 1, column 21: Script error: expected a , or )");
+  EXPECT_EQ(describeCheck(good), "AviSynth+: good");
+}
+
 }  // namespace
 }  // namespace clipquill
