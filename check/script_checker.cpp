@@ -153,6 +153,7 @@ ScriptChecker::~ScriptChecker() {
 void ScriptChecker::stop() {
   if (socket_ >= 0) ::close(socket_);
   socket_ = -1;
+  std::lock_guard lock(helperMutex_);
   if (pid_ > 0) {
     // Idle or stuck, the helper has nothing left worth waiting for.
     ::kill(pid_, SIGKILL);
@@ -162,7 +163,15 @@ void ScriptChecker::stop() {
   pid_ = -1;
 }
 
+void ScriptChecker::abort() {
+  aborted_ = true;
+  std::lock_guard lock(helperMutex_);
+  // Not yet reaped (that happens under the lock), so the pid is still ours.
+  if (pid_ > 0) ::kill(pid_, SIGKILL);
+}
+
 bool ScriptChecker::start() {
+  if (aborted_) return false;
   if (pid_ > 0) return true;
   if (available_ == false) return false;
 
@@ -193,8 +202,13 @@ bool ScriptChecker::start() {
     detail_ = "cannot start " + options_.helper + ": " + std::strerror(rc);
     return false;
   }
-  pid_ = pid;
   socket_ = pair[0];
+  {
+    std::lock_guard lock(helperMutex_);
+    pid_ = pid;
+    // An abort() that came before pid_ was set did not see this helper.
+    if (aborted_) ::kill(pid_, SIGKILL);
+  }
 
   const auto deadline = Clock::now() + options_.timeLimit;
   unsigned char loaded = 0;
@@ -223,29 +237,33 @@ bool ScriptChecker::available(std::string* detail) {
 
 ScriptCheck ScriptChecker::helperEnded(const char* during) {
   int status = 0;
-  // The socket closing means the helper is on its way out; give it a moment.
   pid_t done = 0;
-  for (int i = 0; i < 100 && done == 0; ++i) {
-    done = ::waitpid(pid_, &status, WNOHANG);
-    if (done == 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  {
+    std::lock_guard lock(helperMutex_);
+    // The socket closing means the helper is on its way out; give it a moment.
+    for (int i = 0; i < 100 && done == 0; ++i) {
+      done = ::waitpid(pid_, &status, WNOHANG);
+      if (done == 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (done == pid_) pid_ = -1;
   }
   std::string message;
-  if (done == pid_ && WIFSIGNALED(status)) {
+  if (done > 0 && WIFSIGNALED(status)) {
     int sig = WTERMSIG(status);
     message = "crashed " + std::string(during) + " (signal " + std::to_string(sig) + ", " +
               strsignal(sig) + ")";
-  } else if (done == pid_ && WIFEXITED(status)) {
+  } else if (done > 0 && WIFEXITED(status)) {
     message = "crashed " + std::string(during) + " (the check ended with status " +
               std::to_string(WEXITSTATUS(status)) + ")";
   } else {
     message = "crashed " + std::string(during);
   }
-  if (done == pid_) pid_ = -1;
   stop();
   return ScriptCheck{CheckStatus::Crashed, std::move(message), 0, 0};
 }
 
 ScriptCheck ScriptChecker::check(const std::string& path) {
+  if (aborted_) return ScriptCheck{CheckStatus::Unavailable, "the check was stopped", 0, 0};
   std::error_code ec;
   std::string absolute = std::filesystem::absolute(path, ec).string();
   if (ec) absolute = path;

@@ -11,7 +11,9 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <chrono>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -46,12 +48,18 @@ class ScriptChecker {
 
   const CheckerOptions& options() const { return options_; }
 
+  // From any thread: ends the helper at once and every check after, so that
+  // a window closing or starting a new run need not wait out a script.
+  void abort();
+
  private:
   bool start();
   void stop();
   ScriptCheck helperEnded(const char* during);
 
   CheckerOptions options_;
+  std::mutex helperMutex_;  // held while the helper is killed or reaped
+  std::atomic<bool> aborted_{false};
   pid_t pid_ = -1;
   int socket_ = -1;
   std::optional<bool> available_;  // known once a helper said hello

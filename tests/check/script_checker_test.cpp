@@ -7,9 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <vector>
 
+#include "check/background_check.h"
 #include "check/script_checker.h"
 #include "core/expansion.h"
 #include "support/temp_dir.h"
@@ -232,6 +235,40 @@ INSTANTIATE_TEST_SUITE_P(
                       EndingCase{"exit", CheckStatus::Crashed, "crashed while AviSynth+"},
                       EndingCase{"hang", CheckStatus::TimedOut, "timed out after 1 s"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The window's way: results arrive in order on the check's thread, then the
+// end; a window closing mid-check does not wait out a hanging script.
+TEST(BackgroundCheckTest, ReportsInOrderAndStopsAtOnce) {
+  std::mutex m;
+  std::condition_variable cv;
+  std::vector<std::pair<std::size_t, CheckStatus>> told;
+  auto report = [&](std::size_t i, const ScriptCheck& c) {
+    std::lock_guard lock(m);
+    told.emplace_back(i, c.status);
+    cv.notify_all();
+  };
+  auto waitFor = [&](std::size_t n) {
+    std::unique_lock lock(m);
+    return cv.wait_for(lock, 10s, [&] { return told.size() >= n; });
+  };
+  {
+    BackgroundCheck check({CLIPQUILL_FAKE_AVISYNTH, 1s, ""}, {"/s/a.avs", "/s/crash.avs"}, report);
+    ASSERT_TRUE(waitFor(3));
+  }
+  EXPECT_EQ(told, (std::vector<std::pair<std::size_t, CheckStatus>>{
+                      {0, CheckStatus::Good}, {1, CheckStatus::Crashed}, {2, CheckStatus::Good}}));
+
+  told.clear();
+  const auto start = std::chrono::steady_clock::now();
+  {
+    BackgroundCheck check({CLIPQUILL_FAKE_AVISYNTH, 30s, ""},
+                          {"/s/a.avs", "/s/hang.avs", "/s/b.avs"}, report);
+    ASSERT_TRUE(waitFor(1));
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+  std::lock_guard lock(m);
+  EXPECT_EQ(told.size(), 1u);
+}
 
 }  // namespace
 }  // namespace clipquill
