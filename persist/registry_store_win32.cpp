@@ -53,6 +53,15 @@ class Win32Key final : public RegistryKey {
            ERROR_SUCCESS;
   }
 
+  bool setString(std::string_view name, std::string_view text) override {
+    if (holdsNul(name) || holdsNul(text)) return false;
+    const std::string valueName(name);
+    const std::string data(text);
+    return ::RegSetValueExA(key_, valueName.c_str(), 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(data.c_str()),
+                            static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
+  }
+
  private:
   HKEY key_;
 };
