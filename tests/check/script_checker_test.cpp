@@ -9,10 +9,12 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "check/background_check.h"
+#include "check/check_report.h"
 #include "check/script_checker.h"
 #include "core/expansion.h"
 #include "support/temp_dir.h"
@@ -235,6 +237,27 @@ INSTANTIATE_TEST_SUITE_P(
                       EndingCase{"exit", CheckStatus::Crashed, "crashed while AviSynth+"},
                       EndingCase{"hang", CheckStatus::TimedOut, "timed out after 1 s"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The command line's way: failures under the names the user knows, in order.
+TEST(CheckAndReportTest, PrintsEachFailureAndCountsThem) {
+  ScriptChecker checker({CLIPQUILL_FAKE_AVISYNTH, 1s, ""});
+  const std::vector<std::string> paths = {"/s/a.avs", "/s/crash.avs", "/s/hang.avs", "/s/b.avs"};
+  const std::vector<std::string> shown = {"a.avs", "crash.avs", "hang.avs", "b.avs"};
+  std::ostringstream err;
+  CheckReport report = checkAndReport(checker, paths, shown, err, "clipquill-cli");
+  EXPECT_EQ(report.checked, 4u);
+  EXPECT_EQ(report.failed, 2u);
+  EXPECT_FALSE(report.unavailable);
+  EXPECT_EQ(err.str().substr(0, 19), "crash.avs: crashed ");
+  EXPECT_NE(err.str().find("\nhang.avs: timed out after 1 s\n"), std::string::npos) << err.str();
+
+  ScriptChecker missing({"/nonexistent/libavisynth.so", 1s, ""});
+  err.str("");
+  report = checkAndReport(missing, paths, shown, err, "clipquill-cli");
+  EXPECT_TRUE(report.unavailable);
+  EXPECT_EQ(report.checked, 0u);
+  EXPECT_EQ(err.str().rfind("clipquill-cli: cannot check the scripts with AviSynth+: ", 0), 0u);
+}
 
 // The window's way: results arrive in order on the check's thread, then the
 // end; a window closing mid-check does not wait out a hanging script.
