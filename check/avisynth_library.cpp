@@ -117,7 +117,8 @@ AvisynthLibrary::~AvisynthLibrary() = default;
 std::string AvisynthLibrary::version() {
   Environment env(*api_);
   if (env.get() == nullptr) return "AviSynth+";
-  Value v(*api_, api_->invoke(env.get(), "VersionString", avs_void, nullptr));
+  Value v(*api_,
+          api_->invoke(env.get(), "VersionString", avs_new_value_array(nullptr, 0), nullptr));
   return avs_is_string(*v) ? avs_as_string(*v) : "AviSynth+";
 }
 
