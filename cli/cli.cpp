@@ -20,14 +20,14 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/cli_port.h"
-#include "clips/clip_folders.h"
+#include "clips/folders.h"
 #include "core/constants.h"
 #include "core/error.h"
 #include "core/script_files.h"
 #include "persist/folder_registry.h"
 #include "persist/option_flags.h"
 #include "persist/persist_files.h"
-#include "ui/model/main_form_model.h"
+#include "ui/model/main_window_model.h"
 
 namespace clipquill::cli {
 
@@ -335,10 +335,9 @@ class DryRunScripts : public ScriptFiles {
 };
 
 // The clip folders with a count of the names listed on the progress line.
-class CountedClipFolders : public ClipFolders {
+class CountedFolders : public Folders {
  public:
-  CountedClipFolders(ClipFolders& inner, ProgressLine& progress)
-      : inner_(inner), progress_(progress) {}
+  CountedFolders(Folders& inner, ProgressLine& progress) : inner_(inner), progress_(progress) {}
   void listFiles(const std::string& folder,
                  const std::function<void(std::string_view name)>& visit) override {
     std::size_t count = 0;
@@ -347,11 +346,16 @@ class CountedClipFolders : public ClipFolders {
       visit(name);
     });
   }
+  void listSubfolders(const std::string& folder,
+                      const std::function<void(std::string_view name)>& visit) override {
+    inner_.listSubfolders(folder, visit);
+  }
   PathKind kind(const std::string& path) override { return inner_.kind(path); }
+  int makeFolder(const std::string& path) override { return inner_.makeFolder(path); }
   void checkFolder(const std::string& folder) override { inner_.checkFolder(folder); }
 
  private:
-  ClipFolders& inner_;
+  Folders& inner_;
   ProgressLine& progress_;
 };
 
@@ -452,7 +456,7 @@ std::string jsonText(std::string_view text) {
                                            nlohmann::ordered_json::error_handler_t::replace);
 }
 
-void printShow(MainFormModel& model, Output& out) {
+void printShow(MainWindowModel& model, Output& out) {
   nlohmann::ordered_json filters = nlohmann::ordered_json::array();
   for (const FilterEntry& entry : model.filters().entries()) {
     filters.push_back({{"text", entry.text}, {"checked", entry.state == cbChecked}});
@@ -487,7 +491,7 @@ void printShow(MainFormModel& model, Output& out) {
 
 // Selects the named clips, or every clip when none is named. False, after
 // saying which, when a name is not in the list.
-bool selectClips(MainFormModel& model, const std::vector<std::string>& names, std::ostream& err) {
+bool selectClips(MainWindowModel& model, const std::vector<std::string>& names, std::ostream& err) {
   const ClipList& clips = model.clips();
   model.clearClipSelection();
   if (names.empty()) {
@@ -527,9 +531,9 @@ int run(const Options& opts, std::istream& in, Output& out, std::ostream& err,
   if (opts.action == Action::Save) port.setSavePath(opts.savePath, opts.saveType);
   port.setDryRun(opts.action == Action::DryRun);
 
-  const std::unique_ptr<ClipFolders> systemFolders = makeSystemClipFolders();
-  CountedClipFolders countedFolders(*systemFolders, progress);
-  ClipFolders& folders = progress.enabled() ? countedFolders : *systemFolders;
+  const std::unique_ptr<Folders> systemFolders = makeSystemFolders();
+  CountedFolders countedFolders(*systemFolders, progress);
+  Folders& folders = progress.enabled() ? countedFolders : *systemFolders;
   const std::unique_ptr<ScriptFiles> systemScripts = makeSystemScriptFiles();
   DryRunScripts dryRun;
   ScriptFiles& scripts = opts.action == Action::DryRun ? dryRun : *systemScripts;
@@ -538,7 +542,7 @@ int run(const Options& opts, std::istream& in, Output& out, std::ostream& err,
   NoIniRegistry noIniRegistry(systemRegistry);
   RegistryStore& registry = opts.noIni ? static_cast<RegistryStore&>(noIniRegistry)
                                        : static_cast<RegistryStore&>(systemRegistry);
-  MainFormModel model(FormPlatform{folders, scripts, *files, registry, port});
+  MainWindowModel model(FormPlatform{folders, scripts, *files, registry, port});
   // Every field is set before the list is looked at: the folder is read once.
   model.putOffClipReads();
 
@@ -579,7 +583,7 @@ int run(const Options& opts, std::istream& in, Output& out, std::ostream& err,
 
   // A step that showed an error ends the run: a half-applied state must
   // never write scripts.
-  model.FormCreate(StartupArgs{
+  model.start(StartupArgs{
       .executablePath = env.executablePath,
       .args = opts.templatePath ? std::vector<std::string>{*opts.templatePath}
                                 : std::vector<std::string>{},
@@ -598,7 +602,7 @@ int run(const Options& opts, std::istream& in, Output& out, std::ostream& err,
     noIniRegistry.loading = false;
     const OptionFlags stored = readOptionFlags(systemRegistry, model.state().AppTitle,
                                                model.state().TemplateName, model.optionFlags());
-    if (stored.loadInis != model.optionFlags().loadInis) model.LoadInisClick();
+    if (stored.loadInis != model.optionFlags().loadInis) model.toggleLoadInis();
   }
 
   // The window's order of fields, whatever the order on the command line:
@@ -622,10 +626,10 @@ int run(const Options& opts, std::istream& in, Output& out, std::ostream& err,
   }
   if (opts.join) model.setJoin(true);
   if (opts.loadInis && *opts.loadInis != model.optionFlags().loadInis) {
-    model.event([&] { model.LoadInisClick(); });
+    model.event([&] { model.toggleLoadInis(); });
   }
   if (opts.saveInis && *opts.saveInis != model.optionFlags().saveInis) {
-    model.event([&] { model.SaveInisClick(); });
+    model.event([&] { model.toggleSaveInis(); });
   }
   if (port.errorShown()) return kExitError;
 
@@ -636,7 +640,7 @@ int run(const Options& opts, std::istream& in, Output& out, std::ostream& err,
     case Action::Save: {
       step = Step::Save;
       SaveOutcome outcome = SaveOutcome::Saved;
-      model.event([&] { outcome = model.SaveScriptButtonClick(); });
+      model.event([&] { outcome = model.saveTemplate(); });
       if (port.errorShown()) return kExitError;
       return outcome == SaveOutcome::OverwriteDeclined ? kExitDeclined : kExitDone;
     }
@@ -658,7 +662,7 @@ int run(const Options& opts, std::istream& in, Output& out, std::ostream& err,
 
   step = Step::Scripts;
   RunOutcome outcome = RunOutcome::Completed;
-  model.event([&] { outcome = model.CreateScriptsButtonClick(); });
+  model.event([&] { outcome = model.createScripts(); });
   progress.clear();
   if (opts.action == Action::DryRun) {
     for (const std::string& path : dryRun.paths)
