@@ -8,6 +8,7 @@
 #include <system_error>
 #include <vector>
 
+#include "check/script_checker.h"
 #include "cli/cli.h"
 #include "persist/folder_registry.h"
 #include "ui/model/process_environment.h"
@@ -23,6 +24,8 @@ std::string workingFolder() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Started by a script check as its helper process: that and nothing else.
+  clipquill::runCheckHelperIfAsked(argc, argv);
   const clipquill::cli::CliEnvironment env{
       .executablePath = clipquill::executablePath(argc > 0 ? argv[0] : nullptr),
       .workingFolder = workingFolder(),

@@ -29,6 +29,8 @@ class QPushButton;
 namespace clipquill {
 
 class ClipListModel;
+class CreatedScriptChecks;
+class CreatedScriptMarks;
 class FilterCheckList;
 class FilterListModel;
 
@@ -55,6 +57,8 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   void setDialogs(Dialogs* dialogs) { dialogs_ = dialogs; }
 
   MainWindowModel& model() { return *model_; }
+  // The created scripts' check with AviSynth+, as the list shows it.
+  const CreatedScriptChecks& scriptChecks() const;
 
   // How long "Create Script(s)" runs before its progress dialog shows.
   void setProgressDelay(int ms) { progressDelayMs_ = ms; }
@@ -92,6 +96,7 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   QAction* exitAction_;
   QAction* loadInisAction_;
   QAction* saveInisAction_;
+  QAction* avisynthLibraryAction_;
   QAction* usageAction_;
   QAction* aboutAction_;
 
@@ -102,6 +107,7 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   void destinationFocusOut();
   void showUsage();
   void showAbout();
+  void chooseAvisynthLibrary();
 
   // FormPort
   Answer messageBox(MessageKind kind, Buttons buttons, std::string_view text) override;
@@ -151,6 +157,10 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   int progressDelayMs_ = 1000;
   struct RunProgressState;
   std::unique_ptr<RunProgressState> run_;
+  // The created scripts' check marks; createdShown_ tells a run that listed
+  // scripts from one that ended before.
+  CreatedScriptMarks* checkMarks_ = nullptr;
+  bool createdShown_ = false;
 };
 
 }  // namespace clipquill

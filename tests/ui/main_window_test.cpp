@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
 #include <QtTest>
 #include <deque>
@@ -23,6 +24,7 @@
 #include "support/named_child.h"
 #include "support/temp_dir.h"
 #include "ui/list_views.h"
+#include "ui/model/created_script_checks.h"
 
 using namespace clipquill;
 using clipquill::testing::child;
@@ -60,6 +62,13 @@ class ScriptedFileDialogs : public FileDialogs {
   std::deque<std::optional<FileChoice>> opens, saves;
   std::optional<FileChoice> open(QWidget*, int) override { return next(opens); }
   std::optional<FileChoice> save(QWidget*, std::string_view, int) override { return next(saves); }
+  std::deque<std::optional<std::string>> libraries;
+  std::optional<std::string> library(QWidget*, std::string_view) override {
+    if (libraries.empty()) return std::nullopt;
+    auto choice = libraries.front();
+    libraries.pop_front();
+    return choice;
+  }
 
  private:
   static std::optional<FileChoice> next(std::deque<std::optional<FileChoice>>& queue) {
@@ -434,6 +443,36 @@ class MainWindowTest : public QObject {
     // Asked again and answered Cancel: it closes without saving.
     form->close();
     QVERIFY(!form->isVisible());
+  }
+
+  // Each created script is checked with AviSynth+ by the command line beside
+  // the program (here the check's test program, with a stand-in library that
+  // crashes on a script named so), and its line marked.
+  void createdScriptsAreCheckedWithTheLibraryFromTheOptions() {
+    std::filesystem::create_symlink(CLIPQUILL_CHECK_HELPER, path("app/clipquill-cli"));
+    writeFile(path("clips/crash.avi"), "");
+    std::filesystem::create_directory(path("out2"));
+    startOnHall();
+    auto* status = form->statusBar();
+    fileDialogs.libraries.push_back(path("gone/libavisynth.so"));
+    child<QAction>(form, "AvisynthLibrary")->trigger();
+    QTest::mouseClick(child<QPushButton>(form, "SelectAllButton"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(form->scriptChecks().unavailable(), 10000);
+    QVERIFY(status->currentMessage().startsWith(QStringLiteral("AviSynth+ is not available: ")));
+
+    fileDialogs.libraries.push_back(CLIPQUILL_FAKE_AVISYNTH);
+    child<QAction>(form, "AvisynthLibrary")->trigger();
+    form->model().setFieldText(Field::Destination, path("out2"));
+    QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
+    QCOMPARE(child<QPlainTextEdit>(form, "ScriptNameMemo")->toPlainText(),
+             QStringLiteral("Script(s) Created:\na.avs\nb.avs\ncrash.avs\nd.avs"));
+    QTRY_VERIFY_WITH_TIMEOUT(status->currentMessage().contains(QStringLiteral("failed")), 10000);
+    QVERIFY2(status->currentMessage().startsWith(
+                 QStringLiteral("AviSynth+: 1 of 4 scripts failed; crash.avs: crashed")),
+             qPrintable(status->currentMessage()));
+    QCOMPARE(form->scriptChecks().mark(3), CreatedScriptChecks::Mark::Failed);
+    QCOMPARE(form->scriptChecks().mark(4), CreatedScriptChecks::Mark::Good);
   }
 
   void cancellingTheProgressStopsBeforeTheNextScript() {

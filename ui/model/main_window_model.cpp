@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/model/main_window_model.h"
 
+#include <chrono>
 #include <utility>
 
 #include "core/constants.h"
@@ -373,6 +374,24 @@ void MainWindowModel::writeSettingsFile() {
       .filters = filters_.entries(),
   };
   writeSettings(files_, user_, state_.IniDir + state_.IniName, state_.TemplatePath, settings);
+}
+
+}  // namespace clipquill
+
+namespace clipquill {
+
+CheckerOptions MainWindowModel::scriptCheckOptions() {
+  const CheckSettings settings = readCheckSettings(registry_, state_.AppTitle);
+  return CheckerOptions{settings.avisynthLibrary, std::chrono::seconds(settings.timeLimitSeconds),
+                        state_.AppDir + std::string(kCliProgramName)};
+}
+
+void MainWindowModel::setAvisynthLibrary(const std::string& path) {
+  CheckSettings settings = readCheckSettings(registry_, state_.AppTitle);
+  settings.avisynthLibrary = path;
+  if (!writeCheckSettings(registry_, state_.AppTitle, settings)) {
+    throw Error::withMessage("Unable to store the AviSynth+ library in the options");
+  }
 }
 
 }  // namespace clipquill
