@@ -31,6 +31,9 @@ struct CheckerOptions {
   std::string helper;
 };
 
+// Used from one thread at a time (abort() aside). On Linux the helper is
+// ended with the thread that started it, so that a checker that dies never
+// leaves a looping helper behind: check from the thread that checks first.
 class ScriptChecker {
  public:
   explicit ScriptChecker(CheckerOptions options);
