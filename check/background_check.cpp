@@ -7,11 +7,9 @@ BackgroundCheck::BackgroundCheck(CheckerOptions options, std::vector<std::string
                                  Report report)
     : checker_(std::move(options)) {
   thread_ = std::thread([this, paths = std::move(paths), report = std::move(report)] {
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-      ScriptCheck result = checker_.check(paths[i]);
-      if (stopping_) return;
-      report(i, result);
-    }
+    checker_.checkAll(paths, [&](std::size_t i, ScriptCheck result) {
+      if (!stopping_) report(i, result);
+    });
     if (!stopping_) report(paths.size(), ScriptCheck{});
   });
 }

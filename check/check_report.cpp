@@ -14,18 +14,18 @@ CheckReport checkAndReport(ScriptChecker& checker, std::span<const std::string> 
     report.unavailable = true;
     return report;
   }
-  for (std::size_t i = 0; i < paths.size(); ++i) {
-    ScriptCheck result = checker.check(paths[i]);
+  checker.checkAll(paths, [&](std::size_t i, const ScriptCheck& result) {
+    if (report.unavailable) return;
     if (result.status == CheckStatus::Unavailable) {
       err << program << ": cannot check the scripts with AviSynth+: " << result.message << "\n";
       report.unavailable = true;
-      return report;
+      return;
     }
     ++report.checked;
-    if (result.good()) continue;
+    if (result.good()) return;
     ++report.failed;
     err << formatCheckLine(i < shown.size() ? shown[i] : paths[i], result) << "\n";
-  }
+  });
   return report;
 }
 

@@ -24,6 +24,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <filesystem>
 #include <thread>
 #include <vector>
@@ -38,6 +39,10 @@ namespace {
 constexpr int kHelperFd = 3;
 // Longer than any path the system accepts; a longer count is a broken peer.
 constexpr std::uint32_t kMaxText = 1u << 20;
+// How far requests run ahead of the answers: far enough that the helper
+// never waits, within what a socket buffers.
+constexpr std::size_t kWindowScripts = 32;
+constexpr std::size_t kWindowBytes = 64 * 1024;
 
 using Clock = std::chrono::steady_clock;
 
@@ -103,6 +108,16 @@ ReadEnd readText(int fd, std::string& text, std::optional<Clock::time_point> dea
 std::string describeLimit(std::chrono::milliseconds limit) {
   if (limit.count() % 1000 == 0) return std::to_string(limit.count() / 1000) + " s";
   return std::to_string(limit.count()) + " ms";
+}
+
+// The request for one script: its absolute path, as AviSynth+ changes the
+// helper's working folder while it imports.
+std::string encodeRequest(const std::string& path) {
+  std::error_code ec;
+  std::string absolute = std::filesystem::absolute(path, ec).string();
+  std::string request;
+  putText(request, ec ? path : absolute);
+  return request;
 }
 
 std::string thisProgram() {
@@ -263,42 +278,98 @@ ScriptCheck ScriptChecker::helperEnded(const char* during) {
 }
 
 ScriptCheck ScriptChecker::check(const std::string& path) {
-  if (aborted_) return ScriptCheck{CheckStatus::Unavailable, "the check was stopped", 0, 0};
-  std::error_code ec;
-  std::string absolute = std::filesystem::absolute(path, ec).string();
-  if (ec) absolute = path;
-  std::string request;
-  putText(request, absolute);
-
-  // A helper that died while idle is replaced once before the script counts
-  // as the one that crashed it.
-  bool sent = false;
-  for (int attempt = 0; attempt < 2 && !sent; ++attempt) {
-    if (!start()) return ScriptCheck{CheckStatus::Unavailable, detail_, 0, 0};
-    sent = sendAll(socket_, request);
-    if (!sent) stop();
-  }
-  if (!sent) return ScriptCheck{CheckStatus::Crashed, "crashed before the check began", 0, 0};
-
-  const auto deadline = Clock::now() + options_.timeLimit;
-  unsigned char head[9];
-  std::string message;
-  ReadEnd end = readAll(socket_, head, sizeof head, deadline);
-  if (end == ReadEnd::Done) end = readText(socket_, message, deadline);
-  if (end == ReadEnd::TimedOut) {
-    stop();
-    return ScriptCheck{CheckStatus::TimedOut,
-                       "timed out after " + describeLimit(options_.timeLimit), 0, 0};
-  }
-  if (end == ReadEnd::Closed) return helperEnded("while AviSynth+ imported the script");
-  ScriptCheck result;
-  result.status = head[0] <= static_cast<unsigned char>(CheckStatus::Unavailable)
-                      ? static_cast<CheckStatus>(head[0])
-                      : CheckStatus::Failed;
-  result.line = static_cast<int>(getU32(head + 1));
-  result.column = static_cast<int>(getU32(head + 5));
-  result.message = std::move(message);
+  ScriptCheck result{CheckStatus::Unavailable, "the check was stopped", 0, 0};
+  checkAll(std::span(&path, 1), [&](std::size_t, ScriptCheck check) { result = std::move(check); });
   return result;
+}
+
+void ScriptChecker::checkAll(std::span<const std::string> paths, const Report& report) {
+  // Requests sent ahead: their sizes, and how far the window is filled.
+  std::deque<std::size_t> inFlight;
+  std::size_t inFlightBytes = 0;
+  std::size_t next = 0;  // the next script to send
+  Clock::time_point headStarted;
+  auto lostHelper = [&](std::size_t head) {
+    inFlight.clear();
+    inFlightBytes = 0;
+    next = head + 1;
+  };
+
+  for (std::size_t head = 0; head < paths.size();) {
+    if (aborted_) return;
+    if (inFlight.empty()) {
+      // A helper that died while idle is replaced once before the script
+      // counts as the one that crashed it.
+      bool sent = false;
+      for (int attempt = 0; attempt < 2 && !sent; ++attempt) {
+        if (!start()) {
+          if (aborted_) return;
+          for (; head < paths.size(); ++head)
+            report(head, {CheckStatus::Unavailable, detail_, 0, 0});
+          return;
+        }
+        const std::string request = encodeRequest(paths[head]);
+        sent = sendAll(socket_, request);
+        if (sent) {
+          inFlight.push_back(request.size());
+          inFlightBytes = request.size();
+          next = head + 1;
+        } else {
+          stop();
+        }
+      }
+      if (!sent) {
+        report(head, {CheckStatus::Crashed, "crashed before the check began", 0, 0});
+        ++head;
+        continue;
+      }
+      headStarted = Clock::now();
+    }
+    // The helper is kept fed, so that it never waits for this side between
+    // two scripts; within what the socket holds, so that no send blocks.
+    while (next < paths.size() && inFlight.size() < kWindowScripts) {
+      const std::string request = encodeRequest(paths[next]);
+      if (inFlightBytes + request.size() > kWindowBytes || !sendAll(socket_, request)) break;
+      inFlight.push_back(request.size());
+      inFlightBytes += request.size();
+      ++next;
+    }
+
+    // The helper starts on a script as soon as it answered the one before.
+    const auto deadline = headStarted + options_.timeLimit;
+    unsigned char fields[9];
+    std::string message;
+    ReadEnd end = readAll(socket_, fields, sizeof fields, deadline);
+    if (end == ReadEnd::Done) end = readText(socket_, message, deadline);
+    if (end == ReadEnd::TimedOut) {
+      stop();
+      lostHelper(head);
+      report(head,
+             {CheckStatus::TimedOut, "timed out after " + describeLimit(options_.timeLimit), 0, 0});
+      ++head;
+      continue;
+    }
+    if (end == ReadEnd::Closed) {
+      ScriptCheck ended = helperEnded("while AviSynth+ imported the script");
+      lostHelper(head);
+      if (aborted_) return;
+      report(head, std::move(ended));
+      ++head;
+      continue;
+    }
+    headStarted = Clock::now();
+    inFlightBytes -= inFlight.front();
+    inFlight.pop_front();
+    ScriptCheck result;
+    result.status = fields[0] <= static_cast<unsigned char>(CheckStatus::Unavailable)
+                        ? static_cast<CheckStatus>(fields[0])
+                        : CheckStatus::Failed;
+    result.line = static_cast<int>(getU32(fields + 1));
+    result.column = static_cast<int>(getU32(fields + 5));
+    result.message = std::move(message);
+    report(head, std::move(result));
+    ++head;
+  }
 }
 
 }  // namespace clipquill

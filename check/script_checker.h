@@ -13,8 +13,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "check/script_check.h"
@@ -48,6 +50,14 @@ class ScriptChecker {
   // Checks the script at `path` (relative paths are read against the
   // working folder). Never throws for what the script does.
   ScriptCheck check(const std::string& path);
+
+  // Checks each of `paths` in turn, telling `report` each result in order as
+  // it comes; the helper gets the next scripts while it works on one, so
+  // that it never waits between two. Stops, telling nothing more, once
+  // abort() was called. Where AviSynth+ cannot be loaded, every script is
+  // told Unavailable.
+  using Report = std::function<void(std::size_t index, ScriptCheck check)>;
+  void checkAll(std::span<const std::string> paths, const Report& report);
 
   const CheckerOptions& options() const { return options_; }
 

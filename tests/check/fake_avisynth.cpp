@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in for AviSynth+'s library with the functions the check loads, for
-// what the real one does not do on demand: crash, hang or exit in the middle
-// of an import. A script path naming one of those does it. (A sanitizer build
+// what the real one does not do on demand: crash, hang, exit or take its
+// time in the middle of an import. A script path naming one of those does it. (A sanitizer build
 // reports the helper's crash on standard error: that report is expected.)
 #include <signal.h>
 #include <unistd.h>
@@ -40,6 +40,7 @@ AVS_Value AVSC_CC avs_invoke(AVS_ScriptEnvironment*, const char* name, AVS_Value
       ::pause();
   }
   if (std::strstr(path, "exit") != nullptr) ::_exit(3);
+  if (std::strstr(path, "slow") != nullptr) ::usleep(300 * 1000);
   v.type = 'c';
   return v;
 }

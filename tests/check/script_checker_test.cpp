@@ -260,6 +260,15 @@ TEST(CheckAndReportTest, PrintsEachFailureAndCountsThem) {
   EXPECT_EQ(err.str().rfind("clipquill-cli: cannot check the scripts with AviSynth+: ", 0), 0u);
 }
 
+// The time limit is each script's own, however many were sent ahead.
+TEST(CheckAllTest, TheTimeLimitCountsFromEachScriptsStart) {
+  ScriptChecker checker({CLIPQUILL_FAKE_AVISYNTH, 1s, ""});
+  const std::vector<std::string> paths(6, "/s/slow.avs");
+  std::vector<CheckStatus> told;
+  checker.checkAll(paths, [&](std::size_t, const ScriptCheck& c) { told.push_back(c.status); });
+  EXPECT_EQ(told, std::vector<CheckStatus>(6, CheckStatus::Good));
+}
+
 // The window's way: results arrive in order on the check's thread, then the
 // end; a window closing mid-check does not wait out a hanging script.
 TEST(BackgroundCheckTest, ReportsInOrderAndStopsAtOnce) {
