@@ -82,7 +82,7 @@ std::optional<TemplateSettings> readSettings(PersistFiles& files, const std::str
     // The check mark goes by position, not by the name of the entry's key.
     const bool checked = parseProfileBoolean(text(kSectionFilterState, stateKey(i)));
     settings.filters.push_back(
-        {text(kSectionFilterBy, names[i]), checked ? cbChecked : cbUnchecked});
+        {text(kSectionFilterBy, names[i]), checked ? CheckState::Checked : CheckState::Unchecked});
   }
   return settings;
 }
@@ -126,7 +126,8 @@ void writeSettings(PersistFiles& files, UserPort& user, const std::string& iniPa
   doc.set(kSectionEntries, kKeyScriptDest, settings.scriptDest);
   for (std::size_t i = 0; i < settings.filters.size(); ++i) {
     doc.set(kSectionFilterBy, extKey(i), settings.filters[i].text);
-    doc.set(kSectionFilterState, stateKey(i), settings.filters[i].state == cbChecked ? "1" : "0");
+    doc.set(kSectionFilterState, stateKey(i),
+            settings.filters[i].state == CheckState::Checked ? "1" : "0");
   }
 
   try {

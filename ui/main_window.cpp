@@ -21,14 +21,11 @@
 #include <algorithm>
 #include <utility>
 
-#include "clips/folders.h"
-#include "core/script_files.h"
-#include "persist/folder_registry.h"
 #include "persist/path_rules.h"
-#include "persist/persist_files.h"
 #include "persist/template_file.h"
 #include "ui/created_script_marks.h"
 #include "ui/list_views.h"
+#include "ui/model/system_platform.h"
 #include "ui/qt_text.h"
 #include "ui/screen_centre.h"
 
@@ -40,24 +37,24 @@ namespace {
 // however the read ends.
 class BusyFolders : public Folders {
  public:
-  explicit BusyFolders(std::unique_ptr<Folders> inner) : inner_(std::move(inner)) {}
+  explicit BusyFolders(Folders& inner) : inner_(inner) {}
   void listFiles(const std::string& folder,
                  const std::function<void(std::string_view name)>& visit) override {
     struct Busy {
       Busy() { QApplication::setOverrideCursor(Qt::WaitCursor); }
       ~Busy() { QApplication::restoreOverrideCursor(); }
     } busy;
-    inner_->listFiles(folder, visit);
+    inner_.listFiles(folder, visit);
   }
   void listSubfolders(const std::string& folder,
                       const std::function<void(std::string_view name)>& visit) override {
-    inner_->listSubfolders(folder, visit);
+    inner_.listSubfolders(folder, visit);
   }
-  PathKind kind(const std::string& path) override { return inner_->kind(path); }
-  int makeFolder(const std::string& path) override { return inner_->makeFolder(path); }
+  PathKind kind(const std::string& path) override { return inner_.kind(path); }
+  int makeFolder(const std::string& path) override { return inner_.makeFolder(path); }
 
  private:
-  std::unique_ptr<Folders> inner_;
+  Folders& inner_;
 };
 
 QString withoutAmpersand(QString caption) {
@@ -107,16 +104,12 @@ std::string joinLines(const std::vector<std::string>& lines) {
 
 }  // namespace
 
+// The system's platform, its folders read under the busy cursor.
 struct MainWindow::Platform {
   explicit Platform(const std::string& registryRoot)
-      : folders(makeSystemFolders()),
-        scripts(makeSystemScriptFiles()),
-        files(makeSystemPersistFiles()),
-        registry(*files, registryRoot) {}
+      : system(registryRoot), folders(*system.folders) {}
+  SystemPlatform system;
   BusyFolders folders;
-  std::unique_ptr<ScriptFiles> scripts;
-  std::unique_ptr<PersistFiles> files;
-  FolderRegistry registry;
 };
 
 // A run of "Create Script(s)": the progress dialog appears once the run has
@@ -133,8 +126,9 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
       platform_(std::make_unique<Platform>(setup.registryRoot)),
       boxes_(setup.boxes ? *setup.boxes : qtMessageBoxes()),
       files_(setup.files ? *setup.files : qtFileDialogs()) {
-  model_ = std::make_unique<MainWindowModel>(FormPlatform{
-      platform_->folders, *platform_->scripts, *platform_->files, platform_->registry, *this});
+  SystemPlatform& system = platform_->system;
+  model_ = std::make_unique<MainWindowModel>(
+      FormPlatform{platform_->folders, *system.scripts, *system.files, system.registry, *this});
   buildWidgets();
   buildMenus();
   connectEvents();

@@ -368,11 +368,11 @@ TEST_F(Model, FilterTogglesAndTheEditorRebuildTheMaskAtOnce) {
   user.editorReplies.push_back(std::nullopt);
   model.editFilters();
   EXPECT_EQ(user.editorShown.back(), (std::vector<std::string>{"avs", "avi", "   ", "avi"}));
-  EXPECT_EQ(model.filters().state(0), cbChecked);
+  EXPECT_EQ(model.filters().state(0), CheckState::Checked);
   // OK drops the check marks, and the list follows.
   user.editorReplies.push_back(std::vector<std::string>{"mpg", "avs"});
   model.editFilters();
-  EXPECT_EQ(model.filters().state(1), cbUnchecked);
+  EXPECT_EQ(model.filters().state(1), CheckState::Unchecked);
   EXPECT_EQ(model.clips().count(), 4u);
 }
 

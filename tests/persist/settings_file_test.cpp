@@ -24,15 +24,19 @@ const std::string kIni = "/t/a.ini";
 const std::string kTemplate = "/t/a.qtpl";
 
 TemplateSettings example() {
-  return {
-      "C:\\caps\\", "Take", "*_new", "C:\\scripts\\", {{".avs", cbChecked}, {".mpg", cbUnchecked}}};
+  return {"C:\\caps\\",
+          "Take",
+          "*_new",
+          "C:\\scripts\\",
+          {{".avs", CheckState::Checked}, {".mpg", CheckState::Unchecked}}};
 }
 
 TemplateSettings withFilters(std::size_t count) {
   TemplateSettings s = example();
   s.filters.clear();
   for (std::size_t i = 0; i < count; ++i)
-    s.filters.push_back({".e" + std::to_string(i), i % 2 == 0 ? cbChecked : cbUnchecked});
+    s.filters.push_back(
+        {".e" + std::to_string(i), i % 2 == 0 ? CheckState::Checked : CheckState::Unchecked});
   return s;
 }
 
@@ -75,13 +79,13 @@ TEST(SettingsFileTest, ReadsEntriesInFileOrderAndMarksByPosition) {
     TemplateSettings read;
   } cases[] = {
       {"[FilterBy]\r\nExt1=.mpg\r\nExt0=.avs\r\n[FilterState]\r\nExt0State=1\r\nExt1State=0\r\n",
-       {"", "", "", "", {{".mpg", cbChecked}, {".avs", cbUnchecked}}}},
+       {"", "", "", "", {{".mpg", CheckState::Checked}, {".avs", CheckState::Unchecked}}}},
       {"[FilterBy]\nFoo=.mkv\nExt0=.avs\n",
-       {"", "", "", "", {{".mkv", cbUnchecked}, {".avs", cbUnchecked}}}},
+       {"", "", "", "", {{".mkv", CheckState::Unchecked}, {".avs", CheckState::Unchecked}}}},
       {"[FilterBy]\nExt0=a\nEXT0=b\n[FilterState]\nExt1State= 0x1 \n",
-       {"", "", "", "", {{"a", cbUnchecked}, {"a", cbChecked}}}},
+       {"", "", "", "", {{"a", CheckState::Unchecked}, {"a", CheckState::Checked}}}},
       {"\0\xFF junk\n[ Entries ]\nclipname = \" Take \" \nbinary\x01\x02\n=\n[FilterBy]\nExt0=x\n"s,
-       {"", " Take ", "", "", {{"x", cbUnchecked}}}},
+       {"", " Take ", "", "", {{"x", CheckState::Unchecked}}}},
       {"[Entries]\nClipLoc=" + std::string(5000, 'c') + "\n",
        {std::string(5000, 'c'), "", "", "", {}}},
       {"", {}},
@@ -164,7 +168,7 @@ TEST(SettingsFileTest, AFailedWriteLeavesTheOldFile) {
   user.boxes.clear();
   for (const char* value : {"Take\r\nClipLoc=/elsewhere", "a\nb", "a\r"}) {
     TemplateSettings settings = example();
-    settings.filters.push_back({value, cbChecked});
+    settings.filters.push_back({value, CheckState::Checked});
     EXPECT_THROW(writeSettings(files, user, kIni, kTemplate, settings), Error) << value;
     settings = example();
     settings.clipName = value;
@@ -222,7 +226,11 @@ TEST(SettingsFileTest, ReadsAndUpdatesAUtf16FileAsWindowsDoes) {
                                        "Ext1\r\nExt2=mkv\r\n[FilterState]\r\nExt0State=1\x1A\r\n"
                                        "Ext2State=1\r\n");
   const TemplateSettings read{
-      "", "Take", "", "", {{"avi", cbChecked}, {"", cbUnchecked}, {"mkv", cbChecked}}};
+      "",
+      "Take",
+      "",
+      "",
+      {{"avi", CheckState::Checked}, {"", CheckState::Unchecked}, {"mkv", CheckState::Checked}}};
   EXPECT_EQ(readSettings(files, kIni), read);
 
   ScriptedUser user;

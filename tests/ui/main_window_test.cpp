@@ -375,20 +375,20 @@ class MainWindowTest : public QObject {
     // A press on the text is the list's click: the same mask, and the mark.
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       QPoint(row.right() - 2, row.center().y()));
-    QCOMPARE(form->model().filters().state(1), cbUnchecked);
+    QCOMPARE(form->model().filters().state(1), CheckState::Unchecked);
     QVERIFY(form->model().state().Modified);
     // A press in the check column toggles and the list follows at once.
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       QPoint(row.left() + 3, row.center().y()));
-    QCOMPARE(form->model().filters().state(1), cbChecked);
+    QCOMPARE(form->model().filters().state(1), CheckState::Checked);
     QCOMPARE(form->model().clips().mask(), std::string("*.avi;*.mpg"));
     QCOMPARE(list->model()->index(1, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
     // The space bar toggles the highlighted entry; the right button does nothing.
     QTest::keyClick(list, Qt::Key_Space);
-    QCOMPARE(form->model().filters().state(1), cbUnchecked);
+    QCOMPARE(form->model().filters().state(1), CheckState::Unchecked);
     QTest::mouseClick(list->viewport(), Qt::RightButton, {},
                       QPoint(row.left() + 3, row.center().y()));
-    QCOMPARE(form->model().filters().state(1), cbUnchecked);
+    QCOMPARE(form->model().filters().state(1), CheckState::Unchecked);
     // Arrow keys move the highlight and click: the mark is set afresh.
     form->model().setFieldText(Field::ScriptName, "x");  // any change
     QTest::keyClick(list, Qt::Key_Up);

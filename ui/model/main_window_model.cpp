@@ -244,7 +244,7 @@ void MainWindowModel::editFilters() {
 void MainWindowModel::applyFilterEditor(const std::vector<std::string>& lines) {
   std::vector<FilterEntry> entries;
   for (const std::string& line : lines) {
-    if (!line.empty()) entries.push_back({line, cbUnchecked});
+    if (!line.empty()) entries.push_back({line, CheckState::Unchecked});
   }
   setFilters(std::move(entries));
   // The list follows what the user now sees, rather than the marks that
