@@ -41,7 +41,8 @@ std::string summarizeChecks(std::span<const std::string> names,
 
 // What a user without AviSynth+ reads, after the reason.
 inline constexpr const char* kAvisynthHint =
-    "Install AviSynth+ (libavisynth.so), or build it from its source as the README says, "
-    "and name its library in the options if the system does not find it.";
+    "Install AviSynth+ (libavisynth.so; Debian has no package: build it from its source as "
+    "Clipquill's README says), or name its library: in the window under Options > AviSynth+ "
+    "Library..., on the command line with --avisynth PATH.";
 
 }  // namespace clipquill
