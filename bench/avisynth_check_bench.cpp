@@ -11,7 +11,8 @@
 // printed is "ratio <check median / floor median>".
 //
 // Usage: bench_avisynth_check [libavisynth.so [scripts [rounds]]]
-// (the library defaults to the one the build was configured with)
+// (the library, when not given or given empty, is the one the build was
+// configured with)
 #include <dlfcn.h>
 
 #include <cstdio>
@@ -84,7 +85,7 @@ double checkRound(const std::string& library, const std::vector<std::string>& sc
 int main(int argc, char** argv) {
   clipquill::runCheckHelperIfAsked(argc, argv);
   support::programName = "bench_avisynth_check";
-  const std::string library = argc > 1 ? argv[1] : CLIPQUILL_AVISYNTH_LIBRARY;
+  const std::string library = argc > 1 && argv[1][0] != '\0' ? argv[1] : CLIPQUILL_AVISYNTH_LIBRARY;
   if (library.empty()) {
     std::printf("no AviSynth+ library configured (CLIPQUILL_AVISYNTH_LIBRARY); nothing to run\n");
     return 0;
