@@ -18,6 +18,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "check/check_report.h"
 #include "cli/cli_port.h"
 #include "cli/options.h"
 #include "clips/folders.h"
@@ -26,6 +27,7 @@
 #include "core/paths.h"
 #include "core/script_files.h"
 #include "core/utf8_path.h"
+#include "persist/check_settings.h"
 #include "persist/folder_registry.h"
 #include "persist/option_flags.h"
 #include "persist/persist_files.h"
@@ -276,6 +278,23 @@ bool selectClips(MainWindowModel& model, const std::vector<std::string>& names, 
 }
 
 // Where the run is, for naming what an error is about.
+// The check with AviSynth+ of paths, each failure printed under its name in
+// shown; the library and the time limit from the options given, else the
+// stored ones. The helper is this program. The exit status of the check.
+int checkScripts(const Options& opts, RegistryStore& registry, const CliEnvironment& env,
+                 const std::vector<std::string>& paths, const std::vector<std::string>& shown,
+                 std::ostream& err) {
+  const CheckSettings stored = readCheckSettings(registry, kAppTitle);
+  ScriptChecker checker(CheckerOptions{
+      .library = opts.avisynth.value_or(stored.avisynthLibrary),
+      .timeLimit = std::chrono::seconds(opts.checkSeconds.value_or(stored.timeLimitSeconds)),
+      .helper = env.executablePath,
+  });
+  const CheckReport report = checkAndReport(checker, paths, shown, err, "clipquill-cli");
+  if (report.unavailable) return kExitUsage;
+  return report.failed > 0 ? kExitCheckFailed : kExitDone;
+}
+
 enum class Step { Startup, Source, Clips, Scripts, Save };
 
 // One run of the command line, in the window's own three parts: start-up
@@ -436,6 +455,8 @@ int Run::act(Output& out) {
       if (port_.errorShown()) return kExitError;
       return outcome == SaveOutcome::OverwriteDeclined ? kExitDeclined : kExitDone;
     }
+    case Action::CheckOnly:  // runs without a template, before any Run
+      return kExitUsage;
     case Action::List:
     case Action::DryRun:
     case Action::Create:
@@ -474,8 +495,25 @@ int Run::createScripts(Output& out) {
       i == 0 ? out.text(created[0] + "\n") : out.name(created[i]);
     }
   }
-  if (port_.errorShown()) return kExitError;
-  return outcome == RunOutcome::OverwriteDeclined ? kExitDeclined : kExitDone;
+  int status = kExitDone;
+  if (port_.errorShown()) {
+    status = kExitError;
+  } else if (outcome == RunOutcome::OverwriteDeclined) {
+    status = kExitDeclined;
+  }
+  if (opts_.check && opts_.action == Action::Create) {
+    // Every script written is checked, those of a run that ended early too;
+    // the run's own failure keeps its status.
+    const std::vector<std::string>& created = model_.createdScripts();
+    std::vector<std::string> paths, shown;
+    for (std::size_t i = 1; i < created.size(); ++i) {
+      paths.push_back(model_.state().script.DestDir + created[i]);
+      shown.push_back(shownPath(paths.back()));
+    }
+    const int checked = checkScripts(opts_, system_.registry, env_, paths, shown, err_);
+    if (status == kExitDone) status = checked;
+  }
+  return status;
 }
 
 }  // namespace
@@ -496,6 +534,16 @@ int runCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   if (opts.version) {
     out << kVersion << '\n';
     return kExitDone;
+  }
+  if (opts.action == Action::CheckOnly) {
+    try {
+      FolderRegistry registry(std::shared_ptr<PersistFiles>(makeSystemPersistFiles()),
+                              env.registryRoot);
+      return checkScripts(opts, registry, env, opts.checkScripts, opts.checkScripts, err);
+    } catch (const std::exception& e) {
+      err << "clipquill-cli: " << e.what() << '\n';
+      return kExitError;
+    }
   }
   Output output(out, opts.nul);
   int status = kExitError;

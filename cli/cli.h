@@ -29,6 +29,7 @@ inline constexpr int kExitDone = 0;
 inline constexpr int kExitError = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitDeclined = 3;
+inline constexpr int kExitCheckFailed = 4;  // a script failed the check with AviSynth+
 
 // Runs the command line args (without the program name): results on out,
 // messages and questions on err, answers read from in. Returns the exit

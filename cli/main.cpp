@@ -23,6 +23,7 @@
 #include <system_error>
 #include <vector>
 
+#include "check/script_checker.h"
 #include "cli/cli.h"
 #include "core/utf8_path.h"
 #include "core/wide_text.h"
@@ -90,6 +91,8 @@ int main(int argc, char** argv) {
   ::_setmode(::_fileno(stderr), _O_BINARY);
   ::SetConsoleOutputCP(CP_UTF8);
 #endif
+  // Started by a script check as its helper process: that and nothing else.
+  clipquill::runCheckHelperIfAsked(argc, argv);
   const clipquill::cli::CliEnvironment env{
       .executablePath = clipquill::executablePath(argc > 0 ? argv[0] : nullptr),
       .workingFolder = workingFolder(),

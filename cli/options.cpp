@@ -3,8 +3,10 @@
 
 #include <getopt.h>
 
+#include <charconv>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <unordered_map>
 #include <vector>
 
@@ -48,6 +50,14 @@ constexpr OptionRow kOptions[] = {
     {'0', "null", "",
      "end each name with a NUL instead of a line end (for\n"
      "xargs -0), and leave out the heading of the scripts"},
+    {'\0', "check", "",
+     "check each script written with AviSynth+; each failure\n"
+     "on standard error as path:line:column: message"},
+    {'\0', "check-only", "", "check the scripts FILE.avs... given instead, write nothing"},
+    {'\0', "avisynth", "PATH",
+     "the libavisynth.so to check with (default: the one\n"
+     "set in the window's options, else the system's)"},
+    {'\0', "check-time", "SECONDS", "how long one script may take (default 10)"},
     {'y', "yes", "", "replace existing files without asking"},
     {'\0', "no-clobber", "", "stop at the first existing file"},
     {'h', "help", "", "print this help"},
@@ -56,6 +66,7 @@ constexpr OptionRow kOptions[] = {
 
 constexpr std::string_view kHelpHead =
     R"(Usage: clipquill-cli [OPTIONS] [TEMPLATE]
+       clipquill-cli --check-only [OPTIONS] FILE.avs...
 Write AviSynth scripts from a template: one per clip, or one joined script.
 
 TEMPLATE is loaded with its settings file as at the window's start-up; without
@@ -66,7 +77,8 @@ program's folder. The options then fill the fields.
 )";
 
 constexpr std::string_view kHelpTail = R"(
-Exit status: 0 done, 1 error, 2 usage error, 3 stopped at an existing file.
+Exit status: 0 done, 1 error, 2 usage error or no AviSynth+ to check with,
+3 stopped at an existing file, 4 a script failed the check.
 A second TEMPLATE is a usage error (the window would ignore both).
 
 Examples:
@@ -246,7 +258,15 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
     return value;
   };
 
-  if (result.count("template")) {
+  if (result.count("check-only")) {
+    // The operands are the scripts to check, not a template.
+    opts.action = Action::CheckOnly;
+    if (!result.count("template")) throw UsageError("--check-only needs the scripts to check");
+    opts.checkScripts = result.all("template");
+    for (const std::string& script : opts.checkScripts) {
+      if (script.empty()) throw UsageError("a script to check is empty");
+    }
+  } else if (result.count("template")) {
     const auto& templates = result.all("template");
     if (templates.size() > 1) throw UsageError("one TEMPLATE at most");
     if (templates.front().empty()) throw UsageError("TEMPLATE is empty");
@@ -275,7 +295,35 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
   action("show", Action::Show);
   action("dry-run", Action::DryRun);
   action("save", Action::Save);
-  if (actions > 1) throw UsageError("--list, --show, --dry-run and --save exclude each other");
+  action("check-only", Action::CheckOnly);
+  if (actions > 1) {
+    throw UsageError("--list, --show, --dry-run, --save and --check-only exclude each other");
+  }
+  opts.check = result.count("check") != 0;
+  if (opts.check && opts.action != Action::Create && opts.action != Action::CheckOnly) {
+    throw UsageError(
+        "--check checks the scripts written: not with --list, --show, --dry-run "
+        "or --save");
+  }
+  const bool checking = opts.check || opts.action == Action::CheckOnly;
+  if (const std::optional<std::string> library = text("avisynth")) {
+    if (!checking) throw UsageError("--avisynth goes with --check or --check-only");
+    if (library->empty()) throw UsageError("--avisynth needs a path");
+    // A bare name is the dynamic loader's to find, as dlopen reads it.
+    opts.avisynth =
+        library->find('/') == std::string::npos ? *library : absolutePath(workingFolder, *library);
+  }
+  if (const std::optional<std::string> seconds = text("check-time")) {
+    if (!checking) throw UsageError("--check-time goes with --check or --check-only");
+    unsigned value = 0;
+    const auto [end, ec] =
+        std::from_chars(seconds->data(), seconds->data() + seconds->size(), value);
+    if (ec != std::errc() || end != seconds->data() + seconds->size() || value < 1 ||
+        value > 86400) {
+      throw UsageError("--check-time takes whole seconds from 1 to 86400, not '" + *seconds + "'");
+    }
+    opts.checkSeconds = value;
+  }
   if (opts.action == Action::Save) {
     opts.savePath = *path("save");
     if (opts.savePath.empty()) throw UsageError("--save needs a path");

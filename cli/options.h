@@ -19,7 +19,7 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-enum class Action { Create, List, Show, DryRun, Save };
+enum class Action { Create, List, Show, DryRun, Save, CheckOnly };
 
 struct Options {
   bool help = false;
@@ -40,6 +40,13 @@ struct Options {
   std::optional<bool> loadInis;
   std::optional<bool> saveInis;
   Overwrite overwrite = Overwrite::Ask;
+  // The check with AviSynth+: of the scripts written (--check), or of the
+  // scripts given (--check-only, as typed); the library and the time limit
+  // when given, else those stored in the options.
+  bool check = false;
+  std::vector<std::string> checkScripts;
+  std::optional<std::string> avisynth;
+  std::optional<unsigned> checkSeconds;
 };
 
 // What --help prints.

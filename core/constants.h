@@ -13,6 +13,8 @@ inline constexpr std::string_view kVersion = "2.22";
 inline constexpr std::string_view kScriptExt = ".avs";
 inline constexpr std::string_view kIniExt = ".ini";
 inline constexpr std::string_view kDefaultTemplate = "DefaultTemplate.qtpl";
+// The command line, beside the window: it also runs the window's script checks.
+inline constexpr std::string_view kCliProgramName = "clipquill-cli";
 
 // Settings file sections and keys.
 inline constexpr std::string_view kSectionEntries = "Entries";

@@ -134,17 +134,24 @@ class FolderKey final : public RegistryKey {
   }
 
   bool setDword(std::string_view name, std::uint32_t value) override {
+    return set(name, {RegistryValueType::Dword, dwordBytes(value)});
+  }
+
+  bool setString(std::string_view name, std::string_view text) override {
+    return set(name, {RegistryValueType::String, std::string(text)});
+  }
+
+ private:
+  bool set(std::string_view name, const RegistryValue& value) {
     if (!isPlainName(name)) return false;
     try {
-      files_.write(valuePath(name),
-                   formatRegistryValue({RegistryValueType::Dword, dwordBytes(value)}));
+      files_.write(valuePath(name), formatRegistryValue(value));
       return true;
     } catch (const Error&) {
       return false;
     }
   }
 
- private:
   std::string valuePath(std::string_view name) {
     const std::string exact = join(folder_, name);
     if (files_.isFile(exact)) return exact;  // spares a listing in the usual case

@@ -31,6 +31,9 @@ class RegistryKey {
   virtual std::optional<RegistryValue> query(std::string_view name) = 0;
   // Stores value as a DWORD of 4 bytes; false when it could not be stored.
   virtual bool setDword(std::string_view name, std::uint32_t value) = 0;
+  // Stores text as a string (REG_SZ); false when it could not be stored,
+  // and always false from a key that keeps no strings.
+  virtual bool setString(std::string_view, std::string_view) { return false; }
 };
 
 class RegistryStore {

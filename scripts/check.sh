@@ -82,8 +82,12 @@ stage_format() {
 # --- 2. sanitizers -----------------------------------------------------------
 stage_sanitize() {
   deps_install "${BUILD_TOOLS[@]}"
+  # The AviSynth+ that scripts/test.sh built (or builds now), for the check's tests.
+  local avisynth_lib
+  avisynth_lib="$(bash scripts/avisynth.sh build)"
   cmake -S . -B build-asan -G Ninja -DCLIPQUILL_SANITIZE=ON -DCLIPQUILL_WERROR=ON \
-    -DCLIPQUILL_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug "${extra_args[@]}"
+    -DCLIPQUILL_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug -DCLIPQUILL_AVISYNTH_LIBRARY="$avisynth_lib" \
+    "${extra_args[@]}"
   cmake --build build-asan -j "$JOBS"
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

@@ -23,6 +23,10 @@ if [[ -n "${CMAKE_ARGS:-}" ]]; then
   read -r -a extra_args <<<"$CMAKE_ARGS"
 fi
 
-cmake -S . -B build -G Ninja "${extra_args[@]}" "$@"
+# The tests check the scripts they write with AviSynth+ itself, built once
+# from the vendored source into build/avisynthplus (quick when already built).
+avisynth_lib="$(bash scripts/avisynth.sh build)"
+
+cmake -S . -B build -G Ninja -DCLIPQUILL_AVISYNTH_LIBRARY="$avisynth_lib" "${extra_args[@]}" "$@"
 cmake --build build -j "$(nproc)"
 ctest --test-dir build --output-on-failure --no-tests=error

@@ -62,6 +62,20 @@ class QtFileDialogs : public FileDialogs {
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     return runFileDialog(dialog, nameFilters(kSaveFileTypes), typeIndex, folder, presetName);
   }
+  std::optional<std::string> library(QWidget* parent, std::string_view current) override {
+    QFileDialog dialog(parent, QStringLiteral("AviSynth+ Library"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setNameFilters(
+        {QStringLiteral("AviSynth+ library (libavisynth.so*)"), QStringLiteral("All files (*)")});
+    if (!current.empty()) {
+      dialog.selectFile(
+          QFile::decodeName(QByteArray(current.data(), static_cast<qsizetype>(current.size()))));
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return QFile::encodeName(dialog.selectedFiles().front()).toStdString();
+  }
 };
 
 }  // namespace

@@ -21,6 +21,8 @@ class FileDialogs {
                                          const std::string& folder) = 0;
   virtual std::optional<FileChoice> save(QWidget* parent, std::string_view presetName,
                                          int typeIndex, const std::string& folder) = 0;
+  // "AviSynth+ Library...": a libavisynth.so to open, starting at current.
+  virtual std::optional<std::string> library(QWidget* parent, std::string_view current) = 0;
 };
 
 // The real Qt dialogs.

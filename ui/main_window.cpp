@@ -26,6 +26,7 @@
 
 #include "persist/path_rules.h"
 #include "persist/template_file.h"
+#include "ui/created_script_marks.h"
 #include "ui/find_bar.h"
 #include "ui/list_views.h"
 #include "ui/model/system_platform.h"
@@ -153,6 +154,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
   buildWidgets();
   buildMenus();
   connectEvents();
+  checkMarks_ = new CreatedScriptMarks(createdScripts_, statusBar(), this);
 
   // The window's frame: a close box, no minimise or maximise box.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -170,6 +172,10 @@ MainWindow::~MainWindow() = default;
 
 UserSettings& MainWindow::userSettings() {
   return platform_->settings;
+}
+
+const CreatedScriptChecks& MainWindow::scriptChecks() const {
+  return checkMarks_->checks();
 }
 
 // --- Building ---------------------------------------------------------------
@@ -367,6 +373,9 @@ void MainWindow::buildMenus() {
   loadInisAction_->setCheckable(true);
   saveInisAction_->setCheckable(true);
   showOptionFlags();
+  options->addSeparator();
+  item(options, avisynthLibraryAction_, "AvisynthLibrary", QStringLiteral("AviSynth+ &Library..."),
+       QKeySequence());
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
   help->setObjectName(QStringLiteral("Help1"));
@@ -429,6 +438,7 @@ void MainWindow::connectEvents() {
   connect(saveInisAction_, &QAction::triggered, this,
           [this] { model_->event([this] { model_->toggleSaveInis(); }); });
   connect(exitAction_, &QAction::triggered, this, &QWidget::close);
+  connect(avisynthLibraryAction_, &QAction::triggered, this, [this] { chooseAvisynthLibrary(); });
   connect(usageAction_, &QAction::triggered, this, [this] { showUsage(); });
   connect(aboutAction_, &QAction::triggered, this, [this] { showAbout(); });
 
@@ -529,10 +539,24 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::runCreateScripts() {
   run_ = std::make_unique<RunProgressState>();
   run_->started.start();
+  createdShown_ = false;
   RunOutcome outcome = RunOutcome::Completed;
   const bool finished = model_->event([this, &outcome] { outcome = model_->createScripts(); });
   noticeLongRun(run_->started.elapsed(), !finished || outcome != RunOutcome::Completed);
   run_.reset();
+  // The scripts the run listed, however it ended, are checked with
+  // AviSynth+ in the background; the list's lines are marked as they are.
+  if (createdShown_) {
+    checkMarks_->start(model_->scriptCheckOptions(), model_->state().script.DestDir,
+                       model_->createdScripts());
+  }
+}
+
+void MainWindow::chooseAvisynthLibrary() {
+  const std::string current = model_->scriptCheckOptions().library;
+  if (const auto chosen = files_.library(this, current)) {
+    model_->event([&] { model_->setAvisynthLibrary(*chosen); });
+  }
 }
 
 // --- FormPort ---------------------------------------------------------------
@@ -711,6 +735,8 @@ void MainWindow::showClips(bool entriesChanged) {
 }
 
 void MainWindow::showCreatedScripts() {
+  createdShown_ = true;
+  if (checkMarks_) checkMarks_->clear();
   createdScripts_->setPlainText(shownText(joinLines(model_->createdScripts())));
 }
 

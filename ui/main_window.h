@@ -31,6 +31,8 @@ class QTimer;
 namespace clipquill {
 
 class ClipListModel;
+class CreatedScriptChecks;
+class CreatedScriptMarks;
 class FilterCheckList;
 class FilterListModel;
 class FindBar;
@@ -62,6 +64,8 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   void setDialogs(Dialogs* dialogs) { dialogs_ = dialogs; }
 
   MainWindowModel& model() { return *model_; }
+  // The created scripts' check with AviSynth+, as the list shows it.
+  const CreatedScriptChecks& scriptChecks() const;
 
   // How long "Create Script(s)" runs before its progress dialog shows.
   void setProgressDelay(int ms) { progressDelayMs_ = ms; }
@@ -108,6 +112,7 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   QAction* exitAction_;
   QAction* loadInisAction_;
   QAction* saveInisAction_;
+  QAction* avisynthLibraryAction_;
   QAction* usageAction_;
   QAction* aboutAction_;
 
@@ -124,6 +129,7 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   void destinationFocusOut();
   void showUsage();
   void showAbout();
+  void chooseAvisynthLibrary();
 
   // FormPort
   Answer messageBox(MessageKind kind, Buttons buttons, std::string_view text) override;
@@ -196,6 +202,10 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   QAction* createScriptsAction_ = nullptr;
   bool placed_ = false;
   int notifyAfterMs_ = 10'000;
+  // The created scripts' check marks; createdShown_ tells a run that listed
+  // scripts from one that ended before.
+  CreatedScriptMarks* checkMarks_ = nullptr;
+  bool createdShown_ = false;
 };
 
 }  // namespace clipquill

@@ -105,5 +105,67 @@ TEST(CliEndToEndTest, RunsAsAProgram) {
                                             "config/Clipquill/registry/Software/Clipquill/Hall"));
 }
 
+// The check with AviSynth+ itself (the library the build made), of scripts
+// from templates its core runs without plugins: clips that are .avsi scripts
+// giving a BlankClip, imported per clip and joined.
+TEST(CliEndToEndTest, ChecksScriptsWithAvisynth) {
+  const std::string avisynth = CLIPQUILL_AVISYNTH_LIBRARY;
+  if (avisynth.empty()) GTEST_SKIP() << "built without CLIPQUILL_AVISYNTH_LIBRARY";
+  TempDir tmp;
+  std::filesystem::create_directory(tmp.slash() + "clips");
+  std::filesystem::create_directory(tmp.slash() + "out");
+  for (const char* clip : {"a.avsi", "b.avsi", "it\"s.avsi"})
+    writeFile(tmp.slash() + "clips/" + clip, "BlankClip(length=10)\r\n");
+  writeFile(tmp.slash() + "Import.qtpl", "Import(\"<P><F>\")\r\n");
+  writeFile(tmp.slash() + "filter.avs", "BlankClip()\r\n\r\nNoSuchFilter()\r\n");
+  writeFile(tmp.slash() + "loop.avs", "while (true) {\r\n}\r\n");
+  writeFile(tmp.slash() + "good.avs", "BlankClip()\r\n");
+  // Past the quote that ends the string early: Import(" clips/ it"
+  const std::string quoteColumn = std::to_string(8 + tmp.slash().size() + 6 + 3 + 1);
+
+  struct Row {
+    std::vector<std::string> args;
+    int status;
+    std::string err;  // standard error, whole
+  };
+  const std::vector<std::string> run = {"-s",  "clips", "-e",      "avsi",       "-d",
+                                        "out", "-y",    "--check", "--avisynth", avisynth};
+  auto with = [&](std::vector<std::string> more) {
+    std::vector<std::string> args = run;
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+  };
+  const std::vector<Row> rows{
+      {with({"-c", "a.avsi", "Import.qtpl"}), 0, ""},
+      {with({"--join", "-n", "all", "-c", "a.avsi", "-c", "b.avsi", "Import.qtpl"}), 0, ""},
+      {with({"Import.qtpl"}), 4,
+       "out/it\"s.avs:1:" + quoteColumn + ": Script error: expected a , or )\n"},
+      {{"--check-only", "--avisynth", avisynth, "filter.avs", "good.avs"},
+       4,
+       "filter.avs:3: Script error: There is no function named 'NoSuchFilter'.\n"},
+      {{"--check-only", "--avisynth", avisynth, "--check-time", "1", "loop.avs", "good.avs"},
+       4,
+       "loop.avs: timed out after 1 s\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.args.back());
+    const Spawned result = spawnCli(tmp, row.args);
+    EXPECT_EQ(result.status, row.status) << result.err;
+    EXPECT_EQ(result.err, row.err);
+  }
+
+  // Without AviSynth+ --check says so, with how to get it, and exits 2;
+  // the scripts are written all the same.
+  const Spawned missing =
+      spawnCli(tmp, {"-s", "clips", "-e", "avsi", "-d", "out", "-y", "-c", "b.avsi", "--check",
+                     "--avisynth", tmp.slash() + "none/libavisynth.so", "Import.qtpl"});
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_NE(missing.err.find("clipquill-cli: cannot check the scripts with AviSynth+: "),
+            std::string::npos)
+      << missing.err;
+  EXPECT_NE(missing.err.find("Install AviSynth+"), std::string::npos);
+  EXPECT_NE(missing.out.find("b.avs"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace clipquill::cli

@@ -41,18 +41,24 @@ std::vector<Listed> listedOptions() {
 
 TEST(CliOptions, EachListedOptionIsReadInEveryFormItsHelpShows) {
   const std::vector<Listed> listed = listedOptions();
-  ASSERT_EQ(listed.size(), 20u);
+  ASSERT_EQ(listed.size(), 24u);
   for (const Listed& o : listed) {
     SCOPED_TRACE(o.name);
     // A value that every option taking one accepts on its own.
-    const std::string value = o.name == "--type" ? "avs" : (o.name.ends_with("-inis") ? "on" : "x");
+    const std::string value = o.name == "--type"          ? "avs"
+                              : o.name.ends_with("-inis") ? "on"
+                              : o.name == "--check-time"  ? "5"
+                                                          : "x";
     std::vector<std::string> forms{o.name};
     if (!o.letter.empty()) forms.push_back(o.letter);
     for (const std::string& form : forms) {
       std::vector<std::string> args{form};
       if (o.takesValue) args.push_back(value);
-      // --type goes with --save only.
+      // --type goes with --save only, the check's own with --check; the
+      // scripts --check-only checks are its operands.
       if (o.name == "--type") args.insert(args.begin(), {"--save", "t.avs"});
+      if (o.name == "--avisynth" || o.name == "--check-time") args.insert(args.begin(), "--check");
+      if (o.name == "--check-only") args.push_back("a.avs");
       EXPECT_NO_THROW(parseOptions(args, "/work")) << form;
     }
     // A flag given a value, or an option left without its value, is refused.

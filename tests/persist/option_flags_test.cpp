@@ -56,6 +56,11 @@ class FakeRegistry : public RegistryStore {
       values_[std::string(name)] = {RegistryValueType::Dword, bytes};
       return true;
     }
+    bool setString(std::string_view name, std::string_view text) override {
+      if (owner_.unwritable.contains(std::string(name))) return false;
+      values_[std::string(name)] = {RegistryValueType::String, std::string(text)};
+      return true;
+    }
 
    private:
     FakeRegistry& owner_;

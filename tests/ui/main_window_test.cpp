@@ -31,6 +31,7 @@
 #include "ui/avs_lexer.h"
 #include "ui/find_bar.h"
 #include "ui/list_views.h"
+#include "ui/model/created_script_checks.h"
 #include "ui/preview_pane.h"
 #include "ui/template_editor.h"
 
@@ -77,6 +78,13 @@ class ScriptedFileDialogs : public FileDialogs {
                                  const std::string& folder) override {
     folders.push_back(folder);
     return next(saves);
+  }
+  std::deque<std::optional<std::string>> libraries;
+  std::optional<std::string> library(QWidget*, std::string_view) override {
+    if (libraries.empty()) return std::nullopt;
+    auto choice = libraries.front();
+    libraries.pop_front();
+    return choice;
   }
 
  private:
@@ -611,6 +619,36 @@ class MainWindowTest : public QObject {
     // Asked again and answered Cancel: it closes without saving.
     form->close();
     QVERIFY(!form->isVisible());
+  }
+
+  // Each created script is checked with AviSynth+ by the command line beside
+  // the program (here the check's test program, with a stand-in library that
+  // crashes on a script named so), and its line marked.
+  void createdScriptsAreCheckedWithTheLibraryFromTheOptions() {
+    std::filesystem::create_symlink(CLIPQUILL_CHECK_HELPER, path("app/clipquill-cli"));
+    writeFile(path("clips/crash.avi"), "");
+    std::filesystem::create_directory(path("out2"));
+    startOnHall();
+    auto* status = form->statusBar();
+    fileDialogs.libraries.push_back(path("gone/libavisynth.so"));
+    child<QAction>(form, "AvisynthLibrary")->trigger();
+    QTest::mouseClick(child<QPushButton>(form, "SelectAllButton"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(form->scriptChecks().unavailable(), 10000);
+    QVERIFY(status->currentMessage().startsWith(QStringLiteral("AviSynth+ is not available: ")));
+
+    fileDialogs.libraries.push_back(CLIPQUILL_FAKE_AVISYNTH);
+    child<QAction>(form, "AvisynthLibrary")->trigger();
+    form->model().setFieldText(Field::Destination, path("out2"));
+    QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
+    QCOMPARE(child<QPlainTextEdit>(form, "ScriptNameMemo")->toPlainText(),
+             QStringLiteral("Script(s) Created:\na.avs\nb.avs\ncrash.avs\nd.avs"));
+    QTRY_VERIFY_WITH_TIMEOUT(status->currentMessage().contains(QStringLiteral("failed")), 10000);
+    QVERIFY2(status->currentMessage().startsWith(
+                 QStringLiteral("AviSynth+: 1 of 4 scripts failed; crash.avs: crashed")),
+             qPrintable(status->currentMessage()));
+    QCOMPARE(form->scriptChecks().mark(3), CreatedScriptChecks::Mark::Failed);
+    QCOMPARE(form->scriptChecks().mark(4), CreatedScriptChecks::Mark::Good);
   }
 
   void cancellingTheProgressStopsBeforeTheNextScript() {

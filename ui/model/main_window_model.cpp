@@ -2,6 +2,7 @@
 #include "ui/model/main_window_model.h"
 
 #include <algorithm>
+#include <chrono>
 #include <iterator>
 #include <utility>
 
@@ -567,6 +568,24 @@ std::size_t MainWindowModel::drop(const DropDecision& decision) {
   }
   user_.shown(Shown::ClipSelection);
   return selected;
+}
+
+}  // namespace clipquill
+
+namespace clipquill {
+
+CheckerOptions MainWindowModel::scriptCheckOptions() {
+  const CheckSettings settings = readCheckSettings(registry_, state_.AppTitle);
+  return CheckerOptions{settings.avisynthLibrary, std::chrono::seconds(settings.timeLimitSeconds),
+                        state_.AppDir + std::string(kCliProgramName)};
+}
+
+void MainWindowModel::setAvisynthLibrary(const std::string& path) {
+  CheckSettings settings = readCheckSettings(registry_, state_.AppTitle);
+  settings.avisynthLibrary = path;
+  if (!writeCheckSettings(registry_, state_.AppTitle, settings)) {
+    throw Error::withMessage("Unable to store the AviSynth+ library in the options");
+  }
 }
 
 }  // namespace clipquill

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "check/script_checker.h"
 #include "clips/clip_list.h"
 #include "clips/filter_list.h"
 #include "clips/folders.h"
@@ -19,6 +20,7 @@
 #include "core/preview.h"
 #include "core/script_files.h"
 #include "core/user_port.h"
+#include "persist/check_settings.h"
 #include "persist/option_flags.h"
 #include "persist/persist_files.h"
 #include "persist/registry_store.h"
@@ -270,6 +272,14 @@ class MainWindowModel {
   // folder; on OK the box takes the folder shown, as if typed.
   void pickSourceFolder();
   void pickDestinationFolder();
+
+  // The check of created scripts with AviSynth+: its options as stored
+  // (AviSynth+'s library, the time limit per script), with the command line
+  // beside the program as the helper process that runs the scripts.
+  CheckerOptions scriptCheckOptions();
+  // The library the check loads from now on; empty: the one the dynamic
+  // loader finds. Raises Error when it cannot be stored.
+  void setAvisynthLibrary(const std::string& path);
 
   // The filter list editor's OK: the entries become the non-empty lines,
   // unchecked and exactly as typed, and the mask follows at once.

@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// AviSynth+'s core library loaded into this process through its C API, with
+// dlopen: Clipquill is never linked against it and starts without it. Only
+// the checking helper process loads it, since importing a script runs it, in
+// this process, and changes the process's working folder meanwhile.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "check/script_check.h"
+
+namespace clipquill {
+
+class AvisynthLibrary {
+ public:
+  // Loads the library at `path`, or the one the dynamic loader finds when
+  // `path` is empty. nullptr with the reason in `why` when it cannot be
+  // loaded or lacks a function the check needs.
+  static std::unique_ptr<AvisynthLibrary> load(const std::string& path, std::string& why);
+
+  ~AvisynthLibrary();
+  AvisynthLibrary(const AvisynthLibrary&) = delete;
+  AvisynthLibrary& operator=(const AvisynthLibrary&) = delete;
+
+  // AviSynth+'s own version text, such as "AviSynth+ 3.7.5 (r4351, ...)".
+  std::string version();
+
+  // Imports the script at `path` (absolute) in a script environment of its
+  // own, made for it and deleted after, so that nothing one script sets is
+  // seen by the next. Good when it gives a clip.
+  ScriptCheck importScript(const std::string& path);
+
+  struct Api;
+
+ private:
+  explicit AvisynthLibrary(std::unique_ptr<Api> api);
+  std::unique_ptr<Api> api_;
+};
+
+}  // namespace clipquill

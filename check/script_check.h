@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What checking one script with AviSynth+ found.
+#pragma once
+
+#include <span>
+#include <string>
+
+namespace clipquill {
+
+enum class CheckStatus {
+  Good,         // AviSynth+ imported the script and it gave a clip
+  Failed,       // AviSynth+ refused it; the message says why, line and column where
+  TimedOut,     // still running when its time was up
+  Crashed,      // the process checking it died
+  Unavailable,  // AviSynth+ could not be loaded; the message says why
+};
+
+struct ScriptCheck {
+  CheckStatus status = CheckStatus::Good;
+  std::string message;  // empty when good; one line
+  int line = 0;         // 1-based; 0 when unknown
+  int column = 0;       // 1-based; 0 when unknown
+
+  bool good() const { return status == CheckStatus::Good; }
+};
+
+// "path:line:column: message", leaving out what is unknown: the form
+// editors and compilers use, so that a terminal or an editor can jump there.
+std::string formatCheckLine(const std::string& path, const ScriptCheck& check);
+
+// The check of one script in words, for a tip: "AviSynth+: good", or
+// "AviSynth+: line 2, column 21: Script error: expected a , or )".
+std::string describeCheck(const ScriptCheck& check);
+
+// A run's checks in one line: "AviSynth+: 3 scripts good", or, when any
+// failed, the first failure described with its name and the count:
+// "AviSynth+: 1 of 3 scripts failed; a.avs: line 2, column 21: ...".
+// `names` are the scripts' names, in the order of `checks`.
+std::string summarizeChecks(std::span<const std::string> names,
+                            std::span<const ScriptCheck> checks);
+
+// What a user without AviSynth+ reads, after the reason.
+inline constexpr const char* kAvisynthHint =
+    "Install AviSynth+ (libavisynth.so; Debian has no package: build it from its source as "
+    "Clipquill's README says), or name its library: in the window under Options > AviSynth+ "
+    "Library..., on the command line with --avisynth PATH.";
+
+}  // namespace clipquill

@@ -1,0 +1,90 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Checks scripts with AviSynth+ in a helper process, one script after the
+// other. Importing a script runs it: a script may loop for ever (AviSynth
+// has loops) and a plugin may crash, and neither may take the window or the
+// command line with it. The helper is a program of ours started in a hidden
+// mode; it loads AviSynth+ once and imports each script it is sent in a
+// fresh script environment. A script still running when its time is up ends
+// the helper ("timed out"), a helper that dies reports the script as
+// crashed, and the next script gets a new helper.
+#pragma once
+
+#include <sys/types.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "check/script_check.h"
+
+namespace clipquill {
+
+struct CheckerOptions {
+  // libavisynth.so to load; empty: the one the dynamic loader finds.
+  std::string library;
+  // How long one script may take, the helper's start included.
+  std::chrono::milliseconds timeLimit{std::chrono::seconds(10)};
+  // The program started as the helper (it must call runCheckHelperIfAsked
+  // first thing in main); empty: this very program.
+  std::string helper;
+};
+
+// Used from one thread at a time (abort() aside). On Linux the helper is
+// ended with the thread that started it, so that a checker that dies never
+// leaves a looping helper behind: check from the thread that checks first.
+class ScriptChecker {
+ public:
+  explicit ScriptChecker(CheckerOptions options);
+  ~ScriptChecker();  // ends the helper
+  ScriptChecker(const ScriptChecker&) = delete;
+  ScriptChecker& operator=(const ScriptChecker&) = delete;
+
+  // Whether AviSynth+ can be loaded; starts the helper when none runs.
+  // `detail` gets AviSynth+'s version when it can, the reason when not.
+  bool available(std::string* detail = nullptr);
+
+  // Checks the script at `path` (relative paths are read against the
+  // working folder). Never throws for what the script does.
+  ScriptCheck check(const std::string& path);
+
+  // Checks each of `paths` in turn, telling `report` each result in order as
+  // it comes; the helper gets the next scripts while it works on one, so
+  // that it never waits between two. Stops, telling nothing more, once
+  // abort() was called. Where AviSynth+ cannot be loaded, every script is
+  // told Unavailable.
+  using Report = std::function<void(std::size_t index, ScriptCheck check)>;
+  void checkAll(std::span<const std::string> paths, const Report& report);
+
+  const CheckerOptions& options() const { return options_; }
+
+  // From any thread: ends the helper at once and every check after, so that
+  // a window closing or starting a new run need not wait out a script.
+  void abort();
+
+ private:
+  bool start();
+  void stop();
+  ScriptCheck helperEnded(const char* during);
+
+  CheckerOptions options_;
+  std::mutex helperMutex_;  // held while the helper is killed or reaped
+  std::atomic<bool> aborted_{false};
+  pid_t pid_ = -1;
+  int socket_ = -1;
+  std::optional<bool> available_;  // known once a helper said hello
+  std::string detail_;
+};
+
+// The command-line word that starts a program as the helper.
+inline constexpr const char* kCheckHelperFlag = "--avisynth-check-helper";
+
+// For main(), before anything else: when the arguments ask for the helper
+// ("PROGRAM --avisynth-check-helper LIBRARY"), runs it and ends the process
+// when the checker lets go of it; returns at once otherwise.
+void runCheckHelperIfAsked(int argc, char** argv);
+
+}  // namespace clipquill

@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The created-scripts list's marks, with the stand-in AviSynth+ library (it
+// crashes or hangs on demand) and the check's test program as the helper. The
+// window's thread is a queue the test runs.
+#include "ui/model/created_script_checks.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace clipquill {
+namespace {
+
+using namespace std::chrono_literals;
+using Mark = CreatedScriptChecks::Mark;
+
+class CreatedScriptChecksTest : public ::testing::Test {
+ protected:
+  // Runs what was posted until `done` holds or 10 s passed.
+  bool runUntil(const std::function<bool()>& done) {
+    const auto end = std::chrono::steady_clock::now() + 10s;
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > end) return false;
+      std::function<void()> f;
+      {
+        std::lock_guard lock(m);
+        if (!posted.empty()) {
+          f = std::move(posted.front());
+          posted.pop_front();
+        }
+      }
+      if (f) {
+        f();
+      } else {
+        std::this_thread::sleep_for(5ms);
+      }
+    }
+    return true;
+  }
+  CheckerOptions options(const std::string& library, std::chrono::milliseconds limit = 1s) {
+    return {library, limit, CLIPQUILL_CHECK_HELPER};
+  }
+
+  std::mutex m;
+  std::deque<std::function<void()>> posted;
+  int changes = 0;
+  CreatedScriptChecks checks{[this](std::function<void()> f) {
+                               std::lock_guard lock(m);
+                               posted.push_back(std::move(f));
+                             },
+                             [this] { ++changes; }};
+  const std::vector<std::string> lines = {"Script(s) Created:", "a.avs", "crash.avs", "b.avs"};
+};
+
+TEST_F(CreatedScriptChecksTest, MarksEachScriptAndSumsTheRunUp) {
+  checks.start(options(CLIPQUILL_FAKE_AVISYNTH), "/s/", lines);
+  EXPECT_EQ(checks.mark(1), Mark::Checking);
+  EXPECT_EQ(checks.status(), "AviSynth+: checking 3 scripts");
+  ASSERT_TRUE(runUntil([&] { return checks.status().find("failed") != std::string::npos; }));
+  EXPECT_EQ(checks.mark(0), Mark::None);  // the heading
+  EXPECT_EQ(checks.mark(1), Mark::Good);
+  EXPECT_EQ(checks.mark(2), Mark::Failed);
+  EXPECT_EQ(checks.mark(3), Mark::Good);
+  EXPECT_EQ(checks.mark(4), Mark::None);
+  EXPECT_EQ(checks.tip(1), "AviSynth+: good");
+  EXPECT_EQ(checks.tip(2).rfind("AviSynth+: crashed ", 0), 0u) << checks.tip(2);
+  EXPECT_EQ(checks.status().rfind("AviSynth+: 1 of 3 scripts failed; crash.avs: crashed", 0), 0u)
+      << checks.status();
+  EXPECT_FALSE(checks.unavailable());
+}
+
+TEST_F(CreatedScriptChecksTest, AMissingAvisynthMarksNothingAndSaysHowToGetIt) {
+  checks.start(options("/nonexistent/libavisynth.so"), "/s/", lines);
+  ASSERT_TRUE(runUntil([&] { return checks.unavailable(); }));
+  EXPECT_EQ(checks.mark(1), Mark::None);
+  EXPECT_EQ(checks.tip(1), "");
+  EXPECT_EQ(checks.status().rfind("AviSynth+ is not available: ", 0), 0u);
+  EXPECT_NE(checks.status().find(kAvisynthHint), std::string::npos);
+}
+
+// A run's late results never land on the next run's list.
+TEST_F(CreatedScriptChecksTest, ANewRunDropsTheOldOnesResults) {
+  checks.start(options(CLIPQUILL_FAKE_AVISYNTH, 30s), "/s/",
+               {"Script(s) Created:", "a.avs", "hang.avs"});
+  ASSERT_TRUE(runUntil([&] { return checks.mark(1) == Mark::Good; }));
+  checks.start(options(CLIPQUILL_FAKE_AVISYNTH), "/s/", {"Script(s) Created:", "crash.avs"});
+  ASSERT_TRUE(runUntil([&] { return checks.mark(1) == Mark::Failed; }));
+  EXPECT_EQ(checks.mark(2), Mark::None);
+  checks.clear();
+  runUntil([&] { return posted.empty(); });
+  EXPECT_EQ(checks.mark(1), Mark::None);
+  EXPECT_EQ(checks.status(), "");
+}
+
+}  // namespace
+}  // namespace clipquill

@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The created-scripts list bound to the check of its scripts: each checked
+// script's line shaded good or failed, its check as the line's tip, and the
+// run's summary (or, without AviSynth+, how to get it) in the status line.
+// The checking itself is the model's (CreatedScriptChecks); this only shows.
+#pragma once
+
+#include <QObject>
+#include <string>
+#include <vector>
+
+#include "ui/model/created_script_checks.h"
+
+class QPlainTextEdit;
+class QStatusBar;
+
+namespace clipquill {
+
+class CreatedScriptMarks : public QObject {
+  Q_OBJECT
+
+ public:
+  CreatedScriptMarks(QPlainTextEdit* list, QStatusBar* status, QObject* parent = nullptr);
+
+  // After a run: checks the scripts of the list's lines in destDir.
+  void start(const CheckerOptions& options, const std::string& destDir,
+             const std::vector<std::string>& lines);
+  void clear();
+
+  const CreatedScriptChecks& checks() const { return checks_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void show();
+
+  QPlainTextEdit* list_;
+  QStatusBar* status_;
+  CreatedScriptChecks checks_;
+};
+
+}  // namespace clipquill

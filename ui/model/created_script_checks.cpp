@@ -1,0 +1,101 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Results cross from the check's thread to the window's through Post; each
+// carries the run it belongs to, so that one arriving after a new run began,
+// or after the list went, changes nothing.
+#include "ui/model/created_script_checks.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace clipquill {
+
+struct CreatedScriptChecks::State {
+  Changed changed;
+  unsigned run = 0;
+  std::vector<std::string> names;  // the scripts, list line i + 1
+  std::vector<Mark> marks;
+  std::vector<ScriptCheck> checks;
+  std::string status;
+  bool unavailable = false;
+
+  void take(std::size_t index, const ScriptCheck& check) {
+    if (unavailable) return;
+    if (check.status == CheckStatus::Unavailable) {
+      unavailable = true;
+      std::fill(marks.begin(), marks.end(), Mark::None);
+      status = "AviSynth+ is not available: " + check.message + ". " + kAvisynthHint;
+    } else if (index < names.size()) {
+      checks[index] = check;
+      marks[index] = check.good() ? Mark::Good : Mark::Failed;
+    } else {
+      status = summarizeChecks(names, checks);
+    }
+    changed();
+  }
+};
+
+CreatedScriptChecks::CreatedScriptChecks(Post post, Changed changed)
+    : post_(std::move(post)), state_(std::make_shared<State>()) {
+  state_->changed = std::move(changed);
+}
+
+// The thread goes first: nothing is posted once it is joined, and what was
+// posted before finds the state gone.
+CreatedScriptChecks::~CreatedScriptChecks() {
+  running_.reset();
+}
+
+void CreatedScriptChecks::clear() {
+  running_.reset();
+  ++state_->run;
+  state_->names.clear();
+  state_->marks.clear();
+  state_->checks.clear();
+  state_->status.clear();
+  state_->unavailable = false;
+}
+
+void CreatedScriptChecks::start(const CheckerOptions& options, const std::string& destDir,
+                                const std::vector<std::string>& lines) {
+  clear();
+  if (lines.size() < 2) return;
+  State& s = *state_;
+  s.names.assign(lines.begin() + 1, lines.end());
+  s.marks.assign(s.names.size(), Mark::Checking);
+  s.checks.assign(s.names.size(), ScriptCheck{});
+  s.status = "AviSynth+: checking " + std::to_string(s.names.size()) +
+             (s.names.size() == 1 ? " script" : " scripts");
+  std::vector<std::string> paths;
+  for (const auto& name : s.names)
+    paths.push_back(destDir + name);
+  std::weak_ptr<State> weak = state_;
+  const unsigned run = s.run;
+  running_ = std::make_unique<BackgroundCheck>(
+      options, std::move(paths), [post = post_, weak, run](std::size_t i, const ScriptCheck& c) {
+        post([weak, run, i, c] {
+          if (auto state = weak.lock(); state && state->run == run) state->take(i, c);
+        });
+      });
+  s.changed();
+}
+
+CreatedScriptChecks::Mark CreatedScriptChecks::mark(std::size_t line) const {
+  if (line == 0 || line > state_->marks.size()) return Mark::None;
+  return state_->marks[line - 1];
+}
+
+std::string CreatedScriptChecks::tip(std::size_t line) const {
+  const Mark m = mark(line);
+  if (m != Mark::Good && m != Mark::Failed) return "";
+  return describeCheck(state_->checks[line - 1]);
+}
+
+const std::string& CreatedScriptChecks::status() const {
+  return state_->status;
+}
+
+bool CreatedScriptChecks::unavailable() const {
+  return state_->unavailable;
+}
+
+}  // namespace clipquill

@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The created-scripts list's marks: after "Create Script(s)" each script the
+// run created is checked with AviSynth+, in the background, and marked good
+// or failed, a failure with AviSynth's message, line and column as its tip;
+// the status line sums the run up. Where AviSynth+ is missing the status
+// line says so and how to get it, and no script is marked.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "check/background_check.h"
+#include "check/script_check.h"
+
+namespace clipquill {
+
+class CreatedScriptChecks {
+ public:
+  // Runs a function on the window's thread, later; callable from any thread.
+  using Post = std::function<void(std::function<void()>)>;
+  // Told on the window's thread when a mark or the status line changed.
+  using Changed = std::function<void()>;
+
+  enum class Mark { None, Checking, Good, Failed };
+
+  CreatedScriptChecks(Post post, Changed changed);
+  ~CreatedScriptChecks();  // stops a check still running, at once
+  CreatedScriptChecks(const CreatedScriptChecks&) = delete;
+  CreatedScriptChecks& operator=(const CreatedScriptChecks&) = delete;
+
+  // Checks the scripts of the created-scripts list `lines` (its heading,
+  // then the scripts' names) in the folder `destDir` (ending in its
+  // separator). A check still running is stopped first.
+  void start(const CheckerOptions& options, const std::string& destDir,
+             const std::vector<std::string>& lines);
+  // No marks and no status: the list was cleared.
+  void clear();
+
+  Mark mark(std::size_t line) const;
+  // The line's check in words ("AviSynth+: line 2, column 21: ..."); empty
+  // while it has none.
+  std::string tip(std::size_t line) const;
+  const std::string& status() const;
+  bool unavailable() const;
+
+  struct State;
+
+ private:
+  Post post_;
+  std::shared_ptr<State> state_;
+  std::unique_ptr<BackgroundCheck> running_;
+};
+
+}  // namespace clipquill
