@@ -305,7 +305,7 @@ TEST_F(Model, TheShippedDefaultTemplateListsAviClipsAndNamesAFilterForEachKind) 
   EXPECT_EQ(model.state().TemplatePath, share + "DefaultTemplate.qtpl");
   std::vector<std::string> checked, unchecked;
   for (const FilterEntry& entry : model.filters().entries()) {
-    (entry.state == cbChecked ? checked : unchecked).push_back(entry.text);
+    (entry.state == CheckState::Checked ? checked : unchecked).push_back(entry.text);
   }
   EXPECT_EQ(checked, std::vector<std::string>{"avi"});
   EXPECT_EQ(unchecked, (std::vector<std::string>{"mkv", "mp4", "m2ts", "ts", "mov", "mpg", "vob",
