@@ -24,8 +24,8 @@ namespace clipquill {
 namespace {
 
 constexpr int kDepthRole = Qt::UserRole + 1;
-constexpr int kIndentStep = 12;
-constexpr QSize kDesignSize(313, 411);  // pixels per level: enough to read the tree at a glance
+constexpr int kIndentStep = 12;  // pixels per level: enough to read the tree at a glance
+constexpr QSize kDesignSize(313, 411);
 
 // Draws each line indented by its depth below the drive's root.
 class IndentDelegate : public QStyledItemDelegate {

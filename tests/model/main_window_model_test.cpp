@@ -234,10 +234,6 @@ TEST_F(Model, TheUsersOwnDefaultTemplateComesFirst) {
     EXPECT_EQ(m.state().TemplatePath, c.folder + "DefaultTemplate.qtpl")
         << c.own << c.beside << c.installed;
   }
-  // A template given on the command line still wins.
-  writeFile(dir.path() + "/t.qtpl", "chosen\r\n");
-  model.start({app + "clipquill", {dir.path() + "/t.qtpl"}, dir.path() + "/home", own});
-  EXPECT_EQ(model.templateLines(), std::vector<std::string>{"chosen"});
 }
 
 // "Save as Default Template" writes the user's own default with its settings
