@@ -11,6 +11,7 @@
 #include <istream>
 #include <iterator>
 #include <memory>
+#include <numeric>
 #include <optional>
 #include <ostream>
 #include <stdexcept>
@@ -613,8 +614,9 @@ int run(const Options& opts, std::istream& in, Output& out, std::ostream& err,
   if (!type(Field::ClipName, opts.prefix)) return kExitError;
   if (!opts.exts.empty()) {
     model.event([&] { model.applyFilterEditor(opts.exts); });
-    for (std::size_t i = 0; i < opts.exts.size() && !port.errorShown(); ++i)
-      model.toggleFilter(i);
+    std::vector<std::size_t> all(model.filters().count());
+    std::iota(all.begin(), all.end(), std::size_t{0});
+    if (!port.errorShown()) model.toggleFilters(all);
     if (port.errorShown()) return kExitError;
   }
   if (!type(Field::ScriptName, opts.name) || !type(Field::Destination, opts.dest)) {

@@ -141,10 +141,28 @@ bool WildcardPattern::matches(std::string_view name) const {
   return whole_.matches(name);
 }
 
+std::optional<std::pair<std::string_view, std::string_view>> WildcardPattern::ends() const {
+  if (stem_ || whole_.star == std::string::npos) return std::nullopt;
+  const std::string_view folded = whole_.folded;
+  return std::pair{folded.substr(0, whole_.star), folded.substr(whole_.star + 1)};
+}
+
 ClipMaskMatcher::ClipMaskMatcher(std::string_view mask) {
+  std::unordered_map<std::string, std::size_t> headIndex;
   for (;;) {
     const std::size_t semi = mask.find(';');
-    patterns_.emplace_back(mask.substr(0, semi));
+    WildcardPattern pattern(mask.substr(0, semi));
+    if (const auto ends = pattern.ends()) {
+      const auto [it, added] = headIndex.try_emplace(std::string(ends->first), heads_.size());
+      if (added) heads_.push_back({std::string(ends->first), {}});
+      auto& tails = heads_[it->second].tails;
+      auto byLength = std::find_if(tails.begin(), tails.end(),
+                                   [&](const auto& t) { return t.first == ends->second.size(); });
+      if (byLength == tails.end()) byLength = tails.insert(tails.end(), {ends->second.size(), {}});
+      ++byLength->second[std::string(ends->second)];
+    } else {
+      others_.push_back(std::move(pattern));
+    }
     if (semi == std::string_view::npos) break;
     mask.remove_prefix(semi + 1);
   }
@@ -152,7 +170,17 @@ ClipMaskMatcher::ClipMaskMatcher(std::string_view mask) {
 
 std::size_t ClipMaskMatcher::matchCount(std::string_view name) const {
   std::size_t count = 0;
-  for (const WildcardPattern& pattern : patterns_)
+  std::string tail;
+  for (const Head& head : heads_) {
+    if (name.size() < head.head.size() || !endsMatch(head.head, name)) continue;
+    for (const auto& [length, counts] : head.tails) {
+      if (name.size() < head.head.size() + length) continue;
+      tail.assign(name.substr(name.size() - length));
+      std::transform(tail.begin(), tail.end(), tail.begin(), fold);
+      if (const auto it = counts.find(tail); it != counts.end()) count += it->second;
+    }
+  }
+  for (const WildcardPattern& pattern : others_)
     count += pattern.matches(name);
   return count;
 }

@@ -25,6 +25,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace clipquill {
@@ -33,6 +35,11 @@ class WildcardPattern {
  public:
   explicit WildcardPattern(std::string_view pattern);
   bool matches(std::string_view name) const;
+  // For a pattern "head*tail" of ASCII characters with no other wild card and
+  // no final ".*" or ".", as a filter entry's pattern mostly is: head and
+  // tail in lower case. It matches exactly the names at least as long as the
+  // two that begin with head and end with tail, case aside.
+  std::optional<std::pair<std::string_view, std::string_view>> ends() const;
 
  private:
   // One pattern in its matching form.
@@ -57,6 +64,9 @@ class WildcardPattern {
 
 // A mask: patterns separated by ";", each used as it stands (an empty one
 // matches no file).
+// Patterns of the "head*tail" form are looked up by their ends rather than
+// tried one by one, so that a name costs the same against a hundred thousand
+// extensions as against four.
 class ClipMaskMatcher {
  public:
   explicit ClipMaskMatcher(std::string_view mask);
@@ -65,7 +75,14 @@ class ClipMaskMatcher {
   std::size_t matchCount(std::string_view name) const;
 
  private:
-  std::vector<WildcardPattern> patterns_;
+  // The "head*tail" patterns of one head: how many there are of each tail,
+  // by the tail's length.
+  struct Head {
+    std::string head;
+    std::vector<std::pair<std::size_t, std::unordered_map<std::string, std::size_t>>> tails;
+  };
+  std::vector<Head> heads_;
+  std::vector<WildcardPattern> others_;
 };
 
 }  // namespace clipquill

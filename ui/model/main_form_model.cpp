@@ -113,6 +113,13 @@ void MainFormModel::toggleFilter(std::size_t index) {
   event([this] { FilterByCheckListBoxClick(); });
 }
 
+void MainFormModel::toggleFilters(const std::vector<std::size_t>& indices) {
+  for (const std::size_t index : indices)
+    filters_.toggle(index);
+  user_.shown(Shown::Filters);
+  event([this] { FilterByCheckListBoxClick(); });
+}
+
 void MainFormModel::clickFilter() {
   event([this] { FilterByCheckListBoxClick(); });
 }
