@@ -106,15 +106,10 @@ void ClipList::moveToTypedPath(std::string_view text) {
     setMask(last);
     return;
   }
-  if (!last.empty() && folders_.kind(full.string()) == PathKind::File) {
-    setFolder(full.parent_path().string());
-    readPending();  // the file's entry is looked for now
-    const auto it = std::find(entries_.begin(), entries_.end(), last);
-    focus_.reset();
-    if (it != entries_.end()) focus_ = static_cast<std::size_t>(it - entries_.begin());
-    if (!focus_ || !isSelected(*focus_)) setMask(last);
-    return;
-  }
+  // Anything else must be a folder. A file, a FIFO or a device is refused
+  // as the folder it is not ("Invalid filename"): the box's text is where
+  // the scripts look for their clips, and the path of a file as their
+  // folder would name clips that are not there.
   setFolder(full.string());
 }
 

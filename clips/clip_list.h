@@ -52,10 +52,9 @@ class ClipList {
 
   // Moves the list to a path typed into the source box. When the path's last
   // part holds "*" or "?", the folder is the part before it and the last part
-  // becomes the mask; when it names an existing file, the folder is the part
-  // before it, that file's entry takes the focus and, unless it is selected,
-  // its name becomes the mask; otherwise the whole path is the folder. Either
-  // mask lasts only until the caller's next rebuild. Raises Error as setFolder.
+  // becomes the mask, until the caller's next rebuild; otherwise the whole
+  // path is the folder. Raises Error as setFolder, which refuses a path that
+  // names a file, a FIFO or a device as no folder.
   void moveToTypedPath(std::string_view text);
 
   // The full form of path, as setFolder reads it.

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -26,10 +27,15 @@ struct Spawned {
   std::string err;
 };
 
+// The program run in tmp, with tmp as its home and tmp/config as its config
+// folder unless env says otherwise; standard output into outPath if given.
 Spawned spawnCli(const TempDir& tmp, const std::vector<std::string>& args,
-                 const std::string& outPath = "") {
-  std::vector<std::string> envText{"XDG_CONFIG_HOME=" + tmp.slash() + "config",
-                                   "HOME=" + tmp.path(), "PATH=/usr/bin:/bin"};
+                 const std::string& outPath = "", std::vector<std::string> env = {}) {
+  std::vector<std::string> envText =
+      env.empty() ? std::vector<std::string>{"XDG_CONFIG_HOME=" + tmp.slash() + "config",
+                                             "HOME=" + tmp.path()}
+                  : std::move(env);
+  envText.push_back("PATH=/usr/bin:/bin");
   std::vector<char*> envp;
   for (std::string& entry : envText)
     envp.push_back(entry.data());
@@ -65,6 +71,7 @@ TEST(CliEndToEndTest, RunsAsAProgram) {
   TempDir tmp;
   std::filesystem::create_directory(tmp.slash() + "clips");
   std::filesystem::create_directory(tmp.slash() + "out");
+  std::filesystem::create_directory(tmp.slash() + "config");
   writeFile(tmp.slash() + "clips/a.avi", "");
   writeFile(tmp.slash() + "Hall.qtpl", "AviSource(\"<P><F>\")\r\n");
 
@@ -103,6 +110,46 @@ TEST(CliEndToEndTest, RunsAsAProgram) {
   // The flags store is the one below XDG_CONFIG_HOME.
   EXPECT_TRUE(std::filesystem::is_directory(tmp.slash() +
                                             "config/Clipquill/registry/Software/Clipquill/Hall"));
+}
+
+// A home that is gone is not made again, folders and all, as root would
+// make it anywhere: the save is done, and says the flags were not stored.
+TEST(CliEndToEndTest, AMissingHomeIsNotMade) {
+  TempDir tmp;
+  writeFile(tmp.slash() + "Hall.qtpl", "AviSource(\"<P><F>\")\r\n");
+  for (const std::vector<std::string>& env :
+       {std::vector<std::string>{"HOME=" + tmp.slash() + "gone/deep"},
+        std::vector<std::string>{"HOME=" + tmp.path(),
+                                 "XDG_CONFIG_HOME=" + tmp.slash() + "gone"}}) {
+    SCOPED_TRACE(env.back());
+    const Spawned run = spawnCli(tmp, {"--save", "Saved.qtpl", "-y", "Hall.qtpl"}, "", env);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err,
+              "clipquill-cli: Could not save the value of \"Load Template ini's\n"
+              "clipquill-cli: Could not save the value of \"Save Template ini's\n");
+    EXPECT_FALSE(std::filesystem::exists(tmp.slash() + "gone"));
+    EXPECT_TRUE(std::filesystem::exists(tmp.slash() + "Saved.qtpl"));
+  }
+}
+
+// -s naming what is no folder: the folder error, and nothing written, not
+// even with -y over scripts that are there.
+TEST(CliEndToEndTest, ASourceThatIsNoFolderWritesNothing) {
+  TempDir tmp;
+  std::filesystem::create_directory(tmp.slash() + "out");
+  writeFile(tmp.slash() + "b.avi", "");
+  writeFile(tmp.slash() + "out/b.avs", "good");
+  writeFile(tmp.slash() + "Hall.qtpl", "AviSource(\"<P><F>\")\r\n");
+  ASSERT_EQ(::mkfifo((tmp.slash() + "fifo").c_str(), 0600), 0);
+  for (const std::string source : {"fifo", "b.avi", "/dev/null", "fifo/"}) {
+    SCOPED_TRACE(source);
+    const Spawned run = spawnCli(tmp, {"-y", "-s", source, "-d", "out", "Hall.qtpl"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    const std::string full = source.front() == '/' ? source : tmp.slash() + source;
+    EXPECT_EQ(run.err, "clipquill-cli: --source '" + full + "': Invalid filename.\n");
+    EXPECT_EQ(readFile(tmp.slash() + "out/b.avs"), "good");
+  }
 }
 
 }  // namespace
