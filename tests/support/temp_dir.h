@@ -17,9 +17,10 @@ namespace clipquill::testing {
 
 class TempDir {
  public:
-  TempDir() {
-    const char* base = std::getenv("TMPDIR");
-    std::string templ = std::string(base && *base ? base : "/tmp") + "/clipquill-test-XXXXXX";
+  TempDir() : TempDir(defaultBase()) {}
+  // A folder below base instead.
+  explicit TempDir(const std::string& base) {
+    std::string templ = base + "/clipquill-test-XXXXXX";
     if (!::mkdtemp(templ.data())) throw std::runtime_error("mkdtemp failed");
     path_ = templ;
   }
@@ -37,6 +38,10 @@ class TempDir {
   }
 
   const std::string& path() const { return path_; }
+  static std::string defaultBase() {
+    const char* base = std::getenv("TMPDIR");
+    return base && *base ? base : "/tmp";
+  }
   // The folder as a field would hold it, with its trailing separator.
   std::string slash() const { return path_ + "/"; }
 
