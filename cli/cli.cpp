@@ -21,6 +21,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/cli_port.h"
+#include "cli/dry_run_scripts.h"
 #include "clips/clip_folders.h"
 #include "core/constants.h"
 #include "core/error.h"
@@ -286,54 +287,6 @@ Options parseOptions(const std::vector<std::string>& args, const CliEnvironment&
   if (noClobber) opts.overwrite = Overwrite::Keep;
   return opts;
 }
-
-// --dry-run: nothing is written, but every script meets what it would meet:
-// an existing file brings the question, a folder that is missing or cannot
-// be written the real run's error.
-class DryRunScripts : public ScriptFiles {
- public:
-  std::vector<std::string> paths;     // in the order the run would write them
-  std::vector<std::string> replaced;  // those that replace a file
-
-  std::unique_ptr<ScriptWriter> createNew(const std::string& path) override {
-    check(path);
-    std::error_code ec;
-    if (fs::exists(fs::symlink_status(path, ec))) return nullptr;
-    return std::make_unique<Writer>(*this, path, false);
-  }
-  std::unique_ptr<ScriptWriter> replace(const std::string& path) override {
-    return std::make_unique<Writer>(*this, path, true);
-  }
-
- private:
-  // The checks that creating the file would fail by, and their errors.
-  static void check(const std::string& path) {
-    if (path.find('\0') != std::string::npos) throw Error::fromErrno(EINVAL);
-    const std::string folder = fs::path(path).parent_path().string();
-    std::error_code ec;
-    const fs::file_status status = fs::status(folder.empty() ? "." : folder, ec);
-    if (!fs::exists(status)) throw Error::fromErrno(ENOENT);
-    if (!fs::is_directory(status)) throw Error::fromErrno(ENOTDIR);
-    if (::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) != 0) throwErrno();
-  }
-
-  class Writer : public ScriptWriter {
-   public:
-    Writer(DryRunScripts& owner, std::string path, bool replacing)
-        : owner_(owner), path_(std::move(path)), replacing_(replacing) {}
-    void write(std::string_view) override {}
-    void commit(Landed landed) override {
-      owner_.paths.push_back(path_);
-      if (replacing_) owner_.replaced.push_back(path_);
-      landed();
-    }
-
-   private:
-    DryRunScripts& owner_;
-    std::string path_;
-    bool replacing_;
-  };
-};
 
 // The clip folders with a count of the names listed on the progress line.
 class CountedClipFolders : public ClipFolders {
@@ -692,15 +645,11 @@ int runCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
     err << "clipquill-cli: " << e.what() << "\nTry 'clipquill-cli --help'.\n";
     return kExitUsage;
   }
-  if (opts.help) {
-    out << kHelp;
-    return kExitDone;
-  }
-  if (opts.version) {
-    out << kVersion << '\n';
-    return kExitDone;
-  }
   Output output(out, opts.nul);
+  if (opts.help || opts.version) {
+    output.text(opts.help ? kHelp : std::string(kVersion) + "\n");
+    return output.finish(err) ? kExitDone : kExitError;
+  }
   int status = kExitError;
   try {
     status = run(opts, in, output, err, env);

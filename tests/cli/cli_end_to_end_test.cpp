@@ -118,10 +118,16 @@ TEST(CliEndToEndTest, RunsAsAProgram) {
   }
   EXPECT_EQ(readFile(tmp.slash() + "out/a.avs"),
             "AviSource(\"" + tmp.slash() + "clips/a.avi\")\r\n");
-  // Output that cannot be written is an error, not a success.
-  const Spawned full = spawnCli(tmp, {"--list", "-s", "clips", "Hall.qtpl"}, "/dev/full");
-  EXPECT_EQ(full.status, 1);
-  EXPECT_EQ(full.err, "clipquill-cli: standard output: Disk full.\n");
+  // Output that cannot be written is an error, not a success: the help and
+  // the version too.
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--list", "-s", "clips", "Hall.qtpl"},
+        {"--help"},
+        {"--version"}}) {
+    const Spawned full = spawnCli(tmp, args, "/dev/full");
+    EXPECT_EQ(full.status, 1) << args.front();
+    EXPECT_EQ(full.err, "clipquill-cli: standard output: Disk full.\n") << args.front();
+  }
   // The flags store is the one below XDG_CONFIG_HOME.
   EXPECT_TRUE(std::filesystem::is_directory(tmp.slash() +
                                             "config/Clipquill/registry/Software/Clipquill/Hall"));
