@@ -124,12 +124,14 @@ std::vector<std::string> ClipList::read(const std::string& folder, std::string_v
     std::uint32_t nameLength;
     std::uint32_t keyLength;
   };
-  const ClipMaskMatcher matcher(mask);
+  // Made at the first name: a mask of many patterns costs an empty folder nothing.
+  std::optional<ClipMaskMatcher> matcher;
   std::string names;
   std::string keys;
   std::vector<Found> found;
   folders_.listFiles(folder, [&](std::string_view name) {
-    const std::size_t copies = matcher.matchCount(name);
+    if (!matcher) matcher.emplace(mask);
+    const std::size_t copies = matcher->matchCount(name);
     if (copies == 0) return;
     const std::size_t nameAt = names.size();
     const std::size_t keyAt = keys.size();

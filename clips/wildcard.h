@@ -25,7 +25,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -35,11 +34,12 @@ class WildcardPattern {
  public:
   explicit WildcardPattern(std::string_view pattern);
   bool matches(std::string_view name) const;
-  // For a pattern "head*tail" of ASCII characters with no other wild card and
-  // no final ".*" or ".", as a filter entry's pattern mostly is: head and
-  // tail in lower case. It matches exactly the names at least as long as the
-  // two that begin with head and end with tail, case aside.
-  std::optional<std::pair<std::string_view, std::string_view>> ends() const;
+  // Where the "*" of a pattern "head*tail" stands, for one of ASCII
+  // characters with no other wild card and no final ".*" or ".", as a filter
+  // entry's pattern mostly is. Such a pattern matches exactly the names at
+  // least as long as head and tail together that begin with head and end
+  // with tail, case aside.
+  static std::optional<std::size_t> simpleStar(std::string_view pattern);
 
  private:
   // One pattern in its matching form.
@@ -75,12 +75,13 @@ class ClipMaskMatcher {
   std::size_t matchCount(std::string_view name) const;
 
  private:
-  // The "head*tail" patterns of one head: how many there are of each tail,
-  // by the tail's length.
+  // The "head*tail" patterns of one head: their tails, sorted, by length.
+  // Heads and tails are views into folded_.
   struct Head {
-    std::string head;
-    std::vector<std::pair<std::size_t, std::unordered_map<std::string, std::size_t>>> tails;
+    std::string_view head;
+    std::vector<std::pair<std::size_t, std::vector<std::string_view>>> tails;
   };
+  std::string folded_;  // the mask, ASCII letters in lower case
   std::vector<Head> heads_;
   std::vector<WildcardPattern> others_;
 };
