@@ -5,7 +5,7 @@
 //
 // One round of the clip list is one full re-read: a fresh ClipList that holds
 // the mask is moved to the folder, so it lists the folder through the system's
-// ClipFolders, tests every name against the mask and sorts what passes into
+// Folders, tests every name against the mask and sorts what passes into
 // natural order. The floor reads the same folder with opendir/readdir, skips
 // hidden names and everything but ordinary files (a stat only where the entry
 // says link or unknown), tests each name against the four patterns with a
@@ -45,8 +45,8 @@
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "clips/clip_folders.h"
 #include "clips/clip_list.h"
+#include "clips/folders.h"
 #include "clips/natural_order.h"
 
 namespace {
@@ -242,7 +242,7 @@ std::vector<std::string> floorListing(const std::string& dir,
 struct Bench {
   std::string dir;
   std::vector<std::string> patterns = floorPatterns();
-  std::unique_ptr<clipquill::ClipFolders> folders = clipquill::makeSystemClipFolders();
+  std::unique_ptr<clipquill::Folders> folders = clipquill::makeSystemFolders();
   // The floor's names of the last round, in byte order, for the clip list's to
   // be checked against.
   std::vector<std::string> expected;

@@ -3,7 +3,7 @@
 // floor for reading that folder.
 //
 // One round of the picker's model is one opening: a fresh FolderLister enters
-// the folder through the system's PickerFolders, leaves hidden names out,
+// the folder through the system's Folders, leaves hidden names out,
 // sorts the subfolders without regard to case and builds the list's lines,
 // each with the path it opens. The floor reads the same folder with
 // opendir/readdir, keeps the entries that d_type calls folders (none of them
@@ -35,7 +35,8 @@
 #include <QListWidget>
 #include <QTimer>
 
-#include "ui/folder_lister_dlg.h"
+#include "tests/support/named_child.h"
+#include "ui/folder_picker_dialog.h"
 #endif
 
 namespace {
@@ -72,7 +73,7 @@ int main(int argc, char** argv) {
     support::makeFolder(folder + "/" + name + (i % 2 == 0 ? "" : "b"));
   }
 
-  std::unique_ptr<clipquill::PickerFolders> folders = clipquill::makeSystemPickerFolders();
+  std::unique_ptr<clipquill::Folders> folders = clipquill::makeSystemFolders();
   std::size_t floorCount = 0;
   std::size_t modelCount = 0;
   const auto floorRound = [&] {
@@ -101,12 +102,13 @@ int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   int qtArgc = 1;
   QApplication app(qtArgc, argv);
-  clipquill::TFolderListerDlg dialog(root);
+  clipquill::FolderPickerDialog dialog(root);
+  auto* folderList = clipquill::testing::child<QListWidget>(&dialog, "DirectoryListBox1");
   std::size_t shownCount = 0;
   const support::Rounds window = support::alternate(rounds, floorRound, [&] {
     const Clock::time_point start = Clock::now();
     QTimer::singleShot(0, &dialog, [&] {
-      shownCount = static_cast<std::size_t>(dialog.DirectoryListBox1->count());
+      shownCount = static_cast<std::size_t>(folderList->count());
       dialog.reject();
     });
     dialog.pick(clipquill::FolderPickerFor::Clips, folder, "");

@@ -185,7 +185,7 @@ struct Bench {
     clipquill::RunOutcome outcome = clipquill::RunOutcome::NoDestination;
     const auto start = Clock::now();
     try {
-      outcome = generator.CreateScriptsButtonClick(in, state);
+      outcome = generator.run(in, state);
     } catch (const std::exception& e) {
       die(std::string("the generator failed: ") + e.what());
     }
@@ -268,7 +268,7 @@ int main(int argc, char** argv) {
       bench.root.c_str());
   std::printf(
       "floor: open(O_WRONLY|O_CREAT|O_TRUNC)/write/close of precomputed bytes; "
-      "clipquill: CreateScriptsButtonClick, expansion included\n");
+      "clipquill: ScriptGenerator::run, expansion included\n");
   support::report(measured, clipCount, "file");
   return 0;
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window's own cost, on Qt's offscreen platform, each figure set against
 // the same work done without it:
-//   1. start to shown: TMainForm built (its start-up load included), shown
+//   1. start to shown: MainWindow built (its start-up load included), shown
 //      and painted, against a hello-world window (a label) shown and painted;
 //   2. a source folder of 100,000 files: the list shown, "De/Select All", and
 //      one keystroke in the name prefix that re-reads it, each against the
@@ -27,18 +27,20 @@
 
 #include "bench/bench_support.h"
 #include "cli/cli.h"
-#include "clips/clip_folders.h"
+#include "clips/folders.h"
 #include "core/script_files.h"
 #include "persist/folder_registry.h"
 #include "persist/persist_files.h"
-#include "ui/main_form.h"
+#include "tests/support/named_child.h"
+#include "ui/main_window.h"
 
 namespace {
 
 namespace support = clipquill::bench;
 using clipquill::Field;
-using clipquill::MainFormSetup;
-using clipquill::TMainForm;
+using clipquill::MainWindow;
+using clipquill::MainWindowSetup;
+using clipquill::testing::child;
 using support::Clock;
 using support::die;
 using support::msSince;
@@ -105,8 +107,8 @@ struct Bench {
   std::string root;
   QuietBoxes boxes;
 
-  MainFormSetup setup(std::vector<std::string> args) {
-    return MainFormSetup{
+  MainWindowSetup setup(std::vector<std::string> args) {
+    return MainWindowSetup{
         .startup = {.executablePath = root + "/bin/clipquill",
                     .args = std::move(args),
                     .homeFolder = root + "/home"},
@@ -131,7 +133,7 @@ struct Bench {
         },
         [&] {
           const auto start = Clock::now();
-          TMainForm form(setup({root + "/small.qtpl"}));
+          MainWindow form(setup({root + "/small.qtpl"}));
           form.show();
           settle();
           return msSince(start);
@@ -150,18 +152,20 @@ struct Bench {
     const std::string home = root + "/home/";
 
     // The model alone, on the same platform as the window.
-    auto folders = clipquill::makeSystemClipFolders();
+    auto folders = clipquill::makeSystemFolders();
     auto scripts = clipquill::makeSystemScriptFiles();
     auto persist = clipquill::makeSystemPersistFiles();
     clipquill::FolderRegistry registry(*persist, root + "/registry");
     NoQuestions port;
-    clipquill::MainFormModel model({*folders, *scripts, *persist, registry, port});
-    model.FormCreate({root + "/bin/clipquill", {}, root + "/home"});
+    clipquill::MainWindowModel model({*folders, *scripts, *persist, registry, port});
+    model.start({root + "/bin/clipquill", {}, root + "/home"});
 
-    TMainForm form(setup({}));
+    MainWindow form(setup({}));
     form.show();
     settle();
-    clipquill::MainFormModel& windowModel = form.model();
+    clipquill::MainWindowModel& windowModel = form.model();
+    auto* selectAllButton = child<QPushButton>(&form, "SelectAllButton");
+    auto* clipNameEdit = child<QLineEdit>(&form, "ClipNameLabeledEdit");
 
     const auto shown = support::alternate(
         rounds,
@@ -187,19 +191,19 @@ struct Bench {
         rounds,
         [&] {
           const auto start = Clock::now();
-          model.SelectAllButtonClick();
+          model.toggleSelectAll();
           return msSince(start);
         },
         [&] {
           const auto start = Clock::now();
-          form.SelectAllButton->click();
+          selectAllButton->click();
           settle();
           return msSince(start);
         });
     std::printf("\n== De/Select All on %zu files (floor: the model alone)\n", files);
     support::report(selectAll, files, "file");
 
-    form.ClipNameLabeledEdit->setFocus();
+    clipNameEdit->setFocus();
     const auto keystroke = support::alternate(
         rounds,
         [&] {
@@ -212,7 +216,7 @@ struct Bench {
           windowModel.setFieldText(Field::ClipName, "");
           settle();
           const auto start = Clock::now();
-          typeKey(form.ClipNameLabeledEdit, Qt::Key_C, QStringLiteral("c"));
+          typeKey(clipNameEdit, Qt::Key_C, QStringLiteral("c"));
           settle();
           return msSince(start);
         });
@@ -234,15 +238,16 @@ struct Bench {
       text += numbered + "\n";
     }
     writeText(root + "/big.qtpl", bytes);
-    TMainForm form(setup({root + "/big.qtpl"}));
+    MainWindow form(setup({root + "/big.qtpl"}));
     form.show();
-    form.ScriptMemo->setFocus();
-    form.ScriptMemo->moveCursor(QTextCursor::End);
+    auto* templateEdit = child<QPlainTextEdit>(&form, "ScriptMemo");
+    templateEdit->setFocus();
+    templateEdit->moveCursor(QTextCursor::End);
     settle();
     QPlainTextEdit plain;
     plain.setLineWrapMode(QPlainTextEdit::NoWrap);
     plain.setPlainText(QString::fromStdString(text));
-    plain.resize(form.ScriptMemo->size());
+    plain.resize(templateEdit->size());
     plain.show();
     plain.moveCursor(QTextCursor::End);
     settle();
@@ -256,7 +261,7 @@ struct Bench {
         },
         [&] {
           const auto start = Clock::now();
-          typeKey(form.ScriptMemo, Qt::Key_X, QStringLiteral("x"));
+          typeKey(templateEdit, Qt::Key_X, QStringLiteral("x"));
           settle();
           return msSince(start);
         });
@@ -309,11 +314,11 @@ struct Bench {
         [&] {
           const auto start = Clock::now();
           {
-            TMainForm form(setup({root + "/t.qtpl"}));
+            MainWindow form(setup({root + "/t.qtpl"}));
             form.show();
             settle();
-            form.SelectAllButton->click();
-            form.CreateScriptsButton->click();
+            child<QPushButton>(&form, "SelectAllButton")->click();
+            child<QPushButton>(&form, "CreateScriptsButton")->click();
             settle();
             if (form.model().createdScripts().size() != clips + 1) die("the window wrote too few");
           }

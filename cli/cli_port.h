@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "ui/model/main_form_model.h"
+#include "ui/model/main_window_model.h"
 
 namespace clipquill::cli {
 

@@ -166,7 +166,7 @@ void ClipList::take(std::vector<std::string> entries) {
   focus_.reset();
 }
 
-void SelectAllButtonClick(ClipList& list) {
+void toggleSelectAll(ClipList& list) {
   if (list.selectedCount() == list.count()) {
     list.clearSelection();
   } else {

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "clips/clip_folders.h"
+#include "clips/folders.h"
 
 namespace clipquill {
 
@@ -19,7 +19,7 @@ inline constexpr std::string_view kAllFilesMask = "*.*";
 class ClipList {
  public:
   // No folder yet: nothing is listed until one is set. The mask starts "*.*".
-  explicit ClipList(ClipFolders& folders) : folders_(folders) {}
+  explicit ClipList(Folders& folders) : folders_(folders) {}
 
   const std::string& folder() const { return folder_; }
   const std::string& mask() const { return mask_; }
@@ -76,7 +76,7 @@ class ClipList {
   std::vector<std::string> read(const std::string& folder, std::string_view mask) const;
   void take(std::vector<std::string> entries);
 
-  ClipFolders& folders_;
+  Folders& folders_;
   std::string folder_;
   std::string mask_{kAllFilesMask};
   std::vector<std::string> entries_;
@@ -89,7 +89,7 @@ class ClipList {
 
 // "De/Select All": clears the selection when every entry is selected (an
 // empty list counts as such), otherwise selects every entry.
-void SelectAllButtonClick(ClipList& list);
+void toggleSelectAll(ClipList& list);
 
 // The clip list's part of a change of the source box. A text of fewer than two
 // characters names no folder and leaves the list alone (returns false);

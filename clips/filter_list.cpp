@@ -7,13 +7,13 @@ namespace clipquill {
 
 void FilterList::toggle(std::size_t i) {
   CheckState& state = entries_.at(i).state;
-  state = state == cbChecked ? cbUnchecked : cbChecked;
+  state = state == CheckState::Checked ? CheckState::Unchecked : CheckState::Checked;
 }
 
 std::string rebuildClipMask(std::string_view prefix, const FilterList& filters) {
   std::string mask;
   for (const FilterEntry& entry : filters.entries()) {
-    if (entry.state != cbChecked) continue;
+    if (entry.state != CheckState::Checked) continue;
     if (!mask.empty()) mask += ';';
     mask.append(prefix).append("*.").append(entry.text);
   }

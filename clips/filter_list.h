@@ -9,11 +9,11 @@
 
 namespace clipquill {
 
-enum CheckState { cbUnchecked, cbChecked };
+enum class CheckState { Unchecked, Checked };
 
 struct FilterEntry {
   std::string text;
-  CheckState state = cbUnchecked;
+  CheckState state = CheckState::Unchecked;
 
   bool operator==(const FilterEntry&) const = default;
 };
@@ -32,7 +32,7 @@ class FilterList {
   void toggle(std::size_t i);
   void clear() { entries_.clear(); }
   // A new entry goes at the end, unchecked.
-  void add(std::string text) { entries_.push_back({std::move(text), cbUnchecked}); }
+  void add(std::string text) { entries_.push_back({std::move(text), CheckState::Unchecked}); }
 
   const std::vector<FilterEntry>& entries() const { return entries_; }
 

@@ -30,7 +30,7 @@ void finish(ScriptWriter& writer, std::string& buffer, ScriptWriter::Landed land
 
 }  // namespace
 
-RunOutcome ScriptGenerator::CreateScriptsButtonClick(const ScriptInputs& in, ScriptState& state) {
+RunOutcome ScriptGenerator::run(const ScriptInputs& in, ScriptState& state) {
   if (in.destText.empty()) {
     user_.messageBox(MessageKind::Error, Buttons::Ok, msg::kNoDestination);
     user_.focus(Field::Destination);
@@ -41,11 +41,11 @@ RunOutcome ScriptGenerator::CreateScriptsButtonClick(const ScriptInputs& in, Scr
   created_.append(msg::kScriptsCreatedHeading);
   state.DestDir = withTrailingSeparator(in.destText);
   state.SourceDir = withTrailingSeparator(in.sourceText);
-  return in.join ? CreateJoinedScript(in, state) : CreateMultipleScripts(in, state);
+  return in.join ? runJoined(in, state) : runPerClip(in, state);
 }
 
-template <typename Run>
-RunOutcome ScriptGenerator::settleAfter(Run run) {
+template <typename Mode>
+RunOutcome ScriptGenerator::settleAfter(Mode mode) {
   // A file that another run puts in a script's place meanwhile is asked
   // about as one that was there.
   files_.onTaken([this](const std::string& path) { return mayReplace(path); });
@@ -55,7 +55,7 @@ RunOutcome ScriptGenerator::settleAfter(Run run) {
   } forget{files_};
   RunOutcome outcome;
   try {
-    outcome = run();
+    outcome = mode();
   } catch (...) {
     // The scripts finished before the failure land all the same; the error
     // shown is the one that ended the run.
@@ -91,7 +91,7 @@ std::unique_ptr<ScriptWriter> ScriptGenerator::openScript(const std::string& pat
   return files_.replace(path);
 }
 
-RunOutcome ScriptGenerator::CreateMultipleScripts(const ScriptInputs& in, ScriptState& state) {
+RunOutcome ScriptGenerator::runPerClip(const ScriptInputs& in, ScriptState& state) {
   return settleAfter([&] { return writeMultipleScripts(in, state); });
 }
 
@@ -123,7 +123,7 @@ RunOutcome ScriptGenerator::writeMultipleScripts(const ScriptInputs& in, ScriptS
   return RunOutcome::Completed;
 }
 
-RunOutcome ScriptGenerator::CreateJoinedScript(const ScriptInputs& in, ScriptState& state) {
+RunOutcome ScriptGenerator::runJoined(const ScriptInputs& in, ScriptState& state) {
   return settleAfter([&] { return writeJoinedScript(in, state); });
 }
 

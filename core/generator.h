@@ -64,22 +64,23 @@ class ScriptGenerator {
                   RunProgress* progress = nullptr)
       : files_(files), user_(user), created_(created), progress_(progress) {}
 
-  // The button's handler. File failures raise Error; scripts finished before
+  // One "Create Script(s)": the fields checked, then the mode the join
+  // option picks. File failures raise Error; scripts finished before
   // the failure stay, and stay listed.
-  RunOutcome CreateScriptsButtonClick(const ScriptInputs& in, ScriptState& state);
+  RunOutcome run(const ScriptInputs& in, ScriptState& state);
 
-  // The two modes, run with the state that CreateScriptsButtonClick captured.
+  // The two modes, run with the state that run captured.
   // Each script is listed as it lands under its name; however a run ends,
   // every script finished before the end lands, and is listed.
-  RunOutcome CreateMultipleScripts(const ScriptInputs& in, ScriptState& state);
-  RunOutcome CreateJoinedScript(const ScriptInputs& in, ScriptState& state);
+  RunOutcome runPerClip(const ScriptInputs& in, ScriptState& state);
+  RunOutcome runJoined(const ScriptInputs& in, ScriptState& state);
 
  private:
   RunOutcome writeMultipleScripts(const ScriptInputs& in, ScriptState& state);
   RunOutcome writeJoinedScript(const ScriptInputs& in, ScriptState& state);
   // Runs a mode, then lands what it left held back, even when it failed.
-  template <typename Run>
-  RunOutcome settleAfter(Run run);
+  template <typename Mode>
+  RunOutcome settleAfter(Mode mode);
 
   // Asks before replacing an existing file; nullptr when the user declines.
   std::unique_ptr<ScriptWriter> openScript(const std::string& path);

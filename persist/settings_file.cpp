@@ -110,7 +110,8 @@ void writeFresh(PersistFiles::Sink& sink, const TemplateSettings& settings) {
     }
     header(kSectionFilterState);
     for (std::size_t i = 0; i < settings.filters.size(); ++i) {
-      appendProfileKeyLine(out, stateKey(i), settings.filters[i].state == cbChecked ? "1" : "0");
+      appendProfileKeyLine(out, stateKey(i),
+                           settings.filters[i].state == CheckState::Checked ? "1" : "0");
       if (out.size() >= kPiece) sink.put(std::exchange(out, {}));
     }
   }
@@ -254,15 +255,15 @@ TemplateSettings parseSettings(std::string_view bytes) {
       if (repeated.contains(nameHash(item.name))) {
         const auto [first, isFirst] = firstOfName.try_emplace(folded(item.name), i);
         if (!isFirst) {
-          settings.filters.push_back({settings.filters[first->second].text, cbUnchecked});
+          settings.filters.push_back({settings.filters[first->second].text, CheckState::Unchecked});
           return;
         }
       }
-      settings.filters.push_back({std::string(item.value), cbUnchecked});
+      settings.filters.push_back({std::string(item.value), CheckState::Unchecked});
     }
   });
   for (std::size_t i = 0; i < count; ++i) {
-    if (checked[i] > 0) settings.filters[i].state = cbChecked;
+    if (checked[i] > 0) settings.filters[i].state = CheckState::Checked;
   }
   return settings;
 }
@@ -312,7 +313,8 @@ void writeSettings(PersistFiles& files, UserPort& user, const std::string& iniPa
   doc.set(kSectionEntries, kKeyScriptDest, settings.scriptDest);
   for (std::size_t i = 0; i < settings.filters.size(); ++i) {
     doc.set(kSectionFilterBy, extKey(i), settings.filters[i].text);
-    doc.set(kSectionFilterState, stateKey(i), settings.filters[i].state == cbChecked ? "1" : "0");
+    doc.set(kSectionFilterState, stateKey(i),
+            settings.filters[i].state == CheckState::Checked ? "1" : "0");
   }
 
   try {

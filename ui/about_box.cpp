@@ -10,6 +10,7 @@
 
 #include "core/constants.h"
 #include "resources/embedded.h"
+#include "ui/dialog_frame.h"
 #include "ui/qt_text.h"
 #include "ui/screen_centre.h"
 
@@ -25,48 +26,46 @@ QLabel* label(QWidget* parent, const char* name) {
 
 }  // namespace
 
-TAboutBox::TAboutBox(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      titleSource_([] { return shownText(kAppTitle); }) {
+AboutBox::AboutBox(QWidget* parent)
+    : QDialog(parent, kFixedDialogFrame), titleSource_([] { return shownText(kAppTitle); }) {
   setWindowTitle(QStringLiteral("About"));
 
   // A panel raised outside and lowered inside, holding everything but OK.
-  Panel1 = new QFrame(this);
-  Panel1->setObjectName(QStringLiteral("Panel1"));
-  Panel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
-  Panel1->setLineWidth(1);
-  Panel1->setMidLineWidth(1);
+  panel_ = new QFrame(this);
+  panel_->setObjectName(QStringLiteral("Panel1"));
+  panel_->setFrameStyle(QFrame::Box | QFrame::Sunken);
+  panel_->setLineWidth(1);
+  panel_->setMidLineWidth(1);
 
-  ProgramIcon = label(Panel1, "ProgramIcon");
+  icon_ = label(panel_, "ProgramIcon");
   const auto icon = resources::aboutIconPng();
   QPixmap pixmap;
   pixmap.loadFromData(icon.data(), static_cast<uint>(icon.size()), "PNG");
-  ProgramIcon->setPixmap(pixmap);
+  icon_->setPixmap(pixmap);
 
-  ProductName = label(Panel1, "ProductName");
-  QFont productFont = ProductName->font();
+  productName_ = label(panel_, "ProductName");
+  QFont productFont = productName_->font();
   productFont.setPixelSize(20);
   productFont.setBold(true);
-  ProductName->setFont(productFont);
+  productName_->setFont(productFont);
 
-  Version = label(Panel1, "Version");
-  Copyright = label(Panel1, "Copyright");
-  Copyright->setText(QStringLiteral("Made by the Clipquill developers"));
+  version_ = label(panel_, "Version");
+  copyright_ = label(panel_, "Copyright");
+  copyright_->setText(QStringLiteral("Made by the Clipquill developers"));
 
-  Comments = label(Panel1, "Comments");
-  Comments->setWordWrap(true);
-  Comments->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  Comments->setText(QStringLiteral(
+  comments_ = label(panel_, "Comments");
+  comments_->setWordWrap(true);
+  comments_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  comments_->setText(QStringLiteral(
       "Writes AviSynth scripts in bulk: one script per selected clip, or one joined "
       "script for them all, from a template of your own. For how to use each part of "
       "the window, see the \"Help | Using\" menu."));
 
-  OKButton = new QPushButton(QStringLiteral("OK"), this);
-  OKButton->setObjectName(QStringLiteral("OKButton"));
-  OKButton->setDefault(true);
-  connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
-  OKButton->setFocus();
+  okButton_ = new QPushButton(QStringLiteral("OK"), this);
+  okButton_->setObjectName(QStringLiteral("OKButton"));
+  okButton_->setDefault(true);
+  connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
+  okButton_->setFocus();
 
   placeWidgets();
 }
@@ -74,34 +73,34 @@ TAboutBox::TAboutBox(QWidget* parent)
 // The design's places (client 362 by 208) hold the texts in the usual fonts;
 // a larger desktop font moves the lines apart and makes the box taller rather
 // than cutting text off.
-void TAboutBox::placeWidgets() {
+void AboutBox::placeWidgets() {
   const auto lineHeight = [](const QLabel* label) { return label->fontMetrics().height() + 2; };
-  ProgramIcon->setGeometry(12, 12, 64, 64);
+  icon_->setGeometry(12, 12, 64, 64);
   int y = 12;
-  for (QLabel* line : {ProductName, Version, Copyright}) {
+  for (QLabel* line : {productName_, version_, copyright_}) {
     line->setGeometry(92, y, 240, lineHeight(line));
-    y += line->height() + (line == ProductName ? 2 : 0);
+    y += line->height() + (line == productName_ ? 2 : 0);
   }
   const int commentsTop = std::max(84, y + 8);
-  Comments->setGeometry(12, commentsTop, 322, std::max(64, Comments->heightForWidth(322)));
-  Panel1->setGeometry(8, 8, 346, std::max(156, Comments->geometry().bottom() + 9));
-  OKButton->setGeometry(143, Panel1->geometry().bottom() + 11, 75, 25);
-  setFixedSize(362, std::max(208, OKButton->geometry().bottom() + 10));
+  comments_->setGeometry(12, commentsTop, 322, std::max(64, comments_->heightForWidth(322)));
+  panel_->setGeometry(8, 8, 346, std::max(156, comments_->geometry().bottom() + 9));
+  okButton_->setGeometry(143, panel_->geometry().bottom() + 11, 75, 25);
+  setFixedSize(362, std::max(208, okButton_->geometry().bottom() + 10));
 }
 
-void TAboutBox::showModal() {
+void AboutBox::showModal() {
   centreOnScreen(this);
   exec();
 }
 
-void TAboutBox::showEvent(QShowEvent* event) {
-  FormShow();
+void AboutBox::showEvent(QShowEvent* event) {
+  refresh();
   QDialog::showEvent(event);
 }
 
-void TAboutBox::FormShow() {
-  ProductName->setText(titleSource_ ? titleSource_() : shownText(kAppTitle));
-  Version->setText(QStringLiteral("Version ") + shownText(kVersion));
+void AboutBox::refresh() {
+  productName_->setText(titleSource_ ? titleSource_() : shownText(kAppTitle));
+  version_->setText(QStringLiteral("Version ") + shownText(kVersion));
 }
 
 }  // namespace clipquill

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The about box, TAboutBox: what the program is, its version and who made it,
+// The about box, AboutBox: what the program is, its version and who made it,
 // with a pointer to the usage window.
 #pragma once
 
@@ -13,10 +13,12 @@ class QPushButton;
 
 namespace clipquill {
 
-class TAboutBox : public QDialog {
+class AboutBox : public QDialog {
+  Q_OBJECT
+
  public:
   // Created once at start-up and reused for every showing.
-  explicit TAboutBox(QWidget* parent = nullptr);
+  explicit AboutBox(QWidget* parent = nullptr);
 
   // Where the product name comes from at each showing: the main window's
   // application title once it exists, the program's own title until then.
@@ -25,20 +27,20 @@ class TAboutBox : public QDialog {
   // Shows the box modally until OK, Enter, Escape or the close box.
   void showModal();
 
-  QFrame* Panel1;
-  QLabel* ProgramIcon;
-  QLabel* ProductName;
-  QLabel* Version;
-  QLabel* Copyright;
-  QLabel* Comments;
-  QPushButton* OKButton;
-
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
+  QFrame* panel_;
+  QLabel* icon_;
+  QLabel* productName_;
+  QLabel* version_;
+  QLabel* copyright_;
+  QLabel* comments_;
+  QPushButton* okButton_;
+
   // Refreshes the product name and the version, at every showing.
-  void FormShow();
+  void refresh();
   void placeWidgets();
 
   std::function<QString()> titleSource_;

@@ -19,18 +19,14 @@
 #include "core/error.h"
 #include "persist/folder_registry.h"
 #include "resources/embedded.h"
-#include "ui/about_box.h"
 #include "ui/dialogs.h"
-#include "ui/filter_by_dlg.h"
-#include "ui/folder_lister_dlg.h"
-#include "ui/main_form.h"
+#include "ui/main_window.h"
+#include "ui/message_boxes.h"
 #include "ui/model/process_environment.h"
 #include "ui/model/program_args.h"
 #include "ui/model/startup.h"
-#include "ui/new_folder_dlg.h"
 #include "ui/qt_text.h"
 #include "ui/splash_screen.h"
-#include "ui/using_dlg.h"
 
 namespace clipquill {
 
@@ -41,14 +37,14 @@ namespace {
 // start-up.
 class QtStartup final : public StartupSteps {
  public:
-  QtStartup(QApplication& app, MainFormSetup setup)
+  QtStartup(QApplication& app, MainWindowSetup setup)
       : app_(app), setup_(std::move(setup)), home_(setup_.startup.homeFolder) {}
 
   void setApplicationTitle(std::string_view title) override {
     QApplication::setApplicationName(shownText(title));
   }
 
-  void createSplash() override { splash_ = std::make_unique<TSplashScreen>(); }
+  void createSplash() override { splash_ = std::make_unique<SplashScreen>(); }
 
   void showSplash() override {
     splash_->show();
@@ -64,52 +60,22 @@ class QtStartup final : public StartupSteps {
     splash_->repaint();
   }
 
-  void setProgress(int position) override { splash_->LoadingProgressBar->setPosition(position); }
+  void setProgress(int position) override { splash_->setProgress(position); }
 
   void setSplashCaption(std::string_view caption) override {
-    splash_->LoadingProgressBar->setCaption(shownText(caption));
+    splash_->setCaption(shownText(caption));
   }
 
   void createWindow(StartupWindow window) override {
-    // The dialogs belong to the main window: they stay above it, and only
-    // closing the main window ends the program.
-    switch (window) {
-      case StartupWindow::Main:
-        main_ = std::make_unique<TMainForm>(std::move(setup_));
-        break;
-      case StartupWindow::FolderPicker:
-        folderLister_ = std::make_unique<TFolderListerDlg>(home_, main_.get());
-        folderLister_->setErrorShower([this](const Error& e) {
-          qtMessageBoxes().error(folderLister_.get(), shownText(kAppTitle), shownText(e.boxText()));
-        });
-        break;
-      case StartupWindow::About:
-        about_ = std::make_unique<TAboutBox>(main_.get());
-        about_->setTitleSource([this] { return shownText(main_->model().state().AppTitle); });
-        break;
-      case StartupWindow::Using:
-        usage_ = std::make_unique<TUsingOKDlg>(main_.get());
-        break;
-      case StartupWindow::NewFolder:
-        newFolder_ = std::make_unique<TNewFolderDlg>(folderLister_.get());
-        folderLister_->setNewFolderDlg(newFolder_.get());
-        break;
-      case StartupWindow::FilterEditor:
-        filterEditor_ = std::make_unique<TFilterByDlg>(main_.get());
-        break;
+    if (window == StartupWindow::Main) {
+      main_ = std::make_unique<MainWindow>(std::move(setup_));
+      dialogs_ = std::make_unique<QtDialogs>(*main_, main_->model(), home_);
+    } else {
+      dialogs_->create(window);
     }
   }
 
   void showMainWindow() override {
-    dialogs_ = std::make_unique<Dialogs>(Dialogs::Windows{
-        .pickFolder =
-            [this](FolderPickerFor which, std::string_view boxText, std::string_view baseFolder) {
-              return folderLister_->pick(which, boxText, baseFolder);
-            },
-        .filterEditor = filterEditor_.get(),
-        .usage = usage_.get(),
-        .about = about_.get(),
-    });
     main_->setDialogs(dialogs_.get());
     main_->show();
   }
@@ -129,17 +95,12 @@ class QtStartup final : public StartupSteps {
 
  private:
   QApplication& app_;
-  MainFormSetup setup_;
+  MainWindowSetup setup_;
   std::string home_;
   // Destroyed in reverse: the dialogs before the main window they belong to.
-  std::unique_ptr<TMainForm> main_;
-  std::unique_ptr<TFolderListerDlg> folderLister_;
-  std::unique_ptr<TNewFolderDlg> newFolder_;
-  std::unique_ptr<TAboutBox> about_;
-  std::unique_ptr<TUsingOKDlg> usage_;
-  std::unique_ptr<TFilterByDlg> filterEditor_;
-  std::unique_ptr<Dialogs> dialogs_;
-  std::unique_ptr<TSplashScreen> splash_;
+  std::unique_ptr<MainWindow> main_;
+  std::unique_ptr<QtDialogs> dialogs_;
+  std::unique_ptr<SplashScreen> splash_;
 };
 
 // A display that cannot be opened makes Qt print a page about platform
@@ -188,7 +149,7 @@ int runClipquill(int argc, char** argv) {
   if (iconPixmap.loadFromData(icon.data(), static_cast<uint>(icon.size()), "PNG"))
     QApplication::setWindowIcon(QIcon(iconPixmap));
 
-  MainFormSetup setup;
+  MainWindowSetup setup;
   setup.startup.executablePath = executablePath(argc > 0 ? argv[0] : nullptr);
   setup.startup.args.assign(argv + (argc > 0 ? 1 : 0), argv + argc);
   setup.startup.homeFolder = homeFolder();

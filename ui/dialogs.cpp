@@ -2,29 +2,63 @@
 #include "ui/dialogs.h"
 
 #include "ui/about_box.h"
-#include "ui/filter_by_dlg.h"
-#include "ui/using_dlg.h"
+#include "ui/filter_editor_dialog.h"
+#include "ui/folder_picker_dialog.h"
+#include "ui/new_folder_dialog.h"
+#include "ui/qt_text.h"
+#include "ui/usage_dialog.h"
 
 namespace clipquill {
 
-std::optional<std::string> Dialogs::pickFolder(FolderPickerFor which, std::string_view boxText,
-                                               std::string_view baseFolder) {
-  if (!windows_.pickFolder) return std::nullopt;
-  return windows_.pickFolder(which, boxText, baseFolder);
+QtDialogs::QtDialogs(QWidget& owner, const MainWindowModel& model, std::string homeFolder)
+    : owner_(owner), model_(model), homeFolder_(std::move(homeFolder)) {}
+
+QtDialogs::~QtDialogs() = default;
+
+void QtDialogs::create(StartupWindow window) {
+  // The dialogs belong to the main window: they stay above it, and only
+  // closing the main window ends the program.
+  switch (window) {
+    case StartupWindow::Main:
+      break;
+    case StartupWindow::FolderPicker:
+      folderPicker_ = std::make_unique<FolderPickerDialog>(homeFolder_, &owner_);
+      break;
+    case StartupWindow::About:
+      about_ = std::make_unique<AboutBox>(&owner_);
+      about_->setTitleSource([this] { return shownText(model_.state().AppTitle); });
+      break;
+    case StartupWindow::Using:
+      usage_ = std::make_unique<UsageDialog>(&owner_);
+      break;
+    case StartupWindow::NewFolder:
+      newFolder_ = std::make_unique<NewFolderDialog>(folderPicker_.get());
+      folderPicker_->setNewFolderDialog(newFolder_.get());
+      break;
+    case StartupWindow::FilterEditor:
+      filterEditor_ = std::make_unique<FilterEditorDialog>(&owner_);
+      break;
+  }
 }
 
-std::optional<std::vector<std::string>> Dialogs::editFilters(
+std::optional<std::string> QtDialogs::pickFolder(FolderPickerFor which, std::string_view boxText,
+                                                 std::string_view baseFolder) {
+  if (!folderPicker_) return std::nullopt;
+  return folderPicker_->pick(which, boxText, baseFolder);
+}
+
+std::optional<std::vector<std::string>> QtDialogs::editFilters(
     const std::vector<std::string>& lines) {
-  if (!windows_.filterEditor) return std::nullopt;
-  return windows_.filterEditor->edit(lines);
+  if (!filterEditor_) return std::nullopt;
+  return filterEditor_->edit(lines);
 }
 
-void Dialogs::showUsing() {
-  if (windows_.usage) windows_.usage->showUsing();
+void QtDialogs::showUsage() {
+  if (usage_) usage_->showUsage();
 }
 
-void Dialogs::showAbout() {
-  if (windows_.about) windows_.about->showModal();
+void QtDialogs::showAbout() {
+  if (about_) about_->showModal();
 }
 
 }  // namespace clipquill

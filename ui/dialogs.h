@@ -1,49 +1,76 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The dialogs the main window opens, gathered behind MainFormDialogs once
-// start-up has created them. Each is reached through a pointer (or, for the
-// folder picker, a call) that stays empty until its window exists; an empty
-// one does nothing when asked.
+// The dialogs the main window opens, besides the message boxes and the file
+// dialogs: the interface the window asks through, so that its tests answer
+// at once, and the program's own, which makes and keeps the dialog windows.
 #pragma once
 
-#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "ui/main_form_dialogs.h"
+#include "ui/model/main_window_model.h"
+#include "ui/model/startup.h"
+
+class QWidget;
 
 namespace clipquill {
 
-class TAboutBox;
-class TFilterByDlg;
-class TUsingOKDlg;
+class AboutBox;
+class FilterEditorDialog;
+class FolderPickerDialog;
+class NewFolderDialog;
+class UsageDialog;
 
-class Dialogs : public MainFormDialogs {
+class Dialogs {
  public:
-  // The folder picker's pick(), as a call, so that this file needs nothing
-  // of the picker's own.
-  using FolderPick = std::function<std::optional<std::string>(
-      FolderPickerFor which, std::string_view boxText, std::string_view baseFolder)>;
+  virtual ~Dialogs() = default;
+  // The folder picker, as FormPort::pickFolder promises: the folder shown
+  // when closed with OK, nothing on Cancel; raises Error, without opening,
+  // when boxText names a folder that cannot be entered.
+  virtual std::optional<std::string> pickFolder(FolderPickerFor which, std::string_view boxText,
+                                                std::string_view baseFolder) = 0;
+  // The filter list editor, shown modally with lines: its lines on OK,
+  // nothing when closed by its close box.
+  virtual std::optional<std::vector<std::string>> editFilters(
+      const std::vector<std::string>& lines) = 0;
+  // "&Using": the usage window, not modal; a second call brings it forward.
+  virtual void showUsage() = 0;
+  // "&About": the about box, modal.
+  virtual void showAbout() = 0;
+};
 
-  struct Windows {
-    FolderPick pickFolder;
-    TFilterByDlg* filterEditor = nullptr;
-    TUsingOKDlg* usage = nullptr;
-    TAboutBox* about = nullptr;
-  };
+// The real dialogs, each made by start-up in its turn, owned here and
+// reused for every showing. One not made yet does nothing when asked.
+class QtDialogs final : public Dialogs {
+ public:
+  // The dialogs belong to owner, the main window, whose model gives the
+  // about box its title; homeFolder stands for the folder picker's empty box.
+  QtDialogs(QWidget& owner, const MainWindowModel& model, std::string homeFolder);
+  ~QtDialogs() override;
 
-  explicit Dialogs(Windows windows) : windows_(std::move(windows)) {}
+  // Makes the dialog window of start-up's step window (any but the main
+  // window's own), belonging to the main window.
+  void create(StartupWindow window);
 
   std::optional<std::string> pickFolder(FolderPickerFor which, std::string_view boxText,
                                         std::string_view baseFolder) override;
   std::optional<std::vector<std::string>> editFilters(
       const std::vector<std::string>& lines) override;
-  void showUsing() override;
+  void showUsage() override;
   void showAbout() override;
 
  private:
-  Windows windows_;
+  QWidget& owner_;
+  const MainWindowModel& model_;
+  std::string homeFolder_;
+  // Destroyed in reverse: the new-folder dialog before the picker that uses it.
+  std::unique_ptr<FolderPickerDialog> folderPicker_;
+  std::unique_ptr<AboutBox> about_;
+  std::unique_ptr<UsageDialog> usage_;
+  std::unique_ptr<NewFolderDialog> newFolder_;
+  std::unique_ptr<FilterEditorDialog> filterEditor_;
 };
 
 }  // namespace clipquill

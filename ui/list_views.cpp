@@ -33,7 +33,7 @@ QVariant FilterListModel::data(const QModelIndex& index, int role) const {
   const auto row = static_cast<std::size_t>(index.row());
   if (role == Qt::DisplayRole) return shownText(list_.text(row));
   if (role == Qt::CheckStateRole)
-    return list_.state(row) == cbChecked ? Qt::Checked : Qt::Unchecked;
+    return list_.state(row) == CheckState::Checked ? Qt::Checked : Qt::Unchecked;
   return {};
 }
 

@@ -15,6 +15,8 @@ namespace clipquill {
 
 // The clip list's entries; names that are not valid UTF-8 read as Latin-1.
 class ClipListModel : public QAbstractListModel {
+  Q_OBJECT
+
  public:
   ClipListModel(const ClipList& list, QObject* parent) : QAbstractListModel(parent), list_(list) {}
   int rowCount(const QModelIndex& parent = {}) const override;
@@ -30,6 +32,8 @@ class ClipListModel : public QAbstractListModel {
 // user-checkable: the view decides what toggles, and the model's rules
 // follow.
 class FilterListModel : public QAbstractListModel {
+  Q_OBJECT
+
  public:
   FilterListModel(const FilterList& list, QObject* parent)
       : QAbstractListModel(parent), list_(list) {}
@@ -50,6 +54,8 @@ class FilterListModel : public QAbstractListModel {
 // type-ahead), is the list's click. A press below the last entry and the
 // right button do nothing.
 class FilterCheckList : public QListView {
+  Q_OBJECT
+
  public:
   explicit FilterCheckList(QWidget* parent = nullptr);
 

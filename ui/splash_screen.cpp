@@ -118,34 +118,34 @@ void SplashProgressBar::paintEvent(QPaintEvent*) {
   painter.drawText(rect(), Qt::AlignCenter, caption_);
 }
 
-TSplashScreen::TSplashScreen(QWidget* parent)
+SplashScreen::SplashScreen(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
   setObjectName(QStringLiteral("SplashScreen"));
   setAttribute(Qt::WA_QuitOnClose, false);
   setFixedSize(kClientWidth, kClientHeight);
 
-  Image1 = new QLabel(this);
-  Image1->setObjectName(QStringLiteral("Image1"));
-  Image1->setGeometry(0, 0, kClientWidth, kClientHeight);
+  picture_ = new QLabel(this);
+  picture_->setObjectName(QStringLiteral("Image1"));
+  picture_->setGeometry(0, 0, kClientWidth, kClientHeight);
   QPixmap picture = splashPicture();
   hasPicture_ = !picture.isNull();
-  Image1->setPixmap(hasPicture_ ? picture : plainBackground());
-  Image1->setScaledContents(true);
+  picture_->setPixmap(hasPicture_ ? picture : plainBackground());
+  picture_->setScaledContents(true);
 
-  AppName = titleLabel(this, "AppName", 44, 10, true);
-  Version = titleLabel(this, "Version", 44, 63, false);
+  appName_ = titleLabel(this, "AppName", 44, 10, true);
+  version_ = titleLabel(this, "Version", 44, 63, false);
 
-  LoadingProgressBar = new SplashProgressBar(this);
-  LoadingProgressBar->setObjectName(QStringLiteral("LoadingProgressBar"));
-  LoadingProgressBar->setGeometry(44, 125, 272, 16);
-  LoadingProgressBar->setRange(0, kStartupProgressMax);
-  LoadingProgressBar->setPosition(0);
+  progressBar_ = new SplashProgressBar(this);
+  progressBar_->setObjectName(QStringLiteral("LoadingProgressBar"));
+  progressBar_->setGeometry(44, 125, 272, 16);
+  progressBar_->setRange(0, kStartupProgressMax);
+  progressBar_->setPosition(0);
 
-  FormCreate();
+  fillTexts();
   centreOnScreen(this);
 }
 
-bool TSplashScreen::event(QEvent* event) {
+bool SplashScreen::event(QEvent* event) {
   if (event->type() == QEvent::WindowBlocked) {
     if (isVisible()) {
       steppedAside_ = true;
@@ -158,12 +158,20 @@ bool TSplashScreen::event(QEvent* event) {
   return QWidget::event(event);
 }
 
-void TSplashScreen::FormCreate() {
-  AppName->setText(shownText(kAppTitle));
-  AppName->adjustSize();
-  Version->setText(shownText(splashVersionText()));
-  Version->adjustSize();
-  LoadingProgressBar->setCaption(shownText(splashLoadingCaption()));
+void SplashScreen::fillTexts() {
+  appName_->setText(shownText(kAppTitle));
+  appName_->adjustSize();
+  version_->setText(shownText(splashVersionText()));
+  version_->adjustSize();
+  progressBar_->setCaption(shownText(splashLoadingCaption()));
+}
+
+void SplashScreen::setProgress(int position) {
+  progressBar_->setPosition(position);
+}
+
+void SplashScreen::setCaption(const QString& caption) {
+  progressBar_->setCaption(caption);
 }
 
 }  // namespace clipquill

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The splash window, TSplashScreen: the program's picture with its name, its
+// The splash window, SplashScreen: the program's picture with its name, its
 // version and a progress bar while start-up creates the windows.
 #pragma once
 
@@ -14,6 +14,8 @@ namespace clipquill {
 // like a cylinder on white, a dark-blue outline, no segments, and a caption
 // centred on it in place of any percentage.
 class SplashProgressBar : public QWidget {
+  Q_OBJECT
+
  public:
   explicit SplashProgressBar(QWidget* parent = nullptr);
 
@@ -37,19 +39,20 @@ class SplashProgressBar : public QWidget {
   QString caption_;
 };
 
-class TSplashScreen : public QWidget {
+class SplashScreen : public QWidget {
+  Q_OBJECT
+
  public:
   // Borderless, without system menu, always on top, in the middle of the
   // screen. Never the application's main window: closing or destroying it
   // ends nothing.
-  explicit TSplashScreen(QWidget* parent = nullptr);
+  explicit SplashScreen(QWidget* parent = nullptr);
 
-  QLabel* Image1;
-  QLabel* AppName;
-  QLabel* Version;
-  SplashProgressBar* LoadingProgressBar;
+  // The progress bar's position and caption, as start-up counts the windows.
+  void setProgress(int position);
+  void setCaption(const QString& caption);
 
-  // Whether Image1 shows the program's picture; false when it could not be
+  // Whether picture_ shows the program's picture; false when it could not be
   // decoded and a plain background stands in for it.
   bool hasPicture() const { return hasPicture_; }
 
@@ -59,8 +62,13 @@ class TSplashScreen : public QWidget {
   bool event(QEvent* event) override;
 
  private:
+  QLabel* picture_;
+  QLabel* appName_;
+  QLabel* version_;
+  SplashProgressBar* progressBar_;
+
   // Fills the labels and the bar's loading caption.
-  void FormCreate();
+  void fillTexts();
 
   bool hasPicture_ = false;
   bool steppedAside_ = false;  // hidden for a modal box, shown again after it

@@ -16,7 +16,7 @@ using Names = std::vector<std::string>;
 
 // Folders held in memory, each with the files a listing gives, in the order
 // given. Counts listings, and fails one with a chosen errno.
-class FakeFolders : public ClipFolders {
+class FakeFolders : public Folders {
  public:
   std::map<std::string, Names> folders;
   std::map<std::string, int> failures;  // folder -> errno of its listing
@@ -33,6 +33,10 @@ class FakeFolders : public ClipFolders {
     // A listing that breaks off after some names have been seen.
     if (failures.count(folder)) throw Error::fromErrno(failures[folder]);
   }
+
+  // The clip list neither walks into folders nor makes them.
+  void listSubfolders(const std::string&, const std::function<void(std::string_view)>&) override {}
+  int makeFolder(const std::string&) override { return EROFS; }
 
   PathKind kind(const std::string& path) override {
     if (folders.count(path)) return PathKind::Folder;
@@ -139,10 +143,10 @@ TEST_F(ClipListTest, SelectAllButtonSelectsAllUnlessAllAreSelected) {
     list.clearSelection();
     for (std::size_t i : c.selected)
       list.setSelected(i, true);
-    SelectAllButtonClick(list);
+    toggleSelectAll(list);
     EXPECT_EQ(list.selectedCount(), c.after) << c.selected.size() << " selected before";
   }
-  SelectAllButtonClick(list);
+  toggleSelectAll(list);
   list.setSelected(2, false);
   list.setSelected(4, false);
   list.setSelected(4, false);  // twice the same is counted once
@@ -150,7 +154,7 @@ TEST_F(ClipListTest, SelectAllButtonSelectsAllUnlessAllAreSelected) {
   EXPECT_EQ(list.selectedEntries(), (Names{"A.avi", "b.avs", "clip 10.avi", "x.AVS"}));
 
   ASSERT_TRUE(list.setFolder("/other"));
-  SelectAllButtonClick(list);  // an empty list counts as wholly selected
+  toggleSelectAll(list);  // an empty list counts as wholly selected
   EXPECT_EQ(list.selectedCount(), 0u);
 }
 

@@ -32,7 +32,7 @@ class GeneratorTest : public ::testing::Test {
 
   RunOutcome run() {
     ScriptGenerator generator(files, user, created);
-    return generator.CreateScriptsButtonClick({templ, dest, source, name, clips, join}, state);
+    return generator.run({templ, dest, source, name, clips, join}, state);
   }
 
   // Runs and returns the error's message, or "" when none was raised.
@@ -168,8 +168,7 @@ TEST_F(GeneratorTest, AStopBetweenScriptsKeepsWhatWasWritten) {
     }
   } stop(2);
   ScriptGenerator generator(files, user, created, &stop);
-  EXPECT_EQ(generator.CreateScriptsButtonClick({templ, dest, source, name, clips, join}, state),
-            RunOutcome::Cancelled);
+  EXPECT_EQ(generator.run({templ, dest, source, name, clips, join}, state), RunOutcome::Cancelled);
   EXPECT_EQ(stop.told, (std::vector<std::size_t>{0, 1, 2}));
   EXPECT_EQ(created.lines, (Lines{"Script(s) Created:", "a.avs", "b.avs"}));
   EXPECT_EQ(files.files.size(), 2u);

@@ -230,7 +230,7 @@ class RealRunTest : public SystemScriptFilesTest {
 
   RunOutcome run(const std::string& dest) {
     ScriptGenerator generator(*files, user, created);
-    return generator.CreateScriptsButtonClick({templ, dest, "/caps", name, clips, false}, state);
+    return generator.run({templ, dest, "/caps", name, clips, false}, state);
   }
   std::string runForError(const std::string& dest) {
     return messageOf([&] { run(dest); });
@@ -355,8 +355,7 @@ TEST_F(RealRunTest, ARunThatEndsEarlyLandsWhatItFinished) {
     ScriptGenerator generator(*files, user, created, &progress);
     RunOutcome outcome = RunOutcome::Completed;
     const std::string message = messageOf([&] {
-      outcome =
-          generator.CreateScriptsButtonClick({templ, dir.path(), "/caps", "", clips, false}, state);
+      outcome = generator.run({templ, dir.path(), "/caps", "", clips, false}, state);
     });
     EXPECT_EQ(message, c.message);
     EXPECT_EQ(outcome, c.outcome);

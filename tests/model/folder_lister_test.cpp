@@ -27,12 +27,16 @@ using Kind = FolderLine::Kind;
 
 // The real file system, with a failure to inject into folder creation and a
 // count of listings.
-class CountingFolders : public PickerFolders {
+class CountingFolders : public Folders {
  public:
-  std::unique_ptr<PickerFolders> real = makeSystemPickerFolders();
+  std::unique_ptr<Folders> real = makeSystemFolders();
   int makeError = 0;
   int listings = 0;
 
+  void listFiles(const std::string& folder,
+                 const std::function<void(std::string_view)>& visit) override {
+    real->listFiles(folder, visit);
+  }
   void listSubfolders(const std::string& folder,
                       const std::function<void(std::string_view)>& visit) override {
     ++listings;

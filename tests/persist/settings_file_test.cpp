@@ -24,15 +24,19 @@ const std::string kIni = "/t/a.ini";
 const std::string kTemplate = "/t/a.qtpl";
 
 TemplateSettings example() {
-  return {
-      "C:\\caps\\", "Take", "*_new", "C:\\scripts\\", {{".avs", cbChecked}, {".mpg", cbUnchecked}}};
+  return {"C:\\caps\\",
+          "Take",
+          "*_new",
+          "C:\\scripts\\",
+          {{".avs", CheckState::Checked}, {".mpg", CheckState::Unchecked}}};
 }
 
 TemplateSettings withFilters(std::size_t count) {
   TemplateSettings s = example();
   s.filters.clear();
   for (std::size_t i = 0; i < count; ++i)
-    s.filters.push_back({".e" + std::to_string(i), i % 2 == 0 ? cbChecked : cbUnchecked});
+    s.filters.push_back(
+        {".e" + std::to_string(i), i % 2 == 0 ? CheckState::Checked : CheckState::Unchecked});
   return s;
 }
 
@@ -75,28 +79,28 @@ TEST(SettingsFileTest, ReadsEntriesInFileOrderAndMarksByPosition) {
     TemplateSettings read;
   } cases[] = {
       {"[FilterBy]\r\nExt1=.mpg\r\nExt0=.avs\r\n[FilterState]\r\nExt0State=1\r\nExt1State=0\r\n",
-       {"", "", "", "", {{".mpg", cbChecked}, {".avs", cbUnchecked}}}},
+       {"", "", "", "", {{".mpg", CheckState::Checked}, {".avs", CheckState::Unchecked}}}},
       {"[FilterBy]\nFoo=.mkv\nExt0=.avs\n",
-       {"", "", "", "", {{".mkv", cbUnchecked}, {".avs", cbUnchecked}}}},
+       {"", "", "", "", {{".mkv", CheckState::Unchecked}, {".avs", CheckState::Unchecked}}}},
       {"[FilterBy]\nExt0=a\nEXT0=b\n[FilterState]\nExt1State= 0x1 \n",
-       {"", "", "", "", {{"a", cbUnchecked}, {"a", cbChecked}}}},
+       {"", "", "", "", {{"a", CheckState::Unchecked}, {"a", CheckState::Checked}}}},
       {"\0\xFF junk\n[ Entries ]\nclipname = \" Take \" \nbinary\x01\x02\n=\n[FilterBy]\nExt0=x\n"s,
-       {"", " Take ", "", "", {{"x", cbUnchecked}}}},
+       {"", " Take ", "", "", {{"x", CheckState::Unchecked}}}},
       {"[Entries]\nClipLoc=" + std::string(5000, 'c') + "\n",
        {std::string(5000, 'c'), "", "", "", {}}},
       {"", {}},
       // Bare words are no entries; "=avi" is one, under an empty name.
       {"[FilterBy]\r\nExt0=.avs\r\nstray\r\n=avi\r\n\x1A\r\n[FilterState]\r\nExt1State=1\r\n",
-       {"", "", "", "", {{".avs", cbUnchecked}, {"avi", cbChecked}}}},
-      {"[FilterBy]\nExt0\nExt0=.avs\n", {"", "", "", "", {{".avs", cbUnchecked}}}},
+       {"", "", "", "", {{".avs", CheckState::Unchecked}, {"avi", CheckState::Checked}}}},
+      {"[FilterBy]\nExt0\nExt0=.avs\n", {"", "", "", "", {{".avs", CheckState::Unchecked}}}},
       // Only the first section of a name counts, and only the first mark of a position.
       {"[FilterState]\next1state=1\nExt1State=0\n[FilterBy]\na=1\nb=2\n[filterby]\nc=3\n"
        "[FilterState]\nExt0State=1\n",
-       {"", "", "", "", {{"1", cbUnchecked}, {"2", cbChecked}}}},
+       {"", "", "", "", {{"1", CheckState::Unchecked}, {"2", CheckState::Checked}}}},
       // A position is written without leading zeros; one beyond the list is no mark.
       {"[FilterBy]\na=1\nb=2\n[FilterState]\nExt00State=1\nExt01State=1\nExt2State=1\n"
        "Ext99999999999999999999State=1\n",
-       {"", "", "", "", {{"1", cbUnchecked}, {"2", cbUnchecked}}}},
+       {"", "", "", "", {{"1", CheckState::Unchecked}, {"2", CheckState::Unchecked}}}},
       {"[Inner]Bracket]\nClipLoc=x\n[Entries]junk]\nClipLoc=y\n", {}},
   };
   for (const auto& c : cases) {
@@ -177,7 +181,7 @@ TEST(SettingsFileTest, AFailedWriteLeavesTheOldFile) {
   user.boxes.clear();
   for (const char* value : {"Take\r\nClipLoc=/elsewhere", "a\nb", "a\r"}) {
     TemplateSettings settings = example();
-    settings.filters.push_back({value, cbChecked});
+    settings.filters.push_back({value, CheckState::Checked});
     EXPECT_THROW(writeSettings(files, user, kIni, kTemplate, settings), Error) << value;
     settings = example();
     settings.clipName = value;
@@ -235,13 +239,15 @@ TEST(SettingsFileTest, ReadsAndUpdatesAUtf16FileAsWindowsDoes) {
                                        "[Entries]\r\nClipName=Take\r\n[FilterBy]\r\nExt0=avi\r\n"
                                        "Ext1\r\nExt2=mkv\r\n[FilterState]\r\nExt0State=1\x1A\r\n"
                                        "Ext2State=1\r\n");
-  const TemplateSettings read{"", "Take", "", "", {{"avi", cbChecked}, {"mkv", cbUnchecked}}};
+  const TemplateSettings read{
+      "", "Take", "", "", {{"avi", CheckState::Checked}, {"mkv", CheckState::Unchecked}}};
   EXPECT_EQ(readSettings(files, kIni), read);
 
   ScriptedUser user;
   user.answers = {Answer::Cancel};
   TemplateSettings written = read;
-  written.filters = {{"avi", cbChecked}, {"mpg", cbUnchecked}, {"mkv", cbChecked}};
+  written.filters = {
+      {"avi", CheckState::Checked}, {"mpg", CheckState::Unchecked}, {"mkv", CheckState::Checked}};
   writeSettings(files, user, kIni, kTemplate, written);
   EXPECT_EQ(files.files[kIni],
             "\xFF\xFE" + utf16("[Entries]\r\nClipName=Take\r\nClipLoc=\r\nScriptName=\r\n"

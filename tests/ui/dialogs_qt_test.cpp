@@ -16,16 +16,18 @@
 #include <string>
 #include <vector>
 
+#include "support/named_child.h"
 #include "ui/about_box.h"
-#include "ui/filter_by_dlg.h"
+#include "ui/filter_editor_dialog.h"
 #include "ui/qt_text.h"
 #include "ui/splash_screen.h"
-#include "ui/using_dlg.h"
+#include "ui/usage_dialog.h"
 
 namespace clipquill {
 namespace {
 
 using Lines = std::vector<std::string>;
+using testing::child;
 
 // Runs act once window is shown and active, from inside the modal loop that
 // shows it. Fails the test (and closes the window) if it never is.
@@ -104,26 +106,26 @@ void DialogsTest::bytesAndShownText() {
 }
 
 void DialogsTest::filterEditorFocusStartsOnOkThenStaysWhereItWas() {
-  TFilterByDlg dlg;
+  FilterEditorDialog dlg;
   QCOMPARE(dlg.windowTitle(), QStringLiteral("Filename Filters"));
-  QVERIFY(dlg.OKBtn->isDefault());
+  QVERIFY(child<QPushButton>(&dlg, "OKBtn")->isDefault());
   QWidget* focused = nullptr;
   QString shown;
   whenActive(&dlg, [&] {
     focused = QApplication::focusWidget();
-    shown = dlg.FilterMemo->toPlainText();
+    shown = child<QPlainTextEdit>(&dlg, "FilterMemo")->toPlainText();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);  // presses OK
     if (dlg.isVisible()) dlg.reject();
   });
   const auto edited = dlg.edit({"avs", "mpg", "mpeg"});
-  QCOMPARE(focused, static_cast<QWidget*>(dlg.OKBtn));
+  QCOMPARE(focused, static_cast<QWidget*>(child<QPushButton>(&dlg, "OKBtn")));
   QCOMPARE(shown, QStringLiteral("avs\nmpg\nmpeg"));
   QVERIFY(edited);
   QCOMPARE(*edited, (Lines{"avs", "mpg", "mpeg"}));
 
   // Closed with the focus in the text box, it opens with it there.
   whenActive(&dlg, [&] {
-    dlg.FilterMemo->setFocus();
+    child<QPlainTextEdit>(&dlg, "FilterMemo")->setFocus();
     dlg.close();
   });
   dlg.edit({"avs"});
@@ -132,18 +134,19 @@ void DialogsTest::filterEditorFocusStartsOnOkThenStaysWhereItWas() {
     dlg.close();
   });
   dlg.edit({"avs"});
-  QCOMPARE(focused, static_cast<QWidget*>(dlg.FilterMemo));
+  QCOMPARE(focused, static_cast<QWidget*>(child<QPlainTextEdit>(&dlg, "FilterMemo")));
 }
 
 void DialogsTest::filterEditorTakesEnterAsANewLine() {
-  TFilterByDlg dlg;
+  FilterEditorDialog dlg;
   bool stillOpen = false;
   whenActive(&dlg, [&] {
-    typeInMemo(dlg.FilterMemo, QStringLiteral("\navi"));  // Return, then "avi"
-    QTest::keyClick(dlg.FilterMemo, Qt::Key_Return);
-    QTest::keyClick(dlg.FilterMemo, Qt::Key_Enter);
+    typeInMemo(child<QPlainTextEdit>(&dlg, "FilterMemo"),
+               QStringLiteral("\navi"));  // Return, then "avi"
+    QTest::keyClick(child<QPlainTextEdit>(&dlg, "FilterMemo"), Qt::Key_Return);
+    QTest::keyClick(child<QPlainTextEdit>(&dlg, "FilterMemo"), Qt::Key_Enter);
     stillOpen = dlg.isVisible();
-    dlg.OKBtn->click();
+    child<QPushButton>(&dlg, "OKBtn")->click();
   });
   const auto edited = dlg.edit({"avs"});
   QVERIFY(stillOpen);
@@ -153,14 +156,14 @@ void DialogsTest::filterEditorTakesEnterAsANewLine() {
 }
 
 void DialogsTest::filterEditorClosedWithoutOkGivesNothing() {
-  TFilterByDlg dlg;
+  FilterEditorDialog dlg;
   const std::vector<std::pair<const char*, std::function<void()>>> ways{
       {"close box", [&] { dlg.close(); }},
       {"Escape", [&] { QTest::keyClick(&dlg, Qt::Key_Escape); }},
   };
   for (const auto& [name, way] : ways) {
     whenActive(&dlg, [&] {
-      typeInMemo(dlg.FilterMemo, QStringLiteral("\nwmv"));
+      typeInMemo(child<QPlainTextEdit>(&dlg, "FilterMemo"), QStringLiteral("\nwmv"));
       way();
     });
     QVERIFY2(!dlg.edit({"avs", "avi"}), name);
@@ -168,7 +171,7 @@ void DialogsTest::filterEditorClosedWithoutOkGivesNothing() {
   // The abandoned text leaves no trace on the next showing.
   QString shown;
   whenActive(&dlg, [&] {
-    shown = dlg.FilterMemo->toPlainText();
+    shown = child<QPlainTextEdit>(&dlg, "FilterMemo")->toPlainText();
     dlg.close();
   });
   dlg.edit({"avs", "avi"});
@@ -176,18 +179,19 @@ void DialogsTest::filterEditorClosedWithoutOkGivesNothing() {
 }
 
 void DialogsTest::filterEditorKeepsTypedLinesWhateverTheWrapping() {
-  TFilterByDlg dlg;
+  FilterEditorDialog dlg;
   const std::string longLine(300, 'x');
   const std::string spaced = "a long entry with many words " + std::string(40, 'y');
   int wrappedLines = 0;
   whenActive(&dlg, [&] {
-    wrappedLines = dlg.FilterMemo->document()->begin().layout()->lineCount();
+    wrappedLines =
+        child<QPlainTextEdit>(&dlg, "FilterMemo")->document()->begin().layout()->lineCount();
     // Shift+Enter breaks the line as Enter does.
-    typeInMemo(dlg.FilterMemo, QStringLiteral("\n"));
-    QTest::keyClicks(dlg.FilterMemo, QStringLiteral("m2v"));
-    QTest::keyClick(dlg.FilterMemo, Qt::Key_Return, Qt::ShiftModifier);
-    QTest::keyClicks(dlg.FilterMemo, QStringLiteral("ts"));
-    dlg.OKBtn->click();
+    typeInMemo(child<QPlainTextEdit>(&dlg, "FilterMemo"), QStringLiteral("\n"));
+    QTest::keyClicks(child<QPlainTextEdit>(&dlg, "FilterMemo"), QStringLiteral("m2v"));
+    QTest::keyClick(child<QPlainTextEdit>(&dlg, "FilterMemo"), Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClicks(child<QPlainTextEdit>(&dlg, "FilterMemo"), QStringLiteral("ts"));
+    child<QPushButton>(&dlg, "OKBtn")->click();
   });
   const auto edited = dlg.edit({longLine, spaced,
                                 "a\xc2\xa0"
@@ -201,13 +205,14 @@ void DialogsTest::filterEditorKeepsTypedLinesWhateverTheWrapping() {
 }
 
 void DialogsTest::filterEditorGivesBackUneditedBytes() {
-  TFilterByDlg dlg;
+  FilterEditorDialog dlg;
   QString shown;
   whenActive(&dlg, [&] {
-    shown = dlg.FilterMemo->toPlainText();
-    typeInMemo(dlg.FilterMemo, QStringLiteral("\n"));
-    dlg.FilterMemo->insertPlainText(QStringLiteral("\u00e9t\u00e9"));  // as a keyboard would
-    dlg.OKBtn->click();
+    shown = child<QPlainTextEdit>(&dlg, "FilterMemo")->toPlainText();
+    typeInMemo(child<QPlainTextEdit>(&dlg, "FilterMemo"), QStringLiteral("\n"));
+    child<QPlainTextEdit>(&dlg, "FilterMemo")
+        ->insertPlainText(QStringLiteral("\u00e9t\u00e9"));  // as a keyboard would
+    child<QPushButton>(&dlg, "OKBtn")->click();
   });
   // The Latin-1 and the UTF-8 spelling of one word look alike on screen.
   const auto edited = dlg.edit({"caf\xe9", "caf\xc3\xa9", "caf\xe9", "  "});
@@ -217,20 +222,21 @@ void DialogsTest::filterEditorGivesBackUneditedBytes() {
 }
 
 void DialogsTest::aboutBoxIsRefreshedAtEachShowing() {
-  TAboutBox about;
+  AboutBox about;
   QCOMPARE(about.size(), QSize(362, 208));  // the design's size in the usual fonts
-  QCOMPARE(about.ProgramIcon->pixmap().size(), QSize(64, 64));  // the embedded icon decoded
+  QCOMPARE(child<QLabel>(&about, "ProgramIcon")->pixmap().size(),
+           QSize(64, 64));  // the embedded icon decoded
   about.setTitleSource([] { return QStringLiteral("Clipquill"); });
   for (int showing = 1; showing <= 2; ++showing) {
     QString version, product;
     bool modal = false;
     whenActive(&about, [&] {
-      version = about.Version->text();
-      product = about.ProductName->text();
+      version = child<QLabel>(&about, "Version")->text();
+      product = child<QLabel>(&about, "ProductName")->text();
       modal = about.isModal();
       // Spoil the labels: the next showing must put them right again.
-      about.Version->setText(QStringLiteral("Version ?"));
-      about.ProductName->clear();
+      child<QLabel>(&about, "Version")->setText(QStringLiteral("Version ?"));
+      child<QLabel>(&about, "ProductName")->clear();
       QTest::keyClick(&about, Qt::Key_Return);
     });
     about.showModal();
@@ -246,49 +252,55 @@ void DialogsTest::aboutBoxGrowsForALargeFont() {
   QFont large = usual;
   large.setPixelSize(22);
   QApplication::setFont(large);
-  TAboutBox about;
+  AboutBox about;
   QApplication::setFont(usual);
-  QVERIFY(about.Comments->height() >= about.Comments->heightForWidth(about.Comments->width()));
-  QVERIFY(about.Version->height() >= about.Version->fontMetrics().height());
-  QVERIFY(about.Copyright->geometry().bottom() < about.Comments->y());
-  QVERIFY(about.Comments->geometry().bottom() < about.Panel1->height());
-  QVERIFY(about.OKButton->geometry().bottom() < about.height());
-  QVERIFY(about.OKButton->y() > about.Panel1->geometry().bottom());
+  QVERIFY(child<QLabel>(&about, "Comments")->height() >=
+          child<QLabel>(&about, "Comments")
+              ->heightForWidth(child<QLabel>(&about, "Comments")->width()));
+  QVERIFY(child<QLabel>(&about, "Version")->height() >=
+          child<QLabel>(&about, "Version")->fontMetrics().height());
+  QVERIFY(child<QLabel>(&about, "Copyright")->geometry().bottom() <
+          child<QLabel>(&about, "Comments")->y());
+  QVERIFY(child<QLabel>(&about, "Comments")->geometry().bottom() <
+          child<QFrame>(&about, "Panel1")->height());
+  QVERIFY(child<QPushButton>(&about, "OKButton")->geometry().bottom() < about.height());
+  QVERIFY(child<QPushButton>(&about, "OKButton")->y() >
+          child<QFrame>(&about, "Panel1")->geometry().bottom());
 }
 
 void DialogsTest::usageWindowIsOneInstanceBroughtForward() {
   QWidget main;
   main.show();
-  auto* usage = new TUsingOKDlg(&main);
+  auto* usage = new UsageDialog(&main);
 
-  usage->showUsing();
+  usage->showUsage();
   QVERIFY(QTest::qWaitForWindowActive(usage));
   QVERIFY(!usage->isModal());
   const QPoint placed = usage->pos();
   main.activateWindow();
   QVERIFY(QTest::qWaitForWindowActive(&main));
-  usage->showUsing();
+  usage->showUsage();
   QVERIFY(QTest::qWaitForWindowActive(usage));
   QCOMPARE(usage->pos(), placed);
   int instances = 0;
   for (QWidget* w : QApplication::topLevelWidgets())
-    instances += dynamic_cast<TUsingOKDlg*>(w) != nullptr;
+    instances += dynamic_cast<UsageDialog*>(w) != nullptr;
   QCOMPARE(instances, 1);
 
   // Tab from Close never lands in the text.
-  usage->OKBtn->setFocus();
-  QTest::keyClick(usage->OKBtn, Qt::Key_Tab);
-  QVERIFY(QApplication::focusWidget() != usage->Memo1);
+  child<QPushButton>(usage, "OKBtn")->setFocus();
+  QTest::keyClick(child<QPushButton>(usage, "OKBtn"), Qt::Key_Tab);
+  QVERIFY(QApplication::focusWidget() != child<QPlainTextEdit>(usage, "Memo1"));
 
-  usage->OKBtn->click();
+  child<QPushButton>(usage, "OKBtn")->click();
   QVERIFY(!usage->isVisible());
-  usage->showUsing();
+  usage->showUsage();
   QVERIFY(usage->isVisible());
 }
 
 void DialogsTest::usageTextCoversTheMainWindow() {
-  TUsingOKDlg usage;
-  const QString text = usage.Memo1->toPlainText();
+  UsageDialog usage;
+  const QString text = child<QPlainTextEdit>(&usage, "Memo1")->toPlainText();
   for (const char* term : {"Location of sources:",
                            "Clips Folder",
                            "Name of source(s):",
@@ -319,11 +331,11 @@ void DialogsTest::usageTextCoversTheMainWindow() {
 }
 
 void DialogsTest::splashShowsItsPartsAndFillsTheBar() {
-  TSplashScreen splash;
+  SplashScreen splash;
   QVERIFY(splash.hasPicture());  // the embedded JPEG decoded
-  QCOMPARE(splash.AppName->text(), QStringLiteral("Clipquill"));
-  QCOMPARE(splash.Version->text(), QStringLiteral("Version: 2.22"));
-  SplashProgressBar* bar = splash.LoadingProgressBar;
+  QCOMPARE(child<QLabel>(&splash, "AppName")->text(), QStringLiteral("Clipquill"));
+  QCOMPARE(child<QLabel>(&splash, "Version")->text(), QStringLiteral("Version: 2.22"));
+  SplashProgressBar* bar = child<SplashProgressBar>(&splash, "LoadingProgressBar");
   QCOMPARE(bar->maximum(), 7);
   QCOMPARE(bar->caption(), QStringLiteral("Clipquill now loading..."));
 
@@ -341,7 +353,7 @@ void DialogsTest::splashShowsItsPartsAndFillsTheBar() {
 }
 
 void DialogsTest::splashStepsAsideForAModalBox() {
-  TSplashScreen splash;
+  SplashScreen splash;
   splash.show();
   QVERIFY(QTest::qWaitForWindowExposed(&splash));
   QMessageBox box(QMessageBox::Critical, QStringLiteral("Clipquill"),

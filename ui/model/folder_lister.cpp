@@ -62,7 +62,7 @@ std::string pickerFullPath(std::string_view text, std::string_view base) {
   return out;
 }
 
-FolderLister::FolderLister(PickerFolders& folders, std::string homeFolder)
+FolderLister::FolderLister(Folders& folders, std::string homeFolder)
     : folders_(folders), home_(pickerFullPath(homeFolder, "/")) {
   setDrives({});
 }

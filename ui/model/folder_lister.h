@@ -13,29 +13,11 @@
 #include <string_view>
 #include <vector>
 
-#include "clips/clip_folders.h"
+#include "clips/folders.h"
 #include "ui/model/drives.h"
-#include "ui/model/main_form_model.h"
+#include "ui/model/main_window_model.h"
 
 namespace clipquill {
-
-// The file system as the folder picker needs it.
-class PickerFolders {
- public:
-  virtual ~PickerFolders() = default;
-  // Calls visit with the name of each folder in folder (a link to one
-  // included), as bytes, in no particular order; hidden ones may be passed
-  // too. Raises Error when folder cannot be read.
-  virtual void listSubfolders(const std::string& folder,
-                              const std::function<void(std::string_view name)>& visit) = 0;
-  // What path names now, following links; anything unreadable is Missing.
-  virtual PathKind kind(const std::string& path) = 0;
-  // Makes the folder; the errno of a failure, 0 on success.
-  virtual int makeFolder(const std::string& path) = 0;
-};
-
-// The real file system of this platform.
-std::unique_ptr<PickerFolders> makeSystemPickerFolders();
 
 // The caption and the "New Folder" button of each opening.
 struct PickerFace {
@@ -65,7 +47,7 @@ class FolderLister {
  public:
   // Starts with no current folder; homeFolder is the empty box's folder
   // ("/" when empty).
-  FolderLister(PickerFolders& folders, std::string homeFolder);
+  FolderLister(Folders& folders, std::string homeFolder);
 
   const std::string& currentFolder() const { return current_; }
   const std::vector<FolderLine>& lines() const { return lines_; }
@@ -111,7 +93,7 @@ class FolderLister {
   std::string targetOf(std::string_view path, std::string_view base);
   void buildLines();
 
-  PickerFolders& folders_;
+  Folders& folders_;
   std::string home_;
   std::vector<Drive> drives_;
   std::string current_;

@@ -16,13 +16,15 @@
 #include <string>
 #include <vector>
 
+#include "support/named_child.h"
 #include "support/temp_dir.h"
-#include "ui/folder_lister_dlg.h"
-#include "ui/new_folder_dlg.h"
+#include "ui/folder_picker_dialog.h"
+#include "ui/new_folder_dialog.h"
 #include "ui/qt_text.h"
 
 namespace fs = std::filesystem;
 using namespace clipquill;
+using clipquill::testing::child;
 
 namespace {
 
@@ -54,15 +56,15 @@ int rowOf(const QListWidget* list, const QString& text) {
 
 }  // namespace
 
-class FolderListerDlgTest : public QObject {
+class FolderPickerDialogTest : public QObject {
   Q_OBJECT
 
  private:
   testing::TempDir home;
-  std::unique_ptr<PickerFolders> folders = makeSystemPickerFolders();
+  std::unique_ptr<Folders> folders = makeSystemFolders();
   FixedDrives drives;
-  std::unique_ptr<TFolderListerDlg> dlg;
-  std::unique_ptr<TNewFolderDlg> newDlg;
+  std::unique_ptr<FolderPickerDialog> dlg;
+  std::unique_ptr<NewFolderDialog> newDlg;
   std::vector<std::string> errors;
   QTimer watchdog;  // a failed check inside a showing would leave it open
 
@@ -82,9 +84,9 @@ class FolderListerDlgTest : public QObject {
     fs::create_directories(clips() + "/alpha");
     fs::create_directories(clips() + "/Beta");
     drives.list = {{"/", "", DriveKind::Root}, {home.path(), "", DriveKind::Home}};
-    dlg = std::make_unique<TFolderListerDlg>(*folders, drives, home.path());
-    newDlg = std::make_unique<TNewFolderDlg>();
-    dlg->setNewFolderDlg(newDlg.get());
+    dlg = std::make_unique<FolderPickerDialog>(*folders, drives, home.path());
+    newDlg = std::make_unique<NewFolderDialog>();
+    dlg->setNewFolderDialog(newDlg.get());
     errors.clear();
     dlg->setErrorShower([this](const Error& e) { errors.push_back(e.boxText()); });
   }
@@ -108,9 +110,12 @@ class FolderListerDlgTest : public QObject {
       QVERIFY2(w != nullptr, name);
       QCOMPARE(w->accessibleName(), accessible);
     }
-    QVERIFY(!dlg->OKBtn->isDefault() && !dlg->OKBtn->autoDefault());
-    std::vector<QWidget*> order{dlg->DriveComboBox1, dlg->DirectoryListBox1, dlg->NewFolderButton,
-                                dlg->OKBtn, dlg->CancelBtn};
+    QVERIFY(!child<QPushButton>(dlg, "OKBtn")->isDefault() &&
+            !child<QPushButton>(dlg, "OKBtn")->autoDefault());
+    std::vector<QWidget*> order{
+        child<QComboBox>(dlg, "DriveComboBox1"), child<QListWidget>(dlg, "DirectoryListBox1"),
+        child<QPushButton>(dlg, "NewFolderButton"), child<QPushButton>(dlg, "OKBtn"),
+        child<QPushButton>(dlg, "CancelBtn")};
     for (std::size_t i = 0; i + 1 < order.size(); ++i) {
       QWidget* next = order[i]->nextInFocusChain();
       while (next->focusPolicy() == Qt::NoFocus)
@@ -118,9 +123,11 @@ class FolderListerDlgTest : public QObject {
       QCOMPARE(next, order[i + 1]);
     }
     QCOMPARE(newDlg->windowTitle(), QString("Dialog"));
-    QCOMPARE(newDlg->NewNameLabeledEdit->accessibleName(), QString("New folder name:"));
-    QVERIFY(newDlg->OKBtn->isDefault());
-    QCOMPARE(newDlg->NewNameLabeledEdit->nextInFocusChain(), newDlg->OKBtn);
+    QCOMPARE(child<QLineEdit>(newDlg, "NewNameLabeledEdit")->accessibleName(),
+             QString("New folder name:"));
+    QVERIFY(child<QPushButton>(newDlg, "OKBtn")->isDefault());
+    QCOMPARE(child<QLineEdit>(newDlg, "NewNameLabeledEdit")->nextInFocusChain(),
+             child<QPushButton>(newDlg, "OKBtn"));
   }
 
   void openingFollowsTheBox() {
@@ -144,11 +151,12 @@ class FolderListerDlgTest : public QObject {
         seen = true;
         QCOMPARE(modal, dlg.get());
         QCOMPARE(dlg->windowTitle(), c.caption);
-        QCOMPARE(dlg->NewFolderButton->isVisible(), c.newFolderShown);
-        QCOMPARE(dlg->DriveComboBox1->currentIndex(), c.drive);
-        QCOMPARE(dlg->DirectoryListBox1->currentItem()->text(), c.currentText);
-        QCOMPARE(dlg->focusWidget(), dlg->DriveComboBox1);
-        dlg->OKBtn->click();
+        QCOMPARE(child<QPushButton>(dlg, "NewFolderButton")->isVisible(), c.newFolderShown);
+        QCOMPARE(child<QComboBox>(dlg, "DriveComboBox1")->currentIndex(), c.drive);
+        QCOMPARE(child<QListWidget>(dlg, "DirectoryListBox1")->currentItem()->text(),
+                 c.currentText);
+        QCOMPARE(dlg->focusWidget(), child<QComboBox>(dlg, "DriveComboBox1"));
+        child<QPushButton>(dlg, "OKBtn")->click();
       });
       const auto picked = dlg->pick(c.which, c.box, home.path());
       QVERIFY(seen);
@@ -172,7 +180,7 @@ class FolderListerDlgTest : public QObject {
 
   void singleClickHighlightsDoubleClickAndEnterWalk() {
     whenShown([&](QWidget*) {
-      QListWidget* list = dlg->DirectoryListBox1;
+      QListWidget* list = child<QListWidget>(dlg, "DirectoryListBox1");
       const int alpha = rowOf(list, "alpha");
       QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                         list->visualItemRect(list->item(alpha)).center());
@@ -194,23 +202,24 @@ class FolderListerDlgTest : public QObject {
 
       // Highlighted but not opened: OK gives the folder shown.
       list->setCurrentRow(rowOf(list, "Beta"));
-      dlg->OKBtn->setFocus();
-      QTest::keyClick(dlg->OKBtn, Qt::Key_Return);
+      child<QPushButton>(dlg, "OKBtn")->setFocus();
+      QTest::keyClick(child<QPushButton>(dlg, "OKBtn"), Qt::Key_Return);
     });
     QCOMPARE(dlg->pick(FolderPickerFor::Clips, clips(), ""), std::optional<std::string>(clips()));
   }
 
   void cancelEscapeAndCloseBoxGiveNothing() {
     const std::vector<std::function<void()>> closers{
-        [&] { dlg->CancelBtn->click(); },
-        [&] { QTest::keyClick(dlg->DirectoryListBox1, Qt::Key_Escape); },
+        [&] { child<QPushButton>(dlg, "CancelBtn")->click(); },
+        [&] { QTest::keyClick(child<QListWidget>(dlg, "DirectoryListBox1"), Qt::Key_Escape); },
         [&] { dlg->close(); },
     };
     for (const auto& closeIt : closers) {
       whenShown([&](QWidget*) {
-        dlg->DirectoryListBox1->setFocus();
-        QTest::keyClick(dlg->DirectoryListBox1, Qt::Key_End);
-        QTest::keyClick(dlg->DirectoryListBox1, Qt::Key_Enter);  // walked to "Beta"
+        child<QListWidget>(dlg, "DirectoryListBox1")->setFocus();
+        QTest::keyClick(child<QListWidget>(dlg, "DirectoryListBox1"), Qt::Key_End);
+        QTest::keyClick(child<QListWidget>(dlg, "DirectoryListBox1"),
+                        Qt::Key_Enter);  // walked to "Beta"
         QCOMPARE(dlg->lister().currentFolder(), clips() + "/Beta");
         closeIt();
       });
@@ -221,14 +230,14 @@ class FolderListerDlgTest : public QObject {
   void aDriveThatCannotBeEnteredPutsTheSelectorBack() {
     drives.list.push_back({home.path() + "/gone", "", DriveKind::Network});
     whenShown([&](QWidget*) {
-      QComboBox* combo = dlg->DriveComboBox1;
+      QComboBox* combo = child<QComboBox>(dlg, "DriveComboBox1");
       QCOMPARE(combo->count(), 3);
       combo->setCurrentIndex(2);
       emit combo->activated(2);
       QCOMPARE(errors, std::vector<std::string>{"File not found."});
       QCOMPARE(combo->currentIndex(), 1);
       QCOMPARE(dlg->lister().currentFolder(), clips());
-      dlg->CancelBtn->click();
+      child<QPushButton>(dlg, "CancelBtn")->click();
     });
     dlg->pick(FolderPickerFor::Clips, clips(), "");
   }
@@ -249,14 +258,14 @@ class FolderListerDlgTest : public QObject {
       whenShown([&](QWidget*) {
         whenShown([&](QWidget* asked) {
           QCOMPARE(asked, newDlg.get());
-          QCOMPARE(newDlg->focusWidget(), newDlg->NewNameLabeledEdit);
-          newDlg->NewNameLabeledEdit->setText(c.name);
-          QTest::keyClick(newDlg->NewNameLabeledEdit, Qt::Key_Return);
+          QCOMPARE(newDlg->focusWidget(), child<QLineEdit>(newDlg, "NewNameLabeledEdit"));
+          child<QLineEdit>(newDlg, "NewNameLabeledEdit")->setText(c.name);
+          QTest::keyClick(child<QLineEdit>(newDlg, "NewNameLabeledEdit"), Qt::Key_Return);
         });
-        dlg->NewFolderButton->click();
+        child<QPushButton>(dlg, "NewFolderButton")->click();
         QCOMPARE(dlg->lister().currentFolder(), clips() + c.expected);
         QVERIFY(dlg->isVisible());
-        dlg->OKBtn->click();
+        child<QPushButton>(dlg, "OKBtn")->click();
       });
       QCOMPARE(dlg->pick(FolderPickerFor::Scripts, clips(), ""),
                std::optional<std::string>(clips() + c.expected));
@@ -269,21 +278,21 @@ class FolderListerDlgTest : public QObject {
     // dialog open; Cancel makes nothing.
     whenShown([&](QWidget*) {
       whenShown([&](QWidget*) {
-        QCOMPARE(newDlg->NewNameLabeledEdit->text(), QString("missing/inner"));
-        newDlg->NewNameLabeledEdit->clear();
-        newDlg->OKBtn->click();
+        QCOMPARE(child<QLineEdit>(newDlg, "NewNameLabeledEdit")->text(), QString("missing/inner"));
+        child<QLineEdit>(newDlg, "NewNameLabeledEdit")->clear();
+        child<QPushButton>(newDlg, "OKBtn")->click();
         QVERIFY(newDlg->isVisible());
-        QCOMPARE(newDlg->focusWidget(), newDlg->NewNameLabeledEdit);
-        newDlg->NewNameLabeledEdit->setText("unused");
-        newDlg->CancelBtn->click();
+        QCOMPARE(newDlg->focusWidget(), child<QLineEdit>(newDlg, "NewNameLabeledEdit"));
+        child<QLineEdit>(newDlg, "NewNameLabeledEdit")->setText("unused");
+        child<QPushButton>(newDlg, "CancelBtn")->click();
       });
-      dlg->NewFolderButton->click();
-      dlg->CancelBtn->click();
+      child<QPushButton>(dlg, "NewFolderButton")->click();
+      child<QPushButton>(dlg, "CancelBtn")->click();
     });
     QCOMPARE(dlg->pick(FolderPickerFor::Scripts, clips(), ""), std::nullopt);
     QVERIFY(!fs::exists(clips() + "/unused"));
   }
 };
 
-QTEST_MAIN(FolderListerDlgTest)
-#include "folder_lister_dlg_test.moc"
+QTEST_MAIN(FolderPickerDialogTest)
+#include "folder_picker_dialog_test.moc"

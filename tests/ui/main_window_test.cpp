@@ -2,7 +2,7 @@
 // The main window's binding to its model: widgets found by name, keys and
 // clicks sent as a user would, questions answered through the window's seams.
 // The rules themselves are the model's and are tested there.
-#include "ui/main_form.h"
+#include "ui/main_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,10 +20,12 @@
 #include <deque>
 #include <filesystem>
 
+#include "support/named_child.h"
 #include "support/temp_dir.h"
 #include "ui/list_views.h"
 
 using namespace clipquill;
+using clipquill::testing::child;
 using clipquill::testing::readFile;
 using clipquill::testing::TempDir;
 using clipquill::testing::writeFile;
@@ -68,7 +70,7 @@ class ScriptedFileDialogs : public FileDialogs {
   }
 };
 
-class RecordingDialogs : public MainFormDialogs {
+class RecordingDialogs : public Dialogs {
  public:
   std::vector<FolderPickerFor> picked;
   std::optional<std::string> pickAnswer;
@@ -82,7 +84,7 @@ class RecordingDialogs : public MainFormDialogs {
   std::optional<std::vector<std::string>> editFilters(const std::vector<std::string>&) override {
     return filterAnswer;
   }
-  void showUsing() override { ++usingShown; }
+  void showUsage() override { ++usingShown; }
   void showAbout() override { ++aboutShown; }
 };
 
@@ -109,7 +111,7 @@ QStringList buttonTexts(QMessageBox* box) {
 
 }  // namespace
 
-class MainFormTest : public QObject {
+class MainWindowTest : public QObject {
   Q_OBJECT
 
  private:
@@ -117,14 +119,14 @@ class MainFormTest : public QObject {
   ScriptedBoxes boxes;
   ScriptedFileDialogs fileDialogs;
   RecordingDialogs dialogs;
-  std::unique_ptr<TMainForm> form;
+  std::unique_ptr<MainWindow> form;
 
   std::string path(const std::string& rel) const { return dir->path() + "/" + rel; }
 
   // A window started on a template with a settings file: the clips folder
   // listed through the "avi" entry, checked.
   void start(std::vector<std::string> args = {}) {
-    form = std::make_unique<TMainForm>(MainFormSetup{
+    form = std::make_unique<MainWindow>(MainWindowSetup{
         .startup = {.executablePath = path("app/clipquill"),
                     .args = std::move(args),
                     .homeFolder = path("home")},
@@ -202,7 +204,8 @@ class MainFormTest : public QObject {
     QCOMPARE(form->size(), QSize(555, 635));
     QVERIFY(!(form->windowFlags() & Qt::WindowMinimizeButtonHint));
     QVERIFY(!(form->windowFlags() & Qt::WindowMaximizeButtonHint));
-    QVERIFY(form->LoadInis->isChecked() && form->SaveInis->isChecked());
+    QVERIFY(child<QAction>(form, "LoadInis")->isChecked() &&
+            child<QAction>(form, "SaveInis")->isChecked());
   }
 
   // Each kind of edit claims Ctrl+A and Ctrl+X for itself; the menu wins.
@@ -253,7 +256,7 @@ class MainFormTest : public QObject {
   // Keys no menu item claims keep their editing meaning.
   void editingKeysStayWithTheEdit() {
     start();
-    QLineEdit* edit = form->ClipNameLabeledEdit;
+    QLineEdit* edit = child<QLineEdit>(form, "ClipNameLabeledEdit");
     edit->setFocus();
     QTest::keyClicks(edit, "ab");
     edit->selectAll();
@@ -269,27 +272,28 @@ class MainFormTest : public QObject {
   void typingAndProgramChangesRaiseTheSameHandler() {
     startOnHall();
     QVERIFY(!form->model().state().Modified);
-    QCOMPARE(form->LocLabeledEdit->text(), QString::fromStdString(path("clips")));
+    QCOMPARE(child<QLineEdit>(form, "LocLabeledEdit")->text(),
+             QString::fromStdString(path("clips")));
     QCOMPARE(form->model().clips().mask(), std::string("*.avi"));
-    QCOMPARE(form->ClipFileListBox->model()->rowCount(), 3);
+    QCOMPARE(child<QListView>(form, "ClipFileListBox")->model()->rowCount(), 3);
     // Typing in the prefix rebuilds the mask with each key.
-    QTest::keyClicks(form->ClipNameLabeledEdit, "b");
+    QTest::keyClicks(child<QLineEdit>(form, "ClipNameLabeledEdit"), "b");
     QCOMPARE(form->model().clips().mask(), std::string("b*.avi"));
-    QCOMPARE(form->ClipFileListBox->model()->rowCount(), 1);
+    QCOMPARE(child<QListView>(form, "ClipFileListBox")->model()->rowCount(), 1);
     QVERIFY(form->model().state().Modified);
     // The program setting the field is shown, and moves the list the same way.
     form->model().setFieldText(Field::ClipName, "");
-    QCOMPARE(form->ClipNameLabeledEdit->text(), QString());
-    QCOMPARE(form->ClipFileListBox->model()->rowCount(), 3);
+    QCOMPARE(child<QLineEdit>(form, "ClipNameLabeledEdit")->text(), QString());
+    QCOMPARE(child<QListView>(form, "ClipFileListBox")->model()->rowCount(), 3);
   }
 
   void aFolderErrorIsShownOnceAndTheListStays() {
     startOnHall();
-    form->LocLabeledEdit->setFocus();
-    QTest::keyClick(form->LocLabeledEdit, Qt::Key_End);
-    QTest::keyClicks(form->LocLabeledEdit, "x");
+    child<QLineEdit>(form, "LocLabeledEdit")->setFocus();
+    QTest::keyClick(child<QLineEdit>(form, "LocLabeledEdit"), Qt::Key_End);
+    QTest::keyClicks(child<QLineEdit>(form, "LocLabeledEdit"), "x");
     QCOMPARE(boxes.errors, (std::vector<QString>{"Clipquill: File not found."}));
-    QCOMPARE(form->ClipFileListBox->model()->rowCount(), 3);
+    QCOMPARE(child<QListView>(form, "ClipFileListBox")->model()->rowCount(), 3);
     QVERIFY(!QApplication::overrideCursor());  // the busy cursor went with the failed read
   }
 
@@ -300,10 +304,11 @@ class MainFormTest : public QObject {
       QLineEdit* edit;
       std::vector<FolderPickerFor> picked;
     };
-    for (const Case& c : std::vector<Case>{{form->LocLabeledEdit, {FolderPickerFor::Clips}},
-                                           {form->ClipNameLabeledEdit, {}},
-                                           {form->ScriptLabeledEdit, {}},
-                                           {form->DestLabeledEdit, {FolderPickerFor::Scripts}}}) {
+    for (const Case& c : std::vector<Case>{
+             {child<QLineEdit>(form, "LocLabeledEdit"), {FolderPickerFor::Clips}},
+             {child<QLineEdit>(form, "ClipNameLabeledEdit"), {}},
+             {child<QLineEdit>(form, "ScriptLabeledEdit"), {}},
+             {child<QLineEdit>(form, "DestLabeledEdit"), {FolderPickerFor::Scripts}}}) {
       dialogs.picked.clear();
       c.edit->setFocus();
       QTRY_VERIFY(c.edit->hasFocus());
@@ -311,69 +316,70 @@ class MainFormTest : public QObject {
       QCOMPARE(dialogs.picked, c.picked);
     }
     // The picker's folder reached the source box as if typed: the list moved.
-    QCOMPARE(form->LocLabeledEdit->text(), QString::fromStdString(path("out")));
+    QCOMPARE(child<QLineEdit>(form, "LocLabeledEdit")->text(), QString::fromStdString(path("out")));
     QCOMPARE(form->model().clips().folder(), path("out"));
-    form->ScriptMemo->setFocus();
+    child<QPlainTextEdit>(form, "ScriptMemo")->setFocus();
     QTRY_VERIFY(form->defaultButton() == nullptr);
   }
 
   void buttonsAndMenuItemsReachTheirHandlers() {
     startOnHall();
-    QTest::mouseClick(form->SelectAllButton, Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(form, "SelectAllButton"), Qt::LeftButton);
     QCOMPARE(form->model().clips().selectedCount(), std::size_t{3});
-    QCOMPARE(form->ClipFileListBox->selectionModel()->selectedRows().size(), 3);
-    QTest::mouseClick(form->CreateScriptsButton, Qt::LeftButton);
-    QCOMPARE(form->ScriptNameMemo->toPlainText(),
+    QCOMPARE(child<QListView>(form, "ClipFileListBox")->selectionModel()->selectedRows().size(), 3);
+    QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
+    QCOMPARE(child<QPlainTextEdit>(form, "ScriptNameMemo")->toPlainText(),
              QStringLiteral("Script(s) Created:\na.avs\nb.avs\nd.avs"));
     QVERIFY(std::filesystem::exists(path("out/a.avs")));
 
     dialogs.filterAnswer = std::vector<std::string>{"avs", "", "mpg"};
-    form->EditFilters1->trigger();
-    QCOMPARE(form->FilterByCheckListBox->model()->rowCount(), 2);
-    QTest::mouseClick(form->EditFiltersButton, Qt::LeftButton);
-    form->Using1->trigger();
-    form->About1->trigger();
+    child<QAction>(form, "EditFilters1")->trigger();
+    QCOMPARE(child<FilterCheckList>(form, "FilterByCheckListBox")->model()->rowCount(), 2);
+    QTest::mouseClick(child<QPushButton>(form, "EditFiltersButton"), Qt::LeftButton);
+    child<QAction>(form, "Using1")->trigger();
+    child<QAction>(form, "About1")->trigger();
     QCOMPARE(dialogs.usingShown, 1);
     QCOMPARE(dialogs.aboutShown, 1);
 
-    form->JoinScriptsCheckBox->click();
+    child<QCheckBox>(form, "JoinScriptsCheckBox")->click();
     QVERIFY(form->model().join());
-    form->LoadInis->trigger();
-    QVERIFY(!form->LoadInis->isChecked());
+    child<QAction>(form, "LoadInis")->trigger();
+    QVERIFY(!child<QAction>(form, "LoadInis")->isChecked());
     QVERIFY(!form->model().optionFlags().loadInis);
 
     // Save through the button: the dialog's path and type come back.
     fileDialogs.saves.push_back(FileChoice{path("New"), 2});
-    QTest::mouseClick(form->SaveScriptButton, Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(form, "SaveScriptButton"), Qt::LeftButton);
     QVERIFY(std::filesystem::exists(path("New.avs")));
     QVERIFY(!form->model().state().Modified);
     // Load through the menu, the open dialog cancelled: the file is read again.
-    form->LoadTemplate1->trigger();
-    QCOMPARE(form->ScriptMemo->toPlainText(), QStringLiteral("AVISource(\"<P><F>\")"));
+    child<QAction>(form, "LoadTemplate1")->trigger();
+    QCOMPARE(child<QPlainTextEdit>(form, "ScriptMemo")->toPlainText(),
+             QStringLiteral("AVISource(\"<P><F>\")"));
   }
 
   void theFilterListTogglesOnlyInItsCheckColumn() {
     startOnHall();
-    FilterCheckList* list = form->FilterByCheckListBox;
+    FilterCheckList* list = child<FilterCheckList>(form, "FilterByCheckListBox");
     const QModelIndex mpg = list->model()->index(1, 0);
     const QRect row = list->visualRect(mpg);
     // A press on the text is the list's click: the same mask, and the mark.
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       QPoint(row.right() - 2, row.center().y()));
-    QCOMPARE(form->model().filters().state(1), cbUnchecked);
+    QCOMPARE(form->model().filters().state(1), CheckState::Unchecked);
     QVERIFY(form->model().state().Modified);
     // A press in the check column toggles and the list follows at once.
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       QPoint(row.left() + 3, row.center().y()));
-    QCOMPARE(form->model().filters().state(1), cbChecked);
+    QCOMPARE(form->model().filters().state(1), CheckState::Checked);
     QCOMPARE(form->model().clips().mask(), std::string("*.avi;*.mpg"));
     QCOMPARE(list->model()->index(1, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
     // The space bar toggles the highlighted entry; the right button does nothing.
     QTest::keyClick(list, Qt::Key_Space);
-    QCOMPARE(form->model().filters().state(1), cbUnchecked);
+    QCOMPARE(form->model().filters().state(1), CheckState::Unchecked);
     QTest::mouseClick(list->viewport(), Qt::RightButton, {},
                       QPoint(row.left() + 3, row.center().y()));
-    QCOMPARE(form->model().filters().state(1), cbUnchecked);
+    QCOMPARE(form->model().filters().state(1), CheckState::Unchecked);
     // Arrow keys move the highlight and click: the mark is set afresh.
     form->model().setFieldText(Field::ScriptName, "x");  // any change
     QTest::keyClick(list, Qt::Key_Up);
@@ -383,7 +389,7 @@ class MainFormTest : public QObject {
   void clipSelectionReachesTheModel() {
     writeFile(path("clips/caf\xe9.avi"), "");  // a Latin-1 name
     startOnHall();
-    QListView* list = form->ClipFileListBox;
+    QListView* list = child<QListView>(form, "ClipFileListBox");
     QCOMPARE(list->model()->index(2, 0).data().toString(), QStringLiteral("caf\u00e9.avi"));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualRect(list->model()->index(1, 0)).center());
@@ -401,23 +407,24 @@ class MainFormTest : public QObject {
   void templateBytesSurviveTheEditor() {
     writeFile(path("L1.qtpl"), "caf\xe9\r\nx\r\n");
     start({path("L1.qtpl")});
-    QCOMPARE(form->ScriptMemo->toPlainText(), QStringLiteral("caf\u00e9\nx"));
+    QCOMPARE(child<QPlainTextEdit>(form, "ScriptMemo")->toPlainText(),
+             QStringLiteral("caf\u00e9\nx"));
     fileDialogs.saves.push_back(FileChoice{path("same.qtpl"), 1});
-    form->SaveTemplate1->trigger();
+    child<QAction>(form, "SaveTemplate1")->trigger();
     QCOMPARE(readFile(path("same.qtpl")), std::string("caf\xe9\r\nx\r\n"));
 
-    form->ScriptMemo->moveCursor(QTextCursor::End);
+    child<QPlainTextEdit>(form, "ScriptMemo")->moveCursor(QTextCursor::End);
     // QTest types Latin-1 only; the editor's own insert raises the same change.
-    form->ScriptMemo->textCursor().insertText(QStringLiteral("\u20ac"));
+    child<QPlainTextEdit>(form, "ScriptMemo")->textCursor().insertText(QStringLiteral("\u20ac"));
     QVERIFY(form->model().state().Modified);
     fileDialogs.saves.push_back(FileChoice{path("euro.qtpl"), 1});
-    form->SaveTemplate1->trigger();
+    child<QAction>(form, "SaveTemplate1")->trigger();
     QCOMPARE(readFile(path("euro.qtpl")), std::string("caf\xc3\xa9\r\nx\xe2\x82\xac\r\n"));
   }
 
   void aFailedSaveOnCloseKeepsTheWindowOpen() {
     startOnHall();
-    QTest::keyClicks(form->ScriptLabeledEdit, "*_x");
+    QTest::keyClicks(child<QLineEdit>(form, "ScriptLabeledEdit"), "*_x");
     boxes.answers = {Answer::Ok};
     fileDialogs.saves.push_back(FileChoice{path("missing/t.qtpl"), 1});
     form->close();
@@ -432,14 +439,15 @@ class MainFormTest : public QObject {
   void cancellingTheProgressStopsBeforeTheNextScript() {
     startOnHall();
     form->setProgressDelay(0);
-    QTest::mouseClick(form->SelectAllButton, Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(form, "SelectAllButton"), Qt::LeftButton);
     QTimer::singleShot(0, [] {
       for (QWidget* w : QApplication::topLevelWidgets()) {
         if (auto* progress = qobject_cast<QProgressDialog*>(w)) progress->cancel();
       }
     });
-    QTest::mouseClick(form->CreateScriptsButton, Qt::LeftButton);
-    QCOMPARE(form->ScriptNameMemo->toPlainText(), QStringLiteral("Script(s) Created:"));
+    QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
+    QCOMPARE(child<QPlainTextEdit>(form, "ScriptNameMemo")->toPlainText(),
+             QStringLiteral("Script(s) Created:"));
     QVERIFY(!std::filesystem::exists(path("out/a.avs")));
   }
 };
@@ -526,8 +534,8 @@ class RealBoxesTest : public QObject {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  MainFormTest form;
+  MainWindowTest form;
   RealBoxesTest boxes;
   return QTest::qExec(&form, argc, argv) | QTest::qExec(&boxes, argc, argv);
 }
-#include "main_form_test.moc"
+#include "main_window_test.moc"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/folder_lister_dlg.h"
+#include "ui/folder_picker_dialog.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -12,8 +12,8 @@
 #include <QStyledItemDelegate>
 
 #include "core/constants.h"
-#include "ui/main_form.h"
-#include "ui/new_folder_dlg.h"
+#include "ui/message_boxes.h"
+#include "ui/new_folder_dialog.h"
 #include "ui/qt_text.h"
 #include "ui/screen_centre.h"
 
@@ -26,6 +26,8 @@ constexpr int kIndentStep = 12;  // pixels per level: enough to read the tree at
 
 // Draws each line indented by its depth below the drive's root.
 class IndentDelegate : public QStyledItemDelegate {
+  Q_OBJECT
+
  public:
   using QStyledItemDelegate::QStyledItemDelegate;
 
@@ -76,78 +78,77 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
 
 }  // namespace
 
-TFolderListerDlg::TFolderListerDlg(std::string homeFolder, QWidget* parent)
+FolderPickerDialog::FolderPickerDialog(std::string homeFolder, QWidget* parent)
     : QDialog(parent),
-      ownFolders_(makeSystemPickerFolders()),
+      ownFolders_(makeSystemFolders()),
       ownDrives_(makeSystemDriveSource(homeFolder)),
       drives_(ownDrives_.get()) {
   build(*ownFolders_, std::move(homeFolder));
 }
 
-TFolderListerDlg::TFolderListerDlg(PickerFolders& folders, DriveSource& drives,
-                                   std::string homeFolder, QWidget* parent)
+FolderPickerDialog::FolderPickerDialog(Folders& folders, DriveSource& drives,
+                                       std::string homeFolder, QWidget* parent)
     : QDialog(parent), drives_(&drives) {
   build(folders, std::move(homeFolder));
 }
 
-TFolderListerDlg::~TFolderListerDlg() = default;
+FolderPickerDialog::~FolderPickerDialog() = default;
 
-void TFolderListerDlg::build(PickerFolders& folders, std::string homeFolder) {
+void FolderPickerDialog::build(Folders& folders, std::string homeFolder) {
   lister_ = std::make_unique<FolderLister>(folders, std::move(homeFolder));
   setObjectName("TFolderListerDlg");
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                  Qt::WindowContextHelpButtonHint);
   setFixedSize(313, 411);
 
-  Bevel1 = new QFrame(this);
-  Bevel1->setObjectName("Bevel1");
-  Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
-  Bevel1->setGeometry(8, 8, 297, 361);
+  frame_ = new QFrame(this);
+  frame_->setObjectName("Bevel1");
+  frame_->setFrameStyle(QFrame::Box | QFrame::Sunken);
+  frame_->setGeometry(8, 8, 297, 361);
 
-  DriveComboBox1 = new QComboBox(this);
-  DriveComboBox1->setObjectName("DriveComboBox1");
-  DriveComboBox1->setAccessibleName("Drive");
-  DriveComboBox1->setGeometry(16, 16, 280, 24);
+  driveBox_ = new QComboBox(this);
+  driveBox_->setObjectName("DriveComboBox1");
+  driveBox_->setAccessibleName("Drive");
+  driveBox_->setGeometry(16, 16, 280, 24);
   // The style's pictures come in several sizes; one size keeps the lines even.
-  DriveComboBox1->setIconSize(QSize(16, 16));
+  driveBox_->setIconSize(QSize(16, 16));
 
-  DirectoryListBox1 = new QListWidget(this);
-  DirectoryListBox1->setObjectName("DirectoryListBox1");
-  DirectoryListBox1->setAccessibleName("Folders");
-  DirectoryListBox1->setGeometry(16, 40, 280, 321);
-  DirectoryListBox1->setItemDelegate(new IndentDelegate(DirectoryListBox1));
-  DirectoryListBox1->setUniformItemSizes(true);
-  DirectoryListBox1->setIconSize(QSize(16, 16));
-  DirectoryListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
-  DirectoryListBox1->installEventFilter(this);
+  folderList_ = new QListWidget(this);
+  folderList_->setObjectName("DirectoryListBox1");
+  folderList_->setAccessibleName("Folders");
+  folderList_->setGeometry(16, 40, 280, 321);
+  folderList_->setItemDelegate(new IndentDelegate(folderList_));
+  folderList_->setUniformItemSizes(true);
+  folderList_->setIconSize(QSize(16, 16));
+  folderList_->setSelectionMode(QAbstractItemView::SingleSelection);
+  folderList_->installEventFilter(this);
 
-  NewFolderButton = makeButton(this, "NewFolderButton", "New Folder", 16, 377);
-  OKBtn = makeButton(this, "OKBtn", "OK", 134, 377);
-  CancelBtn = makeButton(this, "CancelBtn", "Cancel", 221, 377);
+  newFolderButton_ = makeButton(this, "NewFolderButton", "New Folder", 16, 377);
+  okButton_ = makeButton(this, "OKBtn", "OK", 134, 377);
+  cancelButton_ = makeButton(this, "CancelBtn", "Cancel", 221, 377);
 
-  setTabOrder(DriveComboBox1, DirectoryListBox1);
-  setTabOrder(DirectoryListBox1, NewFolderButton);
-  setTabOrder(NewFolderButton, OKBtn);
-  setTabOrder(OKBtn, CancelBtn);
+  setTabOrder(driveBox_, folderList_);
+  setTabOrder(folderList_, newFolderButton_);
+  setTabOrder(newFolderButton_, okButton_);
+  setTabOrder(okButton_, cancelButton_);
 
-  connect(DriveComboBox1, qOverload<int>(&QComboBox::activated), this,
-          &TFolderListerDlg::DriveComboBox1Change);
-  connect(DirectoryListBox1, &QListWidget::itemDoubleClicked, this,
-          [this](QListWidgetItem* item) { DirectoryListBox1Open(DirectoryListBox1->row(item)); });
-  connect(NewFolderButton, &QPushButton::clicked, this, &TFolderListerDlg::NewFolderButtonClick);
-  connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
-  connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+  connect(driveBox_, qOverload<int>(&QComboBox::activated), this, &FolderPickerDialog::showDrive);
+  connect(folderList_, &QListWidget::itemDoubleClicked, this,
+          [this](QListWidgetItem* item) { openLine(folderList_->row(item)); });
+  connect(newFolderButton_, &QPushButton::clicked, this, &FolderPickerDialog::makeNewFolder);
+  connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
+  connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
 
   showError_ = [this](const Error& error) {
     qtMessageBoxes().error(this, shownText(kAppTitle), shownText(error.boxText()));
   };
 }
 
-std::optional<std::string> TFolderListerDlg::pick(FolderPickerFor which, std::string_view boxText,
-                                                  std::string_view baseFolder) {
+std::optional<std::string> FolderPickerDialog::pick(FolderPickerFor which, std::string_view boxText,
+                                                    std::string_view baseFolder) {
   const PickerFace face = pickerFace(which);
   setWindowTitle(QString::fromStdString(face.caption));
-  NewFolderButton->setVisible(face.newFolderShown);
+  newFolderButton_->setVisible(face.newFolderShown);
   // Gathered at each opening, so that a volume mounted since is offered.
   lister_->setDrives(drives_->drives());
   lister_->openOn(boxText, baseFolder);
@@ -157,21 +158,21 @@ std::optional<std::string> TFolderListerDlg::pick(FolderPickerFor which, std::st
   return lister_->currentFolder();
 }
 
-void TFolderListerDlg::setNewFolderDlg(TNewFolderDlg* dialog) {
-  newFolderDlg_ = dialog;
+void FolderPickerDialog::setNewFolderDialog(NewFolderDialog* dialog) {
+  newFolderDialog_ = dialog;
 }
 
-void TFolderListerDlg::setErrorShower(ErrorShower shower) {
+void FolderPickerDialog::setErrorShower(ErrorShower shower) {
   showError_ = std::move(shower);
 }
 
-void TFolderListerDlg::showEvent(QShowEvent* event) {
+void FolderPickerDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   centreOnScreen(this);
-  DriveComboBox1->setFocus();
+  driveBox_->setFocus();
 }
 
-void TFolderListerDlg::keyPressEvent(QKeyEvent* event) {
+void FolderPickerDialog::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
     // Enter presses the button that has the focus, and nothing else.
     if (auto* button = qobject_cast<QPushButton*>(focusWidget())) button->click();
@@ -180,39 +181,39 @@ void TFolderListerDlg::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
-bool TFolderListerDlg::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == DirectoryListBox1 && event->type() == QEvent::KeyPress) {
+bool FolderPickerDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == folderList_ && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      DirectoryListBox1Open(DirectoryListBox1->currentRow());
+      openLine(folderList_->currentRow());
       return true;
     }
   }
   return QDialog::eventFilter(watched, event);
 }
 
-void TFolderListerDlg::DriveComboBox1Change(int index) {
+void FolderPickerDialog::showDrive(int index) {
   if (index >= 0) guarded([&] { lister_->selectDrive(static_cast<std::size_t>(index)); });
   showDrives();  // back on the list's drive should the choice have failed
   showLines();
 }
 
-void TFolderListerDlg::DirectoryListBox1Open(int row) {
+void FolderPickerDialog::openLine(int row) {
   if (row < 0) return;
   guarded([&] { lister_->openLine(static_cast<std::size_t>(row)); });
   showDrives();
   showLines();
 }
 
-void TFolderListerDlg::NewFolderButtonClick() {
-  if (newFolderDlg_ == nullptr || newFolderDlg_->exec() != QDialog::Accepted) return;
-  const std::string name = newFolderDlg_->newName();
+void FolderPickerDialog::makeNewFolder() {
+  if (newFolderDialog_ == nullptr || newFolderDialog_->exec() != QDialog::Accepted) return;
+  const std::string name = newFolderDialog_->newName();
   guarded([&] { lister_->makeAndEnter(name); });
   showDrives();
   showLines();
 }
 
-void TFolderListerDlg::guarded(const std::function<void()>& step) {
+void FolderPickerDialog::guarded(const std::function<void()>& step) {
   try {
     step();
   } catch (const Error& error) {
@@ -220,28 +221,28 @@ void TFolderListerDlg::guarded(const std::function<void()>& step) {
   }
 }
 
-void TFolderListerDlg::showDrives() {
-  const QSignalBlocker blocker(DriveComboBox1);
+void FolderPickerDialog::showDrives() {
+  const QSignalBlocker blocker(driveBox_);
   if (shownDrives_ != lister_->drives()) {
     shownDrives_ = lister_->drives();
-    DriveComboBox1->clear();
+    driveBox_->clear();
     for (const Drive& drive : shownDrives_) {
-      DriveComboBox1->addItem(driveIcon(style(), drive.kind), shownText(driveCaption(drive)));
+      driveBox_->addItem(driveIcon(style(), drive.kind), shownText(driveCaption(drive)));
     }
   }
-  DriveComboBox1->setCurrentIndex(static_cast<int>(lister_->currentDrive()));
+  driveBox_->setCurrentIndex(static_cast<int>(lister_->currentDrive()));
 }
 
-void TFolderListerDlg::showLines() {
+void FolderPickerDialog::showLines() {
   const QStyle* s = style();
   const QIcon open = s->standardIcon(QStyle::SP_DirOpenIcon);
   const QIcon closed = s->standardIcon(QStyle::SP_DirClosedIcon);
   const QIcon root = driveIcon(s, lister_->drives()[lister_->currentDrive()].kind);
-  QFont currentFont = DirectoryListBox1->font();
+  QFont currentFont = folderList_->font();
   currentFont.setBold(true);
 
-  DirectoryListBox1->setUpdatesEnabled(false);
-  DirectoryListBox1->clear();
+  folderList_->setUpdatesEnabled(false);
+  folderList_->clear();
   const std::vector<FolderLine>& lines = lister_->lines();
   for (const FolderLine& line : lines) {
     auto* item = new QListWidgetItem(line.depth == 0                            ? root
@@ -250,14 +251,16 @@ void TFolderListerDlg::showLines() {
                                      shownText(line.text));
     item->setData(kDepthRole, line.depth);
     if (line.kind == FolderLine::Kind::Current) item->setFont(currentFont);
-    DirectoryListBox1->addItem(item);
+    folderList_->addItem(item);
   }
   const int current = static_cast<int>(lister_->currentLine());
-  DirectoryListBox1->setCurrentRow(current);
+  folderList_->setCurrentRow(current);
   // The path down from the root stays in sight above the current line.
-  DirectoryListBox1->scrollToTop();
-  DirectoryListBox1->scrollToItem(DirectoryListBox1->item(current));
-  DirectoryListBox1->setUpdatesEnabled(true);
+  folderList_->scrollToTop();
+  folderList_->scrollToItem(folderList_->item(current));
+  folderList_->setUpdatesEnabled(true);
 }
 
 }  // namespace clipquill
+
+#include "folder_picker_dialog.moc"

@@ -13,26 +13,26 @@ class QPushButton;
 
 namespace clipquill {
 
-class TNewFolderDlg : public QDialog {
+class NewFolderDialog : public QDialog {
   Q_OBJECT
 
  public:
-  explicit TNewFolderDlg(QWidget* parent = nullptr);
+  explicit NewFolderDialog(QWidget* parent = nullptr);
 
   // The name as typed, as bytes (UTF-8).
   std::string newName() const;
-
-  QFrame* Bevel1;
-  QLabel* NewNameLabel;  // "New folder name:", the name box's label
-  QLineEdit* NewNameLabeledEdit;
-  QPushButton* OKBtn;
-  QPushButton* CancelBtn;
 
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
-  void OKBtnClick();
+  QFrame* frame_;
+  QLabel* nameLabel_;  // "New folder name:", the name box's label
+  QLineEdit* nameEdit_;
+  QPushButton* okButton_;
+  QPushButton* cancelButton_;
+
+  void acceptName();
 };
 
 }  // namespace clipquill

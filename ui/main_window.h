@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window, TMainForm: Qt widgets bound to MainFormModel. Every rule
+// The main window, MainWindow: Qt widgets bound to MainWindowModel. Every rule
 // lives in the model; the window shows what the model holds, hands it what
 // the user does, and answers its questions with real dialogs.
 #pragma once
@@ -12,12 +12,15 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/main_form_dialogs.h"
-#include "ui/model/main_form_model.h"
+#include "ui/dialogs.h"
+#include "ui/file_dialogs.h"
+#include "ui/message_boxes.h"
+#include "ui/model/main_window_model.h"
 
 class QAction;
 class QCheckBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QListView;
 class QPlainTextEdit;
@@ -29,91 +32,32 @@ class ClipListModel;
 class FilterCheckList;
 class FilterListModel;
 
-// The message boxes and the error box, as the window shows them.
-class MessageBoxes {
- public:
-  virtual ~MessageBoxes() = default;
-  // A modal box of kind with its standard caption and the buttons named; a
-  // box closed by other means answers Cancel (or No).
-  virtual Answer ask(QWidget* parent, MessageKind kind, Buttons buttons, const QString& text) = 0;
-  // The application's error box: captioned caption, error icon, OK.
-  virtual void error(QWidget* parent, const QString& caption, const QString& text) = 0;
-};
-
-// The template open and save dialogs.
-class FileDialogs {
- public:
-  virtual ~FileDialogs() = default;
-  virtual std::optional<FileChoice> open(QWidget* parent, int typeIndex) = 0;
-  virtual std::optional<FileChoice> save(QWidget* parent, std::string_view presetName,
-                                         int typeIndex) = 0;
-};
-
-// The real Qt versions.
-MessageBoxes& qtMessageBoxes();
-FileDialogs& qtFileDialogs();
-
 // Where the window meets the person and the machine. Tests answer the
 // questions through their own boxes and dialogs.
-struct MainFormSetup {
+struct MainWindowSetup {
   StartupArgs startup;
   std::string registryRoot;       // the option flags' store
   MessageBoxes* boxes = nullptr;  // nullptr: the real boxes
   FileDialogs* files = nullptr;   // nullptr: the real dialogs
 };
 
-class TMainForm : public QMainWindow, private FormPort, private TemplateSource {
+class MainWindow : public QMainWindow, private FormPort, private TemplateSource {
+  Q_OBJECT
+
  public:
-  // Builds the widgets, then runs the start-up sequence (FormCreate), which
+  // Builds the widgets, then runs the start-up sequence (start), which
   // loads the start-up template; the window is not shown yet.
-  explicit TMainForm(MainFormSetup setup, QWidget* parent = nullptr);
-  ~TMainForm() override;
+  explicit MainWindow(MainWindowSetup setup, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   // The dialogs, plugged in once start-up has created them. Until then the
   // buttons that open them do nothing.
-  void setDialogs(MainFormDialogs* dialogs) { dialogs_ = dialogs; }
+  void setDialogs(Dialogs* dialogs) { dialogs_ = dialogs; }
 
-  MainFormModel& model() { return *model_; }
+  MainWindowModel& model() { return *model_; }
 
   // How long "Create Script(s)" runs before its progress dialog shows.
   void setProgressDelay(int ms) { progressDelayMs_ = ms; }
-
-  // --- Widgets, in tab order, named as the user's guide names them ---------
-  QLineEdit* LocLabeledEdit;
-  QPushButton* CapFldrButton;
-  QLineEdit* ClipNameLabeledEdit;
-  QLineEdit* ScriptLabeledEdit;
-  QLineEdit* DestLabeledEdit;
-  QPushButton* ScrFldrButton;
-  QPlainTextEdit* ScriptMemo;
-  QPushButton* CreateScriptsButton;
-  QCheckBox* JoinScriptsCheckBox;
-  QListView* ClipFileListBox;
-  QPushButton* SelectAllButton;
-  QPushButton* LoadSriptButton;
-  QPushButton* SaveScriptButton;
-  QPlainTextEdit* ScriptNameMemo;
-  FilterCheckList* FilterByCheckListBox;
-  QPushButton* EditFiltersButton;
-
-  // --- Menu items -----------------------------------------------------------
-  QAction* LoadTemplate1;
-  QAction* SaveTemplate1;
-  QAction* EditFilters1;
-  QAction* Exit1;
-  QAction* LoadInis;
-  QAction* SaveInis;
-  QAction* Using1;
-  QAction* About1;
-
-  // --- Handlers that live in the window (the rest are the model's) ---------
-  void LocLabeledEditEnter();
-  void LocLabeledEditExit();
-  void DestLabeledEditEnter();
-  void DestLabeledEditExit();
-  void Exit1Click();
-  void Using1Click();
-  void About1Click();
 
   // The button Enter presses while a field has the focus, if any.
   QPushButton* defaultButton() const { return defaultButton_; }
@@ -123,6 +67,42 @@ class TMainForm : public QMainWindow, private FormPort, private TemplateSource {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // --- Widgets, in tab order; their object names are in ui/README.md -----
+  QLineEdit* sourceEdit_;
+  QPushButton* sourceFolderButton_;
+  QLineEdit* clipNameEdit_;
+  QLineEdit* scriptNameEdit_;
+  QLineEdit* destinationEdit_;
+  QPushButton* destinationFolderButton_;
+  QPlainTextEdit* templateEdit_;
+  QPushButton* createScriptsButton_;
+  QCheckBox* joinCheck_;
+  QListView* clipList_;
+  QPushButton* selectAllButton_;
+  QPushButton* loadTemplateButton_;
+  QPushButton* saveTemplateButton_;
+  QPlainTextEdit* createdScripts_;
+  FilterCheckList* filterList_;
+  QPushButton* editFiltersButton_;
+
+  // --- Menu items -----------------------------------------------------------
+  QAction* loadTemplateAction_;
+  QAction* saveTemplateAction_;
+  QAction* editFiltersAction_;
+  QAction* exitAction_;
+  QAction* loadInisAction_;
+  QAction* saveInisAction_;
+  QAction* usageAction_;
+  QAction* aboutAction_;
+
+  // The window's own handlers (the rest are the model's).
+  void sourceFocusIn();
+  void sourceFocusOut();
+  void destinationFocusIn();
+  void destinationFocusOut();
+  void showUsage();
+  void showAbout();
+
   // FormPort
   Answer messageBox(MessageKind kind, Buttons buttons, std::string_view text) override;
   void focus(Field field) override;
@@ -139,6 +119,11 @@ class TMainForm : public QMainWindow, private FormPort, private TemplateSource {
   std::vector<std::string> templateLines() override;
 
   void buildWidgets();
+  // One group of widgets each, returned in its layout.
+  QLayout* buildFields(QWidget* central);
+  QLayout* buildTemplateRow(QWidget* central);
+  QLayout* buildRunRow(QWidget* central);
+  QLayout* buildListColumns(QWidget* central);
   void buildMenus();
   void connectEvents();
   QLineEdit* fieldEdit(Field field) const;
@@ -153,10 +138,10 @@ class TMainForm : public QMainWindow, private FormPort, private TemplateSource {
 
   struct Platform;
   std::unique_ptr<Platform> platform_;
-  std::unique_ptr<MainFormModel> model_;
+  std::unique_ptr<MainWindowModel> model_;
   MessageBoxes& boxes_;
   FileDialogs& files_;
-  MainFormDialogs* dialogs_ = nullptr;
+  Dialogs* dialogs_ = nullptr;
   ClipListModel* clipModel_ = nullptr;
   FilterListModel* filterModel_ = nullptr;
   QPushButton* defaultButton_ = nullptr;

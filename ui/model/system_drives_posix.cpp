@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The folder picker's file system and drive list on a POSIX system: folders
-// through open/readdir, the drives from /proc/self/mountinfo (or the mtab
-// where there is no /proc) with labels from /dev/disk/by-label.
+// The folder picker's drive list on a POSIX system: the drives from
+// /proc/self/mountinfo (or the mtab where there is no /proc) with labels
+// from /dev/disk/by-label.
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
@@ -22,34 +22,6 @@
 namespace clipquill {
 
 namespace {
-
-class PosixPickerFolders final : public PickerFolders {
- public:
-  void listSubfolders(const std::string& folder,
-                      const std::function<void(std::string_view)>& visit) override {
-    if (folder.find('\0') != std::string::npos) throw Error::fromErrno(EINVAL);
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) throwErrno();
-    posix::listEntries(fd, [&](int dirFd, const dirent& entry) {
-      const std::string_view name(entry.d_name);
-      if (name == "." || name == "..") return;
-      if (posix::entryIsOfType(dirFd, entry, S_IFDIR)) visit(name);
-    });
-  }
-
-  PathKind kind(const std::string& path) override {
-    struct stat st;
-    if (path.find('\0') != std::string::npos || ::stat(path.c_str(), &st) != 0) {
-      return PathKind::Missing;
-    }
-    return S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::File;
-  }
-
-  int makeFolder(const std::string& path) override {
-    if (path.find('\0') != std::string::npos) return EINVAL;
-    return ::mkdir(path.c_str(), 0777) == 0 ? 0 : errno;
-  }
-};
 
 std::vector<MountEntry> readMtab() {
   std::vector<MountEntry> mounts;
@@ -125,10 +97,6 @@ class SystemDriveSource final : public DriveSource {
 };
 
 }  // namespace
-
-std::unique_ptr<PickerFolders> makeSystemPickerFolders() {
-  return std::make_unique<PosixPickerFolders>();
-}
 
 std::unique_ptr<DriveSource> makeSystemDriveSource(std::string homeFolder) {
   return std::make_unique<SystemDriveSource>(std::move(homeFolder));

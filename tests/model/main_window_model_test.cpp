@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/model/main_form_model.h"
+#include "ui/model/main_window_model.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -96,7 +96,7 @@ class Model : public ::testing::Test {
   }
 
   void start(std::vector<std::string> args = {}) {
-    model.FormCreate({app + "clipquill", std::move(args), dir.path() + "/home"});
+    model.start({app + "clipquill", std::move(args), dir.path() + "/home"});
   }
   std::vector<std::string> entries() const { return model.clips().entries(); }
   std::string ini(const std::string& clipLoc, const std::string& filters = "") {
@@ -108,12 +108,12 @@ class Model : public ::testing::Test {
   const std::string app = dir.path() + "/app/";
   const std::string clips = dir.path() + "/clips/";
   const std::string out = dir.path() + "/out/";
-  std::unique_ptr<ClipFolders> folders = makeSystemClipFolders();
+  std::unique_ptr<Folders> folders = makeSystemFolders();
   std::unique_ptr<ScriptFiles> scripts = makeSystemScriptFiles();
   std::unique_ptr<PersistFiles> files = makeSystemPersistFiles();
   FolderRegistry registry{*files, dir.path() + "/registry"};
   ScriptedForm user;
-  MainFormModel model{{*folders, *scripts, *files, registry, user}};
+  MainWindowModel model{{*folders, *scripts, *files, registry, user}};
 };
 
 TEST_F(Model, StartsOnTheDefaultTemplateOrTheOnlyArgument) {
@@ -131,8 +131,8 @@ TEST_F(Model, StartsOnTheDefaultTemplateOrTheOnlyArgument) {
   };
   for (const Case& c : cases) {
     ScriptedForm fresh;
-    MainFormModel m{{*folders, *scripts, *files, registry, fresh}};
-    m.FormCreate({app + "clipquill", c.args, dir.path() + "/home"});
+    MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
+    m.start({app + "clipquill", c.args, dir.path() + "/home"});
     EXPECT_EQ(m.state().TemplatePath, c.path);
     EXPECT_EQ(m.templateLines(), c.lines);
     EXPECT_EQ(m.state().AppDir, app);
@@ -173,8 +173,8 @@ TEST_F(Model, TheDefaultTemplateIsLookedForBesideTheProgramThenInTheInstalledFol
       writeFile(share + "DefaultTemplate.ini", ini(clips));
     }
     ScriptedForm fresh;
-    MainFormModel m{{*folders, *scripts, *files, registry, fresh}};
-    m.FormCreate({bin + "clipquill", {}, dir.path() + "/home"});
+    MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
+    m.start({bin + "clipquill", {}, dir.path() + "/home"});
     EXPECT_EQ(m.state().AppDir, bin);
     EXPECT_EQ(m.state().TemplateDir, c.folder);
     EXPECT_EQ(m.state().TemplateName, "DefaultTemplate.qtpl");
@@ -189,7 +189,7 @@ TEST_F(Model, TheDefaultTemplateIsLookedForBesideTheProgramThenInTheInstalledFol
   // Saving the installed default goes where the user chose, with its
   // settings file; the installed folder is never written.
   writeFile(share + "DefaultTemplate.qtpl", "installed\r\n");
-  model.FormCreate({bin + "clipquill", {}, dir.path() + "/home"});
+  model.start({bin + "clipquill", {}, dir.path() + "/home"});
   ASSERT_EQ(model.state().TemplateDir, share);
   model.setTemplateText("mine");
   user.saveChoices.push_back(FileChoice{dir.path() + "/DefaultTemplate.qtpl", 1});
@@ -232,8 +232,8 @@ TEST_F(Model, ALoadReadsOnlyRealFilesAndGoesOn) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
     ScriptedForm fresh;
-    MainFormModel m{{*folders, *scripts, *files, registry, fresh}};
-    m.FormCreate({app + "clipquill", {c.path}, dir.path() + "/home"});
+    MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
+    m.start({app + "clipquill", {c.path}, dir.path() + "/home"});
     EXPECT_EQ(fresh.errors, std::vector<std::string>{});
     EXPECT_EQ(m.templateLines(), c.lines);
     EXPECT_TRUE(m.optionFlags().loadInis);
@@ -260,8 +260,8 @@ TEST_F(Model, StartUpAppliesTheSettingsFileAndItsFlags) {
   auto key = registry.openOrCreate("Software\\Clipquill\\Hall");
   ASSERT_TRUE(key && key->setDword("LoadInis", 0));
   ScriptedForm fresh;
-  MainFormModel m{{*folders, *scripts, *files, registry, fresh}};
-  m.FormCreate({app + "clipquill", {tpl}, dir.path() + "/home"});
+  MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
+  m.start({app + "clipquill", {tpl}, dir.path() + "/home"});
   EXPECT_FALSE(m.optionFlags().loadInis);
   EXPECT_TRUE(m.optionFlags().saveInis);
   EXPECT_EQ(m.fieldText(Field::Source), dir.path() + "/home/");
@@ -288,7 +288,7 @@ TEST_F(Model, AMissingClipFolderEndsTheStartUpLoadButNotALaterOne) {
   user.errors.clear();
   user.openChoices.push_back(FileChoice{tpl, 1});
   user.answers.push_back(Answer::No);  // the save prompt: unsaved changes remain
-  EXPECT_TRUE(model.event([&] { model.LoadSriptButtonClick(); }));
+  EXPECT_TRUE(model.event([&] { model.loadTemplate(); }));
   EXPECT_EQ(user.errors, std::vector<std::string>{"File not found."});
   EXPECT_EQ(model.fieldText(Field::ScriptName), "*_new");
   EXPECT_EQ(model.fieldText(Field::Destination), out);
@@ -300,31 +300,33 @@ TEST_F(Model, EveryChangeSetsTheModifiedMarkAndAnEqualTextNone) {
   start();
   struct Case {
     const char* what;
-    std::function<void(MainFormModel&)> act;
+    std::function<void(MainWindowModel&)> act;
     bool modifies;
   } cases[] = {
       {"source, same text",
-       [&](MainFormModel& m) { m.setFieldText(Field::Source, m.fieldText(Field::Source)); }, false},
-      {"source, one character", [](MainFormModel& m) { m.setFieldText(Field::Source, "C"); }, true},
+       [&](MainWindowModel& m) { m.setFieldText(Field::Source, m.fieldText(Field::Source)); },
+       false},
+      {"source, one character", [](MainWindowModel& m) { m.setFieldText(Field::Source, "C"); },
+       true},
       {"source, same folder without separator",
-       [&](MainFormModel& m) { m.setFieldText(Field::Source, dir.path() + "/home"); }, true},
+       [&](MainWindowModel& m) { m.setFieldText(Field::Source, dir.path() + "/home"); }, true},
       {"source, missing folder",
-       [&](MainFormModel& m) { m.setFieldText(Field::Source, dir.path() + "/gone"); }, false},
-      {"prefix", [](MainFormModel& m) { m.setFieldText(Field::ClipName, "HL"); }, true},
-      {"name pattern", [](MainFormModel& m) { m.setFieldText(Field::ScriptName, "*"); }, true},
-      {"destination", [](MainFormModel& m) { m.setFieldText(Field::Destination, "d"); }, true},
-      {"template", [](MainFormModel& m) { m.setTemplateText("a\nb"); }, true},
-      {"template, same lines", [](MainFormModel& m) { m.setTemplateText(""); }, false},
-      {"filter click", [](MainFormModel& m) { m.clickFilter(); }, true},
-      {"load flag", [](MainFormModel& m) { m.LoadInisClick(); }, true},
-      {"save flag", [](MainFormModel& m) { m.SaveInisClick(); }, true},
-      {"filter editor closed", [](MainFormModel& m) { m.EditFilterClick(); }, true},
-      {"join", [](MainFormModel& m) { m.setJoin(true); }, false},
+       [&](MainWindowModel& m) { m.setFieldText(Field::Source, dir.path() + "/gone"); }, false},
+      {"prefix", [](MainWindowModel& m) { m.setFieldText(Field::ClipName, "HL"); }, true},
+      {"name pattern", [](MainWindowModel& m) { m.setFieldText(Field::ScriptName, "*"); }, true},
+      {"destination", [](MainWindowModel& m) { m.setFieldText(Field::Destination, "d"); }, true},
+      {"template", [](MainWindowModel& m) { m.setTemplateText("a\nb"); }, true},
+      {"template, same lines", [](MainWindowModel& m) { m.setTemplateText(""); }, false},
+      {"filter click", [](MainWindowModel& m) { m.clickFilter(); }, true},
+      {"load flag", [](MainWindowModel& m) { m.toggleLoadInis(); }, true},
+      {"save flag", [](MainWindowModel& m) { m.toggleSaveInis(); }, true},
+      {"filter editor closed", [](MainWindowModel& m) { m.editFilters(); }, true},
+      {"join", [](MainWindowModel& m) { m.setJoin(true); }, false},
   };
   for (const Case& c : cases) {
     ScriptedForm fresh;
-    MainFormModel m{{*folders, *scripts, *files, registry, fresh}};
-    m.FormCreate({app + "clipquill", {}, dir.path() + "/home"});
+    MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
+    m.start({app + "clipquill", {}, dir.path() + "/home"});
     ASSERT_FALSE(m.state().Modified);
     c.act(m);
     EXPECT_EQ(m.state().Modified, c.modifies) << c.what;
@@ -368,13 +370,13 @@ TEST_F(Model, FilterTogglesAndTheEditorRebuildTheMaskAtOnce) {
 
   // The editor shows the texts; its close box changes nothing but the mark.
   user.editorReplies.push_back(std::nullopt);
-  model.EditFilterClick();
+  model.editFilters();
   EXPECT_EQ(user.editorShown.back(), (std::vector<std::string>{"avs", "avi", "   ", "avi"}));
-  EXPECT_EQ(model.filters().state(0), cbChecked);
+  EXPECT_EQ(model.filters().state(0), CheckState::Checked);
   // OK drops the check marks, and the list follows.
   user.editorReplies.push_back(std::vector<std::string>{"mpg", "avs"});
-  model.EditFilterClick();
-  EXPECT_EQ(model.filters().state(1), cbUnchecked);
+  model.editFilters();
+  EXPECT_EQ(model.filters().state(1), CheckState::Unchecked);
   EXPECT_EQ(model.clips().count(), 4u);
 }
 
@@ -384,15 +386,15 @@ TEST_F(Model, FilterTogglesAndTheEditorRebuildTheMaskAtOnce) {
 TEST_F(Model, TheFolderPickerFillsItsBoxAsTyping) {
   start();
   user.picks = {clips, std::nullopt, "fail", out};
-  model.event([&] { model.CapFldrButtonClick(); });
+  model.event([&] { model.pickSourceFolder(); });
   EXPECT_EQ(model.fieldText(Field::Source), clips);
   EXPECT_EQ(model.clips().folder(), dir.path() + "/clips");
   EXPECT_TRUE(model.state().Modified);
-  model.event([&] { model.CapFldrButtonClick(); });
+  model.event([&] { model.pickSourceFolder(); });
   EXPECT_EQ(model.fieldText(Field::Source), clips);
-  EXPECT_FALSE(model.event([&] { model.ScrFldrButtonClick(); }));
+  EXPECT_FALSE(model.event([&] { model.pickDestinationFolder(); }));
   EXPECT_EQ(user.errors, std::vector<std::string>{"File not found."});
-  model.event([&] { model.ScrFldrButtonClick(); });
+  model.event([&] { model.pickDestinationFolder(); });
   EXPECT_EQ(model.fieldText(Field::Destination), out);
   EXPECT_EQ(user.pickedFrom,
             (std::vector<std::string>{"clips:" + dir.path() + "/home/|" + dir.path() + "/home",
@@ -426,14 +428,14 @@ TEST_F(Model, CreatesScriptsFromTheSelectedClips) {
   model.setTemplateText("AviSource(\"<P><F>\")\n");
   model.setFieldText(Field::Source, clips);
   model.setFieldText(Field::ScriptName, "*_x");
-  model.SelectAllButtonClick();
+  model.toggleSelectAll();
   model.setClipSelected(3, false);
-  EXPECT_TRUE(model.event([&] { model.CreateScriptsButtonClick(); }));
+  EXPECT_TRUE(model.event([&] { model.createScripts(); }));
   EXPECT_TRUE(model.createdScripts().empty());  // no destination: refused
   EXPECT_EQ(user.questions.back(), msg::kNoDestination);
 
   model.setFieldText(Field::Destination, out);
-  EXPECT_EQ(model.CreateScriptsButtonClick(), RunOutcome::Completed);
+  EXPECT_EQ(model.createScripts(), RunOutcome::Completed);
   EXPECT_EQ(model.createdScripts().size(), 4u);
   EXPECT_EQ(readFile(out + "a_x.avs"), "AviSource(\"" + clips + "a.avs\")\r\n");
   EXPECT_EQ(model.state().script.DestDir, out);
@@ -457,7 +459,7 @@ TEST_F(Model, SaveFollowsTheDialogTheExtensionRuleAndTheOverwriteQuestion) {
   for (const Case& c : cases) {
     model.setFieldText(Field::ScriptName, c.written);  // something to save
     user.saveChoices.push_back(FileChoice{c.chosen, c.type});
-    EXPECT_EQ(model.SaveScriptButtonClick(), SaveOutcome::Saved);
+    EXPECT_EQ(model.saveTemplate(), SaveOutcome::Saved);
     EXPECT_EQ(user.saveIndices.back(), previousType) << "the dialog keeps its index";
     previousType = c.type;
     EXPECT_EQ(model.state().TemplatePath, c.written);
@@ -470,13 +472,13 @@ TEST_F(Model, SaveFollowsTheDialogTheExtensionRuleAndTheOverwriteQuestion) {
   model.setTemplateText("changed");
   user.saveChoices.push_back(FileChoice{dir.path() + "/new.avs", 1});
   user.answers.push_back(Answer::Cancel);
-  EXPECT_EQ(model.SaveScriptButtonClick(), SaveOutcome::OverwriteDeclined);
+  EXPECT_EQ(model.saveTemplate(), SaveOutcome::OverwriteDeclined);
   EXPECT_EQ(user.questions.back(), msg::overwriteQuestion(dir.path() + "/new.avs"));
   EXPECT_EQ(readFile(dir.path() + "/new.avs"), "abc\r\n");
   EXPECT_TRUE(model.state().Modified);
   EXPECT_EQ(model.state().TemplateName, "new.avs");
   // A cancelled dialog leaves the mark, so the next close still asks.
-  EXPECT_EQ(model.SaveScriptButtonClick(), SaveOutcome::DialogCancelled);
+  EXPECT_EQ(model.saveTemplate(), SaveOutcome::DialogCancelled);
   EXPECT_EQ(user.savePresets.back(), "new.avs");
   EXPECT_TRUE(model.state().Modified);
 }
@@ -489,10 +491,10 @@ TEST_F(Model, ASavedTemplateLoadsBackWithItsSettingsAndFlags) {
   model.setFieldText(Field::Destination, out);
   model.applyFilterEditor({"avs", "avi"});
   model.toggleFilter(1);
-  model.LoadInisClick();
-  model.LoadInisClick();
+  model.toggleLoadInis();
+  model.toggleLoadInis();
   user.saveChoices.push_back(FileChoice{dir.path() + "/Hall", 1});
-  ASSERT_EQ(model.SaveScriptButtonClick(), SaveOutcome::Saved);
+  ASSERT_EQ(model.saveTemplate(), SaveOutcome::Saved);
   EXPECT_EQ(readFile(dir.path() + "/Hall.ini"),
             "[Entries]\r\nClipLoc=" + clips +
                 "\r\nClipName=\r\nScriptName=*_s\r\nScriptDest=" + out +
@@ -501,17 +503,17 @@ TEST_F(Model, ASavedTemplateLoadsBackWithItsSettingsAndFlags) {
   EXPECT_EQ(readFile(dir.path() + "/registry/Software/Clipquill/Hall/LoadInis"), "dword:00000001");
 
   ScriptedForm fresh;
-  MainFormModel m{{*folders, *scripts, *files, registry, fresh}};
-  m.FormCreate({app + "clipquill", {dir.path() + "/Hall.qtpl"}, dir.path() + "/home"});
+  MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
+  m.start({app + "clipquill", {dir.path() + "/Hall.qtpl"}, dir.path() + "/home"});
   EXPECT_EQ(m.templateLines(), (std::vector<std::string>{"line 1", "line 2"}));
   EXPECT_EQ(m.filters().entries(), model.filters().entries());
   EXPECT_EQ(m.clips().entries(), std::vector<std::string>{"b.avi"});
   EXPECT_EQ(m.fieldText(Field::Destination), out);
 
   // With the save flag off only the template and the flags are written.
-  m.SaveInisClick();
+  m.toggleSaveInis();
   fresh.saveChoices.push_back(FileChoice{dir.path() + "/Other.qtpl", 1});
-  ASSERT_EQ(m.SaveScriptButtonClick(), SaveOutcome::Saved);
+  ASSERT_EQ(m.saveTemplate(), SaveOutcome::Saved);
   EXPECT_FALSE(std::filesystem::exists(dir.path() + "/Other.ini"));
   EXPECT_EQ(readFile(dir.path() + "/registry/Software/Clipquill/Other/SaveInis"), "dword:00000000");
 }
@@ -522,7 +524,7 @@ TEST_F(Model, LoadOffersToSaveFirstAndACancelledDialogRereadsTheTemplate) {
   start({tpl});
   model.setTemplateText("unsaved");
   user.answers.push_back(Answer::No);
-  model.LoadSriptButtonClick();
+  model.loadTemplate();
   EXPECT_EQ(user.questions.back(), msg::kSaveTemplatePrompt);
   EXPECT_EQ(user.openIndices.back(), 1);
   EXPECT_EQ(model.templateLines(), std::vector<std::string>{"on disk"});
@@ -534,7 +536,7 @@ TEST_F(Model, LoadOffersToSaveFirstAndACancelledDialogRereadsTheTemplate) {
   model.setTemplateText("unsaved");
   user.answers.push_back(Answer::Yes);
   user.saveChoices.push_back(FileChoice{dir.path() + "/file/t.qtpl", 1});
-  EXPECT_FALSE(model.event([&] { model.LoadSriptButtonClick(); }));
+  EXPECT_FALSE(model.event([&] { model.loadTemplate(); }));
   EXPECT_EQ(user.errors, std::vector<std::string>{"Invalid filename."});
   EXPECT_EQ(model.templateLines(), std::vector<std::string>{"unsaved"});
   EXPECT_TRUE(model.state().Modified);
@@ -542,8 +544,8 @@ TEST_F(Model, LoadOffersToSaveFirstAndACancelledDialogRereadsTheTemplate) {
   // The open dialog keeps the index of its last completed use.
   user.answers.push_back(Answer::No);
   user.openChoices.push_back(FileChoice{tpl, 3});
-  model.LoadSriptButtonClick();
-  model.LoadSriptButtonClick();
+  model.loadTemplate();
+  model.loadTemplate();
   EXPECT_EQ(user.openIndices.back(), 3);
 }
 
@@ -570,8 +572,8 @@ TEST_F(Model, CloseAsksOnlyWithUnsavedChangesAndOnlyAFailedSaveKeepsItOpen) {
   };
   for (const Case& c : cases) {
     ScriptedForm fresh;
-    MainFormModel m{{*folders, *scripts, *files, registry, fresh}};
-    m.FormCreate({app + "clipquill", {}, dir.path() + "/home"});
+    MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
+    m.start({app + "clipquill", {}, dir.path() + "/home"});
     if (c.modified) m.setTemplateText("text");
     fresh.answers.assign(c.answers.begin(), c.answers.end());
     fresh.saveChoices.push_back(c.dialog);
@@ -594,12 +596,12 @@ TEST_F(Model, UnprivilegedRefusedFoldersFailTheSaveButNeverSilently) {
   start();
   model.setTemplateText("text");
   user.saveChoices.push_back(FileChoice{dir.path() + "/locked/t.qtpl", 1});
-  EXPECT_FALSE(model.event([&] { model.SaveScriptButtonClick(); }));
+  EXPECT_FALSE(model.event([&] { model.saveTemplate(); }));
   EXPECT_EQ(user.errors, std::vector<std::string>{"File access denied."});
   EXPECT_TRUE(model.state().Modified);
 
   user.saveChoices.push_back(FileChoice{dir.path() + "/t.qtpl", 1});
-  EXPECT_EQ(model.SaveScriptButtonClick(), SaveOutcome::Saved);
+  EXPECT_EQ(model.saveTemplate(), SaveOutcome::Saved);
   EXPECT_EQ(readFile(dir.path() + "/t.qtpl"), "text\r\n");
   EXPECT_TRUE(user.questions.empty());
   EXPECT_FALSE(std::filesystem::exists(dir.path() + "/registry/Software"));

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The folder picker, TFolderListerDlg: a drive selector and a folder list
+// The folder picker, FolderPickerDialog: a drive selector and a folder list
 // drawn from FolderLister, which holds every rule. A single click only
 // highlights a line; a double-click or Enter walks to it; "OK" returns the
 // folder the list stands in, never a line merely highlighted.
@@ -16,7 +16,7 @@
 #include "core/error.h"
 #include "ui/model/drives.h"
 #include "ui/model/folder_lister.h"
-#include "ui/model/main_form_model.h"
+#include "ui/model/main_window_model.h"
 
 class QComboBox;
 class QFrame;
@@ -25,9 +25,9 @@ class QPushButton;
 
 namespace clipquill {
 
-class TNewFolderDlg;
+class NewFolderDialog;
 
-class TFolderListerDlg : public QDialog {
+class FolderPickerDialog : public QDialog {
   Q_OBJECT
 
  public:
@@ -35,11 +35,11 @@ class TFolderListerDlg : public QDialog {
 
   // On this system's file system and drives; homeFolder stands for the
   // empty box's folder.
-  explicit TFolderListerDlg(std::string homeFolder, QWidget* parent = nullptr);
+  explicit FolderPickerDialog(std::string homeFolder, QWidget* parent = nullptr);
   // On the file system and drives given, which must outlive the dialog.
-  TFolderListerDlg(PickerFolders& folders, DriveSource& drives, std::string homeFolder,
-                   QWidget* parent = nullptr);
-  ~TFolderListerDlg() override;
+  FolderPickerDialog(Folders& folders, DriveSource& drives, std::string homeFolder,
+                     QWidget* parent = nullptr);
+  ~FolderPickerDialog() override;
 
   // The whole opening: caption and "New Folder" for which, the list on the
   // folder boxText names (relative to baseFolder; the home folder for an
@@ -51,19 +51,12 @@ class TFolderListerDlg : public QDialog {
 
   // The dialog "New Folder" asks for a name with; without one the button
   // does nothing.
-  void setNewFolderDlg(TNewFolderDlg* dialog);
+  void setNewFolderDialog(NewFolderDialog* dialog);
   // How errors met while the picker is open are shown; by default a box
   // captioned "Clipquill" with the error icon.
   void setErrorShower(ErrorShower shower);
 
   const FolderLister& lister() const { return *lister_; }
-
-  QFrame* Bevel1;
-  QComboBox* DriveComboBox1;
-  QListWidget* DirectoryListBox1;
-  QPushButton* NewFolderButton;
-  QPushButton* OKBtn;
-  QPushButton* CancelBtn;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -71,21 +64,28 @@ class TFolderListerDlg : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void build(PickerFolders& folders, std::string homeFolder);
-  void DriveComboBox1Change(int index);
-  void DirectoryListBox1Open(int row);
-  void NewFolderButtonClick();
+  QFrame* frame_;
+  QComboBox* driveBox_;
+  QListWidget* folderList_;
+  QPushButton* newFolderButton_;
+  QPushButton* okButton_;
+  QPushButton* cancelButton_;
+
+  void build(Folders& folders, std::string homeFolder);
+  void showDrive(int index);
+  void openLine(int row);
+  void makeNewFolder();
   // Runs a step of the open picker; an error goes to the error shower.
   void guarded(const std::function<void()>& step);
   void showDrives();
   void showLines();
 
-  std::unique_ptr<PickerFolders> ownFolders_;
+  std::unique_ptr<Folders> ownFolders_;
   std::unique_ptr<DriveSource> ownDrives_;
   DriveSource* drives_;
   std::unique_ptr<FolderLister> lister_;
   std::vector<Drive> shownDrives_;
-  TNewFolderDlg* newFolderDlg_ = nullptr;
+  NewFolderDialog* newFolderDialog_ = nullptr;
   ErrorShower showError_;
 };
 

@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "clips/clip_folders.h"
 #include "clips/clip_list.h"
 #include "clips/filter_list.h"
+#include "clips/folders.h"
 #include "core/error.h"
 #include "core/generator.h"
 #include "core/script_files.h"
@@ -92,7 +92,7 @@ class TemplateSource {
 
 // The platform as the model reaches it.
 struct FormPlatform {
-  ClipFolders& folders;
+  Folders& folders;
   ScriptFiles& scripts;
   PersistFiles& files;
   RegistryStore& registry;
@@ -127,9 +127,9 @@ enum class SaveOutcome { Saved, DialogCancelled, OverwriteDeclined };
 // checking one lists those clips ("avs" gives "*.avs").
 inline const std::array<std::string_view, 4> kStartupFilters{"avs", "mpg", "mpeg", "avi"};
 
-class MainFormModel {
+class MainWindowModel {
  public:
-  explicit MainFormModel(FormPlatform platform);
+  explicit MainWindowModel(FormPlatform platform);
 
   // --- What the window shows --------------------------------------------
   const FormState& state() const { return state_; }
@@ -200,38 +200,42 @@ class MainFormModel {
   void readClips();
 
   // --- Handlers -----------------------------------------------------------
-  // Named after the widget and the event. They raise Error; callers outside
+  // Named after what the user asked for. They raise Error; callers outside
   // the model run them through event().
 
   // Start-up: the program folder, the start-up folder of the clip list, and
   // the command-line template (or the default one) loaded without a question.
   // Errors of the start-up load are shown and start-up goes on.
-  void FormCreate(const StartupArgs& startup);
+  void start(const StartupArgs& startup);
   // Offers to save when there are unsaved changes. Returns normally when the
   // window may close; a failed save raises.
-  void FormClose();
+  void offerSaveBeforeClose();
 
-  // The change handlers, raised by setFieldText and setTemplate*.
-  void LocLabeledEditChange();
-  void ClipNameLabeledEditChange();
-  void ScriptLabeledEditChange();
-  void DestLabeledEditChange();
-  void ScriptMemoChange();
+  // The change handlers, raised by setFieldText and setTemplate*: the
+  // "Location of sources", "Name of source(s)", "Name for script(s)" and
+  // "Destination folder" boxes, and the template editor.
+  void sourceChanged();
+  void clipNameChanged();
+  void scriptNameChanged();
+  void destinationChanged();
+  void templateChanged();
 
   // The mask rebuilt from the prefix and the checked filters.
-  void FilterByCheckListBoxClick();
-  void SelectAllButtonClick();
-  RunOutcome CreateScriptsButtonClick();
-  void LoadSriptButtonClick();
-  SaveOutcome SaveScriptButtonClick();
-  void LoadInisClick();
-  void SaveInisClick();
+  void rebuildMask();
+  // "De/Select All", "Create Script(s)", "Load Template", "Save Template".
+  void toggleSelectAll();
+  RunOutcome createScripts();
+  void loadTemplate();
+  SaveOutcome saveTemplate();
+  // The Options menu's "Load Template .ini's" and "Save Template .ini's".
+  void toggleLoadInis();
+  void toggleSaveInis();
   // The filter list editor; sets the unsaved-changes mark however it closes.
-  void EditFilterClick();
+  void editFilters();
   // "Clips Folder" and "Script Folder": the folder picker on the box's
   // folder; on OK the box takes the folder shown, as if typed.
-  void CapFldrButtonClick();
-  void ScrFldrButtonClick();
+  void pickSourceFolder();
+  void pickDestinationFolder();
 
   // The filter list editor's OK: the entries become the non-empty lines,
   // unchecked and exactly as typed, and the mask follows at once.
@@ -265,7 +269,7 @@ class MainFormModel {
   void writeSettingsFile();
   void pickInto(FolderPickerFor which, Field field);
 
-  ClipFolders& folders_;
+  Folders& folders_;
   ScriptFiles& scripts_;
   PersistFiles& files_;
   RegistryStore& registry_;

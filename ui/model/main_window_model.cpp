@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/model/main_form_model.h"
+#include "ui/model/main_window_model.h"
 
 #include <utility>
 
@@ -20,7 +20,7 @@ std::size_t fieldIndex(Field field) {
 
 }  // namespace
 
-MainFormModel::MainFormModel(FormPlatform platform)
+MainWindowModel::MainWindowModel(FormPlatform platform)
     : folders_(platform.folders),
       scripts_(platform.scripts),
       files_(platform.files),
@@ -31,13 +31,13 @@ MainFormModel::MainFormModel(FormPlatform platform)
     filters_.add(std::string(text));
 }
 
-const std::string& MainFormModel::fieldText(Field field) const {
+const std::string& MainWindowModel::fieldText(Field field) const {
   return fields_[fieldIndex(field)];
 }
 
 // --- What the user does ---------------------------------------------------
 
-void MainFormModel::setFieldText(Field field, std::string_view text) {
+void MainWindowModel::setFieldText(Field field, std::string_view text) {
   std::string& current = fields_[fieldIndex(field)];
   if (current == text) return;
   current = text;
@@ -45,34 +45,34 @@ void MainFormModel::setFieldText(Field field, std::string_view text) {
   fireFieldChange(field);
 }
 
-void MainFormModel::fireFieldChange(Field field) {
+void MainWindowModel::fireFieldChange(Field field) {
   switch (field) {
     case Field::Source:
-      raiseChange([this] { LocLabeledEditChange(); });
+      raiseChange([this] { sourceChanged(); });
       break;
     case Field::ClipName:
-      raiseChange([this] { ClipNameLabeledEditChange(); });
+      raiseChange([this] { clipNameChanged(); });
       break;
     case Field::ScriptName:
-      raiseChange([this] { ScriptLabeledEditChange(); });
+      raiseChange([this] { scriptNameChanged(); });
       break;
     case Field::Destination:
-      raiseChange([this] { DestLabeledEditChange(); });
+      raiseChange([this] { destinationChanged(); });
       break;
   }
 }
 
-void MainFormModel::setTemplateText(std::string_view text) {
+void MainWindowModel::setTemplateText(std::string_view text) {
   setTemplateLines(editorLines(text));
 }
 
-const std::vector<std::string>& MainFormModel::templateLines() {
+const std::vector<std::string>& MainWindowModel::templateLines() {
   const TemplateText& text = templateText();
   if (!templateLines_) templateLines_ = text.lines();
   return *templateLines_;
 }
 
-const TemplateText& MainFormModel::templateText() {
+const TemplateText& MainWindowModel::templateText() {
   if (typed_) {
     std::vector<std::string> lines = typed_->templateLines();
     template_ = TemplateText(lines);
@@ -82,76 +82,76 @@ const TemplateText& MainFormModel::templateText() {
   return template_;
 }
 
-void MainFormModel::templateTyped(TemplateSource& source) {
+void MainWindowModel::templateTyped(TemplateSource& source) {
   typed_ = &source;
-  raiseChange([this] { ScriptMemoChange(); });
+  raiseChange([this] { templateChanged(); });
 }
 
-void MainFormModel::setTemplateLines(std::vector<std::string> lines) {
+void MainWindowModel::setTemplateLines(std::vector<std::string> lines) {
   setTemplate(TemplateText(lines));
 }
 
-void MainFormModel::setTemplate(TemplateText text) {
+void MainWindowModel::setTemplate(TemplateText text) {
   if (text == templateText()) return;
   template_ = std::move(text);
   templateLines_.reset();
   user_.shown(Shown::Template);
-  raiseChange([this] { ScriptMemoChange(); });
+  raiseChange([this] { templateChanged(); });
 }
 
-void MainFormModel::setClipSelected(std::size_t index, bool selected) {
+void MainWindowModel::setClipSelected(std::size_t index, bool selected) {
   clips_.setSelected(index, selected);
 }
 
-void MainFormModel::clearClipSelection() {
+void MainWindowModel::clearClipSelection() {
   clips_.clearSelection();
 }
 
-void MainFormModel::toggleFilter(std::size_t index) {
+void MainWindowModel::toggleFilter(std::size_t index) {
   filters_.toggle(index);
   user_.shown(Shown::Filters);
-  event([this] { FilterByCheckListBoxClick(); });
+  event([this] { rebuildMask(); });
 }
 
-void MainFormModel::toggleFilters(const std::vector<std::size_t>& indices) {
+void MainWindowModel::toggleFilters(const std::vector<std::size_t>& indices) {
   for (const std::size_t index : indices)
     filters_.toggle(index);
   user_.shown(Shown::Filters);
-  event([this] { FilterByCheckListBoxClick(); });
+  event([this] { rebuildMask(); });
 }
 
-void MainFormModel::clickFilter() {
-  event([this] { FilterByCheckListBoxClick(); });
+void MainWindowModel::clickFilter() {
+  event([this] { rebuildMask(); });
 }
 
-bool MainFormModel::requestClose() {
-  return event([this] { FormClose(); });
+bool MainWindowModel::requestClose() {
+  return event([this] { offerSaveBeforeClose(); });
 }
 
-void MainFormModel::readClips() {
+void MainWindowModel::readClips() {
   if (!clips_.readIsPending()) return;
   clips_.readPending();
   user_.shown(Shown::Clips);
 }
 
-void MainFormModel::showError(const Error& e) {
+void MainWindowModel::showError(const Error& e) {
   user_.errorBox(e);
 }
 
-void MainFormModel::setModified(bool modified) {
+void MainWindowModel::setModified(bool modified) {
   if (state_.Modified == modified) return;
   state_.Modified = modified;
   user_.shown(Shown::Modified);
 }
 
-void MainFormModel::setFilters(std::vector<FilterEntry> entries) {
+void MainWindowModel::setFilters(std::vector<FilterEntry> entries) {
   filters_ = FilterList(std::move(entries));
   user_.shown(Shown::Filters);
 }
 
 // --- Start-up and close ---------------------------------------------------
 
-void MainFormModel::FormCreate(const StartupArgs& startup) {
+void MainWindowModel::start(const StartupArgs& startup) {
   state_.AppTitle = std::string(kAppTitle);
   created_.clear();
   user_.shown(Shown::CreatedScripts);
@@ -165,59 +165,59 @@ void MainFormModel::FormCreate(const StartupArgs& startup) {
   // Two or more arguments are no template path at all.
   if (startup.args.size() == 1) state_.TemplatePath = startup.args.front();
   setModified(false);
-  event([this] { LoadSriptButtonClick(); });
+  event([this] { loadTemplate(); });
   state_.Starting = false;
 }
 
-void MainFormModel::FormClose() {
+void MainWindowModel::offerSaveBeforeClose() {
   if (!state_.Modified) return;
   if (user_.messageBox(MessageKind::Information, Buttons::OkCancel, msg::kSaveTemplatePrompt) ==
       Answer::Ok) {
-    SaveScriptButtonClick();
+    saveTemplate();
   }
 }
 
 // --- Change handlers ------------------------------------------------------
 
-void MainFormModel::LocLabeledEditChange() {
+void MainWindowModel::sourceChanged() {
   if (followSourceText(clips_, fieldText(Field::Source))) {
     user_.shown(Shown::Clips);
-    FilterByCheckListBoxClick();
+    rebuildMask();
   }
   setModified(true);
 }
 
-void MainFormModel::ClipNameLabeledEditChange() {
-  FilterByCheckListBoxClick();
+void MainWindowModel::clipNameChanged() {
+  rebuildMask();
   setModified(true);
 }
 
-void MainFormModel::ScriptLabeledEditChange() {
+void MainWindowModel::scriptNameChanged() {
   setModified(true);
 }
 
-void MainFormModel::DestLabeledEditChange() {
+void MainWindowModel::destinationChanged() {
   setModified(true);
 }
 
-void MainFormModel::ScriptMemoChange() {
+void MainWindowModel::templateChanged() {
   setModified(true);
 }
 
 // --- Clip selection -------------------------------------------------------
 
-void MainFormModel::FilterByCheckListBoxClick() {
+void MainWindowModel::rebuildMask() {
   const std::string mask = rebuildClipMask(fieldText(Field::ClipName), filters_);
   if (clips_.setMask(mask)) user_.shown(Shown::Clips);
   setModified(true);
 }
 
-void MainFormModel::SelectAllButtonClick() {
-  clipquill::SelectAllButtonClick(clips_);
+void MainWindowModel::toggleSelectAll() {
+  clipquill::toggleSelectAll(clips_);
   user_.shown(Shown::ClipSelection);
 }
 
-RunOutcome MainFormModel::CreateScriptsButtonClick() {
+RunOutcome MainWindowModel::createScripts() {
   const std::vector<std::string> selected = clips_.selectedEntries();
   const ScriptInputs inputs{
       .templateLines = templateLines(),
@@ -233,10 +233,10 @@ RunOutcome MainFormModel::CreateScriptsButtonClick() {
     FormPort& user;
     ~Notify() { user.shown(Shown::CreatedScripts); }
   } notify{user_};
-  return generator.CreateScriptsButtonClick(inputs, state_.script);
+  return generator.run(inputs, state_.script);
 }
 
-void MainFormModel::EditFilterClick() {
+void MainWindowModel::editFilters() {
   std::vector<std::string> lines;
   lines.reserve(filters_.count());
   for (const FilterEntry& entry : filters_.entries())
@@ -247,26 +247,26 @@ void MainFormModel::EditFilterClick() {
   if (edited) applyFilterEditor(*edited);
 }
 
-void MainFormModel::applyFilterEditor(const std::vector<std::string>& lines) {
+void MainWindowModel::applyFilterEditor(const std::vector<std::string>& lines) {
   std::vector<FilterEntry> entries;
   for (const std::string& line : lines) {
-    if (!line.empty()) entries.push_back({line, cbUnchecked});
+    if (!line.empty()) entries.push_back({line, CheckState::Unchecked});
   }
   setFilters(std::move(entries));
   // The list follows what the user now sees, rather than the marks that
   // went away with the old entries.
-  FilterByCheckListBoxClick();
+  rebuildMask();
 }
 
-void MainFormModel::CapFldrButtonClick() {
+void MainWindowModel::pickSourceFolder() {
   pickInto(FolderPickerFor::Clips, Field::Source);
 }
 
-void MainFormModel::ScrFldrButtonClick() {
+void MainWindowModel::pickDestinationFolder() {
   pickInto(FolderPickerFor::Scripts, Field::Destination);
 }
 
-void MainFormModel::pickInto(FolderPickerFor which, Field field) {
+void MainWindowModel::pickInto(FolderPickerFor which, Field field) {
   if (std::optional<std::string> folder =
           user_.pickFolder(which, fieldText(field), clips_.folder()))
     setFieldText(field, *folder);
@@ -274,13 +274,13 @@ void MainFormModel::pickInto(FolderPickerFor which, Field field) {
 
 // --- Option flags ---------------------------------------------------------
 
-void MainFormModel::LoadInisClick() {
+void MainWindowModel::toggleLoadInis() {
   flags_.loadInis = !flags_.loadInis;
   user_.shown(Shown::OptionFlags);
   setModified(true);
 }
 
-void MainFormModel::SaveInisClick() {
+void MainWindowModel::toggleSaveInis() {
   flags_.saveInis = !flags_.saveInis;
   user_.shown(Shown::OptionFlags);
   setModified(true);
@@ -288,12 +288,12 @@ void MainFormModel::SaveInisClick() {
 
 // --- Template load and save -----------------------------------------------
 
-void MainFormModel::LoadSriptButtonClick() {
+void MainWindowModel::loadTemplate() {
   if (!state_.Starting && state_.Modified &&
       user_.messageBox(MessageKind::Confirmation, Buttons::YesNo, msg::kSaveTemplatePrompt) ==
           Answer::Yes) {
     // Whatever the save's outcome the load goes on; only an error ends it.
-    SaveScriptButtonClick();
+    saveTemplate();
   }
   setTemplate({});
   if (!state_.Starting) {
@@ -321,7 +321,7 @@ void MainFormModel::LoadSriptButtonClick() {
   setModified(false);
 }
 
-std::string MainFormModel::defaultTemplateFolder() {
+std::string MainWindowModel::defaultTemplateFolder() {
   // Beside the program first (a build tree, a copy unpacked anywhere), then
   // an installed copy's data folder. With neither, the program folder, where
   // the template is new.
@@ -332,7 +332,7 @@ std::string MainFormModel::defaultTemplateFolder() {
   return std::move(folders.front());
 }
 
-void MainFormModel::readSettingsFile() {
+void MainWindowModel::readSettingsFile() {
   state_.IniDir = state_.TemplateDir;
   state_.IniName = iniNameFor(state_.TemplateName);
   setFilters({});
@@ -345,10 +345,10 @@ void MainFormModel::readSettingsFile() {
   setFieldText(Field::ScriptName, settings->scriptName);
   setFieldText(Field::Destination, settings->scriptDest);
   setFilters(std::move(settings->filters));
-  FilterByCheckListBoxClick();
+  rebuildMask();
 }
 
-SaveOutcome MainFormModel::SaveScriptButtonClick() {
+SaveOutcome MainWindowModel::saveTemplate() {
   std::optional<FileChoice> choice = user_.saveDialog(state_.TemplateName, saveTypeIndex_);
   // A cancelled dialog saved nothing, so the unsaved changes are still
   // unsaved: the mark stays for the next close to ask about.
@@ -369,7 +369,7 @@ SaveOutcome MainFormModel::SaveScriptButtonClick() {
   return SaveOutcome::Saved;
 }
 
-void MainFormModel::writeSettingsFile() {
+void MainWindowModel::writeSettingsFile() {
   state_.IniDir = state_.TemplateDir;
   state_.IniName = iniNameFor(state_.TemplateName);
   const TemplateSettings settings{

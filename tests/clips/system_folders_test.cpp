@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "clips/clip_folders.h"
 #include "clips/clip_list.h"
+#include "clips/folders.h"
 #include "core/error.h"
 #include "support/temp_dir.h"
 
@@ -23,14 +23,14 @@ using testing::TempDir;
 using testing::writeFile;
 using Names = std::vector<std::string>;
 
-Names listed(ClipFolders& folders, const std::string& folder) {
+Names listed(Folders& folders, const std::string& folder) {
   Names names;
   folders.listFiles(folder, [&](std::string_view name) { names.emplace_back(name); });
   std::sort(names.begin(), names.end());
   return names;
 }
 
-std::string errorOf(ClipFolders& folders, const std::string& folder) {
+std::string errorOf(Folders& folders, const std::string& folder) {
   try {
     listed(folders, folder);
   } catch (const Error& e) {
@@ -54,7 +54,7 @@ TEST(SystemClipFolders, ListsOrdinaryFilesOnly) {
   const std::string latin1 = "caf\xE9.avi";
   writeFile(d + latin1, "x");
 
-  const auto folders = makeSystemClipFolders();
+  const auto folders = makeSystemFolders();
   EXPECT_EQ(listed(*folders, dir.path()),
             (Names{"B.AVS", "a.avi", latin1, "link-target", "link.avi", "noext"}));
   EXPECT_EQ(folders->kind(d + "a.avi"), PathKind::File);
@@ -77,7 +77,7 @@ TEST(SystemClipFolders, ListsOrdinaryFilesOnly) {
 TEST(SystemClipFolders, ReportsFoldersThatCannotBeRead) {
   const TempDir dir;
   writeFile(dir.path() + "/file", "x");
-  const auto folders = makeSystemClipFolders();
+  const auto folders = makeSystemFolders();
   EXPECT_EQ(errorOf(*folders, dir.path() + "/missing"), "File not found");
   EXPECT_EQ(errorOf(*folders, dir.path() + "/missing/deeper"), "File not found");
   EXPECT_EQ(errorOf(*folders, dir.path() + "/file"), "Invalid filename");
@@ -111,7 +111,7 @@ TEST(SystemClipFolders, ATypedPathThatIsNoFolderIsRefused) {
   socketPath.copy(address.sun_path, socketPath.size());
   ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
 
-  const auto folders = makeSystemClipFolders();
+  const auto folders = makeSystemFolders();
   for (const bool putOff : {false, true}) {
     ClipList list(*folders);
     list.putOffReads(putOff);
@@ -141,7 +141,7 @@ TEST(SystemClipFolders, ListsAHundredThousandNames) {
     ASSERT_GE(fd, 0) << path;
     ::close(fd);
   }
-  const auto folders = makeSystemClipFolders();
+  const auto folders = makeSystemFolders();
   ClipList list(*folders);
   list.setMask("*.avi");
   list.setFolder(dir.path());
@@ -157,7 +157,7 @@ TEST(SystemClipFolders, UnprivilegedRefusedFolder) {
   const TempDir dir;
   writeFile(dir.path() + "/a.avi", "x");
   ASSERT_EQ(::chmod(dir.path().c_str(), 0300), 0);
-  const auto folders = makeSystemClipFolders();
+  const auto folders = makeSystemFolders();
   EXPECT_EQ(errorOf(*folders, dir.path()), "File access denied");
 
   ClipList list(*folders);

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Clip folders on a POSIX file system. Names beginning with "." are hidden
-// and never listed; a link counts as what it points to, so a link to an
+// Folders on a POSIX file system. Names beginning with "." are hidden and
+// never listed as clips; a link counts as what it points to, so a link to an
 // ordinary file is listed and a broken one is not.
 #include <dirent.h>
 #include <fcntl.h>
@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "clips/clip_folders.h"
+#include "clips/folders.h"
 #include "core/error.h"
 #include "core/posix_file.h"
 
@@ -25,7 +25,7 @@ int openFolder(const std::string& folder) {
   return fd;
 }
 
-class PosixClipFolders final : public ClipFolders {
+class PosixFolders final : public Folders {
  public:
   void checkFolder(const std::string& folder) override { ::close(openFolder(folder)); }
 
@@ -38,6 +38,16 @@ class PosixClipFolders final : public ClipFolders {
     });
   }
 
+  void listSubfolders(const std::string& folder,
+                      const std::function<void(std::string_view)>& visit) override {
+    const int fd = openFolder(folder);
+    posix::listEntries(fd, [&](int dirFd, const dirent& entry) {
+      const std::string_view name(entry.d_name);
+      if (name == "." || name == "..") return;
+      if (posix::entryIsOfType(dirFd, entry, S_IFDIR)) visit(name);
+    });
+  }
+
   PathKind kind(const std::string& path) override {
     struct stat st;
     if (path.find('\0') != std::string::npos || ::stat(path.c_str(), &st) != 0) {
@@ -45,12 +55,17 @@ class PosixClipFolders final : public ClipFolders {
     }
     return S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::File;
   }
+
+  int makeFolder(const std::string& path) override {
+    if (path.find('\0') != std::string::npos) return EINVAL;
+    return ::mkdir(path.c_str(), 0777) == 0 ? 0 : errno;
+  }
 };
 
 }  // namespace
 
-std::unique_ptr<ClipFolders> makeSystemClipFolders() {
-  return std::make_unique<PosixClipFolders>();
+std::unique_ptr<Folders> makeSystemFolders() {
+  return std::make_unique<PosixFolders>();
 }
 
 }  // namespace clipquill

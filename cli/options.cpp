@@ -1,0 +1,301 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/options.h"
+
+#include <getopt.h>
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace clipquill::cli {
+
+namespace {
+
+// Every option once: its letter ('\0' for none), its long name, the value
+// it takes as --help names it (empty for none) and its help. A help of more
+// than one line breaks where it has a line end; an empty help lists the
+// option on one line with the next one, under the next one's help.
+struct OptionRow {
+  char letter;
+  std::string_view name;
+  std::string_view value;
+  std::string_view help;
+};
+
+constexpr OptionRow kOptions[] = {
+    {'s', "source", "DIR", "location of sources"},
+    {'p', "prefix", "TEXT", "name of source(s): the clips' name prefix"},
+    {'e', "ext", "EXT", "list clips ending in .EXT; replaces the filter list\n(repeatable)"},
+    {'n', "name", "PATTERN", "name for script(s)"},
+    {'d', "dest", "DIR", "destination folder for scripts"},
+    {'j', "join", "", "one joined script for all the clips"},
+    {'c', "clip", "NAME", "use this clip of the list (repeatable); default: all"},
+    {'\0', "list", "", "print the clip list, write nothing"},
+    {'\0', "show", "", "print the fields, filters and template as JSON"},
+    {'\0', "dry-run", "",
+     "print the scripts that would be written, write nothing;\n"
+     "errors, questions and exit status as the real run"},
+    {'\0', "save", "PATH", "save the template (and its settings) to PATH instead"},
+    {'\0', "type", "qtpl|avs|txt|all",
+     "the type --save saves as; a PATH without a \".\" gets\n"
+     "its extension (default: the type of PATH's extension)"},
+    {'\0', "load-inis", "on|off", ""},
+    {'\0', "save-inis", "on|off", "set the template's option flags before --save"},
+    {'\0', "no-ini", "", "load TEMPLATE without its settings file, this run only"},
+    {'0', "null", "",
+     "end each name with a NUL instead of a line end (for\n"
+     "xargs -0), and leave out the heading of the scripts"},
+    {'y', "yes", "", "replace existing files without asking"},
+    {'\0', "no-clobber", "", "stop at the first existing file"},
+    {'h', "help", "", "print this help"},
+    {'\0', "version", "", "print the version"},
+};
+
+constexpr std::string_view kHelpHead =
+    R"(Usage: clipquill-cli [OPTIONS] [TEMPLATE]
+Write AviSynth scripts from a template: one per clip, or one joined script.
+
+TEMPLATE is loaded with its settings file as at the window's start-up; without
+it, DefaultTemplate.qtpl beside the program, or else the installed one in
+../share/clipquill/ from the program's folder. The options then fill the fields.
+
+)";
+
+constexpr std::string_view kHelpTail = R"(
+Exit status: 0 done, 1 error, 2 usage error, 3 stopped at an existing file.
+A second TEMPLATE is a usage error (the window would ignore both).
+
+Examples:
+  clipquill-cli -s ~/clips -e avi -d ~/scripts Hall.qtpl
+  clipquill-cli --join -n all -c a.avi -c b.avi -d out --dry-run Hall.qtpl
+)";
+
+// The column where the options' help starts.
+constexpr std::size_t kHelpColumn = 24;
+
+std::string makeHelp() {
+  std::string help(kHelpHead);
+  std::string line;
+  for (const OptionRow& row : kOptions) {
+    // "  -s, --source DIR", "      --list"; a shared line goes on with ", ".
+    const bool first = line.empty();
+    line += first ? "  " : ", ";
+    if (row.letter) {
+      line += {'-', row.letter, ',', ' '};
+    } else if (first) {
+      line += "    ";
+    }
+    line += "--";
+    line += row.name;
+    if (!row.value.empty()) line += " " + std::string(row.value);
+    if (row.help.empty()) continue;
+    help += line;
+    help += line.size() < kHelpColumn ? std::string(kHelpColumn - line.size(), ' ')
+                                      : "\n" + std::string(kHelpColumn, ' ');
+    for (const char c : row.help) {
+      help += c;
+      if (c == '\n') help.append(kHelpColumn, ' ');
+    }
+    help += '\n';
+    line.clear();
+  }
+  help += kHelpTail;
+  return help;
+}
+
+// getopt_long's two tables: a long option without a letter is told apart by
+// a code above any letter's.
+struct GetoptTables {
+  std::string shortOptions;
+  std::vector<option> longOptions;
+};
+
+constexpr int kFirstLongOnlyCode = 256;
+
+GetoptTables makeGetoptTables() {
+  // ":" first: a missing value is told apart from an unknown option.
+  GetoptTables tables{":", {}};
+  int code = kFirstLongOnlyCode;
+  for (const OptionRow& row : kOptions) {
+    const int hasArg = row.value.empty() ? no_argument : required_argument;
+    if (row.letter) {
+      tables.shortOptions += row.letter;
+      if (hasArg == required_argument) tables.shortOptions += ':';
+    }
+    // The names are literals, so their data end in a NUL.
+    tables.longOptions.push_back(
+        {row.name.data(), hasArg, nullptr, row.letter ? row.letter : code++});
+  }
+  tables.longOptions.push_back({nullptr, 0, nullptr, 0});
+  return tables;
+}
+
+// Lexically absolute: the working folder in front of a relative path. An
+// empty path stays empty, so that "-d ''" empties the field.
+std::string absolutePath(const std::string& workingFolder, const std::string& path) {
+  if (path.empty() || path.front() == '/') return path;
+  std::string full = workingFolder;
+  if (full.empty() || full.back() != '/') full += '/';
+  return full + path;
+}
+
+// The options as given: each option's values in order, by its long name;
+// the operands under "template".
+class ParsedArgs {
+ public:
+  std::size_t count(const std::string& name) const {
+    const auto it = values_.find(name);
+    return it == values_.end() ? 0 : it->second.size();
+  }
+  // The last value given: a repeated option counts once, as typed last.
+  const std::string& last(const std::string& name) const { return values_.at(name).back(); }
+  const std::vector<std::string>& all(const std::string& name) const { return values_.at(name); }
+  void add(const std::string& name, std::string value) {
+    values_[name].push_back(std::move(value));
+  }
+
+ private:
+  std::unordered_map<std::string, std::vector<std::string>> values_;
+};
+
+// The C library's getopt_long reads the options as Linux users expect:
+// "-s DIR", "-sDIR", "--source DIR", "--source=DIR", grouped flags ("-jy"),
+// unambiguous abbreviations, and "--" before operands that start with "-".
+// A value is taken whole: a "," is part of a file name.
+ParsedArgs parseArgs(const std::vector<std::string>& args) {
+  // getopt_long may reorder what it is given: it gets copies. The leading
+  // "+" would stop at the first operand; without it operands may stand
+  // anywhere, as in the usage text.
+  std::vector<std::string> copies;
+  copies.reserve(args.size() + 1);
+  copies.emplace_back("clipquill-cli");
+  copies.insert(copies.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& arg : copies)
+    argv.push_back(arg.data());
+  argv.push_back(nullptr);
+
+  static const GetoptTables tables = makeGetoptTables();
+  const option* const longOptions = tables.longOptions.data();
+  ParsedArgs parsed;
+  ::opterr = 0;  // the usage error below says it once, in our words
+  ::optind = 0;  // 0, not 1: starts afresh, as each in-process run must
+  const int argc = static_cast<int>(copies.size());
+  for (int index = -1, c; (c = ::getopt_long(argc, argv.data(), tables.shortOptions.c_str(),
+                                             longOptions, &index)) != -1;
+       index = -1) {
+    const std::string seen = argv[::optind - 1];
+    if (c == '?') {
+      if (seen.rfind("--", 0) == 0) {
+        const std::string name = seen.substr(2, seen.find('=') - 2);
+        for (const option* o = longOptions; o->name; ++o) {
+          if (name == o->name && o->has_arg == no_argument)
+            throw UsageError("option '--" + name + "' takes no value");
+        }
+        throw UsageError("unknown option '" + seen + "'");
+      }
+      throw UsageError(std::string("unknown option '-") + static_cast<char>(::optopt) + "'");
+    }
+    if (c == ':') throw UsageError("option '" + seen + "' needs a value");
+    const option* found = index >= 0 ? &longOptions[index] : nullptr;
+    for (const option* o = longOptions; !found && o->name; ++o) {
+      if (o->val == c) found = o;
+    }
+    if (!found) throw UsageError("unknown option '" + seen + "'");
+    parsed.add(found->name, ::optarg ? std::string(::optarg) : std::string());
+  }
+  for (int i = ::optind; i < argc; ++i)
+    parsed.add("template", argv[static_cast<std::size_t>(i)]);
+  return parsed;
+}
+
+std::optional<bool> onOff(const ParsedArgs& result, const std::string& option) {
+  if (!result.count(option)) return std::nullopt;
+  const std::string& value = result.last(option);
+  if (value == "on") return true;
+  if (value == "off") return false;
+  throw UsageError("--" + option + " takes on or off, not '" + value + "'");
+}
+
+}  // namespace
+
+const std::string& helpText() {
+  static const std::string help = makeHelp();
+  return help;
+}
+
+Options parseOptions(const std::vector<std::string>& args, const std::string& workingFolder) {
+  const ParsedArgs result = parseArgs(args);
+
+  Options opts;
+  opts.help = result.count("help") != 0;
+  opts.version = result.count("version") != 0;
+  if (opts.help || opts.version) return opts;
+
+  const auto text = [&](const std::string& option) -> std::optional<std::string> {
+    if (!result.count(option)) return std::nullopt;
+    return result.last(option);
+  };
+  const auto path = [&](const std::string& option) -> std::optional<std::string> {
+    std::optional<std::string> value = text(option);
+    if (value) *value = absolutePath(workingFolder, *value);
+    return value;
+  };
+
+  if (result.count("template")) {
+    const auto& templates = result.all("template");
+    if (templates.size() > 1) throw UsageError("one TEMPLATE at most");
+    if (templates.front().empty()) throw UsageError("TEMPLATE is empty");
+    opts.templatePath = absolutePath(workingFolder, templates.front());
+  }
+  opts.source = path("source");
+  opts.prefix = text("prefix");
+  opts.name = text("name");
+  opts.dest = path("dest");
+  if (result.count("ext")) {
+    opts.exts = result.all("ext");
+    for (const std::string& ext : opts.exts) {
+      if (ext.empty()) throw UsageError("--ext needs an extension, such as avi");
+    }
+  }
+  if (result.count("clip")) opts.clips = result.all("clip");
+  opts.join = result.count("join") != 0;
+
+  int actions = 0;
+  const auto action = [&](const std::string& option, Action which) {
+    if (!result.count(option)) return;
+    ++actions;
+    opts.action = which;
+  };
+  action("list", Action::List);
+  action("show", Action::Show);
+  action("dry-run", Action::DryRun);
+  action("save", Action::Save);
+  if (actions > 1) throw UsageError("--list, --show, --dry-run and --save exclude each other");
+  if (opts.action == Action::Save) {
+    opts.savePath = *path("save");
+    if (opts.savePath.empty()) throw UsageError("--save needs a path");
+  }
+  if (const std::optional<std::string> type = text("type")) {
+    if (opts.action != Action::Save) throw UsageError("--type goes with --save");
+    opts.saveType = saveTypeIndexNamed(*type);
+    if (!opts.saveType) throw UsageError("--type takes qtpl, avs, txt or all, not '" + *type + "'");
+  }
+  opts.noIni = result.count("no-ini") != 0;
+  opts.nul = result.count("null") != 0;
+  if (opts.nul && (opts.action == Action::Show || opts.action == Action::Save)) {
+    throw UsageError("-0 goes with --list, --dry-run or the scripts' list");
+  }
+  opts.loadInis = onOff(result, "load-inis");
+  opts.saveInis = onOff(result, "save-inis");
+
+  const bool yes = result.count("yes") != 0;
+  const bool noClobber = result.count("no-clobber") != 0;
+  if (yes && noClobber) throw UsageError("-y and --no-clobber exclude each other");
+  if (yes) opts.overwrite = Overwrite::Replace;
+  if (noClobber) opts.overwrite = Overwrite::Keep;
+  return opts;
+}
+
+}  // namespace clipquill::cli

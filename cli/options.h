@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The command line's options, read into the fields and choices of one run.
+// Each option is written once, in a table of its letter, name, value and
+// help; the getopt tables and the --help text are made from that table.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "cli/cli_port.h"
+
+namespace clipquill::cli {
+
+// A command line that cannot be run as given; exit status 2.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+enum class Action { Create, List, Show, DryRun, Save };
+
+struct Options {
+  bool help = false;
+  bool version = false;
+  std::optional<std::string> templatePath;
+  std::optional<std::string> source;
+  std::optional<std::string> prefix;
+  std::vector<std::string> exts;
+  std::optional<std::string> name;
+  std::optional<std::string> dest;
+  bool join = false;
+  std::vector<std::string> clips;
+  Action action = Action::Create;
+  std::string savePath;
+  std::optional<int> saveType;
+  bool noIni = false;
+  bool nul = false;
+  std::optional<bool> loadInis;
+  std::optional<bool> saveInis;
+  Overwrite overwrite = Overwrite::Ask;
+};
+
+// What --help prints.
+const std::string& helpText();
+
+// Reads args (without the program name); relative paths are read against
+// workingFolder. Raises UsageError, whose text says what is wrong.
+Options parseOptions(const std::vector<std::string>& args, const std::string& workingFolder);
+
+}  // namespace clipquill::cli

@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The options as --help lists them: each one it names is read as it says,
+// and the manual page and the shell completion, written apart, name them all.
+#include "cli/options.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace clipquill::cli {
+namespace {
+
+struct Listed {
+  std::string letter;  // "-s", or empty
+  std::string name;    // "--source"
+  bool takesValue;
+};
+
+// "  -s, --source DIR", "      --list", "--load-inis on|off, --save-inis on|off".
+std::vector<Listed> listedOptions() {
+  std::vector<Listed> listed;
+  const std::regex option(R"((?:(-\w), )?(--[a-z-]+)( [^ ,]+)?)");
+  const std::string& help = helpText();
+  std::size_t start = 0;
+  while (start < help.size()) {
+    const std::size_t end = help.find('\n', start);
+    const std::string line = help.substr(start, end - start);
+    start = end + 1;
+    if (line.rfind("  -", 0) != 0 && line.rfind("      --", 0) != 0) continue;
+    const std::string left = line.substr(0, line.find("   ", line.find('-')));
+    for (std::sregex_iterator it(left.begin(), left.end(), option), stop; it != stop; ++it)
+      listed.push_back({(*it)[1], (*it)[2], (*it)[3].matched});
+  }
+  return listed;
+}
+
+TEST(CliOptions, EachListedOptionIsReadInEveryFormItsHelpShows) {
+  const std::vector<Listed> listed = listedOptions();
+  ASSERT_EQ(listed.size(), 20u);
+  for (const Listed& o : listed) {
+    SCOPED_TRACE(o.name);
+    // A value that every option taking one accepts on its own.
+    const std::string value = o.name == "--type" ? "avs" : (o.name.ends_with("-inis") ? "on" : "x");
+    std::vector<std::string> forms{o.name};
+    if (!o.letter.empty()) forms.push_back(o.letter);
+    for (const std::string& form : forms) {
+      std::vector<std::string> args{form};
+      if (o.takesValue) args.push_back(value);
+      // --type goes with --save only.
+      if (o.name == "--type") args.insert(args.begin(), {"--save", "t.avs"});
+      EXPECT_NO_THROW(parseOptions(args, "/work")) << form;
+    }
+    // A flag given a value, or an option left without its value, is refused.
+    const std::string wrong = o.takesValue ? o.name : o.name + "=x";
+    EXPECT_THROW(parseOptions({wrong}, "/work"), UsageError);
+  }
+}
+
+TEST(CliOptions, TheManualAndTheCompletionNameEveryOption) {
+  const std::string manual =
+      testing::readFile(std::string(CLIPQUILL_SOURCE_DIR) + "/resources/man/clipquill-cli.1");
+  const std::string completion =
+      testing::readFile(std::string(CLIPQUILL_SOURCE_DIR) + "/resources/completion/clipquill-cli");
+  for (const Listed& o : listedOptions()) {
+    std::string escaped;  // the manual writes each "-" as "\-"
+    for (const char c : o.name)
+      escaped += c == '-' ? std::string("\\-") : std::string(1, c);
+    EXPECT_NE(manual.find(escaped), std::string::npos) << o.name << " is not in the manual";
+    EXPECT_NE(completion.find(o.name), std::string::npos) << o.name << " is not completed";
+  }
+}
+
+}  // namespace
+}  // namespace clipquill::cli

@@ -1,0 +1,647 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <utility>
+
+#include "persist/path_rules.h"
+#include "persist/template_file.h"
+#include "ui/list_views.h"
+#include "ui/model/system_platform.h"
+#include "ui/qt_text.h"
+#include "ui/screen_centre.h"
+
+namespace clipquill {
+
+namespace {
+
+// The clip folders with the busy cursor while a folder is read, restored
+// however the read ends.
+class BusyFolders : public Folders {
+ public:
+  explicit BusyFolders(Folders& inner) : inner_(inner) {}
+  void listFiles(const std::string& folder,
+                 const std::function<void(std::string_view name)>& visit) override {
+    struct Busy {
+      Busy() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+      ~Busy() { QApplication::restoreOverrideCursor(); }
+    } busy;
+    inner_.listFiles(folder, visit);
+  }
+  void listSubfolders(const std::string& folder,
+                      const std::function<void(std::string_view name)>& visit) override {
+    inner_.listSubfolders(folder, visit);
+  }
+  PathKind kind(const std::string& path) override { return inner_.kind(path); }
+  int makeFolder(const std::string& path) override { return inner_.makeFolder(path); }
+
+ private:
+  Folders& inner_;
+};
+
+QString withoutAmpersand(QString caption) {
+  return caption.remove(QLatin1Char('&'));
+}
+
+// Every widget bears its stable object name and, as its accessible name,
+// its caption without "&".
+void named(QWidget* widget, const char* name, const QString& caption) {
+  widget->setObjectName(QString::fromLatin1(name));
+  widget->setAccessibleName(withoutAmpersand(caption));
+}
+
+// Names widget and makes the label above it, which moves the focus to it.
+QLabel* labeled(QWidget* widget, const char* name, const QString& caption, QWidget* parent) {
+  named(widget, name, caption);
+  auto* label = new QLabel(caption, parent);
+  label->setBuddy(widget);
+  return label;
+}
+
+QLabel* labeledEdit(QLineEdit*& edit, const char* name, const QString& caption, QWidget* parent) {
+  edit = new QLineEdit(parent);
+  return labeled(edit, name, caption, parent);
+}
+
+// Enter presses a button only where the window makes it the default.
+QPushButton* button(const char* name, const QString& caption, QWidget* parent) {
+  auto* b = new QPushButton(caption, parent);
+  named(b, name, caption);
+  b->setAutoDefault(false);
+  return b;
+}
+
+std::string joinLines(const std::vector<std::string>& lines) {
+  std::size_t size = 0;
+  for (const std::string& line : lines)
+    size += line.size() + 1;
+  std::string text;
+  text.reserve(size);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i) text += '\n';
+    text += lines[i];
+  }
+  return text;
+}
+
+}  // namespace
+
+// The system's platform, its folders read under the busy cursor.
+struct MainWindow::Platform {
+  explicit Platform(const std::string& registryRoot)
+      : system(registryRoot), folders(*system.folders) {}
+  SystemPlatform system;
+  BusyFolders folders;
+};
+
+// A run of "Create Script(s)": the progress dialog appears once the run has
+// taken about a second, and its Cancel stops before the next script.
+struct MainWindow::RunProgressState {
+  static constexpr qint64 kUpdateEveryMs = 100;
+  QElapsedTimer started;
+  qint64 lastUpdate = 0;
+  std::unique_ptr<QProgressDialog> dialog;
+};
+
+MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
+    : QMainWindow(parent),
+      platform_(std::make_unique<Platform>(setup.registryRoot)),
+      boxes_(setup.boxes ? *setup.boxes : qtMessageBoxes()),
+      files_(setup.files ? *setup.files : qtFileDialogs()) {
+  SystemPlatform& system = platform_->system;
+  model_ = std::make_unique<MainWindowModel>(
+      FormPlatform{platform_->folders, *system.scripts, *system.files, system.registry, *this});
+  buildWidgets();
+  buildMenus();
+  connectEvents();
+
+  // The window's frame: a close box, no minimise or maximise box.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  resize(555, 635);
+  centreOnScreen(this);
+
+  model_->start(setup.startup);
+  setWindowTitle(QString::fromStdString(model_->state().AppTitle));
+}
+
+MainWindow::~MainWindow() = default;
+
+// --- Building ---------------------------------------------------------------
+
+void MainWindow::buildWidgets() {
+  auto* central = new QWidget(this);
+  setCentralWidget(central);
+
+  // The design: the four fields top left with the folder buttons to their
+  // right; the template with its two buttons; "Join Sources" and "Create
+  // Script(s)"; three columns of equal height at the bottom. The template
+  // and the three lists take what the window grows by.
+  auto* layout = new QVBoxLayout(central);
+  layout->addLayout(buildFields(central));
+  layout->addLayout(buildTemplateRow(central), 1);
+  layout->addLayout(buildRunRow(central));
+  layout->addLayout(buildListColumns(central), 1);
+
+  // The buttons to the right of the fields and the template share one width.
+  const std::initializer_list<QPushButton*> rightButtons{
+      sourceFolderButton_, destinationFolderButton_, loadTemplateButton_, saveTemplateButton_,
+      createScriptsButton_};
+  int buttonWidth = 0;
+  for (QPushButton* b : rightButtons)
+    buttonWidth = std::max(buttonWidth, b->sizeHint().width());
+  for (QPushButton* b : rightButtons)
+    b->setMinimumWidth(buttonWidth);
+
+  // The tab order of the design.
+  const std::vector<QWidget*> order{
+      sourceEdit_,         sourceFolderButton_,  clipNameEdit_,
+      scriptNameEdit_,     destinationEdit_,     destinationFolderButton_,
+      templateEdit_,       createScriptsButton_, joinCheck_,
+      clipList_,           selectAllButton_,     loadTemplateButton_,
+      saveTemplateButton_, createdScripts_,      filterList_,
+      editFiltersButton_};
+  for (std::size_t i = 1; i < order.size(); ++i)
+    setTabOrder(order[i - 1], order[i]);
+}
+
+QLayout* MainWindow::buildFields(QWidget* central) {
+  QLabel* sourceLabel =
+      labeledEdit(sourceEdit_, "LocLabeledEdit", QStringLiteral("Location of sources:"), central);
+  sourceFolderButton_ = button("CapFldrButton", QStringLiteral("Clips Folder"), central);
+  QLabel* clipNameLabel = labeledEdit(clipNameEdit_, "ClipNameLabeledEdit",
+                                      QStringLiteral("Name of source(s):"), central);
+  QLabel* scriptNameLabel = labeledEdit(
+      scriptNameEdit_, "ScriptLabeledEdit",
+      QStringLiteral("Name for script(s) - Wild card * stands for the clip's name:"), central);
+  QLabel* destinationLabel =
+      labeledEdit(destinationEdit_, "DestLabeledEdit",
+                  QStringLiteral("Destination folder for scripts:"), central);
+  destinationFolderButton_ = button("ScrFldrButton", QStringLiteral("Script Folder"), central);
+
+  auto* fields = new QGridLayout;
+  fields->setColumnStretch(0, 1);
+  fields->setVerticalSpacing(2);
+  fields->addWidget(sourceLabel, 0, 0);
+  fields->addWidget(sourceEdit_, 1, 0);
+  fields->addWidget(sourceFolderButton_, 1, 1);
+  fields->addWidget(clipNameLabel, 2, 0);
+  fields->addWidget(clipNameEdit_, 3, 0);
+  fields->addWidget(scriptNameLabel, 4, 0);
+  fields->addWidget(scriptNameEdit_, 5, 0);
+  fields->addWidget(destinationLabel, 6, 0);
+  fields->addWidget(destinationEdit_, 7, 0);
+  fields->addWidget(destinationFolderButton_, 7, 1);
+  return fields;
+}
+
+QLayout* MainWindow::buildTemplateRow(QWidget* central) {
+  templateEdit_ = new QPlainTextEdit(central);
+  templateEdit_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  templateEdit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  templateEdit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  QLabel* templateLabel =
+      labeled(templateEdit_, "ScriptMemo", QStringLiteral("Script template:"), central);
+  loadTemplateButton_ = button("LoadSriptButton", QStringLiteral("Load Template"), central);
+  saveTemplateButton_ = button("SaveScriptButton", QStringLiteral("Save Template"), central);
+
+  auto* templateButtons = new QVBoxLayout;
+  templateButtons->addWidget(loadTemplateButton_);
+  templateButtons->addWidget(saveTemplateButton_);
+  templateButtons->addStretch(1);
+  auto* templateRow = new QGridLayout;
+  templateRow->addWidget(templateLabel, 0, 0);
+  templateRow->addWidget(templateEdit_, 1, 0);
+  templateRow->addLayout(templateButtons, 1, 1);
+  templateRow->setColumnStretch(0, 1);
+  return templateRow;
+}
+
+QLayout* MainWindow::buildRunRow(QWidget* central) {
+  createScriptsButton_ = button("CreateScriptsButton", QStringLiteral("Create Script(s)"), central);
+  joinCheck_ = new QCheckBox(QStringLiteral("Join Sources"), central);
+  named(joinCheck_, "JoinScriptsCheckBox", QStringLiteral("Join Sources"));
+
+  auto* runRow = new QHBoxLayout;
+  runRow->addWidget(joinCheck_);
+  runRow->addStretch(1);
+  runRow->addWidget(createScriptsButton_);
+  return runRow;
+}
+
+QLayout* MainWindow::buildListColumns(QWidget* central) {
+  clipList_ = new QListView(central);
+  clipList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  clipList_->setUniformItemSizes(true);
+  clipList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  clipModel_ = new ClipListModel(model_->clips(), this);
+  clipList_->setModel(clipModel_);
+  QLabel* clipLabel = labeled(clipList_, "ClipFileListBox", QStringLiteral("Source(s):"), central);
+  selectAllButton_ = button("SelectAllButton", QStringLiteral("De/Select All"), central);
+
+  createdScripts_ = new QPlainTextEdit(central);
+  createdScripts_->setReadOnly(true);
+  createdScripts_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  createdScripts_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  createdScripts_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  QLabel* scriptsLabel =
+      labeled(createdScripts_, "ScriptNameMemo", QStringLiteral("Script(s):"), central);
+
+  filterList_ = new FilterCheckList(central);
+  filterModel_ = new FilterListModel(model_->filters(), this);
+  filterList_->setModel(filterModel_);
+  filterModel_->refresh();
+  QLabel* filterLabel =
+      labeled(filterList_, "FilterByCheckListBox", QStringLiteral("Filter By:"), central);
+  editFiltersButton_ = button("EditFiltersButton", QStringLiteral("Edit Filter List"), central);
+
+  auto* columns = new QGridLayout;
+  columns->addWidget(clipLabel, 0, 0);
+  columns->addWidget(clipList_, 1, 0);
+  columns->addWidget(selectAllButton_, 2, 0);
+  columns->addWidget(filterLabel, 0, 1);
+  columns->addWidget(filterList_, 1, 1);
+  columns->addWidget(editFiltersButton_, 2, 1);
+  columns->addWidget(scriptsLabel, 0, 2);
+  columns->addWidget(createdScripts_, 1, 2, 2, 1);
+  columns->setColumnStretch(0, 215);
+  columns->setColumnStretch(1, 86);
+  columns->setColumnStretch(2, 215);
+  columns->setRowStretch(1, 1);
+  return columns;
+}
+
+void MainWindow::buildMenus() {
+  auto item = [this](QMenu* menu, QAction*& action, const char* name, const QString& caption,
+                     const QKeySequence& keys) {
+    action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(keys);
+  };
+  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+  file->setObjectName(QStringLiteral("File1"));
+  item(file, loadTemplateAction_, "LoadTemplate1", QStringLiteral("Load Template"),
+       QKeySequence(Qt::CTRL | Qt::Key_L));
+  item(file, saveTemplateAction_, "SaveTemplate1", QStringLiteral("Save Template"),
+       QKeySequence(Qt::CTRL | Qt::Key_S));
+  file->addSeparator();
+  item(file, editFiltersAction_, "EditFilters1", QStringLiteral("&Edit Filters"),
+       QKeySequence(Qt::CTRL | Qt::Key_E));
+  file->addSeparator();
+  item(file, exitAction_, "Exit1", QStringLiteral("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_X));
+
+  QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
+  options->setObjectName(QStringLiteral("Options1"));
+  item(options, loadInisAction_, "LoadInis", QStringLiteral("&Load Template .ini's"),
+       QKeySequence(Qt::CTRL | Qt::Key_O));
+  item(options, saveInisAction_, "SaveInis", QStringLiteral("&Save Template .ini's"),
+       QKeySequence(Qt::CTRL | Qt::Key_A));
+  loadInisAction_->setCheckable(true);
+  saveInisAction_->setCheckable(true);
+  showOptionFlags();
+
+  QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+  help->setObjectName(QStringLiteral("Help1"));
+  item(help, usageAction_, "Using1", QStringLiteral("&Using"), QKeySequence(Qt::CTRL | Qt::Key_U));
+  help->addSeparator();
+  item(help, aboutAction_, "About1", QStringLiteral("&About"), QKeySequence(Qt::CTRL | Qt::Key_B));
+}
+
+void MainWindow::connectEvents() {
+  MainWindowModel& m = *model_;
+  for (Field field : {Field::Source, Field::ClipName, Field::ScriptName, Field::Destination}) {
+    connect(fieldEdit(field), &QLineEdit::textEdited, this, [this, field](const QString& text) {
+      model_->setFieldText(field, textBytes(text, fieldLatin1_[static_cast<std::size_t>(field)]));
+    });
+  }
+  // Enter presses the default button while a folder field has the focus;
+  // in the name fields it does nothing.
+  for (QLineEdit* edit : {sourceEdit_, destinationEdit_}) {
+    connect(edit, &QLineEdit::returnPressed, this, [this] {
+      if (defaultButton_) defaultButton_->click();
+    });
+  }
+  connect(templateEdit_, &QPlainTextEdit::textChanged, this, [this] {
+    if (!updating_) model_->templateTyped(*this);
+  });
+  connect(joinCheck_, &QCheckBox::toggled, this, [this](bool on) { model_->setJoin(on); });
+
+  connect(sourceFolderButton_, &QPushButton::clicked, this,
+          [this] { model_->event([this] { model_->pickSourceFolder(); }); });
+  connect(destinationFolderButton_, &QPushButton::clicked, this,
+          [this] { model_->event([this] { model_->pickDestinationFolder(); }); });
+  connect(createScriptsButton_, &QPushButton::clicked, this, [this] { runCreateScripts(); });
+  connect(selectAllButton_, &QPushButton::clicked, this,
+          [this] { model_->event([this] { model_->toggleSelectAll(); }); });
+  auto load = [this] { model_->event([this] { model_->loadTemplate(); }); };
+  auto save = [this] { model_->event([this] { model_->saveTemplate(); }); };
+  auto editFilters = [this] { model_->event([this] { model_->editFilters(); }); };
+  connect(loadTemplateButton_, &QPushButton::clicked, this, load);
+  connect(loadTemplateAction_, &QAction::triggered, this, load);
+  connect(saveTemplateButton_, &QPushButton::clicked, this, save);
+  connect(saveTemplateAction_, &QAction::triggered, this, save);
+  connect(editFiltersButton_, &QPushButton::clicked, this, editFilters);
+  connect(editFiltersAction_, &QAction::triggered, this, editFilters);
+  connect(loadInisAction_, &QAction::triggered, this,
+          [this] { model_->event([this] { model_->toggleLoadInis(); }); });
+  connect(saveInisAction_, &QAction::triggered, this,
+          [this] { model_->event([this] { model_->toggleSaveInis(); }); });
+  connect(exitAction_, &QAction::triggered, this, &QWidget::close);
+  connect(usageAction_, &QAction::triggered, this, [this] { showUsage(); });
+  connect(aboutAction_, &QAction::triggered, this, [this] { showAbout(); });
+
+  filterList_->onToggle = [&m](int row) { m.toggleFilter(static_cast<std::size_t>(row)); };
+  filterList_->onClick = [&m] { m.clickFilter(); };
+
+  connect(clipList_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this](const QItemSelection& selected, const QItemSelection& deselected) {
+            if (updating_) return;
+            for (const QItemSelectionRange& range : deselected) {
+              for (int row = range.top(); row <= range.bottom(); ++row)
+                model_->setClipSelected(static_cast<std::size_t>(row), false);
+            }
+            for (const QItemSelectionRange& range : selected) {
+              for (int row = range.top(); row <= range.bottom(); ++row)
+                model_->setClipSelected(static_cast<std::size_t>(row), true);
+            }
+          });
+
+  // The menu's shortcuts come before the keys the edits claim for
+  // themselves (Ctrl+A, Ctrl+X), in every widget of the window.
+  for (QWidget* widget : findChildren<QWidget*>())
+    widget->installEventFilter(this);
+}
+
+// --- Window handlers --------------------------------------------------------
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::ShortcutOverride: {
+      auto* key = static_cast<QKeyEvent*>(event);
+      const QKeySequence pressed(key->keyCombination());
+      for (QAction* action :
+           {loadTemplateAction_, saveTemplateAction_, editFiltersAction_, exitAction_,
+            loadInisAction_, saveInisAction_, usageAction_, aboutAction_}) {
+        if (action->shortcut() == pressed) {
+          // Not accepted, so the shortcut goes to the menu; not delivered,
+          // so the edit cannot claim it.
+          event->ignore();
+          return true;
+        }
+      }
+      break;
+    }
+    case QEvent::FocusIn:
+      if (watched == sourceEdit_) sourceFocusIn();
+      if (watched == destinationEdit_) destinationFocusIn();
+      break;
+    case QEvent::FocusOut:
+      if (watched == sourceEdit_) sourceFocusOut();
+      if (watched == destinationEdit_) destinationFocusOut();
+      break;
+    default:
+      break;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::setDefaultButton(QPushButton* button) {
+  if (defaultButton_) defaultButton_->setDefault(false);
+  defaultButton_ = button;
+  if (defaultButton_) defaultButton_->setDefault(true);
+}
+
+void MainWindow::sourceFocusIn() {
+  setDefaultButton(sourceFolderButton_);
+}
+
+void MainWindow::sourceFocusOut() {
+  if (defaultButton_ == sourceFolderButton_) setDefaultButton(nullptr);
+}
+
+void MainWindow::destinationFocusIn() {
+  setDefaultButton(destinationFolderButton_);
+}
+
+void MainWindow::destinationFocusOut() {
+  if (defaultButton_ == destinationFolderButton_) setDefaultButton(nullptr);
+}
+
+void MainWindow::showUsage() {
+  if (dialogs_) dialogs_->showUsage();
+}
+
+void MainWindow::showAbout() {
+  if (dialogs_) dialogs_->showAbout();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (model_->requestClose()) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+void MainWindow::runCreateScripts() {
+  run_ = std::make_unique<RunProgressState>();
+  run_->started.start();
+  model_->event([this] { model_->createScripts(); });
+  run_.reset();
+}
+
+// --- FormPort ---------------------------------------------------------------
+
+Answer MainWindow::messageBox(MessageKind kind, Buttons buttons, std::string_view text) {
+  // The questions' texts break their lines with CR LF.
+  QString shown = shownText(text);
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return boxes_.ask(this, kind, buttons, shown);
+}
+
+void MainWindow::focus(Field field) {
+  fieldEdit(field)->setFocus();
+}
+
+void MainWindow::errorBox(const Error& error) {
+  boxes_.error(this, QString::fromStdString(model_->state().AppTitle), shownText(error.boxText()));
+}
+
+std::optional<FileChoice> MainWindow::openDialog(int typeIndex) {
+  return files_.open(this, typeIndex);
+}
+
+std::optional<FileChoice> MainWindow::saveDialog(std::string_view presetName, int typeIndex) {
+  return files_.save(this, presetName, typeIndex);
+}
+
+std::optional<std::vector<std::string>> MainWindow::filterEditor(
+    const std::vector<std::string>& lines) {
+  if (!dialogs_) return std::nullopt;
+  return dialogs_->editFilters(lines);
+}
+
+std::optional<std::string> MainWindow::pickFolder(FolderPickerFor which, std::string_view boxText,
+                                                  std::string_view baseFolder) {
+  if (!dialogs_) return std::nullopt;
+  return dialogs_->pickFolder(which, boxText, baseFolder);
+}
+
+bool MainWindow::proceed(std::size_t written, std::size_t total) {
+  if (!run_) return true;
+  const qint64 now = run_->started.elapsed();
+  if (now < progressDelayMs_) return true;
+  if (!run_->dialog) {
+    run_->dialog = std::make_unique<QProgressDialog>(QStringLiteral("Writing scripts..."),
+                                                     QStringLiteral("Cancel"), 0,
+                                                     static_cast<int>(total), this);
+    run_->dialog->setObjectName(QStringLiteral("CreateScriptsProgress"));
+    run_->dialog->setWindowTitle(QString::fromStdString(model_->state().AppTitle));
+    run_->dialog->setWindowModality(Qt::ApplicationModal);
+    run_->dialog->setMinimumDuration(0);
+    run_->dialog->setAutoClose(false);
+    run_->dialog->setAutoReset(false);
+    run_->dialog->show();
+  } else if (now - run_->lastUpdate < RunProgressState::kUpdateEveryMs) {
+    return !run_->dialog->wasCanceled();
+  }
+  run_->lastUpdate = now;
+  run_->dialog->setLabelText(
+      QStringLiteral("Writing script %1 of %2...").arg(written + 1).arg(total));
+  run_->dialog->setValue(static_cast<int>(written));
+  // The dialog is modal, so of the window only its Cancel can be pressed here.
+  QCoreApplication::processEvents();
+  return !run_->dialog->wasCanceled();
+}
+
+void MainWindow::shown(Shown what, Field field) {
+  switch (what) {
+    case Shown::Field:
+      showField(field);
+      break;
+    case Shown::Template:
+      showTemplate();
+      break;
+    case Shown::Filters:
+      filterModel_->refresh();
+      break;
+    case Shown::Clips:
+      showClips(true);
+      break;
+    case Shown::ClipSelection:
+      showClips(false);
+      break;
+    case Shown::CreatedScripts:
+      showCreatedScripts();
+      break;
+    case Shown::OptionFlags:
+      showOptionFlags();
+      break;
+    case Shown::Modified:  // the window shows no mark of its own
+      break;
+  }
+}
+
+std::vector<std::string> MainWindow::templateLines() {
+  const QString text = templateEdit_->toPlainText();
+  // A Latin-1 template stays Latin-1 while every character fits; once the
+  // user types one that does not, the whole template becomes UTF-8, so that
+  // it reads back as typed.
+  if (templateLatin1_ && textBytes(text, true).size() != static_cast<std::size_t>(text.size()))
+    templateLatin1_ = false;
+  const QStringList lines = text.split(QLatin1Char('\n'));
+  std::vector<std::string> bytes;
+  bytes.reserve(static_cast<std::size_t>(lines.size()));
+  for (const QString& line : lines)
+    bytes.push_back(textBytes(line, templateLatin1_));
+  // A text that ends in a line end has no empty line after it; no text, no lines.
+  if (!bytes.empty() && bytes.back().empty()) bytes.pop_back();
+  return bytes;
+}
+
+// --- Showing the model --------------------------------------------------------
+
+QLineEdit* MainWindow::fieldEdit(Field field) const {
+  switch (field) {
+    case Field::Source:
+      return sourceEdit_;
+    case Field::ClipName:
+      return clipNameEdit_;
+    case Field::ScriptName:
+      return scriptNameEdit_;
+    case Field::Destination:
+      return destinationEdit_;
+  }
+  return sourceEdit_;
+}
+
+void MainWindow::showField(Field field) {
+  const std::string& text = model_->fieldText(field);
+  fieldLatin1_[static_cast<std::size_t>(field)] = !isValidUtf8(text);
+  QLineEdit* edit = fieldEdit(field);
+  const QString shown = shownText(text);
+  // textEdited is the user's alone, so setText raises no second change.
+  if (edit->text() != shown) edit->setText(shown);
+}
+
+void MainWindow::showTemplate() {
+  const std::string text = joinLines(model_->templateLines());
+  templateLatin1_ = !isValidUtf8(text);
+  const bool wasUpdating = std::exchange(updating_, true);
+  templateEdit_->setPlainText(shownText(text));
+  updating_ = wasUpdating;
+}
+
+void MainWindow::showClips(bool entriesChanged) {
+  const ClipList& clips = model_->clips();
+  const bool wasUpdating = std::exchange(updating_, true);
+  if (entriesChanged) clipModel_->refresh();
+  QItemSelection selection;
+  for (std::size_t i = 0; i < clips.count();) {
+    if (!clips.isSelected(i)) {
+      ++i;
+      continue;
+    }
+    std::size_t end = i;
+    while (end + 1 < clips.count() && clips.isSelected(end + 1))
+      ++end;
+    selection.select(clipModel_->index(static_cast<int>(i)),
+                     clipModel_->index(static_cast<int>(end)));
+    i = end + 1;
+  }
+  QItemSelectionModel* selectionModel = clipList_->selectionModel();
+  selectionModel->select(selection, QItemSelectionModel::ClearAndSelect);
+  if (const std::optional<std::size_t> focus = clips.focus())
+    selectionModel->setCurrentIndex(clipModel_->index(static_cast<int>(*focus)),
+                                    QItemSelectionModel::NoUpdate);
+  updating_ = wasUpdating;
+}
+
+void MainWindow::showCreatedScripts() {
+  createdScripts_->setPlainText(shownText(joinLines(model_->createdScripts())));
+}
+
+void MainWindow::showOptionFlags() {
+  const OptionFlags& flags = model_->optionFlags();
+  loadInisAction_->setChecked(flags.loadInis);
+  saveInisAction_->setChecked(flags.saveInis);
+}
+
+}  // namespace clipquill
