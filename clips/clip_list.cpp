@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 #include <utility>
 
@@ -163,7 +164,6 @@ void ClipList::take(std::vector<std::string> entries) {
   entries_ = std::move(entries);
   selected_.assign(entries_.size(), 0);
   selectedCount_ = 0;
-  focus_.reset();
 }
 
 void toggleSelectAll(ClipList& list) {

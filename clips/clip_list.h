@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,9 +34,6 @@ class ClipList {
   void clearSelection();
   // The selected entries in list order.
   std::vector<std::string> selectedEntries() const;
-
-  // The entry that has the keyboard focus, if any. A re-read drops it.
-  std::optional<std::size_t> focus() const { return focus_; }
 
   // Moves the list to path, read against the list's folder when relative; a
   // trailing separator makes no difference. Re-reads only when the full path
@@ -82,7 +78,6 @@ class ClipList {
   std::vector<std::string> entries_;
   std::vector<char> selected_;  // one flag per entry
   std::size_t selectedCount_ = 0;
-  std::optional<std::size_t> focus_;
   bool putOff_ = false;
   bool pending_ = false;
 };
