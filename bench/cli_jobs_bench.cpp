@@ -18,6 +18,18 @@
 //   blankmem [MB]  a template of MB megabytes (20) of line ends only: the
 //                  peak memory of --list and of --show, against the file's size
 //   show           --show on a small template, against /bin/true
+//   manyext [n]    --list with n (100,000) -e options over a folder of 1,000
+//                  files; the floor lists the folder with the extensions in
+//                  a hash set
+//   settings [keys] start-up with a template whose settings file holds keys
+//                  (1,000,000) filter entries with their check marks (about
+//                  34 MB), --list of an empty folder; the floor reads the
+//                  settings file whole and counts its lines
+//   settingsmem [keys] the same start-up, by its peak memory against the
+//                  settings file's size (the goal is 5 x)
+//   settingsave [keys] -y --save of that template with its settings; the
+//                  floor reads the settings file and writes it anew beside
+//                  itself, synced, and renames it into place
 //
 // Both sides write to /dev/null. Time rounds alternate after one warm-up
 // round of each; the last line printed is "ratio <program / floor>" (for the
@@ -39,6 +51,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "bench/bench_support.h"
@@ -175,9 +188,11 @@ struct Bench {
   }
 };
 
+constexpr const char* kClipExts[] = {"avi", "MKV", "mpg", "avs", "wav"};
+
 void makeClipFolder(const std::string& folder, std::size_t files) {
   support::makeFolder(folder);
-  constexpr const char* kExts[] = {"avi", "MKV", "mpg", "avs", "wav"};
+  const auto& kExts = kClipExts;
   for (std::size_t i = 0; i < files; ++i) {
     const int fd = ::open((folder + "/take " + std::to_string(i) + "." + kExts[i % 5]).c_str(),
                           O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
@@ -214,8 +229,78 @@ long medianKb(const std::vector<Process>& runs) {
 
 }  // namespace
 
+// The extension of a name in lower case, as -e compares it; "" for none.
+std::string lowerExtension(std::string_view name) {
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return "";
+  std::string ext(name.substr(dot + 1));
+  for (char& c : ext)
+    c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  return ext;
+}
+
+int floorExts(const std::string& folder, char** exts, int count) {
+  std::unordered_set<std::string> wanted;
+  for (int i = 0; i < count; ++i)
+    wanted.insert(lowerExtension(std::string(".") + exts[i]));
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) dieErrno("cannot list " + folder);
+  std::vector<std::string> names;
+  while (const dirent* entry = ::readdir(dir)) {
+    if (entry->d_name[0] != '.' && entry->d_type == DT_REG &&
+        wanted.contains(lowerExtension(entry->d_name))) {
+      names.emplace_back(entry->d_name);
+    }
+  }
+  ::closedir(dir);
+  std::sort(names.begin(), names.end());
+  for (const std::string& name : names) {
+    std::fwrite(name.data(), 1, name.size(), stdout);
+    std::fputc('\n', stdout);
+  }
+  return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+// Reads from whole and writes it anew as to, through a temporary beside it
+// that is synced and renamed into place: a safe save with nothing to build.
+int floorCopy(const std::string& from, const std::string& to) {
+  const int fd = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) dieErrno("cannot open " + from);
+  struct stat st;
+  if (::fstat(fd, &st) != 0) dieErrno("cannot stat " + from);
+  const auto size = static_cast<std::size_t>(st.st_size);
+  const std::unique_ptr<char[]> bytes(new char[size + 1]);
+  std::size_t got = 0;
+  while (got < size) {
+    const ssize_t n = ::read(fd, bytes.get() + got, size - got);
+    if (n <= 0) dieErrno("cannot read " + from);
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  const std::string temp = to + ".floor";
+  support::floorWriteFile(temp, std::string_view(bytes.get(), size), /*sync=*/true);
+  if (::rename(temp.c_str(), to.c_str()) != 0) dieErrno("cannot rename " + temp);
+  return 0;
+}
+
+// A settings file of keys filter entries, every other one checked.
+void writeSettings(const std::string& path, std::size_t keys) {
+  std::string text = "[Entries]\r\nClipLoc=\r\nClipName=\r\nScriptName=*\r\nScriptDest=\r\n";
+  text += "[FilterBy]\r\n";
+  for (std::size_t i = 0; i < keys; ++i)
+    text += "Ext" + std::to_string(i) + "=x" + std::to_string(i) + "\r\n";
+  text += "[FilterState]\r\n";
+  for (std::size_t i = 0; i < keys; ++i)
+    text += "Ext" + std::to_string(i) + "State=" + (i % 2 == 0 ? "1" : "0") + "\r\n";
+  support::floorWriteFile(path, text);
+}
+
 int main(int argc, char** argv) {
   support::programName = "bench_cli_jobs";
+  if (argc >= 3 && std::string_view(argv[1]) == "--floor-exts") {
+    return floorExts(argv[2], argv + 3, argc - 3);
+  }
+  if (argc == 4 && std::string_view(argv[1]) == "--floor-copy") return floorCopy(argv[2], argv[3]);
   if (argc >= 3 && std::string_view(argv[1]) == "--floor-list") {
     return floorList(argv[2], std::vector<std::string>(argv + 3, argv + argc));
   }
@@ -227,7 +312,8 @@ int main(int argc, char** argv) {
     const std::string self = std::filesystem::read_symlink("/proc/self/exe", ec).string();
     if (ec) die("cannot find this program: " + ec.message());
     int failed = 0;
-    for (const char* job : {"list4", "list1", "template", "blankmem", "show"}) {
+    for (const char* job : {"list4", "list1", "template", "blankmem", "show", "manyext", "settings",
+                            "settingsmem", "settingsave"}) {
       std::printf("\n== %s\n", job);
       std::fflush(stdout);
       const pid_t child = ::fork();
@@ -328,6 +414,71 @@ int main(int argc, char** argv) {
         });
     std::printf("clipquill-cli --show on a two-line template; floor: /bin/true\n");
     support::report(measured, 1, "run");
+  } else if (job == "manyext") {
+    const std::size_t count = support::countArgument(argc, argv, 2, 100000, "number of -e");
+    const std::size_t rounds = support::countArgument(argc, argv, 3, 5, "number of rounds");
+    const std::string clips = bench.root + "/clips";
+    makeClipFolder(clips, 1000);
+    // "-eNAME" in one word: a hundred thousand options must fit the limit
+    // the system sets on a command line.
+    std::vector<std::string> cliArgs{"--list", "-s", clips};
+    std::vector<std::string> floorArgs{"--floor-exts", clips};
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::string ext = i < 5 ? std::string(kClipExts[i]) : "x" + std::to_string(i);
+      cliArgs.push_back("-e" + ext);
+      floorArgs.push_back(ext);
+    }
+    cliArgs.push_back(small);
+    const support::Rounds measured = support::alternate(
+        rounds, [&] { return bench.floor(floorArgs).ms; }, [&] { return bench.cli(cliArgs).ms; });
+    std::printf("clipquill-cli --list with %zu -e options over 1,000 files\n", count);
+    std::printf("floor: readdir + extension looked up in a hash set + std::sort + write\n");
+    support::report(measured, count, "-e");
+  } else if (job == "settings" || job == "settingsmem" || job == "settingsave") {
+    const std::size_t keys = support::countArgument(argc, argv, 2, 1000000, "number of keys");
+    const std::size_t rounds = support::countArgument(argc, argv, 3, 5, "number of rounds");
+    const std::string templ = bench.root + "/big.qtpl";
+    const std::string ini = bench.root + "/big.ini";
+    support::floorWriteFile(templ, "AviSource(\"<P><F>\")\r\n");
+    writeSettings(ini, keys);
+    struct stat st;
+    if (::stat(ini.c_str(), &st) != 0) dieErrno("cannot stat " + ini);
+    const double fileMb = static_cast<double>(st.st_size) / (1 << 20);
+    const std::vector<std::string> load{"--list", "-s", bench.root + "/empty", templ};
+    if (job == "settingsmem") {
+      std::vector<Process> runs;
+      for (std::size_t r = 0; r < rounds; ++r)
+        runs.push_back(bench.cli(load));
+      std::printf("start-up with a settings file of %zu filter entries (%.1f MB); goal 5 x\n", keys,
+                  fileMb);
+      reportMemory("--list", medianKb(runs), static_cast<long>(st.st_size / 1024));
+    } else if (job == "settings") {
+      const support::Rounds measured = support::alternate(
+          rounds,
+          [&] {
+            return bench.floor({"--floor-read", ini}).ms;
+          },
+          [&] { return bench.cli(load).ms; });
+      std::printf("start-up with a settings file of %zu filter entries (%.1f MB), --list\n", keys,
+                  fileMb);
+      std::printf("floor: open + read(2) of the whole settings file + line count, as a process\n");
+      support::report(measured, keys, "key");
+    } else {
+      const std::string saved = bench.root + "/saved.qtpl";
+      const support::Rounds measured = support::alternate(
+          rounds,
+          [&] {
+            return bench.floor({"--floor-copy", ini, bench.root + "/copy.ini"}).ms;
+          },
+          [&] {
+            return bench.cli({"-y", "--save", saved, templ}).ms;
+          });
+      std::printf("-y --save of a template with %zu filter entries (%.1f MB of settings)\n", keys,
+                  fileMb);
+      std::printf(
+          "floor: the settings file read and written anew, synced and renamed, as a process\n");
+      support::report(measured, keys, "key");
+    }
   } else {
     die("no job \"" + job + "\"");
   }

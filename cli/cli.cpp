@@ -10,6 +10,7 @@
 #include <istream>
 #include <iterator>
 #include <memory>
+#include <numeric>
 #include <optional>
 #include <ostream>
 #include <stdexcept>
@@ -20,6 +21,7 @@
 
 #include "check/check_report.h"
 #include "cli/cli_port.h"
+#include "cli/dry_run_scripts.h"
 #include "cli/options.h"
 #include "clips/folders.h"
 #include "core/constants.h"
@@ -39,56 +41,6 @@ namespace clipquill::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-// --dry-run: nothing is written, but every script meets what it would meet:
-// an existing file brings the question, a folder that is missing or cannot
-// be written the real run's error.
-class DryRunScripts : public ScriptFiles {
- public:
-  std::vector<std::string> paths;     // in the order the run would write them
-  std::vector<std::string> replaced;  // those that replace a file
-
-  std::unique_ptr<ScriptWriter> createNew(const std::string& path) override {
-    check(path);
-    std::error_code ec;
-    if (fs::exists(fs::symlink_status(pathFromUtf8(path), ec))) return nullptr;
-    return std::make_unique<Writer>(*this, path, false);
-  }
-  std::unique_ptr<ScriptWriter> replace(const std::string& path) override {
-    return std::make_unique<Writer>(*this, path, true);
-  }
-
- private:
-  // The checks that creating the file would fail by, and their errors.
-  static void check(const std::string& path) {
-    if (path.find('\0') != std::string::npos) throw Error::fromErrno(EINVAL);
-    const std::string folder = utf8Of(pathFromUtf8(path).parent_path());
-    std::error_code ec;
-    const fs::file_status status = fs::status(pathFromUtf8(folder.empty() ? "." : folder), ec);
-    if (!fs::exists(status)) throw Error::fromErrno(ENOENT);
-    if (!fs::is_directory(status)) throw Error::fromErrno(ENOTDIR);
-#if !defined(_WIN32)  // Windows rights are access lists, which only a real write tells
-    if (::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) != 0) throwErrno();
-#endif
-  }
-
-  class Writer : public ScriptWriter {
-   public:
-    Writer(DryRunScripts& owner, std::string path, bool replacing)
-        : owner_(owner), path_(std::move(path)), replacing_(replacing) {}
-    void write(std::string_view) override {}
-    void commit(Landed landed) override {
-      owner_.paths.push_back(path_);
-      if (replacing_) owner_.replaced.push_back(path_);
-      landed();
-    }
-
-   private:
-    DryRunScripts& owner_;
-    std::string path_;
-    bool replacing_;
-  };
-};
 
 // The clip folders with a count of the names listed on the progress line.
 class CountedFolders : public Folders {
@@ -428,8 +380,9 @@ bool Run::fillFields() {
   if (!type(Field::ClipName, opts_.prefix)) return false;
   if (!opts_.exts.empty()) {
     model_.event([&] { model_.applyFilterEditor(opts_.exts); });
-    for (std::size_t i = 0; i < opts_.exts.size() && !port_.errorShown(); ++i)
-      model_.toggleFilter(i);
+    std::vector<std::size_t> all(model_.filters().count());
+    std::iota(all.begin(), all.end(), std::size_t{0});
+    if (!port_.errorShown()) model_.toggleFilters(all);
     if (port_.errorShown()) return false;
   }
   if (!type(Field::ScriptName, opts_.name) || !type(Field::Destination, opts_.dest)) return false;
@@ -527,13 +480,10 @@ int runCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
     err << "clipquill-cli: " << e.what() << "\nTry 'clipquill-cli --help'.\n";
     return kExitUsage;
   }
-  if (opts.help) {
-    out << helpText();
-    return kExitDone;
-  }
-  if (opts.version) {
-    out << kVersion << '\n';
-    return kExitDone;
+  Output output(out, opts.nul);
+  if (opts.help || opts.version) {
+    output.text(opts.help ? helpText() : std::string(kVersion) + "\n");
+    return output.finish(err) ? kExitDone : kExitError;
   }
   if (opts.action == Action::CheckOnly) {
     try {
@@ -545,7 +495,6 @@ int runCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
       return kExitError;
     }
   }
-  Output output(out, opts.nul);
   int status = kExitError;
   try {
     Run run(opts, in, err, env);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 #include <utility>
 
@@ -107,15 +108,10 @@ void ClipList::moveToTypedPath(std::string_view text) {
     setMask(last);
     return;
   }
-  if (!last.empty() && folders_.kind(utf8Of(full)) == PathKind::File) {
-    setFolder(utf8Of(full.parent_path()));
-    readPending();  // the file's entry is looked for now
-    const auto it = std::find(entries_.begin(), entries_.end(), last);
-    focus_.reset();
-    if (it != entries_.end()) focus_ = static_cast<std::size_t>(it - entries_.begin());
-    if (!focus_ || !isSelected(*focus_)) setMask(last);
-    return;
-  }
+  // Anything else must be a folder. A file, a FIFO or a device is refused
+  // as the folder it is not ("Invalid filename"): the box's text is where
+  // the scripts look for their clips, and the path of a file as their
+  // folder would name clips that are not there.
   setFolder(utf8Of(full));
 }
 
@@ -130,12 +126,14 @@ std::vector<std::string> ClipList::read(const std::string& folder, std::string_v
     std::uint32_t nameLength;
     std::uint32_t keyLength;
   };
-  const ClipMaskMatcher matcher(mask);
+  // Made at the first name: a mask of many patterns costs an empty folder nothing.
+  std::optional<ClipMaskMatcher> matcher;
   std::string names;
   std::string keys;
   std::vector<Found> found;
   folders_.listFiles(folder, [&](std::string_view name) {
-    const std::size_t copies = matcher.matchCount(name);
+    if (!matcher) matcher.emplace(mask);
+    const std::size_t copies = matcher->matchCount(name);
     if (copies == 0) return;
     const std::size_t nameAt = names.size();
     const std::size_t keyAt = keys.size();
@@ -167,7 +165,6 @@ void ClipList::take(std::vector<std::string> entries) {
   entries_ = std::move(entries);
   selected_.assign(entries_.size(), 0);
   selectedCount_ = 0;
-  focus_.reset();
 }
 
 void toggleSelectAll(ClipList& list) {

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,9 +35,6 @@ class ClipList {
   // The selected entries in list order.
   std::vector<std::string> selectedEntries() const;
 
-  // The entry that has the keyboard focus, if any. A re-read drops it.
-  std::optional<std::size_t> focus() const { return focus_; }
-
   // Moves the list to path, read against the list's folder when relative; a
   // trailing separator makes no difference. Re-reads only when the full path
   // differs from the folder in force (compared exactly). Returns whether it
@@ -52,10 +48,9 @@ class ClipList {
 
   // Moves the list to a path typed into the source box. When the path's last
   // part holds "*" or "?", the folder is the part before it and the last part
-  // becomes the mask; when it names an existing file, the folder is the part
-  // before it, that file's entry takes the focus and, unless it is selected,
-  // its name becomes the mask; otherwise the whole path is the folder. Either
-  // mask lasts only until the caller's next rebuild. Raises Error as setFolder.
+  // becomes the mask, until the caller's next rebuild; otherwise the whole
+  // path is the folder. Raises Error as setFolder, which refuses a path that
+  // names a file, a FIFO or a device as no folder.
   void moveToTypedPath(std::string_view text);
 
   // The full form of path, as setFolder reads it.
@@ -83,7 +78,6 @@ class ClipList {
   std::vector<std::string> entries_;
   std::vector<char> selected_;  // one flag per entry
   std::size_t selectedCount_ = 0;
-  std::optional<std::size_t> focus_;
   bool putOff_ = false;
   bool pending_ = false;
 };

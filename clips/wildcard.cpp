@@ -2,6 +2,7 @@
 #include "clips/wildcard.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace clipquill {
 
@@ -141,18 +142,61 @@ bool WildcardPattern::matches(std::string_view name) const {
   return whole_.matches(name);
 }
 
-ClipMaskMatcher::ClipMaskMatcher(std::string_view mask) {
-  for (;;) {
-    const std::size_t semi = mask.find(';');
-    patterns_.emplace_back(mask.substr(0, semi));
-    if (semi == std::string_view::npos) break;
-    mask.remove_prefix(semi + 1);
+std::optional<std::size_t> WildcardPattern::simpleStar(std::string_view pattern) {
+  // As Form marks its one-star case, less the patterns that have a stem.
+  const std::size_t star = pattern.find('*');
+  if (star == std::string_view::npos || pattern.find('*', star + 1) != std::string_view::npos ||
+      pattern.find('?') != std::string_view::npos || pattern.ends_with('.') ||
+      pattern.ends_with(".*") || !std::all_of(pattern.begin(), pattern.end(), isAscii)) {
+    return std::nullopt;
+  }
+  return star;
+}
+
+ClipMaskMatcher::ClipMaskMatcher(std::string_view mask) : folded_(mask) {
+  std::transform(folded_.begin(), folded_.end(), folded_.begin(), fold);
+  std::unordered_map<std::string_view, std::size_t> headIndex;  // head -> heads_
+  for (std::size_t begin = 0;;) {
+    const std::size_t semi = std::min(mask.find(';', begin), mask.size());
+    const std::string_view pattern = mask.substr(begin, semi - begin);
+    if (const std::optional<std::size_t> star = WildcardPattern::simpleStar(pattern)) {
+      const std::string_view folded = std::string_view(folded_).substr(begin, semi - begin);
+      const std::string_view head = folded.substr(0, *star);
+      const std::string_view tail = folded.substr(*star + 1);
+      const auto [it, added] = headIndex.try_emplace(head, heads_.size());
+      if (added) heads_.push_back({head, {}});
+      auto& tails = heads_[it->second].tails;
+      auto byLength = std::find_if(tails.begin(), tails.end(),
+                                   [&](const auto& t) { return t.first == tail.size(); });
+      if (byLength == tails.end()) byLength = tails.insert(tails.end(), {tail.size(), {}});
+      byLength->second.push_back(tail);
+    } else {
+      others_.emplace_back(pattern);
+    }
+    if (semi == mask.size()) break;
+    begin = semi + 1;
+  }
+  for (Head& head : heads_) {
+    for (auto& [length, tails] : head.tails)
+      std::sort(tails.begin(), tails.end());
   }
 }
 
 std::size_t ClipMaskMatcher::matchCount(std::string_view name) const {
   std::size_t count = 0;
-  for (const WildcardPattern& pattern : patterns_)
+  std::string tail;
+  for (const Head& head : heads_) {
+    if (name.size() < head.head.size() || !endsMatch(head.head, name)) continue;
+    for (const auto& [length, tails] : head.tails) {
+      if (name.size() < head.head.size() + length) continue;
+      tail.assign(name.substr(name.size() - length));
+      std::transform(tail.begin(), tail.end(), tail.begin(), fold);
+      const auto [first, last] =
+          std::equal_range(tails.begin(), tails.end(), std::string_view(tail));
+      count += static_cast<std::size_t>(last - first);
+    }
+  }
+  for (const WildcardPattern& pattern : others_)
     count += pattern.matches(name);
   return count;
 }

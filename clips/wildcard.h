@@ -25,6 +25,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace clipquill {
@@ -33,6 +34,12 @@ class WildcardPattern {
  public:
   explicit WildcardPattern(std::string_view pattern);
   bool matches(std::string_view name) const;
+  // Where the "*" of a pattern "head*tail" stands, for one of ASCII
+  // characters with no other wild card and no final ".*" or ".", as a filter
+  // entry's pattern mostly is. Such a pattern matches exactly the names at
+  // least as long as head and tail together that begin with head and end
+  // with tail, case aside.
+  static std::optional<std::size_t> simpleStar(std::string_view pattern);
 
  private:
   // One pattern in its matching form.
@@ -57,6 +64,9 @@ class WildcardPattern {
 
 // A mask: patterns separated by ";", each used as it stands (an empty one
 // matches no file).
+// Patterns of the "head*tail" form are looked up by their ends rather than
+// tried one by one, so that a name costs the same against a hundred thousand
+// extensions as against four.
 class ClipMaskMatcher {
  public:
   explicit ClipMaskMatcher(std::string_view mask);
@@ -65,7 +75,15 @@ class ClipMaskMatcher {
   std::size_t matchCount(std::string_view name) const;
 
  private:
-  std::vector<WildcardPattern> patterns_;
+  // The "head*tail" patterns of one head: their tails, sorted, by length.
+  // Heads and tails are views into folded_.
+  struct Head {
+    std::string_view head;
+    std::vector<std::pair<std::size_t, std::vector<std::string_view>>> tails;
+  };
+  std::string folded_;  // the mask, ASCII letters in lower case
+  std::vector<Head> heads_;
+  std::vector<WildcardPattern> others_;
 };
 
 }  // namespace clipquill

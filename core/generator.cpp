@@ -46,6 +46,13 @@ RunOutcome ScriptGenerator::run(const ScriptInputs& in, ScriptState& state) {
 
 template <typename Mode>
 RunOutcome ScriptGenerator::settleAfter(Mode mode) {
+  // A file that another run puts in a script's place meanwhile is asked
+  // about as one that was there.
+  files_.onTaken([this](const std::string& path) { return mayReplace(path); });
+  struct Forget {
+    ScriptFiles& files;
+    ~Forget() { files.onTaken(nullptr); }
+  } forget{files_};
   RunOutcome outcome;
   try {
     outcome = mode();
@@ -55,19 +62,30 @@ RunOutcome ScriptGenerator::settleAfter(Mode mode) {
     try {
       files_.settle();
     } catch (const Error&) {
+    } catch (const ScriptDeclined&) {
     }
-    throw;
+    try {
+      throw;
+    } catch (const ScriptDeclined&) {
+      return RunOutcome::OverwriteDeclined;
+    }
   }
-  files_.settle();
+  try {
+    files_.settle();
+  } catch (const ScriptDeclined&) {
+    return RunOutcome::OverwriteDeclined;
+  }
   return outcome;
+}
+
+bool ScriptGenerator::mayReplace(const std::string& path) {
+  return user_.messageBox(MessageKind::Warning, Buttons::OkCancel, msg::overwriteQuestion(path)) ==
+         Answer::Ok;
 }
 
 std::unique_ptr<ScriptWriter> ScriptGenerator::openScript(const std::string& path) {
   if (auto writer = files_.createNew(path)) return writer;
-  if (user_.messageBox(MessageKind::Warning, Buttons::OkCancel, msg::overwriteQuestion(path)) !=
-      Answer::Ok) {
-    return nullptr;
-  }
+  if (!mayReplace(path)) return nullptr;
   // The old script is replaced only once the new one is complete, so a failed
   // write never costs the user the file they agreed to replace.
   return files_.replace(path);

@@ -84,6 +84,8 @@ class ScriptGenerator {
 
   // Asks before replacing an existing file; nullptr when the user declines.
   std::unique_ptr<ScriptWriter> openScript(const std::string& path);
+  // The question before replacing the file at path: true for OK.
+  bool mayReplace(const std::string& path);
 
   ScriptFiles& files_;
   UserPort& user_;

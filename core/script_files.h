@@ -26,9 +26,23 @@ class ScriptWriter {
   virtual void commit(Landed landed) = 0;
 };
 
+// Raised by a landing whose name another program took in the meantime, when
+// the question about it was declined; see ScriptFiles::onTaken.
+struct ScriptDeclined {};
+
 class ScriptFiles {
  public:
   virtual ~ScriptFiles() = default;
+
+  // Asks whether a file that took a new script's name after createNew found
+  // it free (another run, another program) may be replaced. Yes: the script
+  // replaces it as replace() would, with the same refusals. No: the script
+  // and those after it are dropped, as when one cannot land, and the landing
+  // raises ScriptDeclined instead of Error. Without a question, the answer
+  // is no: nothing is replaced unasked.
+  using TakenQuestion = std::function<bool(const std::string& path)>;
+  void onTaken(TakenQuestion ask) { askTaken_ = std::move(ask); }
+
   // A writer for a new script at path, or nullptr, touching nothing, when a
   // file is already there, or a dangling link, or a script committed but
   // held back (the caller asks before replacing it). Raises Error when the
@@ -44,6 +58,9 @@ class ScriptFiles {
   // stay, it and those after it are dropped, the files they were to replace
   // as they were. A run calls it however it ends.
   virtual void settle() {}
+
+ protected:
+  TakenQuestion askTaken_;
 };
 
 // The real file system of this platform.

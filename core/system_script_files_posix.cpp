@@ -54,6 +54,19 @@ std::size_t heldLimit() {
   return std::clamp<std::size_t>(static_cast<std::size_t>(limit.rlim_cur / 2), 1, kMaxHeld);
 }
 
+// What stands at name in dir: nothing (ENOENT), a file to ask about (0), or
+// the errno of what refuses a script there.
+int occupant(int dir, const std::string& name, struct stat& st) {
+  if (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
+  if (S_ISREG(st.st_mode)) return 0;
+  if (S_ISLNK(st.st_mode)) {
+    // A link to a file, or a dangling one: a file in the way all the same.
+    struct stat target;
+    if (::fstatat(dir, name.c_str(), &target, 0) != 0 || S_ISREG(target.st_mode)) return 0;
+  }
+  return EACCES;  // a folder, a FIFO, a device, or a link to one of them
+}
+
 class PosixScriptFiles final : public ScriptFiles {
  public:
   std::unique_ptr<ScriptWriter> createNew(const std::string& path) override;
@@ -77,20 +90,29 @@ class PosixScriptFiles final : public ScriptFiles {
   void commit(NewFile file, std::string path, bool replacing, ScriptWriter::Landed landed) {
     std::string name = posix::nameOf(path);
     if (held_.empty() && !replacing) {
-      if (const int err = file.linkAsNew(dir_.get(), name)) throw Error::fromErrno(err);
-      file.close();
-      if (listed_) names_.insert(std::move(name));
-      landed();
-      return;
+      const int err = file.linkAsNew(dir_.get(), name);
+      if (err == 0) {
+        file.close();
+        if (listed_) names_.insert(std::move(name));
+        landed();
+        return;
+      }
+      if (err != EEXIST) throw Error::fromErrno(err);
+      // Taken since createNew looked: with a yes, it is replaced, after the
+      // sync that every replacement waits for.
+      takeOver(path, name);
+      replacing = true;
     }
-    heldPaths_.insert(std::move(path));
-    held_.push_back({std::move(file), std::move(name), replacing, std::move(landed)});
+    heldPaths_.insert(path);
+    held_.push_back(
+        {std::move(file), std::move(path), std::move(name), replacing, std::move(landed)});
     if (held_.size() >= limit_) landHeld();
   }
 
  private:
   struct Held {
     NewFile file;
+    std::string path;
     std::string name;
     bool replacing;
     ScriptWriter::Landed landed;
@@ -139,6 +161,22 @@ class PosixScriptFiles final : public ScriptFiles {
     if (!listed_) names_.clear();
   }
 
+  // Something took name in the folder held open after createNew found it
+  // free: the question, then the checks replace() makes. Raises
+  // ScriptDeclined on a no, Error when the file may not be replaced.
+  void takeOver(const std::string& path, const std::string& name) {
+    if (!askTaken_ || !askTaken_(path)) throw ScriptDeclined{};
+    struct stat st;
+    const int err = occupant(dir_.get(), name, st);
+    if (err == ENOENT) return;  // gone again: the script simply lands
+    if (err != 0) throw Error::fromErrno(err);
+    if (S_ISREG(st.st_mode)) {
+      if (const int denied = posix::writeDenied(dir_.get(), name.c_str(), st)) {
+        throw Error::fromErrno(denied);
+      }
+    }
+  }
+
   void forgetNames() {
     names_.clear();
     listed_ = false;
@@ -173,7 +211,9 @@ class PosixScriptFiles final : public ScriptFiles {
       if (script.replacing) {
         script.file.linkOver(dir_.get(), script.name);
       } else if (const int err = script.file.linkAsNew(dir_.get(), script.name)) {
-        throw Error::fromErrno(err);
+        if (err != EEXIST) throw Error::fromErrno(err);
+        takeOver(script.path, script.name);
+        script.file.linkOver(dir_.get(), script.name);  // synced above
       }
       script.file.close();
       if (listed_) names_.insert(script.name);
@@ -224,19 +264,6 @@ class PosixScriptWriter final : public ScriptWriter {
   std::string path_;
   bool replacing_ = false;
 };
-
-// What stands at name in dir: nothing (ENOENT), a file to ask about (0), or
-// the errno of what refuses a script there.
-int occupant(int dir, const std::string& name, struct stat& st) {
-  if (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
-  if (S_ISREG(st.st_mode)) return 0;
-  if (S_ISLNK(st.st_mode)) {
-    // A link to a file, or a dangling one: a file in the way all the same.
-    struct stat target;
-    if (::fstatat(dir, name.c_str(), &target, 0) != 0 || S_ISREG(target.st_mode)) return 0;
-  }
-  return EACCES;  // a folder, a FIFO, a device, or a link to one of them
-}
 
 std::unique_ptr<ScriptWriter> PosixScriptFiles::createNew(const std::string& path) {
   posix::refuseNul(path);

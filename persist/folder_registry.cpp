@@ -163,6 +163,34 @@ class FolderKey final : public RegistryKey {
   std::string folder_;
 };
 
+// The key of a store that has nowhere to be: nothing is read, nothing kept.
+class HomelessKey final : public RegistryKey {
+ public:
+  std::optional<RegistryValue> query(std::string_view) override { return std::nullopt; }
+  bool setDword(std::string_view, std::uint32_t) override { return false; }
+};
+
+// root without its last name.
+std::string above(const std::string& root) {
+  const std::size_t slash = root.rfind('/');
+  if (slash == std::string::npos) return "";
+  return root.substr(0, slash == 0 ? 1 : slash);
+}
+
+// The folder that holds the store's own folders: above the root, above the
+// application's folder when the root is in one, and above a ".config" that
+// holds that.
+std::string baseOf(const std::string& root) {
+  std::string base = above(root);
+  const auto strip = [&](std::string_view name) {
+    if (!base.ends_with("/" + std::string(name))) return false;
+    base = above(base);
+    return true;
+  };
+  if (strip(kAppTitle)) strip(".config");
+  return base;
+}
+
 }  // namespace
 
 std::optional<RegistryValue> parseRegistryValue(std::string_view fileBytes) {
@@ -226,6 +254,7 @@ FolderRegistry::FolderRegistry(std::shared_ptr<PersistFiles> owned, PersistFiles
     : owned_(std::move(owned)), files_(files), root_(std::move(root)) {
   while (root_.size() > 1 && root_.ends_with('/'))
     root_.pop_back();
+  base_ = baseOf(root_);
 }
 
 void FolderRegistry::makeRoot() {
@@ -234,13 +263,13 @@ void FolderRegistry::makeRoot() {
     return;
   } catch (const Error&) {
   }
-  // The folders above it may be missing too (a fresh ~/.config). Those that
-  // exist may refuse a new folder all the same: only the root's own creation
-  // counts.
-  for (std::size_t slash = root_.find('/', 1); slash != std::string::npos;
+  // The store's folders above it may be missing too (a fresh ~/.config).
+  // Those that exist may refuse a new folder all the same: only the root's
+  // own creation counts.
+  for (std::size_t slash = root_.find('/', base_.size() + 1); slash != std::string::npos;
        slash = root_.find('/', slash + 1)) {
     try {
-      if (root_[slash - 1] != '/') files_.makeFolder(root_.substr(0, slash));
+      files_.makeFolder(root_.substr(0, slash));
     } catch (const Error&) {
     }
   }
@@ -259,6 +288,10 @@ std::unique_ptr<RegistryKey> FolderRegistry::openOrCreate(std::string_view keyPa
       names.push_back(name);
     }
     start = end + 1;
+  }
+  // Nothing at all where the store's folders go: not made, and not kept.
+  if (!base_.empty() && !files_.isFolder(base_) && !files_.isFile(base_)) {
+    return std::make_unique<HomelessKey>();
   }
   try {
     makeRoot();

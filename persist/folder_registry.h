@@ -46,10 +46,15 @@ std::string formatRegistryValue(const RegistryValue& value);
 // HOME either: a store without a root refuses access.
 std::string defaultRegistryRoot();
 
+// The store makes only its own folders: the root and, where the root has the
+// default form, the application's folder above it and a ".config" above
+// that. The folder that holds them (the config folder, or the home folder)
+// must exist: a home that is gone is never made again, folders and all, as
+// root would make it anywhere. Without it each key opens but holds no value
+// and takes none, so that a save says that its flags were not stored.
 class FolderRegistry : public RegistryStore {
  public:
-  // root is made, with the folders above it, when a key is opened and it is
-  // missing.
+  // root is made, as above, when a key is opened and it is missing.
   // files must outlive the store and every key it opens.
   FolderRegistry(PersistFiles& files, std::string root);
   // The same, owning files with the keys, so that a key may outlive the store
@@ -60,12 +65,14 @@ class FolderRegistry : public RegistryStore {
 
  private:
   FolderRegistry(std::shared_ptr<PersistFiles> owned, PersistFiles& files, std::string root);
-  // Creates the root, and the folders above it when need be; raises Error.
+  // Creates the root, and the store's folders above it when need be; raises
+  // Error.
   void makeRoot();
 
   std::shared_ptr<PersistFiles> owned_;  // null when the caller owns files_
   PersistFiles& files_;
   std::string root_;
+  std::string base_;  // the folder that holds the store's own folders
 };
 
 }  // namespace clipquill

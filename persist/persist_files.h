@@ -24,6 +24,8 @@ class PersistFiles {
 
   // Whether path names a regular file (a link is followed).
   virtual bool isFile(const std::string& path) = 0;
+  // Whether path names a folder (a link is followed).
+  virtual bool isFolder(const std::string& path) = 0;
 
   // Where a write's bytes go, piece by piece.
   class Sink {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "persist/profile.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "core/constants.h"
@@ -160,144 +161,294 @@ std::pair<std::size_t, std::size_t> trimmed(std::string_view text, std::size_t b
   return {begin, end};
 }
 
-// Names compare by ASCII case only, the same in every locale.
-std::string folded(std::string_view name) {
-  std::string out(name);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
+char folded(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Names compare by ASCII case only, the same in every locale; so they hash.
+std::uint32_t nameHash(std::string_view name) {
+  std::uint32_t hash = 2166136261u;
+  for (const char c : name)
+    hash = (hash ^ static_cast<unsigned char>(folded(c))) * 16777619u;
+  return hash;
+}
+
+// Where a hash starts its probe: names such as "Ext17" and "Ext18" differ in
+// a few bits only, which linear probing would leave in long runs.
+std::size_t slotOf(std::uint32_t hash, std::size_t mask) {
+  hash ^= hash >> 16;
+  hash *= 0x85EBCA6Bu;
+  hash ^= hash >> 13;
+  hash *= 0xC2B2AE35u;
+  hash ^= hash >> 16;
+  return hash & mask;
 }
 
 // A value that reading would alter is put in double quotes, which reading
 // takes off again. Windows wrote such values bare, so that blanks around a
 // value and a quoted value lost something on the way back.
-std::string encoded(std::string_view value) {
+void appendEncoded(std::string& out, std::string_view value) {
   const bool altered =
       !value.empty() &&
       (isBlank(value.front()) || isBlank(value.back()) ||
        (value.size() >= 2 && isQuote(value.front()) && value.front() == value.back()));
-  if (!altered) return std::string(value);
-  std::string out;
-  out.reserve(value.size() + 2);
-  out += '"';
+  if (altered) out += '"';
   out += value;
-  out += '"';
-  return out;
+  if (altered) out += '"';
+}
+
+// What a line is, by the reading rules: where a header's or key's name stands
+// (trimmed), and a key's "=" (npos for a bare word).
+enum class Shape : unsigned char { Other, Header, Key, Bare };
+struct LineShape {
+  Shape shape = Shape::Other;
+  std::size_t nameBegin = 0;
+  std::size_t nameEnd = 0;
+  std::size_t equals = std::string_view::npos;
+};
+
+LineShape shapeOf(std::string_view text) {
+  LineShape out;
+  const auto [begin, end] = trimmed(text, 0, text.size());
+  if (begin == end || text[begin] == ';') return out;
+  if (text[begin] == '[') {
+    const std::size_t close = text.rfind(']');
+    if (close == std::string_view::npos || close < begin) return out;
+    const auto [nameBegin, nameEnd] = trimmed(text, begin + 1, close);
+    return {Shape::Header, nameBegin, nameEnd};
+  }
+  const std::size_t equals = text.find('=', begin);
+  const auto [nameBegin, nameEnd] =
+      trimmed(text, begin, equals == std::string_view::npos ? end : equals);
+  return {equals == std::string_view::npos ? Shape::Bare : Shape::Key, nameBegin, nameEnd, equals};
+}
+
+// A key's value: what follows its "=", trimmed, one pair of quotes taken off.
+std::string_view valueOf(std::string_view text, std::size_t equals) {
+  auto [begin, end] = trimmed(text, equals + 1, text.size());
+  if (end - begin >= 2 && isQuote(text[begin]) && text[begin] == text[end - 1]) {
+    ++begin;
+    --end;
+  }
+  return text.substr(begin, end - begin);
+}
+
+enum class LineEnd : unsigned char { None, Lf, CrLf, Cr };
+
+// The line that starts at pos: its text, its end, and where the next begins.
+struct RawLine {
+  std::string_view text;
+  LineEnd end = LineEnd::None;
+  std::size_t next = 0;
+};
+
+RawLine lineAt(std::string_view bytes, std::size_t pos) {
+  // A plain loop: find_first_of tries each of the two bytes in turn at every
+  // position, which costs a file of a million lines most of its reading.
+  std::size_t stop = pos;
+  while (stop < bytes.size() && bytes[stop] != '\r' && bytes[stop] != '\n')
+    ++stop;
+  if (stop == bytes.size()) return {bytes.substr(pos), LineEnd::None, bytes.size()};
+  const std::string_view text = bytes.substr(pos, stop - pos);
+  if (bytes[stop] == '\n') return {text, LineEnd::Lf, stop + 1};
+  if (stop + 1 < bytes.size() && bytes[stop + 1] == '\n') return {text, LineEnd::CrLf, stop + 2};
+  return {text, LineEnd::Cr, stop + 1};
+}
+
+// The text to read: a UTF-16 file as UTF-8 (in decoded), without a UTF-8
+// byte-order mark.
+std::string_view textOf(std::string_view bytes, std::string& decoded, bool& utf16,
+                        std::string& oddByte) {
+  utf16 = bytes.starts_with(kUtf16Bom);
+  if (utf16) {
+    decoded = fromUtf16(bytes.substr(kUtf16Bom.size()), oddByte);
+    return decoded;
+  }
+  if (bytes.starts_with(kBom)) bytes.remove_prefix(kBom.size());
+  return bytes;
 }
 
 }  // namespace
 
+void appendProfileKeyLine(std::string& out, std::string_view key, std::string_view value) {
+  out.append(key).append("=");
+  appendEncoded(out, value);
+  out += kLineEnd;
+}
+
+bool sameProfileName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return folded(x) == folded(y); });
+}
+
+void scanProfile(std::string_view bytes, const std::function<void(const ProfileItem&)>& visit) {
+  std::string decoded;
+  std::string oddByte;
+  bool utf16 = false;
+  const std::string_view text = textOf(bytes, decoded, utf16, oddByte);
+  bool inSection = false;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const RawLine line = lineAt(text, pos);
+    pos = line.next;
+    const LineShape shape = shapeOf(line.text);
+    const std::string_view name =
+        line.text.substr(shape.nameBegin, shape.nameEnd - shape.nameBegin);
+    if (shape.shape == Shape::Header) {
+      inSection = true;
+      visit({true, name, {}});
+    } else if (shape.shape == Shape::Key && inSection) {
+      visit({false, name, valueOf(line.text, shape.equals)});
+    }
+  }
+}
+
 ProfileDocument ProfileDocument::parse(std::string_view bytes) {
   ProfileDocument doc;
   std::string decoded;
-  if (bytes.starts_with(kUtf16Bom)) {
-    doc.utf16_ = true;
-    decoded = fromUtf16(bytes.substr(kUtf16Bom.size()), doc.oddByte_);
-    bytes = decoded;
-  } else if (bytes.starts_with(kBom)) {
-    doc.bom_ = kBom;
-    bytes.remove_prefix(kBom.size());
-  }
-  Section* current = nullptr;  // null before the first header and in a repeated section
-  std::size_t pos = 0;
-  while (pos < bytes.size()) {
-    Line line;
-    const std::size_t stop = bytes.find_first_of("\r\n", pos);
-    if (stop == std::string_view::npos) {
-      line.text = bytes.substr(pos);
-      pos = bytes.size();
-    } else {
-      line.text = bytes.substr(pos, stop - pos);
-      if (bytes[stop] == '\n') {
-        line.end = End::Lf;
-        pos = stop + 1;
-      } else if (stop + 1 < bytes.size() && bytes[stop + 1] == '\n') {
-        line.end = End::CrLf;
-        pos = stop + 2;
-      } else {
-        line.end = End::Cr;
-        pos = stop + 1;
-      }
-    }
+  const std::string_view text = textOf(bytes, decoded, doc.utf16_, doc.oddByte_);
+  if (!doc.utf16_ && text.size() != bytes.size()) doc.bom_ = kBom;
+  doc.text_ = text;
+  std::string().swap(decoded);
 
-    const std::string_view text = line.text;
-    const auto [begin, end] = trimmed(text, 0, text.size());
-    const std::size_t index = doc.lines_.size();
-    if (begin < end && text[begin] == '[') {
-      const std::size_t close = text.find(']', begin);
-      if (close != std::string_view::npos) {
-        line.kind = Kind::Header;
-        const auto [nameBegin, nameEnd] = trimmed(text, begin + 1, close);
-        std::string key = folded(text.substr(nameBegin, nameEnd - nameBegin));
-        if (doc.sectionIndex_.contains(key)) {
-          current = nullptr;
-        } else {
-          doc.sectionIndex_.emplace(std::move(key), doc.sections_.size());
-          current = &doc.sections_.emplace_back();
-          current->name = text.substr(nameBegin, nameEnd - nameBegin);
-          current->lastLine = index;
-        }
-      }
-    } else if (begin < end && text[begin] != ';' && text[begin] != '[') {
-      std::size_t equals = text.find('=', begin);
-      // A bare name reaches to the end of its text.
-      const std::size_t nameStop = equals == std::string_view::npos ? end : equals;
-      if (equals == std::string_view::npos) equals = kNone;
-      if (nameStop > begin && current != nullptr) {
-        const auto [nameBegin, nameEnd] = trimmed(text, begin, nameStop);
-        line.kind = Kind::Key;
-        line.nameBegin = nameBegin;
-        line.nameEnd = nameEnd;
-        line.equals = equals;
-        current->keyLines.push_back(index);
-        current->lastLine = index;
-        current->firstKey.try_emplace(folded(text.substr(nameBegin, nameEnd - nameBegin)), index);
-      }
-    }
+  std::uint32_t current = kNone;  // none before the first header and in a repeated section
+  for (std::size_t pos = 0; pos < doc.text_.size();) {
+    const RawLine raw = lineAt(doc.text_, pos);
+    const auto index = static_cast<std::uint32_t>(doc.lines_.size());
+    Line& line = doc.lines_.emplace_back();
+    line.begin = pos;
+    line.length = raw.text.size();
+    static_assert(static_cast<int>(End::Cr) == static_cast<int>(LineEnd::Cr));
+    line.end = static_cast<End>(raw.end);
     line.next = index + 1;
-    doc.lines_.push_back(std::move(line));
+    pos = raw.next;
+
+    const LineShape shape = shapeOf(raw.text);
+    // Offsets within a line are kept in 32 bits: a line of 4 GiB is kept, unread.
+    if (shape.shape == Shape::Other || raw.text.size() >= kNone) continue;
+    line.nameBegin = static_cast<std::uint32_t>(shape.nameBegin);
+    line.nameEnd = static_cast<std::uint32_t>(shape.nameEnd);
+    const std::string_view name = raw.text.substr(shape.nameBegin, shape.nameEnd - shape.nameBegin);
+    const std::uint32_t hash = nameHash(name);
+    if (shape.shape == Shape::Header) {
+      line.kind = Kind::Header;
+      if (doc.findSection(name, hash) != kNone) {
+        current = kNone;
+      } else {
+        current = static_cast<std::uint32_t>(doc.sections_.size());
+        doc.sections_.push_back({index, index});
+        doc.indexSection(current, hash);
+      }
+      continue;
+    }
+    if (current == kNone) continue;
+    const bool key = shape.shape == Shape::Key;
+    line.kind = key ? Kind::Key : Kind::Bare;
+    line.equals = key ? static_cast<std::uint32_t>(shape.equals) : kNone;
+    KeySlot& slot = doc.keySlot(current, name, hash);
+    if (slot.section == kNone) {
+      slot = {current, hash, index, kNone};
+      ++doc.keyCount_;
+    }
+    if (key && slot.firstKey == kNone) slot.firstKey = index;
+    doc.sections_[current].lastLine = index;
+    if (doc.keyCount_ * 4 >= doc.keySlots_.size() * 3) doc.growKeys();
   }
   if (!doc.lines_.empty()) {
     doc.head_ = 0;
-    doc.tail_ = doc.lines_.size() - 1;
+    doc.tail_ = static_cast<std::uint32_t>(doc.lines_.size() - 1);
     doc.lines_.back().next = kNone;
   }
   return doc;
 }
 
-const ProfileDocument::Section* ProfileDocument::find(std::string_view section) const {
-  const auto it = sectionIndex_.find(folded(section));
-  return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
+std::uint32_t ProfileDocument::findSection(std::string_view name, std::uint32_t hash) const {
+  if (sectionSlots_.empty()) return kNone;
+  const std::size_t mask = sectionSlots_.size() - 1;
+  for (std::size_t i = slotOf(hash, mask);; i = (i + 1) & mask) {
+    const std::uint32_t slot = sectionSlots_[i];
+    if (slot == 0) return kNone;
+    if (sameProfileName(this->name(lines_[sections_[slot - 1].header]), name)) return slot - 1;
+  }
 }
 
-std::string_view ProfileDocument::keyName(const Line& line) const {
-  return std::string_view(line.text).substr(line.nameBegin, line.nameEnd - line.nameBegin);
+void ProfileDocument::indexSection(std::uint32_t section, std::uint32_t hash) {
+  if (sections_.size() * 4 >= sectionSlots_.size() * 3) {
+    // Grown by rehashing every section's name: sections are few next to keys.
+    std::vector<std::uint32_t> slots(std::max<std::size_t>(16, sectionSlots_.size() * 2), 0);
+    const std::size_t mask = slots.size() - 1;
+    for (std::uint32_t s = 0; s < sections_.size(); ++s) {
+      if (s == section) continue;
+      std::size_t i = slotOf(nameHash(name(lines_[sections_[s].header])), mask);
+      while (slots[i] != 0)
+        i = (i + 1) & mask;
+      slots[i] = s + 1;
+    }
+    sectionSlots_ = std::move(slots);
+  }
+  const std::size_t mask = sectionSlots_.size() - 1;
+  std::size_t i = slotOf(hash, mask);
+  while (sectionSlots_[i] != 0)
+    i = (i + 1) & mask;
+  sectionSlots_[i] = section + 1;
+}
+
+std::size_t ProfileDocument::probeKey(std::uint32_t section, std::string_view name,
+                                      std::uint32_t hash) const {
+  const std::size_t mask = keySlots_.size() - 1;
+  for (std::size_t i = slotOf(hash ^ section * kSectionMix, mask);; i = (i + 1) & mask) {
+    const KeySlot& slot = keySlots_[i];
+    if (slot.section == kNone) return i;
+    if (slot.section == section && slot.hash == hash &&
+        sameProfileName(this->name(lines_[slot.first]), name)) {
+      return i;
+    }
+  }
+}
+
+ProfileDocument::KeySlot& ProfileDocument::keySlot(std::uint32_t section, std::string_view name,
+                                                   std::uint32_t hash) {
+  if (keySlots_.empty()) keySlots_.resize(16);
+  return keySlots_[probeKey(section, name, hash)];
+}
+
+const ProfileDocument::KeySlot* ProfileDocument::findKey(std::uint32_t section,
+                                                         std::string_view name) const {
+  if (keySlots_.empty()) return nullptr;
+  const KeySlot& slot = keySlots_[probeKey(section, name, nameHash(name))];
+  return slot.section == kNone ? nullptr : &slot;
+}
+
+void ProfileDocument::growKeys() {
+  std::vector<KeySlot> old(std::max<std::size_t>(16, keySlots_.size() * 2));
+  old.swap(keySlots_);
+  const std::size_t mask = keySlots_.size() - 1;
+  for (const KeySlot& slot : old) {
+    if (slot.section == kNone) continue;
+    std::size_t i = slotOf(slot.hash ^ slot.section * kSectionMix, mask);
+    while (keySlots_[i].section != kNone)
+      i = (i + 1) & mask;
+    keySlots_[i] = slot;
+  }
 }
 
 std::optional<std::string> ProfileDocument::value(std::string_view section,
                                                   std::string_view key) const {
-  const Section* sec = find(section);
-  if (sec == nullptr) return std::nullopt;
-  const auto it = sec->firstKey.find(folded(key));
-  if (it == sec->firstKey.end()) return std::nullopt;
-  const Line& line = lines_[it->second];
-  if (line.equals == kNone) return std::nullopt;  // a bare name has no value
-  const std::string_view text = line.text;
-  auto [begin, end] = trimmed(text, line.equals + 1, text.size());
-  if (end - begin >= 2 && isQuote(text[begin]) && text[begin] == text[end - 1]) {
-    ++begin;
-    --end;
-  }
-  return std::string(text.substr(begin, end - begin));
+  const std::uint32_t sec = findSection(section, nameHash(section));
+  if (sec == kNone) return std::nullopt;
+  const KeySlot* slot = findKey(sec, key);
+  if (slot == nullptr || slot->firstKey == kNone) return std::nullopt;
+  const Line& line = lines_[slot->firstKey];
+  return std::string(valueOf(text(line), line.equals));
 }
 
 std::vector<std::string> ProfileDocument::keys(std::string_view section) const {
   std::vector<std::string> names;
-  if (const Section* sec = find(section)) {
-    names.reserve(sec->keyLines.size());
-    for (const std::size_t line : sec->keyLines)
-      names.emplace_back(keyName(lines_[line]));
+  const std::uint32_t sec = findSection(section, nameHash(section));
+  if (sec == kNone) return names;
+  // A section's lines run from its header to the next header of any kind.
+  for (std::uint32_t i = lines_[sections_[sec].header].next;
+       i != kNone && lines_[i].kind != Kind::Header; i = lines_[i].next) {
+    if (lines_[i].kind == Kind::Key) names.emplace_back(name(lines_[i]));
   }
   return names;
 }
@@ -306,17 +457,26 @@ std::vector<std::string> ProfileDocument::sections() const {
   std::vector<std::string> names;
   names.reserve(sections_.size());
   for (const Section& sec : sections_)
-    names.push_back(sec.name);
+    names.emplace_back(name(lines_[sec.header]));
   return names;
 }
 
-// Links line in after the line at index after, or at the end of the file when
-// after is kNone. Only the last line can lack a line end; one that gets a line
-// after it is given CR LF.
-std::size_t ProfileDocument::addLine(std::size_t after, Line line) {
+// Links a new line in after the line at index after, or at the end of the
+// file when after is kNone. Only the last line can lack a line end; one that
+// gets a line after it is given CR LF.
+std::uint32_t ProfileDocument::addLine(std::uint32_t after, std::string text, Kind kind,
+                                       std::size_t nameEnd, std::size_t equals) {
   if (after == kNone) after = tail_;
-  const std::size_t index = lines_.size();
+  const auto index = static_cast<std::uint32_t>(lines_.size());
+  Line line;
+  line.begin = text_.size();
+  line.length = text.size();
+  line.kind = kind;
+  line.nameBegin = kind == Kind::Header ? 1 : 0;
+  line.nameEnd = static_cast<std::uint32_t>(nameEnd);
+  line.equals = static_cast<std::uint32_t>(equals);
   line.end = End::CrLf;
+  text_ += text;
   if (after == kNone) {
     line.next = head_;
     head_ = index;
@@ -326,7 +486,7 @@ std::size_t ProfileDocument::addLine(std::size_t after, Line line) {
     lines_[after].next = index;
   }
   if (after == tail_) tail_ = index;
-  lines_.push_back(std::move(line));
+  lines_.push_back(line);
   return index;
 }
 
@@ -340,70 +500,77 @@ void ProfileDocument::set(std::string_view section, std::string_view key, std::s
     utf16_ = true;
     return;
   }
-  std::string sectionKey = folded(section);
-  auto found = sectionIndex_.find(sectionKey);
-  if (found == sectionIndex_.end()) {
+  const std::uint32_t sectionHash = nameHash(section);
+  std::uint32_t sec = findSection(section, sectionHash);
+  if (sec == kNone) {
     // A new section goes at the very end, with no blank line before it.
-    Line header;
-    header.kind = Kind::Header;
-    header.text.reserve(section.size() + 2);
-    header.text += '[';
-    header.text += section;
-    header.text += ']';
-    Section sec;
-    sec.name = section;
-    sec.lastLine = addLine(kNone, std::move(header));
-    found = sectionIndex_.emplace(std::move(sectionKey), sections_.size()).first;
-    sections_.push_back(std::move(sec));
+    std::string header;
+    header.reserve(section.size() + 2);
+    header.append("[").append(section).append("]");
+    const std::uint32_t line =
+        addLine(kNone, std::move(header), Kind::Header, section.size() + 1, 0);
+    sec = static_cast<std::uint32_t>(sections_.size());
+    sections_.push_back({line, line});
+    indexSection(sec, sectionHash);
   }
-  Section& sec = sections_[found->second];
 
-  std::string keyKey = folded(key);
-  if (const auto it = sec.firstKey.find(keyKey); it != sec.firstKey.end()) {
-    // The name, the "=" and the blanks around them stay as they were written;
-    // a bare name gets its "=" right behind it.
-    Line& line = lines_[it->second];
-    if (line.equals == kNone) {
-      line.text.resize(line.nameEnd);
-      line.text += '=';
-      line.equals = line.nameEnd;
+  const std::uint32_t keyHash = nameHash(key);
+  if (keyCount_ * 4 + 4 >= keySlots_.size() * 3) growKeys();
+  KeySlot& slot = keySlot(sec, key, keyHash);
+  if (slot.section != kNone) {
+    // The name, the "=" and the blanks around them stay as they were written.
+    // Only a name that has no key yet takes a bare word's line, which gets
+    // its "=" right behind the name: a key list never grows by a write of a
+    // key it lists.
+    Line& line = lines_[slot.firstKey != kNone ? slot.firstKey : slot.first];
+    std::size_t keep = line.nameEnd;
+    if (line.kind == Kind::Key) {
+      const std::string_view old = text(line);
+      keep = line.equals + 1;
+      while (keep < old.size() && isBlank(old[keep]))
+        ++keep;
     }
-    std::size_t keep = line.equals + 1;
-    while (keep < line.text.size() && isBlank(line.text[keep]))
-      ++keep;
-    line.text.resize(keep);
-    line.text += encoded(value);
+    const std::size_t begin = text_.size();
+    text_.reserve(begin + keep + 3 + value.size());
+    // Taken after the room was made, so the copy reads from where it writes.
+    text_.append(text(line).substr(0, keep));
+    if (line.kind == Kind::Bare) {
+      line.equals = line.nameEnd;
+      text_ += '=';
+    }
+    appendEncoded(text_, value);
+    line.begin = begin;
+    line.length = text_.size() - begin;
+    line.kind = Kind::Key;
     line.end = End::CrLf;
+    if (slot.firstKey == kNone) slot.firstKey = slot.first;
     return;
   }
 
   // A new key goes straight after the section's last key, not after the blank
   // lines and comments that follow it: those mostly part this section from the
   // next one or speak of the next one, and belong with it.
-  Line line;
-  line.kind = Kind::Key;
-  line.text.reserve(key.size() + 1 + value.size());
-  line.text += key;
-  line.text += '=';
-  line.text += encoded(value);
-  line.nameEnd = key.size();
-  line.equals = key.size();
-  const std::size_t index = addLine(sec.lastLine, std::move(line));
-  sec.lastLine = index;
-  sec.keyLines.push_back(index);
-  sec.firstKey.emplace(std::move(keyKey), index);
+  std::string text;
+  text.reserve(key.size() + 3 + value.size());
+  text.append(key).append("=");
+  appendEncoded(text, value);
+  const std::uint32_t index =
+      addLine(sections_[sec].lastLine, std::move(text), Kind::Key, key.size(), key.size());
+  sections_[sec].lastLine = index;
+  slot = {sec, keyHash, index, index};
+  ++keyCount_;
 }
 
 std::string ProfileDocument::bytes() const {
   std::size_t size = bom_.size();
   for (const Line& line : lines_)
-    size += line.text.size() + 2;
+    size += line.length + 2;
   std::string out;
   out.reserve(size);
   out += bom_;
-  for (std::size_t i = head_; i != kNone; i = lines_[i].next) {
+  for (std::uint32_t i = head_; i != kNone; i = lines_[i].next) {
     const Line& line = lines_[i];
-    out += line.text;
+    out += text(line);
     switch (line.end) {
       case End::None:
         break;

@@ -15,14 +15,16 @@
 //   mark) around a line, a section name, a key name and a value are ignored;
 //   section and key names compare without regard to ASCII case.
 // - A line starting with "[" that holds a "]" is a section header; its name is
-//   what stands between the "[" and the first "]". Of sections with the same
-//   name only the first counts: the others and their keys are never read.
+//   what stands between the "[" and the last "]" ("[Inner]Bracket]" names
+//   "Inner]Bracket"). Of sections with the same name only the first counts:
+//   the others and their keys are never read.
 // - A line starting with ";" is a comment. Any other line holding "=" and not
 //   starting with "[" is a key: its name is what stands before the first "=",
-//   its value what stands after it. A line without "=" is a key without a
-//   value: it is listed, reads as missing, and a write gives it its value in
-//   place. A line with nothing before its "=" is no key, nor is any line
-//   before the first section header.
+//   which may be nothing ("=avi" is a key with an empty name), its value what
+//   stands after it. No line before the first section header is a key.
+// - A line without "=" (a bare word) is no key: it is not listed and reads as
+//   missing, but a write of its name, while no key has that name, gives it
+//   its value in place.
 // - A value whose first and last characters are the same quote (" or ') and
 //   that is at least two characters long reads without those two quotes.
 // - Of keys with the same name in a section, the first gives the value, while
@@ -31,16 +33,44 @@
 //
 // Writing keeps every line it does not change byte for byte, line end
 // included. A changed or new line ends in CR LF.
+//
+// A file of a million keys is an ordinary case (a filter list grows with
+// every save): the document holds the file's text once, with a small record
+// per line and an open-addressing index, and a reader that wants only a few
+// sections scans the text without building a document at all.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace clipquill {
+
+// A section header or a key, as one pass over a file meets them.
+struct ProfileItem {
+  bool header = false;     // a section header, else a key
+  std::string_view name;   // trimmed
+  std::string_view value;  // a key's value as reading gives it
+};
+
+// Calls visit for each section header and each key of a profile file, in
+// file order, by the reading rules above; bare words, comments and the lines
+// before the first header are passed over. Which copies count (the first
+// section of a name, the first key of a name in it) is the caller's rule to
+// apply, as ProfileDocument applies it.
+void scanProfile(std::string_view bytes, const std::function<void(const ProfileItem&)>& visit);
+
+// Appends a key's line as ProfileDocument::set writes a new one: the key, "=",
+// the value (in double quotes when reading would alter it) and CR LF. For a
+// writer that makes a whole new file without a document.
+void appendProfileKeyLine(std::string& out, std::string_view key, std::string_view value);
+
+// Whether two section or key names are the same: ASCII case aside.
+bool sameProfileName(std::string_view a, std::string_view b);
 
 class ProfileDocument {
  public:
@@ -55,57 +85,84 @@ class ProfileDocument {
   // The names of the sections that count (first copies), in file order.
   std::vector<std::string> sections() const;
 
-  // Replaces the value of the key's first copy in place; else adds the key
+  // Replaces the value of the key's first copy in place; else gives the
+  // first bare word of its name that value in place; else adds the key
   // after the section's last key line (or its header); else adds the section,
   // then the key, at the end of the file. The names must read back as
   // themselves: no CR, LF, nor any leading or trailing character that reading
-  // trims; the section without "]"; the key not empty, without "=", not
-  // starting with ";" or "[". The value must hold no CR or LF. In a UTF-16
-  // file, bytes that are not UTF-8 are taken as Latin-1 characters.
+  // trims; the key not empty, without "=", not starting with ";" or "[". The value must hold no CR
+  // or LF. In a UTF-16 file, bytes that are not UTF-8 are taken as Latin-1 characters.
   void set(std::string_view section, std::string_view key, std::string_view value);
 
   // The file's bytes.
   std::string bytes() const;
 
  private:
-  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  static constexpr std::uint32_t kNone = UINT32_MAX;
+  // Spreads one name's keys of different sections over the index.
+  static constexpr std::uint32_t kSectionMix = 0x9E3779B9u;
 
   enum class End : unsigned char { None, Lf, CrLf, Cr };
-  enum class Kind : unsigned char { Other, Header, Key };
+  enum class Kind : unsigned char { Other, Header, Key, Bare };
 
   struct Line {
-    std::string text;  // without its line end
-    End end = End::None;
-    Kind kind = Kind::Other;
-    // Key lines: where the name stands (trimmed) and where the "=" is (kNone
-    // for a bare name).
-    std::size_t nameBegin = 0;
-    std::size_t nameEnd = 0;
-    std::size_t equals = 0;
+    std::size_t begin = 0;  // its text in text_, without its line end
+    std::size_t length = 0;
     // The next line of the file: lines are added by linking, never by moving
     // the lines behind them, so that many adds cost no more than a few.
-    std::size_t next = kNone;
+    std::uint32_t next = kNone;
+    // Within the text: a header's or key's name (trimmed), and a key's "=".
+    std::uint32_t nameBegin = 0;
+    std::uint32_t nameEnd = 0;
+    std::uint32_t equals = 0;
+    End end = End::None;
+    Kind kind = Kind::Other;
   };
 
   struct Section {
-    std::string name;
-    std::size_t lastLine = kNone;       // its last key line, or its header when it has none
-    std::vector<std::size_t> keyLines;  // file order, duplicates too
-    std::unordered_map<std::string, std::size_t> firstKey;  // folded name -> first copy
+    std::uint32_t header;
+    std::uint32_t lastLine;  // its last key or bare word, or its header when it has none
   };
 
-  const Section* find(std::string_view section) const;
-  std::size_t addLine(std::size_t after, Line line);
-  std::string_view keyName(const Line& line) const;
+  // One slot of the key index: a name in a section, its first line (a key or
+  // a bare word, which a write takes over) and its first key (which reads).
+  struct KeySlot {
+    std::uint32_t section = kNone;  // kNone: the slot is free
+    std::uint32_t hash = 0;
+    std::uint32_t first = kNone;
+    std::uint32_t firstKey = kNone;
+  };
+
+  std::string_view text(const Line& line) const {
+    return std::string_view(text_).substr(line.begin, line.length);
+  }
+  std::string_view name(const Line& line) const {
+    return text(line).substr(line.nameBegin, line.nameEnd - line.nameBegin);
+  }
+  std::uint32_t findSection(std::string_view name, std::uint32_t hash) const;
+  void indexSection(std::uint32_t section, std::uint32_t hash);
+  // The slot of the name in the section: its own, or the free one it would take.
+  KeySlot& keySlot(std::uint32_t section, std::string_view name, std::uint32_t hash);
+  std::size_t probeKey(std::uint32_t section, std::string_view name, std::uint32_t hash) const;
+  const KeySlot* findKey(std::uint32_t section, std::string_view name) const;
+  void growKeys();
+  std::uint32_t addLine(std::uint32_t after, std::string text, Kind kind, std::size_t nameEnd,
+                        std::size_t equals);
+  void noteKeyLine(std::uint32_t section, std::uint32_t index);
 
   std::string bom_;
   bool utf16_ = false;
   std::string oddByte_;  // a UTF-16 file's last byte when its length is odd
+  // The file's text (UTF-8 for a UTF-16 file), then the text of the lines
+  // changed or added since: a changed line's old text stays unused.
+  std::string text_;
   std::vector<Line> lines_;
-  std::size_t head_ = kNone;
-  std::size_t tail_ = kNone;
+  std::uint32_t head_ = kNone;
+  std::uint32_t tail_ = kNone;
   std::vector<Section> sections_;
-  std::unordered_map<std::string, std::size_t> sectionIndex_;  // folded name -> section
+  std::vector<std::uint32_t> sectionSlots_;  // section + 1, 0 when free
+  std::vector<KeySlot> keySlots_;
+  std::size_t keyCount_ = 0;
 };
 
 }  // namespace clipquill

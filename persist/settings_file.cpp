@@ -1,7 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "persist/settings_file.h"
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
+#include <cstdint>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
 
 #include "core/constants.h"
 #include "core/error.h"
@@ -27,6 +33,132 @@ std::string extKey(std::size_t i) {
 
 std::string stateKey(std::size_t i) {
   return extKey(i) + std::string(kKeyStateSuffix);
+}
+
+char foldedChar(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string folded(std::string_view name) {
+  std::string out(name);
+  for (char& c : out)
+    c = foldedChar(c);
+  return out;
+}
+
+// A hash of a name that agrees with sameProfileName; never 0.
+std::uint32_t nameHash(std::string_view name) {
+  std::uint32_t hash = 2166136261u;
+  for (const char c : name)
+    hash = (hash ^ static_cast<unsigned char>(foldedChar(c))) * 16777619u;
+  return hash == 0 ? 1 : hash;
+}
+
+// The hashes seen, four bytes each: a million names take 8 MB.
+class HashSet {
+ public:
+  // False when the hash was there already.
+  bool insert(std::uint32_t hash) {
+    if (slots_.size() < 2 * (count_ + 1)) grow();
+    if (!place(slots_, hash)) return false;
+    ++count_;
+    return true;
+  }
+
+ private:
+  static bool place(std::vector<std::uint32_t>& slots, std::uint32_t hash) {
+    const std::size_t mask = slots.size() - 1;
+    // Spread first: names such as "Ext17" and "Ext18" differ in a few bits.
+    for (std::size_t i = (hash * 0x9E3779B9u) >> 7 & mask;; i = (i + 1) & mask) {
+      if (slots[i] == hash) return false;
+      if (slots[i] == 0) {
+        slots[i] = hash;
+        return true;
+      }
+    }
+  }
+  void grow() {
+    std::vector<std::uint32_t> slots(std::max<std::size_t>(64, 2 * slots_.size()), 0);
+    for (const std::uint32_t hash : slots_) {
+      if (hash != 0) place(slots, hash);
+    }
+    slots_ = std::move(slots);
+  }
+
+  std::vector<std::uint32_t> slots_;
+  std::size_t count_ = 0;
+};
+
+// A new file's lines, as writing each key into an empty document would give
+// them, in pieces: a big filter list never sits in memory twice.
+void writeFresh(PersistFiles::Sink& sink, const TemplateSettings& settings) {
+  constexpr std::size_t kPiece = 256 * 1024;
+  std::string out;
+  const auto header = [&](std::string_view name) {
+    out.append("[").append(name).append("]").append(kLineEnd);
+  };
+  header(kSectionEntries);
+  appendProfileKeyLine(out, kKeyClipLoc, settings.clipLoc);
+  appendProfileKeyLine(out, kKeyClipName, settings.clipName);
+  appendProfileKeyLine(out, kKeyScriptName, settings.scriptName);
+  appendProfileKeyLine(out, kKeyScriptDest, settings.scriptDest);
+  if (!settings.filters.empty()) {
+    header(kSectionFilterBy);
+    for (std::size_t i = 0; i < settings.filters.size(); ++i) {
+      appendProfileKeyLine(out, extKey(i), settings.filters[i].text);
+      if (out.size() >= kPiece) sink.put(std::exchange(out, {}));
+    }
+    header(kSectionFilterState);
+    for (std::size_t i = 0; i < settings.filters.size(); ++i) {
+      appendProfileKeyLine(out, stateKey(i),
+                           settings.filters[i].state == CheckState::Checked ? "1" : "0");
+      if (out.size() >= kPiece) sink.put(std::exchange(out, {}));
+    }
+  }
+  sink.put(out);
+}
+
+enum Wanted : std::size_t { kEntries, kFilterBy, kFilterState, kOther };
+
+// Which of the three sections the lines belong to: only the first section of
+// each name counts.
+class SectionTracker {
+ public:
+  void enter(std::string_view name) {
+    static constexpr std::string_view kNames[] = {kSectionEntries, kSectionFilterBy,
+                                                  kSectionFilterState};
+    current_ = kOther;
+    for (std::size_t i = 0; i < seen_.size(); ++i) {
+      if (!sameProfileName(name, kNames[i])) continue;
+      if (!seen_[i]) current_ = static_cast<Wanted>(i);
+      seen_[i] = true;
+    }
+  }
+  Wanted current() const { return current_; }
+
+ private:
+  std::array<bool, 3> seen_{};
+  Wanted current_ = kOther;
+};
+
+// i for a name that reads as "Ext" + i + "State" (i in decimal, without
+// leading zeros), whatever its case.
+std::optional<std::size_t> statePosition(std::string_view name) {
+  if (name.size() < kKeyExtPrefix.size() + 1 + kKeyStateSuffix.size() ||
+      !sameProfileName(name.substr(0, kKeyExtPrefix.size()), kKeyExtPrefix) ||
+      !sameProfileName(name.substr(name.size() - kKeyStateSuffix.size()), kKeyStateSuffix)) {
+    return std::nullopt;
+  }
+  const std::string_view digits = name.substr(
+      kKeyExtPrefix.size(), name.size() - kKeyExtPrefix.size() - kKeyStateSuffix.size());
+  if (digits.size() > 1 && digits.front() == '0') return std::nullopt;
+  if (digits.size() > 18) return std::nullopt;  // beyond any list
+  std::size_t i = 0;
+  for (const char c : digits) {
+    if (!isDigit(c)) return std::nullopt;
+    i = i * 10 + static_cast<std::size_t>(c - '0');
+  }
+  return i;
 }
 
 }  // namespace
@@ -66,23 +198,72 @@ std::optional<TemplateSettings> readSettings(PersistFiles& files, const std::str
     return TemplateSettings{};
   }
   if (!bytes) return std::nullopt;  // gone since it was looked for
+  return parseSettings(*bytes);
+}
 
-  const ProfileDocument doc = ProfileDocument::parse(*bytes);
-  const auto text = [&](std::string_view section, std::string_view key) {
-    return doc.value(section, key).value_or("");
-  };
+// Two passes over the text, no document: a file of a million filter entries
+// costs little more than its bytes and the entries themselves. The first
+// pass reads the fields, counts the entries and hashes their key names; the
+// second makes the entries and reads their check marks. An entry's text is
+// the value of the first key of its name, as a look-up by that name gives
+// it: names are compared for certain only where their hashes met.
+TemplateSettings parseSettings(std::string_view bytes) {
   TemplateSettings settings;
-  settings.clipLoc = text(kSectionEntries, kKeyClipLoc);
-  settings.clipName = text(kSectionEntries, kKeyClipName);
-  settings.scriptName = text(kSectionEntries, kKeyScriptName);
-  settings.scriptDest = text(kSectionEntries, kKeyScriptDest);
-  const std::vector<std::string> names = doc.keys(kSectionFilterBy);
-  settings.filters.reserve(names.size());
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    // The check mark goes by position, not by the name of the entry's key.
-    const bool checked = parseProfileBoolean(text(kSectionFilterState, stateKey(i)));
-    settings.filters.push_back(
-        {text(kSectionFilterBy, names[i]), checked ? CheckState::Checked : CheckState::Unchecked});
+  std::string* const fields[] = {&settings.clipLoc, &settings.clipName, &settings.scriptName,
+                                 &settings.scriptDest};
+  constexpr std::string_view kFieldKeys[] = {kKeyClipLoc, kKeyClipName, kKeyScriptName,
+                                             kKeyScriptDest};
+  std::array<bool, 4> fieldRead{};
+  std::size_t count = 0;
+  std::unordered_set<std::uint32_t> repeated;
+  {
+    HashSet hashes;
+    SectionTracker section;
+    scanProfile(bytes, [&](const ProfileItem& item) {
+      if (item.header) {
+        section.enter(item.name);
+      } else if (section.current() == kEntries) {
+        for (std::size_t i = 0; i < fieldRead.size(); ++i) {
+          if (!fieldRead[i] && sameProfileName(item.name, kFieldKeys[i])) {
+            *fields[i] = item.value;
+            fieldRead[i] = true;
+          }
+        }
+      } else if (section.current() == kFilterBy) {
+        ++count;
+        const std::uint32_t hash = nameHash(item.name);
+        if (!hashes.insert(hash)) repeated.insert(hash);
+      }
+    });
+  }
+  if (count == 0) return settings;
+
+  settings.filters.reserve(count);
+  std::vector<signed char> checked(count, -1);               // -1: no mark read yet
+  std::unordered_map<std::string, std::size_t> firstOfName;  // of the names hashed alike
+  SectionTracker section;
+  scanProfile(bytes, [&](const ProfileItem& item) {
+    if (item.header) {
+      section.enter(item.name);
+    } else if (section.current() == kFilterState) {
+      // Only "Ext" + position + "State" is ever looked up.
+      if (const std::optional<std::size_t> i = statePosition(item.name); i && *i < count) {
+        if (checked[*i] < 0) checked[*i] = parseProfileBoolean(item.value) ? 1 : 0;
+      }
+    } else if (section.current() == kFilterBy) {
+      const std::size_t i = settings.filters.size();
+      if (repeated.contains(nameHash(item.name))) {
+        const auto [first, isFirst] = firstOfName.try_emplace(folded(item.name), i);
+        if (!isFirst) {
+          settings.filters.push_back({settings.filters[first->second].text, CheckState::Unchecked});
+          return;
+        }
+      }
+      settings.filters.push_back({std::string(item.value), CheckState::Unchecked});
+    }
+  });
+  for (std::size_t i = 0; i < count; ++i) {
+    if (checked[i] > 0) settings.filters[i].state = CheckState::Checked;
   }
   return settings;
 }
@@ -109,15 +290,21 @@ void writeSettings(PersistFiles& files, UserPort& user, const std::string& iniPa
              user.messageBox(MessageKind::Warning, Buttons::OkCancel,
                              msg::settingsOverwriteQuestion(iniPath)) != Answer::Ok;
   }
-  ProfileDocument doc;
-  if (update) {
+  if (!update) {
     try {
-      if (const std::optional<std::string> bytes = files.read(iniPath)) {
-        doc = ProfileDocument::parse(*bytes);
-      }
+      files.writeWith(iniPath, [&](PersistFiles::Sink& sink) { writeFresh(sink, settings); });
     } catch (const Error&) {
       throw unableToWrite();
     }
+    return;
+  }
+  ProfileDocument doc;
+  try {
+    if (const std::optional<std::string> bytes = files.read(iniPath)) {
+      doc = ProfileDocument::parse(*bytes);
+    }
+  } catch (const Error&) {
+    throw unableToWrite();
   }
 
   doc.set(kSectionEntries, kKeyClipLoc, settings.clipLoc);

@@ -38,6 +38,8 @@ bool parseProfileBoolean(std::string_view text);
 // its check mark the boolean "Ext" + position + "State" of "FilterState".
 // Never raises: a file that cannot be read gives empty fields and no entries.
 std::optional<TemplateSettings> readSettings(PersistFiles& files, const std::string& iniPath);
+// The same, from the file's bytes.
+TemplateSettings parseSettings(std::string_view bytes);
 
 // Writes the settings into the file at iniPath, in one write. An existing file
 // brings up the overwrite question: OK writes a fresh file, anything else

@@ -140,6 +140,12 @@ class PosixPersistFiles final : public PersistFiles {
     file.close();
   }
 
+  bool isFolder(const std::string& path) override {
+    struct stat st;
+    return path.find('\0') == std::string::npos && ::stat(path.c_str(), &st) == 0 &&
+           S_ISDIR(st.st_mode);
+  }
+
   bool remove(const std::string& path) override {
     return path.find('\0') == std::string::npos && ::unlink(path.c_str()) == 0;
   }

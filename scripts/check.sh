@@ -4,7 +4,8 @@
 #   1. formatting   clang-format --dry-run --Werror over every *.h and *.cpp
 #   2. sanitizers   Debug build with ASan + UBSan into build-asan/, then ctest
 #   3. fuzzing      clang build with the libFuzzer targets into build-fuzz/,
-#                   each target run for FUZZ_SECONDS (default 20) seconds
+#                   each target run for FUZZ_SECONDS (default 20) seconds; one
+#                   summary line each, the whole output in build-fuzz/logs/
 #   4. benchmarks   every build/bench/bench_* run once; the figures are printed,
 #                   never judged, but a benchmark that crashes fails the stage
 #   5. package      the Debian package built from build/, installed with
@@ -111,7 +112,12 @@ stage_fuzz() {
     return 0
   fi
 
-  local failed=0 target name corpus seed artifacts dirs rc
+  # libFuzzer prints a line for every new input: thousands per target. Each
+  # target's whole output goes to a log beside the build; the CI log gets one
+  # line per target, and the log's end when the target found something.
+  local logs="$ROOT/build-fuzz/logs"
+  mkdir -p "$logs"
+  local failed=0 target name corpus seed artifacts dirs rc log found
   for target in "${targets[@]}"; do
     name="$(basename "$target")"
     name="${name#fuzz_}"
@@ -124,21 +130,48 @@ stage_fuzz() {
     if [[ -d "$seed" ]]; then
       dirs+=("$seed")
     fi
-    echo "--- $target for ${FUZZ_SECONDS}s (${dirs[*]})"
+    log="$logs/$name.log"
+    found="$(find "$artifacts" -type f | wc -l)"
+    echo "--- $target for ${FUZZ_SECONDS}s (${dirs[*]})" >"$log"
     set +e
     # The outer timeout is a backstop should a target ignore its own limits.
     timeout --kill-after=30 "$((FUZZ_SECONDS + 120))" \
       "$target" -max_total_time="$FUZZ_SECONDS" -rss_limit_mb=2048 -timeout=60 \
-      -artifact_prefix="$artifacts/" "${dirs[@]}"
+      -artifact_prefix="$artifacts/" "${dirs[@]}" >>"$log" 2>&1
     rc=$?
     set -e
     rm -rf "$corpus"
+    found="$(($(find "$artifacts" -type f | wc -l) - found))"
+    fuzz_summary "$name" "$log" "$rc" "$found"
     if ((rc != 0)); then
-      echo "FAILED: $target exited with $rc; any crashing input is in $artifacts/"
+      echo "FAILED: $target exited with $rc; any crashing input is in $artifacts/; the end of $log:"
+      tail -n 40 "$log" | sed 's/^/    /'
       failed=1
     fi
   done
   return "$failed"
+}
+
+# One line for a target's run, from the last status line libFuzzer printed
+# ("#123 DONE cov: 45 ft: 67 corp: 8/90b ... exec/s: 12 rss: 34Mb"):
+# "fuzz NAME: N runs, cov C, ft F, corpus K inputs, X findings, exit R (log)".
+fuzz_summary() {
+  local name=$1 log=$2 rc=$3 found=$4
+  awk -v name="$name" -v logfile="${log#"$ROOT"/}" -v rc="$rc" -v found="$found" '
+    /^#[0-9]+[ \t]/ {
+      runs = substr($1, 2)
+      for (i = 2; i < NF; i++) {
+        if ($i == "cov:") cov = $(i + 1)
+        if ($i == "ft:") ft = $(i + 1)
+        if ($i == "corp:") { corp = $(i + 1); sub(/\/.*/, "", corp) }
+      }
+    }
+    /^Done [0-9]+ runs/ { runs = $2 }
+    END {
+      printf "fuzz %s: %s runs, cov %s, ft %s, corpus %s inputs, %d findings, exit %d (%s)\n",
+        name, runs == "" ? "0" : runs, cov == "" ? "?" : cov, ft == "" ? "?" : ft,
+        corp == "" ? "?" : corp, found, rc, logfile
+    }' "$log"
 }
 
 # --- 4. benchmarks -----------------------------------------------------------

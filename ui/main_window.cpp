@@ -728,9 +728,6 @@ void MainWindow::showClips(bool entriesChanged) {
   }
   QItemSelectionModel* selectionModel = clipList_->selectionModel();
   selectionModel->select(selection, QItemSelectionModel::ClearAndSelect);
-  if (const std::optional<std::size_t> focus = clips.focus())
-    selectionModel->setCurrentIndex(clipModel_->index(static_cast<int>(*focus)),
-                                    QItemSelectionModel::NoUpdate);
   updating_ = wasUpdating;
 }
 

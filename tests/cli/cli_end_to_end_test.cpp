@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -26,10 +27,16 @@ struct Spawned {
   std::string err;
 };
 
-Spawned spawnCli(const TempDir& tmp, const std::vector<std::string>& args,
-                 const std::string& outPath = "") {
-  std::vector<std::string> envText{"XDG_CONFIG_HOME=" + tmp.slash() + "config",
-                                   "HOME=" + tmp.path(), "PATH=/usr/bin:/bin"};
+// The program started in tmp, with tmp as its home and tmp/config as its
+// config folder unless env says otherwise; its output into outPath and
+// errPath. Returns its process id, or -1.
+pid_t startCli(const TempDir& tmp, const std::vector<std::string>& args, const std::string& outPath,
+               const std::string& errPath, std::vector<std::string> env = {}) {
+  std::vector<std::string> envText =
+      env.empty() ? std::vector<std::string>{"XDG_CONFIG_HOME=" + tmp.slash() + "config",
+                                             "HOME=" + tmp.path()}
+                  : std::move(env);
+  envText.push_back("PATH=/usr/bin:/bin");
   std::vector<char*> envp;
   for (std::string& entry : envText)
     envp.push_back(entry.data());
@@ -41,21 +48,35 @@ Spawned spawnCli(const TempDir& tmp, const std::vector<std::string>& args,
     argv.push_back(arg.data());
   argv.push_back(nullptr);
 
-  const std::string out = outPath.empty() ? tmp.slash() + "stdout" : outPath;
-  const std::string err = tmp.slash() + "stderr";
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
   posix_spawn_file_actions_addchdir_np(&actions, tmp.path().c_str());
   pid_t pid = 0;
   const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
-  Spawned run;
-  if (spawned != 0) return run;
+  return spawned == 0 ? pid : -1;
+}
+
+// The exit status of a started program, or -1.
+int exitStatus(pid_t pid) {
   int wstatus = 0;
-  if (::waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus)) run.status = WEXITSTATUS(wstatus);
+  if (pid < 0 || ::waitpid(pid, &wstatus, 0) != pid || !WIFEXITED(wstatus)) return -1;
+  return WEXITSTATUS(wstatus);
+}
+
+// The program run to its end; standard output into outPath if given, else
+// returned.
+Spawned spawnCli(const TempDir& tmp, const std::vector<std::string>& args,
+                 const std::string& outPath = "", std::vector<std::string> env = {}) {
+  const std::string out = outPath.empty() ? tmp.slash() + "stdout" : outPath;
+  const std::string err = tmp.slash() + "stderr";
+  Spawned run;
+  run.status = exitStatus(startCli(tmp, args, out, err, std::move(env)));
   run.out = outPath.empty() ? readFile(out) : "";
   run.err = readFile(err);
   return run;
@@ -65,6 +86,7 @@ TEST(CliEndToEndTest, RunsAsAProgram) {
   TempDir tmp;
   std::filesystem::create_directory(tmp.slash() + "clips");
   std::filesystem::create_directory(tmp.slash() + "out");
+  std::filesystem::create_directory(tmp.slash() + "config");
   writeFile(tmp.slash() + "clips/a.avi", "");
   writeFile(tmp.slash() + "Hall.qtpl", "AviSource(\"<P><F>\")\r\n");
 
@@ -96,10 +118,16 @@ TEST(CliEndToEndTest, RunsAsAProgram) {
   }
   EXPECT_EQ(readFile(tmp.slash() + "out/a.avs"),
             "AviSource(\"" + tmp.slash() + "clips/a.avi\")\r\n");
-  // Output that cannot be written is an error, not a success.
-  const Spawned full = spawnCli(tmp, {"--list", "-s", "clips", "Hall.qtpl"}, "/dev/full");
-  EXPECT_EQ(full.status, 1);
-  EXPECT_EQ(full.err, "clipquill-cli: standard output: Disk full.\n");
+  // Output that cannot be written is an error, not a success: the help and
+  // the version too.
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--list", "-s", "clips", "Hall.qtpl"},
+        {"--help"},
+        {"--version"}}) {
+    const Spawned full = spawnCli(tmp, args, "/dev/full");
+    EXPECT_EQ(full.status, 1) << args.front();
+    EXPECT_EQ(full.err, "clipquill-cli: standard output: Disk full.\n") << args.front();
+  }
   // The flags store is the one below XDG_CONFIG_HOME.
   EXPECT_TRUE(std::filesystem::is_directory(tmp.slash() +
                                             "config/Clipquill/registry/Software/Clipquill/Hall"));
@@ -165,6 +193,95 @@ TEST(CliEndToEndTest, ChecksScriptsWithAvisynth) {
       << missing.err;
   EXPECT_NE(missing.err.find("Install AviSynth+"), std::string::npos);
   EXPECT_NE(missing.out.find("b.avs"), std::string::npos);
+}
+
+// A home that is gone is not made again, folders and all, as root would
+// make it anywhere: the save is done, and says the flags were not stored.
+TEST(CliEndToEndTest, AMissingHomeIsNotMade) {
+  TempDir tmp;
+  writeFile(tmp.slash() + "Hall.qtpl", "AviSource(\"<P><F>\")\r\n");
+  for (const std::vector<std::string>& env :
+       {std::vector<std::string>{"HOME=" + tmp.slash() + "gone/deep"},
+        std::vector<std::string>{"HOME=" + tmp.path(),
+                                 "XDG_CONFIG_HOME=" + tmp.slash() + "gone"}}) {
+    SCOPED_TRACE(env.back());
+    const Spawned run = spawnCli(tmp, {"--save", "Saved.qtpl", "-y", "Hall.qtpl"}, "", env);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err,
+              "clipquill-cli: Could not save the value of \"Load Template ini's\n"
+              "clipquill-cli: Could not save the value of \"Save Template ini's\n");
+    EXPECT_FALSE(std::filesystem::exists(tmp.slash() + "gone"));
+    EXPECT_TRUE(std::filesystem::exists(tmp.slash() + "Saved.qtpl"));
+  }
+}
+
+// -s naming what is no folder: the folder error, and nothing written, not
+// even with -y over scripts that are there.
+TEST(CliEndToEndTest, ASourceThatIsNoFolderWritesNothing) {
+  TempDir tmp;
+  std::filesystem::create_directory(tmp.slash() + "out");
+  writeFile(tmp.slash() + "b.avi", "");
+  writeFile(tmp.slash() + "out/b.avs", "good");
+  writeFile(tmp.slash() + "Hall.qtpl", "AviSource(\"<P><F>\")\r\n");
+  ASSERT_EQ(::mkfifo((tmp.slash() + "fifo").c_str(), 0600), 0);
+  for (const std::string source : {"fifo", "b.avi", "/dev/null", "fifo/"}) {
+    SCOPED_TRACE(source);
+    const Spawned run = spawnCli(tmp, {"-y", "-s", source, "-d", "out", "Hall.qtpl"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    const std::string full = source.front() == '/' ? source : tmp.slash() + source;
+    EXPECT_EQ(run.err, "clipquill-cli: --source '" + full + "': Invalid filename.\n");
+    EXPECT_EQ(readFile(tmp.slash() + "out/b.avs"), "good");
+  }
+}
+
+// Two runs into one destination at once, round after round: a script the
+// other run made between a run's look and its link is asked about as one
+// that was there. With -y both finish and every script is whole; without,
+// the one that meets such a script stops there as at any declined question.
+TEST(CliEndToEndTest, TwoRunsRaceOverOneDestination) {
+  // In memory where there is a tmpfs: the race is over names, and the sync
+  // that replacements wait for would make the rounds wait for a busy disk.
+  const TempDir tmp(std::filesystem::is_directory("/dev/shm") ? "/dev/shm"
+                                                              : TempDir::defaultBase());
+  std::filesystem::create_directory(tmp.slash() + "clips");
+  constexpr int kClips = 300;
+  for (int i = 0; i < kClips; ++i)
+    writeFile(tmp.slash() + "clips/c" + std::to_string(i) + ".avi", "");
+  writeFile(tmp.slash() + "t.qtpl", "AviSource(\"<P><F>\")\r\n");
+  for (const bool yes : {true, false}) {
+    int declined = 0;  // rounds in which a run stopped at a question
+    for (int round = 0; round < 20; ++round) {
+      SCOPED_TRACE(std::string(yes ? "-y" : "no -y") + ", round " + std::to_string(round));
+      std::filesystem::remove_all(tmp.slash() + "out");
+      std::filesystem::create_directory(tmp.slash() + "out");
+      std::vector<std::string> args{"-s", "clips", "-d", "out", "t.qtpl"};
+      if (yes) args.insert(args.begin(), "-y");
+      const pid_t first = startCli(tmp, args, tmp.slash() + "out1", tmp.slash() + "err1");
+      const pid_t second = startCli(tmp, args, tmp.slash() + "out2", tmp.slash() + "err2");
+      const int statuses[] = {exitStatus(first), exitStatus(second)};
+      declined += statuses[0] == 3 || statuses[1] == 3;
+      for (int i = 0; i < 2; ++i) {
+        const std::string err = readFile(tmp.slash() + "err" + std::to_string(i + 1));
+        EXPECT_EQ(err.find("I/O error"), std::string::npos) << err;
+        if (yes) {
+          EXPECT_EQ(statuses[i], 0) << err;
+          EXPECT_EQ(err, "");
+        } else if (statuses[i] == 3) {
+          EXPECT_NE(err.find("answered Cancel"), std::string::npos) << err;
+        } else {
+          EXPECT_EQ(statuses[i], 0) << err;
+        }
+      }
+      for (int i = 0; i < kClips; ++i) {
+        const std::string clip = "c" + std::to_string(i);
+        ASSERT_EQ(readFile(tmp.slash() + "out/" + clip + ".avs"),
+                  "AviSource(\"" + tmp.slash() + "clips/" + clip + ".avi\")\r\n");
+      }
+    }
+    // However the two interleave, one of them meets the other's scripts.
+    EXPECT_EQ(declined, yes ? 0 : 20);
+  }
 }
 
 }  // namespace

@@ -213,6 +213,10 @@ TEST_F(CliTest, DryRunEndsAsTheRealRunWould) {
       {{"-y"}, true, false, kExitDone, "@a.avs\n@b.avs\n", "a.avs exists: the run replaces it."},
       {{}, true, true, kExitDone, "@a.avs\n@b.avs\n", "exists: the run asks before replacing it."},
       {{"-0"}, false, false, kExitDone, std::string("@a.avs\0@b.avs\0", 14), ""},
+      // A name the file system refuses as too long.
+      {{"-n", "*" + std::string(300, 'n')}, false, false, kExitError, "", "Invalid filename.\n"},
+      // A clip listed twice: its second script finds the first there.
+      {{"-e", "AVI"}, false, false, kExitDeclined, "@a.avs\n", "no terminal to ask"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.err);
@@ -461,6 +465,47 @@ TEST_F(CliTest, UnwritableDestinationIsAnErrorUnprivileged) {
   EXPECT_EQ(dry.out, "");
 }
 #endif
+
+// What only permission bits refuse, which stop no root: the dry run asks
+// the file system for the right to replace each script, and where the folder
+// takes no new file, for the right to write it in place.
+TEST_F(CliTest, DryRunMeetsTheRealRunsRightsUnprivileged) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root is not stopped by permission bits";
+  const struct {
+    bool readOnlyScript;
+    bool readOnlyFolder;
+    int status;
+    const char* err;
+  } rows[] = {
+      {true, false, kExitError, "out/a.avs: File access denied.\n"},
+      {false, true, kExitDone, ""},  // written in place
+      {true, true, kExitError, "out/a.avs: File access denied.\n"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::to_string(row.readOnlyScript) + std::to_string(row.readOnlyFolder));
+    std::filesystem::permissions(at("out"), std::filesystem::perms::owner_all);
+    std::filesystem::remove_all(at("out"));
+    std::filesystem::create_directory(at("out"));
+    writeFile(at("out/a.avs"), "old");
+    using std::filesystem::perms;
+    if (row.readOnlyScript) std::filesystem::permissions(at("out/a.avs"), perms::owner_read);
+    if (row.readOnlyFolder) {
+      std::filesystem::permissions(at("out"), perms::owner_read | perms::owner_exec);
+    }
+    const std::vector<std::string> args{"-y", "-s", "clips", "-c", "a.avi", "-d", "out", "t.qtpl"};
+    std::vector<std::string> dryArgs = args;
+    dryArgs.push_back("--dry-run");
+    const Result dry = run(dryArgs);
+    const Result real = run(args);
+    EXPECT_EQ(dry.status, row.status) << dry.err;
+    EXPECT_EQ(real.status, row.status) << real.err;
+    EXPECT_NE(real.err.find(row.err), std::string::npos) << real.err;
+    if (row.status == kExitError) {
+      EXPECT_EQ(dry.err, real.err);
+    }
+  }
+  std::filesystem::permissions(at("out"), std::filesystem::perms::owner_all);
+}
 
 }  // namespace
 }  // namespace clipquill::cli

@@ -26,7 +26,8 @@ class FakeFolders : public Folders {
                  const std::function<void(std::string_view)>& visit) override {
     ++listings;
     const auto it = folders.find(folder);
-    if (it == folders.end()) throw Error::fromErrno(ENOENT);
+    if (it == folders.end())
+      throw Error::fromErrno(kind(folder) == PathKind::File ? ENOTDIR : ENOENT);
     for (const std::string& name : it->second)
       visit(name);
     // A listing that breaks off after some names have been seen.
@@ -49,7 +50,9 @@ class FakeFolders : public Folders {
   }
 
   void checkFolder(const std::string& folder) override {
-    if (!folders.count(folder)) throw Error::fromErrno(ENOENT);
+    if (!folders.count(folder)) {
+      throw Error::fromErrno(kind(folder) == PathKind::File ? ENOTDIR : ENOENT);
+    }
   }
 };
 
@@ -167,8 +170,7 @@ TEST_F(ClipListTest, FollowsTypedPaths) {
       {"/clips/*.avs", "/clips", "*.avs"},
       {"sub", "/clips/sub", "*.avs"},  // relative to the list's folder
       {"/clips/c?ip*", "/clips", "c?ip*"},
-      {"/clips/A.avi", "/clips", "A.avi"},  // an existing file passes its name
-      {"/clips/sub/", "/clips/sub", "A.avi"},
+      {"/clips/sub/", "/clips/sub", "c?ip*"},
   };
   for (const auto& c : cases) {
     EXPECT_TRUE(followSourceText(list, c.typed)) << c.typed;
@@ -189,20 +191,26 @@ TEST_F(ClipListTest, FollowsTypedPaths) {
   EXPECT_EQ(list.folder(), "/clips/sub");
 }
 
-TEST_F(ClipListTest, ATypedFileTakesTheFocus) {
+// A file is no folder: the box's text is where the scripts look for their
+// clips. The list stays as it was, and a read put off stays put off.
+TEST_F(ClipListTest, ATypedFileIsNoFolder) {
   ASSERT_TRUE(list.setFolder("/clips"));
-  list.moveToTypedPath("clip 2.avi");
-  // Not selected: its name becomes the passing mask, which re-reads the list.
-  EXPECT_EQ(list.mask(), "clip 2.avi");
-  EXPECT_EQ(list.entries(), Names{"clip 2.avi"});
-
-  ASSERT_TRUE(list.setMask("*.*"));
   list.setSelected(2, true);
-  list.moveToTypedPath("/clips/clip 2.avi");
-  // Selected already: the list stays as it is, with the focus on it.
-  EXPECT_EQ(list.mask(), "*.*");
-  EXPECT_EQ(list.focus(), 2u);
-  EXPECT_EQ(list.selectedCount(), 1u);
+  for (const bool putOff : {false, true}) {
+    list.putOffReads(putOff);
+    for (const char* typed :
+         {"clip 2.avi", "/clips/clip 2.avi", "/clips/noext/", "../clips/A.avi"}) {
+      try {
+        list.moveToTypedPath(typed);
+        ADD_FAILURE() << typed << ": no error";
+      } catch (const Error& e) {
+        EXPECT_EQ(e.message(), "Invalid filename") << typed;
+      }
+      EXPECT_EQ(list.folder(), "/clips") << typed;
+      EXPECT_EQ(list.mask(), "*.*") << typed;
+      EXPECT_EQ(list.selectedCount(), 1u) << typed;
+    }
+  }
 }
 
 // The command line's way: however often the folder and mask change, the
@@ -227,11 +235,10 @@ TEST_F(ClipListTest, PutOffReadsListOnceAndStillFailAtOnce) {
   list.readPending();  // nothing pending: no second listing
   EXPECT_EQ(fs.listings, 1);
 
-  // A typed file's entry is looked for at once; its name, as the passing
-  // mask, is read only when wanted.
-  list.moveToTypedPath("/clips/sub/s.avi");
-  EXPECT_EQ(fs.listings, 2);
-  EXPECT_EQ(list.mask(), "s.avi");
+  // A typed mask is read only when wanted.
+  list.moveToTypedPath("/clips/sub/s*");
+  EXPECT_EQ(fs.listings, 1);
+  EXPECT_EQ(list.mask(), "s*");
   list.readPending();
   EXPECT_EQ(list.entries(), Names{"s.avi"});
 }

@@ -2,7 +2,9 @@
 // The clip list on the real file system.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -90,6 +92,45 @@ TEST(SystemClipFolders, ReportsFoldersThatCannotBeRead) {
   std::filesystem::remove_all(dir.path() + "/gone");
   EXPECT_THROW(list.setMask("*.avi"), Error);
   EXPECT_EQ(list.entries(), Names{"a.avi"});
+}
+
+// A source box naming a FIFO, a device, a socket or a file is no folder: the
+// folder error, at once (a FIFO is never opened), and the list as it was.
+TEST(SystemClipFolders, ATypedPathThatIsNoFolderIsRefused) {
+  const TempDir dir;
+  const std::string d = dir.path() + "/";
+  writeFile(d + "a.avi", "x");
+  ASSERT_EQ(::mkfifo((d + "fifo").c_str(), 0600), 0);
+  ASSERT_EQ(::symlink("fifo", (d + "fifolink").c_str()), 0);
+  const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(sock, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string socketPath = d + "socket";
+  ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+  socketPath.copy(address.sun_path, socketPath.size());
+  ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+
+  const auto folders = makeSystemFolders();
+  for (const bool putOff : {false, true}) {
+    ClipList list(*folders);
+    list.putOffReads(putOff);
+    ASSERT_TRUE(followSourceText(list, dir.path()));
+    for (const std::string& typed :
+         {d + "fifo", d + "fifolink/", d + "socket", d + "a.avi", std::string("/dev/null")}) {
+      try {
+        followSourceText(list, typed);
+        ADD_FAILURE() << typed << ": no error";
+      } catch (const Error& e) {
+        EXPECT_EQ(e.message(), "Invalid filename") << typed;
+      }
+      EXPECT_EQ(list.folder(), dir.path()) << typed;
+      EXPECT_EQ(list.mask(), "*.*") << typed;
+    }
+    list.readPending();
+    EXPECT_EQ(list.entries(), Names{"a.avi"});
+  }
+  ::close(sock);
 }
 
 TEST(SystemClipFolders, ListsAHundredThousandNames) {

@@ -86,11 +86,23 @@ TEST(ClipMaskMatcher, CountsEveryPatternThatMatches) {
     const char* name;
     std::size_t count;
   } cases[] = {
-      {"*.avs;*.mpg", "a.avs", 1},  {"*.avs;*.mpg", "a.mpg", 1},
-      {"*.avs;*.mpg", "a.avi", 0},  {"*.avs;*.AVS", "a.avs", 2},  // listed twice
-      {"*.*;*.avs;a*", "a.avs", 3}, {";;", "a.avs", 0},           // empty patterns match no file
+      {"*.avs;*.mpg", "a.avs", 1},
+      {"*.avs;*.mpg", "a.mpg", 1},
+      {"*.avs;*.mpg", "a.avi", 0},
+      {"*.avs;*.AVS", "a.avs", 2},  // listed twice
+      {"*.*;*.avs;a*", "a.avs", 3},
+      {";;", "a.avs", 0},       // empty patterns match no file
       {"*.avs;avi", "avi", 1},  // an entry holding ";" gives a bare name
-      {"*.avs;avi", "x.avi", 0},    {"", "a", 0},
+      {"*.avs;avi", "x.avi", 0},
+      {"", "a", 0},
+      // Patterns looked up by their ends agree with those tried in turn.
+      {"HL*.avs;hl*.AVS;HL*.avs;*.avs", "hl take.AVS", 4},
+      {"HL*.avs;*.avs", "HL.avs", 2},
+      {"ab*ba;a*a;*a", "aba", 2},  // "ab" and "ba" overlap: too short for the first
+      {"ab*ba;a*a;*a", "a", 1},
+      {"*s;*vs;*avs;*.avs;*.vs", "x.avs", 4},      // tails of four lengths
+      {"*.\xC3\xA9;*.\xC3\x89", "x.\xC3\xA9", 1},  // case folds for ASCII letters only
+      {"*.avs;?.avs;*.avs.*", "x.avs", 3},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ClipMaskMatcher(c.mask).matchCount(c.name), c.count)

@@ -152,6 +152,72 @@ TEST_F(SystemScriptFilesTest, HeldScriptsLandInCommitOrder) {
   EXPECT_EQ(landed.back(), "c.avs");
 }
 
+// Another program puts a file where a new script is going, after createNew
+// found the name free: the script lands at its commit, or held behind a
+// replacement. The question decides: yes replaces it, no drops the script
+// (and those after it) with ScriptDeclined, as no question at all does; a
+// folder put there is refused as createNew refuses one.
+TEST_F(SystemScriptFilesTest, AFileThatTakesANewScriptsNameIsAskedAbout) {
+  enum class Ask { None, Yes, No };
+  const struct {
+    bool heldBehind;
+    Ask ask;
+    bool folder;
+    const char* outcome;
+    const char* left;
+  } rows[] = {
+      {false, Ask::Yes, false, "landed", "new"},
+      {true, Ask::Yes, false, "landed", "new"},
+      {false, Ask::No, false, "declined", "other"},
+      {true, Ask::No, false, "declined", "other"},
+      {false, Ask::None, false, "declined", "other"},
+      {false, Ask::Yes, true, "File access denied", ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.heldBehind ? "held" : "at once") + " " + row.outcome);
+    const TempDir here;
+    const std::string taken = here.slash() + "t.avs";
+    writeFile(here.slash() + "r.avs", "old r");
+    const auto scripts = makeSystemScriptFiles();
+    Lines asked;
+    if (row.ask != Ask::None) {
+      scripts->onTaken([&](const std::string& p) {
+        asked.push_back(p);
+        return row.ask == Ask::Yes;
+      });
+    }
+    std::string outcome = "landed";
+    try {
+      if (row.heldBehind) {
+        auto replacing = scripts->replace(here.slash() + "r.avs");
+        replacing->write("new r");
+        replacing->commit([] {});
+      }
+      auto writer = scripts->createNew(taken);
+      ASSERT_NE(writer, nullptr);
+      writer->write("new");
+      if (row.folder) {
+        std::filesystem::create_directory(taken);
+      } else {
+        writeFile(taken, "other");
+      }
+      writer->commit([] {});
+      scripts->settle();
+    } catch (const ScriptDeclined&) {
+      outcome = "declined";
+    } catch (const Error& e) {
+      outcome = e.message();
+    }
+    EXPECT_EQ(outcome, row.outcome);
+    EXPECT_EQ(asked, row.ask == Ask::None ? Lines{} : Lines{taken});
+    if (!row.folder) {
+      EXPECT_EQ(readFile(taken), row.left);
+    }
+    // Nothing of the program's own is left beside them.
+    EXPECT_EQ(listFolder(here.path()), (Lines{"r.avs", "t.avs"}));
+  }
+}
+
 // The generator on the real file system.
 class RealRunTest : public SystemScriptFilesTest {
  protected:

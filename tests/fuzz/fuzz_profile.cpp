@@ -10,6 +10,7 @@
 // UTF-16LE file: its 0 bytes split it just the same, and the pieces are made
 // UTF-8 (a byte that is not becomes its Latin-1 character), as such a file
 // holds its text.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -127,8 +128,11 @@ void checkSet(const Snapshot& before, const ProfileDocument& after, const std::s
       if (!hit) check(after.value(before.sections[s], before.keys[s][k]) == before.values[s][k]);
     }
     if (target && !keyFound) {
-      check(!keys.empty() && keys.back() == key);
-      keys.pop_back();
+      // A new key, at the end; or a bare word of its name, given its value in place.
+      const auto it = std::find_if(keys.begin(), keys.end(),
+                                   [&](const std::string& k) { return sameName(k, key); });
+      check(it != keys.end());
+      keys.erase(it);
     }
     check(keys == before.keys[s]);
   }

@@ -486,6 +486,10 @@ TEST_F(Model, FilterTogglesAndTheEditorRebuildTheMaskAtOnce) {
   model.toggleFilter(1);
   EXPECT_EQ(model.clips().mask(), "*.avs;*.avi");
   EXPECT_EQ(entries(), (std::vector<std::string>{"a.avs", "b.avi"}));
+  // Presses in a row, one of them twice, end where pressing each ends.
+  model.toggleFilters({3, 1, 3, 2});
+  EXPECT_EQ(model.clips().mask(), "*.avs;*.   ");
+  EXPECT_EQ(entries(), std::vector<std::string>{"a.avs"});
 
   // The editor shows the texts; its close box changes nothing but the mark.
   user.editorReplies.push_back(std::nullopt);

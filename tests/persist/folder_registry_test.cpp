@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -164,6 +165,7 @@ TEST(DefaultRegistryRootTest, FollowsTheBaseDirectoryRules) {
 
 class FolderRegistryFakeTest : public ::testing::Test {
  protected:
+  FolderRegistryFakeTest() { files.folders.insert("/cfg"); }
   FakePersistFiles files;
   FolderRegistry store{files, "/cfg/registry/"};
 };
@@ -195,7 +197,7 @@ TEST_F(FolderRegistryFakeTest, NamesThatWouldLeaveTheRootAreRefused) {
        {"Software\\..\\..\\etc"s, "Software\\."s, "a/b"s, ".."s, "Software\\a\0b"s}) {
     EXPECT_FALSE(store.openOrCreate(keyPath)) << keyPath;
   }
-  EXPECT_TRUE(files.folders.empty());  // refused before anything was made
+  EXPECT_EQ(files.folders, std::set<std::string>{"/cfg"});  // refused before anything was made
 
   const auto key = store.openOrCreate("Software");
   ASSERT_TRUE(key);
@@ -273,13 +275,34 @@ TEST_F(FolderRegistryTest, ARootThatIsAFileRefusesAccess) {
   }
   EXPECT_EQ(readFile(path("file")), "x");
 
-  // Missing folders above the root are made; a value that is a folder is none.
-  FolderRegistry store(*files, path("a/b/registry"));
+  // The store's own folders above the root are made; a value that is a
+  // folder is none.
+  std::filesystem::create_directory(path("home"));
+  FolderRegistry store(*files, path("home/.config/Clipquill/registry"));
   const auto key = store.openOrCreate("K");
   ASSERT_TRUE(key);
-  std::filesystem::create_directory(path("a/b/registry/K/Dir"));
+  std::filesystem::create_directory(path("home/.config/Clipquill/registry/K/Dir"));
   EXPECT_EQ(key->query("Dir"), std::nullopt);
   EXPECT_FALSE(key->setDword("Dir", 1));
+}
+
+// A home or config folder that is gone is not made again: each key opens,
+// holds nothing and takes nothing, and nothing is created anywhere.
+TEST_F(FolderRegistryTest, AMissingHomeIsNotMade) {
+  for (const char* root : {"gone/deep/.config/Clipquill/registry", "gone/Clipquill/registry",
+                           "gone/registry", "gone/.config/registry"}) {
+    FolderRegistry store(*files, path(root));
+    const auto key = store.openOrCreate("Software\\Clipquill\\Hall");
+    ASSERT_TRUE(key) << root;
+    EXPECT_FALSE(key->setDword("LoadInis", 0)) << root;
+    EXPECT_EQ(key->query("LoadInis"), std::nullopt) << root;
+    EXPECT_FALSE(std::filesystem::exists(path("gone"))) << root;
+  }
+  // The config folder exists: only the store's folders are made in it.
+  std::filesystem::create_directory(path("cfg"));
+  FolderRegistry store(*files, path("cfg/Clipquill/registry"));
+  ASSERT_TRUE(store.openOrCreate("K"));
+  EXPECT_EQ(listFolder(path("cfg/Clipquill/registry")), Names{"K"});
 }
 
 }  // namespace

@@ -181,10 +181,20 @@ TEST(OptionFlagsTest, AStoreThatRefusesKeepsTheFlagsAndSaysNothing) {
   writeOptionFlags(folders, user, "Clipquill", "Hall.qtpl", {false, false});
   EXPECT_TRUE(user.boxes.empty());
   EXPECT_EQ(files.writes, 0);
+
+  // With no home at all, a save says that neither flag was stored.
+  FakePersistFiles homeless;
+  FolderRegistry nowhere(homeless, "/gone/.config/Clipquill/registry");
+  writeOptionFlags(nowhere, user, "Clipquill", "Hall.qtpl", {false, false});
+  ASSERT_EQ(user.boxes.size(), 2u);
+  EXPECT_EQ(user.boxes[0].text, msg::kCouldNotSaveLoadInis);
+  EXPECT_EQ(user.boxes[1].text, msg::kCouldNotSaveSaveInis);
+  EXPECT_TRUE(homeless.folders.empty());
 }
 
 TEST(OptionFlagsTest, TemplatesOfOneStemShareTheirFlagsInTheFolderStore) {
   FakePersistFiles files;
+  files.folders.insert("/cfg");
   FolderRegistry store(files, "/cfg/registry");
   ScriptedUser user;
 

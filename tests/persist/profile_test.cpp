@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <optional>
@@ -29,6 +30,15 @@ std::string printable(const std::string& bytes) {
   return out;
 }
 
+std::string utf16(std::string_view ascii) {
+  std::string out = "\xFF\xFE";
+  for (const char c : ascii) {
+    out += c;
+    out += '\0';
+  }
+  return out;
+}
+
 TEST(ProfileDocumentTest, ReadsValuesAsTheProfileFunctionsDo) {
   const struct {
     std::string bytes;
@@ -49,7 +59,8 @@ TEST(ProfileDocumentTest, ReadsValuesAsTheProfileFunctionsDo) {
       {"[E]\nk=\n", "E", "k", ""},
       {"[E]\nk=a=b;c\n", "E", "k", "a=b;c"},
       {"[E]\nk\n", "E", "k", std::nullopt},
-      {"[E]\n=v\n", "E", "", std::nullopt},
+      {"[E]\n=v\n", "E", "", "v"},  // an empty name is a name
+      {"[E]\n  = v\n", "E", "", "v"},
       {"[E]\nk=1\nk=2\n", "E", "k", "1"},
       {"[E]\nk=1\n[e]\nk=2\nj=3\n", "E", "j", std::nullopt},  // repeated section: ignored
       {"k=0\n[E]\n", "E", "k", std::nullopt},
@@ -70,8 +81,13 @@ TEST(ProfileDocumentTest, ReadsValuesAsTheProfileFunctionsDo) {
       {"[E]\r\n\x0B\x0Ck\x1A=\x0C v\x0B\x1A\r\n", "E", "k", "v"},
       {"\x1A[E]\x1A\nk=1", "E", "k", "1"},
       {"[E]\nk=\x1A\"x\"\x1A", "E", "k", "x"},
-      // A bare name is a key without a value.
+      // A bare word cannot be read by its name, even before a key of that name.
       {"[E]\nAlone\n", "E", "alone", std::nullopt},
+      {"[E]\nk\nk=2\n", "E", "k", "2"},
+      // A header's name runs to its last "]".
+      {"[Inner]Bracket]\nk=1", "Inner]Bracket", "k", "1"},
+      {"[Inner]Bracket]\nk=1", "Inner", "k", std::nullopt},
+      {"[a]b] ;c\nk=1", "a]b", "k", "1"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ProfileDocument::parse(c.bytes).value(c.section, c.key), c.value)
@@ -81,13 +97,51 @@ TEST(ProfileDocumentTest, ReadsValuesAsTheProfileFunctionsDo) {
 
 TEST(ProfileDocumentTest, ListsEveryKeyInFileOrder) {
   const std::string bytes =
-      "junk=0\n[F]\nExt1=.mpg\n;Ext9=x\nExt0=.avs\nno key\n Ext1 = dup\n[G]\nz=1\n[f]\nlate=1\n";
+      "junk=0\n[F]\nExt1=.mpg\n;Ext9=x\nExt0=.avs\nno key\n Ext1 = "
+      "dup\n=avi\n[G]\nz=1\n[f]\nlate=1\n";
   const ProfileDocument doc = ProfileDocument::parse(bytes);
-  EXPECT_EQ(doc.keys("f"), (Names{"Ext1", "Ext0", "no key", "Ext1"}));
+  // Bare words are left out; an empty name is listed.
+  EXPECT_EQ(doc.keys("f"), (Names{"Ext1", "Ext0", "Ext1", ""}));
+  EXPECT_EQ(doc.value("F", ""), "avi");
   EXPECT_EQ(doc.value("F", "ext1"), ".mpg");
   EXPECT_EQ(doc.keys("G"), (Names{"z"}));
   EXPECT_EQ(doc.keys("H"), Names{});
   EXPECT_EQ(doc.sections(), (Names{"F", "G"}));
+}
+
+// The one-pass reader and the document read by the same rules: the headers
+// and keys it passes, taken as the document takes them (first copies), are
+// the document's sections, key lists and values.
+TEST(ProfileDocumentTest, TheScannerReadsWhatTheDocumentReads) {
+  for (const std::string& bytes :
+       {"k=0\n[A]\n a = 1 \nbare\n=e\n;c=1\n[B]x\nb=\"q\"\n[a]\nz=9\n[In]ner]\nk=v"s,
+        "\xEF\xBB\xBF[A]\r\nk=1\rj=2\x1A"s, utf16("[A]\r\nk=1\r\n[B]\r\nj"), "[A\nk=1\n[]\n=\n"s}) {
+    const ProfileDocument doc = ProfileDocument::parse(bytes);
+    Names sections;
+    std::vector<Names> keys;
+    bool counts = false;
+    scanProfile(bytes, [&](const ProfileItem& item) {
+      if (item.header) {
+        counts = std::none_of(sections.begin(), sections.end(),
+                              [&](const std::string& s) { return sameProfileName(s, item.name); });
+        if (counts) {
+          sections.emplace_back(item.name);
+          keys.emplace_back();
+        }
+      } else if (counts) {
+        keys.back().emplace_back(item.name);
+        const bool firstCopy =
+            std::count_if(keys.back().begin(), keys.back().end(),
+                          [&](const std::string& k) { return sameProfileName(k, item.name); }) == 1;
+        if (firstCopy) {
+          EXPECT_EQ(doc.value(sections.back(), item.name), item.value);
+        }
+      }
+    });
+    EXPECT_EQ(sections, doc.sections()) << printable(bytes);
+    for (std::size_t i = 0; i < sections.size(); ++i)
+      EXPECT_EQ(keys[i], doc.keys(sections[i])) << printable(bytes);
+  }
 }
 
 TEST(ProfileDocumentTest, KeepsTheBytesOfAnUnchangedFile) {
@@ -126,6 +180,8 @@ TEST(ProfileDocumentTest, WritesOnlyWhatChanges) {
       {"[F]\r\nExt0=avi\r\n Alone \x1A\r\nExt2=mkv\r\n",
        {{"F", "alone", "mpg"}},
        "[F]\r\nExt0=avi\r\n Alone=mpg\r\nExt2=mkv\r\n"},
+      // A key of the name is written rather than a bare word before it.
+      {"[F]\nx\nx=1\n", {{"F", "x", "2"}}, "[F]\nx\nx=2\r\n"},
       // Values that reading would alter go in double quotes.
       {"",
        {{"A", "a", "x\x1A"}, {"A", "b", "\x0Bx"}, {"A", "c", "\x0C"}},
@@ -163,15 +219,6 @@ TEST(ProfileDocumentTest, ReadsBackWhatItWrote) {
       EXPECT_EQ(d->value("T", "k"), value) << printable(value);
     }
   }
-}
-
-std::string utf16(std::string_view ascii) {
-  std::string out = "\xFF\xFE";
-  for (const char c : ascii) {
-    out += c;
-    out += '\0';
-  }
-  return out;
 }
 
 TEST(ProfileDocumentTest, ReadsAndWritesAUtf16FileInUtf16) {

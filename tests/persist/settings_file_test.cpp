@@ -89,6 +89,19 @@ TEST(SettingsFileTest, ReadsEntriesInFileOrderAndMarksByPosition) {
       {"[Entries]\nClipLoc=" + std::string(5000, 'c') + "\n",
        {std::string(5000, 'c'), "", "", "", {}}},
       {"", {}},
+      // Bare words are no entries; "=avi" is one, under an empty name.
+      {"[FilterBy]\r\nExt0=.avs\r\nstray\r\n=avi\r\n\x1A\r\n[FilterState]\r\nExt1State=1\r\n",
+       {"", "", "", "", {{".avs", CheckState::Unchecked}, {"avi", CheckState::Checked}}}},
+      {"[FilterBy]\nExt0\nExt0=.avs\n", {"", "", "", "", {{".avs", CheckState::Unchecked}}}},
+      // Only the first section of a name counts, and only the first mark of a position.
+      {"[FilterState]\next1state=1\nExt1State=0\n[FilterBy]\na=1\nb=2\n[filterby]\nc=3\n"
+       "[FilterState]\nExt0State=1\n",
+       {"", "", "", "", {{"1", CheckState::Unchecked}, {"2", CheckState::Checked}}}},
+      // A position is written without leading zeros; one beyond the list is no mark.
+      {"[FilterBy]\na=1\nb=2\n[FilterState]\nExt00State=1\nExt01State=1\nExt2State=1\n"
+       "Ext99999999999999999999State=1\n",
+       {"", "", "", "", {{"1", CheckState::Unchecked}, {"2", CheckState::Unchecked}}}},
+      {"[Inner]Bracket]\nClipLoc=x\n[Entries]junk]\nClipLoc=y\n", {}},
   };
   for (const auto& c : cases) {
     FakePersistFiles files;
@@ -209,8 +222,9 @@ TEST(SettingsFileTest, ManyEntriesAreWrittenOnceAndReadWhole) {
 }
 
 // Settings saved by a Windows editor as "Unicode", with a DOS end-of-file
-// mark behind a state and a bare name among the filters: read as Windows reads
-// them, and updated in UTF-16 with the bare name given its value in place.
+// mark behind a state and a bare word among the filters: read as Windows reads
+// them (the bare word is no entry), and updated in UTF-16 with the bare word
+// given its value in place.
 TEST(SettingsFileTest, ReadsAndUpdatesAUtf16FileAsWindowsDoes) {
   const auto utf16 = [](std::string_view ascii) {
     std::string out;
@@ -226,17 +240,14 @@ TEST(SettingsFileTest, ReadsAndUpdatesAUtf16FileAsWindowsDoes) {
                                        "Ext1\r\nExt2=mkv\r\n[FilterState]\r\nExt0State=1\x1A\r\n"
                                        "Ext2State=1\r\n");
   const TemplateSettings read{
-      "",
-      "Take",
-      "",
-      "",
-      {{"avi", CheckState::Checked}, {"", CheckState::Unchecked}, {"mkv", CheckState::Checked}}};
+      "", "Take", "", "", {{"avi", CheckState::Checked}, {"mkv", CheckState::Unchecked}}};
   EXPECT_EQ(readSettings(files, kIni), read);
 
   ScriptedUser user;
   user.answers = {Answer::Cancel};
   TemplateSettings written = read;
-  written.filters[1].text = "mpg";
+  written.filters = {
+      {"avi", CheckState::Checked}, {"mpg", CheckState::Unchecked}, {"mkv", CheckState::Checked}};
   writeSettings(files, user, kIni, kTemplate, written);
   EXPECT_EQ(files.files[kIni],
             "\xFF\xFE" + utf16("[Entries]\r\nClipName=Take\r\nClipLoc=\r\nScriptName=\r\n"

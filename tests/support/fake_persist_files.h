@@ -2,6 +2,7 @@
 // Files held in memory, for the persistence tests, with faults to inject.
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <set>
@@ -34,6 +35,14 @@ class FakePersistFiles : public PersistFiles {
   }
 
   bool isFile(const std::string& path) override { return files.count(path) != 0; }
+  // A folder made, or one that something stands in.
+  bool isFolder(const std::string& path) override {
+    if (folders.count(path)) return true;
+    const std::string prefix = path.ends_with('/') ? path : path + "/";
+    const auto below = [&](const std::string& entry) { return entry.starts_with(prefix); };
+    return std::any_of(files.begin(), files.end(), [&](const auto& f) { return below(f.first); }) ||
+           std::any_of(folders.begin(), folders.end(), below);
+  }
 
   void writeWith(const std::string& path, const std::function<void(Sink&)>& produce) override {
     if (const auto fault = writeFaults.find(path); fault != writeFaults.end()) {

@@ -22,13 +22,16 @@ namespace clipquill::testing {
 
 class TempDir {
  public:
-  TempDir() {
+  TempDir() : TempDir(defaultBase()) {}
+  // A folder below base instead.
+  explicit TempDir(const std::string& base) {
 #if defined(_WIN32)
-    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    const std::filesystem::path folderBase =
+        base.empty() ? std::filesystem::temp_directory_path() : pathFromUtf8(base);
     std::random_device random;
     for (int attempt = 0;; ++attempt) {
       const std::filesystem::path folder =
-          base / ("clipquill-test-" + std::to_string(random()) + std::to_string(random()));
+          folderBase / ("clipquill-test-" + std::to_string(random()) + std::to_string(random()));
       std::error_code ec;
       if (std::filesystem::create_directory(folder, ec)) {
         path_ = utf8Of(folder);
@@ -37,10 +40,18 @@ class TempDir {
       if (attempt >= 100) throw std::runtime_error("no temporary folder");
     }
 #else
-    const char* base = std::getenv("TMPDIR");
-    std::string templ = std::string(base && *base ? base : "/tmp") + "/clipquill-test-XXXXXX";
+    std::string templ = base + "/clipquill-test-XXXXXX";
     if (!::mkdtemp(templ.data())) throw std::runtime_error("mkdtemp failed");
     path_ = templ;
+#endif
+  }
+  // TMPDIR, else the system's (on Windows, empty: its temporary folder).
+  static std::string defaultBase() {
+#if defined(_WIN32)
+    return {};
+#else
+    const char* base = std::getenv("TMPDIR");
+    return base && *base ? base : "/tmp";
 #endif
   }
   TempDir(const TempDir&) = delete;

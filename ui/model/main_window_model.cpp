@@ -124,6 +124,13 @@ void MainWindowModel::toggleFilter(std::size_t index) {
   event([this] { rebuildMask(); });
 }
 
+void MainWindowModel::toggleFilters(const std::vector<std::size_t>& indices) {
+  for (const std::size_t index : indices)
+    filters_.toggle(index);
+  user_.shown(Shown::Filters);
+  event([this] { rebuildMask(); });
+}
+
 void MainWindowModel::clickFilter() {
   event([this] { rebuildMask(); });
 }

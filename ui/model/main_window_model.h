@@ -203,6 +203,9 @@ class MainWindowModel {
   // A press in the filter list's check column, or the space bar on an entry:
   // the entry toggles and the mask follows at once.
   void toggleFilter(std::size_t index);
+  // Presses on several entries in a row, as a script makes them: the same
+  // entries and mask as pressing each in turn, with the mask rebuilt once.
+  void toggleFilters(const std::vector<std::size_t>& indices);
   // A click on a filter entry's text, or the keyboard moving the highlight.
   void clickFilter();
   // Runs a handler below as one user event. Returns false when an Error

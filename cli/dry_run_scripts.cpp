@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/dry_run_scripts.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string_view>
+#include <utility>
+
+#include "core/error.h"
+
+namespace clipquill::cli {
+
+namespace {
+
+// What stands at name in dir: nothing (ENOENT), a file to ask about (0), or
+// the errno of what refuses a script there; st describes a file found.
+int occupant(int dir, const std::string& name, struct stat& st) {
+  if (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
+  if (S_ISREG(st.st_mode)) return 0;
+  if (S_ISLNK(st.st_mode)) {
+    struct stat target;
+    if (::fstatat(dir, name.c_str(), &target, 0) != 0 || S_ISREG(target.st_mode)) return 0;
+  }
+  return EACCES;  // a folder, a FIFO, a device, or a link to one of them
+}
+
+// Whether the folder takes a new file; 0, or the errno making one would meet.
+int newFileDenied(int dir) {
+  return ::faccessat(dir, ".", W_OK | X_OK, AT_EACCESS) == 0 ? 0 : errno;
+}
+
+}  // namespace
+
+class DryRunScripts::Writer : public ScriptWriter {
+ public:
+  Writer(DryRunScripts& owner, std::string path, bool replacing)
+      : owner_(owner), path_(std::move(path)), replacing_(replacing) {}
+  void write(std::string_view) override {}
+  void commit(Landed landed) override {
+    owner_.written_.insert(path_);
+    owner_.paths.push_back(path_);
+    if (replacing_) owner_.replaced.push_back(path_);
+    landed();
+  }
+
+ private:
+  DryRunScripts& owner_;
+  std::string path_;
+  bool replacing_;
+};
+
+int DryRunScripts::folderFor(const std::string& path) {
+  std::string folder = posix::folderOf(path);
+  if (dir_.valid() && folder == folder_) return dir_.get();
+  dir_ = posix::openFolder(folder);
+  folder_ = std::move(folder);
+  return dir_.get();
+}
+
+std::unique_ptr<ScriptWriter> DryRunScripts::createNew(const std::string& path) {
+  posix::refuseNul(path);
+  const int dir = folderFor(path);
+  if (written_.contains(path)) return nullptr;
+  const std::string name = posix::nameOf(path);
+  struct stat st;
+  const int err = occupant(dir, name, st);
+  if (err == 0) return nullptr;
+  // A name too long for the file system fails here, as at the real link.
+  if (err != ENOENT) throw Error::fromErrno(err);
+  if (const int denied = newFileDenied(dir)) throw Error::fromErrno(denied);
+  return std::make_unique<Writer>(*this, path, false);
+}
+
+std::unique_ptr<ScriptWriter> DryRunScripts::replace(const std::string& path) {
+  posix::refuseNul(path);
+  const int dir = folderFor(path);
+  const std::string name = posix::nameOf(path);
+  struct stat st;
+  const int err = occupant(dir, name, st);
+  if (err != 0 && err != ENOENT) throw Error::fromErrno(err);
+  const bool file = err == 0 && S_ISREG(st.st_mode);
+  if (file) {
+    if (const int denied = posix::writeDenied(dir, name.c_str(), st)) {
+      throw Error::fromErrno(denied);
+    }
+  }
+  // Where the folder takes no new file, a file that may be written is
+  // written in place.
+  if (const int denied = newFileDenied(dir)) {
+    if (!file || (denied != EACCES && denied != EPERM)) throw Error::fromErrno(denied);
+  }
+  return std::make_unique<Writer>(*this, path, true);
+}
+
+}  // namespace clipquill::cli

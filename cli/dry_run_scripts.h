@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// --dry-run: scripts that are never written, each of which meets what the
+// real run would meet. The file system is asked, with the real run's own
+// calls, whatever the real run asks it: whether the folder opens, whether the
+// name is one the file system takes, whether something is in the way, whether
+// a new file may be made in the folder and whether an existing one may be
+// replaced. Each answer is the real run's error, with its message and status,
+// or its question.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "core/posix_file.h"
+#include "core/script_files.h"
+
+namespace clipquill::cli {
+
+class DryRunScripts : public ScriptFiles {
+ public:
+  std::vector<std::string> paths;     // in the order the run would write them
+  std::vector<std::string> replaced;  // those that replace a file
+
+  // A script this run would have written counts as there, as in the real run.
+  std::unique_ptr<ScriptWriter> createNew(const std::string& path) override;
+  std::unique_ptr<ScriptWriter> replace(const std::string& path) override;
+
+ private:
+  class Writer;
+  // The folder of path, opened as the real run opens it.
+  int folderFor(const std::string& path);
+
+  posix::Fd dir_;
+  std::string folder_;
+  std::unordered_set<std::string> written_;
+};
+
+}  // namespace clipquill::cli
