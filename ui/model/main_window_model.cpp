@@ -273,15 +273,10 @@ TemplatePreview MainWindowModel::preview(std::size_t firstLine, std::size_t line
     }
   }
   const std::vector<std::string> selected = clips_.selectedEntries();
-  // Per clip: the clip the user is on, as far as the run would write it.
+  // Per clip: the first clip the run would write, else the first listed.
   std::string clip;
-  const std::optional<std::size_t> focus = clips_.focus();
-  if (focus && *focus < clips_.count() && clips_.isSelected(*focus)) {
-    clip = clips_.entries()[*focus];
-  } else if (!selected.empty()) {
+  if (!selected.empty()) {
     clip = selected.front();
-  } else if (focus && *focus < clips_.count()) {
-    clip = clips_.entries()[*focus];
   } else if (clips_.count() > 0) {
     clip = clips_.entries().front();
   }
