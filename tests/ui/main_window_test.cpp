@@ -527,8 +527,8 @@ class RealBoxesTest : public QObject {
     whenModal<QFileDialog>(look);
     QVERIFY(!qtFileDialogs().open(nullptr, 3));
     QCOMPARE(filters, (QStringList{"Quill Template (*.qtpl)", "AVISynth Script (*.avs)",
-                                   "Text filr (*.txt)", "All files (*.*)"}));
-    QCOMPARE(selected, QStringLiteral("Text filr (*.txt)"));
+                                   "Text files (*.txt)", "All files (*.*)"}));
+    QCOMPARE(selected, QStringLiteral("Text files (*.txt)"));
   }
 };
 
