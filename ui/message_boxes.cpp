@@ -64,6 +64,17 @@ class QtMessageBoxes : public MessageBoxes {
         add("&No", QMessageBox::NoRole, Answer::No);
         add("Cancel", QMessageBox::RejectRole, Answer::Cancel);
         break;
+      case Buttons::SaveDontSaveCancel:
+        add("&Save", QMessageBox::AcceptRole, Answer::Save);
+        add("&Don't Save", QMessageBox::DestructiveRole, Answer::DontSave);
+        add("Cancel", QMessageBox::RejectRole, Answer::Cancel);
+        break;
+      case Buttons::ReplaceAllSkip:
+        add("OK", QMessageBox::AcceptRole, Answer::Ok);
+        add("Replace &All", QMessageBox::AcceptRole, Answer::ReplaceAll);
+        add("S&kip", QMessageBox::RejectRole, Answer::Skip);
+        add("Cancel", QMessageBox::RejectRole, Answer::Cancel);
+        break;
     }
     box.setDefaultButton(qobject_cast<QPushButton*>(answers.front().first));
     // Escape and the close box press the last button: Cancel, or No, or the

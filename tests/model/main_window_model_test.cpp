@@ -193,7 +193,7 @@ TEST_F(Model, TheDefaultTemplateIsLookedForBesideTheProgramThenInTheInstalledFol
   ASSERT_EQ(model.state().TemplateDir, share);
   model.setTemplateText("mine");
   user.saveChoices.push_back(FileChoice{dir.path() + "/DefaultTemplate.qtpl", 1});
-  user.answers.push_back(Answer::Ok);
+  user.answers.push_back(Answer::Save);
   EXPECT_TRUE(model.requestClose());
   EXPECT_EQ(user.savePresets, std::vector<std::string>{"DefaultTemplate.qtpl"});
   EXPECT_EQ(model.state().TemplateDir, dir.path() + "/");
@@ -280,6 +280,7 @@ TEST_F(Model, AMissingClipFolderEndsTheStartUpLoadButNotALaterOne) {
   EXPECT_EQ(model.fieldText(Field::ScriptName), "");  // never reached
   EXPECT_EQ(model.filters().count(), 0u);
   EXPECT_FALSE(model.state().Starting);
+  EXPECT_FALSE(model.state().Modified);  // the user changed nothing
   EXPECT_EQ(model.clips().folder(), dir.path() + "/home");
 
   // The field still holds the text that failed; typing elsewhere first
@@ -514,23 +515,45 @@ TEST_F(Model, ASavedTemplateLoadsBackWithItsSettingsAndFlags) {
   EXPECT_EQ(readFile(dir.path() + "/registry/Software/Clipquill/Other/SaveInis"), "dword:00000000");
 }
 
-TEST_F(Model, LoadOffersToSaveFirstAndACancelledDialogRereadsTheTemplate) {
+// The question's Cancel, a cancelled open dialog and a save that saved
+// nothing each leave the edits as they are; only a chosen template replaces them.
+TEST_F(Model, LoadTouchesTheEditorOnlyOnceATemplateIsChosen) {
   const std::string tpl = dir.path() + "/t.qtpl";
   writeFile(tpl, "on disk\r\n");
   start({tpl});
-  model.setTemplateText("unsaved");
-  user.answers.push_back(Answer::No);
-  model.loadTemplate();
-  EXPECT_EQ(user.questions.back(), msg::kSaveTemplatePrompt);
-  EXPECT_EQ(user.openIndices.back(), 1);
-  EXPECT_EQ(model.templateLines(), std::vector<std::string>{"on disk"});
-  EXPECT_FALSE(model.state().Modified);
+  struct Case {
+    const char* what;
+    std::vector<Answer> answers;
+    std::optional<FileChoice> save, open;
+    std::vector<std::string> lines;
+    std::size_t dialogs;  // open dialogs shown
+  } cases[] = {
+      {"Cancel", {Answer::Cancel}, std::nullopt, FileChoice{tpl, 1}, {"unsaved"}, 0},
+      {"No, dialog cancelled", {Answer::No}, std::nullopt, std::nullopt, {"unsaved"}, 1},
+      {"Yes, save cancelled", {Answer::Yes}, std::nullopt, FileChoice{tpl, 1}, {"unsaved"}, 0},
+      {"No, chosen", {Answer::No}, std::nullopt, FileChoice{tpl, 1}, {"on disk"}, 1},
+      {"No, a new name", {Answer::No}, std::nullopt, FileChoice{tpl + ".new", 1}, {}, 1},
+  };
+  for (const Case& c : cases) {
+    model.setTemplateText("unsaved");
+    user.answers.assign(c.answers.begin(), c.answers.end());
+    user.saveChoices = {c.save};
+    user.openChoices = {c.open};
+    const std::size_t opened = user.openIndices.size();
+    model.loadTemplate();
+    EXPECT_EQ(user.questions.back(), msg::kSaveTemplatePrompt) << c.what;
+    EXPECT_EQ(user.openIndices.size() - opened, c.dialogs) << c.what;
+    EXPECT_EQ(model.templateLines(), c.lines) << c.what;
+    EXPECT_EQ(model.state().Modified, c.lines == std::vector<std::string>{"unsaved"}) << c.what;
+  }
 
   // A save from the prompt that fails ends the load before the editor is
   // touched. A file where a folder should be makes the write fail.
   writeFile(dir.path() + "/file", "");
   model.setTemplateText("unsaved");
-  user.answers.push_back(Answer::Yes);
+  user.answers = {Answer::Yes};
+  user.saveChoices.clear();
+  user.openChoices.clear();
   user.saveChoices.push_back(FileChoice{dir.path() + "/file/t.qtpl", 1});
   EXPECT_FALSE(model.event([&] { model.loadTemplate(); }));
   EXPECT_EQ(user.errors, std::vector<std::string>{"Invalid filename."});
@@ -545,7 +568,9 @@ TEST_F(Model, LoadOffersToSaveFirstAndACancelledDialogRereadsTheTemplate) {
   EXPECT_EQ(user.openIndices.back(), 3);
 }
 
-TEST_F(Model, CloseAsksOnlyWithUnsavedChangesAndOnlyAFailedSaveKeepsItOpen) {
+// Only "Don't Save" or a save that went through let the window close with
+// unsaved changes; every other way out keeps the work.
+TEST_F(Model, CloseAsksOnlyWithUnsavedChangesAndClosesOnlyOnceSavedOrDiscarded) {
   writeFile(dir.path() + "/file", "");
   struct Case {
     const char* what;
@@ -556,12 +581,19 @@ TEST_F(Model, CloseAsksOnlyWithUnsavedChangesAndOnlyAFailedSaveKeepsItOpen) {
     bool modifiedAfter;
   } cases[] = {
       {"nothing to save", false, {}, std::nullopt, true, false},
-      {"Cancel", true, {Answer::Cancel}, std::nullopt, true, true},
-      {"OK, dialog cancelled", true, {Answer::Ok}, std::nullopt, true, true},
-      {"OK, saved", true, {Answer::Ok}, FileChoice{dir.path() + "/c.qtpl", 1}, true, false},
-      {"OK, save fails",
+      {"Cancel", true, {Answer::Cancel}, std::nullopt, false, true},
+      {"Don't Save", true, {Answer::DontSave}, std::nullopt, true, true},
+      {"Save, dialog cancelled", true, {Answer::Save}, std::nullopt, false, true},
+      {"Save, replacement declined",
        true,
-       {Answer::Ok},
+       {Answer::Save, Answer::Cancel},
+       FileChoice{dir.path() + "/file", 4},
+       false,
+       true},
+      {"Save, saved", true, {Answer::Save}, FileChoice{dir.path() + "/c.qtpl", 1}, true, false},
+      {"Save, save fails",
+       true,
+       {Answer::Save},
        FileChoice{dir.path() + "/file/c.qtpl", 1},
        false,
        true},
@@ -575,8 +607,9 @@ TEST_F(Model, CloseAsksOnlyWithUnsavedChangesAndOnlyAFailedSaveKeepsItOpen) {
     fresh.saveChoices.push_back(c.dialog);
     EXPECT_EQ(m.requestClose(), c.closes) << c.what;
     EXPECT_EQ(m.state().Modified, c.modifiedAfter) << c.what;
-    EXPECT_EQ(fresh.questions.size(), c.modified ? 1u : 0u) << c.what;
-    EXPECT_EQ(fresh.errors.size(), c.closes ? 0u : 1u) << c.what;
+    EXPECT_EQ(fresh.questions.size(), c.modified ? c.answers.size() : 0u) << c.what;
+    EXPECT_EQ(fresh.errors.size(), c.what == std::string("Save, save fails") ? 1u : 0u) << c.what;
+    EXPECT_EQ(readFile(dir.path() + "/file"), "") << c.what;
   }
 }
 

@@ -237,7 +237,7 @@ class MainWindowTest : public QObject {
     QTest::keyClick(target, Qt::Key_A, Qt::ControlModifier);
     QCOMPARE(form->model().optionFlags().saveInis, !saveInis);
     QVERIFY(form->model().state().Modified);
-    // Ctrl+X: the close prompt (answered Cancel: close without saving), not a cut.
+    // Ctrl+X: the close prompt, not a cut; its Cancel keeps the window and the text.
     const QString before = qobject_cast<QLineEdit*>(target)
                                ? qobject_cast<QLineEdit*>(target)->text()
                                : (qobject_cast<QPlainTextEdit*>(target)
@@ -247,8 +247,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(boxes.asked.size(), std::size_t{1});
     QCOMPARE(boxes.asked[0].text,
              QStringLiteral("Do you want to save the template and an .ini file?"));
-    QCOMPARE(boxes.asked[0].buttons, Buttons::OkCancel);
-    QVERIFY(!form->isVisible());
+    QCOMPARE(boxes.asked[0].buttons, Buttons::SaveDontSaveCancel);
+    QVERIFY(form->isVisible());
     if (auto* edit = qobject_cast<QLineEdit*>(target)) QCOMPARE(edit->text(), before);
     if (auto* memo = qobject_cast<QPlainTextEdit*>(target)) QCOMPARE(memo->toPlainText(), before);
   }
@@ -352,10 +352,16 @@ class MainWindowTest : public QObject {
     QTest::mouseClick(child<QPushButton>(form, "SaveScriptButton"), Qt::LeftButton);
     QVERIFY(std::filesystem::exists(path("New.avs")));
     QVERIFY(!form->model().state().Modified);
-    // Load through the menu, the open dialog cancelled: the file is read again.
+    // Load through the menu, the open dialog cancelled: the editor keeps its
+    // text and its undo history.
+    QTest::keyClicks(child<QPlainTextEdit>(form, "ScriptMemo"), "x");
+    boxes.answers = {Answer::No};
     child<QAction>(form, "LoadTemplate1")->trigger();
+    QCOMPARE(boxes.asked.back().buttons, Buttons::YesNoCancel);
     QCOMPARE(child<QPlainTextEdit>(form, "ScriptMemo")->toPlainText(),
-             QStringLiteral("AVISource(\"<P><F>\")"));
+             QStringLiteral("xAVISource(\"<P><F>\")"));
+    QVERIFY(child<QPlainTextEdit>(form, "ScriptMemo")->document()->isUndoAvailable());
+    QVERIFY(form->model().state().Modified);
   }
 
   void theFilterListTogglesOnlyInItsCheckColumn() {
@@ -425,15 +431,22 @@ class MainWindowTest : public QObject {
   void aFailedSaveOnCloseKeepsTheWindowOpen() {
     startOnHall();
     QTest::keyClicks(child<QLineEdit>(form, "ScriptLabeledEdit"), "*_x");
-    boxes.answers = {Answer::Ok};
+    boxes.answers = {Answer::Save};
     fileDialogs.saves.push_back(FileChoice{path("missing/t.qtpl"), 1});
     form->close();
     QVERIFY(form->isVisible());
     QCOMPARE(boxes.errors.size(), std::size_t{1});
     QVERIFY(form->model().state().Modified);
-    // Asked again and answered Cancel: it closes without saving.
+    // Save with its dialog cancelled, then Cancel: the window stays each time.
+    boxes.answers = {Answer::Save, Answer::Cancel};
+    form->close();
+    form->close();
+    QVERIFY(form->isVisible());
+    // Only "Don't Save" closes without saving.
+    boxes.answers = {Answer::DontSave};
     form->close();
     QVERIFY(!form->isVisible());
+    QVERIFY(!std::filesystem::exists(path("t.qtpl")));
   }
 
   void cancellingTheProgressStopsBeforeTheNextScript() {
@@ -472,6 +485,16 @@ class RealBoxesTest : public QObject {
                                  << int(Answer::Cancel);
     QTest::newRow("error") << int(MessageKind::Error) << int(Buttons::Ok) << "Error"
                            << QStringList{"OK"} << int(Answer::Ok);
+    QTest::newRow("load question")
+        << int(MessageKind::Confirmation) << int(Buttons::YesNoCancel) << "Confirm"
+        << QStringList{"&No", "&Yes", "Cancel"} << int(Answer::Cancel);
+    QTest::newRow("close prompt") << int(MessageKind::Information)
+                                  << int(Buttons::SaveDontSaveCancel) << "Information"
+                                  << QStringList{"&Don't Save", "&Save", "Cancel"}
+                                  << int(Answer::Cancel);
+    QTest::newRow("replace") << int(MessageKind::Warning) << int(Buttons::ReplaceAllSkip)
+                             << "Warning" << QStringList{"Cancel", "OK", "Replace &All", "S&kip"}
+                             << int(Answer::Cancel);
   }
   void boxesHaveTheirCaptionsAndButtons() {
     QFETCH(int, kind);

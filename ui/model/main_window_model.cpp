@@ -118,7 +118,9 @@ void MainWindowModel::clickFilter() {
 }
 
 bool MainWindowModel::requestClose() {
-  return event([this] { offerSaveBeforeClose(); });
+  bool mayClose = false;
+  event([&] { mayClose = offerSaveBeforeClose(); });
+  return mayClose;
 }
 
 void MainWindowModel::readClips() {
@@ -159,14 +161,24 @@ void MainWindowModel::start(const StartupArgs& startup) {
   if (startup.args.size() == 1) state_.TemplatePath = startup.args.front();
   setModified(false);
   event([this] { loadTemplate(); });
+  // Only the user's own changes mark the window, also when the load failed
+  // half-way through applying its settings.
+  setModified(false);
   state_.Starting = false;
 }
 
-void MainWindowModel::offerSaveBeforeClose() {
-  if (!state_.Modified) return;
-  if (user_.messageBox(MessageKind::Information, Buttons::OkCancel, msg::kSaveTemplatePrompt) ==
-      Answer::Ok) {
-    saveTemplate();
+bool MainWindowModel::offerSaveBeforeClose() {
+  if (!state_.Modified) return true;
+  switch (user_.messageBox(MessageKind::Information, Buttons::SaveDontSaveCancel,
+                           msg::kSaveTemplatePrompt)) {
+    case Answer::Save:
+      // A save dialog cancelled, or a replacement declined, saved nothing:
+      // the window stays with the work in it.
+      return saveTemplate() == SaveOutcome::Saved;
+    case Answer::DontSave:
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -282,19 +294,27 @@ void MainWindowModel::toggleSaveInis() {
 // --- Template load and save -----------------------------------------------
 
 void MainWindowModel::loadTemplate() {
-  if (!state_.Starting && state_.Modified &&
-      user_.messageBox(MessageKind::Confirmation, Buttons::YesNo, msg::kSaveTemplatePrompt) ==
-          Answer::Yes) {
-    // Whatever the save's outcome the load goes on; only an error ends it.
-    saveTemplate();
-  }
-  setTemplate({});
-  if (!state_.Starting) {
-    // A cancelled dialog keeps the path, so the current template is re-read.
-    if (std::optional<FileChoice> choice = user_.openDialog(openTypeIndex_)) {
-      state_.TemplatePath = std::move(choice->path);
-      openTypeIndex_ = choice->typeIndex;
+  if (!state_.Starting && state_.Modified) {
+    switch (user_.messageBox(MessageKind::Confirmation, Buttons::YesNoCancel,
+                             msg::kSaveTemplatePrompt)) {
+      case Answer::Yes:
+        // Nothing saved (dialog cancelled, replacement declined): the edits
+        // the user wanted kept are not thrown away by the load.
+        if (saveTemplate() != SaveOutcome::Saved) return;
+        break;
+      case Answer::No:
+        break;
+      default:
+        return;
     }
+  }
+  if (!state_.Starting) {
+    // A cancelled dialog leaves everything as it is, the editor's text and
+    // its undo history included.
+    std::optional<FileChoice> choice = user_.openDialog(openTypeIndex_);
+    if (!choice) return;
+    state_.TemplatePath = std::move(choice->path);
+    openTypeIndex_ = choice->typeIndex;
   }
   if (state_.TemplatePath.empty()) {
     state_.TemplateDir = defaultTemplateFolder();
@@ -304,10 +324,11 @@ void MainWindowModel::loadTemplate() {
     state_.TemplateDir = templateFolder(state_.TemplatePath);
     state_.TemplateName = fileNameOfPath(state_.TemplatePath);
   }
-  // A missing file is no error: a new name still gets its flags and settings.
-  if (std::optional<TemplateText> text = readTemplateText(files_, state_.TemplatePath)) {
-    setTemplate(std::move(*text));
-  }
+  // A missing file is no error: a new name starts an empty template, and
+  // still gets its flags and settings. The editor changes only once the
+  // whole file has been read.
+  std::optional<TemplateText> text = readTemplateText(files_, state_.TemplatePath);
+  setTemplate(text ? std::move(*text) : TemplateText{});
   flags_ = readOptionFlags(registry_, state_.AppTitle, state_.TemplateName, flags_);
   user_.shown(Shown::OptionFlags);
   if (flags_.loadInis) readSettingsFile();

@@ -184,8 +184,9 @@ class MainWindowModel {
       return false;
     }
   }
-  // The window's close box or "Exit": whether the window may close. Only a
-  // save that fails keeps it open.
+  // The window's close box or "Exit": whether the window may close. With
+  // unsaved changes the user is asked: "Save" closes once saved, "Don't
+  // Save" closes, "Cancel" (or Escape) keeps the window as it is.
   bool requestClose();
 
   // For the command line, which sets many fields before it looks at the clip
@@ -204,9 +205,9 @@ class MainWindowModel {
   // the command-line template (or the default one) loaded without a question.
   // Errors of the start-up load are shown and start-up goes on.
   void start(const StartupArgs& startup);
-  // Offers to save when there are unsaved changes. Returns normally when the
+  // Offers to save when there are unsaved changes. Returns whether the
   // window may close; a failed save raises.
-  void offerSaveBeforeClose();
+  bool offerSaveBeforeClose();
 
   // The change handlers, raised by setFieldText and setTemplate*: the
   // "Location of sources", "Name of source(s)", "Name for script(s)" and
