@@ -487,7 +487,8 @@ void MainWindow::focus(Field field) {
 }
 
 void MainWindow::errorBox(const Error& error) {
-  boxes_.error(this, QString::fromStdString(model_->state().AppTitle), shownText(error.boxText()));
+  boxes_.error(this, QString::fromStdString(model_->state().AppTitle),
+               shownText(error.boxTextWithSubject()));
 }
 
 std::optional<FileChoice> MainWindow::openDialog(int typeIndex) {

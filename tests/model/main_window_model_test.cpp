@@ -29,7 +29,8 @@ class ScriptedForm : public FormPort {
  public:
   std::deque<Answer> answers;
   std::vector<std::string> questions;
-  std::vector<std::string> errors;  // box texts of the error box
+  std::vector<std::string> errors;    // box texts of the error box
+  std::vector<std::string> subjects;  // and what each was about
   std::deque<std::optional<FileChoice>> openChoices, saveChoices;
   std::vector<int> openIndices, saveIndices;
   std::vector<std::string> savePresets;
@@ -44,7 +45,10 @@ class ScriptedForm : public FormPort {
     return a;
   }
   void focus(Field) override {}
-  void errorBox(const Error& error) override { errors.push_back(error.boxText()); }
+  void errorBox(const Error& error) override {
+    errors.push_back(error.boxText());
+    subjects.push_back(error.subject());
+  }
   std::optional<FileChoice> openDialog(int typeIndex) override {
     openIndices.push_back(typeIndex);
     return next(openChoices);
@@ -634,6 +638,57 @@ TEST_F(Model, UnprivilegedRefusedFoldersFailTheSaveButNeverSilently) {
   EXPECT_EQ(readFile(dir.path() + "/t.qtpl"), "text\r\n");
   EXPECT_TRUE(user.questions.empty());
   EXPECT_FALSE(std::filesystem::exists(dir.path() + "/registry/Software"));
+}
+
+// Every error box names what failed: the script, the folder typed or named
+// by a settings file, the template written.
+TEST_F(Model, ErrorsNameTheirSubject) {
+  writeFile(dir.path() + "/file", "");
+  const std::string tpl = dir.path() + "/t.qtpl";
+  writeFile(tpl, "x\r\n");
+  writeFile(dir.path() + "/t.ini", ini(dir.path() + "/gone"));
+  struct Case {
+    const char* what;
+    std::function<void(MainWindowModel&, ScriptedForm&)> act;
+    std::string subject;
+  } cases[] = {
+      {"start-up load", [](MainWindowModel&, ScriptedForm&) {}, dir.path() + "/gone"},
+      {"typed folder",
+       [&](MainWindowModel& m, ScriptedForm&) { m.setFieldText(Field::Source, clips + "nope"); },
+       clips + "nope"},
+      {"script written",
+       [&](MainWindowModel& m, ScriptedForm&) {
+         m.setFieldText(Field::Source, clips);
+         m.setFieldText(Field::Destination, out + "missing");
+         m.toggleSelectAll();
+         m.event([&] { m.createScripts(); });
+       },
+       out + "missing/a.avs"},
+      {"template saved",
+       [&](MainWindowModel& m, ScriptedForm& f) {
+         f.saveChoices.push_back(FileChoice{dir.path() + "/file/s.qtpl", 1});
+         m.event([&] { m.saveTemplate(); });
+       },
+       dir.path() + "/file/s.qtpl"},
+      {"folder picked",
+       [](MainWindowModel& m, ScriptedForm& f) {
+         m.setFieldText(Field::Destination, "/nowhere");
+         f.picks.push_back("fail");
+         m.event([&] { m.pickDestinationFolder(); });
+       },
+       "/nowhere"},
+  };
+  for (const Case& c : cases) {
+    ScriptedForm fresh;
+    MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
+    m.start({app + "clipquill", {tpl}, dir.path() + "/home"});
+    // Every case starts with the settings file's folder gone.
+    const std::vector<std::string> atStart = std::exchange(fresh.subjects, {});
+    c.act(m, fresh);
+    EXPECT_EQ(c.subject == atStart.front() ? atStart : fresh.subjects,
+              std::vector<std::string>{c.subject})
+        << c.what;
+  }
 }
 
 }  // namespace

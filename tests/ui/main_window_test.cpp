@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
@@ -292,7 +293,8 @@ class MainWindowTest : public QObject {
     child<QLineEdit>(form, "LocLabeledEdit")->setFocus();
     QTest::keyClick(child<QLineEdit>(form, "LocLabeledEdit"), Qt::Key_End);
     QTest::keyClicks(child<QLineEdit>(form, "LocLabeledEdit"), "x");
-    QCOMPARE(boxes.errors, (std::vector<QString>{"Clipquill: File not found."}));
+    QCOMPARE(boxes.errors, (std::vector<QString>{"Clipquill: File not found.\n" +
+                                                 QString::fromStdString(path("clipsx"))}));
     QCOMPARE(child<QListView>(form, "ClipFileListBox")->model()->rowCount(), 3);
     QVERIFY(!QApplication::overrideCursor());  // the busy cursor went with the failed read
   }
@@ -526,6 +528,34 @@ class RealBoxesTest : public QObject {
     qtMessageBoxes().error(nullptr, "Clipquill", "File not found.");
     QCOMPARE(caption, QStringLiteral("Clipquill"));
     QCOMPARE(icon, QMessageBox::Critical);
+  }
+
+  // A short message is no reason to cut the caption, and a long path on the
+  // second line is shown whole.
+  void theErrorBoxShowsItsCaptionAndTextWhole_data() {
+    QTest::addColumn<QString>("text");
+    QTest::newRow("short") << "File not found.";
+    QTest::newRow("long path") << "File not found.\n/home/someone/videos/" + QString(60, 'x');
+  }
+  void theErrorBoxShowsItsCaptionAndTextWhole() {
+    QFETCH(QString, text);
+    int boxWidth = 0, labelWidth = 0, captionWidth = 0, lineWidth = 0;
+    whenModal<QMessageBox>([&](QMessageBox* box) {
+      QFont bold = box->font();
+      bold.setBold(true);
+      captionWidth = QFontMetrics(bold).horizontalAdvance(box->windowTitle());
+      auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+      for (const QString& line : text.split('\n'))
+        lineWidth = std::max(lineWidth, label->fontMetrics().horizontalAdvance(line));
+      boxWidth = box->width();
+      labelWidth = label->contentsRect().width();
+      box->close();
+    });
+    qtMessageBoxes().error(nullptr, "Clipquill", text);
+    // The window manager draws the caption beside its own buttons.
+    QVERIFY2(boxWidth >= captionWidth + 100, qPrintable(QString::number(boxWidth)));
+    QVERIFY2(labelWidth >= lineWidth,
+             qPrintable(QString("%1 < %2").arg(labelWidth).arg(lineWidth)));
   }
 
   // The dialogs start on the kept type, the save dialog with the preset name;

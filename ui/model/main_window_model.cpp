@@ -185,7 +185,8 @@ bool MainWindowModel::offerSaveBeforeClose() {
 // --- Change handlers ------------------------------------------------------
 
 void MainWindowModel::sourceChanged() {
-  if (followSourceText(clips_, fieldText(Field::Source))) {
+  const std::string& text = fieldText(Field::Source);
+  if (aboutSubject([&] { return text; }, [&] { return followSourceText(clips_, text); })) {
     user_.shown(Shown::Clips);
     rebuildMask();
   }
@@ -213,7 +214,8 @@ void MainWindowModel::templateChanged() {
 
 void MainWindowModel::rebuildMask() {
   const std::string mask = rebuildClipMask(fieldText(Field::ClipName), filters_);
-  if (clips_.setMask(mask)) user_.shown(Shown::Clips);
+  if (aboutSubject([this] { return clips_.folder(); }, [&] { return clips_.setMask(mask); }))
+    user_.shown(Shown::Clips);
   setModified(true);
 }
 
@@ -238,7 +240,9 @@ RunOutcome MainWindowModel::createScripts() {
     FormPort& user;
     ~Notify() { user.shown(Shown::CreatedScripts); }
   } notify{user_};
-  return generator.run(inputs, state_.script);
+  const ScriptState& script = state_.script;
+  return aboutSubject([&] { return script.DestDir + script.CurScriptFile; },
+                      [&] { return generator.run(inputs, state_.script); });
 }
 
 void MainWindowModel::editFilters() {
@@ -272,9 +276,10 @@ void MainWindowModel::pickDestinationFolder() {
 }
 
 void MainWindowModel::pickInto(FolderPickerFor which, Field field) {
-  if (std::optional<std::string> folder =
-          user_.pickFolder(which, fieldText(field), clips_.folder()))
-    setFieldText(field, *folder);
+  std::optional<std::string> folder =
+      aboutSubject([&] { return fieldText(field); },
+                   [&] { return user_.pickFolder(which, fieldText(field), clips_.folder()); });
+  if (folder) setFieldText(field, *folder);
 }
 
 // --- Option flags ---------------------------------------------------------
@@ -327,7 +332,9 @@ void MainWindowModel::loadTemplate() {
   // A missing file is no error: a new name starts an empty template, and
   // still gets its flags and settings. The editor changes only once the
   // whole file has been read.
-  std::optional<TemplateText> text = readTemplateText(files_, state_.TemplatePath);
+  std::optional<TemplateText> text =
+      aboutSubject([this] { return state_.TemplatePath; },
+                   [this] { return readTemplateText(files_, state_.TemplatePath); });
   setTemplate(text ? std::move(*text) : TemplateText{});
   flags_ = readOptionFlags(registry_, state_.AppTitle, state_.TemplateName, flags_);
   user_.shown(Shown::OptionFlags);
@@ -350,7 +357,9 @@ void MainWindowModel::readSettingsFile() {
   state_.IniDir = state_.TemplateDir;
   state_.IniName = iniNameFor(state_.TemplateName);
   setFilters({});
-  std::optional<TemplateSettings> settings = readSettings(files_, state_.IniDir + state_.IniName);
+  const std::string iniPath = state_.IniDir + state_.IniName;
+  std::optional<TemplateSettings> settings =
+      aboutSubject([&] { return iniPath; }, [&] { return readSettings(files_, iniPath); });
   if (!settings) return;
   // Each field raises its change handling as if typed; in the running
   // window a folder that is gone is shown and the next key is read.
@@ -376,7 +385,8 @@ SaveOutcome MainWindowModel::saveTemplate() {
                        msg::overwriteQuestion(state_.TemplatePath)) != Answer::Ok) {
     return SaveOutcome::OverwriteDeclined;
   }
-  writeTemplateText(files_, state_.TemplatePath, templateText());
+  aboutSubject([this] { return state_.TemplatePath; },
+               [this] { writeTemplateText(files_, state_.TemplatePath, templateText()); });
   writeOptionFlags(registry_, user_, state_.AppTitle, state_.TemplateName, flags_);
   if (flags_.saveInis) writeSettingsFile();
   setModified(false);
@@ -393,7 +403,9 @@ void MainWindowModel::writeSettingsFile() {
       .scriptDest = fieldText(Field::Destination),
       .filters = filters_.entries(),
   };
-  writeSettings(files_, user_, state_.IniDir + state_.IniName, state_.TemplatePath, settings);
+  const std::string iniPath = state_.IniDir + state_.IniName;
+  aboutSubject([&] { return iniPath; },
+               [&] { writeSettings(files_, user_, iniPath, state_.TemplatePath, settings); });
 }
 
 }  // namespace clipquill

@@ -56,7 +56,7 @@ enum class FolderPickerFor { Clips, Scripts };
 class FormPort : public UserPort, public RunProgress {
  public:
   // The application's error box: captioned with the application title, with
-  // the error icon, an OK button and error.boxText().
+  // the error icon, an OK button and error.boxTextWithSubject().
   virtual void errorBox(const Error& error) = 0;
   // The open dialog, starting on typeIndex; nothing when cancelled.
   virtual std::optional<FileChoice> openDialog(int typeIndex) = 0;
