@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <utility>
@@ -201,11 +202,19 @@ QLayout* MainWindow::buildFields(QWidget* central) {
       labeledEdit(destinationEdit_, "DestLabeledEdit",
                   QStringLiteral("Destination folder for scripts:"), central);
   destinationFolderButton_ = button("ScrFldrButton", QStringLiteral("Script Folder"), central);
+  // Beside the label, so that it takes no line of its own and moves nothing.
+  sourceProblemLabel_ = new QLabel(central);
+  sourceProblemLabel_->setObjectName(QStringLiteral("SourceProblemLabel"));
+  sourceProblemLabel_->setStyleSheet(QStringLiteral("color: #b00000;"));
+  sourceProblemLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  auto* sourceLabelRow = new QHBoxLayout;
+  sourceLabelRow->addWidget(sourceLabel);
+  sourceLabelRow->addWidget(sourceProblemLabel_, 1);
 
   auto* fields = new QGridLayout;
   fields->setColumnStretch(0, 1);
   fields->setVerticalSpacing(2);
-  fields->addWidget(sourceLabel, 0, 0);
+  fields->addLayout(sourceLabelRow, 0, 0);
   fields->addWidget(sourceEdit_, 1, 0);
   fields->addWidget(sourceFolderButton_, 1, 1);
   fields->addWidget(clipNameLabel, 2, 0);
@@ -334,7 +343,7 @@ void MainWindow::connectEvents() {
   MainWindowModel& m = *model_;
   for (Field field : {Field::Source, Field::ClipName, Field::ScriptName, Field::Destination}) {
     connect(fieldEdit(field), &QLineEdit::textEdited, this, [this, field](const QString& text) {
-      model_->setFieldText(field, textBytes(text, fieldLatin1_[static_cast<std::size_t>(field)]));
+      model_->typeFieldText(field, textBytes(text, fieldLatin1_[static_cast<std::size_t>(field)]));
     });
   }
   // Enter presses the default button while a folder field has the focus;
@@ -419,7 +428,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
       if (watched == destinationEdit_) destinationFocusIn();
       break;
     case QEvent::FocusOut:
-      if (watched == sourceEdit_) sourceFocusOut();
+      if (watched == sourceEdit_) {
+        sourceFocusOut();
+        sourceLeft(static_cast<QFocusEvent*>(event)->reason());
+      }
       if (watched == destinationEdit_) destinationFocusOut();
       break;
     default:
@@ -440,6 +452,29 @@ void MainWindow::sourceFocusIn() {
 
 void MainWindow::sourceFocusOut() {
   if (defaultButton_ == sourceFolderButton_) setDefaultButton(nullptr);
+}
+
+void MainWindow::sourceLeft(Qt::FocusReason reason) {
+  // Leaving for another window or a menu is no commitment to the text.
+  if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason ||
+      reason == Qt::MenuBarFocusReason)
+    return;
+  // Once the focus has landed: a click on "Clips Folder" shows the error
+  // itself, as its picker opens on the text.
+  QTimer::singleShot(0, this, [this] {
+    if (sourceEdit_->hasFocus()) return;
+    if (focusWidget() == sourceFolderButton_ && QApplication::mouseButtons() != Qt::NoButton)
+      return;
+    model_->commitSourceText();
+  });
+}
+
+void MainWindow::showSourceProblem() {
+  const std::optional<Error>& problem = model_->sourceProblem();
+  const QString text = problem ? shownText(problem->lineText()) : QString();
+  sourceProblemLabel_->setText(text);
+  sourceProblemLabel_->setToolTip(text);
+  sourceProblemLabel_->setAccessibleName(text);
 }
 
 void MainWindow::destinationFocusIn() {
@@ -562,6 +597,9 @@ void MainWindow::shown(Shown what, Field field) {
       showOptionFlags();
       break;
     case Shown::Modified:  // the window shows no mark of its own
+      break;
+    case Shown::SourceProblem:
+      showSourceProblem();
       break;
   }
 }

@@ -84,6 +84,8 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   QPlainTextEdit* createdScripts_;
   FilterCheckList* filterList_;
   QPushButton* editFiltersButton_;
+  // The folder error of the source field's text, shown while typing.
+  QLabel* sourceProblemLabel_;
 
   // --- Menu items -----------------------------------------------------------
   QAction* loadTemplateAction_;
@@ -98,6 +100,9 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   // The window's own handlers (the rest are the model's).
   void sourceFocusIn();
   void sourceFocusOut();
+  // The source field left by the user: a held folder error is shown.
+  void sourceLeft(Qt::FocusReason reason);
+  void showSourceProblem();
   void destinationFocusIn();
   void destinationFocusOut();
   void showUsage();

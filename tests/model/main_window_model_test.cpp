@@ -691,5 +691,61 @@ TEST_F(Model, ErrorsNameTheirSubject) {
   }
 }
 
+TEST(Keystroke, OneCharacterInAtMostIsAKey) {
+  const struct {
+    std::string_view before, after;
+    bool key;
+  } cases[] = {
+      {"/t", "/tm", true},      {"/tm", "/t", true},        {"/tmp", "", true},
+      {"abc", "aXc", true},     {"", "/tmp/clips", false},  {"/t", "/tmp", false},
+      {"a", "a\xc3\xa9", true}, {"/home", "/hXme/", false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(isKeystroke(c.before, c.after), c.key) << c.before << " -> " << c.after;
+}
+
+// Typing a path key by key: no box takes the keyboard, the list shows no
+// clips while the text names no folder, the line says why, and the box
+// comes once, when the text is committed. A paste shows its box at once.
+TEST_F(Model, TypingAPathHoldsTheFolderErrorUntilTheTextIsCommitted) {
+  start();
+  model.setFieldText(Field::Source, clips);
+  ASSERT_EQ(model.clips().count(), 4u);
+  std::string typed;
+  for (char c : dir.path() + "/clips") {
+    typed += c;
+    model.typeFieldText(Field::Source, typed);
+    if (typed == dir.path() + "/cl") {
+      EXPECT_EQ(model.clips().count(), 0u);
+      EXPECT_TRUE(model.sourceProblem());
+    }
+  }
+  EXPECT_TRUE(user.errors.empty());
+  EXPECT_FALSE(model.sourceProblem());
+  EXPECT_EQ(model.clips().count(), 4u);
+
+  model.typeFieldText(Field::Source, typed + "x");
+  ASSERT_TRUE(model.sourceProblem());
+  EXPECT_EQ(model.sourceProblem()->lineText(),
+            clips.substr(0, clips.size() - 1) + "x: File not found.");
+  EXPECT_EQ(model.clips().count(), 0u);
+  model.commitSourceText();
+  model.commitSourceText();
+  EXPECT_EQ(user.errors, std::vector<std::string>{"File not found."});
+  // The same text again from the picker's own error: no second box.
+  model.typeFieldText(Field::Source, typed + "xy");
+  user.picks.push_back("fail");
+  model.event([&] { model.pickSourceFolder(); });
+  model.commitSourceText();
+  EXPECT_EQ(user.errors.size(), 2u);
+
+  model.typeFieldText(Field::Source, out);  // a paste
+  EXPECT_FALSE(model.sourceProblem());
+  model.typeFieldText(Field::Source, "/nowhere/at/all");
+  EXPECT_EQ(user.errors.size(), 3u);
+  EXPECT_TRUE(model.sourceProblem());
+  EXPECT_EQ(model.clips().folder(), dir.path() + "/out");
+}
+
 }  // namespace
 }  // namespace clipquill

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
@@ -288,15 +289,38 @@ class MainWindowTest : public QObject {
     QCOMPARE(child<QListView>(form, "ClipFileListBox")->model()->rowCount(), 3);
   }
 
-  void aFolderErrorIsShownOnceAndTheListStays() {
+  // Keys typed into the source field all land; the folder error waits in
+  // its line until the user leaves the field, then comes in one box.
+  void aTypedFolderErrorWaitsForTheFieldToBeLeft() {
     startOnHall();
-    child<QLineEdit>(form, "LocLabeledEdit")->setFocus();
-    QTest::keyClick(child<QLineEdit>(form, "LocLabeledEdit"), Qt::Key_End);
-    QTest::keyClicks(child<QLineEdit>(form, "LocLabeledEdit"), "x");
-    QCOMPARE(boxes.errors, (std::vector<QString>{"Clipquill: File not found.\n" +
-                                                 QString::fromStdString(path("clipsx"))}));
-    QCOMPARE(child<QListView>(form, "ClipFileListBox")->model()->rowCount(), 3);
+    QLineEdit* edit = child<QLineEdit>(form, "LocLabeledEdit");
+    edit->setFocus();
+    QTRY_VERIFY(edit->hasFocus());
+    QTest::keyClick(edit, Qt::Key_End);
+    QTest::keyClicks(edit, "xyz");
+    QCOMPARE(edit->text(), QString::fromStdString(path("clipsxyz")));
+    QVERIFY(boxes.errors.empty());
+    QCOMPARE(child<QLabel>(form, "SourceProblemLabel")->text(),
+             QString::fromStdString(path("clipsxyz") + ": File not found."));
+    QCOMPARE(child<QListView>(form, "ClipFileListBox")->model()->rowCount(), 0);
     QVERIFY(!QApplication::overrideCursor());  // the busy cursor went with the failed read
+
+    QTest::keyClick(edit, Qt::Key_Tab);
+    QTRY_COMPARE(boxes.errors.size(), std::size_t{1});
+    QCOMPARE(boxes.errors[0],
+             "Clipquill: File not found.\n" + QString::fromStdString(path("clipsxyz")));
+    // Back to a folder: the line clears and the list follows.
+    edit->setFocus();
+    QTRY_VERIFY(edit->hasFocus());
+    for (int i = 0; i < 3; ++i)
+      QTest::keyClick(edit, Qt::Key_Backspace);
+    QCOMPARE(child<QLabel>(form, "SourceProblemLabel")->text(), QString());
+    QCOMPARE(child<QListView>(form, "ClipFileListBox")->model()->rowCount(), 3);
+    // A paste shows its box at once.
+    QApplication::clipboard()->setText("/no/such/folder");
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(boxes.errors.size(), std::size_t{2});
   }
 
   void enterPressesTheFolderButtonOfItsField() {

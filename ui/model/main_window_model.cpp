@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/model/main_window_model.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "core/constants.h"
@@ -18,7 +19,25 @@ std::size_t fieldIndex(Field field) {
   return static_cast<std::size_t>(field);
 }
 
+bool isContinuation(char c) {
+  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
 }  // namespace
+
+bool isKeystroke(std::string_view before, std::string_view after) {
+  std::size_t prefix = 0;
+  while (prefix < before.size() && prefix < after.size() && before[prefix] == after[prefix])
+    ++prefix;
+  std::size_t suffix = 0;
+  while (suffix < before.size() - prefix && suffix < after.size() - prefix &&
+         before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
+    ++suffix;
+  // Characters, not bytes: one typed "é" is two bytes of UTF-8.
+  const std::string_view inserted = after.substr(prefix, after.size() - prefix - suffix);
+  return std::count_if(inserted.begin(), inserted.end(),
+                       [](char c) { return !isContinuation(c); }) <= 1;
+}
 
 MainWindowModel::MainWindowModel(FormPlatform platform)
     : folders_(platform.folders),
@@ -45,10 +64,51 @@ void MainWindowModel::setFieldText(Field field, std::string_view text) {
   fireFieldChange(field);
 }
 
+void MainWindowModel::typeFieldText(Field field, std::string_view text) {
+  std::string& current = fields_[fieldIndex(field)];
+  if (field != Field::Source || !isKeystroke(current, text)) {
+    setFieldText(field, text);
+    return;
+  }
+  if (current == text) return;
+  current = text;
+  user_.shown(Shown::Field, field);
+  try {
+    followSource(false);
+  } catch (const Error&) {
+    // The list shows the clips of the folder the field names: none.
+    clips_.clear();
+    user_.shown(Shown::Clips);
+  }
+}
+
+void MainWindowModel::commitSourceText() {
+  if (!sourceProblem_ || sourceProblemShown_) return;
+  sourceProblemShown_ = true;
+  showError(*sourceProblem_);
+}
+
+void MainWindowModel::followSource(bool boxShown) {
+  try {
+    sourceChanged();
+  } catch (const Error& e) {
+    holdSourceProblem(e, boxShown);
+    throw;
+  }
+  holdSourceProblem(std::nullopt, false);
+}
+
+void MainWindowModel::holdSourceProblem(std::optional<Error> problem, bool boxShown) {
+  const bool had = sourceProblem_.has_value();
+  sourceProblem_ = std::move(problem);
+  sourceProblemShown_ = boxShown;
+  if (had || sourceProblem_) user_.shown(Shown::SourceProblem);
+}
+
 void MainWindowModel::fireFieldChange(Field field) {
   switch (field) {
     case Field::Source:
-      raiseChange([this] { sourceChanged(); });
+      raiseChange([this] { followSource(true); });
       break;
     case Field::ClipName:
       raiseChange([this] { clipNameChanged(); });
@@ -268,6 +328,9 @@ void MainWindowModel::applyFilterEditor(const std::vector<std::string>& lines) {
 }
 
 void MainWindowModel::pickSourceFolder() {
+  // The picker opens on the field's text, so a folder error held for it is
+  // the picker's to show.
+  sourceProblemShown_ = true;
   pickInto(FolderPickerFor::Clips, Field::Source);
 }
 

@@ -36,6 +36,7 @@ enum class Shown {
   CreatedScripts,  // the created-scripts list
   OptionFlags,     // the two check marks of the Options menu
   Modified,        // the unsaved-changes mark
+  SourceProblem,   // the folder error of the source field's text came or went
 };
 
 // A file chosen in the open or save dialog, with the dialog's file-type index
@@ -106,6 +107,10 @@ struct StartupArgs {
   std::string homeFolder;         // where the clip list starts
 };
 
+// Whether a field's text went from before to after as one key does it: at
+// most one character put in, anything taken out. More is a paste or a drop.
+bool isKeystroke(std::string_view before, std::string_view after);
+
 // The window's working state.
 struct FormState {
   std::string AppTitle;
@@ -156,6 +161,16 @@ class MainWindowModel {
   // it differs from the text the field holds (compared exactly, so a change
   // of case is a change) the field's change handler runs.
   void setFieldText(Field field, std::string_view text);
+  // A field's text as the user edits it in the window. In "Location of
+  // sources" a keystroke whose text names no folder takes no keyboard: the
+  // clip list empties and the error is held (sourceProblem) until the user
+  // commits the text: commitSourceText, or "Clips Folder". Any other edit
+  // runs as setFieldText, whose error box comes at once.
+  void typeFieldText(Field field, std::string_view text);
+  // The source field was left with its text: a held folder error is shown.
+  void commitSourceText();
+  // The error of the source field's text while it names no folder.
+  const std::optional<Error>& sourceProblem() const { return sourceProblem_; }
   // The template editor's text, or its lines, as the editor now holds them.
   void setTemplateText(std::string_view text);
   void setTemplateLines(std::vector<std::string> lines);
@@ -259,6 +274,9 @@ class MainWindowModel {
     event(handler);
   }
   void fireFieldChange(Field field);
+  // The source field's change, its error held for the line under the field.
+  void followSource(bool boxShown);
+  void holdSourceProblem(std::optional<Error> problem, bool boxShown);
   void showError(const Error& e);
   void setModified(bool modified);
   void setFilters(std::vector<FilterEntry> entries);
@@ -285,6 +303,8 @@ class MainWindowModel {
   ClipList clips_;
   CreatedLines created_;
   OptionFlags flags_;
+  std::optional<Error> sourceProblem_;
+  bool sourceProblemShown_ = false;  // its error box has been shown
   bool join_ = false;
   int openTypeIndex_ = 1;
   int saveTypeIndex_ = 1;
