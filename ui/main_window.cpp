@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
@@ -17,7 +19,9 @@
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <utility>
@@ -137,6 +141,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
       platform_->folders, *platform_->scripts, *platform_->files, platform_->registry, *this});
   buildWidgets();
   buildMenus();
+  buildStatusBar();
   connectEvents();
 
   // The window's frame: a close box, no minimise or maximise box.
@@ -147,6 +152,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
 
   model_->start(setup.startup);
   setWindowTitle(QString::fromStdString(model_->state().AppTitle));
+  showStatus();
 }
 
 MainWindow::~MainWindow() = default;
@@ -339,6 +345,50 @@ void MainWindow::buildMenus() {
   item(help, aboutAction_, "About1", QStringLiteral("&About"), QKeySequence(Qt::CTRL | Qt::Key_B));
 }
 
+void MainWindow::buildStatusBar() {
+  auto label = [this](QLabel*& member, const char* name) {
+    member = new QLabel(statusBar());
+    member->setObjectName(QString::fromLatin1(name));
+    // Long paths never widen the window; the tooltip holds the whole text.
+    member->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  };
+  label(templateStatus_, "TemplateStatus");
+  label(clipStatus_, "ClipStatus");
+  clipStatus_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+  label(runStatus_, "RunStatus");
+  openRunFolderButton_ = button("OpenRunFolderButton", QStringLiteral("Open Folder"), statusBar());
+  openRunFolderButton_->setToolTip(QStringLiteral("Open the folder the last run wrote to"));
+  openRunFolderButton_->setFlat(true);
+  statusBar()->addWidget(templateStatus_, 3);
+  statusBar()->addWidget(clipStatus_);
+  statusBar()->addWidget(runStatus_, 4);
+  statusBar()->addWidget(openRunFolderButton_);
+  statusBar()->setSizeGripEnabled(false);
+  connect(openRunFolderButton_, &QPushButton::clicked, this, [this] { openRunFolder(); });
+}
+
+void MainWindow::showStatus() {
+  const auto show = [](QLabel* label, const std::string& text) {
+    const QString shown = shownText(text);
+    label->setText(shown);
+    label->setToolTip(shown);
+    label->setAccessibleName(shown);
+  };
+  show(templateStatus_, model_->templateStatus());
+  show(clipStatus_, model_->clipStatus());
+  show(runStatus_, model_->runStatus());
+  const std::optional<LastRun>& run = model_->lastRun();
+  openRunFolderButton_->setVisible(run && !run->folder.empty());
+}
+
+void MainWindow::openRunFolder() {
+  const std::optional<LastRun>& run = model_->lastRun();
+  if (!run || run->folder.empty()) return;
+  // The desktop's file manager, through xdg-open or the portal.
+  QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(
+      QByteArray(run->folder.data(), static_cast<qsizetype>(run->folder.size())))));
+}
+
 void MainWindow::connectEvents() {
   MainWindowModel& m = *model_;
   for (Field field : {Field::Source, Field::ClipName, Field::ScriptName, Field::Destination}) {
@@ -365,8 +415,14 @@ void MainWindow::connectEvents() {
   connect(createScriptsButton_, &QPushButton::clicked, this, [this] { runCreateScripts(); });
   connect(selectAllButton_, &QPushButton::clicked, this,
           [this] { model_->event([this] { model_->toggleSelectAll(); }); });
-  auto load = [this] { model_->event([this] { model_->loadTemplate(); }); };
-  auto save = [this] { model_->event([this] { model_->saveTemplate(); }); };
+  auto load = [this] {
+    model_->event([this] { model_->loadTemplate(); });
+    showStatus();
+  };
+  auto save = [this] {
+    model_->event([this] { model_->saveTemplate(); });
+    showStatus();
+  };
   auto editFilters = [this] { model_->event([this] { model_->editFilters(); }); };
   connect(loadTemplateButton_, &QPushButton::clicked, this, load);
   connect(loadTemplateAction_, &QAction::triggered, this, load);
@@ -396,6 +452,7 @@ void MainWindow::connectEvents() {
               for (int row = range.top(); row <= range.bottom(); ++row)
                 model_->setClipSelected(static_cast<std::size_t>(row), true);
             }
+            showStatus();
           });
 
   // The menu's shortcuts come before the keys the edits claim for
@@ -602,6 +659,7 @@ void MainWindow::shown(Shown what, Field field) {
       showSourceProblem();
       break;
   }
+  showStatus();
 }
 
 std::vector<std::string> MainWindow::templateLines() {

@@ -86,6 +86,12 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   QPushButton* editFiltersButton_;
   // The folder error of the source field's text, shown while typing.
   QLabel* sourceProblemLabel_;
+  // The status bar: the template, the clip counts, the last run and a
+  // button that opens the folder it wrote to.
+  QLabel* templateStatus_;
+  QLabel* clipStatus_;
+  QLabel* runStatus_;
+  QPushButton* openRunFolderButton_;
 
   // --- Menu items -----------------------------------------------------------
   QAction* loadTemplateAction_;
@@ -130,6 +136,9 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   QLayout* buildRunRow(QWidget* central);
   QLayout* buildListColumns(QWidget* central);
   void buildMenus();
+  void buildStatusBar();
+  void showStatus();
+  void openRunFolder();
   void connectEvents();
   QLineEdit* fieldEdit(Field field) const;
   void showField(Field field);

@@ -747,5 +747,57 @@ TEST_F(Model, TypingAPathHoldsTheFolderErrorUntilTheTextIsCommitted) {
   EXPECT_EQ(model.clips().folder(), dir.path() + "/out");
 }
 
+// The status bar: the template and its mark, the clip counts, and what the
+// last run did, however it ended.
+TEST_F(Model, TheStatusSaysWhatTheWindowHoldsAndWhatTheLastRunDid) {
+  start();
+  EXPECT_EQ(model.templateStatus(), "DefaultTemplate.qtpl in " + dir.path() + "/app");
+  EXPECT_EQ(model.runStatus(), "");
+  model.setFieldText(Field::Source, clips);
+  EXPECT_EQ(model.templateStatus(), "DefaultTemplate.qtpl (modified) in " + dir.path() + "/app");
+  model.setClipSelected(1, true);
+  EXPECT_EQ(model.clipStatus(), "4 clips, 1 selected");
+  model.setFieldText(Field::ClipName, "b");
+  EXPECT_EQ(model.clipStatus(), "1 clip, 0 selected");
+  model.setFieldText(Field::ClipName, "");
+
+  const std::string shownOut = dir.path() + "/out";
+  struct Case {
+    const char* what;
+    std::string dest;
+    std::vector<Answer> answers;
+    bool select;
+    std::string status;
+  } cases[] = {
+      {"no destination", "", {}, true, "Last run: no destination folder."},
+      {"nothing selected", out, {}, false, "Last run: no clip selected."},
+      {"written", out, {}, true, "Last run: 4 scripts written in " + shownOut + "."},
+      {"skipped",
+       out,
+       {Answer::Skip, Answer::ReplaceAll},
+       true,
+       "Last run: 3 scripts written, 1 kept in " + shownOut + "."},
+      {"declined",
+       out,
+       {Answer::Ok, Answer::Cancel},
+       true,
+       "Last run: 1 script written in " + shownOut + "; stopped at b.avs, not replaced."},
+      {"failed",
+       out + "gone",
+       {},
+       true,
+       "Last run: 0 scripts written in " + out + "gone; stopped at a.avs: File not found."},
+  };
+  for (const Case& c : cases) {
+    model.setFieldText(Field::Destination, c.dest);
+    c.select ? model.clips().selectedCount() == 4 ? void() : model.toggleSelectAll()
+             : model.clearClipSelection();
+    user.answers.assign(c.answers.begin(), c.answers.end());
+    model.event([&] { model.createScripts(); });
+    EXPECT_EQ(model.runStatus(), c.status) << c.what;
+  }
+  EXPECT_EQ(model.lastRun()->folder, out + "gone/");
+}
+
 }  // namespace
 }  // namespace clipquill

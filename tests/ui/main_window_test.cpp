@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
@@ -116,7 +117,12 @@ QStringList buttonTexts(QMessageBox* box) {
 class MainWindowTest : public QObject {
   Q_OBJECT
 
+ public slots:
+  // Stands in for the desktop's file manager.
+  void openUrl(const QUrl& url) { opened.push_back(url); }
+
  private:
+  std::vector<QUrl> opened;
   std::unique_ptr<TempDir> dir;
   ScriptedBoxes boxes;
   ScriptedFileDialogs fileDialogs;
@@ -473,6 +479,34 @@ class MainWindowTest : public QObject {
     form->close();
     QVERIFY(!form->isVisible());
     QVERIFY(!std::filesystem::exists(path("t.qtpl")));
+  }
+
+  // The status bar follows the template, the clip list and the last run, and
+  // opens the folder the run wrote to.
+  void theStatusBarSaysWhatTheWindowHolds() {
+    startOnHall();
+    auto text = [this](const char* name) { return child<QLabel>(form, name)->text(); };
+    QCOMPARE(text("TemplateStatus"), QString::fromStdString("Hall.qtpl in " + dir->path()));
+    QCOMPARE(text("ClipStatus"), QStringLiteral("3 clips, 0 selected"));
+    QVERIFY(!child<QPushButton>(form, "OpenRunFolderButton")->isVisible());
+    QTest::keyClicks(child<QLineEdit>(form, "ScriptLabeledEdit"), "*");
+    QVERIFY(text("TemplateStatus").startsWith("Hall.qtpl (modified) in "));
+    QListView* list = child<QListView>(form, "ClipFileListBox");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(list->model()->index(1, 0)).center());
+    QCOMPARE(text("ClipStatus"), QStringLiteral("3 clips, 1 selected"));
+
+    writeFile(path("out/b.avs"), "old");
+    QTest::mouseClick(child<QPushButton>(form, "SelectAllButton"), Qt::LeftButton);
+    boxes.answers = {Answer::Skip};
+    QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
+    QCOMPARE(boxes.asked.back().buttons, Buttons::ReplaceAllSkip);
+    QCOMPARE(text("RunStatus"),
+             QString::fromStdString("Last run: 2 scripts written, 1 kept in " + path("out") + "."));
+    QDesktopServices::setUrlHandler("file", this, "openUrl");
+    QTest::mouseClick(child<QPushButton>(form, "OpenRunFolderButton"), Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler("file");
+    QCOMPARE(opened, std::vector<QUrl>{QUrl::fromLocalFile(QString::fromStdString(path("out/")))});
   }
 
   void cancellingTheProgressStopsBeforeTheNextScript() {

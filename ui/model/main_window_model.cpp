@@ -301,8 +301,21 @@ RunOutcome MainWindowModel::createScripts() {
     ~Notify() { user.shown(Shown::CreatedScripts); }
   } notify{user_};
   const ScriptState& script = state_.script;
-  return aboutSubject([&] { return script.DestDir + script.CurScriptFile; },
-                      [&] { return generator.run(inputs, state_.script); });
+  const auto record = [&](RunOutcome outcome, std::string error) {
+    lastRun_ = LastRun{.outcome = outcome,
+                       .report = generator.report(),
+                       .folder = outcome == RunOutcome::NoDestination ? "" : script.DestDir,
+                       .error = std::move(error)};
+  };
+  try {
+    const RunOutcome outcome = aboutSubject([&] { return script.DestDir + script.CurScriptFile; },
+                                            [&] { return generator.run(inputs, state_.script); });
+    record(outcome, {});
+    return outcome;
+  } catch (const Error& e) {
+    record(RunOutcome::Completed, e.boxText());
+    throw;
+  }
 }
 
 void MainWindowModel::editFilters() {
@@ -343,6 +356,58 @@ void MainWindowModel::pickInto(FolderPickerFor which, Field field) {
       aboutSubject([&] { return fieldText(field); },
                    [&] { return user_.pickFolder(which, fieldText(field), clips_.folder()); });
   if (folder) setFieldText(field, *folder);
+}
+
+// --- Status ---------------------------------------------------------------
+
+namespace {
+
+std::string counted(std::size_t n, std::string_view one, std::string_view many) {
+  return std::to_string(n) + " " + std::string(n == 1 ? one : many);
+}
+
+// A folder as the user reads it: without its closing separator, unless it
+// is the root.
+std::string shownFolder(std::string folder) {
+  while (folder.size() > 1 && folder.back() == '/')
+    folder.pop_back();
+  return folder;
+}
+
+}  // namespace
+
+std::string MainWindowModel::templateStatus() const {
+  std::string text = state_.TemplateName;
+  if (state_.Modified) text += " (modified)";
+  if (!state_.TemplateDir.empty()) text += " in " + shownFolder(state_.TemplateDir);
+  return text;
+}
+
+std::string MainWindowModel::clipStatus() const {
+  return counted(clips_.count(), "clip", "clips") + ", " + std::to_string(clips_.selectedCount()) +
+         " selected";
+}
+
+std::string MainWindowModel::runStatus() const {
+  if (!lastRun_) return {};
+  const LastRun& run = *lastRun_;
+  if (run.outcome == RunOutcome::NoDestination) return "Last run: no destination folder.";
+  const RunReport& report = run.report;
+  if (report.written == 0 && report.kept == 0 && report.stoppedAt.empty() && run.error.empty())
+    return "Last run: no clip selected.";
+  std::string text = "Last run: " + counted(report.written, "script", "scripts") + " written";
+  if (report.kept != 0) text += ", " + std::to_string(report.kept) + " kept";
+  text += " in " + shownFolder(run.folder);
+  if (!run.error.empty()) {
+    text += "; stopped at " + report.stoppedAt + ": " + run.error;
+  } else if (run.outcome == RunOutcome::OverwriteDeclined) {
+    text += "; stopped at " + report.stoppedAt + ", not replaced.";
+  } else if (run.outcome == RunOutcome::Cancelled) {
+    text += "; cancelled before " + report.stoppedAt + ".";
+  } else {
+    text += ".";
+  }
+  return text;
 }
 
 // --- Option flags ---------------------------------------------------------

@@ -125,6 +125,14 @@ struct FormState {
   bool Starting = false;
 };
 
+// The last "Create Script(s)", as the window sums it up.
+struct LastRun {
+  RunOutcome outcome = RunOutcome::Completed;
+  RunReport report;
+  std::string folder;  // the destination folder written to
+  std::string error;   // the error that ended the run, if one did
+};
+
 // How "Save Template" ended, for callers that report it.
 enum class SaveOutcome { Saved, DialogCancelled, OverwriteDeclined };
 
@@ -149,6 +157,13 @@ class MainWindowModel {
   const std::vector<std::string>& createdScripts() const { return created_.lines; }
   const OptionFlags& optionFlags() const { return flags_; }
   bool join() const { return join_; }
+  // The status bar's texts: the template with its folder and the unsaved-
+  // changes mark; the clip list's counts; the last run's outcome ("" before
+  // the first run).
+  std::string templateStatus() const;
+  std::string clipStatus() const;
+  std::string runStatus() const;
+  const std::optional<LastRun>& lastRun() const { return lastRun_; }
   // The dialogs' file-type indices, each kept from its last completed use.
   int openTypeIndex() const { return openTypeIndex_; }
   int saveTypeIndex() const { return saveTypeIndex_; }
@@ -303,6 +318,7 @@ class MainWindowModel {
   ClipList clips_;
   CreatedLines created_;
   OptionFlags flags_;
+  std::optional<LastRun> lastRun_;
   std::optional<Error> sourceProblem_;
   bool sourceProblemShown_ = false;  // its error box has been shown
   bool join_ = false;
