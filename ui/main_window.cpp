@@ -32,6 +32,7 @@
 #include "persist/path_rules.h"
 #include "persist/persist_files.h"
 #include "persist/template_file.h"
+#include "ui/elided_label.h"
 #include "ui/list_views.h"
 #include "ui/qt_text.h"
 #include "ui/screen_centre.h"
@@ -209,12 +210,12 @@ QLayout* MainWindow::buildFields(QWidget* central) {
                   QStringLiteral("Destination folder for scripts:"), central);
   destinationFolderButton_ = button("ScrFldrButton", QStringLiteral("Script Folder"), central);
   // Beside the label, so that it takes no line of its own and moves nothing.
-  sourceProblemLabel_ = new QLabel(central);
+  sourceProblemLabel_ = new ElidedLabel(central);
   sourceProblemLabel_->setObjectName(QStringLiteral("SourceProblemLabel"));
   sourceProblemLabel_->setStyleSheet(QStringLiteral("color: #b00000;"));
-  sourceProblemLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   auto* sourceLabelRow = new QHBoxLayout;
   sourceLabelRow->addWidget(sourceLabel);
+  sourceLabelRow->addSpacing(sourceLabel->fontMetrics().averageCharWidth() * 2);
   sourceLabelRow->addWidget(sourceProblemLabel_, 1);
 
   auto* fields = new QGridLayout;
@@ -346,16 +347,13 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::buildStatusBar() {
-  auto label = [this](QLabel*& member, const char* name) {
-    member = new QLabel(statusBar());
-    member->setObjectName(QString::fromLatin1(name));
-    // Long paths never widen the window; the tooltip holds the whole text.
-    member->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-  };
-  label(templateStatus_, "TemplateStatus");
-  label(clipStatus_, "ClipStatus");
-  clipStatus_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
-  label(runStatus_, "RunStatus");
+  // Long paths never widen the window: they are shortened in the middle.
+  templateStatus_ = new ElidedLabel(statusBar());
+  templateStatus_->setObjectName(QStringLiteral("TemplateStatus"));
+  clipStatus_ = new QLabel(statusBar());
+  clipStatus_->setObjectName(QStringLiteral("ClipStatus"));
+  runStatus_ = new ElidedLabel(statusBar());
+  runStatus_->setObjectName(QStringLiteral("RunStatus"));
   openRunFolderButton_ = button("OpenRunFolderButton", QStringLiteral("Open Folder"), statusBar());
   openRunFolderButton_->setToolTip(QStringLiteral("Open the folder the last run wrote to"));
   openRunFolderButton_->setFlat(true);
@@ -368,15 +366,10 @@ void MainWindow::buildStatusBar() {
 }
 
 void MainWindow::showStatus() {
-  const auto show = [](QLabel* label, const std::string& text) {
-    const QString shown = shownText(text);
-    label->setText(shown);
-    label->setToolTip(shown);
-    label->setAccessibleName(shown);
-  };
-  show(templateStatus_, model_->templateStatus());
-  show(clipStatus_, model_->clipStatus());
-  show(runStatus_, model_->runStatus());
+  templateStatus_->setFullText(shownText(model_->templateStatus()));
+  clipStatus_->setText(shownText(model_->clipStatus()));
+  clipStatus_->setAccessibleName(clipStatus_->text());
+  runStatus_->setFullText(shownText(model_->runStatus()));
   const std::optional<LastRun>& run = model_->lastRun();
   openRunFolderButton_->setVisible(run && !run->folder.empty());
 }
@@ -528,10 +521,7 @@ void MainWindow::sourceLeft(Qt::FocusReason reason) {
 
 void MainWindow::showSourceProblem() {
   const std::optional<Error>& problem = model_->sourceProblem();
-  const QString text = problem ? shownText(problem->lineText()) : QString();
-  sourceProblemLabel_->setText(text);
-  sourceProblemLabel_->setToolTip(text);
-  sourceProblemLabel_->setAccessibleName(text);
+  sourceProblemLabel_->setFullText(problem ? shownText(problem->lineText()) : QString());
 }
 
 void MainWindow::destinationFocusIn() {

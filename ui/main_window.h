@@ -29,6 +29,7 @@ class QPushButton;
 namespace clipquill {
 
 class ClipListModel;
+class ElidedLabel;
 class FilterCheckList;
 class FilterListModel;
 
@@ -85,12 +86,12 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   FilterCheckList* filterList_;
   QPushButton* editFiltersButton_;
   // The folder error of the source field's text, shown while typing.
-  QLabel* sourceProblemLabel_;
+  ElidedLabel* sourceProblemLabel_;
   // The status bar: the template, the clip counts, the last run and a
   // button that opens the folder it wrote to.
-  QLabel* templateStatus_;
+  ElidedLabel* templateStatus_;
   QLabel* clipStatus_;
-  QLabel* runStatus_;
+  ElidedLabel* runStatus_;
   QPushButton* openRunFolderButton_;
 
   // --- Menu items -----------------------------------------------------------

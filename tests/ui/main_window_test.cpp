@@ -25,6 +25,7 @@
 
 #include "support/named_child.h"
 #include "support/temp_dir.h"
+#include "ui/elided_label.h"
 #include "ui/list_views.h"
 
 using namespace clipquill;
@@ -306,7 +307,7 @@ class MainWindowTest : public QObject {
     QTest::keyClicks(edit, "xyz");
     QCOMPARE(edit->text(), QString::fromStdString(path("clipsxyz")));
     QVERIFY(boxes.errors.empty());
-    QCOMPARE(child<QLabel>(form, "SourceProblemLabel")->text(),
+    QCOMPARE(child<ElidedLabel>(form, "SourceProblemLabel")->fullText(),
              QString::fromStdString(path("clipsxyz") + ": File not found."));
     QCOMPARE(child<QListView>(form, "ClipFileListBox")->model()->rowCount(), 0);
     QVERIFY(!QApplication::overrideCursor());  // the busy cursor went with the failed read
@@ -320,7 +321,7 @@ class MainWindowTest : public QObject {
     QTRY_VERIFY(edit->hasFocus());
     for (int i = 0; i < 3; ++i)
       QTest::keyClick(edit, Qt::Key_Backspace);
-    QCOMPARE(child<QLabel>(form, "SourceProblemLabel")->text(), QString());
+    QCOMPARE(child<ElidedLabel>(form, "SourceProblemLabel")->fullText(), QString());
     QCOMPARE(child<QListView>(form, "ClipFileListBox")->model()->rowCount(), 3);
     // A paste shows its box at once.
     QApplication::clipboard()->setText("/no/such/folder");
@@ -485,7 +486,11 @@ class MainWindowTest : public QObject {
   // opens the folder the run wrote to.
   void theStatusBarSaysWhatTheWindowHolds() {
     startOnHall();
-    auto text = [this](const char* name) { return child<QLabel>(form, name)->text(); };
+    auto text = [this](const char* name) {
+      auto* label = child<QLabel>(form, name);
+      auto* elided = qobject_cast<ElidedLabel*>(label);
+      return elided ? elided->fullText() : label->text();
+    };
     QCOMPARE(text("TemplateStatus"), QString::fromStdString("Hall.qtpl in " + dir->path()));
     QCOMPARE(text("ClipStatus"), QStringLiteral("3 clips, 0 selected"));
     QVERIFY(!child<QPushButton>(form, "OpenRunFolderButton")->isVisible());
