@@ -95,7 +95,9 @@ Answer CliPort::messageBox(MessageKind kind, Buttons buttons, std::string_view t
     return Answer::Ok;
   }
   const bool yesNo = buttons == Buttons::YesNo;
-  const Answer accept = buttons == Buttons::OkCancel ? Answer::Ok : Answer::Yes;
+  const Answer accept = buttons == Buttons::OkCancel || buttons == Buttons::ReplaceAllSkip
+                            ? Answer::Ok
+                            : (buttons == Buttons::SaveDontSaveCancel ? Answer::Save : Answer::Yes);
   const Answer decline = yesNo ? Answer::No : Answer::Cancel;
   switch (overwrite_) {
     case Overwrite::Replace:

@@ -65,7 +65,7 @@ std::string ClipList::fullPath(std::string_view path) const {
 
 bool ClipList::setFolder(std::string_view path) {
   std::string full = fullPath(path);
-  if (full == folder_) return false;
+  if (full == folder_ && !cleared_) return false;
   if (putOff_) {
     folders_.checkFolder(full);
     take({});
@@ -74,13 +74,19 @@ bool ClipList::setFolder(std::string_view path) {
     take(read(full, mask_));
   }
   folder_ = std::move(full);
+  cleared_ = false;
   return true;
+}
+
+void ClipList::clear() {
+  take({});
+  cleared_ = true;
 }
 
 bool ClipList::setMask(std::string_view mask) {
   if (mask == mask_) return false;
   // Without a folder there is nothing to list yet.
-  if (folder_.empty()) {
+  if (folder_.empty() || cleared_) {
     mask_ = mask;
     return false;
   }

@@ -41,6 +41,10 @@ class ClipList {
   // re-read. Raises Error, changing nothing, when the folder cannot be read:
   // "File not found" for one that does not exist.
   bool setFolder(std::string_view path);
+  // Empties the list while the text it was asked to follow names no folder.
+  // The folder stays the base of relative paths; until the next setFolder,
+  // which reads even the same folder again, setMask only keeps its mask.
+  void clear();
   // Takes a new mask and re-reads, unless mask is the one in force (compared
   // with regard to case). Returns whether it re-read. Raises Error as
   // setFolder does (the folder may have vanished since), changing nothing.
@@ -80,6 +84,7 @@ class ClipList {
   std::size_t selectedCount_ = 0;
   bool putOff_ = false;
   bool pending_ = false;
+  bool cleared_ = false;
 };
 
 // "De/Select All": clears the selection when every entry is selected (an

@@ -114,6 +114,17 @@ std::string Error::boxText() const {
   return text;
 }
 
+std::string Error::boxTextWithSubject() const {
+  std::string text = boxText();
+  if (!subject_.empty()) text.append("\n").append(subject_);
+  return text;
+}
+
+std::string Error::lineText() const {
+  if (subject_.empty()) return boxText();
+  return subject_ + ": " + boxText();
+}
+
 void throwErrno() {
   throw Error::fromErrno(errno);
 }

@@ -5,6 +5,7 @@
 
 #include <exception>
 #include <string>
+#include <utility>
 
 namespace clipquill {
 
@@ -47,6 +48,16 @@ class Error : public std::exception {
   // character sorts after ".".
   std::string boxText() const;
 
+  // What the error is about: the path or the script's name that the code
+  // which met the error was working on; empty when nobody said.
+  const std::string& subject() const noexcept { return subject_; }
+  void setSubject(std::string subject) { subject_ = std::move(subject); }
+  // boxText(), then the subject on a line of its own, so that the message a
+  // user may know stays first and unchanged.
+  std::string boxTextWithSubject() const;
+  // One line for a status line: "subject: boxText()", or boxText() alone.
+  std::string lineText() const;
+
  private:
   Error(int number, int systemError, std::string message)
       : number_(number), systemError_(systemError), message_(std::move(message)) {}
@@ -54,7 +65,21 @@ class Error : public std::exception {
   int number_;
   int systemError_;
   std::string message_;
+  std::string subject_;
 };
+
+// Runs work; an Error leaving it gets subject() as its subject, unless the
+// code nearer to the failure named one already, or its message is a text of
+// its own (which names its file itself). subject is only called on failure.
+template <class Work, class Subject>
+decltype(auto) aboutSubject(Subject&& subject, Work&& work) {
+  try {
+    return std::forward<Work>(work)();
+  } catch (Error& e) {
+    if (e.subject().empty() && e.number() != 0) e.setSubject(std::forward<Subject>(subject)());
+    throw;
+  }
+}
 
 // Throws Error::fromErrno(errno). For the call sites of failed system calls.
 [[noreturn]] void throwErrno();

@@ -31,6 +31,8 @@ void finish(ScriptWriter& writer, std::string& buffer, ScriptWriter::Landed land
 }  // namespace
 
 RunOutcome ScriptGenerator::run(const ScriptInputs& in, ScriptState& state) {
+  report_ = {};
+  replaceAll_ = false;
   if (in.destText.empty()) {
     user_.messageBox(MessageKind::Error, Buttons::Ok, msg::kNoDestination);
     user_.focus(Field::Destination);
@@ -79,13 +81,30 @@ RunOutcome ScriptGenerator::settleAfter(Mode mode) {
 }
 
 bool ScriptGenerator::mayReplace(const std::string& path) {
-  return user_.messageBox(MessageKind::Warning, Buttons::OkCancel, msg::overwriteQuestion(path)) ==
-         Answer::Ok;
+  return replaceAll_ || user_.messageBox(MessageKind::Warning, Buttons::OkCancel,
+                                         msg::overwriteQuestion(path)) == Answer::Ok;
 }
 
-std::unique_ptr<ScriptWriter> ScriptGenerator::openScript(const std::string& path) {
+std::unique_ptr<ScriptWriter> ScriptGenerator::openScript(const std::string& path, bool several,
+                                                          bool& skip) {
+  skip = false;
   if (auto writer = files_.createNew(path)) return writer;
-  if (!mayReplace(path)) return nullptr;
+  if (!replaceAll_) {
+    switch (user_.messageBox(MessageKind::Warning,
+                             several ? Buttons::ReplaceAllSkip : Buttons::OkCancel,
+                             msg::overwriteQuestion(path))) {
+      case Answer::Ok:
+        break;
+      case Answer::ReplaceAll:
+        replaceAll_ = true;
+        break;
+      case Answer::Skip:
+        skip = true;
+        return nullptr;
+      default:
+        return nullptr;
+    }
+  }
   // The old script is replaced only once the new one is complete, so a failed
   // write never costs the user the file they agreed to replace.
   return files_.replace(path);
@@ -98,17 +117,28 @@ RunOutcome ScriptGenerator::runPerClip(const ScriptInputs& in, ScriptState& stat
 RunOutcome ScriptGenerator::writeMultipleScripts(const ScriptInputs& in, ScriptState& state) {
   std::string buffer;
   std::string path;
-  std::size_t written = 0;
+  std::size_t done = 0;  // written or kept
+  const bool several = in.selectedClips.size() > 1;
   for (const std::string& clip : in.selectedClips) {
-    if (progress_ && !progress_->proceed(written, in.selectedClips.size()))
+    if (progress_ && !progress_->proceed(done, in.selectedClips.size())) {
+      report_.stoppedAt = PerClipScriptName(state.NamePattern, clip).scriptFile;
       return RunOutcome::Cancelled;
+    }
     state.CurClipFile = clip;
     PerClipName name = PerClipScriptName(state.NamePattern, clip);
     state.CurClipBase = std::move(name.clipBase);
     state.CurScriptFile = std::move(name.scriptFile);
 
     path.assign(state.DestDir).append(state.CurScriptFile);
-    auto writer = openScript(path);
+    report_.stoppedAt = state.CurScriptFile;  // until it is written or kept
+    bool skip = false;
+    auto writer = openScript(path, several, skip);
+    if (skip) {
+      report_.stoppedAt.clear();
+      ++report_.kept;
+      ++done;
+      continue;
+    }
     if (!writer) return RunOutcome::OverwriteDeclined;
 
     buffer.clear();
@@ -117,7 +147,9 @@ RunOutcome ScriptGenerator::writeMultipleScripts(const ScriptInputs& in, ScriptS
       flushIfFull(*writer, buffer);
     }
     finish(*writer, buffer, [this, name = state.CurScriptFile] { created_.append(name); });
-    ++written;
+    report_.stoppedAt.clear();
+    ++report_.written;
+    ++done;
   }
   return RunOutcome::Completed;
 }
@@ -129,7 +161,9 @@ RunOutcome ScriptGenerator::runJoined(const ScriptInputs& in, ScriptState& state
 RunOutcome ScriptGenerator::writeJoinedScript(const ScriptInputs& in, ScriptState& state) {
   state.CurScriptFile = JoinedScriptName(in.nameText);
 
-  auto writer = openScript(state.DestDir + state.CurScriptFile);
+  report_.stoppedAt = state.CurScriptFile;
+  bool skip = false;
+  auto writer = openScript(state.DestDir + state.CurScriptFile, false, skip);
   if (!writer) return RunOutcome::OverwriteDeclined;
 
   std::string buffer;
@@ -138,6 +172,8 @@ RunOutcome ScriptGenerator::writeJoinedScript(const ScriptInputs& in, ScriptStat
     flushIfFull(*writer, buffer);
   }
   finish(*writer, buffer, [this, name = state.CurScriptFile] { created_.append(name); });
+  report_.stoppedAt.clear();
+  report_.written = 1;
   return RunOutcome::Completed;
 }
 

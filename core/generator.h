@@ -49,6 +49,13 @@ enum class RunOutcome {
   Cancelled,          // the user stopped the run between two scripts
 };
 
+// What a run did, for the summary the window shows after it.
+struct RunReport {
+  std::size_t written = 0;  // scripts written, each listed
+  std::size_t kept = 0;     // existing scripts the user chose to keep ("Skip")
+  std::string stoppedAt;    // the script the run ended at when it ended early
+};
+
 // Told of a per-clip run's progress before each script; a long run shows it
 // and offers to stop. Returning false ends the run before that script, and
 // the scripts written so far stay, and stay listed.
@@ -75,6 +82,9 @@ class ScriptGenerator {
   RunOutcome runPerClip(const ScriptInputs& in, ScriptState& state);
   RunOutcome runJoined(const ScriptInputs& in, ScriptState& state);
 
+  // What the last run did; after an error, what it did before the error.
+  const RunReport& report() const { return report_; }
+
  private:
   RunOutcome writeMultipleScripts(const ScriptInputs& in, ScriptState& state);
   RunOutcome writeJoinedScript(const ScriptInputs& in, ScriptState& state);
@@ -82,15 +92,21 @@ class ScriptGenerator {
   template <typename Mode>
   RunOutcome settleAfter(Mode mode);
 
-  // Asks before replacing an existing file; nullptr when the user declines.
-  std::unique_ptr<ScriptWriter> openScript(const std::string& path);
-  // The question before replacing the file at path: true for OK.
+  // Asks before replacing an existing file; nullptr when the user declines,
+  // with skip set when the run is to go on with the next clip. A per-clip
+  // run of several clips offers "Replace All" and "Skip" beside OK and
+  // Cancel; after "Replace All" it asks no more.
+  std::unique_ptr<ScriptWriter> openScript(const std::string& path, bool several, bool& skip);
+  // The question before replacing a file another run put in place
+  // meanwhile: true for OK, or after "Replace All".
   bool mayReplace(const std::string& path);
 
   ScriptFiles& files_;
   UserPort& user_;
   CreatedScriptsList& created_;
   RunProgress* progress_;
+  RunReport report_;
+  bool replaceAll_ = false;
 };
 
 }  // namespace clipquill

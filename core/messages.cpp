@@ -13,7 +13,7 @@ std::string overwriteQuestion(std::string_view path) {
 std::string settingsOverwriteQuestion(std::string_view path) {
   std::string text = "The file ";
   text += path;
-  text += " already exists.\r\n\r\nDo you want to replaced it?";
+  text += " already exists.\r\n\r\nDo you want to replace it?";
   return text;
 }
 

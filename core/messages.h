@@ -14,19 +14,18 @@ inline constexpr std::string_view kScriptsCreatedHeading = "Script(s) Created:";
 
 // The question asked before a script or a template replaces an existing file.
 std::string overwriteQuestion(std::string_view path);
-// The settings file's own question, worded apart from the one above: the
-// path stands without quotes.
+// The settings file's own question: the path stands without quotes.
 std::string settingsOverwriteQuestion(std::string_view path);
 // A settings file that cannot be written.
 std::string unableToWrite(std::string_view path);
 
 inline constexpr std::string_view kSaveTemplatePrompt =
     "Do you want to save the template and an .ini file?";
-// An option flag that could not be stored; the text ends without a closing quote.
+// An option flag that could not be stored.
 inline constexpr std::string_view kCouldNotSaveLoadInis =
-    "Could not save the value of \"Load Template ini's";
+    "Could not save the value of \"Load Template ini's\"";
 inline constexpr std::string_view kCouldNotSaveSaveInis =
-    "Could not save the value of \"Save Template ini's";
+    "Could not save the value of \"Save Template ini's\"";
 // "Save as Default Template" where neither XDG_CONFIG_HOME nor HOME names a
 // folder to keep it in.
 inline constexpr std::string_view kNoUserFolder =

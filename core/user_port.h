@@ -9,9 +9,12 @@ namespace clipquill {
 
 // The four kinds of message box, each with its standard caption.
 enum class MessageKind { Warning, Error, Information, Confirmation };
-enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+// SaveDontSaveCancel: "&Save", "&Don't Save", "Cancel", for work that would
+// otherwise be lost. ReplaceAllSkip: "OK", "Replace &All", "S&kip", "Cancel",
+// before a script of a run of several replaces a file.
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, SaveDontSaveCancel, ReplaceAllSkip };
 // Closing a box by other means than a button counts as Cancel (or No).
-enum class Answer { Ok, Cancel, Yes, No };
+enum class Answer { Ok, Cancel, Yes, No, Save, DontSave, ReplaceAll, Skip };
 
 // The main window's four text fields.
 enum class Field { Source, ClipName, ScriptName, Destination };

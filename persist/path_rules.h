@@ -72,11 +72,10 @@ struct FileType {
 };
 
 // In the dialogs' order: a dialog's file-type index is the position here, from 1.
-// The open list's "filr" is the program's own spelling, kept as users know it.
 inline constexpr std::array<FileType, 4> kOpenFileTypes{{
     {"Quill Template (*.qtpl)", "*.qtpl", ".qtpl"},
     {"AVISynth Script (*.avs)", "*.avs", ".avs"},
-    {"Text filr (*.txt)", "*.txt", ".txt"},
+    {"Text files (*.txt)", "*.txt", ".txt"},
     {"All files (*.*)", "*.*", ""},
 }};
 inline constexpr std::array<FileType, 4> kSaveFileTypes{{

@@ -2,10 +2,13 @@
 #include "ui/app.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QIcon>
 #include <QPixmap>
+#include <QThread>
 #include <QTimer>
+#include <QWindow>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -50,6 +53,12 @@ class QtStartup final : public StartupSteps {
 
   void showSplash() override {
     splash_->show();
+    QElapsedTimer waited;
+    waited.start();
+    while (!splash_->windowHandle()->isExposed() && waited.elapsed() < kSplashExposeBound.count()) {
+      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+      QThread::msleep(2);
+    }
     repaintSplash();
   }
 

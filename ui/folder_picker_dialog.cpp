@@ -164,7 +164,7 @@ void FolderPickerDialog::build(Folders& folders, std::string homeFolder) {
   connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
 
   showError_ = [this](const Error& error) {
-    qtMessageBoxes().error(this, shownText(kAppTitle), shownText(error.boxText()));
+    qtMessageBoxes().error(this, shownText(kAppTitle), shownText(error.boxTextWithSubject()));
   };
 }
 

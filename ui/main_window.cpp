@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
@@ -19,7 +21,9 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <utility>
@@ -27,6 +31,7 @@
 #include "persist/path_rules.h"
 #include "persist/template_file.h"
 #include "ui/created_script_marks.h"
+#include "ui/elided_label.h"
 #include "ui/find_bar.h"
 #include "ui/list_views.h"
 #include "ui/model/system_platform.h"
@@ -153,6 +158,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
   model_->setTemplateView(this);
   buildWidgets();
   buildMenus();
+  buildStatusBar();
   connectEvents();
   checkMarks_ = new CreatedScriptMarks(createdScripts_, statusBar(), this);
 
@@ -166,6 +172,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
   model_->start(setup.startup);
   setWindowTitle(QString::fromStdString(model_->state().AppTitle));
   showPreviewPane(editorSettings().value(kPreviewShownKey, true).toBool());
+  showStatus();
 }
 
 MainWindow::~MainWindow() = default;
@@ -229,11 +236,19 @@ QLayout* MainWindow::buildFields(QWidget* central) {
       labeledEdit(destinationEdit_, "DestLabeledEdit",
                   QStringLiteral("&Destination folder for scripts:"), central);
   destinationFolderButton_ = button("ScrFldrButton", QStringLiteral("Scri&pt Folder"), central);
+  // Beside the label, so that it takes no line of its own and moves nothing.
+  sourceProblemLabel_ = new ElidedLabel(central);
+  sourceProblemLabel_->setObjectName(QStringLiteral("SourceProblemLabel"));
+  sourceProblemLabel_->setStyleSheet(QStringLiteral("color: #b00000;"));
+  auto* sourceLabelRow = new QHBoxLayout;
+  sourceLabelRow->addWidget(sourceLabel);
+  sourceLabelRow->addSpacing(sourceLabel->fontMetrics().averageCharWidth() * 2);
+  sourceLabelRow->addWidget(sourceProblemLabel_, 1);
 
   auto* fields = new QGridLayout;
   fields->setColumnStretch(0, 1);
   fields->setVerticalSpacing(2);
-  fields->addWidget(sourceLabel, 0, 0);
+  fields->addLayout(sourceLabelRow, 0, 0);
   fields->addWidget(sourceEdit_, 1, 0);
   fields->addWidget(sourceFolderButton_, 1, 1);
   fields->addWidget(clipNameLabel, 2, 0);
@@ -384,11 +399,47 @@ void MainWindow::buildMenus() {
   item(help, aboutAction_, "About1", QStringLiteral("&About"), QKeySequence(Qt::CTRL | Qt::Key_B));
 }
 
+void MainWindow::buildStatusBar() {
+  // Long paths never widen the window: they are shortened in the middle.
+  templateStatus_ = new ElidedLabel(statusBar());
+  templateStatus_->setObjectName(QStringLiteral("TemplateStatus"));
+  clipStatus_ = new QLabel(statusBar());
+  clipStatus_->setObjectName(QStringLiteral("ClipStatus"));
+  runStatus_ = new ElidedLabel(statusBar());
+  runStatus_->setObjectName(QStringLiteral("RunStatus"));
+  openRunFolderButton_ = button("OpenRunFolderButton", QStringLiteral("Open Folder"), statusBar());
+  openRunFolderButton_->setToolTip(QStringLiteral("Open the folder the last run wrote to"));
+  openRunFolderButton_->setFlat(true);
+  statusBar()->addWidget(templateStatus_, 3);
+  statusBar()->addWidget(clipStatus_);
+  statusBar()->addWidget(runStatus_, 4);
+  statusBar()->addWidget(openRunFolderButton_);
+  statusBar()->setSizeGripEnabled(false);
+  connect(openRunFolderButton_, &QPushButton::clicked, this, [this] { openRunFolder(); });
+}
+
+void MainWindow::showStatus() {
+  templateStatus_->setFullText(shownText(model_->templateStatus()));
+  clipStatus_->setText(shownText(model_->clipStatus()));
+  clipStatus_->setAccessibleName(clipStatus_->text());
+  runStatus_->setFullText(shownText(model_->runStatus()));
+  const std::optional<LastRun>& run = model_->lastRun();
+  openRunFolderButton_->setVisible(run && !run->folder.empty());
+}
+
+void MainWindow::openRunFolder() {
+  const std::optional<LastRun>& run = model_->lastRun();
+  if (!run || run->folder.empty()) return;
+  // The desktop's file manager, through xdg-open or the portal.
+  QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(
+      QByteArray(run->folder.data(), static_cast<qsizetype>(run->folder.size())))));
+}
+
 void MainWindow::connectEvents() {
   MainWindowModel& m = *model_;
   for (Field field : {Field::Source, Field::ClipName, Field::ScriptName, Field::Destination}) {
     connect(fieldEdit(field), &QLineEdit::textEdited, this, [this, field](const QString& text) {
-      model_->setFieldText(field, textBytes(text, fieldLatin1_[static_cast<std::size_t>(field)]));
+      model_->typeFieldText(field, textBytes(text, fieldLatin1_[static_cast<std::size_t>(field)]));
     });
   }
   // Enter presses the default button while a folder field has the focus;
@@ -422,8 +473,14 @@ void MainWindow::connectEvents() {
   connect(createScriptsButton_, &QPushButton::clicked, this, [this] { runCreateScripts(); });
   connect(selectAllButton_, &QPushButton::clicked, this,
           [this] { model_->event([this] { model_->toggleSelectAll(); }); });
-  auto load = [this] { model_->event([this] { model_->loadTemplate(); }); };
-  auto save = [this] { model_->event([this] { model_->saveTemplate(); }); };
+  auto load = [this] {
+    model_->event([this] { model_->loadTemplate(); });
+    showStatus();
+  };
+  auto save = [this] {
+    model_->event([this] { model_->saveTemplate(); });
+    showStatus();
+  };
   auto editFilters = [this] { model_->event([this] { model_->editFilters(); }); };
   connect(loadTemplateButton_, &QPushButton::clicked, this, load);
   connect(loadTemplateAction_, &QAction::triggered, this, load);
@@ -457,6 +514,7 @@ void MainWindow::connectEvents() {
                 model_->setClipSelected(static_cast<std::size_t>(row), true);
             }
             schedulePreview();
+            showStatus();
           });
 
   // The menu's shortcuts come before the keys the edits claim for
@@ -489,7 +547,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
       if (watched == destinationEdit_) destinationFocusIn();
       break;
     case QEvent::FocusOut:
-      if (watched == sourceEdit_) sourceFocusOut();
+      if (watched == sourceEdit_) {
+        sourceFocusOut();
+        sourceLeft(static_cast<QFocusEvent*>(event)->reason());
+      }
       if (watched == destinationEdit_) destinationFocusOut();
       break;
     default:
@@ -510,6 +571,26 @@ void MainWindow::sourceFocusIn() {
 
 void MainWindow::sourceFocusOut() {
   if (defaultButton_ == sourceFolderButton_) setDefaultButton(nullptr);
+}
+
+void MainWindow::sourceLeft(Qt::FocusReason reason) {
+  // Leaving for another window or a menu is no commitment to the text.
+  if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason ||
+      reason == Qt::MenuBarFocusReason)
+    return;
+  // Once the focus has landed: a click on "Clips Folder" shows the error
+  // itself, as its picker opens on the text.
+  QTimer::singleShot(0, this, [this] {
+    if (sourceEdit_->hasFocus()) return;
+    if (focusWidget() == sourceFolderButton_ && QApplication::mouseButtons() != Qt::NoButton)
+      return;
+    model_->commitSourceText();
+  });
+}
+
+void MainWindow::showSourceProblem() {
+  const std::optional<Error>& problem = model_->sourceProblem();
+  sourceProblemLabel_->setFullText(problem ? shownText(problem->lineText()) : QString());
 }
 
 void MainWindow::destinationFocusIn() {
@@ -573,7 +654,8 @@ void MainWindow::focus(Field field) {
 }
 
 void MainWindow::errorBox(const Error& error) {
-  boxes_.error(this, QString::fromStdString(model_->state().AppTitle), shownText(error.boxText()));
+  boxes_.error(this, QString::fromStdString(model_->state().AppTitle),
+               shownText(error.boxTextWithSubject()));
 }
 
 std::optional<FileChoice> MainWindow::openDialog(int typeIndex) {
@@ -656,7 +738,11 @@ void MainWindow::shown(Shown what, Field field) {
     case Shown::KeyScheme:
       applyKeyScheme();
       break;
+    case Shown::SourceProblem:
+      showSourceProblem();
+      break;
   }
+  showStatus();
 }
 
 std::vector<std::string> MainWindow::templateLines() {

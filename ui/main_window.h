@@ -33,6 +33,7 @@ namespace clipquill {
 class ClipListModel;
 class CreatedScriptChecks;
 class CreatedScriptMarks;
+class ElidedLabel;
 class FilterCheckList;
 class FilterListModel;
 class FindBar;
@@ -103,6 +104,14 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   QPlainTextEdit* createdScripts_;
   FilterCheckList* filterList_;
   QPushButton* editFiltersButton_;
+  // The folder error of the source field's text, shown while typing.
+  ElidedLabel* sourceProblemLabel_;
+  // The status bar: the template, the clip counts, the last run and a
+  // button that opens the folder it wrote to.
+  ElidedLabel* templateStatus_;
+  QLabel* clipStatus_;
+  ElidedLabel* runStatus_;
+  QPushButton* openRunFolderButton_;
 
   // --- Menu items -----------------------------------------------------------
   QAction* loadTemplateAction_;
@@ -125,6 +134,9 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   // The window's own handlers (the rest are the model's).
   void sourceFocusIn();
   void sourceFocusOut();
+  // The source field left by the user: a held folder error is shown.
+  void sourceLeft(Qt::FocusReason reason);
+  void showSourceProblem();
   void destinationFocusIn();
   void destinationFocusOut();
   void showUsage();
@@ -154,6 +166,9 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   QLayout* buildRunRow(QWidget* central);
   QLayout* buildListColumns(QWidget* central);
   void buildMenus();
+  void buildStatusBar();
+  void showStatus();
+  void openRunFolder();
   void connectEvents();
   QLineEdit* fieldEdit(Field field) const;
   void showField(Field field);

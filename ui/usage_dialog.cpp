@@ -5,11 +5,33 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include "resources/embedded.h"
 #include "ui/dialog_frame.h"
+#include "ui/model/placement.h"
 #include "ui/screen_centre.h"
 
 namespace clipquill {
+
+void UsageDialog::placeBesideOwner() {
+  QWidget* owner = parentWidget();
+  const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+  if (!owner || !screen) {
+    centreOnScreen(this);
+    return;
+  }
+  const QRect main = owner->frameGeometry();
+  const QRect area = screen->availableGeometry();
+  // The frame the window manager adds around this window, as it adds it
+  // around the owner.
+  const QSize frame = owner->frameGeometry().size() - owner->size();
+  const ScreenPoint at =
+      besideWindow({main.x(), main.y(), main.width(), main.height()}, width() + frame.width(),
+                   height() + frame.height(), {area.x(), area.y(), area.width(), area.height()});
+  move(at.x, at.y);
+}
 
 UsageDialog::UsageDialog(QWidget* parent) : QDialog(parent, kDialogFrame) {
   setWindowTitle(QStringLiteral("Dialog"));
@@ -44,10 +66,9 @@ UsageDialog::UsageDialog(QWidget* parent) : QDialog(parent, kDialogFrame) {
 }
 
 void UsageDialog::showUsage() {
-  if (!placed_) {
-    centreOnScreen(this);
-    placed_ = true;
-  }
+  // Beside the main window, whose fields it explains, each time it opens;
+  // once open, where the user put it.
+  if (!isVisible()) placeBesideOwner();
   show();
   raise();
   activateWindow();

@@ -24,7 +24,7 @@ class UsageDialog : public QDialog {
  private:
   QPlainTextEdit* text_;
   QPushButton* closeButton_;  // hides the window until it is asked for again
-  bool placed_ = false;       // centred at its first showing only
+  void placeBesideOwner();
 };
 
 }  // namespace clipquill

@@ -208,8 +208,8 @@ TEST(CliEndToEndTest, AMissingHomeIsNotMade) {
     const Spawned run = spawnCli(tmp, {"--save", "Saved.qtpl", "-y", "Hall.qtpl"}, "", env);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err,
-              "clipquill-cli: Could not save the value of \"Load Template ini's\n"
-              "clipquill-cli: Could not save the value of \"Save Template ini's\n");
+              "clipquill-cli: Could not save the value of \"Load Template ini's\"\n"
+              "clipquill-cli: Could not save the value of \"Save Template ini's\"\n");
     EXPECT_FALSE(std::filesystem::exists(tmp.slash() + "gone"));
     EXPECT_TRUE(std::filesystem::exists(tmp.slash() + "Saved.qtpl"));
   }

@@ -133,6 +133,22 @@ TEST_F(ClipListTest, AFailedReadChangesNothing) {
   expectKept("vanished folder");
 }
 
+// Emptied while a typed text names no folder: relative paths still read
+// against the folder, masks wait, and even the same folder is read again.
+TEST_F(ClipListTest, AClearedListReadsAgainOnlyWhenAFolderIsSet) {
+  ASSERT_TRUE(list.setFolder("/clips"));
+  list.clear();
+  const int listed = fs.listings;
+  EXPECT_EQ(list.count(), 0u);
+  EXPECT_FALSE(list.setMask("*.avi"));
+  EXPECT_EQ(list.count(), 0u);
+  EXPECT_EQ(list.fullPath("sub"), "/clips/sub");
+  EXPECT_EQ(fs.listings, listed);
+  EXPECT_TRUE(list.setFolder("/clips"));
+  EXPECT_EQ(list.entries(), (Names{"A.avi", "clip 2.avi", "clip 10.avi"}));
+  EXPECT_FALSE(list.setFolder("/clips"));
+}
+
 TEST_F(ClipListTest, SelectAllButtonSelectsAllUnlessAllAreSelected) {
   ASSERT_TRUE(list.setFolder("/clips"));
   const struct {

@@ -61,5 +61,31 @@ TEST(Error, BoxTextEndsWithAPeriodWhenTheLastCharacterSortsAfterIt) {
   }
 }
 
+// The innermost code that knows the subject names it; a text of its own
+// keeps its own wording; the message stays the first line either way.
+TEST(Error, TheSubjectIsNamedOnceByTheCodeNearestTheFailure) {
+  struct Case {
+    Error error;
+    std::string box, line;
+  } cases[] = {
+      {Error::fromNumber(kErrFileNotFound), "File not found.\n/in", "/in: File not found."},
+      {Error::withMessage("Unable to write to /x.ini"), "Unable to write to /x.ini.",
+       "Unable to write to /x.ini."},
+  };
+  for (Case& c : cases) {
+    int asked = 0;
+    try {
+      aboutSubject(
+          [&] { return ++asked, std::string("/out"); },
+          [&] { aboutSubject([] { return std::string("/in"); }, [&] { throw c.error; }); });
+    } catch (const Error& e) {
+      EXPECT_EQ(e.boxTextWithSubject(), c.box);
+      EXPECT_EQ(e.lineText(), c.line);
+    }
+    EXPECT_EQ(asked, 0);  // the outer subject was never needed
+  }
+  EXPECT_EQ(aboutSubject([] { return std::string("unused"); }, [] { return 7; }), 7);
+}
+
 }  // namespace
 }  // namespace clipquill

@@ -136,12 +136,47 @@ TEST_F(GeneratorTest, AsksBeforeReplacingAndReplacesOnOk) {
   EXPECT_EQ(run(), RunOutcome::Completed);
   ASSERT_EQ(user.boxes.size(), 2u);
   EXPECT_EQ(user.boxes[0].kind, MessageKind::Warning);
-  EXPECT_EQ(user.boxes[0].buttons, Buttons::OkCancel);
+  EXPECT_EQ(user.boxes[0].buttons, Buttons::ReplaceAllSkip);
   EXPECT_EQ(user.boxes[0].text,
             "The file \"/out/Final.avs\" already exists.\r\n\r\nDo you want to replace it?");
   EXPECT_EQ(files.replaced, (Lines{"/out/Final.avs", "/out/Final.avs"}));
   EXPECT_EQ(created.lines, (Lines{"Script(s) Created:", "Final.avs", "Final.avs", "Final.avs"}));
   EXPECT_EQ(files.files["/out/Final.avs"].substr(0, 24), "AVISource(\"/caps/c.avi\")");
+}
+
+// A re-run over existing scripts: "Replace All" asks no more, "Skip" keeps
+// one and goes on; the report says what was written, kept, and where it
+// stopped. A single script is asked about with OK and Cancel alone.
+TEST_F(GeneratorTest, ReplaceAllAndSkipOnARerun) {
+  struct Case {
+    const char* what;
+    Lines clips;
+    std::vector<Answer> answers;
+    std::size_t asked, written, kept;
+    std::string stoppedAt;
+    std::string b;  // b.avs afterwards
+  } cases[] = {
+      {"OK each", clips, {Answer::Ok, Answer::Ok}, 2, 3, 0, "", "new"},
+      {"Replace All", clips, {Answer::ReplaceAll}, 1, 3, 0, "", "new"},
+      {"Skip, OK", clips, {Answer::Skip, Answer::Ok}, 2, 2, 1, "", "old"},
+      {"Skip, Cancel", clips, {Answer::Skip, Answer::Cancel}, 2, 1, 1, "c.avs", "old"},
+      {"one clip", {"b.avi"}, {Answer::Cancel}, 1, 0, 0, "b.avs", "old"},
+  };
+  for (const Case& c : cases) {
+    files.files = {{"/out/b.avs", "old"}, {"/out/c.avs", "old"}};
+    user.boxes.clear();
+    user.answers.assign(c.answers.begin(), c.answers.end());
+    ScriptGenerator generator(files, user, created);
+    generator.run({templ, dest, source, name, c.clips, join}, state);
+    ASSERT_EQ(user.boxes.size(), c.asked) << c.what;
+    EXPECT_EQ(user.boxes[0].buttons,
+              c.clips.size() > 1 ? Buttons::ReplaceAllSkip : Buttons::OkCancel)
+        << c.what;
+    EXPECT_EQ(generator.report().written, c.written) << c.what;
+    EXPECT_EQ(generator.report().kept, c.kept) << c.what;
+    EXPECT_EQ(generator.report().stoppedAt, c.stoppedAt) << c.what;
+    EXPECT_EQ(files.files["/out/b.avs"] == "old" ? "old" : "new", c.b) << c.what;
+  }
 }
 
 TEST_F(GeneratorTest, DecliningEndsTheRunAtThatClip) {

@@ -29,7 +29,8 @@ class ScriptedForm : public FormPort {
  public:
   std::deque<Answer> answers;
   std::vector<std::string> questions;
-  std::vector<std::string> errors;  // box texts of the error box
+  std::vector<std::string> errors;    // box texts of the error box
+  std::vector<std::string> subjects;  // and what each was about
   std::deque<std::optional<FileChoice>> openChoices, saveChoices;
   std::vector<int> openIndices, saveIndices;
   std::vector<std::string> savePresets;
@@ -44,7 +45,10 @@ class ScriptedForm : public FormPort {
     return a;
   }
   void focus(Field) override {}
-  void errorBox(const Error& error) override { errors.push_back(error.boxText()); }
+  void errorBox(const Error& error) override {
+    errors.push_back(error.boxText());
+    subjects.push_back(error.subject());
+  }
   std::optional<FileChoice> openDialog(int typeIndex) override {
     openIndices.push_back(typeIndex);
     return next(openChoices);
@@ -196,7 +200,7 @@ TEST_F(Model, TheDefaultTemplateIsLookedForBesideTheProgramThenInTheInstalledFol
   ASSERT_EQ(model.state().TemplateDir, share);
   model.setTemplateText("mine");
   user.saveChoices.push_back(FileChoice{dir.path() + "/DefaultTemplate.qtpl", 1});
-  user.answers.push_back(Answer::Ok);
+  user.answers.push_back(Answer::Save);
   EXPECT_TRUE(model.requestClose());
   EXPECT_EQ(user.savePresets, std::vector<std::string>{"DefaultTemplate.qtpl"});
   EXPECT_EQ(model.state().TemplateDir, dir.path() + "/");
@@ -400,6 +404,7 @@ TEST_F(Model, AMissingClipFolderEndsTheStartUpLoadButNotALaterOne) {
   EXPECT_EQ(model.fieldText(Field::ScriptName), "");  // never reached
   EXPECT_EQ(model.filters().count(), 0u);
   EXPECT_FALSE(model.state().Starting);
+  EXPECT_FALSE(model.state().Modified);  // the user changed nothing
   EXPECT_EQ(model.clips().folder(), dir.path() + "/home");
 
   // The field still holds the text that failed; typing elsewhere first
@@ -717,23 +722,45 @@ TEST_F(Model, ASavedTemplateLoadsBackWithItsSettingsAndFlags) {
   EXPECT_EQ(readFile(dir.path() + "/registry/Software/Clipquill/Other/SaveInis"), "dword:00000000");
 }
 
-TEST_F(Model, LoadOffersToSaveFirstAndACancelledDialogRereadsTheTemplate) {
+// The question's Cancel, a cancelled open dialog and a save that saved
+// nothing each leave the edits as they are; only a chosen template replaces them.
+TEST_F(Model, LoadTouchesTheEditorOnlyOnceATemplateIsChosen) {
   const std::string tpl = dir.path() + "/t.qtpl";
   writeFile(tpl, "on disk\r\n");
   start({tpl});
-  model.setTemplateText("unsaved");
-  user.answers.push_back(Answer::No);
-  model.loadTemplate();
-  EXPECT_EQ(user.questions.back(), msg::kSaveTemplatePrompt);
-  EXPECT_EQ(user.openIndices.back(), 1);
-  EXPECT_EQ(model.templateLines(), std::vector<std::string>{"on disk"});
-  EXPECT_FALSE(model.state().Modified);
+  struct Case {
+    const char* what;
+    std::vector<Answer> answers;
+    std::optional<FileChoice> save, open;
+    std::vector<std::string> lines;
+    std::size_t dialogs;  // open dialogs shown
+  } cases[] = {
+      {"Cancel", {Answer::Cancel}, std::nullopt, FileChoice{tpl, 1}, {"unsaved"}, 0},
+      {"No, dialog cancelled", {Answer::No}, std::nullopt, std::nullopt, {"unsaved"}, 1},
+      {"Yes, save cancelled", {Answer::Yes}, std::nullopt, FileChoice{tpl, 1}, {"unsaved"}, 0},
+      {"No, chosen", {Answer::No}, std::nullopt, FileChoice{tpl, 1}, {"on disk"}, 1},
+      {"No, a new name", {Answer::No}, std::nullopt, FileChoice{tpl + ".new", 1}, {}, 1},
+  };
+  for (const Case& c : cases) {
+    model.setTemplateText("unsaved");
+    user.answers.assign(c.answers.begin(), c.answers.end());
+    user.saveChoices = {c.save};
+    user.openChoices = {c.open};
+    const std::size_t opened = user.openIndices.size();
+    model.loadTemplate();
+    EXPECT_EQ(user.questions.back(), msg::kSaveTemplatePrompt) << c.what;
+    EXPECT_EQ(user.openIndices.size() - opened, c.dialogs) << c.what;
+    EXPECT_EQ(model.templateLines(), c.lines) << c.what;
+    EXPECT_EQ(model.state().Modified, c.lines == std::vector<std::string>{"unsaved"}) << c.what;
+  }
 
   // A save from the prompt that fails ends the load before the editor is
   // touched. A file where a folder should be makes the write fail.
   writeFile(dir.path() + "/file", "");
   model.setTemplateText("unsaved");
-  user.answers.push_back(Answer::Yes);
+  user.answers = {Answer::Yes};
+  user.saveChoices.clear();
+  user.openChoices.clear();
   user.saveChoices.push_back(FileChoice{dir.path() + "/file/t.qtpl", 1});
   EXPECT_FALSE(model.event([&] { model.loadTemplate(); }));
   EXPECT_EQ(user.errors, std::vector<std::string>{"Invalid filename."});
@@ -748,7 +775,9 @@ TEST_F(Model, LoadOffersToSaveFirstAndACancelledDialogRereadsTheTemplate) {
   EXPECT_EQ(user.openIndices.back(), 3);
 }
 
-TEST_F(Model, CloseAsksOnlyWithUnsavedChangesAndOnlyAFailedSaveKeepsItOpen) {
+// Only "Don't Save" or a save that went through let the window close with
+// unsaved changes; every other way out keeps the work.
+TEST_F(Model, CloseAsksOnlyWithUnsavedChangesAndClosesOnlyOnceSavedOrDiscarded) {
   writeFile(dir.path() + "/file", "");
   struct Case {
     const char* what;
@@ -759,12 +788,19 @@ TEST_F(Model, CloseAsksOnlyWithUnsavedChangesAndOnlyAFailedSaveKeepsItOpen) {
     bool modifiedAfter;
   } cases[] = {
       {"nothing to save", false, {}, std::nullopt, true, false},
-      {"Cancel", true, {Answer::Cancel}, std::nullopt, true, true},
-      {"OK, dialog cancelled", true, {Answer::Ok}, std::nullopt, true, true},
-      {"OK, saved", true, {Answer::Ok}, FileChoice{dir.path() + "/c.qtpl", 1}, true, false},
-      {"OK, save fails",
+      {"Cancel", true, {Answer::Cancel}, std::nullopt, false, true},
+      {"Don't Save", true, {Answer::DontSave}, std::nullopt, true, true},
+      {"Save, dialog cancelled", true, {Answer::Save}, std::nullopt, false, true},
+      {"Save, replacement declined",
        true,
-       {Answer::Ok},
+       {Answer::Save, Answer::Cancel},
+       FileChoice{dir.path() + "/file", 4},
+       false,
+       true},
+      {"Save, saved", true, {Answer::Save}, FileChoice{dir.path() + "/c.qtpl", 1}, true, false},
+      {"Save, save fails",
+       true,
+       {Answer::Save},
        FileChoice{dir.path() + "/file/c.qtpl", 1},
        false,
        true},
@@ -778,8 +814,9 @@ TEST_F(Model, CloseAsksOnlyWithUnsavedChangesAndOnlyAFailedSaveKeepsItOpen) {
     fresh.saveChoices.push_back(c.dialog);
     EXPECT_EQ(m.requestClose(), c.closes) << c.what;
     EXPECT_EQ(m.state().Modified, c.modifiedAfter) << c.what;
-    EXPECT_EQ(fresh.questions.size(), c.modified ? 1u : 0u) << c.what;
-    EXPECT_EQ(fresh.errors.size(), c.closes ? 0u : 1u) << c.what;
+    EXPECT_EQ(fresh.questions.size(), c.modified ? c.answers.size() : 0u) << c.what;
+    EXPECT_EQ(fresh.errors.size(), c.what == std::string("Save, save fails") ? 1u : 0u) << c.what;
+    EXPECT_EQ(readFile(dir.path() + "/file"), "") << c.what;
   }
 }
 
@@ -918,6 +955,165 @@ TEST_F(Model, UnprivilegedClipsDroppedFromAnUnreadableFolderSelectNothing) {
   EXPECT_EQ(model.clips().folder(), dir.path() + "/clips");
   EXPECT_EQ(model.clips().selectedCount(), 0u);
   EXPECT_EQ(user.errors, std::vector<std::string>{"File access denied."});
+}
+
+// Every error box names what failed: the script, the folder typed or named
+// by a settings file, the template written.
+TEST_F(Model, ErrorsNameTheirSubject) {
+  writeFile(dir.path() + "/file", "");
+  const std::string tpl = dir.path() + "/t.qtpl";
+  writeFile(tpl, "x\r\n");
+  writeFile(dir.path() + "/t.ini", ini(dir.path() + "/gone"));
+  struct Case {
+    const char* what;
+    std::function<void(MainWindowModel&, ScriptedForm&)> act;
+    std::string subject;
+  } cases[] = {
+      {"start-up load", [](MainWindowModel&, ScriptedForm&) {}, dir.path() + "/gone"},
+      {"typed folder",
+       [&](MainWindowModel& m, ScriptedForm&) { m.setFieldText(Field::Source, clips + "nope"); },
+       clips + "nope"},
+      {"script written",
+       [&](MainWindowModel& m, ScriptedForm&) {
+         m.setFieldText(Field::Source, clips);
+         m.setFieldText(Field::Destination, out + "missing");
+         m.toggleSelectAll();
+         m.event([&] { m.createScripts(); });
+       },
+       out + "missing/a.avs"},
+      {"template saved",
+       [&](MainWindowModel& m, ScriptedForm& f) {
+         f.saveChoices.push_back(FileChoice{dir.path() + "/file/s.qtpl", 1});
+         m.event([&] { m.saveTemplate(); });
+       },
+       dir.path() + "/file/s.qtpl"},
+      {"folder picked",
+       [](MainWindowModel& m, ScriptedForm& f) {
+         m.setFieldText(Field::Destination, "/nowhere");
+         f.picks.push_back("fail");
+         m.event([&] { m.pickDestinationFolder(); });
+       },
+       "/nowhere"},
+  };
+  for (const Case& c : cases) {
+    ScriptedForm fresh;
+    MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
+    m.start({app + "clipquill", {tpl}, dir.path() + "/home"});
+    // Every case starts with the settings file's folder gone.
+    const std::vector<std::string> atStart = std::exchange(fresh.subjects, {});
+    c.act(m, fresh);
+    EXPECT_EQ(c.subject == atStart.front() ? atStart : fresh.subjects,
+              std::vector<std::string>{c.subject})
+        << c.what;
+  }
+}
+
+TEST(Keystroke, OneCharacterInAtMostIsAKey) {
+  const struct {
+    std::string_view before, after;
+    bool key;
+  } cases[] = {
+      {"/t", "/tm", true},      {"/tm", "/t", true},        {"/tmp", "", true},
+      {"abc", "aXc", true},     {"", "/tmp/clips", false},  {"/t", "/tmp", false},
+      {"a", "a\xc3\xa9", true}, {"/home", "/hXme/", false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(isKeystroke(c.before, c.after), c.key) << c.before << " -> " << c.after;
+}
+
+// Typing a path key by key: no box takes the keyboard, the list shows no
+// clips while the text names no folder, the line says why, and the box
+// comes once, when the text is committed. A paste shows its box at once.
+TEST_F(Model, TypingAPathHoldsTheFolderErrorUntilTheTextIsCommitted) {
+  start();
+  model.setFieldText(Field::Source, clips);
+  ASSERT_EQ(model.clips().count(), 4u);
+  std::string typed;
+  for (char c : dir.path() + "/clips") {
+    typed += c;
+    model.typeFieldText(Field::Source, typed);
+    if (typed == dir.path() + "/cl") {
+      EXPECT_EQ(model.clips().count(), 0u);
+      EXPECT_TRUE(model.sourceProblem());
+    }
+  }
+  EXPECT_TRUE(user.errors.empty());
+  EXPECT_FALSE(model.sourceProblem());
+  EXPECT_EQ(model.clips().count(), 4u);
+
+  model.typeFieldText(Field::Source, typed + "x");
+  ASSERT_TRUE(model.sourceProblem());
+  EXPECT_EQ(model.sourceProblem()->lineText(),
+            clips.substr(0, clips.size() - 1) + "x: File not found.");
+  EXPECT_EQ(model.clips().count(), 0u);
+  model.commitSourceText();
+  model.commitSourceText();
+  EXPECT_EQ(user.errors, std::vector<std::string>{"File not found."});
+  // The same text again from the picker's own error: no second box.
+  model.typeFieldText(Field::Source, typed + "xy");
+  user.picks.push_back("fail");
+  model.event([&] { model.pickSourceFolder(); });
+  model.commitSourceText();
+  EXPECT_EQ(user.errors.size(), 2u);
+
+  model.typeFieldText(Field::Source, out);  // a paste
+  EXPECT_FALSE(model.sourceProblem());
+  model.typeFieldText(Field::Source, "/nowhere/at/all");
+  EXPECT_EQ(user.errors.size(), 3u);
+  EXPECT_TRUE(model.sourceProblem());
+  EXPECT_EQ(model.clips().folder(), dir.path() + "/out");
+}
+
+// The status bar: the template and its mark, the clip counts, and what the
+// last run did, however it ended.
+TEST_F(Model, TheStatusSaysWhatTheWindowHoldsAndWhatTheLastRunDid) {
+  start();
+  EXPECT_EQ(model.templateStatus(), "DefaultTemplate.qtpl in " + dir.path() + "/app");
+  EXPECT_EQ(model.runStatus(), "");
+  model.setFieldText(Field::Source, clips);
+  EXPECT_EQ(model.templateStatus(), "DefaultTemplate.qtpl (modified) in " + dir.path() + "/app");
+  model.setClipSelected(1, true);
+  EXPECT_EQ(model.clipStatus(), "4 clips, 1 selected");
+  model.setFieldText(Field::ClipName, "b");
+  EXPECT_EQ(model.clipStatus(), "1 clip, 0 selected");
+  model.setFieldText(Field::ClipName, "");
+
+  const std::string shownOut = dir.path() + "/out";
+  struct Case {
+    const char* what;
+    std::string dest;
+    std::vector<Answer> answers;
+    bool select;
+    std::string status;
+  } cases[] = {
+      {"no destination", "", {}, true, "Last run: no destination folder."},
+      {"nothing selected", out, {}, false, "Last run: no clip selected."},
+      {"written", out, {}, true, "Last run: 4 scripts written in " + shownOut + "."},
+      {"skipped",
+       out,
+       {Answer::Skip, Answer::ReplaceAll},
+       true,
+       "Last run: 3 scripts written, 1 kept in " + shownOut + "."},
+      {"declined",
+       out,
+       {Answer::Ok, Answer::Cancel},
+       true,
+       "Last run: 1 script written in " + shownOut + "; stopped at b.avs, not replaced."},
+      {"failed",
+       out + "gone",
+       {},
+       true,
+       "Last run: 0 scripts written in " + out + "gone; stopped at a.avs: File not found."},
+  };
+  for (const Case& c : cases) {
+    model.setFieldText(Field::Destination, c.dest);
+    c.select ? model.clips().selectedCount() == 4 ? void() : model.toggleSelectAll()
+             : model.clearClipSelection();
+    user.answers.assign(c.answers.begin(), c.answers.end());
+    model.event([&] { model.createScripts(); });
+    EXPECT_EQ(model.runStatus(), c.status) << c.what;
+  }
+  EXPECT_EQ(model.lastRun()->folder, out + "gone/");
 }
 
 }  // namespace

@@ -159,7 +159,7 @@ TEST(OptionFlagsTest, EachFailedValueIsReportedAndTheOtherStillWritten) {
     }
     EXPECT_EQ(texts, row.boxes);
   }
-  EXPECT_EQ(msg::kCouldNotSaveLoadInis, "Could not save the value of \"Load Template ini's");
+  EXPECT_EQ(msg::kCouldNotSaveLoadInis, "Could not save the value of \"Load Template ini's\"");
 }
 
 TEST(OptionFlagsTest, AStoreThatRefusesKeepsTheFlagsAndSaysNothing) {

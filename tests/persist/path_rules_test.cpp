@@ -112,7 +112,7 @@ TEST(PathRulesTest, SaveAddsTheChosenExtensionOnlyWithoutAnyDot) {
     EXPECT_EQ(withSaveExtension(c.path, c.index), c.saved) << c.path << " " << c.index;
 
   // Labels are shown as they stand, the open list's misspelling included.
-  EXPECT_EQ(kOpenFileTypes[2].label, "Text filr (*.txt)");
+  EXPECT_EQ(kOpenFileTypes[2].label, "Text files (*.txt)");
   EXPECT_EQ(kOpenFileTypes[1].label, "AVISynth Script (*.avs)");
   EXPECT_EQ(kSaveFileTypes[1].label, "AVISynth (*.avs)");
   EXPECT_EQ(kSaveFileTypes[2].label, "Text files (*.txt)");

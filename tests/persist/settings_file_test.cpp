@@ -126,7 +126,7 @@ TEST(SettingsFileTest, OkReplacesTheFileAndCancelUpdatesIt) {
     EXPECT_EQ(user.boxes[0].kind, MessageKind::Warning);
     EXPECT_EQ(user.boxes[0].buttons, Buttons::OkCancel);
     EXPECT_EQ(user.boxes[0].text,
-              "The file /t/a.ini already exists.\r\n\r\nDo you want to replaced it?");
+              "The file /t/a.ini already exists.\r\n\r\nDo you want to replace it?");
     // Cancel keeps Ext4 and Ext5 of the first save, with their marks.
     EXPECT_EQ(readSettings(files, kIni), withFilters(answer == Answer::Ok ? 4 : 6));
   }

@@ -7,6 +7,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
@@ -29,6 +31,7 @@
 #include "support/named_child.h"
 #include "support/temp_dir.h"
 #include "ui/avs_lexer.h"
+#include "ui/elided_label.h"
 #include "ui/find_bar.h"
 #include "ui/list_views.h"
 #include "ui/model/created_script_checks.h"
@@ -146,7 +149,12 @@ QStringList buttonTexts(QMessageBox* box) {
 class MainWindowTest : public QObject {
   Q_OBJECT
 
+ public slots:
+  // Stands in for the desktop's file manager.
+  void openUrl(const QUrl& url) { opened.push_back(url); }
+
  private:
+  std::vector<QUrl> opened;
   std::unique_ptr<TempDir> dir;
   ScriptedBoxes boxes;
   ScriptedFileDialogs fileDialogs;
@@ -277,7 +285,7 @@ class MainWindowTest : public QObject {
     QTest::keyClick(target, Qt::Key_A, Qt::ControlModifier);
     QCOMPARE(form->model().optionFlags().saveInis, !saveInis);
     QVERIFY(form->model().state().Modified);
-    // Ctrl+X: the close prompt (answered Cancel: close without saving), not a cut.
+    // Ctrl+X: the close prompt, not a cut; its Cancel keeps the window and the text.
     const QString before = qobject_cast<QLineEdit*>(target)
                                ? qobject_cast<QLineEdit*>(target)->text()
                                : (qobject_cast<QPlainTextEdit*>(target)
@@ -289,8 +297,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(boxes.asked.size(), std::size_t{1});
     QCOMPARE(boxes.asked[0].text,
              QStringLiteral("Do you want to save the template and an .ini file?"));
-    QCOMPARE(boxes.asked[0].buttons, Buttons::OkCancel);
-    QVERIFY(!form->isVisible());
+    QCOMPARE(boxes.asked[0].buttons, Buttons::SaveDontSaveCancel);
+    QVERIFY(form->isVisible());
     if (auto* edit = qobject_cast<QLineEdit*>(target)) QCOMPARE(edit->text(), before);
     if (auto* memo = qobject_cast<QPlainTextEdit*>(target)) QCOMPARE(memo->toPlainText(), before);
     if (auto* editor = qobject_cast<TemplateEditor*>(target)) QCOMPARE(editor->text(), before);
@@ -330,14 +338,38 @@ class MainWindowTest : public QObject {
     QCOMPARE(child<QListView>(form, "ClipFileListBox")->model()->rowCount(), 3);
   }
 
-  void aFolderErrorIsShownOnceAndTheListStays() {
+  // Keys typed into the source field all land; the folder error waits in
+  // its line until the user leaves the field, then comes in one box.
+  void aTypedFolderErrorWaitsForTheFieldToBeLeft() {
     startOnHall();
-    child<QLineEdit>(form, "LocLabeledEdit")->setFocus();
-    QTest::keyClick(child<QLineEdit>(form, "LocLabeledEdit"), Qt::Key_End);
-    QTest::keyClicks(child<QLineEdit>(form, "LocLabeledEdit"), "x");
-    QCOMPARE(boxes.errors, (std::vector<QString>{"Clipquill: File not found."}));
-    QCOMPARE(child<QListView>(form, "ClipFileListBox")->model()->rowCount(), 3);
+    QLineEdit* edit = child<QLineEdit>(form, "LocLabeledEdit");
+    edit->setFocus();
+    QTRY_VERIFY(edit->hasFocus());
+    QTest::keyClick(edit, Qt::Key_End);
+    QTest::keyClicks(edit, "xyz");
+    QCOMPARE(edit->text(), QString::fromStdString(path("clipsxyz")));
+    QVERIFY(boxes.errors.empty());
+    QCOMPARE(child<ElidedLabel>(form, "SourceProblemLabel")->fullText(),
+             QString::fromStdString(path("clipsxyz") + ": File not found."));
+    QCOMPARE(child<QListView>(form, "ClipFileListBox")->model()->rowCount(), 0);
     QVERIFY(!QApplication::overrideCursor());  // the busy cursor went with the failed read
+
+    QTest::keyClick(edit, Qt::Key_Tab);
+    QTRY_COMPARE(boxes.errors.size(), std::size_t{1});
+    QCOMPARE(boxes.errors[0],
+             "Clipquill: File not found.\n" + QString::fromStdString(path("clipsxyz")));
+    // Back to a folder: the line clears and the list follows.
+    edit->setFocus();
+    QTRY_VERIFY(edit->hasFocus());
+    for (int i = 0; i < 3; ++i)
+      QTest::keyClick(edit, Qt::Key_Backspace);
+    QCOMPARE(child<ElidedLabel>(form, "SourceProblemLabel")->fullText(), QString());
+    QCOMPARE(child<QListView>(form, "ClipFileListBox")->model()->rowCount(), 3);
+    // A paste shows its box at once.
+    QApplication::clipboard()->setText("/no/such/folder");
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(boxes.errors.size(), std::size_t{2});
   }
 
   void enterPressesTheFolderButtonOfItsField() {
@@ -395,10 +427,16 @@ class MainWindowTest : public QObject {
     QTest::mouseClick(child<QPushButton>(form, "SaveScriptButton"), Qt::LeftButton);
     QVERIFY(std::filesystem::exists(path("New.avs")));
     QVERIFY(!form->model().state().Modified);
-    // Load through the menu, the open dialog cancelled: the file is read again.
+    // Load through the menu, the open dialog cancelled: the editor keeps its
+    // text and its undo history.
+    QTest::keyClicks(child<TemplateEditor>(form, "ScriptMemo"), "x");
+    boxes.answers = {Answer::No};
     child<QAction>(form, "LoadTemplate1")->trigger();
+    QCOMPARE(boxes.asked.back().buttons, Buttons::YesNoCancel);
     QCOMPARE(child<TemplateEditor>(form, "ScriptMemo")->text(),
-             QStringLiteral("AVISource(\"<P><F>\")"));
+             QStringLiteral("xAVISource(\"<P><F>\")"));
+    QVERIFY(child<TemplateEditor>(form, "ScriptMemo")->isUndoAvailable());
+    QVERIFY(form->model().state().Modified);
   }
 
   void theFilterListTogglesOnlyInItsCheckColumn() {
@@ -610,15 +648,54 @@ class MainWindowTest : public QObject {
   void aFailedSaveOnCloseKeepsTheWindowOpen() {
     startOnHall();
     QTest::keyClicks(child<QLineEdit>(form, "ScriptLabeledEdit"), "*_x");
-    boxes.answers = {Answer::Ok};
+    boxes.answers = {Answer::Save};
     fileDialogs.saves.push_back(FileChoice{path("missing/t.qtpl"), 1});
     form->close();
     QVERIFY(form->isVisible());
     QCOMPARE(boxes.errors.size(), std::size_t{1});
     QVERIFY(form->model().state().Modified);
-    // Asked again and answered Cancel: it closes without saving.
+    // Save with its dialog cancelled, then Cancel: the window stays each time.
+    boxes.answers = {Answer::Save, Answer::Cancel};
+    form->close();
+    form->close();
+    QVERIFY(form->isVisible());
+    // Only "Don't Save" closes without saving.
+    boxes.answers = {Answer::DontSave};
     form->close();
     QVERIFY(!form->isVisible());
+    QVERIFY(!std::filesystem::exists(path("t.qtpl")));
+  }
+
+  // The status bar follows the template, the clip list and the last run, and
+  // opens the folder the run wrote to.
+  void theStatusBarSaysWhatTheWindowHolds() {
+    startOnHall();
+    auto text = [this](const char* name) {
+      auto* label = child<QLabel>(form, name);
+      auto* elided = qobject_cast<ElidedLabel*>(label);
+      return elided ? elided->fullText() : label->text();
+    };
+    QCOMPARE(text("TemplateStatus"), QString::fromStdString("Hall.qtpl in " + dir->path()));
+    QCOMPARE(text("ClipStatus"), QStringLiteral("3 clips, 0 selected"));
+    QVERIFY(!child<QPushButton>(form, "OpenRunFolderButton")->isVisible());
+    QTest::keyClicks(child<QLineEdit>(form, "ScriptLabeledEdit"), "*");
+    QVERIFY(text("TemplateStatus").startsWith("Hall.qtpl (modified) in "));
+    QListView* list = child<QListView>(form, "ClipFileListBox");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(list->model()->index(1, 0)).center());
+    QCOMPARE(text("ClipStatus"), QStringLiteral("3 clips, 1 selected"));
+
+    writeFile(path("out/b.avs"), "old");
+    QTest::mouseClick(child<QPushButton>(form, "SelectAllButton"), Qt::LeftButton);
+    boxes.answers = {Answer::Skip};
+    QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
+    QCOMPARE(boxes.asked.back().buttons, Buttons::ReplaceAllSkip);
+    QCOMPARE(text("RunStatus"),
+             QString::fromStdString("Last run: 2 scripts written, 1 kept in " + path("out") + "."));
+    QDesktopServices::setUrlHandler("file", this, "openUrl");
+    QTest::mouseClick(child<QPushButton>(form, "OpenRunFolderButton"), Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler("file");
+    QCOMPARE(opened, std::vector<QUrl>{QUrl::fromLocalFile(QString::fromStdString(path("out/")))});
   }
 
   // Each created script is checked with AviSynth+ by the command line beside
@@ -699,12 +776,12 @@ class MainWindowTest : public QObject {
   void ctrlReturnCreatesAndF1ShowsTheUsage() {
     startOnHall();
     QTest::mouseClick(child<QPushButton>(form, "SelectAllButton"), Qt::LeftButton);
-    auto* memo = child<QPlainTextEdit>(form, "ScriptMemo");
+    auto* memo = child<TemplateEditor>(form, "ScriptMemo");
     memo->setFocus();
     QTRY_VERIFY(memo->hasFocus());
     QTest::keyClick(memo, Qt::Key_Return, Qt::ControlModifier);
     QVERIFY(std::filesystem::exists(path("out/a.avs")));
-    QCOMPARE(memo->toPlainText(), QStringLiteral("AVISource(\"<P><F>\")"));
+    QCOMPARE(memo->text(), QStringLiteral("AVISource(\"<P><F>\")"));
     QTest::keyClick(memo, Qt::Key_F1);
     QCOMPARE(dialogs.usingShown, 1);
     QCOMPARE(child<QAction>(form, "Exit1")->shortcut(), QKeySequence("Ctrl+X"));
@@ -762,7 +839,7 @@ class MainWindowTest : public QObject {
     child<QAction>(form, "SaveTemplate1")->trigger();  // cancelled
     QCOMPARE(fileDialogs.folders.back(), path("other/"));
 
-    QTest::keyClicks(child<QPlainTextEdit>(form, "ScriptMemo"), "x");
+    QTest::keyClicks(child<TemplateEditor>(form, "ScriptMemo"), "x");
     boxes.answers = {Answer::No};
     recent->actions()[1]->trigger();
     QTRY_COMPARE(child<QPlainTextEdit>(form, "ScriptMemo")->toPlainText(),
@@ -923,6 +1000,16 @@ class RealBoxesTest : public QObject {
                                  << int(Answer::Cancel);
     QTest::newRow("error") << int(MessageKind::Error) << int(Buttons::Ok) << "Error"
                            << QStringList{"OK"} << int(Answer::Ok);
+    QTest::newRow("load question")
+        << int(MessageKind::Confirmation) << int(Buttons::YesNoCancel) << "Confirm"
+        << QStringList{"&No", "&Yes", "Cancel"} << int(Answer::Cancel);
+    QTest::newRow("close prompt") << int(MessageKind::Information)
+                                  << int(Buttons::SaveDontSaveCancel) << "Information"
+                                  << QStringList{"&Don't Save", "&Save", "Cancel"}
+                                  << int(Answer::Cancel);
+    QTest::newRow("replace") << int(MessageKind::Warning) << int(Buttons::ReplaceAllSkip)
+                             << "Warning" << QStringList{"Cancel", "OK", "Replace &All", "S&kip"}
+                             << int(Answer::Cancel);
   }
   void boxesHaveTheirCaptionsAndButtons() {
     QFETCH(int, kind);
@@ -956,6 +1043,34 @@ class RealBoxesTest : public QObject {
     QCOMPARE(icon, QMessageBox::Critical);
   }
 
+  // A short message is no reason to cut the caption, and a long path on the
+  // second line is shown whole.
+  void theErrorBoxShowsItsCaptionAndTextWhole_data() {
+    QTest::addColumn<QString>("text");
+    QTest::newRow("short") << "File not found.";
+    QTest::newRow("long path") << "File not found.\n/home/someone/videos/" + QString(60, 'x');
+  }
+  void theErrorBoxShowsItsCaptionAndTextWhole() {
+    QFETCH(QString, text);
+    int boxWidth = 0, labelWidth = 0, captionWidth = 0, lineWidth = 0;
+    whenModal<QMessageBox>([&](QMessageBox* box) {
+      QFont bold = box->font();
+      bold.setBold(true);
+      captionWidth = QFontMetrics(bold).horizontalAdvance(box->windowTitle());
+      auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+      for (const QString& line : text.split('\n'))
+        lineWidth = std::max(lineWidth, label->fontMetrics().horizontalAdvance(line));
+      boxWidth = box->width();
+      labelWidth = label->contentsRect().width();
+      box->close();
+    });
+    qtMessageBoxes().error(nullptr, "Clipquill", text);
+    // The window manager draws the caption beside its own buttons.
+    QVERIFY2(boxWidth >= captionWidth + 100, qPrintable(QString::number(boxWidth)));
+    QVERIFY2(labelWidth >= lineWidth,
+             qPrintable(QString("%1 < %2").arg(labelWidth).arg(lineWidth)));
+  }
+
   // The dialogs start on the kept type, the save dialog with the preset name;
   // Cancel gives nothing.
   void theFileDialogsStartOnTheirTypeAndPreset() {
@@ -982,8 +1097,8 @@ class RealBoxesTest : public QObject {
     QVERIFY(!qtFileDialogs().open(nullptr, 3, dir.path()));
     QCOMPARE(folder, QString::fromStdString(dir.path()));
     QCOMPARE(filters, (QStringList{"Quill Template (*.qtpl)", "AVISynth Script (*.avs)",
-                                   "Text filr (*.txt)", "All files (*.*)"}));
-    QCOMPARE(selected, QStringLiteral("Text filr (*.txt)"));
+                                   "Text files (*.txt)", "All files (*.*)"}));
+    QCOMPARE(selected, QStringLiteral("Text files (*.txt)"));
   }
 };
 

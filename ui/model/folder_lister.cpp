@@ -149,9 +149,12 @@ void FolderLister::makeAndEnter(std::string_view name) {
 
 void FolderLister::enter(const std::string& folder) {
   std::vector<std::string> names;
-  folders_.listSubfolders(folder, [&](std::string_view name) {
-    if (!name.empty() && name[0] != '.') names.emplace_back(name);
-  });
+  aboutSubject([&] { return folder; },
+               [&] {
+                 folders_.listSubfolders(folder, [&](std::string_view name) {
+                   if (!name.empty() && name[0] != '.') names.emplace_back(name);
+                 });
+               });
   sortWithoutCase(names);
   current_ = folder;
   subfolders_ = std::move(names);

@@ -21,6 +21,10 @@ std::size_t fieldIndex(Field field) {
   return static_cast<std::size_t>(field);
 }
 
+bool isContinuation(char c) {
+  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
 }  // namespace
 
 std::vector<std::string> TemplateSource::templateLinesAt(std::size_t first, std::size_t count) {
@@ -29,6 +33,20 @@ std::vector<std::string> TemplateSource::templateLinesAt(std::size_t first, std:
   const std::size_t end = first + std::min(count, lines.size() - first);
   return {std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(first)),
           std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(end))};
+}
+
+bool isKeystroke(std::string_view before, std::string_view after) {
+  std::size_t prefix = 0;
+  while (prefix < before.size() && prefix < after.size() && before[prefix] == after[prefix])
+    ++prefix;
+  std::size_t suffix = 0;
+  while (suffix < before.size() - prefix && suffix < after.size() - prefix &&
+         before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
+    ++suffix;
+  // Characters, not bytes: one typed "é" is two bytes of UTF-8.
+  const std::string_view inserted = after.substr(prefix, after.size() - prefix - suffix);
+  return std::count_if(inserted.begin(), inserted.end(),
+                       [](char c) { return !isContinuation(c); }) <= 1;
 }
 
 MainWindowModel::MainWindowModel(FormPlatform platform)
@@ -56,10 +74,51 @@ void MainWindowModel::setFieldText(Field field, std::string_view text) {
   fireFieldChange(field);
 }
 
+void MainWindowModel::typeFieldText(Field field, std::string_view text) {
+  std::string& current = fields_[fieldIndex(field)];
+  if (field != Field::Source || !isKeystroke(current, text)) {
+    setFieldText(field, text);
+    return;
+  }
+  if (current == text) return;
+  current = text;
+  user_.shown(Shown::Field, field);
+  try {
+    followSource(false);
+  } catch (const Error&) {
+    // The list shows the clips of the folder the field names: none.
+    clips_.clear();
+    user_.shown(Shown::Clips);
+  }
+}
+
+void MainWindowModel::commitSourceText() {
+  if (!sourceProblem_ || sourceProblemShown_) return;
+  sourceProblemShown_ = true;
+  showError(*sourceProblem_);
+}
+
+void MainWindowModel::followSource(bool boxShown) {
+  try {
+    sourceChanged();
+  } catch (const Error& e) {
+    holdSourceProblem(e, boxShown);
+    throw;
+  }
+  holdSourceProblem(std::nullopt, false);
+}
+
+void MainWindowModel::holdSourceProblem(std::optional<Error> problem, bool boxShown) {
+  const bool had = sourceProblem_.has_value();
+  sourceProblem_ = std::move(problem);
+  sourceProblemShown_ = boxShown;
+  if (had || sourceProblem_) user_.shown(Shown::SourceProblem);
+}
+
 void MainWindowModel::fireFieldChange(Field field) {
   switch (field) {
     case Field::Source:
-      raiseChange([this] { sourceChanged(); });
+      raiseChange([this] { followSource(true); });
       break;
     case Field::ClipName:
       raiseChange([this] { clipNameChanged(); });
@@ -136,7 +195,9 @@ void MainWindowModel::clickFilter() {
 }
 
 bool MainWindowModel::requestClose() {
-  return event([this] { offerSaveBeforeClose(); });
+  bool mayClose = false;
+  event([&] { mayClose = offerSaveBeforeClose(); });
+  return mayClose;
 }
 
 void MainWindowModel::readClips() {
@@ -184,25 +245,35 @@ void MainWindowModel::start(const StartupArgs& startup) {
   // scripts would then name their clips from the root.
   if (fieldText(Field::Source).empty() && !startup.homeFolder.empty()) {
     event([&] { setFieldText(Field::Source, withTrailingSeparator(startup.homeFolder)); });
-    setModified(false);
   }
+  // Only the user's own changes mark the window, also when the load failed
+  // half-way through applying its settings.
+  setModified(false);
   state_.Starting = false;
   // A template opened from the file manager is one the user chose.
   if (startup.args.size() == 1) rememberTemplate();
 }
 
-void MainWindowModel::offerSaveBeforeClose() {
-  if (!state_.Modified) return;
-  if (user_.messageBox(MessageKind::Information, Buttons::OkCancel, msg::kSaveTemplatePrompt) ==
-      Answer::Ok) {
-    saveTemplate();
+bool MainWindowModel::offerSaveBeforeClose() {
+  if (!state_.Modified) return true;
+  switch (user_.messageBox(MessageKind::Information, Buttons::SaveDontSaveCancel,
+                           msg::kSaveTemplatePrompt)) {
+    case Answer::Save:
+      // A save dialog cancelled, or a replacement declined, saved nothing:
+      // the window stays with the work in it.
+      return saveTemplate() == SaveOutcome::Saved;
+    case Answer::DontSave:
+      return true;
+    default:
+      return false;
   }
 }
 
 // --- Change handlers ------------------------------------------------------
 
 void MainWindowModel::sourceChanged() {
-  if (followSourceText(clips_, fieldText(Field::Source))) {
+  const std::string& text = fieldText(Field::Source);
+  if (aboutSubject([&] { return text; }, [&] { return followSourceText(clips_, text); })) {
     user_.shown(Shown::Clips);
     rebuildMask();
   }
@@ -230,7 +301,8 @@ void MainWindowModel::templateChanged() {
 
 void MainWindowModel::rebuildMask() {
   const std::string mask = rebuildClipMask(fieldText(Field::ClipName), filters_);
-  if (clips_.setMask(mask)) user_.shown(Shown::Clips);
+  if (aboutSubject([this] { return clips_.folder(); }, [&] { return clips_.setMask(mask); }))
+    user_.shown(Shown::Clips);
   setModified(true);
 }
 
@@ -255,7 +327,22 @@ RunOutcome MainWindowModel::createScripts() {
     FormPort& user;
     ~Notify() { user.shown(Shown::CreatedScripts); }
   } notify{user_};
-  return generator.run(inputs, state_.script);
+  const ScriptState& script = state_.script;
+  const auto record = [&](RunOutcome outcome, std::string error) {
+    lastRun_ = LastRun{.outcome = outcome,
+                       .report = generator.report(),
+                       .folder = outcome == RunOutcome::NoDestination ? "" : script.DestDir,
+                       .error = std::move(error)};
+  };
+  try {
+    const RunOutcome outcome = aboutSubject([&] { return script.DestDir + script.CurScriptFile; },
+                                            [&] { return generator.run(inputs, state_.script); });
+    record(outcome, {});
+    return outcome;
+  } catch (const Error& e) {
+    record(RunOutcome::Completed, e.boxText());
+    throw;
+  }
 }
 
 TemplatePreview MainWindowModel::preview(std::size_t firstLine, std::size_t lineCount) {
@@ -321,6 +408,9 @@ void MainWindowModel::applyFilterEditor(const std::vector<std::string>& lines) {
 }
 
 void MainWindowModel::pickSourceFolder() {
+  // The picker opens on the field's text, so a folder error held for it is
+  // the picker's to show.
+  sourceProblemShown_ = true;
   pickInto(FolderPickerFor::Clips, Field::Source);
 }
 
@@ -329,9 +419,62 @@ void MainWindowModel::pickDestinationFolder() {
 }
 
 void MainWindowModel::pickInto(FolderPickerFor which, Field field) {
-  if (std::optional<std::string> folder =
-          user_.pickFolder(which, fieldText(field), clips_.folder()))
-    setFieldText(field, *folder);
+  std::optional<std::string> folder =
+      aboutSubject([&] { return fieldText(field); },
+                   [&] { return user_.pickFolder(which, fieldText(field), clips_.folder()); });
+  if (folder) setFieldText(field, *folder);
+}
+
+// --- Status ---------------------------------------------------------------
+
+namespace {
+
+std::string counted(std::size_t n, std::string_view one, std::string_view many) {
+  return std::to_string(n) + " " + std::string(n == 1 ? one : many);
+}
+
+// A folder as the user reads it: without its closing separator, unless it
+// is the root.
+std::string shownFolder(std::string folder) {
+  while (folder.size() > 1 && folder.back() == '/')
+    folder.pop_back();
+  return folder;
+}
+
+}  // namespace
+
+std::string MainWindowModel::templateStatus() const {
+  std::string text = state_.TemplateName;
+  if (state_.Modified) text += " (modified)";
+  if (!state_.TemplateDir.empty()) text += " in " + shownFolder(state_.TemplateDir);
+  return text;
+}
+
+std::string MainWindowModel::clipStatus() const {
+  return counted(clips_.count(), "clip", "clips") + ", " + std::to_string(clips_.selectedCount()) +
+         " selected";
+}
+
+std::string MainWindowModel::runStatus() const {
+  if (!lastRun_) return {};
+  const LastRun& run = *lastRun_;
+  if (run.outcome == RunOutcome::NoDestination) return "Last run: no destination folder.";
+  const RunReport& report = run.report;
+  if (report.written == 0 && report.kept == 0 && report.stoppedAt.empty() && run.error.empty())
+    return "Last run: no clip selected.";
+  std::string text = "Last run: " + counted(report.written, "script", "scripts") + " written";
+  if (report.kept != 0) text += ", " + std::to_string(report.kept) + " kept";
+  text += " in " + shownFolder(run.folder);
+  if (!run.error.empty()) {
+    text += "; stopped at " + report.stoppedAt + ": " + run.error;
+  } else if (run.outcome == RunOutcome::OverwriteDeclined) {
+    text += "; stopped at " + report.stoppedAt + ", not replaced.";
+  } else if (run.outcome == RunOutcome::Cancelled) {
+    text += "; cancelled before " + report.stoppedAt + ".";
+  } else {
+    text += ".";
+  }
+  return text;
 }
 
 // --- Option flags ---------------------------------------------------------
@@ -351,19 +494,27 @@ void MainWindowModel::toggleSaveInis() {
 // --- Template load and save -----------------------------------------------
 
 void MainWindowModel::loadTemplate() {
-  if (!state_.Starting && state_.Modified &&
-      user_.messageBox(MessageKind::Confirmation, Buttons::YesNo, msg::kSaveTemplatePrompt) ==
-          Answer::Yes) {
-    // Whatever the save's outcome the load goes on; only an error ends it.
-    saveTemplate();
-  }
-  setTemplate({});
-  if (!state_.Starting) {
-    // A cancelled dialog keeps the path, so the current template is re-read.
-    if (std::optional<FileChoice> choice = chooseTemplate()) {
-      state_.TemplatePath = std::move(choice->path);
-      openTypeIndex_ = choice->typeIndex;
+  if (!state_.Starting && state_.Modified) {
+    switch (user_.messageBox(MessageKind::Confirmation, Buttons::YesNoCancel,
+                             msg::kSaveTemplatePrompt)) {
+      case Answer::Yes:
+        // Nothing saved (dialog cancelled, replacement declined): the edits
+        // the user wanted kept are not thrown away by the load.
+        if (saveTemplate() != SaveOutcome::Saved) return;
+        break;
+      case Answer::No:
+        break;
+      default:
+        return;
     }
+  }
+  if (!state_.Starting) {
+    // A cancelled dialog leaves everything as it is, the editor's text and
+    // its undo history included.
+    std::optional<FileChoice> choice = chooseTemplate();
+    if (!choice) return;
+    state_.TemplatePath = std::move(choice->path);
+    openTypeIndex_ = choice->typeIndex;
   }
   if (state_.TemplatePath.empty()) {
     state_.TemplateDir = defaultTemplateFolder();
@@ -373,10 +524,13 @@ void MainWindowModel::loadTemplate() {
     state_.TemplateDir = templateFolder(state_.TemplatePath);
     state_.TemplateName = fileNameOfPath(state_.TemplatePath);
   }
-  // A missing file is no error: a new name still gets its flags and settings.
-  if (std::optional<TemplateText> text = readTemplateText(files_, state_.TemplatePath)) {
-    setTemplate(std::move(*text));
-  }
+  // A missing file is no error: a new name starts an empty template, and
+  // still gets its flags and settings. The editor changes only once the
+  // whole file has been read.
+  std::optional<TemplateText> text =
+      aboutSubject([this] { return state_.TemplatePath; },
+                   [this] { return readTemplateText(files_, state_.TemplatePath); });
+  setTemplate(text ? std::move(*text) : TemplateText{});
   flags_ = readOptionFlags(registry_, state_.AppTitle, state_.TemplateName, flags_);
   user_.shown(Shown::OptionFlags);
   if (flags_.loadInis) readSettingsFile();
@@ -400,7 +554,9 @@ void MainWindowModel::readSettingsFile() {
   state_.IniDir = state_.TemplateDir;
   state_.IniName = iniNameFor(state_.TemplateName);
   setFilters({});
-  std::optional<TemplateSettings> settings = readSettings(files_, state_.IniDir + state_.IniName);
+  const std::string iniPath = state_.IniDir + state_.IniName;
+  std::optional<TemplateSettings> settings =
+      aboutSubject([&] { return iniPath; }, [&] { return readSettings(files_, iniPath); });
   if (!settings) return;
   // Each field raises its change handling as if typed; in the running
   // window a folder that is gone is shown and the next key is read.
@@ -451,7 +607,8 @@ SaveOutcome MainWindowModel::saveTemplateTo(std::string path) {
                        msg::overwriteQuestion(state_.TemplatePath)) != Answer::Ok) {
     return SaveOutcome::OverwriteDeclined;
   }
-  writeTemplateText(files_, state_.TemplatePath, templateText());
+  aboutSubject([this] { return state_.TemplatePath; },
+               [this] { writeTemplateText(files_, state_.TemplatePath, templateText()); });
   writeOptionFlags(registry_, user_, state_.AppTitle, state_.TemplateName, flags_);
   if (flags_.saveInis) writeSettingsFile();
   setModified(false);
@@ -469,7 +626,9 @@ void MainWindowModel::writeSettingsFile() {
       .scriptDest = fieldText(Field::Destination),
       .filters = filters_.entries(),
   };
-  writeSettings(files_, user_, state_.IniDir + state_.IniName, state_.TemplatePath, settings);
+  const std::string iniPath = state_.IniDir + state_.IniName;
+  aboutSubject([&] { return iniPath; },
+               [&] { writeSettings(files_, user_, iniPath, state_.TemplatePath, settings); });
 }
 
 // --- What the program keeps for its user --------------------------------------

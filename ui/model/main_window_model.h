@@ -45,6 +45,7 @@ enum class Shown {
   RecentTemplates,
   // Which keys run which command.
   KeyScheme,
+  SourceProblem,  // the folder error of the source field's text came or went
 };
 
 // A file chosen in the open or save dialog, with the dialog's file-type index
@@ -65,7 +66,7 @@ enum class FolderPickerFor { Clips, Scripts };
 class FormPort : public UserPort, public RunProgress {
  public:
   // The application's error box: captioned with the application title, with
-  // the error icon, an OK button and error.boxText().
+  // the error icon, an OK button and error.boxTextWithSubject().
   virtual void errorBox(const Error& error) = 0;
   // The open dialog, starting on typeIndex; nothing when cancelled.
   virtual std::optional<FileChoice> openDialog(int typeIndex) = 0;
@@ -128,6 +129,10 @@ struct StartupArgs {
   std::string userFolder{};       // the user's own folder of the program; "" for none
 };
 
+// Whether a field's text went from before to after as one key does it: at
+// most one character put in, anything taken out. More is a paste or a drop.
+bool isKeystroke(std::string_view before, std::string_view after);
+
 // The window's working state.
 struct FormState {
   std::string AppTitle;
@@ -141,6 +146,14 @@ struct FormState {
   ScriptState script;  // DestDir, SourceDir, NamePattern, CurClipFile, ...
   bool Modified = false;
   bool Starting = false;
+};
+
+// The last "Create Script(s)", as the window sums it up.
+struct LastRun {
+  RunOutcome outcome = RunOutcome::Completed;
+  RunReport report;
+  std::string folder;  // the destination folder written to
+  std::string error;   // the error that ended the run, if one did
 };
 
 // How "Save Template" ended, for callers that report it.
@@ -167,6 +180,13 @@ class MainWindowModel {
   const std::vector<std::string>& createdScripts() const { return created_.lines; }
   const OptionFlags& optionFlags() const { return flags_; }
   bool join() const { return join_; }
+  // The status bar's texts: the template with its folder and the unsaved-
+  // changes mark; the clip list's counts; the last run's outcome ("" before
+  // the first run).
+  std::string templateStatus() const;
+  std::string clipStatus() const;
+  std::string runStatus() const;
+  const std::optional<LastRun>& lastRun() const { return lastRun_; }
   // The dialogs' file-type indices, each kept from its last completed use.
   int openTypeIndex() const { return openTypeIndex_; }
   int saveTypeIndex() const { return saveTypeIndex_; }
@@ -179,6 +199,16 @@ class MainWindowModel {
   // it differs from the text the field holds (compared exactly, so a change
   // of case is a change) the field's change handler runs.
   void setFieldText(Field field, std::string_view text);
+  // A field's text as the user edits it in the window. In "Location of
+  // sources" a keystroke whose text names no folder takes no keyboard: the
+  // clip list empties and the error is held (sourceProblem) until the user
+  // commits the text: commitSourceText, or "Clips Folder". Any other edit
+  // runs as setFieldText, whose error box comes at once.
+  void typeFieldText(Field field, std::string_view text);
+  // The source field was left with its text: a held folder error is shown.
+  void commitSourceText();
+  // The error of the source field's text while it names no folder.
+  const std::optional<Error>& sourceProblem() const { return sourceProblem_; }
   // The template editor's text, or its lines, as the editor now holds them.
   void setTemplateText(std::string_view text);
   void setTemplateLines(std::vector<std::string> lines);
@@ -220,8 +250,9 @@ class MainWindowModel {
       return false;
     }
   }
-  // The window's close box or "Exit": whether the window may close. Only a
-  // save that fails keeps it open.
+  // The window's close box or "Exit": whether the window may close. With
+  // unsaved changes the user is asked: "Save" closes once saved, "Don't
+  // Save" closes, "Cancel" (or Escape) keeps the window as it is.
   bool requestClose();
 
   // For the command line, which sets many fields before it looks at the clip
@@ -240,9 +271,9 @@ class MainWindowModel {
   // the command-line template (or the default one) loaded without a question.
   // Errors of the start-up load are shown and start-up goes on.
   void start(const StartupArgs& startup);
-  // Offers to save when there are unsaved changes. Returns normally when the
+  // Offers to save when there are unsaved changes. Returns whether the
   // window may close; a failed save raises.
-  void offerSaveBeforeClose();
+  bool offerSaveBeforeClose();
 
   // The change handlers, raised by setFieldText and setTemplate*: the
   // "Location of sources", "Name of source(s)", "Name for script(s)" and
@@ -335,6 +366,9 @@ class MainWindowModel {
     event(handler);
   }
   void fireFieldChange(Field field);
+  // The source field's change, its error held for the line under the field.
+  void followSource(bool boxShown);
+  void holdSourceProblem(std::optional<Error> problem, bool boxShown);
   void showError(const Error& e);
   void setModified(bool modified);
   void setFilters(std::vector<FilterEntry> entries);
@@ -367,6 +401,9 @@ class MainWindowModel {
   ClipList clips_;
   CreatedLines created_;
   OptionFlags flags_;
+  std::optional<LastRun> lastRun_;
+  std::optional<Error> sourceProblem_;
+  bool sourceProblemShown_ = false;  // its error box has been shown
   bool join_ = false;
   int openTypeIndex_ = 1;
   int saveTypeIndex_ = 1;

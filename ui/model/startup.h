@@ -23,6 +23,10 @@ inline constexpr std::array<StartupWindow, 6> kStartupWindows{
 
 // The progress bar's range: one step for the splash itself, one per window.
 inline constexpr int kStartupProgressMax = 1 + static_cast<int>(kStartupWindows.size());
+// How long start-up waits, at most, for the window system to put the splash
+// on the screen before the work begins: a window manager maps it a moment
+// after it is shown, and until then nothing drawn reaches the screen.
+inline constexpr std::chrono::milliseconds kSplashExposeBound{1500};
 // How long the splash stays over the shown main window.
 inline constexpr std::chrono::milliseconds kSplashLinger{250};
 
@@ -39,7 +43,8 @@ class StartupSteps {
   // The splash window, created on its own rather than as the application's
   // main window. Its creation fills its labels and its loading caption.
   virtual void createSplash() = 0;
-  // Shows the splash and paints it at once, before any event loop runs.
+  // Shows the splash and paints it at once, before any event loop runs,
+  // once it is on the screen (waiting kSplashExposeBound at most).
   virtual void showSplash() = 0;
   // Paints the splash at once.
   virtual void repaintSplash() = 0;
