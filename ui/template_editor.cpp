@@ -22,6 +22,9 @@ namespace {
 // its users.
 constexpr int kTokenIndicator = 8;
 
+// Lines longer than this are marked only around the caret.
+constexpr long kLongLine = 8192;
+
 bool fitsLatin1(const QString& text) {
   return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
 }
@@ -42,6 +45,9 @@ TemplateEditor::TemplateEditor(QWidget* parent)
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setLexer(lexer_);
+  // The lines in view keep their layout, so that a very long line is not
+  // laid out again for every paint.
+  SendScintilla(SCI_SETLAYOUTCACHE, static_cast<unsigned long>(SC_CACHE_PAGE));
   setMarginType(0, NumberMargin);
   setMarginLineNumbers(0, true);
   setMarginWidth(1, 0);
@@ -211,20 +217,23 @@ void TemplateEditor::markTokens() {
   // same; a line scrolled into view is marked then.
   const long first = static_cast<long>(firstVisibleLine());
   const long lines = static_cast<long>(visibleLineCount());
-  const long lineHeight = std::max(1L, SendScintilla(SCI_TEXTHEIGHT, 0UL));
-  const long right = viewport()->width();
   SendScintilla(SCI_SETINDICATORCURRENT, kTokenIndicator);
   for (long i = 0; i < lines; ++i) {
     const long line = first + i;
     if (line >= static_cast<long>(lineCount())) break;
     const long lineStart = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
     const long lineEnd = SendScintilla(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line));
-    // The columns in view, and a token's width either side.
-    const long y = i * lineHeight + lineHeight / 2;
-    long from = SendScintilla(SCI_POSITIONFROMPOINT, 0UL, y);
-    long to = SendScintilla(SCI_POSITIONFROMPOINT, static_cast<unsigned long>(right), y);
-    from = std::clamp(std::min(from, to) - 2, lineStart, lineEnd);
-    to = std::clamp(std::max(from, to) + 3, lineStart, lineEnd);
+    long from = lineStart;
+    long to = lineEnd;
+    if (lineEnd - lineStart > kLongLine) {
+      // Asking Scintilla for the columns in view would lay out a long line
+      // once more; its start and the caret's surroundings are what the user
+      // sees of it.
+      const long caret = SendScintilla(SCI_GETCURRENTPOS);
+      const bool caretHere = caret >= lineStart && caret <= lineEnd;
+      from = caretHere ? std::max(lineStart, caret - kLongLine / 2) : lineStart;
+      to = std::min(lineEnd, from + kLongLine);
+    }
     if (to <= from) continue;
     SendScintilla(SCI_INDICATORCLEARRANGE, static_cast<unsigned long>(from), to - from);
     const auto* data = reinterpret_cast<const char*>(
