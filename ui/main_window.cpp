@@ -267,7 +267,7 @@ QLayout* MainWindow::buildTemplateRow(QWidget* central) {
       labeled(templateEdit_, "ScriptMemo", QStringLiteral("Script &template:"), central);
   loadTemplateButton_ = button("LoadSriptButton", QStringLiteral("Load Te&mplate"), central);
   saveTemplateButton_ = button("SaveScriptButton", QStringLiteral("&Save Template"), central);
-  previewCheck_ = new QCheckBox(QStringLiteral("Show Preview"), central);
+  previewCheck_ = new QCheckBox(QStringLiteral("Show Pre&view"), central);
   named(previewCheck_, "PreviewCheckBox", QStringLiteral("Show Preview"));
 
   // The editor over its find bar, the preview under both; the user sets
@@ -279,6 +279,9 @@ QLayout* MainWindow::buildTemplateRow(QWidget* central) {
   findBar_ = new FindBar(templateEdit_, editorBox);
   editorColumn->addWidget(findBar_);
   preview_ = new PreviewPane(central);
+  // A few lines at least, but no more: the window must still fit a small or
+  // highly scaled screen with the preview shown.
+  preview_->setMinimumHeight(preview_->fontMetrics().height() * 3);
   auto* split = new QSplitter(Qt::Vertical, central);
   split->setObjectName(QStringLiteral("TemplateSplitter"));
   split->setChildrenCollapsible(false);

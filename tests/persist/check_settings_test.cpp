@@ -42,6 +42,7 @@ TEST(CheckSettingsTest, ReadsWhatIsStoredAndDefaultsTheRest) {
 
 TEST(CheckSettingsTest, WhatIsWrittenReadsBack) {
   testing::FakePersistFiles files;
+  files.folders.insert("/");  // the store makes its folder only below one that exists
   FolderRegistry store(files, "/reg");
   const CheckSettings settings{"/home/u/avs build/libavisynth.so", 3};
   ASSERT_TRUE(writeCheckSettings(store, "Clipquill", settings));

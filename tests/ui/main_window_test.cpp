@@ -750,11 +750,19 @@ class MainWindowTest : public QObject {
     QSet<QChar> letters{'F', 'O', 'H'};  // the menu bar's
     QWidget* central = form->centralWidget();
     std::vector<QWidget*> widgets;
+    // The find bar and the preview keep their own keys; a line that only
+    // shows a message takes no focus.
+    const auto own = [&](QWidget* w) {
+      for (QWidget* p = w; p && p != central; p = p->parentWidget()) {
+        if (p->objectName() == "FindBar" || p->objectName() == "PreviewPane") return false;
+      }
+      return w->objectName() != "SourceProblemLabel";
+    };
     for (QLabel* label : central->findChildren<QLabel*>())
-      widgets.push_back(label);
+      if (own(label)) widgets.push_back(label);
     for (QAbstractButton* b : central->findChildren<QAbstractButton*>())
-      widgets.push_back(b);
-    QCOMPARE(widgets.size(), std::size_t{16});
+      if (own(b)) widgets.push_back(b);
+    QCOMPARE(widgets.size(), std::size_t{17});
     for (QWidget* w : widgets) {
       auto* label = qobject_cast<QLabel*>(w);
       const QString text = label ? label->text() : qobject_cast<QAbstractButton*>(w)->text();
@@ -810,8 +818,10 @@ class MainWindowTest : public QObject {
     QVERIFY(!form->model().optionFlags().saveInis);
     QVERIFY(child<QAction>(form, "SaveInis")->shortcut().isEmpty());
     QVERIFY(child<QAction>(form, "LoadInis")->shortcut().isEmpty());
+    boxes.answers = {Answer::No};                           // the edits are not saved first
     QTest::keyClick(edit, Qt::Key_O, Qt::ControlModifier);  // Load Template
     QCOMPARE(fileDialogs.folders, std::vector<std::string>{path("")});
+    boxes.answers = {Answer::DontSave};
     QTest::keyClick(edit, Qt::Key_Q, Qt::ControlModifier);
     QVERIFY(!form->isVisible());
 
@@ -842,7 +852,7 @@ class MainWindowTest : public QObject {
     QTest::keyClicks(child<TemplateEditor>(form, "ScriptMemo"), "x");
     boxes.answers = {Answer::No};
     recent->actions()[1]->trigger();
-    QTRY_COMPARE(child<QPlainTextEdit>(form, "ScriptMemo")->toPlainText(),
+    QTRY_COMPARE(child<TemplateEditor>(form, "ScriptMemo")->text(),
                  QStringLiteral("AVISource(\"<P><F>\")"));
     QCOMPARE(boxes.asked.size(), std::size_t{1});          // the save question
     QCOMPARE(fileDialogs.folders.size(), std::size_t{2});  // no open dialog
@@ -886,10 +896,10 @@ class MainWindowTest : public QObject {
     QVERIFY(form->statusBar()->currentMessage().startsWith("1 dropped clip is not listed"));
 
     writeFile(path("D.qtpl"), "dropped\r\n");
+    boxes.answers = {Answer::No};  // the save question: the list moved
     QVERIFY(
         drop(child<QPushButton>(form, "CreateScriptsButton")->parentWidget(), {path("D.qtpl")}));
-    QTRY_COMPARE(child<QPlainTextEdit>(form, "ScriptMemo")->toPlainText(),
-                 QStringLiteral("dropped"));
+    QTRY_COMPARE(child<TemplateEditor>(form, "ScriptMemo")->text(), QStringLiteral("dropped"));
     QCOMPARE(boxes.asked.size(), std::size_t{1});  // the save question: the list moved
   }
 };
