@@ -114,7 +114,7 @@ class MainWindowDesktopTest : public QObject {
     // Kept, but never below the window's own least size.
     const QSize least = form->minimumSizeHint();
     QTRY_COMPARE(form->size(), QSize(std::max(500, least.width()), std::max(460, least.height())));
-    QCOMPARE(form->x(), 300);
+    QVERIFY(std::abs(form->x() - 300) <= 1);  // a pixel of rounding at a scale of 2
     QVERIFY(form->y() <= 50 && inside(area, form->frameGeometry()));
 
     // Kept where a larger screen once had it: moved back in.
