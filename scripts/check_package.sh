@@ -58,7 +58,7 @@ dpkg-deb --field "$deb" Package Version Architecture Depends
 depends="$(dpkg-deb --field "$deb" Depends)"
 [[ "$depends" == *libstdc++6* ]] || fail "no dependencies from dpkg-shlibdeps: '$depends'"
 [[ "$depends" == *libqscintilla2-qt6* ]] || fail "the editor's library is not a dependency: '$depends'"
-dpkg-deb --contents "$deb" | grep -q '\./usr/share/doc/clipquill/copyright$' ||
+dpkg-deb --contents "$deb" | grep '\./usr/share/doc/clipquill/copyright$' >/dev/null ||
   fail "the package has no copyright file"
 
 # Debian's own package checker: its warnings are shown, an error fails.
