@@ -23,7 +23,8 @@ CreatedScriptMarks::CreatedScriptMarks(QPlainTextEdit* list, QStatusBar* status,
             QMetaObject::invokeMethod(this, std::move(f), Qt::QueuedConnection);
           },
           [this] { show(); }) {
-  list_->viewport()->installEventFilter(this);
+  viewport_ = list_->viewport();
+  viewport_->installEventFilter(this);
 }
 
 void CreatedScriptMarks::start(const CheckerOptions& options, const std::string& destDir,
@@ -62,7 +63,7 @@ void CreatedScriptMarks::show() {
 }
 
 bool CreatedScriptMarks::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == list_->viewport() && event->type() == QEvent::ToolTip) {
+  if (watched == viewport_ && event->type() == QEvent::ToolTip) {
     const auto* help = static_cast<QHelpEvent*>(event);
     const int line = list_->cursorForPosition(help->pos()).blockNumber();
     const std::string tip = checks_.tip(static_cast<std::size_t>(line));

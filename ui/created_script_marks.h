@@ -36,6 +36,9 @@ class CreatedScriptMarks : public QObject {
   void show();
 
   QPlainTextEdit* list_;
+  // Kept apart from list_: the filter is asked about the viewport's events
+  // while the list is being destroyed, when list_ may no longer be asked.
+  QWidget* viewport_;
   QStatusBar* status_;
   CreatedScriptChecks checks_;
 };
