@@ -25,6 +25,10 @@ namespace {
 
 using win32::Kind;
 
+// The longest name a folder entry may have on every Windows file system
+// (NTFS, ReFS, exFAT, FAT's long names), in UTF-16 units.
+constexpr std::size_t kLongestName = 255;
+
 // What stands at target: nothing (ERROR_FILE_NOT_FOUND), a file to ask about
 // (0), or the error that refuses a script there; a link counts as the file
 // it is, dangling or not, as in the real run.
@@ -80,8 +84,10 @@ std::unique_ptr<ScriptWriter> DryRunScripts::createNew(const std::string& path) 
   if (written_.contains(path)) return nullptr;
   const unsigned long err = occupant(target);
   if (err == 0) return nullptr;
-  // A name too long for the file system fails here, as in the real run.
   if (err != ERROR_FILE_NOT_FOUND) win32::throwError(err);
+  // A name too long for the file system reads as missing, and only the
+  // real run's move to it would say so.
+  if (win32::nameOf(target).size() > kLongestName) win32::throwError(ERROR_FILENAME_EXCED_RANGE);
   if (const unsigned long denied = newFileDenied(target)) win32::throwError(denied);
   return std::make_unique<Writer>(*this, path, false);
 }
