@@ -13,8 +13,10 @@
 #include <unordered_set>
 #include <vector>
 
-#include "core/posix_file.h"
 #include "core/script_files.h"
+#ifndef _WIN32
+#include "core/posix_file.h"
+#endif
 
 namespace clipquill::cli {
 
@@ -29,11 +31,20 @@ class DryRunScripts : public ScriptFiles {
 
  private:
   class Writer;
+#ifdef _WIN32
+  // 0 when the folder of path takes a new file, else the error making one
+  // meets; tried once per folder.
+  unsigned long newFileDenied(const std::wstring& path);
+
+  std::wstring folder_;
+  unsigned long folderDenied_ = 0;
+#else
   // The folder of path, opened as the real run opens it.
   int folderFor(const std::string& path);
 
   posix::Fd dir_;
   std::string folder_;
+#endif
   std::unordered_set<std::string> written_;
 };
 

@@ -140,6 +140,14 @@ class Win32PersistFiles final : public PersistFiles {
     if (err != 0) win32::throwError(err);
   }
 
+  bool isFolder(const std::string& path) override {
+    try {
+      return win32::kindOf(win32::widePath(path), true) == Kind::Folder;
+    } catch (const Error&) {
+      return false;  // a name no file can have
+    }
+  }
+
   bool remove(const std::string& path) override {
     try {
       return ::DeleteFileW(win32::widePath(path).c_str()) != 0;

@@ -112,6 +112,61 @@ TEST_F(CliWin32Test, FailuresNameTheirPathAndWindowsNumber) {
   }
 }
 
+// A dry run meets what the real run meets, and writes nothing.
+TEST_F(CliWin32Test, DryRunEndsAsTheRealRunWould) {
+  enum class InTheWay { Nothing, File, ReadOnlyFile, Folder };
+  const struct {
+    InTheWay inTheWay;
+    std::vector<std::string> extra;
+    int status;
+    std::string err;  // within standard error
+  } rows[] = {
+      {InTheWay::Nothing, {}, kExitDone, ""},
+      {InTheWay::File, {"-y"}, kExitDone, ""},
+      {InTheWay::ReadOnlyFile, {"-y"}, kExitError, "out\\a.avs: File access denied.\n"},
+      {InTheWay::Folder, {"-y"}, kExitError, "out\\a.avs: File access denied.\n"},
+      {InTheWay::Nothing, {"-d", "nothere"}, kExitError, "nothere\\a.avs: "},
+      // Wine's move reports a name too long as missing, where Windows says
+      // it is too long: only the dry run's own answer is compared.
+      {InTheWay::Nothing, {"-n", "*" + std::string(300, 'n')}, kExitError, "Invalid filename.\n"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.err);
+    const std::wstring script = pathFromUtf8(at("out\\a.avs")).wstring();
+    ::SetFileAttributesW(script.c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::filesystem::remove_all(script);
+    if (row.inTheWay == InTheWay::Folder) std::filesystem::create_directory(script);
+    if (row.inTheWay == InTheWay::File || row.inTheWay == InTheWay::ReadOnlyFile) {
+      writeFile(at("out\\a.avs"), "old");
+    }
+    if (row.inTheWay == InTheWay::ReadOnlyFile) {
+      ::SetFileAttributesW(script.c_str(), FILE_ATTRIBUTE_READONLY);
+    }
+    std::vector<std::string> args{"-s", "clips", "-c", "a.avi", "-d", "out"};
+    args.insert(args.end(), row.extra.begin(), row.extra.end());
+    args.push_back(stem_ + ".qtpl");
+    std::vector<std::string> dryArgs = args;
+    dryArgs.push_back("--dry-run");
+    const Result dry = run(dryArgs);
+    if (row.inTheWay == InTheWay::Nothing) {
+      EXPECT_FALSE(std::filesystem::exists(script));
+    } else if (row.inTheWay != InTheWay::Folder) {
+      EXPECT_EQ(readFile(at("out\\a.avs")), "old");
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(pathFromUtf8(at("out"))),
+                            std::filesystem::directory_iterator()),
+              row.inTheWay == InTheWay::Nothing ? 0 : 1);
+    EXPECT_EQ(dry.status, row.status) << dry.err;
+    EXPECT_NE(dry.err.find(row.err), std::string::npos) << dry.err;
+    if (row.extra.size() > 1 && row.extra[0] == "-n") continue;
+    const Result real = run(args);
+    EXPECT_EQ(real.status, row.status) << real.err;
+    if (row.status == kExitError) {
+      EXPECT_EQ(dry.err, real.err);
+    }
+  }
+}
+
 TEST_F(CliWin32Test, SavedFlagsComeBackFromTheRegistry) {
   const std::string tpl = stem_ + ".qtpl";
   Result r = run({"--save-inis=off", "--load-inis", "off", "--save", tpl, "-y", tpl});

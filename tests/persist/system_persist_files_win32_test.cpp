@@ -68,7 +68,9 @@ TEST_F(Win32PersistFilesTest, OnlyRegularFilesAreRead) {
         std::string("CON"), std::string("\\\\.\\pipe\\clipquill-none")}) {
     EXPECT_EQ(files->read(p), std::nullopt) << p;
     EXPECT_FALSE(files->isFile(p)) << p;
+    EXPECT_EQ(files->isFolder(p), p == path("folder")) << p;
   }
+  EXPECT_FALSE(files->isFolder(std::string("a\0b", 3)));  // a name no file has
 }
 
 TEST_F(Win32PersistFilesTest, AFileAnotherProgramWritesCannotBeRead) {
