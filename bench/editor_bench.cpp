@@ -281,9 +281,9 @@ int main(int argc, char** argv) {
   });
   const bool child = argc == 5 && std::string(argv[1]) == "--show";
   const std::size_t rounds =
-      // Two rounds by default: a round of the one-line case takes most of a
-      // minute for the bare editor alone, and CI runs every benchmark.
-      child ? 1 : support::countArgument(argc, argv, 1, 2, "number of rounds");
+      // One round by default (after a warm-up): a round of the one-line case
+      // takes about a minute, and CI runs every benchmark.
+      child ? 1 : support::countArgument(argc, argv, 1, 1, "number of rounds");
   QApplication app(argc, argv);
 
   Bench bench;
