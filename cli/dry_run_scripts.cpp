@@ -34,24 +34,6 @@ int newFileDenied(int dir) {
 
 }  // namespace
 
-class DryRunScripts::Writer : public ScriptWriter {
- public:
-  Writer(DryRunScripts& owner, std::string path, bool replacing)
-      : owner_(owner), path_(std::move(path)), replacing_(replacing) {}
-  void write(std::string_view) override {}
-  void commit(Landed landed) override {
-    owner_.written_.insert(path_);
-    owner_.paths.push_back(path_);
-    if (replacing_) owner_.replaced.push_back(path_);
-    landed();
-  }
-
- private:
-  DryRunScripts& owner_;
-  std::string path_;
-  bool replacing_;
-};
-
 int DryRunScripts::folderFor(const std::string& path) {
   std::string folder = posix::folderOf(path);
   if (dir_.valid() && folder == folder_) return dir_.get();

@@ -10,7 +10,9 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "core/script_files.h"
@@ -46,6 +48,26 @@ class DryRunScripts : public ScriptFiles {
   std::string folder_;
 #endif
   std::unordered_set<std::string> written_;
+};
+
+// What the run writes: nothing, but each script is noted as it would land.
+// The same on every system.
+class DryRunScripts::Writer : public ScriptWriter {
+ public:
+  Writer(DryRunScripts& owner, std::string path, bool replacing)
+      : owner_(owner), path_(std::move(path)), replacing_(replacing) {}
+  void write(std::string_view) override {}
+  void commit(Landed landed) override {
+    owner_.written_.insert(path_);
+    owner_.paths.push_back(path_);
+    if (replacing_) owner_.replaced.push_back(path_);
+    landed();
+  }
+
+ private:
+  DryRunScripts& owner_;
+  std::string path_;
+  bool replacing_;
 };
 
 }  // namespace clipquill::cli

@@ -48,24 +48,6 @@ unsigned long occupant(const std::wstring& target) {
 
 }  // namespace
 
-class DryRunScripts::Writer : public ScriptWriter {
- public:
-  Writer(DryRunScripts& owner, std::string path, bool replacing)
-      : owner_(owner), path_(std::move(path)), replacing_(replacing) {}
-  void write(std::string_view) override {}
-  void commit(Landed landed) override {
-    owner_.written_.insert(path_);
-    owner_.paths.push_back(path_);
-    if (replacing_) owner_.replaced.push_back(path_);
-    landed();
-  }
-
- private:
-  DryRunScripts& owner_;
-  std::string path_;
-  bool replacing_;
-};
-
 unsigned long DryRunScripts::newFileDenied(const std::wstring& path) {
   std::wstring folder = win32::folderOf(path);
   if (folder == folder_) return folderDenied_;
