@@ -15,7 +15,7 @@ cd "$ROOT"
 source scripts/deps.sh
 # util-linux provides setpriv, dbus-daemon a session bus, which the tests use.
 deps_install g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
-  nlohmann-json3-dev util-linux qt6-base-dev libqscintilla2-qt6-dev libjpeg-dev fonts-dejavu-core
+  nlohmann-json3-dev util-linux qt6-base-dev libqscintilla2-qt6-dev libjpeg-dev fonts-dejavu-core \
   dbus-daemon
 
 extra_args=()
