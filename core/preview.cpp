@@ -9,7 +9,8 @@
 
 namespace clipquill {
 
-ScriptPreview previewScript(const ScriptInputs& in, std::string_view clip) {
+ScriptPreview previewScript(const ScriptInputs& in, std::string_view clip,
+                            std::size_t maxLineBytes) {
   ScriptPreview preview;
   const std::string sourceDir = withTrailingSeparator(in.sourceText);
   const std::string perClip(clip);
@@ -18,8 +19,17 @@ ScriptPreview previewScript(const ScriptInputs& in, std::string_view clip) {
   preview.scriptFile =
       in.join ? JoinedScriptName(in.nameText) : PerClipScriptName(in.nameText, clip).scriptFile;
   if (!in.destText.empty()) preview.path = withTrailingSeparator(in.destText) + preview.scriptFile;
-  for (const std::string& line : in.templateLines)
+  for (const std::string& line : in.templateLines) {
+    const std::size_t start = preview.text.size();
     appendScriptLine(preview.text, line, sourceDir, clips, in.join);
+    const std::size_t length = preview.text.size() - start - 2;  // without its CR LF
+    if (length <= maxLineBytes) continue;
+    std::size_t keep = maxLineBytes;
+    while (keep > 0 && (static_cast<unsigned char>(preview.text[start + keep]) & 0xC0) == 0x80)
+      --keep;
+    preview.text.erase(start + keep, length - keep);
+    ++preview.cutLines;
+  }
   return preview;
 }
 

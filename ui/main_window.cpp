@@ -19,7 +19,6 @@
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -113,14 +112,8 @@ std::string joinLines(const std::vector<std::string>& lines) {
   return text;
 }
 
-// Whether the preview pane is shown: the user's choice, kept in the user's
-// configuration folder until the per-user settings store takes it over.
-QSettings& editorSettings() {
-  static QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Clipquill"),
-                            QStringLiteral("editor"));
-  return settings;
-}
-const QString kPreviewShownKey = QStringLiteral("preview/shown");
+// Whether the preview pane is shown: the user's choice, kept for the user.
+constexpr std::string_view kPreviewShownKey = "preview.shown";
 
 // The preview waits for typing to pause this long.
 constexpr int kPreviewDelayMs = 120;
@@ -171,7 +164,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
 
   model_->start(setup.startup);
   setWindowTitle(QString::fromStdString(model_->state().AppTitle));
-  showPreviewPane(editorSettings().value(kPreviewShownKey, true).toBool());
+  showPreviewPane(userSettings().flag(kPreviewShownKey, true));
   showStatus();
 }
 
@@ -462,7 +455,7 @@ void MainWindow::connectEvents() {
   connect(previewTimer_, &QTimer::timeout, this, [this] { updatePreview(); });
   connect(previewCheck_, &QCheckBox::toggled, this, [this](bool on) {
     showPreviewPane(on);
-    editorSettings().setValue(kPreviewShownKey, on);
+    userSettings().setFlag(kPreviewShownKey, on);
   });
   connect(joinCheck_, &QCheckBox::toggled, this, [this](bool on) {
     model_->setJoin(on);

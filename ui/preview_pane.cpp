@@ -38,6 +38,9 @@ void PreviewPane::showPreview(const TemplatePreview& preview) {
     title += QStringLiteral(" in ") +
              shownText(script.path.substr(0, script.path.size() - script.scriptFile.size()));
   }
+  if (script.cutLines > 0) {
+    title += QStringLiteral(" (lines cut after %1 KiB)").arg(kPreviewLineBytes / 1024);
+  }
   if (preview.exists) title += QStringLiteral(" (already there: the run would ask to replace it)");
   if (!preview.note.empty()) title += QStringLiteral("\n") + shownText(preview.note);
   title_->setText(title);

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "ui/avs_lexer.h"
+#include "ui/editor_accessible.h"
 #include "ui/qt_text.h"
 
 namespace clipquill {
@@ -33,6 +34,7 @@ bool fitsLatin1(const QString& text) {
 
 TemplateEditor::TemplateEditor(QWidget* parent)
     : QsciScintilla(parent), lexer_(new AvsLexer(this)) {
+  installEditorAccessible();
   setUtf8(true);
   setEolMode(EolUnix);
   setWrapMode(WrapNone);
@@ -63,21 +65,29 @@ TemplateEditor::TemplateEditor(QWidget* parent)
   // after it make QScintilla count the document's characters up to the
   // change, for its accessibility events, which costs a keystroke in a big
   // template more than all the rest. So textChanged and linesChanged stay
-  // silent; edited() and the view's updates stand in for them.
+  // silent; edited() and the view's updates stand in for them, and our own
+  // accessible tells the screen reader.
   SendScintilla(SCI_SETMODEVENTMASK,
                 static_cast<unsigned long>(SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE));
-  connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
-          [this](int, int type, const char*, int, int, int, int, int, int, int) {
-            if (type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) emit edited();
-          });
-  connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int) {
+  connect(
+      this, &QsciScintillaBase::SCN_MODIFIED, this,
+      [this](int position, int type, const char* text, int length, int, int, int, int, int, int) {
+        if (type & SC_MOD_BEFOREINSERT) notifyInserting(*this, position, text, length);
+        if (type & SC_MOD_BEFOREDELETE) notifyRemoving(*this, position, length);
+        if (type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) emit edited();
+      });
+  connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int updated) {
     fitLineNumbers();
     markTokens();
+    if (updated & SC_UPDATE_SELECTION) notifyCaretMoved(*this);
     emit viewChanged();
   });
 }
 
 void TemplateEditor::setBytes(std::string_view bytes) {
+  // Indexed again when a screen reader next asks, rather than kept up to
+  // date through a load it may never read.
+  dropLineIndex();
   const bool readOnly = isReadOnly();
   setReadOnly(false);
   setUtf8(isValidUtf8(bytes));
@@ -98,6 +108,54 @@ std::string_view TemplateEditor::bytes() const {
 
 bool TemplateEditor::showsLatin1() const {
   return !isUtf8();
+}
+
+std::string_view TemplateEditor::rangeBytes(long from, long to) const {
+  if (to <= from) return {};
+  const auto* data = reinterpret_cast<const char*>(
+      SendScintilla(SCI_GETRANGEPOINTER, static_cast<unsigned long>(from), to - from));
+  return {data, static_cast<std::size_t>(to - from)};
+}
+
+void TemplateEditor::indexLines() const {
+  if (linesIndexed_) return;
+  SendScintilla(SCI_ALLOCATELINECHARACTERINDEX,
+                static_cast<unsigned long>(SC_LINECHARACTERINDEX_UTF16));
+  linesIndexed_ = true;
+}
+
+void TemplateEditor::dropLineIndex() {
+  if (!linesIndexed_) return;
+  SendScintilla(SCI_RELEASELINECHARACTERINDEX,
+                static_cast<unsigned long>(SC_LINECHARACTERINDEX_UTF16));
+  linesIndexed_ = false;
+}
+
+long TemplateEditor::offsetAt(long position) const {
+  position = std::clamp(position, 0L, SendScintilla(SCI_GETLENGTH));
+  if (showsLatin1()) return position;  // a byte is a character
+  indexLines();
+  const auto line = static_cast<unsigned long>(
+      SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position)));
+  const long start = SendScintilla(SCI_POSITIONFROMLINE, line);
+  return SendScintilla(SCI_INDEXPOSITIONFROMLINE, line, SC_LINECHARACTERINDEX_UTF16) +
+         SendScintilla(SCI_COUNTCODEUNITS, static_cast<unsigned long>(start), position);
+}
+
+long TemplateEditor::positionAt(long offset) const {
+  const long length = SendScintilla(SCI_GETLENGTH);
+  if (offset < 0) return length;  // Qt's "the end"
+  if (showsLatin1()) return std::min(offset, length);
+  indexLines();
+  const auto line = static_cast<unsigned long>(SendScintilla(
+      SCI_LINEFROMINDEXPOSITION, static_cast<unsigned long>(offset), SC_LINECHARACTERINDEX_UTF16));
+  const long start = SendScintilla(SCI_POSITIONFROMLINE, line);
+  const long inLine =
+      offset - SendScintilla(SCI_INDEXPOSITIONFROMLINE, line, SC_LINECHARACTERINDEX_UTF16);
+  const long at =
+      SendScintilla(SCI_POSITIONRELATIVECODEUNITS, static_cast<unsigned long>(start), inLine);
+  // Past the end, Scintilla answers 0.
+  return at == 0 && inLine > 0 ? length : at;
 }
 
 std::size_t TemplateEditor::lineCount() const {
@@ -195,6 +253,7 @@ void TemplateEditor::makeRoomFor(const QString& text) {
     const auto end = old.begin() + std::min<long>(pos, static_cast<long>(old.size()));
     return pos + std::count_if(old.begin(), end, [](char c) { return (c & 0x80) != 0; });
   };
+  dropLineIndex();
   const long anchor = moved(SendScintilla(SCI_GETANCHOR));
   const long caret = moved(SendScintilla(SCI_GETCURRENTPOS));
   const long firstLine = SendScintilla(SCI_GETFIRSTVISIBLELINE);

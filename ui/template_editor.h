@@ -31,6 +31,15 @@ class TemplateEditor : public QsciScintilla {
   // Whether the document shows its bytes as Latin-1 rather than UTF-8.
   bool showsLatin1() const;
 
+  // Bytes from to to, which stay where they are in the document's buffer.
+  std::string_view rangeBytes(long from, long to) const;
+  // A byte position as a character offset (UTF-16 code units, as Qt counts)
+  // and back, for the screen reader. The first call in a UTF-8 document has
+  // Scintilla index its lines' offsets; each call then costs a search and
+  // the rest of one line.
+  long offsetAt(long position) const;
+  long positionAt(long offset) const;
+
   std::size_t lineCount() const;
   // One line's bytes without its line end.
   std::string_view lineBytes(std::size_t line) const;
@@ -67,9 +76,12 @@ class TemplateEditor : public QsciScintilla {
   void markTokens();
   void fitLineNumbers();
   void usePalette();
+  void indexLines() const;
+  void dropLineIndex();
 
   AvsLexer* lexer_;
   int lineNumberDigits_ = 0;
+  mutable bool linesIndexed_ = false;
 };
 
 }  // namespace clipquill

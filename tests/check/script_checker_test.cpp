@@ -74,6 +74,11 @@ struct TemplateCase {
   std::string messageStart;
 };
 
+// Each case prints as its name, so that CTest's test names stay short.
+void PrintTo(const TemplateCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
 class AvisynthCheckTest : public ::testing::TestWithParam<TemplateCase> {
  protected:
   void SetUp() override {
@@ -220,6 +225,10 @@ struct EndingCase {
   CheckStatus status;
   std::string message;
 };
+
+void PrintTo(const EndingCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class HelperEndingTest : public ::testing::TestWithParam<EndingCase> {};
 

@@ -18,6 +18,11 @@ struct LocateCase {
   int column;
 };
 
+// The case's name, so that CTest's test names stay short and the same each run.
+void PrintTo(const LocateCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
 class LocateScriptErrorTest : public ::testing::TestWithParam<LocateCase> {};
 
 TEST_P(LocateScriptErrorTest, FindsThePlaceInTheCheckedScript) {

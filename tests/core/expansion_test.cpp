@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/expansion.h"
+#include "core/preview.h"
 
 #include <gtest/gtest.h>
 
@@ -56,6 +57,23 @@ TEST(JoinedLine, CountsClipsFromTheFirstOnEveryLine) {
   appendJoinedLine(out, "<F>|<F>|<F>", "/s/", xy);  // a surplus reference gets nothing
   appendJoinedLine(out, "|<P><F>", "/s/", xy);
   EXPECT_EQ(out, "x.avi|y.avi||/s/x.avi");
+}
+
+// A preview line over the limit keeps its first bytes and its line end, never
+// half of a UTF-8 character; lines within it are untouched.
+TEST(PreviewScript, CutsLongLinesWholeCharactersFirst) {
+  const std::vector<std::string> clips = {"a.avi"};
+  const std::vector<std::string> lines = {"<F>23456789", "1234567\xc3\xa9x", "short"};
+  const ScriptInputs in{.templateLines = lines,
+                        .destText = "/o",
+                        .sourceText = "/s",
+                        .nameText = "",
+                        .selectedClips = clips,
+                        .join = false};
+  const ScriptPreview cut = previewScript(in, "a.avi", 8);
+  EXPECT_EQ(cut.text, "a.avi234\r\n1234567\r\nshort\r\n");
+  EXPECT_EQ(cut.cutLines, 2u);
+  EXPECT_EQ(previewScript(in, "a.avi").cutLines, 0u);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // The rules themselves are the model's and are tested there.
 #include "ui/main_window.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -20,7 +21,6 @@
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
@@ -191,7 +191,7 @@ class MainWindowTest : public QObject {
   }
 
  private slots:
-  // The remembered preview flag goes to Qt's test folder, not the user's.
+  // Whatever Qt itself keeps goes to its test folder, not the user's.
   void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
   void init() {
     dir = std::make_unique<TempDir>();
@@ -612,7 +612,6 @@ class MainWindowTest : public QObject {
   // The preview shows what the run would write for the current clip, follows
   // the join option and typing, and stays hidden once the user hides it.
   void thePreviewFollowsTheWindowAndIsRemembered() {
-    QSettings(QSettings::IniFormat, QSettings::UserScope, "Clipquill", "editor").clear();
     startOnHall();
     auto* pane = child<PreviewPane>(form, "PreviewPane");
     QVERIFY(pane->isVisible());
@@ -970,6 +969,39 @@ class TemplateEditorTest : public QObject {
       QVERIFY(marked(pos));
     for (unsigned long pos : {10UL, 17UL, 22UL, 23UL, 27UL})
       QVERIFY(!marked(pos));
+  }
+
+  // The screen reader's offsets are Qt's (UTF-16 units), in UTF-8 and in
+  // Latin-1, before and after an edit, through the editor's own accessible.
+  void theScreenReaderCountsAsQtDoes() {
+    const std::string utf8 = "a\xc3\xa9\n\xf0\x9f\x8e\xac b\ncaf\xc3\xa9";
+    for (const std::string& bytes : {utf8, std::string("caf\xe9\nx\xff")}) {
+      TemplateEditor editor;
+      editor.setBytes(bytes);
+      const bool latin1 = editor.showsLatin1();
+      QCOMPARE(latin1, bytes != utf8);
+      editor.SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+      editor.typeText(QStringLiteral("\u00fcz"));  // after an edit, too
+      const std::string now(editor.bytes());
+      for (std::size_t pos = 0; pos <= now.size(); ++pos) {
+        if (!latin1 && pos < now.size() && (static_cast<unsigned char>(now[pos]) & 0xC0) == 0x80)
+          continue;  // inside a character
+        const QByteArray before(now.data(), static_cast<qsizetype>(pos));
+        const auto offset =
+            (latin1 ? QString::fromLatin1(before) : QString::fromUtf8(before)).size();
+        QCOMPARE(editor.offsetAt(static_cast<long>(pos)), static_cast<long>(offset));
+        QCOMPARE(editor.positionAt(static_cast<long>(offset)), static_cast<long>(pos));
+      }
+      QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&editor);
+      QVERIFY(accessible && accessible->textInterface());
+      QAccessibleTextInterface* text = accessible->textInterface();
+      int start = 0, end = 0;
+      QCOMPARE(
+          text->textAtOffset(text->characterCount() - 1, QAccessible::LineBoundary, &start, &end),
+          editor.text(editor.lines() - 1));
+      QCOMPARE(end, text->characterCount());
+      QCOMPARE(text->cursorPosition(), text->characterCount());
+    }
   }
 
   // Dark or light, the text stands apart from its paper.

@@ -375,7 +375,7 @@ TemplatePreview MainWindowModel::preview(std::size_t firstLine, std::size_t line
       .selectedClips = selected,
       .join = join_,
   };
-  shown.script = previewScript(inputs, clip);
+  shown.script = previewScript(inputs, clip, kPreviewLineBytes);
   if (fieldText(Field::Destination).empty()) {
     shown.note = "No destination folder: the run would write nothing.";
   } else if (!join_ && selected.empty()) {

@@ -104,9 +104,13 @@ class TemplateSource {
 };
 
 // The preview of "Create Script(s)": the script it would write now, for a
-// run of the template's lines.
+// run of the template's lines. A line is shown up to this many bytes: the
+// pane lays out each line whole, and nobody reads megabytes of one line.
+inline constexpr std::size_t kPreviewLineBytes = 64 * 1024;
+
 struct TemplatePreview {
-  ScriptPreview script;  // its name, where it lands, its bytes for the lines asked for
+  ScriptPreview script;  // its name, where it lands, its bytes for the lines asked for,
+                         // each cut at kPreviewLineBytes
   bool exists = false;   // a file is there already: the run would ask before replacing it
   std::string note;      // empty when the run would write this script; else why it would not
   std::size_t firstLine = 0;

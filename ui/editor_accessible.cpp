@@ -1,0 +1,221 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/editor_accessible.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <algorithm>
+#include <string_view>
+
+#include "ui/template_editor.h"
+
+namespace clipquill {
+
+namespace {
+
+using Base = QsciScintillaBase;
+
+class EditorAccessible : public QAccessibleWidget,
+                         public QAccessibleTextInterface,
+                         public QAccessibleEditableTextInterface {
+ public:
+  explicit EditorAccessible(TemplateEditor* editor)
+      : QAccessibleWidget(editor, QAccessible::EditableText) {}
+
+  void* interface_cast(QAccessible::InterfaceType type) override {
+    if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+    if (type == QAccessible::EditableTextInterface)
+      return static_cast<QAccessibleEditableTextInterface*>(this);
+    return QAccessibleWidget::interface_cast(type);
+  }
+
+  QAccessible::State state() const override {
+    QAccessible::State s = QAccessibleWidget::state();
+    s.multiLine = true;
+    s.selectableText = true;
+    s.readOnly = editor()->isReadOnly();
+    s.editable = !s.readOnly;
+    return s;
+  }
+
+  QString text(QAccessible::Text type) const override {
+    if (type == QAccessible::Value) return editor()->text();
+    return QAccessibleWidget::text(type);
+  }
+
+  void selection(int index, int* start, int* end) const override {
+    *start = *end = 0;
+    if (index != 0 || !editor()->hasSelectedText()) return;
+    *start = offset(editor()->SendScintilla(Base::SCI_GETSELECTIONSTART));
+    *end = offset(editor()->SendScintilla(Base::SCI_GETSELECTIONEND));
+  }
+  int selectionCount() const override { return editor()->hasSelectedText() ? 1 : 0; }
+  void addSelection(int start, int end) override { setSelection(0, start, end); }
+  void removeSelection(int index) override {
+    if (index == 0) editor()->SendScintilla(Base::SCI_SETEMPTYSELECTION, caret());
+  }
+  void setSelection(int index, int start, int end) override {
+    if (index != 0) return;
+    editor()->SendScintilla(Base::SCI_SETSEL, static_cast<unsigned long>(position(start)),
+                            position(end));
+  }
+
+  int cursorPosition() const override { return offset(caret()); }
+  void setCursorPosition(int at) override {
+    editor()->SendScintilla(Base::SCI_GOTOPOS, static_cast<unsigned long>(position(at)));
+  }
+
+  QString text(int start, int end) const override {
+    return bytesAsText(position(start), position(end));
+  }
+
+  // Lines and characters are answered from their own bytes; Qt's defaults for
+  // the other boundaries read the whole text.
+  QString textAtOffset(int at, QAccessible::TextBoundaryType boundary, int* start,
+                       int* end) const override {
+    if (boundary == QAccessible::LineBoundary) return lineAround(position(at), start, end);
+    if (boundary == QAccessible::CharBoundary) {
+      const long from = position(at);
+      const long to =
+          editor()->SendScintilla(Base::SCI_POSITIONAFTER, static_cast<unsigned long>(from));
+      *start = at;
+      *end = offset(to);
+      return bytesAsText(from, to);
+    }
+    return QAccessibleTextInterface::textAtOffset(at, boundary, start, end);
+  }
+  QString textBeforeOffset(int at, QAccessible::TextBoundaryType boundary, int* start,
+                           int* end) const override {
+    if (boundary == QAccessible::LineBoundary) {
+      const long line = editor()->SendScintilla(Base::SCI_LINEFROMPOSITION,
+                                                static_cast<unsigned long>(position(at)));
+      if (line == 0) return noText(start, end);
+      return lineAround(lineStart(line - 1), start, end);
+    }
+    return QAccessibleTextInterface::textBeforeOffset(at, boundary, start, end);
+  }
+  QString textAfterOffset(int at, QAccessible::TextBoundaryType boundary, int* start,
+                          int* end) const override {
+    if (boundary == QAccessible::LineBoundary) {
+      const long line = editor()->SendScintilla(Base::SCI_LINEFROMPOSITION,
+                                                static_cast<unsigned long>(position(at)));
+      if (line + 1 >= static_cast<long>(editor()->lineCount())) return noText(start, end);
+      return lineAround(lineStart(line + 1), start, end);
+    }
+    return QAccessibleTextInterface::textAfterOffset(at, boundary, start, end);
+  }
+
+  int characterCount() const override { return offset(length()); }
+
+  QRect characterRect(int at) const override {
+    const auto pos = static_cast<unsigned long>(position(at));
+    const int x = static_cast<int>(
+        editor()->SendScintilla(Base::SCI_POINTXFROMPOSITION, 0UL, static_cast<long>(pos)));
+    const int y = static_cast<int>(
+        editor()->SendScintilla(Base::SCI_POINTYFROMPOSITION, 0UL, static_cast<long>(pos)));
+    const long line = editor()->SendScintilla(Base::SCI_LINEFROMPOSITION, pos);
+    const int height = static_cast<int>(
+        editor()->SendScintilla(Base::SCI_TEXTHEIGHT, static_cast<unsigned long>(line)));
+    const long next = editor()->SendScintilla(Base::SCI_POSITIONAFTER, pos);
+    const int nextX =
+        static_cast<int>(editor()->SendScintilla(Base::SCI_POINTXFROMPOSITION, 0UL, next));
+    const QPoint topLeft = editor()->viewport()->mapToGlobal(QPoint(x, y));
+    return {topLeft, QSize(std::max(1, nextX - x), height)};
+  }
+  int offsetAtPoint(const QPoint& point) const override {
+    const QPoint local = editor()->viewport()->mapFromGlobal(point);
+    const long pos = editor()->SendScintilla(Base::SCI_POSITIONFROMPOINTCLOSE,
+                                             static_cast<unsigned long>(local.x()), local.y());
+    return pos < 0 ? -1 : offset(pos);
+  }
+  void scrollToSubstring(int start, int end) override {
+    editor()->SendScintilla(Base::SCI_SCROLLRANGE, static_cast<unsigned long>(position(end)),
+                            position(start));
+  }
+  QString attributes(int at, int* start, int* end) const override {
+    *start = *end = at;
+    return {};
+  }
+
+  void deleteText(int start, int end) override { replaceText(start, end, {}); }
+  void insertText(int at, const QString& text) override { replaceText(at, at, text); }
+  void replaceText(int start, int end, const QString& text) override {
+    if (editor()->isReadOnly()) return;
+    setSelection(0, start, end);
+    editor()->typeText(text);
+  }
+
+ private:
+  TemplateEditor* editor() const { return static_cast<TemplateEditor*>(widget()); }
+  int offset(long pos) const { return static_cast<int>(editor()->offsetAt(pos)); }
+  long position(int at) const { return editor()->positionAt(at); }
+  long caret() const { return editor()->SendScintilla(Base::SCI_GETCURRENTPOS); }
+  long length() const { return editor()->SendScintilla(Base::SCI_GETLENGTH); }
+  long lineStart(long line) const {
+    return editor()->SendScintilla(Base::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+  }
+
+  QString bytesAsText(long from, long to) const {
+    const std::string_view bytes = editor()->rangeBytes(from, to);
+    const auto size = static_cast<qsizetype>(bytes.size());
+    return editor()->showsLatin1() ? QString::fromLatin1(bytes.data(), size)
+                                   : QString::fromUtf8(bytes.data(), size);
+  }
+  // The line holding pos, its line end included, as screen readers expect.
+  QString lineAround(long pos, int* start, int* end) const {
+    const long line =
+        editor()->SendScintilla(Base::SCI_LINEFROMPOSITION, static_cast<unsigned long>(pos));
+    const long from = lineStart(line);
+    const long to = lineStart(line + 1);
+    *start = offset(from);
+    *end = offset(to);
+    return bytesAsText(from, to);
+  }
+  static QString noText(int* start, int* end) {
+    *start = *end = -1;
+    return {};
+  }
+};
+
+QAccessibleInterface* makeAccessible(const QString& className, QObject* object) {
+  if (className != QLatin1String(TemplateEditor::staticMetaObject.className())) return nullptr;
+  auto* editor = qobject_cast<TemplateEditor*>(object);
+  return editor ? new EditorAccessible(editor) : nullptr;
+}
+
+}  // namespace
+
+void installEditorAccessible() {
+  static const bool installed = [] {
+    QAccessible::installFactory(makeAccessible);
+    return true;
+  }();
+  (void)installed;
+}
+
+void notifyInserting(TemplateEditor& editor, long position, const char* bytes, long length) {
+  if (!QAccessible::isActive() || length <= 0) return;
+  const auto size = static_cast<qsizetype>(length);
+  const QString text =
+      editor.showsLatin1() ? QString::fromLatin1(bytes, size) : QString::fromUtf8(bytes, size);
+  QAccessibleTextInsertEvent event(&editor, static_cast<int>(editor.offsetAt(position)), text);
+  QAccessible::updateAccessibility(&event);
+}
+
+void notifyRemoving(TemplateEditor& editor, long position, long length) {
+  if (!QAccessible::isActive() || length <= 0) return;
+  const std::string_view bytes = editor.rangeBytes(position, position + length);
+  const auto size = static_cast<qsizetype>(bytes.size());
+  const QString text = editor.showsLatin1() ? QString::fromLatin1(bytes.data(), size)
+                                            : QString::fromUtf8(bytes.data(), size);
+  QAccessibleTextRemoveEvent event(&editor, static_cast<int>(editor.offsetAt(position)), text);
+  QAccessible::updateAccessibility(&event);
+}
+
+void notifyCaretMoved(TemplateEditor& editor) {
+  if (!QAccessible::isActive()) return;
+  const long caret = editor.SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS);
+  QAccessibleTextCursorEvent event(&editor, static_cast<int>(editor.offsetAt(caret)));
+  QAccessible::updateAccessibility(&event);
+}
+
+}  // namespace clipquill
