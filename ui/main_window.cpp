@@ -272,9 +272,6 @@ QLayout* MainWindow::buildTemplateRow(QWidget* central) {
   findBar_ = new FindBar(templateEdit_, editorBox);
   editorColumn->addWidget(findBar_);
   preview_ = new PreviewPane(central);
-  // A few lines at least, but no more: the window must still fit a small or
-  // highly scaled screen with the preview shown.
-  preview_->setMinimumHeight(preview_->fontMetrics().height() * 3);
   auto* split = new QSplitter(Qt::Vertical, central);
   split->setObjectName(QStringLiteral("TemplateSplitter"));
   split->setChildrenCollapsible(false);

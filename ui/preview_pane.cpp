@@ -2,6 +2,8 @@
 #include "ui/preview_pane.h"
 
 #include <QLabel>
+#include <QResizeEvent>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <string>
 
@@ -43,7 +45,10 @@ void PreviewPane::showPreview(const TemplatePreview& preview) {
   }
   if (preview.exists) title += QStringLiteral(" (already there: the run would ask to replace it)");
   if (!preview.note.empty()) title += QStringLiteral("\n") + shownText(preview.note);
-  title_->setText(title);
+  if (title != title_->text()) {
+    title_->setText(title);
+    updateGeometry();  // it may wrap to more lines, or fewer
+  }
 
   // The script's CR LF line ends shown as the editor's.
   std::string lines;
@@ -59,6 +64,20 @@ void PreviewPane::showPreview(const TemplatePreview& preview) {
   const int xOffset = static_cast<int>(text_->SendScintilla(QsciScintillaBase::SCI_GETXOFFSET));
   text_->setBytes(lines);
   text_->SendScintilla(QsciScintillaBase::SCI_SETXOFFSET, static_cast<unsigned long>(xOffset));
+}
+
+QSize PreviewPane::minimumSizeHint() const {
+  const int titleHeight = title_->heightForWidth(std::max(width(), 1));
+  const int lineHeight =
+      static_cast<int>(text_->SendScintilla(QsciScintillaBase::SCI_TEXTHEIGHT, 0UL));
+  const int textHeight =
+      lineHeight + text_->horizontalScrollBar()->sizeHint().height() + 2 * text_->frameWidth();
+  return {QWidget::minimumSizeHint().width(), titleHeight + layout()->spacing() + textHeight};
+}
+
+void PreviewPane::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (event->size().width() != event->oldSize().width()) updateGeometry();
 }
 
 std::size_t PreviewPane::visibleLineCount() const {

@@ -25,9 +25,16 @@ class PreviewPane : public QWidget {
   // How many lines the pane shows at once.
   std::size_t visibleLineCount() const;
 
+  // Its title whole at its width and one line of the script: less would cut
+  // a text, more would not fit a small or highly scaled screen.
+  QSize minimumSizeHint() const override;
+
   QString title() const;
   // The lines shown, as text.
   QString text() const;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   QLabel* title_;

@@ -57,7 +57,6 @@ TemplateEditor::TemplateEditor(QWidget* parent)
   setBraceMatching(SloppyBraceMatch);
   indicatorDefine(RoundBoxIndicator, kTokenIndicator);
   SendScintilla(SCI_INDICSETUNDER, kTokenIndicator, 1);
-  SendScintilla(SCI_INDICSETALPHA, kTokenIndicator, 90);
   usePalette();
   fitLineNumbers();
 
@@ -335,7 +334,13 @@ void TemplateEditor::usePalette() {
   setSelectionForegroundColor(p.color(QPalette::HighlightedText));
   setMatchedBraceBackgroundColor(p.color(QPalette::Highlight).lighter(140));
   setMatchedBraceForegroundColor(text);
-  setIndicatorForegroundColor(p.color(QPalette::Link), kTokenIndicator);
+  // A light wash of the link colour with a firmer outline, so that the
+  // token's own colours still read on it; QScintilla takes the fill's
+  // opacity from the colour.
+  QColor token = p.color(QPalette::Link);
+  token.setAlpha(50);
+  setIndicatorForegroundColor(token, kTokenIndicator);
+  SendScintilla(SCI_INDICSETOUTLINEALPHA, kTokenIndicator, 160);
   lineNumberDigits_ = 0;
   fitLineNumbers();
 }

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
@@ -108,6 +109,15 @@ class MainWindowDesktopTest : public QObject {
     QVERIFY2(inside(area, form->frameGeometry()), "first start");
     QVERIFY(form->height() <= area.height());
     QVERIFY(form->width() >= 555);  // the width has room
+    // Every label whole however little room the screen leaves, the
+    // preview's wrapped title too.
+    QTest::qWait(0);
+    for (QLabel* label : form->findChildren<QLabel*>()) {
+      if (!label->isVisibleTo(form.get())) continue;
+      const int needed =
+          label->wordWrap() ? label->heightForWidth(label->width()) : label->sizeHint().height();
+      QVERIFY2(label->height() >= needed, qPrintable(label->text()));
+    }
     form->setGeometry(300, 50, 500, 460);
     form->close();
     start();

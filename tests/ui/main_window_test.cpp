@@ -969,6 +969,8 @@ class TemplateEditorTest : public QObject {
       QVERIFY(marked(pos));
     for (unsigned long pos : {10UL, 17UL, 22UL, 23UL, 27UL})
       QVERIFY(!marked(pos));
+    // A wash under the token, not a block that hides its letters.
+    QVERIFY(editor.SendScintilla(QsciScintillaBase::SCI_INDICGETALPHA, 8UL) < 100);
   }
 
   // The screen reader's offsets are Qt's (UTF-16 units), in UTF-8 and in
