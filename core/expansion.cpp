@@ -11,42 +11,49 @@ namespace {
 constexpr std::size_t kTokenLength = 3;
 static_assert(kSourceToken.size() == kTokenLength && kClipToken.size() == kTokenLength);
 
-// Copies the line into out, asking clipAt(k) for the text of the k-th "<F>".
+// Copies the line into out, asking clipAt(k) for the text of the k-th "<F>",
+// and stops once it has added limit bytes.
 template <class ClipAt>
 void appendSubstituted(std::string& out, std::string_view line, std::string_view sourceDir,
-                       ClipAt clipAt) {
+                       ClipAt clipAt, std::size_t limit) {
+  const std::size_t start = out.size();
+  auto put = [&](std::string_view piece) {
+    out.append(piece.substr(0, limit - (out.size() - start)));
+  };
+  auto full = [&] { return out.size() - start >= limit; };
   std::size_t clipIndex = 0;
   std::size_t copied = 0;
-  for (std::size_t pos = line.find('<'); pos != std::string_view::npos; pos = line.find('<', pos)) {
+  for (std::size_t pos = line.find('<'); pos != std::string_view::npos && !full();
+       pos = line.find('<', pos)) {
     const std::string_view candidate = line.substr(pos, kTokenLength);
     if (candidate == kSourceToken || candidate == kClipToken) {
-      out.append(line, copied, pos - copied);
-      if (candidate == kSourceToken) {
-        out.append(sourceDir);
-      } else {
-        out.append(clipAt(clipIndex++));
-      }
+      put(line.substr(copied, pos - copied));
+      put(candidate == kSourceToken ? sourceDir : clipAt(clipIndex++));
       pos += kTokenLength;
       copied = pos;
     } else {
       ++pos;
     }
   }
-  out.append(line, copied);
+  if (!full()) put(line.substr(copied));
 }
 
 }  // namespace
 
 void appendPerClipLine(std::string& out, std::string_view line, std::string_view sourceDir,
                        std::string_view clip) {
-  appendSubstituted(out, line, sourceDir, [clip](std::size_t) { return clip; });
+  appendSubstituted(
+      out, line, sourceDir, [clip](std::size_t) { return clip; }, std::string_view::npos);
 }
 
 void appendJoinedLine(std::string& out, std::string_view line, std::string_view sourceDir,
-                      std::span<const std::string> clips) {
-  appendSubstituted(out, line, sourceDir, [clips](std::size_t k) -> std::string_view {
-    return k < clips.size() ? std::string_view(clips[k]) : std::string_view();
-  });
+                      std::span<const std::string> clips, std::size_t limit) {
+  appendSubstituted(
+      out, line, sourceDir,
+      [clips](std::size_t k) -> std::string_view {
+        return k < clips.size() ? std::string_view(clips[k]) : std::string_view();
+      },
+      limit);
 }
 
 std::string widenLine(std::string_view line, std::size_t clipCount) {
@@ -83,11 +90,13 @@ std::string widenLine(std::string_view line, std::size_t clipCount) {
 }
 
 void appendScriptLine(std::string& out, std::string_view line, std::string_view sourceDir,
-                      std::span<const std::string> clips, bool join) {
+                      std::span<const std::string> clips, bool join, std::size_t limit) {
   if (join) {
-    appendJoinedLine(out, widenLine(line, clips.size()), sourceDir, clips);
+    appendJoinedLine(out, widenLine(line, clips.size()), sourceDir, clips, limit);
   } else {
-    appendPerClipLine(out, line, sourceDir, clips.empty() ? std::string_view() : clips.front());
+    const std::string_view clip = clips.empty() ? std::string_view() : clips.front();
+    appendSubstituted(
+        out, line, sourceDir, [clip](std::size_t) { return clip; }, limit);
   }
   out.append(kLineEnd);
 }

@@ -17,8 +17,10 @@ void appendPerClipLine(std::string& out, std::string_view line, std::string_view
 
 // Appends the line with every "<P>" replaced by sourceDir and the k-th "<F>"
 // by the k-th clip. An "<F>" beyond the last clip is replaced by nothing.
+// At most limit bytes are appended.
 void appendJoinedLine(std::string& out, std::string_view line, std::string_view sourceDir,
-                      std::span<const std::string> clips);
+                      std::span<const std::string> clips,
+                      std::size_t limit = std::string_view::npos);
 
 // The line widened for a joined script of clipCount clips: the first clip
 // reference ("<P><F>", else "<P>", else "<F>") is repeated, quoted and
@@ -29,8 +31,11 @@ std::string widenLine(std::string_view line, std::size_t clipCount);
 
 // One template line as a script holds it, its CR LF included: per clip, every
 // "<F>" is clips' only entry; joined, the line is widened for all of clips
-// first. A run and its preview both write lines through here.
+// first. A run and its preview both write lines through here; the preview
+// asks for at most limit bytes of a line, which it then cuts, so that a line
+// of megabytes costs it no more than that.
 void appendScriptLine(std::string& out, std::string_view line, std::string_view sourceDir,
-                      std::span<const std::string> clips, bool join);
+                      std::span<const std::string> clips, bool join,
+                      std::size_t limit = std::string_view::npos);
 
 }  // namespace clipquill

@@ -21,7 +21,9 @@ ScriptPreview previewScript(const ScriptInputs& in, std::string_view clip,
   if (!in.destText.empty()) preview.path = withTrailingSeparator(in.destText) + preview.scriptFile;
   for (const std::string& line : in.templateLines) {
     const std::size_t start = preview.text.size();
-    appendScriptLine(preview.text, line, sourceDir, clips, in.join);
+    // One byte over the limit tells a cut line from one exactly that long.
+    const std::size_t room = maxLineBytes == std::string::npos ? maxLineBytes : maxLineBytes + 1;
+    appendScriptLine(preview.text, line, sourceDir, clips, in.join, room);
     const std::size_t length = preview.text.size() - start - 2;  // without its CR LF
     if (length <= maxLineBytes) continue;
     std::size_t keep = maxLineBytes;

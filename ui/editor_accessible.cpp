@@ -85,22 +85,12 @@ class EditorAccessible : public QAccessibleWidget,
   }
   QString textBeforeOffset(int at, QAccessible::TextBoundaryType boundary, int* start,
                            int* end) const override {
-    if (boundary == QAccessible::LineBoundary) {
-      const long line = editor()->SendScintilla(Base::SCI_LINEFROMPOSITION,
-                                                static_cast<unsigned long>(position(at)));
-      if (line == 0) return noText(start, end);
-      return lineAround(lineStart(line - 1), start, end);
-    }
+    if (boundary == QAccessible::LineBoundary) return lineNextTo(at, -1, start, end);
     return QAccessibleTextInterface::textBeforeOffset(at, boundary, start, end);
   }
   QString textAfterOffset(int at, QAccessible::TextBoundaryType boundary, int* start,
                           int* end) const override {
-    if (boundary == QAccessible::LineBoundary) {
-      const long line = editor()->SendScintilla(Base::SCI_LINEFROMPOSITION,
-                                                static_cast<unsigned long>(position(at)));
-      if (line + 1 >= static_cast<long>(editor()->lineCount())) return noText(start, end);
-      return lineAround(lineStart(line + 1), start, end);
-    }
+    if (boundary == QAccessible::LineBoundary) return lineNextTo(at, 1, start, end);
     return QAccessibleTextInterface::textAfterOffset(at, boundary, start, end);
   }
 
@@ -170,9 +160,16 @@ class EditorAccessible : public QAccessibleWidget,
     *end = offset(to);
     return bytesAsText(from, to);
   }
-  static QString noText(int* start, int* end) {
-    *start = *end = -1;
-    return {};
+  // The line before (step -1) or after (step 1) the one holding offset at.
+  QString lineNextTo(int at, long step, int* start, int* end) const {
+    const long line = editor()->SendScintilla(Base::SCI_LINEFROMPOSITION,
+                                              static_cast<unsigned long>(position(at))) +
+                      step;
+    if (line < 0 || line >= static_cast<long>(editor()->lineCount())) {
+      *start = *end = -1;
+      return {};
+    }
+    return lineAround(lineStart(line), start, end);
   }
 };
 

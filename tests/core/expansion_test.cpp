@@ -60,20 +60,38 @@ TEST(JoinedLine, CountsClipsFromTheFirstOnEveryLine) {
 }
 
 // A preview line over the limit keeps its first bytes and its line end, never
-// half of a UTF-8 character; lines within it are untouched.
-TEST(PreviewScript, CutsLongLinesWholeCharactersFirst) {
-  const std::vector<std::string> clips = {"a.avi"};
-  const std::vector<std::string> lines = {"<F>23456789", "1234567\xc3\xa9x", "short"};
-  const ScriptInputs in{.templateLines = lines,
-                        .destText = "/o",
-                        .sourceText = "/s",
-                        .nameText = "",
-                        .selectedClips = clips,
-                        .join = false};
-  const ScriptPreview cut = previewScript(in, "a.avi", 8);
-  EXPECT_EQ(cut.text, "a.avi234\r\n1234567\r\nshort\r\n");
-  EXPECT_EQ(cut.cutLines, 2u);
-  EXPECT_EQ(previewScript(in, "a.avi").cutLines, 0u);
+// half of a UTF-8 character: the whole script's lines, cut, whatever the
+// tokens grow or shrink to, per clip and joined.
+TEST(PreviewScript, CutsLongLinesAsTheWholeScriptWouldRead) {
+  const std::vector<std::string> clips = {"a.avi", "bb.avi"};
+  const std::vector<std::string> lines = {"AVISource(\"<P><F>\")", "<P><P><P><P><P>x<F>y",
+                                          "1234567\xc3\xa9x", "short", ""};
+  for (const bool join : {false, true}) {
+    const ScriptInputs in{.templateLines = lines,
+                          .destText = "/o",
+                          .sourceText = "",
+                          .nameText = "",
+                          .selectedClips = clips,
+                          .join = join};
+    const ScriptPreview whole = previewScript(in, "a.avi");
+    EXPECT_EQ(whole.cutLines, 0u);
+    for (std::size_t limit = 0; limit < 40; ++limit) {
+      std::string expected;
+      std::size_t cut = 0;
+      std::string_view rest = whole.text;
+      for (std::size_t end; (end = rest.find("\r\n")) != std::string_view::npos;
+           rest.remove_prefix(end + 2)) {
+        std::size_t keep = std::min(end, limit);
+        while (keep < end && keep > 0 && (static_cast<unsigned char>(rest[keep]) & 0xC0) == 0x80)
+          --keep;
+        cut += keep < end ? 1 : 0;
+        expected.append(rest.substr(0, keep)).append("\r\n");
+      }
+      const ScriptPreview shown = previewScript(in, "a.avi", limit);
+      EXPECT_EQ(shown.text, expected) << "join " << join << ", limit " << limit;
+      EXPECT_EQ(shown.cutLines, cut) << "join " << join << ", limit " << limit;
+    }
+  }
 }
 
 }  // namespace

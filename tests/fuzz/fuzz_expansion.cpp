@@ -26,6 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (widened.size() < line.size()) std::abort();
   out.clear();
   clipquill::appendJoinedLine(out, widened, "/s/", clips);
+  // A limited expansion is the whole one's first bytes.
+  const std::size_t limit = data[0] * 7u;
+  std::string limited;
+  clipquill::appendJoinedLine(limited, widened, "/s/", clips, limit);
+  if (limited != std::string_view(out).substr(0, limit)) std::abort();
 
   clipquill::PerClipScriptName(line, line);
   clipquill::JoinedScriptName(line);

@@ -1002,6 +1002,10 @@ class TemplateEditorTest : public QObject {
           text->textAtOffset(text->characterCount() - 1, QAccessible::LineBoundary, &start, &end),
           editor.text(editor.lines() - 1));
       QCOMPARE(end, text->characterCount());
+      const int last = text->characterCount() - 1;
+      QCOMPARE(text->textBeforeOffset(last, QAccessible::LineBoundary, &start, &end),
+               editor.text(editor.lines() - 2));
+      QCOMPARE(text->textAfterOffset(last, QAccessible::LineBoundary, &start, &end), QString());
       QCOMPARE(text->cursorPosition(), text->characterCount());
     }
   }
