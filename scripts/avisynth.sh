@@ -67,7 +67,10 @@ fi
 env -u CXXFLAGS -u CFLAGS -u LDFLAGS \
   cmake -S "$OUT/src" -B "$OUT/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DENABLE_PLUGINS=OFF "${launcher[@]}" >&2
-cmake --build "$OUT/build" -j "${AVISYNTH_JOBS:-$(nproc)}" >&2
+# Into a log rather than a terminal, without ninja's line per step.
+quiet=()
+if [[ ! -t 2 ]]; then quiet=(-- --quiet); fi
+cmake --build "$OUT/build" -j "${AVISYNTH_JOBS:-$(nproc)}" "${quiet[@]}" >&2
 if [[ ! -e "$LIB" ]]; then
   echo "avisynth: the build gave no $LIB" >&2
   exit 1

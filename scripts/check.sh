@@ -89,7 +89,7 @@ stage_sanitize() {
   cmake -S . -B build-asan -G Ninja -DCLIPQUILL_SANITIZE=ON -DCLIPQUILL_WERROR=ON \
     -DCLIPQUILL_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug -DCLIPQUILL_AVISYNTH_LIBRARY="$avisynth_lib" \
     "${extra_args[@]}"
-  cmake --build build-asan -j "$JOBS"
+  deps_build build-asan -j "$JOBS"
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build-asan --output-on-failure --no-tests=error
@@ -100,7 +100,7 @@ stage_fuzz() {
   deps_install "${BUILD_TOOLS[@]}" clang libclang-rt-14-dev
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCLIPQUILL_FUZZ=ON \
     -DBUILD_TESTING=OFF -DCLIPQUILL_BENCH=OFF -DCLIPQUILL_GUI=OFF -DCLIPQUILL_WERROR=ON "${extra_args[@]}"
-  cmake --build build-fuzz -j "$JOBS"
+  deps_build build-fuzz -j "$JOBS"
 
   local targets=() f
   while IFS= read -r -d '' f; do
@@ -181,7 +181,7 @@ stage_bench() {
   if [[ ! -f build/CMakeCache.txt ]]; then
     cmake -S . -B build -G Ninja "${extra_args[@]}"
   fi
-  cmake --build build -j "$JOBS"
+  deps_build build -j "$JOBS"
 
   local benches=() f
   for f in build/bench/bench_*; do

@@ -46,7 +46,7 @@ if [[ ! -f build/CMakeCache.txt ]]; then
   if [[ -n "${CMAKE_ARGS:-}" ]]; then read -r -a extra_args <<<"$CMAKE_ARGS"; fi
   cmake -S . -B build -G Ninja "${extra_args[@]}"
 fi
-cmake --build build -j "$(nproc)"
+deps_build build -j "$(nproc)"
 rm -f build/clipquill_*.deb
 (cd build && cpack -G DEB)
 debs=(build/clipquill_*.deb)

@@ -34,12 +34,48 @@ deps_install() {
   fi
 
   echo "deps: installing ${missing[*]}"
+  # On a terminal apt speaks as usual; into a log (CI's) its hundreds of
+  # lines go to a file instead, shown only when it fails.
+  local quiet=""
+  if [[ ! -t 1 ]]; then
+    quiet="$(mktemp "${TMPDIR:-/tmp}/clipquill-apt.XXXXXX")"
+  fi
   if [[ "${CLIPQUILL_APT_UPDATED:-}" != 1 ]]; then
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update || return 1
+    deps_apt "$quiet" "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update || return 1
     export CLIPQUILL_APT_UPDATED=1
   fi
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
+  deps_apt "$quiet" "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
     apt-get install -y --no-install-recommends "${missing[@]}" </dev/null || return 1
+  if [[ -n "$quiet" ]]; then rm -f "$quiet"; fi
+}
+
+# deps_apt LOG COMMAND...: runs the command, its output into LOG when LOG is
+# not empty, the log's end shown if it fails.
+deps_apt() {
+  local log="$1"
+  shift
+  if [[ -z "$log" ]]; then
+    "$@"
+    return
+  fi
+  if ! "$@" >>"$log" 2>&1; then
+    tail -n 40 "$log" >&2
+    echo "deps: apt-get failed; its whole output is in $log" >&2
+    return 1
+  fi
+}
+
+# deps_build DIR [cmake --build arguments...]: builds; into a log rather than a
+# terminal, without ninja's line per step, so that warnings and errors stand
+# out.
+deps_build() {
+  local dir="$1"
+  shift
+  if [[ -t 1 ]]; then
+    cmake --build "$dir" "$@"
+  else
+    cmake --build "$dir" "$@" -- --quiet
+  fi
 }
 
 # Called rather than sourced: install what the arguments name.

@@ -28,5 +28,5 @@ fi
 avisynth_lib="$(bash scripts/avisynth.sh build)"
 
 cmake -S . -B build -G Ninja -DCLIPQUILL_AVISYNTH_LIBRARY="$avisynth_lib" "${extra_args[@]}" "$@"
-cmake --build build -j "$(nproc)"
+deps_build build -j "$(nproc)"
 ctest --test-dir build --output-on-failure --no-tests=error
