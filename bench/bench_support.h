@@ -173,13 +173,13 @@ inline void report(const Rounds& rounds, std::size_t items, const char* item) {
   }
   const double ratio = programMedian / floorMedian;
   const double pairRatio = median(pairRatios);
-  std::printf("median ratio within a pair %.2f\n", pairRatio);
+  std::printf("median ratio within a pair %.3g\n", pairRatio);
   if (std::abs(ratio - pairRatio) > 0.15 * pairRatio) {
     std::printf(
         "warning: the system changed pace during the run, the ratio of medians is "
         "unreliable; run again (or with TMPDIR=/dev/shm)\n");
   }
-  std::printf("ratio %.2f\n", ratio);
+  std::printf("ratio %.3g\n", ratio);
 }
 
 }  // namespace clipquill::bench
