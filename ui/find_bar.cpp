@@ -6,7 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
+#include <QToolButton>
 #include <algorithm>
 
 #include "ui/template_editor.h"
@@ -20,6 +20,15 @@ W* named(W* widget, const char* name, const QString& caption) {
   widget->setObjectName(QString::fromLatin1(name));
   widget->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
   return widget;
+}
+
+// Tool buttons, as wide as their captions: push buttons are at least 80
+// pixels each, which left the search texts no room beside the editor.
+QToolButton* button(const QString& caption, QWidget* parent) {
+  auto* b = new QToolButton(parent);
+  b->setText(caption);
+  b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  return b;
 }
 
 bool fitsLatin1(const QString& text) {
@@ -38,17 +47,15 @@ FindBar::FindBar(TemplateEditor* editor, QWidget* parent) : QWidget(parent), edi
   replaceLabel_->setBuddy(replaceEdit_);
   matchCase_ = named(new QCheckBox(QStringLiteral("Match &case"), this), "MatchCaseCheckBox",
                      QStringLiteral("Match case"));
-  nextButton_ = named(new QPushButton(QStringLiteral("Find Next"), this), "FindNextButton",
+  nextButton_ = named(button(QStringLiteral("Find Next"), this), "FindNextButton",
                       QStringLiteral("Find Next"));
-  replaceButton_ = named(new QPushButton(QStringLiteral("&Replace"), this), "ReplaceButton",
-                         QStringLiteral("Replace"));
-  replaceAllButton_ = named(new QPushButton(QStringLiteral("Replace A&ll"), this),
-                            "ReplaceAllButton", QStringLiteral("Replace All"));
-  closeButton_ = named(new QPushButton(QStringLiteral("Close"), this), "FindCloseButton",
-                       QStringLiteral("Close"));
+  replaceButton_ =
+      named(button(QStringLiteral("&Replace"), this), "ReplaceButton", QStringLiteral("Replace"));
+  replaceAllButton_ = named(button(QStringLiteral("Replace A&ll"), this), "ReplaceAllButton",
+                            QStringLiteral("Replace All"));
+  closeButton_ =
+      named(button(QStringLiteral("Close"), this), "FindCloseButton", QStringLiteral("Close"));
   status_ = named(new QLabel(this), "FindStatusLabel", QString());
-  for (QPushButton* b : {nextButton_, replaceButton_, replaceAllButton_, closeButton_})
-    b->setAutoDefault(false);
 
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(0, 0, 0, 0);
@@ -66,10 +73,10 @@ FindBar::FindBar(TemplateEditor* editor, QWidget* parent) : QWidget(parent), edi
 
   connect(findEdit_, &QLineEdit::returnPressed, this, [this] { findAgain(); });
   connect(replaceEdit_, &QLineEdit::returnPressed, this, [this] { replaceOne(); });
-  connect(nextButton_, &QPushButton::clicked, this, [this] { findAgain(); });
-  connect(replaceButton_, &QPushButton::clicked, this, [this] { replaceOne(); });
-  connect(replaceAllButton_, &QPushButton::clicked, this, [this] { replaceAll(); });
-  connect(closeButton_, &QPushButton::clicked, this, [this] {
+  connect(nextButton_, &QToolButton::clicked, this, [this] { findAgain(); });
+  connect(replaceButton_, &QToolButton::clicked, this, [this] { replaceOne(); });
+  connect(replaceAllButton_, &QToolButton::clicked, this, [this] { replaceAll(); });
+  connect(closeButton_, &QToolButton::clicked, this, [this] {
     hide();
     editor_->setFocus();
   });

@@ -9,7 +9,7 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
+class QToolButton;
 
 namespace clipquill {
 
@@ -44,10 +44,10 @@ class FindBar : public QWidget {
   QLineEdit* replaceEdit_;
   QLabel* replaceLabel_;
   QCheckBox* matchCase_;
-  QPushButton* nextButton_;
-  QPushButton* replaceButton_;
-  QPushButton* replaceAllButton_;
-  QPushButton* closeButton_;
+  QToolButton* nextButton_;
+  QToolButton* replaceButton_;
+  QToolButton* replaceAllButton_;
+  QToolButton* closeButton_;
   QLabel* status_;
 };
 

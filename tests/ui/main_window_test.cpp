@@ -592,7 +592,7 @@ class MainWindowTest : public QObject {
     child<QLineEdit>(form, "FindEdit")->setText(QStringLiteral("AVISource"));
     child<QLineEdit>(form, "ReplaceEdit")->setText(QStringLiteral("FFVideoSource"));
     child<QCheckBox>(form, "MatchCaseCheckBox")->setChecked(true);
-    QTest::mouseClick(child<QPushButton>(form, "ReplaceAllButton"), Qt::LeftButton);
+    QTest::mouseClick(child<QAbstractButton>(form, "ReplaceAllButton"), Qt::LeftButton);
     QCOMPARE(editor->text(), QStringLiteral("FFVideoSource(a)\navisource(b)\nFFVideoSource(c)"));
     // One step to undo.
     editor->undo();
