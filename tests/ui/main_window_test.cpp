@@ -590,7 +590,11 @@ class MainWindowTest : public QObject {
     QVERIFY(bar->isVisible());
     QVERIFY(child<QLineEdit>(form, "FindEdit")->hasFocus());
     child<QLineEdit>(form, "FindEdit")->setText(QStringLiteral("AVISource"));
-    child<QLineEdit>(form, "ReplaceEdit")->setText(QStringLiteral("FFVideoSource"));
+    auto* replaceEdit = child<QLineEdit>(form, "ReplaceEdit");
+    replaceEdit->setText(QStringLiteral("FFVideoSource"));
+    // A filter's name fits whole at the window's first size.
+    QTRY_VERIFY(replaceEdit->width() >
+                replaceEdit->fontMetrics().horizontalAdvance(replaceEdit->text()));
     child<QCheckBox>(form, "MatchCaseCheckBox")->setChecked(true);
     QTest::mouseClick(child<QAbstractButton>(form, "ReplaceAllButton"), Qt::LeftButton);
     QCOMPARE(editor->text(), QStringLiteral("FFVideoSource(a)\navisource(b)\nFFVideoSource(c)"));
