@@ -5,6 +5,7 @@
 #include <QAccessibleWidget>
 #include <algorithm>
 #include <string_view>
+#include <utility>
 
 #include "ui/template_editor.h"
 
@@ -13,6 +14,30 @@ namespace clipquill {
 namespace {
 
 using Base = QsciScintillaBase;
+
+std::function<void(QAccessibleEvent*)>& testListener() {
+  static std::function<void(QAccessibleEvent*)> listener;
+  return listener;
+}
+
+void tell(QAccessibleEvent* event) {
+  if (testListener()) {
+    testListener()(event);
+  } else {
+    QAccessible::updateAccessibility(event);
+  }
+}
+
+QString textOf(const TemplateEditor& editor, long from, long to) {
+  const std::string_view bytes = editor.rangeBytes(from, to);
+  const auto size = static_cast<qsizetype>(bytes.size());
+  return editor.showsLatin1() ? QString::fromLatin1(bytes.data(), size)
+                              : QString::fromUtf8(bytes.data(), size);
+}
+
+bool screenReaderListens() {
+  return testListener() || QAccessible::isActive();
+}
 
 class EditorAccessible : public QAccessibleWidget,
                          public QAccessibleTextInterface,
@@ -144,12 +169,7 @@ class EditorAccessible : public QAccessibleWidget,
     return editor()->SendScintilla(Base::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
   }
 
-  QString bytesAsText(long from, long to) const {
-    const std::string_view bytes = editor()->rangeBytes(from, to);
-    const auto size = static_cast<qsizetype>(bytes.size());
-    return editor()->showsLatin1() ? QString::fromLatin1(bytes.data(), size)
-                                   : QString::fromUtf8(bytes.data(), size);
-  }
+  QString bytesAsText(long from, long to) const { return textOf(*editor(), from, to); }
   // The line holding pos, its line end included, as screen readers expect.
   QString lineAround(long pos, int* start, int* end) const {
     const long line =
@@ -189,30 +209,39 @@ void installEditorAccessible() {
   (void)installed;
 }
 
-void notifyInserting(TemplateEditor& editor, long position, const char* bytes, long length) {
-  if (!QAccessible::isActive() || length <= 0) return;
-  const auto size = static_cast<qsizetype>(length);
-  const QString text =
-      editor.showsLatin1() ? QString::fromLatin1(bytes, size) : QString::fromUtf8(bytes, size);
-  QAccessibleTextInsertEvent event(&editor, static_cast<int>(editor.offsetAt(position)), text);
-  QAccessible::updateAccessibility(&event);
+void listenForTesting(std::function<void(QAccessibleEvent*)> listener) {
+  testListener() = std::move(listener);
 }
 
-void notifyRemoving(TemplateEditor& editor, long position, long length) {
-  if (!QAccessible::isActive() || length <= 0) return;
-  const std::string_view bytes = editor.rangeBytes(position, position + length);
-  const auto size = static_cast<qsizetype>(bytes.size());
-  const QString text = editor.showsLatin1() ? QString::fromLatin1(bytes.data(), size)
-                                            : QString::fromUtf8(bytes.data(), size);
-  QAccessibleTextRemoveEvent event(&editor, static_cast<int>(editor.offsetAt(position)), text);
-  QAccessible::updateAccessibility(&event);
+void EditorNotices::beforeInsert(long position, long length) {
+  tellInserted();
+  if (!screenReaderListens() || length <= 0) return;
+  insertedAt_ = position;
+  insertedLength_ = length;
 }
 
-void notifyCaretMoved(TemplateEditor& editor) {
-  if (!QAccessible::isActive()) return;
-  const long caret = editor.SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS);
-  QAccessibleTextCursorEvent event(&editor, static_cast<int>(editor.offsetAt(caret)));
-  QAccessible::updateAccessibility(&event);
+void EditorNotices::beforeDelete(long position, long length) {
+  tellInserted();
+  if (!screenReaderListens() || length <= 0) return;
+  QAccessibleTextRemoveEvent event(&editor_, static_cast<int>(editor_.offsetAt(position)),
+                                   textOf(editor_, position, position + length));
+  tell(&event);
+}
+
+void EditorNotices::viewUpdated(bool caretMoved) {
+  tellInserted();
+  if (!caretMoved || !screenReaderListens()) return;
+  const long caret = editor_.SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS);
+  QAccessibleTextCursorEvent event(&editor_, static_cast<int>(editor_.offsetAt(caret)));
+  tell(&event);
+}
+
+void EditorNotices::tellInserted() {
+  if (insertedAt_ < 0) return;
+  const long at = std::exchange(insertedAt_, -1);
+  QAccessibleTextInsertEvent event(&editor_, static_cast<int>(editor_.offsetAt(at)),
+                                   textOf(editor_, at, at + insertedLength_));
+  tell(&event);
 }
 
 }  // namespace clipquill

@@ -8,6 +8,10 @@
 // costs a search and the rest of its own line.
 #pragma once
 
+#include <functional>
+
+class QAccessibleEvent;
+
 namespace clipquill {
 
 class TemplateEditor;
@@ -16,10 +20,29 @@ class TemplateEditor;
 // QScintilla's. Safe to call more than once.
 void installEditorAccessible();
 
-// Tell a listening screen reader of a change just before it lands, and of
-// the caret's place; without one they cost nothing.
-void notifyInserting(TemplateEditor& editor, long position, const char* bytes, long length);
-void notifyRemoving(TemplateEditor& editor, long position, long length);
-void notifyCaretMoved(TemplateEditor& editor);
+// Tells a listening screen reader of an editor's changes and caret moves,
+// from the notices Scintilla sends before each change; without a listener
+// they cost nothing. QScintilla passes no text with the notice before an
+// insertion, so the inserted text is read once it has landed: at the next
+// notice, or when the view is next brought up to date.
+class EditorNotices {
+ public:
+  explicit EditorNotices(TemplateEditor& editor) : editor_(editor) {}
+
+  void beforeInsert(long position, long length);
+  void beforeDelete(long position, long length);
+  void viewUpdated(bool caretMoved);
+
+ private:
+  void tellInserted();
+
+  TemplateEditor& editor_;
+  long insertedAt_ = -1;
+  long insertedLength_ = 0;
+};
+
+// Tests stand in for a screen reader, which Qt's offscreen platform never
+// has: the editors' notices go to listener instead of Qt while it is set.
+void listenForTesting(std::function<void(QAccessibleEvent*)> listener);
 
 }  // namespace clipquill

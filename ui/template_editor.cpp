@@ -68,17 +68,16 @@ TemplateEditor::TemplateEditor(QWidget* parent)
   // accessible tells the screen reader.
   SendScintilla(SCI_SETMODEVENTMASK,
                 static_cast<unsigned long>(SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE));
-  connect(
-      this, &QsciScintillaBase::SCN_MODIFIED, this,
-      [this](int position, int type, const char* text, int length, int, int, int, int, int, int) {
-        if (type & SC_MOD_BEFOREINSERT) notifyInserting(*this, position, text, length);
-        if (type & SC_MOD_BEFOREDELETE) notifyRemoving(*this, position, length);
-        if (type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) emit edited();
-      });
+  connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
+          [this](int position, int type, const char*, int length, int, int, int, int, int, int) {
+            if (type & SC_MOD_BEFOREINSERT) notices_.beforeInsert(position, length);
+            if (type & SC_MOD_BEFOREDELETE) notices_.beforeDelete(position, length);
+            if (type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) emit edited();
+          });
   connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int updated) {
     fitLineNumbers();
     markTokens();
-    if (updated & SC_UPDATE_SELECTION) notifyCaretMoved(*this);
+    notices_.viewUpdated((updated & SC_UPDATE_SELECTION) != 0);
     emit viewChanged();
   });
 }

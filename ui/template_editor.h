@@ -10,6 +10,8 @@
 
 #include <Qsci/qsciscintilla.h>
 
+#include "ui/editor_accessible.h"
+
 #include <cstddef>
 #include <string_view>
 
@@ -80,6 +82,7 @@ class TemplateEditor : public QsciScintilla {
   void dropLineIndex();
 
   AvsLexer* lexer_;
+  EditorNotices notices_{*this};
   int lineNumberDigits_ = 0;
   mutable bool linesIndexed_ = false;
 };

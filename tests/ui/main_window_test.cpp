@@ -27,10 +27,12 @@
 #include <QtTest>
 #include <deque>
 #include <filesystem>
+#include <tuple>
 
 #include "support/named_child.h"
 #include "support/temp_dir.h"
 #include "ui/avs_lexer.h"
+#include "ui/editor_accessible.h"
 #include "ui/elided_label.h"
 #include "ui/find_bar.h"
 #include "ui/list_views.h"
@@ -1012,6 +1014,43 @@ class TemplateEditorTest : public QObject {
       QCOMPARE(text->textAfterOffset(last, QAccessible::LineBoundary, &start, &end), QString());
       QCOMPARE(text->cursorPosition(), text->characterCount());
     }
+  }
+
+  // While a screen reader listens, it hears of each change and caret move at
+  // Qt's offsets, the removed text read before it goes.
+  void aListeningScreenReaderHearsTheEdits() {
+    using Heard = std::tuple<int, int, QString>;  // what, at which offset, which text
+    std::vector<Heard> changes;
+    int caret = -1;
+    listenForTesting([&](QAccessibleEvent* event) {
+      if (auto* e = dynamic_cast<QAccessibleTextInsertEvent*>(event)) {
+        changes.emplace_back(e->type(), e->changePosition(), e->textInserted());
+      } else if (auto* e = dynamic_cast<QAccessibleTextRemoveEvent*>(event)) {
+        changes.emplace_back(e->type(), e->changePosition(), e->textRemoved());
+      } else if (auto* e = dynamic_cast<QAccessibleTextCursorEvent*>(event)) {
+        caret = e->cursorPosition();
+      }
+    });
+    {
+      TemplateEditor editor;
+      editor.setBytes("\xc3\xa9\xc3\xa9\nab");
+      editor.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&editor));
+      editor.SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+      changes.clear();
+      editor.typeText(QStringLiteral("\u00fc"));
+      QTRY_COMPARE(caret, 6);
+      QTest::keyClick(&editor, Qt::Key_Backspace);
+      QTest::keyClick(&editor, Qt::Key_Backspace);
+      QTRY_COMPARE(caret, 4);
+    }
+    listenForTesting(nullptr);
+    const std::vector<Heard> expected = {
+        {QAccessible::TextInserted, 5, QStringLiteral("\u00fc")},
+        {QAccessible::TextRemoved, 5, QStringLiteral("\u00fc")},
+        {QAccessible::TextRemoved, 4, QStringLiteral("b")},
+    };
+    QCOMPARE(changes, expected);
   }
 
   // Dark or light, the text stands apart from its paper.
