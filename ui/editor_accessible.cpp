@@ -39,6 +39,33 @@ bool screenReaderListens() {
   return testListener() || QAccessible::isActive();
 }
 
+// One line's text, for Qt's own rules for words, sentences and paragraphs,
+// which read all the text they are given: given a line, not the template.
+class LineText : public QAccessibleTextInterface {
+ public:
+  explicit LineText(QString text) : text_(std::move(text)) {}
+  QString text(int start, int end) const override { return text_.mid(start, end - start); }
+  int characterCount() const override { return static_cast<int>(text_.size()); }
+  // The rules ask for nothing else.
+  void selection(int, int* start, int* end) const override { *start = *end = 0; }
+  int selectionCount() const override { return 0; }
+  void addSelection(int, int) override {}
+  void removeSelection(int) override {}
+  void setSelection(int, int, int) override {}
+  int cursorPosition() const override { return 0; }
+  void setCursorPosition(int) override {}
+  QRect characterRect(int) const override { return {}; }
+  int offsetAtPoint(const QPoint&) const override { return -1; }
+  void scrollToSubstring(int, int) override {}
+  QString attributes(int, int* start, int* end) const override {
+    *start = *end = 0;
+    return {};
+  }
+
+ private:
+  QString text_;
+};
+
 class EditorAccessible : public QAccessibleWidget,
                          public QAccessibleTextInterface,
                          public QAccessibleEditableTextInterface {
@@ -93,8 +120,8 @@ class EditorAccessible : public QAccessibleWidget,
     return bytesAsText(position(start), position(end));
   }
 
-  // Lines and characters are answered from their own bytes; Qt's defaults for
-  // the other boundaries read the whole text.
+  // Lines and characters are answered from their own bytes, the other
+  // boundaries within their line: Qt's defaults would read the whole text.
   QString textAtOffset(int at, QAccessible::TextBoundaryType boundary, int* start,
                        int* end) const override {
     if (boundary == QAccessible::LineBoundary) return lineAround(position(at), start, end);
@@ -106,17 +133,23 @@ class EditorAccessible : public QAccessibleWidget,
       *end = offset(to);
       return bytesAsText(from, to);
     }
-    return QAccessibleTextInterface::textAtOffset(at, boundary, start, end);
+    return withinLine(at, start, end, [&](const LineText& line, int inLine, int* from, int* to) {
+      return line.textAtOffset(inLine, boundary, from, to);
+    });
   }
   QString textBeforeOffset(int at, QAccessible::TextBoundaryType boundary, int* start,
                            int* end) const override {
     if (boundary == QAccessible::LineBoundary) return lineNextTo(at, -1, start, end);
-    return QAccessibleTextInterface::textBeforeOffset(at, boundary, start, end);
+    return withinLine(at, start, end, [&](const LineText& line, int inLine, int* from, int* to) {
+      return line.textBeforeOffset(inLine, boundary, from, to);
+    });
   }
   QString textAfterOffset(int at, QAccessible::TextBoundaryType boundary, int* start,
                           int* end) const override {
     if (boundary == QAccessible::LineBoundary) return lineNextTo(at, 1, start, end);
-    return QAccessibleTextInterface::textAfterOffset(at, boundary, start, end);
+    return withinLine(at, start, end, [&](const LineText& line, int inLine, int* from, int* to) {
+      return line.textAfterOffset(inLine, boundary, from, to);
+    });
   }
 
   int characterCount() const override { return offset(length()); }
@@ -179,6 +212,21 @@ class EditorAccessible : public QAccessibleWidget,
     *start = offset(from);
     *end = offset(to);
     return bytesAsText(from, to);
+  }
+  // Qt's rule for a boundary applied to the line holding offset at: words,
+  // sentences and paragraphs end at a line's end in a script.
+  template <class Ask>
+  QString withinLine(int at, int* start, int* end, Ask ask) const {
+    if (at == -2) at = cursorPosition();  // Qt's "at the caret"
+    const long line = editor()->SendScintilla(Base::SCI_LINEFROMPOSITION,
+                                              static_cast<unsigned long>(position(at)));
+    const long from = lineStart(line);
+    const int base = offset(from);
+    const QString found =
+        ask(LineText(bytesAsText(from, lineStart(line + 1))), at - base, start, end);
+    if (*start >= 0) *start += base;
+    if (*end >= 0) *end += base;
+    return found;
   }
   // The line before (step -1) or after (step 1) the one holding offset at.
   QString lineNextTo(int at, long step, int* start, int* end) const {

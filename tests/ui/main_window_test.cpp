@@ -1013,6 +1013,14 @@ class TemplateEditorTest : public QObject {
                editor.text(editor.lines() - 2));
       QCOMPARE(text->textAfterOffset(last, QAccessible::LineBoundary, &start, &end), QString());
       QCOMPARE(text->cursorPosition(), text->characterCount());
+      // Words by Qt's rule, within their line, at the document's offsets.
+      const int lastLine =
+          text->characterCount() - static_cast<int>(editor.text(editor.lines() - 1).size());
+      QCOMPARE(text->textAtOffset(lastLine + 1, QAccessible::WordBoundary, &start, &end),
+               editor.text(editor.lines() - 1));
+      QCOMPARE(std::pair(start, end), std::pair(lastLine, text->characterCount()));
+      QCOMPARE(text->textBeforeOffset(lastLine + 1, QAccessible::WordBoundary, &start, &end),
+               QString());
     }
   }
 
