@@ -94,7 +94,12 @@ void TemplateEditor::setBytes(std::string_view bytes) {
   SendScintilla(SCI_APPENDTEXT, static_cast<uintptr_t>(bytes.size()), bytes.data());
   setReadOnly(readOnly);
   SendScintilla(SCI_EMPTYUNDOBUFFER);
-  SendScintilla(SCI_GOTOPOS, 0UL);
+  // The caret to the start and the view to the top left, without asking
+  // Scintilla to scroll the caret into view: that lays out the caret's line
+  // whole, before it is styled, and a line of megabytes twice.
+  SendScintilla(SCI_SETEMPTYSELECTION, 0UL);
+  SendScintilla(SCI_SETFIRSTVISIBLELINE, 0UL);
+  SendScintilla(SCI_SETXOFFSET, 0UL);
   fitLineNumbers();
 }
 

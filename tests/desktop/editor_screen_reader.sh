@@ -40,8 +40,8 @@ bus=$!
 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$program" "$work/t.qtpl" >"$work/app.log" 2>&1 &
 pid=$!
 
-# Asks the editor through AT-SPI; prints "chars caret" and the line at the
-# caret, or fails after about 10 s.
+# Asks the editor through AT-SPI; prints "focused chars caret" (focused is 1
+# or 0) and the line at the caret, or fails after about 10 s.
 ask() {
   /usr/bin/python3 - <<'EOF'
 import sys, time
@@ -71,7 +71,8 @@ for _ in range(50):
         text = found.queryText()
         caret = text.caretOffset
         line = text.getTextAtOffset(caret, pyatspi.TEXT_BOUNDARY_LINE_START)[0]
-        print(text.characterCount, caret, line.rstrip("\n"))
+        focused = found.getState().contains(pyatspi.STATE_FOCUSED)
+        print(int(focused), text.characterCount, caret, line.rstrip("\n"))
         sys.exit(0)
     time.sleep(0.2)
 print("no template editor on the accessibility bus", file=sys.stderr)
@@ -87,16 +88,23 @@ fail() {
 
 before="$(ask)" || fail "the editor was not found"
 # 26 characters (é is one), a line end, 12 more: 39; the caret at the start.
-[[ "$before" == "39 0 AVISource(\"<P><F>\") # café" ]] || fail "first answer: $before"
+[[ "${before#? }" == "39 0 AVISource(\"<P><F>\") # café" ]] || fail "first answer: $before"
 
-wid="$(xdotool search --name '^Clipquill$' | tail -1)"
-xdotool windowactivate --sync "$wid" 2>/dev/null || true
-# Into the editor: Ctrl+End goes to its end, then three keys typed one by one.
-xdotool mousemove --window "$wid" 150 250 click 1
+# Into the editor, once its window is on screen and the click has given the
+# editor the focus: then Ctrl+End to its end and three keys one by one.
+for _ in $(seq 1 50); do
+  wid="$(xdotool search --onlyvisible --name '^Clipquill$' | tail -1)"
+  if [[ -n "$wid" ]]; then
+    xdotool windowactivate --sync "$wid" 2>/dev/null || true
+    xdotool mousemove --window "$wid" 150 250 click 1
+    if [[ "$(ask)" == 1* ]]; then break; fi
+  fi
+  sleep 0.2
+done
 xdotool key --delay 50 ctrl+End x y z
 for _ in $(seq 1 50); do
   after="$(ask)" || fail "the editor was lost"
-  if [[ "$after" == "42 42 Trim(0, 100)xyz" ]]; then
+  if [[ "$after" == "1 42 42 Trim(0, 100)xyz" ]]; then
     echo "editor_screen_reader: ok ($before -> $after)"
     exit 0
   fi
