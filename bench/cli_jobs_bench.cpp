@@ -52,6 +52,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "bench/bench_support.h"
@@ -145,14 +146,14 @@ int floorList(const std::string& folder, const std::vector<std::string>& exts) {
   return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
-int floorRead(const std::string& path) {
+// The whole file in memory the read fills, not cleared first; its size.
+std::pair<std::unique_ptr<char[]>, std::size_t> floorReadWhole(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) dieErrno("cannot open " + path);
   struct stat st;
   if (::fstat(fd, &st) != 0) dieErrno("cannot stat " + path);
-  // Memory the read fills, not cleared first; the lines counted with memchr.
   const auto size = static_cast<std::size_t>(st.st_size);
-  const std::unique_ptr<char[]> bytes(new char[size + 1]);
+  std::unique_ptr<char[]> bytes(new char[size + 1]);
   std::size_t got = 0;
   while (got < size) {
     const ssize_t n = ::read(fd, bytes.get() + got, size - got);
@@ -160,6 +161,12 @@ int floorRead(const std::string& path) {
     got += static_cast<std::size_t>(n);
   }
   ::close(fd);
+  return {std::move(bytes), size};
+}
+
+int floorRead(const std::string& path) {
+  // The lines counted with memchr.
+  const auto [bytes, size] = floorReadWhole(path);
   std::size_t lines = 0;
   for (const char* p = bytes.get();
        (p = static_cast<const char*>(std::memchr(p, '\n', size - (p - bytes.get())))) != nullptr;
@@ -264,19 +271,7 @@ int floorExts(const std::string& folder, char** exts, int count) {
 // Reads from whole and writes it anew as to, through a temporary beside it
 // that is synced and renamed into place: a safe save with nothing to build.
 int floorCopy(const std::string& from, const std::string& to) {
-  const int fd = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) dieErrno("cannot open " + from);
-  struct stat st;
-  if (::fstat(fd, &st) != 0) dieErrno("cannot stat " + from);
-  const auto size = static_cast<std::size_t>(st.st_size);
-  const std::unique_ptr<char[]> bytes(new char[size + 1]);
-  std::size_t got = 0;
-  while (got < size) {
-    const ssize_t n = ::read(fd, bytes.get() + got, size - got);
-    if (n <= 0) dieErrno("cannot read " + from);
-    got += static_cast<std::size_t>(n);
-  }
-  ::close(fd);
+  const auto [bytes, size] = floorReadWhole(from);
   const std::string temp = to + ".floor";
   support::floorWriteFile(temp, std::string_view(bytes.get(), size), /*sync=*/true);
   if (::rename(temp.c_str(), to.c_str()) != 0) dieErrno("cannot rename " + temp);

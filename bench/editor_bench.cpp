@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "bench/bench_support.h"
+#include "bench/window_bench_support.h"
 #include "tests/support/named_child.h"
 #include "ui/main_window.h"
 #include "ui/template_editor.h"
@@ -40,28 +41,9 @@ using clipquill::testing::child;
 using support::Clock;
 using support::die;
 using support::msSince;
-
-class QuietBoxes : public clipquill::MessageBoxes {
- public:
-  clipquill::Answer ask(QWidget*, clipquill::MessageKind, clipquill::Buttons,
-                        const QString& text) override {
-    die("unexpected question: " + text.toStdString());
-  }
-  void error(QWidget*, const QString&, const QString& text) override {
-    die("unexpected error: " + text.toStdString());
-  }
-};
-
-void settle() {
-  QApplication::processEvents();
-}
-
-void typeKey(QWidget* widget, const QString& text) {
-  QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, text);
-  QApplication::sendEvent(widget, &press);
-  QKeyEvent release(QEvent::KeyRelease, Qt::Key_X, Qt::NoModifier, text);
-  QApplication::sendEvent(widget, &release);
-}
+using support::QuietBoxes;
+using support::settle;
+using support::typeKey;
 
 std::string readWhole(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -200,19 +182,8 @@ struct Bench {
     QsciScintilla bare;
     fill(bare, bytes);
     const auto measured = support::alternate(
-        rounds,
-        [&] {
-          const auto start = Clock::now();
-          typeKey(&bare, QStringLiteral("x"));
-          settle();
-          return msSince(start);
-        },
-        [&] {
-          const auto start = Clock::now();
-          typeKey(editor, QStringLiteral("x"));
-          settle();
-          return msSince(start);
-        });
+        rounds, [&] { return support::timeKeystroke(&bare); },
+        [&] { return support::timeKeystroke(editor); });
     if (!form.model().state().Modified) die("the keystroke did not reach the model");
     std::printf("\n== a keystroke in a %.1f MB template (floor: a bare Scintilla, same bytes)\n",
                 static_cast<double>(bytes.size()) / 1e6);
@@ -244,16 +215,10 @@ struct Bench {
     bare.setCursorPosition(static_cast<int>(editor->lineCount() / 2), 0);
     std::vector<double> previewMs;
     const auto measured = support::alternate(
-        rounds,
+        rounds, [&] { return support::timeKeystroke(&bare); },
         [&] {
           const auto start = Clock::now();
-          typeKey(&bare, QStringLiteral("x"));
-          settle();
-          return msSince(start);
-        },
-        [&] {
-          const auto start = Clock::now();
-          typeKey(editor, QStringLiteral("x"));
+          typeKey(editor, Qt::Key_X, QStringLiteral("x"));
           settle();
           const auto previewStart = Clock::now();
           form.refreshPreview();

@@ -26,6 +26,7 @@
 #include <string>
 
 #include "bench/bench_support.h"
+#include "bench/window_bench_support.h"
 #include "cli/cli.h"
 #include "clips/folders.h"
 #include "core/script_files.h"
@@ -45,6 +46,9 @@ using clipquill::testing::child;
 using support::Clock;
 using support::die;
 using support::msSince;
+using support::QuietBoxes;
+using support::settle;
+using support::typeKey;
 
 // Answers nothing: no question is expected in these runs, and one would be a
 // failure of the benchmark.
@@ -69,30 +73,8 @@ class NoQuestions : public clipquill::FormPort {
   }
 };
 
-class QuietBoxes : public clipquill::MessageBoxes {
- public:
-  clipquill::Answer ask(QWidget*, clipquill::MessageKind, clipquill::Buttons,
-                        const QString& text) override {
-    die("unexpected question: " + text.toStdString());
-  }
-  void error(QWidget*, const QString&, const QString& text) override {
-    die("unexpected error: " + text.toStdString());
-  }
-};
-
 void writeText(const std::string& path, const std::string& bytes) {
   support::floorWriteFile(path, bytes);
-}
-
-void settle() {
-  QApplication::processEvents();
-}
-
-void typeKey(QWidget* widget, Qt::Key key, const QString& text) {
-  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-  QApplication::sendEvent(widget, &press);
-  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-  QApplication::sendEvent(widget, &release);
 }
 
 long peakRssKiB() {
@@ -253,19 +235,8 @@ struct Bench {
     plain.SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
     settle();
     const auto measured = support::alternate(
-        rounds,
-        [&] {
-          const auto start = Clock::now();
-          typeKey(&plain, Qt::Key_X, QStringLiteral("x"));
-          settle();
-          return msSince(start);
-        },
-        [&] {
-          const auto start = Clock::now();
-          typeKey(templateEdit, Qt::Key_X, QStringLiteral("x"));
-          settle();
-          return msSince(start);
-        });
+        rounds, [&] { return support::timeKeystroke(&plain); },
+        [&] { return support::timeKeystroke(templateEdit); });
     if (!form.model().state().Modified) die("the keystroke did not reach the model");
     std::printf("\n== a keystroke in a %.1f MB template (floor: a bare Scintilla, same bytes)\n",
                 static_cast<double>(bytes.size()) / 1e6);

@@ -4,13 +4,7 @@
 // real run would meet, without a script written. Whether a folder takes a new
 // file is its access list's answer, which only trying tells: a temporary of
 // the real run's own form is made there and removed at once, once per folder.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "core/windows_api.h"
 
 #include <string_view>
 #include <utility>

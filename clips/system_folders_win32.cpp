@@ -6,13 +6,7 @@
 // beginning with "." as on the other systems (the program's own temporaries
 // among them), are never listed as clips; a link counts as what it points
 // to, so a link to an ordinary file is listed and a broken one is not.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "core/windows_api.h"
 
 #include <cerrno>
 

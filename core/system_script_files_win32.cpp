@@ -12,13 +12,7 @@
 // this process may, before they are moved into place, in order. The move
 // replaces a link itself, as deleting the old file and writing a new one
 // would.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "core/windows_api.h"
 
 #include <deque>
 #include <string>

@@ -1,11 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "core/windows_api.h"
 
 #include "core/win32_file.h"
 

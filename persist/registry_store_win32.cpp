@@ -4,13 +4,7 @@
 // a modern Windows, so a key that cannot be created or written there is kept
 // below HKEY_CURRENT_USER instead, or no user would ever have a flag stored;
 // reading looks in the same order, the machine's value first.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "core/windows_api.h"
 
 #include "core/wide_text.h"
 #include "persist/registry_store.h"

@@ -10,13 +10,7 @@
 // the link itself stays. A file the user may not write is refused as writing
 // it would be; where only the folder refuses the new file, the file is
 // written in place.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "core/windows_api.h"
 
 #include <string>
 

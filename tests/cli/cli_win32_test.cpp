@@ -2,13 +2,7 @@
 // The command line on Windows paths, in-process: drive letters and "\" read
 // against the working folder, scripts that name their clips with "\", the
 // flags in the registry, and errors by their Windows numbers.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "core/windows_api.h"
 
 #include <gtest/gtest.h>
 

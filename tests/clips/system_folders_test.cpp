@@ -14,6 +14,7 @@
 #include "clips/clip_list.h"
 #include "clips/folders.h"
 #include "core/error.h"
+#include "support/error_message.h"
 #include "support/temp_dir.h"
 
 namespace clipquill {
@@ -31,12 +32,7 @@ Names listed(Folders& folders, const std::string& folder) {
 }
 
 std::string errorOf(Folders& folders, const std::string& folder) {
-  try {
-    listed(folders, folder);
-  } catch (const Error& e) {
-    return e.message();
-  }
-  return "no error";
+  return testing::errorMessage([&] { listed(folders, folder); }, "no error");
 }
 
 TEST(SystemClipFolders, ListsOrdinaryFilesOnly) {

@@ -2,13 +2,7 @@
 // Clip folders on a real Windows file system: which entries a clip list may
 // show, masks that mean what they mean on Linux (the system's own wild cards
 // would also match short names), and the errors by their Windows numbers.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "core/windows_api.h"
 
 #include <gtest/gtest.h>
 
@@ -23,6 +17,7 @@
 #include "core/error.h"
 #include "core/utf8_path.h"
 #include "core/win32_file.h"
+#include "support/error_message.h"
 #include "support/temp_dir.h"
 
 namespace clipquill {
@@ -40,12 +35,7 @@ Names listed(Folders& folders, const std::string& folder) {
 }
 
 std::string errorOf(Folders& folders, const std::string& folder) {
-  try {
-    listed(folders, folder);
-  } catch (const Error& e) {
-    return e.message();
-  }
-  return "no error";
+  return testing::errorMessage([&] { listed(folders, folder); }, "no error");
 }
 
 TEST(Win32Folders, ListsOrdinaryVisibleFilesByTheirUtf8Names) {

@@ -22,12 +22,14 @@
 #include "core/generator.h"
 #include "core/script_files.h"
 #include "support/child_process.h"
+#include "support/error_message.h"
 #include "support/fakes.h"
 #include "support/temp_dir.h"
 
 namespace clipquill {
 namespace {
 
+using testing::errorMessage;
 using testing::listFolder;
 using testing::readFile;
 using testing::ScriptedUser;
@@ -35,15 +37,6 @@ using testing::TempDir;
 using testing::VectorList;
 using testing::writeFile;
 using Lines = std::vector<std::string>;
-
-std::string messageOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    return e.message();
-  }
-  return "";
-}
 
 class SystemScriptFilesTest : public ::testing::Test {
  protected:
@@ -68,7 +61,7 @@ TEST_F(SystemScriptFilesTest, CreateNewLeavesWhatIsThereAlone) {
   }
   for (const char* refused : {"d.avs", "to-folder.avs", "fifo.avs"}) {
     SCOPED_TRACE(refused);
-    EXPECT_EQ(messageOf([&] { files->createNew(path(refused)); }), "File access denied");
+    EXPECT_EQ(errorMessage([&] { files->createNew(path(refused)); }), "File access denied");
   }
   EXPECT_EQ(readFile(path("f.avs")), "someone else's");
   EXPECT_EQ(listFolder(dir.path()),
@@ -233,7 +226,7 @@ class RealRunTest : public SystemScriptFilesTest {
     return generator.run({templ, dest, "/caps", name, clips, false}, state);
   }
   std::string runForError(const std::string& dest) {
-    return messageOf([&] { run(dest); });
+    return errorMessage([&] { run(dest); });
   }
 };
 
@@ -354,7 +347,7 @@ TEST_F(RealRunTest, ARunThatEndsEarlyLandsWhatItFinished) {
     StopAt progress(c.stopAt);
     ScriptGenerator generator(*files, user, created, &progress);
     RunOutcome outcome = RunOutcome::Completed;
-    const std::string message = messageOf([&] {
+    const std::string message = errorMessage([&] {
       outcome = generator.run({templ, dir.path(), "/caps", "", clips, false}, state);
     });
     EXPECT_EQ(message, c.message);

@@ -2,13 +2,7 @@
 // Scripts on a real Windows file system: what lands and what never does,
 // the errors by their Windows numbers, and what another program's hold on a
 // file, a read-only file or a killed run's temporary make of a run.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "core/windows_api.h"
 
 #include <gtest/gtest.h>
 
@@ -19,24 +13,17 @@
 #include "core/script_files.h"
 #include "core/utf8_path.h"
 #include "core/win32_file.h"
+#include "support/error_message.h"
 #include "support/temp_dir.h"
 
 namespace clipquill {
 namespace {
 
+using testing::errorMessage;
 using testing::listFolder;
 using testing::readFile;
 using testing::TempDir;
 using testing::writeFile;
-
-std::string messageOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    return e.message();
-  }
-  return "";
-}
 
 class Win32ScriptFilesTest : public ::testing::Test {
  protected:
@@ -83,7 +70,7 @@ TEST_F(Win32ScriptFilesTest, FailuresShowTheirWindowsNumbers) {
       {path("\xC3(.avs"), "Invalid filename"},  // not UTF-8: names no file
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(messageOf([&] { files->createNew(c.path); }), c.message) << c.path;
+    EXPECT_EQ(errorMessage([&] { files->createNew(c.path); }), c.message) << c.path;
   }
   EXPECT_EQ(listFolder(dir.path()), (std::vector<std::string>{"file", "folder.avs"}));
 }
@@ -105,14 +92,14 @@ TEST_F(Win32ScriptFilesTest, AFileThatMayNotBeWrittenIsNotReplaced) {
   writeFile(path("ro.avs"), "kept");
   ASSERT_TRUE(
       ::SetFileAttributesW(win32::widePath(path("ro.avs")).c_str(), FILE_ATTRIBUTE_READONLY));
-  EXPECT_EQ(messageOf([&] { files->replace(path("ro.avs")); }), "File access denied");
+  EXPECT_EQ(errorMessage([&] { files->replace(path("ro.avs")); }), "File access denied");
 
   writeFile(path("held.avs"), "kept");
   // Another program holds the file open and lets nobody write it.
   const win32::Handle held(::CreateFileW(win32::widePath(path("held.avs")).c_str(), GENERIC_READ,
                                          FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(held.valid());
-  EXPECT_EQ(messageOf([&] { files->replace(path("held.avs")); }), "I/O error 32");
+  EXPECT_EQ(errorMessage([&] { files->replace(path("held.avs")); }), "I/O error 32");
   files->settle();
   EXPECT_EQ(readFile(path("ro.avs")), "kept");
   EXPECT_EQ(readFile(path("held.avs")), "kept");

@@ -3,13 +3,7 @@
 // hive where it may be written, below the user's where it may not, and read
 // in the same order. Each test works below a key of its own in
 // HKEY_CURRENT_USER, standing in for both hives, and removes it afterwards.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "core/windows_api.h"
 
 #include <gtest/gtest.h>
 

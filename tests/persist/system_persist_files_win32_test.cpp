@@ -2,13 +2,7 @@
 // Templates, settings files and flags on a real Windows file system: byte
 // for byte, regular files only, nothing lost to a refused replacement, and
 // the errors by their Windows numbers.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "core/windows_api.h"
 
 #include <gtest/gtest.h>
 
@@ -19,24 +13,17 @@
 #include "core/utf8_path.h"
 #include "core/win32_file.h"
 #include "persist/persist_files.h"
+#include "support/error_message.h"
 #include "support/temp_dir.h"
 
 namespace clipquill {
 namespace {
 
+using testing::errorMessage;
 using testing::listFolder;
 using testing::readFile;
 using testing::TempDir;
 using testing::writeFile;
-
-std::string messageOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    return e.message();
-  }
-  return "";
-}
 
 class Win32PersistFilesTest : public ::testing::Test {
  protected:
@@ -86,8 +73,8 @@ TEST_F(Win32PersistFilesTest, AFileAnotherProgramWritesCannotBeRead) {
   const win32::Handle writer(::CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                            OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(writer.valid());
-  EXPECT_EQ(messageOf([&] { files->read(path("t.qtpl")); }), "I/O error 32");
-  EXPECT_EQ(messageOf([&] { files->write(path("t.qtpl"), "y"); }), "I/O error 32");
+  EXPECT_EQ(errorMessage([&] { files->read(path("t.qtpl")); }), "I/O error 32");
+  EXPECT_EQ(errorMessage([&] { files->write(path("t.qtpl"), "y"); }), "I/O error 32");
 }
 
 TEST_F(Win32PersistFilesTest, RefusedWritesKeepTheOldFileAndLeaveNothing) {
@@ -105,7 +92,7 @@ TEST_F(Win32PersistFilesTest, RefusedWritesKeepTheOldFileAndLeaveNothing) {
       {path("a|b.ini"), "Invalid filename"},         // 123
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(messageOf([&] { files->write(c.path, "new"); }), c.message) << c.path;
+    EXPECT_EQ(errorMessage([&] { files->write(c.path, "new"); }), c.message) << c.path;
   }
   EXPECT_EQ(readFile(path("ro.ini")), "kept");
   EXPECT_EQ(listFolder(dir.path()), (std::vector<std::string>{"folder.ini", "ro.ini"}));
@@ -125,8 +112,8 @@ TEST_F(Win32PersistFilesTest, FoldersAndNames) {
   files->makeFolder(path("registry"));
   files->makeFolder(path("registry"));  // there already: fine
   writeFile(path("file"), "x");
-  EXPECT_EQ(messageOf([&] { files->makeFolder(path("file")); }), "Invalid filename");
-  EXPECT_EQ(messageOf([&] { files->makeFolder(path("missing\\sub")); }), "Invalid filename");
+  EXPECT_EQ(errorMessage([&] { files->makeFolder(path("file")); }), "Invalid filename");
+  EXPECT_EQ(errorMessage([&] { files->makeFolder(path("missing\\sub")); }), "Invalid filename");
   EXPECT_TRUE(files->canWrite(path("registry")));
   EXPECT_FALSE(files->canWrite(path("missing")));
   EXPECT_FALSE(files->canWrite(path("file")));

@@ -2,13 +2,7 @@
 // What start-up reads of a Windows system: there is always a screen, the
 // program's path comes from its module, and the home folder is the user
 // profile.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "core/windows_api.h"
 
 #include <string>
 
