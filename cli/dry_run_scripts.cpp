@@ -10,22 +10,11 @@
 #include <utility>
 
 #include "core/error.h"
+#include "core/posix_file.h"
 
 namespace clipquill::cli {
 
 namespace {
-
-// What stands at name in dir: nothing (ENOENT), a file to ask about (0), or
-// the errno of what refuses a script there; st describes a file found.
-int occupant(int dir, const std::string& name, struct stat& st) {
-  if (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
-  if (S_ISREG(st.st_mode)) return 0;
-  if (S_ISLNK(st.st_mode)) {
-    struct stat target;
-    if (::fstatat(dir, name.c_str(), &target, 0) != 0 || S_ISREG(target.st_mode)) return 0;
-  }
-  return EACCES;  // a folder, a FIFO, a device, or a link to one of them
-}
 
 // Whether the folder takes a new file; 0, or the errno making one would meet.
 int newFileDenied(int dir) {
@@ -48,7 +37,7 @@ std::unique_ptr<ScriptWriter> DryRunScripts::createNew(const std::string& path) 
   if (written_.contains(path)) return nullptr;
   const std::string name = posix::nameOf(path);
   struct stat st;
-  const int err = occupant(dir, name, st);
+  const int err = posix::scriptOccupant(dir, name, st);
   if (err == 0) return nullptr;
   // A name too long for the file system fails here, as at the real link.
   if (err != ENOENT) throw Error::fromErrno(err);
@@ -61,7 +50,7 @@ std::unique_ptr<ScriptWriter> DryRunScripts::replace(const std::string& path) {
   const int dir = folderFor(path);
   const std::string name = posix::nameOf(path);
   struct stat st;
-  const int err = occupant(dir, name, st);
+  const int err = posix::scriptOccupant(dir, name, st);
   if (err != 0 && err != ENOENT) throw Error::fromErrno(err);
   const bool file = err == 0 && S_ISREG(st.st_mode);
   if (file) {

@@ -286,4 +286,14 @@ void listEntries(int folderFd, const std::function<void(int folderFd, const dire
   }
 }
 
+int scriptOccupant(int dir, const std::string& name, struct stat& st) {
+  if (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
+  if (S_ISREG(st.st_mode)) return 0;
+  if (S_ISLNK(st.st_mode)) {
+    struct stat target;
+    if (::fstatat(dir, name.c_str(), &target, 0) != 0 || S_ISREG(target.st_mode)) return 0;
+  }
+  return EACCES;
+}
+
 }  // namespace clipquill::posix

@@ -147,4 +147,11 @@ bool isStaleTemporary(std::string_view name);
 // Removes the stale temporaries in dir.
 void removeStaleTemporaries(int dir);
 
+// What stands at name in dir where a script is to go: nothing (ENOENT), a
+// file to ask about before replacing it (0; a link to a file, or a dangling
+// link, counts as one), or the errno of what refuses a script there (EACCES
+// for a folder, a FIFO, a device or a link to one). st describes what the
+// name itself is. The writer and the dry run ask the same question here.
+int scriptOccupant(int dir, const std::string& name, struct stat& st);
+
 }  // namespace clipquill::posix

@@ -54,19 +54,6 @@ std::size_t heldLimit() {
   return std::clamp<std::size_t>(static_cast<std::size_t>(limit.rlim_cur / 2), 1, kMaxHeld);
 }
 
-// What stands at name in dir: nothing (ENOENT), a file to ask about (0), or
-// the errno of what refuses a script there.
-int occupant(int dir, const std::string& name, struct stat& st) {
-  if (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
-  if (S_ISREG(st.st_mode)) return 0;
-  if (S_ISLNK(st.st_mode)) {
-    // A link to a file, or a dangling one: a file in the way all the same.
-    struct stat target;
-    if (::fstatat(dir, name.c_str(), &target, 0) != 0 || S_ISREG(target.st_mode)) return 0;
-  }
-  return EACCES;  // a folder, a FIFO, a device, or a link to one of them
-}
-
 class PosixScriptFiles final : public ScriptFiles {
  public:
   std::unique_ptr<ScriptWriter> createNew(const std::string& path) override;
@@ -167,7 +154,7 @@ class PosixScriptFiles final : public ScriptFiles {
   void takeOver(const std::string& path, const std::string& name) {
     if (!askTaken_ || !askTaken_(path)) throw ScriptDeclined{};
     struct stat st;
-    const int err = occupant(dir_.get(), name, st);
+    const int err = posix::scriptOccupant(dir_.get(), name, st);
     if (err == ENOENT) return;  // gone again: the script simply lands
     if (err != 0) throw Error::fromErrno(err);
     if (S_ISREG(st.st_mode)) {
@@ -271,7 +258,7 @@ std::unique_ptr<ScriptWriter> PosixScriptFiles::createNew(const std::string& pat
   if (heldPaths_.contains(path)) return nullptr;
   const std::string name = posix::nameOf(path);
   if (mayBeThere(name)) {
-    const int err = occupant(dir, name, askedStat_);
+    const int err = posix::scriptOccupant(dir, name, askedStat_);
     if (err == 0) {
       askedPath_ = path;
       return nullptr;
@@ -286,7 +273,7 @@ std::unique_ptr<ScriptWriter> PosixScriptFiles::replace(const std::string& path)
   const int dir = folderFor(path);
   const std::string name = posix::nameOf(path);
   struct stat st = askedStat_;
-  const int err = path == askedPath_ ? 0 : occupant(dir, name, st);
+  const int err = path == askedPath_ ? 0 : posix::scriptOccupant(dir, name, st);
   askedPath_.clear();
   if (err != 0 && err != ENOENT) throw Error::fromErrno(err);
   const bool file = err == 0 && S_ISREG(st.st_mode);
