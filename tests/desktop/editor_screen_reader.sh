@@ -93,11 +93,15 @@ before="$(ask)" || fail "the editor was not found"
 # Into the editor, once its window is on screen and the click has given the
 # editor the focus: then Ctrl+End to its end and three keys one by one.
 for _ in $(seq 1 50); do
-  wid="$(xdotool search --onlyvisible --name '^Clipquill$' | tail -1)"
+  # The splash has the same name and may go while it is looked at: a
+  # window that vanishes is looked for again.
+  wid="$(xdotool search --onlyvisible --name '^Clipquill$' 2>/dev/null | tail -1)" || wid=""
   if [[ -n "$wid" ]]; then
     xdotool windowactivate --sync "$wid" 2>/dev/null || true
-    xdotool mousemove --window "$wid" 150 250 click 1
-    if [[ "$(ask)" == 1* ]]; then break; fi
+    if xdotool mousemove --window "$wid" 150 250 click 1 2>/dev/null &&
+      [[ "$(ask)" == 1* ]]; then
+      break
+    fi
   fi
   sleep 0.2
 done
