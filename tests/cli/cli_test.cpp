@@ -396,6 +396,47 @@ TEST_F(CliTest, ShowPrintsTheStateAsValidJson) {
   EXPECT_TRUE(listFolder(at("out")).empty());
 }
 
+// --show prints its document in pieces; whatever the texts hold, the result
+// must be the very layout that dumping the whole document gives.
+TEST_F(CliTest, ShowIsLaidOutAsTheWholeDocumentDumped) {
+  struct Row {
+    const char* name;
+    std::string settings;  // t.ini beside the template; "" for none
+    std::string templateText;
+    std::vector<std::pair<std::string, bool>> filters;
+  };
+  const Row rows[] = {
+      {"no filters, no lines", "[FilterBy]\r\n", "", {}},
+      {"one plain entry checked",
+       "[FilterBy]\r\nExt0=avi\r\n[FilterState]\r\nExt0State=1\r\n",
+       kTemplate.data(),
+       {{"avi", true}}},
+      {"texts that JSON escapes",
+       "[FilterBy]\r\nExt0=a\"b\r\nExt1=c\\d\r\nExt2=e\tf\r\nExt3=\xff\r\nExt4=\x7f\r\n"
+       "Ext5=caf\xc3\xa9\r\n",
+       "a\"b\\c\td\r\n\xfe\r\n\r\n",
+       {{"a\"b", false},
+        {"c\\d", false},
+        {"e\tf", false},
+        {"\xef\xbf\xbd", false},
+        {"\x7f", false},
+        {"caf\xc3\xa9", false}}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    writeFile(at("t.qtpl"), row.templateText);
+    writeFile(at("t.ini"), row.settings);
+    const Result r = run({"--show", "t.qtpl"});
+    ASSERT_EQ(r.status, kExitDone) << r.err;
+    const auto shown = nlohmann::ordered_json::parse(r.out);
+    EXPECT_EQ(shown.dump(2) + "\n", r.out);
+    auto expected = nlohmann::ordered_json::array();
+    for (const auto& [text, checked] : row.filters)
+      expected.push_back({{"text", text}, {"checked", checked}});
+    EXPECT_EQ(shown["Filters"], expected);
+  }
+}
+
 // The option forms a getopt user types: values glued on or after "=",
 // grouped flags, a value that starts with "-", and "--" before the operand.
 TEST_F(CliTest, TakesTheUsualOptionForms) {
