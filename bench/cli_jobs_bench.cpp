@@ -30,6 +30,11 @@
 //   settingsave [keys] -y --save of that template with its settings; the
 //                  floor reads the settings file and writes it anew beside
 //                  itself, synced, and renames it into place
+//   filterby [keys] --show on a template whose settings file holds only a
+//                  [FilterBy] section of keys (1,000,000) entries, "Ext0=x0"
+//                  and on (about 17 MB); the floor reads the file whole and
+//                  splits it into its lines; then the peak memory of --show
+//                  against the file's size (the goal is 1 s and 5 x)
 //
 // Both sides write to /dev/null. Time rounds alternate after one warm-up
 // round of each; the last line printed is "ratio <program / floor>" (for the
@@ -162,6 +167,24 @@ std::pair<std::unique_ptr<char[]>, std::size_t> floorReadWhole(const std::string
   }
   ::close(fd);
   return {std::move(bytes), size};
+}
+
+int floorSplit(const std::string& path) {
+  // Each line as a view of the bytes read, as a reader that goes on to
+  // take its lines apart needs them at the least.
+  const auto [bytes, size] = floorReadWhole(path);
+  std::vector<std::string_view> lines;
+  const char* p = bytes.get();
+  const char* const end = p + size;
+  while (p < end) {
+    const char* lf =
+        static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+    if (lf == nullptr) lf = end;
+    lines.emplace_back(p, static_cast<std::size_t>(lf - p));
+    p = lf + 1;
+  }
+  std::printf("%zu\n", lines.size());
+  return 0;
 }
 
 int floorRead(const std::string& path) {
@@ -300,6 +323,7 @@ int main(int argc, char** argv) {
     return floorList(argv[2], std::vector<std::string>(argv + 3, argv + argc));
   }
   if (argc == 3 && std::string_view(argv[1]) == "--floor-read") return floorRead(argv[2]);
+  if (argc == 3 && std::string_view(argv[1]) == "--floor-split") return floorSplit(argv[2]);
   if (argc < 2) {
     // Run alone (as CI runs every benchmark), it runs each job in a process
     // of its own, but for listmem: a million files take minutes to make.
@@ -308,7 +332,7 @@ int main(int argc, char** argv) {
     if (ec) die("cannot find this program: " + ec.message());
     int failed = 0;
     for (const char* job : {"list4", "list1", "template", "blankmem", "show", "manyext", "settings",
-                            "settingsmem", "settingsave"}) {
+                            "settingsmem", "settingsave", "filterby"}) {
       std::printf("\n== %s\n", job);
       std::fflush(stdout);
       const pid_t child = ::fork();
@@ -474,6 +498,34 @@ int main(int argc, char** argv) {
           "floor: the settings file read and written anew, synced and renamed, as a process\n");
       support::report(measured, keys, "key");
     }
+  } else if (job == "filterby") {
+    const std::size_t keys = support::countArgument(argc, argv, 2, 1000000, "number of keys");
+    const std::size_t rounds = support::countArgument(argc, argv, 3, 5, "number of rounds");
+    const std::string templ = bench.root + "/filters.qtpl";
+    const std::string ini = bench.root + "/filters.ini";
+    support::floorWriteFile(templ, "AviSource(\"<P><F>\")\r\n");
+    std::string text = "[FilterBy]\n";
+    for (std::size_t i = 0; i < keys; ++i)
+      text += "Ext" + std::to_string(i) + "=x" + std::to_string(i) + "\n";
+    support::floorWriteFile(ini, text);
+    std::vector<Process> programs;
+    const support::Rounds measured = support::alternate(
+        rounds,
+        [&] {
+          return bench.floor({"--floor-split", ini}).ms;
+        },
+        [&] {
+          programs.push_back(bench.cli({"--show", templ}));
+          return programs.back().ms;
+        });
+    std::printf("--show with a settings file of %zu [FilterBy] keys alone (%.1f MB)\n", keys,
+                static_cast<double>(text.size()) / (1 << 20));
+    std::printf(
+        "floor: open + read(2) of the whole settings file + split into lines, as a process\n");
+    std::printf("--show median %.0f ms (goal 1000 ms)\n", support::median(measured.programMs));
+    reportMemory("--show (floor: the file's size; goal 5 x)", medianKb(programs),
+                 static_cast<long>(text.size() / 1024));
+    support::report(measured, keys, "key");
   } else {
     die("no job \"" + job + "\"");
   }
