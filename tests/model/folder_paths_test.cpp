@@ -65,6 +65,8 @@ TEST(FolderPathsTest, FullPathsAreReadAgainstTheBase) {
       {"//nas/clips/a/", "C:\\", kWin, "\\\\nas\\clips\\a"},
       {"\\\\nas\\clips\\..", "C:\\", kWin, "\\\\nas\\clips\\"},
       {"", "C:\\", kWin, "C:\\"},
+      {"a\\..\\b", "", kWin, "b"},  // nothing to read it against: it stays relative
+      {"a/../b", "", kPosix, "b"},
       {"/a/./b/../c/", "/", kPosix, "/a/c"},
       {"inner", "/home/u", kPosix, "/home/u/inner"},
       {"../..", "/home/u", kPosix, "/"},

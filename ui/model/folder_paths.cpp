@@ -22,10 +22,12 @@ char upper(char c) {
 
 // A root as the picker holds it: the primary separator throughout, a drive
 // letter in upper case, a drive's and a share's root closed with the
-// separator. rootedAt is the root of the base, for a root of a bare "\".
+// separator. baseRoot (held so already) stands in for a bare "\". No root
+// stays none: a relative path read against a relative base stays relative.
 std::string normalRoot(std::string_view root, std::string_view baseRoot,
                        const PathSeparators& seps) {
-  if (!pathsIgnoreCase(seps)) return std::string(root.empty() ? "" : "/");
+  if (root.empty()) return {};
+  if (!pathsIgnoreCase(seps)) return "/";
   if (root.size() == 1)
     return baseRoot.empty() ? std::string(1, seps.primary) : std::string(baseRoot);
   std::string out(root);
