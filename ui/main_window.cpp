@@ -29,6 +29,7 @@
 
 #include "persist/path_rules.h"
 #include "persist/template_file.h"
+#include "persist/user_keys.h"
 #include "ui/created_script_marks.h"
 #include "ui/elided_label.h"
 #include "ui/find_bar.h"
@@ -111,9 +112,6 @@ std::string joinLines(const std::vector<std::string>& lines) {
   }
   return text;
 }
-
-// Whether the preview pane is shown: the user's choice, kept for the user.
-constexpr std::string_view kPreviewShownKey = "preview.shown";
 
 // The preview waits for typing to pause this long.
 constexpr int kPreviewDelayMs = 120;
