@@ -31,7 +31,6 @@
 #include "core/utf8_path.h"
 #include "persist/check_settings.h"
 #include "persist/folder_registry.h"
-#include "persist/option_flags.h"
 #include "persist/persist_files.h"
 #include "ui/model/main_window_model.h"
 #include "ui/model/system_platform.h"
@@ -65,42 +64,6 @@ class CountedFolders : public Folders {
  private:
   Folders& inner_;
   ProgressLine& progress_;
-};
-
-// --no-ini: the option flags store as it is, except that while the template
-// loads its settings flag reads as off. Nothing is stored by it.
-class NoIniRegistry : public RegistryStore {
- public:
-  explicit NoIniRegistry(RegistryStore& inner) : inner_(inner) {}
-  bool loading = true;
-
-  std::unique_ptr<RegistryKey> openOrCreate(std::string_view keyPath) override {
-    std::unique_ptr<RegistryKey> key = inner_.openOrCreate(keyPath);
-    if (!key) return key;
-    return std::make_unique<Key>(*this, std::move(key));
-  }
-
- private:
-  class Key : public RegistryKey {
-   public:
-    Key(NoIniRegistry& owner, std::unique_ptr<RegistryKey> inner)
-        : owner_(owner), inner_(std::move(inner)) {}
-    std::optional<RegistryValue> query(std::string_view name) override {
-      if (owner_.loading && name == kValueLoadInis) {
-        return RegistryValue{RegistryValueType::Dword, std::string(4, '\0')};
-      }
-      return inner_->query(name);
-    }
-    bool setDword(std::string_view name, std::uint32_t value) override {
-      return inner_->setDword(name, value);
-    }
-
-   private:
-    NoIniRegistry& owner_;
-    std::unique_ptr<RegistryKey> inner_;
-  };
-
-  RegistryStore& inner_;
 };
 
 // Standard output, one name a record. A name that holds a line end would
@@ -305,15 +268,13 @@ class Run {
         port_(in, err, env.interactive, opts.overwrite, progress_),
         system_(env.registryRoot),
         countedFolders_(*system_.folders, progress_),
-        noIniRegistry_(system_.registry),
         model_(FormPlatform{
             progress_.enabled() ? countedFolders_ : *system_.folders,
             opts.action == Action::DryRun ? dryRun_ : *system_.scripts,
             *system_.files,
-            opts.noIni ? static_cast<RegistryStore&>(noIniRegistry_) : system_.registry,
+            system_.registry,
             port_,
         }) {
-    if (opts.action == Action::Save) port_.setSavePath(opts.savePath, opts.saveType);
     port_.setDryRun(opts.action == Action::DryRun);
     // Every field is set before the list is looked at: the folder is read once.
     model_.putOffClipReads();
@@ -346,7 +307,6 @@ class Run {
   SystemPlatform system_;
   CountedFolders countedFolders_;
   DryRunScripts dryRun_;
-  NoIniRegistry noIniRegistry_;
   MainWindowModel model_;
   Step step_ = Step::Startup;
 };
@@ -391,6 +351,7 @@ bool Run::start() {
                                  : std::vector<std::string>{},
       .homeFolder = env_.homeFolder,
       .userFolder = env_.userFolder,
+      .withSettings = !opts_.noIni,
   });
   if (port_.errorShown()) {
     // A settings file can name a folder that is gone, which no option mends.
@@ -399,13 +360,6 @@ bool Run::start() {
            << " without its settings file.\n";
     }
     return false;
-  }
-  if (opts_.noIni) {
-    // The flag as stored, so that a --save stores it unchanged.
-    noIniRegistry_.loading = false;
-    const OptionFlags stored = readOptionFlags(system_.registry, model_.state().AppTitle,
-                                               model_.state().TemplateName, model_.optionFlags());
-    if (stored.loadInis != model_.optionFlags().loadInis) model_.toggleLoadInis();
   }
   return true;
 }
@@ -446,7 +400,10 @@ int Run::act(Output& out) {
     case Action::Save: {
       step_ = Step::Save;
       SaveOutcome outcome = SaveOutcome::Saved;
-      model_.event([&] { outcome = model_.saveTemplate(); });
+      model_.event([&] {
+        outcome = model_.saveTemplateAs(opts_.savePath,
+                                        opts_.saveType.value_or(saveTypeIndexFor(opts_.savePath)));
+      });
       if (port_.errorShown()) return kExitError;
       return outcome == SaveOutcome::OverwriteDeclined ? kExitDeclined : kExitDone;
     }

@@ -729,6 +729,39 @@ TEST_F(Model, ASavedTemplateLoadsBackWithItsSettingsAndFlags) {
   EXPECT_EQ(readFile(at("/registry/Software/Clipquill/Other/SaveInis")), "dword:00000000");
 }
 
+// The command line's direct calls: a save to a path with a type opens no
+// dialog but follows its rules, and a start-up without the settings file
+// leaves the stored flags as they are.
+TEST_F(Model, DirectCallsSaveToAPathAndStartWithoutTheSettings) {
+  start();
+  model.setTemplateText("abc\n");
+  ASSERT_EQ(model.saveTemplateAs(at("/Hall"), 1), SaveOutcome::Saved);
+  EXPECT_EQ(model.saveTypeIndex(), 1);
+  EXPECT_EQ(readFile(at("/Hall.qtpl")), "abc\r\n");
+  EXPECT_TRUE(std::filesystem::exists(at("/Hall.ini")));
+  EXPECT_TRUE(user.savePresets.empty()) << "no dialog";
+  user.answers.push_back(Answer::Cancel);
+  EXPECT_EQ(model.saveTemplateAs(at("/Hall.qtpl"), 4), SaveOutcome::OverwriteDeclined);
+  writeFile(at("/Hall.ini"), ini(clips));
+
+  struct Case {
+    bool withSettings;
+    std::string destination;
+  } cases[] = {{true, out}, {false, ""}};
+  for (const Case& c : cases) {
+    ScriptedForm fresh;
+    MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
+    m.start({.executablePath = app + "clipquill",
+             .args = {at("/Hall.qtpl")},
+             .homeFolder = at("/home"),
+             .withSettings = c.withSettings});
+    EXPECT_EQ(m.fieldText(Field::Destination), c.destination) << c.withSettings;
+    EXPECT_TRUE(m.optionFlags().loadInis) << "the flag as stored";
+    EXPECT_FALSE(m.state().Modified);
+    EXPECT_TRUE(fresh.errors.empty());
+  }
+}
+
 // The question's Cancel, a cancelled open dialog and a save that saved
 // nothing each leave the edits as they are; only a chosen template replaces them.
 TEST_F(Model, LoadTouchesTheEditorOnlyOnceATemplateIsChosen) {

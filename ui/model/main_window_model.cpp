@@ -241,7 +241,7 @@ void MainWindowModel::start(const StartupArgs& startup) {
   if (startup.args.size() == 1) state_.TemplatePath = startup.args.front();
   setModified(false);
   homeFolder_ = startup.homeFolder;
-  event([this] { loadTemplate(); });
+  event([&] { readTemplate(startup.withSettings); });
   // A settings file without a source folder (the installed default's) would
   // leave the box empty while the list still shows the home folder, and
   // scripts would then name their clips from the root.
@@ -520,6 +520,10 @@ void MainWindowModel::loadTemplate() {
     state_.TemplatePath = std::move(choice->path);
     openTypeIndex_ = choice->typeIndex;
   }
+  readTemplate(true);
+}
+
+void MainWindowModel::readTemplate(bool withSettings) {
   if (state_.TemplatePath.empty()) {
     state_.TemplateDir = defaultTemplateFolder();
     state_.TemplateName = std::string(kDefaultTemplate);
@@ -537,7 +541,7 @@ void MainWindowModel::loadTemplate() {
   setTemplate(text ? std::move(*text) : TemplateText{});
   flags_ = readOptionFlags(registry_, state_.AppTitle, state_.TemplateName, flags_);
   user_.shown(Shown::OptionFlags);
-  if (flags_.loadInis) readSettingsFile();
+  if (flags_.loadInis && withSettings) readSettingsFile();
   setModified(false);
   if (!state_.Starting) rememberTemplate();
 }
@@ -577,8 +581,12 @@ SaveOutcome MainWindowModel::saveTemplate() {
   // A cancelled dialog saved nothing, so the unsaved changes are still
   // unsaved: the mark stays for the next close to ask about.
   if (!choice) return SaveOutcome::DialogCancelled;
-  saveTypeIndex_ = choice->typeIndex;
-  return saveTemplateTo(withSaveExtension(choice->path, choice->typeIndex));
+  return saveTemplateAs(choice->path, choice->typeIndex);
+}
+
+SaveOutcome MainWindowModel::saveTemplateAs(const std::string& path, int typeIndex) {
+  saveTypeIndex_ = typeIndex;
+  return saveTemplateTo(withSaveExtension(path, typeIndex));
 }
 
 SaveOutcome MainWindowModel::saveDefaultTemplate() {

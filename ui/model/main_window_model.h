@@ -68,21 +68,32 @@ class FormPort : public UserPort, public RunProgress {
   // The application's error box: captioned with the application title, with
   // the error icon, an OK button and error.boxTextWithSubject().
   virtual void errorBox(const Error& error) = 0;
+  // The dialogs below open only on the user's own commands. A front end
+  // without them (the command line calls the model directly) answers each
+  // as if it were cancelled.
+
   // The open dialog, starting on typeIndex; nothing when cancelled.
-  virtual std::optional<FileChoice> openDialog(int typeIndex) = 0;
+  virtual std::optional<FileChoice> openDialog(int /*typeIndex*/) { return std::nullopt; }
   // The save dialog, its file name preset to presetName unless that is
   // empty, starting on typeIndex; nothing when cancelled.
-  virtual std::optional<FileChoice> saveDialog(std::string_view presetName, int typeIndex) = 0;
+  virtual std::optional<FileChoice> saveDialog(std::string_view /*presetName*/, int /*typeIndex*/) {
+    return std::nullopt;
+  }
   // The filter list editor, its text box filled with lines: the lines of its
   // text box when closed with OK, nothing when closed by its close box.
   virtual std::optional<std::vector<std::string>> filterEditor(
-      const std::vector<std::string>& lines) = 0;
+      const std::vector<std::string>& /*lines*/) {
+    return std::nullopt;
+  }
   // The folder picker, opened on the folder that boxText names (a relative
   // path is read against baseFolder; an empty box opens on the home folder).
   // The folder shown when closed with OK, nothing on Cancel. Raises Error,
   // without opening, when the box names a folder that cannot be entered.
-  virtual std::optional<std::string> pickFolder(FolderPickerFor which, std::string_view boxText,
-                                                std::string_view baseFolder) = 0;
+  virtual std::optional<std::string> pickFolder(FolderPickerFor /*which*/,
+                                                std::string_view /*boxText*/,
+                                                std::string_view /*baseFolder*/) {
+    return std::nullopt;
+  }
   // Before each script of a run; false stops the run there. A port with no
   // way to stop lets every run go on.
   bool proceed(std::size_t /*written*/, std::size_t /*total*/) override { return true; }
@@ -131,6 +142,9 @@ struct StartupArgs {
   std::vector<std::string> args;  // the command-line arguments, program name excluded
   std::string homeFolder;         // where the clip list starts
   std::string userFolder{};       // the user's own folder of the program; "" for none
+  // false: the template is loaded without its settings file, whatever its
+  // flag says, and the flag stays as stored (the command line's --no-ini).
+  bool withSettings = true;
 };
 
 // Whether a field's text went from before to after as one key does it: at
@@ -295,6 +309,10 @@ class MainWindowModel {
   RunOutcome createScripts();
   void loadTemplate();
   SaveOutcome saveTemplate();
+  // "Save Template" as if path and typeIndex had been chosen in its dialog:
+  // a path without a "." gets the type's extension, and the dialog starts
+  // on that type next time. Asks before replacing a file, as ever.
+  SaveOutcome saveTemplateAs(const std::string& path, int typeIndex);
   // "Save as Default Template": the template saved as the user's own default
   // template, which start-up then prefers, as "Save Template" saves to a
   // path chosen in its dialog. The user's folder is made when missing, with
@@ -377,6 +395,10 @@ class MainWindowModel {
   void setModified(bool modified);
   void setFilters(std::vector<FilterEntry> entries);
   std::string defaultTemplateFolder();
+  // The load of TemplatePath (the default template when it is empty), with
+  // its flags and, when asked and flagged, its settings: no question, no
+  // dialog.
+  void readTemplate(bool withSettings);
   SaveOutcome saveTemplateTo(std::string path);
   void makeUserFolder();
   void readSettingsFile();
