@@ -80,7 +80,7 @@ class QtStartup final : public StartupSteps {
   void createWindow(StartupWindow window) override {
     if (window == StartupWindow::Main) {
       main_ = std::make_unique<MainWindow>(std::move(setup_));
-      dialogs_ = std::make_unique<QtDialogs>(*main_, main_->model(), home_);
+      dialogs_ = std::make_unique<QtDialogs>(*main_, main_->model(), home_, main_->menuDialogs());
     } else {
       dialogs_->create(window);
     }

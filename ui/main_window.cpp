@@ -30,6 +30,7 @@
 #include "persist/path_rules.h"
 #include "persist/template_file.h"
 #include "persist/user_keys.h"
+#include "ui/about_box.h"
 #include "ui/created_script_marks.h"
 #include "ui/elided_label.h"
 #include "ui/find_bar.h"
@@ -39,6 +40,7 @@
 #include "ui/qt_text.h"
 #include "ui/screen_centre.h"
 #include "ui/template_editor.h"
+#include "ui/usage_dialog.h"
 
 namespace clipquill {
 
@@ -385,9 +387,24 @@ void MainWindow::buildMenus() {
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
   help->setObjectName(QStringLiteral("Help1"));
-  item(help, usageAction_, "Using1", QStringLiteral("&Using"), QKeySequence(Qt::CTRL | Qt::Key_U));
+  usageAction_ = addMenuDialog<UsageDialog>(help, StartupWindow::Using, "Using1",
+                                            QStringLiteral("&Using"), Qt::CTRL | Qt::Key_U);
   help->addSeparator();
-  item(help, aboutAction_, "About1", QStringLiteral("&About"), QKeySequence(Qt::CTRL | Qt::Key_B));
+  aboutAction_ = addMenuDialog<AboutBox>(help, StartupWindow::About, "About1",
+                                         QStringLiteral("&About"), Qt::CTRL | Qt::Key_B);
+}
+
+template <class Dialog>
+QAction* MainWindow::addMenuDialog(QMenu* menu, StartupWindow window, const char* name,
+                                   const QString& caption, const QKeySequence& keys) {
+  QAction* action = menu->addAction(caption);
+  action->setObjectName(QString::fromLatin1(name));
+  action->setShortcut(keys);
+  menuDialogs_[window] = &makeMenuDialog<Dialog>;
+  connect(action, &QAction::triggered, this, [this, window] {
+    if (dialogs_) dialogs_->openMenuDialog(window);
+  });
+  return action;
 }
 
 void MainWindow::buildStatusBar() {
@@ -487,8 +504,6 @@ void MainWindow::connectEvents() {
           [this] { model_->event([this] { model_->toggleSaveInis(); }); });
   connect(exitAction_, &QAction::triggered, this, &QWidget::close);
   connect(avisynthLibraryAction_, &QAction::triggered, this, [this] { chooseAvisynthLibrary(); });
-  connect(usageAction_, &QAction::triggered, this, [this] { showUsage(); });
-  connect(aboutAction_, &QAction::triggered, this, [this] { showAbout(); });
 
   filterList_->onToggle = [&m](int row) { m.toggleFilter(static_cast<std::size_t>(row)); };
   filterList_->onClick = [&m] { m.clickFilter(); };
@@ -590,14 +605,6 @@ void MainWindow::destinationFocusIn() {
 
 void MainWindow::destinationFocusOut() {
   if (defaultButton_ == destinationFolderButton_) setDefaultButton(nullptr);
-}
-
-void MainWindow::showUsage() {
-  if (dialogs_) dialogs_->showUsage();
-}
-
-void MainWindow::showAbout() {
-  if (dialogs_) dialogs_->showAbout();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

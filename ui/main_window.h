@@ -18,6 +18,7 @@
 #include "ui/model/main_window_model.h"
 
 class QAction;
+class QKeySequence;
 class QMenu;
 class QCheckBox;
 class QLabel;
@@ -63,6 +64,8 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   // The dialogs, plugged in once start-up has created them. Until then the
   // buttons that open them do nothing.
   void setDialogs(Dialogs* dialogs) { dialogs_ = dialogs; }
+  // What makes each menu item's dialog, for start-up to make them in turn.
+  const MenuDialogMakers& menuDialogs() const { return menuDialogs_; }
 
   MainWindowModel& model() { return *model_; }
   // The created scripts' check with AviSynth+, as the list shows it.
@@ -139,8 +142,6 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   void showSourceProblem();
   void destinationFocusIn();
   void destinationFocusOut();
-  void showUsage();
-  void showAbout();
   void chooseAvisynthLibrary();
 
   // FormPort
@@ -190,6 +191,11 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   MessageBoxes& boxes_;
   FileDialogs& files_;
   Dialogs* dialogs_ = nullptr;
+  MenuDialogMakers menuDialogs_;
+  // A menu item that opens the dialog start-up makes as window, a Dialog.
+  template <class Dialog>
+  QAction* addMenuDialog(QMenu* menu, StartupWindow window, const char* name,
+                         const QString& caption, const QKeySequence& keys);
   ClipListModel* clipModel_ = nullptr;
   FilterListModel* filterModel_ = nullptr;
   QPushButton* defaultButton_ = nullptr;

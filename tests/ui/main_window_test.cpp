@@ -115,8 +115,9 @@ class RecordingDialogs : public Dialogs {
   std::optional<std::vector<std::string>> editFilters(const std::vector<std::string>&) override {
     return filterAnswer;
   }
-  void showUsage() override { ++usingShown; }
-  void showAbout() override { ++aboutShown; }
+  void openMenuDialog(StartupWindow window) override {
+    ++(window == StartupWindow::Using ? usingShown : aboutShown);
+  }
 };
 
 // Runs check on the modal dialog of type T once it is up and has settled,
