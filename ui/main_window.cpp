@@ -34,6 +34,7 @@
 #include "ui/find_bar.h"
 #include "ui/list_views.h"
 #include "ui/model/system_platform.h"
+#include "ui/platform_paths.h"
 #include "ui/preview_pane.h"
 #include "ui/qt_text.h"
 #include "ui/screen_centre.h"
@@ -423,9 +424,8 @@ void MainWindow::showStatus() {
 void MainWindow::openRunFolder() {
   const std::optional<LastRun>& run = model_->lastRun();
   if (!run || run->folder.empty()) return;
-  // The desktop's file manager, through xdg-open or the portal.
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(
-      QByteArray(run->folder.data(), static_cast<qsizetype>(run->folder.size())))));
+  // The desktop's file manager: xdg-open or the portal, Explorer on Windows.
+  QDesktopServices::openUrl(QUrl::fromLocalFile(pathText(run->folder)));
 }
 
 void MainWindow::connectEvents() {

@@ -25,6 +25,7 @@
 
 #include "ui/desktop_notice.h"
 #include "ui/main_window.h"
+#include "ui/platform_paths.h"
 #include "ui/qt_text.h"
 
 namespace clipquill {
@@ -149,7 +150,7 @@ bool MainWindow::handleDrop(QObject* watched, QEvent* event) {
   std::vector<std::string> paths;
   for (const QUrl& url : data->urls()) {
     if (!url.isLocalFile()) return false;
-    paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+    paths.push_back(pathBytes(url.toLocalFile()));
   }
   DropTarget target = DropTarget::Elsewhere;
   if (watched == sourceEdit_) target = DropTarget::SourceField;
