@@ -27,7 +27,7 @@ source scripts/deps.sh
 # googletest is Debian's source package of GoogleTest (/usr/src/googletest);
 # wine provides wineboot, wine64 the 64-bit loader.
 deps_install cmake ninja-build g++-mingw-w64-x86-64-posix googletest nlohmann-json3-dev \
-  wine wine64 xvfb openbox xdotool imagemagick x11-utils nsis zip
+  wine wine64 fonts-wine xvfb openbox xdotool imagemagick x11-utils nsis zip
 
 BUILD="${WINDOWS_BUILD:-$ROOT/build-windows}"
 LOGS="$BUILD/logs"
@@ -109,6 +109,8 @@ system32="$WINEPREFIX/drive_c/windows/system32"
 missing=()
 while IFS= read -r -d '' binary; do
   while IFS= read -r dll; do
+    # API sets (api-ms-win-*) are names the Windows loader maps, not files.
+    if [[ "${dll,,}" == api-ms-win-* || "${dll,,}" == ext-ms-win-* ]]; then continue; fi
     if [[ -z "$(find "$FOLDER" "$system32" -maxdepth 1 -iname "$dll" -print -quit)" ]]; then
       missing+=("${binary#"$FOLDER"/}: $dll")
     fi

@@ -101,8 +101,10 @@ out_win="$(winpath "$work/out")"
 start=$SECONDS
 "$WINE64" "$folder/clipquill.exe" "$(winpath "$work/Hall.qtpl")" >"$work/program.log" 2>&1 &
 pid=$!
+# A fresh Wine prefix's first window takes Wine a while (its fonts, its
+# desktop): up to two minutes.
 splash_seen=0
-for _ in $(seq 600); do
+while ((SECONDS - start < 120)); do
   if window_named '^Clipquill$' 1 >/dev/null; then
     import -window root "$shots/splash-scale1.png" 2>/dev/null || true
     splash_seen=1
@@ -147,7 +149,7 @@ echo "window_on_wine: a typed Windows path, three clips, three scripts byte for 
 # --- The folder picker's drive selector: C: and Z: -------------------------
 for drive in c z; do
   xdotool key --clearmodifiers alt+c
-  picker="$(window_named '^Clips Folder' 100)" || fail "no folder picker"
+  picker="$(window_named 'Clips Folder$' 100)" || fail "no folder picker"
   sleep 0.5
   # The drive selector has the focus; a letter picks the drive of that name.
   xdotool key --clearmodifiers "$drive"
@@ -156,7 +158,7 @@ for drive in c z; do
   # Tab to the list, Tab to OK ("New Folder" is hidden for the clips).
   xdotool key --clearmodifiers Tab Tab Return
   for _ in $(seq 50); do
-    if ! xdotool search --onlyvisible --name '^Clips Folder' >/dev/null 2>&1; then break; fi
+    if ! xdotool search --onlyvisible --name 'Clips Folder$' >/dev/null 2>&1; then break; fi
     sleep 0.1
   done
   save_as "$work/Drive-$drive.qtpl"
