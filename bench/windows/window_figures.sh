@@ -68,11 +68,11 @@ time_to_shown() {
   pid=""
 }
 
-# The bare window finds Qt's DLLs and plugins in the program folder, as
-# clipquill.exe does beside them.
-WINEPATH="$(winpath "$folder")"
-QT_PLUGIN_PATH="$WINEPATH"
-export WINEPATH QT_PLUGIN_PATH
+# The bare window finds Qt's DLLs and plugins beside it, as clipquill.exe
+# does, in a copy of the program folder.
+cp -r "$folder" "$work/bare"
+cp "$bare" "$work/bare/"
+bare="$work/bare/$(basename "$bare")"
 
 # One Wine server for every run, so that neither side pays for its start.
 wineserver --persistent

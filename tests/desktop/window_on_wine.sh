@@ -190,8 +190,11 @@ ended 100 || fail "Save on the close prompt did not close the window"
 echo "window_on_wine: the close prompt's Cancel kept the window, its Save saved and closed it"
 
 # --- Scale 2: the window, then Don't Save -------------------------------------
-QT_SCALE_FACTOR=2 "$WINE64" "$folder/clipquill.exe" "$(winpath "$work/Hall.qtpl")" \
-  >"$work/program.log" 2>&1 &
+# Wine keeps Qt's variables (QT_*) out of a Windows program's environment;
+# a batch file sets it there.
+printf '@set QT_SCALE_FACTOR=2\r\n@"%s" "%s"\r\n' "$(winpath "$folder/clipquill.exe")" \
+  "$(winpath "$work/Hall.qtpl")" >"$work/scale2.bat"
+"$WINE64" cmd /c "$(winpath "$work/scale2.bat")" >"$work/program.log" 2>&1 &
 pid=$!
 main="$(window_named '^Clipquill$' 600 800)" || fail "no main window at scale 2"
 sleep 1
