@@ -79,12 +79,12 @@ wineserver --persistent
 # A first start of each, untimed: Wine's own first loads of the DLLs.
 time_to_shown "$bare" '^Bare Qt window$' 100 >/dev/null
 time_to_shown "$folder/clipquill.exe" '^Clipquill$' 400 >/dev/null
-: >"$work/bare" && : >"$work/window"
+: >"$work/bare.times" && : >"$work/window.times"
 for _ in $(seq "$ROUNDS"); do
-  time_to_shown "$bare" '^Bare Qt window$' 100 >>"$work/bare"
-  time_to_shown "$folder/clipquill.exe" '^Clipquill$' 400 >>"$work/window"
+  time_to_shown "$bare" '^Bare Qt window$' 100 >>"$work/bare.times"
+  time_to_shown "$folder/clipquill.exe" '^Clipquill$' 400 >>"$work/window.times"
 done
-b="$(median <"$work/bare")" w="$(median <"$work/window")"
+b="$(median <"$work/bare.times")" w="$(median <"$work/window.times")"
 echo "start to shown: clipquill.exe ${w} s, bare Qt window ${b} s (medians of $ROUNDS)," \
   "ratio $(awk -v a="$w" -v b="$b" 'BEGIN{printf "%.3g", a / b}')"
 
