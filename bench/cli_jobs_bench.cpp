@@ -30,6 +30,16 @@
 //   settingsave [keys] -y --save of that template with its settings; the
 //                  floor reads the settings file and writes it anew beside
 //                  itself, synced, and renames it into place
+//   filterby [keys] --show on a template whose settings file holds only a
+//                  [FilterBy] section of keys (1,000,000) entries, "Ext0=x0"
+//                  and on (about 17 MB); the floor reads the file whole and
+//                  splits it into its lines; then the peak memory of --show
+//                  against the file's size (the goal is 1 s and 5 x)
+//   replace [clips] -y over a folder that holds every script already, one per
+//                  clip of `clips` (10,000); the floor lists the clips, writes
+//                  each script under a temporary name of its own, syncs the
+//                  file system once and renames each over its old script: the
+//                  guarantee the program gives, at the least cost
 //
 // Both sides write to /dev/null. Time rounds alternate after one warm-up
 // round of each; the last line printed is "ratio <program / floor>" (for the
@@ -48,6 +58,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -162,6 +174,59 @@ std::pair<std::unique_ptr<char[]>, std::size_t> floorReadWhole(const std::string
   }
   ::close(fd);
   return {std::move(bytes), size};
+}
+
+int floorSplit(const std::string& path) {
+  // Each line as a view of the bytes read, as a reader that goes on to
+  // take its lines apart needs them at the least.
+  const auto [bytes, size] = floorReadWhole(path);
+  std::vector<std::string_view> lines;
+  const char* p = bytes.get();
+  const char* const end = p + size;
+  while (p < end) {
+    const char* lf =
+        static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+    if (lf == nullptr) lf = end;
+    lines.emplace_back(p, static_cast<std::size_t>(lf - p));
+    p = lf + 1;
+  }
+  std::printf("%zu\n", lines.size());
+  return 0;
+}
+
+const std::vector<std::string> kReplaceTemplate = {
+    "# made from <F>",         "AVISource(\"<P><F>\", audio=true)",
+    "ConvertToYV12()",         "Telecide(order=1, guide=1)",
+    "Decimate(cycle=5)",       "Crop(8, 0, -8, 0)",
+    "LanczosResize(640, 480)", "return last",
+};
+
+int floorReplace(const std::string& clips, const std::string& out) {
+  DIR* dir = ::opendir(clips.c_str());
+  if (dir == nullptr) dieErrno("cannot list " + clips);
+  std::vector<std::string> names;
+  while (const dirent* entry = ::readdir(dir)) {
+    if (entry->d_name[0] != '.' && entry->d_type == DT_REG) names.emplace_back(entry->d_name);
+  }
+  ::closedir(dir);
+  std::sort(names.begin(), names.end());
+  std::vector<std::string> temps;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const std::string bytes = support::expandForClip(kReplaceTemplate, clips + "/", names[i]);
+    temps.push_back(out + "/.floor-" + std::to_string(i) + ".tmp");
+    const int fd = ::open(temps.back().c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) dieErrno("cannot create " + temps.back());
+    if (::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+      dieErrno("cannot write " + temps.back());
+    if (i + 1 == names.size() && ::syncfs(fd) != 0) dieErrno("cannot sync " + out);
+    if (::close(fd) != 0) dieErrno("cannot close " + temps.back());
+  }
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const std::string script = out + "/" + names[i].substr(0, names[i].rfind('.')) + ".avs";
+    if (::rename(temps[i].c_str(), script.c_str()) != 0) dieErrno("cannot rename " + temps[i]);
+    std::printf("%s\n", script.c_str());
+  }
+  return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 int floorRead(const std::string& path) {
@@ -300,6 +365,10 @@ int main(int argc, char** argv) {
     return floorList(argv[2], std::vector<std::string>(argv + 3, argv + argc));
   }
   if (argc == 3 && std::string_view(argv[1]) == "--floor-read") return floorRead(argv[2]);
+  if (argc == 3 && std::string_view(argv[1]) == "--floor-split") return floorSplit(argv[2]);
+  if (argc == 4 && std::string_view(argv[1]) == "--floor-replace") {
+    return floorReplace(argv[2], argv[3]);
+  }
   if (argc < 2) {
     // Run alone (as CI runs every benchmark), it runs each job in a process
     // of its own, but for listmem: a million files take minutes to make.
@@ -308,7 +377,7 @@ int main(int argc, char** argv) {
     if (ec) die("cannot find this program: " + ec.message());
     int failed = 0;
     for (const char* job : {"list4", "list1", "template", "blankmem", "show", "manyext", "settings",
-                            "settingsmem", "settingsave"}) {
+                            "settingsmem", "settingsave", "filterby", "replace"}) {
       std::printf("\n== %s\n", job);
       std::fflush(stdout);
       const pid_t child = ::fork();
@@ -474,6 +543,71 @@ int main(int argc, char** argv) {
           "floor: the settings file read and written anew, synced and renamed, as a process\n");
       support::report(measured, keys, "key");
     }
+  } else if (job == "filterby") {
+    const std::size_t keys = support::countArgument(argc, argv, 2, 1000000, "number of keys");
+    const std::size_t rounds = support::countArgument(argc, argv, 3, 5, "number of rounds");
+    const std::string templ = bench.root + "/filters.qtpl";
+    const std::string ini = bench.root + "/filters.ini";
+    support::floorWriteFile(templ, "AviSource(\"<P><F>\")\r\n");
+    std::string text = "[FilterBy]\n";
+    for (std::size_t i = 0; i < keys; ++i)
+      text += "Ext" + std::to_string(i) + "=x" + std::to_string(i) + "\n";
+    support::floorWriteFile(ini, text);
+    std::vector<Process> programs;
+    const support::Rounds measured = support::alternate(
+        rounds,
+        [&] {
+          return bench.floor({"--floor-split", ini}).ms;
+        },
+        [&] {
+          programs.push_back(bench.cli({"--show", templ}));
+          return programs.back().ms;
+        });
+    std::printf("--show with a settings file of %zu [FilterBy] keys alone (%.1f MB)\n", keys,
+                static_cast<double>(text.size()) / (1 << 20));
+    std::printf(
+        "floor: open + read(2) of the whole settings file + split into lines, as a process\n");
+    std::printf("--show median %.0f ms (goal 1000 ms)\n", support::median(measured.programMs));
+    reportMemory("--show (floor: the file's size; goal 5 x)", medianKb(programs),
+                 static_cast<long>(text.size() / 1024));
+    support::report(measured, keys, "key");
+  } else if (job == "replace") {
+    const std::size_t count = support::countArgument(argc, argv, 2, 10000, "number of clips");
+    const std::size_t rounds = support::countArgument(argc, argv, 3, 7, "number of rounds");
+    const std::string clips = bench.root + "/clips";
+    support::makeFolder(clips);
+    std::string text;
+    for (const std::string& line : kReplaceTemplate)
+      text += line + "\r\n";
+    const std::string templ = bench.root + "/replace.qtpl";
+    support::floorWriteFile(templ, text);
+    for (std::size_t i = 0; i < count; ++i)
+      support::floorWriteFile(clips + "/take " + std::to_string(100000 + i) + ".avi", "");
+    // Each side has a folder of its own, filled with every script by a first
+    // run and replaced whole by every round after it.
+    const std::string floorOut = bench.root + "/floor-out";
+    const std::string programOut = bench.root + "/program-out";
+    support::makeFolder(floorOut);
+    support::makeFolder(programOut);
+    const std::vector<std::string> cliArgs{"-y", "-s", clips, "-e", "avi", "-d", programOut, templ};
+    const std::vector<std::string> floorArgs{"--floor-replace", clips, floorOut};
+    const support::Rounds measured = support::alternate(
+        rounds, [&] { return bench.floor(floorArgs).ms; }, [&] { return bench.cli(cliArgs).ms; });
+    std::vector<std::string> written;
+    for (const auto& entry : std::filesystem::directory_iterator(programOut))
+      written.push_back(entry.path().filename().string());
+    if (written.size() != count)
+      die("the program left " + std::to_string(written.size()) + " files");
+    const std::string sample = "/take " + std::to_string(100000 + count / 2) + ".avs";
+    std::ifstream a(floorOut + sample, std::ios::binary), b(programOut + sample, std::ios::binary);
+    const std::string floorBytes{std::istreambuf_iterator<char>(a), {}};
+    const std::string programBytes{std::istreambuf_iterator<char>(b), {}};
+    if (floorBytes.empty() || floorBytes != programBytes) die("the two sides wrote other bytes");
+    std::printf("clipquill-cli -y replacing %zu scripts, under %s\n", count, bench.root.c_str());
+    std::printf(
+        "floor: readdir of the clips, then per script a temporary written and closed, one "
+        "syncfs, a rename over each old script, as a process\n");
+    support::report(measured, count, "script");
   } else {
     die("no job \"" + job + "\"");
   }

@@ -2,9 +2,12 @@
 // Per-clip script generation: how long the generator takes to write one script
 // per clip (10,000 clips, a 10-line template) into an empty folder, set against
 // the floor for the same job. In "replace" mode the folder already holds every
-// script, and every question is answered OK, as the command line's -y does:
-// the floor then writes over the old files in place, and the generator keeps
-// each old script whole until its new one is complete, and on disk.
+// script, and every question is answered OK, as the command line's -y does;
+// the generator keeps each old script whole until its new one is complete,
+// and on disk. The floor then gives the same guarantee at the least cost: each
+// script written under a temporary name of its own, one syncfs for the run,
+// then each renamed over its old script. In "inplace" mode the floor writes
+// over the old files in place instead, which a kill can leave cut short.
 //
 // The floor writes exactly the same bytes to the same number of files, under
 // the same names, with nothing but open(O_WRONLY | O_CREAT | O_TRUNC), write
@@ -22,7 +25,7 @@
 // system single rounds vary a lot; TMPDIR=/dev/shm shows the generator's own
 // overhead with the least noise.
 //
-// Usage: bench_script_generation [clips [rounds [new|replace]]]
+// Usage: bench_script_generation [clips [rounds [new|replace|inplace]]]
 // bench_script_replacement is the same program in "replace" mode.
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -134,6 +137,7 @@ struct Bench {
   std::vector<std::string> contents;  // contents[i] belongs in names[i]
   std::unique_ptr<clipquill::ScriptFiles> files = clipquill::makeSystemScriptFiles();
   bool replacing = false;
+  bool killSafeFloor = false;  // the floor replaces through temporaries
   int round = 0;
 
   // A folder for one round: empty, or holding every script's old version,
@@ -156,9 +160,32 @@ struct Bench {
     for (const std::string& name : names)
       paths.push_back(dir + "/" + name);
 
+    std::vector<std::string> temps;
+    if (killSafeFloor) {
+      for (std::size_t i = 0; i < paths.size(); ++i)
+        temps.push_back(dir + "/.floor-" + std::to_string(i) + ".tmp");
+    }
+
     const auto start = Clock::now();
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-      support::floorWriteFile(paths[i], contents[i]);
+    if (killSafeFloor) {
+      for (std::size_t i = 0; i < paths.size(); ++i) {
+        const int fd = ::open(temps[i].c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0) dieErrno("cannot create " + temps[i]);
+        if (::write(fd, contents[i].data(), contents[i].size()) !=
+            static_cast<ssize_t>(contents[i].size())) {
+          dieErrno("cannot write " + temps[i]);
+        }
+        if (i + 1 == paths.size() && ::syncfs(fd) != 0) dieErrno("cannot sync " + temps[i]);
+        if (::close(fd) != 0) dieErrno("cannot close " + temps[i]);
+      }
+      for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (::rename(temps[i].c_str(), paths[i].c_str()) != 0)
+          dieErrno("cannot rename " + temps[i]);
+      }
+    } else {
+      for (std::size_t i = 0; i < paths.size(); ++i) {
+        support::floorWriteFile(paths[i], contents[i]);
+      }
     }
     const double ms = msSince(start);
 
@@ -236,10 +263,11 @@ int main(int argc, char** argv) {
 #else
   const std::string mode = argc > 3 ? argv[3] : "new";
 #endif
-  if (mode != "new" && mode != "replace") die("bad mode: \"" + mode + "\"");
+  if (mode != "new" && mode != "replace" && mode != "inplace") die("bad mode: \"" + mode + "\"");
 
   Bench bench;
-  bench.replacing = mode == "replace";
+  bench.replacing = mode != "new";
+  bench.killSafeFloor = mode == "replace";
   bench.root = support::makeScratchFolder();
   bench.clips.reserve(clipCount);
   bench.names.reserve(clipCount);
@@ -266,9 +294,16 @@ int main(int argc, char** argv) {
       clipCount, kTemplate.size(), totalBytes,
       bench.replacing ? "a full (every script replaced, each question answered OK)" : "an empty",
       bench.root.c_str());
-  std::printf(
-      "floor: open(O_WRONLY|O_CREAT|O_TRUNC)/write/close of precomputed bytes; "
-      "clipquill: ScriptGenerator::run, expansion included\n");
+  if (bench.killSafeFloor) {
+    std::printf(
+        "floor: open(O_CREAT|O_EXCL) of a temporary/write/close of precomputed bytes, one "
+        "syncfs, a rename over each old script; clipquill: ScriptGenerator::run, expansion "
+        "included\n");
+  } else {
+    std::printf(
+        "floor: open(O_WRONLY|O_CREAT|O_TRUNC)/write/close of precomputed bytes; "
+        "clipquill: ScriptGenerator::run, expansion included\n");
+  }
   support::report(measured, clipCount, "file");
   return 0;
 }

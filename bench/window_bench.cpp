@@ -9,10 +9,14 @@
 //   3. one keystroke in a 10 MB template, against the same keystroke in a
 //      bare Scintilla editor holding the same bytes with nothing bound to it;
 //   4. "Create Script(s)" for 10,000 clips from start-up, against the command
-//      line doing the same in-process.
+//      line doing the same in-process;
+//   5. start to shown with a template whose settings file holds a million
+//      [FilterBy] keys alone, against the command line's --show of it
+//      in-process, its output thrown away (the goal is 1.5 x).
 // Each section prints "ratio <window median / floor median>" last.
 //
-// Usage: bench_window [files [rounds]]
+// Usage: bench_window [files [rounds]], or bench_window filters [keys [rounds]]
+// for the fifth alone.
 #include <Qsci/qsciscintilla.h>
 #include <QApplication>
 #include <QKeyEvent>
@@ -23,6 +27,7 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <streambuf>
 #include <string>
 
 #include "bench/bench_support.h"
@@ -302,12 +307,63 @@ struct Bench {
                 clips);
     support::report(measured, clips, "script");
   }
+
+  void bigFilterList(std::size_t keys, std::size_t rounds) {
+    const std::string templ = root + "/filters.qtpl";
+    writeText(templ, "AVISource(\"<P><F>\")\r\n");
+    std::string text = "[FilterBy]\n";
+    for (std::size_t i = 0; i < keys; ++i)
+      text += "Ext" + std::to_string(i) + "=x" + std::to_string(i) + "\n";
+    writeText(root + "/filters.ini", text);
+    // Takes every byte and keeps none, so that --show prints all of it.
+    struct Discard : std::streambuf {
+      int overflow(int c) override { return c; }
+      std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
+    };
+    const auto measured = support::alternate(
+        rounds,
+        [&] {
+          const clipquill::cli::CliEnvironment env{
+              .executablePath = root + "/bin/clipquill-cli",
+              .workingFolder = root,
+              .homeFolder = root + "/home",
+              .registryRoot = root + "/registry",
+          };
+          std::istringstream in;
+          Discard discard;
+          std::ostream printed(&discard);
+          std::ostringstream err;
+          const auto start = Clock::now();
+          const int status = clipquill::cli::runCli({"--show", templ}, in, printed, err, env);
+          const double ms = msSince(start);
+          if (status != 0) die("the command line failed: " + err.str());
+          return ms;
+        },
+        [&] {
+          const auto start = Clock::now();
+          {
+            MainWindow form(setup({templ}));
+            form.show();
+            settle();
+            if (form.model().filters().count() != keys) die("the window read too few filters");
+          }
+          return msSince(start);
+        });
+    std::printf("\n== start to shown with %zu [FilterBy] keys (floor: the command line's --show)\n",
+                keys);
+    support::report(measured, keys, "key");
+  }
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
   support::programName = "bench_window";
+  const bool filtersAlone = argc > 1 && std::string_view(argv[1]) == "filters";
+  if (filtersAlone) {
+    --argc;
+    ++argv;
+  }
   const std::size_t files = support::countArgument(argc, argv, 1, 100000, "number of files");
   const std::size_t rounds = support::countArgument(argc, argv, 2, 5, "number of rounds");
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -323,11 +379,16 @@ int main(int argc, char** argv) {
   for (const char* sub : {"/home", "/bin"})
     support::makeFolder(bench.root + sub);
 
-  // The folder first, so that the peak memory it reports is its own.
-  bench.bigFolder(files, rounds);
-  bench.startToShown(rounds * 2);
-  bench.bigTemplate(rounds * 4);
-  bench.createScripts(files / 10, rounds);
+  if (filtersAlone) {
+    bench.bigFilterList(argc > 1 ? files : 1000000, rounds);
+  } else {
+    // The folder first, so that the peak memory it reports is its own.
+    bench.bigFolder(files, rounds);
+    bench.startToShown(rounds * 2);
+    bench.bigTemplate(rounds * 4);
+    bench.createScripts(files / 10, rounds);
+    bench.bigFilterList(files * 10, rounds);
+  }
 
   std::error_code ignored;
   std::filesystem::remove_all(bench.root, ignored);

@@ -158,43 +158,85 @@ class Output {
   std::size_t mangled_ = 0;
 };
 
-std::string jsonText(std::string_view text) {
+// Printable ASCII but the quote and the backslash stands in JSON as it is.
+bool plainJsonText(std::string_view text) {
+  for (const char c : text) {
+    if (c < 0x20 || c > 0x7E || c == '"' || c == '\\') return false;
+  }
+  return true;
+}
+
+void appendJsonText(std::string& out, std::string_view text) {
+  // Most names and lines need no escape, and a million filter entries must
+  // not cost a JSON value each.
+  if (plainJsonText(text)) {
+    out.append("\"").append(text).append("\"");
+    return;
+  }
   // Names are bytes in no particular encoding; the JSON stays valid.
-  return nlohmann::ordered_json(text).dump(-1, ' ', false,
+  out += nlohmann::ordered_json(text).dump(-1, ' ', false,
                                            nlohmann::ordered_json::error_handler_t::replace);
 }
 
-void printShow(MainWindowModel& model, Output& out) {
-  nlohmann::ordered_json filters = nlohmann::ordered_json::array();
-  for (const FilterEntry& entry : model.filters().entries()) {
-    filters.push_back({{"text", entry.text}, {"checked", entry.state == CheckState::Checked}});
-  }
-  nlohmann::ordered_json shown;
-  shown["ClipLoc"] = model.fieldText(Field::Source);
-  shown["ClipName"] = model.fieldText(Field::ClipName);
-  shown["ScriptName"] = model.fieldText(Field::ScriptName);
-  shown["ScriptDest"] = model.fieldText(Field::Destination);
-  shown["Filters"] = std::move(filters);
-  shown["LoadInis"] = model.optionFlags().loadInis;
-  shown["SaveInis"] = model.optionFlags().saveInis;
-  shown["ClipMask"] = model.clips().mask();
-  shown["TemplatePath"] = model.state().TemplatePath;
-  shown["TemplateLines"] = nlohmann::ordered_json::array();
-  std::string head = shown.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
-  // The template's lines are printed one by one rather than built into the
-  // document: a template of millions of lines must not cost a JSON value each.
+// An object's members as dump(2) lays them out, without the object's closing
+// line: members ending in an empty array are then filled in line by line.
+std::string openJson(const nlohmann::ordered_json& members) {
+  std::string text = members.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
   constexpr std::string_view kEmptyEnd = "[]\n}";
-  head.resize(head.size() - kEmptyEnd.size());
-  out.text(head);
-  out.text("[");
+  text.resize(text.size() - kEmptyEnd.size());
+  return text;
+}
+
+// The document is printed in pieces rather than built whole: a template of
+// millions of lines, or a filter list of a million entries, must not cost a
+// JSON value each. Its layout is what dump(2) gives the whole.
+void printShow(MainWindowModel& model, Output& out) {
+  constexpr std::size_t kPiece = 64 * 1024;
+  std::string piece;
+  const auto flush = [&](bool always) {
+    if (always || piece.size() >= kPiece) {
+      out.text(piece);
+      piece.clear();
+    }
+  };
+
+  nlohmann::ordered_json fields;
+  fields["ClipLoc"] = model.fieldText(Field::Source);
+  fields["ClipName"] = model.fieldText(Field::ClipName);
+  fields["ScriptName"] = model.fieldText(Field::ScriptName);
+  fields["ScriptDest"] = model.fieldText(Field::Destination);
+  fields["Filters"] = nlohmann::ordered_json::array();
+  piece = openJson(fields);
+  const std::vector<FilterEntry>& filters = model.filters().entries();
+  piece += '[';
+  for (std::size_t i = 0; i < filters.size() && !out.failed(); ++i) {
+    piece.append(i == 0 ? "\n    {\n      \"text\": " : ",\n    {\n      \"text\": ");
+    appendJsonText(piece, filters[i].text);
+    piece.append(",\n      \"checked\": ")
+        .append(filters[i].state == CheckState::Checked ? "true" : "false")
+        .append("\n    }");
+    flush(false);
+  }
+  piece.append(filters.empty() ? "]," : "\n  ],");
+
+  nlohmann::ordered_json rest;
+  rest["LoadInis"] = model.optionFlags().loadInis;
+  rest["SaveInis"] = model.optionFlags().saveInis;
+  rest["ClipMask"] = model.clips().mask();
+  rest["TemplatePath"] = model.state().TemplatePath;
+  rest["TemplateLines"] = nlohmann::ordered_json::array();
+  piece += openJson(rest).substr(1);  // without its "{"
+  piece += '[';
   bool first = true;
   model.templateText().forEachLine([&](std::string_view line) {
     if (out.failed()) return;
-    out.text(first ? "\n    " : ",\n    ");
+    piece.append(first ? "\n    " : ",\n    ");
     first = false;
-    out.text(jsonText(line));
+    appendJsonText(piece, line);
+    flush(false);
   });
-  out.text(first ? "]\n}\n" : "\n  ]\n}\n");
+  piece.append(first ? "]\n}\n" : "\n  ]\n}\n");
+  flush(true);
 }
 
 // Selects the named clips, or every clip when none is named. False, after

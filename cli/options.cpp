@@ -201,15 +201,17 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
                                              longOptions, &index)) != -1;
        index = -1) {
     const std::string seen = argv[::optind - 1];
-    if (c == '?') {
-      if (seen.rfind("--", 0) == 0) {
-        const std::string name = seen.substr(2, seen.find('=') - 2);
-        for (const option* o = longOptions; o->name; ++o) {
-          if (name == o->name && o->has_arg == no_argument)
-            throw UsageError("option '--" + name + "' takes no value");
-        }
-        throw UsageError("unknown option '" + seen + "'");
+    // A value given to a flag ("--list=yes"): glibc reports it as unknown,
+    // the Windows C library as a missing value.
+    if ((c == '?' || c == ':') && seen.rfind("--", 0) == 0) {
+      const std::string name = seen.substr(2, seen.find('=') - 2);
+      for (const option* o = longOptions; o->name; ++o) {
+        if (name == o->name && o->has_arg == no_argument && seen.find('=') != seen.npos)
+          throw UsageError("option '--" + name + "' takes no value");
       }
+    }
+    if (c == '?') {
+      if (seen.rfind("--", 0) == 0) throw UsageError("unknown option '" + seen + "'");
       throw UsageError(std::string("unknown option '-") + static_cast<char>(::optopt) + "'");
     }
     if (c == ':') throw UsageError("option '" + seen + "' needs a value");

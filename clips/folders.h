@@ -22,8 +22,9 @@ class Folders {
   virtual void listFiles(const std::string& folder,
                          const std::function<void(std::string_view name)>& visit) = 0;
   // Calls visit with the name of each folder in folder (a link to one
-  // included), as bytes, in no particular order; hidden ones may be passed
-  // too. Raises Error when folder cannot be read.
+  // included), as bytes, in no particular order; names beginning with "."
+  // may be passed too (on Windows, folders marked hidden or system are not).
+  // Raises Error when folder cannot be read.
   virtual void listSubfolders(const std::string& folder,
                               const std::function<void(std::string_view name)>& visit) = 0;
   // What path names now, following links. Anything that cannot be looked at

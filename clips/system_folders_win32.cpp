@@ -44,9 +44,23 @@ int errnoOf(DWORD error) {
   }
 }
 
+// A drive without its medium (an empty card reader or disc drive) fails
+// at once with ERROR_NOT_READY rather than asking the user to insert one.
+class QuietDriveErrors {
+ public:
+  QuietDriveErrors() { ::SetThreadErrorMode(SEM_FAILCRITICALERRORS, &old_); }
+  ~QuietDriveErrors() { ::SetThreadErrorMode(old_, nullptr); }
+  QuietDriveErrors(const QuietDriveErrors&) = delete;
+  QuietDriveErrors& operator=(const QuietDriveErrors&) = delete;
+
+ private:
+  DWORD old_ = 0;
+};
+
 class Win32Folders final : public Folders {
  public:
   void checkFolder(const std::string& folder) override {
+    const QuietDriveErrors quiet;
     unsigned long error = 0;
     switch (win32::kindOf(win32::widePath(folder), true, &error)) {
       case win32::Kind::Folder:
@@ -61,6 +75,7 @@ class Win32Folders final : public Folders {
 
   void listFiles(const std::string& folder,
                  const std::function<void(std::string_view)>& visit) override {
+    const QuietDriveErrors quiet;
     const std::wstring wide = win32::widePath(folder);
     win32::listFolder(folder, [&](const std::wstring& name, std::uint32_t attributes) {
       if (name.front() == L'.' || (attributes & win32::kAttributeHidden)) return;
@@ -70,8 +85,12 @@ class Win32Folders final : public Folders {
 
   void listSubfolders(const std::string& folder,
                       const std::function<void(std::string_view)>& visit) override {
+    const QuietDriveErrors quiet;
     const std::wstring wide = win32::widePath(folder);
     win32::listFolder(folder, [&](const std::wstring& name, std::uint32_t attributes) {
+      // The folder picker shows neither hidden nor system folders (a
+      // drive's "$Recycle.Bin" and "System Volume Information").
+      if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) return;
       if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
         if (win32::kindOf(win32::joined(wide, name), true) != win32::Kind::Folder) return;
       } else if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -82,6 +101,7 @@ class Win32Folders final : public Folders {
   }
 
   PathKind kind(const std::string& path) override {
+    const QuietDriveErrors quiet;
     try {
       switch (win32::kindOf(win32::widePath(path), true)) {
         case win32::Kind::Folder:

@@ -82,10 +82,14 @@ void refuseNul(const std::string& path) {
   if (path.find('\0') != std::string::npos) throw Error::fromErrno(EINVAL);
 }
 
-std::string folderOf(const std::string& path) {
+std::string_view folderViewOf(std::string_view path) {
   const auto slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
+  if (slash == std::string_view::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string folderOf(const std::string& path) {
+  return std::string(folderViewOf(path));
 }
 
 std::string nameOf(const std::string& path) {

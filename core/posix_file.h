@@ -59,6 +59,8 @@ void refuseNul(const std::string& path);
 // The folder of a path as the system takes it ("." for a bare name, "/" for
 // the root) and the name after the last "/".
 std::string folderOf(const std::string& path);
+// The same, as a view of path (or of a constant).
+std::string_view folderViewOf(std::string_view path);
 std::string nameOf(const std::string& path);
 
 // Opens a folder to work in by names relative to it. Raises Error.
@@ -122,6 +124,11 @@ class NewFile {
   static NewFile createNamedIn(int dir);
 
   int fd() const { return fd_.get(); }
+  // Whether it has a (temporary) name, by which it can be put in place with
+  // its descriptor closed.
+  bool named() const { return !tempName_.empty(); }
+  // Hands over the descriptor; the name stays the file's.
+  Fd releaseFd() { return std::move(fd_); }
   // Gives the file the name in dir; EEXIST when something is there already,
   // 0 on success, the errno otherwise. Nothing is ever replaced.
   int linkAsNew(int dir, const std::string& name);

@@ -39,13 +39,19 @@ namespace {
 using posix::Fd;
 using posix::NewFile;
 
-// Each script held back keeps a descriptor open: at most half of those this
-// process may have, and no more than one sync needs to pay for.
+// A script held back under a temporary name needs no descriptor: it is closed
+// at its commit, as soon as its bytes are written. One that has no name yet
+// keeps its descriptor open: at most half of those this process may have.
 constexpr std::size_t kMaxHeld = 4096;
+// However many scripts one sync serves, the list of them stays small.
+constexpr std::size_t kMaxHeldScripts = 65536;
 
 // A run that makes more scripts than this in one folder reads the folder's
 // names once instead of looking each script's name up on its own; a run of a
-// few scripts in a large folder does not pay for the listing.
+// few scripts in a large folder does not pay for the listing. Nor does a run
+// whose names are mostly there already (scripts made again): each of those
+// is looked at all the same, to ask about it, so the listing would only add
+// to the cost.
 constexpr std::size_t kListAfter = 32;
 
 std::size_t heldLimit() {
@@ -74,7 +80,10 @@ class PosixScriptFiles final : public ScriptFiles {
   }
 
   // A written script, to land now or after the scripts held before it.
-  void commit(NewFile file, std::string path, bool replacing, ScriptWriter::Landed landed) {
+  // occupied: a replacement of something createNew would find (and so ask
+  // about) while it is held.
+  void commit(NewFile file, std::string path, bool replacing, bool occupied,
+              ScriptWriter::Landed landed) {
     std::string name = posix::nameOf(path);
     if (held_.empty() && !replacing) {
       const int err = file.linkAsNew(dir_.get(), name);
@@ -90,10 +99,24 @@ class PosixScriptFiles final : public ScriptFiles {
       takeOver(path, name);
       replacing = true;
     }
-    heldPaths_.insert(path);
+    // Only what createNew would not find on its own is noted: a run that
+    // replaces every script pays for no set of names.
+    if (!occupied) heldNames_.insert(name);
+    if (file.named()) {
+      // Closed now, before it can replace anything, so that what close()
+      // reports drops it and keeps the old script. One stays open for the
+      // sync, which needs a descriptor on the file system.
+      if (syncFd_.valid()) {
+        file.close();
+      } else {
+        syncFd_ = file.releaseFd();
+      }
+    } else {
+      ++heldOpen_;
+    }
     held_.push_back(
         {std::move(file), std::move(path), std::move(name), replacing, std::move(landed)});
-    if (held_.size() >= limit_) landHeld();
+    if (heldOpen_ >= limit_ || held_.size() >= kMaxHeldScripts) landHeld();
   }
 
  private:
@@ -108,11 +131,11 @@ class PosixScriptFiles final : public ScriptFiles {
   // The folder of path, held open for the run so that each script costs one
   // lookup of its own name only.
   int folderFor(const std::string& path) {
-    std::string folder = posix::folderOf(path);
+    const std::string_view folder = posix::folderViewOf(path);
     if (dir_.valid() && folder == folder_) return dir_.get();
     landHeld();  // every script held back lies in the folder held open
-    dir_ = posix::openFolder(folder);
-    folder_ = std::move(folder);
+    dir_ = posix::openFolder(std::string(folder));
+    folder_ = folder;
     swept_ = false;
     forgetNames();
     return dir_.get();
@@ -122,11 +145,12 @@ class PosixScriptFiles final : public ScriptFiles {
   // folder is listed, a name it does not hold is free: should something
   // appear there after all, the link that names the script refuses it.
   bool mayBeThere(const std::string& name) {
-    if (!listed_ && ++lookups_ > kListAfter) listNames();
+    if (!listed_ && !listTried_ && ++lookups_ > kListAfter && 2 * found_ < lookups_) listNames();
     return !listed_ || names_.contains(name);
   }
 
   void listNames() {
+    listTried_ = true;  // a folder that cannot be listed is not tried again
     const int fd = ::openat(dir_.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     DIR* listing = ::fdopendir(fd);
@@ -145,7 +169,11 @@ class PosixScriptFiles final : public ScriptFiles {
     }
     listed_ = errno == 0;
     ::closedir(listing);
-    if (!listed_) names_.clear();
+    if (listed_) {
+      swept_ = true;
+    } else {
+      names_.clear();
+    }
   }
 
   // Something took name in the folder held open after createNew found it
@@ -167,7 +195,9 @@ class PosixScriptFiles final : public ScriptFiles {
   void forgetNames() {
     names_.clear();
     listed_ = false;
+    listTried_ = false;
     lookups_ = 0;
+    found_ = 0;
   }
 
   NewFile newFile(int dir, bool replacing) {
@@ -191,9 +221,15 @@ class PosixScriptFiles final : public ScriptFiles {
   void landHeld() {
     if (held_.empty()) return;
     std::deque<Held> held = std::exchange(held_, {});
-    heldPaths_.clear();
+    heldNames_.clear();
+    heldOpen_ = 0;
+    Fd syncFd = std::move(syncFd_);
     // Whatever fails from here drops the rest unnamed: old scripts stay.
-    if (::syncfs(held.front().file.fd()) != 0) throwErrno();
+    int fs = syncFd.get();
+    for (auto it = held.begin(); fs < 0 && it != held.end(); ++it)
+      fs = it->file.fd();
+    if (::syncfs(fs) != 0) throwErrno();
+    if (syncFd.valid()) syncFd.close();
     for (Held& script : held) {
       if (script.replacing) {
         script.file.linkOver(dir_.get(), script.name);
@@ -202,7 +238,7 @@ class PosixScriptFiles final : public ScriptFiles {
         takeOver(script.path, script.name);
         script.file.linkOver(dir_.get(), script.name);  // synced above
       }
-      script.file.close();
+      if (script.file.fd() >= 0) script.file.close();
       if (listed_) names_.insert(script.name);
       script.landed();
     }
@@ -212,7 +248,10 @@ class PosixScriptFiles final : public ScriptFiles {
   std::string folder_;
   bool swept_ = false;  // stale temporaries removed from the folder held open
   std::deque<Held> held_;
-  std::unordered_set<std::string> heldPaths_;
+  std::size_t heldOpen_ = 0;  // held scripts that keep their descriptor
+  Fd syncFd_;                 // a held script's descriptor, for the sync
+  // The names of the held scripts that createNew would not find on the disk.
+  std::unordered_set<std::string> heldNames_;
   const std::size_t limit_ = heldLimit();
   // The file createNew last found in the way, as it found it: the replace
   // that follows the question needs no second look.
@@ -220,13 +259,20 @@ class PosixScriptFiles final : public ScriptFiles {
   struct stat askedStat_ {};
   std::unordered_set<std::string> names_;  // the folder's names, once listed
   bool listed_ = false;
+  bool listTried_ = false;
   std::size_t lookups_ = 0;
+  std::size_t found_ = 0;  // of the lookups, those that found something
 };
 
 class PosixScriptWriter final : public ScriptWriter {
  public:
-  PosixScriptWriter(PosixScriptFiles& owner, NewFile file, std::string path, bool replacing)
-      : owner_(owner), file_(std::move(file)), path_(std::move(path)), replacing_(replacing) {}
+  PosixScriptWriter(PosixScriptFiles& owner, NewFile file, std::string path, bool replacing,
+                    bool occupied)
+      : owner_(owner),
+        file_(std::move(file)),
+        path_(std::move(path)),
+        replacing_(replacing),
+        occupied_(occupied) {}
   // Writes over the file itself, in place.
   PosixScriptWriter(PosixScriptFiles& owner, Fd inPlace)
       : owner_(owner), inPlace_(std::move(inPlace)) {}
@@ -241,7 +287,7 @@ class PosixScriptWriter final : public ScriptWriter {
       landed();
       return;
     }
-    owner_.commit(std::move(file_), std::move(path_), replacing_, std::move(landed));
+    owner_.commit(std::move(file_), std::move(path_), replacing_, occupied_, std::move(landed));
   }
 
  private:
@@ -250,22 +296,24 @@ class PosixScriptWriter final : public ScriptWriter {
   Fd inPlace_;
   std::string path_;
   bool replacing_ = false;
+  bool occupied_ = false;
 };
 
 std::unique_ptr<ScriptWriter> PosixScriptFiles::createNew(const std::string& path) {
   posix::refuseNul(path);
   const int dir = folderFor(path);
-  if (heldPaths_.contains(path)) return nullptr;
   const std::string name = posix::nameOf(path);
+  if (!heldNames_.empty() && heldNames_.contains(name)) return nullptr;
   if (mayBeThere(name)) {
     const int err = posix::scriptOccupant(dir, name, askedStat_);
+    if (err != ENOENT) ++found_;
     if (err == 0) {
       askedPath_ = path;
       return nullptr;
     }
     if (err != ENOENT) throw Error::fromErrno(err);
   }
-  return std::make_unique<PosixScriptWriter>(*this, newFile(dir, false), path, false);
+  return std::make_unique<PosixScriptWriter>(*this, newFile(dir, false), path, false, false);
 }
 
 std::unique_ptr<ScriptWriter> PosixScriptFiles::replace(const std::string& path) {
@@ -285,7 +333,7 @@ std::unique_ptr<ScriptWriter> PosixScriptFiles::replace(const std::string& path)
     }
   }
   try {
-    return std::make_unique<PosixScriptWriter>(*this, newFile(dir, true), path, true);
+    return std::make_unique<PosixScriptWriter>(*this, newFile(dir, true), path, true, err == 0);
   } catch (const Error& e) {
     if (!file || (e.systemError() != EACCES && e.systemError() != EPERM)) throw;
   }

@@ -238,11 +238,6 @@ std::string formatRegistryValue(const RegistryValue& value) {
   return out;
 }
 
-std::string defaultRegistryRoot() {
-  const std::string folder = userConfigFolder();
-  return folder.empty() ? folder : folder + "registry";
-}
-
 FolderRegistry::FolderRegistry(PersistFiles& files, std::string root)
     : FolderRegistry(nullptr, files, std::move(root)) {}
 

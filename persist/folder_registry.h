@@ -43,7 +43,8 @@ std::string formatRegistryValue(const RegistryValue& value);
 // The per-user root: "$XDG_CONFIG_HOME/Clipquill/registry", else
 // "$HOME/.config/Clipquill/registry". XDG_CONFIG_HOME counts only when it is
 // an absolute path, as the XDG base directory rules ask. "" when there is no
-// HOME either: a store without a root refuses access.
+// HOME either: a store without a root refuses access. On Windows always "":
+// the flags live in the registry itself.
 std::string defaultRegistryRoot();
 
 // The store makes only its own folders: the root and, where the root has the

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "persist/path_rules.h"
 
-#include <cstdlib>
-
 #include "core/constants.h"
 
 // The build passes the real layout; this is GNU's default.
@@ -108,10 +106,6 @@ std::string userConfigFolderFor(const char* xdgConfigHome, const char* home) {
   while (base.ends_with('/'))
     base.pop_back();
   return base + "/" + std::string(kAppTitle) + "/";
-}
-
-std::string userConfigFolder() {
-  return userConfigFolderFor(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
 }
 
 std::vector<std::string> defaultTemplateSearch(std::string_view userFolder, std::string_view appDir,

@@ -56,7 +56,8 @@ std::vector<std::string> defaultTemplateFolders(std::string_view appDir,
 // the XDG base directory rules ask) and else home + "/.config". "" when
 // neither gives one. Either argument may be null, as an unset variable is.
 std::string userConfigFolderFor(const char* xdgConfigHome, const char* home);
-// The same for this process's XDG_CONFIG_HOME and HOME.
+// This system's: the same for this process's XDG_CONFIG_HOME and HOME, or on
+// Windows "Clipquill\" in the roaming application data folder.
 std::string userConfigFolder();
 
 // Where the default template is looked for, in order: the user's own folder

@@ -54,6 +54,19 @@ std::uint32_t nameHash(std::string_view name) {
   return hash == 0 ? 1 : hash;
 }
 
+// Where a hash starts its probe. Names such as "Ext17" and "Ext18" differ in
+// their last byte, which the hash carries into its high bits only; every bit
+// is mixed into the low ones first, or linear probing meets runs as long as
+// the set (a million names took seconds).
+std::size_t slotOf(std::uint32_t hash, std::size_t mask) {
+  hash ^= hash >> 16;
+  hash *= 0x85EBCA6Bu;
+  hash ^= hash >> 13;
+  hash *= 0xC2B2AE35u;
+  hash ^= hash >> 16;
+  return hash & mask;
+}
+
 // The hashes seen, four bytes each: a million names take 8 MB.
 class HashSet {
  public:
@@ -68,8 +81,7 @@ class HashSet {
  private:
   static bool place(std::vector<std::uint32_t>& slots, std::uint32_t hash) {
     const std::size_t mask = slots.size() - 1;
-    // Spread first: names such as "Ext17" and "Ext18" differ in a few bits.
-    for (std::size_t i = (hash * 0x9E3779B9u) >> 7 & mask;; i = (i + 1) & mask) {
+    for (std::size_t i = slotOf(hash, mask);; i = (i + 1) & mask) {
       if (slots[i] == hash) return false;
       if (slots[i] == 0) {
         slots[i] = hash;
@@ -141,25 +153,80 @@ class SectionTracker {
   Wanted current_ = kOther;
 };
 
-// i for a name that reads as "Ext" + i + "State" (i in decimal, without
-// leading zeros), whatever its case.
-std::optional<std::size_t> statePosition(std::string_view name) {
-  if (name.size() < kKeyExtPrefix.size() + 1 + kKeyStateSuffix.size() ||
-      !sameProfileName(name.substr(0, kKeyExtPrefix.size()), kKeyExtPrefix) ||
-      !sameProfileName(name.substr(name.size() - kKeyStateSuffix.size()), kKeyStateSuffix)) {
-    return std::nullopt;
-  }
-  const std::string_view digits = name.substr(
-      kKeyExtPrefix.size(), name.size() - kKeyExtPrefix.size() - kKeyStateSuffix.size());
-  if (digits.size() > 1 && digits.front() == '0') return std::nullopt;
+// n for digits that read as a decimal number without leading zeros.
+std::optional<std::size_t> decimal(std::string_view digits) {
+  if (digits.empty() || (digits.size() > 1 && digits.front() == '0')) return std::nullopt;
   if (digits.size() > 18) return std::nullopt;  // beyond any list
-  std::size_t i = 0;
+  std::size_t n = 0;
   for (const char c : digits) {
     if (!isDigit(c)) return std::nullopt;
-    i = i * 10 + static_cast<std::size_t>(c - '0');
+    n = n * 10 + static_cast<std::size_t>(c - '0');
   }
-  return i;
+  return n;
 }
+
+// i for a name that reads as "Ext" + i + suffix (i in decimal, without
+// leading zeros), whatever its case.
+std::optional<std::size_t> extPosition(std::string_view name, std::string_view suffix) {
+  if (name.size() < kKeyExtPrefix.size() + 1 + suffix.size() ||
+      !sameProfileName(name.substr(0, kKeyExtPrefix.size()), kKeyExtPrefix) ||
+      !sameProfileName(name.substr(name.size() - suffix.size()), suffix)) {
+    return std::nullopt;
+  }
+  return decimal(
+      name.substr(kKeyExtPrefix.size(), name.size() - kKeyExtPrefix.size() - suffix.size()));
+}
+
+// Which names of a section repeat an earlier one, without a probe at a
+// random place for each: a section of the names a save writes, "Ext" + i,
+// is told apart by i in a bit set that fills in order; only other names go
+// to the hash set. The two kinds never meet: a name that reads as "Ext" + i
+// equals no name but those that read as "Ext" + i too.
+class RepeatFinder {
+ public:
+  // Numbers below this are kept as bits (2 MB at most); larger ones by name.
+  static constexpr std::size_t kMaxNumbered = std::size_t{1} << 24;
+
+  // Notes the name; false when an equal one was noted before.
+  bool note(std::string_view name) {
+    if (const std::optional<std::size_t> n = numbered(name)) {
+      if (*n >= seen_.size()) seen_.resize(std::max(*n + 1, 2 * seen_.size()));
+      if (seen_[*n]) {
+        repeatedNumbers_.insert(*n);
+        return false;
+      }
+      seen_[*n] = true;
+      return true;
+    }
+    const std::uint32_t hash = nameHash(name);
+    if (hashes_.insert(hash)) return true;
+    repeatedHashes_.insert(hash);
+    return false;
+  }
+  // After every name was noted: whether the name may stand more than once
+  // (names hashed alike are told apart by the caller).
+  bool mayRepeat(std::string_view name) const {
+    if (repeatedNumbers_.empty() && repeatedHashes_.empty()) return false;
+    if (const std::optional<std::size_t> n = numbered(name)) return repeatedNumbers_.contains(*n);
+    return repeatedHashes_.contains(nameHash(name));
+  }
+  // The memory that only noting needs.
+  void doneNoting() {
+    std::vector<bool>().swap(seen_);
+    hashes_ = HashSet();
+  }
+
+ private:
+  static std::optional<std::size_t> numbered(std::string_view name) {
+    const std::optional<std::size_t> n = extPosition(name, "");
+    return n && *n < kMaxNumbered ? n : std::nullopt;
+  }
+
+  std::vector<bool> seen_;
+  HashSet hashes_;
+  std::unordered_set<std::size_t> repeatedNumbers_;
+  std::unordered_set<std::uint32_t> repeatedHashes_;
+};
 
 }  // namespace
 
@@ -203,10 +270,11 @@ std::optional<TemplateSettings> readSettings(PersistFiles& files, const std::str
 
 // Two passes over the text, no document: a file of a million filter entries
 // costs little more than its bytes and the entries themselves. The first
-// pass reads the fields, counts the entries and hashes their key names; the
-// second makes the entries and reads their check marks. An entry's text is
-// the value of the first key of its name, as a look-up by that name gives
-// it: names are compared for certain only where their hashes met.
+// pass reads the fields, counts the entries and notes which key names
+// repeat; the second makes the entries and reads their check marks. An
+// entry's text is the value of the first key of its name, as a look-up by
+// that name gives it: names are compared for certain only where they may
+// repeat.
 TemplateSettings parseSettings(std::string_view bytes) {
   TemplateSettings settings;
   std::string* const fields[] = {&settings.clipLoc, &settings.clipName, &settings.scriptName,
@@ -215,9 +283,8 @@ TemplateSettings parseSettings(std::string_view bytes) {
                                              kKeyScriptDest};
   std::array<bool, 4> fieldRead{};
   std::size_t count = 0;
-  std::unordered_set<std::uint32_t> repeated;
+  RepeatFinder repeats;
   {
-    HashSet hashes;
     SectionTracker section;
     scanProfile(bytes, [&](const ProfileItem& item) {
       if (item.header) {
@@ -231,11 +298,11 @@ TemplateSettings parseSettings(std::string_view bytes) {
         }
       } else if (section.current() == kFilterBy) {
         ++count;
-        const std::uint32_t hash = nameHash(item.name);
-        if (!hashes.insert(hash)) repeated.insert(hash);
+        repeats.note(item.name);
       }
     });
   }
+  repeats.doneNoting();
   if (count == 0) return settings;
 
   settings.filters.reserve(count);
@@ -247,12 +314,13 @@ TemplateSettings parseSettings(std::string_view bytes) {
       section.enter(item.name);
     } else if (section.current() == kFilterState) {
       // Only "Ext" + position + "State" is ever looked up.
-      if (const std::optional<std::size_t> i = statePosition(item.name); i && *i < count) {
+      if (const std::optional<std::size_t> i = extPosition(item.name, kKeyStateSuffix);
+          i && *i < count) {
         if (checked[*i] < 0) checked[*i] = parseProfileBoolean(item.value) ? 1 : 0;
       }
     } else if (section.current() == kFilterBy) {
       const std::size_t i = settings.filters.size();
-      if (repeated.contains(nameHash(item.name))) {
+      if (repeats.mayRepeat(item.name)) {
         const auto [first, isFirst] = firstOfName.try_emplace(folded(item.name), i);
         if (!isFirst) {
           settings.filters.push_back({settings.filters[first->second].text, CheckState::Unchecked});

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "persist/user_settings.h"
 
-#include <cstdlib>
 #include <utility>
 
 #include "core/constants.h"
 #include "core/error.h"
+#include "core/paths.h"
 
 namespace clipquill {
 
@@ -14,8 +14,11 @@ namespace {
 constexpr std::string_view kHeader =
     "# Clipquill's own settings for this user: one key=value a line.\n";
 
-std::string withoutTrailingSlashes(std::string path) {
-  while (path.size() > 1 && path.ends_with('/'))
+// A root keeps its own separator ("/", "C:\").
+std::string withoutTrailingSeparators(std::string path,
+                                      const PathSeparators& seps = kPosixSeparators) {
+  const auto isSeparator = [&](char c) { return c != ':' && seps.all.find(c) != seps.all.npos; };
+  while (path.size() > 1 && isSeparator(path.back()) && !(path.size() == 3 && path[1] == ':'))
     path.pop_back();
   return path;
 }
@@ -103,18 +106,21 @@ std::optional<UserConfigPlace> userConfigPlace(const char* xdgConfigHome, const 
   const bool hasHome = home != nullptr && home[0] == '/';
   // The XDG rules count only an absolute XDG_CONFIG_HOME.
   if (xdgConfigHome != nullptr && xdgConfigHome[0] == '/') {
-    const std::string config = withoutTrailingSlashes(xdgConfigHome);
+    const std::string config = withoutTrailingSeparators(xdgConfigHome);
     UserConfigPlace place{config == "/" ? "/" + app : config + "/" + app, {config}};
-    if (hasHome) place.roots.push_back(withoutTrailingSlashes(home));
+    if (hasHome) place.roots.push_back(withoutTrailingSeparators(home));
     return place;
   }
   if (!hasHome) return std::nullopt;
-  const std::string base = withoutTrailingSlashes(home);
+  const std::string base = withoutTrailingSeparators(home);
   return UserConfigPlace{(base == "/" ? "" : base) + "/.config/" + app, {base}};
 }
 
-std::optional<UserConfigPlace> systemUserConfigPlace() {
-  return userConfigPlace(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+std::optional<UserConfigPlace> userConfigPlaceIn(std::string_view appDataFolder,
+                                                 const PathSeparators& seps) {
+  const std::string base = withoutTrailingSeparators(std::string(appDataFolder), seps);
+  if (!isAbsolutePath(base, seps)) return std::nullopt;
+  return UserConfigPlace{withTrailingSeparator(base, seps) + std::string(kAppTitle), {base}};
 }
 
 UserSettings::UserSettings(PersistFiles& files, std::optional<UserConfigPlace> place)
@@ -124,7 +130,7 @@ UserSettings::UserSettings(PersistFiles& files, std::optional<UserConfigPlace> p
 
 std::string UserSettings::path() const {
   if (!place_) return "";
-  return place_->folder + "/" + std::string(kFileName);
+  return place_->folder + kNativeSeparators.primary + std::string(kFileName);
 }
 
 void UserSettings::reload() {
@@ -201,12 +207,13 @@ bool UserSettings::change(const std::function<void(SettingsMap&)>& edit) {
 // fails, and the next root is tried.
 bool UserSettings::makeFolder() {
   const std::string& folder = place_->folder;
+  const PathSeparators& seps = kNativeSeparators;
   for (const std::string& root : place_->roots) {
-    const std::string prefix = root == "/" ? root : root + "/";
+    const std::string prefix = withTrailingSeparator(root, seps);
     if (!folder.starts_with(prefix)) continue;
     try {
-      for (std::size_t slash = folder.find('/', prefix.size());;
-           slash = folder.find('/', slash + 1)) {
+      for (std::size_t slash = folder.find_first_of(seps.all, prefix.size());;
+           slash = folder.find_first_of(seps.all, slash + 1)) {
         files_.makeFolder(folder.substr(0, slash));
         if (slash == std::string::npos) return true;
       }

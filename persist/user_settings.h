@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/paths.h"
 #include "persist/persist_files.h"
 
 namespace clipquill {
@@ -33,7 +34,7 @@ bool isSettingsKey(std::string_view key);
 // config folder the user named outside it: a missing home is a sign of a
 // system account or a broken setup, not a place to fill.
 struct UserConfigPlace {
-  std::string folder;              // ".../Clipquill", without a trailing "/"
+  std::string folder;              // ".../Clipquill", without a trailing separator
   std::vector<std::string> roots;  // existing folders to build below, in order
 };
 
@@ -41,7 +42,13 @@ struct UserConfigPlace {
 // "$HOME/.config/Clipquill"; folders are made below the config folder when it
 // exists, else below home. Nothing when there is neither.
 std::optional<UserConfigPlace> userConfigPlace(const char* xdgConfigHome, const char* home);
-// The same from this process's environment.
+// "Clipquill" in a per-user application data folder (on Windows the roaming
+// one), made below that folder only. Nothing when the folder is not an
+// absolute path.
+std::optional<UserConfigPlace> userConfigPlaceIn(std::string_view appDataFolder,
+                                                 const PathSeparators& seps = kNativeSeparators);
+// This system's place: the XDG rules from the environment, or on Windows the
+// roaming application data folder.
 std::optional<UserConfigPlace> systemUserConfigPlace();
 
 class UserSettings {
@@ -69,7 +76,7 @@ class UserSettings {
   bool setList(std::string_view key, const std::vector<std::string>& items);
   bool remove(std::string_view key);
 
-  // The file's path, or "" without a place.
+  // The file's path, with the platform's separator, or "" without a place.
   std::string path() const;
 
  private:

@@ -9,6 +9,8 @@
 #     template, which nothing writes into
 #   - the window started on Qt's offscreen platform with a template, then
 #     ended with SIGTERM (or, while the window is still a stub, its own exit)
+#   - every program the check starts has ended before the package is removed:
+#     one still running (the window, or anything it started) fails the check
 #   - desktop-file-validate, appstreamcli validate, the ".qtpl" type through
 #     xdg-mime and the shared-mime-info database, the desktop entry as the
 #     type's handler, the icon sizes, the manual pages (groff warnings) and the
@@ -27,6 +29,8 @@ cd "$ROOT"
 
 # shellcheck source=scripts/deps.sh
 source scripts/deps.sh
+# shellcheck source=scripts/marked_processes.sh
+source scripts/marked_processes.sh
 deps_install g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
   nlohmann-json3-dev util-linux qt6-base-dev libqscintilla2-qt6-dev libjpeg-dev fonts-dejavu-core \
   dpkg-dev file desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl \
@@ -82,10 +86,13 @@ if dpkg-query -W -f='${Status}' clipquill 2>/dev/null | grep -q 'install ok inst
   echo "note: a clipquill package was installed already; it is replaced and then removed"
 fi
 
-window_pid=
+# Every program started from the installed files carries the mark, and
+# whatever still carries it when the check ends is ended (and, before the
+# removal, fails the check).
+marked_init
 removed=0
 cleanup() {
-  if [[ -n "$window_pid" ]]; then kill -KILL "$window_pid" 2>/dev/null || true; fi
+  marked_end_all >/dev/null
   if ((removed == 0)); then
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get remove -y clipquill </dev/null || true
   fi
@@ -117,10 +124,16 @@ echo "installed: programs, default template, desktop entry, metainfo, MIME type,
 # a flags store there, and nothing from the build tree on their path.
 mkdir -p "$work/home" "$work/clips" "$work/out"
 touch "$work/clips/a.avi" "$work/clips/b.avi" "$work/clips/notes.txt"
+run_env=(PATH=/usr/bin:/bin HOME="$work/home" XDG_CONFIG_HOME="$work/config" LANG=C.UTF-8
+  "$MARKED_ENV")
 run() {
-  # exec: a program started in the background keeps this subshell's pid.
-  (cd "$work" && exec env -i PATH=/usr/bin:/bin HOME="$work/home" XDG_CONFIG_HOME="$work/config" \
-    LANG=C.UTF-8 "$@")
+  (cd "$work" && exec env -i "${run_env[@]}" "$@")
+}
+# Fails when a program the check started still runs, after ending it.
+expect_none_left() {
+  local left
+  left="$(marked_end_all)"
+  [[ -z "$left" ]] || fail "$1, still running: $left"
 }
 data_before="$(ls -lA --time-style=full-iso "$share/clipquill")"
 
@@ -149,22 +162,23 @@ if [[ -x "$bin/clipquill" ]]; then
   window_version="$(run "$bin/clipquill" --version </dev/null 2>&1 || true)"
   real_window=0
   if [[ "$window_version" == "clipquill $version" ]]; then real_window=1; fi
-  run env QT_QPA_PLATFORM=offscreen "$bin/clipquill" "$work/Start.qtpl" \
-    </dev/null >"$work/window.log" 2>&1 &
+  # Started as a subshell of this shell that becomes the window (exec, not a
+  # function in the background): $! is the window's own pid, not a wrapper's.
+  (cd "$work" && exec env -i "${run_env[@]}" QT_QPA_PLATFORM=offscreen "$bin/clipquill" \
+    "$work/Start.qtpl") </dev/null >"$work/window.log" 2>&1 &
   window_pid=$!
   sleep 2
   if kill -0 "$window_pid" 2>/dev/null; then
     kill -TERM "$window_pid"
     status=0
     wait "$window_pid" || status=$?
-    window_pid=
     # Qt leaves SIGTERM to its default action: ended by the signal, 128 + 15.
     ((status == 0 || status == 143)) || fail "the window ended with $status: $(cat "$work/window.log")"
+    expect_none_left "the window was ended"
     echo "window: ran 2 s on the offscreen platform with a template, ended by SIGTERM ($status)"
   else
     status=0
     wait "$window_pid" || status=$?
-    window_pid=
     if ((real_window)) || ((status != 0)); then
       fail "the window ended by itself with $status within 2 s: $(cat "$work/window.log")"
     fi
@@ -241,6 +255,7 @@ offered() {
 echo "clipquill-cli: its $(wc -w <<<"$options") options in its manual page and completion"
 
 # --- removal ---------------------------------------------------------------------
+expect_none_left "the checks are done"
 "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get remove -y clipquill </dev/null
 removed=1
 for f in "$bin/clipquill-cli" "$share/clipquill/DefaultTemplate.qtpl" \

@@ -48,6 +48,13 @@ TEST(Win32Folders, ListsOrdinaryVisibleFilesByTheirUtf8Names) {
   ASSERT_TRUE(
       ::SetFileAttributesW(win32::widePath(d + "hidden.avi").c_str(), FILE_ATTRIBUTE_HIDDEN));
   std::filesystem::create_directory(pathFromUtf8(d + "folder.avi"));
+  // The folder picker shows neither hidden nor system folders.
+  for (const auto& [name, attribute] :
+       {std::pair{"Hidden", FILE_ATTRIBUTE_HIDDEN},
+        std::pair{"System Volume Information", FILE_ATTRIBUTE_SYSTEM}}) {
+    std::filesystem::create_directory(pathFromUtf8(d + name));
+    ASSERT_TRUE(::SetFileAttributesW(win32::widePath(d + name).c_str(), attribute)) << name;
+  }
   const auto folders = makeSystemFolders();
   EXPECT_EQ(listed(*folders, dir.path()),
             (Names{"a.avi", "caf\xC3\xA9.avi", "\xE6\x97\xA5\xE6\x9C\xAC.avs"}));

@@ -6,6 +6,7 @@
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -132,14 +133,19 @@ TEST_F(SystemScriptFilesTest, HeldScriptsLandInCommitOrder) {
   commit(files->createNew(path("b.avs")), "b.avs");
   EXPECT_EQ(files->createNew(path("b.avs")), nullptr);  // held, so asked about
   commit(files->replace(path("b.avs")), "b.avs again");
+  // A replacement of a name with nothing there yet is held as well.
+  commit(files->replace(path("n.avs")), "n.avs");
+  EXPECT_EQ(files->createNew(path("n.avs")), nullptr);
+  EXPECT_EQ(files->createNew(path("a.avs")), nullptr);
   EXPECT_TRUE(landed.empty());
   EXPECT_EQ(readFile(path("a.avs")), "old a");
   EXPECT_FALSE(std::filesystem::exists(path("b.avs")));
   files->settle();
-  EXPECT_EQ(landed, (Lines{"a.avs", "b.avs", "b.avs again"}));
+  EXPECT_EQ(landed, (Lines{"a.avs", "b.avs", "b.avs again", "n.avs"}));
   EXPECT_EQ(readFile(path("a.avs")), "a.avs bytes");
   EXPECT_EQ(readFile(path("b.avs")), "b.avs again bytes");
-  EXPECT_EQ(listFolder(dir.path()), (Lines{"a.avs", "b.avs"}));
+  EXPECT_EQ(readFile(path("n.avs")), "n.avs bytes");
+  EXPECT_EQ(listFolder(dir.path()), (Lines{"a.avs", "b.avs", "n.avs"}));
   // Nothing held: a new script lands at its commit.
   commit(files->createNew(path("c.avs")), "c.avs");
   EXPECT_EQ(landed.back(), "c.avs");
@@ -366,6 +372,59 @@ TEST_F(RealRunTest, ARunThatEndsEarlyLandsWhatItFinished) {
         EXPECT_EQ(readFile(path(name)), "old") << name;
       }
     }
+  }
+}
+
+// A long run meets old scripts in any mix: however few or many there are,
+// and wherever they stand, each is asked about once and replaced, every new
+// script lands without a question, and what a killed run left is swept.
+TEST_F(RealRunTest, LongRunsReplaceAndCreateInAnyMix) {
+  constexpr std::size_t kClips = 200;
+  const struct {
+    const char* what;
+    std::function<bool(std::size_t)> old;  // whether clip i's script is there
+  } rows[] = {
+      {"all there", [](std::size_t) { return true; }},
+      {"none there", [](std::size_t) { return false; }},
+      {"first half there", [](std::size_t i) { return i < kClips / 2; }},
+      {"last half there", [](std::size_t i) { return i >= kClips / 2; }},
+      {"every third there", [](std::size_t i) { return i % 3 == 0; }},
+  };
+  const pid_t gone = ::fork();
+  if (gone == 0) ::_exit(0);
+  ASSERT_GT(gone, 0);
+  ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+  const std::string stale = ".clipquill-" + std::to_string(gone) + "-0.tmp";
+  templ = {"AVISource(\"<P><F>\")"};
+  clips.clear();
+  Lines names;
+  for (std::size_t i = 0; i < kClips; ++i) {
+    clips.push_back("clip" + std::to_string(1000 + i) + ".avi");
+    names.push_back("clip" + std::to_string(1000 + i) + ".avs");
+  }
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    for (const std::string& name : listFolder(dir.path()))
+      std::filesystem::remove(path(name));
+    writeFile(path(stale), "left by a kill");
+    std::size_t there = 0;
+    for (std::size_t i = 0; i < kClips; ++i) {
+      if (row.old(i)) {
+        writeFile(path(names[i]), "old");
+        ++there;
+      }
+    }
+    files = makeSystemScriptFiles();
+    user.boxes.clear();
+    user.answers.assign(kClips, Answer::Ok);
+    created.lines.clear();
+    EXPECT_EQ(run(dir.path()), RunOutcome::Completed);
+    EXPECT_EQ(user.boxes.size(), there);
+    EXPECT_EQ(Lines(created.lines.begin() + 1, created.lines.end()), names);
+    for (std::size_t i = 0; i < kClips; ++i)
+      EXPECT_EQ(readFile(path(names[i])), "AVISource(\"/caps/" + clips[i] + "\")\r\n") << names[i];
+    const Lines left = listFolder(dir.path());
+    EXPECT_EQ(left.size(), kClips) << (left.empty() ? "" : left.front());
   }
 }
 

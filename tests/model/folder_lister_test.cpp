@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The folder picker's model on a real temporary folder tree, and its drive
-// list on mount tables written out here.
+// The folder picker's model on a real temporary folder tree, in the
+// platform's own paths, and its drive list on mount tables written out here.
 #include "ui/model/folder_lister.h"
 
 #include <gtest/gtest.h>
+#if !defined(_WIN32)
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <map>
@@ -15,7 +18,9 @@
 #include <vector>
 
 #include "core/error.h"
+#include "core/utf8_path.h"
 #include "support/temp_dir.h"
+#include "ui/model/folder_paths.h"
 
 namespace clipquill {
 namespace {
@@ -24,6 +29,12 @@ namespace fs = std::filesystem;
 using testing::TempDir;
 using testing::writeFile;
 using Kind = FolderLine::Kind;
+
+// A path written with "/" in the platform's own separators.
+std::string native(std::string path) {
+  std::replace(path.begin(), path.end(), '/', kNativeSeparators.primary);
+  return path;
+}
 
 // The real file system, with a failure to inject into folder creation and a
 // count of listings.
@@ -60,18 +71,31 @@ std::string errorText(const std::function<void()>& action) {
 // A tree under a temporary home:
 //   home/work/clips/{Zeta, alpha, Beta, .hidden, linked -> ../other, take.avs}
 //   home/other/inner
+// (the links on POSIX only: making one on Windows takes a privilege).
 class FolderListerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     for (const char* f : {"/work/clips/Zeta", "/work/clips/alpha", "/work/clips/Beta",
                           "/work/clips/.hidden", "/other/inner"}) {
-      fs::create_directories(home.path() + f);
+      fs::create_directories(pathFromUtf8(at(f)));
     }
-    writeFile(clips() + "/take.avs", "x");
+    writeFile(at("/work/clips/take.avs"), "x");
+#if !defined(_WIN32)
     fs::create_directory_symlink("../../other", clips() + "/linked");
     fs::create_symlink("nowhere", clips() + "/broken");
+#endif
   }
-  std::string clips() const { return home.path() + "/work/clips"; }
+  // A path below home, written with "/".
+  std::string at(const std::string& rel) const {
+    return home.path() + native(rel);
+  }
+  std::string clips() const {
+    return at("/work/clips");
+  }
+  // The drive of the home folder's path: "/", or "C:\" and the like.
+  std::string systemRoot() const {
+    return pickerFullPath(std::string(pathRoot(home.path())), home.path());
+  }
   std::vector<std::string> texts() const {
     std::vector<std::string> out;
     for (const FolderLine& line : lister.lines())
@@ -85,17 +109,20 @@ class FolderListerTest : public ::testing::Test {
 };
 
 TEST_F(FolderListerTest, LinesShowThePathDownAndTheSubfoldersSortedWithoutCase) {
-  lister.setDrives({{"/", "", DriveKind::Root}, {home.path(), "", DriveKind::Home}});
+  lister.setDrives({{systemRoot(), "", DriveKind::Root}, {home.path(), "", DriveKind::Home}});
   lister.openOn(clips(), "");
-  const std::vector<FolderLine> expected{
+  std::vector<FolderLine> expected{
       {home.path(), home.path(), 0, Kind::Path},
-      {"work", home.path() + "/work", 1, Kind::Path},
+      {"work", at("/work"), 1, Kind::Path},
       {"clips", clips(), 2, Kind::Current},
-      {"alpha", clips() + "/alpha", 3, Kind::Subfolder},
-      {"Beta", clips() + "/Beta", 3, Kind::Subfolder},
-      {"linked", clips() + "/linked", 3, Kind::Subfolder},
-      {"Zeta", clips() + "/Zeta", 3, Kind::Subfolder},
+      {"alpha", at("/work/clips/alpha"), 3, Kind::Subfolder},
+      {"Beta", at("/work/clips/Beta"), 3, Kind::Subfolder},
+      {"linked", at("/work/clips/linked"), 3, Kind::Subfolder},
+      {"Zeta", at("/work/clips/Zeta"), 3, Kind::Subfolder},
   };
+#if defined(_WIN32)
+  expected.erase(expected.begin() + 5);  // no link
+#endif
   EXPECT_EQ(lister.lines(), expected);
   EXPECT_EQ(lister.currentLine(), 2u);
   EXPECT_EQ(lister.currentDrive(), 1u);
@@ -107,8 +134,10 @@ TEST_F(FolderListerTest, LinesShowThePathDownAndTheSubfoldersSortedWithoutCase) 
   EXPECT_EQ(lister.lines()[1].depth, 1);
 
   // A home folder given with a separator at its end is the same drive.
-  FolderLister slashed(folders, home.path() + "/");
-  slashed.setDrives({{"/", "", DriveKind::Root}, {home.path() + "/", "", DriveKind::Home}});
+  const std::string separator(1, kNativeSeparators.primary);
+  FolderLister slashed(folders, home.path() + separator);
+  slashed.setDrives(
+      {{systemRoot(), "", DriveKind::Root}, {home.path() + separator, "", DriveKind::Home}});
   slashed.openOn("", "");
   EXPECT_EQ(slashed.currentFolder(), home.path());
   EXPECT_EQ(slashed.currentDrive(), 1u);
@@ -124,18 +153,24 @@ TEST_F(FolderListerTest, OpeningReadsTheBoxByThePathRules) {
     std::string error;
   };
   const std::string h = home.path();
+  const std::string other = at("/other");
   const Case cases[] = {
-      {"empty box: home", "", clips(), "", h, ""},
-      {"trailing separator", clips() + "/", "", "", clips(), ""},
-      {"relative, against the base", "clips/alpha", h + "/work", "", clips() + "/alpha", ""},
-      {"relative without a base: the folder shown", "inner", "", h + "/other", h + "/other/inner",
-       ""},
-      {"wild card in the last part", clips() + "/*.avs", "", "", clips(), ""},
-      {"an existing file", clips() + "/take.avs", "", "", clips(), ""},
-      {"a link to a folder is entered", clips() + "/linked", "", "", clips() + "/linked", ""},
-      {"missing", h + "/nothing", "", h + "/other", "", "File not found"},
-      {"a file on the way", clips() + "/take.avs/x", "", h + "/other", "", "Invalid filename"},
-      {"a broken link", clips() + "/broken", "", h + "/other", "", "File not found"},
+    {"empty box: home", "", clips(), "", h, ""},
+    {"trailing separator", native(clips() + "/"), "", "", clips(), ""},
+    {"relative, against the base", native("clips/alpha"), at("/work"), "", at("/work/clips/alpha"),
+     ""},
+    {"relative without a base: the folder shown", "inner", "", other, at("/other/inner"), ""},
+    {"wild card in the last part", at("/work/clips/*.avs"), "", "", clips(), ""},
+    {"an existing file", at("/work/clips/take.avs"), "", "", clips(), ""},
+    {"missing", at("/nothing"), "", other, "", "File not found"},
+    {"a file on the way", at("/work/clips/take.avs/x"), "", other, "", "Invalid filename"},
+#if defined(_WIN32)
+    {"\"/\" for \"\\\"", clips() + "/alpha/", "", "", at("/work/clips/alpha"), ""},
+#else
+    {"a link to a folder is entered", at("/work/clips/linked"), "", "", at("/work/clips/linked"),
+     ""},
+    {"a broken link", at("/work/clips/broken"), "", other, "", "File not found"},
+#endif
   };
   for (const Case& c : cases) {
     FolderLister l(folders, h);
@@ -149,62 +184,66 @@ TEST_F(FolderListerTest, OpeningReadsTheBoxByThePathRules) {
 
 TEST_F(FolderListerTest, EveryOpeningRereadsButSettingTheSameFolderDoesNot) {
   lister.openOn(clips(), "");
-  fs::create_directory(clips() + "/made-since");
+  fs::create_directory(pathFromUtf8(at("/work/clips/made-since")));
   lister.openOn(clips(), "");
   EXPECT_EQ(folders.listings, 2);
   EXPECT_EQ(lister.lines().back().text, "Zeta");
   EXPECT_EQ(lister.lines()[lister.lines().size() - 2].text, "made-since");
 
-  EXPECT_FALSE(lister.setCurrentFolder(clips() + "/"));
+  EXPECT_FALSE(lister.setCurrentFolder(native(clips() + "/")));
   EXPECT_FALSE(lister.setCurrentFolder(""));
+#if defined(_WIN32)
+  // Windows names the same folder in any case.
+  EXPECT_FALSE(lister.setCurrentFolder(at("/WORK/CLIPS")));
+#endif
   EXPECT_EQ(folders.listings, 2);
 }
 
 TEST_F(FolderListerTest, WalkingUpDownAndOnTheCurrentLine) {
-  lister.setDrives({{"/", "", DriveKind::Root}, {home.path(), "", DriveKind::Home}});
+  lister.setDrives({{systemRoot(), "", DriveKind::Root}, {home.path(), "", DriveKind::Home}});
   lister.openOn(clips(), "");
   lister.openLine(lister.currentLine());  // the current line: nothing to do
   EXPECT_EQ(folders.listings, 1);
   lister.openLine(3);  // "alpha"
-  EXPECT_EQ(lister.currentFolder(), clips() + "/alpha");
+  EXPECT_EQ(lister.currentFolder(), at("/work/clips/alpha"));
   lister.openLine(1);  // "work", above
-  EXPECT_EQ(lister.currentFolder(), home.path() + "/work");
+  EXPECT_EQ(lister.currentFolder(), at("/work"));
   lister.openLine(0);  // the drive's root
   EXPECT_EQ(lister.currentFolder(), home.path());
 
   // A subfolder that went away meanwhile: the error, and the list stays.
   lister.openOn(clips(), "");
-  fs::remove(clips() + "/Zeta");
+  fs::remove(pathFromUtf8(at("/work/clips/Zeta")));
   EXPECT_EQ(errorText([&] { lister.openLine(lister.lines().size() - 1); }), "File not found");
   EXPECT_EQ(lister.currentFolder(), clips());
   EXPECT_EQ(lister.lines().back().text, "Zeta");
 }
 
 TEST_F(FolderListerTest, EachDriveReopensOnTheFolderLastVisitedOnIt) {
-  const std::string other = home.path() + "/other";
-  lister.setDrives({{"/", "", DriveKind::Root},
-                    {home.path() + "/work", "", DriveKind::Home},
+  const std::string other = at("/other");
+  lister.setDrives({{systemRoot(), "", DriveKind::Root},
+                    {at("/work"), "", DriveKind::Home},
                     {other, "", DriveKind::Fixed}});
-  lister.openOn(clips() + "/alpha", "");
+  lister.openOn(at("/work/clips/alpha"), "");
   EXPECT_EQ(lister.currentDrive(), 1u);
   lister.selectDrive(2);  // never visited: its root
   EXPECT_EQ(lister.currentFolder(), other);
   lister.openLine(1);  // "inner"
   lister.selectDrive(1);
-  EXPECT_EQ(lister.currentFolder(), clips() + "/alpha");
+  EXPECT_EQ(lister.currentFolder(), at("/work/clips/alpha"));
   lister.selectDrive(1);  // the drive shown: nothing changes
   EXPECT_EQ(folders.listings, 4);
   lister.selectDrive(2);
-  EXPECT_EQ(lister.currentFolder(), other + "/inner");
+  EXPECT_EQ(lister.currentFolder(), at("/other/inner"));
 
   // The last folder has gone: the drive's root instead.
   lister.selectDrive(1);
-  fs::remove(other + "/inner");
+  fs::remove(pathFromUtf8(at("/other/inner")));
   lister.selectDrive(2);
   EXPECT_EQ(lister.currentFolder(), other);
 
   // A drive that cannot be entered at all: the error, and the list stays.
-  lister.setDrives({{"/", "", DriveKind::Root}, {home.path() + "/gone", "", DriveKind::Fixed}});
+  lister.setDrives({{systemRoot(), "", DriveKind::Root}, {at("/gone"), "", DriveKind::Fixed}});
   EXPECT_EQ(errorText([&] { lister.selectDrive(1); }), "File not found");
   EXPECT_EQ(lister.currentFolder(), other);
 }
@@ -219,14 +258,17 @@ TEST_F(FolderListerTest, NewFolderIsMadeAndEntered) {
     std::string error;
   };
   const Case cases[] = {
-      {"a new name", "Clips 2", 0, "/Clips 2", true, ""},
-      {"blanks are a name", "  ", 0, "/  ", true, ""},
-      {"an existing folder", "alpha", 0, "/alpha", false, ""},
-      {"a wild card", "new*", 0, "", false, ""},
-      {"an existing file", "take.avs", 0, "", false, ""},
-      {"refused creation", "full", ENOSPC, "", false, "Disk full"},
-      {"existing folder, creation would fail", "Beta", EACCES, "/Beta", false, ""},
-      {"a name the file system refuses", std::string("a\0b", 3), 0, "", false, "Invalid filename"},
+    {"a new name", "Clips 2", 0, "/Clips 2", true, ""},
+    {"a name beyond ASCII", "caf\xC3\xA9 \xE6\x97\xA5", 0, "/caf\xC3\xA9 \xE6\x97\xA5", true, ""},
+#if !defined(_WIN32)  // Windows takes blanks off a name's end
+    {"blanks are a name", "  ", 0, "/  ", true, ""},
+#endif
+    {"an existing folder", "alpha", 0, "/alpha", false, ""},
+    {"a wild card", "new*", 0, "", false, ""},
+    {"an existing file", "take.avs", 0, "", false, ""},
+    {"refused creation", "full", ENOSPC, "", false, "Disk full"},
+    {"existing folder, creation would fail", "Beta", EACCES, "/Beta", false, ""},
+    {"a name the file system refuses", std::string("a\0b", 3), 0, "", false, "Invalid filename"},
   };
   for (const Case& c : cases) {
     FolderLister l(folders, home.path());
@@ -235,30 +277,40 @@ TEST_F(FolderListerTest, NewFolderIsMadeAndEntered) {
     const std::string error = errorText([&] { l.makeAndEnter(c.name); });
     folders.makeError = 0;
     EXPECT_EQ(error, c.error) << c.what;
-    EXPECT_EQ(l.currentFolder(), clips() + c.expected) << c.what;
+    EXPECT_EQ(l.currentFolder(), clips() + native(c.expected)) << c.what;
     if (c.made) {
-      EXPECT_TRUE(fs::is_directory(clips() + "/" + c.name)) << c.what;
+      EXPECT_TRUE(fs::is_directory(pathFromUtf8(clips() + native("/" + c.name)))) << c.what;
     }
   }
-  EXPECT_FALSE(fs::exists(clips() + "/new*"));
+  EXPECT_FALSE(fs::exists(pathFromUtf8(at("/work/clips/new*"))));
 
+#if !defined(_WIN32)
   // At a drive's root the separator is not doubled.
   lister.openOn("/", "");
   lister.makeAndEnter("tmp");
   EXPECT_EQ(lister.currentFolder(), "/tmp");
+#endif
 }
 
+#if defined(_WIN32)
+TEST_F(FolderListerTest, NamesBeyondAsciiCrossTheSystemAsUtf16) {
+  const std::string name = "caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC";
+#else
 TEST_F(FolderListerTest, NamesThatAreNotUtf8AreKeptAsBytes) {
   const std::string name = "caf\xE9";  // Latin-1
-  fs::create_directory(clips() + "/" + name);
+#endif
+  fs::create_directory(pathFromUtf8(clips() + native("/" + name)));
   lister.openOn(clips(), "");
   const auto it = std::find_if(lister.lines().begin(), lister.lines().end(),
                                [&](const FolderLine& line) { return line.text == name; });
   ASSERT_NE(it, lister.lines().end());
   lister.openLine(static_cast<std::size_t>(it - lister.lines().begin()));
-  EXPECT_EQ(lister.currentFolder(), clips() + "/" + name);
+  EXPECT_EQ(lister.currentFolder(), clips() + native("/" + name));
+  lister.openLine(lister.currentLine() - 1);
+  EXPECT_EQ(lister.currentFolder(), clips());
 }
 
+#if !defined(_WIN32)  // permission bits; Windows has access lists
 TEST_F(FolderListerTest, UnprivilegedRefusedFolders) {
   if (::geteuid() == 0) GTEST_SKIP() << "root ignores permission bits";
   ASSERT_EQ(::chmod(home.path().c_str(), 0700), 0);
@@ -271,6 +323,7 @@ TEST_F(FolderListerTest, UnprivilegedRefusedFolders) {
   EXPECT_EQ(errorText([&] { lister.makeAndEnter("new"); }), "File access denied");
   EXPECT_EQ(lister.currentFolder(), clips());
 }
+#endif
 
 TEST(DrivesTest, MountInfoLinesAreParsedWithEscapes) {
   const std::string text =
@@ -330,19 +383,21 @@ TEST(DrivesTest, TheDriveOfAFolderIsTheDeepestRootAboveIt) {
   const std::vector<Drive> drives{{"/", "", DriveKind::Root},
                                   {"/home/u", "", DriveKind::Home},
                                   {"/home/u/mnt", "", DriveKind::Fixed}};
-  EXPECT_EQ(driveIndexOf(drives, "/"), 0u);
-  EXPECT_EQ(driveIndexOf(drives, "/home"), 0u);
-  EXPECT_EQ(driveIndexOf(drives, "/home/u"), 1u);
-  EXPECT_EQ(driveIndexOf(drives, "/home/user2"), 0u);  // whole names only
-  EXPECT_EQ(driveIndexOf(drives, "/home/u/mnt/x"), 2u);
+  EXPECT_EQ(driveIndexOf(drives, "/", kPosixSeparators), 0u);
+  EXPECT_EQ(driveIndexOf(drives, "/home", kPosixSeparators), 0u);
+  EXPECT_EQ(driveIndexOf(drives, "/home/u", kPosixSeparators), 1u);
+  EXPECT_EQ(driveIndexOf(drives, "/home/user2", kPosixSeparators), 0u);  // whole names only
+  EXPECT_EQ(driveIndexOf(drives, "/home/u/mnt/x", kPosixSeparators), 2u);
 }
 
+#if !defined(_WIN32)  // Windows has drive letters: system_drives_win32_test.cpp
 TEST(DrivesTest, TheSystemListStartsWithRootAndHome) {
   const std::vector<Drive> drives = makeSystemDriveSource("/home/someone")->drives();
   ASSERT_GE(drives.size(), 2u);
   EXPECT_EQ(drives[0], (Drive{"/", "", DriveKind::Root}));
   EXPECT_EQ(drives[1], (Drive{"/home/someone", "", DriveKind::Home}));
 }
+#endif
 
 }  // namespace
 }  // namespace clipquill

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <memory>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "core/messages.h"
+#include "core/utf8_path.h"
 #include "persist/folder_registry.h"
 #include "persist/path_rules.h"
 #include "support/temp_dir.h"
@@ -86,13 +88,21 @@ class ScriptedForm : public FormPort {
   }
 };
 
+// What the system says of a path below a folder that is not there: Windows
+// tells a missing folder on the way (error 3) from a missing last name.
+#if defined(_WIN32)
+constexpr const char* kMissingParentMessage = "Invalid filename.";
+#else
+constexpr const char* kMissingParentMessage = "File not found.";
+#endif
+
 // A model on the real file system, in a folder of its own: the program
 // folder "app", the home folder "home", clips in "clips", a flags store.
 class Model : public ::testing::Test {
  protected:
   Model() {
     for (const char* sub : {"app", "home", "clips", "out"}) {
-      std::filesystem::create_directory(dir.path() + "/" + sub);
+      std::filesystem::create_directory(pathFromUtf8(at("/") + sub));
     }
     for (const char* clip : {"b.avi", "a.avs", "c.mpg", "notes.txt"}) {
       writeFile(clips + clip, "");
@@ -100,7 +110,7 @@ class Model : public ::testing::Test {
   }
 
   void start(std::vector<std::string> args = {}) {
-    model.start({app + "clipquill", std::move(args), dir.path() + "/home"});
+    model.start({app + "clipquill", std::move(args), at("/home")});
   }
   std::vector<std::string> entries() const { return model.clips().entries(); }
   std::string ini(const std::string& clipLoc, const std::string& filters = "") {
@@ -108,41 +118,47 @@ class Model : public ::testing::Test {
            "\r\nClipName=\r\nScriptName=*_new\r\nScriptDest=" + out + "\r\n" + filters;
   }
 
+  // A path below the test's folder, written with "/", in the platform's own
+  // separators.
+  std::string at(std::string rel) const {
+    std::replace(rel.begin(), rel.end(), '/', kNativeSeparators.primary);
+    return dir.path() + rel;
+  }
+
   TempDir dir;
-  const std::string app = dir.path() + "/app/";
-  const std::string clips = dir.path() + "/clips/";
-  const std::string out = dir.path() + "/out/";
+  const std::string app = at("/app/");
+  const std::string clips = at("/clips/");
+  const std::string out = at("/out/");
   std::unique_ptr<Folders> folders = makeSystemFolders();
   std::unique_ptr<ScriptFiles> scripts = makeSystemScriptFiles();
   std::unique_ptr<PersistFiles> files = makeSystemPersistFiles();
-  FolderRegistry registry{*files, dir.path() + "/registry"};
+  FolderRegistry registry{*files, at("/registry")};
   ScriptedForm user;
   MainWindowModel model{{*folders, *scripts, *files, registry, user}};
 };
 
-#if !defined(_WIN32)  // spelt in POSIX paths
 TEST_F(Model, StartsOnTheDefaultTemplateOrTheOnlyArgument) {
   writeFile(app + "DefaultTemplate.qtpl", "default\r\n");
-  writeFile(dir.path() + "/t.qtpl", "chosen\r\n");
+  writeFile(at("/t.qtpl"), "chosen\r\n");
   struct Case {
     std::vector<std::string> args;
     std::string path;
     std::vector<std::string> lines;
   } cases[] = {
       {{}, app + "DefaultTemplate.qtpl", {"default"}},
-      {{dir.path() + "/t.qtpl"}, dir.path() + "/t.qtpl", {"chosen"}},
-      {{dir.path() + "/t.qtpl", "x"}, app + "DefaultTemplate.qtpl", {"default"}},
-      {{dir.path() + "/missing.qtpl"}, dir.path() + "/missing.qtpl", {}},
+      {{at("/t.qtpl")}, at("/t.qtpl"), {"chosen"}},
+      {{at("/t.qtpl"), "x"}, app + "DefaultTemplate.qtpl", {"default"}},
+      {{at("/missing.qtpl")}, at("/missing.qtpl"), {}},
   };
   for (const Case& c : cases) {
     ScriptedForm fresh;
     MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
-    m.start({app + "clipquill", c.args, dir.path() + "/home"});
+    m.start({app + "clipquill", c.args, at("/home")});
     EXPECT_EQ(m.state().TemplatePath, c.path);
     EXPECT_EQ(m.templateLines(), c.lines);
     EXPECT_EQ(m.state().AppDir, app);
-    EXPECT_EQ(m.fieldText(Field::Source), dir.path() + "/home/");
-    EXPECT_EQ(m.clips().folder(), dir.path() + "/home");
+    EXPECT_EQ(m.fieldText(Field::Source), at("/home/"));
+    EXPECT_EQ(m.clips().folder(), at("/home"));
     EXPECT_FALSE(m.state().Modified);
     EXPECT_FALSE(m.state().Starting);
     // The load flag is on and there is no settings file: no filters at all.
@@ -150,13 +166,11 @@ TEST_F(Model, StartsOnTheDefaultTemplateOrTheOnlyArgument) {
     EXPECT_TRUE(fresh.questions.empty() && fresh.errors.empty());
   }
 }
-#endif
 
-#if !defined(_WIN32)  // spelt in POSIX paths
 // An installed copy: the program in <prefix>/bin, its default template in
 // the data folder found from there. One beside the program still comes first.
 TEST_F(Model, TheDefaultTemplateIsLookedForBesideTheProgramThenInTheInstalledFolder) {
-  const std::string bin = dir.path() + "/prefix/bin/";
+  const std::string bin = at("/prefix/bin/");
   const std::string share = joinRelativeFolder(bin, installedDataFolder());
   std::filesystem::create_directories(bin);
   std::filesystem::create_directories(share);
@@ -181,7 +195,7 @@ TEST_F(Model, TheDefaultTemplateIsLookedForBesideTheProgramThenInTheInstalledFol
     }
     ScriptedForm fresh;
     MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
-    m.start({bin + "clipquill", {}, dir.path() + "/home"});
+    m.start({bin + "clipquill", {}, at("/home")});
     EXPECT_EQ(m.state().AppDir, bin);
     EXPECT_EQ(m.state().TemplateDir, c.folder);
     EXPECT_EQ(m.state().TemplateName, "DefaultTemplate.qtpl");
@@ -189,32 +203,31 @@ TEST_F(Model, TheDefaultTemplateIsLookedForBesideTheProgramThenInTheInstalledFol
     EXPECT_EQ(m.state().IniDir, c.folder);
     EXPECT_EQ(m.templateLines(), c.lines);
     // The installed settings file is read with its template.
-    EXPECT_EQ(m.fieldText(Field::Source), c.folder == share ? clips : dir.path() + "/home/");
+    EXPECT_EQ(m.fieldText(Field::Source), c.folder == share ? clips : at("/home/"));
     EXPECT_TRUE(fresh.errors.empty());
   }
 
   // Saving the installed default goes where the user chose, with its
   // settings file; the installed folder is never written.
   writeFile(share + "DefaultTemplate.qtpl", "installed\r\n");
-  model.start({bin + "clipquill", {}, dir.path() + "/home"});
+  model.start({bin + "clipquill", {}, at("/home")});
   ASSERT_EQ(model.state().TemplateDir, share);
   model.setTemplateText("mine");
-  user.saveChoices.push_back(FileChoice{dir.path() + "/DefaultTemplate.qtpl", 1});
+  user.saveChoices.push_back(FileChoice{at("/DefaultTemplate.qtpl"), 1});
   user.answers.push_back(Answer::Save);
   EXPECT_TRUE(model.requestClose());
   EXPECT_EQ(user.savePresets, std::vector<std::string>{"DefaultTemplate.qtpl"});
-  EXPECT_EQ(model.state().TemplateDir, dir.path() + "/");
-  EXPECT_EQ(readFile(dir.path() + "/DefaultTemplate.qtpl"), "mine\r\n");
-  EXPECT_TRUE(std::filesystem::exists(dir.path() + "/DefaultTemplate.ini"));
+  EXPECT_EQ(model.state().TemplateDir, at("/"));
+  EXPECT_EQ(readFile(at("/DefaultTemplate.qtpl")), "mine\r\n");
+  EXPECT_TRUE(std::filesystem::exists(at("/DefaultTemplate.ini")));
   EXPECT_EQ(readFile(share + "DefaultTemplate.qtpl"), "installed\r\n");
   EXPECT_FALSE(std::filesystem::exists(share + "DefaultTemplate.ini"));
 }
-#endif
 
 // The user's own default template comes before the one beside the program
 // and the installed one; each that is missing hands on to the next.
 TEST_F(Model, TheUsersOwnDefaultTemplateComesFirst) {
-  const std::string own = dir.path() + "/config/Clipquill/";
+  const std::string own = at("/config/Clipquill/");
   const std::string share = joinRelativeFolder(app, installedDataFolder());
   std::filesystem::create_directories(own);
   std::filesystem::create_directories(share);
@@ -234,7 +247,7 @@ TEST_F(Model, TheUsersOwnDefaultTemplateComesFirst) {
     if (c.installed) writeFile(share + "DefaultTemplate.qtpl", "installed\r\n");
     ScriptedForm fresh;
     MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
-    m.start({app + "clipquill", {}, dir.path() + "/home", own});
+    m.start({app + "clipquill", {}, at("/home"), own});
     EXPECT_EQ(m.state().TemplatePath, c.folder + "DefaultTemplate.qtpl")
         << c.own << c.beside << c.installed;
   }
@@ -243,10 +256,9 @@ TEST_F(Model, TheUsersOwnDefaultTemplateComesFirst) {
 // "Save as Default Template" writes the user's own default with its settings
 // file and makes its folder, and the config folder only inside a home that
 // exists. The next start loads it.
-#if !defined(_WIN32)  // spelt in POSIX paths
 TEST_F(Model, SaveAsDefaultTemplateWritesTheUsersOwnAndStartUpLoadsIt) {
-  const std::string home = dir.path() + "/home";
-  const std::string own = home + "/.config/Clipquill/";
+  const std::string home = at("/home");
+  const std::string own = at("/home/.config/Clipquill/");
   model.start({app + "clipquill", {}, home, own});
   model.setTemplateText("mine");
   model.setFieldText(Field::ScriptName, "*_mine");
@@ -275,7 +287,7 @@ TEST_F(Model, SaveAsDefaultTemplateWritesTheUsersOwnAndStartUpLoadsIt) {
     std::string userFolder;
     std::string message;
   } refused[] = {
-      {dir.path() + "/missing/config/Clipquill/", "File not found."},
+      {at("/missing/config/Clipquill/"), kMissingParentMessage},
       {"", std::string(msg::kNoUserFolder) + "."},
   };
   for (const auto& r : refused) {
@@ -285,9 +297,8 @@ TEST_F(Model, SaveAsDefaultTemplateWritesTheUsersOwnAndStartUpLoadsIt) {
     EXPECT_FALSE(refusing.event([&] { refusing.saveDefaultTemplate(); }));
     EXPECT_EQ(form.errors, std::vector<std::string>{r.message});
   }
-  EXPECT_FALSE(std::filesystem::exists(dir.path() + "/missing"));
+  EXPECT_FALSE(std::filesystem::exists(at("/missing")));
 }
-#endif
 
 // The installed default template with its settings file: AVI clips checked,
 // the other common kinds listed unchecked, the clip list on the home folder
@@ -299,10 +310,10 @@ TEST_F(Model, TheShippedDefaultTemplateListsAviClipsAndNamesAFilterForEachKind) 
   for (const char* name : {"DefaultTemplate.qtpl", "DefaultTemplate.ini"}) {
     std::filesystem::copy_file(std::string(CLIPQUILL_RESOURCES_DIR) + "/" + name, share + name);
   }
-  const std::string home = dir.path() + "/home/";
+  const std::string home = at("/home/");
   for (const char* clip : {"a.avi", "b.mkv", "c.MP4", "d.d2v", "e.txt"})
     writeFile(home + clip, "");
-  model.start({app + "clipquill", {}, dir.path() + "/home"});
+  model.start({app + "clipquill", {}, at("/home")});
   EXPECT_TRUE(user.errors.empty());
   EXPECT_EQ(model.state().TemplatePath, share + "DefaultTemplate.qtpl");
   std::vector<std::string> checked, unchecked;
@@ -332,7 +343,7 @@ TEST_F(Model, TheShippedDefaultTemplateListsAviClipsAndNamesAFilterForEachKind) 
 // load goes on to the flags and the settings file; a FIFO as the settings
 // file or as a flag value reads as missing. None of them may block.
 TEST_F(Model, ALoadReadsOnlyRealFilesAndGoesOn) {
-  const std::string d = dir.path() + "/";
+  const std::string d = at("/");
   std::filesystem::create_directory(d + "folder.qtpl");
   ASSERT_EQ(::mkfifo((d + "fifo.qtpl").c_str(), 0644), 0);
   ASSERT_EQ(::mkfifo((d + "real.ini").c_str(), 0644), 0);
@@ -357,20 +368,20 @@ TEST_F(Model, ALoadReadsOnlyRealFilesAndGoesOn) {
     SCOPED_TRACE(c.path);
     ScriptedForm fresh;
     MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
-    m.start({app + "clipquill", {c.path}, dir.path() + "/home"});
+    m.start({app + "clipquill", {c.path}, at("/home")});
     EXPECT_EQ(fresh.errors, std::vector<std::string>{});
     EXPECT_EQ(m.templateLines(), c.lines);
     EXPECT_TRUE(m.optionFlags().loadInis);
-    EXPECT_EQ(m.fieldText(Field::Source), c.settingsApplied ? clips : dir.path() + "/home/");
+    EXPECT_EQ(m.fieldText(Field::Source), c.settingsApplied ? clips : at("/home/"));
     EXPECT_FALSE(m.state().Modified);
   }
 }
 #endif
 
 TEST_F(Model, StartUpAppliesTheSettingsFileAndItsFlags) {
-  const std::string tpl = dir.path() + "/Hall.qtpl";
+  const std::string tpl = at("/Hall.qtpl");
   writeFile(tpl, "AviSource(\"<P><F>\")\r\n");
-  writeFile(dir.path() + "/Hall.ini",
+  writeFile(at("/Hall.ini"),
             ini(clips, "[FilterBy]\r\nExt0=avs\r\nExt1=avi\r\n[FilterState]\r\nExt0State=1\r\n"));
   start({tpl});
   EXPECT_EQ(model.fieldText(Field::Source), clips);
@@ -386,28 +397,27 @@ TEST_F(Model, StartUpAppliesTheSettingsFileAndItsFlags) {
   ASSERT_TRUE(key && key->setDword("LoadInis", 0));
   ScriptedForm fresh;
   MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
-  m.start({app + "clipquill", {tpl}, dir.path() + "/home"});
+  m.start({app + "clipquill", {tpl}, at("/home")});
   EXPECT_FALSE(m.optionFlags().loadInis);
   EXPECT_TRUE(m.optionFlags().saveInis);
-  EXPECT_EQ(m.fieldText(Field::Source), dir.path() + "/home/");
+  EXPECT_EQ(m.fieldText(Field::Source), at("/home/"));
   EXPECT_EQ(m.filters().count(), 4u);  // the start-up entries stay
 }
 
-#if !defined(_WIN32)  // spelt in POSIX paths
 // A settings file naming a folder that is gone: at start-up the error ends
 // the load; in the running window it ends only the field's change, and the
 // load reads on.
 TEST_F(Model, AMissingClipFolderEndsTheStartUpLoadButNotALaterOne) {
-  const std::string tpl = dir.path() + "/t.qtpl";
+  const std::string tpl = at("/t.qtpl");
   writeFile(tpl, "x\r\n");
-  writeFile(dir.path() + "/t.ini", ini(dir.path() + "/gone", "[FilterBy]\r\nExt0=avs\r\n"));
+  writeFile(at("/t.ini"), ini(at("/gone"), "[FilterBy]\r\nExt0=avs\r\n"));
   start({tpl});
   EXPECT_EQ(user.errors, std::vector<std::string>{"File not found."});
   EXPECT_EQ(model.fieldText(Field::ScriptName), "");  // never reached
   EXPECT_EQ(model.filters().count(), 0u);
   EXPECT_FALSE(model.state().Starting);
   EXPECT_FALSE(model.state().Modified);  // the user changed nothing
-  EXPECT_EQ(model.clips().folder(), dir.path() + "/home");
+  EXPECT_EQ(model.clips().folder(), at("/home"));
 
   // The field still holds the text that failed; typing elsewhere first
   // makes the next load's text a change again.
@@ -422,7 +432,6 @@ TEST_F(Model, AMissingClipFolderEndsTheStartUpLoadButNotALaterOne) {
   EXPECT_EQ(model.filters().count(), 1u);
   EXPECT_FALSE(model.state().Modified);
 }
-#endif
 
 TEST_F(Model, EveryChangeSetsTheModifiedMarkAndAnEqualTextNone) {
   start();
@@ -437,9 +446,9 @@ TEST_F(Model, EveryChangeSetsTheModifiedMarkAndAnEqualTextNone) {
       {"source, one character", [](MainWindowModel& m) { m.setFieldText(Field::Source, "C"); },
        true},
       {"source, same folder without separator",
-       [&](MainWindowModel& m) { m.setFieldText(Field::Source, dir.path() + "/home"); }, true},
+       [&](MainWindowModel& m) { m.setFieldText(Field::Source, at("/home")); }, true},
       {"source, missing folder",
-       [&](MainWindowModel& m) { m.setFieldText(Field::Source, dir.path() + "/gone"); }, false},
+       [&](MainWindowModel& m) { m.setFieldText(Field::Source, at("/gone")); }, false},
       {"prefix", [](MainWindowModel& m) { m.setFieldText(Field::ClipName, "HL"); }, true},
       {"name pattern", [](MainWindowModel& m) { m.setFieldText(Field::ScriptName, "*"); }, true},
       {"destination", [](MainWindowModel& m) { m.setFieldText(Field::Destination, "d"); }, true},
@@ -454,25 +463,24 @@ TEST_F(Model, EveryChangeSetsTheModifiedMarkAndAnEqualTextNone) {
   for (const Case& c : cases) {
     ScriptedForm fresh;
     MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
-    m.start({app + "clipquill", {}, dir.path() + "/home"});
+    m.start({app + "clipquill", {}, at("/home")});
     ASSERT_FALSE(m.state().Modified);
     c.act(m);
     EXPECT_EQ(m.state().Modified, c.modifies) << c.what;
   }
 }
 
-#if !defined(_WIN32)  // spelt in POSIX paths
 TEST_F(Model, TheSourceFieldMovesTheListAndAFailureLeavesItAlone) {
   start();
   model.setFieldText(Field::Source, clips);
   EXPECT_EQ(entries(), (std::vector<std::string>{"a.avs", "b.avi", "c.mpg", "notes.txt"}));
   model.setClipSelected(1, true);
   // The same folder spelt without its separator: no re-read, selection kept.
-  model.setFieldText(Field::Source, dir.path() + "/clips");
+  model.setFieldText(Field::Source, at("/clips"));
   EXPECT_TRUE(model.clips().isSelected(1));
-  model.setFieldText(Field::Source, dir.path() + "/gone");
+  model.setFieldText(Field::Source, at("/gone"));
   EXPECT_EQ(user.errors, std::vector<std::string>{"File not found."});
-  EXPECT_EQ(model.clips().folder(), dir.path() + "/clips");
+  EXPECT_EQ(model.clips().folder(), at("/clips"));
   EXPECT_EQ(model.clips().count(), 4u);
   // A typed file name is a passing mask until the rebuild that follows.
   model.setFieldText(Field::Source, clips + "*.avi");
@@ -480,7 +488,6 @@ TEST_F(Model, TheSourceFieldMovesTheListAndAFailureLeavesItAlone) {
   model.setFieldText(Field::ClipName, "c");
   EXPECT_EQ(entries(), std::vector<std::string>{"c.mpg"});
 }
-#endif
 
 TEST_F(Model, FilterTogglesAndTheEditorRebuildTheMaskAtOnce) {
   start();
@@ -510,7 +517,6 @@ TEST_F(Model, FilterTogglesAndTheEditorRebuildTheMaskAtOnce) {
   EXPECT_EQ(model.clips().count(), 4u);
 }
 
-#if !defined(_WIN32)  // spelt in POSIX paths
 // The picker opens on the box's text, read against the clip list's folder;
 // its folder goes into the box as if typed, and a box naming a missing folder
 // is the error box alone.
@@ -519,7 +525,7 @@ TEST_F(Model, TheFolderPickerFillsItsBoxAsTyping) {
   user.picks = {clips, std::nullopt, "fail", out};
   model.event([&] { model.pickSourceFolder(); });
   EXPECT_EQ(model.fieldText(Field::Source), clips);
-  EXPECT_EQ(model.clips().folder(), dir.path() + "/clips");
+  EXPECT_EQ(model.clips().folder(), at("/clips"));
   EXPECT_TRUE(model.state().Modified);
   model.event([&] { model.pickSourceFolder(); });
   EXPECT_EQ(model.fieldText(Field::Source), clips);
@@ -528,12 +534,10 @@ TEST_F(Model, TheFolderPickerFillsItsBoxAsTyping) {
   model.event([&] { model.pickDestinationFolder(); });
   EXPECT_EQ(model.fieldText(Field::Destination), out);
   EXPECT_EQ(user.pickedFrom,
-            (std::vector<std::string>{"clips:" + dir.path() + "/home/|" + dir.path() + "/home",
-                                      "clips:" + clips + "|" + dir.path() + "/clips",
-                                      "scripts:|" + dir.path() + "/clips",
-                                      "scripts:|" + dir.path() + "/clips"}));
+            (std::vector<std::string>{"clips:" + at("/home/|") + at("/home"),
+                                      "clips:" + clips + "|" + at("/clips"),
+                                      "scripts:|" + at("/clips"), "scripts:|" + at("/clips")}));
 }
-#endif
 
 // Typing marks the template at once and reads the editor only when the lines
 // are needed, once.
@@ -575,17 +579,17 @@ TEST_F(Model, CreatesScriptsFromTheSelectedClips) {
 
 // The preview is the script a run writes, byte for byte, in both modes, and
 // for any run of the template's lines.
-#if !defined(_WIN32)  // spelt in POSIX paths
 TEST_F(Model, ThePreviewIsWhatTheRunWrites) {
   start();
   model.setTemplateText(
       "# <F> from <P>\n\nAVISource(\"<P><F>\").Trim(0, 10)\nx = \"<F>\" + \"<F>\"\n"
       "caf\xe9 <X> <P\n");
   model.setFieldText(Field::Source, clips);
-  model.setFieldText(Field::ScriptName, "*_v");
   const std::size_t total = model.templateLines().size();
   for (const bool join : {false, true}) {
     SCOPED_TRACE(join ? "joined" : "per clip");
+    // A joined script keeps the "*", which Windows takes in no file name.
+    model.setFieldText(Field::ScriptName, join ? "all_v" : "*_v");
     model.setFieldText(Field::Destination, "");
     model.setJoin(join);
     model.clearClipSelection();
@@ -618,7 +622,6 @@ TEST_F(Model, ThePreviewIsWhatTheRunWrites) {
     EXPECT_EQ(model.preview(total, 10).script.text, "");
   }
 }
-#endif
 
 // The preview asks the editor for the lines it needs, never for all of them.
 TEST_F(Model, ThePreviewReadsOnlyItsLinesFromTheEditor) {
@@ -651,17 +654,17 @@ TEST_F(Model, ThePreviewReadsOnlyItsLinesFromTheEditor) {
 
 TEST_F(Model, SaveFollowsTheDialogTheExtensionRuleAndTheOverwriteQuestion) {
   start();
-  std::filesystem::create_directory(dir.path() + "/my.dir");
+  std::filesystem::create_directory(at("/my.dir"));
   model.setTemplateText("abc\n");
   struct Case {
     std::string chosen;
     int type;
     std::string written;
   } cases[] = {
-      {dir.path() + "/new", 2, dir.path() + "/new.avs"},
-      {dir.path() + "/my.dir/new", 2, dir.path() + "/my.dir/new"},
-      {dir.path() + "/plain", 4, dir.path() + "/plain"},
-      {dir.path() + "/t", 1, dir.path() + "/t.qtpl"},
+      {at("/new"), 2, at("/new.avs")},
+      {at("/my.dir/new"), 2, at("/my.dir/new")},
+      {at("/plain"), 4, at("/plain")},
+      {at("/t"), 1, at("/t.qtpl")},
   };
   int previousType = 1;
   for (const Case& c : cases) {
@@ -678,11 +681,11 @@ TEST_F(Model, SaveFollowsTheDialogTheExtensionRuleAndTheOverwriteQuestion) {
 
   // Declined: nothing written, the mark kept, the paths name the declined file.
   model.setTemplateText("changed");
-  user.saveChoices.push_back(FileChoice{dir.path() + "/new.avs", 1});
+  user.saveChoices.push_back(FileChoice{at("/new.avs"), 1});
   user.answers.push_back(Answer::Cancel);
   EXPECT_EQ(model.saveTemplate(), SaveOutcome::OverwriteDeclined);
-  EXPECT_EQ(user.questions.back(), msg::overwriteQuestion(dir.path() + "/new.avs"));
-  EXPECT_EQ(readFile(dir.path() + "/new.avs"), "abc\r\n");
+  EXPECT_EQ(user.questions.back(), msg::overwriteQuestion(at("/new.avs")));
+  EXPECT_EQ(readFile(at("/new.avs")), "abc\r\n");
   EXPECT_TRUE(model.state().Modified);
   EXPECT_EQ(model.state().TemplateName, "new.avs");
   // A cancelled dialog leaves the mark, so the next close still asks.
@@ -701,18 +704,18 @@ TEST_F(Model, ASavedTemplateLoadsBackWithItsSettingsAndFlags) {
   model.toggleFilter(1);
   model.toggleLoadInis();
   model.toggleLoadInis();
-  user.saveChoices.push_back(FileChoice{dir.path() + "/Hall", 1});
+  user.saveChoices.push_back(FileChoice{at("/Hall"), 1});
   ASSERT_EQ(model.saveTemplate(), SaveOutcome::Saved);
-  EXPECT_EQ(readFile(dir.path() + "/Hall.ini"),
+  EXPECT_EQ(readFile(at("/Hall.ini")),
             "[Entries]\r\nClipLoc=" + clips +
                 "\r\nClipName=\r\nScriptName=*_s\r\nScriptDest=" + out +
                 "\r\n[FilterBy]\r\nExt0=avs\r\nExt1=avi\r\n[FilterState]\r\nExt0State=0\r\n"
                 "Ext1State=1\r\n");
-  EXPECT_EQ(readFile(dir.path() + "/registry/Software/Clipquill/Hall/LoadInis"), "dword:00000001");
+  EXPECT_EQ(readFile(at("/registry/Software/Clipquill/Hall/LoadInis")), "dword:00000001");
 
   ScriptedForm fresh;
   MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
-  m.start({app + "clipquill", {dir.path() + "/Hall.qtpl"}, dir.path() + "/home"});
+  m.start({app + "clipquill", {at("/Hall.qtpl")}, at("/home")});
   EXPECT_EQ(m.templateLines(), (std::vector<std::string>{"line 1", "line 2"}));
   EXPECT_EQ(m.filters().entries(), model.filters().entries());
   EXPECT_EQ(m.clips().entries(), std::vector<std::string>{"b.avi"});
@@ -720,16 +723,16 @@ TEST_F(Model, ASavedTemplateLoadsBackWithItsSettingsAndFlags) {
 
   // With the save flag off only the template and the flags are written.
   m.toggleSaveInis();
-  fresh.saveChoices.push_back(FileChoice{dir.path() + "/Other.qtpl", 1});
+  fresh.saveChoices.push_back(FileChoice{at("/Other.qtpl"), 1});
   ASSERT_EQ(m.saveTemplate(), SaveOutcome::Saved);
-  EXPECT_FALSE(std::filesystem::exists(dir.path() + "/Other.ini"));
-  EXPECT_EQ(readFile(dir.path() + "/registry/Software/Clipquill/Other/SaveInis"), "dword:00000000");
+  EXPECT_FALSE(std::filesystem::exists(at("/Other.ini")));
+  EXPECT_EQ(readFile(at("/registry/Software/Clipquill/Other/SaveInis")), "dword:00000000");
 }
 
 // The question's Cancel, a cancelled open dialog and a save that saved
 // nothing each leave the edits as they are; only a chosen template replaces them.
 TEST_F(Model, LoadTouchesTheEditorOnlyOnceATemplateIsChosen) {
-  const std::string tpl = dir.path() + "/t.qtpl";
+  const std::string tpl = at("/t.qtpl");
   writeFile(tpl, "on disk\r\n");
   start({tpl});
   struct Case {
@@ -760,12 +763,12 @@ TEST_F(Model, LoadTouchesTheEditorOnlyOnceATemplateIsChosen) {
 
   // A save from the prompt that fails ends the load before the editor is
   // touched. A file where a folder should be makes the write fail.
-  writeFile(dir.path() + "/file", "");
+  writeFile(at("/file"), "");
   model.setTemplateText("unsaved");
   user.answers = {Answer::Yes};
   user.saveChoices.clear();
   user.openChoices.clear();
-  user.saveChoices.push_back(FileChoice{dir.path() + "/file/t.qtpl", 1});
+  user.saveChoices.push_back(FileChoice{at("/file/t.qtpl"), 1});
   EXPECT_FALSE(model.event([&] { model.loadTemplate(); }));
   EXPECT_EQ(user.errors, std::vector<std::string>{"Invalid filename."});
   EXPECT_EQ(model.templateLines(), std::vector<std::string>{"unsaved"});
@@ -782,7 +785,7 @@ TEST_F(Model, LoadTouchesTheEditorOnlyOnceATemplateIsChosen) {
 // Only "Don't Save" or a save that went through let the window close with
 // unsaved changes; every other way out keeps the work.
 TEST_F(Model, CloseAsksOnlyWithUnsavedChangesAndClosesOnlyOnceSavedOrDiscarded) {
-  writeFile(dir.path() + "/file", "");
+  writeFile(at("/file"), "");
   struct Case {
     const char* what;
     bool modified;
@@ -798,21 +801,16 @@ TEST_F(Model, CloseAsksOnlyWithUnsavedChangesAndClosesOnlyOnceSavedOrDiscarded) 
       {"Save, replacement declined",
        true,
        {Answer::Save, Answer::Cancel},
-       FileChoice{dir.path() + "/file", 4},
+       FileChoice{at("/file"), 4},
        false,
        true},
-      {"Save, saved", true, {Answer::Save}, FileChoice{dir.path() + "/c.qtpl", 1}, true, false},
-      {"Save, save fails",
-       true,
-       {Answer::Save},
-       FileChoice{dir.path() + "/file/c.qtpl", 1},
-       false,
-       true},
+      {"Save, saved", true, {Answer::Save}, FileChoice{at("/c.qtpl"), 1}, true, false},
+      {"Save, save fails", true, {Answer::Save}, FileChoice{at("/file/c.qtpl"), 1}, false, true},
   };
   for (const Case& c : cases) {
     ScriptedForm fresh;
     MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
-    m.start({app + "clipquill", {}, dir.path() + "/home"});
+    m.start({app + "clipquill", {}, at("/home")});
     if (c.modified) m.setTemplateText("text");
     fresh.answers.assign(c.answers.begin(), c.answers.end());
     fresh.saveChoices.push_back(c.dialog);
@@ -820,7 +818,7 @@ TEST_F(Model, CloseAsksOnlyWithUnsavedChangesAndClosesOnlyOnceSavedOrDiscarded) 
     EXPECT_EQ(m.state().Modified, c.modifiedAfter) << c.what;
     EXPECT_EQ(fresh.questions.size(), c.modified ? c.answers.size() : 0u) << c.what;
     EXPECT_EQ(fresh.errors.size(), c.what == std::string("Save, save fails") ? 1u : 0u) << c.what;
-    EXPECT_EQ(readFile(dir.path() + "/file"), "") << c.what;
+    EXPECT_EQ(readFile(at("/file")), "") << c.what;
   }
 }
 
@@ -830,33 +828,32 @@ TEST_F(Model, CloseAsksOnlyWithUnsavedChangesAndClosesOnlyOnceSavedOrDiscarded) 
 // store's refusal alone costs no message.
 TEST_F(Model, UnprivilegedRefusedFoldersFailTheSaveButNeverSilently) {
   if (::geteuid() == 0) GTEST_SKIP() << "root ignores permission bits";
-  std::filesystem::create_directory(dir.path() + "/locked");
-  std::filesystem::create_directory(dir.path() + "/registry");
-  ASSERT_EQ(::chmod((dir.path() + "/locked").c_str(), 0555), 0);
-  ASSERT_EQ(::chmod((dir.path() + "/registry").c_str(), 0555), 0);
+  std::filesystem::create_directory(at("/locked"));
+  std::filesystem::create_directory(at("/registry"));
+  ASSERT_EQ(::chmod((at("/locked")).c_str(), 0555), 0);
+  ASSERT_EQ(::chmod((at("/registry")).c_str(), 0555), 0);
   start();
   model.setTemplateText("text");
-  user.saveChoices.push_back(FileChoice{dir.path() + "/locked/t.qtpl", 1});
+  user.saveChoices.push_back(FileChoice{at("/locked/t.qtpl"), 1});
   EXPECT_FALSE(model.event([&] { model.saveTemplate(); }));
   EXPECT_EQ(user.errors, std::vector<std::string>{"File access denied."});
   EXPECT_TRUE(model.state().Modified);
 
-  user.saveChoices.push_back(FileChoice{dir.path() + "/t.qtpl", 1});
+  user.saveChoices.push_back(FileChoice{at("/t.qtpl"), 1});
   EXPECT_EQ(model.saveTemplate(), SaveOutcome::Saved);
-  EXPECT_EQ(readFile(dir.path() + "/t.qtpl"), "text\r\n");
+  EXPECT_EQ(readFile(at("/t.qtpl")), "text\r\n");
   EXPECT_TRUE(user.questions.empty());
-  EXPECT_FALSE(std::filesystem::exists(dir.path() + "/registry/Software"));
+  EXPECT_FALSE(std::filesystem::exists(at("/registry/Software")));
 }
 #endif
 
 // The recent list: loads and saves of real files, latest first, kept per
 // user; one picked from it asks what Load Template asks, and one that is
 // gone is said so before any question and leaves the list.
-#if !defined(_WIN32)  // the user's settings file has XDG places only so far
 TEST_F(Model, RecentTemplatesComeFromLoadsAndSavesAndLoadAsLoadTemplateDoes) {
-  std::filesystem::create_directory(dir.path() + "/cfg");
-  UserSettings settings(*files, userConfigPlace((dir.path() + "/cfg").c_str(), nullptr));
-  const std::string a = dir.path() + "/a.qtpl", b = dir.path() + "/b.qtpl";
+  std::filesystem::create_directory(at("/cfg"));
+  UserSettings settings(*files, userConfigPlaceIn(at("/cfg")));
+  const std::string a = at("/a.qtpl"), b = at("/b.qtpl");
   writeFile(a, "a\r\n");
   writeFile(b, "b\r\n");
   start({a});
@@ -864,14 +861,13 @@ TEST_F(Model, RecentTemplatesComeFromLoadsAndSavesAndLoadAsLoadTemplateDoes) {
   EXPECT_TRUE(model.recentTemplates().empty());  // read before this start
   user.openChoices.push_back(FileChoice{b, 1});
   model.loadTemplate();
-  user.openChoices.push_back(FileChoice{dir.path() + "/new.qtpl", 1});  // never saved
+  user.openChoices.push_back(FileChoice{at("/new.qtpl"), 1});  // never saved
   model.loadTemplate();
   user.saveChoices.push_back(FileChoice{a, 1});
   user.answers.push_back(Answer::Ok);  // replace a
   model.saveTemplate();
   EXPECT_EQ(model.recentTemplates(), (std::vector<std::string>{a, b}));
-  EXPECT_EQ(UserSettings(*files, userConfigPlace((dir.path() + "/cfg").c_str(), nullptr))
-                .list(kRecentTemplatesKey),
+  EXPECT_EQ(UserSettings(*files, userConfigPlaceIn(at("/cfg"))).list(kRecentTemplatesKey),
             (std::vector<std::string>{a, b}));
 
   // Picked from the list with unsaved changes: the save question first.
@@ -899,12 +895,10 @@ TEST_F(Model, RecentTemplatesComeFromLoadsAndSavesAndLoadAsLoadTemplateDoes) {
   model.loadTemplate();
   EXPECT_EQ(user.openIndices.size(), 3u);
 }
-#endif
 
-#if !defined(_WIN32)  // the user's settings file has XDG places only so far
 TEST_F(Model, TheKeySchemeAndTheDialogFolderAreTheUsers) {
-  std::filesystem::create_directory(dir.path() + "/cfg");
-  const auto place = userConfigPlace((dir.path() + "/cfg").c_str(), nullptr);
+  std::filesystem::create_directory(at("/cfg"));
+  const auto place = userConfigPlaceIn(at("/cfg"));
   UserSettings settings(*files, place);
   start();
   model.useUserSettings(&settings);
@@ -918,30 +912,27 @@ TEST_F(Model, TheKeySchemeAndTheDialogFolderAreTheUsers) {
 
   // The default template's folder, then a loaded one's; home once it is gone.
   EXPECT_EQ(model.dialogFolder(), app);
-  std::filesystem::create_directory(dir.path() + "/t");
-  user.openChoices.push_back(FileChoice{dir.path() + "/t/x.qtpl", 1});
+  std::filesystem::create_directory(at("/t"));
+  user.openChoices.push_back(FileChoice{at("/t/x.qtpl"), 1});
   model.loadTemplate();
-  EXPECT_EQ(model.dialogFolder(), dir.path() + "/t/");
-  std::filesystem::remove(dir.path() + "/t");
-  EXPECT_EQ(model.dialogFolder(), dir.path() + "/home");
+  EXPECT_EQ(model.dialogFolder(), at("/t/"));
+  std::filesystem::remove(at("/t"));
+  EXPECT_EQ(model.dialogFolder(), at("/home"));
 }
-#endif
 
 // Dropped clips move the list to their folder and are selected, as far as
 // the mask lists them.
-#if !defined(_WIN32)  // spelt in POSIX paths
 TEST_F(Model, DroppedClipsSetTheFolderAndAreSelected) {
-  writeFile(
-      dir.path() + "/Hall.ini",
-      ini(dir.path() + "/home", "[FilterBy]\r\nExt0=avi\r\n[FilterState]\r\nExt0State=1\r\n"));
-  writeFile(dir.path() + "/Hall.qtpl", "x\r\n");
-  start({dir.path() + "/Hall.qtpl"});
+  writeFile(at("/Hall.ini"),
+            ini(at("/home"), "[FilterBy]\r\nExt0=avi\r\n[FilterState]\r\nExt0State=1\r\n"));
+  writeFile(at("/Hall.qtpl"), "x\r\n");
+  start({at("/Hall.qtpl")});
   writeFile(clips + "d.avi", "");
   const DropDecision onList =
       model.decideDrop(DropTarget::ClipList, {clips + "d.avi", clips + "c.mpg", clips + "b.avi"});
   ASSERT_EQ(onList.action, DropDecision::SelectClips);
   EXPECT_EQ(model.drop(onList), 2u);  // c.mpg is not listed: no filter shows it
-  EXPECT_EQ(model.fieldText(Field::Source), dir.path() + "/clips");
+  EXPECT_EQ(model.fieldText(Field::Source), at("/clips"));
   EXPECT_EQ(model.clips().selectedEntries(), (std::vector<std::string>{"b.avi", "d.avi"}));
   EXPECT_TRUE(model.state().Modified);
 
@@ -950,7 +941,6 @@ TEST_F(Model, DroppedClipsSetTheFolderAndAreSelected) {
   model.drop(onDest);
   EXPECT_EQ(model.fieldText(Field::Destination), out);
 }
-#endif
 
 #if !defined(_WIN32)  // Permission bits; Windows has access lists
 // Clips dropped from a folder that cannot be listed: the list stays, and
@@ -959,11 +949,11 @@ TEST_F(Model, UnprivilegedClipsDroppedFromAnUnreadableFolderSelectNothing) {
   if (::geteuid() == 0) GTEST_SKIP() << "root ignores permission bits";
   start();
   model.setFieldText(Field::Source, clips);
-  std::filesystem::create_directory(dir.path() + "/locked");
-  writeFile(dir.path() + "/locked/b.avi", "");
-  ASSERT_EQ(::chmod((dir.path() + "/locked").c_str(), 0300), 0);
-  EXPECT_EQ(model.drop(model.decideDrop(DropTarget::ClipList, {dir.path() + "/locked/b.avi"})), 0u);
-  EXPECT_EQ(model.clips().folder(), dir.path() + "/clips");
+  std::filesystem::create_directory(at("/locked"));
+  writeFile(at("/locked/b.avi"), "");
+  ASSERT_EQ(::chmod((at("/locked")).c_str(), 0300), 0);
+  EXPECT_EQ(model.drop(model.decideDrop(DropTarget::ClipList, {at("/locked/b.avi")})), 0u);
+  EXPECT_EQ(model.clips().folder(), at("/clips"));
   EXPECT_EQ(model.clips().selectedCount(), 0u);
   EXPECT_EQ(user.errors, std::vector<std::string>{"File access denied."});
 }
@@ -972,16 +962,16 @@ TEST_F(Model, UnprivilegedClipsDroppedFromAnUnreadableFolderSelectNothing) {
 // Every error box names what failed: the script, the folder typed or named
 // by a settings file, the template written.
 TEST_F(Model, ErrorsNameTheirSubject) {
-  writeFile(dir.path() + "/file", "");
-  const std::string tpl = dir.path() + "/t.qtpl";
+  writeFile(at("/file"), "");
+  const std::string tpl = at("/t.qtpl");
   writeFile(tpl, "x\r\n");
-  writeFile(dir.path() + "/t.ini", ini(dir.path() + "/gone"));
+  writeFile(at("/t.ini"), ini(at("/gone")));
   struct Case {
     const char* what;
     std::function<void(MainWindowModel&, ScriptedForm&)> act;
     std::string subject;
   } cases[] = {
-      {"start-up load", [](MainWindowModel&, ScriptedForm&) {}, dir.path() + "/gone"},
+      {"start-up load", [](MainWindowModel&, ScriptedForm&) {}, at("/gone")},
       {"typed folder",
        [&](MainWindowModel& m, ScriptedForm&) { m.setFieldText(Field::Source, clips + "nope"); },
        clips + "nope"},
@@ -992,13 +982,13 @@ TEST_F(Model, ErrorsNameTheirSubject) {
          m.toggleSelectAll();
          m.event([&] { m.createScripts(); });
        },
-       out + "missing/a.avs"},
+       out + "missing" + kNativeSeparators.primary + "a.avs"},
       {"template saved",
        [&](MainWindowModel& m, ScriptedForm& f) {
-         f.saveChoices.push_back(FileChoice{dir.path() + "/file/s.qtpl", 1});
+         f.saveChoices.push_back(FileChoice{at("/file/s.qtpl"), 1});
          m.event([&] { m.saveTemplate(); });
        },
-       dir.path() + "/file/s.qtpl"},
+       at("/file/s.qtpl")},
       {"folder picked",
        [](MainWindowModel& m, ScriptedForm& f) {
          m.setFieldText(Field::Destination, "/nowhere");
@@ -1010,7 +1000,7 @@ TEST_F(Model, ErrorsNameTheirSubject) {
   for (const Case& c : cases) {
     ScriptedForm fresh;
     MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
-    m.start({app + "clipquill", {tpl}, dir.path() + "/home"});
+    m.start({app + "clipquill", {tpl}, at("/home")});
     // Every case starts with the settings file's folder gone.
     const std::vector<std::string> atStart = std::exchange(fresh.subjects, {});
     c.act(m, fresh);
@@ -1036,16 +1026,15 @@ TEST(Keystroke, OneCharacterInAtMostIsAKey) {
 // Typing a path key by key: no box takes the keyboard, the list shows no
 // clips while the text names no folder, the line says why, and the box
 // comes once, when the text is committed. A paste shows its box at once.
-#if !defined(_WIN32)  // spelt in POSIX paths
 TEST_F(Model, TypingAPathHoldsTheFolderErrorUntilTheTextIsCommitted) {
   start();
   model.setFieldText(Field::Source, clips);
   ASSERT_EQ(model.clips().count(), 4u);
   std::string typed;
-  for (char c : dir.path() + "/clips") {
+  for (char c : at("/clips")) {
     typed += c;
     model.typeFieldText(Field::Source, typed);
-    if (typed == dir.path() + "/cl") {
+    if (typed == at("/cl")) {
       EXPECT_EQ(model.clips().count(), 0u);
       EXPECT_TRUE(model.sourceProblem());
     }
@@ -1074,26 +1063,24 @@ TEST_F(Model, TypingAPathHoldsTheFolderErrorUntilTheTextIsCommitted) {
   model.typeFieldText(Field::Source, "/nowhere/at/all");
   EXPECT_EQ(user.errors.size(), 3u);
   EXPECT_TRUE(model.sourceProblem());
-  EXPECT_EQ(model.clips().folder(), dir.path() + "/out");
+  EXPECT_EQ(model.clips().folder(), at("/out"));
 }
-#endif
 
 // The status bar: the template and its mark, the clip counts, and what the
 // last run did, however it ended.
-#if !defined(_WIN32)  // spelt in POSIX paths
 TEST_F(Model, TheStatusSaysWhatTheWindowHoldsAndWhatTheLastRunDid) {
   start();
-  EXPECT_EQ(model.templateStatus(), "DefaultTemplate.qtpl in " + dir.path() + "/app");
+  EXPECT_EQ(model.templateStatus(), "DefaultTemplate.qtpl in " + at("/app"));
   EXPECT_EQ(model.runStatus(), "");
   model.setFieldText(Field::Source, clips);
-  EXPECT_EQ(model.templateStatus(), "DefaultTemplate.qtpl (modified) in " + dir.path() + "/app");
+  EXPECT_EQ(model.templateStatus(), "DefaultTemplate.qtpl (modified) in " + at("/app"));
   model.setClipSelected(1, true);
   EXPECT_EQ(model.clipStatus(), "4 clips, 1 selected");
   model.setFieldText(Field::ClipName, "b");
   EXPECT_EQ(model.clipStatus(), "1 clip, 0 selected");
   model.setFieldText(Field::ClipName, "");
 
-  const std::string shownOut = dir.path() + "/out";
+  const std::string shownOut = at("/out");
   struct Case {
     const char* what;
     std::string dest;
@@ -1118,7 +1105,8 @@ TEST_F(Model, TheStatusSaysWhatTheWindowHoldsAndWhatTheLastRunDid) {
        out + "gone",
        {},
        true,
-       "Last run: 0 scripts written in " + out + "gone; stopped at a.avs: File not found."},
+       "Last run: 0 scripts written in " + out +
+           "gone; stopped at a.avs: " + kMissingParentMessage},
   };
   for (const Case& c : cases) {
     model.setFieldText(Field::Destination, c.dest);
@@ -1128,9 +1116,8 @@ TEST_F(Model, TheStatusSaysWhatTheWindowHoldsAndWhatTheLastRunDid) {
     model.event([&] { model.createScripts(); });
     EXPECT_EQ(model.runStatus(), c.status) << c.what;
   }
-  EXPECT_EQ(model.lastRun()->folder, out + "gone/");
+  EXPECT_EQ(model.lastRun()->folder, out + "gone" + kNativeSeparators.primary);
 }
-#endif
 
 }  // namespace
 }  // namespace clipquill

@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/win32_file.h"
+#include "persist/folder_registry.h"
 #include "support/temp_dir.h"
+#include "ui/model/main_window_model.h"
 #include "ui/model/process_environment.h"
 
 namespace clipquill {
@@ -65,6 +68,94 @@ TEST(Win32ProcessEnvironment, TheProgramsOwnPathAndAlwaysAScreen) {
   EXPECT_EQ(self[1], ':') << self;
   char* argv[] = {nullptr};
   EXPECT_TRUE(hasDisplay(0, argv));
+}
+
+// Asks nothing and shows nothing: start-up's load asks no one.
+class SilentForm : public FormPort {
+ public:
+  std::vector<std::string> errors;
+  Answer messageBox(MessageKind, Buttons, std::string_view) override { return Answer::Cancel; }
+  void focus(Field) override {}
+  void errorBox(const Error& error) override { errors.push_back(error.boxTextWithSubject()); }
+  std::optional<FileChoice> openDialog(int) override { return std::nullopt; }
+  std::optional<FileChoice> saveDialog(std::string_view, int) override { return std::nullopt; }
+  std::optional<std::vector<std::string>> filterEditor(const std::vector<std::string>&) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> pickFolder(FolderPickerFor, std::string_view,
+                                        std::string_view) override {
+    return std::nullopt;
+  }
+  bool proceed(std::size_t, std::size_t) override { return true; }
+};
+
+// Run only as a copy of this program named clipquill.exe (see below): starts
+// the window's model as the program starts it and writes what it loaded into
+// "startup.txt" beside itself.
+TEST(Win32ProgramFolder, DISABLED_StartsAsTheProgram) {
+  const std::string self = executablePath(nullptr);
+  const std::string folder = self.substr(0, self.find_last_of('\\') + 1);
+  const auto folders = makeSystemFolders();
+  const auto scripts = makeSystemScriptFiles();
+  const auto files = makeSystemPersistFiles();
+  FolderRegistry registry{*files, folder + "registry"};
+  SilentForm form;
+  MainWindowModel model{{*folders, *scripts, *files, registry, form}};
+  model.start({self, {}, homeFolder()});
+  std::string report = "AppDir=" + model.state().AppDir + "\n";
+  report += "TemplatePath=" + model.state().TemplatePath + "\n";
+  for (const std::string& line : model.templateLines())
+    report += "Line=" + line + "\n";
+  report += "ScriptName=" + model.fieldText(Field::ScriptName) + "\n";
+  for (const std::string& error : form.errors)
+    report += "Error=" + error + "\n";
+  testing::writeFile(folder + "startup.txt", report);
+}
+
+// The program started from anywhere finds its default template, and the
+// settings file beside it, in its own folder: the folder of the path the
+// system gives for its module, a name beyond ASCII included.
+TEST(Win32ProgramFolder, StartUpFindsTheDefaultTemplateBesideTheProgram) {
+  testing::TempDir dir;
+  const std::string folder = dir.path() + "\\Clipquill caf\xC3\xA9 \xE6\x97\xA5\\";
+  ASSERT_TRUE(::CreateDirectoryW(win32::widePath(folder).c_str(), nullptr));
+  const std::string program = folder + "clipquill.exe";
+  ASSERT_TRUE(::CopyFileW(win32::widePath(executablePath(nullptr)).c_str(),
+                          win32::widePath(program).c_str(), TRUE));
+  testing::writeFile(folder + "DefaultTemplate.qtpl", "AviSource(\"<P><F>\")\r\n");
+  testing::writeFile(folder + "DefaultTemplate.ini", "[Entries]\r\nScriptName=*_ivtc\r\n");
+
+  // Started from another folder, under a command line that names the
+  // program only by its bare name.
+  std::wstring commandLine =
+      L"clipquill.exe --gtest_filter=Win32ProgramFolder.DISABLED_StartsAsTheProgram "
+      L"--gtest_also_run_disabled_tests";
+  // Its output goes to a file of its own, not among this program's lines.
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  const std::string log = dir.path() + "\\child.log";
+  HANDLE output = ::CreateFileW(win32::widePath(log).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(output, INVALID_HANDLE_VALUE);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = output;
+  startup.hStdError = output;
+  PROCESS_INFORMATION process{};
+  const BOOL started =
+      ::CreateProcessW(win32::widePath(program).c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                       0, nullptr, win32::widePath(dir.path()).c_str(), &startup, &process);
+  ::CloseHandle(output);
+  ASSERT_TRUE(started);
+  ASSERT_EQ(::WaitForSingleObject(process.hProcess, 120000), WAIT_OBJECT_0);
+  DWORD exitCode = 1;
+  ::GetExitCodeProcess(process.hProcess, &exitCode);
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  EXPECT_EQ(exitCode, 0u) << testing::readFile(log);
+  EXPECT_EQ(testing::readFile(folder + "startup.txt"),
+            "AppDir=" + folder + "\nTemplatePath=" + folder +
+                "DefaultTemplate.qtpl\nLine=AviSource(\"<P><F>\")\nScriptName=*_ivtc\n");
 }
 
 }  // namespace

@@ -102,6 +102,23 @@ TEST(SettingsFileTest, ReadsEntriesInFileOrderAndMarksByPosition) {
        "Ext99999999999999999999State=1\n",
        {"", "", "", "", {{"1", CheckState::Unchecked}, {"2", CheckState::Unchecked}}}},
       {"[Inner]Bracket]\nClipLoc=x\n[Entries]junk]\nClipLoc=y\n", {}},
+      // A repeated name, in any case, reads as its first copy; "Ext01" is not
+      // "Ext1", and numbers past any list repeat as well as small ones.
+      {"[FilterBy]\nExt1=a\next1=b\nExt01=c\nEXT1=d\nExt16777216=e\nK=f\n"
+       "ext16777216=g\nk=h\nExt0=i\n",
+       {"",
+        "",
+        "",
+        "",
+        {{"a", CheckState::Unchecked},
+         {"a", CheckState::Unchecked},
+         {"c", CheckState::Unchecked},
+         {"a", CheckState::Unchecked},
+         {"e", CheckState::Unchecked},
+         {"f", CheckState::Unchecked},
+         {"e", CheckState::Unchecked},
+         {"f", CheckState::Unchecked},
+         {"i", CheckState::Unchecked}}}},
   };
   for (const auto& c : cases) {
     FakePersistFiles files;

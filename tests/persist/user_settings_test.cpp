@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/utf8_path.h"
 #include "support/temp_dir.h"
 
 namespace clipquill {
@@ -62,12 +63,65 @@ TEST(UserSettingsPlace, FollowsXdgThenHome) {
   }
 }
 
+TEST(UserSettingsPlace, InAnApplicationDataFolder) {
+  struct Case {
+    std::string appData;
+    const PathSeparators& seps;
+    std::optional<UserConfigPlace> place;
+  } cases[] = {
+      {"C:\\Users\\u\\AppData\\Roaming", kWindowsSeparators,
+       UserConfigPlace{"C:\\Users\\u\\AppData\\Roaming\\Clipquill",
+                       {"C:\\Users\\u\\AppData\\Roaming"}}},
+      {"C:\\Users\\u\\AppData\\Roaming\\", kWindowsSeparators,
+       UserConfigPlace{"C:\\Users\\u\\AppData\\Roaming\\Clipquill",
+                       {"C:\\Users\\u\\AppData\\Roaming"}}},
+      {"C:\\", kWindowsSeparators, UserConfigPlace{"C:\\Clipquill", {"C:\\"}}},
+      {"\\\\srv\\profiles\\u", kWindowsSeparators,
+       UserConfigPlace{"\\\\srv\\profiles\\u\\Clipquill", {"\\\\srv\\profiles\\u"}}},
+      {"", kWindowsSeparators, std::nullopt},
+      {"Roaming", kWindowsSeparators, std::nullopt},
+      {"/data/", kPosixSeparators, UserConfigPlace{"/data/Clipquill", {"/data"}}},
+      {"/", kPosixSeparators, UserConfigPlace{"/Clipquill", {"/"}}},
+  };
+  for (const Case& c : cases) {
+    const auto place = userConfigPlaceIn(c.appData, c.seps);
+    ASSERT_EQ(place.has_value(), c.place.has_value()) << c.appData;
+    if (!place) continue;
+    EXPECT_EQ(place->folder, c.place->folder);
+    EXPECT_EQ(place->roots, c.place->roots);
+  }
+}
+
 class UserSettingsStore : public ::testing::Test {
  protected:
   TempDir dir;
   std::unique_ptr<PersistFiles> files = makeSystemPersistFiles();
-  std::string path(const std::string& rel) const { return dir.path() + "/" + rel; }
+  std::string path(const std::string& rel) const {
+    return dir.path() + kNativeSeparators.primary + rel;
+  }
 };
+
+// The platform's own separator throughout, and the folder made below an
+// application data folder that exists, never the folder itself.
+TEST_F(UserSettingsStore, MakesItsFolderInAnApplicationDataFolder) {
+  const std::string appData = path("Roaming caf\xC3\xA9");
+  std::filesystem::create_directory(pathFromUtf8(appData));
+  const std::string separator(1, kNativeSeparators.primary);
+  {
+    UserSettings settings(*files, userConfigPlaceIn(appData));
+    ASSERT_TRUE(settings.setList("Recent", {"C:\\t\\a.qtpl", "/t/b.qtpl"}));
+    EXPECT_EQ(settings.path(), appData + separator + "Clipquill" + separator + "settings");
+    EXPECT_TRUE(std::filesystem::is_regular_file(pathFromUtf8(settings.path())));
+  }
+  EXPECT_EQ(UserSettings(*files, userConfigPlaceIn(appData)).list("Recent"),
+            (std::vector<std::string>{"C:\\t\\a.qtpl", "/t/b.qtpl"}));
+
+  const std::string gone = path("gone");
+  UserSettings nowhere(*files, userConfigPlaceIn(gone));
+  EXPECT_FALSE(nowhere.setValue("k", "v"));
+  EXPECT_EQ(nowhere.value("k"), "v");  // kept for this run
+  EXPECT_FALSE(std::filesystem::exists(pathFromUtf8(gone)));
+}
 
 // Folders are made below an existing root only; a missing home stays missing.
 #if !defined(_WIN32)  // XDG places are POSIX paths
@@ -104,10 +158,9 @@ TEST_F(UserSettingsStore, MakesFoldersOnlyBelowAnExistingRoot) {
 }
 #endif
 
-#if !defined(_WIN32)  // XDG places are POSIX paths
 TEST_F(UserSettingsStore, TwoWindowsKeepEachOthersKeys) {
-  const auto place = userConfigPlace(path("cfg").c_str(), nullptr);
-  std::filesystem::create_directory(path("cfg"));
+  const auto place = userConfigPlaceIn(path("cfg"));
+  std::filesystem::create_directory(pathFromUtf8(path("cfg")));
   UserSettings first(*files, place), second(*files, place);
   ASSERT_TRUE(first.setValue("Geometry", "1 2 3 4"));
   ASSERT_TRUE(second.setList("Recent", {"/a", "/b", "/c"}));
@@ -121,7 +174,6 @@ TEST_F(UserSettingsStore, TwoWindowsKeepEachOthersKeys) {
   EXPECT_EQ(UserSettings(*files, place).list("Recent"), std::vector<std::string>{"/z"});
   EXPECT_EQ(readFile(later.path()).find("Recent.2"), std::string::npos);
 }
-#endif
 
 }  // namespace
 }  // namespace clipquill

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <array>
 
+#include "ui/model/folder_paths.h"
+
 namespace clipquill {
 
 namespace {
@@ -75,6 +77,31 @@ constexpr std::array kRemovableFolders{"/media", "/run/media"};
 
 bool hasHiddenPart(std::string_view path) {
   return path.find("/.") != std::string_view::npos;
+}
+
+// "C:\", "c:/" or "C:": a drive of the Windows kind.
+bool isDriveLetterRoot(std::string_view root) {
+  const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  return (root.size() == 2 || (root.size() == 3 && (root[2] == '\\' || root[2] == '/'))) &&
+         letter(root[0]) && root[1] == ':';
+}
+
+// The drive selector shows names in lower case: ASCII, and the Latin-1
+// letters' UTF-8 forms ("\xC3\x80" to "\xC3\x9E" but the sign "\xC3\x97").
+// Other bytes pass as they are.
+std::string lowerCase(std::string_view text) {
+  std::string out(text);
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const auto c = static_cast<unsigned char>(out[i]);
+    if (c >= 'A' && c <= 'Z') {
+      out[i] = static_cast<char>(c - 'A' + 'a');
+    } else if (c == 0xC3 && i + 1 < out.size()) {
+      const auto next = static_cast<unsigned char>(out[i + 1]);
+      if (next >= 0x80 && next <= 0x9E && next != 0x97) out[i + 1] = static_cast<char>(next + 0x20);
+      ++i;
+    }
+  }
+  return out;
 }
 
 }  // namespace
@@ -155,6 +182,13 @@ std::vector<Drive> drivesFromMounts(const std::vector<MountEntry>& mounts, std::
 }
 
 std::string driveCaption(const Drive& drive) {
+  if (isDriveLetterRoot(drive.root)) {
+    std::string caption{lowerCase(drive.root.substr(0, 1)) + ":"};
+    if (drive.kind == DriveKind::Removable) return caption;
+    if (drive.kind == DriveKind::Network && !drive.networkName.empty())
+      return caption + " " + lowerCase(drive.networkName);
+    return drive.label.empty() ? caption : caption + " [" + lowerCase(drive.label) + "]";
+  }
   switch (drive.kind) {
     case DriveKind::Root:
       return drive.root;
@@ -170,12 +204,13 @@ std::string driveCaption(const Drive& drive) {
   return drive.label.empty() ? drive.root : drive.root + " [" + drive.label + "]";
 }
 
-std::size_t driveIndexOf(const std::vector<Drive>& drives, std::string_view folder) {
+std::size_t driveIndexOf(const std::vector<Drive>& drives, std::string_view folder,
+                         const PathSeparators& seps) {
   std::size_t best = 0;
   std::size_t bestLength = 0;
   for (std::size_t i = 0; i < drives.size(); ++i) {
     const std::string& root = drives[i].root;
-    if (isWithin(folder, root) && root.size() > bestLength) {
+    if (isWithinFolder(folder, root, seps) && root.size() > bestLength) {
       best = i;
       bestLength = root.size();
     }

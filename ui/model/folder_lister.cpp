@@ -3,16 +3,13 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <filesystem>
 #include <utility>
 
 #include "core/error.h"
 #include "core/paths.h"
-#include "core/utf8_path.h"
+#include "ui/model/folder_paths.h"
 
 namespace clipquill {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -54,43 +51,55 @@ PickerFace pickerFace(FolderPickerFor which) {
   return {"Select Clips Folder", false};
 }
 
-std::string pickerFullPath(std::string_view text, std::string_view base) {
-  fs::path full = pathFromUtf8(text);
-  if (full.is_relative()) full = pathFromUtf8(base) / full;
-  std::string out = utf8Of(full.lexically_normal());
-  while (out.size() > 1 && out.back() == '/')
-    out.pop_back();
-  return out;
+std::string pickerFullPath(std::string_view text, std::string_view base,
+                           const PathSeparators& seps) {
+  return fullFolderPath(text, base, seps);
 }
 
-FolderLister::FolderLister(Folders& folders, std::string homeFolder)
-    : folders_(folders), home_(pickerFullPath(homeFolder, "/")) {
+FolderLister::FolderLister(Folders& folders, std::string homeFolder, const PathSeparators& seps)
+    : folders_(folders),
+      seps_(seps),
+      home_(pickerFullPath(homeFolder, pathsIgnoreCase(seps) ? "C:\\" : "/", seps)) {
   setDrives({});
 }
 
 void FolderLister::setDrives(std::vector<Drive> drives) {
-  if (std::none_of(drives.begin(), drives.end(), [](const Drive& d) { return d.root == "/"; })) {
-    drives.insert(drives.begin(), Drive{"/", "", DriveKind::Root});
-  }
   for (Drive& d : drives) {
-    while (d.root.size() > 1 && d.root.back() == '/')
-      d.root.pop_back();
+    // "/mnt/x/" is the folder "/mnt/x"; "C:\" stays a root.
+    if (!pathRoot(d.root, seps_).empty()) d.root = pickerFullPath(d.root, d.root, seps_);
+  }
+  const std::string homeRoot = pickerFullPath(pathRoot(home_, seps_), home_, seps_);
+  if (std::none_of(drives.begin(), drives.end(),
+                   [&](const Drive& d) { return samePath(d.root, homeRoot, seps_); })) {
+    drives.insert(drives.begin(), Drive{homeRoot, "", DriveKind::Root});
   }
   drives_ = std::move(drives);
-  if (!current_.empty()) buildLines();  // the root line follows the drives
+  if (!current_.empty()) {
+    addDriveFor(current_);
+    buildLines();  // the root line follows the drives
+  }
 }
 
 std::size_t FolderLister::currentDrive() const {
-  return driveIndexOf(drives_, current_.empty() ? std::string_view("/") : current_);
+  return driveIndexOf(drives_, current_.empty() ? std::string_view(home_) : current_, seps_);
+}
+
+void FolderLister::addDriveFor(std::string_view folder) {
+  if (std::any_of(drives_.begin(), drives_.end(),
+                  [&](const Drive& d) { return isWithinFolder(folder, d.root, seps_); })) {
+    return;
+  }
+  const std::string_view root = pathRoot(folder, seps_);
+  const bool share = root.size() > 2 && root.substr(0, 2) == std::string(2, seps_.primary);
+  drives_.push_back({std::string(root), "", share ? DriveKind::Network : DriveKind::Fixed});
 }
 
 std::string FolderLister::targetOf(std::string_view path, std::string_view base) {
   if (base.empty()) base = current_.empty() ? home_ : current_;
-  const std::string full = pickerFullPath(path, base);
-  const fs::path asPath = pathFromUtf8(full);
-  const std::string last = utf8Of(asPath.filename());
+  const std::string full = pickerFullPath(path, base, seps_);
+  const std::string_view last = lastName(full, seps_);
   if (!last.empty() && (holdsWildcard(last) || folders_.kind(full) == PathKind::File)) {
-    return utf8Of(asPath.parent_path());
+    return parentFolder(full, seps_);
   }
   return full;
 }
@@ -102,24 +111,24 @@ void FolderLister::openOn(std::string_view boxText, std::string_view base) {
 bool FolderLister::setCurrentFolder(std::string_view path, std::string_view base) {
   if (path.empty()) return false;
   const std::string target = targetOf(path, base);
-  if (target == current_) return false;
+  if (!current_.empty() && samePath(target, current_, seps_)) return false;
   enter(target);
   return true;
 }
 
 void FolderLister::openLine(std::size_t index) {
   const std::string path = lines_.at(index).path;
-  if (path != current_) enter(path);
+  if (!samePath(path, current_, seps_)) enter(path);
 }
 
 void FolderLister::selectDrive(std::size_t index) {
   const std::string root = drives_.at(index).root;
   const auto last = lastVisited_.find(root);
   if (last == lastVisited_.end()) {
-    if (root != current_) enter(root);
+    if (!samePath(root, current_, seps_)) enter(root);
     return;
   }
-  if (last->second == current_) return;
+  if (samePath(last->second, current_, seps_)) return;
   try {
     enter(last->second);
   } catch (const Error&) {
@@ -131,9 +140,9 @@ void FolderLister::selectDrive(std::size_t index) {
 
 void FolderLister::makeAndEnter(std::string_view name) {
   if (holdsWildcard(name)) return;
-  std::string composed = withTrailingSeparator(current_, kPosixSeparators);
+  std::string composed = withTrailingSeparator(current_, seps_);
   composed += name;
-  const std::string full = pickerFullPath(composed, current_);
+  const std::string full = pickerFullPath(composed, current_, seps_);
   // Whether it already exists or cannot be made, entering it tells.
   const int err = folders_.kind(full) == PathKind::Missing ? folders_.makeFolder(full) : 0;
   try {
@@ -158,6 +167,7 @@ void FolderLister::enter(const std::string& folder) {
   sortWithoutCase(names);
   current_ = folder;
   subfolders_ = std::move(names);
+  addDriveFor(current_);
   buildLines();
   lastVisited_[drives_[currentDrive()].root] = current_;
 }
@@ -167,24 +177,27 @@ void FolderLister::buildLines() {
   const std::string& root = drives_[currentDrive()].root;
   lines_.push_back({root, root, 0, FolderLine::Kind::Path});
   // The names below the root, one line each.
-  std::string_view rest = std::string_view(current_).substr(root.size());
+  const auto isSeparator = [&](char c) { return c != ':' && seps_.all.find(c) != seps_.all.npos; };
+  std::string_view rest = std::string_view(current_).substr(std::min(root.size(), current_.size()));
   std::string path = root;
   int depth = 0;
   while (!rest.empty()) {
-    if (rest.front() == '/') {
+    if (isSeparator(rest.front())) {
       rest.remove_prefix(1);
       continue;
     }
-    const std::size_t end = std::min(rest.find('/'), rest.size());
+    std::size_t end = 0;
+    while (end < rest.size() && !isSeparator(rest[end]))
+      ++end;
     const std::string_view name = rest.substr(0, end);
     rest.remove_prefix(end);
-    if (path.back() != '/') path += '/';
+    path = withTrailingSeparator(path, seps_);
     path += name;
     lines_.push_back({std::string(name), path, ++depth, FolderLine::Kind::Path});
   }
   lines_.back().kind = FolderLine::Kind::Current;
   currentLine_ = lines_.size() - 1;
-  const std::string prefix = withTrailingSeparator(current_, kPosixSeparators);
+  const std::string prefix = withTrailingSeparator(current_, seps_);
   lines_.reserve(lines_.size() + subfolders_.size());
   for (const std::string& name : subfolders_) {
     lines_.push_back({name, prefix + name, depth + 1, FolderLine::Kind::Subfolder});

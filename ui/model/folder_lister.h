@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "clips/folders.h"
+#include "core/paths.h"
 #include "ui/model/drives.h"
 #include "ui/model/main_window_model.h"
 
@@ -27,8 +28,9 @@ struct PickerFace {
 PickerFace pickerFace(FolderPickerFor which);
 
 // The full form of a typed path: a relative one read against base, "." and
-// ".." taken out, no separator at the end except at the root.
-std::string pickerFullPath(std::string_view text, std::string_view base);
+// ".." taken out, no separator at the end except at a root (fullFolderPath).
+std::string pickerFullPath(std::string_view text, std::string_view base,
+                           const PathSeparators& seps = kNativeSeparators);
 
 // One line of the folder list.
 struct FolderLine {
@@ -46,8 +48,10 @@ struct FolderLine {
 class FolderLister {
  public:
   // Starts with no current folder; homeFolder is the empty box's folder
-  // ("/" when empty).
-  FolderLister(Folders& folders, std::string homeFolder);
+  // ("/" when empty; on Windows "C:\"). Paths are read and written with
+  // seps, the platform's own unless a test asks for the other's.
+  FolderLister(Folders& folders, std::string homeFolder,
+               const PathSeparators& seps = kNativeSeparators);
 
   const std::string& currentFolder() const { return current_; }
   const std::vector<FolderLine>& lines() const { return lines_; }
@@ -55,7 +59,9 @@ class FolderLister {
   std::size_t currentLine() const { return currentLine_; }
 
   // The drive list; the one holding the current folder is currentDrive().
-  // "/" is always there, whatever the list given.
+  // The home folder's root ("/", "C:\") is always there, whatever the list
+  // given, and a folder entered on no drive of the list (a share named by
+  // its network path) adds its root as a drive.
   void setDrives(std::vector<Drive> drives);
   const std::vector<Drive>& drives() const { return drives_; }
   std::size_t currentDrive() const;
@@ -69,7 +75,8 @@ class FolderLister {
 
   // Sets the current folder to a typed path: when its last part holds "*" or
   // "?" or names an existing file, the folder is the part before it. An empty
-  // path or the current folder changes nothing. Returns whether it moved;
+  // path or the current folder (on Windows compared without regard to case)
+  // changes nothing. Returns whether it moved;
   // raises Error, changing nothing, when the folder cannot be entered.
   bool setCurrentFolder(std::string_view path, std::string_view base = {});
 
@@ -91,9 +98,11 @@ class FolderLister {
  private:
   void enter(const std::string& folder);
   std::string targetOf(std::string_view path, std::string_view base);
+  void addDriveFor(std::string_view folder);
   void buildLines();
 
   Folders& folders_;
+  const PathSeparators& seps_;
   std::string home_;
   std::vector<Drive> drives_;
   std::string current_;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/model/main_window_model.h"
 
+#include "ui/model/folder_paths.h"
+
 #include <algorithm>
 #include <chrono>
 #include <iterator>
@@ -436,7 +438,9 @@ std::string counted(std::size_t n, std::string_view one, std::string_view many) 
 // A folder as the user reads it: without its closing separator, unless it
 // is the root.
 std::string shownFolder(std::string folder) {
-  while (folder.size() > 1 && folder.back() == '/')
+  const std::size_t root = pathRoot(folder).size();
+  while (folder.size() > std::max<std::size_t>(root, 1) &&
+         (folder.back() == kNativeSeparators.primary || folder.back() == '/'))
     folder.pop_back();
   return folder;
 }
@@ -585,7 +589,9 @@ SaveOutcome MainWindowModel::saveDefaultTemplate() {
 
 void MainWindowModel::makeUserFolder() {
   std::string folder = state_.UserDir;
-  while (folder.size() > 1 && folder.ends_with(kNativeSeparators.primary))
+  // "C:/Users/u/Clipquill/" as well as "C:\Users\u\Clipquill\".
+  while (folder.size() > std::max<std::size_t>(pathRoot(folder).size(), 1) &&
+         (folder.back() == kNativeSeparators.primary || folder.back() == '/'))
     folder.pop_back();
   try {
     files_.makeFolder(folder);
