@@ -93,6 +93,22 @@ uninstalled() {
   done
 }
 
+# Waits for the window a .qtpl opened, and checks it was given the template.
+opened_with_window() {
+  local window="" args
+  for _ in $(seq 600); do
+    window="$(xdotool search --onlyvisible --name '^Clipquill$' 2>/dev/null | head -n1 || true)"
+    if [[ -n "$window" ]]; then break; fi
+    sleep 0.1
+  done
+  [[ -n "$window" ]] || fail "$1: no window"
+  args="$(pgrep -af 'clipquill\.exe' || true)"
+  grep -q 'Opened\.qtpl' <<<"$args" || fail "$1: the window was started without the template: $args"
+  say "$1: the window started with the template"
+  pkill -f 'clipquill\.exe' || true
+  sleep 1
+}
+
 # --- Per user: install, the user's own things, an upgrade, a .qtpl opened -------
 "$WINE64" "$setup" /S /CURRENTUSER || fail "the per-user install failed ($?)"
 installed HKCU "$user_programs" "$user_menu"
@@ -108,19 +124,14 @@ reg_exists 'HKCU\Software\Clipquill\Hall' || fail "the upgrade lost the template
 say "per user: an upgrade over it kept the per-user settings and the template's flags"
 
 printf 'AviSource("<P><F>")\r\n' >"$work/Opened.qtpl"
-(cd "$work" && "$WINE64" start /unix "$work/Opened.qtpl") >/dev/null 2>&1 || true
-window=""
-for _ in $(seq 300); do
-  window="$(xdotool search --onlyvisible --name '^Clipquill$' 2>/dev/null | head -n1 || true)"
-  if [[ -n "$window" ]]; then break; fi
-  sleep 0.1
-done
-[[ -n "$window" ]] || fail "opening a .qtpl started no window"
-args="$(pgrep -af 'clipquill\.exe' || true)"
-grep -q 'Opened\.qtpl' <<<"$args" || fail "the window was started without the template: $args"
-say "per user: a .qtpl opened through its type started the window with it"
-pkill -f 'clipquill\.exe' || true
-sleep 1
+# Wine 8 does not lay the user's own classes (HKCU\Software\Classes) over
+# HKEY_CLASSES_ROOT as Windows does, so its shell cannot open a type
+# registered per user: the registered command is run as Explorer would.
+command="$(reg_default 'HKCU\Software\Classes\Clipquill.Template\shell\open\command')"
+command="${command//%1/$(winepath -w "$work/Opened.qtpl")}"
+printf '@%s\r\n' "$command" >"$work/open.bat"
+(cd "$work" && "$WINE64" cmd /c "$(winepath -w "$work/open.bat")") >/dev/null 2>&1 &
+opened_with_window "per user: the registered Open command"
 
 "$WINE64" "$user_programs/uninstall.exe" /CURRENTUSER /S || fail "the per-user uninstall failed"
 uninstalled HKCU "$user_programs" "$user_menu"
@@ -134,6 +145,8 @@ say "per user: the uninstall left nothing of its own, and the user's settings, f
 installed HKLM "$all_programs" "$all_menu"
 if reg_exists "HKCU\\$uninstall_key"; then fail "the all-users install wrote the user's hive"; fi
 say "all users: the program folder in $all_programs, the shortcut, the types, the Apps entry"
+(cd "$work" && timeout 60 "$WINE64" start /unix "$work/Opened.qtpl") >/dev/null 2>&1 &
+opened_with_window "all users: start Opened.qtpl"
 "$WINE64" "$all_programs/uninstall.exe" /ALLUSERS /S || fail "the all-users uninstall failed"
 uninstalled HKLM "$all_programs" "$all_menu"
 say "all users: the uninstall left nothing of its own"
