@@ -23,6 +23,10 @@ if [[ -z "${CLIPQUILL_ON_DESKTOP:-}" ]]; then
   exec env CLIPQUILL_ON_DESKTOP=1 bash "$ROOT/scripts/with-desktop.sh" bash "$0" "$folder" "$shots"
 fi
 : "${WINEPREFIX:?the Wine prefix to run in}"
+# A Wine server started without this display (by tests that need none) would
+# keep its desktop away from it: this run starts its own.
+wineserver --kill >/dev/null 2>&1 || true
+wineserver --wait >/dev/null 2>&1 || true
 export WINEDEBUG=-all
 WINE64=/usr/lib/wine/wine64
 [[ -x "$WINE64" ]] || WINE64="$(command -v wine64 || command -v wine)"
@@ -74,6 +78,9 @@ ended() {
 }
 # Saves the template through the Save dialog as $1 (a Linux path).
 save_as() {
+  # A dialog just closed may leave no window active under Wine.
+  xdotool windowactivate --sync "$main" >/dev/null 2>&1 || true
+  sleep 0.3
   xdotool key --clearmodifiers ctrl+s
   window_named '^Save' 100 >/dev/null || fail "no Save dialog"
   sleep 0.5
@@ -168,6 +175,8 @@ for drive in c z; do
 done
 
 # --- The close prompt: Cancel keeps the window, Save saves and closes -------
+xdotool windowactivate --sync "$main" >/dev/null 2>&1 || true
+sleep 0.3
 xdotool key --clearmodifiers ctrl+a # an option toggled: a change to save
 xdotool key --clearmodifiers ctrl+x
 window_named '^Information$' 100 >/dev/null || fail "no close prompt"
