@@ -71,6 +71,18 @@ quietly() {
   fi
 }
 
+# cmake_install NAME SOURCE PREFIX ARGS...: configures, builds and installs
+# (stripped) into PREFIX, from PREFIX/build, the output in NAME's log.
+cmake_install() {
+  local name="$1" source="$2" prefix="$3"
+  shift 3
+  : >"$LOGS/$name.log"
+  quietly "$LOGS/$name.log" cmake -S "$source" -B "$prefix/build" -G Ninja \
+    -DCMAKE_INSTALL_PREFIX="$prefix" "$@"
+  quietly "$LOGS/$name.log" cmake --build "$prefix/build" -j "$JOBS"
+  quietly "$LOGS/$name.log" cmake --install "$prefix/build" --strip
+}
+
 launcher=()
 if command -v ccache >/dev/null 2>&1; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
@@ -101,11 +113,8 @@ if ! fresh "$QSCI" "$qsci_sum"; then
   start=$SECONDS
   rm -rf "$QSCI" && mkdir -p "$QSCI/src"
   tar -xzf "$qsci_tar" -C "$QSCI/src" --strip-components=1
-  : >"$LOGS/qscintilla.log"
-  quietly "$LOGS/qscintilla.log" cmake -S "$ROOT/cmake/qscintilla" -B "$QSCI/build" -G Ninja \
-    "${qt_cmake[@]}" -DQSCINTILLA_SOURCE="$QSCI/src" -DCMAKE_INSTALL_PREFIX="$QSCI"
-  quietly "$LOGS/qscintilla.log" cmake --build "$QSCI/build" -j "$JOBS"
-  quietly "$LOGS/qscintilla.log" cmake --install "$QSCI/build" --strip
+  cmake_install qscintilla "$ROOT/cmake/qscintilla" "$QSCI" "${qt_cmake[@]}" \
+    -DQSCINTILLA_SOURCE="$QSCI/src"
   rm -rf "$QSCI/build" "$QSCI/src"
   echo "$qsci_sum" >"$QSCI/stamp"
   echo "windows-deps: QScintilla 2.13.3 built in $((SECONDS - start)) s" >&2
@@ -119,13 +128,10 @@ if ! fresh "$JPEG" "$jpeg_sum"; then
   start=$SECONDS
   rm -rf "$JPEG" && mkdir -p "$JPEG/src"
   tar -xzf "$jpeg_tar" -C "$JPEG/src" --strip-components=1
-  : >"$LOGS/libjpeg-turbo.log"
   # Static, so the program carries the decoder and no further DLL.
-  quietly "$LOGS/libjpeg-turbo.log" cmake -S "$JPEG/src" -B "$JPEG/build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$JPEG" \
-    -DWITH_SIMD=OFF -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF "${launcher[@]}"
-  quietly "$LOGS/libjpeg-turbo.log" cmake --build "$JPEG/build" -j "$JOBS"
-  quietly "$LOGS/libjpeg-turbo.log" cmake --install "$JPEG/build"
+  cmake_install libjpeg-turbo "$JPEG/src" "$JPEG" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" \
+    -DCMAKE_BUILD_TYPE=Release -DWITH_SIMD=OFF -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
+    -DWITH_TURBOJPEG=OFF "${launcher[@]}"
   mkdir -p "$JPEG/share/licenses/libjpeg-turbo"
   cp "$JPEG/src/LICENSE.md" "$JPEG/src/README.ijg" "$JPEG/share/licenses/libjpeg-turbo/"
   rm -rf "$JPEG/build" "$JPEG/src"

@@ -128,16 +128,16 @@ import -window root "$shots/window-scale1.png"
 # --- A source folder typed key by key, every clip, Create Script(s) -----------
 xdotool windowactivate --sync "$main" || true
 sleep 0.5
-xdotool key --clearmodifiers alt+l
-xdotool key --clearmodifiers Home shift+End BackSpace
-xdotool type --delay 30 "$clips_win"
-sleep 0.5
+# Types $2 key by key into the field whose label's letter is $1, over its text.
+fill() {
+  xdotool key --clearmodifiers "alt+$1" Home shift+End BackSpace
+  xdotool type --delay 30 "$2"
+  sleep 0.5
+}
+fill l "$clips_win"
 xdotool key --clearmodifiers alt+a
 sleep 0.3
-xdotool key --clearmodifiers alt+d
-xdotool key --clearmodifiers Home shift+End BackSpace
-xdotool type --delay 30 "$out_win"
-sleep 0.3
+fill d "$out_win"
 xdotool key --clearmodifiers ctrl+Return
 for _ in $(seq 100); do
   if (($(find "$work/out" -name '*.avs' | wc -l) == 3)); then break; fi
