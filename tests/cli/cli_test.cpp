@@ -120,6 +120,12 @@ TEST_F(CliTest, FailuresWriteNothing) {
        kExitError,
        "File not found.\n"},
       {{"-s", "clips", "t.qtpl"}, "", kExitError, "You must specify a destination"},
+      // Clips that would share a script name: nothing is written, each name
+      // is said with its clips.
+      {{"-s", "clips", "-e", "avi", "-e", "mpg", "-n", "take", "-d", "out", "t.qtpl"},
+       "",
+       kExitError,
+       "No script was written.\n\ntake.avs: a.avi, b.avi, c.mpg, x,y.avi\n"},
       // An empty -d empties the destination the settings file gave.
       {{"-s", "clips", "-d", "", "t.qtpl"},
        "[Entries]\r\nScriptDest=" + at("out") + "\r\n",
@@ -215,8 +221,10 @@ TEST_F(CliTest, DryRunEndsAsTheRealRunWould) {
       {{"-0"}, false, false, kExitDone, std::string("@a.avs\0@b.avs\0", 14), ""},
       // A name the file system refuses as too long.
       {{"-n", "*" + std::string(300, 'n')}, false, false, kExitError, "", "Invalid filename.\n"},
-      // A clip listed twice: its second script finds the first there.
-      {{"-e", "AVI"}, false, false, kExitDeclined, "@a.avs\n", "no terminal to ask"},
+      // A clip listed twice would have its second script replace its first:
+      // refused before anything, as clips that share a script name are.
+      {{"-e", "AVI"}, false, false, kExitError, "", "\na.avs: a.avi, a.avi\n"},
+      {{"-n", "Final"}, false, false, kExitError, "", "\nFinal.avs: a.avi, b.avi\n"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.err);

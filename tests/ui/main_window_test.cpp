@@ -650,6 +650,33 @@ class MainWindowTest : public QObject {
     QVERIFY(child<PreviewPane>(form, "PreviewPane")->isVisible());
   }
 
+  // Clips that would share a script name: the preview says so before the
+  // run, and the run shows one box naming them and writes nothing.
+  void clipsSharingAScriptNameWriteNothing() {
+    writeFile(path("clips/a.mkv"), "");
+    writeFile(path("Hall.qtpl"), "AVISource(\"<P><F>\")\r\n");
+    writeFile(path("Hall.ini"), "[Entries]\r\nClipLoc=" + path("clips") +
+                                    "\r\nScriptName=*_enc\r\nScriptDest=" + path("out") +
+                                    "\r\n[FilterBy]\r\nExt0=avi\r\nExt1=mkv\r\n"
+                                    "[FilterState]\r\nExt0State=1\r\nExt1State=1\r\n");
+    start({path("Hall.qtpl")});
+    QTest::mouseClick(child<QPushButton>(form, "SelectAllButton"), Qt::LeftButton);
+    form->refreshPreview();
+    auto* pane = child<PreviewPane>(form, "PreviewPane");
+    QVERIFY2(pane->title().contains(QStringLiteral("a.mkv, also gets this script name")),
+             qPrintable(pane->title()));
+    QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
+    QCOMPARE(boxes.asked.size(), std::size_t{1});
+    QCOMPARE(boxes.asked[0].kind, MessageKind::Error);
+    QVERIFY2(boxes.asked[0].text.endsWith(QStringLiteral("\n\na_enc.avs: a.avi, a.mkv")),
+             qPrintable(boxes.asked[0].text));
+    QVERIFY(std::filesystem::is_empty(path("out")));
+    auto* status = qobject_cast<ElidedLabel*>(child<QLabel>(form, "RunStatus"));
+    QCOMPARE(status->fullText(),
+             QStringLiteral("Last run: selected clips share script names; nothing written."));
+    QVERIFY(!child<QPushButton>(form, "OpenRunFolderButton")->isVisible());
+  }
+
   void aFailedSaveOnCloseKeepsTheWindowOpen() {
     startOnHall();
     QTest::keyClicks(child<QLineEdit>(form, "ScriptLabeledEdit"), "*_x");

@@ -8,6 +8,7 @@
 
 #include "core/constants.h"
 #include "core/messages.h"
+#include "core/naming.h"
 #include "core/paths.h"
 #include "persist/path_rules.h"
 #include "persist/settings_file.h"
@@ -329,10 +330,13 @@ RunOutcome MainWindowModel::createScripts() {
   } notify{user_};
   const ScriptState& script = state_.script;
   const auto record = [&](RunOutcome outcome, std::string error) {
-    lastRun_ = LastRun{.outcome = outcome,
-                       .report = generator.report(),
-                       .folder = outcome == RunOutcome::NoDestination ? "" : script.DestDir,
-                       .error = std::move(error)};
+    lastRun_ =
+        LastRun{.outcome = outcome,
+                .report = generator.report(),
+                .folder = outcome == RunOutcome::NoDestination || outcome == RunOutcome::NameClash
+                              ? ""
+                              : script.DestDir,
+                .error = std::move(error)};
   };
   try {
     const RunOutcome outcome = aboutSubject([&] { return script.DestDir + script.CurScriptFile; },
@@ -380,6 +384,23 @@ TemplatePreview MainWindowModel::preview(std::size_t firstLine, std::size_t line
     shown.note = "No destination folder: the run would write nothing.";
   } else if (!join_ && selected.empty()) {
     shown.note = "No clip selected: the run would write nothing.";
+  } else if (!join_) {
+    // The run refuses clips that share a script name, so the user learns it
+    // here first.
+    bool selfSeen = false;
+    for (const std::string& entry : selected) {
+      if (entry == clip && !selfSeen) {
+        selfSeen = true;
+        continue;
+      }
+      if (PerClipScriptName(fieldText(Field::ScriptName), entry).scriptFile ==
+          shown.script.scriptFile) {
+        shown.clash = true;
+        shown.note = "Another selected clip, " + entry +
+                     ", also gets this script name: the run would write nothing.";
+        break;
+      }
+    }
   }
   shown.exists = !shown.script.path.empty() && files_.isFile(shown.script.path);
   return shown;
@@ -459,6 +480,8 @@ std::string MainWindowModel::runStatus() const {
   if (!lastRun_) return {};
   const LastRun& run = *lastRun_;
   if (run.outcome == RunOutcome::NoDestination) return "Last run: no destination folder.";
+  if (run.outcome == RunOutcome::NameClash)
+    return "Last run: selected clips share script names; nothing written.";
   const RunReport& report = run.report;
   if (report.written == 0 && report.kept == 0 && report.stoppedAt.empty() && run.error.empty())
     return "Last run: no clip selected.";

@@ -112,6 +112,7 @@ struct TemplatePreview {
   ScriptPreview script;  // its name, where it lands, its bytes for the lines asked for,
                          // each cut at kPreviewLineBytes
   bool exists = false;   // a file is there already: the run would ask before replacing it
+  bool clash = false;    // another selected clip gets the same script name
   std::string note;      // empty when the run would write this script; else why it would not
   std::size_t firstLine = 0;
 };
