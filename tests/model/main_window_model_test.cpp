@@ -393,6 +393,40 @@ TEST_F(Model, StartUpAppliesTheSettingsFileAndItsFlags) {
   EXPECT_EQ(m.filters().count(), 4u);  // the start-up entries stay
 }
 
+// A template without a settings file empties the filter list, and the clip
+// list follows: an empty list masks nothing. A load that leaves the list as
+// it was re-reads nothing.
+TEST_F(Model, ALoadThatEmptiesTheFiltersRebuildsTheClipList) {
+  const std::string hall = dir.path() + "/Hall.qtpl";
+  const std::string bare = dir.path() + "/Bare.qtpl";
+  writeFile(hall, "a\r\n");
+  writeFile(bare, "b\r\n");
+  writeFile(dir.path() + "/Hall.ini", ini(clips,
+                                          "[FilterBy]\r\nExt0=avi\r\nExt1=mpg\r\n[FilterState]\r\n"
+                                          "Ext0State=1\r\nExt1State=1\r\n"));
+  start({hall});
+  EXPECT_EQ(entries(), (std::vector<std::string>{"b.avi", "c.mpg"}));
+  const struct {
+    const char* what;
+    std::string path;
+    std::string mask;
+    std::vector<std::string> entries;
+  } steps[] = {
+      {"no settings file", bare, "*.*", {"a.avs", "b.avi", "c.mpg", "notes.txt"}},
+      {"again, nothing to follow", bare, "*.*", {"a.avs", "b.avi", "c.mpg", "notes.txt"}},
+      {"its settings back", hall, "*.avi;*.mpg", {"b.avi", "c.mpg"}},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.what);
+    user.openChoices.push_back(FileChoice{step.path, 1});
+    model.event([&] { model.loadTemplate(); });
+    EXPECT_EQ(model.clips().mask(), step.mask);
+    EXPECT_EQ(entries(), step.entries);
+    EXPECT_FALSE(model.state().Modified);
+  }
+  EXPECT_TRUE(user.errors.empty());
+}
+
 #if !defined(_WIN32)  // spelt in POSIX paths
 // A settings file naming a folder that is gone: at start-up the error ends
 // the load; in the running window it ends only the field's change, and the

@@ -677,6 +677,21 @@ class MainWindowTest : public QObject {
     QVERIFY(!child<QPushButton>(form, "OpenRunFolderButton")->isVisible());
   }
 
+  // A template without a settings file empties Filter By, and the clip list
+  // shows what an empty filter lists: every clip.
+  void loadingATemplateWithoutSettingsListsEveryClip() {
+    startOnHall();
+    auto* list = child<QListView>(form, "ClipFileListBox");
+    QCOMPARE(list->model()->rowCount(), 3);
+    writeFile(path("Bare.qtpl"), "Bare\r\n");
+    fileDialogs.opens.push_back(FileChoice{path("Bare.qtpl"), 1});
+    QTest::mouseClick(child<QPushButton>(form, "LoadSriptButton"), Qt::LeftButton);
+    QCOMPARE(child<QListView>(form, "FilterByCheckListBox")->model()->rowCount(), 0);
+    QCOMPARE(list->model()->rowCount(), 4);
+    QCOMPARE(qobject_cast<QLabel*>(child<QLabel>(form, "ClipStatus"))->text(),
+             QStringLiteral("4 clips, 0 selected"));
+  }
+
   void aFailedSaveOnCloseKeepsTheWindowOpen() {
     startOnHall();
     QTest::keyClicks(child<QLineEdit>(form, "ScriptLabeledEdit"), "*_x");

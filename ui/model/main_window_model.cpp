@@ -576,11 +576,17 @@ std::string MainWindowModel::defaultTemplateFolder() {
 void MainWindowModel::readSettingsFile() {
   state_.IniDir = state_.TemplateDir;
   state_.IniName = iniNameFor(state_.TemplateName);
+  const bool hadFilters = filters_.count() != 0;
   setFilters({});
   const std::string iniPath = state_.IniDir + state_.IniName;
   std::optional<TemplateSettings> settings =
       aboutSubject([&] { return iniPath; }, [&] { return readSettings(files_, iniPath); });
-  if (!settings) return;
+  if (!settings) {
+    // The filters just emptied would otherwise still mask the list, which
+    // then shows clips of extensions the user no longer sees checked.
+    if (hadFilters) rebuildMask();
+    return;
+  }
   // Each field raises its change handling as if typed; in the running
   // window a folder that is gone is shown and the next key is read.
   setFieldText(Field::Source, settings->clipLoc);
