@@ -618,6 +618,8 @@ void MainWindow::runCreateScripts() {
   const bool finished = model_->event([this, &outcome] { outcome = model_->createScripts(); });
   noticeLongRun(run_->started.elapsed(), !finished || outcome != RunOutcome::Completed);
   run_.reset();
+  // The script just written is there now, which the preview's title says.
+  schedulePreview();
   // The scripts the run listed, however it ended, are checked with
   // AviSynth+ in the background; the list's lines are marked as they are.
   if (createdShown_) {
@@ -740,15 +742,19 @@ void MainWindow::shown(Shown what, Field field) {
 
 std::vector<std::string> MainWindow::templateLines() {
   // The editor holds the template's bytes as they are, so they are read back
-  // without a conversion.
-  return editorLines(templateEdit_->bytes());
+  // without a conversion, each line shown a line, the empty last one too.
+  const std::string_view bytes = templateEdit_->bytes();
+  if (bytes.empty() && emptyIsOneLine_) return {std::string()};
+  return shownEditorLines(bytes);
 }
 
 std::vector<std::string> MainWindow::templateLinesAt(std::size_t first, std::size_t count) {
   std::vector<std::string> lines;
   const std::size_t total = templateEdit_->lineCount();
-  // An empty last line is the end of the text, not a line.
-  const std::size_t last = templateEdit_->lineBytes(total - 1).empty() ? total - 1 : total;
+  // Every line shown is a line, the empty last one too; an empty editor
+  // holds none, unless it shows a template of one empty line.
+  const bool empty = total == 1 && templateEdit_->lineBytes(0).empty();
+  const std::size_t last = empty && !emptyIsOneLine_ ? 0 : total;
   for (std::size_t line = first; line < last && line - first < count; ++line)
     lines.emplace_back(templateEdit_->lineBytes(line));
   return lines;
@@ -783,6 +789,8 @@ void MainWindow::showTemplate() {
   // Each line is followed by "\n"; the editor shows no empty line after the last.
   std::string_view text = model_->templateText().text();
   if (!text.empty()) text.remove_suffix(1);
+  // One empty line shows as an empty editor, which otherwise holds no lines.
+  emptyIsOneLine_ = text.empty() && !model_->templateText().text().empty();
   const bool wasUpdating = std::exchange(updating_, true);
   templateEdit_->setBytes(text);
   updating_ = wasUpdating;

@@ -195,6 +195,7 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   QPushButton* defaultButton_ = nullptr;
   std::array<bool, 4> fieldLatin1_{};  // likewise for each field
   bool updating_ = false;              // the window itself is changing widgets
+  bool emptyIsOneLine_ = false;        // the empty editor shows a template of one empty line
   int progressDelayMs_ = 1000;
   struct RunProgressState;
   std::unique_ptr<RunProgressState> run_;

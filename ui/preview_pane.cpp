@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <string>
+#include <utility>
 
 #include "ui/qt_text.h"
 #include "ui/template_editor.h"
@@ -54,10 +55,12 @@ void PreviewPane::showPreview(const TemplatePreview& preview) {
   std::string lines;
   lines.reserve(script.text.size());
   std::string_view rest = script.text;
+  // Counted, not read off what was gathered: an empty first line is a line.
+  bool first = true;
   while (!rest.empty()) {
     std::size_t end = rest.find("\r\n");
     if (end == std::string_view::npos) end = rest.size();
-    if (!lines.empty()) lines += '\n';
+    if (!std::exchange(first, false)) lines += '\n';
     lines.append(rest.substr(0, end));
     rest.remove_prefix(std::min(rest.size(), end + 2));
   }

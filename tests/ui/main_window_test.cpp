@@ -548,6 +548,20 @@ class MainWindowTest : public QObject {
                                       << "" << bytes("ab\r\nef\r\n");
     QTest::newRow("Ctrl-Z at a line's start") << bytes("\r\n\x1axyz") << "" << bytes("\r\n");
     QTest::newRow("empty") << QByteArray() << "" << QByteArray();
+    // Empty first, last and only lines, typed into or not, in both encodings.
+    QTest::newRow("latin-1, empty last line, a key")
+        << bytes("A <F> \xe9t\xe9\r\n\r\n") << "k" << bytes("kA <F> \xe9t\xe9\r\n\r\n");
+    QTest::newRow("utf-8, empty last line, a key")
+        << bytes("A \xc3\xa9\r\n\r\n") << "k" << bytes("kA \xc3\xa9\r\n\r\n");
+    QTest::newRow("two empty last lines, a key")
+        << bytes("a\r\n\r\n\r\n") << "k" << bytes("ka\r\n\r\n\r\n");
+    QTest::newRow("latin-1, empty first line, a key")
+        << bytes("\r\n\xe9\r\n") << "k" << bytes("k\r\n\xe9\r\n");
+    QTest::newRow("empty first and last lines, a key")
+        << bytes("\r\nx\r\n\r\n") << "k" << bytes("k\r\nx\r\n\r\n");
+    QTest::newRow("only line empty") << bytes("\r\n") << "" << bytes("\r\n");
+    QTest::newRow("only line empty, a key") << bytes("\r\n") << "k" << bytes("k\r\n");
+    QTest::newRow("empty last line") << bytes("a\r\n\r\n") << "" << bytes("a\r\n\r\n");
   }
   void templateBytesRoundTrip() {
     QFETCH(QByteArray, file);
@@ -690,6 +704,33 @@ class MainWindowTest : public QObject {
     QCOMPARE(list->model()->rowCount(), 4);
     QCOMPARE(qobject_cast<QLabel*>(child<QLabel>(form, "ClipStatus"))->text(),
              QStringLiteral("4 clips, 0 selected"));
+  }
+
+  // A typed template's empty last line reaches the script; the preview shows
+  // an empty first line as a line, and after a run its title says the
+  // script is there.
+  void thePreviewAndTheRunKeepEmptyLines() {
+    writeFile(path("Hall.qtpl"), "\r\nAVISource(\"<P><F>\")\r\n\r\n");
+    writeFile(path("Hall.ini"), "[Entries]\r\nClipLoc=" + path("clips") +
+                                    "\r\nScriptDest=" + path("out") +
+                                    "\r\n[FilterBy]\r\nExt0=avi\r\n"
+                                    "[FilterState]\r\nExt0State=1\r\n");
+    start({path("Hall.qtpl")});
+    QListView* list = child<QListView>(form, "ClipFileListBox");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(list->model()->index(0, 0)).center());
+    form->refreshPreview();
+    auto* pane = child<PreviewPane>(form, "PreviewPane");
+    const QString line = "AVISource(\"" + QString::fromStdString(path("clips/")) + "a.avi\")";
+    QCOMPARE(pane->text(), "\n" + line + "\n");
+    QVERIFY(!pane->title().contains(QStringLiteral("already there")));
+
+    auto* editor = child<TemplateEditor>(form, "ScriptMemo");
+    editor->setFocus();
+    QTest::keyClicks(editor, "#");
+    QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
+    QCOMPARE(readFile(path("out/a.avs")), "#\r\n" + line.toStdString() + "\r\n\r\n");
+    QTRY_VERIFY(pane->title().contains(QStringLiteral("already there")));
   }
 
   void aFailedSaveOnCloseKeepsTheWindowOpen() {
