@@ -126,7 +126,7 @@ data_before="$(ls -lA --time-style=full-iso "$share/clipquill")"
 
 # --- the command line ------------------------------------------------------------
 version="$(run "$bin/clipquill-cli" --version)"
-[[ "$version" == "$(sed -n 's/^project(Clipquill VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)" ]] ||
+[[ "$version" == "clipquill-cli $(sed -n 's/^project(Clipquill VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)" ]] ||
   fail "clipquill-cli --version printed '$version'"
 echo "clipquill-cli --version: $version"
 
@@ -148,7 +148,7 @@ if [[ -x "$bin/clipquill" ]]; then
   printf 'AviSource("<P><F>")\r\n' >"$work/Start.qtpl"
   window_version="$(run "$bin/clipquill" --version </dev/null 2>&1 || true)"
   real_window=0
-  if [[ "$window_version" == "clipquill $version" ]]; then real_window=1; fi
+  if [[ "$window_version" == "clipquill ${version#clipquill-cli }" ]]; then real_window=1; fi
   run env QT_QPA_PLATFORM=offscreen "$bin/clipquill" "$work/Start.qtpl" \
     </dev/null >"$work/window.log" 2>&1 &
   window_pid=$!

@@ -396,6 +396,9 @@ void MainWindow::buildStatusBar() {
   // Long paths never widen the window: they are shortened in the middle.
   templateStatus_ = new ElidedLabel(statusBar());
   templateStatus_->setObjectName(QStringLiteral("TemplateStatus"));
+  encodingStatus_ = new QLabel(statusBar());
+  encodingStatus_->setObjectName(QStringLiteral("EncodingStatus"));
+  encodingStatus_->setToolTip(QStringLiteral("The template's text encoding"));
   clipStatus_ = new QLabel(statusBar());
   clipStatus_->setObjectName(QStringLiteral("ClipStatus"));
   runStatus_ = new ElidedLabel(statusBar());
@@ -404,6 +407,7 @@ void MainWindow::buildStatusBar() {
   openRunFolderButton_->setToolTip(QStringLiteral("Open the folder the last run wrote to"));
   openRunFolderButton_->setFlat(true);
   statusBar()->addWidget(templateStatus_, 3);
+  statusBar()->addWidget(encodingStatus_);
   statusBar()->addWidget(clipStatus_);
   statusBar()->addWidget(runStatus_, 4);
   statusBar()->addWidget(openRunFolderButton_);
@@ -413,6 +417,8 @@ void MainWindow::buildStatusBar() {
 
 void MainWindow::showStatus() {
   templateStatus_->setFullText(shownText(model_->templateStatus()));
+  encodingStatus_->setText(templateEdit_->showsLatin1() ? QStringLiteral("Latin-1")
+                                                        : QStringLiteral("UTF-8"));
   clipStatus_->setText(shownText(model_->clipStatus()));
   clipStatus_->setAccessibleName(clipStatus_->text());
   runStatus_->setFullText(shownText(model_->runStatus()));
@@ -833,7 +839,8 @@ void MainWindow::updatePreview() {
   if (preview_->isHidden()) return;
   const std::size_t lines =
       std::max(templateEdit_->visibleLineCount(), preview_->visibleLineCount());
-  preview_->showPreview(model_->preview(templateEdit_->firstVisibleLine(), lines));
+  preview_->showPreview(model_->preview(templateEdit_->firstVisibleLine(), lines),
+                        !templateEdit_->showsLatin1());
 }
 
 void MainWindow::showPreviewPane(bool shown) {

@@ -109,6 +109,7 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   // The status bar: the template, the clip counts, the last run and a
   // button that opens the folder it wrote to.
   ElidedLabel* templateStatus_;
+  QLabel* encodingStatus_;  // the template's text encoding
   QLabel* clipStatus_;
   ElidedLabel* runStatus_;
   QPushButton* openRunFolderButton_;

@@ -188,8 +188,42 @@ TEST_F(CliTest, AsksBeforeReplacingAndNeverReplacesUnasked) {
     EXPECT_EQ(readFile(at("out/a.avs")), row.replaced ? script(quoted("a.avi")) : "old");
     // A declined question ends the run: the next clip is not written either.
     EXPECT_EQ(std::filesystem::exists(at("out/b.avs")), row.replaced);
-    EXPECT_EQ(r.out, row.replaced ? "Script(s) Created:\na.avs\nb.avs\n" : "Script(s) Created:\n");
+    // With nothing written there is no heading either.
+    EXPECT_EQ(r.out, row.replaced ? "Script(s) Created:\na.avs\nb.avs\n" : "");
   }
+}
+
+// --skip-existing answers the window's Skip: each existing script is kept,
+// the others are written, and the run is done.
+TEST_F(CliTest, SkipExistingKeepsEveryExistingScript) {
+  struct Row {
+    std::vector<std::string> args;
+    std::vector<std::string> existing;
+    std::string out;
+  };
+  const std::vector<Row> rows{
+      {{"-c", "a.avi", "-c", "b.avi"}, {"a.avs"}, "Script(s) Created:\nb.avs\n"},
+      {{"-c", "a.avi"}, {"a.avs"}, ""},
+      {{"-c", "a.avi", "-c", "b.avi"}, {"a.avs", "b.avs"}, ""},
+      {{"-j", "-n", "all", "-c", "a.avi", "-c", "b.avi"}, {"all.avs"}, ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.out);
+    std::filesystem::remove_all(at("out"));
+    std::filesystem::create_directory(at("out"));
+    for (const std::string& name : row.existing)
+      writeFile(at("out/" + name), "old");
+    std::vector<std::string> args{"-s", "clips", "-e", "avi", "-d", "out", "--skip-existing"};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    args.push_back("t.qtpl");
+    const Result r = run(args);
+    EXPECT_EQ(r.status, kExitDone) << r.err;
+    EXPECT_EQ(r.out, row.out);
+    EXPECT_EQ(r.err, "");
+    for (const std::string& name : row.existing)
+      EXPECT_EQ(readFile(at("out/" + name)), "old");
+  }
+  EXPECT_EQ(run({"-y", "--skip-existing", "-d", "out"}).status, kExitUsage);
 }
 
 TEST_F(CliTest, ListWritesNothing) {
@@ -450,7 +484,7 @@ TEST_F(CliTest, HelpAndVersionStartNothing) {
   writeFile(at("t.ini"), "[Entries]\r\nClipLoc=" + at("gone") + "\r\n");
   Result r = run({"--version", "t.qtpl"});
   EXPECT_EQ(r.status, kExitDone);
-  EXPECT_EQ(r.out, "2.22\n");
+  EXPECT_EQ(r.out, "clipquill-cli 2.22\n");
   r = run({"-h", "t.qtpl"});
   EXPECT_EQ(r.status, kExitDone);
   EXPECT_EQ(r.out.rfind("Usage: clipquill-cli [OPTIONS] [TEMPLATE]\n", 0), 0u);
@@ -465,7 +499,7 @@ TEST_F(CliTest, UnwritableDestinationIsAnErrorUnprivileged) {
   const Result r = run({"-s", "clips", "-e", "avi", "-d", "out", "t.qtpl"});
   EXPECT_EQ(r.status, kExitError);
   EXPECT_NE(r.err.find("out/a.avs: File access denied."), std::string::npos) << r.err;
-  EXPECT_EQ(r.out, "Script(s) Created:\n");
+  EXPECT_EQ(r.out, "");  // nothing written, no heading
   // The dry run meets the same refusal.
   const Result dry = run({"-s", "clips", "-e", "avi", "-d", "out", "--dry-run", "t.qtpl"});
   EXPECT_EQ(dry.status, kExitError);

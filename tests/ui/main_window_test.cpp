@@ -733,6 +733,32 @@ class MainWindowTest : public QObject {
     QTRY_VERIFY(pane->title().contains(QStringLiteral("already there")));
   }
 
+  // The status bar names the template's encoding; in a UTF-8 template the
+  // preview shows a clip name's stray bytes as escapes, not as mojibake.
+  void theEncodingIsShownAndStrayNameBytesEscaped() {
+    writeFile(path("clips/\xe9t\xe9.avi"), "");
+    writeFile(path("Hall.qtpl"), "# caf\xc3\xa9 <F>\r\n");
+    writeFile(path("Hall.ini"), "[Entries]\r\nClipLoc=" + path("clips") +
+                                    "\r\nScriptDest=" + path("out") +
+                                    "\r\n[FilterBy]\r\nExt0=avi\r\n"
+                                    "[FilterState]\r\nExt0State=1\r\n");
+    start({path("Hall.qtpl")});
+    QCOMPARE(child<QLabel>(form, "EncodingStatus")->text(), QStringLiteral("UTF-8"));
+    QListView* list = child<QListView>(form, "ClipFileListBox");
+    QCOMPARE(list->model()->rowCount(), 4);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(list->model()->index(3, 0)).center());
+    form->refreshPreview();
+    auto* pane = child<PreviewPane>(form, "PreviewPane");
+    QCOMPARE(pane->text(), QStringLiteral("# caf\u00e9 \\xE9t\\xE9.avi"));
+    QVERIFY2(pane->title().contains(QStringLiteral("\\xE9t\\xE9.avs")), qPrintable(pane->title()));
+
+    writeFile(path("L1.qtpl"), "# caf\xe9 <F>\r\n");
+    fileDialogs.opens.push_back(FileChoice{path("L1.qtpl"), 1});
+    QTest::mouseClick(child<QPushButton>(form, "LoadSriptButton"), Qt::LeftButton);
+    QCOMPARE(child<QLabel>(form, "EncodingStatus")->text(), QStringLiteral("Latin-1"));
+  }
+
   void aFailedSaveOnCloseKeepsTheWindowOpen() {
     startOnHall();
     QTest::keyClicks(child<QLineEdit>(form, "ScriptLabeledEdit"), "*_x");
