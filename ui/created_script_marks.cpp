@@ -4,8 +4,10 @@
 #include <QColor>
 #include <QHelpEvent>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTextBlock>
+#include <QTimer>
 #include <QToolTip>
 
 #include "ui/qt_text.h"
@@ -16,15 +18,29 @@ CreatedScriptMarks::CreatedScriptMarks(QPlainTextEdit* list, QStatusBar* status,
     : QObject(parent),
       list_(list),
       status_(status),
+      showTimer_(new QTimer(this)),
       // Results come from the check's thread; a queued call brings each to
       // this one, and Qt drops it should this object be gone by then.
       checks_(
           [this](std::function<void()> f) {
             QMetaObject::invokeMethod(this, std::move(f), Qt::QueuedConnection);
           },
-          [this] { show(); }) {
+          [this] {
+            // The end of the check, or its absence, is said at once.
+            if (checks_.unavailable() || checks_.finished()) {
+              show();
+            } else {
+              showSoon();
+            }
+          }) {
+  // A tenth of a second: marks that follow the check closely enough to
+  // watch, and a repaint that costs the window nothing it would notice.
+  showTimer_->setSingleShot(true);
+  showTimer_->setInterval(100);
+  connect(showTimer_, &QTimer::timeout, this, [this] { show(); });
   viewport_ = list_->viewport();
   viewport_->installEventFilter(this);
+  connect(list_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { show(); });
 }
 
 void CreatedScriptMarks::start(const CheckerOptions& options, const std::string& destDir,
@@ -38,16 +54,26 @@ void CreatedScriptMarks::clear() {
   show();
 }
 
+void CreatedScriptMarks::showSoon() {
+  if (!showTimer_->isActive()) showTimer_->start();
+}
+
 void CreatedScriptMarks::show() {
+  showTimer_->stop();
   QList<QTextEdit::ExtraSelection> shades;
-  QTextDocument* doc = list_->document();
-  for (int line = 1; line < doc->blockCount(); ++line) {
+  // Only the lines in view are shaded, and again as the view moves: a list
+  // of thousands of scripts costs what a screenful does.
+  const QTextBlock first = list_->cursorForPosition(QPoint(0, 0)).block();
+  const QTextBlock last = list_->cursorForPosition(QPoint(0, viewport_->height())).block();
+  int line = first.blockNumber();
+  for (QTextBlock block = first; block.isValid(); block = block.next(), ++line) {
+    if (line > last.blockNumber()) break;
     const auto mark = checks_.mark(static_cast<std::size_t>(line));
     if (mark != CreatedScriptChecks::Mark::Good && mark != CreatedScriptChecks::Mark::Failed) {
       continue;
     }
     QTextEdit::ExtraSelection shade;
-    shade.cursor = QTextCursor(doc->findBlockByNumber(line));
+    shade.cursor = QTextCursor(block);
     shade.format.setProperty(QTextFormat::FullWidthSelection, true);
     shade.format.setBackground(mark == CreatedScriptChecks::Mark::Good ? QColor(0xd9, 0xf2, 0xd0)
                                                                        : QColor(0xf8, 0xd0, 0xcc));
@@ -63,6 +89,7 @@ void CreatedScriptMarks::show() {
 }
 
 bool CreatedScriptMarks::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == viewport_ && event->type() == QEvent::Resize) showSoon();
   if (watched == viewport_ && event->type() == QEvent::ToolTip) {
     const auto* help = static_cast<QHelpEvent*>(event);
     const int line = list_->cursorForPosition(help->pos()).blockNumber();

@@ -13,6 +13,7 @@
 
 class QPlainTextEdit;
 class QStatusBar;
+class QTimer;
 
 namespace clipquill {
 
@@ -34,12 +35,16 @@ class CreatedScriptMarks : public QObject {
 
  private:
   void show();
+  // Results arrive a script at a time; the list is shaded anew at most once
+  // a tick, so that a check of thousands never costs a repaint each.
+  void showSoon();
 
   QPlainTextEdit* list_;
   // Kept apart from list_: the filter is asked about the viewport's events
   // while the list is being destroyed, when list_ may no longer be asked.
   QWidget* viewport_;
   QStatusBar* status_;
+  QTimer* showTimer_;
   CreatedScriptChecks checks_;
 };
 

@@ -617,6 +617,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::runCreateScripts() {
+  // The marks and the check of the last run say nothing of this one, even
+  // should it write nothing.
+  checkMarks_->clear();
   run_ = std::make_unique<RunProgressState>();
   run_->started.start();
   createdShown_ = false;
@@ -628,7 +631,12 @@ void MainWindow::runCreateScripts() {
   schedulePreview();
   // The scripts the run listed, however it ended, are checked with
   // AviSynth+ in the background; the list's lines are marked as they are.
-  if (createdShown_) {
+  // A run refused before it began (no destination, names shared) listed
+  // nothing new: the list it left is not checked again.
+  const std::optional<LastRun>& last = model_->lastRun();
+  const bool refused = last && (last->outcome == RunOutcome::NoDestination ||
+                                last->outcome == RunOutcome::NameClash);
+  if (createdShown_ && !refused) {
     checkMarks_->start(model_->scriptCheckOptions(), model_->state().script.DestDir,
                        model_->createdScripts());
   }

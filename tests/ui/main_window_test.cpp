@@ -840,6 +840,15 @@ class MainWindowTest : public QObject {
              qPrintable(status->currentMessage()));
     QCOMPARE(form->scriptChecks().mark(3), CreatedScriptChecks::Mark::Failed);
     QCOMPARE(form->scriptChecks().mark(4), CreatedScriptChecks::Mark::Good);
+
+    // The next run clears the marks when it starts, also one that writes
+    // nothing (here refused: every clip would get one name).
+    form->model().setFieldText(Field::ScriptName, "one");
+    QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
+    QCOMPARE(boxes.asked.back().kind, MessageKind::Error);
+    QCOMPARE(form->scriptChecks().mark(3), CreatedScriptChecks::Mark::None);
+    QCOMPARE(form->scriptChecks().status(), std::string());
+    QVERIFY(child<QPlainTextEdit>(form, "ScriptNameMemo")->extraSelections().isEmpty());
   }
 
   void cancellingTheProgressStopsBeforeTheNextScript() {

@@ -5,6 +5,7 @@
 #include "ui/model/created_script_checks.h"
 
 #include <algorithm>
+#include <mutex>
 #include <utility>
 
 namespace clipquill {
@@ -17,6 +18,7 @@ struct CreatedScriptChecks::State {
   std::vector<ScriptCheck> checks;
   std::string status;
   bool unavailable = false;
+  bool finished = false;
 
   void take(std::size_t index, const ScriptCheck& check) {
     if (unavailable) return;
@@ -29,8 +31,8 @@ struct CreatedScriptChecks::State {
       marks[index] = check.good() ? Mark::Good : Mark::Failed;
     } else {
       status = summarizeChecks(names, checks);
+      finished = true;
     }
-    changed();
   }
 };
 
@@ -53,6 +55,7 @@ void CreatedScriptChecks::clear() {
   state_->checks.clear();
   state_->status.clear();
   state_->unavailable = false;
+  state_->finished = false;
 }
 
 void CreatedScriptChecks::start(const CheckerOptions& options, const std::string& destDir,
@@ -70,10 +73,32 @@ void CreatedScriptChecks::start(const CheckerOptions& options, const std::string
     paths.push_back(destDir + name);
   std::weak_ptr<State> weak = state_;
   const unsigned run = s.run;
+  // Results gather here; the window's thread is woken once for all that
+  // came while it was busy, not once per script.
+  struct Inbox {
+    std::mutex mutex;
+    std::vector<std::pair<std::size_t, ScriptCheck>> results;
+  };
+  auto inbox = std::make_shared<Inbox>();
   running_ = std::make_unique<BackgroundCheck>(
-      options, std::move(paths), [post = post_, weak, run](std::size_t i, const ScriptCheck& c) {
-        post([weak, run, i, c] {
-          if (auto state = weak.lock(); state && state->run == run) state->take(i, c);
+      options, std::move(paths),
+      [post = post_, weak, run, inbox](std::size_t i, const ScriptCheck& c) {
+        {
+          std::lock_guard lock(inbox->mutex);
+          inbox->results.emplace_back(i, c);
+          if (inbox->results.size() > 1) return;  // a wake-up is on its way
+        }
+        post([weak, run, inbox] {
+          std::vector<std::pair<std::size_t, ScriptCheck>> results;
+          {
+            std::lock_guard lock(inbox->mutex);
+            results.swap(inbox->results);
+          }
+          auto state = weak.lock();
+          if (!state || state->run != run) return;
+          for (const auto& [index, check] : results)
+            state->take(index, check);
+          state->changed();
         });
       });
   s.changed();
@@ -96,6 +121,10 @@ const std::string& CreatedScriptChecks::status() const {
 
 bool CreatedScriptChecks::unavailable() const {
   return state_->unavailable;
+}
+
+bool CreatedScriptChecks::finished() const {
+  return state_->finished;
 }
 
 }  // namespace clipquill

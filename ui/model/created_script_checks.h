@@ -45,6 +45,8 @@ class CreatedScriptChecks {
   std::string tip(std::size_t line) const;
   const std::string& status() const;
   bool unavailable() const;
+  // Every script of the last start has its result, and the summary is made.
+  bool finished() const;
 
   struct State;
 
