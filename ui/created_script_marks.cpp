@@ -5,16 +5,16 @@
 #include <QHelpEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QStatusBar>
 #include <QTextBlock>
 #include <QTimer>
 #include <QToolTip>
 
+#include "ui/elided_label.h"
 #include "ui/qt_text.h"
 
 namespace clipquill {
 
-CreatedScriptMarks::CreatedScriptMarks(QPlainTextEdit* list, QStatusBar* status, QObject* parent)
+CreatedScriptMarks::CreatedScriptMarks(QPlainTextEdit* list, ElidedLabel* status, QObject* parent)
     : QObject(parent),
       list_(list),
       status_(status),
@@ -80,12 +80,7 @@ void CreatedScriptMarks::show() {
     shades.append(shade);
   }
   list_->setExtraSelections(shades);
-  const QString status = shownText(checks_.status());
-  if (status.isEmpty()) {
-    status_->clearMessage();
-  } else {
-    status_->showMessage(status);
-  }
+  status_->setFullText(shownText(checks_.status()));
 }
 
 bool CreatedScriptMarks::eventFilter(QObject* watched, QEvent* event) {

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The created-scripts list bound to the check of its scripts: each checked
 // script's line shaded good or failed, its check as the line's tip, and the
-// run's summary (or, without AviSynth+, how to get it) in the status line.
+// run's summary (or, without AviSynth+, how to get it) in a label of its
+// own, which leaves the rest of the status bar in view.
 // The checking itself is the model's (CreatedScriptChecks); this only shows.
 #pragma once
 
@@ -12,16 +13,17 @@
 #include "ui/model/created_script_checks.h"
 
 class QPlainTextEdit;
-class QStatusBar;
 class QTimer;
 
 namespace clipquill {
+
+class ElidedLabel;
 
 class CreatedScriptMarks : public QObject {
   Q_OBJECT
 
  public:
-  CreatedScriptMarks(QPlainTextEdit* list, QStatusBar* status, QObject* parent = nullptr);
+  CreatedScriptMarks(QPlainTextEdit* list, ElidedLabel* status, QObject* parent = nullptr);
 
   // After a run: checks the scripts of the list's lines in destDir.
   void start(const CheckerOptions& options, const std::string& destDir,
@@ -43,7 +45,7 @@ class CreatedScriptMarks : public QObject {
   // Kept apart from list_: the filter is asked about the viewport's events
   // while the list is being destroyed, when list_ may no longer be asked.
   QWidget* viewport_;
-  QStatusBar* status_;
+  ElidedLabel* status_;
   QTimer* showTimer_;
   CreatedScriptChecks checks_;
 };

@@ -153,7 +153,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
   buildMenus();
   buildStatusBar();
   connectEvents();
-  checkMarks_ = new CreatedScriptMarks(createdScripts_, statusBar(), this);
+  checkMarks_ = new CreatedScriptMarks(createdScripts_, checkStatus_, this);
 
   // The window's frame: a close box, no minimise or maximise box.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -393,7 +393,9 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::buildStatusBar() {
-  // Long paths never widen the window: they are shortened in the middle.
+  // Four places side by side, each always in view: the template, the clips,
+  // the last run and its check. Long texts never widen the window: they are
+  // shortened in the middle, whole in their tooltips.
   templateStatus_ = new ElidedLabel(statusBar());
   templateStatus_->setObjectName(QStringLiteral("TemplateStatus"));
   encodingStatus_ = new QLabel(statusBar());
@@ -406,11 +408,16 @@ void MainWindow::buildStatusBar() {
   openRunFolderButton_ = button("OpenRunFolderButton", QStringLiteral("Open Folder"), statusBar());
   openRunFolderButton_->setToolTip(QStringLiteral("Open the folder the last run wrote to"));
   openRunFolderButton_->setFlat(true);
-  statusBar()->addWidget(templateStatus_, 3);
-  statusBar()->addWidget(encodingStatus_);
-  statusBar()->addWidget(clipStatus_);
-  statusBar()->addWidget(runStatus_, 4);
-  statusBar()->addWidget(openRunFolderButton_);
+  checkStatus_ = new ElidedLabel(statusBar());
+  checkStatus_->setObjectName(QStringLiteral("CheckStatus"));
+  // Permanent, so that a passing message (an option toggled, a drop) is
+  // shown beside them rather than over them.
+  statusBar()->addPermanentWidget(templateStatus_, 3);
+  statusBar()->addPermanentWidget(encodingStatus_);
+  statusBar()->addPermanentWidget(clipStatus_);
+  statusBar()->addPermanentWidget(runStatus_, 3);
+  statusBar()->addPermanentWidget(openRunFolderButton_);
+  statusBar()->addPermanentWidget(checkStatus_, 3);
   statusBar()->setSizeGripEnabled(false);
   connect(openRunFolderButton_, &QPushButton::clicked, this, [this] { openRunFolder(); });
 }
@@ -422,8 +429,7 @@ void MainWindow::showStatus() {
   clipStatus_->setText(shownText(model_->clipStatus()));
   clipStatus_->setAccessibleName(clipStatus_->text());
   runStatus_->setFullText(shownText(model_->runStatus()));
-  const std::optional<LastRun>& run = model_->lastRun();
-  openRunFolderButton_->setVisible(run && !run->folder.empty());
+  openRunFolderButton_->setVisible(model_->lastRunFolderIsThere());
 }
 
 void MainWindow::openRunFolder() {

@@ -113,6 +113,7 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   QLabel* clipStatus_;
   ElidedLabel* runStatus_;
   QPushButton* openRunFolderButton_;
+  ElidedLabel* checkStatus_;  // the check of the last run's scripts
 
   // --- Menu items -----------------------------------------------------------
   QAction* loadTemplateAction_;

@@ -4,12 +4,12 @@
 // demand) and the check's test program as the helper.
 #include <QHelpEvent>
 #include <QPlainTextEdit>
-#include <QStatusBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QToolTip>
 
 #include "ui/created_script_marks.h"
+#include "ui/elided_label.h"
 
 namespace clipquill {
 
@@ -38,18 +38,18 @@ QString tipOverLine(QPlainTextEdit& list, int line) {
 
 void CreatedScriptMarksTest::marksShadesTipsAndStatus() {
   QPlainTextEdit list;
-  QStatusBar status;
+  ElidedLabel status;
   list.setPlainText(QStringLiteral("Script(s) Created:\na.avs\ncrash.avs"));
   list.show();
   QVERIFY(QTest::qWaitForWindowExposed(&list));
   CreatedScriptMarks marks(&list, &status);
   marks.start({CLIPQUILL_FAKE_AVISYNTH, std::chrono::seconds(2), CLIPQUILL_CHECK_HELPER}, "/s/",
               {"Script(s) Created:", "a.avs", "crash.avs"});
-  QCOMPARE(status.currentMessage(), QStringLiteral("AviSynth+: checking 2 scripts"));
-  QTRY_VERIFY_WITH_TIMEOUT(status.currentMessage().contains(QStringLiteral("failed")), 10000);
-  QVERIFY2(status.currentMessage().startsWith(
+  QCOMPARE(status.fullText(), QStringLiteral("AviSynth+: checking 2 scripts"));
+  QTRY_VERIFY_WITH_TIMEOUT(status.fullText().contains(QStringLiteral("failed")), 10000);
+  QVERIFY2(status.fullText().startsWith(
                QStringLiteral("AviSynth+: 1 of 2 scripts failed; crash.avs: crashed")),
-           qPrintable(status.currentMessage()));
+           qPrintable(status.fullText()));
   QCOMPARE(list.extraSelections().size(), 2);
   QCOMPARE(list.extraSelections()[0].cursor.blockNumber(), 1);
   QVERIFY(list.extraSelections()[0].format.background() !=
@@ -60,19 +60,19 @@ void CreatedScriptMarksTest::marksShadesTipsAndStatus() {
 
   marks.clear();
   QCOMPARE(list.extraSelections().size(), 0);
-  QCOMPARE(status.currentMessage(), QString());
+  QCOMPARE(status.fullText(), QString());
 }
 
 void CreatedScriptMarksTest::withoutAvisynthTheStatusSaysHowToGetIt() {
   QPlainTextEdit list;
-  QStatusBar status;
+  ElidedLabel status;
   list.setPlainText(QStringLiteral("Script(s) Created:\na.avs"));
   CreatedScriptMarks marks(&list, &status);
   marks.start({"/nonexistent/libavisynth.so", std::chrono::seconds(2), CLIPQUILL_CHECK_HELPER},
               "/s/", {"Script(s) Created:", "a.avs"});
   QTRY_VERIFY_WITH_TIMEOUT(marks.checks().unavailable(), 10000);
-  QVERIFY(status.currentMessage().startsWith(QStringLiteral("AviSynth+ is not available: ")));
-  QVERIFY(status.currentMessage().contains(QStringLiteral("Install AviSynth+")));
+  QVERIFY(status.fullText().startsWith(QStringLiteral("AviSynth+ is not available: ")));
+  QVERIFY(status.fullText().contains(QStringLiteral("Install AviSynth+")));
   QCOMPARE(list.extraSelections().size(), 0);
 }
 

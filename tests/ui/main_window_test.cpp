@@ -812,6 +812,41 @@ class MainWindowTest : public QObject {
     QCOMPARE(opened, std::vector<QUrl>{QUrl::fromLocalFile(QString::fromStdString(path("out/")))});
   }
 
+  // The template, the clips, the last run and its check each have a place of
+  // their own, side by side and all in view; a check's message hides none of
+  // them, and "Open Folder" is offered only for a folder that is there.
+  void theStatusBarsPlacesStayInViewSideBySide() {
+    std::filesystem::create_symlink(CLIPQUILL_CHECK_HELPER, path("app/clipquill-cli"));
+    startOnHall();
+    form->resize(1900, form->height());
+    fileDialogs.libraries.push_back(path("gone/libavisynth.so"));
+    child<QAction>(form, "AvisynthLibrary")->trigger();
+    QTest::mouseClick(child<QPushButton>(form, "SelectAllButton"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(form->scriptChecks().unavailable(), 10000);
+    std::vector<QWidget*> places;
+    for (const char* name :
+         {"TemplateStatus", "ClipStatus", "RunStatus", "OpenRunFolderButton", "CheckStatus"}) {
+      QWidget* place = child<QWidget>(form, name);
+      QVERIFY2(place->isVisible(), name);
+      for (QWidget* other : places)
+        QVERIFY2(!place->geometry().intersects(other->geometry()), name);
+      places.push_back(place);
+    }
+    auto* check = child<ElidedLabel>(form, "CheckStatus");
+    QVERIFY(check->fullText().startsWith(QStringLiteral("AviSynth+ is not available: ")));
+    QCOMPARE(check->toolTip(), check->fullText());
+    QVERIFY(!child<ElidedLabel>(form, "TemplateStatus")->text().isEmpty());
+    QVERIFY(!child<ElidedLabel>(form, "RunStatus")->text().isEmpty());
+
+    // A destination that is not there: the run fails, and there is no
+    // folder to open.
+    form->model().setFieldText(Field::Destination, path("missing"));
+    QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
+    QCOMPARE(boxes.errors.size(), std::size_t{1});
+    QVERIFY(!child<QPushButton>(form, "OpenRunFolderButton")->isVisible());
+  }
+
   // Each created script is checked with AviSynth+ by the command line beside
   // the program (here the check's test program, with a stand-in library that
   // crashes on a script named so), and its line marked.
@@ -820,13 +855,13 @@ class MainWindowTest : public QObject {
     writeFile(path("clips/crash.avi"), "");
     std::filesystem::create_directory(path("out2"));
     startOnHall();
-    auto* status = form->statusBar();
+    auto* status = child<ElidedLabel>(form, "CheckStatus");
     fileDialogs.libraries.push_back(path("gone/libavisynth.so"));
     child<QAction>(form, "AvisynthLibrary")->trigger();
     QTest::mouseClick(child<QPushButton>(form, "SelectAllButton"), Qt::LeftButton);
     QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(form->scriptChecks().unavailable(), 10000);
-    QVERIFY(status->currentMessage().startsWith(QStringLiteral("AviSynth+ is not available: ")));
+    QVERIFY(status->fullText().startsWith(QStringLiteral("AviSynth+ is not available: ")));
 
     fileDialogs.libraries.push_back(CLIPQUILL_FAKE_AVISYNTH);
     child<QAction>(form, "AvisynthLibrary")->trigger();
@@ -834,10 +869,10 @@ class MainWindowTest : public QObject {
     QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
     QCOMPARE(child<QPlainTextEdit>(form, "ScriptNameMemo")->toPlainText(),
              QStringLiteral("Script(s) Created:\na.avs\nb.avs\ncrash.avs\nd.avs"));
-    QTRY_VERIFY_WITH_TIMEOUT(status->currentMessage().contains(QStringLiteral("failed")), 10000);
-    QVERIFY2(status->currentMessage().startsWith(
+    QTRY_VERIFY_WITH_TIMEOUT(status->fullText().contains(QStringLiteral("failed")), 10000);
+    QVERIFY2(status->fullText().startsWith(
                  QStringLiteral("AviSynth+: 1 of 4 scripts failed; crash.avs: crashed")),
-             qPrintable(status->currentMessage()));
+             qPrintable(status->fullText()));
     QCOMPARE(form->scriptChecks().mark(3), CreatedScriptChecks::Mark::Failed);
     QCOMPARE(form->scriptChecks().mark(4), CreatedScriptChecks::Mark::Good);
 

@@ -476,6 +476,11 @@ std::string MainWindowModel::clipStatus() const {
          " selected";
 }
 
+bool MainWindowModel::lastRunFolderIsThere() {
+  return lastRun_ && !lastRun_->folder.empty() &&
+         folders_.kind(lastRun_->folder) == PathKind::Folder;
+}
+
 std::string MainWindowModel::runStatus() const {
   if (!lastRun_) return {};
   const LastRun& run = *lastRun_;

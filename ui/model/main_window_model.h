@@ -192,6 +192,9 @@ class MainWindowModel {
   std::string clipStatus() const;
   std::string runStatus() const;
   const std::optional<LastRun>& lastRun() const { return lastRun_; }
+  // Whether the folder the last run wrote to is there to be opened: a run
+  // into a missing folder names one that is not.
+  bool lastRunFolderIsThere();
   // The dialogs' file-type indices, each kept from its last completed use.
   int openTypeIndex() const { return openTypeIndex_; }
   int saveTypeIndex() const { return saveTypeIndex_; }
