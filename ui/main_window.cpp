@@ -382,7 +382,7 @@ void MainWindow::buildMenus() {
   saveInisAction_->setCheckable(true);
   showOptionFlags();
   options->addSeparator();
-  item(options, avisynthLibraryAction_, "AvisynthLibrary", QStringLiteral("AviSynth+ &Library..."),
+  item(options, avisynthLibraryAction_, "AvisynthLibrary", QStringLiteral("AviSynth+ Li&brary..."),
        QKeySequence());
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
@@ -522,6 +522,16 @@ void MainWindow::connectEvents() {
             showStatus();
           });
 
+  // The find bar's letters, as the window's widgets bear them.
+  for (QWidget* owner : std::initializer_list<QWidget*>{clipNameEdit_, scriptNameEdit_}) {
+    for (QLabel* label : centralWidget()->findChildren<QLabel*>()) {
+      if (label->buddy() == owner) yielded_.push_back({label, label->text()});
+    }
+  }
+  for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{
+           sourceFolderButton_, createScriptsButton_, selectAllButton_})
+    yielded_.push_back({b, b->text()});
+
   // The menu's shortcuts come before the keys the edits claim for
   // themselves (Ctrl+A, Ctrl+X), in every widget of the window.
   for (QWidget* widget : findChildren<QWidget*>())
@@ -547,6 +557,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Drop:
       if (handleDrop(watched, event)) return true;
       break;
+    case QEvent::Show:
+    case QEvent::Hide:
+      if (watched == findBar_) yieldMnemonicsToFindBar(event->type() == QEvent::Show);
+      break;
     case QEvent::FocusIn:
       if (watched == sourceEdit_) sourceFocusIn();
       if (watched == destinationEdit_) destinationFocusIn();
@@ -562,6 +576,17 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
       break;
   }
   return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::yieldMnemonicsToFindBar(bool open) {
+  for (const YieldedMnemonic& y : yielded_) {
+    const QString caption = open ? withoutAmpersand(y.caption) : y.caption;
+    if (auto* label = qobject_cast<QLabel*>(y.widget)) {
+      label->setText(caption);
+    } else if (auto* b = qobject_cast<QAbstractButton*>(y.widget)) {
+      b->setText(caption);
+    }
+  }
 }
 
 void MainWindow::setDefaultButton(QPushButton* button) {

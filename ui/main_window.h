@@ -161,6 +161,15 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   std::vector<std::string> templateLines() override;
   std::vector<std::string> templateLinesAt(std::size_t first, std::size_t count) override;
 
+  // While the find bar is open its letters (Alt+N, W, C, R, A) are its own:
+  // the window's widgets that bear them give them up until it closes.
+  void yieldMnemonicsToFindBar(bool open);
+  struct YieldedMnemonic {
+    QWidget* widget;  // a QLabel or a QAbstractButton
+    QString caption;  // with its "&"
+  };
+  std::vector<YieldedMnemonic> yielded_;
+
   void buildWidgets();
   // One group of widgets each, returned in its layout.
   QLayout* buildFields(QWidget* central);

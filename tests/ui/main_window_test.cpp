@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -956,6 +957,66 @@ class MainWindowTest : public QObject {
 
   // The specified keys, then the desktop's: the option is the user's, and
   // the window says what a key flipped.
+  // Every Alt+letter is unique among what is in view at once: the window
+  // with the find bar closed or open, and each menu.
+  void noTwoMnemonicsShareALetter() {
+    startOnHall();
+    const auto letter = [](const QString& text) -> QChar {
+      for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == '&' && text[i + 1] != '&') return text[i + 1].toUpper();
+        if (text[i] == '&') ++i;
+      }
+      return QChar();
+    };
+    const auto checkUnique = [&](const QStringList& captions, const char* state) {
+      QMap<QChar, QString> seen;
+      for (const QString& caption : captions) {
+        const QChar c = letter(caption);
+        if (c.isNull()) continue;
+        QVERIFY2(!seen.contains(c), qPrintable(QStringLiteral("%1: %2 and %3 share Alt+%4")
+                                                   .arg(state, seen.value(c), caption, c)));
+        seen.insert(c, caption);
+      }
+    };
+    const auto inView = [&] {
+      QStringList captions;
+      for (QAction* menu : form->menuBar()->actions())
+        captions << menu->text();
+      for (QLabel* label : form->centralWidget()->findChildren<QLabel*>())
+        if (label->isVisible()) captions << label->text();
+      for (QAbstractButton* b : form->centralWidget()->findChildren<QAbstractButton*>())
+        if (b->isVisible()) captions << b->text();
+      return captions;
+    };
+    checkUnique(inView(), "find bar closed");
+    auto* editor = child<TemplateEditor>(form, "ScriptMemo");
+    editor->setFocus();
+    QTest::keyClick(editor, Qt::Key_H, Qt::ControlModifier);
+    QVERIFY(child<FindBar>(form, "FindBar")->isVisible());
+    const QStringList open = inView();
+    checkUnique(open, "find bar open");
+    QVERIFY(open.contains(QStringLiteral("Replace &All")));
+    for (QAction* menu : form->menuBar()->actions()) {
+      QStringList captions;
+      for (QAction* item : menu->menu()->actions())
+        captions << item->text();
+      checkUnique(captions, qPrintable(menu->text()));
+    }
+
+    // With the bar open, Alt+A replaces all and the selection stays.
+    QTest::mouseClick(child<QPushButton>(form, "SelectAllButton"), Qt::LeftButton);
+    QTest::keyClicks(child<QLineEdit>(form, "FindEdit"), "AVISource");
+    QTest::keyClicks(child<QLineEdit>(form, "ReplaceEdit"), "DirectShowSource");
+    QTest::keyClick(form.get(), Qt::Key_A, Qt::AltModifier);
+    QTRY_VERIFY(editor->text().startsWith(QStringLiteral("DirectShowSource")));
+    QCOMPARE(form->model().clips().selectedCount(), std::size_t{3});
+    // Closed again, the window's letters come back.
+    QTest::keyClick(child<QLineEdit>(form, "FindEdit"), Qt::Key_Escape);
+    QTRY_VERIFY(!child<FindBar>(form, "FindBar")->isVisible());
+    QCOMPARE(child<QPushButton>(form, "SelectAllButton")->text(), QStringLiteral("De/Select &All"));
+    checkUnique(inView(), "find bar closed again");
+  }
+
   void theDesktopsStandardKeysAreAPerUserOption() {
     startOnHall();
     auto* edit = child<QLineEdit>(form, "ScriptLabeledEdit");
