@@ -703,7 +703,7 @@ std::optional<FileChoice> MainWindow::openDialog(int typeIndex) {
 }
 
 std::optional<FileChoice> MainWindow::saveDialog(std::string_view presetName, int typeIndex) {
-  return files_.save(this, presetName, typeIndex, model_->dialogFolder());
+  return files_.save(this, presetName, typeIndex, model_->saveDialogFolder());
 }
 
 std::optional<std::vector<std::string>> MainWindow::filterEditor(

@@ -213,6 +213,24 @@ TEST_F(Model, TheDefaultTemplateIsLookedForBesideTheProgramThenInTheInstalledFol
 
 // The user's own default template comes before the one beside the program
 // and the installed one; each that is missing hands on to the next.
+// The shipped default template's save starts in the user's own folder, made
+// when missing; any other template's in its own folder.
+TEST_F(Model, TheShippedDefaultIsSavedAsTheUsersOwn) {
+  writeFile(app + "DefaultTemplate.qtpl", "default\r\n");
+  const std::string userDir = dir.path() + "/home/.config/Clipquill/";
+  model.start({app + "clipquill", {}, dir.path() + "/home", userDir});
+  EXPECT_EQ(model.state().TemplateDir, app);
+  EXPECT_EQ(model.saveDialogFolder(), userDir);
+  EXPECT_TRUE(std::filesystem::is_directory(userDir));
+  EXPECT_EQ(model.state().TemplateName, "DefaultTemplate.qtpl");  // the name proposed
+
+  writeFile(dir.path() + "/t.qtpl", "t\r\n");
+  ScriptedForm fresh;
+  MainWindowModel other{{*folders, *scripts, *files, registry, fresh}};
+  other.start({app + "clipquill", {dir.path() + "/t.qtpl"}, dir.path() + "/home", userDir});
+  EXPECT_EQ(other.saveDialogFolder(), dir.path() + "/");
+}
+
 TEST_F(Model, TheUsersOwnDefaultTemplateComesFirst) {
   const std::string own = dir.path() + "/config/Clipquill/";
   const std::string share = joinRelativeFolder(app, installedDataFolder());

@@ -522,6 +522,28 @@ class MainWindowTest : public QObject {
     QCOMPARE(form->model().fieldText(Field::Source), path("clips"));
   }
 
+  // The shipped default template is the program's (read-only once
+  // installed): its first save proposes the user's own default template.
+  void savingTheShippedDefaultProposesTheUsersOwn() {
+    writeFile(path("app/DefaultTemplate.qtpl"), "AVISource(\"<P><F>\")\r\n");
+    start();
+    QCOMPARE(form->model().state().TemplatePath, path("app/DefaultTemplate.qtpl"));
+    child<QAction>(form, "SaveTemplate1")->trigger();
+    QCOMPARE(fileDialogs.folders.back(), path("home/.config/Clipquill/"));
+    QVERIFY(std::filesystem::is_directory(path("home/.config/Clipquill")));
+    // Saved there, it is the user's own, whose next save stays where it is.
+    fileDialogs.saves.push_back(FileChoice{path("home/.config/Clipquill/DefaultTemplate.qtpl"), 1});
+    child<QAction>(form, "SaveTemplate1")->trigger();
+    QCOMPARE(readFile(path("home/.config/Clipquill/DefaultTemplate.qtpl")),
+             std::string("AVISource(\"<P><F>\")\r\n"));
+    child<QAction>(form, "SaveTemplate1")->trigger();
+    QCOMPARE(fileDialogs.folders.back(), path("home/.config/Clipquill/"));
+    // Any other template's dialog starts in its own folder.
+    startOnHall();
+    child<QAction>(form, "SaveTemplate1")->trigger();
+    QCOMPARE(fileDialogs.folders.back(), dir->path() + "/");
+  }
+
   // Bytes read, shown, typed into and saved: unedited bytes come back as
   // read; a character Latin-1 cannot hold turns the template into UTF-8.
   void templateBytesRoundTrip_data() {
@@ -1388,13 +1410,14 @@ class RealBoxesTest : public QObject {
   // Cancel gives nothing.
   void theFileDialogsStartOnTheirTypeAndPreset() {
     QStringList filters;
-    QString selected, preset, folder;
+    QString selected, preset, folder, presetSelected;
     TempDir dir;
     auto look = [&](QFileDialog* dialog) {
       QTest::qWait(50);  // as the user sees it once it has settled
       filters = dialog->nameFilters();
       selected = dialog->selectedNameFilter();
       preset = dialog->findChild<QLineEdit*>("fileNameEdit")->text();
+      presetSelected = dialog->findChild<QLineEdit*>("fileNameEdit")->selectedText();
       folder = dialog->directory().absolutePath();
       dialog->reject();
     };
@@ -1404,6 +1427,7 @@ class RealBoxesTest : public QObject {
                                    "Text files (*.txt)", "All files (*.*)"}));
     QCOMPARE(selected, QStringLiteral("AVISynth (*.avs)"));
     QCOMPARE(preset, QStringLiteral("Hall.qtpl"));
+    QCOMPARE(presetSelected, preset);  // typing replaces the proposal
     QCOMPARE(folder, QString::fromStdString(dir.path()));
 
     whenModal<QFileDialog>(look);

@@ -702,6 +702,20 @@ std::string MainWindowModel::dialogFolder() {
   return homeFolder_;
 }
 
+std::string MainWindowModel::saveDialogFolder() {
+  const bool shippedDefault = state_.TemplateName == kDefaultTemplate && !state_.UserDir.empty() &&
+                              state_.TemplateDir != state_.UserDir;
+  if (shippedDefault) {
+    try {
+      makeUserFolder();
+      return state_.UserDir;
+    } catch (const Error&) {
+      // No user folder to be had: the dialog starts where it would anyway.
+    }
+  }
+  return dialogFolder();
+}
+
 std::optional<FileChoice> MainWindowModel::chooseTemplate() {
   if (chosen_) return FileChoice{*std::exchange(chosen_, std::nullopt), openTypeIndex_};
   return user_.openDialog(openTypeIndex_);

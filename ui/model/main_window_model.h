@@ -340,6 +340,11 @@ class MainWindowModel {
   // Where the open and save dialogs start: the current template's folder,
   // else the home folder.
   std::string dialogFolder();
+  // Where the save dialog starts: as dialogFolder(), except for the shipped
+  // default template (beside the program or installed, read-only there),
+  // whose save goes to the user's own default template's folder, made when
+  // missing, so that the name the dialog proposes is the user's own.
+  std::string saveDialogFolder();
   // "Load Template" with path in place of the open dialog's choice, asking
   // everything else as ever. A template that is gone is said so, before any
   // question, and leaves the recent list. Raises Error.
