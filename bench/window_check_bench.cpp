@@ -10,7 +10,7 @@
 // stand-in beside this program's build (which passes every script at once,
 // so that the window's own cost stands out).
 //
-// Usage: bench_window_check [scripts [rounds]]
+// Usage: bench_window_check [scripts [rounds [libavisynth.so]]]
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
   });
   QApplication app(argc, argv);
 
-  std::string library = CLIPQUILL_AVISYNTH_LIBRARY;
+  std::string library = argc > 3 ? argv[3] : CLIPQUILL_AVISYNTH_LIBRARY;
   if (library.empty()) library = CLIPQUILL_FAKE_AVISYNTH;
   const std::string root = support::makeScratchFolder();
   for (const char* sub : {"/home", "/bin", "/clips", "/out"})
