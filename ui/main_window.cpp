@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
@@ -153,7 +154,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
   buildMenus();
   buildStatusBar();
   connectEvents();
-  checkMarks_ = new CreatedScriptMarks(createdScripts_, checkStatus_, this);
+  checkMarks_ = new CreatedScriptMarks(createdScripts_, checkStatus_, problemsList_, this);
 
   // The window's frame: a close box, no minimise or maximise box.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -211,7 +212,7 @@ void MainWindow::buildWidgets() {
       templateEdit_,       createScriptsButton_, joinCheck_,
       clipList_,           selectAllButton_,     loadTemplateButton_,
       saveTemplateButton_, previewCheck_,        createdScripts_,
-      filterList_,         editFiltersButton_};
+      problemsList_,       filterList_,          editFiltersButton_};
   for (std::size_t i = 1; i < order.size(); ++i)
     setTabOrder(order[i - 1], order[i]);
 }
@@ -319,13 +320,25 @@ QLayout* MainWindow::buildListColumns(QWidget* central) {
   QLabel* clipLabel = labeled(clipList_, "ClipFileListBox", QStringLiteral("So&urce(s):"), central);
   selectAllButton_ = button("SelectAllButton", QStringLiteral("De/Select &All"), central);
 
-  createdScripts_ = new QPlainTextEdit(central);
+  createdScripts_ = new CreatedScriptsView(central);
   createdScripts_->setReadOnly(true);
   createdScripts_->setLineWrapMode(QPlainTextEdit::NoWrap);
   createdScripts_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   createdScripts_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   QLabel* scriptsLabel =
       labeled(createdScripts_, "ScriptNameMemo", QStringLiteral("Scr&ipt(s):"), central);
+  // The scripts that failed their check, one row each, under the list.
+  problemsList_ = new QListWidget(central);
+  named(problemsList_, "ProblemsList", QStringLiteral("Problems"));
+  problemsList_->setAccessibleDescription(
+      QStringLiteral("Scripts AviSynth+ refused. Enter shows one, Ctrl+C copies"));
+  problemsList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  problemsList_->setToolTip(
+      QStringLiteral("Enter or a double-click shows the script; Ctrl+C copies path:line:column"));
+  auto* scriptsColumn = new QVBoxLayout;
+  scriptsColumn->setContentsMargins(0, 0, 0, 0);
+  scriptsColumn->addWidget(createdScripts_, 2);
+  scriptsColumn->addWidget(problemsList_, 1);
 
   filterList_ = new FilterCheckList(central);
   filterModel_ = new FilterListModel(model_->filters(), this);
@@ -343,7 +356,7 @@ QLayout* MainWindow::buildListColumns(QWidget* central) {
   columns->addWidget(filterList_, 1, 1);
   columns->addWidget(editFiltersButton_, 2, 1);
   columns->addWidget(scriptsLabel, 0, 2);
-  columns->addWidget(createdScripts_, 1, 2, 2, 1);
+  columns->addLayout(scriptsColumn, 1, 2, 2, 1);
   columns->setColumnStretch(0, 215);
   columns->setColumnStretch(1, 86);
   columns->setColumnStretch(2, 215);

@@ -24,6 +24,7 @@ class QLabel;
 class QLayout;
 class QLineEdit;
 class QListView;
+class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
@@ -101,7 +102,8 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   QPushButton* selectAllButton_;
   QPushButton* loadTemplateButton_;
   QPushButton* saveTemplateButton_;
-  QPlainTextEdit* createdScripts_;
+  QPlainTextEdit* createdScripts_;  // a CreatedScriptsView
+  QListWidget* problemsList_;       // the scripts that failed their check
   FilterCheckList* filterList_;
   QPushButton* editFiltersButton_;
   // The folder error of the source field's text, shown while typing.

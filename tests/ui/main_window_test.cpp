@@ -782,6 +782,32 @@ class MainWindowTest : public QObject {
     QCOMPARE(child<QLabel>(form, "EncodingStatus")->text(), QStringLiteral("Latin-1"));
   }
 
+  // A clip's name with a double quote inside "<P><F>": the preview warns
+  // before the run; triple quotes hold it, and so warn of nothing.
+  void thePreviewWarnsOfAQuoteInAClipsName() {
+    writeFile(path("clips/it\"s.avi"), "");
+    startOnHall();
+    QListView* list = child<QListView>(form, "ClipFileListBox");
+    const auto select = [&](const QString& name) {
+      const auto found = list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, name);
+      QVERIFY(!found.isEmpty());
+      QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                        list->visualRect(found.front()).center());
+    };
+    auto* pane = child<PreviewPane>(form, "PreviewPane");
+    select(QStringLiteral("it\"s.avi"));
+    form->refreshPreview();
+    QVERIFY2(pane->title().contains(QStringLiteral("has a double quote in its name")),
+             qPrintable(pane->title()));
+    select(QStringLiteral("a.avi"));
+    form->refreshPreview();
+    QVERIFY(!pane->title().contains(QStringLiteral("double quote")));
+    select(QStringLiteral("it\"s.avi"));
+    form->model().setTemplateText("AVISource(\"\"\"<P><F>\"\"\")\n");
+    form->refreshPreview();
+    QVERIFY2(!pane->title().contains(QStringLiteral("double quote")), qPrintable(pane->title()));
+  }
+
   void aFailedSaveOnCloseKeepsTheWindowOpen() {
     startOnHall();
     QTest::keyClicks(child<QLineEdit>(form, "ScriptLabeledEdit"), "*_x");

@@ -14,6 +14,7 @@ struct CreatedScriptChecks::State {
   Changed changed;
   unsigned run = 0;
   std::vector<std::string> names;  // the scripts, list line i + 1
+  std::string destDir;
   std::vector<Mark> marks;
   std::vector<ScriptCheck> checks;
   std::string status;
@@ -64,6 +65,7 @@ void CreatedScriptChecks::start(const CheckerOptions& options, const std::string
   if (lines.size() < 2) return;
   State& s = *state_;
   s.names.assign(lines.begin() + 1, lines.end());
+  s.destDir = destDir;
   s.marks.assign(s.names.size(), Mark::Checking);
   s.checks.assign(s.names.size(), ScriptCheck{});
   s.status = "AviSynth+: checking " + std::to_string(s.names.size()) +
@@ -125,6 +127,31 @@ bool CreatedScriptChecks::unavailable() const {
 
 bool CreatedScriptChecks::finished() const {
   return state_->finished;
+}
+
+std::vector<CreatedScriptChecks::Problem> CreatedScriptChecks::problems() const {
+  std::vector<Problem> found;
+  const State& s = *state_;
+  for (std::size_t i = 0; i < s.marks.size(); ++i) {
+    if (s.marks[i] == Mark::Failed) found.push_back({i + 1, s.destDir + s.names[i], s.checks[i]});
+  }
+  return found;
+}
+
+std::string CreatedScriptChecks::Problem::row() const {
+  const std::size_t slash = path.find_last_of("/\\");
+  std::string text = slash == std::string::npos ? path : path.substr(slash + 1);
+  text += ": ";
+  if (check.line > 0) {
+    text += std::to_string(check.line) + ":";
+    if (check.column > 0) text += std::to_string(check.column) + ":";
+    text += " ";
+  }
+  return text + check.message;
+}
+
+std::string CreatedScriptChecks::Problem::copyText() const {
+  return formatCheckLine(path, check);
 }
 
 }  // namespace clipquill

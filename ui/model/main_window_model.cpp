@@ -26,6 +26,19 @@ bool isContinuation(char c) {
   return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
+// Whether a line puts a clip's path inside an ordinary AviSynth string
+// ("<P><F>"), which a double quote in the name would end; a triple-quoted
+// string ("""<P><F>""") holds one.
+bool quotesClipPath(std::string_view line) {
+  for (std::size_t at = line.find("<P><F>"); at != std::string_view::npos;
+       at = line.find("<P><F>", at + 1)) {
+    if (at == 0 || line[at - 1] != '"') continue;
+    if (at >= 3 && line.substr(at - 3, 3) == "\"\"\"") continue;
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::vector<std::string> TemplateSource::templateLinesAt(std::size_t first, std::size_t count) {
@@ -400,6 +413,19 @@ TemplatePreview MainWindowModel::preview(std::size_t firstLine, std::size_t line
                      ", also gets this script name: the run would write nothing.";
         break;
       }
+    }
+  }
+  // A double quote in a clip's name ends the string its path stands in, and
+  // AviSynth cannot read the path: said before the run, with the way out.
+  if (shown.note.empty() && std::any_of(lines.begin(), lines.end(), quotesClipPath)) {
+    const std::vector<std::string> named = join_ ? selected : std::vector<std::string>{clip};
+    const auto quoted = std::find_if(named.begin(), named.end(), [](const std::string& name) {
+      return name.find('"') != std::string::npos;
+    });
+    if (quoted != named.end()) {
+      shown.note = "The clip " + *quoted +
+                   " has a double quote in its name, which ends the string \"<P><F>\" stands "
+                   "in: AviSynth cannot read that path. Triple quotes (\"\"\"<P><F>\"\"\") can.";
     }
   }
   shown.exists = !shown.script.path.empty() && files_.isFile(shown.script.path);
