@@ -191,9 +191,18 @@ void MainWindow::buildWidgets() {
   // and the three lists take what the window grows by.
   auto* layout = new QVBoxLayout(central);
   layout->addLayout(buildFields(central));
-  layout->addLayout(buildTemplateRow(central), 1);
+  // The template and its preview are what the user reads: they take most
+  // of what the window grows by, the lists the rest.
+  layout->addLayout(buildTemplateRow(central), 3);
   layout->addLayout(buildRunRow(central));
   layout->addLayout(buildListColumns(central), 1);
+  // Each scrolling part may shrink to a few lines, so that the window's
+  // least size fits a small or highly scaled screen with its frame.
+  const int line = fontMetrics().lineSpacing();
+  for (QAbstractScrollArea* area : std::initializer_list<QAbstractScrollArea*>{
+           clipList_, filterList_, createdScripts_, problemsList_})
+    area->setMinimumHeight(2 * line + 2 * area->frameWidth());
+  templateEdit_->setMinimumHeight(3 * line);
 
   // The buttons to the right of the fields and the template share one width.
   const std::initializer_list<QPushButton*> rightButtons{

@@ -220,6 +220,8 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   UserSettings& userSettings();
   void placeOnScreen();
   void rememberPlace();
+  // The scale of the screen the window is on: its place is kept per scale.
+  double screenScale() const;
   void applyKeyScheme();
   void showRecentTemplates();
   void noteOption(const QString& caption, bool on);
