@@ -432,14 +432,14 @@ void MainWindow::buildStatusBar() {
   openRunFolderButton_->setFlat(true);
   checkStatus_ = new ElidedLabel(statusBar());
   checkStatus_->setObjectName(QStringLiteral("CheckStatus"));
-  // Permanent, so that a passing message (an option toggled, a drop) is
-  // shown beside them rather than over them.
-  statusBar()->addPermanentWidget(templateStatus_, 3);
-  statusBar()->addPermanentWidget(encodingStatus_);
-  statusBar()->addPermanentWidget(clipStatus_);
-  statusBar()->addPermanentWidget(runStatus_, 3);
-  statusBar()->addPermanentWidget(openRunFolderButton_);
-  statusBar()->addPermanentWidget(checkStatus_, 3);
+  // Only a passing note (an option toggled, a drop) stands over them, for a
+  // few seconds; nothing that lasts is a status bar message.
+  statusBar()->addWidget(templateStatus_, 3);
+  statusBar()->addWidget(encodingStatus_);
+  statusBar()->addWidget(clipStatus_);
+  statusBar()->addWidget(runStatus_, 3);
+  statusBar()->addWidget(openRunFolderButton_);
+  statusBar()->addWidget(checkStatus_, 3);
   statusBar()->setSizeGripEnabled(false);
   connect(openRunFolderButton_, &QPushButton::clicked, this, [this] { openRunFolder(); });
 }
