@@ -60,6 +60,7 @@ constexpr OptionRow kOptions[] = {
     {'\0', "check-time", "SECONDS", "how long one script may take (default 10)"},
     {'y', "yes", "", "replace existing files without asking"},
     {'\0', "no-clobber", "", "stop at the first existing file"},
+    {'\0', "skip-existing", "", "keep every existing script and write the others"},
     {'h', "help", "", "print this help"},
     {'\0', "version", "", "print the version"},
 };
@@ -345,9 +346,12 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
 
   const bool yes = result.count("yes") != 0;
   const bool noClobber = result.count("no-clobber") != 0;
-  if (yes && noClobber) throw UsageError("-y and --no-clobber exclude each other");
+  const bool skip = result.count("skip-existing") != 0;
+  if (int(yes) + int(noClobber) + int(skip) > 1)
+    throw UsageError("-y, --no-clobber and --skip-existing exclude each other");
   if (yes) opts.overwrite = Overwrite::Replace;
   if (noClobber) opts.overwrite = Overwrite::Keep;
+  if (skip) opts.overwrite = Overwrite::Skip;
   return opts;
 }
 

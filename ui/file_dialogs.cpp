@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QStringList>
 #include <QTimer>
 #include <array>
@@ -35,7 +36,14 @@ std::optional<FileChoice> runFileDialog(QFileDialog& dialog, const QStringList& 
   if (!presetName.empty()) {
     const QString preset = pathText(presetName);
     dialog.selectFile(preset);
-    QTimer::singleShot(0, &dialog, [&dialog, preset] { dialog.selectFile(preset); });
+    QTimer::singleShot(0, &dialog, [&dialog, preset] {
+      dialog.selectFile(preset);
+      // The name is a proposal: selected, so that typing replaces it.
+      if (auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+        name->setFocus();
+        name->selectAll();
+      }
+    });
   }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   const int chosen = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
