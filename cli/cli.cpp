@@ -442,8 +442,9 @@ int Run::createScripts(Output& out) {
   } else {
     // Scripts written before a failure or a declined question are there, so
     // they are listed in every case; -0 lists the names alone.
+    // A run that wrote nothing has no heading to print either.
     const std::vector<std::string>& created = model_.createdScripts();
-    for (std::size_t i = opts_.nul && !created.empty() ? 1 : 0; i < created.size(); ++i) {
+    for (std::size_t i = opts_.nul || created.size() < 2 ? 1 : 0; i < created.size(); ++i) {
       i == 0 ? out.text(created[0] + "\n") : out.name(created[i]);
     }
   }
@@ -481,14 +482,15 @@ int runCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   }
   Output output(out, opts.nul);
   if (opts.help || opts.version) {
-    output.text(opts.help ? helpText() : std::string(kVersion) + "\n");
+    output.text(opts.help ? helpText() : "clipquill-cli " + std::string(kVersion) + "\n");
     return output.finish(err) ? kExitDone : kExitError;
   }
   if (opts.action == Action::CheckOnly) {
     try {
-      FolderRegistry registry(std::shared_ptr<PersistFiles>(makeSystemPersistFiles()),
-                              env.registryRoot);
-      return checkScripts(opts, registry, env, opts.checkScripts, opts.checkScripts, err);
+      // The store the window keeps its options in: the system's own when no
+      // root is given, as for every other run.
+      SystemPlatform system(env.registryRoot);
+      return checkScripts(opts, system.registry, env, opts.checkScripts, opts.checkScripts, err);
     } catch (const std::exception& e) {
       err << "clipquill-cli: " << e.what() << '\n';
       return kExitError;

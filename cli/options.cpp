@@ -53,6 +53,8 @@ constexpr OptionRow kOptions[] = {
      "how long one script may take (default 10)"},
     {OptionId::Yes, 'y', "yes", "", "replace existing files without asking"},
     {OptionId::NoClobber, '\0', "no-clobber", "", "stop at the first existing file"},
+    {OptionId::SkipExisting, '\0', "skip-existing", "",
+     "keep every existing script and write the others"},
     {OptionId::Help, 'h', "help", "", "print this help"},
     {OptionId::Version, '\0', "version", "", "print the version"},
 };
@@ -384,9 +386,12 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
 
   const bool yes = result.count(OptionId::Yes) != 0;
   const bool noClobber = result.count(OptionId::NoClobber) != 0;
-  if (yes && noClobber) throw UsageError("-y and --no-clobber exclude each other");
+  const bool skip = result.count(OptionId::SkipExisting) != 0;
+  if (int(yes) + int(noClobber) + int(skip) > 1)
+    throw UsageError("-y, --no-clobber and --skip-existing exclude each other");
   if (yes) opts.overwrite = Overwrite::Replace;
   if (noClobber) opts.overwrite = Overwrite::Keep;
+  if (skip) opts.overwrite = Overwrite::Skip;
   return opts;
 }
 

@@ -77,6 +77,7 @@ enum class OptionId {
   CheckTime,
   Yes,
   NoClobber,
+  SkipExisting,
   Help,
   Version,
 };

@@ -62,17 +62,44 @@ TEST_F(CreatedScriptChecksTest, MarksEachScriptAndSumsTheRunUp) {
   checks.start(options(CLIPQUILL_FAKE_AVISYNTH), "/s/", lines);
   EXPECT_EQ(checks.mark(1), Mark::Checking);
   EXPECT_EQ(checks.status(), "AviSynth+: checking 3 scripts");
-  ASSERT_TRUE(runUntil([&] { return checks.status().find("failed") != std::string::npos; }));
+  EXPECT_FALSE(checks.finished());
+  ASSERT_TRUE(runUntil([&] { return checks.finished(); }));
   EXPECT_EQ(checks.mark(0), Mark::None);  // the heading
   EXPECT_EQ(checks.mark(1), Mark::Good);
   EXPECT_EQ(checks.mark(2), Mark::Failed);
   EXPECT_EQ(checks.mark(3), Mark::Good);
   EXPECT_EQ(checks.mark(4), Mark::None);
   EXPECT_EQ(checks.tip(1), "AviSynth+: good");
+  ASSERT_EQ(checks.problems().size(), 1u);  // the crash alone
+  EXPECT_EQ(checks.problems()[0].line, 2u);
+  EXPECT_EQ(checks.problems()[0].path, "/s/crash.avs");
   EXPECT_EQ(checks.tip(2).rfind("AviSynth+: crashed ", 0), 0u) << checks.tip(2);
   EXPECT_EQ(checks.status().rfind("AviSynth+: 1 of 3 scripts failed; crash.avs: crashed", 0), 0u)
       << checks.status();
   EXPECT_FALSE(checks.unavailable());
+}
+
+// A problem's row and the text Ctrl+C copies, with what is unknown left out.
+TEST(CreatedScriptProblem, RowsAndCopiesNameTheirPlace) {
+  using Problem = CreatedScriptChecks::Problem;
+  const struct {
+    Problem problem;
+    std::string row, copy;
+  } cases[] = {
+      {{2, "/out/a.avs", {CheckStatus::Failed, "Script error: expected a , or )", 1, 21}},
+       "a.avs: 1:21: Script error: expected a , or )",
+       "/out/a.avs:1:21: Script error: expected a , or )"},
+      {{3, "/out/b.avs", {CheckStatus::Failed, "There is no function named 'X'", 3, 0}},
+       "b.avs: 3: There is no function named 'X'",
+       "/out/b.avs:3: There is no function named 'X'"},
+      {{4, "/out/c.avs", {CheckStatus::TimedOut, "timed out after 10 s", 0, 0}},
+       "c.avs: timed out after 10 s",
+       "/out/c.avs: timed out after 10 s"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.problem.row(), c.row);
+    EXPECT_EQ(c.problem.copyText(), c.copy);
+  }
 }
 
 TEST_F(CreatedScriptChecksTest, AMissingAvisynthMarksNothingAndSaysHowToGetIt) {
