@@ -11,6 +11,7 @@
 # (tests/desktop/window_on_wine.sh).
 #
 #   bash scripts/test-windows.sh
+#   WINDOWS_FIGURES=0 bash scripts/test-windows.sh   # without the figures
 #
 # Everything lands in build-windows/ (or $WINDOWS_BUILD): the build, the
 # program folder (Clipquill/), a fresh Wine prefix, the window's screenshots
@@ -282,7 +283,9 @@ installer_seconds=$((SECONDS - step))
 
 # --- the window's figures, beside their floors -----------------------------------
 step=$SECONDS
-if bash bench/windows/window_figures.sh "$FOLDER" "$BUILD/bin/bare_window.exe" \
+if [[ "${WINDOWS_FIGURES:-1}" == 0 ]]; then
+  echo "windows: the window's figures left out (WINDOWS_FIGURES=0)"
+elif bash bench/windows/window_figures.sh "$FOLDER" "$BUILD/bin/bare_window.exe" \
   >"$LOGS/figures.log" 2>&1; then
   grep -E '^(start to shown|create)' "$LOGS/figures.log" | sed 's/^/windows: /'
 else
