@@ -6,6 +6,7 @@
 #include <array>
 
 #include "check/avisynth_loader.h"
+#include "check/script_check.h"
 
 namespace clipquill::avisynth_loader {
 namespace {
@@ -42,3 +43,13 @@ void close(void* handle) {
 }
 
 }  // namespace clipquill::avisynth_loader
+
+namespace clipquill {
+
+const char* avisynthHint() {
+  return "Install AviSynth+ (libavisynth.so; Debian has no package: build it from its source as "
+         "Clipquill's README says), or name its library: in the window under Options > AviSynth+ "
+         "Library..., on the command line with --avisynth PATH.";
+}
+
+}  // namespace clipquill

@@ -9,6 +9,7 @@
 #include <cwchar>
 
 #include "check/avisynth_loader.h"
+#include "check/script_check.h"
 #include "core/win32_file.h"
 
 namespace clipquill::avisynth_loader {
@@ -121,3 +122,13 @@ void close(void* handle) {
 }
 
 }  // namespace clipquill::avisynth_loader
+
+namespace clipquill {
+
+const char* avisynthHint() {
+  return "Install AviSynth+ (its installer puts AviSynth.dll in the system folder), or name its "
+         "library: in the window under Options > AviSynth+ Library..., on the command line with "
+         "--avisynth PATH.";
+}
+
+}  // namespace clipquill

@@ -20,6 +20,8 @@ cd "$ROOT"
 
 # shellcheck source=scripts/deps.sh
 source scripts/deps.sh
+# shellcheck source=scripts/windows-check.sh
+source scripts/windows-check.sh
 # googletest is Debian's source package of GoogleTest (/usr/src/googletest);
 # wine provides wineboot, wine64 the 64-bit loader.
 deps_install cmake ninja-build g++-mingw-w64-x86-64-posix googletest nlohmann-json3-dev \
@@ -64,6 +66,7 @@ quietly "$LOGS/build.log" cmake -S . -B "$BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE
 quietly "$LOGS/build.log" cmake --build "$BUILD" -j "$(nproc)"
 build_seconds=$((SECONDS - step))
 echo "windows: cross-built in ${build_seconds} s (GoogleTest and Clipquill, $LOGS/build.log)"
+windows_check_build
 
 # --- a fresh Wine, with no window and no installer asking for anything -------
 export WINEPREFIX="$BUILD/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -75,6 +78,7 @@ wineserver --wait || true
 echo "windows: fresh Wine prefix in $((SECONDS - step)) s ($("$WINE64" --version 2>/dev/null || echo wine))"
 
 # --- every test program -------------------------------------------------------
+windows_check_env
 step=$SECONDS
 failed=0
 total_passed=0
@@ -196,6 +200,8 @@ if ((e2e_failed)); then
 else
   echo "windows: clipquill-cli.exe end to end: ok in ${e2e_seconds} s ($e2e_log)"
 fi
+
+windows_check_end_to_end
 
 wineserver --kill >/dev/null 2>&1 || true
 echo "windows: ${total_passed} passed, ${total_failed} failed, ${total_skipped} skipped"
