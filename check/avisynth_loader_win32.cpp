@@ -63,8 +63,9 @@ std::wstring systemFolder() {
 std::wstring registryFolder(HKEY root) {
   wchar_t buffer[32768];
   DWORD size = sizeof buffer;
-  if (::RegGetValueW(root, kRegistryKey, nullptr, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ, nullptr,
-                     buffer, &size) != ERROR_SUCCESS)
+  // A REG_EXPAND_SZ value comes expanded, as REG_SZ.
+  if (::RegGetValueW(root, kRegistryKey, nullptr, RRF_RT_REG_SZ, nullptr, buffer, &size) !=
+      ERROR_SUCCESS)
     return {};
   return std::wstring(buffer);
 }

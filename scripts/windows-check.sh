@@ -18,9 +18,11 @@ windows_check_build() {
     tail -n 40 "$log"
     return 1
   fi
-  local how="built"
-  [[ -s "$log" ]] || how="already built"
-  echo "windows: AviSynth.dll $how in $((SECONDS - step)) s ($AVISYNTH_DLL, $log)"
+  if [[ -s "$log" ]]; then
+    echo "windows: AviSynth.dll built in $((SECONDS - step)) s ($AVISYNTH_DLL, $log)"
+  else
+    echo "windows: AviSynth.dll built before, for this tarball ($AVISYNTH_DLL)"
+  fi
 }
 
 # The test programs check scripts with it: its path as Windows names it.
