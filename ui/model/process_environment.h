@@ -22,4 +22,9 @@ std::string executablePath(const char* argv0);
 // greeted by an error box for it helps nobody.
 std::string homeFolder();
 
+// The folder Windows keeps as current for a drive (by its letter), which a
+// path such as "D:clips" is read against; "" when it keeps none, and always
+// where there are no drives.
+std::string driveCurrentFolder(char drive);
+
 }  // namespace clipquill

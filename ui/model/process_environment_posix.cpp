@@ -61,4 +61,8 @@ std::string homeFolder() {
   return home;
 }
 
+std::string driveCurrentFolder(char) {
+  return {};
+}
+
 }  // namespace clipquill
