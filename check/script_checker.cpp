@@ -12,6 +12,7 @@
 #include <cstring>
 #include <deque>
 #include <filesystem>
+#include <utility>
 
 #include "check/avisynth_library.h"
 #include "check/helper_process.h"
@@ -147,6 +148,19 @@ bool ScriptChecker::start() {
   if (end == ReadEnd::Done) end = readText(text, read);
   if (end != ReadEnd::Done) {
     stop();
+    if (available_ == true) {
+      // AviSynth+ loaded before: this helper was slow to start (a busy
+      // machine) or died starting, which the script it was for pays for, as
+      // for any helper's start; the next script gets another.
+      restartFailure_ =
+          end == ReadEnd::TimedOut
+              ? ScriptCheck{CheckStatus::TimedOut,
+                            "timed out after " + describeLimit(options_.timeLimit) +
+                                ", while the check started",
+                            0, 0}
+              : ScriptCheck{CheckStatus::Crashed, "crashed while the check started", 0, 0};
+      return false;
+    }
     available_ = false;
     detail_ = end == ReadEnd::TimedOut
                   ? "AviSynth+ did not load within " + describeLimit(options_.timeLimit)
@@ -161,6 +175,11 @@ bool ScriptChecker::start() {
 
 bool ScriptChecker::available(std::string* detail) {
   bool ok = start();
+  if (!ok && available_ == true) {
+    // AviSynth+ loads; only this helper was slow to start.
+    restartFailure_.reset();
+    ok = true;
+  }
   if (detail != nullptr) *detail = detail_;
   return ok;
 }
@@ -205,6 +224,7 @@ void ScriptChecker::checkAll(std::span<const std::string> paths, const Report& r
       for (int attempt = 0; attempt < 2 && !sent; ++attempt) {
         if (!start()) {
           if (aborted_) return;
+          if (restartFailure_) break;
           for (; head < paths.size(); ++head)
             report(head, {CheckStatus::Unavailable, detail_, 0, 0});
           return;
@@ -218,6 +238,11 @@ void ScriptChecker::checkAll(std::span<const std::string> paths, const Report& r
         } else {
           stop();
         }
+      }
+      if (!sent && restartFailure_) {
+        report(head, *std::exchange(restartFailure_, std::nullopt));
+        ++head;
+        continue;
       }
       if (!sent) {
         report(head, {CheckStatus::Crashed, "crashed before the check began", 0, 0});

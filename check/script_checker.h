@@ -84,6 +84,9 @@ class ScriptChecker {
   std::atomic<bool> aborted_{false};
   std::unique_ptr<helper::Process> helper_;  // replaced under helperMutex_
   std::optional<bool> available_;            // known once a helper said hello
+  // How a helper started after AviSynth+ had loaded failed to say hello: the
+  // script it was for is told so.
+  std::optional<ScriptCheck> restartFailure_;
   std::string detail_;
 };
 

@@ -41,6 +41,9 @@ AVSC_API(AVS_Value, avs_invoke)
 (AVS_ScriptEnvironment*, const char* name, AVS_Value args, const char**) {
   AVS_Value v = avs_void;
   if (std::strcmp(name, "VersionString") == 0) {
+    // A helper slow to start, as on a busy machine.
+    if (std::getenv("CLIPQUILL_FAKE_SLOW_START") != nullptr)
+      std::this_thread::sleep_for(std::chrono::seconds(3));
     v.type = 's';
     v.d.string = "Fake AviSynth";
     return v;

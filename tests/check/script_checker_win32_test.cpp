@@ -3,11 +3,14 @@
 // installer puts it, the helper's ends told by their exception codes, and
 // the job object's bound on the helper's memory.
 #include "core/windows_api.h"
+// After windows.h, which it builds on.
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cwchar>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -16,6 +19,7 @@
 #include "check/helper_process.h"
 #include "check/script_checker.h"
 #include "core/utf8_path.h"
+#include "core/win32_file.h"
 #include "support/temp_dir.h"
 
 namespace clipquill {
@@ -121,6 +125,56 @@ TEST(ScriptCheckerWin32Test, AScriptTakingAllMemoryMeetsTheBound) {
       << hog.message;
   EXPECT_LT(std::chrono::steady_clock::now() - start, 20s);
   EXPECT_TRUE(checker.check("C:\\s\\fine.avs").good());
+}
+
+// Run as a process of its own by the test below: a checker stuck on a
+// script that never ends, until that process is killed.
+TEST(ScriptCheckerWin32Test, DISABLED_WaitsOnAHangingScript) {
+  ScriptChecker checker({fake(), 60s, ""});
+  checker.check("C:\\s\\hang.avs");
+}
+
+// The helper of a checker that dies without a word (killed, crashed) goes
+// with it: the job's last handle closes with the checker's process.
+TEST(ScriptCheckerWin32Test, TheHelperEndsWithTheChecker) {
+  std::wstring program = win32::widePath(helper::thisProgram());
+  std::wstring commandLine =
+      L"\"" + program +
+      L"\" --gtest_also_run_disabled_tests "
+      L"--gtest_filter=ScriptCheckerWin32Test.DISABLED_WaitsOnAHangingScript";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION checker{};
+  ASSERT_TRUE(::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                               CREATE_NO_WINDOW, nullptr, nullptr, &startup, &checker));
+  const win32::Handle checkerProcess(checker.hProcess);
+  const win32::Handle checkerThread(checker.hThread);
+
+  // Its helper: the program it started as its helper.
+  win32::Handle helperProcess;
+  for (int i = 0; i < 200 && !helperProcess.valid(); ++i) {
+    ::Sleep(50);
+    const win32::Handle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (bool more = ::Process32FirstW(snapshot.get(), &entry); more;
+         more = ::Process32NextW(snapshot.get(), &entry)) {
+      // Wine starts a console host for it too.
+      if (entry.th32ParentProcessID == checker.dwProcessId &&
+          ::_wcsicmp(entry.szExeFile, win32::nameOf(program).c_str()) == 0)
+        helperProcess = win32::Handle(
+            ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
+    }
+  }
+  ASSERT_TRUE(helperProcess.valid()) << "no helper started";
+  ::Sleep(500);  // well into the hanging script
+  ASSERT_EQ(::WaitForSingleObject(helperProcess.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+
+  ::TerminateProcess(checker.hProcess, 9);
+  if (::WaitForSingleObject(helperProcess.get(), 10000) != WAIT_OBJECT_0) {
+    ADD_FAILURE() << "the helper outlived its checker";
+    ::TerminateProcess(helperProcess.get(), 9);
+  }
 }
 
 }  // namespace
