@@ -46,7 +46,16 @@ bool isSeparator(char c, const PathSeparators& seps) {
 // for a share; "" for anything else.
 std::string_view rootOf(std::string_view path, const PathSeparators& seps) {
   if (path.size() >= 2 && isDriveLetter(path[0]) && path[1] == ':') return path.substr(0, 2);
-  if (path.size() < 3 || !isSeparator(path[0], seps) || !isSeparator(path[1], seps)) return {};
+  return path.substr(0, shareRootLength(path, seps));
+}
+
+}  // namespace
+
+std::size_t shareRootLength(std::string_view path, const PathSeparators& seps) {
+  if (seps.all.find(':') == std::string_view::npos) return 0;
+  if (path.size() < 3 || !isSeparator(path[0], seps) || !isSeparator(path[1], seps) ||
+      isSeparator(path[2], seps))
+    return 0;
   // The server's name, then the share's.
   std::size_t end = 2;
   for (int part = 0; part < 2; ++part) {
@@ -54,10 +63,8 @@ std::string_view rootOf(std::string_view path, const PathSeparators& seps) {
       ++end;
     if (part == 0 && end < path.size()) ++end;
   }
-  return path.substr(0, end);
+  return end;
 }
-
-}  // namespace
 
 std::string fullPathAgainst(std::string_view workingFolder, std::string_view path,
                             const DriveFolderLookup& driveFolder, const PathSeparators& seps) {

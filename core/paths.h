@@ -34,6 +34,11 @@ std::string withTrailingSeparator(std::string_view folder,
 // leave the working folder out).
 bool isAbsolutePath(std::string_view path, const PathSeparators& seps = kNativeSeparators);
 
+// How long the share a Windows path begins with is: "\\\\server\\share"
+// (either separator), which a path never climbs above; 0 for any other path,
+// and everywhere without drives.
+std::size_t shareRootLength(std::string_view path, const PathSeparators& seps = kNativeSeparators);
+
 // The folder Windows keeps as current for a drive other than the working
 // folder's (cmd.exe's "=D:" variables), by its letter; "" when it keeps none.
 using DriveFolderLookup = std::function<std::string(char drive)>;

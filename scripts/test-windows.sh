@@ -22,6 +22,8 @@ cd "$ROOT"
 source scripts/deps.sh
 # shellcheck source=scripts/windows-check.sh
 source scripts/windows-check.sh
+# shellcheck source=scripts/windows-paths.sh
+source scripts/windows-paths.sh
 # googletest is Debian's source package of GoogleTest (/usr/src/googletest);
 # wine provides wineboot, wine64 the 64-bit loader.
 deps_install cmake ninja-build g++-mingw-w64-x86-64-posix googletest nlohmann-json3-dev \
@@ -202,6 +204,7 @@ else
 fi
 
 windows_check_end_to_end
+windows_paths_end_to_end
 
 wineserver --kill >/dev/null 2>&1 || true
 echo "windows: ${total_passed} passed, ${total_failed} failed, ${total_skipped} skipped"

@@ -68,6 +68,26 @@ TEST(PathRulesTest, TypedPathsAreReadInFullAgainstTheWorkingFolder) {
         << c.working << " + " << c.path;
 }
 
+// A share's root is never climbed above, nor its "\\" made one.
+TEST(PathRulesTest, AShareRootIsServerAndShare) {
+  const struct {
+    const PathSeparators& seps;
+    std::string path;
+    std::size_t length;
+  } cases[] = {
+      {kWindowsSeparators, R"(\\srv\share\clips)", 11},
+      {kWindowsSeparators, "//srv/share/x", 11},
+      {kWindowsSeparators, R"(\\srv\share)", 11},
+      {kWindowsSeparators, R"(\\srv)", 5},
+      {kWindowsSeparators, R"(\\\x)", 0},
+      {kWindowsSeparators, R"(\x)", 0},
+      {kWindowsSeparators, R"(C:\x)", 0},
+      {kPosixSeparators, "//srv/share/x", 0},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(shareRootLength(c.path, c.seps), c.length) << c.path;
+}
+
 TEST(PathRulesTest, AFolderIsClosedWithTheSeparatorItUses) {
   const struct {
     const PathSeparators& seps;
