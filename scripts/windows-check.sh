@@ -1,4 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
+# shellcheck shell=bash
 # The AviSynth+ check in the Windows stage, sourced by scripts/test-windows.sh:
 # AviSynth.dll cross-built from the vendored source (once; scripts/avisynth.sh
 # --windows), handed to the test programs, and clipquill-cli.exe --check run
@@ -113,6 +114,7 @@ windows_check_end_to_end() {
   rm -rf "$work"
   if ((bad)); then
     echo "windows: clipquill-cli.exe --check end to end: FAILED ($log)"
+    # shellcheck disable=SC2034  # the caller's
     failed=1
   else
     echo "windows: clipquill-cli.exe --check end to end: ok in $((SECONDS - step)) s ($log)"

@@ -1,4 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
+# shellcheck shell=bash
 # Paths as Windows users write them, in the Windows stage: sourced by
 # scripts/test-windows.sh, which calls windows_paths_end_to_end once the
 # Wine prefix is there. clipquill-cli.exe run with a share's path
@@ -85,6 +86,7 @@ windows_paths_end_to_end() {
   rm -rf "$work"
   if ((bad)); then
     echo "windows: clipquill-cli.exe paths end to end: FAILED ($log)"
+    # shellcheck disable=SC2034  # the caller's
     failed=1
   else
     echo "windows: clipquill-cli.exe paths end to end: ok in $((SECONDS - step)) s ($log)"
