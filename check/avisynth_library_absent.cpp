@@ -23,6 +23,10 @@ std::string AvisynthLibrary::version() {
   return "AviSynth+";
 }
 
+const char* avisynthLibraryPattern() {
+  return "libavisynth.so*";
+}
+
 const char* avisynthHint() {
   return "Install AviSynth+ (libavisynth.so; Debian has no package: build it from its source as "
          "Clipquill's README says), or name its library: in the window under Options > AviSynth+ "

@@ -126,6 +126,10 @@ void close(void* handle) {
 
 namespace clipquill {
 
+const char* avisynthLibraryPattern() {
+  return "AviSynth.dll";
+}
+
 const char* avisynthHint() {
   return "Install AviSynth+ (its installer puts AviSynth.dll in the system folder), or name its "
          "library: in the window under Options > AviSynth+ Library..., on the command line with "

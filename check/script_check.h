@@ -43,4 +43,8 @@ std::string summarizeChecks(std::span<const std::string> names,
 // this system (avisynth_loader_*.cpp).
 const char* avisynthHint();
 
+// The file dialog's filter for AviSynth+'s library on this system:
+// "libavisynth.so*", "AviSynth.dll".
+const char* avisynthLibraryPattern();
+
 }  // namespace clipquill

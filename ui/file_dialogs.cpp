@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <array>
 
+#include "check/script_check.h"
 #include "persist/path_rules.h"
 
 namespace clipquill {
@@ -68,7 +69,8 @@ class QtFileDialogs : public FileDialogs {
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setNameFilters(
-        {QStringLiteral("AviSynth+ library (libavisynth.so*)"), QStringLiteral("All files (*)")});
+        {QStringLiteral("AviSynth+ library (%1)").arg(QLatin1String(avisynthLibraryPattern())),
+         QStringLiteral("All files (*)")});
     if (!current.empty()) {
       dialog.selectFile(
           QFile::decodeName(QByteArray(current.data(), static_cast<qsizetype>(current.size()))));

@@ -61,6 +61,10 @@ std::string homeFolder() {
   return home;
 }
 
+std::string programFileName(std::string_view name) {
+  return std::string(name);
+}
+
 std::string driveCurrentFolder(char) {
   return {};
 }
