@@ -456,7 +456,6 @@ TEST_F(Model, ALoadThatEmptiesTheFiltersRebuildsTheClipList) {
   EXPECT_TRUE(user.errors.empty());
 }
 
-#if !defined(_WIN32)  // spelt in POSIX paths
 // A settings file naming a folder that is gone: at start-up the error ends
 // the load; in the running window it ends only the field's change, and the
 // load reads on.
