@@ -39,10 +39,12 @@ std::string describeCheck(const ScriptCheck& check);
 std::string summarizeChecks(std::span<const std::string> names,
                             std::span<const ScriptCheck> checks);
 
-// What a user without AviSynth+ reads, after the reason.
-inline constexpr const char* kAvisynthHint =
-    "Install AviSynth+ (libavisynth.so; Debian has no package: build it from its source as "
-    "Clipquill's README says), or name its library: in the window under Options > AviSynth+ "
-    "Library..., on the command line with --avisynth PATH.";
+// What a user without AviSynth+ reads, after the reason: how to get it on
+// this system (avisynth_loader_*.cpp).
+const char* avisynthHint();
+
+// The file dialog's filter for AviSynth+'s library on this system:
+// "libavisynth.so*", "AviSynth.dll".
+const char* avisynthLibraryPattern();
 
 }  // namespace clipquill

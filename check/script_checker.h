@@ -9,11 +9,11 @@
 // crashed, and the next script gets a new helper.
 #pragma once
 
-#include <sys/types.h>
-
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <span>
@@ -24,18 +24,27 @@
 namespace clipquill {
 
 struct CheckerOptions {
-  // libavisynth.so to load; empty: the one the dynamic loader finds.
+  // The AviSynth+ library to load (libavisynth.so, AviSynth.dll); empty:
+  // the installed one.
   std::string library;
   // How long one script may take, the helper's start included.
   std::chrono::milliseconds timeLimit{std::chrono::seconds(10)};
   // The program started as the helper (it must call runCheckHelperIfAsked
   // first thing in main); empty: this very program.
   std::string helper;
+  // The most memory the helper may commit, where the system bounds it
+  // (Windows, through its job object); 0: half the machine's memory.
+  std::size_t memoryLimit = 0;
 };
 
-// Used from one thread at a time (abort() aside). On Linux the helper is
-// ended with the thread that started it, so that a checker that dies never
-// leaves a looping helper behind: check from the thread that checks first.
+namespace helper {
+class Process;
+}
+
+// Used from one thread at a time (abort() aside). A checker that dies never
+// leaves a looping helper behind: on Linux the helper is ended with the
+// thread that started it (so check from the thread that checks first), on
+// Windows with the job object the checker holds.
 class ScriptChecker {
  public:
   explicit ScriptChecker(CheckerOptions options);
@@ -73,9 +82,11 @@ class ScriptChecker {
   CheckerOptions options_;
   std::mutex helperMutex_;  // held while the helper is killed or reaped
   std::atomic<bool> aborted_{false};
-  pid_t pid_ = -1;
-  int socket_ = -1;
-  std::optional<bool> available_;  // known once a helper said hello
+  std::unique_ptr<helper::Process> helper_;  // replaced under helperMutex_
+  std::optional<bool> available_;            // known once a helper said hello
+  // How a helper started after AviSynth+ had loaded failed to say hello: the
+  // script it was for is told so.
+  std::optional<ScriptCheck> restartFailure_;
   std::string detail_;
 };
 

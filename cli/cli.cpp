@@ -475,7 +475,7 @@ int runCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
            std::ostream& err, const CliEnvironment& env) {
   Options opts;
   try {
-    opts = parseOptions(args, env.workingFolder);
+    opts = parseOptions(args, env.workingFolder, env.driveFolder);
   } catch (const UsageError& e) {
     err << "clipquill-cli: " << e.what() << "\nTry 'clipquill-cli --help'.\n";
     return kExitUsage;

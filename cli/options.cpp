@@ -47,8 +47,9 @@ constexpr OptionRow kOptions[] = {
     {OptionId::CheckOnly, '\0', "check-only", "",
      "check the scripts FILE.avs... given instead, write nothing"},
     {OptionId::Avisynth, '\0', "avisynth", "PATH",
-     "the libavisynth.so to check with (default: the one\n"
-     "set in the window's options, else the system's)"},
+     "the libavisynth.so (AviSynth.dll) to check with\n"
+     "(default: the one set in the window's options, else\n"
+     "the system's)"},
     {OptionId::CheckTime, '\0', "check-time", "SECONDS",
      "how long one script may take (default 10)"},
     {OptionId::Yes, 'y', "yes", "", "replace existing files without asking"},
@@ -153,13 +154,13 @@ GetoptTables makeGetoptTables() {
   return tables;
 }
 
-// Lexically absolute: the working folder in front of a relative path. An
-// empty path stays empty, so that "-d ''" empties the field.
-std::string absolutePath(const std::string& workingFolder, const std::string& path) {
-  if (path.empty() || isAbsolutePath(path)) return path;
-  return withTrailingSeparator(workingFolder.empty() ? kNativeSeparators.all.substr(0, 1)
-                                                     : std::string_view(workingFolder)) +
-         path;
+// Lexically absolute, so that the scripts name their clips wherever they are
+// run from: the working folder in front of a relative path, and on Windows
+// the drive's or share's root or current folder in front of "\x" and "D:x".
+// An empty path stays empty, so that "-d ''" empties the field.
+std::string absolutePath(const std::string& workingFolder, const std::string& path,
+                         const DriveFolderLookup& driveFolder) {
+  return fullPathAgainst(workingFolder, path, driveFolder);
 }
 
 // The options as given: each option's values in order, by its identifier;
@@ -283,7 +284,8 @@ std::string optionWords() {
   return words;
 }
 
-Options parseOptions(const std::vector<std::string>& args, const std::string& workingFolder) {
+Options parseOptions(const std::vector<std::string>& args, const std::string& workingFolder,
+                     const DriveFolderLookup& driveFolder) {
   const ParsedArgs result = parseArgs(args);
 
   Options opts;
@@ -297,7 +299,7 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
   };
   const auto path = [&](OptionId option) -> std::optional<std::string> {
     std::optional<std::string> value = text(option);
-    if (value) *value = absolutePath(workingFolder, *value);
+    if (value) *value = absolutePath(workingFolder, *value, driveFolder);
     return value;
   };
 
@@ -313,7 +315,7 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
     const auto& templates = result.operands;
     if (templates.size() > 1) throw UsageError("one TEMPLATE at most");
     if (templates.front().empty()) throw UsageError("TEMPLATE is empty");
-    opts.templatePath = absolutePath(workingFolder, templates.front());
+    opts.templatePath = absolutePath(workingFolder, templates.front(), driveFolder);
   }
   opts.source = path(OptionId::Source);
   opts.prefix = text(OptionId::Prefix);
@@ -353,8 +355,9 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
     if (!checking) throw UsageError("--avisynth goes with --check or --check-only");
     if (library->empty()) throw UsageError("--avisynth needs a path");
     // A bare name is the dynamic loader's to find, as dlopen reads it.
-    opts.avisynth =
-        library->find('/') == std::string::npos ? *library : absolutePath(workingFolder, *library);
+    opts.avisynth = library->find_first_of(kNativeSeparators.all) == std::string::npos
+                        ? *library
+                        : absolutePath(workingFolder, *library, driveFolder);
   }
   if (const std::optional<std::string> seconds = text(OptionId::CheckTime)) {
     if (!checking) throw UsageError("--check-time goes with --check or --check-only");

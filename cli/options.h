@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/cli_port.h"
+#include "core/paths.h"
 
 namespace clipquill::cli {
 
@@ -109,6 +110,7 @@ std::string optionWords();
 
 // Reads args (without the program name); relative paths are read against
 // workingFolder. Raises UsageError, whose text says what is wrong.
-Options parseOptions(const std::vector<std::string>& args, const std::string& workingFolder);
+Options parseOptions(const std::vector<std::string>& args, const std::string& workingFolder,
+                     const DriveFolderLookup& driveFolder = {});
 
 }  // namespace clipquill::cli

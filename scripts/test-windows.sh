@@ -11,6 +11,7 @@
 # (tests/desktop/window_on_wine.sh).
 #
 #   bash scripts/test-windows.sh
+#   WINDOWS_FIGURES=0 bash scripts/test-windows.sh   # without the figures
 #
 # Everything lands in build-windows/ (or $WINDOWS_BUILD): the build, the
 # program folder (Clipquill/), a fresh Wine prefix, the window's screenshots
@@ -24,6 +25,10 @@ cd "$ROOT"
 
 # shellcheck source=scripts/deps.sh
 source scripts/deps.sh
+# shellcheck source=scripts/windows-check.sh
+source scripts/windows-check.sh
+# shellcheck source=scripts/windows-paths.sh
+source scripts/windows-paths.sh
 # googletest is Debian's source package of GoogleTest (/usr/src/googletest);
 # wine provides wineboot, wine64 the 64-bit loader.
 deps_install cmake ninja-build g++-mingw-w64-x86-64-posix googletest nlohmann-json3-dev \
@@ -78,6 +83,7 @@ quietly "$LOGS/build.log" cmake -S . -B "$BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE
 quietly "$LOGS/build.log" cmake --build "$BUILD" -j "$(nproc)"
 build_seconds=$((SECONDS - step))
 echo "windows: cross-built in ${build_seconds} s (GoogleTest and Clipquill, $LOGS/build.log)"
+windows_check_build
 
 # --- the program folder -------------------------------------------------------
 FOLDER="$BUILD/Clipquill"
@@ -124,6 +130,7 @@ fi
 echo "windows: every DLL the program folder's programs import is there or Windows' own"
 
 # --- every test program -------------------------------------------------------
+windows_check_env
 step=$SECONDS
 failed=0
 total_passed=0
@@ -246,6 +253,9 @@ else
   echo "windows: clipquill-cli.exe end to end: ok in ${e2e_seconds} s ($e2e_log)"
 fi
 
+windows_check_end_to_end
+windows_paths_end_to_end
+
 # --- the window itself, on a desktop --------------------------------------------
 step=$SECONDS
 SHOTS="$BUILD/shots"
@@ -282,7 +292,9 @@ installer_seconds=$((SECONDS - step))
 
 # --- the window's figures, beside their floors -----------------------------------
 step=$SECONDS
-if bash bench/windows/window_figures.sh "$FOLDER" "$BUILD/bin/bare_window.exe" \
+if [[ "${WINDOWS_FIGURES:-1}" == 0 ]]; then
+  echo "windows: the window's figures left out (WINDOWS_FIGURES=0)"
+elif bash bench/windows/window_figures.sh "$FOLDER" "$BUILD/bin/bare_window.exe" \
   >"$LOGS/figures.log" 2>&1; then
   grep -E '^(start to shown|create)' "$LOGS/figures.log" | sed 's/^/windows: /'
 else

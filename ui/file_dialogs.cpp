@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <array>
 
+#include "check/script_check.h"
 #include "persist/path_rules.h"
 #include "ui/platform_paths.h"
 
@@ -75,7 +76,9 @@ class QtFileDialogs : public FileDialogs {
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setNameFilters({avisynthLibraryFilter(), QStringLiteral("All files (*)")});
+    dialog.setNameFilters(
+        {QStringLiteral("AviSynth+ library (%1)").arg(QLatin1String(avisynthLibraryPattern())),
+         QStringLiteral("All files (*)")});
     if (!current.empty()) {
       dialog.selectFile(pathText(current));
     }

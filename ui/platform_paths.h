@@ -17,8 +17,6 @@ QString pathText(std::string_view path);
 // A path Qt gave (a file dialog's choice, a drop) as the model's, with the
 // platform's own separators.
 std::string pathBytes(const QString& path);
-// The file dialog's filter for the AviSynth+ library's file.
-QString avisynthLibraryFilter();
 // The program's arguments after its name, once QApplication has taken its
 // own out of argv.
 std::vector<std::string> programArguments(int argc, char** argv);

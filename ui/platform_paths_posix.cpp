@@ -14,10 +14,6 @@ std::string pathBytes(const QString& path) {
   return QFile::encodeName(path).toStdString();
 }
 
-QString avisynthLibraryFilter() {
-  return QStringLiteral("AviSynth+ library (libavisynth.so*)");
-}
-
 std::vector<std::string> programArguments(int argc, char** argv) {
   return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
 }

@@ -17,10 +17,6 @@ std::string pathBytes(const QString& path) {
   return QDir::toNativeSeparators(path).toUtf8().toStdString();
 }
 
-QString avisynthLibraryFilter() {
-  return QStringLiteral("AviSynth+ library (AviSynth.dll)");
-}
-
 // argv holds the arguments in the ANSI code page; Qt reads the wide command
 // line, less the arguments it took for itself.
 std::vector<std::string> programArguments(int, char**) {

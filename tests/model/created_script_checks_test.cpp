@@ -108,7 +108,7 @@ TEST_F(CreatedScriptChecksTest, AMissingAvisynthMarksNothingAndSaysHowToGetIt) {
   EXPECT_EQ(checks.mark(1), Mark::None);
   EXPECT_EQ(checks.tip(1), "");
   EXPECT_EQ(checks.status().rfind("AviSynth+ is not available: ", 0), 0u);
-  EXPECT_NE(checks.status().find(kAvisynthHint), std::string::npos);
+  EXPECT_NE(checks.status().find(avisynthHint()), std::string::npos);
 }
 
 // A run's late results never land on the next run's list.

@@ -26,7 +26,7 @@ struct CreatedScriptChecks::State {
     if (check.status == CheckStatus::Unavailable) {
       unavailable = true;
       std::fill(marks.begin(), marks.end(), Mark::None);
-      status = "AviSynth+ is not available: " + check.message + ". " + kAvisynthHint;
+      status = "AviSynth+ is not available: " + check.message + ". " + avisynthHint();
     } else if (index < names.size()) {
       checks[index] = check;
       marks[index] = check.good() ? Mark::Good : Mark::Failed;

@@ -15,6 +15,7 @@
 #include "persist/path_rules.h"
 #include "persist/settings_file.h"
 #include "persist/template_file.h"
+#include "ui/model/process_environment.h"
 
 namespace clipquill {
 
@@ -826,7 +827,7 @@ namespace clipquill {
 CheckerOptions MainWindowModel::scriptCheckOptions() {
   const CheckSettings settings = readCheckSettings(registry_, state_.AppTitle);
   return CheckerOptions{settings.avisynthLibrary, std::chrono::seconds(settings.timeLimitSeconds),
-                        state_.AppDir + std::string(kCliProgramName)};
+                        state_.AppDir + programFileName(kCliProgramName)};
 }
 
 void MainWindowModel::setAvisynthLibrary(const std::string& path) {
