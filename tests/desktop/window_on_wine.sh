@@ -155,6 +155,8 @@ echo "window_on_wine: a typed Windows path, three clips, three scripts byte for 
 
 # --- The folder picker's drive selector: C: and Z: -------------------------
 for drive in c z; do
+  xdotool windowactivate --sync "$main" >/dev/null 2>&1 || true
+  sleep 0.3
   xdotool key --clearmodifiers alt+c
   picker="$(window_named 'Clips Folder$' 100)" || fail "no folder picker"
   sleep 0.5
