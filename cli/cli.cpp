@@ -19,6 +19,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "app/main_window_model.h"
+#include "app/system_platform.h"
 #include "check/check_report.h"
 #include "cli/cli_port.h"
 #include "cli/dry_run_scripts.h"
@@ -32,8 +34,6 @@
 #include "persist/check_settings.h"
 #include "persist/folder_registry.h"
 #include "persist/persist_files.h"
-#include "ui/model/main_window_model.h"
-#include "ui/model/system_platform.h"
 
 namespace clipquill::cli {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "ui/model/main_window_model.h"
+#include "app/main_window_model.h"
 
 namespace clipquill::cli {
 

@@ -7,10 +7,10 @@
 #include <QPixmap>
 #include <QPushButton>
 
+#include "app/main_window_model.h"
 #include "core/constants.h"
 #include "resources/embedded.h"
 #include "ui/dialog_frame.h"
-#include "ui/model/main_window_model.h"
 #include "ui/qt_text.h"
 #include "ui/screen_centre.h"
 

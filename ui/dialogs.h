@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/main_window_model.h"
 #include "ui/menu_dialog.h"
-#include "ui/model/main_window_model.h"
 #include "ui/model/startup.h"
 
 class QWidget;

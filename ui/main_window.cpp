@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "app/system_platform.h"
 #include "persist/path_rules.h"
 #include "persist/template_file.h"
 #include "persist/user_keys.h"
@@ -36,7 +37,6 @@
 #include "ui/elided_label.h"
 #include "ui/find_bar.h"
 #include "ui/list_views.h"
-#include "ui/model/system_platform.h"
 #include "ui/platform_paths.h"
 #include "ui/preview_pane.h"
 #include "ui/qt_text.h"

@@ -12,10 +12,10 @@
 #include <string_view>
 #include <vector>
 
+#include "app/main_window_model.h"
 #include "ui/dialogs.h"
 #include "ui/file_dialogs.h"
 #include "ui/message_boxes.h"
-#include "ui/model/main_window_model.h"
 
 class QAction;
 class QKeySequence;

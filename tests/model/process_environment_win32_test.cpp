@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "app/main_window_model.h"
+#include "app/process_environment.h"
 #include "core/win32_file.h"
 #include "persist/folder_registry.h"
 #include "support/temp_dir.h"
-#include "ui/model/main_window_model.h"
-#include "ui/model/process_environment.h"
 
 namespace clipquill {
 namespace {

@@ -30,6 +30,7 @@
 #include <filesystem>
 #include <tuple>
 
+#include "app/created_script_checks.h"
 #include "support/named_child.h"
 #include "support/temp_dir.h"
 #include "ui/avs_lexer.h"
@@ -37,7 +38,6 @@
 #include "ui/elided_label.h"
 #include "ui/find_bar.h"
 #include "ui/list_views.h"
-#include "ui/model/created_script_checks.h"
 #include "ui/preview_pane.h"
 #include "ui/template_editor.h"
 

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/model/main_window_model.h"
+#include "app/main_window_model.h"
 
-#include "ui/model/folder_paths.h"
+#include "app/folder_paths.h"
 
 #include <algorithm>
 #include <chrono>
 #include <iterator>
 #include <utility>
 
+#include "app/process_environment.h"
 #include "core/constants.h"
 #include "core/messages.h"
 #include "core/naming.h"
@@ -15,7 +16,6 @@
 #include "persist/path_rules.h"
 #include "persist/settings_file.h"
 #include "persist/template_file.h"
-#include "ui/model/process_environment.h"
 
 namespace clipquill {
 

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/desktop_rules.h"
 #include "check/script_checker.h"
 #include "clips/clip_list.h"
 #include "clips/filter_list.h"
@@ -26,7 +27,6 @@
 #include "persist/registry_store.h"
 #include "persist/template_file.h"
 #include "persist/user_settings.h"
-#include "ui/model/desktop_rules.h"
 
 namespace clipquill {
 
