@@ -431,8 +431,8 @@ TEST_F(Model, ALoadThatEmptiesTheFiltersRebuildsTheClipList) {
   writeFile(hall, "a\r\n");
   writeFile(bare, "b\r\n");
   writeFile(at("/Hall.ini"), ini(clips,
-                                          "[FilterBy]\r\nExt0=avi\r\nExt1=mpg\r\n[FilterState]\r\n"
-                                          "Ext0State=1\r\nExt1State=1\r\n"));
+                                 "[FilterBy]\r\nExt0=avi\r\nExt1=mpg\r\n[FilterState]\r\n"
+                                 "Ext0State=1\r\nExt1State=1\r\n"));
   start({hall});
   EXPECT_EQ(entries(), (std::vector<std::string>{"b.avi", "c.mpg"}));
   const struct {
