@@ -48,8 +48,7 @@ std::optional<FileChoice> runFileDialog(QFileDialog& dialog, const QStringList& 
   }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   const int chosen = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
-  return FileChoice{pathBytes(dialog.selectedFiles().front()),
-                    chosen < 0 ? typeIndex : chosen + 1};
+  return FileChoice{pathBytes(dialog.selectedFiles().front()), chosen < 0 ? typeIndex : chosen + 1};
 }
 
 class QtFileDialogs : public FileDialogs {
