@@ -2,7 +2,9 @@
 // The main window's behaviour without the window: its state, its fields with
 // their change events, and every handler that is not a matter of drawing. The
 // Qt window binds its widgets to this model; the command line drives it the
-// same way, so both give the same result for the same inputs.
+// same way, so both give the same result for the same inputs. Its handlers
+// live by what they hold: the fields with the clips and filters here, the
+// template document in template_document.cpp, the run in script_run.cpp.
 #pragma once
 
 #include <array>
@@ -12,6 +14,8 @@
 #include <vector>
 
 #include "app/desktop_rules.h"
+#include "app/form_port.h"
+#include "app/script_run.h"
 #include "check/script_checker.h"
 #include "clips/clip_list.h"
 #include "clips/filter_list.h"
@@ -29,104 +33,6 @@
 #include "persist/user_settings.h"
 
 namespace clipquill {
-
-// What the model tells its front end after changing something the window
-// shows, so that the widget can follow. The model never learns of widgets.
-enum class Shown {
-  Field,           // one of the four text fields (see the Field argument)
-  Template,        // the template editor's lines
-  Filters,         // the filter list's entries or check marks
-  Clips,           // the clip list's entries, selection or focus
-  ClipSelection,   // the clip list's selection alone
-  CreatedScripts,  // the created-scripts list
-  OptionFlags,     // the two check marks of the Options menu
-  Modified,        // the unsaved-changes mark
-  // The list of recent templates.
-  RecentTemplates,
-  // Which keys run which command.
-  KeyScheme,
-  SourceProblem,  // the folder error of the source field's text came or went
-};
-
-// A file chosen in the open or save dialog, with the dialog's file-type index
-// (from 1) at the moment it was chosen.
-struct FileChoice {
-  std::string path;
-  int typeIndex = 1;
-};
-
-// Which box the folder picker was opened for: "Clips Folder" fills the
-// source box, "Script Folder" the destination box (and offers "New Folder").
-enum class FolderPickerFor { Clips, Scripts };
-
-// Everything the model asks of the person in front of it: message boxes and
-// focus (UserPort), the error box, the two template dialogs, the filter list
-// editor, the folder picker, and the progress of a long run (RunProgress).
-// The window, the command line and the tests each supply one.
-class FormPort : public UserPort, public RunProgress {
- public:
-  // The application's error box: captioned with the application title, with
-  // the error icon, an OK button and error.boxTextWithSubject().
-  virtual void errorBox(const Error& error) = 0;
-  // The dialogs below open only on the user's own commands. A front end
-  // without them (the command line calls the model directly) answers each
-  // as if it were cancelled.
-
-  // The open dialog, starting on typeIndex; nothing when cancelled.
-  virtual std::optional<FileChoice> openDialog(int /*typeIndex*/) { return std::nullopt; }
-  // The save dialog, its file name preset to presetName unless that is
-  // empty, starting on typeIndex; nothing when cancelled.
-  virtual std::optional<FileChoice> saveDialog(std::string_view /*presetName*/, int /*typeIndex*/) {
-    return std::nullopt;
-  }
-  // The filter list editor, its text box filled with lines: the lines of its
-  // text box when closed with OK, nothing when closed by its close box.
-  virtual std::optional<std::vector<std::string>> filterEditor(
-      const std::vector<std::string>& /*lines*/) {
-    return std::nullopt;
-  }
-  // The folder picker, opened on the folder that boxText names (a relative
-  // path is read against baseFolder; an empty box opens on the home folder).
-  // The folder shown when closed with OK, nothing on Cancel. Raises Error,
-  // without opening, when the box names a folder that cannot be entered.
-  virtual std::optional<std::string> pickFolder(FolderPickerFor /*which*/,
-                                                std::string_view /*boxText*/,
-                                                std::string_view /*baseFolder*/) {
-    return std::nullopt;
-  }
-  // Before each script of a run; false stops the run there. A port with no
-  // way to stop lets every run go on.
-  bool proceed(std::size_t /*written*/, std::size_t /*total*/) override { return true; }
-  // After the model changed what a widget shows. field is only meaningful
-  // for Shown::Field.
-  virtual void shown(Shown /*what*/, Field /*field*/ = Field::Source) {}
-};
-
-// The template editor, read back only when the model needs its lines: while
-// the user types, the editor holds the text and the model only marks it, so
-// that a keystroke costs the same in a template of any size.
-class TemplateSource {
- public:
-  virtual ~TemplateSource() = default;
-  virtual std::vector<std::string> templateLines() = 0;
-  // Lines first to first + count - 1 (fewer at the end), for a reader that
-  // needs only those; by default cut from all of them.
-  virtual std::vector<std::string> templateLinesAt(std::size_t first, std::size_t count);
-};
-
-// The preview of "Create Script(s)": the script it would write now, for a
-// run of the template's lines. A line is shown up to this many bytes: the
-// pane lays out each line whole, and nobody reads megabytes of one line.
-inline constexpr std::size_t kPreviewLineBytes = 64 * 1024;
-
-struct TemplatePreview {
-  ScriptPreview script;  // its name, where it lands, its bytes for the lines asked for,
-                         // each cut at kPreviewLineBytes
-  bool exists = false;   // a file is there already: the run would ask before replacing it
-  bool clash = false;    // another selected clip gets the same script name
-  std::string note;      // empty when the run would write this script; else why it would not
-  std::size_t firstLine = 0;
-};
 
 // The platform as the model reaches it.
 struct FormPlatform {
@@ -165,14 +71,6 @@ struct FormState {
   ScriptState script;  // DestDir, SourceDir, NamePattern, CurClipFile, ...
   bool Modified = false;
   bool Starting = false;
-};
-
-// The last "Create Script(s)", as the window sums it up.
-struct LastRun {
-  RunOutcome outcome = RunOutcome::Completed;
-  RunReport report;
-  std::string folder;  // the destination folder written to
-  std::string error;   // the error that ended the run, if one did
 };
 
 // How "Save Template" ended, for callers that report it.
