@@ -52,7 +52,7 @@ bool isKeystroke(std::string_view before, std::string_view after) {
                        [](char c) { return !isContinuation(c); }) <= 1;
 }
 
-MainWindowModel::MainWindowModel(FormPlatform platform)
+MainWindowModel::MainWindowModel(ModelPlatform platform)
     : folders_(platform.folders),
       scripts_(platform.scripts),
       files_(platform.files),
@@ -214,8 +214,8 @@ void MainWindowModel::showError(const Error& e) {
 }
 
 void MainWindowModel::setModified(bool modified) {
-  if (state_.Modified == modified) return;
-  state_.Modified = modified;
+  if (state_.modified == modified) return;
+  state_.modified = modified;
   user_.shown(Shown::Modified);
 }
 
@@ -227,19 +227,19 @@ void MainWindowModel::setFilters(std::vector<FilterEntry> entries) {
 // --- Start-up and close ---------------------------------------------------
 
 void MainWindowModel::start(const StartupArgs& startup) {
-  state_.AppTitle = std::string(kAppTitle);
+  state_.appTitle = std::string(kAppTitle);
   created_.clear();
   user_.shown(Shown::CreatedScripts);
-  state_.Starting = true;
-  state_.AppDir = withTrailingSeparator(folderOfPath(startup.executablePath));
-  state_.UserDir = withTrailingSeparator(startup.userFolder);
-  state_.TemplatePath.clear();
+  state_.starting = true;
+  state_.programFolder = withTrailingSeparator(folderOfPath(startup.executablePath));
+  state_.userFolder = withTrailingSeparator(startup.userFolder);
+  state_.templatePath.clear();
   // The clip list starts in the home folder. A home folder that cannot be
   // read must not keep the window from starting: the error is shown and the
   // list stays empty until the user picks a folder.
   event([&] { setFieldText(Field::Source, withTrailingSeparator(startup.homeFolder)); });
   // Two or more arguments are no template path at all.
-  if (startup.args.size() == 1) state_.TemplatePath = startup.args.front();
+  if (startup.args.size() == 1) state_.templatePath = startup.args.front();
   setModified(false);
   homeFolder_ = startup.homeFolder;
   event([&] { readTemplate(startup.withSettings); });
@@ -252,13 +252,13 @@ void MainWindowModel::start(const StartupArgs& startup) {
   // Only the user's own changes mark the window, also when the load failed
   // half-way through applying its settings.
   setModified(false);
-  state_.Starting = false;
+  state_.starting = false;
   // A template opened from the file manager is one the user chose.
   if (startup.args.size() == 1) rememberTemplate();
 }
 
 bool MainWindowModel::offerSaveBeforeClose() {
-  if (!state_.Modified) return true;
+  if (!state_.modified) return true;
   switch (user_.messageBox(MessageKind::Information, Buttons::SaveDontSaveCancel,
                            msg::kSaveTemplatePrompt)) {
     case Answer::Save:

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "app/desktop_rules.h"
-#include "app/form_port.h"
+#include "app/front_end.h"
 #include "app/script_run.h"
 #include "check/script_checker.h"
 #include "clips/clip_list.h"
@@ -35,12 +35,12 @@
 namespace clipquill {
 
 // The platform as the model reaches it.
-struct FormPlatform {
+struct ModelPlatform {
   Folders& folders;
   ScriptFiles& scripts;
   PersistFiles& files;
   RegistryStore& registry;
-  FormPort& user;
+  FrontEnd& user;
 };
 
 // What start-up is given by the program that runs it.
@@ -59,18 +59,18 @@ struct StartupArgs {
 bool isKeystroke(std::string_view before, std::string_view after);
 
 // The window's working state.
-struct FormState {
-  std::string AppTitle;
-  std::string AppDir;        // ends in the separator
-  std::string UserDir;       // the user's own folder, ends in the separator; "" for none
-  std::string TemplatePath;  // the last template path chosen or derived
-  std::string TemplateDir;   // ends in the separator (or is empty for a bare name)
-  std::string TemplateName;
-  std::string IniDir;
-  std::string IniName;
-  ScriptState script;  // DestDir, SourceDir, NamePattern, CurClipFile, ...
-  bool Modified = false;
-  bool Starting = false;
+struct ModelState {
+  std::string appTitle;
+  std::string programFolder;   // ends in the separator
+  std::string userFolder;      // the user's own folder, ends in the separator; "" for none
+  std::string templatePath;    // the last template path chosen or derived
+  std::string templateFolder;  // ends in the separator (or is empty for a bare name)
+  std::string templateName;
+  std::string settingsFolder;  // of the template's settings file
+  std::string settingsName;
+  ScriptState script;     // the folders and names of the last run's script
+  bool modified = false;  // unsaved changes
+  bool starting = false;  // the start-up load is running
 };
 
 // How "Save Template" ended, for callers that report it.
@@ -82,10 +82,10 @@ inline const std::array<std::string_view, 4> kStartupFilters{"avs", "mpg", "mpeg
 
 class MainWindowModel {
  public:
-  explicit MainWindowModel(FormPlatform platform);
+  explicit MainWindowModel(ModelPlatform platform);
 
   // --- What the window shows --------------------------------------------
-  const FormState& state() const { return state_; }
+  const ModelState& state() const { return state_; }
   const std::string& fieldText(Field field) const;
   // The template's lines; reads them back from the editor if it was typed in.
   const std::vector<std::string>& templateLines();
@@ -288,7 +288,7 @@ class MainWindowModel {
   // field as well.
   template <class Handler>
   void raiseChange(Handler&& handler) {
-    if (state_.Starting) {
+    if (state_.starting) {
       handler();
       return;
     }
@@ -302,7 +302,7 @@ class MainWindowModel {
   void setModified(bool modified);
   void setFilters(std::vector<FilterEntry> entries);
   std::string defaultTemplateFolder();
-  // The load of TemplatePath (the default template when it is empty), with
+  // The load of templatePath (the default template when it is empty), with
   // its flags and, when asked and flagged, its settings: no question, no
   // dialog.
   void readTemplate(bool withSettings);
@@ -319,9 +319,9 @@ class MainWindowModel {
   ScriptFiles& scripts_;
   PersistFiles& files_;
   RegistryStore& registry_;
-  FormPort& user_;
+  FrontEnd& user_;
 
-  FormState state_;
+  ModelState state_;
   std::array<std::string, 4> fields_;
   void setTemplate(TemplateText text);
 

@@ -49,7 +49,7 @@ RunOutcome MainWindowModel::createScripts() {
   ScriptGenerator generator(scripts_, user_, created_, &user_);
   // The list shows what was written even when a failure ends the run.
   struct Notify {
-    FormPort& user;
+    FrontEnd& user;
     ~Notify() { user.shown(Shown::CreatedScripts); }
   } notify{user_};
   const ScriptState& script = state_.script;
@@ -59,11 +59,11 @@ RunOutcome MainWindowModel::createScripts() {
                 .report = generator.report(),
                 .folder = outcome == RunOutcome::NoDestination || outcome == RunOutcome::NameClash
                               ? ""
-                              : script.DestDir,
+                              : script.destFolder,
                 .error = std::move(error)};
   };
   try {
-    const RunOutcome outcome = aboutSubject([&] { return script.DestDir + script.CurScriptFile; },
+    const RunOutcome outcome = aboutSubject([&] { return script.destFolder + script.scriptFile; },
                                             [&] { return generator.run(inputs, state_.script); });
     record(outcome, {});
     return outcome;
@@ -164,9 +164,9 @@ std::string shownFolder(std::string folder) {
 }  // namespace
 
 std::string MainWindowModel::templateStatus() const {
-  std::string text = state_.TemplateName;
-  if (state_.Modified) text += " (modified)";
-  if (!state_.TemplateDir.empty()) text += " in " + shownFolder(state_.TemplateDir);
+  std::string text = state_.templateName;
+  if (state_.modified) text += " (modified)";
+  if (!state_.templateFolder.empty()) text += " in " + shownFolder(state_.templateFolder);
   return text;
 }
 
@@ -207,15 +207,15 @@ std::string MainWindowModel::runStatus() const {
 // --- The check of created scripts ------------------------------------------
 
 CheckerOptions MainWindowModel::scriptCheckOptions() {
-  const CheckSettings settings = readCheckSettings(registry_, state_.AppTitle);
+  const CheckSettings settings = readCheckSettings(registry_, state_.appTitle);
   return CheckerOptions{settings.avisynthLibrary, std::chrono::seconds(settings.timeLimitSeconds),
-                        state_.AppDir + programFileName(kCliProgramName)};
+                        state_.programFolder + programFileName(kCliProgramName)};
 }
 
 void MainWindowModel::setAvisynthLibrary(const std::string& path) {
-  CheckSettings settings = readCheckSettings(registry_, state_.AppTitle);
+  CheckSettings settings = readCheckSettings(registry_, state_.appTitle);
   settings.avisynthLibrary = path;
-  if (!writeCheckSettings(registry_, state_.AppTitle, settings)) {
+  if (!writeCheckSettings(registry_, state_.appTitle, settings)) {
     throw Error::withMessage("Unable to store the AviSynth+ library in the options");
   }
 }

@@ -35,7 +35,7 @@ void MainWindowModel::toggleSaveInis() {
 // --- Template load and save -----------------------------------------------
 
 void MainWindowModel::loadTemplate() {
-  if (!state_.Starting && state_.Modified) {
+  if (!state_.starting && state_.modified) {
     switch (user_.messageBox(MessageKind::Confirmation, Buttons::YesNoCancel,
                              msg::kSaveTemplatePrompt)) {
       case Answer::Yes:
@@ -49,38 +49,38 @@ void MainWindowModel::loadTemplate() {
         return;
     }
   }
-  if (!state_.Starting) {
+  if (!state_.starting) {
     // A cancelled dialog leaves everything as it is, the editor's text and
     // its undo history included.
     std::optional<FileChoice> choice = chooseTemplate();
     if (!choice) return;
-    state_.TemplatePath = std::move(choice->path);
+    state_.templatePath = std::move(choice->path);
     openTypeIndex_ = choice->typeIndex;
   }
   readTemplate(true);
 }
 
 void MainWindowModel::readTemplate(bool withSettings) {
-  if (state_.TemplatePath.empty()) {
-    state_.TemplateDir = defaultTemplateFolder();
-    state_.TemplateName = std::string(kDefaultTemplate);
-    state_.TemplatePath = state_.TemplateDir + state_.TemplateName;
+  if (state_.templatePath.empty()) {
+    state_.templateFolder = defaultTemplateFolder();
+    state_.templateName = std::string(kDefaultTemplate);
+    state_.templatePath = state_.templateFolder + state_.templateName;
   } else {
-    state_.TemplateDir = templateFolder(state_.TemplatePath);
-    state_.TemplateName = fileNameOfPath(state_.TemplatePath);
+    state_.templateFolder = templateFolder(state_.templatePath);
+    state_.templateName = fileNameOfPath(state_.templatePath);
   }
   // A missing file is no error: a new name starts an empty template, and
   // still gets its flags and settings. The editor changes only once the
   // whole file has been read.
   std::optional<TemplateText> text =
-      aboutSubject([this] { return state_.TemplatePath; },
-                   [this] { return readTemplateText(files_, state_.TemplatePath); });
+      aboutSubject([this] { return state_.templatePath; },
+                   [this] { return readTemplateText(files_, state_.templatePath); });
   setTemplate(text ? std::move(*text) : TemplateText{});
-  flags_ = readOptionFlags(registry_, state_.AppTitle, state_.TemplateName, flags_);
+  flags_ = readOptionFlags(registry_, state_.appTitle, state_.templateName, flags_);
   user_.shown(Shown::OptionFlags);
   if (flags_.loadInis && withSettings) readSettingsFile();
   setModified(false);
-  if (!state_.Starting) rememberTemplate();
+  if (!state_.starting) rememberTemplate();
 }
 
 std::string MainWindowModel::defaultTemplateFolder() {
@@ -88,19 +88,19 @@ std::string MainWindowModel::defaultTemplateFolder() {
   // unpacked anywhere), then an installed copy's data folder. With none, the
   // program folder, where the template is new.
   std::vector<std::string> folders =
-      defaultTemplateSearch(state_.UserDir, state_.AppDir, installedDataFolder());
+      defaultTemplateSearch(state_.userFolder, state_.programFolder, installedDataFolder());
   for (std::string& folder : folders) {
     if (files_.isFile(folder + std::string(kDefaultTemplate))) return std::move(folder);
   }
-  return state_.AppDir;
+  return state_.programFolder;
 }
 
 void MainWindowModel::readSettingsFile() {
-  state_.IniDir = state_.TemplateDir;
-  state_.IniName = iniNameFor(state_.TemplateName);
+  state_.settingsFolder = state_.templateFolder;
+  state_.settingsName = iniNameFor(state_.templateName);
   const bool hadFilters = filters_.count() != 0;
   setFilters({});
-  const std::string iniPath = state_.IniDir + state_.IniName;
+  const std::string iniPath = state_.settingsFolder + state_.settingsName;
   std::optional<TemplateSettings> settings =
       aboutSubject([&] { return iniPath; }, [&] { return readSettings(files_, iniPath); });
   if (!settings) {
@@ -120,7 +120,7 @@ void MainWindowModel::readSettingsFile() {
 }
 
 SaveOutcome MainWindowModel::saveTemplate() {
-  std::optional<FileChoice> choice = user_.saveDialog(state_.TemplateName, saveTypeIndex_);
+  std::optional<FileChoice> choice = user_.saveDialog(state_.templateName, saveTypeIndex_);
   // A cancelled dialog saved nothing, so the unsaved changes are still
   // unsaved: the mark stays for the next close to ask about.
   if (!choice) return SaveOutcome::DialogCancelled;
@@ -133,13 +133,13 @@ SaveOutcome MainWindowModel::saveTemplateAs(const std::string& path, int typeInd
 }
 
 SaveOutcome MainWindowModel::saveDefaultTemplate() {
-  if (state_.UserDir.empty()) throw Error::withMessage(std::string(msg::kNoUserFolder));
+  if (state_.userFolder.empty()) throw Error::withMessage(std::string(msg::kNoUserFolder));
   makeUserFolder();
-  return saveTemplateTo(state_.UserDir + std::string(kDefaultTemplate));
+  return saveTemplateTo(state_.userFolder + std::string(kDefaultTemplate));
 }
 
 void MainWindowModel::makeUserFolder() {
-  std::string folder = state_.UserDir;
+  std::string folder = state_.userFolder;
   // "C:/Users/u/Clipquill/" as well as "C:\Users\u\Clipquill\".
   while (folder.size() > std::max<std::size_t>(pathRoot(folder).size(), 1) &&
          (folder.back() == kNativeSeparators.primary || folder.back() == '/'))
@@ -156,17 +156,17 @@ void MainWindowModel::makeUserFolder() {
 }
 
 SaveOutcome MainWindowModel::saveTemplateTo(std::string path) {
-  state_.TemplatePath = std::move(path);
-  state_.TemplateDir = templateFolder(state_.TemplatePath);
-  state_.TemplateName = fileNameOfPath(state_.TemplatePath);
-  if (files_.isFile(state_.TemplatePath) &&
+  state_.templatePath = std::move(path);
+  state_.templateFolder = templateFolder(state_.templatePath);
+  state_.templateName = fileNameOfPath(state_.templatePath);
+  if (files_.isFile(state_.templatePath) &&
       user_.messageBox(MessageKind::Warning, Buttons::OkCancel,
-                       msg::overwriteQuestion(state_.TemplatePath)) != Answer::Ok) {
+                       msg::overwriteQuestion(state_.templatePath)) != Answer::Ok) {
     return SaveOutcome::OverwriteDeclined;
   }
-  aboutSubject([this] { return state_.TemplatePath; },
-               [this] { writeTemplateText(files_, state_.TemplatePath, templateText()); });
-  writeOptionFlags(registry_, user_, state_.AppTitle, state_.TemplateName, flags_);
+  aboutSubject([this] { return state_.templatePath; },
+               [this] { writeTemplateText(files_, state_.templatePath, templateText()); });
+  writeOptionFlags(registry_, user_, state_.appTitle, state_.templateName, flags_);
   if (flags_.saveInis) writeSettingsFile();
   setModified(false);
   rememberTemplate();
@@ -174,8 +174,8 @@ SaveOutcome MainWindowModel::saveTemplateTo(std::string path) {
 }
 
 void MainWindowModel::writeSettingsFile() {
-  state_.IniDir = state_.TemplateDir;
-  state_.IniName = iniNameFor(state_.TemplateName);
+  state_.settingsFolder = state_.templateFolder;
+  state_.settingsName = iniNameFor(state_.templateName);
   const TemplateSettings settings{
       .clipLoc = fieldText(Field::Source),
       .clipName = fieldText(Field::ClipName),
@@ -183,9 +183,9 @@ void MainWindowModel::writeSettingsFile() {
       .scriptDest = fieldText(Field::Destination),
       .filters = filters_.entries(),
   };
-  const std::string iniPath = state_.IniDir + state_.IniName;
+  const std::string iniPath = state_.settingsFolder + state_.settingsName;
   aboutSubject([&] { return iniPath; },
-               [&] { writeSettings(files_, user_, iniPath, state_.TemplatePath, settings); });
+               [&] { writeSettings(files_, user_, iniPath, state_.templatePath, settings); });
 }
 
 void MainWindowModel::setRecent(std::vector<std::string> recent) {
@@ -198,22 +198,23 @@ void MainWindowModel::setRecent(std::vector<std::string> recent) {
 void MainWindowModel::rememberTemplate() {
   // Only a file that is there: a name picked for a new template that was
   // never saved is nothing to come back to.
-  if (files_.isFile(state_.TemplatePath)) setRecent(withRecent(recent_, state_.TemplatePath));
+  if (files_.isFile(state_.templatePath)) setRecent(withRecent(recent_, state_.templatePath));
 }
 
 std::string MainWindowModel::dialogFolder() {
-  if (!state_.TemplateDir.empty() && folders_.kind(state_.TemplateDir) == PathKind::Folder)
-    return state_.TemplateDir;
+  if (!state_.templateFolder.empty() && folders_.kind(state_.templateFolder) == PathKind::Folder)
+    return state_.templateFolder;
   return homeFolder_;
 }
 
 std::string MainWindowModel::saveDialogFolder() {
-  const bool shippedDefault = state_.TemplateName == kDefaultTemplate && !state_.UserDir.empty() &&
-                              state_.TemplateDir != state_.UserDir;
+  const bool shippedDefault = state_.templateName == kDefaultTemplate &&
+                              !state_.userFolder.empty() &&
+                              state_.templateFolder != state_.userFolder;
   if (shippedDefault) {
     try {
       makeUserFolder();
-      return state_.UserDir;
+      return state_.userFolder;
     } catch (const Error&) {
       // No user folder to be had: the dialog starts where it would anyway.
     }

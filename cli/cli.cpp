@@ -186,7 +186,7 @@ void printShow(MainWindowModel& model, Output& out) {
   rest["LoadInis"] = model.optionFlags().loadInis;
   rest["SaveInis"] = model.optionFlags().saveInis;
   rest["ClipMask"] = model.clips().mask();
-  rest["TemplatePath"] = model.state().TemplatePath;
+  rest["TemplatePath"] = model.state().templatePath;
   rest["TemplateLines"] = nlohmann::ordered_json::array();
   piece += openJson(rest).substr(1);  // without its "{"
   piece += '[';
@@ -268,7 +268,7 @@ class Run {
         port_(in, err, env.interactive, opts.overwrite, progress_),
         system_(env.registryRoot),
         countedFolders_(*system_.folders, progress_),
-        model_(FormPlatform{
+        model_(ModelPlatform{
             progress_.enabled() ? countedFolders_ : *system_.folders,
             opts.action == Action::DryRun ? dryRun_ : *system_.scripts,
             *system_.files,
@@ -320,26 +320,26 @@ std::string Run::shownPath(const std::string& path) const {
 }
 
 std::string Run::subject() const {
-  const FormState& state = model_.state();
+  const ModelState& state = model_.state();
   switch (step_) {
     case Step::Startup:
-      if (!state.IniName.empty()) {
-        std::string subject = shownPath(state.IniDir + state.IniName);
+      if (!state.settingsName.empty()) {
+        std::string subject = shownPath(state.settingsFolder + state.settingsName);
         if (port_.lastField() == Field::Source) {
           subject += ": ClipLoc '" + model_.fieldText(Field::Source) + "'";
         }
         return subject;
       }
-      if (!state.TemplateName.empty()) return shownPath(state.TemplatePath);
+      if (!state.templateName.empty()) return shownPath(state.templatePath);
       return "home folder '" + env_.homeFolder + "'";
     case Step::Source:
       return "--source '" + model_.fieldText(Field::Source) + "'";
     case Step::Clips:
       return "'" + model_.clips().folder() + "'";
     case Step::Scripts:
-      return shownPath(state.script.DestDir + state.script.CurScriptFile);
+      return shownPath(state.script.destFolder + state.script.scriptFile);
     case Step::Save:
-      return shownPath(state.TemplatePath);
+      return shownPath(state.templatePath);
   }
   return {};
 }
@@ -355,8 +355,8 @@ bool Run::start() {
   });
   if (port_.errorShown()) {
     // A settings file can name a folder that is gone, which no option mends.
-    if (!model_.state().IniName.empty() && !opts_.noIni) {
-      err_ << "clipquill-cli: --no-ini loads " << shownPath(model_.state().TemplatePath)
+    if (!model_.state().settingsName.empty() && !opts_.noIni) {
+      err_ << "clipquill-cli: --no-ini loads " << shownPath(model_.state().templatePath)
            << " without its settings file.\n";
     }
     return false;
@@ -460,7 +460,7 @@ int Run::createScripts(Output& out) {
     const std::vector<std::string>& created = model_.createdScripts();
     std::vector<std::string> paths, shown;
     for (std::size_t i = 1; i < created.size(); ++i) {
-      paths.push_back(model_.state().script.DestDir + created[i]);
+      paths.push_back(model_.state().script.destFolder + created[i]);
       shown.push_back(shownPath(paths.back()));
     }
     const int checked = checkScripts(opts_, system_.registry, env_, paths, shown, err_);

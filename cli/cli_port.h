@@ -62,7 +62,7 @@ class ProgressLine {
   bool shown_ = false;
 };
 
-class CliPort : public FormPort {
+class CliPort : public FrontEnd {
  public:
   CliPort(std::istream& in, std::ostream& err, bool interactive, Overwrite overwrite,
           ProgressLine& progress)

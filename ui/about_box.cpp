@@ -106,7 +106,7 @@ void AboutBox::placeWidgets() {
 }
 
 void AboutBox::attach(const MainWindowModel& model) {
-  setTitleSource([&model] { return shownText(model.state().AppTitle); });
+  setTitleSource([&model] { return shownText(model.state().appTitle); });
 }
 
 void AboutBox::showModal() {

@@ -26,7 +26,7 @@ class NewFolderDialog;
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
-  // The folder picker, as FormPort::pickFolder promises: the folder shown
+  // The folder picker, as FrontEnd::pickFolder promises: the folder shown
   // when closed with OK, nothing on Cancel; raises Error, without opening,
   // when boxText names a folder that cannot be entered.
   virtual std::optional<std::string> pickFolder(FolderPickerFor which, std::string_view boxText,

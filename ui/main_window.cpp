@@ -149,7 +149,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
       files_(setup.files ? *setup.files : qtFileDialogs()) {
   SystemPlatform& system = platform_->system;
   model_ = std::make_unique<MainWindowModel>(
-      FormPlatform{platform_->folders, *system.scripts, *system.files, system.registry, *this});
+      ModelPlatform{platform_->folders, *system.scripts, *system.files, system.registry, *this});
   model_->setTemplateView(this);
   buildWidgets();
   buildMenus();
@@ -165,7 +165,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
   bindDesktop();
 
   model_->start(setup.startup);
-  setWindowTitle(QString::fromStdString(model_->state().AppTitle));
+  setWindowTitle(QString::fromStdString(model_->state().appTitle));
   showPreviewPane(userSettings().flag(kPreviewShownKey, true));
   showStatus();
 }
@@ -695,7 +695,7 @@ void MainWindow::runCreateScripts() {
   const bool refused = last && (last->outcome == RunOutcome::NoDestination ||
                                 last->outcome == RunOutcome::NameClash);
   if (createdShown_ && !refused) {
-    checkMarks_->start(model_->scriptCheckOptions(), model_->state().script.DestDir,
+    checkMarks_->start(model_->scriptCheckOptions(), model_->state().script.destFolder,
                        model_->createdScripts());
   }
 }
@@ -707,7 +707,7 @@ void MainWindow::chooseAvisynthLibrary() {
   }
 }
 
-// --- FormPort ---------------------------------------------------------------
+// --- FrontEnd ---------------------------------------------------------------
 
 Answer MainWindow::messageBox(MessageKind kind, Buttons buttons, std::string_view text) {
   // The questions' texts break their lines with CR LF.
@@ -721,7 +721,7 @@ void MainWindow::focus(Field field) {
 }
 
 void MainWindow::errorBox(const Error& error) {
-  boxes_.error(this, QString::fromStdString(model_->state().AppTitle),
+  boxes_.error(this, QString::fromStdString(model_->state().appTitle),
                shownText(error.boxTextWithSubject()));
 }
 
@@ -754,7 +754,7 @@ bool MainWindow::proceed(std::size_t written, std::size_t total) {
                                                      QStringLiteral("Cancel"), 0,
                                                      static_cast<int>(total), this);
     run_->dialog->setObjectName(QStringLiteral("CreateScriptsProgress"));
-    run_->dialog->setWindowTitle(QString::fromStdString(model_->state().AppTitle));
+    run_->dialog->setWindowTitle(QString::fromStdString(model_->state().appTitle));
     run_->dialog->setWindowModality(Qt::ApplicationModal);
     run_->dialog->setMinimumDuration(0);
     run_->dialog->setAutoClose(false);

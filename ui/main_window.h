@@ -53,7 +53,7 @@ struct MainWindowSetup {
   std::optional<UserConfigPlace> userConfig = std::nullopt;
 };
 
-class MainWindow : public QMainWindow, private FormPort, private TemplateSource {
+class MainWindow : public QMainWindow, private FrontEnd, private TemplateSource {
   Q_OBJECT
 
  public:
@@ -148,7 +148,7 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   void destinationFocusOut();
   void chooseAvisynthLibrary();
 
-  // FormPort
+  // FrontEnd
   Answer messageBox(MessageKind kind, Buttons buttons, std::string_view text) override;
   void focus(Field field) override;
   void errorBox(const Error& error) override;

@@ -267,7 +267,7 @@ void MainWindow::noticeLongRun(qint64 tookMs, bool stopped) {
                       std::chrono::milliseconds(notifyAfterMs_)))
     return;
   const RunNotice notice =
-      runNotice(model_->scriptsWrittenLastRun(), model_->state().script.DestDir, stopped);
+      runNotice(model_->scriptsWrittenLastRun(), model_->state().script.destFolder, stopped);
   notifyDesktop(shownText(notice.summary), shownText(notice.body));
 }
 

@@ -27,7 +27,7 @@ using testing::writeFile;
 
 // Answers every question, dialog and editor from a script, and records what
 // it was shown. A question with no answer left is closed (Cancel).
-class ScriptedForm : public FormPort {
+class ScriptedForm : public FrontEnd {
  public:
   std::deque<Answer> answers;
   std::vector<std::string> questions;
@@ -154,13 +154,13 @@ TEST_F(Model, StartsOnTheDefaultTemplateOrTheOnlyArgument) {
     ScriptedForm fresh;
     MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
     m.start({app + "clipquill", c.args, at("/home")});
-    EXPECT_EQ(m.state().TemplatePath, c.path);
+    EXPECT_EQ(m.state().templatePath, c.path);
     EXPECT_EQ(m.templateLines(), c.lines);
-    EXPECT_EQ(m.state().AppDir, app);
+    EXPECT_EQ(m.state().programFolder, app);
     EXPECT_EQ(m.fieldText(Field::Source), at("/home/"));
     EXPECT_EQ(m.clips().folder(), at("/home"));
-    EXPECT_FALSE(m.state().Modified);
-    EXPECT_FALSE(m.state().Starting);
+    EXPECT_FALSE(m.state().modified);
+    EXPECT_FALSE(m.state().starting);
     // The load flag is on and there is no settings file: no filters at all.
     EXPECT_EQ(m.filters().count(), 0u);
     EXPECT_TRUE(fresh.questions.empty() && fresh.errors.empty());
@@ -196,11 +196,11 @@ TEST_F(Model, TheDefaultTemplateIsLookedForBesideTheProgramThenInTheInstalledFol
     ScriptedForm fresh;
     MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
     m.start({bin + "clipquill", {}, at("/home")});
-    EXPECT_EQ(m.state().AppDir, bin);
-    EXPECT_EQ(m.state().TemplateDir, c.folder);
-    EXPECT_EQ(m.state().TemplateName, "DefaultTemplate.qtpl");
-    EXPECT_EQ(m.state().TemplatePath, c.folder + "DefaultTemplate.qtpl");
-    EXPECT_EQ(m.state().IniDir, c.folder);
+    EXPECT_EQ(m.state().programFolder, bin);
+    EXPECT_EQ(m.state().templateFolder, c.folder);
+    EXPECT_EQ(m.state().templateName, "DefaultTemplate.qtpl");
+    EXPECT_EQ(m.state().templatePath, c.folder + "DefaultTemplate.qtpl");
+    EXPECT_EQ(m.state().settingsFolder, c.folder);
     EXPECT_EQ(m.templateLines(), c.lines);
     // The installed settings file is read with its template.
     EXPECT_EQ(m.fieldText(Field::Source), c.folder == share ? clips : at("/home/"));
@@ -211,13 +211,13 @@ TEST_F(Model, TheDefaultTemplateIsLookedForBesideTheProgramThenInTheInstalledFol
   // settings file; the installed folder is never written.
   writeFile(share + "DefaultTemplate.qtpl", "installed\r\n");
   model.start({bin + "clipquill", {}, at("/home")});
-  ASSERT_EQ(model.state().TemplateDir, share);
+  ASSERT_EQ(model.state().templateFolder, share);
   model.setTemplateText("mine");
   user.saveChoices.push_back(FileChoice{at("/DefaultTemplate.qtpl"), 1});
   user.answers.push_back(Answer::Save);
   EXPECT_TRUE(model.requestClose());
   EXPECT_EQ(user.savePresets, std::vector<std::string>{"DefaultTemplate.qtpl"});
-  EXPECT_EQ(model.state().TemplateDir, at("/"));
+  EXPECT_EQ(model.state().templateFolder, at("/"));
   EXPECT_EQ(readFile(at("/DefaultTemplate.qtpl")), "mine\r\n");
   EXPECT_TRUE(std::filesystem::exists(at("/DefaultTemplate.ini")));
   EXPECT_EQ(readFile(share + "DefaultTemplate.qtpl"), "installed\r\n");
@@ -232,10 +232,10 @@ TEST_F(Model, TheShippedDefaultIsSavedAsTheUsersOwn) {
   writeFile(app + "DefaultTemplate.qtpl", "default\r\n");
   const std::string userDir = at("/home/.config/Clipquill/");
   model.start({app + "clipquill", {}, at("/home"), userDir});
-  EXPECT_EQ(model.state().TemplateDir, app);
+  EXPECT_EQ(model.state().templateFolder, app);
   EXPECT_EQ(model.saveDialogFolder(), userDir);
   EXPECT_TRUE(std::filesystem::is_directory(userDir));
-  EXPECT_EQ(model.state().TemplateName, "DefaultTemplate.qtpl");  // the name proposed
+  EXPECT_EQ(model.state().templateName, "DefaultTemplate.qtpl");  // the name proposed
 
   writeFile(at("/t.qtpl"), "t\r\n");
   ScriptedForm fresh;
@@ -266,7 +266,7 @@ TEST_F(Model, TheUsersOwnDefaultTemplateComesFirst) {
     ScriptedForm fresh;
     MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
     m.start({app + "clipquill", {}, at("/home"), own});
-    EXPECT_EQ(m.state().TemplatePath, c.folder + "DefaultTemplate.qtpl")
+    EXPECT_EQ(m.state().templatePath, c.folder + "DefaultTemplate.qtpl")
         << c.own << c.beside << c.installed;
   }
 }
@@ -283,8 +283,8 @@ TEST_F(Model, SaveAsDefaultTemplateWritesTheUsersOwnAndStartUpLoadsIt) {
   EXPECT_EQ(model.saveDefaultTemplate(), SaveOutcome::Saved);
   EXPECT_EQ(readFile(own + "DefaultTemplate.qtpl"), "mine\r\n");
   EXPECT_NE(readFile(own + "DefaultTemplate.ini").find("ScriptName=*_mine"), std::string::npos);
-  EXPECT_EQ(model.state().TemplatePath, own + "DefaultTemplate.qtpl");
-  EXPECT_FALSE(model.state().Modified);
+  EXPECT_EQ(model.state().templatePath, own + "DefaultTemplate.qtpl");
+  EXPECT_FALSE(model.state().modified);
   EXPECT_TRUE(user.saveIndices.empty());  // no dialog
 
   // Saving again asks before replacing it; Cancel keeps the file.
@@ -333,7 +333,7 @@ TEST_F(Model, TheShippedDefaultTemplateListsAviClipsAndNamesAFilterForEachKind) 
     writeFile(home + clip, "");
   model.start({app + "clipquill", {}, at("/home")});
   EXPECT_TRUE(user.errors.empty());
-  EXPECT_EQ(model.state().TemplatePath, share + "DefaultTemplate.qtpl");
+  EXPECT_EQ(model.state().templatePath, share + "DefaultTemplate.qtpl");
   std::vector<std::string> checked, unchecked;
   for (const FilterEntry& entry : model.filters().entries()) {
     (entry.state == CheckState::Checked ? checked : unchecked).push_back(entry.text);
@@ -344,7 +344,7 @@ TEST_F(Model, TheShippedDefaultTemplateListsAviClipsAndNamesAFilterForEachKind) 
   // The settings name no source folder: the box keeps the home folder.
   EXPECT_EQ(model.fieldText(Field::Source), home);
   EXPECT_EQ(entries(), std::vector<std::string>{"a.avi"});
-  EXPECT_FALSE(model.state().Modified);
+  EXPECT_FALSE(model.state().modified);
 
   std::string text;
   for (const std::string& line : model.templateLines())
@@ -391,7 +391,7 @@ TEST_F(Model, ALoadReadsOnlyRealFilesAndGoesOn) {
     EXPECT_EQ(m.templateLines(), c.lines);
     EXPECT_TRUE(m.optionFlags().loadInis);
     EXPECT_EQ(m.fieldText(Field::Source), c.settingsApplied ? clips : at("/home/"));
-    EXPECT_FALSE(m.state().Modified);
+    EXPECT_FALSE(m.state().modified);
   }
 }
 #endif
@@ -406,8 +406,8 @@ TEST_F(Model, StartUpAppliesTheSettingsFileAndItsFlags) {
   EXPECT_EQ(model.fieldText(Field::ScriptName), "*_new");
   EXPECT_EQ(model.clips().mask(), "*.avs");
   EXPECT_EQ(entries(), std::vector<std::string>{"a.avs"});
-  EXPECT_EQ(model.state().IniName, "Hall.ini");
-  EXPECT_FALSE(model.state().Modified);
+  EXPECT_EQ(model.state().settingsName, "Hall.ini");
+  EXPECT_FALSE(model.state().modified);
   EXPECT_TRUE(user.errors.empty());
 
   // Stored as unchecked, the load flag keeps the settings file out.
@@ -451,7 +451,7 @@ TEST_F(Model, ALoadThatEmptiesTheFiltersRebuildsTheClipList) {
     model.event([&] { model.loadTemplate(); });
     EXPECT_EQ(model.clips().mask(), step.mask);
     EXPECT_EQ(entries(), step.entries);
-    EXPECT_FALSE(model.state().Modified);
+    EXPECT_FALSE(model.state().modified);
   }
   EXPECT_TRUE(user.errors.empty());
 }
@@ -467,8 +467,8 @@ TEST_F(Model, AMissingClipFolderEndsTheStartUpLoadButNotALaterOne) {
   EXPECT_EQ(user.errors, std::vector<std::string>{"File not found."});
   EXPECT_EQ(model.fieldText(Field::ScriptName), "");  // never reached
   EXPECT_EQ(model.filters().count(), 0u);
-  EXPECT_FALSE(model.state().Starting);
-  EXPECT_FALSE(model.state().Modified);  // the user changed nothing
+  EXPECT_FALSE(model.state().starting);
+  EXPECT_FALSE(model.state().modified);  // the user changed nothing
   EXPECT_EQ(model.clips().folder(), at("/home"));
 
   // The field still holds the text that failed; typing elsewhere first
@@ -482,7 +482,7 @@ TEST_F(Model, AMissingClipFolderEndsTheStartUpLoadButNotALaterOne) {
   EXPECT_EQ(model.fieldText(Field::ScriptName), "*_new");
   EXPECT_EQ(model.fieldText(Field::Destination), out);
   EXPECT_EQ(model.filters().count(), 1u);
-  EXPECT_FALSE(model.state().Modified);
+  EXPECT_FALSE(model.state().modified);
 }
 
 TEST_F(Model, EveryChangeSetsTheModifiedMarkAndAnEqualTextNone) {
@@ -516,9 +516,9 @@ TEST_F(Model, EveryChangeSetsTheModifiedMarkAndAnEqualTextNone) {
     ScriptedForm fresh;
     MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
     m.start({app + "clipquill", {}, at("/home")});
-    ASSERT_FALSE(m.state().Modified);
+    ASSERT_FALSE(m.state().modified);
     c.act(m);
-    EXPECT_EQ(m.state().Modified, c.modifies) << c.what;
+    EXPECT_EQ(m.state().modified, c.modifies) << c.what;
   }
 }
 
@@ -578,7 +578,7 @@ TEST_F(Model, TheFolderPickerFillsItsBoxAsTyping) {
   model.event([&] { model.pickSourceFolder(); });
   EXPECT_EQ(model.fieldText(Field::Source), clips);
   EXPECT_EQ(model.clips().folder(), at("/clips"));
-  EXPECT_TRUE(model.state().Modified);
+  EXPECT_TRUE(model.state().modified);
   model.event([&] { model.pickSourceFolder(); });
   EXPECT_EQ(model.fieldText(Field::Source), clips);
   EXPECT_FALSE(model.event([&] { model.pickDestinationFolder(); }));
@@ -604,7 +604,7 @@ TEST_F(Model, TypedTemplateLinesAreReadBackOnlyWhenNeeded) {
   } editor;
   model.templateTyped(editor);
   model.templateTyped(editor);
-  EXPECT_TRUE(model.state().Modified);
+  EXPECT_TRUE(model.state().modified);
   EXPECT_EQ(editor.reads, 0);
   EXPECT_EQ(model.templateLines(), std::vector<std::string>{"typed <F>"});
   EXPECT_EQ(model.templateLines(), std::vector<std::string>{"typed <F>"});
@@ -626,7 +626,7 @@ TEST_F(Model, CreatesScriptsFromTheSelectedClips) {
   EXPECT_EQ(model.createScripts(), RunOutcome::Completed);
   EXPECT_EQ(model.createdScripts().size(), 4u);
   EXPECT_EQ(readFile(out + "a_x.avs"), "AviSource(\"" + clips + "a.avs\")\r\n");
-  EXPECT_EQ(model.state().script.DestDir, out);
+  EXPECT_EQ(model.state().script.destFolder, out);
 }
 
 // The preview is the script a run writes, byte for byte, in both modes, and
@@ -725,9 +725,9 @@ TEST_F(Model, SaveFollowsTheDialogTheExtensionRuleAndTheOverwriteQuestion) {
     EXPECT_EQ(model.saveTemplate(), SaveOutcome::Saved);
     EXPECT_EQ(user.saveIndices.back(), previousType) << "the dialog keeps its index";
     previousType = c.type;
-    EXPECT_EQ(model.state().TemplatePath, c.written);
+    EXPECT_EQ(model.state().templatePath, c.written);
     EXPECT_EQ(readFile(c.written), "abc\r\n");
-    EXPECT_FALSE(model.state().Modified);
+    EXPECT_FALSE(model.state().modified);
   }
   EXPECT_EQ(user.savePresets.back(), "plain");
 
@@ -738,12 +738,12 @@ TEST_F(Model, SaveFollowsTheDialogTheExtensionRuleAndTheOverwriteQuestion) {
   EXPECT_EQ(model.saveTemplate(), SaveOutcome::OverwriteDeclined);
   EXPECT_EQ(user.questions.back(), msg::overwriteQuestion(at("/new.avs")));
   EXPECT_EQ(readFile(at("/new.avs")), "abc\r\n");
-  EXPECT_TRUE(model.state().Modified);
-  EXPECT_EQ(model.state().TemplateName, "new.avs");
+  EXPECT_TRUE(model.state().modified);
+  EXPECT_EQ(model.state().templateName, "new.avs");
   // A cancelled dialog leaves the mark, so the next close still asks.
   EXPECT_EQ(model.saveTemplate(), SaveOutcome::DialogCancelled);
   EXPECT_EQ(user.savePresets.back(), "new.avs");
-  EXPECT_TRUE(model.state().Modified);
+  EXPECT_TRUE(model.state().modified);
 }
 
 TEST_F(Model, ASavedTemplateLoadsBackWithItsSettingsAndFlags) {
@@ -809,7 +809,7 @@ TEST_F(Model, DirectCallsSaveToAPathAndStartWithoutTheSettings) {
              .withSettings = c.withSettings});
     EXPECT_EQ(m.fieldText(Field::Destination), c.destination) << c.withSettings;
     EXPECT_TRUE(m.optionFlags().loadInis) << "the flag as stored";
-    EXPECT_FALSE(m.state().Modified);
+    EXPECT_FALSE(m.state().modified);
     EXPECT_TRUE(fresh.errors.empty());
   }
 }
@@ -843,7 +843,7 @@ TEST_F(Model, LoadTouchesTheEditorOnlyOnceATemplateIsChosen) {
     EXPECT_EQ(user.questions.back(), msg::kSaveTemplatePrompt) << c.what;
     EXPECT_EQ(user.openIndices.size() - opened, c.dialogs) << c.what;
     EXPECT_EQ(model.templateLines(), c.lines) << c.what;
-    EXPECT_EQ(model.state().Modified, c.lines == std::vector<std::string>{"unsaved"}) << c.what;
+    EXPECT_EQ(model.state().modified, c.lines == std::vector<std::string>{"unsaved"}) << c.what;
   }
 
   // A save from the prompt that fails ends the load before the editor is
@@ -857,7 +857,7 @@ TEST_F(Model, LoadTouchesTheEditorOnlyOnceATemplateIsChosen) {
   EXPECT_FALSE(model.event([&] { model.loadTemplate(); }));
   EXPECT_EQ(user.errors, std::vector<std::string>{"Invalid filename."});
   EXPECT_EQ(model.templateLines(), std::vector<std::string>{"unsaved"});
-  EXPECT_TRUE(model.state().Modified);
+  EXPECT_TRUE(model.state().modified);
 
   // The open dialog keeps the index of its last completed use.
   user.answers.push_back(Answer::No);
@@ -900,7 +900,7 @@ TEST_F(Model, CloseAsksOnlyWithUnsavedChangesAndClosesOnlyOnceSavedOrDiscarded) 
     fresh.answers.assign(c.answers.begin(), c.answers.end());
     fresh.saveChoices.push_back(c.dialog);
     EXPECT_EQ(m.requestClose(), c.closes) << c.what;
-    EXPECT_EQ(m.state().Modified, c.modifiedAfter) << c.what;
+    EXPECT_EQ(m.state().modified, c.modifiedAfter) << c.what;
     EXPECT_EQ(fresh.questions.size(), c.modified ? c.answers.size() : 0u) << c.what;
     EXPECT_EQ(fresh.errors.size(), c.what == std::string("Save, save fails") ? 1u : 0u) << c.what;
     EXPECT_EQ(readFile(at("/file")), "") << c.what;
@@ -922,7 +922,7 @@ TEST_F(Model, UnprivilegedRefusedFoldersFailTheSaveButNeverSilently) {
   user.saveChoices.push_back(FileChoice{at("/locked/t.qtpl"), 1});
   EXPECT_FALSE(model.event([&] { model.saveTemplate(); }));
   EXPECT_EQ(user.errors, std::vector<std::string>{"File access denied."});
-  EXPECT_TRUE(model.state().Modified);
+  EXPECT_TRUE(model.state().modified);
 
   user.saveChoices.push_back(FileChoice{at("/t.qtpl"), 1});
   EXPECT_EQ(model.saveTemplate(), SaveOutcome::Saved);
@@ -1019,7 +1019,7 @@ TEST_F(Model, DroppedClipsSetTheFolderAndAreSelected) {
   EXPECT_EQ(model.drop(onList), 2u);  // c.mpg is not listed: no filter shows it
   EXPECT_EQ(model.fieldText(Field::Source), at("/clips"));
   EXPECT_EQ(model.clips().selectedEntries(), (std::vector<std::string>{"b.avi", "d.avi"}));
-  EXPECT_TRUE(model.state().Modified);
+  EXPECT_TRUE(model.state().modified);
 
   const DropDecision onDest = model.decideDrop(DropTarget::DestinationField, {out});
   EXPECT_EQ(onDest.action, DropDecision::SetDestination);

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the model asks of its front end and tells it: the person's answers and
-// dialogs (FormPort), what changed on screen (Shown), and the template
+// dialogs (FrontEnd), what changed on screen (Shown), and the template
 // editor's lines. The window, the command line and the tests each answer it.
 #pragma once
 
@@ -48,7 +48,7 @@ enum class FolderPickerFor { Clips, Scripts };
 // focus (UserPort), the error box, the two template dialogs, the filter list
 // editor, the folder picker, and the progress of a long run (RunProgress).
 // The window, the command line and the tests each supply one.
-class FormPort : public UserPort, public RunProgress {
+class FrontEnd : public UserPort, public RunProgress {
  public:
   // The application's error box: captioned with the application title, with
   // the error icon, an OK button and error.boxTextWithSubject().
