@@ -15,6 +15,9 @@
 
 namespace clipquill {
 
+// The main window's four text fields.
+enum class Field { Source, ClipName, ScriptName, Destination };
+
 // What the model tells its front end after changing something the window
 // shows, so that the widget can follow. The model never learns of widgets.
 enum class Shown {
@@ -44,8 +47,8 @@ struct FileChoice {
 // source box, "Script Folder" the destination box (and offers "New Folder").
 enum class FolderPickerFor { Clips, Scripts };
 
-// Everything the model asks of the person in front of it: message boxes and
-// focus (UserPort), the error box, the two template dialogs, the filter list
+// Everything the model asks of the person in front of it: message boxes
+// (UserPort), the keyboard focus, the error box, the two template dialogs, the filter list
 // editor, the folder picker, and the progress of a long run (RunProgress).
 // The window, the command line and the tests each supply one.
 class FrontEnd : public UserPort, public RunProgress {
@@ -53,6 +56,9 @@ class FrontEnd : public UserPort, public RunProgress {
   // The application's error box: captioned with the application title, with
   // the error icon, an OK button and error.boxTextWithSubject().
   virtual void errorBox(const Error& error) = 0;
+  // The keyboard focus to a field, after a box that asked the user to fill
+  // it in.
+  virtual void focus(Field field) = 0;
   // The dialogs below open only on the user's own commands. A front end
   // without them (the command line calls the model directly) answers each
   // as if it were cancelled.

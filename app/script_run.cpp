@@ -66,6 +66,8 @@ RunOutcome MainWindowModel::createScripts() {
     const RunOutcome outcome = aboutSubject([&] { return script.destFolder + script.scriptFile; },
                                             [&] { return generator.run(inputs, state_.script); });
     record(outcome, {});
+    // The box asked for a destination: the user goes on typing it.
+    if (outcome == RunOutcome::NoDestination) user_.focus(Field::Destination);
     return outcome;
   } catch (const Error& e) {
     record(RunOutcome::Completed, e.boxText());

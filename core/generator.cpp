@@ -35,7 +35,6 @@ RunOutcome ScriptGenerator::run(const ScriptInputs& in, ScriptState& state) {
   replaceAll_ = false;
   if (in.destText.empty()) {
     user_.messageBox(MessageKind::Error, Buttons::Ok, msg::kNoDestination);
-    user_.focus(Field::Destination);
     return RunOutcome::NoDestination;
   }
   // Two clips with one script name would have the second script replace the

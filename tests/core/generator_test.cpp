@@ -54,7 +54,6 @@ TEST_F(GeneratorTest, EmptyDestinationIsRefusedAndTouchesNothing) {
   EXPECT_EQ(user.boxes[0].kind, MessageKind::Error);
   EXPECT_EQ(user.boxes[0].buttons, Buttons::Ok);
   EXPECT_EQ(user.boxes[0].text, "You must specify a destination for the script(s).");
-  EXPECT_EQ(user.focused, std::vector<Field>{Field::Destination});
   EXPECT_EQ(created.lines, (Lines{"Script(s) Created:", "old.avs"}));
   EXPECT_TRUE(files.files.empty());
   EXPECT_TRUE(files.replaced.empty());

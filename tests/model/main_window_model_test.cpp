@@ -46,7 +46,8 @@ class ScriptedForm : public FrontEnd {
     answers.pop_front();
     return a;
   }
-  void focus(Field) override {}
+  std::vector<Field> focused;
+  void focus(Field field) override { focused.push_back(field); }
   void errorBox(const Error& error) override {
     errors.push_back(error.boxText());
     subjects.push_back(error.subject());
@@ -621,6 +622,7 @@ TEST_F(Model, CreatesScriptsFromTheSelectedClips) {
   EXPECT_TRUE(model.event([&] { model.createScripts(); }));
   EXPECT_TRUE(model.createdScripts().empty());  // no destination: refused
   EXPECT_EQ(user.questions.back(), msg::kNoDestination);
+  EXPECT_EQ(user.focused, std::vector<Field>{Field::Destination});  // to type it in
 
   model.setFieldText(Field::Destination, out);
   EXPECT_EQ(model.createScripts(), RunOutcome::Completed);
