@@ -29,6 +29,7 @@
 #include "bench/window_bench_support.h"
 #include "tests/support/named_child.h"
 #include "ui/main_window.h"
+#include "ui/object_names.h"
 #include "ui/template_editor.h"
 
 namespace {
@@ -175,7 +176,7 @@ struct Bench {
     support::floorWriteFile(root + "/big.qtpl", bytes);
     MainWindow form(setup({root + "/big.qtpl"}));
     form.show();
-    auto* editor = child<TemplateEditor>(&form, "ScriptMemo");
+    auto* editor = child<TemplateEditor>(&form, clipquill::objectNames::kScriptMemo);
     editor->setFocus();
     editor->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
     settle();
@@ -203,8 +204,8 @@ struct Bench {
     form.show();
     form.model().setFieldText(clipquill::Field::Source, clips);
     form.model().setFieldText(clipquill::Field::Destination, root + "/out");
-    child<QPushButton>(&form, "SelectAllButton")->click();
-    auto* editor = child<TemplateEditor>(&form, "ScriptMemo");
+    child<QPushButton>(&form, clipquill::objectNames::kSelectAllButton)->click();
+    auto* editor = child<TemplateEditor>(&form, clipquill::objectNames::kScriptMemo);
     editor->setFocus();
     // Halfway down, where the preview has lines before and after.
     editor->setCursorPosition(static_cast<int>(editor->lineCount() / 2), 0);

@@ -37,6 +37,7 @@
 
 #include "tests/support/named_child.h"
 #include "ui/folder_picker_dialog.h"
+#include "ui/object_names.h"
 #endif
 
 namespace {
@@ -103,7 +104,8 @@ int main(int argc, char** argv) {
   int qtArgc = 1;
   QApplication app(qtArgc, argv);
   clipquill::FolderPickerDialog dialog(root);
-  auto* folderList = clipquill::testing::child<QListWidget>(&dialog, "DirectoryListBox1");
+  auto* folderList =
+      clipquill::testing::child<QListWidget>(&dialog, clipquill::objectNames::kDirectoryListBox1);
   std::size_t shownCount = 0;
   const support::Rounds window = support::alternate(rounds, floorRound, [&] {
     const Clock::time_point start = Clock::now();

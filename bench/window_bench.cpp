@@ -39,6 +39,7 @@
 #include "persist/persist_files.h"
 #include "tests/support/named_child.h"
 #include "ui/main_window.h"
+#include "ui/object_names.h"
 #include "ui/template_editor.h"
 
 namespace {
@@ -152,8 +153,8 @@ struct Bench {
     form.show();
     settle();
     clipquill::MainWindowModel& windowModel = form.model();
-    auto* selectAllButton = child<QPushButton>(&form, "SelectAllButton");
-    auto* clipNameEdit = child<QLineEdit>(&form, "ClipNameLabeledEdit");
+    auto* selectAllButton = child<QPushButton>(&form, clipquill::objectNames::kSelectAllButton);
+    auto* clipNameEdit = child<QLineEdit>(&form, clipquill::objectNames::kClipNameLabeledEdit);
 
     const auto shown = support::alternate(
         rounds,
@@ -228,7 +229,8 @@ struct Bench {
     writeText(root + "/big.qtpl", bytes);
     MainWindow form(setup({root + "/big.qtpl"}));
     form.show();
-    auto* templateEdit = child<clipquill::TemplateEditor>(&form, "ScriptMemo");
+    auto* templateEdit =
+        child<clipquill::TemplateEditor>(&form, clipquill::objectNames::kScriptMemo);
     templateEdit->setFocus();
     templateEdit->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
     settle();
@@ -294,8 +296,8 @@ struct Bench {
             MainWindow form(setup({root + "/t.qtpl"}));
             form.show();
             settle();
-            child<QPushButton>(&form, "SelectAllButton")->click();
-            child<QPushButton>(&form, "CreateScriptsButton")->click();
+            child<QPushButton>(&form, clipquill::objectNames::kSelectAllButton)->click();
+            child<QPushButton>(&form, clipquill::objectNames::kCreateScriptsButton)->click();
             settle();
             if (form.model().createdScripts().size() != clips + 1) die("the window wrote too few");
           }

@@ -30,6 +30,7 @@
 #include "persist/persist_files.h"
 #include "tests/support/named_child.h"
 #include "ui/main_window.h"
+#include "ui/object_names.h"
 
 #ifndef CLIPQUILL_AVISYNTH_LIBRARY
 #define CLIPQUILL_AVISYNTH_LIBRARY ""
@@ -123,8 +124,8 @@ int main(int argc, char** argv) {
     });
     form.show();
     support::settle();
-    child<QPushButton>(&form, "SelectAllButton")->click();
-    child<QPushButton>(&form, "CreateScriptsButton")->click();
+    child<QPushButton>(&form, clipquill::objectNames::kSelectAllButton)->click();
+    child<QPushButton>(&form, clipquill::objectNames::kCreateScriptsButton)->click();
     if (form.model().createdScripts().size() != count + 1) die("the window wrote too few");
     const auto start = Clock::now();
     const clipquill::CreatedScriptChecks& checks = form.scriptChecks();

@@ -11,6 +11,7 @@
 #include "core/constants.h"
 #include "resources/embedded.h"
 #include "ui/dialog_frame.h"
+#include "ui/object_names.h"
 #include "ui/qt_text.h"
 #include "ui/screen_centre.h"
 
@@ -32,28 +33,28 @@ AboutBox::AboutBox(QWidget* parent)
 
   // A panel raised outside and lowered inside, holding everything but OK.
   panel_ = new QFrame(this);
-  panel_->setObjectName(QStringLiteral("Panel1"));
+  panel_->setObjectName(QString::fromLatin1(objectNames::kPanel1));
   panel_->setFrameStyle(QFrame::Box | QFrame::Sunken);
   panel_->setLineWidth(1);
   panel_->setMidLineWidth(1);
 
-  icon_ = label(panel_, "ProgramIcon");
+  icon_ = label(panel_, objectNames::kProgramIcon);
   const auto icon = resources::aboutIconPng();
   QPixmap pixmap;
   pixmap.loadFromData(icon.data(), static_cast<uint>(icon.size()), "PNG");
   icon_->setPixmap(pixmap);
 
-  productName_ = label(panel_, "ProductName");
+  productName_ = label(panel_, objectNames::kProductName);
   QFont productFont = productName_->font();
   productFont.setPixelSize(20);
   productFont.setBold(true);
   productName_->setFont(productFont);
 
-  version_ = label(panel_, "Version");
-  copyright_ = label(panel_, "Copyright");
+  version_ = label(panel_, objectNames::kVersion);
+  copyright_ = label(panel_, objectNames::kCopyright);
   copyright_->setText(QStringLiteral("Made by the Clipquill developers"));
 
-  comments_ = label(panel_, "Comments");
+  comments_ = label(panel_, objectNames::kComments);
   comments_->setWordWrap(true);
   comments_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   comments_->setText(QStringLiteral(
@@ -62,7 +63,7 @@ AboutBox::AboutBox(QWidget* parent)
       "each part of the window, see the \"Help | Using\" menu."));
 
   okButton_ = new QPushButton(QStringLiteral("OK"), this);
-  okButton_->setObjectName(QStringLiteral("OKButton"));
+  okButton_->setObjectName(QString::fromLatin1(objectNames::kOKButton));
   okButton_->setAccessibleName(QStringLiteral("OK"));
   okButton_->setDefault(true);
   connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "ui/dialog_frame.h"
+#include "ui/object_names.h"
 #include "ui/qt_text.h"
 #include "ui/screen_centre.h"
 
@@ -17,17 +18,17 @@ FilterEditorDialog::FilterEditorDialog(QWidget* parent) : QDialog(parent, kDialo
   setWindowTitle(QStringLiteral("Filename Filters"));
 
   frame_ = new QFrame(this);
-  frame_->setObjectName(QStringLiteral("Bevel1"));
+  frame_->setObjectName(QString::fromLatin1(objectNames::kBevel1));
   frame_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
 
   text_ = new QPlainTextEdit(this);
-  text_->setObjectName(QStringLiteral("FilterMemo"));
+  text_->setObjectName(QString::fromLatin1(objectNames::kFilterMemo));
   text_->setAccessibleName(QStringLiteral("Filename Filters"));
   text_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   text_->setTabChangesFocus(true);
 
   okButton_ = new QPushButton(QStringLiteral("OK"), this);
-  okButton_->setObjectName(QStringLiteral("OKBtn"));
+  okButton_->setObjectName(QString::fromLatin1(objectNames::kOKBtn));
   okButton_->setAccessibleName(QStringLiteral("OK"));
   okButton_->setDefault(true);
   connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);

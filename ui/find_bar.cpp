@@ -9,6 +9,7 @@
 #include <QToolButton>
 #include <algorithm>
 
+#include "ui/object_names.h"
 #include "ui/template_editor.h"
 
 namespace clipquill {
@@ -38,24 +39,25 @@ bool fitsLatin1(const QString& text) {
 }  // namespace
 
 FindBar::FindBar(TemplateEditor* editor, QWidget* parent) : QWidget(parent), editor_(editor) {
-  setObjectName(QStringLiteral("FindBar"));
+  setObjectName(QString::fromLatin1(objectNames::kFindBar));
   auto* findLabel = new QLabel(QStringLiteral("Fi&nd:"), this);
-  findEdit_ = named(new QLineEdit(this), "FindEdit", QStringLiteral("Find:"));
+  findEdit_ = named(new QLineEdit(this), objectNames::kFindEdit, QStringLiteral("Find:"));
   findLabel->setBuddy(findEdit_);
   replaceLabel_ = new QLabel(QStringLiteral("Replace &with:"), this);
-  replaceEdit_ = named(new QLineEdit(this), "ReplaceEdit", QStringLiteral("Replace with:"));
+  replaceEdit_ =
+      named(new QLineEdit(this), objectNames::kReplaceEdit, QStringLiteral("Replace with:"));
   replaceLabel_->setBuddy(replaceEdit_);
-  matchCase_ = named(new QCheckBox(QStringLiteral("Match &case"), this), "MatchCaseCheckBox",
-                     QStringLiteral("Match case"));
-  nextButton_ = named(button(QStringLiteral("Find Next"), this), "FindNextButton",
+  matchCase_ = named(new QCheckBox(QStringLiteral("Match &case"), this),
+                     objectNames::kMatchCaseCheckBox, QStringLiteral("Match case"));
+  nextButton_ = named(button(QStringLiteral("Find Next"), this), objectNames::kFindNextButton,
                       QStringLiteral("Find Next"));
-  replaceButton_ =
-      named(button(QStringLiteral("&Replace"), this), "ReplaceButton", QStringLiteral("Replace"));
-  replaceAllButton_ = named(button(QStringLiteral("Replace &All"), this), "ReplaceAllButton",
-                            QStringLiteral("Replace All"));
-  closeButton_ =
-      named(button(QStringLiteral("Close"), this), "FindCloseButton", QStringLiteral("Close"));
-  status_ = named(new QLabel(this), "FindStatusLabel", QString());
+  replaceButton_ = named(button(QStringLiteral("&Replace"), this), objectNames::kReplaceButton,
+                         QStringLiteral("Replace"));
+  replaceAllButton_ = named(button(QStringLiteral("Replace &All"), this),
+                            objectNames::kReplaceAllButton, QStringLiteral("Replace All"));
+  closeButton_ = named(button(QStringLiteral("Close"), this), objectNames::kFindCloseButton,
+                       QStringLiteral("Close"));
+  status_ = named(new QLabel(this), objectNames::kFindStatusLabel, QString());
 
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(0, 0, 0, 0);

@@ -16,6 +16,7 @@
 #include "ui/dialog_frame.h"
 #include "ui/message_boxes.h"
 #include "ui/new_folder_dialog.h"
+#include "ui/object_names.h"
 #include "ui/qt_text.h"
 #include "ui/screen_centre.h"
 
@@ -98,21 +99,21 @@ FolderPickerDialog::~FolderPickerDialog() = default;
 
 void FolderPickerDialog::build(Folders& folders, std::string homeFolder) {
   lister_ = std::make_unique<FolderLister>(folders, std::move(homeFolder));
-  setObjectName("TFolderListerDlg");
+  setObjectName(objectNames::kTFolderListerDlg);
   setWindowFlags(kDialogFrame | Qt::WindowContextHelpButtonHint);
 
   frame_ = new QFrame(this);
-  frame_->setObjectName("Bevel1");
+  frame_->setObjectName(objectNames::kBevel1);
   frame_->setFrameStyle(QFrame::Box | QFrame::Sunken);
 
   driveBox_ = new QComboBox(this);
-  driveBox_->setObjectName("DriveComboBox1");
+  driveBox_->setObjectName(objectNames::kDriveComboBox1);
   driveBox_->setAccessibleName("Drive");
   // The style's pictures come in several sizes; one size keeps the lines even.
   driveBox_->setIconSize(QSize(16, 16));
 
   folderList_ = new QListWidget(this);
-  folderList_->setObjectName("DirectoryListBox1");
+  folderList_->setObjectName(objectNames::kDirectoryListBox1);
   folderList_->setAccessibleName("Folders");
   folderList_->setItemDelegate(new IndentDelegate(folderList_));
   folderList_->setUniformItemSizes(true);
@@ -120,9 +121,9 @@ void FolderPickerDialog::build(Folders& folders, std::string homeFolder) {
   folderList_->setSelectionMode(QAbstractItemView::SingleSelection);
   folderList_->installEventFilter(this);
 
-  newFolderButton_ = makeButton(this, "NewFolderButton", "New Folder");
-  okButton_ = makeButton(this, "OKBtn", "OK");
-  cancelButton_ = makeButton(this, "CancelBtn", "Cancel");
+  newFolderButton_ = makeButton(this, objectNames::kNewFolderButton, "New Folder");
+  okButton_ = makeButton(this, objectNames::kOKBtn, "OK");
+  cancelButton_ = makeButton(this, objectNames::kCancelBtn, "Cancel");
 
   // The design's spacing (client 313 by 411): the drive selector over the
   // folder list in their frame; "New Folder" at the left below them, OK

@@ -37,6 +37,7 @@
 #include "ui/elided_label.h"
 #include "ui/find_bar.h"
 #include "ui/list_views.h"
+#include "ui/object_names.h"
 #include "ui/platform_paths.h"
 #include "ui/preview_pane.h"
 #include "ui/qt_text.h"
@@ -228,21 +229,23 @@ void MainWindow::buildWidgets() {
 }
 
 QLayout* MainWindow::buildFields(QWidget* central) {
-  QLabel* sourceLabel =
-      labeledEdit(sourceEdit_, "LocLabeledEdit", QStringLiteral("&Location of sources:"), central);
-  sourceFolderButton_ = button("CapFldrButton", QStringLiteral("&Clips Folder"), central);
-  QLabel* clipNameLabel = labeledEdit(clipNameEdit_, "ClipNameLabeledEdit",
+  QLabel* sourceLabel = labeledEdit(sourceEdit_, objectNames::kLocLabeledEdit,
+                                    QStringLiteral("&Location of sources:"), central);
+  sourceFolderButton_ =
+      button(objectNames::kCapFldrButton, QStringLiteral("&Clips Folder"), central);
+  QLabel* clipNameLabel = labeledEdit(clipNameEdit_, objectNames::kClipNameLabeledEdit,
                                       QStringLiteral("&Name of source(s):"), central);
   QLabel* scriptNameLabel = labeledEdit(
-      scriptNameEdit_, "ScriptLabeledEdit",
+      scriptNameEdit_, objectNames::kScriptLabeledEdit,
       QStringLiteral("Name for script(s) - &Wild card * stands for the clip's name:"), central);
   QLabel* destinationLabel =
-      labeledEdit(destinationEdit_, "DestLabeledEdit",
+      labeledEdit(destinationEdit_, objectNames::kDestLabeledEdit,
                   QStringLiteral("&Destination folder for scripts:"), central);
-  destinationFolderButton_ = button("ScrFldrButton", QStringLiteral("Scri&pt Folder"), central);
+  destinationFolderButton_ =
+      button(objectNames::kScrFldrButton, QStringLiteral("Scri&pt Folder"), central);
   // Beside the label, so that it takes no line of its own and moves nothing.
   sourceProblemLabel_ = new ElidedLabel(central);
-  sourceProblemLabel_->setObjectName(QStringLiteral("SourceProblemLabel"));
+  sourceProblemLabel_->setObjectName(QString::fromLatin1(objectNames::kSourceProblemLabel));
   sourceProblemLabel_->setStyleSheet(QStringLiteral("color: #b00000;"));
   auto* sourceLabelRow = new QHBoxLayout;
   sourceLabelRow->addWidget(sourceLabel);
@@ -267,12 +270,14 @@ QLayout* MainWindow::buildFields(QWidget* central) {
 
 QLayout* MainWindow::buildTemplateRow(QWidget* central) {
   templateEdit_ = new TemplateEditor(central);
-  QLabel* templateLabel =
-      labeled(templateEdit_, "ScriptMemo", QStringLiteral("Script &template:"), central);
-  loadTemplateButton_ = button("LoadSriptButton", QStringLiteral("Load Te&mplate"), central);
-  saveTemplateButton_ = button("SaveScriptButton", QStringLiteral("&Save Template"), central);
+  QLabel* templateLabel = labeled(templateEdit_, objectNames::kScriptMemo,
+                                  QStringLiteral("Script &template:"), central);
+  loadTemplateButton_ =
+      button(objectNames::kLoadSriptButton, QStringLiteral("Load Te&mplate"), central);
+  saveTemplateButton_ =
+      button(objectNames::kSaveScriptButton, QStringLiteral("&Save Template"), central);
   previewCheck_ = new QCheckBox(QStringLiteral("Show Pre&view"), central);
-  named(previewCheck_, "PreviewCheckBox", QStringLiteral("Show Preview"));
+  named(previewCheck_, objectNames::kPreviewCheckBox, QStringLiteral("Show Preview"));
 
   // The editor over its find bar, the preview under both; the user sets
   // the split.
@@ -284,7 +289,7 @@ QLayout* MainWindow::buildTemplateRow(QWidget* central) {
   editorColumn->addWidget(findBar_);
   preview_ = new PreviewPane(central);
   auto* split = new QSplitter(Qt::Vertical, central);
-  split->setObjectName(QStringLiteral("TemplateSplitter"));
+  split->setObjectName(QString::fromLatin1(objectNames::kTemplateSplitter));
   split->setChildrenCollapsible(false);
   split->addWidget(editorBox);
   split->addWidget(preview_);
@@ -309,9 +314,9 @@ QLayout* MainWindow::buildTemplateRow(QWidget* central) {
 
 QLayout* MainWindow::buildRunRow(QWidget* central) {
   createScriptsButton_ =
-      button("CreateScriptsButton", QStringLiteral("C&reate Script(s)"), central);
+      button(objectNames::kCreateScriptsButton, QStringLiteral("C&reate Script(s)"), central);
   joinCheck_ = new QCheckBox(QStringLiteral("&Join Sources"), central);
-  named(joinCheck_, "JoinScriptsCheckBox", joinCheck_->text());
+  named(joinCheck_, objectNames::kJoinScriptsCheckBox, joinCheck_->text());
 
   auto* runRow = new QHBoxLayout;
   runRow->addWidget(joinCheck_);
@@ -327,19 +332,21 @@ QLayout* MainWindow::buildListColumns(QWidget* central) {
   clipList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   clipModel_ = new ClipListModel(model_->clips(), this);
   clipList_->setModel(clipModel_);
-  QLabel* clipLabel = labeled(clipList_, "ClipFileListBox", QStringLiteral("So&urce(s):"), central);
-  selectAllButton_ = button("SelectAllButton", QStringLiteral("De/Select &All"), central);
+  QLabel* clipLabel =
+      labeled(clipList_, objectNames::kClipFileListBox, QStringLiteral("So&urce(s):"), central);
+  selectAllButton_ =
+      button(objectNames::kSelectAllButton, QStringLiteral("De/Select &All"), central);
 
   createdScripts_ = new CreatedScriptsView(central);
   createdScripts_->setReadOnly(true);
   createdScripts_->setLineWrapMode(QPlainTextEdit::NoWrap);
   createdScripts_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   createdScripts_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  QLabel* scriptsLabel =
-      labeled(createdScripts_, "ScriptNameMemo", QStringLiteral("Scr&ipt(s):"), central);
+  QLabel* scriptsLabel = labeled(createdScripts_, objectNames::kScriptNameMemo,
+                                 QStringLiteral("Scr&ipt(s):"), central);
   // The scripts that failed their check, one row each, under the list.
   problemsList_ = new QListWidget(central);
-  named(problemsList_, "ProblemsList", QStringLiteral("Problems"));
+  named(problemsList_, objectNames::kProblemsList, QStringLiteral("Problems"));
   problemsList_->setAccessibleDescription(
       QStringLiteral("Scripts AviSynth+ refused. Enter shows one, Ctrl+C copies"));
   problemsList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -354,9 +361,10 @@ QLayout* MainWindow::buildListColumns(QWidget* central) {
   filterModel_ = new FilterListModel(model_->filters(), this);
   filterList_->setModel(filterModel_);
   filterModel_->refresh();
-  QLabel* filterLabel =
-      labeled(filterList_, "FilterByCheckListBox", QStringLiteral("Filter &By:"), central);
-  editFiltersButton_ = button("EditFiltersButton", QStringLiteral("&Edit Filter List"), central);
+  QLabel* filterLabel = labeled(filterList_, objectNames::kFilterByCheckListBox,
+                                QStringLiteral("Filter &By:"), central);
+  editFiltersButton_ =
+      button(objectNames::kEditFiltersButton, QStringLiteral("&Edit Filter List"), central);
 
   auto* columns = new QGridLayout;
   columns->addWidget(clipLabel, 0, 0);
@@ -382,38 +390,39 @@ void MainWindow::buildMenus() {
     action->setShortcut(keys);
   };
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-  file->setObjectName(QStringLiteral("File1"));
-  item(file, loadTemplateAction_, "LoadTemplate1", QStringLiteral("Load Template"),
+  file->setObjectName(QString::fromLatin1(objectNames::kFile1));
+  item(file, loadTemplateAction_, objectNames::kLoadTemplate1, QStringLiteral("Load Template"),
        QKeySequence(Qt::CTRL | Qt::Key_L));
-  item(file, saveTemplateAction_, "SaveTemplate1", QStringLiteral("Save Template"),
+  item(file, saveTemplateAction_, objectNames::kSaveTemplate1, QStringLiteral("Save Template"),
        QKeySequence(Qt::CTRL | Qt::Key_S));
-  item(file, saveDefaultTemplateAction_, "SaveDefaultTemplate1",
+  item(file, saveDefaultTemplateAction_, objectNames::kSaveDefaultTemplate1,
        QStringLiteral("Save as &Default Template"), QKeySequence());
   file->addSeparator();
-  item(file, editFiltersAction_, "EditFilters1", QStringLiteral("&Edit Filters"),
+  item(file, editFiltersAction_, objectNames::kEditFilters1, QStringLiteral("&Edit Filters"),
        QKeySequence(Qt::CTRL | Qt::Key_E));
   file->addSeparator();
-  item(file, exitAction_, "Exit1", QStringLiteral("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_X));
+  item(file, exitAction_, objectNames::kExit1, QStringLiteral("E&xit"),
+       QKeySequence(Qt::CTRL | Qt::Key_X));
 
   QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
-  options->setObjectName(QStringLiteral("Options1"));
-  item(options, loadInisAction_, "LoadInis", QStringLiteral("&Load Template .ini's"),
+  options->setObjectName(QString::fromLatin1(objectNames::kOptions1));
+  item(options, loadInisAction_, objectNames::kLoadInis, QStringLiteral("&Load Template .ini's"),
        QKeySequence(Qt::CTRL | Qt::Key_O));
-  item(options, saveInisAction_, "SaveInis", QStringLiteral("&Save Template .ini's"),
+  item(options, saveInisAction_, objectNames::kSaveInis, QStringLiteral("&Save Template .ini's"),
        QKeySequence(Qt::CTRL | Qt::Key_A));
   loadInisAction_->setCheckable(true);
   saveInisAction_->setCheckable(true);
   showOptionFlags();
   options->addSeparator();
-  item(options, avisynthLibraryAction_, "AvisynthLibrary", QStringLiteral("AviSynth+ Li&brary..."),
-       QKeySequence());
+  item(options, avisynthLibraryAction_, objectNames::kAvisynthLibrary,
+       QStringLiteral("AviSynth+ Li&brary..."), QKeySequence());
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-  help->setObjectName(QStringLiteral("Help1"));
-  usageAction_ = addMenuDialog<UsageDialog>(help, StartupWindow::Using, "Using1",
+  help->setObjectName(QString::fromLatin1(objectNames::kHelp1));
+  usageAction_ = addMenuDialog<UsageDialog>(help, StartupWindow::Using, objectNames::kUsing1,
                                             QStringLiteral("&Using"), Qt::CTRL | Qt::Key_U);
   help->addSeparator();
-  aboutAction_ = addMenuDialog<AboutBox>(help, StartupWindow::About, "About1",
+  aboutAction_ = addMenuDialog<AboutBox>(help, StartupWindow::About, objectNames::kAbout1,
                                          QStringLiteral("&About"), Qt::CTRL | Qt::Key_B);
 }
 
@@ -435,19 +444,20 @@ void MainWindow::buildStatusBar() {
   // the last run and its check. Long texts never widen the window: they are
   // shortened in the middle, whole in their tooltips.
   templateStatus_ = new ElidedLabel(statusBar());
-  templateStatus_->setObjectName(QStringLiteral("TemplateStatus"));
+  templateStatus_->setObjectName(QString::fromLatin1(objectNames::kTemplateStatus));
   encodingStatus_ = new QLabel(statusBar());
-  encodingStatus_->setObjectName(QStringLiteral("EncodingStatus"));
+  encodingStatus_->setObjectName(QString::fromLatin1(objectNames::kEncodingStatus));
   encodingStatus_->setToolTip(QStringLiteral("The template's text encoding"));
   clipStatus_ = new QLabel(statusBar());
-  clipStatus_->setObjectName(QStringLiteral("ClipStatus"));
+  clipStatus_->setObjectName(QString::fromLatin1(objectNames::kClipStatus));
   runStatus_ = new ElidedLabel(statusBar());
-  runStatus_->setObjectName(QStringLiteral("RunStatus"));
-  openRunFolderButton_ = button("OpenRunFolderButton", QStringLiteral("Open Folder"), statusBar());
+  runStatus_->setObjectName(QString::fromLatin1(objectNames::kRunStatus));
+  openRunFolderButton_ =
+      button(objectNames::kOpenRunFolderButton, QStringLiteral("Open Folder"), statusBar());
   openRunFolderButton_->setToolTip(QStringLiteral("Open the folder the last run wrote to"));
   openRunFolderButton_->setFlat(true);
   checkStatus_ = new ElidedLabel(statusBar());
-  checkStatus_->setObjectName(QStringLiteral("CheckStatus"));
+  checkStatus_->setObjectName(QString::fromLatin1(objectNames::kCheckStatus));
   // Only a passing note (an option toggled, a drop) stands over them, for a
   // few seconds; nothing that lasts is a status bar message.
   statusBar()->addWidget(templateStatus_, 3);
@@ -753,7 +763,7 @@ bool MainWindow::proceed(std::size_t written, std::size_t total) {
     run_->dialog = std::make_unique<QProgressDialog>(QStringLiteral("Writing scripts..."),
                                                      QStringLiteral("Cancel"), 0,
                                                      static_cast<int>(total), this);
-    run_->dialog->setObjectName(QStringLiteral("CreateScriptsProgress"));
+    run_->dialog->setObjectName(QString::fromLatin1(objectNames::kCreateScriptsProgress));
     run_->dialog->setWindowTitle(QString::fromStdString(model_->state().appTitle));
     run_->dialog->setWindowModality(Qt::ApplicationModal);
     run_->dialog->setMinimumDuration(0);

@@ -25,6 +25,7 @@
 
 #include "ui/desktop_notice.h"
 #include "ui/main_window.h"
+#include "ui/object_names.h"
 #include "ui/platform_paths.h"
 #include "ui/qt_text.h"
 
@@ -45,17 +46,17 @@ WindowRect toRect(const QRect& r) {
 
 void MainWindow::bindDesktop() {
   // File > Recent Templates, right after "Save Template".
-  auto* file = findChild<QMenu*>(QStringLiteral("File1"));
+  auto* file = findChild<QMenu*>(QString::fromLatin1(objectNames::kFile1));
   recentMenu_ = new QMenu(QStringLiteral("&Recent Templates"), file);
-  recentMenu_->setObjectName(QStringLiteral("RecentTemplates1"));
+  recentMenu_->setObjectName(QString::fromLatin1(objectNames::kRecentTemplates1));
   const QList<QAction*> items = file->actions();
   const qsizetype save = items.indexOf(saveTemplateAction_);
   file->insertMenu(save >= 0 && save + 1 < items.size() ? items[save + 1] : nullptr, recentMenu_);
 
-  auto* options = findChild<QMenu*>(QStringLiteral("Options1"));
+  auto* options = findChild<QMenu*>(QString::fromLatin1(objectNames::kOptions1));
   options->addSeparator();
   standardKeysAction_ = options->addAction(QStringLiteral("&Desktop's Standard Keys"));
-  standardKeysAction_->setObjectName(QStringLiteral("StandardKeys1"));
+  standardKeysAction_->setObjectName(QString::fromLatin1(objectNames::kStandardKeys1));
   standardKeysAction_->setCheckable(true);
   connect(standardKeysAction_, &QAction::triggered, this, [this] {
     model_->toggleKeyScheme();
@@ -69,7 +70,7 @@ void MainWindow::bindDesktop() {
 
   // "Create Script(s)" from anywhere in the window; a key without a menu item.
   createScriptsAction_ = new QAction(QStringLiteral("Create Script(s)"), this);
-  createScriptsAction_->setObjectName(QStringLiteral("CreateScripts1"));
+  createScriptsAction_->setObjectName(QString::fromLatin1(objectNames::kCreateScripts1));
   addAction(createScriptsAction_);
   connect(createScriptsAction_, &QAction::triggered, createScriptsButton_, &QPushButton::click);
 

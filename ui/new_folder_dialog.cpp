@@ -10,34 +10,35 @@
 #include <QShowEvent>
 
 #include "ui/dialog_frame.h"
+#include "ui/object_names.h"
 #include "ui/screen_centre.h"
 
 namespace clipquill {
 
 NewFolderDialog::NewFolderDialog(QWidget* parent) : QDialog(parent, kDialogFrame) {
-  setObjectName("TNewFolderDlg");
+  setObjectName(objectNames::kTNewFolderDlg);
   setWindowTitle("Dialog");
 
   frame_ = new QFrame(this);
-  frame_->setObjectName("Bevel1");
+  frame_->setObjectName(objectNames::kBevel1);
   frame_->setFrameStyle(QFrame::Box | QFrame::Sunken);
 
   nameLabel_ = new QLabel("New folder name:", this);
-  nameLabel_->setObjectName("NewNameLabel");
+  nameLabel_->setObjectName(objectNames::kNewNameLabel);
 
   nameEdit_ = new QLineEdit(this);
-  nameEdit_->setObjectName("NewNameLabeledEdit");
+  nameEdit_->setObjectName(objectNames::kNewNameLabeledEdit);
   nameEdit_->setAccessibleName("New folder name:");
   nameEdit_->setMinimumWidth(185);
   nameLabel_->setBuddy(nameEdit_);
 
   okButton_ = new QPushButton("OK", this);
-  okButton_->setObjectName("OKBtn");
+  okButton_->setObjectName(objectNames::kOKBtn);
   okButton_->setAccessibleName("OK");
   okButton_->setDefault(true);
 
   cancelButton_ = new QPushButton("Cancel", this);
-  cancelButton_->setObjectName("CancelBtn");
+  cancelButton_->setObjectName(objectNames::kCancelBtn);
   cancelButton_->setAccessibleName("Cancel");
   cancelButton_->setAutoDefault(false);
 

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "ui/model/shown_bytes.h"
+#include "ui/object_names.h"
 #include "ui/qt_text.h"
 #include "ui/template_editor.h"
 
@@ -16,11 +17,11 @@ namespace clipquill {
 
 PreviewPane::PreviewPane(QWidget* parent)
     : QWidget(parent), title_(new QLabel(this)), text_(new TemplateEditor(this)) {
-  setObjectName(QStringLiteral("PreviewPane"));
-  title_->setObjectName(QStringLiteral("PreviewTitle"));
+  setObjectName(QString::fromLatin1(objectNames::kPreviewPane));
+  title_->setObjectName(QString::fromLatin1(objectNames::kPreviewTitle));
   title_->setTextFormat(Qt::PlainText);
   title_->setWordWrap(true);
-  text_->setObjectName(QStringLiteral("PreviewText"));
+  text_->setObjectName(QString::fromLatin1(objectNames::kPreviewText));
   text_->setAccessibleName(QStringLiteral("Script preview"));
   text_->setReadOnly(true);
   text_->setCaretLineVisible(false);

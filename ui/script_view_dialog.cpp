@@ -8,14 +8,16 @@
 #include <QTextBlock>
 #include <QVBoxLayout>
 
+#include "ui/object_names.h"
+
 namespace clipquill {
 
 ScriptViewDialog::ScriptViewDialog(const QString& title, const QString& text, int line,
                                    QWidget* parent)
     : QDialog(parent), text_(new QPlainTextEdit(this)) {
-  setObjectName(QStringLiteral("ScriptViewDialog"));
+  setObjectName(QString::fromLatin1(objectNames::kScriptViewDialog));
   setWindowTitle(title);
-  text_->setObjectName(QStringLiteral("ScriptViewText"));
+  text_->setObjectName(QString::fromLatin1(objectNames::kScriptViewText));
   text_->setAccessibleName(title);
   text_->setReadOnly(true);
   text_->setLineWrapMode(QPlainTextEdit::NoWrap);

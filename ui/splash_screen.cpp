@@ -15,6 +15,7 @@
 #include "resources/embedded.h"
 #include "ui/model/jpeg_image.h"
 #include "ui/model/startup.h"
+#include "ui/object_names.h"
 #include "ui/qt_text.h"
 #include "ui/screen_centre.h"
 
@@ -120,23 +121,23 @@ void SplashProgressBar::paintEvent(QPaintEvent*) {
 
 SplashScreen::SplashScreen(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
-  setObjectName(QStringLiteral("SplashScreen"));
+  setObjectName(QString::fromLatin1(objectNames::kSplashScreen));
   setAttribute(Qt::WA_QuitOnClose, false);
   setFixedSize(kClientWidth, kClientHeight);
 
   picture_ = new QLabel(this);
-  picture_->setObjectName(QStringLiteral("Image1"));
+  picture_->setObjectName(QString::fromLatin1(objectNames::kImage1));
   picture_->setGeometry(0, 0, kClientWidth, kClientHeight);
   QPixmap picture = splashPicture();
   hasPicture_ = !picture.isNull();
   picture_->setPixmap(hasPicture_ ? picture : plainBackground());
   picture_->setScaledContents(true);
 
-  appName_ = titleLabel(this, "AppName", 44, 10, true);
-  version_ = titleLabel(this, "Version", 44, 63, false);
+  appName_ = titleLabel(this, objectNames::kAppName, 44, 10, true);
+  version_ = titleLabel(this, objectNames::kVersion, 44, 63, false);
 
   progressBar_ = new SplashProgressBar(this);
-  progressBar_->setObjectName(QStringLiteral("LoadingProgressBar"));
+  progressBar_->setObjectName(QString::fromLatin1(objectNames::kLoadingProgressBar));
   progressBar_->setGeometry(44, 125, 272, 16);
   progressBar_->setRange(0, kStartupProgressMax);
   progressBar_->setPosition(0);

@@ -11,6 +11,7 @@
 #include "resources/embedded.h"
 #include "ui/dialog_frame.h"
 #include "ui/model/placement.h"
+#include "ui/object_names.h"
 #include "ui/screen_centre.h"
 
 namespace clipquill {
@@ -38,7 +39,7 @@ UsageDialog::UsageDialog(QWidget* parent) : MenuDialog(parent, kDialogFrame) {
   setModal(false);
 
   text_ = new QPlainTextEdit(this);
-  text_->setObjectName(QStringLiteral("Memo1"));
+  text_->setObjectName(QString::fromLatin1(objectNames::kMemo1));
   text_->setAccessibleName(QStringLiteral("Using Clipquill"));
   text_->setReadOnly(true);
   text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -49,7 +50,7 @@ UsageDialog::UsageDialog(QWidget* parent) : MenuDialog(parent, kDialogFrame) {
   text_->setPlainText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 
   closeButton_ = new QPushButton(QStringLiteral("Close"), this);
-  closeButton_->setObjectName(QStringLiteral("OKBtn"));
+  closeButton_->setObjectName(QString::fromLatin1(objectNames::kOKBtn));
   closeButton_->setAccessibleName(QStringLiteral("Close"));
   closeButton_->setDefault(true);
   connect(closeButton_, &QPushButton::clicked, this, &QWidget::close);

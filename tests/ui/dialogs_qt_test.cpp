@@ -19,6 +19,7 @@
 #include "support/named_child.h"
 #include "ui/about_box.h"
 #include "ui/filter_editor_dialog.h"
+#include "ui/object_names.h"
 #include "ui/qt_text.h"
 #include "ui/splash_screen.h"
 #include "ui/usage_dialog.h"
@@ -108,24 +109,24 @@ void DialogsTest::bytesAndShownText() {
 void DialogsTest::filterEditorFocusStartsOnOkThenStaysWhereItWas() {
   FilterEditorDialog dlg;
   QCOMPARE(dlg.windowTitle(), QStringLiteral("Filename Filters"));
-  QVERIFY(child<QPushButton>(&dlg, "OKBtn")->isDefault());
+  QVERIFY(child<QPushButton>(&dlg, objectNames::kOKBtn)->isDefault());
   QWidget* focused = nullptr;
   QString shown;
   whenActive(&dlg, [&] {
     focused = QApplication::focusWidget();
-    shown = child<QPlainTextEdit>(&dlg, "FilterMemo")->toPlainText();
+    shown = child<QPlainTextEdit>(&dlg, objectNames::kFilterMemo)->toPlainText();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);  // presses OK
     if (dlg.isVisible()) dlg.reject();
   });
   const auto edited = dlg.edit({"avs", "mpg", "mpeg"});
-  QCOMPARE(focused, static_cast<QWidget*>(child<QPushButton>(&dlg, "OKBtn")));
+  QCOMPARE(focused, static_cast<QWidget*>(child<QPushButton>(&dlg, objectNames::kOKBtn)));
   QCOMPARE(shown, QStringLiteral("avs\nmpg\nmpeg"));
   QVERIFY(edited);
   QCOMPARE(*edited, (Lines{"avs", "mpg", "mpeg"}));
 
   // Closed with the focus in the text box, it opens with it there.
   whenActive(&dlg, [&] {
-    child<QPlainTextEdit>(&dlg, "FilterMemo")->setFocus();
+    child<QPlainTextEdit>(&dlg, objectNames::kFilterMemo)->setFocus();
     dlg.close();
   });
   dlg.edit({"avs"});
@@ -134,19 +135,19 @@ void DialogsTest::filterEditorFocusStartsOnOkThenStaysWhereItWas() {
     dlg.close();
   });
   dlg.edit({"avs"});
-  QCOMPARE(focused, static_cast<QWidget*>(child<QPlainTextEdit>(&dlg, "FilterMemo")));
+  QCOMPARE(focused, static_cast<QWidget*>(child<QPlainTextEdit>(&dlg, objectNames::kFilterMemo)));
 }
 
 void DialogsTest::filterEditorTakesEnterAsANewLine() {
   FilterEditorDialog dlg;
   bool stillOpen = false;
   whenActive(&dlg, [&] {
-    typeInMemo(child<QPlainTextEdit>(&dlg, "FilterMemo"),
+    typeInMemo(child<QPlainTextEdit>(&dlg, objectNames::kFilterMemo),
                QStringLiteral("\navi"));  // Return, then "avi"
-    QTest::keyClick(child<QPlainTextEdit>(&dlg, "FilterMemo"), Qt::Key_Return);
-    QTest::keyClick(child<QPlainTextEdit>(&dlg, "FilterMemo"), Qt::Key_Enter);
+    QTest::keyClick(child<QPlainTextEdit>(&dlg, objectNames::kFilterMemo), Qt::Key_Return);
+    QTest::keyClick(child<QPlainTextEdit>(&dlg, objectNames::kFilterMemo), Qt::Key_Enter);
     stillOpen = dlg.isVisible();
-    child<QPushButton>(&dlg, "OKBtn")->click();
+    child<QPushButton>(&dlg, objectNames::kOKBtn)->click();
   });
   const auto edited = dlg.edit({"avs"});
   QVERIFY(stillOpen);
@@ -163,7 +164,7 @@ void DialogsTest::filterEditorClosedWithoutOkGivesNothing() {
   };
   for (const auto& [name, way] : ways) {
     whenActive(&dlg, [&] {
-      typeInMemo(child<QPlainTextEdit>(&dlg, "FilterMemo"), QStringLiteral("\nwmv"));
+      typeInMemo(child<QPlainTextEdit>(&dlg, objectNames::kFilterMemo), QStringLiteral("\nwmv"));
       way();
     });
     QVERIFY2(!dlg.edit({"avs", "avi"}), name);
@@ -171,7 +172,7 @@ void DialogsTest::filterEditorClosedWithoutOkGivesNothing() {
   // The abandoned text leaves no trace on the next showing.
   QString shown;
   whenActive(&dlg, [&] {
-    shown = child<QPlainTextEdit>(&dlg, "FilterMemo")->toPlainText();
+    shown = child<QPlainTextEdit>(&dlg, objectNames::kFilterMemo)->toPlainText();
     dlg.close();
   });
   dlg.edit({"avs", "avi"});
@@ -184,14 +185,18 @@ void DialogsTest::filterEditorKeepsTypedLinesWhateverTheWrapping() {
   const std::string spaced = "a long entry with many words " + std::string(40, 'y');
   int wrappedLines = 0;
   whenActive(&dlg, [&] {
-    wrappedLines =
-        child<QPlainTextEdit>(&dlg, "FilterMemo")->document()->begin().layout()->lineCount();
+    wrappedLines = child<QPlainTextEdit>(&dlg, objectNames::kFilterMemo)
+                       ->document()
+                       ->begin()
+                       .layout()
+                       ->lineCount();
     // Shift+Enter breaks the line as Enter does.
-    typeInMemo(child<QPlainTextEdit>(&dlg, "FilterMemo"), QStringLiteral("\n"));
-    QTest::keyClicks(child<QPlainTextEdit>(&dlg, "FilterMemo"), QStringLiteral("m2v"));
-    QTest::keyClick(child<QPlainTextEdit>(&dlg, "FilterMemo"), Qt::Key_Return, Qt::ShiftModifier);
-    QTest::keyClicks(child<QPlainTextEdit>(&dlg, "FilterMemo"), QStringLiteral("ts"));
-    child<QPushButton>(&dlg, "OKBtn")->click();
+    typeInMemo(child<QPlainTextEdit>(&dlg, objectNames::kFilterMemo), QStringLiteral("\n"));
+    QTest::keyClicks(child<QPlainTextEdit>(&dlg, objectNames::kFilterMemo), QStringLiteral("m2v"));
+    QTest::keyClick(child<QPlainTextEdit>(&dlg, objectNames::kFilterMemo), Qt::Key_Return,
+                    Qt::ShiftModifier);
+    QTest::keyClicks(child<QPlainTextEdit>(&dlg, objectNames::kFilterMemo), QStringLiteral("ts"));
+    child<QPushButton>(&dlg, objectNames::kOKBtn)->click();
   });
   const auto edited = dlg.edit({longLine, spaced,
                                 "a\xc2\xa0"
@@ -208,11 +213,11 @@ void DialogsTest::filterEditorGivesBackUneditedBytes() {
   FilterEditorDialog dlg;
   QString shown;
   whenActive(&dlg, [&] {
-    shown = child<QPlainTextEdit>(&dlg, "FilterMemo")->toPlainText();
-    typeInMemo(child<QPlainTextEdit>(&dlg, "FilterMemo"), QStringLiteral("\n"));
-    child<QPlainTextEdit>(&dlg, "FilterMemo")
+    shown = child<QPlainTextEdit>(&dlg, objectNames::kFilterMemo)->toPlainText();
+    typeInMemo(child<QPlainTextEdit>(&dlg, objectNames::kFilterMemo), QStringLiteral("\n"));
+    child<QPlainTextEdit>(&dlg, objectNames::kFilterMemo)
         ->insertPlainText(QStringLiteral("\u00e9t\u00e9"));  // as a keyboard would
-    child<QPushButton>(&dlg, "OKBtn")->click();
+    child<QPushButton>(&dlg, objectNames::kOKBtn)->click();
   });
   // The Latin-1 and the UTF-8 spelling of one word look alike on screen.
   const auto edited = dlg.edit({"caf\xe9", "caf\xc3\xa9", "caf\xe9", "  "});
@@ -227,19 +232,19 @@ void DialogsTest::aboutBoxIsRefreshedAtEachShowing() {
   // whole comment with the licence line.
   QCOMPARE(about.width(), 362);
   QVERIFY(about.height() >= 208);
-  QCOMPARE(child<QLabel>(&about, "ProgramIcon")->pixmap().size(),
+  QCOMPARE(child<QLabel>(&about, objectNames::kProgramIcon)->pixmap().size(),
            QSize(64, 64));  // the embedded icon decoded
   about.setTitleSource([] { return QStringLiteral("Clipquill"); });
   for (int showing = 1; showing <= 2; ++showing) {
     QString version, product;
     bool modal = false;
     whenActive(&about, [&] {
-      version = child<QLabel>(&about, "Version")->text();
-      product = child<QLabel>(&about, "ProductName")->text();
+      version = child<QLabel>(&about, objectNames::kVersion)->text();
+      product = child<QLabel>(&about, objectNames::kProductName)->text();
       modal = about.isModal();
       // Spoil the labels: the next showing must put them right again.
-      child<QLabel>(&about, "Version")->setText(QStringLiteral("Version ?"));
-      child<QLabel>(&about, "ProductName")->clear();
+      child<QLabel>(&about, objectNames::kVersion)->setText(QStringLiteral("Version ?"));
+      child<QLabel>(&about, objectNames::kProductName)->clear();
       QTest::keyClick(&about, Qt::Key_Return);
     });
     about.showModal();
@@ -257,18 +262,18 @@ void DialogsTest::aboutBoxGrowsForALargeFont() {
   QApplication::setFont(large);
   AboutBox about;
   QApplication::setFont(usual);
-  QVERIFY(child<QLabel>(&about, "Comments")->height() >=
-          child<QLabel>(&about, "Comments")
-              ->heightForWidth(child<QLabel>(&about, "Comments")->width()));
-  QVERIFY(child<QLabel>(&about, "Version")->height() >=
-          child<QLabel>(&about, "Version")->fontMetrics().height());
-  QVERIFY(child<QLabel>(&about, "Copyright")->geometry().bottom() <
-          child<QLabel>(&about, "Comments")->y());
-  QVERIFY(child<QLabel>(&about, "Comments")->geometry().bottom() <
-          child<QFrame>(&about, "Panel1")->height());
-  QVERIFY(child<QPushButton>(&about, "OKButton")->geometry().bottom() < about.height());
-  QVERIFY(child<QPushButton>(&about, "OKButton")->y() >
-          child<QFrame>(&about, "Panel1")->geometry().bottom());
+  QVERIFY(child<QLabel>(&about, objectNames::kComments)->height() >=
+          child<QLabel>(&about, objectNames::kComments)
+              ->heightForWidth(child<QLabel>(&about, objectNames::kComments)->width()));
+  QVERIFY(child<QLabel>(&about, objectNames::kVersion)->height() >=
+          child<QLabel>(&about, objectNames::kVersion)->fontMetrics().height());
+  QVERIFY(child<QLabel>(&about, objectNames::kCopyright)->geometry().bottom() <
+          child<QLabel>(&about, objectNames::kComments)->y());
+  QVERIFY(child<QLabel>(&about, objectNames::kComments)->geometry().bottom() <
+          child<QFrame>(&about, objectNames::kPanel1)->height());
+  QVERIFY(child<QPushButton>(&about, objectNames::kOKButton)->geometry().bottom() < about.height());
+  QVERIFY(child<QPushButton>(&about, objectNames::kOKButton)->y() >
+          child<QFrame>(&about, objectNames::kPanel1)->geometry().bottom());
 }
 
 void DialogsTest::usageWindowIsOneInstanceBroughtForward() {
@@ -291,11 +296,11 @@ void DialogsTest::usageWindowIsOneInstanceBroughtForward() {
   QCOMPARE(instances, 1);
 
   // Tab from Close never lands in the text.
-  child<QPushButton>(usage, "OKBtn")->setFocus();
-  QTest::keyClick(child<QPushButton>(usage, "OKBtn"), Qt::Key_Tab);
-  QVERIFY(QApplication::focusWidget() != child<QPlainTextEdit>(usage, "Memo1"));
+  child<QPushButton>(usage, objectNames::kOKBtn)->setFocus();
+  QTest::keyClick(child<QPushButton>(usage, objectNames::kOKBtn), Qt::Key_Tab);
+  QVERIFY(QApplication::focusWidget() != child<QPlainTextEdit>(usage, objectNames::kMemo1));
 
-  child<QPushButton>(usage, "OKBtn")->click();
+  child<QPushButton>(usage, objectNames::kOKBtn)->click();
   QVERIFY(!usage->isVisible());
   usage->showUsage();
   QVERIFY(usage->isVisible());
@@ -303,7 +308,7 @@ void DialogsTest::usageWindowIsOneInstanceBroughtForward() {
 
 void DialogsTest::usageTextCoversTheMainWindow() {
   UsageDialog usage;
-  const QString text = child<QPlainTextEdit>(&usage, "Memo1")->toPlainText();
+  const QString text = child<QPlainTextEdit>(&usage, objectNames::kMemo1)->toPlainText();
   for (const char* term : {"Location of sources:",
                            "Clips Folder",
                            "Name of source(s):",
@@ -336,9 +341,9 @@ void DialogsTest::usageTextCoversTheMainWindow() {
 void DialogsTest::splashShowsItsPartsAndFillsTheBar() {
   SplashScreen splash;
   QVERIFY(splash.hasPicture());  // the embedded JPEG decoded
-  QCOMPARE(child<QLabel>(&splash, "AppName")->text(), QStringLiteral("Clipquill"));
-  QCOMPARE(child<QLabel>(&splash, "Version")->text(), QStringLiteral("Version: 2.22"));
-  SplashProgressBar* bar = child<SplashProgressBar>(&splash, "LoadingProgressBar");
+  QCOMPARE(child<QLabel>(&splash, objectNames::kAppName)->text(), QStringLiteral("Clipquill"));
+  QCOMPARE(child<QLabel>(&splash, objectNames::kVersion)->text(), QStringLiteral("Version: 2.22"));
+  SplashProgressBar* bar = child<SplashProgressBar>(&splash, objectNames::kLoadingProgressBar);
   QCOMPARE(bar->maximum(), 7);
   QCOMPARE(bar->caption(), QStringLiteral("Clipquill now loading..."));
 

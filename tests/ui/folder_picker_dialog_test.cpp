@@ -20,6 +20,7 @@
 #include "support/temp_dir.h"
 #include "ui/folder_picker_dialog.h"
 #include "ui/new_folder_dialog.h"
+#include "ui/object_names.h"
 #include "ui/qt_text.h"
 
 namespace fs = std::filesystem;
@@ -98,24 +99,25 @@ class FolderPickerDialogTest : public QObject {
 
   void elementsNamesAndTabOrder() {
     const std::pair<const char*, QString> elements[] = {
-        {"Bevel1", ""},
-        {"DriveComboBox1", "Drive"},
-        {"DirectoryListBox1", "Folders"},
-        {"NewFolderButton", "New Folder"},
-        {"OKBtn", "OK"},
-        {"CancelBtn", "Cancel"},
+        {objectNames::kBevel1, ""},
+        {objectNames::kDriveComboBox1, "Drive"},
+        {objectNames::kDirectoryListBox1, "Folders"},
+        {objectNames::kNewFolderButton, "New Folder"},
+        {objectNames::kOKBtn, "OK"},
+        {objectNames::kCancelBtn, "Cancel"},
     };
     for (const auto& [name, accessible] : elements) {
       auto* w = dlg->findChild<QWidget*>(name);
       QVERIFY2(w != nullptr, name);
       QCOMPARE(w->accessibleName(), accessible);
     }
-    QVERIFY(!child<QPushButton>(dlg, "OKBtn")->isDefault() &&
-            !child<QPushButton>(dlg, "OKBtn")->autoDefault());
-    std::vector<QWidget*> order{
-        child<QComboBox>(dlg, "DriveComboBox1"), child<QListWidget>(dlg, "DirectoryListBox1"),
-        child<QPushButton>(dlg, "NewFolderButton"), child<QPushButton>(dlg, "OKBtn"),
-        child<QPushButton>(dlg, "CancelBtn")};
+    QVERIFY(!child<QPushButton>(dlg, objectNames::kOKBtn)->isDefault() &&
+            !child<QPushButton>(dlg, objectNames::kOKBtn)->autoDefault());
+    std::vector<QWidget*> order{child<QComboBox>(dlg, objectNames::kDriveComboBox1),
+                                child<QListWidget>(dlg, objectNames::kDirectoryListBox1),
+                                child<QPushButton>(dlg, objectNames::kNewFolderButton),
+                                child<QPushButton>(dlg, objectNames::kOKBtn),
+                                child<QPushButton>(dlg, objectNames::kCancelBtn)};
     for (std::size_t i = 0; i + 1 < order.size(); ++i) {
       QWidget* next = order[i]->nextInFocusChain();
       while (next->focusPolicy() == Qt::NoFocus)
@@ -123,11 +125,11 @@ class FolderPickerDialogTest : public QObject {
       QCOMPARE(next, order[i + 1]);
     }
     QCOMPARE(newDlg->windowTitle(), QString("Dialog"));
-    QCOMPARE(child<QLineEdit>(newDlg, "NewNameLabeledEdit")->accessibleName(),
+    QCOMPARE(child<QLineEdit>(newDlg, objectNames::kNewNameLabeledEdit)->accessibleName(),
              QString("New folder name:"));
-    QVERIFY(child<QPushButton>(newDlg, "OKBtn")->isDefault());
-    QCOMPARE(child<QLineEdit>(newDlg, "NewNameLabeledEdit")->nextInFocusChain(),
-             child<QPushButton>(newDlg, "OKBtn"));
+    QVERIFY(child<QPushButton>(newDlg, objectNames::kOKBtn)->isDefault());
+    QCOMPARE(child<QLineEdit>(newDlg, objectNames::kNewNameLabeledEdit)->nextInFocusChain(),
+             child<QPushButton>(newDlg, objectNames::kOKBtn));
   }
 
   void openingFollowsTheBox() {
@@ -151,12 +153,13 @@ class FolderPickerDialogTest : public QObject {
         seen = true;
         QCOMPARE(modal, dlg.get());
         QCOMPARE(dlg->windowTitle(), c.caption);
-        QCOMPARE(child<QPushButton>(dlg, "NewFolderButton")->isVisible(), c.newFolderShown);
-        QCOMPARE(child<QComboBox>(dlg, "DriveComboBox1")->currentIndex(), c.drive);
-        QCOMPARE(child<QListWidget>(dlg, "DirectoryListBox1")->currentItem()->text(),
+        QCOMPARE(child<QPushButton>(dlg, objectNames::kNewFolderButton)->isVisible(),
+                 c.newFolderShown);
+        QCOMPARE(child<QComboBox>(dlg, objectNames::kDriveComboBox1)->currentIndex(), c.drive);
+        QCOMPARE(child<QListWidget>(dlg, objectNames::kDirectoryListBox1)->currentItem()->text(),
                  c.currentText);
-        QCOMPARE(dlg->focusWidget(), child<QComboBox>(dlg, "DriveComboBox1"));
-        child<QPushButton>(dlg, "OKBtn")->click();
+        QCOMPARE(dlg->focusWidget(), child<QComboBox>(dlg, objectNames::kDriveComboBox1));
+        child<QPushButton>(dlg, objectNames::kOKBtn)->click();
       });
       const auto picked = dlg->pick(c.which, c.box, home.path());
       QVERIFY(seen);
@@ -180,7 +183,7 @@ class FolderPickerDialogTest : public QObject {
 
   void singleClickHighlightsDoubleClickAndEnterWalk() {
     whenShown([&](QWidget*) {
-      QListWidget* list = child<QListWidget>(dlg, "DirectoryListBox1");
+      QListWidget* list = child<QListWidget>(dlg, objectNames::kDirectoryListBox1);
       const int alpha = rowOf(list, "alpha");
       QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                         list->visualItemRect(list->item(alpha)).center());
@@ -202,23 +205,25 @@ class FolderPickerDialogTest : public QObject {
 
       // Highlighted but not opened: OK gives the folder shown.
       list->setCurrentRow(rowOf(list, "Beta"));
-      child<QPushButton>(dlg, "OKBtn")->setFocus();
-      QTest::keyClick(child<QPushButton>(dlg, "OKBtn"), Qt::Key_Return);
+      child<QPushButton>(dlg, objectNames::kOKBtn)->setFocus();
+      QTest::keyClick(child<QPushButton>(dlg, objectNames::kOKBtn), Qt::Key_Return);
     });
     QCOMPARE(dlg->pick(FolderPickerFor::Clips, clips(), ""), std::optional<std::string>(clips()));
   }
 
   void cancelEscapeAndCloseBoxGiveNothing() {
     const std::vector<std::function<void()>> closers{
-        [&] { child<QPushButton>(dlg, "CancelBtn")->click(); },
-        [&] { QTest::keyClick(child<QListWidget>(dlg, "DirectoryListBox1"), Qt::Key_Escape); },
+        [&] { child<QPushButton>(dlg, objectNames::kCancelBtn)->click(); },
+        [&] {
+          QTest::keyClick(child<QListWidget>(dlg, objectNames::kDirectoryListBox1), Qt::Key_Escape);
+        },
         [&] { dlg->close(); },
     };
     for (const auto& closeIt : closers) {
       whenShown([&](QWidget*) {
-        child<QListWidget>(dlg, "DirectoryListBox1")->setFocus();
-        QTest::keyClick(child<QListWidget>(dlg, "DirectoryListBox1"), Qt::Key_End);
-        QTest::keyClick(child<QListWidget>(dlg, "DirectoryListBox1"),
+        child<QListWidget>(dlg, objectNames::kDirectoryListBox1)->setFocus();
+        QTest::keyClick(child<QListWidget>(dlg, objectNames::kDirectoryListBox1), Qt::Key_End);
+        QTest::keyClick(child<QListWidget>(dlg, objectNames::kDirectoryListBox1),
                         Qt::Key_Enter);  // walked to "Beta"
         QCOMPARE(dlg->lister().currentFolder(), clips() + "/Beta");
         closeIt();
@@ -230,14 +235,14 @@ class FolderPickerDialogTest : public QObject {
   void aDriveThatCannotBeEnteredPutsTheSelectorBack() {
     drives.list.push_back({home.path() + "/gone", "", DriveKind::Network});
     whenShown([&](QWidget*) {
-      QComboBox* combo = child<QComboBox>(dlg, "DriveComboBox1");
+      QComboBox* combo = child<QComboBox>(dlg, objectNames::kDriveComboBox1);
       QCOMPARE(combo->count(), 3);
       combo->setCurrentIndex(2);
       emit combo->activated(2);
       QCOMPARE(errors, std::vector<std::string>{"File not found."});
       QCOMPARE(combo->currentIndex(), 1);
       QCOMPARE(dlg->lister().currentFolder(), clips());
-      child<QPushButton>(dlg, "CancelBtn")->click();
+      child<QPushButton>(dlg, objectNames::kCancelBtn)->click();
     });
     dlg->pick(FolderPickerFor::Clips, clips(), "");
   }
@@ -258,14 +263,16 @@ class FolderPickerDialogTest : public QObject {
       whenShown([&](QWidget*) {
         whenShown([&](QWidget* asked) {
           QCOMPARE(asked, newDlg.get());
-          QCOMPARE(newDlg->focusWidget(), child<QLineEdit>(newDlg, "NewNameLabeledEdit"));
-          child<QLineEdit>(newDlg, "NewNameLabeledEdit")->setText(c.name);
-          QTest::keyClick(child<QLineEdit>(newDlg, "NewNameLabeledEdit"), Qt::Key_Return);
+          QCOMPARE(newDlg->focusWidget(),
+                   child<QLineEdit>(newDlg, objectNames::kNewNameLabeledEdit));
+          child<QLineEdit>(newDlg, objectNames::kNewNameLabeledEdit)->setText(c.name);
+          QTest::keyClick(child<QLineEdit>(newDlg, objectNames::kNewNameLabeledEdit),
+                          Qt::Key_Return);
         });
-        child<QPushButton>(dlg, "NewFolderButton")->click();
+        child<QPushButton>(dlg, objectNames::kNewFolderButton)->click();
         QCOMPARE(dlg->lister().currentFolder(), clips() + c.expected);
         QVERIFY(dlg->isVisible());
-        child<QPushButton>(dlg, "OKBtn")->click();
+        child<QPushButton>(dlg, objectNames::kOKBtn)->click();
       });
       QCOMPARE(dlg->pick(FolderPickerFor::Scripts, clips(), ""),
                std::optional<std::string>(clips() + c.expected));
@@ -278,16 +285,17 @@ class FolderPickerDialogTest : public QObject {
     // dialog open; Cancel makes nothing.
     whenShown([&](QWidget*) {
       whenShown([&](QWidget*) {
-        QCOMPARE(child<QLineEdit>(newDlg, "NewNameLabeledEdit")->text(), QString("missing/inner"));
-        child<QLineEdit>(newDlg, "NewNameLabeledEdit")->clear();
-        child<QPushButton>(newDlg, "OKBtn")->click();
+        QCOMPARE(child<QLineEdit>(newDlg, objectNames::kNewNameLabeledEdit)->text(),
+                 QString("missing/inner"));
+        child<QLineEdit>(newDlg, objectNames::kNewNameLabeledEdit)->clear();
+        child<QPushButton>(newDlg, objectNames::kOKBtn)->click();
         QVERIFY(newDlg->isVisible());
-        QCOMPARE(newDlg->focusWidget(), child<QLineEdit>(newDlg, "NewNameLabeledEdit"));
-        child<QLineEdit>(newDlg, "NewNameLabeledEdit")->setText("unused");
-        child<QPushButton>(newDlg, "CancelBtn")->click();
+        QCOMPARE(newDlg->focusWidget(), child<QLineEdit>(newDlg, objectNames::kNewNameLabeledEdit));
+        child<QLineEdit>(newDlg, objectNames::kNewNameLabeledEdit)->setText("unused");
+        child<QPushButton>(newDlg, objectNames::kCancelBtn)->click();
       });
-      child<QPushButton>(dlg, "NewFolderButton")->click();
-      child<QPushButton>(dlg, "CancelBtn")->click();
+      child<QPushButton>(dlg, objectNames::kNewFolderButton)->click();
+      child<QPushButton>(dlg, objectNames::kCancelBtn)->click();
     });
     QCOMPARE(dlg->pick(FolderPickerFor::Scripts, clips(), ""), std::nullopt);
     QVERIFY(!fs::exists(clips() + "/unused"));

@@ -17,6 +17,7 @@
 #include "support/named_child.h"
 #include "support/temp_dir.h"
 #include "ui/main_window.h"
+#include "ui/object_names.h"
 
 using namespace clipquill;
 using clipquill::testing::child;
@@ -178,10 +179,10 @@ class MainWindowDesktopTest : public QObject {
     elsewhere.show();
     elsewhere.activateWindow();
     QTRY_VERIFY(QApplication::activeWindow() == &elsewhere);
-    QTest::mouseClick(child<QPushButton>(form, "SelectAllButton"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(form, objectNames::kSelectAllButton), Qt::LeftButton);
 
     // No service on the bus yet: the run ends as ever, nothing reported.
-    child<QPushButton>(form, "CreateScriptsButton")->click();
+    child<QPushButton>(form, objectNames::kCreateScriptsButton)->click();
     QVERIFY(std::filesystem::exists(path("out/c.avs")));
     QVERIFY(boxes.seen.isEmpty());
 
@@ -194,7 +195,7 @@ class MainWindowDesktopTest : public QObject {
     boxes.seen.clear();
     for (const char* script : {"a.avs", "b.avs", "c.avs"})
       std::filesystem::remove(path("out/") + script);
-    child<QPushButton>(form, "CreateScriptsButton")->click();
+    child<QPushButton>(form, objectNames::kCreateScriptsButton)->click();
     QTRY_COMPARE(
         service.received,
         QStringList{QString::fromStdString("Clipquill|3 scripts written|in " + path("out/"))});
@@ -204,7 +205,7 @@ class MainWindowDesktopTest : public QObject {
     QTRY_VERIFY(QApplication::activeWindow() == form.get());
     for (const char* script : {"a.avs", "b.avs", "c.avs"})
       std::filesystem::remove(path("out/") + script);
-    child<QPushButton>(form, "CreateScriptsButton")->click();
+    child<QPushButton>(form, objectNames::kCreateScriptsButton)->click();
     QTest::qWait(200);
     QCOMPARE(service.received.size(), 1);
     connection.unregisterService("org.freedesktop.Notifications");

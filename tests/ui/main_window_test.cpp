@@ -38,6 +38,7 @@
 #include "ui/elided_label.h"
 #include "ui/find_bar.h"
 #include "ui/list_views.h"
+#include "ui/object_names.h"
 #include "ui/preview_pane.h"
 #include "ui/template_editor.h"
 
@@ -216,22 +217,22 @@ class MainWindowTest : public QObject {
   void widgetsAreNamedCaptionedAndInTabOrder() {
     start();
     const std::vector<std::pair<const char*, const char*>> table{
-        {"LocLabeledEdit", "Location of sources:"},
-        {"CapFldrButton", "Clips Folder"},
-        {"ClipNameLabeledEdit", "Name of source(s):"},
-        {"ScriptLabeledEdit", "Name for script(s) - Wild card "},
-        {"DestLabeledEdit", "Destination folder for scripts:"},
-        {"ScrFldrButton", "Script Folder"},
-        {"ScriptMemo", "Script template:"},
-        {"CreateScriptsButton", "Create Script(s)"},
-        {"JoinScriptsCheckBox", "Join Sources"},
-        {"ClipFileListBox", "Source(s):"},
-        {"SelectAllButton", "De/Select All"},
-        {"LoadSriptButton", "Load Template"},
-        {"SaveScriptButton", "Save Template"},
-        {"ScriptNameMemo", "Script(s):"},
-        {"FilterByCheckListBox", "Filter By:"},
-        {"EditFiltersButton", "Edit Filter List"},
+        {objectNames::kLocLabeledEdit, "Location of sources:"},
+        {objectNames::kCapFldrButton, "Clips Folder"},
+        {objectNames::kClipNameLabeledEdit, "Name of source(s):"},
+        {objectNames::kScriptLabeledEdit, "Name for script(s) - Wild card "},
+        {objectNames::kDestLabeledEdit, "Destination folder for scripts:"},
+        {objectNames::kScrFldrButton, "Script Folder"},
+        {objectNames::kScriptMemo, "Script template:"},
+        {objectNames::kCreateScriptsButton, "Create Script(s)"},
+        {objectNames::kJoinScriptsCheckBox, "Join Sources"},
+        {objectNames::kClipFileListBox, "Source(s):"},
+        {objectNames::kSelectAllButton, "De/Select All"},
+        {objectNames::kLoadSriptButton, "Load Template"},
+        {objectNames::kSaveScriptButton, "Save Template"},
+        {objectNames::kScriptNameMemo, "Script(s):"},
+        {objectNames::kFilterByCheckListBox, "Filter By:"},
+        {objectNames::kEditFiltersButton, "Edit Filter List"},
     };
     std::vector<QWidget*> expected;
     for (const auto& [name, caption] : table) {
@@ -252,19 +253,19 @@ class MainWindowTest : public QObject {
     QCOMPARE(form->size(), QSize(555, 635));
     QVERIFY(!(form->windowFlags() & Qt::WindowMinimizeButtonHint));
     QVERIFY(!(form->windowFlags() & Qt::WindowMaximizeButtonHint));
-    QVERIFY(child<QAction>(form, "LoadInis")->isChecked() &&
-            child<QAction>(form, "SaveInis")->isChecked());
+    QVERIFY(child<QAction>(form, objectNames::kLoadInis)->isChecked() &&
+            child<QAction>(form, objectNames::kSaveInis)->isChecked());
   }
 
   // Each kind of edit claims Ctrl+A and Ctrl+X for itself; the menu wins.
   void menuShortcutsComeBeforeTheEdits_data() {
     QTest::addColumn<QString>("widget");
-    QTest::newRow("line edit") << "LocLabeledEdit";
-    QTest::newRow("name edit") << "ClipNameLabeledEdit";
-    QTest::newRow("template editor") << "ScriptMemo";
-    QTest::newRow("created-scripts list") << "ScriptNameMemo";
-    QTest::newRow("clip list") << "ClipFileListBox";
-    QTest::newRow("filter list") << "FilterByCheckListBox";
+    QTest::newRow("line edit") << objectNames::kLocLabeledEdit;
+    QTest::newRow("name edit") << objectNames::kClipNameLabeledEdit;
+    QTest::newRow("template editor") << objectNames::kScriptMemo;
+    QTest::newRow("created-scripts list") << objectNames::kScriptNameMemo;
+    QTest::newRow("clip list") << objectNames::kClipFileListBox;
+    QTest::newRow("filter list") << objectNames::kFilterByCheckListBox;
   }
   void menuShortcutsComeBeforeTheEdits() {
     QFETCH(QString, widget);
@@ -311,7 +312,7 @@ class MainWindowTest : public QObject {
   // Keys no menu item claims keep their editing meaning.
   void editingKeysStayWithTheEdit() {
     start();
-    QLineEdit* edit = child<QLineEdit>(form, "ClipNameLabeledEdit");
+    QLineEdit* edit = child<QLineEdit>(form, objectNames::kClipNameLabeledEdit);
     edit->setFocus();
     QTest::keyClicks(edit, "ab");
     edit->selectAll();
@@ -327,35 +328,35 @@ class MainWindowTest : public QObject {
   void typingAndProgramChangesRaiseTheSameHandler() {
     startOnHall();
     QVERIFY(!form->model().state().modified);
-    QCOMPARE(child<QLineEdit>(form, "LocLabeledEdit")->text(),
+    QCOMPARE(child<QLineEdit>(form, objectNames::kLocLabeledEdit)->text(),
              QString::fromStdString(path("clips")));
     QCOMPARE(form->model().clips().mask(), std::string("*.avi"));
-    QCOMPARE(child<QListView>(form, "ClipFileListBox")->model()->rowCount(), 3);
+    QCOMPARE(child<QListView>(form, objectNames::kClipFileListBox)->model()->rowCount(), 3);
     // Typing in the prefix rebuilds the mask with each key.
-    QTest::keyClicks(child<QLineEdit>(form, "ClipNameLabeledEdit"), "b");
+    QTest::keyClicks(child<QLineEdit>(form, objectNames::kClipNameLabeledEdit), "b");
     QCOMPARE(form->model().clips().mask(), std::string("b*.avi"));
-    QCOMPARE(child<QListView>(form, "ClipFileListBox")->model()->rowCount(), 1);
+    QCOMPARE(child<QListView>(form, objectNames::kClipFileListBox)->model()->rowCount(), 1);
     QVERIFY(form->model().state().modified);
     // The program setting the field is shown, and moves the list the same way.
     form->model().setFieldText(Field::ClipName, "");
-    QCOMPARE(child<QLineEdit>(form, "ClipNameLabeledEdit")->text(), QString());
-    QCOMPARE(child<QListView>(form, "ClipFileListBox")->model()->rowCount(), 3);
+    QCOMPARE(child<QLineEdit>(form, objectNames::kClipNameLabeledEdit)->text(), QString());
+    QCOMPARE(child<QListView>(form, objectNames::kClipFileListBox)->model()->rowCount(), 3);
   }
 
   // Keys typed into the source field all land; the folder error waits in
   // its line until the user leaves the field, then comes in one box.
   void aTypedFolderErrorWaitsForTheFieldToBeLeft() {
     startOnHall();
-    QLineEdit* edit = child<QLineEdit>(form, "LocLabeledEdit");
+    QLineEdit* edit = child<QLineEdit>(form, objectNames::kLocLabeledEdit);
     edit->setFocus();
     QTRY_VERIFY(edit->hasFocus());
     QTest::keyClick(edit, Qt::Key_End);
     QTest::keyClicks(edit, "xyz");
     QCOMPARE(edit->text(), QString::fromStdString(path("clipsxyz")));
     QVERIFY(boxes.errors.empty());
-    QCOMPARE(child<ElidedLabel>(form, "SourceProblemLabel")->fullText(),
+    QCOMPARE(child<ElidedLabel>(form, objectNames::kSourceProblemLabel)->fullText(),
              QString::fromStdString(path("clipsxyz") + ": File not found."));
-    QCOMPARE(child<QListView>(form, "ClipFileListBox")->model()->rowCount(), 0);
+    QCOMPARE(child<QListView>(form, objectNames::kClipFileListBox)->model()->rowCount(), 0);
     QVERIFY(!QApplication::overrideCursor());  // the busy cursor went with the failed read
 
     QTest::keyClick(edit, Qt::Key_Tab);
@@ -367,8 +368,8 @@ class MainWindowTest : public QObject {
     QTRY_VERIFY(edit->hasFocus());
     for (int i = 0; i < 3; ++i)
       QTest::keyClick(edit, Qt::Key_Backspace);
-    QCOMPARE(child<ElidedLabel>(form, "SourceProblemLabel")->fullText(), QString());
-    QCOMPARE(child<QListView>(form, "ClipFileListBox")->model()->rowCount(), 3);
+    QCOMPARE(child<ElidedLabel>(form, objectNames::kSourceProblemLabel)->fullText(), QString());
+    QCOMPARE(child<QListView>(form, objectNames::kClipFileListBox)->model()->rowCount(), 3);
     // A paste shows its box at once.
     QApplication::clipboard()->setText("/no/such/folder");
     edit->selectAll();
@@ -384,10 +385,10 @@ class MainWindowTest : public QObject {
       std::vector<FolderPickerFor> picked;
     };
     for (const Case& c : std::vector<Case>{
-             {child<QLineEdit>(form, "LocLabeledEdit"), {FolderPickerFor::Clips}},
-             {child<QLineEdit>(form, "ClipNameLabeledEdit"), {}},
-             {child<QLineEdit>(form, "ScriptLabeledEdit"), {}},
-             {child<QLineEdit>(form, "DestLabeledEdit"), {FolderPickerFor::Scripts}}}) {
+             {child<QLineEdit>(form, objectNames::kLocLabeledEdit), {FolderPickerFor::Clips}},
+             {child<QLineEdit>(form, objectNames::kClipNameLabeledEdit), {}},
+             {child<QLineEdit>(form, objectNames::kScriptLabeledEdit), {}},
+             {child<QLineEdit>(form, objectNames::kDestLabeledEdit), {FolderPickerFor::Scripts}}}) {
       dialogs.picked.clear();
       c.edit->setFocus();
       QTRY_VERIFY(c.edit->hasFocus());
@@ -395,57 +396,63 @@ class MainWindowTest : public QObject {
       QCOMPARE(dialogs.picked, c.picked);
     }
     // The picker's folder reached the source box as if typed: the list moved.
-    QCOMPARE(child<QLineEdit>(form, "LocLabeledEdit")->text(), QString::fromStdString(path("out")));
+    QCOMPARE(child<QLineEdit>(form, objectNames::kLocLabeledEdit)->text(),
+             QString::fromStdString(path("out")));
     QCOMPARE(form->model().clips().folder(), path("out"));
-    child<TemplateEditor>(form, "ScriptMemo")->setFocus();
+    child<TemplateEditor>(form, objectNames::kScriptMemo)->setFocus();
     QTRY_VERIFY(form->defaultButton() == nullptr);
   }
 
   void buttonsAndMenuItemsReachTheirHandlers() {
     startOnHall();
-    QTest::mouseClick(child<QPushButton>(form, "SelectAllButton"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(form, objectNames::kSelectAllButton), Qt::LeftButton);
     QCOMPARE(form->model().clips().selectedCount(), std::size_t{3});
-    QCOMPARE(child<QListView>(form, "ClipFileListBox")->selectionModel()->selectedRows().size(), 3);
-    QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
-    QCOMPARE(child<QPlainTextEdit>(form, "ScriptNameMemo")->toPlainText(),
+    QCOMPARE(child<QListView>(form, objectNames::kClipFileListBox)
+                 ->selectionModel()
+                 ->selectedRows()
+                 .size(),
+             3);
+    QTest::mouseClick(child<QPushButton>(form, objectNames::kCreateScriptsButton), Qt::LeftButton);
+    QCOMPARE(child<QPlainTextEdit>(form, objectNames::kScriptNameMemo)->toPlainText(),
              QStringLiteral("Script(s) Created:\na.avs\nb.avs\nd.avs"));
     QVERIFY(std::filesystem::exists(path("out/a.avs")));
 
     dialogs.filterAnswer = std::vector<std::string>{"avs", "", "mpg"};
-    child<QAction>(form, "EditFilters1")->trigger();
-    QCOMPARE(child<FilterCheckList>(form, "FilterByCheckListBox")->model()->rowCount(), 2);
-    QTest::mouseClick(child<QPushButton>(form, "EditFiltersButton"), Qt::LeftButton);
-    child<QAction>(form, "Using1")->trigger();
-    child<QAction>(form, "About1")->trigger();
+    child<QAction>(form, objectNames::kEditFilters1)->trigger();
+    QCOMPARE(child<FilterCheckList>(form, objectNames::kFilterByCheckListBox)->model()->rowCount(),
+             2);
+    QTest::mouseClick(child<QPushButton>(form, objectNames::kEditFiltersButton), Qt::LeftButton);
+    child<QAction>(form, objectNames::kUsing1)->trigger();
+    child<QAction>(form, objectNames::kAbout1)->trigger();
     QCOMPARE(dialogs.usingShown, 1);
     QCOMPARE(dialogs.aboutShown, 1);
 
-    child<QCheckBox>(form, "JoinScriptsCheckBox")->click();
+    child<QCheckBox>(form, objectNames::kJoinScriptsCheckBox)->click();
     QVERIFY(form->model().join());
-    child<QAction>(form, "LoadInis")->trigger();
-    QVERIFY(!child<QAction>(form, "LoadInis")->isChecked());
+    child<QAction>(form, objectNames::kLoadInis)->trigger();
+    QVERIFY(!child<QAction>(form, objectNames::kLoadInis)->isChecked());
     QVERIFY(!form->model().optionFlags().loadInis);
 
     // Save through the button: the dialog's path and type come back.
     fileDialogs.saves.push_back(FileChoice{path("New"), 2});
-    QTest::mouseClick(child<QPushButton>(form, "SaveScriptButton"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(form, objectNames::kSaveScriptButton), Qt::LeftButton);
     QVERIFY(std::filesystem::exists(path("New.avs")));
     QVERIFY(!form->model().state().modified);
     // Load through the menu, the open dialog cancelled: the editor keeps its
     // text and its undo history.
-    QTest::keyClicks(child<TemplateEditor>(form, "ScriptMemo"), "x");
+    QTest::keyClicks(child<TemplateEditor>(form, objectNames::kScriptMemo), "x");
     boxes.answers = {Answer::No};
-    child<QAction>(form, "LoadTemplate1")->trigger();
+    child<QAction>(form, objectNames::kLoadTemplate1)->trigger();
     QCOMPARE(boxes.asked.back().buttons, Buttons::YesNoCancel);
-    QCOMPARE(child<TemplateEditor>(form, "ScriptMemo")->text(),
+    QCOMPARE(child<TemplateEditor>(form, objectNames::kScriptMemo)->text(),
              QStringLiteral("xAVISource(\"<P><F>\")"));
-    QVERIFY(child<TemplateEditor>(form, "ScriptMemo")->isUndoAvailable());
+    QVERIFY(child<TemplateEditor>(form, objectNames::kScriptMemo)->isUndoAvailable());
     QVERIFY(form->model().state().modified);
   }
 
   void theFilterListTogglesOnlyInItsCheckColumn() {
     startOnHall();
-    FilterCheckList* list = child<FilterCheckList>(form, "FilterByCheckListBox");
+    FilterCheckList* list = child<FilterCheckList>(form, objectNames::kFilterByCheckListBox);
     const QModelIndex mpg = list->model()->index(1, 0);
     const QRect row = list->visualRect(mpg);
     // A press on the text is the list's click: the same mask, and the mark.
@@ -474,7 +481,7 @@ class MainWindowTest : public QObject {
   void clipSelectionReachesTheModel() {
     writeFile(path("clips/caf\xe9.avi"), "");  // a Latin-1 name
     startOnHall();
-    QListView* list = child<QListView>(form, "ClipFileListBox");
+    QListView* list = child<QListView>(form, objectNames::kClipFileListBox);
     QCOMPARE(list->model()->index(2, 0).data().toString(), QStringLiteral("caf\u00e9.avi"));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualRect(list->model()->index(1, 0)).center());
@@ -492,18 +499,19 @@ class MainWindowTest : public QObject {
   void templateBytesSurviveTheEditor() {
     writeFile(path("L1.qtpl"), "caf\xe9\r\nx\r\n");
     start({path("L1.qtpl")});
-    QCOMPARE(child<TemplateEditor>(form, "ScriptMemo")->text(), QStringLiteral("caf\u00e9\nx"));
+    QCOMPARE(child<TemplateEditor>(form, objectNames::kScriptMemo)->text(),
+             QStringLiteral("caf\u00e9\nx"));
     fileDialogs.saves.push_back(FileChoice{path("same.qtpl"), 1});
-    child<QAction>(form, "SaveTemplate1")->trigger();
+    child<QAction>(form, objectNames::kSaveTemplate1)->trigger();
     QCOMPARE(readFile(path("same.qtpl")), std::string("caf\xe9\r\nx\r\n"));
 
-    auto* editor = child<TemplateEditor>(form, "ScriptMemo");
+    auto* editor = child<TemplateEditor>(form, objectNames::kScriptMemo);
     editor->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
     // QTest types Latin-1 only; text entered as typed raises the same change.
     editor->typeText(QStringLiteral("\u20ac"));
     QVERIFY(form->model().state().modified);
     fileDialogs.saves.push_back(FileChoice{path("euro.qtpl"), 1});
-    child<QAction>(form, "SaveTemplate1")->trigger();
+    child<QAction>(form, objectNames::kSaveTemplate1)->trigger();
     QCOMPARE(readFile(path("euro.qtpl")), std::string("caf\xc3\xa9\r\nx\xe2\x82\xac\r\n"));
   }
 
@@ -511,7 +519,7 @@ class MainWindowTest : public QObject {
   // dialog, and the next window starts on it.
   void saveAsDefaultTemplateIsWhereTheNextStartLooks() {
     startOnHall();
-    auto* item = child<QAction>(form, "SaveDefaultTemplate1");
+    auto* item = child<QAction>(form, objectNames::kSaveDefaultTemplate1);
     QCOMPARE(item->text(), QStringLiteral("Save as &Default Template"));
     item->trigger();
     QVERIFY(boxes.asked.empty() && boxes.errors.empty());
@@ -529,19 +537,19 @@ class MainWindowTest : public QObject {
     writeFile(path("app/DefaultTemplate.qtpl"), "AVISource(\"<P><F>\")\r\n");
     start();
     QCOMPARE(form->model().state().templatePath, path("app/DefaultTemplate.qtpl"));
-    child<QAction>(form, "SaveTemplate1")->trigger();
+    child<QAction>(form, objectNames::kSaveTemplate1)->trigger();
     QCOMPARE(fileDialogs.folders.back(), path("home/.config/Clipquill/"));
     QVERIFY(std::filesystem::is_directory(path("home/.config/Clipquill")));
     // Saved there, it is the user's own, whose next save stays where it is.
     fileDialogs.saves.push_back(FileChoice{path("home/.config/Clipquill/DefaultTemplate.qtpl"), 1});
-    child<QAction>(form, "SaveTemplate1")->trigger();
+    child<QAction>(form, objectNames::kSaveTemplate1)->trigger();
     QCOMPARE(readFile(path("home/.config/Clipquill/DefaultTemplate.qtpl")),
              std::string("AVISource(\"<P><F>\")\r\n"));
-    child<QAction>(form, "SaveTemplate1")->trigger();
+    child<QAction>(form, objectNames::kSaveTemplate1)->trigger();
     QCOMPARE(fileDialogs.folders.back(), path("home/.config/Clipquill/"));
     // Any other template's dialog starts in its own folder.
     startOnHall();
-    child<QAction>(form, "SaveTemplate1")->trigger();
+    child<QAction>(form, objectNames::kSaveTemplate1)->trigger();
     QCOMPARE(fileDialogs.folders.back(), dir->path() + "/");
   }
 
@@ -593,7 +601,7 @@ class MainWindowTest : public QObject {
     QFETCH(QByteArray, saved);
     writeFile(path("in.qtpl"), file.toStdString());
     start({path("in.qtpl")});
-    auto* editor = child<TemplateEditor>(form, "ScriptMemo");
+    auto* editor = child<TemplateEditor>(form, objectNames::kScriptMemo);
     editor->setFocus();
     for (QChar c : typed) {
       QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
@@ -601,7 +609,7 @@ class MainWindowTest : public QObject {
     }
     QCOMPARE(form->model().state().modified, !typed.isEmpty());
     fileDialogs.saves.push_back(FileChoice{path("out.qtpl"), 1});
-    child<QAction>(form, "SaveTemplate1")->trigger();
+    child<QAction>(form, objectNames::kSaveTemplate1)->trigger();
     QCOMPARE(QByteArray::fromStdString(readFile(path("out.qtpl"))), saved);
   }
 
@@ -609,39 +617,40 @@ class MainWindowTest : public QObject {
   // a tab character.
   void tabMovesOnAndCtrlTabTypesATab() {
     startOnHall();
-    auto* editor = child<TemplateEditor>(form, "ScriptMemo");
+    auto* editor = child<TemplateEditor>(form, objectNames::kScriptMemo);
     editor->setFocus();
     QTRY_VERIFY(editor->hasFocus());
     QTest::keyClick(editor, Qt::Key_Tab, Qt::ControlModifier);
     QCOMPARE(editor->text(), QStringLiteral("\tAVISource(\"<P><F>\")"));
     QVERIFY(form->model().state().modified);
     QTest::keyClick(editor, Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), child<QPushButton>(form, "CreateScriptsButton"));
+    QCOMPARE(QApplication::focusWidget(),
+             child<QPushButton>(form, objectNames::kCreateScriptsButton));
     QCOMPARE(editor->text(), QStringLiteral("\tAVISource(\"<P><F>\")"));
   }
 
   void findAndReplaceWorkInTheEditor() {
     startOnHall();
-    auto* editor = child<TemplateEditor>(form, "ScriptMemo");
+    auto* editor = child<TemplateEditor>(form, objectNames::kScriptMemo);
     editor->setText(QStringLiteral("AVISource(a)\navisource(b)\nAVISource(c)"));
     editor->setFocus();
     QTest::keyClick(editor, Qt::Key_H, Qt::ControlModifier);
-    auto* bar = child<FindBar>(form, "FindBar");
+    auto* bar = child<FindBar>(form, objectNames::kFindBar);
     QVERIFY(bar->isVisible());
-    QVERIFY(child<QLineEdit>(form, "FindEdit")->hasFocus());
-    child<QLineEdit>(form, "FindEdit")->setText(QStringLiteral("AVISource"));
-    auto* replaceEdit = child<QLineEdit>(form, "ReplaceEdit");
+    QVERIFY(child<QLineEdit>(form, objectNames::kFindEdit)->hasFocus());
+    child<QLineEdit>(form, objectNames::kFindEdit)->setText(QStringLiteral("AVISource"));
+    auto* replaceEdit = child<QLineEdit>(form, objectNames::kReplaceEdit);
     replaceEdit->setText(QStringLiteral("FFVideoSource"));
     // A filter's name fits whole at the window's first size.
     QTRY_VERIFY(replaceEdit->width() >
                 replaceEdit->fontMetrics().horizontalAdvance(replaceEdit->text()));
-    child<QCheckBox>(form, "MatchCaseCheckBox")->setChecked(true);
-    QTest::mouseClick(child<QAbstractButton>(form, "ReplaceAllButton"), Qt::LeftButton);
+    child<QCheckBox>(form, objectNames::kMatchCaseCheckBox)->setChecked(true);
+    QTest::mouseClick(child<QAbstractButton>(form, objectNames::kReplaceAllButton), Qt::LeftButton);
     QCOMPARE(editor->text(), QStringLiteral("FFVideoSource(a)\navisource(b)\nFFVideoSource(c)"));
     // One step to undo.
     editor->undo();
     QCOMPARE(editor->text(), QStringLiteral("AVISource(a)\navisource(b)\nAVISource(c)"));
-    QTest::keyClick(child<QLineEdit>(form, "FindEdit"), Qt::Key_Escape);
+    QTest::keyClick(child<QLineEdit>(form, objectNames::kFindEdit), Qt::Key_Escape);
     QVERIFY(!bar->isVisible());
     QVERIFY(editor->hasFocus());
     // F3 finds the next match from the caret, round the end.
@@ -657,35 +666,35 @@ class MainWindowTest : public QObject {
   // the join option and typing, and stays hidden once the user hides it.
   void thePreviewFollowsTheWindowAndIsRemembered() {
     startOnHall();
-    auto* pane = child<PreviewPane>(form, "PreviewPane");
+    auto* pane = child<PreviewPane>(form, objectNames::kPreviewPane);
     QVERIFY(pane->isVisible());
-    QTest::mouseClick(child<QPushButton>(form, "SelectAllButton"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(form, objectNames::kSelectAllButton), Qt::LeftButton);
     form->refreshPreview();
     const QString clips = QString::fromStdString(path("clips/"));
     QCOMPARE(pane->text(), "AVISource(\"" + clips + "a.avi\")");
     QVERIFY(pane->title().contains(QStringLiteral("a.avs")));
     QVERIFY(!pane->title().contains(QStringLiteral("already there")));
     writeFile(path("out/a.avs"), "");
-    child<QCheckBox>(form, "JoinScriptsCheckBox")->click();
+    child<QCheckBox>(form, objectNames::kJoinScriptsCheckBox)->click();
     QTRY_COMPARE(pane->text(), "AVISource(\"" + clips + "a.avi\", \"" + clips + "b.avi\", \"" +
                                    clips + "d.avi\")");
-    child<QCheckBox>(form, "JoinScriptsCheckBox")->click();
+    child<QCheckBox>(form, objectNames::kJoinScriptsCheckBox)->click();
     form->refreshPreview();
     QVERIFY(pane->title().contains(QStringLiteral("already there")));
     // Typing: the preview follows once typing pauses.
-    auto* editor = child<TemplateEditor>(form, "ScriptMemo");
+    auto* editor = child<TemplateEditor>(form, objectNames::kScriptMemo);
     editor->setFocus();
     QTest::keyClicks(editor, "#");
     QTRY_COMPARE(pane->text(), "#AVISource(\"" + clips + "a.avi\")");
 
-    QTest::mouseClick(child<QCheckBox>(form, "PreviewCheckBox"), Qt::LeftButton);
+    QTest::mouseClick(child<QCheckBox>(form, objectNames::kPreviewCheckBox), Qt::LeftButton);
     QVERIFY(!pane->isVisible());
     form.reset();
     startOnHall();
-    QVERIFY(!child<PreviewPane>(form, "PreviewPane")->isVisible());
-    QVERIFY(!child<QCheckBox>(form, "PreviewCheckBox")->isChecked());
-    child<QCheckBox>(form, "PreviewCheckBox")->click();
-    QVERIFY(child<PreviewPane>(form, "PreviewPane")->isVisible());
+    QVERIFY(!child<PreviewPane>(form, objectNames::kPreviewPane)->isVisible());
+    QVERIFY(!child<QCheckBox>(form, objectNames::kPreviewCheckBox)->isChecked());
+    child<QCheckBox>(form, objectNames::kPreviewCheckBox)->click();
+    QVERIFY(child<PreviewPane>(form, objectNames::kPreviewPane)->isVisible());
   }
 
   // Clips that would share a script name: the preview says so before the
@@ -698,35 +707,35 @@ class MainWindowTest : public QObject {
                                     "\r\n[FilterBy]\r\nExt0=avi\r\nExt1=mkv\r\n"
                                     "[FilterState]\r\nExt0State=1\r\nExt1State=1\r\n");
     start({path("Hall.qtpl")});
-    QTest::mouseClick(child<QPushButton>(form, "SelectAllButton"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(form, objectNames::kSelectAllButton), Qt::LeftButton);
     form->refreshPreview();
-    auto* pane = child<PreviewPane>(form, "PreviewPane");
+    auto* pane = child<PreviewPane>(form, objectNames::kPreviewPane);
     QVERIFY2(pane->title().contains(QStringLiteral("a.mkv, also gets this script name")),
              qPrintable(pane->title()));
-    QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(form, objectNames::kCreateScriptsButton), Qt::LeftButton);
     QCOMPARE(boxes.asked.size(), std::size_t{1});
     QCOMPARE(boxes.asked[0].kind, MessageKind::Error);
     QVERIFY2(boxes.asked[0].text.endsWith(QStringLiteral("\n\na_enc.avs: a.avi, a.mkv")),
              qPrintable(boxes.asked[0].text));
     QVERIFY(std::filesystem::is_empty(path("out")));
-    auto* status = qobject_cast<ElidedLabel*>(child<QLabel>(form, "RunStatus"));
+    auto* status = qobject_cast<ElidedLabel*>(child<QLabel>(form, objectNames::kRunStatus));
     QCOMPARE(status->fullText(),
              QStringLiteral("Last run: selected clips share script names; nothing written."));
-    QVERIFY(!child<QPushButton>(form, "OpenRunFolderButton")->isVisible());
+    QVERIFY(!child<QPushButton>(form, objectNames::kOpenRunFolderButton)->isVisible());
   }
 
   // A template without a settings file empties Filter By, and the clip list
   // shows what an empty filter lists: every clip.
   void loadingATemplateWithoutSettingsListsEveryClip() {
     startOnHall();
-    auto* list = child<QListView>(form, "ClipFileListBox");
+    auto* list = child<QListView>(form, objectNames::kClipFileListBox);
     QCOMPARE(list->model()->rowCount(), 3);
     writeFile(path("Bare.qtpl"), "Bare\r\n");
     fileDialogs.opens.push_back(FileChoice{path("Bare.qtpl"), 1});
-    QTest::mouseClick(child<QPushButton>(form, "LoadSriptButton"), Qt::LeftButton);
-    QCOMPARE(child<QListView>(form, "FilterByCheckListBox")->model()->rowCount(), 0);
+    QTest::mouseClick(child<QPushButton>(form, objectNames::kLoadSriptButton), Qt::LeftButton);
+    QCOMPARE(child<QListView>(form, objectNames::kFilterByCheckListBox)->model()->rowCount(), 0);
     QCOMPARE(list->model()->rowCount(), 4);
-    QCOMPARE(qobject_cast<QLabel*>(child<QLabel>(form, "ClipStatus"))->text(),
+    QCOMPARE(qobject_cast<QLabel*>(child<QLabel>(form, objectNames::kClipStatus))->text(),
              QStringLiteral("4 clips, 0 selected"));
   }
 
@@ -740,19 +749,19 @@ class MainWindowTest : public QObject {
                                     "\r\n[FilterBy]\r\nExt0=avi\r\n"
                                     "[FilterState]\r\nExt0State=1\r\n");
     start({path("Hall.qtpl")});
-    QListView* list = child<QListView>(form, "ClipFileListBox");
+    QListView* list = child<QListView>(form, objectNames::kClipFileListBox);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualRect(list->model()->index(0, 0)).center());
     form->refreshPreview();
-    auto* pane = child<PreviewPane>(form, "PreviewPane");
+    auto* pane = child<PreviewPane>(form, objectNames::kPreviewPane);
     const QString line = "AVISource(\"" + QString::fromStdString(path("clips/")) + "a.avi\")";
     QCOMPARE(pane->text(), "\n" + line + "\n");
     QVERIFY(!pane->title().contains(QStringLiteral("already there")));
 
-    auto* editor = child<TemplateEditor>(form, "ScriptMemo");
+    auto* editor = child<TemplateEditor>(form, objectNames::kScriptMemo);
     editor->setFocus();
     QTest::keyClicks(editor, "#");
-    QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(form, objectNames::kCreateScriptsButton), Qt::LeftButton);
     QCOMPARE(readFile(path("out/a.avs")), "#\r\n" + line.toStdString() + "\r\n\r\n");
     QTRY_VERIFY(pane->title().contains(QStringLiteral("already there")));
   }
@@ -767,20 +776,20 @@ class MainWindowTest : public QObject {
                                     "\r\n[FilterBy]\r\nExt0=avi\r\n"
                                     "[FilterState]\r\nExt0State=1\r\n");
     start({path("Hall.qtpl")});
-    QCOMPARE(child<QLabel>(form, "EncodingStatus")->text(), QStringLiteral("UTF-8"));
-    QListView* list = child<QListView>(form, "ClipFileListBox");
+    QCOMPARE(child<QLabel>(form, objectNames::kEncodingStatus)->text(), QStringLiteral("UTF-8"));
+    QListView* list = child<QListView>(form, objectNames::kClipFileListBox);
     QCOMPARE(list->model()->rowCount(), 4);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualRect(list->model()->index(3, 0)).center());
     form->refreshPreview();
-    auto* pane = child<PreviewPane>(form, "PreviewPane");
+    auto* pane = child<PreviewPane>(form, objectNames::kPreviewPane);
     QCOMPARE(pane->text(), QStringLiteral("# caf\u00e9 \\xE9t\\xE9.avi"));
     QVERIFY2(pane->title().contains(QStringLiteral("\\xE9t\\xE9.avs")), qPrintable(pane->title()));
 
     writeFile(path("L1.qtpl"), "# caf\xe9 <F>\r\n");
     fileDialogs.opens.push_back(FileChoice{path("L1.qtpl"), 1});
-    QTest::mouseClick(child<QPushButton>(form, "LoadSriptButton"), Qt::LeftButton);
-    QCOMPARE(child<QLabel>(form, "EncodingStatus")->text(), QStringLiteral("Latin-1"));
+    QTest::mouseClick(child<QPushButton>(form, objectNames::kLoadSriptButton), Qt::LeftButton);
+    QCOMPARE(child<QLabel>(form, objectNames::kEncodingStatus)->text(), QStringLiteral("Latin-1"));
   }
 
   // A clip's name with a double quote inside "<P><F>": the preview warns
@@ -788,14 +797,14 @@ class MainWindowTest : public QObject {
   void thePreviewWarnsOfAQuoteInAClipsName() {
     writeFile(path("clips/it\"s.avi"), "");
     startOnHall();
-    QListView* list = child<QListView>(form, "ClipFileListBox");
+    QListView* list = child<QListView>(form, objectNames::kClipFileListBox);
     const auto select = [&](const QString& name) {
       const auto found = list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, name);
       QVERIFY(!found.isEmpty());
       QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                         list->visualRect(found.front()).center());
     };
-    auto* pane = child<PreviewPane>(form, "PreviewPane");
+    auto* pane = child<PreviewPane>(form, objectNames::kPreviewPane);
     select(QStringLiteral("it\"s.avi"));
     form->refreshPreview();
     QVERIFY2(pane->title().contains(QStringLiteral("has a double quote in its name")),
@@ -811,7 +820,7 @@ class MainWindowTest : public QObject {
 
   void aFailedSaveOnCloseKeepsTheWindowOpen() {
     startOnHall();
-    QTest::keyClicks(child<QLineEdit>(form, "ScriptLabeledEdit"), "*_x");
+    QTest::keyClicks(child<QLineEdit>(form, objectNames::kScriptLabeledEdit), "*_x");
     boxes.answers = {Answer::Save};
     fileDialogs.saves.push_back(FileChoice{path("missing/t.qtpl"), 1});
     form->close();
@@ -839,25 +848,26 @@ class MainWindowTest : public QObject {
       auto* elided = qobject_cast<ElidedLabel*>(label);
       return elided ? elided->fullText() : label->text();
     };
-    QCOMPARE(text("TemplateStatus"), QString::fromStdString("Hall.qtpl in " + dir->path()));
-    QCOMPARE(text("ClipStatus"), QStringLiteral("3 clips, 0 selected"));
-    QVERIFY(!child<QPushButton>(form, "OpenRunFolderButton")->isVisible());
-    QTest::keyClicks(child<QLineEdit>(form, "ScriptLabeledEdit"), "*");
-    QVERIFY(text("TemplateStatus").startsWith("Hall.qtpl (modified) in "));
-    QListView* list = child<QListView>(form, "ClipFileListBox");
+    QCOMPARE(text(objectNames::kTemplateStatus),
+             QString::fromStdString("Hall.qtpl in " + dir->path()));
+    QCOMPARE(text(objectNames::kClipStatus), QStringLiteral("3 clips, 0 selected"));
+    QVERIFY(!child<QPushButton>(form, objectNames::kOpenRunFolderButton)->isVisible());
+    QTest::keyClicks(child<QLineEdit>(form, objectNames::kScriptLabeledEdit), "*");
+    QVERIFY(text(objectNames::kTemplateStatus).startsWith("Hall.qtpl (modified) in "));
+    QListView* list = child<QListView>(form, objectNames::kClipFileListBox);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualRect(list->model()->index(1, 0)).center());
-    QCOMPARE(text("ClipStatus"), QStringLiteral("3 clips, 1 selected"));
+    QCOMPARE(text(objectNames::kClipStatus), QStringLiteral("3 clips, 1 selected"));
 
     writeFile(path("out/b.avs"), "old");
-    QTest::mouseClick(child<QPushButton>(form, "SelectAllButton"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(form, objectNames::kSelectAllButton), Qt::LeftButton);
     boxes.answers = {Answer::Skip};
-    QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(form, objectNames::kCreateScriptsButton), Qt::LeftButton);
     QCOMPARE(boxes.asked.back().buttons, Buttons::ReplaceAllSkip);
-    QCOMPARE(text("RunStatus"),
+    QCOMPARE(text(objectNames::kRunStatus),
              QString::fromStdString("Last run: 2 scripts written, 1 kept in " + path("out") + "."));
     QDesktopServices::setUrlHandler("file", this, "openUrl");
-    QTest::mouseClick(child<QPushButton>(form, "OpenRunFolderButton"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(form, objectNames::kOpenRunFolderButton), Qt::LeftButton);
     QDesktopServices::unsetUrlHandler("file");
     QCOMPARE(opened, std::vector<QUrl>{QUrl::fromLocalFile(QString::fromStdString(path("out/")))});
   }
@@ -870,31 +880,32 @@ class MainWindowTest : public QObject {
     startOnHall();
     form->resize(1900, form->height());
     fileDialogs.libraries.push_back(path("gone/libavisynth.so"));
-    child<QAction>(form, "AvisynthLibrary")->trigger();
-    QTest::mouseClick(child<QPushButton>(form, "SelectAllButton"), Qt::LeftButton);
-    QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
+    child<QAction>(form, objectNames::kAvisynthLibrary)->trigger();
+    QTest::mouseClick(child<QPushButton>(form, objectNames::kSelectAllButton), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(form, objectNames::kCreateScriptsButton), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(form->scriptChecks().unavailable(), 10000);
     std::vector<QWidget*> places;
     for (const char* name :
-         {"TemplateStatus", "ClipStatus", "RunStatus", "OpenRunFolderButton", "CheckStatus"}) {
+         {objectNames::kTemplateStatus, objectNames::kClipStatus, objectNames::kRunStatus,
+          objectNames::kOpenRunFolderButton, objectNames::kCheckStatus}) {
       QWidget* place = child<QWidget>(form, name);
       QVERIFY2(place->isVisible(), name);
       for (QWidget* other : places)
         QVERIFY2(!place->geometry().intersects(other->geometry()), name);
       places.push_back(place);
     }
-    auto* check = child<ElidedLabel>(form, "CheckStatus");
+    auto* check = child<ElidedLabel>(form, objectNames::kCheckStatus);
     QVERIFY(check->fullText().startsWith(QStringLiteral("AviSynth+ is not available: ")));
     QCOMPARE(check->toolTip(), check->fullText());
-    QVERIFY(!child<ElidedLabel>(form, "TemplateStatus")->text().isEmpty());
-    QVERIFY(!child<ElidedLabel>(form, "RunStatus")->text().isEmpty());
+    QVERIFY(!child<ElidedLabel>(form, objectNames::kTemplateStatus)->text().isEmpty());
+    QVERIFY(!child<ElidedLabel>(form, objectNames::kRunStatus)->text().isEmpty());
 
     // A destination that is not there: the run fails, and there is no
     // folder to open.
     form->model().setFieldText(Field::Destination, path("missing"));
-    QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(form, objectNames::kCreateScriptsButton), Qt::LeftButton);
     QCOMPARE(boxes.errors.size(), std::size_t{1});
-    QVERIFY(!child<QPushButton>(form, "OpenRunFolderButton")->isVisible());
+    QVERIFY(!child<QPushButton>(form, objectNames::kOpenRunFolderButton)->isVisible());
   }
 
   // Each created script is checked with AviSynth+ by the command line beside
@@ -905,19 +916,19 @@ class MainWindowTest : public QObject {
     writeFile(path("clips/crash.avi"), "");
     std::filesystem::create_directory(path("out2"));
     startOnHall();
-    auto* status = child<ElidedLabel>(form, "CheckStatus");
+    auto* status = child<ElidedLabel>(form, objectNames::kCheckStatus);
     fileDialogs.libraries.push_back(path("gone/libavisynth.so"));
-    child<QAction>(form, "AvisynthLibrary")->trigger();
-    QTest::mouseClick(child<QPushButton>(form, "SelectAllButton"), Qt::LeftButton);
-    QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
+    child<QAction>(form, objectNames::kAvisynthLibrary)->trigger();
+    QTest::mouseClick(child<QPushButton>(form, objectNames::kSelectAllButton), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(form, objectNames::kCreateScriptsButton), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(form->scriptChecks().unavailable(), 10000);
     QVERIFY(status->fullText().startsWith(QStringLiteral("AviSynth+ is not available: ")));
 
     fileDialogs.libraries.push_back(CLIPQUILL_FAKE_AVISYNTH);
-    child<QAction>(form, "AvisynthLibrary")->trigger();
+    child<QAction>(form, objectNames::kAvisynthLibrary)->trigger();
     form->model().setFieldText(Field::Destination, path("out2"));
-    QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
-    QCOMPARE(child<QPlainTextEdit>(form, "ScriptNameMemo")->toPlainText(),
+    QTest::mouseClick(child<QPushButton>(form, objectNames::kCreateScriptsButton), Qt::LeftButton);
+    QCOMPARE(child<QPlainTextEdit>(form, objectNames::kScriptNameMemo)->toPlainText(),
              QStringLiteral("Script(s) Created:\na.avs\nb.avs\ncrash.avs\nd.avs"));
     QTRY_VERIFY_WITH_TIMEOUT(status->fullText().contains(QStringLiteral("failed")), 10000);
     QVERIFY2(status->fullText().startsWith(
@@ -929,24 +940,24 @@ class MainWindowTest : public QObject {
     // The next run clears the marks when it starts, also one that writes
     // nothing (here refused: every clip would get one name).
     form->model().setFieldText(Field::ScriptName, "one");
-    QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(form, objectNames::kCreateScriptsButton), Qt::LeftButton);
     QCOMPARE(boxes.asked.back().kind, MessageKind::Error);
     QCOMPARE(form->scriptChecks().mark(3), CreatedScriptChecks::Mark::None);
     QCOMPARE(form->scriptChecks().status(), std::string());
-    QVERIFY(child<QPlainTextEdit>(form, "ScriptNameMemo")->extraSelections().isEmpty());
+    QVERIFY(child<QPlainTextEdit>(form, objectNames::kScriptNameMemo)->extraSelections().isEmpty());
   }
 
   void cancellingTheProgressStopsBeforeTheNextScript() {
     startOnHall();
     form->setProgressDelay(0);
-    QTest::mouseClick(child<QPushButton>(form, "SelectAllButton"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(form, objectNames::kSelectAllButton), Qt::LeftButton);
     QTimer::singleShot(0, [] {
       for (QWidget* w : QApplication::topLevelWidgets()) {
         if (auto* progress = qobject_cast<QProgressDialog*>(w)) progress->cancel();
       }
     });
-    QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
-    QCOMPARE(child<QPlainTextEdit>(form, "ScriptNameMemo")->toPlainText(),
+    QTest::mouseClick(child<QPushButton>(form, objectNames::kCreateScriptsButton), Qt::LeftButton);
+    QCOMPARE(child<QPlainTextEdit>(form, objectNames::kScriptNameMemo)->toPlainText(),
              QStringLiteral("Script(s) Created:"));
     QVERIFY(!std::filesystem::exists(path("out/a.avs")));
   }
@@ -962,9 +973,11 @@ class MainWindowTest : public QObject {
     // shows a message takes no focus.
     const auto own = [&](QWidget* w) {
       for (QWidget* p = w; p && p != central; p = p->parentWidget()) {
-        if (p->objectName() == "FindBar" || p->objectName() == "PreviewPane") return false;
+        if (p->objectName() == objectNames::kFindBar ||
+            p->objectName() == objectNames::kPreviewPane)
+          return false;
       }
-      return w->objectName() != "SourceProblemLabel";
+      return w->objectName() != objectNames::kSourceProblemLabel;
     };
     for (QLabel* label : central->findChildren<QLabel*>())
       if (own(label)) widgets.push_back(label);
@@ -981,18 +994,18 @@ class MainWindowTest : public QObject {
       if (label) QVERIFY2(label->buddy(), qPrintable(text));
       if (!label) QVERIFY(!w->accessibleName().contains('&'));
     }
-    QCOMPARE(child<QLineEdit>(form, "DestLabeledEdit")->accessibleName(),
+    QCOMPARE(child<QLineEdit>(form, objectNames::kDestLabeledEdit)->accessibleName(),
              QStringLiteral("Destination folder for scripts:"));
     QTest::keyClick(form.get(), Qt::Key_D, Qt::AltModifier);
-    QTRY_VERIFY(child<QLineEdit>(form, "DestLabeledEdit")->hasFocus());
+    QTRY_VERIFY(child<QLineEdit>(form, objectNames::kDestLabeledEdit)->hasFocus());
   }
 
   // Ctrl+Return runs "Create Script(s)" from the editor without a new line,
   // F1 opens the usage window, and the specified keys stay.
   void ctrlReturnCreatesAndF1ShowsTheUsage() {
     startOnHall();
-    QTest::mouseClick(child<QPushButton>(form, "SelectAllButton"), Qt::LeftButton);
-    auto* memo = child<TemplateEditor>(form, "ScriptMemo");
+    QTest::mouseClick(child<QPushButton>(form, objectNames::kSelectAllButton), Qt::LeftButton);
+    auto* memo = child<TemplateEditor>(form, objectNames::kScriptMemo);
     memo->setFocus();
     QTRY_VERIFY(memo->hasFocus());
     QTest::keyClick(memo, Qt::Key_Return, Qt::ControlModifier);
@@ -1000,8 +1013,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(memo->text(), QStringLiteral("AVISource(\"<P><F>\")"));
     QTest::keyClick(memo, Qt::Key_F1);
     QCOMPARE(dialogs.usingShown, 1);
-    QCOMPARE(child<QAction>(form, "Exit1")->shortcut(), QKeySequence("Ctrl+X"));
-    QCOMPARE(child<QAction>(form, "SaveInis")->shortcut(), QKeySequence("Ctrl+A"));
+    QCOMPARE(child<QAction>(form, objectNames::kExit1)->shortcut(), QKeySequence("Ctrl+X"));
+    QCOMPARE(child<QAction>(form, objectNames::kSaveInis)->shortcut(), QKeySequence("Ctrl+A"));
   }
 
   // The specified keys, then the desktop's: the option is the user's, and
@@ -1038,10 +1051,10 @@ class MainWindowTest : public QObject {
       return captions;
     };
     checkUnique(inView(), "find bar closed");
-    auto* editor = child<TemplateEditor>(form, "ScriptMemo");
+    auto* editor = child<TemplateEditor>(form, objectNames::kScriptMemo);
     editor->setFocus();
     QTest::keyClick(editor, Qt::Key_H, Qt::ControlModifier);
-    QVERIFY(child<FindBar>(form, "FindBar")->isVisible());
+    QVERIFY(child<FindBar>(form, objectNames::kFindBar)->isVisible());
     const QStringList open = inView();
     checkUnique(open, "find bar open");
     QVERIFY(open.contains(QStringLiteral("Replace &All")));
@@ -1053,29 +1066,30 @@ class MainWindowTest : public QObject {
     }
 
     // With the bar open, Alt+A replaces all and the selection stays.
-    QTest::mouseClick(child<QPushButton>(form, "SelectAllButton"), Qt::LeftButton);
-    QTest::keyClicks(child<QLineEdit>(form, "FindEdit"), "AVISource");
-    QTest::keyClicks(child<QLineEdit>(form, "ReplaceEdit"), "DirectShowSource");
+    QTest::mouseClick(child<QPushButton>(form, objectNames::kSelectAllButton), Qt::LeftButton);
+    QTest::keyClicks(child<QLineEdit>(form, objectNames::kFindEdit), "AVISource");
+    QTest::keyClicks(child<QLineEdit>(form, objectNames::kReplaceEdit), "DirectShowSource");
     QTest::keyClick(form.get(), Qt::Key_A, Qt::AltModifier);
     QTRY_VERIFY(editor->text().startsWith(QStringLiteral("DirectShowSource")));
     QCOMPARE(form->model().clips().selectedCount(), std::size_t{3});
     // Closed again, the window's letters come back.
-    QTest::keyClick(child<QLineEdit>(form, "FindEdit"), Qt::Key_Escape);
-    QTRY_VERIFY(!child<FindBar>(form, "FindBar")->isVisible());
-    QCOMPARE(child<QPushButton>(form, "SelectAllButton")->text(), QStringLiteral("De/Select &All"));
+    QTest::keyClick(child<QLineEdit>(form, objectNames::kFindEdit), Qt::Key_Escape);
+    QTRY_VERIFY(!child<FindBar>(form, objectNames::kFindBar)->isVisible());
+    QCOMPARE(child<QPushButton>(form, objectNames::kSelectAllButton)->text(),
+             QStringLiteral("De/Select &All"));
     checkUnique(inView(), "find bar closed again");
   }
 
   void theDesktopsStandardKeysAreAPerUserOption() {
     startOnHall();
-    auto* edit = child<QLineEdit>(form, "ScriptLabeledEdit");
+    auto* edit = child<QLineEdit>(form, objectNames::kScriptLabeledEdit);
     edit->setFocus();
     QTRY_VERIFY(edit->hasFocus());
     QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
     QVERIFY(!form->model().optionFlags().saveInis);
     QCOMPARE(form->statusBar()->currentMessage(), QStringLiteral("Save Template .ini's: off"));
 
-    child<QAction>(form, "StandardKeys1")->trigger();
+    child<QAction>(form, objectNames::kStandardKeys1)->trigger();
     QCOMPARE(form->statusBar()->currentMessage(), QStringLiteral("Desktop's Standard Keys: on"));
     QTest::keyClicks(edit, "abc");
     QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
@@ -1084,8 +1098,8 @@ class MainWindowTest : public QObject {
     QVERIFY(form->isVisible());
     QCOMPARE(edit->text(), QString());
     QVERIFY(!form->model().optionFlags().saveInis);
-    QVERIFY(child<QAction>(form, "SaveInis")->shortcut().isEmpty());
-    QVERIFY(child<QAction>(form, "LoadInis")->shortcut().isEmpty());
+    QVERIFY(child<QAction>(form, objectNames::kSaveInis)->shortcut().isEmpty());
+    QVERIFY(child<QAction>(form, objectNames::kLoadInis)->shortcut().isEmpty());
     boxes.answers = {Answer::No};                           // the edits are not saved first
     QTest::keyClick(edit, Qt::Key_O, Qt::ControlModifier);  // Load Template
     QCOMPARE(fileDialogs.folders, std::vector<std::string>{path("")});
@@ -1095,32 +1109,32 @@ class MainWindowTest : public QObject {
 
     // Kept for the next window; the template's flags are not touched.
     start();
-    QVERIFY(child<QAction>(form, "StandardKeys1")->isChecked());
-    QCOMPARE(child<QAction>(form, "Exit1")->shortcut(), QKeySequence("Ctrl+Q"));
+    QVERIFY(child<QAction>(form, objectNames::kStandardKeys1)->isChecked());
+    QCOMPARE(child<QAction>(form, objectNames::kExit1)->shortcut(), QKeySequence("Ctrl+Q"));
   }
 
   // Loads and saves fill File > Recent Templates; an item loads through Load
   // Template's questions, and the dialogs start in the template's folder.
   void recentTemplatesLoadThroughLoadTemplate() {
     startOnHall();
-    auto* recent = form->findChild<QMenu*>("RecentTemplates1");
+    auto* recent = form->findChild<QMenu*>(objectNames::kRecentTemplates1);
     QVERIFY(recent);
     QCOMPARE(recent->actions().size(), 1);  // the command line's template
     std::filesystem::create_directory(path("other"));
     writeFile(path("other/B&W.qtpl"), "bw\r\n");
     fileDialogs.opens.push_back(FileChoice{path("other/B&W.qtpl"), 1});
-    child<QAction>(form, "LoadTemplate1")->trigger();
+    child<QAction>(form, objectNames::kLoadTemplate1)->trigger();
     QCOMPARE(fileDialogs.folders, std::vector<std::string>{path("")});
     QCOMPARE(recent->actions().size(), 2);
     QCOMPARE(recent->actions()[0]->text(),
              QStringLiteral("&1 ") + QString::fromStdString(path("other/B&&W.qtpl")));
-    child<QAction>(form, "SaveTemplate1")->trigger();  // cancelled
+    child<QAction>(form, objectNames::kSaveTemplate1)->trigger();  // cancelled
     QCOMPARE(fileDialogs.folders.back(), path("other/"));
 
-    QTest::keyClicks(child<TemplateEditor>(form, "ScriptMemo"), "x");
+    QTest::keyClicks(child<TemplateEditor>(form, objectNames::kScriptMemo), "x");
     boxes.answers = {Answer::No};
     recent->actions()[1]->trigger();
-    QTRY_COMPARE(child<TemplateEditor>(form, "ScriptMemo")->text(),
+    QTRY_COMPARE(child<TemplateEditor>(form, objectNames::kScriptMemo)->text(),
                  QStringLiteral("AVISource(\"<P><F>\")"));
     QCOMPARE(boxes.asked.size(), std::size_t{1});          // the save question
     QCOMPARE(fileDialogs.folders.size(), std::size_t{2});  // no open dialog
@@ -1147,7 +1161,7 @@ class MainWindowTest : public QObject {
       QApplication::processEvents();
       return dropped.isAccepted();
     };
-    auto* dest = child<QLineEdit>(form, "DestLabeledEdit");
+    auto* dest = child<QLineEdit>(form, objectNames::kDestLabeledEdit);
     QVERIFY(!drop(dest, {path("clips/a.avi")}));
     QVERIFY(drop(dest, {path("clips")}));
     QCOMPARE(dest->text(), QString::fromStdString(path("clips")));
@@ -1156,7 +1170,7 @@ class MainWindowTest : public QObject {
     std::filesystem::create_directory(path("more"));
     for (const char* clip : {"x.avi", "y.avi", "z.mpg"})
       writeFile(path("more/") + clip, "");
-    auto* list = child<QListView>(form, "ClipFileListBox");
+    auto* list = child<QListView>(form, objectNames::kClipFileListBox);
     QVERIFY(drop(list->viewport(), {path("more/y.avi"), path("more/z.mpg")}));
     QTRY_COMPARE(form->model().clips().folder(), path("more"));
     QCOMPARE(form->model().clips().selectedEntries(), std::vector<std::string>{"y.avi"});
@@ -1165,9 +1179,10 @@ class MainWindowTest : public QObject {
 
     writeFile(path("D.qtpl"), "dropped\r\n");
     boxes.answers = {Answer::No};  // the save question: the list moved
-    QVERIFY(
-        drop(child<QPushButton>(form, "CreateScriptsButton")->parentWidget(), {path("D.qtpl")}));
-    QTRY_COMPARE(child<TemplateEditor>(form, "ScriptMemo")->text(), QStringLiteral("dropped"));
+    QVERIFY(drop(child<QPushButton>(form, objectNames::kCreateScriptsButton)->parentWidget(),
+                 {path("D.qtpl")}));
+    QTRY_COMPARE(child<TemplateEditor>(form, objectNames::kScriptMemo)->text(),
+                 QStringLiteral("dropped"));
     QCOMPARE(boxes.asked.size(), std::size_t{1});  // the save question: the list moved
   }
 };
