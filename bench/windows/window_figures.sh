@@ -8,7 +8,7 @@
 #   - Create Script(s) of CLIPS clips (default 10,000): from the key to the
 #     last script on disk, beside clipquill-cli.exe writing the same scripts
 #     (its whole run, its own start under Wine included), each within LIMIT
-#     seconds (default 240), else how far each got.
+#     seconds (default 180), else how far each got.
 #
 #   WINEPREFIX=... bash bench/windows/window_figures.sh PROGRAM_FOLDER BARE_WINDOW_EXE
 set -euo pipefail
@@ -30,7 +30,7 @@ WINE64=/usr/lib/wine/wine64
 ROUNDS="${ROUNDS:-5}"
 CLIPS="${CLIPS:-10000}"
 # How long each side of the many-clips figure may take: a bound on CI's time.
-LIMIT="${LIMIT:-240}"
+LIMIT="${LIMIT:-180}"
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/clipquill-figures.XXXXXX")"
 pid=""
