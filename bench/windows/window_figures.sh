@@ -4,11 +4,11 @@
 # beside its floor in the same run (printed, never judged):
 #   - start to shown: clipquill.exe from its start to its main window on
 #     screen, beside a bare Qt Widgets window (bare_window.exe) built the same
-#     way, each the median of ROUNDS starts (default 5), taken in turns;
+#     way, each the median of ROUNDS starts (default 3), taken in turns;
 #   - Create Script(s) of CLIPS clips (default 10,000): from the key to the
 #     last script on disk, beside clipquill-cli.exe writing the same scripts
 #     (its whole run, its own start under Wine included), each within LIMIT
-#     seconds (default 180), else how far each got.
+#     seconds (default 120), else how far each got.
 #
 #   WINEPREFIX=... bash bench/windows/window_figures.sh PROGRAM_FOLDER BARE_WINDOW_EXE
 set -euo pipefail
@@ -27,10 +27,10 @@ wineserver --wait >/dev/null 2>&1 || true
 export WINEDEBUG=-all
 WINE64=/usr/lib/wine/wine64
 [[ -x "$WINE64" ]] || WINE64="$(command -v wine64 || command -v wine)"
-ROUNDS="${ROUNDS:-5}"
+ROUNDS="${ROUNDS:-3}"
 CLIPS="${CLIPS:-10000}"
 # How long each side of the many-clips figure may take: a bound on CI's time.
-LIMIT="${LIMIT:-180}"
+LIMIT="${LIMIT:-120}"
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/clipquill-figures.XXXXXX")"
 pid=""
