@@ -22,6 +22,9 @@ struct AvisynthLibrary::Api {
   avs_get_error_func getError = nullptr;
   avs_invoke_func invoke = nullptr;
   avs_release_value_func release = nullptr;
+  avs_take_clip_func takeClip = nullptr;
+  avs_release_clip_func releaseClip = nullptr;
+  avs_get_video_info_func videoInfo = nullptr;
 };
 
 namespace {
@@ -72,6 +75,56 @@ class Value {
   AVS_Value v_;
 };
 
+// A clip the C API handed over, released when it goes.
+class Clip {
+ public:
+  Clip(const AvisynthLibrary::Api& api, const AVS_Value& v, AVS_ScriptEnvironment* env)
+      : api_(api), clip_(api.takeClip(v, env)) {}
+  ~Clip() {
+    if (clip_ != nullptr) api_.releaseClip(clip_);
+  }
+  Clip(const Clip&) = delete;
+  Clip& operator=(const Clip&) = delete;
+  AVS_Clip* get() const { return clip_; }
+
+ private:
+  const AvisynthLibrary::Api& api_;
+  AVS_Clip* clip_;
+};
+
+// AviSynth's own name of the clip's pixel type, from its PixelType().
+std::string pixelTypeName(const AvisynthLibrary::Api& api, AVS_ScriptEnvironment* env,
+                          const AVS_Value& clip) {
+  Value name(api, api.invoke(env, "PixelType", clip, nullptr));
+  return avs_is_string(*name) ? avs_as_string(*name) : std::string();
+}
+
+ClipInfo clipInfo(const AvisynthLibrary::Api& api, AVS_ScriptEnvironment* env,
+                  const AVS_Value& value) {
+  ClipInfo info;
+  Clip clip(api, value, env);
+  if (clip.get() == nullptr) return info;
+  const AVS_VideoInfo* vi = api.videoInfo(clip.get());
+  if (vi == nullptr) return info;
+  info.video = avs_has_video(vi) != 0;
+  if (info.video) {
+    info.width = vi->width;
+    info.height = vi->height;
+    info.fpsNumerator = vi->fps_numerator;
+    info.fpsDenominator = vi->fps_denominator;
+    info.frameCount = vi->num_frames;
+    info.pixelType = pixelTypeName(api, env, value);
+  }
+  info.audio = avs_has_audio(vi) != 0;
+  if (info.audio) {
+    info.sampleRate = vi->audio_samples_per_second;
+    info.channels = vi->nchannels;
+    info.sampleType = sampleTypeName(vi->sample_type);
+    info.sampleCount = vi->num_audio_samples;
+  }
+  return info;
+}
+
 ScriptCheck failed(std::string message) {
   return ScriptCheck{CheckStatus::Failed, std::move(message), 0, 0};
 }
@@ -101,7 +154,10 @@ std::unique_ptr<AvisynthLibrary> AvisynthLibrary::load(const std::string& path, 
       !lookUp(api->handle, "avs_delete_script_environment", api->destroy, why) ||
       !lookUp(api->handle, "avs_get_error", api->getError, why) ||
       !lookUp(api->handle, "avs_invoke", api->invoke, why) ||
-      !lookUp(api->handle, "avs_release_value", api->release, why)) {
+      !lookUp(api->handle, "avs_release_value", api->release, why) ||
+      !lookUp(api->handle, "avs_take_clip", api->takeClip, why) ||
+      !lookUp(api->handle, "avs_release_clip", api->releaseClip, why) ||
+      !lookUp(api->handle, "avs_get_video_info", api->videoInfo, why)) {
     dlclose(api->handle);
     return nullptr;
   }
@@ -113,6 +169,10 @@ AvisynthLibrary::AvisynthLibrary(std::unique_ptr<Api> api) : api_(std::move(api)
 // The library stays loaded: AviSynth+ keeps threads and static state that
 // unloading would pull from under them, and the process ends soon after.
 AvisynthLibrary::~AvisynthLibrary() = default;
+
+void AvisynthLibrary::setPluginFolders(std::vector<std::string> folders) {
+  pluginFolders_ = std::move(folders);
+}
 
 std::string AvisynthLibrary::version() {
   Environment env(*api_);
@@ -128,6 +188,11 @@ ScriptCheck AvisynthLibrary::importScript(const std::string& path) {
     return ScriptCheck{CheckStatus::Unavailable, "AviSynth+ could not make a script environment", 0,
                        0};
   }
+  for (const std::string& folder : pluginFolders_) {
+    AVS_Value args[2] = {avs_new_value_string(folder.c_str()), avs_new_value_bool(1)};
+    Value added(*api_,
+                api_->invoke(env.get(), "AddAutoloadDir", avs_new_value_array(args, 2), nullptr));
+  }
   AVS_Value arg = avs_new_value_string(path.c_str());
   Value result(*api_, api_->invoke(env.get(), "Import", arg, nullptr));
   if (avs_is_error(*result)) {
@@ -137,7 +202,9 @@ ScriptCheck AvisynthLibrary::importScript(const std::string& path) {
   if (const char* err = api_->getError(env.get()); err != nullptr) return failed(err);
   // An encoder opening the script wants a clip; anything else fails there.
   if (!avs_is_clip(*result)) return failed("the script does not return a clip");
-  return ScriptCheck{};
+  ScriptCheck good;
+  good.clip = clipInfo(*api_, env.get(), *result);
+  return good;
 }
 
 }  // namespace clipquill

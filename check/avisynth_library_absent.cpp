@@ -19,6 +19,10 @@ std::unique_ptr<AvisynthLibrary> AvisynthLibrary::load(const std::string&, std::
 AvisynthLibrary::AvisynthLibrary(std::unique_ptr<Api> api) : api_(std::move(api)) {}
 AvisynthLibrary::~AvisynthLibrary() = default;
 
+void AvisynthLibrary::setPluginFolders(std::vector<std::string> folders) {
+  pluginFolders_ = std::move(folders);
+}
+
 std::string AvisynthLibrary::version() {
   return "AviSynth+";
 }

@@ -1,11 +1,44 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "check/check_report.h"
 
+#include <nlohmann/json.hpp>
+
 namespace clipquill {
+
+std::string clipInfoJsonLine(const std::string& path, const ScriptCheck& check) {
+  using Json = nlohmann::ordered_json;
+  Json line;
+  line["path"] = path;
+  line["ok"] = check.good();
+  if (check.good()) {
+    line["error"] = nullptr;
+  } else {
+    line["error"] = {{"message", check.message}, {"line", check.line}, {"column", check.column}};
+  }
+  const ClipInfo* clip = check.clip ? &*check.clip : nullptr;
+  line["duration"] = clip != nullptr ? Json(clip->durationSeconds()) : Json(nullptr);
+  if (clip != nullptr && clip->video) {
+    line["video"] = {{"width", clip->width},          {"height", clip->height},
+                     {"fps_num", clip->fpsNumerator}, {"fps_den", clip->fpsDenominator},
+                     {"frames", clip->frameCount},    {"pixel_type", clip->pixelType}};
+  } else {
+    line["video"] = nullptr;
+  }
+  if (clip != nullptr && clip->audio) {
+    line["audio"] = {{"sample_rate", clip->sampleRate},
+                     {"channels", clip->channels},
+                     {"sample_type", clip->sampleType},
+                     {"samples", clip->sampleCount}};
+  } else {
+    line["audio"] = nullptr;
+  }
+  // Names are bytes in no particular encoding; the line stays valid JSON.
+  return line.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
 
 CheckReport checkAndReport(ScriptChecker& checker, std::span<const std::string> paths,
                            std::span<const std::string> shown, std::ostream& err,
-                           std::string_view program) {
+                           std::string_view program, std::ostream* info) {
   CheckReport report;
   std::string why;
   if (!paths.empty() && !checker.available(&why)) {
@@ -22,9 +55,11 @@ CheckReport checkAndReport(ScriptChecker& checker, std::span<const std::string> 
       return;
     }
     ++report.checked;
+    const std::string& name = i < shown.size() ? shown[i] : paths[i];
+    if (info != nullptr) *info << clipInfoJsonLine(name, result) << '\n';
     if (result.good()) return;
     ++report.failed;
-    err << formatCheckLine(i < shown.size() ? shown[i] : paths[i], result) << "\n";
+    err << formatCheckLine(name, result) << "\n";
   });
   return report;
 }

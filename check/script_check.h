@@ -2,8 +2,11 @@
 // What checking one script with AviSynth+ found.
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
+
+#include "check/clip_info.h"
 
 namespace clipquill {
 
@@ -20,6 +23,8 @@ struct ScriptCheck {
   std::string message;  // empty when good; one line
   int line = 0;         // 1-based; 0 when unknown
   int column = 0;       // 1-based; 0 when unknown
+  // What AviSynth+ says of the clip the script gave; none when it gave none.
+  std::optional<ClipInfo> clip = std::nullopt;
 
   bool good() const { return status == CheckStatus::Good; }
 };

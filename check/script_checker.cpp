@@ -6,7 +6,16 @@
 //
 //   helper -> checker, once:   u8 loaded, u32 n, n bytes (version or reason)
 //   checker -> helper:         u32 n, n bytes (the script's absolute path)
-//   helper -> checker:         u8 status, i32 line, i32 column, u32 n, n bytes
+//   helper -> checker:         u8 status, i32 line, i32 column, u32 n, n bytes,
+//                              u8 flags, u32 n, n bytes (the clip's properties;
+//                              none when n is 0)
+//
+// A flag kHelperSpent says the helper ended after that answer (it ran out of
+// memory, and what AviSynth+ holds may be broken): the scripts sent ahead go
+// to a new helper.
+//
+// The helper's arguments after the library: "--plugins DIR" per folder of
+// plugins to load.
 #include "check/script_checker.h"
 
 #include <fcntl.h>
@@ -43,6 +52,8 @@ constexpr std::uint32_t kMaxText = 1u << 20;
 // never waits, within what a socket buffers.
 constexpr std::size_t kWindowScripts = 32;
 constexpr std::size_t kWindowBytes = 64 * 1024;
+constexpr unsigned char kHelperSpent = 1;
+constexpr const char* kPluginsFlag = "--plugins";
 
 using Clock = std::chrono::steady_clock;
 
@@ -126,13 +137,29 @@ std::string thisProgram() {
   return ec ? std::string("/proc/self/exe") : self.string();
 }
 
-[[noreturn]] void runHelper(const std::string& library) {
+// The helper's settings, read back from its arguments.
+struct HelperArguments {
+  std::string library;
+  std::vector<std::string> pluginFolders;
+};
+
+HelperArguments readHelperArguments(int argc, char** argv) {
+  HelperArguments args;
+  if (argc > 2) args.library = argv[2];
+  for (int i = 3; i + 1 < argc; i += 2) {
+    if (std::strcmp(argv[i], kPluginsFlag) == 0) args.pluginFolders.emplace_back(argv[i + 1]);
+  }
+  return args;
+}
+
+[[noreturn]] void runHelper(const HelperArguments& args) {
 #ifdef __linux__
   // A helper left looping by a checker that died would spin for ever.
   ::prctl(PR_SET_PDEATHSIG, SIGKILL);
 #endif
   std::string why;
-  auto avisynth = AvisynthLibrary::load(library, why);
+  auto avisynth = AvisynthLibrary::load(args.library, why);
+  if (avisynth) avisynth->setPluginFolders(args.pluginFolders);
   std::string hello(1, avisynth ? '\1' : '\0');
   putText(hello, avisynth ? avisynth->version() : why);
   if (!sendAll(kHelperFd, hello) || !avisynth) ::_exit(0);
@@ -143,6 +170,8 @@ std::string thisProgram() {
     putU32(answer, static_cast<std::uint32_t>(result.line));
     putU32(answer, static_cast<std::uint32_t>(result.column));
     putText(answer, result.message);
+    answer.push_back(0);
+    putText(answer, result.clip ? encodeClipInfo(*result.clip) : std::string());
     if (!sendAll(kHelperFd, answer)) break;
   }
   // No static destructors: AviSynth+'s own may race its worker threads, and
@@ -154,7 +183,7 @@ std::string thisProgram() {
 
 void runCheckHelperIfAsked(int argc, char** argv) {
   if (argc < 2 || std::strcmp(argv[1], kCheckHelperFlag) != 0) return;
-  runHelper(argc > 2 ? argv[2] : "");
+  runHelper(readHelperArguments(argc, argv));
 }
 
 ScriptChecker::ScriptChecker(CheckerOptions options) : options_(std::move(options)) {
@@ -206,7 +235,12 @@ bool ScriptChecker::start() {
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_adddup2(&actions, childEnd, kHelperFd);
   std::vector<char*> argv = {options_.helper.data(), const_cast<char*>(kCheckHelperFlag),
-                             options_.library.data(), nullptr};
+                             options_.library.data()};
+  for (std::string& folder : options_.pluginFolders) {
+    argv.push_back(const_cast<char*>(kPluginsFlag));
+    argv.push_back(folder.data());
+  }
+  argv.push_back(nullptr);
   pid_t pid = -1;
   int rc = ::posix_spawn(&pid, options_.helper.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
@@ -339,8 +373,12 @@ void ScriptChecker::checkAll(std::span<const std::string> paths, const Report& r
     const auto deadline = headStarted + options_.timeLimit;
     unsigned char fields[9];
     std::string message;
+    unsigned char flags = 0;
+    std::string clip;
     ReadEnd end = readAll(socket_, fields, sizeof fields, deadline);
     if (end == ReadEnd::Done) end = readText(socket_, message, deadline);
+    if (end == ReadEnd::Done) end = readAll(socket_, &flags, 1, deadline);
+    if (end == ReadEnd::Done) end = readText(socket_, clip, deadline);
     if (end == ReadEnd::TimedOut) {
       stop();
       lostHelper(head);
@@ -367,6 +405,12 @@ void ScriptChecker::checkAll(std::span<const std::string> paths, const Report& r
     result.line = static_cast<int>(getU32(fields + 1));
     result.column = static_cast<int>(getU32(fields + 5));
     result.message = std::move(message);
+    if (!clip.empty()) result.clip = decodeClipInfo(clip);
+    if ((flags & kHelperSpent) != 0) {
+      // Spent: what was sent ahead is sent again, to a new helper.
+      stop();
+      lostHelper(head);
+    }
     report(head, std::move(result));
     ++head;
   }

@@ -18,6 +18,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "check/script_check.h"
 
@@ -31,6 +32,9 @@ struct CheckerOptions {
   // The program started as the helper (it must call runCheckHelperIfAsked
   // first thing in main); empty: this very program.
   std::string helper;
+  // Folders of AviSynth+ plugins (source filters such as FFMS2's) each
+  // script may use without a LoadPlugin of its own, before AviSynth+'s own.
+  std::vector<std::string> pluginFolders = {};
 };
 
 // Used from one thread at a time (abort() aside). On Linux the helper is

@@ -129,6 +129,8 @@ class Output {
     out_ << text;
     noteFailure();
   }
+  // For lines that are written straight on (the check's JSON lines).
+  std::ostream& stream() { return out_; }
   bool failed() const { return failed_; }
   // Flushes and says on err what went wrong, if anything did.
   bool finish(std::ostream& err) {
@@ -277,14 +279,15 @@ bool selectClips(MainWindowModel& model, const std::vector<std::string>& names, 
 // stored ones. The helper is this program. The exit status of the check.
 int checkScripts(const Options& opts, RegistryStore& registry, const CliEnvironment& env,
                  const std::vector<std::string>& paths, const std::vector<std::string>& shown,
-                 std::ostream& err) {
+                 std::ostream& err, std::ostream* info) {
   const CheckSettings stored = readCheckSettings(registry, kAppTitle);
   ScriptChecker checker(CheckerOptions{
       .library = opts.avisynth.value_or(stored.avisynthLibrary),
       .timeLimit = std::chrono::seconds(opts.checkSeconds.value_or(stored.timeLimitSeconds)),
       .helper = env.executablePath,
+      .pluginFolders = opts.pluginFolders,
   });
-  const CheckReport report = checkAndReport(checker, paths, shown, err, "clipquill-cli");
+  const CheckReport report = checkAndReport(checker, paths, shown, err, "clipquill-cli", info);
   if (report.unavailable) return kExitUsage;
   return report.failed > 0 ? kExitCheckFailed : kExitDone;
 }
@@ -485,8 +488,10 @@ int Run::createScripts(Output& out) {
   } else {
     // Scripts written before a failure or a declined question are there, so
     // they are listed in every case; -0 lists the names alone.
+    // --info's JSON lines name every script: the list would only break them.
     const std::vector<std::string>& created = model_.createdScripts();
-    for (std::size_t i = opts_.nul && !created.empty() ? 1 : 0; i < created.size(); ++i) {
+    const std::size_t listed = opts_.info ? 0 : created.size();
+    for (std::size_t i = opts_.nul && !created.empty() ? 1 : 0; i < listed; ++i) {
       i == 0 ? out.text(created[0] + "\n") : out.name(created[i]);
     }
   }
@@ -505,7 +510,8 @@ int Run::createScripts(Output& out) {
       paths.push_back(model_.state().script.DestDir + created[i]);
       shown.push_back(shownPath(paths.back()));
     }
-    const int checked = checkScripts(opts_, system_.registry, env_, paths, shown, err_);
+    const int checked = checkScripts(opts_, system_.registry, env_, paths, shown, err_,
+                                     opts_.info ? &out.stream() : nullptr);
     if (status == kExitDone) status = checked;
   }
   return status;
@@ -531,7 +537,9 @@ int runCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
     try {
       FolderRegistry registry(std::shared_ptr<PersistFiles>(makeSystemPersistFiles()),
                               env.registryRoot);
-      return checkScripts(opts, registry, env, opts.checkScripts, opts.checkScripts, err);
+      const int status = checkScripts(opts, registry, env, opts.checkScripts, opts.checkScripts,
+                                      err, opts.info ? &output.stream() : nullptr);
+      return output.finish(err) ? status : kExitError;
     } catch (const std::exception& e) {
       err << "clipquill-cli: " << e.what() << '\n';
       return kExitError;

@@ -58,6 +58,13 @@ constexpr OptionRow kOptions[] = {
      "the libavisynth.so to check with (default: the one\n"
      "set in the window's options, else the system's)"},
     {'\0', "check-time", "SECONDS", "how long one script may take (default 10)"},
+    {'\0', "avisynth-plugins", "DIR",
+     "load AviSynth+ plugins (source filters) from DIR too\n"
+     "when checking (repeatable)"},
+    {'\0', "info", "",
+     "with --check or --check-only: one line of JSON per script\n"
+     "on standard output, with the clip's size, rate, frames,\n"
+     "pixel type and audio (instead of the scripts' list)"},
     {'y', "yes", "", "replace existing files without asking"},
     {'\0', "no-clobber", "", "stop at the first existing file"},
     {'h', "help", "", "print this help"},
@@ -326,6 +333,16 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
     }
     opts.checkSeconds = value;
   }
+  if (result.count("avisynth-plugins")) {
+    if (!checking) throw UsageError("--avisynth-plugins goes with --check or --check-only");
+    for (const std::string& folder : result.all("avisynth-plugins")) {
+      if (folder.empty()) throw UsageError("--avisynth-plugins needs a folder");
+      opts.pluginFolders.push_back(absolutePath(workingFolder, folder));
+    }
+  }
+  opts.info = result.count("info") != 0;
+  if (opts.info && !checking) throw UsageError("--info goes with --check or --check-only");
+  if (opts.info && opts.nul) throw UsageError("--info prints JSON lines: not with -0");
   if (opts.action == Action::Save) {
     opts.savePath = *path("save");
     if (opts.savePath.empty()) throw UsageError("--save needs a path");

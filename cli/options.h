@@ -47,6 +47,9 @@ struct Options {
   std::vector<std::string> checkScripts;
   std::optional<std::string> avisynth;
   std::optional<unsigned> checkSeconds;
+  std::vector<std::string> pluginFolders;
+  // Each script checked told as a line of JSON on standard output.
+  bool info = false;
 };
 
 // What --help prints.

@@ -12,7 +12,10 @@
 
 namespace {
 int environment;
-}
+int clip;
+// Every clip the stand-in gives: a small picture, no audio.
+const AVS_VideoInfo kClipInfo = {64, 48, 25, 1, 10, AVS_CS_BGR32, 0, 0, 0, 0, 0};
+}  // namespace
 
 extern "C" {
 
@@ -24,6 +27,13 @@ const char* AVSC_CC avs_get_error(AVS_ScriptEnvironment*) {
   return nullptr;
 }
 void AVSC_CC avs_release_value(AVS_Value) {}
+AVS_Clip* AVSC_CC avs_take_clip(AVS_Value, AVS_ScriptEnvironment*) {
+  return reinterpret_cast<AVS_Clip*>(&clip);
+}
+void AVSC_CC avs_release_clip(AVS_Clip*) {}
+const AVS_VideoInfo* AVSC_CC avs_get_video_info(AVS_Clip*) {
+  return &kClipInfo;
+}
 
 AVS_Value AVSC_CC avs_invoke(AVS_ScriptEnvironment*, const char* name, AVS_Value args,
                              const char**) {
@@ -31,6 +41,11 @@ AVS_Value AVSC_CC avs_invoke(AVS_ScriptEnvironment*, const char* name, AVS_Value
   if (std::strcmp(name, "VersionString") == 0) {
     v.type = 's';
     v.d.string = "Fake AviSynth";
+    return v;
+  }
+  if (std::strcmp(name, "PixelType") == 0) {
+    v.type = 's';
+    v.d.string = "RGB32";
     return v;
   }
   const char* path = args.d.string;

@@ -41,7 +41,7 @@ std::vector<Listed> listedOptions() {
 
 TEST(CliOptions, EachListedOptionIsReadInEveryFormItsHelpShows) {
   const std::vector<Listed> listed = listedOptions();
-  ASSERT_EQ(listed.size(), 24u);
+  ASSERT_EQ(listed.size(), 26u);
   for (const Listed& o : listed) {
     SCOPED_TRACE(o.name);
     // A value that every option taking one accepts on its own.
@@ -57,7 +57,10 @@ TEST(CliOptions, EachListedOptionIsReadInEveryFormItsHelpShows) {
       // --type goes with --save only, the check's own with --check; the
       // scripts --check-only checks are its operands.
       if (o.name == "--type") args.insert(args.begin(), {"--save", "t.avs"});
-      if (o.name == "--avisynth" || o.name == "--check-time") args.insert(args.begin(), "--check");
+      if (o.name == "--avisynth" || o.name == "--check-time" || o.name == "--avisynth-plugins" ||
+          o.name == "--info") {
+        args.insert(args.begin(), "--check");
+      }
       if (o.name == "--check-only") args.push_back("a.avs");
       EXPECT_NO_THROW(parseOptions(args, "/work")) << form;
     }
