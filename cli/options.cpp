@@ -342,7 +342,6 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
   }
   opts.info = result.count("info") != 0;
   if (opts.info && !checking) throw UsageError("--info goes with --check or --check-only");
-  if (opts.info && opts.nul) throw UsageError("--info prints JSON lines: not with -0");
   if (opts.action == Action::Save) {
     opts.savePath = *path("save");
     if (opts.savePath.empty()) throw UsageError("--save needs a path");
@@ -354,6 +353,7 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
   }
   opts.noIni = result.count("no-ini") != 0;
   opts.nul = result.count("null") != 0;
+  if (opts.info && opts.nul) throw UsageError("--info prints JSON lines: not with -0");
   if (opts.nul && (opts.action == Action::Show || opts.action == Action::Save)) {
     throw UsageError("-0 goes with --list, --dry-run or the scripts' list");
   }
