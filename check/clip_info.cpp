@@ -2,6 +2,8 @@
 // The clip's properties in words and on the helper's wire.
 #include "check/clip_info.h"
 
+#include <cstdio>
+
 namespace clipquill {
 namespace {
 
@@ -60,6 +62,29 @@ double ClipInfo::durationSeconds() const {
   }
   if (audio && sampleRate > 0) return static_cast<double>(sampleCount) / sampleRate;
   return 0;
+}
+
+std::string describeClip(const ClipInfo& info) {
+  std::string out;
+  char seconds[32];
+  std::snprintf(seconds, sizeof seconds, "%.3f", info.durationSeconds());
+  if (info.video) {
+    out = std::to_string(info.width) + "x" + std::to_string(info.height) + ", " +
+          std::to_string(info.fpsNumerator);
+    if (info.fpsDenominator != 1) out += "/" + std::to_string(info.fpsDenominator);
+    out += " fps, " + std::to_string(info.frameCount) +
+           (info.frameCount == 1 ? " frame (" : " frames (") + seconds + " s), " + info.pixelType;
+  } else {
+    out = "no picture";
+  }
+  if (info.audio) {
+    out += "; audio " + std::to_string(info.sampleRate) + " Hz, " + std::to_string(info.channels) +
+           (info.channels == 1 ? " channel, " : " channels, ") + info.sampleType;
+    if (!info.video) out += std::string(" (") + seconds + " s)";
+  } else {
+    out += "; no audio";
+  }
+  return out;
 }
 
 std::string sampleTypeName(int sampleType) {

@@ -34,6 +34,11 @@ struct ClipInfo {
   bool operator==(const ClipInfo&) const = default;
 };
 
+// The properties in a line of words, for a tip or under a picture:
+// "1920x1080, 24000/1001 fps, 48 frames (2.002 s), YV12; audio 48000 Hz,
+// 2 channels, float", or "no picture; audio ..." and "...; no audio".
+std::string describeClip(const ClipInfo& info);
+
 // AviSynth's sample type bits (AVS_SAMPLE_*) in the words above; empty for
 // none it knows.
 std::string sampleTypeName(int sampleType);

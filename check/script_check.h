@@ -33,7 +33,8 @@ struct ScriptCheck {
 // editors and compilers use, so that a terminal or an editor can jump there.
 std::string formatCheckLine(const std::string& path, const ScriptCheck& check);
 
-// The check of one script in words, for a tip: "AviSynth+: good", or
+// The check of one script in words, for a tip: "AviSynth+: good" with the
+// clip's properties on a line of their own (describeClip), or
 // "AviSynth+: line 2, column 21: Script error: expected a , or )".
 std::string describeCheck(const ScriptCheck& check);
 

@@ -45,6 +45,25 @@ TEST(ClipInfoTest, DurationFromThePictureElseTheAudio) {
   EXPECT_DOUBLE_EQ(noRate.durationSeconds(), 0);
 }
 
+TEST(ClipInfoTest, InWords) {
+  ClipInfo audioOnly;
+  audioOnly.audio = true;
+  audioOnly.sampleRate = 48000;
+  audioOnly.channels = 1;
+  audioOnly.sampleType = "int16";
+  audioOnly.sampleCount = 24000;
+  ClipInfo still = hdClip();
+  still.fpsNumerator = 25;
+  still.fpsDenominator = 1;
+  still.frameCount = 1;
+  still.audio = false;
+  EXPECT_EQ(describeClip(hdClip()),
+            "1920x1080, 24000/1001 fps, 48 frames (2.002 s), YV12; audio 48000 Hz, 6 channels, "
+            "float");
+  EXPECT_EQ(describeClip(audioOnly), "no picture; audio 48000 Hz, 1 channel, int16 (0.500 s)");
+  EXPECT_EQ(describeClip(still), "1920x1080, 25 fps, 1 frame (0.040 s), YV12; no audio");
+}
+
 TEST(ClipInfoTest, SampleTypesInWords) {
   EXPECT_EQ(sampleTypeName(1), "int8");
   EXPECT_EQ(sampleTypeName(2), "int16");

@@ -68,7 +68,7 @@ TEST_F(CreatedScriptChecksTest, MarksEachScriptAndSumsTheRunUp) {
   EXPECT_EQ(checks.mark(2), Mark::Failed);
   EXPECT_EQ(checks.mark(3), Mark::Good);
   EXPECT_EQ(checks.mark(4), Mark::None);
-  EXPECT_EQ(checks.tip(1), "AviSynth+: good");
+  EXPECT_EQ(checks.tip(1), "AviSynth+: good\n64x48, 25 fps, 10 frames (0.400 s), RGB32; no audio");
   EXPECT_EQ(checks.tip(2).rfind("AviSynth+: crashed ", 0), 0u) << checks.tip(2);
   EXPECT_EQ(checks.status().rfind("AviSynth+: 1 of 3 scripts failed; crash.avs: crashed", 0), 0u)
       << checks.status();
