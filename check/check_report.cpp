@@ -47,6 +47,10 @@ CheckReport checkAndReport(ScriptChecker& checker, std::span<const std::string> 
     report.unavailable = true;
     return report;
   }
+  // Said once: the user decides whether to run a stranger's template so.
+  if (!paths.empty() && !checker.unconfined().empty()) {
+    err << program << ": " << checker.unconfined() << "\n";
+  }
   checker.checkAll(paths, [&](std::size_t i, const ScriptCheck& result) {
     if (report.unavailable) return;
     if (result.status == CheckStatus::Unavailable) {

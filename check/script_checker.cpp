@@ -4,7 +4,8 @@
 // EPIPE instead of killing the window with SIGPIPE. Every message is a few
 // fixed fields and length-counted bytes (a path may hold a line end).
 //
-//   helper -> checker, once:   u8 loaded, u32 n, n bytes (version or reason)
+//   helper -> checker, once:   u8 loaded, u32 n, n bytes (version or reason),
+//                              u32 n, n bytes (what the sandbox could not bound)
 //   checker -> helper:         u32 n, n bytes (the script's absolute path)
 //   helper -> checker:         u8 status, i32 line, i32 column, u32 n, n bytes,
 //                              u8 flags, u32 n, n bytes (the clip's properties;
@@ -15,7 +16,8 @@
 // to a new helper.
 //
 // The helper's arguments after the library: "--plugins DIR" per folder of
-// plugins to load.
+// plugins to load, "--writable DIR" per folder it may write beneath,
+// "--temp DIR" its private temporary folder, "--memory BYTES" its bound.
 #include "check/script_checker.h"
 
 #include <fcntl.h>
@@ -32,6 +34,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <filesystem>
@@ -39,6 +42,7 @@
 #include <vector>
 
 #include "check/avisynth_library.h"
+#include "check/sandbox.h"
 
 extern char** environ;
 
@@ -54,6 +58,9 @@ constexpr std::size_t kWindowScripts = 32;
 constexpr std::size_t kWindowBytes = 64 * 1024;
 constexpr unsigned char kHelperSpent = 1;
 constexpr const char* kPluginsFlag = "--plugins";
+constexpr const char* kWritableFlag = "--writable";
+constexpr const char* kTempFlag = "--temp";
+constexpr const char* kMemoryFlag = "--memory";
 
 using Clock = std::chrono::steady_clock;
 
@@ -141,6 +148,9 @@ std::string thisProgram() {
 struct HelperArguments {
   std::string library;
   std::vector<std::string> pluginFolders;
+  std::vector<std::string> writableFolders;
+  std::string temp;
+  std::uint64_t memoryBytes = 0;
 };
 
 HelperArguments readHelperArguments(int argc, char** argv) {
@@ -148,6 +158,10 @@ HelperArguments readHelperArguments(int argc, char** argv) {
   if (argc > 2) args.library = argv[2];
   for (int i = 3; i + 1 < argc; i += 2) {
     if (std::strcmp(argv[i], kPluginsFlag) == 0) args.pluginFolders.emplace_back(argv[i + 1]);
+    if (std::strcmp(argv[i], kWritableFlag) == 0) args.writableFolders.emplace_back(argv[i + 1]);
+    if (std::strcmp(argv[i], kTempFlag) == 0) args.temp = argv[i + 1];
+    if (std::strcmp(argv[i], kMemoryFlag) == 0)
+      args.memoryBytes = std::strtoull(argv[i + 1], nullptr, 10);
   }
   return args;
 }
@@ -157,22 +171,43 @@ HelperArguments readHelperArguments(int argc, char** argv) {
   // A helper left looping by a checker that died would spin for ever.
   ::prctl(PR_SET_PDEATHSIG, SIGKILL);
 #endif
+  // Bounded before AviSynth+ or any plugin is loaded: from here on, what a
+  // script runs runs inside the bounds.
+  SandboxRules rules{args.writableFolders, args.memoryBytes};
+  if (!args.temp.empty()) {
+    rules.writableFolders.push_back(args.temp);
+    ::setenv("TMPDIR", args.temp.c_str(), 1);
+  }
+  const SandboxState sandbox = enterSandbox(rules);
   std::string why;
   auto avisynth = AvisynthLibrary::load(args.library, why);
   if (avisynth) avisynth->setPluginFolders(args.pluginFolders);
   std::string hello(1, avisynth ? '\1' : '\0');
   putText(hello, avisynth ? avisynth->version() : why);
+  putText(hello, sandbox.unconfined);
   if (!sendAll(kHelperFd, hello) || !avisynth) ::_exit(0);
   std::string path;
   while (readText(kHelperFd, path, std::nullopt) == ReadEnd::Done) {
-    ScriptCheck result = avisynth->importScript(path);
+    ScriptCheck result;
+    bool spent = false;
+    try {
+      result = avisynth->importScript(path);
+    } catch (const std::bad_alloc&) {
+      result = ScriptCheck{CheckStatus::Failed, "out of memory", 0, 0};
+    }
+    // What AviSynth+ holds after a failed allocation is not to be trusted:
+    // this helper answers and ends, and the next script gets a new one.
+    if (result.status == CheckStatus::Failed && saysOutOfMemory(result.message)) {
+      spent = true;
+      if (result.message != "out of memory") result.message = "out of memory: " + result.message;
+    }
     std::string answer(1, static_cast<char>(result.status));
     putU32(answer, static_cast<std::uint32_t>(result.line));
     putU32(answer, static_cast<std::uint32_t>(result.column));
     putText(answer, result.message);
-    answer.push_back(0);
+    answer.push_back(spent ? static_cast<char>(kHelperSpent) : 0);
     putText(answer, result.clip ? encodeClipInfo(*result.clip) : std::string());
-    if (!sendAll(kHelperFd, answer)) break;
+    if (!sendAll(kHelperFd, answer) || spent) break;
   }
   // No static destructors: AviSynth+'s own may race its worker threads, and
   // nothing here needs flushing.
@@ -205,6 +240,14 @@ void ScriptChecker::stop() {
     }
   }
   pid_ = -1;
+  removeTemp();
+}
+
+void ScriptChecker::removeTemp() {
+  if (temp_.empty()) return;
+  std::error_code ec;
+  std::filesystem::remove_all(temp_, ec);
+  temp_.clear();
 }
 
 void ScriptChecker::abort() {
@@ -234,12 +277,26 @@ bool ScriptChecker::start() {
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_adddup2(&actions, childEnd, kHelperFd);
+  // The helper's own temporary folder, emptied and removed with it.
+  removeTemp();
+  const char* tmp = std::getenv("TMPDIR");
+  std::string temp =
+      std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/clipquill-check-XXXXXX";
+  if (::mkdtemp(temp.data()) != nullptr) temp_ = temp;
+  std::string memory =
+      std::to_string(options_.memoryBytes > 0 ? options_.memoryBytes : defaultMemoryBound());
   std::vector<char*> argv = {options_.helper.data(), const_cast<char*>(kCheckHelperFlag),
                              options_.library.data()};
-  for (std::string& folder : options_.pluginFolders) {
-    argv.push_back(const_cast<char*>(kPluginsFlag));
-    argv.push_back(folder.data());
-  }
+  const auto add = [&](const char* flag, std::string& value) {
+    argv.push_back(const_cast<char*>(flag));
+    argv.push_back(value.data());
+  };
+  for (std::string& folder : options_.pluginFolders)
+    add(kPluginsFlag, folder);
+  for (std::string& folder : options_.writableFolders)
+    add(kWritableFlag, folder);
+  if (!temp_.empty()) add(kTempFlag, temp_);
+  add(kMemoryFlag, memory);
   argv.push_back(nullptr);
   pid_t pid = -1;
   int rc = ::posix_spawn(&pid, options_.helper.c_str(), &actions, nullptr, argv.data(), environ);
@@ -262,8 +319,10 @@ bool ScriptChecker::start() {
   const auto deadline = Clock::now() + options_.timeLimit;
   unsigned char loaded = 0;
   std::string text;
+  std::string unconfined;
   ReadEnd end = readAll(socket_, &loaded, 1, deadline);
   if (end == ReadEnd::Done) end = readText(socket_, text, deadline);
+  if (end == ReadEnd::Done) end = readText(socket_, unconfined, deadline);
   if (end != ReadEnd::Done) {
     stop();
     available_ = false;
@@ -274,6 +333,7 @@ bool ScriptChecker::start() {
   }
   available_ = loaded != 0;
   detail_ = std::move(text);
+  unconfined_ = std::move(unconfined);
   if (!*available_) stop();
   return *available_;
 }

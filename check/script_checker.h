@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -35,6 +36,12 @@ struct CheckerOptions {
   // Folders of AviSynth+ plugins (source filters such as FFMS2's) each
   // script may use without a LoadPlugin of its own, before AviSynth+'s own.
   std::vector<std::string> pluginFolders = {};
+  // Where scripts may write: the folders of the clips they open (source
+  // plugins keep their index files beside the clip). Everything else is
+  // read-only to the helper but a private temporary folder.
+  std::vector<std::string> writableFolders = {};
+  // The helper's memory bound; 0: a quarter of the physical memory.
+  std::uint64_t memoryBytes = 0;
 };
 
 // Used from one thread at a time (abort() aside). On Linux the helper is
@@ -65,6 +72,10 @@ class ScriptChecker {
 
   const CheckerOptions& options() const { return options_; }
 
+  // What the helper's sandbox could not bound, in words (empty when every
+  // bound holds); known once available() or a check started a helper.
+  const std::string& unconfined() const { return unconfined_; }
+
   // From any thread: ends the helper at once and every check after, so that
   // a window closing or starting a new run need not wait out a script.
   void abort();
@@ -73,6 +84,7 @@ class ScriptChecker {
   bool start();
   void stop();
   ScriptCheck helperEnded(const char* during);
+  void removeTemp();
 
   CheckerOptions options_;
   std::mutex helperMutex_;  // held while the helper is killed or reaped
@@ -81,6 +93,8 @@ class ScriptChecker {
   int socket_ = -1;
   std::optional<bool> available_;  // known once a helper said hello
   std::string detail_;
+  std::string unconfined_;
+  std::string temp_;  // the helper's private temporary folder
 };
 
 // The command-line word that starts a program as the helper.

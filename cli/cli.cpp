@@ -279,13 +279,15 @@ bool selectClips(MainWindowModel& model, const std::vector<std::string>& names, 
 // stored ones. The helper is this program. The exit status of the check.
 int checkScripts(const Options& opts, RegistryStore& registry, const CliEnvironment& env,
                  const std::vector<std::string>& paths, const std::vector<std::string>& shown,
-                 std::ostream& err, std::ostream* info) {
+                 std::ostream& err, std::ostream* info, std::vector<std::string> writableFolders) {
   const CheckSettings stored = readCheckSettings(registry, kAppTitle);
   ScriptChecker checker(CheckerOptions{
       .library = opts.avisynth.value_or(stored.avisynthLibrary),
       .timeLimit = std::chrono::seconds(opts.checkSeconds.value_or(stored.timeLimitSeconds)),
       .helper = env.executablePath,
       .pluginFolders = opts.pluginFolders,
+      .writableFolders = std::move(writableFolders),
+      .memoryBytes = opts.checkMemory.value_or(0),
   });
   const CheckReport report = checkAndReport(checker, paths, shown, err, "clipquill-cli", info);
   if (report.unavailable) return kExitUsage;
@@ -510,8 +512,11 @@ int Run::createScripts(Output& out) {
       paths.push_back(model_.state().script.DestDir + created[i]);
       shown.push_back(shownPath(paths.back()));
     }
-    const int checked = checkScripts(opts_, system_.registry, env_, paths, shown, err_,
-                                     opts_.info ? &out.stream() : nullptr);
+    // The clips sit in the source folder: their source plugins' index files
+    // go beside them.
+    const int checked =
+        checkScripts(opts_, system_.registry, env_, paths, shown, err_,
+                     opts_.info ? &out.stream() : nullptr, {model_.state().script.SourceDir});
     if (status == kExitDone) status = checked;
   }
   return status;
@@ -537,8 +542,9 @@ int runCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
     try {
       FolderRegistry registry(std::shared_ptr<PersistFiles>(makeSystemPersistFiles()),
                               env.registryRoot);
-      const int status = checkScripts(opts, registry, env, opts.checkScripts, opts.checkScripts,
-                                      err, opts.info ? &output.stream() : nullptr);
+      const int status =
+          checkScripts(opts, registry, env, opts.checkScripts, opts.checkScripts, err,
+                       opts.info ? &output.stream() : nullptr, opts.checkScriptFolders);
       return output.finish(err) ? status : kExitError;
     } catch (const std::exception& e) {
       err << "clipquill-cli: " << e.what() << '\n';

@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "check/sandbox.h"
 #include "core/paths.h"
 
 namespace clipquill::cli {
@@ -61,6 +62,9 @@ constexpr OptionRow kOptions[] = {
     {'\0', "avisynth-plugins", "DIR",
      "load AviSynth+ plugins (source filters) from DIR too\n"
      "when checking (repeatable)"},
+    {'\0', "check-memory", "SIZE",
+     "the check's memory bound, such as 2G or 512M (default:\n"
+     "a quarter of the physical memory)"},
     {'\0', "info", "",
      "with --check or --check-only: one line of JSON per script\n"
      "on standard output, with the clip's size, rate, frames,\n"
@@ -274,6 +278,8 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
     opts.checkScripts = result.all("template");
     for (const std::string& script : opts.checkScripts) {
       if (script.empty()) throw UsageError("a script to check is empty");
+      const std::string absolute = absolutePath(workingFolder, script);
+      opts.checkScriptFolders.push_back(absolute.substr(0, absolute.find_last_of("/\\") + 1));
     }
   } else if (result.count("template")) {
     const auto& templates = result.all("template");
@@ -338,6 +344,14 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
     for (const std::string& folder : result.all("avisynth-plugins")) {
       if (folder.empty()) throw UsageError("--avisynth-plugins needs a folder");
       opts.pluginFolders.push_back(absolutePath(workingFolder, folder));
+    }
+  }
+  if (const std::optional<std::string> size = text("check-memory")) {
+    if (!checking) throw UsageError("--check-memory goes with --check or --check-only");
+    opts.checkMemory = parseMemorySize(*size);
+    if (!opts.checkMemory) {
+      throw UsageError("--check-memory takes a size such as 512M or 2G (16M at least), not '" +
+                       *size + "'");
     }
   }
   opts.info = result.count("info") != 0;

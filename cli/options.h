@@ -4,6 +4,7 @@
 // help; the getopt tables and the --help text are made from that table.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -45,9 +46,14 @@ struct Options {
   // when given, else those stored in the options.
   bool check = false;
   std::vector<std::string> checkScripts;
+  // Where --check-only's scripts sit: which clips a script opens is its own
+  // to say, and a batch's clips most often sit beside its scripts, so the
+  // check may write there (source plugins' index files).
+  std::vector<std::string> checkScriptFolders;
   std::optional<std::string> avisynth;
   std::optional<unsigned> checkSeconds;
   std::vector<std::string> pluginFolders;
+  std::optional<std::uint64_t> checkMemory;
   // Each script checked told as a line of JSON on standard output.
   bool info = false;
 };

@@ -28,8 +28,9 @@ class RealClipsTest : public ::testing::Test {
     if (const std::string why = testing::realClipsMissing(); !why.empty()) GTEST_SKIP() << why;
   }
   ScriptChecker checker() {
+    // FFMS2 writes its index beside the clip: the clips' folder is writable.
     return ScriptChecker(
-        {CLIPQUILL_AVISYNTH_LIBRARY, 30s, "", std::vector<std::string>{testing::kFfms2Plugins}});
+        {CLIPQUILL_AVISYNTH_LIBRARY, 30s, "", {testing::kFfms2Plugins}, {dir.path()}});
   }
   TempDir dir;
 };

@@ -163,6 +163,7 @@ TEST_F(CliTest, FailuresWriteNothing) {
       {{"--info", "-d", "out"}, "", kExitUsage, "--info goes with --check"},
       {{"--check", "--info", "-0", "-d", "out"}, "", kExitUsage, "not with -0"},
       {{"--avisynth-plugins", "p", "-d", "out"}, "", kExitUsage, "goes with --check"},
+      {{"--check", "--check-memory", "lots", "-d", "out"}, "", kExitUsage, "not 'lots'"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.err);
