@@ -7,10 +7,13 @@
 #include <dlfcn.h>
 
 #include <array>
+#include <cstddef>
+#include <cstring>
 
 #define AVSC_NO_DECLSPEC
 #include <avisynth_c.h>
 
+#include "check/frame_picture.h"
 #include "check/script_error.h"
 
 namespace clipquill {
@@ -25,6 +28,11 @@ struct AvisynthLibrary::Api {
   avs_take_clip_func takeClip = nullptr;
   avs_release_clip_func releaseClip = nullptr;
   avs_get_video_info_func videoInfo = nullptr;
+  avs_get_frame_func getFrame = nullptr;
+  avs_release_video_frame_func releaseFrame = nullptr;
+  avs_get_pitch_p_func pitch = nullptr;
+  avs_get_read_ptr_p_func readPtr = nullptr;
+  avs_clip_get_error_func clipError = nullptr;
 };
 
 namespace {
@@ -125,6 +133,54 @@ ClipInfo clipInfo(const AvisynthLibrary::Api& api, AVS_ScriptEnvironment* env,
   return info;
 }
 
+// Frame `frame` of the clip, converted to RGB32 by AviSynth+'s own
+// ConvertToRGB32: without a matrix named, it takes the one the clip's frame
+// properties carry, else Rec.601. RGB32 rows lie bottom to top in memory.
+FramePicture renderFrame(const AvisynthLibrary::Api& api, AVS_ScriptEnvironment* env,
+                         const AVS_Value& value, const ClipInfo& info, int frame) {
+  FramePicture picture;
+  picture.frame = frame;
+  if (!info.video) {
+    picture.error = "the clip has no picture (audio alone)";
+    return picture;
+  }
+  if (std::string why = frameOutOfRange(frame, info.frameCount); !why.empty()) {
+    picture.error = std::move(why);
+    return picture;
+  }
+  // An RGB32 clip comes back as it is.
+  Value rgb(api, api.invoke(env, "ConvertToRGB32", value, nullptr));
+  if (avs_is_error(*rgb)) {
+    picture.error = avs_as_error(*rgb);
+    return picture;
+  }
+  Clip clip(api, *rgb, env);
+  if (clip.get() == nullptr) {
+    picture.error = "AviSynth+ gave no RGB32 clip";
+    return picture;
+  }
+  const AVS_VideoInfo* vi = api.videoInfo(clip.get());
+  AVS_VideoFrame* got = api.getFrame(clip.get(), frame);
+  if (got == nullptr || vi == nullptr) {
+    const char* err = api.clipError(clip.get());
+    picture.error = err != nullptr ? err : "AviSynth+ gave no frame " + std::to_string(frame);
+    if (got != nullptr) api.releaseFrame(got);
+    return picture;
+  }
+  picture.width = vi->width;
+  picture.height = vi->height;
+  const std::size_t row = static_cast<std::size_t>(vi->width) * 4;
+  picture.bgra.resize(row * static_cast<std::size_t>(vi->height));
+  const int pitch = api.pitch(got, AVS_DEFAULT_PLANE);
+  const BYTE* bottom = api.readPtr(got, AVS_DEFAULT_PLANE);
+  for (int y = 0; y < vi->height; ++y) {
+    const BYTE* source = bottom + static_cast<std::ptrdiff_t>(vi->height - 1 - y) * pitch;
+    std::memcpy(picture.bgra.data() + row * static_cast<std::size_t>(y), source, row);
+  }
+  api.releaseFrame(got);
+  return picture;
+}
+
 ScriptCheck failed(std::string message) {
   return ScriptCheck{CheckStatus::Failed, std::move(message), 0, 0};
 }
@@ -157,7 +213,12 @@ std::unique_ptr<AvisynthLibrary> AvisynthLibrary::load(const std::string& path, 
       !lookUp(api->handle, "avs_release_value", api->release, why) ||
       !lookUp(api->handle, "avs_take_clip", api->takeClip, why) ||
       !lookUp(api->handle, "avs_release_clip", api->releaseClip, why) ||
-      !lookUp(api->handle, "avs_get_video_info", api->videoInfo, why)) {
+      !lookUp(api->handle, "avs_get_video_info", api->videoInfo, why) ||
+      !lookUp(api->handle, "avs_get_frame", api->getFrame, why) ||
+      !lookUp(api->handle, "avs_release_video_frame", api->releaseFrame, why) ||
+      !lookUp(api->handle, "avs_get_pitch_p", api->pitch, why) ||
+      !lookUp(api->handle, "avs_get_read_ptr_p", api->readPtr, why) ||
+      !lookUp(api->handle, "avs_clip_get_error", api->clipError, why)) {
     dlclose(api->handle);
     return nullptr;
   }
@@ -182,7 +243,7 @@ std::string AvisynthLibrary::version() {
   return avs_is_string(*v) ? avs_as_string(*v) : "AviSynth+";
 }
 
-ScriptCheck AvisynthLibrary::importScript(const std::string& path) {
+ScriptCheck AvisynthLibrary::importScript(const std::string& path, int frame) {
   Environment env(*api_);
   if (env.get() == nullptr) {
     return ScriptCheck{CheckStatus::Unavailable, "AviSynth+ could not make a script environment", 0,
@@ -204,6 +265,7 @@ ScriptCheck AvisynthLibrary::importScript(const std::string& path) {
   if (!avs_is_clip(*result)) return failed("the script does not return a clip");
   ScriptCheck good;
   good.clip = clipInfo(*api_, env.get(), *result);
+  if (frame >= 0) good.picture = renderFrame(*api_, env.get(), *result, *good.clip, frame);
   return good;
 }
 

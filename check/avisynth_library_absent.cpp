@@ -27,7 +27,7 @@ std::string AvisynthLibrary::version() {
   return "AviSynth+";
 }
 
-ScriptCheck AvisynthLibrary::importScript(const std::string&) {
+ScriptCheck AvisynthLibrary::importScript(const std::string&, int) {
   return ScriptCheck{CheckStatus::Unavailable, "AviSynth+ is not available", 0, 0};
 }
 

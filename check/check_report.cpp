@@ -1,9 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "check/check_report.h"
 
+#include <cctype>
+
 #include <nlohmann/json.hpp>
 
 namespace clipquill {
+
+std::string framePngPath(const std::string& folder, const std::string& scriptPath) {
+  std::string name = scriptPath.substr(scriptPath.find_last_of("/\\") + 1);
+  if (name.size() > 4) {
+    std::string ext = name.substr(name.size() - 4);
+    for (char& c : ext)
+      c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (ext == ".avs") name.resize(name.size() - 4);
+  }
+  return folder + (folder.empty() || folder.back() == '/' ? "" : "/") + name + ".png";
+}
 
 std::string clipInfoJsonLine(const std::string& path, const ScriptCheck& check) {
   using Json = nlohmann::ordered_json;
@@ -38,7 +51,8 @@ std::string clipInfoJsonLine(const std::string& path, const ScriptCheck& check) 
 
 CheckReport checkAndReport(ScriptChecker& checker, std::span<const std::string> paths,
                            std::span<const std::string> shown, std::ostream& err,
-                           std::string_view program, std::ostream* info) {
+                           std::string_view program, std::ostream* info,
+                           const std::string* frameFolder) {
   CheckReport report;
   std::string why;
   if (!paths.empty() && !checker.available(&why)) {
@@ -61,6 +75,14 @@ CheckReport checkAndReport(ScriptChecker& checker, std::span<const std::string> 
     ++report.checked;
     const std::string& name = i < shown.size() ? shown[i] : paths[i];
     if (info != nullptr) *info << clipInfoJsonLine(name, result) << '\n';
+    if (result.good() && frameFolder != nullptr && result.picture) {
+      std::string why = result.picture->error;
+      if (why.empty()) writePng(framePngPath(*frameFolder, paths[i]), *result.picture, why);
+      if (!why.empty()) {
+        ++report.framesFailed;
+        err << name << ": frame " << result.picture->frame << ": " << why << "\n";
+      }
+    }
     if (result.good()) return;
     ++report.failed;
     err << formatCheckLine(name, result) << "\n";

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "check/clip_info.h"
+#include "check/frame_picture.h"
 
 namespace clipquill {
 
@@ -25,6 +26,8 @@ struct ScriptCheck {
   int column = 0;       // 1-based; 0 when unknown
   // What AviSynth+ says of the clip the script gave; none when it gave none.
   std::optional<ClipInfo> clip = std::nullopt;
+  // The frame asked for, when one was and the script gave a clip.
+  std::optional<FramePicture> picture = std::nullopt;
 
   bool good() const { return status == CheckStatus::Good; }
 };

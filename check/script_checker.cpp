@@ -6,10 +6,12 @@
 //
 //   helper -> checker, once:   u8 loaded, u32 n, n bytes (version or reason),
 //                              u32 n, n bytes (what the sandbox could not bound)
-//   checker -> helper:         u32 n, n bytes (the script's absolute path)
+//   checker -> helper:         u32 n, n bytes (the script's absolute path),
+//                              i32 frame (the frame to render; -1: none)
 //   helper -> checker:         u8 status, i32 line, i32 column, u32 n, n bytes,
 //                              u8 flags, u32 n, n bytes (the clip's properties;
-//                              none when n is 0)
+//                              none when n is 0), u32 n, n bytes (the frame's
+//                              picture; none when n is 0)
 //
 // A flag kHelperSpent says the helper ended after that answer (it ran out of
 // memory, and what AviSynth+ holds may be broken): the scripts sent ahead go
@@ -52,6 +54,8 @@ namespace {
 constexpr int kHelperFd = 3;
 // Longer than any path the system accepts; a longer count is a broken peer.
 constexpr std::uint32_t kMaxText = 1u << 20;
+// A frame's picture: 2 GiB is past any frame AviSynth+ makes.
+constexpr std::uint32_t kMaxPicture = 1u << 31;
 // How far requests run ahead of the answers: far enough that the helper
 // never waits, within what a socket buffers.
 constexpr std::size_t kWindowScripts = 32;
@@ -114,11 +118,12 @@ ReadEnd readAll(int fd, void* buffer, std::size_t size, std::optional<Clock::tim
   return ReadEnd::Done;
 }
 
-ReadEnd readText(int fd, std::string& text, std::optional<Clock::time_point> deadline) {
+ReadEnd readText(int fd, std::string& text, std::optional<Clock::time_point> deadline,
+                 std::uint32_t max = kMaxText) {
   unsigned char count[4];
   if (ReadEnd end = readAll(fd, count, 4, deadline); end != ReadEnd::Done) return end;
   std::uint32_t n = getU32(count);
-  if (n > kMaxText) return ReadEnd::Closed;
+  if (n > max) return ReadEnd::Closed;
   text.resize(n);
   return readAll(fd, text.data(), n, deadline);
 }
@@ -130,11 +135,12 @@ std::string describeLimit(std::chrono::milliseconds limit) {
 
 // The request for one script: its absolute path, as AviSynth+ changes the
 // helper's working folder while it imports.
-std::string encodeRequest(const std::string& path) {
+std::string encodeRequest(const std::string& path, int frame) {
   std::error_code ec;
   std::string absolute = std::filesystem::absolute(path, ec).string();
   std::string request;
   putText(request, ec ? path : absolute);
+  putU32(request, static_cast<std::uint32_t>(frame));
   return request;
 }
 
@@ -187,11 +193,14 @@ HelperArguments readHelperArguments(int argc, char** argv) {
   putText(hello, sandbox.unconfined);
   if (!sendAll(kHelperFd, hello) || !avisynth) ::_exit(0);
   std::string path;
-  while (readText(kHelperFd, path, std::nullopt) == ReadEnd::Done) {
+  unsigned char frameField[4];
+  while (readText(kHelperFd, path, std::nullopt) == ReadEnd::Done &&
+         readAll(kHelperFd, frameField, 4, std::nullopt) == ReadEnd::Done) {
+    const int frame = static_cast<int>(getU32(frameField));
     ScriptCheck result;
     bool spent = false;
     try {
-      result = avisynth->importScript(path);
+      result = avisynth->importScript(path, frame);
     } catch (const std::bad_alloc&) {
       result = ScriptCheck{CheckStatus::Failed, "out of memory", 0, 0};
     }
@@ -207,6 +216,7 @@ HelperArguments readHelperArguments(int argc, char** argv) {
     putText(answer, result.message);
     answer.push_back(spent ? static_cast<char>(kHelperSpent) : 0);
     putText(answer, result.clip ? encodeClipInfo(*result.clip) : std::string());
+    putText(answer, result.picture ? encodeFramePicture(*result.picture) : std::string());
     if (!sendAll(kHelperFd, answer) || spent) break;
   }
   // No static destructors: AviSynth+'s own may race its worker threads, and
@@ -221,7 +231,8 @@ void runCheckHelperIfAsked(int argc, char** argv) {
   runHelper(readHelperArguments(argc, argv));
 }
 
-ScriptChecker::ScriptChecker(CheckerOptions options) : options_(std::move(options)) {
+ScriptChecker::ScriptChecker(CheckerOptions options)
+    : options_(std::move(options)), frame_(options_.frame) {
   if (options_.helper.empty()) options_.helper = thisProgram();
 }
 
@@ -371,6 +382,14 @@ ScriptCheck ScriptChecker::helperEnded(const char* during) {
   return ScriptCheck{CheckStatus::Crashed, std::move(message), 0, 0};
 }
 
+ScriptCheck ScriptChecker::render(const std::string& path, int frame) {
+  const int asked = frame_;
+  frame_ = frame;
+  ScriptCheck result = check(path);
+  frame_ = asked;
+  return result;
+}
+
 ScriptCheck ScriptChecker::check(const std::string& path) {
   ScriptCheck result{CheckStatus::Unavailable, "the check was stopped", 0, 0};
   checkAll(std::span(&path, 1), [&](std::size_t, ScriptCheck check) { result = std::move(check); });
@@ -402,7 +421,7 @@ void ScriptChecker::checkAll(std::span<const std::string> paths, const Report& r
             report(head, {CheckStatus::Unavailable, detail_, 0, 0});
           return;
         }
-        const std::string request = encodeRequest(paths[head]);
+        const std::string request = encodeRequest(paths[head], frame_);
         sent = sendAll(socket_, request);
         if (sent) {
           inFlight.push_back(request.size());
@@ -422,7 +441,7 @@ void ScriptChecker::checkAll(std::span<const std::string> paths, const Report& r
     // The helper is kept fed, so that it never waits for this side between
     // two scripts; within what the socket holds, so that no send blocks.
     while (next < paths.size() && inFlight.size() < kWindowScripts) {
-      const std::string request = encodeRequest(paths[next]);
+      const std::string request = encodeRequest(paths[next], frame_);
       if (inFlightBytes + request.size() > kWindowBytes || !sendAll(socket_, request)) break;
       inFlight.push_back(request.size());
       inFlightBytes += request.size();
@@ -439,6 +458,8 @@ void ScriptChecker::checkAll(std::span<const std::string> paths, const Report& r
     if (end == ReadEnd::Done) end = readText(socket_, message, deadline);
     if (end == ReadEnd::Done) end = readAll(socket_, &flags, 1, deadline);
     if (end == ReadEnd::Done) end = readText(socket_, clip, deadline);
+    std::string picture;
+    if (end == ReadEnd::Done) end = readText(socket_, picture, deadline, kMaxPicture);
     if (end == ReadEnd::TimedOut) {
       stop();
       lostHelper(head);
@@ -466,6 +487,7 @@ void ScriptChecker::checkAll(std::span<const std::string> paths, const Report& r
     result.column = static_cast<int>(getU32(fields + 5));
     result.message = std::move(message);
     if (!clip.empty()) result.clip = decodeClipInfo(clip);
+    if (!picture.empty()) result.picture = decodeFramePicture(picture);
     if ((flags & kHelperSpent) != 0) {
       // Spent: what was sent ahead is sent again, to a new helper.
       stop();

@@ -42,6 +42,8 @@ struct CheckerOptions {
   std::vector<std::string> writableFolders = {};
   // The helper's memory bound; 0: a quarter of the physical memory.
   std::uint64_t memoryBytes = 0;
+  // The frame each check also renders (ScriptCheck::picture); -1: none.
+  int frame = -1;
 };
 
 // Used from one thread at a time (abort() aside). On Linux the helper is
@@ -61,6 +63,10 @@ class ScriptChecker {
   // Checks the script at `path` (relative paths are read against the
   // working folder). Never throws for what the script does.
   ScriptCheck check(const std::string& path);
+
+  // Checks the script and renders frame `frame` of its clip, converted to
+  // RGB32 by AviSynth+ in the helper (ScriptCheck::picture).
+  ScriptCheck render(const std::string& path, int frame);
 
   // Checks each of `paths` in turn, telling `report` each result in order as
   // it comes; the helper gets the next scripts while it works on one, so
@@ -95,6 +101,7 @@ class ScriptChecker {
   std::string detail_;
   std::string unconfined_;
   std::string temp_;  // the helper's private temporary folder
+  int frame_;         // the frame the checks render; -1: none
 };
 
 // The command-line word that starts a program as the helper.

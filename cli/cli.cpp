@@ -288,10 +288,22 @@ int checkScripts(const Options& opts, RegistryStore& registry, const CliEnvironm
       .pluginFolders = opts.pluginFolders,
       .writableFolders = std::move(writableFolders),
       .memoryBytes = opts.checkMemory.value_or(0),
+      .frame = opts.frame.value_or(-1),
   });
-  const CheckReport report = checkAndReport(checker, paths, shown, err, "clipquill-cli", info);
+  if (opts.frame) {
+    std::error_code ec;
+    std::filesystem::create_directories(pathFromUtf8(opts.frameDir), ec);
+    if (ec) {
+      err << "clipquill-cli: cannot make " << opts.frameDir << ": " << ec.message() << '\n';
+      return kExitError;
+    }
+  }
+  const CheckReport report = checkAndReport(checker, paths, shown, err, "clipquill-cli", info,
+                                            opts.frame ? &opts.frameDir : nullptr);
   if (report.unavailable) return kExitUsage;
-  return report.failed > 0 ? kExitCheckFailed : kExitDone;
+  if (report.failed > 0) return kExitCheckFailed;
+  // A frame that could not be shown is the run's error, not the script's.
+  return report.framesFailed > 0 ? kExitError : kExitDone;
 }
 
 enum class Step { Startup, Source, Clips, Scripts, Save };

@@ -65,6 +65,11 @@ constexpr OptionRow kOptions[] = {
     {'\0', "check-memory", "SIZE",
      "the check's memory bound, such as 2G or 512M (default:\n"
      "a quarter of the physical memory)"},
+    {'\0', "frame", "N", ""},
+    {'\0', "frame-dir", "DIR",
+     "with --check or --check-only: write frame N of each\n"
+     "script that passes as DIR/<script name>.png (RGB, converted\n"
+     "by AviSynth+)"},
     {'\0', "info", "",
      "with --check or --check-only: one line of JSON per script\n"
      "on standard output, with the clip's size, rate, frames,\n"
@@ -353,6 +358,20 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
       throw UsageError("--check-memory takes a size such as 512M or 2G (16M at least), not '" +
                        *size + "'");
     }
+  }
+  const std::optional<std::string> frame = text("frame");
+  const std::optional<std::string> frameDir = path("frame-dir");
+  if (frame || frameDir) {
+    if (!checking) throw UsageError("--frame goes with --check or --check-only");
+    if (!frame || !frameDir) throw UsageError("--frame and --frame-dir go together");
+    int value = -1;
+    const auto [end, ec] = std::from_chars(frame->data(), frame->data() + frame->size(), value);
+    if (ec != std::errc() || end != frame->data() + frame->size() || value < 0) {
+      throw UsageError("--frame takes a frame number from 0, not '" + *frame + "'");
+    }
+    if (frameDir->empty()) throw UsageError("--frame-dir needs a folder");
+    opts.frame = value;
+    opts.frameDir = *frameDir;
   }
   opts.info = result.count("info") != 0;
   if (opts.info && !checking) throw UsageError("--info goes with --check or --check-only");

@@ -54,6 +54,9 @@ struct Options {
   std::optional<unsigned> checkSeconds;
   std::vector<std::string> pluginFolders;
   std::optional<std::uint64_t> checkMemory;
+  // Frame `frame` of each script that passes, written into frameDir.
+  std::optional<int> frame;
+  std::string frameDir;
   // Each script checked told as a line of JSON on standard output.
   bool info = false;
 };

@@ -34,6 +34,20 @@ void AVSC_CC avs_release_clip(AVS_Clip*) {}
 const AVS_VideoInfo* AVSC_CC avs_get_video_info(AVS_Clip*) {
   return &kClipInfo;
 }
+// No frames: a picture asked for fails as a plugin's frame would.
+AVS_VideoFrame* AVSC_CC avs_get_frame(AVS_Clip*, int) {
+  return nullptr;
+}
+const char* AVSC_CC avs_clip_get_error(AVS_Clip*) {
+  return "no frames in the stand-in";
+}
+void AVSC_CC avs_release_video_frame(AVS_VideoFrame*) {}
+int AVSC_CC avs_get_pitch_p(const AVS_VideoFrame*, int) {
+  return 0;
+}
+const BYTE* AVSC_CC avs_get_read_ptr_p(const AVS_VideoFrame*, int) {
+  return nullptr;
+}
 
 AVS_Value AVSC_CC avs_invoke(AVS_ScriptEnvironment*, const char* name, AVS_Value args,
                              const char**) {

@@ -43,6 +43,13 @@ make "clip.avi" -f lavfi -i "$(picture 320x240 25)" -f lavfi -i "$(sound 48000)"
 # A picture alone, under a name beyond ASCII.
 make "clîp ☃.mkv" -f lavfi -i "$(picture 320x240 24000/1001)" -c:v libx264 -preset veryfast \
   -pix_fmt yuv420p
+# Full chroma, so that a frame's colours are the matrix's alone and can be
+# held against ffmpeg's own conversion: untagged (Rec.601 by default), and
+# tagged Rec.709.
+make "clip 444.mkv" -f lavfi -i "$(picture 320x240 25)" -c:v libx264 -preset veryfast \
+  -pix_fmt yuv444p
+make "clip 709.mkv" -f lavfi -i "$(picture 320x240 25)" -c:v libx264 -preset veryfast \
+  -pix_fmt yuv444p -colorspace bt709 -color_primaries bt709 -color_trc bt709 -color_range tv
 # Not video at all.
 printf 'These are not the frames you are looking for.\n' >"$DIR/not video.mkv"
 

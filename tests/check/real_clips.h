@@ -5,6 +5,7 @@
 // ffmpeg's own tools say of a clip, to hold AviSynth+'s answers against.
 #pragma once
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <stdexcept>
@@ -14,6 +15,7 @@
 #include <nlohmann/json.hpp>
 
 #include "check/clip_info.h"
+#include "check/frame_picture.h"
 #include "core/expansion.h"
 #include "support/temp_dir.h"
 
@@ -117,6 +119,46 @@ inline ClipInfo probeClip(const std::string& path) {
     }
   }
   return info;
+}
+
+// Frame n of the clip at path as ffmpeg decodes it, converted to 8-bit RGB
+// with the YUV matrix named ("bt601", "bt709"), limited range in: what
+// AviSynth+'s ConvertToRGB32 should give for a clip with full chroma.
+inline std::string ffmpegFrame(const std::string& path, int n, const std::string& matrix) {
+  return commandOutput("ffmpeg -nostdin -v error -i " + shellWord(path) + " -vf 'select=eq(n\\," +
+                       std::to_string(n) + "),scale=in_color_matrix=" + matrix +
+                       ":in_range=tv:flags=bicubic+accurate_rnd+full_chroma_int'"
+                       " -frames:v 1 -pix_fmt rgb24 -f rawvideo -");
+}
+
+// A picture file's pixels as 8-bit RGB, as ffmpeg reads it.
+inline std::string picturePixels(const std::string& path) {
+  return commandOutput("ffmpeg -nostdin -v error -i " + shellWord(path) +
+                       " -pix_fmt rgb24 -f rawvideo -");
+}
+
+// How many of the channel values of two RGB pictures differ by more than
+// `tolerance` (every value, when their sizes differ).
+inline std::size_t channelsOff(const std::string& a, const std::string& b, int tolerance) {
+  if (a.size() != b.size()) return std::max(a.size(), b.size());
+  std::size_t off = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const int d = static_cast<unsigned char>(a[i]) - static_cast<unsigned char>(b[i]);
+    if (d > tolerance || d < -tolerance) ++off;
+  }
+  return off;
+}
+
+// The RGB of a picture the helper sent (blue, green, red, alpha).
+inline std::string rgbOf(const FramePicture& picture) {
+  std::string rgb;
+  rgb.reserve(picture.bgra.size() / 4 * 3);
+  for (std::size_t i = 0; i + 3 < picture.bgra.size(); i += 4) {
+    rgb += static_cast<char>(picture.bgra[i + 2]);
+    rgb += static_cast<char>(picture.bgra[i + 1]);
+    rgb += static_cast<char>(picture.bgra[i]);
+  }
+  return rgb;
 }
 
 }  // namespace clipquill::testing

@@ -41,7 +41,7 @@ std::vector<Listed> listedOptions() {
 
 TEST(CliOptions, EachListedOptionIsReadInEveryFormItsHelpShows) {
   const std::vector<Listed> listed = listedOptions();
-  ASSERT_EQ(listed.size(), 27u);
+  ASSERT_EQ(listed.size(), 29u);
   for (const Listed& o : listed) {
     SCOPED_TRACE(o.name);
     // A value that every option taking one accepts on its own.
@@ -49,6 +49,7 @@ TEST(CliOptions, EachListedOptionIsReadInEveryFormItsHelpShows) {
                               : o.name.ends_with("-inis")  ? "on"
                               : o.name == "--check-time"   ? "5"
                               : o.name == "--check-memory" ? "2G"
+                              : o.name == "--frame"        ? "3"
                                                            : "x";
     std::vector<std::string> forms{o.name};
     if (!o.letter.empty()) forms.push_back(o.letter);
@@ -62,6 +63,9 @@ TEST(CliOptions, EachListedOptionIsReadInEveryFormItsHelpShows) {
           o.name == "--info" || o.name == "--check-memory") {
         args.insert(args.begin(), "--check");
       }
+      // --frame and --frame-dir go together, with the check.
+      if (o.name == "--frame") args.insert(args.begin(), {"--check", "--frame-dir", "f"});
+      if (o.name == "--frame-dir") args.insert(args.begin(), {"--check", "--frame", "0"});
       if (o.name == "--check-only") args.push_back("a.avs");
       EXPECT_NO_THROW(parseOptions(args, "/work")) << form;
     }
