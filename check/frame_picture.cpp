@@ -67,8 +67,8 @@ std::optional<FramePicture> decodeFramePicture(std::string_view bytes) {
 std::string frameOutOfRange(int frame, int frameCount) {
   if (frameCount <= 0) return "the clip has no frames";
   if (frame >= 0 && frame < frameCount) return "";
-  return "frame " + std::to_string(frame) + " is past the end: the clip has " +
-         std::to_string(frameCount) + (frameCount == 1 ? " frame (0)" : " frames (0 to ") +
+  return "past the end: the clip has " + std::to_string(frameCount) +
+         (frameCount == 1 ? " frame (0)" : " frames (0 to ") +
          (frameCount == 1 ? "" : std::to_string(frameCount - 1) + ")");
 }
 

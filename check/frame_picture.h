@@ -29,8 +29,8 @@ struct FramePicture {
 std::string encodeFramePicture(const FramePicture& picture);
 std::optional<FramePicture> decodeFramePicture(std::string_view bytes);
 
-// Why frame `frame` of a clip of `frameCount` frames cannot be shown, or
-// empty when it can.
+// Why frame `frame` of a clip of `frameCount` frames cannot be shown ("past
+// the end: the clip has 48 frames (0 to 47)"), or empty when it can.
 std::string frameOutOfRange(int frame, int frameCount);
 
 // Writes the picture as an 8-bit RGB PNG at path (alpha left out: AviSynth's

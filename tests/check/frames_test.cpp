@@ -31,8 +31,9 @@ TEST(FramePictureTest, CrossesTheWireWhole) {
 TEST(FramePictureTest, OutOfRangeInWords) {
   EXPECT_EQ(frameOutOfRange(0, 48), "");
   EXPECT_EQ(frameOutOfRange(47, 48), "");
-  EXPECT_EQ(frameOutOfRange(48, 48), "frame 48 is past the end: the clip has 48 frames (0 to 47)");
-  EXPECT_EQ(frameOutOfRange(3, 1), "frame 3 is past the end: the clip has 1 frame (0)");
+  EXPECT_EQ(frameOutOfRange(48, 48), "past the end: the clip has 48 frames (0 to 47)");
+  EXPECT_EQ(frameOutOfRange(3, 1), "past the end: the clip has 1 frame (0)");
+  EXPECT_EQ(frameOutOfRange(-1, 1), "past the end: the clip has 1 frame (0)");
   EXPECT_EQ(frameOutOfRange(0, 0), "the clip has no frames");
 }
 
@@ -84,8 +85,7 @@ TEST_F(FramesTest, ThoseThatCannotBeShownSayWhy) {
     std::string error;
   };
   for (const Case& c : std::vector<Case>{
-           {"BlankClip(length=48)", 48, true,
-            "frame 48 is past the end: the clip has 48 frames (0 to 47)"},
+           {"BlankClip(length=48)", 48, true, "past the end: the clip has 48 frames (0 to 47)"},
            {"BlankClip(length=0)", 0, true, "the clip has no frames"},
            {"BlankClip(length=48).KillVideo()", 0, true, "the clip has no picture (audio alone)"},
            {"\"a string\"", 0, false, ""},

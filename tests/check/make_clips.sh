@@ -12,6 +12,10 @@
 set -euo pipefail
 
 DIR="$1"
+mkdir -p "$(dirname "$DIR")"
+# Test programs run at once may each ask: one makes the clips, the others wait.
+exec 9>"$DIR.lock"
+flock 9
 stamp="$( (sha256sum "${BASH_SOURCE[0]}"; ffmpeg -version | head -1) | sha256sum | cut -d' ' -f1)"
 if [[ -f "$DIR/stamp" && "$(cat "$DIR/stamp")" == "$stamp" ]]; then
   exit 0

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -34,10 +35,17 @@ namespace clipquill::testing {
 inline const std::string kRealClips = CLIPQUILL_TEST_CLIPS;
 inline const std::string kFfms2Plugins = CLIPQUILL_FFMS2_PLUGINS;
 
-// Why real clips cannot be tested here, or empty when they can.
+// Why real clips cannot be tested here, or empty when they can. A test
+// program that is no part of the clips' test fixture makes them itself
+// (CLIPQUILL_MAKE_CLIPS: quick when they are there).
 inline std::string realClipsMissing() {
   if (std::string(CLIPQUILL_AVISYNTH_LIBRARY).empty()) return "no CLIPQUILL_AVISYNTH_LIBRARY";
   if (kFfms2Plugins.empty()) return "no CLIPQUILL_FFMS2_PLUGINS (scripts/ffms2.sh)";
+#ifdef CLIPQUILL_MAKE_CLIPS
+  static const int made = std::system(
+      ("bash '" + std::string(CLIPQUILL_MAKE_CLIPS) + "' '" + kRealClips + "' >&2").c_str());
+  if (made != 0) return "tests/check/make_clips.sh failed";
+#endif
   if (!std::filesystem::exists(kRealClips + "/stamp")) return "no clips in " + kRealClips;
   return "";
 }
