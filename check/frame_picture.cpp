@@ -26,7 +26,7 @@ constexpr std::uint64_t kMaxPixels = 1ull << 29;
 
 }  // namespace
 
-std::string encodeFramePicture(const FramePicture& picture) {
+std::string encodeFrameHeader(const FramePicture& picture) {
   std::string out;
   putU32(out, static_cast<std::uint32_t>(picture.frame));
   if (!picture.ok()) {
@@ -37,11 +37,10 @@ std::string encodeFramePicture(const FramePicture& picture) {
   out.push_back('\1');
   putU32(out, static_cast<std::uint32_t>(picture.width));
   putU32(out, static_cast<std::uint32_t>(picture.height));
-  out.append(reinterpret_cast<const char*>(picture.bgra.data()), picture.bgra.size());
   return out;
 }
 
-std::optional<FramePicture> decodeFramePicture(std::string_view bytes) {
+std::optional<FramePicture> decodeFrameHeader(std::string_view bytes) {
   FramePicture picture;
   std::uint32_t frame = 0, width = 0, height = 0;
   if (!getU32(bytes, frame) || bytes.empty()) return std::nullopt;
@@ -55,12 +54,9 @@ std::optional<FramePicture> decodeFramePicture(std::string_view bytes) {
   }
   if (!getU32(bytes, width) || !getU32(bytes, height)) return std::nullopt;
   const std::uint64_t pixels = std::uint64_t{width} * height;
-  if (width == 0 || height == 0 || pixels > kMaxPixels || bytes.size() != pixels * 4) {
-    return std::nullopt;
-  }
+  if (width == 0 || height == 0 || pixels > kMaxPixels || !bytes.empty()) return std::nullopt;
   picture.width = static_cast<int>(width);
   picture.height = static_cast<int>(height);
-  picture.bgra.assign(bytes.begin(), bytes.end());
   return picture;
 }
 

@@ -25,9 +25,12 @@ struct FramePicture {
   bool operator==(const FramePicture&) const = default;
 };
 
-// The helper's wire form; decodeFramePicture gives nullopt for a broken one.
-std::string encodeFramePicture(const FramePicture& picture);
-std::optional<FramePicture> decodeFramePicture(std::string_view bytes);
+// The helper's wire form of all but the pixels, which follow it as they are
+// (width x height x 4 bytes, when the picture is ok): a frame of 1080p is
+// 8 MB, and is copied no more than it must be. decodeFrameHeader gives the
+// picture without its pixels, or nullopt for a broken header.
+std::string encodeFrameHeader(const FramePicture& picture);
+std::optional<FramePicture> decodeFrameHeader(std::string_view bytes);
 
 // Why frame `frame` of a clip of `frameCount` frames cannot be shown ("past
 // the end: the clip has 48 frames (0 to 47)"), or empty when it can.

@@ -11,7 +11,9 @@
 //   helper -> checker:         u8 status, i32 line, i32 column, u32 n, n bytes,
 //                              u8 flags, u32 n, n bytes (the clip's properties;
 //                              none when n is 0), u32 n, n bytes (the frame's
-//                              picture; none when n is 0)
+//                              picture but its pixels; none when n is 0), and
+//                              the pixels when it is a picture
+//                              (width x height x 4 bytes)
 //
 // A flag kHelperSpent says the helper ended after that answer (it ran out of
 // memory, and what AviSynth+ holds may be broken): the scripts sent ahead go
@@ -19,7 +21,8 @@
 //
 // The helper's arguments after the library: "--plugins DIR" per folder of
 // plugins to load, "--writable DIR" per folder it may write beneath,
-// "--temp DIR" its private temporary folder, "--memory BYTES" its bound.
+// "--temp DIR" its private temporary folder, "--memory BYTES" its bound;
+// "--unbounded", last, leaves the sandbox out.
 #include "check/script_checker.h"
 
 #include <fcntl.h>
@@ -54,8 +57,9 @@ namespace {
 constexpr int kHelperFd = 3;
 // Longer than any path the system accepts; a longer count is a broken peer.
 constexpr std::uint32_t kMaxText = 1u << 20;
-// A frame's picture: 2 GiB is past any frame AviSynth+ makes.
-constexpr std::uint32_t kMaxPicture = 1u << 31;
+// Big enough that a 1080p frame crosses in a few large writes rather than
+// in many that wake the other side each time.
+constexpr int kSocketBuffer = 4 << 20;
 // How far requests run ahead of the answers: far enough that the helper
 // never waits, within what a socket buffers.
 constexpr std::size_t kWindowScripts = 32;
@@ -65,6 +69,7 @@ constexpr const char* kPluginsFlag = "--plugins";
 constexpr const char* kWritableFlag = "--writable";
 constexpr const char* kTempFlag = "--temp";
 constexpr const char* kMemoryFlag = "--memory";
+constexpr const char* kUnboundedFlag = "--unbounded";
 
 using Clock = std::chrono::steady_clock;
 
@@ -81,15 +86,20 @@ std::uint32_t getU32(const unsigned char* p) {
          std::uint32_t{p[3]} << 24;
 }
 
-bool sendAll(int fd, const std::string& bytes) {
+bool sendAll(int fd, const void* data, std::size_t size) {
+  const auto* bytes = static_cast<const char*>(data);
   std::size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+  while (done < size) {
+    ssize_t n = ::send(fd, bytes + done, size - done, MSG_NOSIGNAL);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     done += static_cast<std::size_t>(n);
   }
   return true;
+}
+
+bool sendAll(int fd, const std::string& bytes) {
+  return sendAll(fd, bytes.data(), bytes.size());
 }
 
 enum class ReadEnd { Done, Closed, TimedOut };
@@ -118,12 +128,11 @@ ReadEnd readAll(int fd, void* buffer, std::size_t size, std::optional<Clock::tim
   return ReadEnd::Done;
 }
 
-ReadEnd readText(int fd, std::string& text, std::optional<Clock::time_point> deadline,
-                 std::uint32_t max = kMaxText) {
+ReadEnd readText(int fd, std::string& text, std::optional<Clock::time_point> deadline) {
   unsigned char count[4];
   if (ReadEnd end = readAll(fd, count, 4, deadline); end != ReadEnd::Done) return end;
   std::uint32_t n = getU32(count);
-  if (n > max) return ReadEnd::Closed;
+  if (n > kMaxText) return ReadEnd::Closed;
   text.resize(n);
   return readAll(fd, text.data(), n, deadline);
 }
@@ -157,11 +166,16 @@ struct HelperArguments {
   std::vector<std::string> writableFolders;
   std::string temp;
   std::uint64_t memoryBytes = 0;
+  bool sandbox = true;
 };
 
 HelperArguments readHelperArguments(int argc, char** argv) {
   HelperArguments args;
   if (argc > 2) args.library = argv[2];
+  // Past the pairs alone, so that no folder's name can stand for it.
+  if (argc > 3 && (argc - 3) % 2 == 1 && std::strcmp(argv[argc - 1], kUnboundedFlag) == 0) {
+    args.sandbox = false;
+  }
   for (int i = 3; i + 1 < argc; i += 2) {
     if (std::strcmp(argv[i], kPluginsFlag) == 0) args.pluginFolders.emplace_back(argv[i + 1]);
     if (std::strcmp(argv[i], kWritableFlag) == 0) args.writableFolders.emplace_back(argv[i + 1]);
@@ -184,7 +198,7 @@ HelperArguments readHelperArguments(int argc, char** argv) {
     rules.writableFolders.push_back(args.temp);
     ::setenv("TMPDIR", args.temp.c_str(), 1);
   }
-  const SandboxState sandbox = enterSandbox(rules);
+  const SandboxState sandbox = args.sandbox ? enterSandbox(rules) : SandboxState{};
   std::string why;
   auto avisynth = AvisynthLibrary::load(args.library, why);
   if (avisynth) avisynth->setPluginFolders(args.pluginFolders);
@@ -216,8 +230,13 @@ HelperArguments readHelperArguments(int argc, char** argv) {
     putText(answer, result.message);
     answer.push_back(spent ? static_cast<char>(kHelperSpent) : 0);
     putText(answer, result.clip ? encodeClipInfo(*result.clip) : std::string());
-    putText(answer, result.picture ? encodeFramePicture(*result.picture) : std::string());
-    if (!sendAll(kHelperFd, answer) || spent) break;
+    putText(answer, result.picture ? encodeFrameHeader(*result.picture) : std::string());
+    if (!sendAll(kHelperFd, answer)) break;
+    if (result.picture && result.picture->ok() &&
+        !sendAll(kHelperFd, result.picture->bgra.data(), result.picture->bgra.size())) {
+      break;
+    }
+    if (spent) break;
   }
   // No static destructors: AviSynth+'s own may race its worker threads, and
   // nothing here needs flushing.
@@ -282,6 +301,10 @@ bool ScriptChecker::start() {
   // action clobbers another's source.
   int childEnd = ::fcntl(pair[1], F_DUPFD_CLOEXEC, 10);
   ::close(pair[1]);
+  for (int fd : {pair[0], childEnd}) {
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &kSocketBuffer, sizeof kSocketBuffer);
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &kSocketBuffer, sizeof kSocketBuffer);
+  }
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -308,6 +331,8 @@ bool ScriptChecker::start() {
     add(kWritableFlag, folder);
   if (!temp_.empty()) add(kTempFlag, temp_);
   add(kMemoryFlag, memory);
+  // Last, alone: the pairs above are read two by two.
+  if (!options_.sandbox) argv.push_back(const_cast<char*>(kUnboundedFlag));
   argv.push_back(nullptr);
   pid_t pid = -1;
   int rc = ::posix_spawn(&pid, options_.helper.c_str(), &actions, nullptr, argv.data(), environ);
@@ -458,8 +483,18 @@ void ScriptChecker::checkAll(std::span<const std::string> paths, const Report& r
     if (end == ReadEnd::Done) end = readText(socket_, message, deadline);
     if (end == ReadEnd::Done) end = readAll(socket_, &flags, 1, deadline);
     if (end == ReadEnd::Done) end = readText(socket_, clip, deadline);
-    std::string picture;
-    if (end == ReadEnd::Done) end = readText(socket_, picture, deadline, kMaxPicture);
+    std::string pictureHeader;
+    if (end == ReadEnd::Done) end = readText(socket_, pictureHeader, deadline);
+    std::optional<FramePicture> picture;
+    if (end == ReadEnd::Done && !pictureHeader.empty()) {
+      picture = decodeFrameHeader(pictureHeader);
+      if (!picture) {
+        end = ReadEnd::Closed;  // a broken peer
+      } else if (picture->ok()) {
+        picture->bgra.resize(static_cast<std::size_t>(picture->width) * picture->height * 4);
+        end = readAll(socket_, picture->bgra.data(), picture->bgra.size(), deadline);
+      }
+    }
     if (end == ReadEnd::TimedOut) {
       stop();
       lostHelper(head);
@@ -487,7 +522,7 @@ void ScriptChecker::checkAll(std::span<const std::string> paths, const Report& r
     result.column = static_cast<int>(getU32(fields + 5));
     result.message = std::move(message);
     if (!clip.empty()) result.clip = decodeClipInfo(clip);
-    if (!picture.empty()) result.picture = decodeFramePicture(picture);
+    result.picture = std::move(picture);
     if ((flags & kHelperSpent) != 0) {
       // Spent: what was sent ahead is sent again, to a new helper.
       stop();

@@ -44,6 +44,9 @@ struct CheckerOptions {
   std::uint64_t memoryBytes = 0;
   // The frame each check also renders (ScriptCheck::picture); -1: none.
   int frame = -1;
+  // Whether the helper bounds itself (sandbox.h); off only to measure what
+  // the bounds cost.
+  bool sandbox = true;
 };
 
 // Used from one thread at a time (abort() aside). On Linux the helper is

@@ -18,14 +18,18 @@ namespace {
 using namespace std::chrono_literals;
 using testing::TempDir;
 
-TEST(FramePictureTest, CrossesTheWireWhole) {
-  FramePicture picture{7, 2, 1, {1, 2, 3, 255, 4, 5, 6, 255}, ""};
-  EXPECT_EQ(decodeFramePicture(encodeFramePicture(picture)), picture);
-  FramePicture refused{9, 0, 0, {}, "frame 9 is past the end"};
-  EXPECT_EQ(decodeFramePicture(encodeFramePicture(refused)), refused);
-  std::string bytes = encodeFramePicture(picture);
-  EXPECT_EQ(decodeFramePicture(bytes.substr(0, bytes.size() - 1)), std::nullopt);
-  EXPECT_EQ(decodeFramePicture(bytes.substr(0, 3)), std::nullopt);
+TEST(FramePictureTest, ItsHeaderCrossesTheWireWhole) {
+  const FramePicture picture{7, 1920, 1080, {}, ""};
+  EXPECT_EQ(decodeFrameHeader(encodeFrameHeader(picture)), picture);
+  const FramePicture refused{9, 0, 0, {}, "past the end"};
+  EXPECT_EQ(decodeFrameHeader(encodeFrameHeader(refused)), refused);
+  const std::string bytes = encodeFrameHeader(picture);
+  EXPECT_EQ(decodeFrameHeader(bytes.substr(0, bytes.size() - 1)), std::nullopt);
+  EXPECT_EQ(decodeFrameHeader(bytes + "x"), std::nullopt);
+  EXPECT_EQ(decodeFrameHeader(bytes.substr(0, 3)), std::nullopt);
+  // A size no frame has is a broken peer, not 8 exabytes to read.
+  EXPECT_EQ(decodeFrameHeader(encodeFrameHeader({0, 1 << 20, 1 << 20, {}, ""})), std::nullopt);
+  EXPECT_EQ(decodeFrameHeader(encodeFrameHeader({0, 0, 5, {}, ""})), std::nullopt);
 }
 
 TEST(FramePictureTest, OutOfRangeInWords) {
