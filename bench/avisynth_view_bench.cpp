@@ -15,7 +15,8 @@
 // Floor and job alternate after a warm-up of each; the last line printed is
 // "ratio <job median / floor median>".
 //
-// Usage: bench_avisynth_view JOB [libavisynth.so [count [rounds]]]
+// Usage: bench_avisynth_view [JOB [libavisynth.so [count [rounds]]]]
+// (without a JOB, or with "all", each job in turn with its default count)
 #include <dlfcn.h>
 
 #include <cstdio>
@@ -141,20 +142,36 @@ clipquill::CheckerOptions options(const std::string& library, const std::string&
   return o;
 }
 
+void runJob(const std::string& job, const std::string& library, int argc, char** argv);
+
 }  // namespace
 
 int main(int argc, char** argv) {
   clipquill::runCheckHelperIfAsked(argc, argv);
   support::programName = "bench_avisynth_view";
-  const std::string job = argc > 1 ? argv[1] : "";
-  if (job != "info" && job != "frame" && job != "sandbox") {
-    die("usage: bench_avisynth_view info|frame|sandbox [libavisynth.so [count [rounds]]]");
+  const std::string job = argc > 1 ? argv[1] : "all";
+  if (job != "info" && job != "frame" && job != "sandbox" && job != "all") {
+    die("usage: bench_avisynth_view [info|frame|sandbox|all [libavisynth.so [count [rounds]]]]");
   }
   const std::string library = argc > 2 && argv[2][0] != '\0' ? argv[2] : CLIPQUILL_AVISYNTH_LIBRARY;
   if (library.empty()) {
     std::printf("no AviSynth+ library configured (CLIPQUILL_AVISYNTH_LIBRARY); nothing to run\n");
     return 0;
   }
+  if (job != "all") {
+    runJob(job, library, argc, argv);
+    return 0;
+  }
+  for (const char* each : {"info", "frame", "sandbox"}) {
+    std::printf("--- %s\n", each);
+    runJob(each, library, 1, argv);
+  }
+  return 0;
+}
+
+namespace {
+
+void runJob(const std::string& job, const std::string& library, int argc, char** argv) {
   const bool frames = job == "frame";
   const std::size_t count =
       support::countArgument(argc, argv, 3, frames ? 100 : 1000, "script or frame count");
@@ -231,5 +248,6 @@ int main(int argc, char** argv) {
   std::filesystem::remove_all(folder, ignored);
   if (sink == 42) std::printf(" ");  // keeps the floor's reads from being optimised away
   support::report(measured, frames ? count : scripts.size(), frames ? "frame" : "script");
-  return 0;
 }
+
+}  // namespace
