@@ -743,8 +743,14 @@ namespace clipquill {
 
 CheckerOptions MainWindowModel::scriptCheckOptions() {
   const CheckSettings settings = readCheckSettings(registry_, state_.AppTitle);
-  return CheckerOptions{settings.avisynthLibrary, std::chrono::seconds(settings.timeLimitSeconds),
-                        state_.AppDir + std::string(kCliProgramName)};
+  CheckerOptions options{settings.avisynthLibrary, std::chrono::seconds(settings.timeLimitSeconds),
+                         state_.AppDir + std::string(kCliProgramName)};
+  // The clips' folders, where source plugins keep their index files: the
+  // last run's, and the one in the field now.
+  for (const std::string& folder : {state_.script.SourceDir, fieldText(Field::Source)}) {
+    if (!folder.empty()) options.writableFolders.push_back(folder);
+  }
+  return options;
 }
 
 void MainWindowModel::setAvisynthLibrary(const std::string& path) {
