@@ -25,6 +25,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <limits>
 #include <utility>
 
 #include "persist/path_rules.h"
@@ -32,6 +33,7 @@
 #include "ui/created_script_marks.h"
 #include "ui/elided_label.h"
 #include "ui/find_bar.h"
+#include "ui/frame_pane.h"
 #include "ui/list_views.h"
 #include "ui/model/system_platform.h"
 #include "ui/preview_pane.h"
@@ -450,6 +452,12 @@ void MainWindow::connectEvents() {
   connect(templateEdit_, &TemplateEditor::findAgainRequested, findBar_,
           [this](bool backwards) { findBar_->findAgain(backwards); });
   connect(previewTimer_, &QTimer::timeout, this, [this] { updatePreview(); });
+  connect(preview_->framePane(), &FramePane::frameChanged, this, [this] { requestPicture(); });
+  connect(preview_->framePane(), &FramePane::errorClicked, this, [this](int line, int column) {
+    if (line <= 0) return;
+    templateEdit_->setCursorPosition(line - 1, std::max(column - 1, 0));
+    templateEdit_->setFocus(Qt::OtherFocusReason);
+  });
   connect(previewCheck_, &QCheckBox::toggled, this, [this](bool on) {
     showPreviewPane(on);
     userSettings().setFlag(kPreviewShownKey, on);
@@ -826,6 +834,39 @@ void MainWindow::updatePreview() {
   const std::size_t lines =
       std::max(templateEdit_->visibleLineCount(), preview_->visibleLineCount());
   preview_->showPreview(model_->preview(templateEdit_->firstVisibleLine(), lines));
+  requestPicture();
+}
+
+void MainWindow::requestPicture() {
+  if (preview_->isHidden()) return;
+  const CheckerOptions options = model_->scriptCheckOptions();
+  if (!framePreview_ || options.library != pictureLibrary_) {
+    framePreview_.reset();
+    pictureText_.clear();
+    pictureLibrary_ = options.library;
+    framePreview_ = std::make_unique<FramePreview>(options, [this](FramePreview::Result result) {
+      QMetaObject::invokeMethod(
+          this, [this, result = std::move(result)] { showPicture(result); }, Qt::QueuedConnection);
+    });
+  }
+  // The whole script of the current clip, as the run would write it.
+  std::string text = model_->preview(0, std::numeric_limits<std::size_t>::max()).script.text;
+  const int frame = preview_->framePane()->frame();
+  if (text == pictureText_ && frame == pictureFrame_) return;  // scrolled, not changed
+  pictureText_ = std::move(text);
+  pictureFrame_ = frame;
+  framePreview_->request(pictureText_, frame);
+}
+
+void MainWindow::showPicture(const FramePreview::Result& result) {
+  // A picture overtaken by a newer request is dropped.
+  if (!framePreview_ || result.request != framePreview_->latest()) return;
+  FramePane* pane = preview_->framePane();
+  if (result.check.status == CheckStatus::Unavailable) {
+    pane->showNote(shownText(result.check.message + "\n" + kAvisynthHint));
+  } else {
+    pane->showCheck(result.check);
+  }
 }
 
 void MainWindow::showPreviewPane(bool shown) {

@@ -1,19 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/preview_pane.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <string>
 
+#include "ui/frame_pane.h"
 #include "ui/qt_text.h"
 #include "ui/template_editor.h"
 
 namespace clipquill {
 
 PreviewPane::PreviewPane(QWidget* parent)
-    : QWidget(parent), title_(new QLabel(this)), text_(new TemplateEditor(this)) {
+    : QWidget(parent),
+      title_(new QLabel(this)),
+      text_(new TemplateEditor(this)),
+      frame_(new FramePane(this)) {
   setObjectName(QStringLiteral("PreviewPane"));
   title_->setObjectName(QStringLiteral("PreviewTitle"));
   title_->setTextFormat(Qt::PlainText);
@@ -30,7 +35,11 @@ PreviewPane::PreviewPane(QWidget* parent)
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(2);
   layout->addWidget(title_);
-  layout->addWidget(text_, 1);
+  auto* sides = new QHBoxLayout;
+  sides->setContentsMargins(0, 0, 0, 0);
+  sides->addWidget(text_, 3);
+  sides->addWidget(frame_, 2);
+  layout->addLayout(sides, 1);
 }
 
 void PreviewPane::showPreview(const TemplatePreview& preview) {
