@@ -11,6 +11,12 @@
 //             and copying the picture's rows out.
 //   sandbox   the check of 1,000 scripts with the helper's sandbox against
 //             the same check without it (goal: at most 5% more).
+//   preview   the window's picture after a keystroke in a BlankClip
+//             template: a changed 1080p script asked of the window's
+//             renderer (FramePreview) until its frame is told back, against
+//             the plain loop rendering the same script in one process (goal:
+//             at most 100 ms a keystroke; Qt's scaling and painting of the
+//             picture not counted).
 //
 // Floor and job alternate after a warm-up of each; the last line printed is
 // "ratio <job median / floor median>".
@@ -19,8 +25,10 @@
 // (without a JOB, or with "all", each job in turn with its default count)
 #include <dlfcn.h>
 
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -30,6 +38,7 @@
 
 #include "bench/bench_support.h"
 #include "check/check_report.h"
+#include "check/frame_preview.h"
 #include "check/script_checker.h"
 
 #ifndef CLIPQUILL_AVISYNTH_LIBRARY
@@ -150,8 +159,9 @@ int main(int argc, char** argv) {
   clipquill::runCheckHelperIfAsked(argc, argv);
   support::programName = "bench_avisynth_view";
   const std::string job = argc > 1 ? argv[1] : "all";
-  if (job != "info" && job != "frame" && job != "sandbox" && job != "all") {
-    die("usage: bench_avisynth_view [info|frame|sandbox|all [libavisynth.so [count [rounds]]]]");
+  if (job != "info" && job != "frame" && job != "sandbox" && job != "preview" && job != "all") {
+    die("usage: bench_avisynth_view [info|frame|sandbox|preview|all [libavisynth.so [count "
+        "[rounds]]]]");
   }
   const std::string library = argc > 2 && argv[2][0] != '\0' ? argv[2] : CLIPQUILL_AVISYNTH_LIBRARY;
   if (library.empty()) {
@@ -162,7 +172,7 @@ int main(int argc, char** argv) {
     runJob(job, library, argc, argv);
     return 0;
   }
-  for (const char* each : {"info", "frame", "sandbox"}) {
+  for (const char* each : {"info", "frame", "sandbox", "preview"}) {
     std::printf("--- %s\n", each);
     runJob(each, library, 1, argv);
   }
@@ -172,7 +182,7 @@ int main(int argc, char** argv) {
 namespace {
 
 void runJob(const std::string& job, const std::string& library, int argc, char** argv) {
-  const bool frames = job == "frame";
+  const bool frames = job == "frame" || job == "preview";
   const std::size_t count =
       support::countArgument(argc, argv, 3, frames ? 100 : 1000, "script or frame count");
   const std::size_t rounds = support::countArgument(argc, argv, 4, 5, "round count");
@@ -229,6 +239,48 @@ void runJob(const std::string& job, const std::string& library, int argc, char**
           }
           return msSince(start);
         });
+  } else if (job == "preview") {
+    std::printf("%zu keystrokes in a 1080p BlankClip template, each until its picture is told\n",
+                count);
+    // Each keystroke a script of its own colour, as typing a digit makes it.
+    const auto keystroke = [&](std::size_t i) {
+      char color[8];
+      std::snprintf(color, sizeof color, "%06zx", (i * 2654435761u) & 0xffffff);
+      return std::string(
+                 "BlankClip(length=100, width=1920, height=1080, pixel_type=\"YV12\", "
+                 "color=$") +
+             color + ")\r\n";
+    };
+    measured = support::alternate(
+        rounds,
+        [&] {
+          const auto start = Clock::now();
+          for (std::size_t i = 0; i < count; ++i) {
+            support::floorWriteFile(scripts[0], keystroke(i));
+            sink += plainView(plain, scripts[0], 5, picture);
+          }
+          return msSince(start);
+        },
+        [&] {
+          std::mutex m;
+          std::condition_variable told;
+          std::uint64_t last = 0;
+          clipquill::FramePreview preview(options(library, folder),
+                                          [&](clipquill::FramePreview::Result r) {
+                                            std::lock_guard lock(m);
+                                            last = r.request;
+                                            told.notify_all();
+                                          });
+          const auto start = Clock::now();
+          for (std::size_t i = 0; i < count; ++i) {
+            const std::uint64_t asked = preview.request(keystroke(i), 5);
+            std::unique_lock lock(m);
+            if (!told.wait_for(lock, std::chrono::seconds(30), [&] { return last == asked; })) {
+              die("no picture within 30 s");
+            }
+          }
+          return msSince(start);
+        });
   } else {
     std::printf("the check of %zu scripts without the sandbox (floor) and with it\n", count);
     const auto check = [&](bool sandbox) {
@@ -248,6 +300,9 @@ void runJob(const std::string& job, const std::string& library, int argc, char**
   std::filesystem::remove_all(folder, ignored);
   if (sink == 42) std::printf(" ");  // keeps the floor's reads from being optimised away
   support::report(measured, frames ? count : scripts.size(), frames ? "frame" : "script");
+  if (job == "preview") {
+    std::printf("goal: at most 100 ms a keystroke\n");
+  }
 }
 
 }  // namespace
