@@ -243,6 +243,10 @@ std::string AvisynthLibrary::version() {
   return avs_is_string(*v) ? avs_as_string(*v) : "AviSynth+";
 }
 
+ScriptCheck AvisynthLibrary::importScript(const std::string& path) {
+  return importScript(path, -1);
+}
+
 ScriptCheck AvisynthLibrary::importScript(const std::string& path, int frame) {
   Environment env(*api_);
   if (env.get() == nullptr) {

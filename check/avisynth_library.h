@@ -33,10 +33,11 @@ class AvisynthLibrary {
 
   // Imports the script at `path` (absolute) in a script environment of its
   // own, made for it and deleted after, so that nothing one script sets is
-  // seen by the next. Good when it gives a clip, with the clip's properties;
-  // with `frame` >= 0 also that frame's picture, converted to RGB32 by
-  // AviSynth+ itself (or why there is none).
-  ScriptCheck importScript(const std::string& path, int frame = -1);
+  // seen by the next. Good when it gives a clip, with the clip's properties.
+  ScriptCheck importScript(const std::string& path);
+  // The same, and with `frame` >= 0 also that frame's picture, converted to
+  // RGB32 by AviSynth+ itself (or why there is none).
+  ScriptCheck importScript(const std::string& path, int frame);
 
   struct Api;
 

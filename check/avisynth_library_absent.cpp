@@ -27,6 +27,10 @@ std::string AvisynthLibrary::version() {
   return "AviSynth+";
 }
 
+ScriptCheck AvisynthLibrary::importScript(const std::string& path) {
+  return importScript(path, -1);
+}
+
 ScriptCheck AvisynthLibrary::importScript(const std::string&, int) {
   return ScriptCheck{CheckStatus::Unavailable, "AviSynth+ is not available", 0, 0};
 }
