@@ -117,6 +117,9 @@ std::string joinLines(const std::vector<std::string>& lines) {
 // Whether the preview pane is shown: the user's choice, kept for the user.
 constexpr std::string_view kPreviewShownKey = "preview.shown";
 
+// The largest template whose script the preview renders a picture of.
+constexpr int kPictureTemplateBytes = 1 << 20;
+
 // The preview waits for typing to pause this long.
 constexpr int kPreviewDelayMs = 120;
 
@@ -848,6 +851,15 @@ void MainWindow::requestPicture() {
       QMetaObject::invokeMethod(
           this, [this, result = std::move(result)] { showPicture(result); }, Qt::QueuedConnection);
     });
+  }
+  // The picture needs the whole script, which costs a pass over the whole
+  // template: past a size no hand-written template reaches, typing keeps
+  // its pace and the picture waits.
+  if (templateEdit_->length() > kPictureTemplateBytes) {
+    pictureText_.clear();
+    preview_->framePane()->showNote(QStringLiteral("No picture: the template is over %1 MiB.")
+                                        .arg(kPictureTemplateBytes >> 20));
+    return;
   }
   // The whole script of the current clip, as the run would write it.
   std::string text = model_->preview(0, std::numeric_limits<std::size_t>::max()).script.text;
