@@ -4,15 +4,13 @@
 // (AVSC_NO_DECLSPEC), so that a change of signature would not compile.
 #include "check/avisynth_library.h"
 
-#include <dlfcn.h>
-
-#include <array>
 #include <cstddef>
 #include <cstring>
 
 #define AVSC_NO_DECLSPEC
 #include <avisynth_c.h>
 
+#include "check/avisynth_loader.h"
 #include "check/frame_picture.h"
 #include "check/script_error.h"
 
@@ -41,14 +39,9 @@ namespace {
 // distribution ships, since Import is all it uses.
 constexpr int kInterfaceVersion = 6;
 
-// The development link first, then the run-time names of the interface
-// versions AviSynth+ has had on Linux.
-constexpr std::array kLibraryNames = {"libavisynth.so", "libavisynth.so.11", "libavisynth.so.10",
-                                      "libavisynth.so.9", "libavisynth.so.8"};
-
 template <typename F>
 bool lookUp(void* handle, const char* name, F& f, std::string& why) {
-  f = reinterpret_cast<F>(dlsym(handle, name));
+  f = reinterpret_cast<F>(avisynth_loader::symbol(handle, name));
   if (f == nullptr) why = std::string("the AviSynth+ library has no ") + name;
   return f != nullptr;
 }
@@ -189,23 +182,8 @@ ScriptCheck failed(std::string message) {
 
 std::unique_ptr<AvisynthLibrary> AvisynthLibrary::load(const std::string& path, std::string& why) {
   auto api = std::make_unique<Api>();
-  if (!path.empty()) {
-    api->handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (api->handle == nullptr) {
-      const char* err = dlerror();
-      why = err != nullptr ? err : "cannot load " + path;
-      return nullptr;
-    }
-  } else {
-    for (const char* name : kLibraryNames) {
-      api->handle = dlopen(name, RTLD_NOW | RTLD_LOCAL);
-      if (api->handle != nullptr) break;
-    }
-    if (api->handle == nullptr) {
-      why = "AviSynth+ (libavisynth.so) is not installed where the dynamic loader looks";
-      return nullptr;
-    }
-  }
+  api->handle = avisynth_loader::open(path, why);
+  if (api->handle == nullptr) return nullptr;
   if (!lookUp(api->handle, "avs_create_script_environment", api->create, why) ||
       !lookUp(api->handle, "avs_delete_script_environment", api->destroy, why) ||
       !lookUp(api->handle, "avs_get_error", api->getError, why) ||
@@ -219,7 +197,7 @@ std::unique_ptr<AvisynthLibrary> AvisynthLibrary::load(const std::string& path, 
       !lookUp(api->handle, "avs_get_pitch_p", api->pitch, why) ||
       !lookUp(api->handle, "avs_get_read_ptr_p", api->readPtr, why) ||
       !lookUp(api->handle, "avs_clip_get_error", api->clipError, why)) {
-    dlclose(api->handle);
+    avisynth_loader::close(api->handle);
     return nullptr;
   }
   return std::unique_ptr<AvisynthLibrary>(new AvisynthLibrary(std::move(api)));
@@ -268,8 +246,10 @@ ScriptCheck AvisynthLibrary::importScript(const std::string& path, int frame) {
   // An encoder opening the script wants a clip; anything else fails there.
   if (!avs_is_clip(*result)) return failed("the script does not return a clip");
   ScriptCheck good;
-  good.clip = clipInfo(*api_, env.get(), *result);
-  if (frame >= 0) good.picture = renderFrame(*api_, env.get(), *result, *good.clip, frame);
+  good.clip = std::make_shared<const ClipInfo>(clipInfo(*api_, env.get(), *result));
+  if (frame >= 0)
+    good.picture = std::make_shared<const FramePicture>(
+        renderFrame(*api_, env.get(), *result, *good.clip, frame));
   return good;
 }
 

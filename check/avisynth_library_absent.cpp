@@ -27,6 +27,16 @@ std::string AvisynthLibrary::version() {
   return "AviSynth+";
 }
 
+const char* avisynthLibraryPattern() {
+  return "libavisynth.so*";
+}
+
+const char* avisynthHint() {
+  return "Install AviSynth+ (libavisynth.so; Debian has no package: build it from its source as "
+         "Clipquill's README says), or name its library: in the window under Options > AviSynth+ "
+         "Library..., on the command line with --avisynth PATH.";
+}
+
 ScriptCheck AvisynthLibrary::importScript(const std::string& path) {
   return importScript(path, -1);
 }

@@ -57,7 +57,7 @@ CheckReport checkAndReport(ScriptChecker& checker, std::span<const std::string> 
   std::string why;
   if (!paths.empty() && !checker.available(&why)) {
     err << program << ": cannot check the scripts with AviSynth+: " << why << "\n"
-        << program << ": " << kAvisynthHint << "\n";
+        << program << ": " << avisynthHint() << "\n";
     report.unavailable = true;
     return report;
   }

@@ -34,6 +34,13 @@ struct SandboxState {
 // do not exist are left out.
 SandboxState enterSandbox(const SandboxRules& rules);
 
+// A fresh private folder for a helper's temporary files, named from
+// `prefix`, below the system's temporary folder; "" where the sandbox has no
+// use for one or it cannot be made.
+std::string makeTemporaryFolder(const std::string& prefix);
+// Makes `folder` the temporary folder of this process and what it starts.
+void setTemporaryFolder(const std::string& folder);
+
 // The default memory bound: a quarter of the physical memory; 0 where the
 // system does not tell.
 std::uint64_t defaultMemoryBound();

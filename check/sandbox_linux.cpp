@@ -18,6 +18,7 @@
 
 #include <cerrno>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 
 #include "check/sandbox.h"
@@ -186,6 +187,17 @@ SandboxState enterSandbox(const SandboxRules& rules) {
   for (std::size_t i = 0; i < unconfined.size(); ++i)
     state.unconfined += (i == 0 ? "the check runs unconfined: " : "; ") + unconfined[i];
   return state;
+}
+
+std::string makeTemporaryFolder(const std::string& prefix) {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string folder =
+      std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/" + prefix + "XXXXXX";
+  return ::mkdtemp(folder.data()) != nullptr ? folder : std::string();
+}
+
+void setTemporaryFolder(const std::string& folder) {
+  ::setenv("TMPDIR", folder.c_str(), 1);
 }
 
 std::uint64_t defaultMemoryBound() {

@@ -11,6 +11,12 @@ SandboxState enterSandbox(const SandboxRules&) {
   return state;
 }
 
+std::string makeTemporaryFolder(const std::string&) {
+  return "";
+}
+
+void setTemporaryFolder(const std::string&) {}
+
 std::uint64_t defaultMemoryBound() {
   return 0;
 }

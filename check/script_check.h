@@ -2,6 +2,7 @@
 // What checking one script with AviSynth+ found.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -25,9 +26,10 @@ struct ScriptCheck {
   int line = 0;         // 1-based; 0 when unknown
   int column = 0;       // 1-based; 0 when unknown
   // What AviSynth+ says of the clip the script gave; none when it gave none.
-  std::optional<ClipInfo> clip = std::nullopt;
-  // The frame asked for, when one was and the script gave a clip.
-  std::optional<FramePicture> picture = std::nullopt;
+  std::shared_ptr<const ClipInfo> clip = nullptr;
+  // The frame asked for, when one was and the script gave a clip; shared,
+  // so that a check passed on copies no frame of megabytes.
+  std::shared_ptr<const FramePicture> picture = nullptr;
 
   bool good() const { return status == CheckStatus::Good; }
 };
@@ -48,10 +50,12 @@ std::string describeCheck(const ScriptCheck& check);
 std::string summarizeChecks(std::span<const std::string> names,
                             std::span<const ScriptCheck> checks);
 
-// What a user without AviSynth+ reads, after the reason.
-inline constexpr const char* kAvisynthHint =
-    "Install AviSynth+ (libavisynth.so; Debian has no package: build it from its source as "
-    "Clipquill's README says), or name its library: in the window under Options > AviSynth+ "
-    "Library..., on the command line with --avisynth PATH.";
+// What a user without AviSynth+ reads, after the reason: how to get it on
+// this system (avisynth_loader_*.cpp).
+const char* avisynthHint();
+
+// The file dialog's filter for AviSynth+'s library on this system:
+// "libavisynth.so*", "AviSynth.dll".
+const char* avisynthLibraryPattern();
 
 }  // namespace clipquill

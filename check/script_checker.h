@@ -9,12 +9,12 @@
 // crashed, and the next script gets a new helper.
 #pragma once
 
-#include <sys/types.h>
-
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <span>
@@ -26,13 +26,18 @@
 namespace clipquill {
 
 struct CheckerOptions {
-  // libavisynth.so to load; empty: the one the dynamic loader finds.
+  // The AviSynth+ library to load (libavisynth.so, AviSynth.dll); empty:
+  // the installed one.
   std::string library;
   // How long one script may take, the helper's start included.
   std::chrono::milliseconds timeLimit{std::chrono::seconds(10)};
   // The program started as the helper (it must call runCheckHelperIfAsked
   // first thing in main); empty: this very program.
   std::string helper;
+  // The most memory the helper may take: on Linux its address space
+  // (sandbox.h), on Windows what its job object lets it commit; 0: a quarter
+  // of the machine's memory on Linux, half on Windows.
+  std::size_t memoryLimit = 0;
   // Folders of AviSynth+ plugins (source filters such as FFMS2's) each
   // script may use without a LoadPlugin of its own, before AviSynth+'s own.
   std::vector<std::string> pluginFolders = {};
@@ -40,8 +45,6 @@ struct CheckerOptions {
   // plugins keep their index files beside the clip). Everything else is
   // read-only to the helper but a private temporary folder.
   std::vector<std::string> writableFolders = {};
-  // The helper's memory bound; 0: a quarter of the physical memory.
-  std::uint64_t memoryBytes = 0;
   // The frame each check also renders (ScriptCheck::picture); -1: none.
   int frame = -1;
   // Whether the helper bounds itself (sandbox.h); off only to measure what
@@ -49,9 +52,14 @@ struct CheckerOptions {
   bool sandbox = true;
 };
 
-// Used from one thread at a time (abort() aside). On Linux the helper is
-// ended with the thread that started it, so that a checker that dies never
-// leaves a looping helper behind: check from the thread that checks first.
+namespace helper {
+class Process;
+}
+
+// Used from one thread at a time (abort() aside). A checker that dies never
+// leaves a looping helper behind: on Linux the helper is ended with the
+// thread that started it (so check from the thread that checks first), on
+// Windows with the job object the checker holds.
 class ScriptChecker {
  public:
   explicit ScriptChecker(CheckerOptions options);
@@ -98,9 +106,11 @@ class ScriptChecker {
   CheckerOptions options_;
   std::mutex helperMutex_;  // held while the helper is killed or reaped
   std::atomic<bool> aborted_{false};
-  pid_t pid_ = -1;
-  int socket_ = -1;
-  std::optional<bool> available_;  // known once a helper said hello
+  std::unique_ptr<helper::Process> helper_;  // replaced under helperMutex_
+  std::optional<bool> available_;            // known once a helper said hello
+  // How a helper started after AviSynth+ had loaded failed to say hello: the
+  // script it was for is told so.
+  std::optional<ScriptCheck> restartFailure_;
   std::string detail_;
   std::string unconfined_;
   std::string temp_;  // the helper's private temporary folder

@@ -285,9 +285,9 @@ int checkScripts(const Options& opts, RegistryStore& registry, const CliEnvironm
       .library = opts.avisynth.value_or(stored.avisynthLibrary),
       .timeLimit = std::chrono::seconds(opts.checkSeconds.value_or(stored.timeLimitSeconds)),
       .helper = env.executablePath,
+      .memoryLimit = static_cast<std::size_t>(opts.checkMemory.value_or(0)),
       .pluginFolders = opts.pluginFolders,
       .writableFolders = std::move(writableFolders),
-      .memoryBytes = opts.checkMemory.value_or(0),
       .frame = opts.frame.value_or(-1),
   });
   if (opts.frame) {
@@ -502,10 +502,11 @@ int Run::createScripts(Output& out) {
   } else {
     // Scripts written before a failure or a declined question are there, so
     // they are listed in every case; -0 lists the names alone.
-    // --info's JSON lines name every script: the list would only break them.
+    // A run that wrote nothing has no heading to print either; --info's JSON
+    // lines name every script: the list would only break them.
     const std::vector<std::string>& created = model_.createdScripts();
     const std::size_t listed = opts_.info ? 0 : created.size();
-    for (std::size_t i = opts_.nul && !created.empty() ? 1 : 0; i < listed; ++i) {
+    for (std::size_t i = opts_.nul || created.size() < 2 ? 1 : 0; i < listed; ++i) {
       i == 0 ? out.text(created[0] + "\n") : out.name(created[i]);
     }
   }
@@ -540,22 +541,23 @@ int runCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
            std::ostream& err, const CliEnvironment& env) {
   Options opts;
   try {
-    opts = parseOptions(args, env.workingFolder);
+    opts = parseOptions(args, env.workingFolder, env.driveFolder);
   } catch (const UsageError& e) {
     err << "clipquill-cli: " << e.what() << "\nTry 'clipquill-cli --help'.\n";
     return kExitUsage;
   }
   Output output(out, opts.nul);
   if (opts.help || opts.version) {
-    output.text(opts.help ? helpText() : std::string(kVersion) + "\n");
+    output.text(opts.help ? helpText() : "clipquill-cli " + std::string(kVersion) + "\n");
     return output.finish(err) ? kExitDone : kExitError;
   }
   if (opts.action == Action::CheckOnly) {
     try {
-      FolderRegistry registry(std::shared_ptr<PersistFiles>(makeSystemPersistFiles()),
-                              env.registryRoot);
+      // The store the window keeps its options in: the system's own when no
+      // root is given, as for every other run.
+      SystemPlatform system(env.registryRoot);
       const int status =
-          checkScripts(opts, registry, env, opts.checkScripts, opts.checkScripts, err,
+          checkScripts(opts, system.registry, env, opts.checkScripts, opts.checkScripts, err,
                        opts.info ? &output.stream() : nullptr, opts.checkScriptFolders);
       return output.finish(err) ? status : kExitError;
     } catch (const std::exception& e) {

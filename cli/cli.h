@@ -9,18 +9,21 @@
 #include <string>
 #include <vector>
 
+#include "core/paths.h"
+
 namespace clipquill::cli {
 
 // What the program finds around it when it starts. main() reads it from the
 // system; the tests make their own.
 struct CliEnvironment {
-  std::string executablePath;  // the default template is in its folder
-  std::string workingFolder;   // relative paths of the command line are read against it
-  std::string homeFolder;      // where the clip list starts
-  std::string userFolder{};    // the user's own default template is in it
-  std::string registryRoot;    // the option flags' folder store; "" for the system's own
-  bool interactive = false;    // a person at a terminal answers the questions
-  bool progress = false;       // standard error is a terminal that can show progress
+  std::string executablePath;       // the default template is in its folder
+  std::string workingFolder;        // relative paths of the command line are read against it
+  std::string homeFolder;           // where the clip list starts
+  std::string userFolder{};         // the user's own default template is in it
+  std::string registryRoot;         // the option flags' folder store; "" for the system's own
+  DriveFolderLookup driveFolder{};  // what "D:x" is read against, on Windows
+  bool interactive = false;         // a person at a terminal answers the questions
+  bool progress = false;            // standard error is a terminal that can show progress
   std::chrono::steady_clock::duration progressAfter = std::chrono::seconds(1);
 };
 

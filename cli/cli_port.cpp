@@ -105,6 +105,11 @@ Answer CliPort::messageBox(MessageKind kind, Buttons buttons, std::string_view t
     case Overwrite::Keep:
       err_ << terminalText(text) << "\nclipquill-cli: answered Cancel (--no-clobber).\n";
       return decline;
+    case Overwrite::Skip:
+      // Skip keeps the file and goes on; a question that has no Skip (a
+      // template's or a settings file's) keeps it too.
+      return buttons == Buttons::OkCancel || buttons == Buttons::ReplaceAllSkip ? Answer::Skip
+                                                                                : decline;
     case Overwrite::Ask:
       break;
   }

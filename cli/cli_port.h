@@ -20,6 +20,7 @@ enum class Overwrite {
   Ask,      // at the terminal if there is one, else Cancel
   Replace,  // -y: OK or Yes
   Keep,     // --no-clobber: Cancel or No
+  Skip,     // --skip-existing: the window's "Skip" for each existing script
 };
 
 // The save dialog's file-type index for a path: by its extension, compared

@@ -93,6 +93,7 @@ int main(int argc, char** argv) {
       .homeFolder = clipquill::homeFolder(),
       .userFolder = clipquill::userConfigFolder(),
       .registryRoot = {},  // the system's own store
+      .driveFolder = clipquill::driveCurrentFolder,
       .interactive = isTerminal(stdin) && isTerminal(stderr),
       .progress = isTerminal(stderr) && consoleTakesEscapes(),
   };

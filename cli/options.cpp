@@ -76,6 +76,7 @@ constexpr OptionRow kOptions[] = {
      "pixel type and audio (instead of the scripts' list)"},
     {'y', "yes", "", "replace existing files without asking"},
     {'\0', "no-clobber", "", "stop at the first existing file"},
+    {'\0', "skip-existing", "", "keep every existing script and write the others"},
     {'h', "help", "", "print this help"},
     {'\0', "version", "", "print the version"},
 };
@@ -162,13 +163,13 @@ GetoptTables makeGetoptTables() {
   return tables;
 }
 
-// Lexically absolute: the working folder in front of a relative path. An
-// empty path stays empty, so that "-d ''" empties the field.
-std::string absolutePath(const std::string& workingFolder, const std::string& path) {
-  if (path.empty() || isAbsolutePath(path)) return path;
-  return withTrailingSeparator(workingFolder.empty() ? kNativeSeparators.all.substr(0, 1)
-                                                     : std::string_view(workingFolder)) +
-         path;
+// Lexically absolute, so that the scripts name their clips wherever they are
+// run from: the working folder in front of a relative path, and on Windows
+// the drive's or share's root or current folder in front of "\x" and "D:x".
+// An empty path stays empty, so that "-d ''" empties the field.
+std::string absolutePath(const std::string& workingFolder, const std::string& path,
+                         const DriveFolderLookup& driveFolder) {
+  return fullPathAgainst(workingFolder, path, driveFolder);
 }
 
 // The options as given: each option's values in order, by its long name;
@@ -258,7 +259,8 @@ const std::string& helpText() {
   return help;
 }
 
-Options parseOptions(const std::vector<std::string>& args, const std::string& workingFolder) {
+Options parseOptions(const std::vector<std::string>& args, const std::string& workingFolder,
+                     const DriveFolderLookup& driveFolder) {
   const ParsedArgs result = parseArgs(args);
 
   Options opts;
@@ -272,7 +274,7 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
   };
   const auto path = [&](const std::string& option) -> std::optional<std::string> {
     std::optional<std::string> value = text(option);
-    if (value) *value = absolutePath(workingFolder, *value);
+    if (value) *value = absolutePath(workingFolder, *value, driveFolder);
     return value;
   };
 
@@ -283,14 +285,14 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
     opts.checkScripts = result.all("template");
     for (const std::string& script : opts.checkScripts) {
       if (script.empty()) throw UsageError("a script to check is empty");
-      const std::string absolute = absolutePath(workingFolder, script);
+      const std::string absolute = absolutePath(workingFolder, script, driveFolder);
       opts.checkScriptFolders.push_back(absolute.substr(0, absolute.find_last_of("/\\") + 1));
     }
   } else if (result.count("template")) {
     const auto& templates = result.all("template");
     if (templates.size() > 1) throw UsageError("one TEMPLATE at most");
     if (templates.front().empty()) throw UsageError("TEMPLATE is empty");
-    opts.templatePath = absolutePath(workingFolder, templates.front());
+    opts.templatePath = absolutePath(workingFolder, templates.front(), driveFolder);
   }
   opts.source = path("source");
   opts.prefix = text("prefix");
@@ -330,8 +332,9 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
     if (!checking) throw UsageError("--avisynth goes with --check or --check-only");
     if (library->empty()) throw UsageError("--avisynth needs a path");
     // A bare name is the dynamic loader's to find, as dlopen reads it.
-    opts.avisynth =
-        library->find('/') == std::string::npos ? *library : absolutePath(workingFolder, *library);
+    opts.avisynth = library->find_first_of(kNativeSeparators.all) == std::string::npos
+                        ? *library
+                        : absolutePath(workingFolder, *library, driveFolder);
   }
   if (const std::optional<std::string> seconds = text("check-time")) {
     if (!checking) throw UsageError("--check-time goes with --check or --check-only");
@@ -348,7 +351,7 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
     if (!checking) throw UsageError("--avisynth-plugins goes with --check or --check-only");
     for (const std::string& folder : result.all("avisynth-plugins")) {
       if (folder.empty()) throw UsageError("--avisynth-plugins needs a folder");
-      opts.pluginFolders.push_back(absolutePath(workingFolder, folder));
+      opts.pluginFolders.push_back(absolutePath(workingFolder, folder, driveFolder));
     }
   }
   if (const std::optional<std::string> size = text("check-memory")) {
@@ -395,9 +398,12 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
 
   const bool yes = result.count("yes") != 0;
   const bool noClobber = result.count("no-clobber") != 0;
-  if (yes && noClobber) throw UsageError("-y and --no-clobber exclude each other");
+  const bool skip = result.count("skip-existing") != 0;
+  if (int(yes) + int(noClobber) + int(skip) > 1)
+    throw UsageError("-y, --no-clobber and --skip-existing exclude each other");
   if (yes) opts.overwrite = Overwrite::Replace;
   if (noClobber) opts.overwrite = Overwrite::Keep;
+  if (skip) opts.overwrite = Overwrite::Skip;
   return opts;
 }
 

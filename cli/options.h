@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/cli_port.h"
+#include "core/paths.h"
 
 namespace clipquill::cli {
 
@@ -66,6 +67,7 @@ const std::string& helpText();
 
 // Reads args (without the program name); relative paths are read against
 // workingFolder. Raises UsageError, whose text says what is wrong.
-Options parseOptions(const std::vector<std::string>& args, const std::string& workingFolder);
+Options parseOptions(const std::vector<std::string>& args, const std::string& workingFolder,
+                     const DriveFolderLookup& driveFolder = {});
 
 }  // namespace clipquill::cli

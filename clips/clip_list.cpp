@@ -10,6 +10,7 @@
 
 #include "clips/natural_order.h"
 #include "clips/wildcard.h"
+#include "core/paths.h"
 #include "core/utf8_path.h"
 
 namespace clipquill {
@@ -43,19 +44,28 @@ std::vector<std::string> ClipList::selectedEntries() const {
 }
 
 std::string ClipList::fullPath(std::string_view path) const {
-  fs::path full = pathFromUtf8(path);
-  if (full.is_relative() && !folder_.empty()) {
-    full = pathFromUtf8(folder_) / full;
-  } else if (full.is_relative()) {
+  std::string joined;
+  if (!folder_.empty() && path.empty()) {
+    joined = folder_;
+  } else if (!folder_.empty()) {
+    // By our own rule: std::filesystem on MinGW knows no share root
+    // ("\\server\share"), and read one as a folder of the current drive.
+    joined = fullPathAgainst(folder_, path);
+  } else {
     // Before the list has a folder, a relative path is read as the system
     // reads it; should even that fail, the listing reports the path as typed.
+    joined = std::string(path);
     std::error_code ec;
-    if (fs::path absolute = fs::absolute(full, ec); !ec) full = std::move(absolute);
+    const fs::path typed = pathFromUtf8(path);
+    if (fs::path absolute = fs::absolute(typed, ec); !ec && typed.is_relative())
+      joined = utf8Of(absolute);
   }
-  full = full.lexically_normal();
+  // A share's root is kept as it is: normalised, its "\\" would become one.
+  const std::size_t share = shareRootLength(joined);
+  const fs::path full = pathFromUtf8(std::string_view(joined).substr(share)).lexically_normal();
   // "clips/" and "clips" are one folder; a root keeps its separator.
-  std::string text = utf8Of(full);
-  const std::size_t rootLength = utf8Of(full.root_path()).size();
+  std::string text = joined.substr(0, share) + utf8Of(full);
+  const std::size_t rootLength = share + utf8Of(full.root_path()).size();
   const auto preferred = static_cast<char>(fs::path::preferred_separator);
   while (text.size() > rootLength && (text.back() == '/' || text.back() == preferred)) {
     text.pop_back();

@@ -14,8 +14,10 @@ set(CMAKE_RC_COMPILER ${CLIPQUILL_MINGW_TRIPLE}-windres)
 
 # Libraries and headers for Windows only; tools from the build machine.
 # Header-only packages and our own cross-built GoogleTest are named by their
-# <Package>_DIR.
-set(CMAKE_FIND_ROOT_PATH /usr/${CLIPQUILL_MINGW_TRIPLE})
+# <Package>_DIR. The window's libraries, which Debian has only for Linux (Qt,
+# QScintilla, libjpeg-turbo: scripts/windows-deps.sh), are further roots.
+set(CLIPQUILL_WINDOWS_PREFIXES "" CACHE STRING "Prefixes of libraries built for Windows")
+set(CMAKE_FIND_ROOT_PATH /usr/${CLIPQUILL_MINGW_TRIPLE} ${CLIPQUILL_WINDOWS_PREFIXES})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

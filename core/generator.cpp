@@ -38,6 +38,17 @@ RunOutcome ScriptGenerator::run(const ScriptInputs& in, ScriptState& state) {
     user_.focus(Field::Destination);
     return RunOutcome::NoDestination;
   }
+  // Two clips with one script name would have the second script replace the
+  // first, asked about as an old file although this run wrote it: refused
+  // whole, before anything is touched.
+  if (!in.join) {
+    if (const std::vector<ScriptNameClash> clashes =
+            PerClipNameClashes(in.nameText, in.selectedClips);
+        !clashes.empty()) {
+      user_.messageBox(MessageKind::Error, Buttons::Ok, msg::scriptNameClashes(clashes));
+      return RunOutcome::NameClash;
+    }
+  }
   state.NamePattern = in.nameText;
   created_.clear();
   created_.append(msg::kScriptsCreatedHeading);
@@ -164,6 +175,11 @@ RunOutcome ScriptGenerator::writeJoinedScript(const ScriptInputs& in, ScriptStat
   report_.stoppedAt = state.CurScriptFile;
   bool skip = false;
   auto writer = openScript(state.DestDir + state.CurScriptFile, false, skip);
+  if (skip) {
+    report_.stoppedAt.clear();
+    report_.kept = 1;
+    return RunOutcome::Completed;
+  }
   if (!writer) return RunOutcome::OverwriteDeclined;
 
   std::string buffer;

@@ -47,6 +47,7 @@ enum class RunOutcome {
   NoDestination,      // refused before anything was touched
   OverwriteDeclined,  // the user declined to replace a script; the run ended there
   Cancelled,          // the user stopped the run between two scripts
+  NameClash,          // selected clips would share a script name; nothing was written
 };
 
 // What a run did, for the summary the window shows after it.

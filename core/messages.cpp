@@ -3,6 +3,32 @@
 
 namespace clipquill::msg {
 
+std::string scriptNameClashes(std::span<const ScriptNameClash> clashes) {
+  // A pattern without "*" gives thousands of clips one name: the box names
+  // a few of each, and says how many more there are.
+  constexpr std::size_t kNamesShown = 20;
+  constexpr std::size_t kClipsShown = 8;
+  std::string text =
+      "Some selected clips would get the same script name, and each script would replace the "
+      "one before. No script was written.\r\n";
+  for (std::size_t i = 0; i < clashes.size() && i < kNamesShown; ++i) {
+    const ScriptNameClash& clash = clashes[i];
+    text += "\r\n";
+    text += clash.scriptFile;
+    text += ": ";
+    for (std::size_t c = 0; c < clash.clips.size() && c < kClipsShown; ++c) {
+      if (c) text += ", ";
+      text += clash.clips[c];
+    }
+    if (clash.clips.size() > kClipsShown)
+      text += " and " + std::to_string(clash.clips.size() - kClipsShown) + " more";
+  }
+  if (clashes.size() > kNamesShown) {
+    text += "\r\n... and " + std::to_string(clashes.size() - kNamesShown) + " more names";
+  }
+  return text;
+}
+
 std::string overwriteQuestion(std::string_view path) {
   std::string text = "The file \"";
   text += path;

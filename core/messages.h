@@ -3,14 +3,21 @@
 // constants.h.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
+
+#include "core/naming.h"
 
 namespace clipquill::msg {
 
 inline constexpr std::string_view kNoDestination =
     "You must specify a destination for the script(s).";
 inline constexpr std::string_view kScriptsCreatedHeading = "Script(s) Created:";
+
+// A per-clip run refused because clips would share script names: what is
+// wrong, then one line per shared name with the clips that get it.
+std::string scriptNameClashes(std::span<const ScriptNameClash> clashes);
 
 // The question asked before a script or a template replaces an existing file.
 std::string overwriteQuestion(std::string_view path);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/naming.h"
 
+#include <unordered_map>
+
 #include "core/constants.h"
 
 namespace clipquill {
@@ -30,6 +32,23 @@ std::string JoinedScriptName(std::string_view nameText) {
   std::string name(nameText);
   if (nameText.find(kScriptExt) == std::string_view::npos) name.append(kScriptExt);
   return name;
+}
+
+std::vector<ScriptNameClash> PerClipNameClashes(std::string_view pattern,
+                                                std::span<const std::string> clips) {
+  // Each name's clips, gathered in one pass; only names with two or more
+  // are kept, in the order they first came up.
+  std::vector<ScriptNameClash> named;
+  std::unordered_map<std::string, std::size_t> byName;
+  byName.reserve(clips.size());
+  for (const std::string& clip : clips) {
+    std::string name = PerClipScriptName(pattern, clip).scriptFile;
+    const auto [it, added] = byName.try_emplace(name, named.size());
+    if (added) named.push_back({std::move(name), {}});
+    named[it->second].clips.push_back(clip);
+  }
+  std::erase_if(named, [](const ScriptNameClash& entry) { return entry.clips.size() < 2; });
+  return named;
 }
 
 }  // namespace clipquill

@@ -3,8 +3,10 @@
 // script. Pure string functions; they never touch the file system.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace clipquill {
 
@@ -21,5 +23,19 @@ PerClipName PerClipScriptName(std::string_view pattern, std::string_view clipFil
 // The joined script's name: the text as it is when it holds ".avs" anywhere
 // (case-sensitive), otherwise the text with ".avs" appended.
 std::string JoinedScriptName(std::string_view nameText);
+
+// A script name that two or more selected clips would get in one per-clip
+// run: the later script would replace the earlier one, which the run itself
+// had just written.
+struct ScriptNameClash {
+  std::string scriptFile;
+  std::vector<std::string> clips;  // in list order
+};
+
+// Every name that more than one of clips gets under pattern, in the order
+// the names first come up in the list. Empty when each clip has a name of
+// its own.
+std::vector<ScriptNameClash> PerClipNameClashes(std::string_view pattern,
+                                                std::span<const std::string> clips);
 
 }  // namespace clipquill

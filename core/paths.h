@@ -3,6 +3,7 @@
 // same rule serves Windows paths ("\" and ":") and POSIX paths ("/").
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -32,5 +33,25 @@ std::string withTrailingSeparator(std::string_view folder,
 // POSIX; "C:\x", "C:x", "\x" and "/x" on Windows (a drive or a root each
 // leave the working folder out).
 bool isAbsolutePath(std::string_view path, const PathSeparators& seps = kNativeSeparators);
+
+// How long the share a Windows path begins with is: "\\\\server\\share"
+// (either separator), which a path never climbs above; 0 for any other path,
+// and everywhere without drives.
+std::size_t shareRootLength(std::string_view path, const PathSeparators& seps = kNativeSeparators);
+
+// The folder Windows keeps as current for a drive other than the working
+// folder's (cmd.exe's "=D:" variables), by its letter; "" when it keeps none.
+using DriveFolderLookup = std::function<std::string(char drive)>;
+
+// A path the user typed in its full form, read against the working folder
+// as Windows reads it, so that a script written from it names the same file
+// wherever it is run from: a relative path below the working folder; on
+// Windows "\x" on the working folder's drive or share, and "D:x" below the
+// folder kept for drive D (the working folder when it is on D; "D:\" when
+// none is kept). A full path ("/x", "C:\x", "\\server\share\x") and ""
+// stay as they are. Lexical only: "." and ".." are the file system's.
+std::string fullPathAgainst(std::string_view workingFolder, std::string_view path,
+                            const DriveFolderLookup& driveFolder = {},
+                            const PathSeparators& seps = kNativeSeparators);
 
 }  // namespace clipquill

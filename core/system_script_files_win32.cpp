@@ -64,12 +64,15 @@ class Win32ScriptFiles final : public ScriptFiles {
       landed();
       return;
     }
-    heldPaths_.insert(target);
+    heldPaths_.insert(win32::sameFileKey(target));
     held_.push_back({std::move(file), std::move(target), replacing, std::move(landed)});
     if (held_.size() >= kMaxHeld) landHeld();
   }
 
-  bool isHeld(const std::wstring& target) const { return heldPaths_.contains(target); }
+  // Names that differ only in case are one file here.
+  bool isHeld(const std::wstring& target) const {
+    return heldPaths_.contains(win32::sameFileKey(target));
+  }
 
   TempFile newFile(const std::wstring& folder, bool replacing) {
     // What a killed run left is cleared before the first replacement there.
@@ -106,8 +109,8 @@ class Win32ScriptFiles final : public ScriptFiles {
   };
 
   std::deque<Held> held_;
-  std::unordered_set<std::wstring> heldPaths_;
-  std::unordered_set<std::wstring> swept_;  // folders cleared of stale temporaries
+  std::unordered_set<std::wstring> heldPaths_;  // by sameFileKey
+  std::unordered_set<std::wstring> swept_;      // folders cleared of stale temporaries
 };
 
 class Win32ScriptWriter final : public ScriptWriter {

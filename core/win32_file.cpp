@@ -74,10 +74,41 @@ Kind kindOfHandle(HANDLE h) {
 std::wstring widePath(std::string_view path) {
   if (path.find('\0') == std::string_view::npos) {
     if (const std::optional<std::u16string> units = utf16FromUtf8(path)) {
-      return std::wstring(units->begin(), units->end());
+      return longPathForm(std::wstring(units->begin(), units->end()));
     }
   }
   throwError(ERROR_INVALID_NAME);
+}
+
+std::wstring longPathForm(const std::wstring& path) {
+  // A folder's path must leave room for a name of 8.3 in it.
+  constexpr std::size_t kLongest = MAX_PATH - 12;
+  if (path.size() < kLongest || path.starts_with(L"\\\\?\\") || path.starts_with(L"\\\\.\\"))
+    return path;
+  const DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return path;
+  std::wstring full(size, L'\0');
+  const DWORD n = ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+  if (n == 0 || n >= size) return path;
+  full.resize(n);
+  if (full.starts_with(L"\\\\?\\") || full.starts_with(L"\\\\.\\")) return full;
+  if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
+std::wstring sameFileKey(std::wstring path) {
+  for (wchar_t& c : path)
+    if (c == L'/') c = L'\\';
+  if (path.empty()) return path;
+  // The invariant upper case, as the file systems compare names; not the
+  // user's language's, which folds some letters otherwise.
+  std::wstring upper(path.size(), L'\0');
+  const int n = ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, path.c_str(),
+                                static_cast<int>(path.size()), upper.data(),
+                                static_cast<int>(upper.size()), nullptr, nullptr, 0);
+  if (n <= 0) return path;
+  upper.resize(static_cast<std::size_t>(n));
+  return upper;
 }
 
 std::string narrow(std::wstring_view name) {

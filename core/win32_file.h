@@ -25,9 +25,22 @@
 
 namespace clipquill::win32 {
 
-// The UTF-16 form of a path for the W functions. A path holding NUL, or one
-// that is not UTF-8, names no file: raises Error "Invalid filename".
+// The UTF-16 form of a path for the W functions, at any length: one too
+// long for them as it stands (MAX_PATH, less room for a name in a folder)
+// in its full "\\?\" form (longPathForm). A path holding NUL, or one that
+// is not UTF-8, names no file: raises Error "Invalid filename".
 std::wstring widePath(std::string_view path);
+// The "\\?\" form of a long path, which the W functions take beyond
+// MAX_PATH: read in full against the working folder (as the system reads
+// it, "/" and "." and ".." included), then "\\?\C:\..." or
+// "\\?\UNC\server\share\...". A short path, or one in that form or
+// naming a device ("\\.\") already, stays as it is.
+std::wstring longPathForm(const std::wstring& path);
+// One key for every spelling of a path that names the same file on a file
+// system that ignores case, as Windows's do: "C:\\Out\\A.avs" and
+// "c:/out/a.AVS" give the same. Lexical only.
+std::wstring sameFileKey(std::wstring path);
+
 // A name from the system, as UTF-8.
 std::string narrow(std::wstring_view name);
 

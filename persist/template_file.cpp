@@ -122,6 +122,12 @@ std::vector<std::string> editorLines(std::string_view text) {
   return lines;
 }
 
+std::vector<std::string> shownEditorLines(std::string_view text) {
+  std::vector<std::string> lines = editorLines(text);
+  if (text.ends_with('\n')) lines.emplace_back();
+  return lines;
+}
+
 std::optional<TemplateText> readTemplateText(PersistFiles& files, const std::string& path) {
   std::optional<std::string> bytes = files.read(path);
   if (!bytes) return std::nullopt;

@@ -64,6 +64,12 @@ std::string serializeTemplate(const std::vector<std::string>& lines);
 // A text ending in a line end has no empty line after it; "" has no lines.
 std::vector<std::string> editorLines(std::string_view text);
 
+// The lines of the text as the window's editor shows a template: its lines
+// joined by "\n", with no line end after the last. Every piece is a line, so
+// an empty last line is one too (the text ends in a line end then); only ""
+// has no lines. Read back this way, lines come back as they were shown.
+std::vector<std::string> shownEditorLines(std::string_view text);
+
 // The template at path, or nothing when there is no file there. Raises Error
 // when the file is there but cannot be read.
 std::optional<std::vector<std::string>> readTemplate(PersistFiles& files, const std::string& path);

@@ -139,7 +139,7 @@ data_before="$(ls -lA --time-style=full-iso "$share/clipquill")"
 
 # --- the command line ------------------------------------------------------------
 version="$(run "$bin/clipquill-cli" --version)"
-[[ "$version" == "$(sed -n 's/^project(Clipquill VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)" ]] ||
+[[ "$version" == "clipquill-cli $(sed -n 's/^project(Clipquill VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)" ]] ||
   fail "clipquill-cli --version printed '$version'"
 echo "clipquill-cli --version: $version"
 
@@ -161,7 +161,7 @@ if [[ -x "$bin/clipquill" ]]; then
   printf 'AviSource("<P><F>")\r\n' >"$work/Start.qtpl"
   window_version="$(run "$bin/clipquill" --version </dev/null 2>&1 || true)"
   real_window=0
-  if [[ "$window_version" == "clipquill $version" ]]; then real_window=1; fi
+  if [[ "$window_version" == "clipquill ${version#clipquill-cli }" ]]; then real_window=1; fi
   # Started as a subshell of this shell that becomes the window (exec, not a
   # function in the background): $! is the window's own pid, not a wrapper's.
   (cd "$work" && exec env -i "${run_env[@]}" QT_QPA_PLATFORM=offscreen "$bin/clipquill" \

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the icon's PNG sizes from its SVG into resources/icons/hicolor/,
+# and the Windows icon file (resources/windows/clipquill.ico) from them,
 # where they are committed, so that building Clipquill needs no renderer.
 # Run it after changing resources/icons/org.clipquill.Clipquill.svg.
 set -euo pipefail
@@ -8,7 +9,7 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # shellcheck source=scripts/deps.sh
 source "$ROOT/scripts/deps.sh"
-deps_install librsvg2-bin
+deps_install librsvg2-bin imagemagick
 
 svg="$ROOT/resources/icons/org.clipquill.Clipquill.svg"
 for size in 16 22 24 32 48 64 128 256; do
@@ -16,4 +17,7 @@ for size in 16 22 24 32 48 64 128 256; do
   mkdir -p "$dir"
   rsvg-convert --width "$size" --height "$size" "$svg" --output "$dir/org.clipquill.Clipquill.png"
 done
-echo "rendered into $ROOT/resources/icons/hicolor/"
+hicolor="$ROOT/resources/icons/hicolor"
+convert "$hicolor"/{16x16,24x24,32x32,48x48,64x64,128x128,256x256}/apps/org.clipquill.Clipquill.png \
+  "$ROOT/resources/windows/clipquill.ico"
+echo "rendered into $hicolor/ and resources/windows/clipquill.ico"

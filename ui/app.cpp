@@ -20,7 +20,6 @@
 
 #include "core/constants.h"
 #include "core/error.h"
-#include "persist/folder_registry.h"
 #include "persist/path_rules.h"
 #include "persist/user_settings.h"
 #include "resources/embedded.h"
@@ -30,6 +29,7 @@
 #include "ui/model/process_environment.h"
 #include "ui/model/program_args.h"
 #include "ui/model/startup.h"
+#include "ui/platform_paths.h"
 #include "ui/qt_text.h"
 #include "ui/splash_screen.h"
 
@@ -162,10 +162,10 @@ int runClipquill(int argc, char** argv) {
 
   MainWindowSetup setup;
   setup.startup.executablePath = executablePath(argc > 0 ? argv[0] : nullptr);
-  setup.startup.args.assign(argv + (argc > 0 ? 1 : 0), argv + argc);
+  setup.startup.args = programArguments(argc, argv);
   setup.startup.homeFolder = homeFolder();
   setup.startup.userFolder = userConfigFolder();
-  setup.registryRoot = defaultRegistryRoot();
+  setup.registryRoot = {};  // the system's own store: the registry on Windows
   setup.userConfig = systemUserConfigPlace();
 
   try {

@@ -3,11 +3,14 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QStringList>
 #include <QTimer>
 #include <array>
 
+#include "check/script_check.h"
 #include "persist/path_rules.h"
+#include "ui/platform_paths.h"
 
 namespace clipquill {
 
@@ -27,20 +30,25 @@ std::optional<FileChoice> runFileDialog(QFileDialog& dialog, const QStringList& 
                                         int typeIndex, const std::string& folder,
                                         std::string_view presetName = {}) {
   dialog.setOption(QFileDialog::DontUseNativeDialog);
-  if (!folder.empty()) dialog.setDirectory(QFile::decodeName(QByteArray::fromStdString(folder)));
+  if (!folder.empty()) dialog.setDirectory(pathText(folder));
   dialog.setNameFilters(filters);
   if (typeIndex >= 1 && typeIndex <= filters.size())
     dialog.selectNameFilter(filters[typeIndex - 1]);
   if (!presetName.empty()) {
-    const QString preset =
-        QFile::decodeName(QByteArray(presetName.data(), static_cast<qsizetype>(presetName.size())));
+    const QString preset = pathText(presetName);
     dialog.selectFile(preset);
-    QTimer::singleShot(0, &dialog, [&dialog, preset] { dialog.selectFile(preset); });
+    QTimer::singleShot(0, &dialog, [&dialog, preset] {
+      dialog.selectFile(preset);
+      // The name is a proposal: selected, so that typing replaces it.
+      if (auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+        name->setFocus();
+        name->selectAll();
+      }
+    });
   }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   const int chosen = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
-  return FileChoice{QFile::encodeName(dialog.selectedFiles().front()).toStdString(),
-                    chosen < 0 ? typeIndex : chosen + 1};
+  return FileChoice{pathBytes(dialog.selectedFiles().front()), chosen < 0 ? typeIndex : chosen + 1};
 }
 
 class QtFileDialogs : public FileDialogs {
@@ -68,13 +76,13 @@ class QtFileDialogs : public FileDialogs {
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setNameFilters(
-        {QStringLiteral("AviSynth+ library (libavisynth.so*)"), QStringLiteral("All files (*)")});
+        {QStringLiteral("AviSynth+ library (%1)").arg(QLatin1String(avisynthLibraryPattern())),
+         QStringLiteral("All files (*)")});
     if (!current.empty()) {
-      dialog.selectFile(
-          QFile::decodeName(QByteArray(current.data(), static_cast<qsizetype>(current.size()))));
+      dialog.selectFile(pathText(current));
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return QFile::encodeName(dialog.selectedFiles().front()).toStdString();
+    return pathBytes(dialog.selectedFiles().front());
   }
 };
 

@@ -51,7 +51,7 @@ FindBar::FindBar(TemplateEditor* editor, QWidget* parent) : QWidget(parent), edi
                       QStringLiteral("Find Next"));
   replaceButton_ =
       named(button(QStringLiteral("&Replace"), this), "ReplaceButton", QStringLiteral("Replace"));
-  replaceAllButton_ = named(button(QStringLiteral("Replace A&ll"), this), "ReplaceAllButton",
+  replaceAllButton_ = named(button(QStringLiteral("Replace &All"), this), "ReplaceAllButton",
                             QStringLiteral("Replace All"));
   closeButton_ =
       named(button(QStringLiteral("Close"), this), "FindCloseButton", QStringLiteral("Close"));

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
@@ -36,6 +37,7 @@
 #include "ui/frame_pane.h"
 #include "ui/list_views.h"
 #include "ui/model/system_platform.h"
+#include "ui/platform_paths.h"
 #include "ui/preview_pane.h"
 #include "ui/qt_text.h"
 #include "ui/screen_centre.h"
@@ -158,7 +160,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
   buildMenus();
   buildStatusBar();
   connectEvents();
-  checkMarks_ = new CreatedScriptMarks(createdScripts_, statusBar(), this);
+  checkMarks_ = new CreatedScriptMarks(createdScripts_, checkStatus_, problemsList_, this);
 
   // The window's frame: a close box, no minimise or maximise box.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -195,9 +197,18 @@ void MainWindow::buildWidgets() {
   // and the three lists take what the window grows by.
   auto* layout = new QVBoxLayout(central);
   layout->addLayout(buildFields(central));
-  layout->addLayout(buildTemplateRow(central), 1);
+  // The template and its preview are what the user reads: they take most
+  // of what the window grows by, the lists the rest.
+  layout->addLayout(buildTemplateRow(central), 3);
   layout->addLayout(buildRunRow(central));
   layout->addLayout(buildListColumns(central), 1);
+  // Each scrolling part may shrink to a few lines, so that the window's
+  // least size fits a small or highly scaled screen with its frame.
+  const int line = fontMetrics().lineSpacing();
+  for (QAbstractScrollArea* area : std::initializer_list<QAbstractScrollArea*>{
+           clipList_, filterList_, createdScripts_, problemsList_})
+    area->setMinimumHeight(2 * line + 2 * area->frameWidth());
+  templateEdit_->setMinimumHeight(3 * line);
 
   // The buttons to the right of the fields and the template share one width.
   const std::initializer_list<QPushButton*> rightButtons{
@@ -216,7 +227,7 @@ void MainWindow::buildWidgets() {
       templateEdit_,       createScriptsButton_, joinCheck_,
       clipList_,           selectAllButton_,     loadTemplateButton_,
       saveTemplateButton_, previewCheck_,        createdScripts_,
-      filterList_,         editFiltersButton_};
+      problemsList_,       filterList_,          editFiltersButton_};
   for (std::size_t i = 1; i < order.size(); ++i)
     setTabOrder(order[i - 1], order[i]);
 }
@@ -324,13 +335,25 @@ QLayout* MainWindow::buildListColumns(QWidget* central) {
   QLabel* clipLabel = labeled(clipList_, "ClipFileListBox", QStringLiteral("So&urce(s):"), central);
   selectAllButton_ = button("SelectAllButton", QStringLiteral("De/Select &All"), central);
 
-  createdScripts_ = new QPlainTextEdit(central);
+  createdScripts_ = new CreatedScriptsView(central);
   createdScripts_->setReadOnly(true);
   createdScripts_->setLineWrapMode(QPlainTextEdit::NoWrap);
   createdScripts_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   createdScripts_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   QLabel* scriptsLabel =
       labeled(createdScripts_, "ScriptNameMemo", QStringLiteral("Scr&ipt(s):"), central);
+  // The scripts that failed their check, one row each, under the list.
+  problemsList_ = new QListWidget(central);
+  named(problemsList_, "ProblemsList", QStringLiteral("Problems"));
+  problemsList_->setAccessibleDescription(
+      QStringLiteral("Scripts AviSynth+ refused. Enter shows one, Ctrl+C copies"));
+  problemsList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  problemsList_->setToolTip(
+      QStringLiteral("Enter or a double-click shows the script; Ctrl+C copies path:line:column"));
+  auto* scriptsColumn = new QVBoxLayout;
+  scriptsColumn->setContentsMargins(0, 0, 0, 0);
+  scriptsColumn->addWidget(createdScripts_, 2);
+  scriptsColumn->addWidget(problemsList_, 1);
 
   filterList_ = new FilterCheckList(central);
   filterModel_ = new FilterListModel(model_->filters(), this);
@@ -348,7 +371,7 @@ QLayout* MainWindow::buildListColumns(QWidget* central) {
   columns->addWidget(filterList_, 1, 1);
   columns->addWidget(editFiltersButton_, 2, 1);
   columns->addWidget(scriptsLabel, 0, 2);
-  columns->addWidget(createdScripts_, 1, 2, 2, 1);
+  columns->addLayout(scriptsColumn, 1, 2, 2, 1);
   columns->setColumnStretch(0, 215);
   columns->setColumnStretch(1, 86);
   columns->setColumnStretch(2, 215);
@@ -387,7 +410,7 @@ void MainWindow::buildMenus() {
   saveInisAction_->setCheckable(true);
   showOptionFlags();
   options->addSeparator();
-  item(options, avisynthLibraryAction_, "AvisynthLibrary", QStringLiteral("AviSynth+ &Library..."),
+  item(options, avisynthLibraryAction_, "AvisynthLibrary", QStringLiteral("AviSynth+ Li&brary..."),
        QKeySequence());
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
@@ -398,9 +421,14 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::buildStatusBar() {
-  // Long paths never widen the window: they are shortened in the middle.
+  // Four places side by side, each always in view: the template, the clips,
+  // the last run and its check. Long texts never widen the window: they are
+  // shortened in the middle, whole in their tooltips.
   templateStatus_ = new ElidedLabel(statusBar());
   templateStatus_->setObjectName(QStringLiteral("TemplateStatus"));
+  encodingStatus_ = new QLabel(statusBar());
+  encodingStatus_->setObjectName(QStringLiteral("EncodingStatus"));
+  encodingStatus_->setToolTip(QStringLiteral("The template's text encoding"));
   clipStatus_ = new QLabel(statusBar());
   clipStatus_->setObjectName(QStringLiteral("ClipStatus"));
   runStatus_ = new ElidedLabel(statusBar());
@@ -408,29 +436,35 @@ void MainWindow::buildStatusBar() {
   openRunFolderButton_ = button("OpenRunFolderButton", QStringLiteral("Open Folder"), statusBar());
   openRunFolderButton_->setToolTip(QStringLiteral("Open the folder the last run wrote to"));
   openRunFolderButton_->setFlat(true);
+  checkStatus_ = new ElidedLabel(statusBar());
+  checkStatus_->setObjectName(QStringLiteral("CheckStatus"));
+  // Only a passing note (an option toggled, a drop) stands over them, for a
+  // few seconds; nothing that lasts is a status bar message.
   statusBar()->addWidget(templateStatus_, 3);
+  statusBar()->addWidget(encodingStatus_);
   statusBar()->addWidget(clipStatus_);
-  statusBar()->addWidget(runStatus_, 4);
+  statusBar()->addWidget(runStatus_, 3);
   statusBar()->addWidget(openRunFolderButton_);
+  statusBar()->addWidget(checkStatus_, 3);
   statusBar()->setSizeGripEnabled(false);
   connect(openRunFolderButton_, &QPushButton::clicked, this, [this] { openRunFolder(); });
 }
 
 void MainWindow::showStatus() {
   templateStatus_->setFullText(shownText(model_->templateStatus()));
+  encodingStatus_->setText(templateEdit_->showsLatin1() ? QStringLiteral("Latin-1")
+                                                        : QStringLiteral("UTF-8"));
   clipStatus_->setText(shownText(model_->clipStatus()));
   clipStatus_->setAccessibleName(clipStatus_->text());
   runStatus_->setFullText(shownText(model_->runStatus()));
-  const std::optional<LastRun>& run = model_->lastRun();
-  openRunFolderButton_->setVisible(run && !run->folder.empty());
+  openRunFolderButton_->setVisible(model_->lastRunFolderIsThere());
 }
 
 void MainWindow::openRunFolder() {
   const std::optional<LastRun>& run = model_->lastRun();
   if (!run || run->folder.empty()) return;
-  // The desktop's file manager, through xdg-open or the portal.
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(
-      QByteArray(run->folder.data(), static_cast<qsizetype>(run->folder.size())))));
+  // The desktop's file manager: xdg-open or the portal, Explorer on Windows.
+  QDesktopServices::openUrl(QUrl::fromLocalFile(pathText(run->folder)));
 }
 
 void MainWindow::connectEvents() {
@@ -521,6 +555,16 @@ void MainWindow::connectEvents() {
             showStatus();
           });
 
+  // The find bar's letters, as the window's widgets bear them.
+  for (QWidget* owner : std::initializer_list<QWidget*>{clipNameEdit_, scriptNameEdit_}) {
+    for (QLabel* label : centralWidget()->findChildren<QLabel*>()) {
+      if (label->buddy() == owner) yielded_.push_back({label, label->text()});
+    }
+  }
+  for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{
+           sourceFolderButton_, createScriptsButton_, selectAllButton_})
+    yielded_.push_back({b, b->text()});
+
   // The menu's shortcuts come before the keys the edits claim for
   // themselves (Ctrl+A, Ctrl+X), in every widget of the window.
   for (QWidget* widget : findChildren<QWidget*>())
@@ -546,6 +590,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Drop:
       if (handleDrop(watched, event)) return true;
       break;
+    case QEvent::Show:
+    case QEvent::Hide:
+      if (watched == findBar_) yieldMnemonicsToFindBar(event->type() == QEvent::Show);
+      break;
     case QEvent::FocusIn:
       if (watched == sourceEdit_) sourceFocusIn();
       if (watched == destinationEdit_) destinationFocusIn();
@@ -561,6 +609,17 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
       break;
   }
   return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::yieldMnemonicsToFindBar(bool open) {
+  for (const YieldedMnemonic& y : yielded_) {
+    const QString caption = open ? withoutAmpersand(y.caption) : y.caption;
+    if (auto* label = qobject_cast<QLabel*>(y.widget)) {
+      label->setText(caption);
+    } else if (auto* b = qobject_cast<QAbstractButton*>(y.widget)) {
+      b->setText(caption);
+    }
+  }
 }
 
 void MainWindow::setDefaultButton(QPushButton* button) {
@@ -622,6 +681,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::runCreateScripts() {
+  // The marks and the check of the last run say nothing of this one, even
+  // should it write nothing.
+  checkMarks_->clear();
   run_ = std::make_unique<RunProgressState>();
   run_->started.start();
   createdShown_ = false;
@@ -629,9 +691,16 @@ void MainWindow::runCreateScripts() {
   const bool finished = model_->event([this, &outcome] { outcome = model_->createScripts(); });
   noticeLongRun(run_->started.elapsed(), !finished || outcome != RunOutcome::Completed);
   run_.reset();
+  // The script just written is there now, which the preview's title says.
+  schedulePreview();
   // The scripts the run listed, however it ended, are checked with
   // AviSynth+ in the background; the list's lines are marked as they are.
-  if (createdShown_) {
+  // A run refused before it began (no destination, names shared) listed
+  // nothing new: the list it left is not checked again.
+  const std::optional<LastRun>& last = model_->lastRun();
+  const bool refused = last && (last->outcome == RunOutcome::NoDestination ||
+                                last->outcome == RunOutcome::NameClash);
+  if (createdShown_ && !refused) {
     checkMarks_->start(model_->scriptCheckOptions(), model_->state().script.DestDir,
                        model_->createdScripts());
   }
@@ -667,7 +736,7 @@ std::optional<FileChoice> MainWindow::openDialog(int typeIndex) {
 }
 
 std::optional<FileChoice> MainWindow::saveDialog(std::string_view presetName, int typeIndex) {
-  return files_.save(this, presetName, typeIndex, model_->dialogFolder());
+  return files_.save(this, presetName, typeIndex, model_->saveDialogFolder());
 }
 
 std::optional<std::vector<std::string>> MainWindow::filterEditor(
@@ -751,15 +820,19 @@ void MainWindow::shown(Shown what, Field field) {
 
 std::vector<std::string> MainWindow::templateLines() {
   // The editor holds the template's bytes as they are, so they are read back
-  // without a conversion.
-  return editorLines(templateEdit_->bytes());
+  // without a conversion, each line shown a line, the empty last one too.
+  const std::string_view bytes = templateEdit_->bytes();
+  if (bytes.empty() && emptyIsOneLine_) return {std::string()};
+  return shownEditorLines(bytes);
 }
 
 std::vector<std::string> MainWindow::templateLinesAt(std::size_t first, std::size_t count) {
   std::vector<std::string> lines;
   const std::size_t total = templateEdit_->lineCount();
-  // An empty last line is the end of the text, not a line.
-  const std::size_t last = templateEdit_->lineBytes(total - 1).empty() ? total - 1 : total;
+  // Every line shown is a line, the empty last one too; an empty editor
+  // holds none, unless it shows a template of one empty line.
+  const bool empty = total == 1 && templateEdit_->lineBytes(0).empty();
+  const std::size_t last = empty && !emptyIsOneLine_ ? 0 : total;
   for (std::size_t line = first; line < last && line - first < count; ++line)
     lines.emplace_back(templateEdit_->lineBytes(line));
   return lines;
@@ -794,6 +867,8 @@ void MainWindow::showTemplate() {
   // Each line is followed by "\n"; the editor shows no empty line after the last.
   std::string_view text = model_->templateText().text();
   if (!text.empty()) text.remove_suffix(1);
+  // One empty line shows as an empty editor, which otherwise holds no lines.
+  emptyIsOneLine_ = text.empty() && !model_->templateText().text().empty();
   const bool wasUpdating = std::exchange(updating_, true);
   templateEdit_->setBytes(text);
   updating_ = wasUpdating;
@@ -836,7 +911,8 @@ void MainWindow::updatePreview() {
   if (preview_->isHidden()) return;
   const std::size_t lines =
       std::max(templateEdit_->visibleLineCount(), preview_->visibleLineCount());
-  preview_->showPreview(model_->preview(templateEdit_->firstVisibleLine(), lines));
+  preview_->showPreview(model_->preview(templateEdit_->firstVisibleLine(), lines),
+                        !templateEdit_->showsLatin1());
   requestPicture();
 }
 
@@ -875,7 +951,7 @@ void MainWindow::showPicture(const FramePreview::Result& result) {
   if (!framePreview_ || result.request != framePreview_->latest()) return;
   FramePane* pane = preview_->framePane();
   if (result.check.status == CheckStatus::Unavailable) {
-    pane->showNote(shownText(result.check.message + "\n" + kAvisynthHint));
+    pane->showNote(shownText(result.check.message + "\n" + avisynthHint()));
   } else {
     pane->showCheck(result.check);
   }

@@ -25,6 +25,7 @@ class QLabel;
 class QLayout;
 class QLineEdit;
 class QListView;
+class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
@@ -102,7 +103,8 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   QPushButton* selectAllButton_;
   QPushButton* loadTemplateButton_;
   QPushButton* saveTemplateButton_;
-  QPlainTextEdit* createdScripts_;
+  QPlainTextEdit* createdScripts_;  // a CreatedScriptsView
+  QListWidget* problemsList_;       // the scripts that failed their check
   FilterCheckList* filterList_;
   QPushButton* editFiltersButton_;
   // The folder error of the source field's text, shown while typing.
@@ -110,9 +112,11 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   // The status bar: the template, the clip counts, the last run and a
   // button that opens the folder it wrote to.
   ElidedLabel* templateStatus_;
+  QLabel* encodingStatus_;  // the template's text encoding
   QLabel* clipStatus_;
   ElidedLabel* runStatus_;
   QPushButton* openRunFolderButton_;
+  ElidedLabel* checkStatus_;  // the check of the last run's scripts
 
   // --- Menu items -----------------------------------------------------------
   QAction* loadTemplateAction_;
@@ -166,6 +170,15 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   std::vector<std::string> templateLines() override;
   std::vector<std::string> templateLinesAt(std::size_t first, std::size_t count) override;
 
+  // While the find bar is open its letters (Alt+N, W, C, R, A) are its own:
+  // the window's widgets that bear them give them up until it closes.
+  void yieldMnemonicsToFindBar(bool open);
+  struct YieldedMnemonic {
+    QWidget* widget;  // a QLabel or a QAbstractButton
+    QString caption;  // with its "&"
+  };
+  std::vector<YieldedMnemonic> yielded_;
+
   void buildWidgets();
   // One group of widgets each, returned in its layout.
   QLayout* buildFields(QWidget* central);
@@ -205,6 +218,7 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   QPushButton* defaultButton_ = nullptr;
   std::array<bool, 4> fieldLatin1_{};  // likewise for each field
   bool updating_ = false;              // the window itself is changing widgets
+  bool emptyIsOneLine_ = false;        // the empty editor shows a template of one empty line
   int progressDelayMs_ = 1000;
   struct RunProgressState;
   std::unique_ptr<RunProgressState> run_;
@@ -216,6 +230,8 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   UserSettings& userSettings();
   void placeOnScreen();
   void rememberPlace();
+  // The scale of the screen the window is on: its place is kept per scale.
+  double screenScale() const;
   void applyKeyScheme();
   void showRecentTemplates();
   void noteOption(const QString& caption, bool on);

@@ -25,6 +25,7 @@
 
 #include "ui/desktop_notice.h"
 #include "ui/main_window.h"
+#include "ui/platform_paths.h"
 #include "ui/qt_text.h"
 
 namespace clipquill {
@@ -149,7 +150,7 @@ bool MainWindow::handleDrop(QObject* watched, QEvent* event) {
   std::vector<std::string> paths;
   for (const QUrl& url : data->urls()) {
     if (!url.isLocalFile()) return false;
-    paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+    paths.push_back(pathBytes(url.toLocalFile()));
   }
   DropTarget target = DropTarget::Elsewhere;
   if (watched == sourceEdit_) target = DropTarget::SourceField;
@@ -190,9 +191,12 @@ void MainWindow::placeOnScreen() {
   std::optional<WindowRect> from;
   if (placed_) {
     from = toRect(normalGeometry());
-  } else if (const std::optional<std::string> kept = userSettings().value(kWindowPlaceKey)) {
+  } else if (const std::optional<std::string> kept =
+                 userSettings().value(windowPlaceKey(screenScale()))) {
     from = parseWindowRect(*kept);
   }
+  // A maximised window is the window manager's to place.
+  if (isMaximized()) return;
   QScreen* screen = nullptr;
   if (from)
     screen = QGuiApplication::screenAt(QRect(from->x, from->y, from->width, from->height).center());
@@ -212,6 +216,11 @@ void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (placed_) return;
   placed_ = true;
+  // Maximised when last closed at this scale: its normal place is kept for
+  // when the user restores it.
+  if (userSettings().flag(windowMaximisedKey(screenScale()), false)) {
+    QTimer::singleShot(0, this, [this] { setWindowState(windowState() | Qt::WindowMaximized); });
+  }
   // Placed again once the window manager has framed the window, which it
   // does after the show, by moving the window into its frame: until then
   // the frame's size is unknown and the title bar or the bottom may be off.
@@ -234,8 +243,16 @@ void MainWindow::hideEvent(QHideEvent* event) {
   QMainWindow::hideEvent(event);
 }
 
+double MainWindow::screenScale() const {
+  // The screen's own, known before the window is first shown.
+  const QScreen* shownOn = screen();
+  return shownOn ? shownOn->devicePixelRatio() : 1.0;
+}
+
 void MainWindow::rememberPlace() {
-  userSettings().setValue(kWindowPlaceKey, formatWindowRect(toRect(normalGeometry())));
+  const double scale = screenScale();
+  userSettings().setValue(windowPlaceKey(scale), formatWindowRect(toRect(normalGeometry())));
+  userSettings().setFlag(windowMaximisedKey(scale), isMaximized());
 }
 
 // --- The end of a long run ---------------------------------------------------------

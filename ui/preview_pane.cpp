@@ -7,8 +7,10 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 #include <string>
+#include <utility>
 
 #include "ui/frame_pane.h"
+#include "ui/model/shown_bytes.h"
 #include "ui/qt_text.h"
 #include "ui/template_editor.h"
 
@@ -42,18 +44,22 @@ PreviewPane::PreviewPane(QWidget* parent)
   layout->addLayout(sides, 1);
 }
 
-void PreviewPane::showPreview(const TemplatePreview& preview) {
+void PreviewPane::showPreview(const TemplatePreview& preview, bool utf8) {
   const ScriptPreview& script = preview.script;
-  QString title = QStringLiteral("Preview of ") + shownText(script.scriptFile);
+  const auto shown = [utf8](std::string_view bytes) {
+    return utf8 && !isValidUtf8(bytes) ? shownText(withInvalidUtf8Escaped(bytes))
+                                       : shownText(bytes);
+  };
+  QString title = QStringLiteral("Preview of ") + shown(script.scriptFile);
   if (!script.path.empty()) {
     title += QStringLiteral(" in ") +
-             shownText(script.path.substr(0, script.path.size() - script.scriptFile.size()));
+             shown(script.path.substr(0, script.path.size() - script.scriptFile.size()));
   }
   if (script.cutLines > 0) {
     title += QStringLiteral(" (lines cut after %1 KiB)").arg(kPreviewLineBytes / 1024);
   }
   if (preview.exists) title += QStringLiteral(" (already there: the run would ask to replace it)");
-  if (!preview.note.empty()) title += QStringLiteral("\n") + shownText(preview.note);
+  if (!preview.note.empty()) title += QStringLiteral("\n") + shown(preview.note);
   if (title != title_->text()) {
     title_->setText(title);
     updateGeometry();  // it may wrap to more lines, or fewer
@@ -63,13 +69,16 @@ void PreviewPane::showPreview(const TemplatePreview& preview) {
   std::string lines;
   lines.reserve(script.text.size());
   std::string_view rest = script.text;
+  // Counted, not read off what was gathered: an empty first line is a line.
+  bool first = true;
   while (!rest.empty()) {
     std::size_t end = rest.find("\r\n");
     if (end == std::string_view::npos) end = rest.size();
-    if (!lines.empty()) lines += '\n';
+    if (!std::exchange(first, false)) lines += '\n';
     lines.append(rest.substr(0, end));
     rest.remove_prefix(std::min(rest.size(), end + 2));
   }
+  if (utf8 && !isValidUtf8(lines)) lines = withInvalidUtf8Escaped(lines);
   const int xOffset = static_cast<int>(text_->SendScintilla(QsciScintillaBase::SCI_GETXOFFSET));
   text_->setBytes(lines);
   text_->SendScintilla(QsciScintillaBase::SCI_SETXOFFSET, static_cast<unsigned long>(xOffset));

@@ -23,7 +23,9 @@ class PreviewPane : public QWidget {
  public:
   explicit PreviewPane(QWidget* parent = nullptr);
 
-  void showPreview(const TemplatePreview& preview);
+  // utf8: the template is UTF-8 text, in which a clip name's stray bytes
+  // are shown as escapes rather than turning the whole pane into Latin-1.
+  void showPreview(const TemplatePreview& preview, bool utf8 = true);
   // How many lines the pane shows at once.
   std::size_t visibleLineCount() const;
 

@@ -75,7 +75,7 @@ TEST(ClipInfoTest, SampleTypesInWords) {
 
 TEST(ClipInfoJsonTest, AGoodScriptWithItsProperties) {
   ScriptCheck good;
-  good.clip = hdClip();
+  good.clip = std::make_shared<const ClipInfo>(hdClip());
   const std::string line = clipInfoJsonLine("/s/a b.avs", good);
   EXPECT_EQ(line.find('\n'), std::string::npos);
   const auto json = nlohmann::json::parse(line);

@@ -51,7 +51,7 @@ class FramesTest : public ::testing::Test {
   ScriptCheck render(const std::string& text, int frame) {
     testing::writeFile(dir.path() + "/s.avs", text + "\r\n");
     ScriptChecker checker(
-        {CLIPQUILL_AVISYNTH_LIBRARY, 30s, "", {testing::kFfms2Plugins}, {dir.path()}});
+        {CLIPQUILL_AVISYNTH_LIBRARY, 30s, "", 0, {testing::kFfms2Plugins}, {dir.path()}});
     return checker.render(dir.path() + "/s.avs", frame);
   }
   TempDir dir;

@@ -30,7 +30,7 @@ class RealClipsTest : public ::testing::Test {
   ScriptChecker checker() {
     // FFMS2 writes its index beside the clip: the clips' folder is writable.
     return ScriptChecker(
-        {CLIPQUILL_AVISYNTH_LIBRARY, 30s, "", {testing::kFfms2Plugins}, {dir.path()}});
+        {CLIPQUILL_AVISYNTH_LIBRARY, 30s, "", 0, {testing::kFfms2Plugins}, {dir.path()}});
   }
   TempDir dir;
 };

@@ -70,7 +70,7 @@ class SandboxTest : public ::testing::Test {
     writeFile(clips.path() + "/" + name, text);
     return clips.path() + "/" + name;
   }
-  CheckerOptions options() { return {CLIPQUILL_AVISYNTH_LIBRARY, 10s, "", {}, {clips.path()}}; }
+  CheckerOptions options() { return {CLIPQUILL_AVISYNTH_LIBRARY, 10s, "", 0, {}, {clips.path()}}; }
   TempDir clips;
 };
 
@@ -129,7 +129,7 @@ constexpr bool kSanitized = false;
 TEST_F(SandboxTest, AClipTooBigForTheBoundIsOutOfMemoryAndTheNextScriptChecked) {
   if (kSanitized) GTEST_SKIP() << "a sanitized helper has no memory bound";
   CheckerOptions bounded = options();
-  bounded.memoryBytes = 256ull << 20;
+  bounded.memoryLimit = 256u << 20;
   bounded.timeLimit = 5s;
   ScriptChecker checker(bounded);
   const std::vector<std::string> scripts = {

@@ -3,11 +3,14 @@
 // the build made from the vendored source), and the helper process's ways of
 // ending checked with a stand-in library that crashes, hangs or exits on
 // demand. The clips are .avsi scripts giving a BlankClip, since AviSynth+'s
-// core has no video source filters without plugins.
+// core has no video source filters without plugins. The same cases run on
+// Windows, against AviSynth.dll built for it.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <sstream>
 #include <string>
@@ -15,8 +18,10 @@
 
 #include "check/background_check.h"
 #include "check/check_report.h"
+#include "check/helper_process.h"
 #include "check/script_checker.h"
 #include "core/expansion.h"
+#include "core/utf8_path.h"
 #include "support/temp_dir.h"
 
 #ifndef CLIPQUILL_AVISYNTH_LIBRARY
@@ -31,7 +36,21 @@ using testing::TempDir;
 using testing::writeFile;
 using Lines = std::vector<std::string>;
 
-const std::string kAvisynth = CLIPQUILL_AVISYNTH_LIBRARY;
+// The library named at build time, or in the environment: a cross build's
+// paths are the build machine's, which the Windows side names otherwise.
+std::string avisynthLibrary() {
+  const char* named = std::getenv("CLIPQUILL_AVISYNTH_LIBRARY");
+  return named != nullptr && *named != '\0' ? named : CLIPQUILL_AVISYNTH_LIBRARY;
+}
+const std::string kAvisynth = avisynthLibrary();
+
+// The stand-in library: a path, or on Windows a name beside this program.
+std::string fakeAvisynth() {
+  const std::filesystem::path named = CLIPQUILL_FAKE_AVISYNTH;
+  if (named.is_absolute()) return named.string();
+  return utf8Of(pathFromUtf8(helper::thisProgram()).parent_path() / named);
+}
+const std::string kFake = fakeAvisynth();
 // A column worked out from the test's own folder.
 constexpr int kAfterQuote = -1;
 
@@ -190,7 +209,8 @@ TEST_F(AvisynthCheckerTest, ALoopForEverIsEndedAndTheNextScriptChecked) {
   EXPECT_EQ(looping.status, CheckStatus::TimedOut);
   EXPECT_EQ(looping.message, "timed out after 1 s");
   EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
-  EXPECT_TRUE(checker.check(script("next.avs", "BlankClip()\r\n")).good());
+  const ScriptCheck next = checker.check(script("next.avs", "BlankClip()\r\n"));
+  EXPECT_TRUE(next.good()) << next.message;
 }
 
 TEST_F(AvisynthCheckerTest, RelativePathsAndMissingScripts) {
@@ -234,7 +254,7 @@ class HelperEndingTest : public ::testing::TestWithParam<EndingCase> {};
 
 TEST_P(HelperEndingTest, IsReportedAndTheNextScriptChecked) {
   const EndingCase& c = GetParam();
-  ScriptChecker checker({CLIPQUILL_FAKE_AVISYNTH, 1s, ""});
+  ScriptChecker checker({kFake, 1s, ""});
   ScriptCheck ended = checker.check(std::string("/s/") + c.name + ".avs");
   EXPECT_EQ(ended.status, c.status);
   EXPECT_EQ(ended.message.substr(0, c.message.size()), c.message);
@@ -250,7 +270,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // The command line's way: failures under the names the user knows, in order.
 TEST(CheckAndReportTest, PrintsEachFailureAndCountsThem) {
-  ScriptChecker checker({CLIPQUILL_FAKE_AVISYNTH, 1s, ""});
+  ScriptChecker checker({kFake, 1s, ""});
   const std::vector<std::string> paths = {"/s/a.avs", "/s/crash.avs", "/s/hang.avs", "/s/b.avs"};
   const std::vector<std::string> shown = {"a.avs", "crash.avs", "hang.avs", "b.avs"};
   std::ostringstream err;
@@ -271,11 +291,41 @@ TEST(CheckAndReportTest, PrintsEachFailureAndCountsThem) {
 
 // The time limit is each script's own, however many were sent ahead.
 TEST(CheckAllTest, TheTimeLimitCountsFromEachScriptsStart) {
-  ScriptChecker checker({CLIPQUILL_FAKE_AVISYNTH, 1s, ""});
+  ScriptChecker checker({kFake, 1s, ""});
   const std::vector<std::string> paths(6, "/s/slow.avs");
   std::vector<CheckStatus> told;
   checker.checkAll(paths, [&](std::size_t, const ScriptCheck& c) { told.push_back(c.status); });
   EXPECT_EQ(told, std::vector<CheckStatus>(6, CheckStatus::Good));
+}
+
+void setVariable(const char* name, const char* value) {
+#if defined(_WIN32)
+  ::_putenv_s(name, value != nullptr ? value : "");
+#else
+  if (value != nullptr) {
+    ::setenv(name, value, 1);
+  } else {
+    ::unsetenv(name);
+  }
+#endif
+}
+
+// A helper started after AviSynth+ had loaded that is slow to say hello (a
+// busy machine) costs the script it was for, not the check of every script
+// after it.
+TEST(CheckAllTest, AHelperSlowToStartCostsOnlyItsScript) {
+  ScriptChecker checker({kFake, 1s, ""});
+  EXPECT_TRUE(checker.check("/s/a.avs").good());
+  EXPECT_EQ(checker.check("/s/hang.avs").status, CheckStatus::TimedOut);
+  setVariable("CLIPQUILL_FAKE_SLOW_START", "1");
+  const ScriptCheck slow = checker.check("/s/b.avs");
+  setVariable("CLIPQUILL_FAKE_SLOW_START", nullptr);
+  EXPECT_EQ(slow.status, CheckStatus::TimedOut);
+  EXPECT_EQ(slow.message, "timed out after 1 s, while the check started");
+  std::string version;
+  EXPECT_TRUE(checker.available(&version));
+  EXPECT_EQ(version, "Fake AviSynth");
+  EXPECT_TRUE(checker.check("/s/c.avs").good());
 }
 
 // The window's way: results arrive in order on the check's thread, then the
@@ -294,7 +344,7 @@ TEST(BackgroundCheckTest, ReportsInOrderAndStopsAtOnce) {
     return cv.wait_for(lock, 10s, [&] { return told.size() >= n; });
   };
   {
-    BackgroundCheck check({CLIPQUILL_FAKE_AVISYNTH, 1s, ""}, {"/s/a.avs", "/s/crash.avs"}, report);
+    BackgroundCheck check({kFake, 1s, ""}, {"/s/a.avs", "/s/crash.avs"}, report);
     ASSERT_TRUE(waitFor(3));
   }
   EXPECT_EQ(told, (std::vector<std::pair<std::size_t, CheckStatus>>{
@@ -303,8 +353,7 @@ TEST(BackgroundCheckTest, ReportsInOrderAndStopsAtOnce) {
   told.clear();
   const auto start = std::chrono::steady_clock::now();
   {
-    BackgroundCheck check({CLIPQUILL_FAKE_AVISYNTH, 30s, ""},
-                          {"/s/a.avs", "/s/hang.avs", "/s/b.avs"}, report);
+    BackgroundCheck check({kFake, 30s, ""}, {"/s/a.avs", "/s/hang.avs", "/s/b.avs"}, report);
     ASSERT_TRUE(waitFor(1));
   }
   EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);

@@ -15,6 +15,8 @@
 #include <nlohmann/json.hpp>
 
 #include "check/real_clips.h"
+#include "persist/check_settings.h"
+#include "persist/folder_registry.h"
 #include "support/temp_dir.h"
 
 extern char** environ;
@@ -102,16 +104,14 @@ TEST(CliEndToEndTest, RunsAsAProgram) {
     std::string err;  // expected within standard error
   };
   const std::vector<Row> rows{
-      {{"--version"}, 0, "2.22\n", ""},
+      {{"--version"}, 0, "clipquill-cli 2.22\n", ""},
       {{"-s", "clips", "-e", "avi", "-d", "out", "Hall.qtpl"},
        0,
        "Script(s) Created:\na.avs\n",
        ""},
-      // The same again: no terminal, so the existing script is kept.
-      {{"-s", "clips", "-e", "avi", "-d", "out", "Hall.qtpl"},
-       3,
-       "Script(s) Created:\n",
-       "no terminal to ask"},
+      // The same again: no terminal, so the existing script is kept, and
+      // with nothing written there is no heading either.
+      {{"-s", "clips", "-e", "avi", "-d", "out", "Hall.qtpl"}, 3, "", "no terminal to ask"},
       {{"--list", "--show"}, 2, "", "Try 'clipquill-cli --help'."},
   };
   for (const Row& row : rows) {
@@ -208,7 +208,8 @@ TEST(CliEndToEndTest, RealClipsInfoAndFrames) {
   TempDir tmp;
   std::filesystem::create_directory(tmp.slash() + "clips");
   std::filesystem::create_directory(tmp.slash() + "out");
-  const std::vector<std::string> clips = {"clip one.mkv", "clip.mp4", "clip.avi", "clip 444.mkv",
+  // clip.mp4 would get clip.avi's script name: the run refuses such a pair.
+  const std::vector<std::string> clips = {"clip one.mkv", "clip.avi", "clip 444.mkv",
                                           "not video.mkv"};
   testing::copyClips(tmp.slash() + "clips", clips);
   writeFile(tmp.slash() + "Src.qtpl", "FFVideoSource(\"<P><F>\")\r\n");
@@ -285,6 +286,30 @@ TEST(CliEndToEndTest, RealClipsInfoAndFrames) {
 
 // A home that is gone is not made again, folders and all, as root would
 // make it anywhere: the save is done, and says the flags were not stored.
+// --check and --check-only both load the library set in the window's
+// options, which live in the user's own store.
+TEST(CliEndToEndTest, BothChecksUseTheLibraryOfTheOptions) {
+  TempDir tmp;
+  for (const char* folder : {"config", "clips", "out"})
+    std::filesystem::create_directory(tmp.slash() + folder);
+  writeFile(tmp.slash() + "clips/a.avi", "");
+  writeFile(tmp.slash() + "Hall.qtpl", "BlankClip()\r\n");
+  writeFile(tmp.slash() + "good.avs", "BlankClip()\r\n");
+  std::unique_ptr<PersistFiles> files = makeSystemPersistFiles();
+  FolderRegistry store(*files, tmp.slash() + "config/Clipquill/registry");
+  const std::string stored = tmp.slash() + "none/libstored-avisynth.so";
+  ASSERT_TRUE(writeCheckSettings(store, "Clipquill", CheckSettings{stored, 10}));
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--check-only", "good.avs"},
+        std::vector<std::string>{"-s", "clips", "-e", "avi", "-d", "out", "--check",
+                                 "Hall.qtpl"}}) {
+    SCOPED_TRACE(args.front());
+    const Spawned result = spawnCli(tmp, args);
+    EXPECT_EQ(result.status, 2) << result.err;
+    EXPECT_NE(result.err.find("libstored-avisynth.so"), std::string::npos) << result.err;
+  }
+}
+
 TEST(CliEndToEndTest, AMissingHomeIsNotMade) {
   TempDir tmp;
   writeFile(tmp.slash() + "Hall.qtpl", "AviSource(\"<P><F>\")\r\n");

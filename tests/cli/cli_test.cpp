@@ -141,6 +141,12 @@ TEST_F(CliTest, FailuresWriteNothing) {
        kExitError,
        "File not found.\n"},
       {{"-s", "clips", "t.qtpl"}, "", kExitError, "You must specify a destination"},
+      // Clips that would share a script name: nothing is written, each name
+      // is said with its clips.
+      {{"-s", "clips", "-e", "avi", "-e", "mpg", "-n", "take", "-d", "out", "t.qtpl"},
+       "",
+       kExitError,
+       "No script was written.\n\ntake.avs: a.avi, b.avi, c.mpg, x,y.avi\n"},
       // An empty -d empties the destination the settings file gave.
       {{"-s", "clips", "-d", "", "t.qtpl"},
        "[Entries]\r\nScriptDest=" + at("out") + "\r\n",
@@ -210,8 +216,42 @@ TEST_F(CliTest, AsksBeforeReplacingAndNeverReplacesUnasked) {
     EXPECT_EQ(readFile(at("out/a.avs")), row.replaced ? script(quoted("a.avi")) : "old");
     // A declined question ends the run: the next clip is not written either.
     EXPECT_EQ(std::filesystem::exists(at("out/b.avs")), row.replaced);
-    EXPECT_EQ(r.out, row.replaced ? "Script(s) Created:\na.avs\nb.avs\n" : "Script(s) Created:\n");
+    // With nothing written there is no heading either.
+    EXPECT_EQ(r.out, row.replaced ? "Script(s) Created:\na.avs\nb.avs\n" : "");
   }
+}
+
+// --skip-existing answers the window's Skip: each existing script is kept,
+// the others are written, and the run is done.
+TEST_F(CliTest, SkipExistingKeepsEveryExistingScript) {
+  struct Row {
+    std::vector<std::string> args;
+    std::vector<std::string> existing;
+    std::string out;
+  };
+  const std::vector<Row> rows{
+      {{"-c", "a.avi", "-c", "b.avi"}, {"a.avs"}, "Script(s) Created:\nb.avs\n"},
+      {{"-c", "a.avi"}, {"a.avs"}, ""},
+      {{"-c", "a.avi", "-c", "b.avi"}, {"a.avs", "b.avs"}, ""},
+      {{"-j", "-n", "all", "-c", "a.avi", "-c", "b.avi"}, {"all.avs"}, ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.out);
+    std::filesystem::remove_all(at("out"));
+    std::filesystem::create_directory(at("out"));
+    for (const std::string& name : row.existing)
+      writeFile(at("out/" + name), "old");
+    std::vector<std::string> args{"-s", "clips", "-e", "avi", "-d", "out", "--skip-existing"};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    args.push_back("t.qtpl");
+    const Result r = run(args);
+    EXPECT_EQ(r.status, kExitDone) << r.err;
+    EXPECT_EQ(r.out, row.out);
+    EXPECT_EQ(r.err, "");
+    for (const std::string& name : row.existing)
+      EXPECT_EQ(readFile(at("out/" + name)), "old");
+  }
+  EXPECT_EQ(run({"-y", "--skip-existing", "-d", "out"}).status, kExitUsage);
 }
 
 TEST_F(CliTest, ListWritesNothing) {
@@ -253,8 +293,10 @@ TEST_F(CliTest, DryRunEndsAsTheRealRunWould) {
       {{"-0"}, false, false, kExitDone, std::string("@a.avs\0@b.avs\0", 14), ""},
       // A name the file system refuses as too long.
       {{"-n", "*" + std::string(300, 'n')}, false, false, kExitError, "", "Invalid filename.\n"},
-      // A clip listed twice: its second script finds the first there.
-      {{"-e", "AVI"}, false, false, kExitDeclined, "@a.avs\n", "no terminal to ask"},
+      // A clip listed twice would have its second script replace its first:
+      // refused before anything, as clips that share a script name are.
+      {{"-e", "AVI"}, false, false, kExitError, "", "\na.avs: a.avi, a.avi\n"},
+      {{"-n", "Final"}, false, false, kExitError, "", "\nFinal.avs: a.avi, b.avi\n"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.err);
@@ -524,7 +566,7 @@ TEST_F(CliTest, HelpAndVersionStartNothing) {
   writeFile(at("t.ini"), "[Entries]\r\nClipLoc=" + at("gone") + "\r\n");
   Result r = run({"--version", "t.qtpl"});
   EXPECT_EQ(r.status, kExitDone);
-  EXPECT_EQ(r.out, "2.22\n");
+  EXPECT_EQ(r.out, "clipquill-cli 2.22\n");
   r = run({"-h", "t.qtpl"});
   EXPECT_EQ(r.status, kExitDone);
   EXPECT_EQ(r.out.rfind("Usage: clipquill-cli [OPTIONS] [TEMPLATE]\n", 0), 0u);
@@ -539,7 +581,7 @@ TEST_F(CliTest, UnwritableDestinationIsAnErrorUnprivileged) {
   const Result r = run({"-s", "clips", "-e", "avi", "-d", "out", "t.qtpl"});
   EXPECT_EQ(r.status, kExitError);
   EXPECT_NE(r.err.find("out/a.avs: File access denied."), std::string::npos) << r.err;
-  EXPECT_EQ(r.out, "Script(s) Created:\n");
+  EXPECT_EQ(r.out, "");  // nothing written, no heading
   // The dry run meets the same refusal.
   const Result dry = run({"-s", "clips", "-e", "avi", "-d", "out", "--dry-run", "t.qtpl"});
   EXPECT_EQ(dry.status, kExitError);

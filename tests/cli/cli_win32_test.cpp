@@ -74,6 +74,13 @@ TEST_F(CliWin32Test, RelativeAndDrivePathsMeetTheSameFolders) {
       {at("clips"), at("clips\\")},
       {at("clips") + "\\", at("clips\\")},
       {tmp_.path() + "/clips", tmp_.path() + "/clips/"},
+      // Drive-relative: the working folder's drive, and its root. The
+      // scripts name the folder in full, for AviSynth reads them from
+      // elsewhere.
+      {tmp_.path().substr(0, 2) + "clips", at("clips\\")},
+      {tmp_.path().substr(2) + "\\clips", at("clips\\")},
+      // Names that differ only in case name the same folder.
+      {tmp_.path() + "\\CLIPS", tmp_.path() + "\\CLIPS\\"},
   };
   for (const auto& row : rows) {
     std::filesystem::remove_all(pathFromUtf8(at("out")));

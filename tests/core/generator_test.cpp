@@ -128,20 +128,66 @@ TEST_F(GeneratorTest, TemplatesAreCopiedWholeAndByteForByte) {
   EXPECT_EQ(script.substr(script.size() - line.size()), line);
 }
 
-// One name for every clip: from the second clip on, each script replaces the
-// last one after the question.
-TEST_F(GeneratorTest, AsksBeforeReplacingAndReplacesOnOk) {
+// Clips that would share a script name: the later script would replace the
+// one the run had just written, so the run is refused whole before anything
+// is touched, naming each shared name with its clips. A joined run, and a
+// run whose names are all different, go ahead.
+TEST_F(GeneratorTest, ClipsSharingAScriptNameAreRefusedWhole) {
+  struct Case {
+    const char* what;
+    std::string name;
+    Lines clips;
+    bool join;
+    std::string box;  // "" when the run goes ahead
+  } cases[] = {
+      {"one name for all", "Final", clips, false, "\r\n\r\nFinal.avs: a.avi, b.avi, c.avi"},
+      {"two containers",
+       "*_enc",
+       {"Episode 01.avi", "Episode 01.mkv", "Episode 02.avi"},
+       false,
+       "\r\n\r\nEpisode 01_enc.avs: Episode 01.avi, Episode 01.mkv"},
+      {"two pairs",
+       "",
+       {"a.avi", "a.mkv", "b.avi", "b.part2.avi"},
+       false,
+       "\r\n\r\na.avs: a.avi, a.mkv\r\nb.avs: b.avi, b.part2.avi"},
+      {"all different", "*_enc", {"a.avi", "b.avi"}, false, ""},
+      {"joined", "Final", clips, true, ""},
+  };
+  for (const Case& c : cases) {
+    files.files = {{"/out/old.avs", "old"}};
+    created.lines = {"Script(s) Created:", "old.avs"};
+    user.boxes.clear();
+    name = c.name;
+    join = c.join;
+    ScriptGenerator generator(files, user, created);
+    const RunOutcome outcome = generator.run({templ, dest, source, name, c.clips, join}, state);
+    if (c.box.empty()) {
+      EXPECT_EQ(outcome, RunOutcome::Completed) << c.what;
+      EXPECT_TRUE(user.boxes.empty()) << c.what;
+      continue;
+    }
+    EXPECT_EQ(outcome, RunOutcome::NameClash) << c.what;
+    ASSERT_EQ(user.boxes.size(), 1u) << c.what;
+    EXPECT_EQ(user.boxes[0].kind, MessageKind::Error) << c.what;
+    EXPECT_EQ(user.boxes[0].buttons, Buttons::Ok) << c.what;
+    EXPECT_TRUE(user.boxes[0].text.ends_with(c.box)) << c.what << ": " << user.boxes[0].text;
+    EXPECT_EQ(files.files.size(), 1u) << c.what;
+    EXPECT_TRUE(files.replaced.empty()) << c.what;
+    EXPECT_EQ(created.lines, (Lines{"Script(s) Created:", "old.avs"})) << c.what;
+    EXPECT_EQ(generator.report().written, 0u) << c.what;
+  }
+}
+
+// Thousands of clips under one name: the box names a few and counts the rest.
+TEST_F(GeneratorTest, AClashOfManyClipsIsSummedUp) {
   name = "Final";
-  user.answers = {Answer::Ok, Answer::Ok};
-  EXPECT_EQ(run(), RunOutcome::Completed);
-  ASSERT_EQ(user.boxes.size(), 2u);
-  EXPECT_EQ(user.boxes[0].kind, MessageKind::Warning);
-  EXPECT_EQ(user.boxes[0].buttons, Buttons::ReplaceAllSkip);
-  EXPECT_EQ(user.boxes[0].text,
-            "The file \"/out/Final.avs\" already exists.\r\n\r\nDo you want to replace it?");
-  EXPECT_EQ(files.replaced, (Lines{"/out/Final.avs", "/out/Final.avs"}));
-  EXPECT_EQ(created.lines, (Lines{"Script(s) Created:", "Final.avs", "Final.avs", "Final.avs"}));
-  EXPECT_EQ(files.files["/out/Final.avs"].substr(0, 24), "AVISource(\"/caps/c.avi\")");
+  clips.clear();
+  for (int i = 0; i < 3000; ++i)
+    clips.push_back("clip" + std::to_string(i) + ".avi");
+  EXPECT_EQ(run(), RunOutcome::NameClash);
+  ASSERT_EQ(user.boxes.size(), 1u);
+  EXPECT_TRUE(user.boxes[0].text.ends_with("clip7.avi and 2992 more")) << user.boxes[0].text;
 }
 
 // A re-run over existing scripts: "Replace All" asks no more, "Skip" keeps

@@ -118,5 +118,66 @@ TEST_F(Win32ScriptFilesTest, AKilledRunsTemporariesGoWithTheNextReplacement) {
   EXPECT_EQ(listFolder(dir.path()), (std::vector<std::string>{alive, other, "a.avs"}));
 }
 
+// A script held back for the run's flush is there already for every
+// spelling of its name: Windows's names differ not by case, and "B.avs" after
+// "b.avs" is asked about instead of failing when both land.
+TEST_F(Win32ScriptFilesTest, NamesThatDifferOnlyInCaseAreOneScript) {
+  writeFile(path("a.avs"), "old");
+  write(files->replace(path("a.avs")), "replaced\r\n");
+  write(files->createNew(path("b.avs")), "b\r\n");  // held behind the replacement
+  EXPECT_EQ(files->createNew(path("B.AVS")), nullptr);
+  EXPECT_EQ(files->createNew(dir.path() + "/b.Avs"), nullptr);
+  files->settle();
+  EXPECT_EQ(readFile(path("b.avs")), "b\r\n");
+  EXPECT_EQ(files->createNew(path("A.avs")), nullptr);  // on the disk now
+}
+
+// Scripts land in a folder whose path is beyond MAX_PATH, written with
+// either separator and with ".." in it, as the user typed them.
+TEST_F(Win32ScriptFilesTest, ScriptsLandBeyondMaxPath) {
+  std::string deep = dir.path();
+  const std::string part(60, 'd');
+  while (deep.size() < 400) {
+    deep += "\\" + part;
+    ASSERT_TRUE(::CreateDirectoryW(win32::widePath(deep).c_str(), nullptr)) << deep;
+  }
+  write(files->createNew(deep + "\\a.avs"), "a\r\n");
+  write(files->createNew(deep + "/" + part + "/../b.avs"), "b\r\n");
+  writeFile(deep + "\\c.avs", "old");
+  write(files->replace(deep + "\\c.avs"), "c\r\n");
+  files->settle();
+  for (const char* name : {"a", "b", "c"}) {
+    const win32::Handle h(::CreateFileW(win32::widePath(deep + "\\" + name + ".avs").c_str(),
+                                        GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                        nullptr));
+    char bytes[8] = {};
+    DWORD n = 0;
+    ASSERT_TRUE(h.valid()) << name;
+    ASSERT_TRUE(::ReadFile(h.get(), bytes, sizeof bytes, &n, nullptr));
+    EXPECT_EQ(std::string(bytes, n), std::string(name) + "\r\n");
+  }
+}
+
+TEST(Win32PathTest, LongPathsTakeTheirFullPrefixedForm) {
+  wchar_t cwd[MAX_PATH];
+  const DWORD n = ::GetCurrentDirectoryW(MAX_PATH, cwd);
+  ASSERT_GT(n, 2u);
+  const std::wstring drive(cwd, 2);  // "C:"
+  const std::wstring part(100, L'p');
+  const std::wstring longRest = part + L"\\" + part + L"\\" + part;
+  const struct {
+    std::wstring path, form;
+  } cases[] = {
+      {L"C:\\short", L"C:\\short"},
+      {drive + L"\\" + longRest, L"\\\\?\\" + drive + L"\\" + longRest},
+      {drive + L"/" + part + L"/" + part + L"/x/../" + part, L"\\\\?\\" + drive + L"\\" + longRest},
+      {L"\\\\srv\\share\\" + longRest, L"\\\\?\\UNC\\srv\\share\\" + longRest},
+      {L"\\\\?\\" + drive + L"\\" + longRest, L"\\\\?\\" + drive + L"\\" + longRest},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(win32::longPathForm(c.path), c.form) << win32::narrow(c.path);
+  EXPECT_EQ(win32::sameFileKey(L"c:/Out/\u00e9A.avs"), L"C:\\OUT\\\u00c9A.AVS");
+}
+
 }  // namespace
 }  // namespace clipquill

@@ -62,17 +62,55 @@ TEST_F(CreatedScriptChecksTest, MarksEachScriptAndSumsTheRunUp) {
   checks.start(options(CLIPQUILL_FAKE_AVISYNTH), "/s/", lines);
   EXPECT_EQ(checks.mark(1), Mark::Checking);
   EXPECT_EQ(checks.status(), "AviSynth+: checking 3 scripts");
-  ASSERT_TRUE(runUntil([&] { return checks.status().find("failed") != std::string::npos; }));
+  EXPECT_FALSE(checks.finished());
+  ASSERT_TRUE(runUntil([&] { return checks.finished(); }));
   EXPECT_EQ(checks.mark(0), Mark::None);  // the heading
   EXPECT_EQ(checks.mark(1), Mark::Good);
   EXPECT_EQ(checks.mark(2), Mark::Failed);
   EXPECT_EQ(checks.mark(3), Mark::Good);
   EXPECT_EQ(checks.mark(4), Mark::None);
   EXPECT_EQ(checks.tip(1), "AviSynth+: good\n64x48, 25 fps, 10 frames (0.400 s), RGB32; no audio");
+  ASSERT_EQ(checks.problems().size(), 1u);  // the crash alone
+  EXPECT_EQ(checks.problems()[0].line, 2u);
+  EXPECT_EQ(checks.problems()[0].path, "/s/crash.avs");
   EXPECT_EQ(checks.tip(2).rfind("AviSynth+: crashed ", 0), 0u) << checks.tip(2);
   EXPECT_EQ(checks.status().rfind("AviSynth+: 1 of 3 scripts failed; crash.avs: crashed", 0), 0u)
       << checks.status();
   EXPECT_FALSE(checks.unavailable());
+}
+
+// A problem's row and the text Ctrl+C copies, with what is unknown left out.
+TEST(CreatedScriptProblem, RowsAndCopiesNameTheirPlace) {
+  using Problem = CreatedScriptChecks::Problem;
+  struct Case {
+    Problem problem;
+    std::string row, copy;
+  };
+  // Built one by one: GCC 12 takes the checks' members left to their
+  // defaults in an array's aggregate for uninitialised.
+  const auto failure = [](CheckStatus status, const char* message, int line, int column) {
+    ScriptCheck check;
+    check.status = status;
+    check.message = message;
+    check.line = line;
+    check.column = column;
+    return check;
+  };
+  const std::vector<Case> cases = {
+      {{2, "/out/a.avs", failure(CheckStatus::Failed, "Script error: expected a , or )", 1, 21)},
+       "a.avs: 1:21: Script error: expected a , or )",
+       "/out/a.avs:1:21: Script error: expected a , or )"},
+      {{3, "/out/b.avs", failure(CheckStatus::Failed, "There is no function named 'X'", 3, 0)},
+       "b.avs: 3: There is no function named 'X'",
+       "/out/b.avs:3: There is no function named 'X'"},
+      {{4, "/out/c.avs", failure(CheckStatus::TimedOut, "timed out after 10 s", 0, 0)},
+       "c.avs: timed out after 10 s",
+       "/out/c.avs: timed out after 10 s"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.problem.row(), c.row);
+    EXPECT_EQ(c.problem.copyText(), c.copy);
+  }
 }
 
 TEST_F(CreatedScriptChecksTest, AMissingAvisynthMarksNothingAndSaysHowToGetIt) {
@@ -81,7 +119,7 @@ TEST_F(CreatedScriptChecksTest, AMissingAvisynthMarksNothingAndSaysHowToGetIt) {
   EXPECT_EQ(checks.mark(1), Mark::None);
   EXPECT_EQ(checks.tip(1), "");
   EXPECT_EQ(checks.status().rfind("AviSynth+ is not available: ", 0), 0u);
-  EXPECT_NE(checks.status().find(kAvisynthHint), std::string::npos);
+  EXPECT_NE(checks.status().find(avisynthHint()), std::string::npos);
 }
 
 // A run's late results never land on the next run's list.

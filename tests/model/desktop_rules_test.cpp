@@ -75,6 +75,19 @@ TEST(WindowPlace, ReadsOnlyFourNumbersWithASize) {
     EXPECT_FALSE(parseWindowRect(bad)) << bad;
 }
 
+// Each screen scale keeps its own place; scale 1 keeps the plain keys.
+TEST(WindowPlace, EachScaleHasItsOwnKeys) {
+  const std::pair<double, const char*> cases[] = {
+      {1.0, "WindowPlace"},          {2.0, "WindowPlace.scale2"},
+      {1.5, "WindowPlace.scale1.5"}, {1.25, "WindowPlace.scale1.25"},
+      {0.0, "WindowPlace"},          {2.0000001, "WindowPlace.scale2"},
+  };
+  for (const auto& [scale, key] : cases)
+    EXPECT_EQ(windowPlaceKey(scale), key) << scale;
+  EXPECT_EQ(windowMaximisedKey(1.0), "WindowMaximised");
+  EXPECT_EQ(windowMaximisedKey(2.0), "WindowMaximised.scale2");
+}
+
 TEST(RecentTemplates, LatestFirstOnceEachAtMostEight) {
   std::vector<std::string> list;
   for (int i = 1; i <= 9; ++i)

@@ -226,6 +226,24 @@ TEST_F(Model, TheDefaultTemplateIsLookedForBesideTheProgramThenInTheInstalledFol
 
 // The user's own default template comes before the one beside the program
 // and the installed one; each that is missing hands on to the next.
+// The shipped default template's save starts in the user's own folder, made
+// when missing; any other template's in its own folder.
+TEST_F(Model, TheShippedDefaultIsSavedAsTheUsersOwn) {
+  writeFile(app + "DefaultTemplate.qtpl", "default\r\n");
+  const std::string userDir = at("/home/.config/Clipquill/");
+  model.start({app + "clipquill", {}, at("/home"), userDir});
+  EXPECT_EQ(model.state().TemplateDir, app);
+  EXPECT_EQ(model.saveDialogFolder(), userDir);
+  EXPECT_TRUE(std::filesystem::is_directory(userDir));
+  EXPECT_EQ(model.state().TemplateName, "DefaultTemplate.qtpl");  // the name proposed
+
+  writeFile(at("/t.qtpl"), "t\r\n");
+  ScriptedForm fresh;
+  MainWindowModel other{{*folders, *scripts, *files, registry, fresh}};
+  other.start({app + "clipquill", {at("/t.qtpl")}, at("/home"), userDir});
+  EXPECT_EQ(other.saveDialogFolder(), at("/"));
+}
+
 TEST_F(Model, TheUsersOwnDefaultTemplateComesFirst) {
   const std::string own = at("/config/Clipquill/");
   const std::string share = joinRelativeFolder(app, installedDataFolder());
@@ -402,6 +420,40 @@ TEST_F(Model, StartUpAppliesTheSettingsFileAndItsFlags) {
   EXPECT_TRUE(m.optionFlags().saveInis);
   EXPECT_EQ(m.fieldText(Field::Source), at("/home/"));
   EXPECT_EQ(m.filters().count(), 4u);  // the start-up entries stay
+}
+
+// A template without a settings file empties the filter list, and the clip
+// list follows: an empty list masks nothing. A load that leaves the list as
+// it was re-reads nothing.
+TEST_F(Model, ALoadThatEmptiesTheFiltersRebuildsTheClipList) {
+  const std::string hall = at("/Hall.qtpl");
+  const std::string bare = at("/Bare.qtpl");
+  writeFile(hall, "a\r\n");
+  writeFile(bare, "b\r\n");
+  writeFile(at("/Hall.ini"), ini(clips,
+                                 "[FilterBy]\r\nExt0=avi\r\nExt1=mpg\r\n[FilterState]\r\n"
+                                 "Ext0State=1\r\nExt1State=1\r\n"));
+  start({hall});
+  EXPECT_EQ(entries(), (std::vector<std::string>{"b.avi", "c.mpg"}));
+  const struct {
+    const char* what;
+    std::string path;
+    std::string mask;
+    std::vector<std::string> entries;
+  } steps[] = {
+      {"no settings file", bare, "*.*", {"a.avs", "b.avi", "c.mpg", "notes.txt"}},
+      {"again, nothing to follow", bare, "*.*", {"a.avs", "b.avi", "c.mpg", "notes.txt"}},
+      {"its settings back", hall, "*.avi;*.mpg", {"b.avi", "c.mpg"}},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.what);
+    user.openChoices.push_back(FileChoice{step.path, 1});
+    model.event([&] { model.loadTemplate(); });
+    EXPECT_EQ(model.clips().mask(), step.mask);
+    EXPECT_EQ(entries(), step.entries);
+    EXPECT_FALSE(model.state().Modified);
+  }
+  EXPECT_TRUE(user.errors.empty());
 }
 
 // A settings file naming a folder that is gone: at start-up the error ends

@@ -68,6 +68,17 @@ TEST(Win32ProcessEnvironment, TheProgramsOwnPathAndAlwaysAScreen) {
   EXPECT_EQ(self[1], ':') << self;
   char* argv[] = {nullptr};
   EXPECT_TRUE(hasDisplay(0, argv));
+  // The window starts the command line by its file's whole name.
+  EXPECT_EQ(programFileName("clipquill-cli"), "clipquill-cli.exe");
+}
+
+// "D:clips" is read against the folder cmd.exe keeps for D in "=D:".
+TEST(Win32ProcessEnvironment, ADrivesCurrentFolderIsTheOneCmdKeeps) {
+  ScopedEnv env;
+  env.set(L"=Q:", std::string("Q:\\kept\\folder"));
+  EXPECT_EQ(driveCurrentFolder('Q'), "Q:\\kept\\folder");
+  env.set(L"=Q:", std::nullopt);
+  EXPECT_EQ(driveCurrentFolder('Q'), "");
 }
 
 // Asks nothing and shows nothing: start-up's load asks no one.

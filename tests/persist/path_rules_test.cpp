@@ -27,6 +27,67 @@ TEST(PathRulesTest, AbsolutePathsLeaveTheWorkingFolderOut) {
     EXPECT_EQ(isAbsolutePath(c.path, c.seps), c.absolute) << c.path;
 }
 
+// A typed path in full, as Windows reads it, so that a script names its clip
+// from wherever it runs; D's kept folder is "D:\\kept", E keeps none.
+TEST(PathRulesTest, TypedPathsAreReadInFullAgainstTheWorkingFolder) {
+  const DriveFolderLookup kept = [](char drive) {
+    return drive == 'D' ? std::string(R"(D:\kept)") : std::string();
+  };
+  const struct {
+    const PathSeparators& seps;
+    std::string working, path, full;
+  } cases[] = {
+      {kWindowsSeparators, R"(C:\w)", "clips", R"(C:\w\clips)"},
+      {kWindowsSeparators, R"(C:\w)", R"(C:\x\clips)", R"(C:\x\clips)"},
+      {kWindowsSeparators, R"(C:\w)", "C:/x", "C:/x"},
+      {kWindowsSeparators, R"(C:\w)", R"(\\srv\share\clips)", R"(\\srv\share\clips)"},
+      {kWindowsSeparators, R"(C:\w)", "//srv/share/clips", "//srv/share/clips"},
+      // The root of the working folder's drive, or of its share.
+      {kWindowsSeparators, R"(C:\w)", R"(\clips)", R"(C:\clips)"},
+      {kWindowsSeparators, R"(C:\w)", "/clips", "C:/clips"},
+      {kWindowsSeparators, R"(\\srv\share\w)", R"(\clips)", R"(\\srv\share\clips)"},
+      {kWindowsSeparators, R"(\\srv\share)", "clips", R"(\\srv\share\clips)"},
+      // A drive's current folder: the working folder's own, one kept, or
+      // the drive's root.
+      {kWindowsSeparators, R"(C:\w)", "C:clips", R"(C:\w\clips)"},
+      {kWindowsSeparators, R"(c:\w)", "C:clips", R"(c:\w\clips)"},
+      {kWindowsSeparators, R"(C:\w)", "d:clips", R"(D:\kept\clips)"},
+      {kWindowsSeparators, R"(C:\w)", "E:clips", R"(E:\clips)"},
+      {kWindowsSeparators, R"(C:\w)", "D:", R"(D:\kept\)"},
+      {kWindowsSeparators, R"(\\srv\share\w)", "C:clips", R"(C:\clips)"},
+      {kWindowsSeparators, R"(C:\w)", "", ""},
+      {kWindowsSeparators, "", "clips", R"(\clips)"},
+      {kPosixSeparators, "/w", "clips", "/w/clips"},
+      {kPosixSeparators, "/w", "/clips", "/clips"},
+      {kPosixSeparators, "/w", "C:clips", "/w/C:clips"},
+      {kPosixSeparators, "/w", R"(\clips)", R"(/w/\clips)"},
+      {kPosixSeparators, "", "clips", "/clips"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(fullPathAgainst(c.working, c.path, kept, c.seps), c.full)
+        << c.working << " + " << c.path;
+}
+
+// A share's root is never climbed above, nor its "\\" made one.
+TEST(PathRulesTest, AShareRootIsServerAndShare) {
+  const struct {
+    const PathSeparators& seps;
+    std::string path;
+    std::size_t length;
+  } cases[] = {
+      {kWindowsSeparators, R"(\\srv\share\clips)", 11},
+      {kWindowsSeparators, "//srv/share/x", 11},
+      {kWindowsSeparators, R"(\\srv\share)", 11},
+      {kWindowsSeparators, R"(\\srv)", 5},
+      {kWindowsSeparators, R"(\\\x)", 0},
+      {kWindowsSeparators, R"(\x)", 0},
+      {kWindowsSeparators, R"(C:\x)", 0},
+      {kPosixSeparators, "//srv/share/x", 0},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(shareRootLength(c.path, c.seps), c.length) << c.path;
+}
+
 TEST(PathRulesTest, AFolderIsClosedWithTheSeparatorItUses) {
   const struct {
     const PathSeparators& seps;

@@ -81,6 +81,32 @@ TEST(TemplateFileTest, SplitsTheEditorTextAtItsLineEnds) {
     EXPECT_EQ(editorLines(c.text), c.lines) << ::testing::PrintToString(c.text);
 }
 
+// The window shows a template's lines joined by line ends, none after the
+// last; read back, every line comes back, the empty first, last and only
+// ones included.
+TEST(TemplateFileTest, TheEditorsShownLinesComeBackAsShown) {
+  const Lines cases[] = {
+      {},
+      {""},
+      {"", ""},
+      {"", "a"},
+      {"a", ""},
+      {"", "a", ""},
+      {"A <F> \xe9t\xe9", ""},
+      {"a", "", "b"},
+  };
+  for (const Lines& lines : cases) {
+    std::string shown;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+      shown += (i ? "\n" : "") + lines[i];
+    // An empty editor has no lines: a template of one empty line shows as
+    // one, and comes back as none.
+    const Lines expected = lines == Lines{""} ? Lines{} : lines;
+    EXPECT_EQ(shownEditorLines(shown), expected) << ::testing::PrintToString(lines);
+  }
+  EXPECT_EQ(shownEditorLines("a\r\n\r\n"), (Lines{"a", "", ""}));
+}
+
 TEST(TemplateFileTest, ReadsAndWritesThroughTheFiles) {
   testing::FakePersistFiles files;
   EXPECT_EQ(readTemplate(files, "/t/missing.qtpl"), std::nullopt);

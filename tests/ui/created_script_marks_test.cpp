@@ -2,14 +2,21 @@
 // The created-scripts list's check marks as the window shows them, on Qt's
 // offscreen platform, with the stand-in AviSynth+ library (it crashes on
 // demand) and the check's test program as the helper.
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
 #include <QHelpEvent>
+#include <QListWidget>
 #include <QPlainTextEdit>
-#include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QTimer>
 #include <QToolTip>
 
 #include "ui/created_script_marks.h"
+#include "ui/elided_label.h"
+#include "ui/script_view_dialog.h"
 
 namespace clipquill {
 
@@ -19,6 +26,7 @@ class CreatedScriptMarksTest : public QObject {
  private slots:
   void marksShadesTipsAndStatus();
   void withoutAvisynthTheStatusSaysHowToGetIt();
+  void problemsAreListedShownAndCopied();
 };
 
 namespace {
@@ -37,19 +45,20 @@ QString tipOverLine(QPlainTextEdit& list, int line) {
 }  // namespace
 
 void CreatedScriptMarksTest::marksShadesTipsAndStatus() {
-  QPlainTextEdit list;
-  QStatusBar status;
+  CreatedScriptsView list;
+  ElidedLabel status;
+  QListWidget problems;
   list.setPlainText(QStringLiteral("Script(s) Created:\na.avs\ncrash.avs"));
   list.show();
   QVERIFY(QTest::qWaitForWindowExposed(&list));
-  CreatedScriptMarks marks(&list, &status);
+  CreatedScriptMarks marks(&list, &status, &problems);
   marks.start({CLIPQUILL_FAKE_AVISYNTH, std::chrono::seconds(2), CLIPQUILL_CHECK_HELPER}, "/s/",
               {"Script(s) Created:", "a.avs", "crash.avs"});
-  QCOMPARE(status.currentMessage(), QStringLiteral("AviSynth+: checking 2 scripts"));
-  QTRY_VERIFY_WITH_TIMEOUT(status.currentMessage().contains(QStringLiteral("failed")), 10000);
-  QVERIFY2(status.currentMessage().startsWith(
+  QCOMPARE(status.fullText(), QStringLiteral("AviSynth+: checking 2 scripts"));
+  QTRY_VERIFY_WITH_TIMEOUT(status.fullText().contains(QStringLiteral("failed")), 10000);
+  QVERIFY2(status.fullText().startsWith(
                QStringLiteral("AviSynth+: 1 of 2 scripts failed; crash.avs: crashed")),
-           qPrintable(status.currentMessage()));
+           qPrintable(status.fullText()));
   QCOMPARE(list.extraSelections().size(), 2);
   QCOMPARE(list.extraSelections()[0].cursor.blockNumber(), 1);
   QVERIFY(list.extraSelections()[0].format.background() !=
@@ -58,23 +67,69 @@ void CreatedScriptMarksTest::marksShadesTipsAndStatus() {
            QStringLiteral("AviSynth+: good\n64x48, 25 fps, 10 frames (0.400 s), RGB32; no audio"));
   QVERIFY(tipOverLine(list, 2).startsWith(QStringLiteral("AviSynth+: crashed")));
   QCOMPARE(tipOverLine(list, 0), QString());
+  // An icon beside the failed line, not only its colour.
+  QVERIFY(list.failed && list.failed(2) && !list.failed(1));
 
   marks.clear();
   QCOMPARE(list.extraSelections().size(), 0);
-  QCOMPARE(status.currentMessage(), QString());
+  QCOMPARE(status.fullText(), QString());
 }
 
 void CreatedScriptMarksTest::withoutAvisynthTheStatusSaysHowToGetIt() {
   QPlainTextEdit list;
-  QStatusBar status;
+  ElidedLabel status;
+  QListWidget problems;
   list.setPlainText(QStringLiteral("Script(s) Created:\na.avs"));
-  CreatedScriptMarks marks(&list, &status);
+  CreatedScriptMarks marks(&list, &status, &problems);
   marks.start({"/nonexistent/libavisynth.so", std::chrono::seconds(2), CLIPQUILL_CHECK_HELPER},
               "/s/", {"Script(s) Created:", "a.avs"});
   QTRY_VERIFY_WITH_TIMEOUT(marks.checks().unavailable(), 10000);
-  QVERIFY(status.currentMessage().startsWith(QStringLiteral("AviSynth+ is not available: ")));
-  QVERIFY(status.currentMessage().contains(QStringLiteral("Install AviSynth+")));
+  QVERIFY(status.fullText().startsWith(QStringLiteral("AviSynth+ is not available: ")));
+  QVERIFY(status.fullText().contains(QStringLiteral("Install AviSynth+")));
   QCOMPARE(list.extraSelections().size(), 0);
+  QVERIFY(problems.isHidden());
+}
+
+// The failed scripts are rows of the problems list, which the keyboard
+// reaches: Enter shows the script read-only, Ctrl+C copies its place.
+void CreatedScriptMarksTest::problemsAreListedShownAndCopied() {
+  QTemporaryDir dir;
+  const QString folder = dir.path() + QLatin1Char('/');
+  QFile script(folder + QStringLiteral("crash.avs"));
+  QVERIFY(script.open(QIODevice::WriteOnly));
+  script.write("BlankClip()\r\nNoSuchFilter()\r\n");
+  script.close();
+  CreatedScriptsView list;
+  ElidedLabel status;
+  QListWidget problems;
+  list.setPlainText(QStringLiteral("Script(s) Created:\na.avs\ncrash.avs"));
+  CreatedScriptMarks marks(&list, &status, &problems);
+  QVERIFY(problems.isHidden());
+  marks.start({CLIPQUILL_FAKE_AVISYNTH, std::chrono::seconds(2), CLIPQUILL_CHECK_HELPER},
+              folder.toStdString(), {"Script(s) Created:", "a.avs", "crash.avs"});
+  QTRY_VERIFY_WITH_TIMEOUT(marks.checks().finished(), 10000);
+  QVERIFY(!problems.isHidden());
+  QCOMPARE(problems.count(), 1);
+  QVERIFY2(problems.item(0)->text().startsWith(QStringLiteral("crash.avs: crashed")),
+           qPrintable(problems.item(0)->text()));
+  QVERIFY(!problems.item(0)->icon().isNull());
+
+  problems.setCurrentRow(0);
+  problems.item(0)->setSelected(true);
+  QTest::keyClick(&problems, Qt::Key_C, Qt::ControlModifier);
+  QVERIFY2(QGuiApplication::clipboard()->text().startsWith(folder + "crash.avs: crashed"),
+           qPrintable(QGuiApplication::clipboard()->text()));
+
+  QString shown;
+  QTimer::singleShot(50, [&] {
+    if (auto* view = qobject_cast<ScriptViewDialog*>(QApplication::activeModalWidget())) {
+      shown = view->textView()->toPlainText();
+      QVERIFY(view->textView()->isReadOnly());
+      view->reject();
+    }
+  });
+  emit problems.itemActivated(problems.item(0));
+  QCOMPARE(shown, QStringLiteral("BlankClip()\nNoSuchFilter()\n"));
 }
 
 }  // namespace clipquill

@@ -35,12 +35,12 @@ ScriptCheck goodCheck(int width, int height, int frames) {
   clip.fpsDenominator = 1;
   clip.frameCount = frames;
   clip.pixelType = "YV12";
-  check.clip = clip;
+  check.clip = std::make_shared<const ClipInfo>(clip);
   FramePicture picture;
   picture.width = width;
   picture.height = height;
   picture.bgra.assign(static_cast<std::size_t>(width) * height * 4, 0x80);
-  check.picture = picture;
+  check.picture = std::make_shared<const FramePicture>(std::move(picture));
   return check;
 }
 
@@ -83,7 +83,8 @@ void FramePaneTest::theSliderCoversTheClipsFrames() {
   QCOMPARE(moved.size(), 4);
   // A clip of no frames leaves the slider at 0, its picture's reason shown.
   ScriptCheck empty = goodCheck(16, 16, 0);
-  empty.picture = FramePicture{0, 0, 0, {}, "the clip has no frames"};
+  empty.picture =
+      std::make_shared<const FramePicture>(FramePicture{0, 0, 0, {}, "the clip has no frames"});
   pane.showCheck(empty);
   QCOMPARE(slider->maximum(), 0);
   QCOMPARE(pane.findChild<QLabel*>(QStringLiteral("FramePicture"))->text(),

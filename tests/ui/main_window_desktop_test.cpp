@@ -20,6 +20,7 @@
 
 using namespace clipquill;
 using clipquill::testing::child;
+using clipquill::testing::readFile;
 using clipquill::testing::TempDir;
 using clipquill::testing::writeFile;
 
@@ -133,6 +134,32 @@ class MainWindowDesktopTest : public QObject {
     start();
     QTRY_VERIFY(inside(area, form->frameGeometry()));
     QVERIFY(form->y() >= 0);
+  }
+
+  // The least size fits this screen (960x540 at a scale of 2) with room for
+  // a frame; the place is kept per scale, and so is the maximised state.
+  void sizeAndPlaceAreKeptPerScale() {
+    std::filesystem::create_directories(path("cfg/Clipquill"));
+    writeFile(path("cfg/Clipquill/settings"), "WindowPlace=10 20 958 534\n");
+    start();
+    QVERIFY2(form->minimumSizeHint().height() <= 540 - 40,
+             qPrintable(QString::number(form->minimumSizeHint().height())));
+    // Scale 1's place is not this scale's.
+    QVERIFY(form->size() != QSize(958, 534));
+    form->setGeometry(100, 60, 600, 480);
+    form->close();
+    const std::string kept = readFile(path("cfg/Clipquill/settings"));
+    QVERIFY2(kept.find("WindowPlace=10 20 958 534\n") != std::string::npos, kept.c_str());
+    QVERIFY2(kept.find("WindowPlace.scale2=100 60 600 480\n") != std::string::npos, kept.c_str());
+    QVERIFY2(kept.find("WindowMaximised.scale2=0\n") != std::string::npos, kept.c_str());
+
+    start();
+    QTRY_COMPARE(form->size(), QSize(600, 480));
+    form->showMaximized();
+    QTRY_VERIFY(form->isMaximized());
+    form->close();
+    start();
+    QTRY_VERIFY(form->isMaximized());
   }
 
   // A long run that ends while the user looks elsewhere: one notice on the

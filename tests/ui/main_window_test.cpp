@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -521,6 +522,28 @@ class MainWindowTest : public QObject {
     QCOMPARE(form->model().fieldText(Field::Source), path("clips"));
   }
 
+  // The shipped default template is the program's (read-only once
+  // installed): its first save proposes the user's own default template.
+  void savingTheShippedDefaultProposesTheUsersOwn() {
+    writeFile(path("app/DefaultTemplate.qtpl"), "AVISource(\"<P><F>\")\r\n");
+    start();
+    QCOMPARE(form->model().state().TemplatePath, path("app/DefaultTemplate.qtpl"));
+    child<QAction>(form, "SaveTemplate1")->trigger();
+    QCOMPARE(fileDialogs.folders.back(), path("home/.config/Clipquill/"));
+    QVERIFY(std::filesystem::is_directory(path("home/.config/Clipquill")));
+    // Saved there, it is the user's own, whose next save stays where it is.
+    fileDialogs.saves.push_back(FileChoice{path("home/.config/Clipquill/DefaultTemplate.qtpl"), 1});
+    child<QAction>(form, "SaveTemplate1")->trigger();
+    QCOMPARE(readFile(path("home/.config/Clipquill/DefaultTemplate.qtpl")),
+             std::string("AVISource(\"<P><F>\")\r\n"));
+    child<QAction>(form, "SaveTemplate1")->trigger();
+    QCOMPARE(fileDialogs.folders.back(), path("home/.config/Clipquill/"));
+    // Any other template's dialog starts in its own folder.
+    startOnHall();
+    child<QAction>(form, "SaveTemplate1")->trigger();
+    QCOMPARE(fileDialogs.folders.back(), dir->path() + "/");
+  }
+
   // Bytes read, shown, typed into and saved: unedited bytes come back as
   // read; a character Latin-1 cannot hold turns the template into UTF-8.
   void templateBytesRoundTrip_data() {
@@ -548,6 +571,20 @@ class MainWindowTest : public QObject {
                                       << "" << bytes("ab\r\nef\r\n");
     QTest::newRow("Ctrl-Z at a line's start") << bytes("\r\n\x1axyz") << "" << bytes("\r\n");
     QTest::newRow("empty") << QByteArray() << "" << QByteArray();
+    // Empty first, last and only lines, typed into or not, in both encodings.
+    QTest::newRow("latin-1, empty last line, a key")
+        << bytes("A <F> \xe9t\xe9\r\n\r\n") << "k" << bytes("kA <F> \xe9t\xe9\r\n\r\n");
+    QTest::newRow("utf-8, empty last line, a key")
+        << bytes("A \xc3\xa9\r\n\r\n") << "k" << bytes("kA \xc3\xa9\r\n\r\n");
+    QTest::newRow("two empty last lines, a key")
+        << bytes("a\r\n\r\n\r\n") << "k" << bytes("ka\r\n\r\n\r\n");
+    QTest::newRow("latin-1, empty first line, a key")
+        << bytes("\r\n\xe9\r\n") << "k" << bytes("k\r\n\xe9\r\n");
+    QTest::newRow("empty first and last lines, a key")
+        << bytes("\r\nx\r\n\r\n") << "k" << bytes("k\r\nx\r\n\r\n");
+    QTest::newRow("only line empty") << bytes("\r\n") << "" << bytes("\r\n");
+    QTest::newRow("only line empty, a key") << bytes("\r\n") << "k" << bytes("k\r\n");
+    QTest::newRow("empty last line") << bytes("a\r\n\r\n") << "" << bytes("a\r\n\r\n");
   }
   void templateBytesRoundTrip() {
     QFETCH(QByteArray, file);
@@ -650,6 +687,127 @@ class MainWindowTest : public QObject {
     QVERIFY(child<PreviewPane>(form, "PreviewPane")->isVisible());
   }
 
+  // Clips that would share a script name: the preview says so before the
+  // run, and the run shows one box naming them and writes nothing.
+  void clipsSharingAScriptNameWriteNothing() {
+    writeFile(path("clips/a.mkv"), "");
+    writeFile(path("Hall.qtpl"), "AVISource(\"<P><F>\")\r\n");
+    writeFile(path("Hall.ini"), "[Entries]\r\nClipLoc=" + path("clips") +
+                                    "\r\nScriptName=*_enc\r\nScriptDest=" + path("out") +
+                                    "\r\n[FilterBy]\r\nExt0=avi\r\nExt1=mkv\r\n"
+                                    "[FilterState]\r\nExt0State=1\r\nExt1State=1\r\n");
+    start({path("Hall.qtpl")});
+    QTest::mouseClick(child<QPushButton>(form, "SelectAllButton"), Qt::LeftButton);
+    form->refreshPreview();
+    auto* pane = child<PreviewPane>(form, "PreviewPane");
+    QVERIFY2(pane->title().contains(QStringLiteral("a.mkv, also gets this script name")),
+             qPrintable(pane->title()));
+    QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
+    QCOMPARE(boxes.asked.size(), std::size_t{1});
+    QCOMPARE(boxes.asked[0].kind, MessageKind::Error);
+    QVERIFY2(boxes.asked[0].text.endsWith(QStringLiteral("\n\na_enc.avs: a.avi, a.mkv")),
+             qPrintable(boxes.asked[0].text));
+    QVERIFY(std::filesystem::is_empty(path("out")));
+    auto* status = qobject_cast<ElidedLabel*>(child<QLabel>(form, "RunStatus"));
+    QCOMPARE(status->fullText(),
+             QStringLiteral("Last run: selected clips share script names; nothing written."));
+    QVERIFY(!child<QPushButton>(form, "OpenRunFolderButton")->isVisible());
+  }
+
+  // A template without a settings file empties Filter By, and the clip list
+  // shows what an empty filter lists: every clip.
+  void loadingATemplateWithoutSettingsListsEveryClip() {
+    startOnHall();
+    auto* list = child<QListView>(form, "ClipFileListBox");
+    QCOMPARE(list->model()->rowCount(), 3);
+    writeFile(path("Bare.qtpl"), "Bare\r\n");
+    fileDialogs.opens.push_back(FileChoice{path("Bare.qtpl"), 1});
+    QTest::mouseClick(child<QPushButton>(form, "LoadSriptButton"), Qt::LeftButton);
+    QCOMPARE(child<QListView>(form, "FilterByCheckListBox")->model()->rowCount(), 0);
+    QCOMPARE(list->model()->rowCount(), 4);
+    QCOMPARE(qobject_cast<QLabel*>(child<QLabel>(form, "ClipStatus"))->text(),
+             QStringLiteral("4 clips, 0 selected"));
+  }
+
+  // A typed template's empty last line reaches the script; the preview shows
+  // an empty first line as a line, and after a run its title says the
+  // script is there.
+  void thePreviewAndTheRunKeepEmptyLines() {
+    writeFile(path("Hall.qtpl"), "\r\nAVISource(\"<P><F>\")\r\n\r\n");
+    writeFile(path("Hall.ini"), "[Entries]\r\nClipLoc=" + path("clips") +
+                                    "\r\nScriptDest=" + path("out") +
+                                    "\r\n[FilterBy]\r\nExt0=avi\r\n"
+                                    "[FilterState]\r\nExt0State=1\r\n");
+    start({path("Hall.qtpl")});
+    QListView* list = child<QListView>(form, "ClipFileListBox");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(list->model()->index(0, 0)).center());
+    form->refreshPreview();
+    auto* pane = child<PreviewPane>(form, "PreviewPane");
+    const QString line = "AVISource(\"" + QString::fromStdString(path("clips/")) + "a.avi\")";
+    QCOMPARE(pane->text(), "\n" + line + "\n");
+    QVERIFY(!pane->title().contains(QStringLiteral("already there")));
+
+    auto* editor = child<TemplateEditor>(form, "ScriptMemo");
+    editor->setFocus();
+    QTest::keyClicks(editor, "#");
+    QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
+    QCOMPARE(readFile(path("out/a.avs")), "#\r\n" + line.toStdString() + "\r\n\r\n");
+    QTRY_VERIFY(pane->title().contains(QStringLiteral("already there")));
+  }
+
+  // The status bar names the template's encoding; in a UTF-8 template the
+  // preview shows a clip name's stray bytes as escapes, not as mojibake.
+  void theEncodingIsShownAndStrayNameBytesEscaped() {
+    writeFile(path("clips/\xe9t\xe9.avi"), "");
+    writeFile(path("Hall.qtpl"), "# caf\xc3\xa9 <F>\r\n");
+    writeFile(path("Hall.ini"), "[Entries]\r\nClipLoc=" + path("clips") +
+                                    "\r\nScriptDest=" + path("out") +
+                                    "\r\n[FilterBy]\r\nExt0=avi\r\n"
+                                    "[FilterState]\r\nExt0State=1\r\n");
+    start({path("Hall.qtpl")});
+    QCOMPARE(child<QLabel>(form, "EncodingStatus")->text(), QStringLiteral("UTF-8"));
+    QListView* list = child<QListView>(form, "ClipFileListBox");
+    QCOMPARE(list->model()->rowCount(), 4);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(list->model()->index(3, 0)).center());
+    form->refreshPreview();
+    auto* pane = child<PreviewPane>(form, "PreviewPane");
+    QCOMPARE(pane->text(), QStringLiteral("# caf\u00e9 \\xE9t\\xE9.avi"));
+    QVERIFY2(pane->title().contains(QStringLiteral("\\xE9t\\xE9.avs")), qPrintable(pane->title()));
+
+    writeFile(path("L1.qtpl"), "# caf\xe9 <F>\r\n");
+    fileDialogs.opens.push_back(FileChoice{path("L1.qtpl"), 1});
+    QTest::mouseClick(child<QPushButton>(form, "LoadSriptButton"), Qt::LeftButton);
+    QCOMPARE(child<QLabel>(form, "EncodingStatus")->text(), QStringLiteral("Latin-1"));
+  }
+
+  // A clip's name with a double quote inside "<P><F>": the preview warns
+  // before the run; triple quotes hold it, and so warn of nothing.
+  void thePreviewWarnsOfAQuoteInAClipsName() {
+    writeFile(path("clips/it\"s.avi"), "");
+    startOnHall();
+    QListView* list = child<QListView>(form, "ClipFileListBox");
+    const auto select = [&](const QString& name) {
+      const auto found = list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, name);
+      QVERIFY(!found.isEmpty());
+      QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                        list->visualRect(found.front()).center());
+    };
+    auto* pane = child<PreviewPane>(form, "PreviewPane");
+    select(QStringLiteral("it\"s.avi"));
+    form->refreshPreview();
+    QVERIFY2(pane->title().contains(QStringLiteral("has a double quote in its name")),
+             qPrintable(pane->title()));
+    select(QStringLiteral("a.avi"));
+    form->refreshPreview();
+    QVERIFY(!pane->title().contains(QStringLiteral("double quote")));
+    select(QStringLiteral("it\"s.avi"));
+    form->model().setTemplateText("AVISource(\"\"\"<P><F>\"\"\")\n");
+    form->refreshPreview();
+    QVERIFY2(!pane->title().contains(QStringLiteral("double quote")), qPrintable(pane->title()));
+  }
+
   void aFailedSaveOnCloseKeepsTheWindowOpen() {
     startOnHall();
     QTest::keyClicks(child<QLineEdit>(form, "ScriptLabeledEdit"), "*_x");
@@ -703,6 +861,41 @@ class MainWindowTest : public QObject {
     QCOMPARE(opened, std::vector<QUrl>{QUrl::fromLocalFile(QString::fromStdString(path("out/")))});
   }
 
+  // The template, the clips, the last run and its check each have a place of
+  // their own, side by side and all in view; a check's message hides none of
+  // them, and "Open Folder" is offered only for a folder that is there.
+  void theStatusBarsPlacesStayInViewSideBySide() {
+    std::filesystem::create_symlink(CLIPQUILL_CHECK_HELPER, path("app/clipquill-cli"));
+    startOnHall();
+    form->resize(1900, form->height());
+    fileDialogs.libraries.push_back(path("gone/libavisynth.so"));
+    child<QAction>(form, "AvisynthLibrary")->trigger();
+    QTest::mouseClick(child<QPushButton>(form, "SelectAllButton"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(form->scriptChecks().unavailable(), 10000);
+    std::vector<QWidget*> places;
+    for (const char* name :
+         {"TemplateStatus", "ClipStatus", "RunStatus", "OpenRunFolderButton", "CheckStatus"}) {
+      QWidget* place = child<QWidget>(form, name);
+      QVERIFY2(place->isVisible(), name);
+      for (QWidget* other : places)
+        QVERIFY2(!place->geometry().intersects(other->geometry()), name);
+      places.push_back(place);
+    }
+    auto* check = child<ElidedLabel>(form, "CheckStatus");
+    QVERIFY(check->fullText().startsWith(QStringLiteral("AviSynth+ is not available: ")));
+    QCOMPARE(check->toolTip(), check->fullText());
+    QVERIFY(!child<ElidedLabel>(form, "TemplateStatus")->text().isEmpty());
+    QVERIFY(!child<ElidedLabel>(form, "RunStatus")->text().isEmpty());
+
+    // A destination that is not there: the run fails, and there is no
+    // folder to open.
+    form->model().setFieldText(Field::Destination, path("missing"));
+    QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
+    QCOMPARE(boxes.errors.size(), std::size_t{1});
+    QVERIFY(!child<QPushButton>(form, "OpenRunFolderButton")->isVisible());
+  }
+
   // Each created script is checked with AviSynth+ by the command line beside
   // the program (here the check's test program, with a stand-in library that
   // crashes on a script named so), and its line marked.
@@ -711,13 +904,13 @@ class MainWindowTest : public QObject {
     writeFile(path("clips/crash.avi"), "");
     std::filesystem::create_directory(path("out2"));
     startOnHall();
-    auto* status = form->statusBar();
+    auto* status = child<ElidedLabel>(form, "CheckStatus");
     fileDialogs.libraries.push_back(path("gone/libavisynth.so"));
     child<QAction>(form, "AvisynthLibrary")->trigger();
     QTest::mouseClick(child<QPushButton>(form, "SelectAllButton"), Qt::LeftButton);
     QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(form->scriptChecks().unavailable(), 10000);
-    QVERIFY(status->currentMessage().startsWith(QStringLiteral("AviSynth+ is not available: ")));
+    QVERIFY(status->fullText().startsWith(QStringLiteral("AviSynth+ is not available: ")));
 
     fileDialogs.libraries.push_back(CLIPQUILL_FAKE_AVISYNTH);
     child<QAction>(form, "AvisynthLibrary")->trigger();
@@ -725,12 +918,21 @@ class MainWindowTest : public QObject {
     QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
     QCOMPARE(child<QPlainTextEdit>(form, "ScriptNameMemo")->toPlainText(),
              QStringLiteral("Script(s) Created:\na.avs\nb.avs\ncrash.avs\nd.avs"));
-    QTRY_VERIFY_WITH_TIMEOUT(status->currentMessage().contains(QStringLiteral("failed")), 10000);
-    QVERIFY2(status->currentMessage().startsWith(
+    QTRY_VERIFY_WITH_TIMEOUT(status->fullText().contains(QStringLiteral("failed")), 10000);
+    QVERIFY2(status->fullText().startsWith(
                  QStringLiteral("AviSynth+: 1 of 4 scripts failed; crash.avs: crashed")),
-             qPrintable(status->currentMessage()));
+             qPrintable(status->fullText()));
     QCOMPARE(form->scriptChecks().mark(3), CreatedScriptChecks::Mark::Failed);
     QCOMPARE(form->scriptChecks().mark(4), CreatedScriptChecks::Mark::Good);
+
+    // The next run clears the marks when it starts, also one that writes
+    // nothing (here refused: every clip would get one name).
+    form->model().setFieldText(Field::ScriptName, "one");
+    QTest::mouseClick(child<QPushButton>(form, "CreateScriptsButton"), Qt::LeftButton);
+    QCOMPARE(boxes.asked.back().kind, MessageKind::Error);
+    QCOMPARE(form->scriptChecks().mark(3), CreatedScriptChecks::Mark::None);
+    QCOMPARE(form->scriptChecks().status(), std::string());
+    QVERIFY(child<QPlainTextEdit>(form, "ScriptNameMemo")->extraSelections().isEmpty());
   }
 
   void cancellingTheProgressStopsBeforeTheNextScript() {
@@ -803,6 +1005,66 @@ class MainWindowTest : public QObject {
 
   // The specified keys, then the desktop's: the option is the user's, and
   // the window says what a key flipped.
+  // Every Alt+letter is unique among what is in view at once: the window
+  // with the find bar closed or open, and each menu.
+  void noTwoMnemonicsShareALetter() {
+    startOnHall();
+    const auto letter = [](const QString& text) -> QChar {
+      for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == '&' && text[i + 1] != '&') return text[i + 1].toUpper();
+        if (text[i] == '&') ++i;
+      }
+      return QChar();
+    };
+    const auto checkUnique = [&](const QStringList& captions, const char* state) {
+      QMap<QChar, QString> seen;
+      for (const QString& caption : captions) {
+        const QChar c = letter(caption);
+        if (c.isNull()) continue;
+        QVERIFY2(!seen.contains(c), qPrintable(QStringLiteral("%1: %2 and %3 share Alt+%4")
+                                                   .arg(state, seen.value(c), caption, c)));
+        seen.insert(c, caption);
+      }
+    };
+    const auto inView = [&] {
+      QStringList captions;
+      for (QAction* menu : form->menuBar()->actions())
+        captions << menu->text();
+      for (QLabel* label : form->centralWidget()->findChildren<QLabel*>())
+        if (label->isVisible()) captions << label->text();
+      for (QAbstractButton* b : form->centralWidget()->findChildren<QAbstractButton*>())
+        if (b->isVisible()) captions << b->text();
+      return captions;
+    };
+    checkUnique(inView(), "find bar closed");
+    auto* editor = child<TemplateEditor>(form, "ScriptMemo");
+    editor->setFocus();
+    QTest::keyClick(editor, Qt::Key_H, Qt::ControlModifier);
+    QVERIFY(child<FindBar>(form, "FindBar")->isVisible());
+    const QStringList open = inView();
+    checkUnique(open, "find bar open");
+    QVERIFY(open.contains(QStringLiteral("Replace &All")));
+    for (QAction* menu : form->menuBar()->actions()) {
+      QStringList captions;
+      for (QAction* item : menu->menu()->actions())
+        captions << item->text();
+      checkUnique(captions, qPrintable(menu->text()));
+    }
+
+    // With the bar open, Alt+A replaces all and the selection stays.
+    QTest::mouseClick(child<QPushButton>(form, "SelectAllButton"), Qt::LeftButton);
+    QTest::keyClicks(child<QLineEdit>(form, "FindEdit"), "AVISource");
+    QTest::keyClicks(child<QLineEdit>(form, "ReplaceEdit"), "DirectShowSource");
+    QTest::keyClick(form.get(), Qt::Key_A, Qt::AltModifier);
+    QTRY_VERIFY(editor->text().startsWith(QStringLiteral("DirectShowSource")));
+    QCOMPARE(form->model().clips().selectedCount(), std::size_t{3});
+    // Closed again, the window's letters come back.
+    QTest::keyClick(child<QLineEdit>(form, "FindEdit"), Qt::Key_Escape);
+    QTRY_VERIFY(!child<FindBar>(form, "FindBar")->isVisible());
+    QCOMPARE(child<QPushButton>(form, "SelectAllButton")->text(), QStringLiteral("De/Select &All"));
+    checkUnique(inView(), "find bar closed again");
+  }
+
   void theDesktopsStandardKeysAreAPerUserOption() {
     startOnHall();
     auto* edit = child<QLineEdit>(form, "ScriptLabeledEdit");
@@ -1174,13 +1436,14 @@ class RealBoxesTest : public QObject {
   // Cancel gives nothing.
   void theFileDialogsStartOnTheirTypeAndPreset() {
     QStringList filters;
-    QString selected, preset, folder;
+    QString selected, preset, folder, presetSelected;
     TempDir dir;
     auto look = [&](QFileDialog* dialog) {
       QTest::qWait(50);  // as the user sees it once it has settled
       filters = dialog->nameFilters();
       selected = dialog->selectedNameFilter();
       preset = dialog->findChild<QLineEdit*>("fileNameEdit")->text();
+      presetSelected = dialog->findChild<QLineEdit*>("fileNameEdit")->selectedText();
       folder = dialog->directory().absolutePath();
       dialog->reject();
     };
@@ -1190,6 +1453,7 @@ class RealBoxesTest : public QObject {
                                    "Text files (*.txt)", "All files (*.*)"}));
     QCOMPARE(selected, QStringLiteral("AVISynth (*.avs)"));
     QCOMPARE(preset, QStringLiteral("Hall.qtpl"));
+    QCOMPARE(presetSelected, preset);  // typing replaces the proposal
     QCOMPARE(folder, QString::fromStdString(dir.path()));
 
     whenModal<QFileDialog>(look);

@@ -5,6 +5,7 @@
 #include "ui/model/created_script_checks.h"
 
 #include <algorithm>
+#include <mutex>
 #include <utility>
 
 namespace clipquill {
@@ -13,24 +14,26 @@ struct CreatedScriptChecks::State {
   Changed changed;
   unsigned run = 0;
   std::vector<std::string> names;  // the scripts, list line i + 1
+  std::string destDir;
   std::vector<Mark> marks;
   std::vector<ScriptCheck> checks;
   std::string status;
   bool unavailable = false;
+  bool finished = false;
 
   void take(std::size_t index, const ScriptCheck& check) {
     if (unavailable) return;
     if (check.status == CheckStatus::Unavailable) {
       unavailable = true;
       std::fill(marks.begin(), marks.end(), Mark::None);
-      status = "AviSynth+ is not available: " + check.message + ". " + kAvisynthHint;
+      status = "AviSynth+ is not available: " + check.message + ". " + avisynthHint();
     } else if (index < names.size()) {
       checks[index] = check;
       marks[index] = check.good() ? Mark::Good : Mark::Failed;
     } else {
       status = summarizeChecks(names, checks);
+      finished = true;
     }
-    changed();
   }
 };
 
@@ -53,6 +56,7 @@ void CreatedScriptChecks::clear() {
   state_->checks.clear();
   state_->status.clear();
   state_->unavailable = false;
+  state_->finished = false;
 }
 
 void CreatedScriptChecks::start(const CheckerOptions& options, const std::string& destDir,
@@ -61,6 +65,7 @@ void CreatedScriptChecks::start(const CheckerOptions& options, const std::string
   if (lines.size() < 2) return;
   State& s = *state_;
   s.names.assign(lines.begin() + 1, lines.end());
+  s.destDir = destDir;
   s.marks.assign(s.names.size(), Mark::Checking);
   s.checks.assign(s.names.size(), ScriptCheck{});
   s.status = "AviSynth+: checking " + std::to_string(s.names.size()) +
@@ -70,10 +75,32 @@ void CreatedScriptChecks::start(const CheckerOptions& options, const std::string
     paths.push_back(destDir + name);
   std::weak_ptr<State> weak = state_;
   const unsigned run = s.run;
+  // Results gather here; the window's thread is woken once for all that
+  // came while it was busy, not once per script.
+  struct Inbox {
+    std::mutex mutex;
+    std::vector<std::pair<std::size_t, ScriptCheck>> results;
+  };
+  auto inbox = std::make_shared<Inbox>();
   running_ = std::make_unique<BackgroundCheck>(
-      options, std::move(paths), [post = post_, weak, run](std::size_t i, const ScriptCheck& c) {
-        post([weak, run, i, c] {
-          if (auto state = weak.lock(); state && state->run == run) state->take(i, c);
+      options, std::move(paths),
+      [post = post_, weak, run, inbox](std::size_t i, const ScriptCheck& c) {
+        {
+          std::lock_guard lock(inbox->mutex);
+          inbox->results.emplace_back(i, c);
+          if (inbox->results.size() > 1) return;  // a wake-up is on its way
+        }
+        post([weak, run, inbox] {
+          std::vector<std::pair<std::size_t, ScriptCheck>> results;
+          {
+            std::lock_guard lock(inbox->mutex);
+            results.swap(inbox->results);
+          }
+          auto state = weak.lock();
+          if (!state || state->run != run) return;
+          for (const auto& [index, check] : results)
+            state->take(index, check);
+          state->changed();
         });
       });
   s.changed();
@@ -96,6 +123,35 @@ const std::string& CreatedScriptChecks::status() const {
 
 bool CreatedScriptChecks::unavailable() const {
   return state_->unavailable;
+}
+
+bool CreatedScriptChecks::finished() const {
+  return state_->finished;
+}
+
+std::vector<CreatedScriptChecks::Problem> CreatedScriptChecks::problems() const {
+  std::vector<Problem> found;
+  const State& s = *state_;
+  for (std::size_t i = 0; i < s.marks.size(); ++i) {
+    if (s.marks[i] == Mark::Failed) found.push_back({i + 1, s.destDir + s.names[i], s.checks[i]});
+  }
+  return found;
+}
+
+std::string CreatedScriptChecks::Problem::row() const {
+  const std::size_t slash = path.find_last_of("/\\");
+  std::string text = slash == std::string::npos ? path : path.substr(slash + 1);
+  text += ": ";
+  if (check.line > 0) {
+    text += std::to_string(check.line) + ":";
+    if (check.column > 0) text += std::to_string(check.column) + ":";
+    text += " ";
+  }
+  return text + check.message;
+}
+
+std::string CreatedScriptChecks::Problem::copyText() const {
+  return formatCheckLine(path, check);
 }
 
 }  // namespace clipquill

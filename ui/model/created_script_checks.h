@@ -26,6 +26,17 @@ class CreatedScriptChecks {
 
   enum class Mark { None, Checking, Good, Failed };
 
+  // A script that failed its check, as the problems list shows it.
+  struct Problem {
+    std::size_t line;  // its line in the created-scripts list
+    std::string path;  // the script, in its folder
+    ScriptCheck check;
+    // "name: line:column: message", leaving out what is unknown.
+    std::string row() const;
+    // "path:line:column: message", as editors and compilers write it.
+    std::string copyText() const;
+  };
+
   CreatedScriptChecks(Post post, Changed changed);
   ~CreatedScriptChecks();  // stops a check still running, at once
   CreatedScriptChecks(const CreatedScriptChecks&) = delete;
@@ -45,6 +56,10 @@ class CreatedScriptChecks {
   std::string tip(std::size_t line) const;
   const std::string& status() const;
   bool unavailable() const;
+  // Every script of the last start has its result, and the summary is made.
+  bool finished() const;
+  // The failed scripts so far, in list order.
+  std::vector<Problem> problems() const;
 
   struct State;
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <utility>
 
 #include "persist/path_rules.h"
@@ -52,6 +53,32 @@ WindowRect placeWindow(std::optional<WindowRect> saved, const WindowRect& area, 
   const auto [y, height] =
       fitAxis(want.y, want.height, minimumHeight, area.y, area.height, frame.top, frame.bottom);
   return {x, y, width, height};
+}
+
+namespace {
+
+std::string perScale(std::string_view key, double scale) {
+  // Hundredths are as fine as scales are set: 1.5 is ".scale1.5", 2 is
+  // ".scale2" (the settings' keys take letters, digits and ".").
+  const long hundredths = std::lround(scale * 100);
+  if (hundredths == 100 || hundredths <= 0) return std::string(key);
+  std::string text = std::to_string(hundredths / 100);
+  if (hundredths % 100 != 0) {
+    text += '.';
+    text += static_cast<char>('0' + hundredths % 100 / 10);
+    if (hundredths % 10 != 0) text += static_cast<char>('0' + hundredths % 10);
+  }
+  return std::string(key) + ".scale" + text;
+}
+
+}  // namespace
+
+std::string windowPlaceKey(double scale) {
+  return perScale(kWindowPlaceKey, scale);
+}
+
+std::string windowMaximisedKey(double scale) {
+  return perScale("WindowMaximised", scale);
 }
 
 std::optional<WindowRect> parseWindowRect(std::string_view text) {

@@ -51,6 +51,12 @@ WindowRect placeWindow(std::optional<WindowRect> saved, const WindowRect& area, 
                        int preferredHeight, int minimumWidth, int minimumHeight,
                        const FrameMargins& frame = {});
 
+// The settings' keys of the window's place and of its maximised state at a
+// screen scale: a size fit for one scale is wrong at another, so each scale
+// keeps its own. Scale 1 keeps the plain keys, as before scales were told.
+std::string windowPlaceKey(double scale);
+std::string windowMaximisedKey(double scale);
+
 // "x y width height", as the user settings keep it. Nothing for text that
 // is not four numbers with a positive size.
 std::optional<WindowRect> parseWindowRect(std::string_view text);

@@ -10,10 +10,12 @@
 
 #include "core/constants.h"
 #include "core/messages.h"
+#include "core/naming.h"
 #include "core/paths.h"
 #include "persist/path_rules.h"
 #include "persist/settings_file.h"
 #include "persist/template_file.h"
+#include "ui/model/process_environment.h"
 
 namespace clipquill {
 
@@ -25,6 +27,19 @@ std::size_t fieldIndex(Field field) {
 
 bool isContinuation(char c) {
   return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// Whether a line puts a clip's path inside an ordinary AviSynth string
+// ("<P><F>"), which a double quote in the name would end; a triple-quoted
+// string ("""<P><F>""") holds one.
+bool quotesClipPath(std::string_view line) {
+  for (std::size_t at = line.find("<P><F>"); at != std::string_view::npos;
+       at = line.find("<P><F>", at + 1)) {
+    if (at == 0 || line[at - 1] != '"') continue;
+    if (at >= 3 && line.substr(at - 3, 3) == "\"\"\"") continue;
+    return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -331,10 +346,13 @@ RunOutcome MainWindowModel::createScripts() {
   } notify{user_};
   const ScriptState& script = state_.script;
   const auto record = [&](RunOutcome outcome, std::string error) {
-    lastRun_ = LastRun{.outcome = outcome,
-                       .report = generator.report(),
-                       .folder = outcome == RunOutcome::NoDestination ? "" : script.DestDir,
-                       .error = std::move(error)};
+    lastRun_ =
+        LastRun{.outcome = outcome,
+                .report = generator.report(),
+                .folder = outcome == RunOutcome::NoDestination || outcome == RunOutcome::NameClash
+                              ? ""
+                              : script.DestDir,
+                .error = std::move(error)};
   };
   try {
     const RunOutcome outcome = aboutSubject([&] { return script.DestDir + script.CurScriptFile; },
@@ -382,6 +400,36 @@ TemplatePreview MainWindowModel::preview(std::size_t firstLine, std::size_t line
     shown.note = "No destination folder: the run would write nothing.";
   } else if (!join_ && selected.empty()) {
     shown.note = "No clip selected: the run would write nothing.";
+  } else if (!join_) {
+    // The run refuses clips that share a script name, so the user learns it
+    // here first.
+    bool selfSeen = false;
+    for (const std::string& entry : selected) {
+      if (entry == clip && !selfSeen) {
+        selfSeen = true;
+        continue;
+      }
+      if (PerClipScriptName(fieldText(Field::ScriptName), entry).scriptFile ==
+          shown.script.scriptFile) {
+        shown.clash = true;
+        shown.note = "Another selected clip, " + entry +
+                     ", also gets this script name: the run would write nothing.";
+        break;
+      }
+    }
+  }
+  // A double quote in a clip's name ends the string its path stands in, and
+  // AviSynth cannot read the path: said before the run, with the way out.
+  if (shown.note.empty() && std::any_of(lines.begin(), lines.end(), quotesClipPath)) {
+    const std::vector<std::string> named = join_ ? selected : std::vector<std::string>{clip};
+    const auto quoted = std::find_if(named.begin(), named.end(), [](const std::string& name) {
+      return name.find('"') != std::string::npos;
+    });
+    if (quoted != named.end()) {
+      shown.note = "The clip " + *quoted +
+                   " has a double quote in its name, which ends the string \"<P><F>\" stands "
+                   "in: AviSynth cannot read that path. Triple quotes (\"\"\"<P><F>\"\"\") can.";
+    }
   }
   shown.exists = !shown.script.path.empty() && files_.isFile(shown.script.path);
   return shown;
@@ -459,10 +507,17 @@ std::string MainWindowModel::clipStatus() const {
          " selected";
 }
 
+bool MainWindowModel::lastRunFolderIsThere() {
+  return lastRun_ && !lastRun_->folder.empty() &&
+         folders_.kind(lastRun_->folder) == PathKind::Folder;
+}
+
 std::string MainWindowModel::runStatus() const {
   if (!lastRun_) return {};
   const LastRun& run = *lastRun_;
   if (run.outcome == RunOutcome::NoDestination) return "Last run: no destination folder.";
+  if (run.outcome == RunOutcome::NameClash)
+    return "Last run: selected clips share script names; nothing written.";
   const RunReport& report = run.report;
   if (report.written == 0 && report.kept == 0 && report.stoppedAt.empty() && run.error.empty())
     return "Last run: no clip selected.";
@@ -557,11 +612,17 @@ std::string MainWindowModel::defaultTemplateFolder() {
 void MainWindowModel::readSettingsFile() {
   state_.IniDir = state_.TemplateDir;
   state_.IniName = iniNameFor(state_.TemplateName);
+  const bool hadFilters = filters_.count() != 0;
   setFilters({});
   const std::string iniPath = state_.IniDir + state_.IniName;
   std::optional<TemplateSettings> settings =
       aboutSubject([&] { return iniPath; }, [&] { return readSettings(files_, iniPath); });
-  if (!settings) return;
+  if (!settings) {
+    // The filters just emptied would otherwise still mask the list, which
+    // then shows clips of extensions the user no longer sees checked.
+    if (hadFilters) rebuildMask();
+    return;
+  }
   // Each field raises its change handling as if typed; in the running
   // window a folder that is gone is shown and the next key is read.
   setFieldText(Field::Source, settings->clipLoc);
@@ -674,6 +735,20 @@ std::string MainWindowModel::dialogFolder() {
   return homeFolder_;
 }
 
+std::string MainWindowModel::saveDialogFolder() {
+  const bool shippedDefault = state_.TemplateName == kDefaultTemplate && !state_.UserDir.empty() &&
+                              state_.TemplateDir != state_.UserDir;
+  if (shippedDefault) {
+    try {
+      makeUserFolder();
+      return state_.UserDir;
+    } catch (const Error&) {
+      // No user folder to be had: the dialog starts where it would anyway.
+    }
+  }
+  return dialogFolder();
+}
+
 std::optional<FileChoice> MainWindowModel::chooseTemplate() {
   if (chosen_) return FileChoice{*std::exchange(chosen_, std::nullopt), openTypeIndex_};
   return user_.openDialog(openTypeIndex_);
@@ -744,7 +819,7 @@ namespace clipquill {
 CheckerOptions MainWindowModel::scriptCheckOptions() {
   const CheckSettings settings = readCheckSettings(registry_, state_.AppTitle);
   CheckerOptions options{settings.avisynthLibrary, std::chrono::seconds(settings.timeLimitSeconds),
-                         state_.AppDir + std::string(kCliProgramName)};
+                         state_.AppDir + programFileName(kCliProgramName)};
   // The clips' folders, where source plugins keep their index files: the
   // last run's, and the one in the field now.
   for (const std::string& folder : {state_.script.SourceDir, fieldText(Field::Source)}) {

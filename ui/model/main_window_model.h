@@ -112,6 +112,7 @@ struct TemplatePreview {
   ScriptPreview script;  // its name, where it lands, its bytes for the lines asked for,
                          // each cut at kPreviewLineBytes
   bool exists = false;   // a file is there already: the run would ask before replacing it
+  bool clash = false;    // another selected clip gets the same script name
   std::string note;      // empty when the run would write this script; else why it would not
   std::size_t firstLine = 0;
 };
@@ -191,6 +192,9 @@ class MainWindowModel {
   std::string clipStatus() const;
   std::string runStatus() const;
   const std::optional<LastRun>& lastRun() const { return lastRun_; }
+  // Whether the folder the last run wrote to is there to be opened: a run
+  // into a missing folder names one that is not.
+  bool lastRunFolderIsThere();
   // The dialogs' file-type indices, each kept from its last completed use.
   int openTypeIndex() const { return openTypeIndex_; }
   int saveTypeIndex() const { return saveTypeIndex_; }
@@ -337,6 +341,11 @@ class MainWindowModel {
   // Where the open and save dialogs start: the current template's folder,
   // else the home folder.
   std::string dialogFolder();
+  // Where the save dialog starts: as dialogFolder(), except for the shipped
+  // default template (beside the program or installed, read-only there),
+  // whose save goes to the user's own default template's folder, made when
+  // missing, so that the name the dialog proposes is the user's own.
+  std::string saveDialogFolder();
   // "Load Template" with path in place of the open dialog's choice, asking
   // everything else as ever. A template that is gone is said so, before any
   // question, and leaves the recent list. Raises Error.

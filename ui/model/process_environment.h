@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace clipquill {
 
@@ -21,5 +22,15 @@ std::string executablePath(const char* argv0);
 // when neither is set or the folder cannot be listed, since a start-up
 // greeted by an error box for it helps nobody.
 std::string homeFolder();
+
+// The file name of one of our programs, such as the command line the window
+// starts as its checking helper: "clipquill-cli", "clipquill-cli.exe" on
+// Windows, where a process is started only by its file's whole name.
+std::string programFileName(std::string_view name);
+
+// The folder Windows keeps as current for a drive (by its letter), which a
+// path such as "D:clips" is read against; "" when it keeps none, and always
+// where there are no drives.
+std::string driveCurrentFolder(char drive);
 
 }  // namespace clipquill

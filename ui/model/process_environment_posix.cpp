@@ -61,4 +61,12 @@ std::string homeFolder() {
   return home;
 }
 
+std::string programFileName(std::string_view name) {
+  return std::string(name);
+}
+
+std::string driveCurrentFolder(char) {
+  return {};
+}
+
 }  // namespace clipquill

@@ -29,6 +29,16 @@ std::string environmentValue(const wchar_t* name) {
 
 }  // namespace
 
+std::string programFileName(std::string_view name) {
+  return std::string(name) + ".exe";
+}
+
+std::string driveCurrentFolder(char drive) {
+  // cmd.exe keeps them in the environment as "=D:", which children inherit.
+  const wchar_t name[] = {L'=', static_cast<wchar_t>(drive), L':', L'\0'};
+  return environmentValue(name);
+}
+
 bool hasDisplay(int, char**) {
   return true;
 }

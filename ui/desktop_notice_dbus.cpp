@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The notice through the freedesktop.org notification service on the
+// session bus (Linux and the BSDs).
 #include "ui/desktop_notice.h"
 
 #include <QDBusConnection>

@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// libavisynth.so through dlopen: a path given, or where the dynamic loader
+// looks.
+#include <dlfcn.h>
+
+#include <array>
+
+#include "check/avisynth_loader.h"
+#include "check/script_check.h"
+
+namespace clipquill::avisynth_loader {
+namespace {
+
+// The development link first, then the run-time names of the interface
+// versions AviSynth+ has had on Linux.
+constexpr std::array kLibraryNames = {"libavisynth.so", "libavisynth.so.11", "libavisynth.so.10",
+                                      "libavisynth.so.9", "libavisynth.so.8"};
+
+}  // namespace
+
+void* open(const std::string& path, std::string& why) {
+  if (!path.empty()) {
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+      const char* err = dlerror();
+      why = err != nullptr ? err : "cannot load " + path;
+    }
+    return handle;
+  }
+  for (const char* name : kLibraryNames) {
+    if (void* handle = dlopen(name, RTLD_NOW | RTLD_LOCAL)) return handle;
+  }
+  why = "AviSynth+ (libavisynth.so) is not installed where the dynamic loader looks";
+  return nullptr;
+}
+
+void* symbol(void* handle, const char* name) {
+  return dlsym(handle, name);
+}
+
+void close(void* handle) {
+  dlclose(handle);
+}
+
+}  // namespace clipquill::avisynth_loader
+
+namespace clipquill {
+
+const char* avisynthLibraryPattern() {
+  return "libavisynth.so*";
+}
+
+const char* avisynthHint() {
+  return "Install AviSynth+ (libavisynth.so; Debian has no package: build it from its source as "
+         "Clipquill's README says), or name its library: in the window under Options > AviSynth+ "
+         "Library..., on the command line with --avisynth PATH.";
+}
+
+}  // namespace clipquill

@@ -1,0 +1,221 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The Windows program folder's clipquill.exe as a user meets it: under wine64
+# on a desktop with a window manager (Xvfb with openbox), driven key by key
+# with xdotool. A source folder typed as a Windows path, every clip selected,
+# Create Script(s), the scripts checked byte for byte; the folder picker's
+# drive selector offering C: and Wine's Z: (each chosen, and what the field
+# then holds read back from a saved settings file); the close prompt's
+# Cancel, Save and Don't Save; the splash and the window shot at scale 1 and 2.
+#
+#   WINEPREFIX=... bash tests/desktop/window_on_wine.sh PROGRAM_FOLDER [SHOTS_DIR]
+#
+# The Wine prefix must exist and say Windows 10 (scripts/test-windows.sh
+# makes it). Runs itself on a desktop of its own through
+# scripts/with-desktop.sh. Screenshots go to SHOTS_DIR (default: a
+# temporary folder, removed).
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+folder="$(cd "$1" && pwd)"
+shots="${2:-}"
+if [[ -z "${CLIPQUILL_ON_DESKTOP:-}" ]]; then
+  exec env CLIPQUILL_ON_DESKTOP=1 bash "$ROOT/scripts/with-desktop.sh" bash "$0" "$folder" "$shots"
+fi
+: "${WINEPREFIX:?the Wine prefix to run in}"
+# A Wine server started without this display (by tests that need none) would
+# keep its desktop away from it: this run starts its own.
+wineserver --kill >/dev/null 2>&1 || true
+wineserver --wait >/dev/null 2>&1 || true
+export WINEDEBUG=-all
+WINE64=/usr/lib/wine/wine64
+[[ -x "$WINE64" ]] || WINE64="$(command -v wine64 || command -v wine)"
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/clipquill-wine.XXXXXX")"
+if [[ -z "$shots" ]]; then shots="$work/shots"; fi
+mkdir -p "$shots"
+pid=""
+cleanup() {
+  if [[ -n "$pid" ]] && kill -0 "$pid" 2>/dev/null; then kill "$pid" 2>/dev/null || true; fi
+  wineserver --kill >/dev/null 2>&1 || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "window_on_wine: $*" >&2
+  import -window root "$shots/failure.png" 2>/dev/null || true
+  exit 1
+}
+winpath() { winepath -w "$1" 2>/dev/null; }
+
+# Waits up to $2 tenths of a second for a visible window named $1 at least
+# $3 pixels wide (the splash has the main window's name, and is narrower).
+window_named() {
+  local name="$1" tries="${2:-100}" least="${3:-0}" id w
+  for _ in $(seq "$tries"); do
+    for id in $(xdotool search --onlyvisible --name "$name" 2>/dev/null || true); do
+      w="$(xwininfo -id "$id" 2>/dev/null | awk '/Width:/{print $2}')" || continue
+      if [[ -n "$w" ]] && ((w >= least)); then
+        echo "$id"
+        return 0
+      fi
+    done
+    sleep 0.1
+  done
+  return 1
+}
+# Waits up to $1 tenths of a second for the program to end.
+ended() {
+  for _ in $(seq "$1"); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid" || true
+      pid=""
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+# Saves the template through the Save dialog as $1 (a Linux path).
+save_as() {
+  # A dialog just closed may leave no window active under Wine.
+  xdotool windowactivate --sync "$main" >/dev/null 2>&1 || true
+  sleep 0.3
+  xdotool key --clearmodifiers ctrl+s
+  window_named '^Save' 100 >/dev/null || fail "no Save dialog"
+  sleep 0.5
+  xdotool key --clearmodifiers ctrl+a
+  xdotool type --delay 20 "$(winpath "$1")"
+  xdotool key Return
+  for _ in $(seq 100); do
+    if [[ -f "${1%.qtpl}.ini" ]]; then return 0; fi
+    sleep 0.1
+  done
+  fail "the template was not saved as $1"
+}
+# The value of key $2 in settings file $1, without its CR.
+setting() { grep -a "^$2=" "$1" | head -n1 | cut -d= -f2- | tr -d '\r'; }
+
+mkdir -p "$work/clips" "$work/out"
+: >"$work/clips/a.avi"
+: >"$work/clips/b.avi"
+: >"$work/clips/c.mkv"
+printf 'AviSource("<P><F>")\r\n' >"$work/Hall.qtpl"
+clips_win="$(winpath "$work/clips")"
+out_win="$(winpath "$work/out")"
+
+# --- Start, scale 1: the splash, then the window ------------------------------
+start=$SECONDS
+"$WINE64" "$folder/clipquill.exe" "$(winpath "$work/Hall.qtpl")" >"$work/program.log" 2>&1 &
+pid=$!
+# A fresh Wine prefix's first window takes Wine a while (its fonts, its
+# desktop): up to two minutes.
+splash_seen=0
+while ((SECONDS - start < 120)); do
+  if window_named '^Clipquill$' 1 >/dev/null; then
+    import -window root "$shots/splash-scale1.png" 2>/dev/null || true
+    splash_seen=1
+    break
+  fi
+  sleep 0.05
+done
+((splash_seen)) || fail "nothing named Clipquill came up ($(cat "$work/program.log"))"
+main="$(window_named '^Clipquill$' 600 400)" || fail "no main window"
+echo "window_on_wine: the window is up after $((SECONDS - start)) s"
+sleep 1
+import -window root "$shots/window-scale1.png"
+
+# --- A source folder typed key by key, every clip, Create Script(s) -----------
+xdotool windowactivate --sync "$main" || true
+sleep 0.5
+# Types $2 key by key into the field whose label's letter is $1, over its text.
+fill() {
+  xdotool key --clearmodifiers "alt+$1" Home shift+End BackSpace
+  xdotool type --delay 30 "$2"
+  sleep 0.5
+}
+fill l "$clips_win"
+xdotool key --clearmodifiers alt+a
+sleep 0.3
+fill d "$out_win"
+xdotool key --clearmodifiers ctrl+Return
+for _ in $(seq 100); do
+  if (($(find "$work/out" -name '*.avs' | wc -l) == 3)); then break; fi
+  sleep 0.1
+done
+import -window root "$shots/created-scale1.png"
+for clip in a.avi b.avi c.mkv; do
+  script="$work/out/${clip%.*}.avs"
+  [[ -f "$script" ]] || fail "no script for $clip: $(ls "$work/out")"
+  printf 'AviSource("%s\\%s")\r\n' "$clips_win" "$clip" | cmp -s - "$script" ||
+    fail "${clip%.*}.avs is not as written: $(od -c "$script" | head -n 3)"
+done
+[[ "$(find "$work/out" -type f | wc -l)" == 3 ]] || fail "more than the three scripts: $(ls -A "$work/out")"
+echo "window_on_wine: a typed Windows path, three clips, three scripts byte for byte"
+
+# --- The folder picker's drive selector: C: and Z: -------------------------
+for drive in c z; do
+  xdotool windowactivate --sync "$main" >/dev/null 2>&1 || true
+  sleep 0.3
+  xdotool key --clearmodifiers alt+c
+  picker="$(window_named 'Clips Folder$' 100)" || fail "no folder picker"
+  sleep 0.5
+  # The drive selector has the focus; a letter picks the drive of that name.
+  xdotool key --clearmodifiers "$drive"
+  sleep 0.5
+  import -window root "$shots/picker-$drive.png"
+  # Tab to the list, Tab to OK ("New Folder" is hidden for the clips).
+  xdotool key --clearmodifiers Tab Tab Return
+  for _ in $(seq 50); do
+    if ! xdotool search --onlyvisible --name 'Clips Folder$' >/dev/null 2>&1; then break; fi
+    sleep 0.1
+  done
+  save_as "$work/Drive-$drive.qtpl"
+  loc="$(setting "$work/Drive-$drive.ini" ClipLoc)"
+  [[ "${loc,,}" == "${drive}:\\"* ]] || fail "drive ${drive^^}: gave the source folder '$loc'"
+  echo "window_on_wine: drive ${drive^^}: in the picker, chosen as '$loc'"
+done
+
+# --- The close prompt: Cancel keeps the window, Save saves and closes -------
+xdotool windowactivate --sync "$main" >/dev/null 2>&1 || true
+sleep 0.3
+xdotool key --clearmodifiers ctrl+a # an option toggled: a change to save
+xdotool key --clearmodifiers ctrl+x
+window_named '^Information$' 100 >/dev/null || fail "no close prompt"
+import -window root "$shots/prompt-scale1.png"
+sleep 0.3
+xdotool key Escape
+sleep 1
+kill -0 "$pid" 2>/dev/null || fail "Escape on the close prompt closed the window"
+xdotool key --clearmodifiers ctrl+x
+window_named '^Information$' 100 >/dev/null || fail "no close prompt the second time"
+sleep 0.3
+xdotool key --clearmodifiers alt+s
+window_named '^Save' 100 >/dev/null || fail "Save on the close prompt asked for no name"
+sleep 0.5
+xdotool key --clearmodifiers ctrl+a
+xdotool type --delay 20 "$(winpath "$work/Closing.qtpl")"
+xdotool key Return
+ended 100 || fail "Save on the close prompt did not close the window"
+[[ -f "$work/Closing.qtpl" ]] || fail "Save on the close prompt saved nothing"
+echo "window_on_wine: the close prompt's Cancel kept the window, its Save saved and closed it"
+
+# --- Scale 2: the window, then Don't Save -------------------------------------
+# Wine keeps Qt's variables (QT_*) out of a Windows program's environment;
+# a batch file sets it there.
+printf '@set QT_SCALE_FACTOR=2\r\n@"%s" "%s"\r\n' "$(winpath "$folder/clipquill.exe")" \
+  "$(winpath "$work/Hall.qtpl")" >"$work/scale2.bat"
+"$WINE64" cmd /c "$(winpath "$work/scale2.bat")" >"$work/program.log" 2>&1 &
+pid=$!
+main="$(window_named '^Clipquill$' 600 800)" || fail "no main window at scale 2"
+sleep 1
+import -window root "$shots/window-scale2.png"
+xdotool windowactivate --sync "$main" || true
+xdotool key --clearmodifiers ctrl+a
+xdotool key --clearmodifiers ctrl+x
+window_named '^Information$' 100 >/dev/null || fail "no close prompt at scale 2"
+import -window root "$shots/prompt-scale2.png"
+sleep 0.3
+xdotool key --clearmodifiers alt+d
+ended 100 || fail "Don't Save did not close the window"
+echo "window_on_wine: passed (screenshots in $shots)"

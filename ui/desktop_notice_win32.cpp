@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The notice on Windows: a balloon from the notification area, where there is
+// one. The icon is there only while its balloon may show.
+#include <QApplication>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include "ui/desktop_notice.h"
+
+namespace clipquill {
+
+namespace {
+
+constexpr int kBalloonMs = 10000;
+
+}  // namespace
+
+void notifyDesktop(const QString& summary, const QString& body) {
+  if (!QSystemTrayIcon::isSystemTrayAvailable() || !QSystemTrayIcon::supportsMessages()) return;
+  static QSystemTrayIcon* icon = nullptr;
+  static QTimer* hide = nullptr;
+  if (icon == nullptr) {
+    icon = new QSystemTrayIcon(QApplication::windowIcon(), qApp);
+    icon->setToolTip(QStringLiteral("Clipquill"));
+    hide = new QTimer(icon);
+    hide->setSingleShot(true);
+    QObject::connect(hide, &QTimer::timeout, icon, &QSystemTrayIcon::hide);
+  }
+  icon->show();
+  icon->showMessage(summary, body, QSystemTrayIcon::Information, kBalloonMs);
+  hide->start(kBalloonMs + 1000);
+}
+
+}  // namespace clipquill

@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/script_view_dialog.h"
+
+#include <QColor>
+#include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QVBoxLayout>
+
+namespace clipquill {
+
+ScriptViewDialog::ScriptViewDialog(const QString& title, const QString& text, int line,
+                                   QWidget* parent)
+    : QDialog(parent), text_(new QPlainTextEdit(this)) {
+  setObjectName(QStringLiteral("ScriptViewDialog"));
+  setWindowTitle(title);
+  text_->setObjectName(QStringLiteral("ScriptViewText"));
+  text_->setAccessibleName(title);
+  text_->setReadOnly(true);
+  text_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  text_->setPlainText(text);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(text_, 1);
+  layout->addWidget(buttons);
+  resize(640, 360);
+
+  const QTextBlock failing = text_->document()->findBlockByNumber(line - 1);
+  if (line > 0 && failing.isValid()) {
+    // The caret on the line, for a screen reader; the shade for the eye.
+    QTextCursor at(failing);
+    text_->setTextCursor(at);
+    QTextEdit::ExtraSelection mark;
+    mark.cursor = at;
+    mark.format.setProperty(QTextFormat::FullWidthSelection, true);
+    mark.format.setBackground(QColor(0xf8, 0xd0, 0xcc));
+    text_->setExtraSelections({mark});
+    text_->centerCursor();
+  }
+  text_->setFocus();
+}
+
+}  // namespace clipquill
