@@ -184,7 +184,7 @@ struct Bench {
     const auto measured = support::alternate(
         rounds, [&] { return support::timeKeystroke(&bare); },
         [&] { return support::timeKeystroke(editor); });
-    if (!form.model().state().Modified) die("the keystroke did not reach the model");
+    if (!form.model().state().modified) die("the keystroke did not reach the model");
     std::printf("\n== a keystroke in a %.1f MB template (floor: a bare Scintilla, same bytes)\n",
                 static_cast<double>(bytes.size()) / 1e6);
     support::report(measured, 1, "keystroke");

@@ -57,7 +57,7 @@ using support::typeKey;
 
 // Answers nothing: no question is expected in these runs, and one would be a
 // failure of the benchmark.
-class NoQuestions : public clipquill::FormPort {
+class NoQuestions : public clipquill::FrontEnd {
  public:
   clipquill::Answer messageBox(clipquill::MessageKind, clipquill::Buttons,
                                std::string_view text) override {
@@ -242,7 +242,7 @@ struct Bench {
     const auto measured = support::alternate(
         rounds, [&] { return support::timeKeystroke(&plain); },
         [&] { return support::timeKeystroke(templateEdit); });
-    if (!form.model().state().Modified) die("the keystroke did not reach the model");
+    if (!form.model().state().modified) die("the keystroke did not reach the model");
     std::printf("\n== a keystroke in a %.1f MB template (floor: a bare Scintilla, same bytes)\n",
                 static_cast<double>(bytes.size()) / 1e6);
     support::report(measured, 1, "keystroke");

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "app/created_script_checks.h"
 #include "bench/bench_support.h"
 #include "bench/window_bench_support.h"
 #include "persist/check_settings.h"
@@ -29,7 +30,6 @@
 #include "persist/persist_files.h"
 #include "tests/support/named_child.h"
 #include "ui/main_window.h"
-#include "ui/model/created_script_checks.h"
 
 #ifndef CLIPQUILL_AVISYNTH_LIBRARY
 #define CLIPQUILL_AVISYNTH_LIBRARY ""

@@ -19,6 +19,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "app/main_window_model.h"
+#include "app/system_platform.h"
 #include "check/check_report.h"
 #include "cli/cli_port.h"
 #include "cli/dry_run_scripts.h"
@@ -31,10 +33,7 @@
 #include "core/utf8_path.h"
 #include "persist/check_settings.h"
 #include "persist/folder_registry.h"
-#include "persist/option_flags.h"
 #include "persist/persist_files.h"
-#include "ui/model/main_window_model.h"
-#include "ui/model/system_platform.h"
 
 namespace clipquill::cli {
 
@@ -65,42 +64,6 @@ class CountedFolders : public Folders {
  private:
   Folders& inner_;
   ProgressLine& progress_;
-};
-
-// --no-ini: the option flags store as it is, except that while the template
-// loads its settings flag reads as off. Nothing is stored by it.
-class NoIniRegistry : public RegistryStore {
- public:
-  explicit NoIniRegistry(RegistryStore& inner) : inner_(inner) {}
-  bool loading = true;
-
-  std::unique_ptr<RegistryKey> openOrCreate(std::string_view keyPath) override {
-    std::unique_ptr<RegistryKey> key = inner_.openOrCreate(keyPath);
-    if (!key) return key;
-    return std::make_unique<Key>(*this, std::move(key));
-  }
-
- private:
-  class Key : public RegistryKey {
-   public:
-    Key(NoIniRegistry& owner, std::unique_ptr<RegistryKey> inner)
-        : owner_(owner), inner_(std::move(inner)) {}
-    std::optional<RegistryValue> query(std::string_view name) override {
-      if (owner_.loading && name == kValueLoadInis) {
-        return RegistryValue{RegistryValueType::Dword, std::string(4, '\0')};
-      }
-      return inner_->query(name);
-    }
-    bool setDword(std::string_view name, std::uint32_t value) override {
-      return inner_->setDword(name, value);
-    }
-
-   private:
-    NoIniRegistry& owner_;
-    std::unique_ptr<RegistryKey> inner_;
-  };
-
-  RegistryStore& inner_;
 };
 
 // Standard output, one name a record. A name that holds a line end would
@@ -225,7 +188,7 @@ void printShow(MainWindowModel& model, Output& out) {
   rest["LoadInis"] = model.optionFlags().loadInis;
   rest["SaveInis"] = model.optionFlags().saveInis;
   rest["ClipMask"] = model.clips().mask();
-  rest["TemplatePath"] = model.state().TemplatePath;
+  rest["TemplatePath"] = model.state().templatePath;
   rest["TemplateLines"] = nlohmann::ordered_json::array();
   piece += openJson(rest).substr(1);  // without its "{"
   piece += '[';
@@ -322,15 +285,13 @@ class Run {
         port_(in, err, env.interactive, opts.overwrite, progress_),
         system_(env.registryRoot),
         countedFolders_(*system_.folders, progress_),
-        noIniRegistry_(system_.registry),
-        model_(FormPlatform{
+        model_(ModelPlatform{
             progress_.enabled() ? countedFolders_ : *system_.folders,
             opts.action == Action::DryRun ? dryRun_ : *system_.scripts,
             *system_.files,
-            opts.noIni ? static_cast<RegistryStore&>(noIniRegistry_) : system_.registry,
+            system_.registry,
             port_,
         }) {
-    if (opts.action == Action::Save) port_.setSavePath(opts.savePath, opts.saveType);
     port_.setDryRun(opts.action == Action::DryRun);
     // Every field is set before the list is looked at: the folder is read once.
     model_.putOffClipReads();
@@ -363,7 +324,6 @@ class Run {
   SystemPlatform system_;
   CountedFolders countedFolders_;
   DryRunScripts dryRun_;
-  NoIniRegistry noIniRegistry_;
   MainWindowModel model_;
   Step step_ = Step::Startup;
 };
@@ -377,26 +337,26 @@ std::string Run::shownPath(const std::string& path) const {
 }
 
 std::string Run::subject() const {
-  const FormState& state = model_.state();
+  const ModelState& state = model_.state();
   switch (step_) {
     case Step::Startup:
-      if (!state.IniName.empty()) {
-        std::string subject = shownPath(state.IniDir + state.IniName);
+      if (!state.settingsName.empty()) {
+        std::string subject = shownPath(state.settingsFolder + state.settingsName);
         if (port_.lastField() == Field::Source) {
           subject += ": ClipLoc '" + model_.fieldText(Field::Source) + "'";
         }
         return subject;
       }
-      if (!state.TemplateName.empty()) return shownPath(state.TemplatePath);
+      if (!state.templateName.empty()) return shownPath(state.templatePath);
       return "home folder '" + env_.homeFolder + "'";
     case Step::Source:
       return "--source '" + model_.fieldText(Field::Source) + "'";
     case Step::Clips:
       return "'" + model_.clips().folder() + "'";
     case Step::Scripts:
-      return shownPath(state.script.DestDir + state.script.CurScriptFile);
+      return shownPath(state.script.destFolder + state.script.scriptFile);
     case Step::Save:
-      return shownPath(state.TemplatePath);
+      return shownPath(state.templatePath);
   }
   return {};
 }
@@ -408,21 +368,15 @@ bool Run::start() {
                                  : std::vector<std::string>{},
       .homeFolder = env_.homeFolder,
       .userFolder = env_.userFolder,
+      .withSettings = !opts_.noIni,
   });
   if (port_.errorShown()) {
     // A settings file can name a folder that is gone, which no option mends.
-    if (!model_.state().IniName.empty() && !opts_.noIni) {
-      err_ << "clipquill-cli: --no-ini loads " << shownPath(model_.state().TemplatePath)
+    if (!model_.state().settingsName.empty() && !opts_.noIni) {
+      err_ << "clipquill-cli: --no-ini loads " << shownPath(model_.state().templatePath)
            << " without its settings file.\n";
     }
     return false;
-  }
-  if (opts_.noIni) {
-    // The flag as stored, so that a --save stores it unchanged.
-    noIniRegistry_.loading = false;
-    const OptionFlags stored = readOptionFlags(system_.registry, model_.state().AppTitle,
-                                               model_.state().TemplateName, model_.optionFlags());
-    if (stored.loadInis != model_.optionFlags().loadInis) model_.toggleLoadInis();
   }
   return true;
 }
@@ -463,7 +417,10 @@ int Run::act(Output& out) {
     case Action::Save: {
       step_ = Step::Save;
       SaveOutcome outcome = SaveOutcome::Saved;
-      model_.event([&] { outcome = model_.saveTemplate(); });
+      model_.event([&] {
+        outcome = model_.saveTemplateAs(opts_.savePath,
+                                        opts_.saveType.value_or(saveTypeIndexFor(opts_.savePath)));
+      });
       if (port_.errorShown()) return kExitError;
       return outcome == SaveOutcome::OverwriteDeclined ? kExitDeclined : kExitDone;
     }
@@ -522,14 +479,14 @@ int Run::createScripts(Output& out) {
     const std::vector<std::string>& created = model_.createdScripts();
     std::vector<std::string> paths, shown;
     for (std::size_t i = 1; i < created.size(); ++i) {
-      paths.push_back(model_.state().script.DestDir + created[i]);
+      paths.push_back(model_.state().script.destFolder + created[i]);
       shown.push_back(shownPath(paths.back()));
     }
     // The clips sit in the source folder: their source plugins' index files
     // go beside them.
     const int checked =
         checkScripts(opts_, system_.registry, env_, paths, shown, err_,
-                     opts_.info ? &out.stream() : nullptr, {model_.state().script.SourceDir});
+                     opts_.info ? &out.stream() : nullptr, {model_.state().script.sourceFolder});
     if (status == kExitDone) status = checked;
   }
   return status;

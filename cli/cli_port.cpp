@@ -147,9 +147,4 @@ void CliPort::errorBox(const Error& error) {
   errorShown_ = true;
 }
 
-std::optional<FileChoice> CliPort::saveDialog(std::string_view /*presetName*/, int /*typeIndex*/) {
-  if (!savePath_) return std::nullopt;
-  return FileChoice{*savePath_, saveType_.value_or(saveTypeIndexFor(*savePath_))};
-}
-
 }  // namespace clipquill::cli

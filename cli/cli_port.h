@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "ui/model/main_window_model.h"
+#include "app/main_window_model.h"
 
 namespace clipquill::cli {
 
@@ -62,7 +62,7 @@ class ProgressLine {
   bool shown_ = false;
 };
 
-class CliPort : public FormPort {
+class CliPort : public FrontEnd {
  public:
   CliPort(std::istream& in, std::ostream& err, bool interactive, Overwrite overwrite,
           ProgressLine& progress)
@@ -71,12 +71,6 @@ class CliPort : public FormPort {
   // Whether an error box, or a box of the Error kind, has been shown since
   // the port was made. Any error ends the run.
   bool errorShown() const { return errorShown_; }
-  // What the save dialog answers: this path, its type by typeIndex when
-  // given, else by its extension.
-  void setSavePath(std::string path, std::optional<int> typeIndex) {
-    savePath_ = std::move(path);
-    saveType_ = typeIndex;
-  }
   // What an error of the system is about, put before its text ("Hall.ini:
   // ClipLoc '/old/clips': File not found."); asked when the error is shown.
   void setSubject(std::function<std::string()> subject) { subject_ = std::move(subject); }
@@ -96,15 +90,6 @@ class CliPort : public FormPort {
   Answer messageBox(MessageKind kind, Buttons buttons, std::string_view text) override;
   void focus(Field) override {}
   void errorBox(const Error& error) override;
-  std::optional<FileChoice> openDialog(int) override { return std::nullopt; }
-  std::optional<FileChoice> saveDialog(std::string_view presetName, int typeIndex) override;
-  std::optional<std::vector<std::string>> filterEditor(const std::vector<std::string>&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> pickFolder(FolderPickerFor, std::string_view,
-                                        std::string_view) override {
-    return std::nullopt;
-  }
 
  private:
   bool askTerminal(std::string_view text);
@@ -117,8 +102,6 @@ class CliPort : public FormPort {
   bool errorShown_ = false;
   bool dryRun_ = false;
   bool asked_ = false;
-  std::optional<std::string> savePath_;
-  std::optional<int> saveType_;
   std::function<std::string()> subject_;
   std::optional<Field> lastField_;
 };

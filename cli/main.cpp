@@ -17,12 +17,12 @@
 #include <system_error>
 #include <vector>
 
+#include "app/process_environment.h"
 #include "check/script_checker.h"
 #include "cli/cli.h"
 #include "core/utf8_path.h"
 #include "core/wide_text.h"
 #include "persist/path_rules.h"
-#include "ui/model/process_environment.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 
 #include <getopt.h>
 
+#include <array>
 #include <charconv>
 #include <string>
 #include <string_view>
 #include <system_error>
-#include <unordered_map>
 #include <vector>
 
 #include "check/sandbox.h"
@@ -17,74 +17,82 @@ namespace clipquill::cli {
 
 namespace {
 
-// Every option once: its letter ('\0' for none), its long name, the value
-// it takes as --help names it (empty for none) and its help. A help of more
-// than one line breaks where it has a line end; an empty help lists the
-// option on one line with the next one, under the next one's help.
-struct OptionRow {
-  char letter;
-  std::string_view name;
-  std::string_view value;
-  std::string_view help;
-};
-
 constexpr OptionRow kOptions[] = {
-    {'s', "source", "DIR", "location of sources"},
-    {'p', "prefix", "TEXT", "name of source(s): the clips' name prefix"},
-    {'e', "ext", "EXT", "list clips ending in .EXT; replaces the filter list\n(repeatable)"},
-    {'n', "name", "PATTERN", "name for script(s)"},
-    {'d', "dest", "DIR", "destination folder for scripts"},
-    {'j', "join", "", "one joined script for all the clips"},
-    {'c', "clip", "NAME", "use this clip of the list (repeatable); default: all"},
-    {'\0', "list", "", "print the clip list, write nothing"},
-    {'\0', "show", "", "print the fields, filters and template as JSON"},
-    {'\0', "dry-run", "",
+    {OptionId::Source, 's', "source", "DIR", "location of sources"},
+    {OptionId::Prefix, 'p', "prefix", "TEXT", "name of source(s): the clips' name prefix"},
+    {OptionId::Ext, 'e', "ext", "EXT",
+     "list clips ending in .EXT; replaces the filter list\n(repeatable)"},
+    {OptionId::Name, 'n', "name", "PATTERN", "name for script(s)"},
+    {OptionId::Dest, 'd', "dest", "DIR", "destination folder for scripts"},
+    {OptionId::Join, 'j', "join", "", "one joined script for all the clips"},
+    {OptionId::Clip, 'c', "clip", "NAME", "use this clip of the list (repeatable); default: all"},
+    {OptionId::List, '\0', "list", "", "print the clip list, write nothing"},
+    {OptionId::Show, '\0', "show", "", "print the fields, filters and template as JSON"},
+    {OptionId::DryRun, '\0', "dry-run", "",
      "print the scripts that would be written, write nothing;\n"
      "errors, questions and exit status as the real run"},
-    {'\0', "save", "PATH", "save the template (and its settings) to PATH instead"},
-    {'\0', "type", "qtpl|avs|txt|all",
+    {OptionId::Save, '\0', "save", "PATH", "save the template (and its settings) to PATH instead"},
+    {OptionId::Type, '\0', "type", "qtpl|avs|txt|all",
      "the type --save saves as; a PATH without a \".\" gets\n"
      "its extension (default: the type of PATH's extension)"},
-    {'\0', "load-inis", "on|off", ""},
-    {'\0', "save-inis", "on|off", "set the template's option flags before --save"},
-    {'\0', "no-ini", "", "load TEMPLATE without its settings file, this run only"},
-    {'0', "null", "",
+    {OptionId::LoadInis, '\0', "load-inis", "on|off", ""},
+    {OptionId::SaveInis, '\0', "save-inis", "on|off",
+     "set the template's option flags before --save"},
+    {OptionId::NoIni, '\0', "no-ini", "", "load TEMPLATE without its settings file, this run only"},
+    {OptionId::Null, '0', "null", "",
      "end each name with a NUL instead of a line end (for\n"
      "xargs -0), and leave out the heading of the scripts"},
-    {'\0', "check", "",
+    {OptionId::Check, '\0', "check", "",
      "check each script written with AviSynth+; each failure\n"
      "on standard error as path:line:column: message"},
-    {'\0', "check-only", "", "check the scripts FILE.avs... given instead, write nothing"},
-    {'\0', "avisynth", "PATH",
-     "the libavisynth.so to check with (default: the one\n"
-     "set in the window's options, else the system's)"},
-    {'\0', "check-time", "SECONDS", "how long one script may take (default 10)"},
-    {'\0', "avisynth-plugins", "DIR",
+    {OptionId::CheckOnly, '\0', "check-only", "",
+     "check the scripts FILE.avs... given instead, write nothing"},
+    {OptionId::Avisynth, '\0', "avisynth", "PATH",
+     "the libavisynth.so (AviSynth.dll) to check with\n"
+     "(default: the one set in the window's options, else\n"
+     "the system's)"},
+    {OptionId::CheckTime, '\0', "check-time", "SECONDS",
+     "how long one script may take (default 10)"},
+    {OptionId::AvisynthPlugins, '\0', "avisynth-plugins", "DIR",
      "load AviSynth+ plugins (source filters) from DIR too\n"
      "when checking (repeatable)"},
-    {'\0', "check-memory", "SIZE",
+    {OptionId::CheckMemory, '\0', "check-memory", "SIZE",
      "the check's memory bound, such as 2G or 512M (default:\n"
      "a quarter of the physical memory)"},
-    {'\0', "frame", "N", ""},
-    {'\0', "frame-dir", "DIR",
+    {OptionId::Frame, '\0', "frame", "N", ""},
+    {OptionId::FrameDir, '\0', "frame-dir", "DIR",
      "with --check or --check-only: write frame N of each\n"
      "script that passes as DIR/<script name>.png (RGB, converted\n"
      "by AviSynth+)"},
-    {'\0', "info", "",
+    {OptionId::Info, '\0', "info", "",
      "with --check or --check-only: one line of JSON per script\n"
      "on standard output, with the clip's size, rate, frames,\n"
      "pixel type and audio (instead of the scripts' list)"},
-    {'y', "yes", "", "replace existing files without asking"},
-    {'\0', "no-clobber", "", "stop at the first existing file"},
-    {'\0', "skip-existing", "", "keep every existing script and write the others"},
-    {'h', "help", "", "print this help"},
-    {'\0', "version", "", "print the version"},
+    {OptionId::Yes, 'y', "yes", "", "replace existing files without asking"},
+    {OptionId::NoClobber, '\0', "no-clobber", "", "stop at the first existing file"},
+    {OptionId::SkipExisting, '\0', "skip-existing", "",
+     "keep every existing script and write the others"},
+    {OptionId::Help, 'h', "help", "", "print this help"},
+    {OptionId::Version, '\0', "version", "", "print the version"},
 };
 
+// Each row stands at its identifier's place, so that an identifier reads its
+// own option.
+constexpr bool rowsInIdOrder() {
+  std::size_t i = 0;
+  for (const OptionRow& row : kOptions) {
+    if (static_cast<std::size_t>(row.id) != i++) return false;
+  }
+  return i == kOptionCount;
+}
+static_assert(rowsInIdOrder(), "kOptions has one row per OptionId, in its order");
+
+// The two ways to run the program, as --help and the README begin.
+constexpr std::string_view kUsage = "clipquill-cli [OPTIONS] [TEMPLATE]";
+constexpr std::string_view kCheckOnlyUsage = "clipquill-cli --check-only [OPTIONS] FILE.avs...";
+
 constexpr std::string_view kHelpHead =
-    R"(Usage: clipquill-cli [OPTIONS] [TEMPLATE]
-       clipquill-cli --check-only [OPTIONS] FILE.avs...
-Write AviSynth scripts from a template: one per clip, or one joined script.
+    R"(Write AviSynth scripts from a template: one per clip, or one joined script.
 
 TEMPLATE is loaded with its settings file as at the window's start-up; without
 it, the first DefaultTemplate.qtpl found in $XDG_CONFIG_HOME/Clipquill/ (or
@@ -106,8 +114,8 @@ Examples:
 // The column where the options' help starts.
 constexpr std::size_t kHelpColumn = 24;
 
-std::string makeHelp() {
-  std::string help(kHelpHead);
+std::string makeSynopsis() {
+  std::string help;
   std::string line;
   for (const OptionRow& row : kOptions) {
     // "  -s, --source DIR", "      --list"; a shared line goes on with ", ".
@@ -132,12 +140,11 @@ std::string makeHelp() {
     help += '\n';
     line.clear();
   }
-  help += kHelpTail;
   return help;
 }
 
 // getopt_long's two tables: a long option without a letter is told apart by
-// a code above any letter's.
+// a code above any letter's, the code of its row.
 struct GetoptTables {
   std::string shortOptions;
   std::vector<option> longOptions;
@@ -148,8 +155,8 @@ constexpr int kFirstLongOnlyCode = 256;
 GetoptTables makeGetoptTables() {
   // ":" first: a missing value is told apart from an unknown option.
   GetoptTables tables{":", {}};
-  int code = kFirstLongOnlyCode;
   for (const OptionRow& row : kOptions) {
+    const int code = kFirstLongOnlyCode + static_cast<int>(row.id);
     const int hasArg = row.value.empty() ? no_argument : required_argument;
     if (row.letter) {
       tables.shortOptions += row.letter;
@@ -157,7 +164,7 @@ GetoptTables makeGetoptTables() {
     }
     // The names are literals, so their data end in a NUL.
     tables.longOptions.push_back(
-        {row.name.data(), hasArg, nullptr, row.letter ? row.letter : code++});
+        {row.name.data(), hasArg, nullptr, row.letter ? row.letter : code});
   }
   tables.longOptions.push_back({nullptr, 0, nullptr, 0});
   return tables;
@@ -172,24 +179,32 @@ std::string absolutePath(const std::string& workingFolder, const std::string& pa
   return fullPathAgainst(workingFolder, path, driveFolder);
 }
 
-// The options as given: each option's values in order, by its long name;
-// the operands under "template".
+// The options as given: each option's values in order, by its identifier;
+// the operands apart.
 class ParsedArgs {
  public:
-  std::size_t count(const std::string& name) const {
-    const auto it = values_.find(name);
-    return it == values_.end() ? 0 : it->second.size();
-  }
+  std::size_t count(OptionId id) const { return values(id).size(); }
   // The last value given: a repeated option counts once, as typed last.
-  const std::string& last(const std::string& name) const { return values_.at(name).back(); }
-  const std::vector<std::string>& all(const std::string& name) const { return values_.at(name); }
-  void add(const std::string& name, std::string value) {
-    values_[name].push_back(std::move(value));
-  }
+  const std::string& last(OptionId id) const { return values(id).back(); }
+  const std::vector<std::string>& all(OptionId id) const { return values(id); }
+  void add(OptionId id, std::string value) { values_[index(id)].push_back(std::move(value)); }
+
+  std::vector<std::string> operands;
 
  private:
-  std::unordered_map<std::string, std::vector<std::string>> values_;
+  static std::size_t index(OptionId id) { return static_cast<std::size_t>(id); }
+  const std::vector<std::string>& values(OptionId id) const { return values_[index(id)]; }
+  std::array<std::vector<std::string>, kOptionCount> values_;
 };
+
+// The row getopt_long's code stands for: a letter's, or a long option's own.
+const OptionRow* rowOfCode(int code) {
+  for (const OptionRow& row : kOptions) {
+    if (row.letter ? code == row.letter : code == kFirstLongOnlyCode + static_cast<int>(row.id))
+      return &row;
+  }
+  return nullptr;
+}
 
 // The C library's getopt_long reads the options as Linux users expect:
 // "-s DIR", "-sDIR", "--source DIR", "--source=DIR", grouped flags ("-jy"),
@@ -232,31 +247,57 @@ ParsedArgs parseArgs(const std::vector<std::string>& args) {
       throw UsageError(std::string("unknown option '-") + static_cast<char>(::optopt) + "'");
     }
     if (c == ':') throw UsageError("option '" + seen + "' needs a value");
-    const option* found = index >= 0 ? &longOptions[index] : nullptr;
-    for (const option* o = longOptions; !found && o->name; ++o) {
-      if (o->val == c) found = o;
-    }
+    const OptionRow* found = index >= 0 ? &kOptions[index] : rowOfCode(c);
     if (!found) throw UsageError("unknown option '" + seen + "'");
-    parsed.add(found->name, ::optarg ? std::string(::optarg) : std::string());
+    parsed.add(found->id, ::optarg ? std::string(::optarg) : std::string());
   }
   for (int i = ::optind; i < argc; ++i)
-    parsed.add("template", argv[static_cast<std::size_t>(i)]);
+    parsed.operands.emplace_back(argv[static_cast<std::size_t>(i)]);
   return parsed;
 }
 
-std::optional<bool> onOff(const ParsedArgs& result, const std::string& option) {
+std::string longName(OptionId id) {
+  return "--" + std::string(kOptions[static_cast<std::size_t>(id)].name);
+}
+
+std::optional<bool> onOff(const ParsedArgs& result, OptionId option) {
   if (!result.count(option)) return std::nullopt;
   const std::string& value = result.last(option);
   if (value == "on") return true;
   if (value == "off") return false;
-  throw UsageError("--" + option + " takes on or off, not '" + value + "'");
+  throw UsageError(longName(option) + " takes on or off, not '" + value + "'");
 }
 
 }  // namespace
 
+std::span<const OptionRow> optionTable() {
+  return kOptions;
+}
+
+const std::string& optionSynopsis() {
+  static const std::string synopsis = makeSynopsis();
+  return synopsis;
+}
+
 const std::string& helpText() {
-  static const std::string help = makeHelp();
+  static const std::string help = "Usage: " + std::string(kUsage) + "\n       " +
+                                  std::string(kCheckOnlyUsage) + '\n' + std::string(kHelpHead) +
+                                  optionSynopsis() + std::string(kHelpTail);
   return help;
+}
+
+std::string readmeSynopsis() {
+  return std::string(kUsage) + '\n' + std::string(kCheckOnlyUsage) + '\n' + optionSynopsis();
+}
+
+std::string optionWords() {
+  std::string words;
+  for (const OptionRow& row : kOptions) {
+    if (row.letter) words += std::string{'-', row.letter, ' '};
+    words += "--" + std::string(row.name) + ' ';
+  }
+  words.pop_back();
+  return words;
 }
 
 Options parseOptions(const std::vector<std::string>& args, const std::string& workingFolder,
@@ -264,71 +305,71 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
   const ParsedArgs result = parseArgs(args);
 
   Options opts;
-  opts.help = result.count("help") != 0;
-  opts.version = result.count("version") != 0;
+  opts.help = result.count(OptionId::Help) != 0;
+  opts.version = result.count(OptionId::Version) != 0;
   if (opts.help || opts.version) return opts;
 
-  const auto text = [&](const std::string& option) -> std::optional<std::string> {
+  const auto text = [&](OptionId option) -> std::optional<std::string> {
     if (!result.count(option)) return std::nullopt;
     return result.last(option);
   };
-  const auto path = [&](const std::string& option) -> std::optional<std::string> {
+  const auto path = [&](OptionId option) -> std::optional<std::string> {
     std::optional<std::string> value = text(option);
     if (value) *value = absolutePath(workingFolder, *value, driveFolder);
     return value;
   };
 
-  if (result.count("check-only")) {
+  if (result.count(OptionId::CheckOnly)) {
     // The operands are the scripts to check, not a template.
     opts.action = Action::CheckOnly;
-    if (!result.count("template")) throw UsageError("--check-only needs the scripts to check");
-    opts.checkScripts = result.all("template");
+    if (result.operands.empty()) throw UsageError("--check-only needs the scripts to check");
+    opts.checkScripts = result.operands;
     for (const std::string& script : opts.checkScripts) {
       if (script.empty()) throw UsageError("a script to check is empty");
       const std::string absolute = absolutePath(workingFolder, script, driveFolder);
       opts.checkScriptFolders.push_back(absolute.substr(0, absolute.find_last_of("/\\") + 1));
     }
-  } else if (result.count("template")) {
-    const auto& templates = result.all("template");
+  } else if (!result.operands.empty()) {
+    const auto& templates = result.operands;
     if (templates.size() > 1) throw UsageError("one TEMPLATE at most");
     if (templates.front().empty()) throw UsageError("TEMPLATE is empty");
     opts.templatePath = absolutePath(workingFolder, templates.front(), driveFolder);
   }
-  opts.source = path("source");
-  opts.prefix = text("prefix");
-  opts.name = text("name");
-  opts.dest = path("dest");
-  if (result.count("ext")) {
-    opts.exts = result.all("ext");
+  opts.source = path(OptionId::Source);
+  opts.prefix = text(OptionId::Prefix);
+  opts.name = text(OptionId::Name);
+  opts.dest = path(OptionId::Dest);
+  if (result.count(OptionId::Ext)) {
+    opts.exts = result.all(OptionId::Ext);
     for (const std::string& ext : opts.exts) {
       if (ext.empty()) throw UsageError("--ext needs an extension, such as avi");
     }
   }
-  if (result.count("clip")) opts.clips = result.all("clip");
-  opts.join = result.count("join") != 0;
+  if (result.count(OptionId::Clip)) opts.clips = result.all(OptionId::Clip);
+  opts.join = result.count(OptionId::Join) != 0;
 
   int actions = 0;
-  const auto action = [&](const std::string& option, Action which) {
+  const auto action = [&](OptionId option, Action which) {
     if (!result.count(option)) return;
     ++actions;
     opts.action = which;
   };
-  action("list", Action::List);
-  action("show", Action::Show);
-  action("dry-run", Action::DryRun);
-  action("save", Action::Save);
-  action("check-only", Action::CheckOnly);
+  action(OptionId::List, Action::List);
+  action(OptionId::Show, Action::Show);
+  action(OptionId::DryRun, Action::DryRun);
+  action(OptionId::Save, Action::Save);
+  action(OptionId::CheckOnly, Action::CheckOnly);
   if (actions > 1) {
     throw UsageError("--list, --show, --dry-run, --save and --check-only exclude each other");
   }
-  opts.check = result.count("check") != 0;
+  opts.check = result.count(OptionId::Check) != 0;
   if (opts.check && opts.action != Action::Create && opts.action != Action::CheckOnly) {
     throw UsageError(
         "--check checks the scripts written: not with --list, --show, --dry-run "
         "or --save");
   }
   const bool checking = opts.check || opts.action == Action::CheckOnly;
-  if (const std::optional<std::string> library = text("avisynth")) {
+  if (const std::optional<std::string> library = text(OptionId::Avisynth)) {
     if (!checking) throw UsageError("--avisynth goes with --check or --check-only");
     if (library->empty()) throw UsageError("--avisynth needs a path");
     // A bare name is the dynamic loader's to find, as dlopen reads it.
@@ -336,7 +377,7 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
                         ? *library
                         : absolutePath(workingFolder, *library, driveFolder);
   }
-  if (const std::optional<std::string> seconds = text("check-time")) {
+  if (const std::optional<std::string> seconds = text(OptionId::CheckTime)) {
     if (!checking) throw UsageError("--check-time goes with --check or --check-only");
     unsigned value = 0;
     const auto [end, ec] =
@@ -347,14 +388,14 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
     }
     opts.checkSeconds = value;
   }
-  if (result.count("avisynth-plugins")) {
+  if (result.count(OptionId::AvisynthPlugins)) {
     if (!checking) throw UsageError("--avisynth-plugins goes with --check or --check-only");
-    for (const std::string& folder : result.all("avisynth-plugins")) {
+    for (const std::string& folder : result.all(OptionId::AvisynthPlugins)) {
       if (folder.empty()) throw UsageError("--avisynth-plugins needs a folder");
       opts.pluginFolders.push_back(absolutePath(workingFolder, folder, driveFolder));
     }
   }
-  if (const std::optional<std::string> size = text("check-memory")) {
+  if (const std::optional<std::string> size = text(OptionId::CheckMemory)) {
     if (!checking) throw UsageError("--check-memory goes with --check or --check-only");
     opts.checkMemory = parseMemorySize(*size);
     if (!opts.checkMemory) {
@@ -362,8 +403,8 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
                        *size + "'");
     }
   }
-  const std::optional<std::string> frame = text("frame");
-  const std::optional<std::string> frameDir = path("frame-dir");
+  const std::optional<std::string> frame = text(OptionId::Frame);
+  const std::optional<std::string> frameDir = path(OptionId::FrameDir);
   if (frame || frameDir) {
     if (!checking) throw UsageError("--frame goes with --check or --check-only");
     if (!frame || !frameDir) throw UsageError("--frame and --frame-dir go together");
@@ -376,29 +417,29 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
     opts.frame = value;
     opts.frameDir = *frameDir;
   }
-  opts.info = result.count("info") != 0;
+  opts.info = result.count(OptionId::Info) != 0;
   if (opts.info && !checking) throw UsageError("--info goes with --check or --check-only");
   if (opts.action == Action::Save) {
-    opts.savePath = *path("save");
+    opts.savePath = *path(OptionId::Save);
     if (opts.savePath.empty()) throw UsageError("--save needs a path");
   }
-  if (const std::optional<std::string> type = text("type")) {
+  if (const std::optional<std::string> type = text(OptionId::Type)) {
     if (opts.action != Action::Save) throw UsageError("--type goes with --save");
     opts.saveType = saveTypeIndexNamed(*type);
     if (!opts.saveType) throw UsageError("--type takes qtpl, avs, txt or all, not '" + *type + "'");
   }
-  opts.noIni = result.count("no-ini") != 0;
-  opts.nul = result.count("null") != 0;
+  opts.noIni = result.count(OptionId::NoIni) != 0;
+  opts.nul = result.count(OptionId::Null) != 0;
   if (opts.info && opts.nul) throw UsageError("--info prints JSON lines: not with -0");
   if (opts.nul && (opts.action == Action::Show || opts.action == Action::Save)) {
     throw UsageError("-0 goes with --list, --dry-run or the scripts' list");
   }
-  opts.loadInis = onOff(result, "load-inis");
-  opts.saveInis = onOff(result, "save-inis");
+  opts.loadInis = onOff(result, OptionId::LoadInis);
+  opts.saveInis = onOff(result, OptionId::SaveInis);
 
-  const bool yes = result.count("yes") != 0;
-  const bool noClobber = result.count("no-clobber") != 0;
-  const bool skip = result.count("skip-existing") != 0;
+  const bool yes = result.count(OptionId::Yes) != 0;
+  const bool noClobber = result.count(OptionId::NoClobber) != 0;
+  const bool skip = result.count(OptionId::SkipExisting) != 0;
   if (int(yes) + int(noClobber) + int(skip) > 1)
     throw UsageError("-y, --no-clobber and --skip-existing exclude each other");
   if (yes) opts.overwrite = Overwrite::Replace;

@@ -4,10 +4,13 @@
 // help; the getopt tables and the --help text are made from that table.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/cli_port.h"
@@ -62,8 +65,65 @@ struct Options {
   bool info = false;
 };
 
-// What --help prints.
+// Each option of the command line, by meaning; the table below has one row
+// for each, in this order.
+enum class OptionId {
+  Source,
+  Prefix,
+  Ext,
+  Name,
+  Dest,
+  Join,
+  Clip,
+  List,
+  Show,
+  DryRun,
+  Save,
+  Type,
+  LoadInis,
+  SaveInis,
+  NoIni,
+  Null,
+  Check,
+  CheckOnly,
+  Avisynth,
+  CheckTime,
+  AvisynthPlugins,
+  CheckMemory,
+  Frame,
+  FrameDir,
+  Info,
+  Yes,
+  NoClobber,
+  SkipExisting,
+  Help,
+  Version,
+};
+inline constexpr std::size_t kOptionCount = static_cast<std::size_t>(OptionId::Version) + 1;
+
+// One option: its letter ('\0' for none), its long name, the value it takes
+// as --help names it (empty for none) and its help. A help of more than one
+// line breaks where it has a line end; an empty help lists the option on one
+// line with the next one, under the next one's help.
+struct OptionRow {
+  OptionId id;
+  char letter;
+  std::string_view name;
+  std::string_view value;
+  std::string_view help;
+};
+
+// Every option once, in the order --help lists them.
+std::span<const OptionRow> optionTable();
+
+// What --help prints, and the part of it that lists the options.
 const std::string& helpText();
+const std::string& optionSynopsis();
+// The usage lines and the options, as cli/README.md shows them.
+std::string readmeSynopsis();
+// Every spelling of every option, "-s --source -p --prefix ...", each
+// separated by a space: the words the shell completion offers.
+std::string optionWords();
 
 // Reads args (without the program name); relative paths are read against
 // workingFolder. Raises UsageError, whose text says what is wrong.

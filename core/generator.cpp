@@ -35,7 +35,6 @@ RunOutcome ScriptGenerator::run(const ScriptInputs& in, ScriptState& state) {
   replaceAll_ = false;
   if (in.destText.empty()) {
     user_.messageBox(MessageKind::Error, Buttons::Ok, msg::kNoDestination);
-    user_.focus(Field::Destination);
     return RunOutcome::NoDestination;
   }
   // Two clips with one script name would have the second script replace the
@@ -49,11 +48,11 @@ RunOutcome ScriptGenerator::run(const ScriptInputs& in, ScriptState& state) {
       return RunOutcome::NameClash;
     }
   }
-  state.NamePattern = in.nameText;
+  state.namePattern = in.nameText;
   created_.clear();
   created_.append(msg::kScriptsCreatedHeading);
-  state.DestDir = withTrailingSeparator(in.destText);
-  state.SourceDir = withTrailingSeparator(in.sourceText);
+  state.destFolder = withTrailingSeparator(in.destText);
+  state.sourceFolder = withTrailingSeparator(in.sourceText);
   return in.join ? runJoined(in, state) : runPerClip(in, state);
 }
 
@@ -132,16 +131,16 @@ RunOutcome ScriptGenerator::writeMultipleScripts(const ScriptInputs& in, ScriptS
   const bool several = in.selectedClips.size() > 1;
   for (const std::string& clip : in.selectedClips) {
     if (progress_ && !progress_->proceed(done, in.selectedClips.size())) {
-      report_.stoppedAt = PerClipScriptName(state.NamePattern, clip).scriptFile;
+      report_.stoppedAt = PerClipScriptName(state.namePattern, clip).scriptFile;
       return RunOutcome::Cancelled;
     }
-    state.CurClipFile = clip;
-    PerClipName name = PerClipScriptName(state.NamePattern, clip);
-    state.CurClipBase = std::move(name.clipBase);
-    state.CurScriptFile = std::move(name.scriptFile);
+    state.clipFile = clip;
+    PerClipName name = PerClipScriptName(state.namePattern, clip);
+    state.clipBase = std::move(name.clipBase);
+    state.scriptFile = std::move(name.scriptFile);
 
-    path.assign(state.DestDir).append(state.CurScriptFile);
-    report_.stoppedAt = state.CurScriptFile;  // until it is written or kept
+    path.assign(state.destFolder).append(state.scriptFile);
+    report_.stoppedAt = state.scriptFile;  // until it is written or kept
     bool skip = false;
     auto writer = openScript(path, several, skip);
     if (skip) {
@@ -154,10 +153,10 @@ RunOutcome ScriptGenerator::writeMultipleScripts(const ScriptInputs& in, ScriptS
 
     buffer.clear();
     for (const std::string& line : in.templateLines) {
-      appendScriptLine(buffer, line, state.SourceDir, std::span(&clip, 1), false);
+      appendScriptLine(buffer, line, state.sourceFolder, std::span(&clip, 1), false);
       flushIfFull(*writer, buffer);
     }
-    finish(*writer, buffer, [this, name = state.CurScriptFile] { created_.append(name); });
+    finish(*writer, buffer, [this, name = state.scriptFile] { created_.append(name); });
     report_.stoppedAt.clear();
     ++report_.written;
     ++done;
@@ -170,11 +169,11 @@ RunOutcome ScriptGenerator::runJoined(const ScriptInputs& in, ScriptState& state
 }
 
 RunOutcome ScriptGenerator::writeJoinedScript(const ScriptInputs& in, ScriptState& state) {
-  state.CurScriptFile = JoinedScriptName(in.nameText);
+  state.scriptFile = JoinedScriptName(in.nameText);
 
-  report_.stoppedAt = state.CurScriptFile;
+  report_.stoppedAt = state.scriptFile;
   bool skip = false;
-  auto writer = openScript(state.DestDir + state.CurScriptFile, false, skip);
+  auto writer = openScript(state.destFolder + state.scriptFile, false, skip);
   if (skip) {
     report_.stoppedAt.clear();
     report_.kept = 1;
@@ -184,10 +183,10 @@ RunOutcome ScriptGenerator::writeJoinedScript(const ScriptInputs& in, ScriptStat
 
   std::string buffer;
   for (const std::string& line : in.templateLines) {
-    appendScriptLine(buffer, line, state.SourceDir, in.selectedClips, true);
+    appendScriptLine(buffer, line, state.sourceFolder, in.selectedClips, true);
     flushIfFull(*writer, buffer);
   }
-  finish(*writer, buffer, [this, name = state.CurScriptFile] { created_.append(name); });
+  finish(*writer, buffer, [this, name = state.scriptFile] { created_.append(name); });
   report_.stoppedAt.clear();
   report_.written = 1;
   return RunOutcome::Completed;

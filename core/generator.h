@@ -26,12 +26,12 @@ struct ScriptInputs {
 
 // The main window's fields that a run sets; they keep the last run's values.
 struct ScriptState {
-  std::string DestDir;
-  std::string SourceDir;
-  std::string NamePattern;
-  std::string CurClipFile;
-  std::string CurClipBase;
-  std::string CurScriptFile;
+  std::string destFolder;    // ends in the separator
+  std::string sourceFolder;  // ends in the separator
+  std::string namePattern;
+  std::string clipFile;    // the clip being written
+  std::string clipBase;    // its name before its first "."
+  std::string scriptFile;  // the script being written
 };
 
 // The created-scripts list.

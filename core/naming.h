@@ -11,8 +11,8 @@
 namespace clipquill {
 
 struct PerClipName {
-  std::string scriptFile;  // CurScriptFile
-  std::string clipBase;    // CurClipBase: the clip's name before its first "."
+  std::string scriptFile;
+  std::string clipBase;  // the clip's name before its first "."
 };
 
 // The script name for one clip. An empty pattern gives the clip base; a "*"

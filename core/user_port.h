@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the program asks of the person in front of it: message boxes and the
-// keyboard focus. The window, the command line and the tests each supply one.
+// What the program asks of the person in front of it: message boxes. The
+// window, the command line and the tests each supply one.
 #pragma once
 
 #include <string_view>
@@ -16,14 +16,10 @@ enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, SaveDontSaveCancel, Repla
 // Closing a box by other means than a button counts as Cancel (or No).
 enum class Answer { Ok, Cancel, Yes, No, Save, DontSave, ReplaceAll, Skip };
 
-// The main window's four text fields.
-enum class Field { Source, ClipName, ScriptName, Destination };
-
 class UserPort {
  public:
   virtual ~UserPort() = default;
   virtual Answer messageBox(MessageKind kind, Buttons buttons, std::string_view text) = 0;
-  virtual void focus(Field field) = 0;
 };
 
 }  // namespace clipquill

@@ -123,6 +123,15 @@ std::optional<UserConfigPlace> userConfigPlaceIn(std::string_view appDataFolder,
   return UserConfigPlace{withTrailingSeparator(base, seps) + std::string(kAppTitle), {base}};
 }
 
+void adoptRenamedKeys(SettingsMap& values) {
+  for (const RenamedUserKey& renamed : kRenamedUserKeys) {
+    const auto before = values.find(renamed.before);
+    if (before == values.end()) continue;
+    values.try_emplace(std::string(renamed.now), std::move(before->second));
+    values.erase(before);
+  }
+}
+
 UserSettings::UserSettings(PersistFiles& files, std::optional<UserConfigPlace> place)
     : files_(files), place_(std::move(place)) {
   reload();
@@ -136,8 +145,10 @@ std::string UserSettings::path() const {
 void UserSettings::reload() {
   if (!place_) return;
   try {
-    if (const std::optional<std::string> bytes = files_.read(path()))
+    if (const std::optional<std::string> bytes = files_.read(path())) {
       values_ = parseUserSettings(*bytes);
+      adoptRenamedKeys(values_);
+    }
   } catch (const Error&) {
     // An unreadable file: what this run has stays.
   }

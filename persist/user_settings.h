@@ -20,6 +20,7 @@
 
 #include "core/paths.h"
 #include "persist/persist_files.h"
+#include "persist/user_keys.h"
 
 namespace clipquill {
 
@@ -28,6 +29,8 @@ using SettingsMap = std::map<std::string, std::string, std::less<>>;
 SettingsMap parseUserSettings(std::string_view bytes);
 std::string formatUserSettings(const SettingsMap& values);
 bool isSettingsKey(std::string_view key);
+// Each key of kRenamedUserKeys moved to its new name, unless that is taken.
+void adoptRenamedKeys(SettingsMap& values);
 
 // Where the settings live, and the folders under which the program may make
 // the ones missing on the way there. It never makes the home folder, nor a

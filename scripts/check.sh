@@ -37,7 +37,7 @@ JOBS="$(nproc)"
 FUZZ_SECONDS="${FUZZ_SECONDS:-20}"
 BUILD_TOOLS=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev util-linux qt6-base-dev libqscintilla2-qt6-dev libjpeg-dev fonts-dejavu-core
-  dbus-daemon)
+  dbus-daemon groff-base)
 
 extra_args=()
 if [[ -n "${CMAKE_ARGS:-}" ]]; then

@@ -234,15 +234,9 @@ echo "bash completion: loaded on demand for clipquill and clipquill-cli"
 
 # Every option of clipquill-cli --help is in its manual page and its
 # completion, and the completion offers the values of --type.
-page_text="$(MANWIDTH=200 man -l "$(man -w clipquill-cli 2>/dev/null || echo "$work/deb/usr/share/man/man1/clipquill-cli.1.gz")" 2>/dev/null)"
-completion_file="$share/bash-completion/completions/clipquill-cli"
-options="$(run "$bin/clipquill-cli" --help | grep -oE '(^|[ ,])--?[a-z0-9][a-z-]*' | tr -d ' ,' | sort -u)"
-[[ -n "$options" ]] || fail "clipquill-cli --help lists no options"
-for option in $options; do
-  grep -qF -- "$option" <<<"$page_text" || fail "clipquill-cli(1) does not list $option"
-  grep -qE -- "(^|[ '])$option( |'|\)|$)" "$completion_file" ||
-    fail "the completion of clipquill-cli does not offer $option"
-done
+page_path="$(man -w clipquill-cli 2>/dev/null || echo "$work/deb/usr/share/man/man1/clipquill-cli.1.gz")"
+bash scripts/check_cli_docs.sh "$bin/clipquill-cli" "$page_path" \
+  "$share/bash-completion/completions/clipquill-cli"
 offered() {
   bash -c 'source /usr/share/bash-completion/bash_completion; _completion_loader clipquill-cli
     COMP_WORDS=(clipquill-cli "$@"); COMP_CWORD=$(($# )); COMP_LINE="clipquill-cli $*"
@@ -252,7 +246,6 @@ offered() {
 [[ "$(offered --type '')" == "all avs qtpl txt " ]] || fail "--type completes to: $(offered --type '')"
 [[ "$(offered --n)" == "--name --no-clobber --no-ini --null " ]] ||
   fail "--n completes to: $(offered --n)"
-echo "clipquill-cli: its $(wc -w <<<"$options") options in its manual page and completion"
 
 # --- removal ---------------------------------------------------------------------
 expect_none_left "the checks are done"

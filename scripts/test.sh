@@ -13,10 +13,11 @@ cd "$ROOT"
 
 # shellcheck source=scripts/deps.sh
 source scripts/deps.sh
-# util-linux provides setpriv, dbus-daemon a session bus, which the tests use.
+# util-linux provides setpriv, dbus-daemon a session bus, groff-base renders
+# the manual page whose options a test checks; the tests use them.
 deps_install g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
   nlohmann-json3-dev util-linux qt6-base-dev libqscintilla2-qt6-dev libjpeg-dev fonts-dejavu-core \
-  dbus-daemon ffmpeg libpng-dev
+  dbus-daemon groff-base ffmpeg libpng-dev
 
 extra_args=()
 if [[ -n "${CMAKE_ARGS:-}" ]]; then

@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QPushButton>
 
+#include "app/main_window_model.h"
 #include "core/constants.h"
 #include "resources/embedded.h"
 #include "ui/dialog_frame.h"
@@ -26,7 +27,7 @@ QLabel* label(QWidget* parent, const char* name) {
 }  // namespace
 
 AboutBox::AboutBox(QWidget* parent)
-    : QDialog(parent, kDialogFrame), titleSource_([] { return shownText(kAppTitle); }) {
+    : MenuDialog(parent, kDialogFrame), titleSource_([] { return shownText(kAppTitle); }) {
   setWindowTitle(QStringLiteral("About"));
 
   // A panel raised outside and lowered inside, holding everything but OK.
@@ -104,6 +105,10 @@ void AboutBox::placeWidgets() {
   fitDialog(this, QSize(362, 208));
 }
 
+void AboutBox::attach(const MainWindowModel& model) {
+  setTitleSource([&model] { return shownText(model.state().appTitle); });
+}
+
 void AboutBox::showModal() {
   centreOnScreen(this);
   exec();
@@ -112,7 +117,7 @@ void AboutBox::showModal() {
 void AboutBox::showEvent(QShowEvent* event) {
   refresh();
   fitDialog(this, QSize(362, 208));
-  QDialog::showEvent(event);
+  MenuDialog::showEvent(event);
 }
 
 void AboutBox::refresh() {

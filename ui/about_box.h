@@ -3,9 +3,10 @@
 // with a pointer to the usage window.
 #pragma once
 
-#include <QDialog>
 #include <QString>
 #include <functional>
+
+#include "ui/menu_dialog.h"
 
 class QFrame;
 class QLabel;
@@ -13,7 +14,7 @@ class QPushButton;
 
 namespace clipquill {
 
-class AboutBox : public QDialog {
+class AboutBox : public MenuDialog {
   Q_OBJECT
 
  public:
@@ -26,6 +27,10 @@ class AboutBox : public QDialog {
 
   // Shows the box modally until OK, Enter, Escape or the close box.
   void showModal();
+
+  void present() override { showModal(); }
+  // The product name is the model's application title.
+  void attach(const MainWindowModel& model) override;
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "app/process_environment.h"
 #include "core/constants.h"
 #include "core/error.h"
 #include "persist/path_rules.h"
@@ -26,7 +27,6 @@
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
 #include "ui/message_boxes.h"
-#include "ui/model/process_environment.h"
 #include "ui/model/program_args.h"
 #include "ui/model/startup.h"
 #include "ui/platform_paths.h"
@@ -80,7 +80,7 @@ class QtStartup final : public StartupSteps {
   void createWindow(StartupWindow window) override {
     if (window == StartupWindow::Main) {
       main_ = std::make_unique<MainWindow>(std::move(setup_));
-      dialogs_ = std::make_unique<QtDialogs>(*main_, main_->model(), home_);
+      dialogs_ = std::make_unique<QtDialogs>(*main_, main_->model(), home_, main_->menuDialogs());
     } else {
       dialogs_->create(window);
     }

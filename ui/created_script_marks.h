@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/model/created_script_checks.h"
+#include "app/created_script_checks.h"
 
 class QListWidget;
 class QListWidgetItem;

@@ -1,17 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/dialogs.h"
 
-#include "ui/about_box.h"
 #include "ui/filter_editor_dialog.h"
 #include "ui/folder_picker_dialog.h"
 #include "ui/new_folder_dialog.h"
-#include "ui/qt_text.h"
-#include "ui/usage_dialog.h"
 
 namespace clipquill {
 
-QtDialogs::QtDialogs(QWidget& owner, const MainWindowModel& model, std::string homeFolder)
-    : owner_(owner), model_(model), homeFolder_(std::move(homeFolder)) {}
+QtDialogs::QtDialogs(QWidget& owner, const MainWindowModel& model, std::string homeFolder,
+                     MenuDialogMakers menuDialogs)
+    : owner_(owner),
+      model_(model),
+      homeFolder_(std::move(homeFolder)),
+      menuDialogMakers_(std::move(menuDialogs)) {}
 
 QtDialogs::~QtDialogs() = default;
 
@@ -21,15 +22,16 @@ void QtDialogs::create(StartupWindow window) {
   switch (window) {
     case StartupWindow::Main:
       break;
+    default:
+      // A menu item's dialog.
+      if (const auto maker = menuDialogMakers_.find(window); maker != menuDialogMakers_.end()) {
+        std::unique_ptr<MenuDialog>& dialog = menuDialogs_[window];
+        dialog = maker->second(&owner_);
+        dialog->attach(model_);
+      }
+      break;
     case StartupWindow::FolderPicker:
       folderPicker_ = std::make_unique<FolderPickerDialog>(homeFolder_, &owner_);
-      break;
-    case StartupWindow::About:
-      about_ = std::make_unique<AboutBox>(&owner_);
-      about_->setTitleSource([this] { return shownText(model_.state().AppTitle); });
-      break;
-    case StartupWindow::Using:
-      usage_ = std::make_unique<UsageDialog>(&owner_);
       break;
     case StartupWindow::NewFolder:
       newFolder_ = std::make_unique<NewFolderDialog>(folderPicker_.get());
@@ -53,12 +55,9 @@ std::optional<std::vector<std::string>> QtDialogs::editFilters(
   return filterEditor_->edit(lines);
 }
 
-void QtDialogs::showUsage() {
-  if (usage_) usage_->showUsage();
-}
-
-void QtDialogs::showAbout() {
-  if (about_) about_->showModal();
+void QtDialogs::openMenuDialog(StartupWindow window) {
+  if (const auto dialog = menuDialogs_.find(window); dialog != menuDialogs_.end())
+    dialog->second->present();
 }
 
 }  // namespace clipquill

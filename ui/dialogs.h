@@ -4,29 +4,29 @@
 // at once, and the program's own, which makes and keeps the dialog windows.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "ui/model/main_window_model.h"
+#include "app/main_window_model.h"
+#include "ui/menu_dialog.h"
 #include "ui/model/startup.h"
 
 class QWidget;
 
 namespace clipquill {
 
-class AboutBox;
 class FilterEditorDialog;
 class FolderPickerDialog;
 class NewFolderDialog;
-class UsageDialog;
 
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
-  // The folder picker, as FormPort::pickFolder promises: the folder shown
+  // The folder picker, as FrontEnd::pickFolder promises: the folder shown
   // when closed with OK, nothing on Cancel; raises Error, without opening,
   // when boxText names a folder that cannot be entered.
   virtual std::optional<std::string> pickFolder(FolderPickerFor which, std::string_view boxText,
@@ -35,11 +35,13 @@ class Dialogs {
   // nothing when closed by its close box.
   virtual std::optional<std::vector<std::string>> editFilters(
       const std::vector<std::string>& lines) = 0;
-  // "&Using": the usage window, not modal; a second call brings it forward.
-  virtual void showUsage() = 0;
-  // "&About": the about box, modal.
-  virtual void showAbout() = 0;
+  // A menu item's dialog, made by start-up as window ("&Using", "&About").
+  virtual void openMenuDialog(StartupWindow window) = 0;
 };
+
+// The menu dialogs by the start-up step that makes each, as the main
+// window's menu items name them.
+using MenuDialogMakers = std::map<StartupWindow, MenuDialogMaker>;
 
 // The real dialogs, each made by start-up in its turn, owned here and
 // reused for every showing. One not made yet does nothing when asked.
@@ -47,7 +49,9 @@ class QtDialogs final : public Dialogs {
  public:
   // The dialogs belong to owner, the main window, whose model gives the
   // about box its title; homeFolder stands for the folder picker's empty box.
-  QtDialogs(QWidget& owner, const MainWindowModel& model, std::string homeFolder);
+  // menuDialogs makes the menu items' dialogs.
+  QtDialogs(QWidget& owner, const MainWindowModel& model, std::string homeFolder,
+            MenuDialogMakers menuDialogs);
   ~QtDialogs() override;
 
   // Makes the dialog window of start-up's step window (any but the main
@@ -58,17 +62,16 @@ class QtDialogs final : public Dialogs {
                                         std::string_view baseFolder) override;
   std::optional<std::vector<std::string>> editFilters(
       const std::vector<std::string>& lines) override;
-  void showUsage() override;
-  void showAbout() override;
+  void openMenuDialog(StartupWindow window) override;
 
  private:
   QWidget& owner_;
   const MainWindowModel& model_;
   std::string homeFolder_;
+  MenuDialogMakers menuDialogMakers_;
   // Destroyed in reverse: the new-folder dialog before the picker that uses it.
   std::unique_ptr<FolderPickerDialog> folderPicker_;
-  std::unique_ptr<AboutBox> about_;
-  std::unique_ptr<UsageDialog> usage_;
+  std::map<StartupWindow, std::unique_ptr<MenuDialog>> menuDialogs_;
   std::unique_ptr<NewFolderDialog> newFolder_;
   std::unique_ptr<FilterEditorDialog> filterEditor_;
 };

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "ui/model/main_window_model.h"
+#include "app/main_window_model.h"
 
 class QWidget;
 

@@ -13,10 +13,10 @@
 #include <string_view>
 #include <vector>
 
+#include "app/main_window_model.h"
 #include "core/error.h"
 #include "ui/model/drives.h"
 #include "ui/model/folder_lister.h"
-#include "ui/model/main_window_model.h"
 
 class QComboBox;
 class QFrame;

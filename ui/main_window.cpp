@@ -29,19 +29,22 @@
 #include <limits>
 #include <utility>
 
+#include "app/system_platform.h"
 #include "persist/path_rules.h"
 #include "persist/template_file.h"
+#include "persist/user_keys.h"
+#include "ui/about_box.h"
 #include "ui/created_script_marks.h"
 #include "ui/elided_label.h"
 #include "ui/find_bar.h"
 #include "ui/frame_pane.h"
 #include "ui/list_views.h"
-#include "ui/model/system_platform.h"
 #include "ui/platform_paths.h"
 #include "ui/preview_pane.h"
 #include "ui/qt_text.h"
 #include "ui/screen_centre.h"
 #include "ui/template_editor.h"
+#include "ui/usage_dialog.h"
 
 namespace clipquill {
 
@@ -116,9 +119,6 @@ std::string joinLines(const std::vector<std::string>& lines) {
   return text;
 }
 
-// Whether the preview pane is shown: the user's choice, kept for the user.
-constexpr std::string_view kPreviewShownKey = "preview.shown";
-
 // The largest template whose script the preview renders a picture of.
 constexpr int kPictureTemplateBytes = 1 << 20;
 
@@ -154,7 +154,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
       files_(setup.files ? *setup.files : qtFileDialogs()) {
   SystemPlatform& system = platform_->system;
   model_ = std::make_unique<MainWindowModel>(
-      FormPlatform{platform_->folders, *system.scripts, *system.files, system.registry, *this});
+      ModelPlatform{platform_->folders, *system.scripts, *system.files, system.registry, *this});
   model_->setTemplateView(this);
   buildWidgets();
   buildMenus();
@@ -170,7 +170,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
   bindDesktop();
 
   model_->start(setup.startup);
-  setWindowTitle(QString::fromStdString(model_->state().AppTitle));
+  setWindowTitle(QString::fromStdString(model_->state().appTitle));
   showPreviewPane(userSettings().flag(kPreviewShownKey, true));
   showStatus();
 }
@@ -415,9 +415,24 @@ void MainWindow::buildMenus() {
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
   help->setObjectName(QStringLiteral("Help1"));
-  item(help, usageAction_, "Using1", QStringLiteral("&Using"), QKeySequence(Qt::CTRL | Qt::Key_U));
+  usageAction_ = addMenuDialog<UsageDialog>(help, StartupWindow::Using, "Using1",
+                                            QStringLiteral("&Using"), Qt::CTRL | Qt::Key_U);
   help->addSeparator();
-  item(help, aboutAction_, "About1", QStringLiteral("&About"), QKeySequence(Qt::CTRL | Qt::Key_B));
+  aboutAction_ = addMenuDialog<AboutBox>(help, StartupWindow::About, "About1",
+                                         QStringLiteral("&About"), Qt::CTRL | Qt::Key_B);
+}
+
+template <class Dialog>
+QAction* MainWindow::addMenuDialog(QMenu* menu, StartupWindow window, const char* name,
+                                   const QString& caption, const QKeySequence& keys) {
+  QAction* action = menu->addAction(caption);
+  action->setObjectName(QString::fromLatin1(name));
+  action->setShortcut(keys);
+  menuDialogs_[window] = &makeMenuDialog<Dialog>;
+  connect(action, &QAction::triggered, this, [this, window] {
+    if (dialogs_) dialogs_->openMenuDialog(window);
+  });
+  return action;
 }
 
 void MainWindow::buildStatusBar() {
@@ -534,8 +549,6 @@ void MainWindow::connectEvents() {
           [this] { model_->event([this] { model_->toggleSaveInis(); }); });
   connect(exitAction_, &QAction::triggered, this, &QWidget::close);
   connect(avisynthLibraryAction_, &QAction::triggered, this, [this] { chooseAvisynthLibrary(); });
-  connect(usageAction_, &QAction::triggered, this, [this] { showUsage(); });
-  connect(aboutAction_, &QAction::triggered, this, [this] { showAbout(); });
 
   filterList_->onToggle = [&m](int row) { m.toggleFilter(static_cast<std::size_t>(row)); };
   filterList_->onClick = [&m] { m.clickFilter(); };
@@ -664,14 +677,6 @@ void MainWindow::destinationFocusOut() {
   if (defaultButton_ == destinationFolderButton_) setDefaultButton(nullptr);
 }
 
-void MainWindow::showUsage() {
-  if (dialogs_) dialogs_->showUsage();
-}
-
-void MainWindow::showAbout() {
-  if (dialogs_) dialogs_->showAbout();
-}
-
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (model_->requestClose()) {
     event->accept();
@@ -701,7 +706,7 @@ void MainWindow::runCreateScripts() {
   const bool refused = last && (last->outcome == RunOutcome::NoDestination ||
                                 last->outcome == RunOutcome::NameClash);
   if (createdShown_ && !refused) {
-    checkMarks_->start(model_->scriptCheckOptions(), model_->state().script.DestDir,
+    checkMarks_->start(model_->scriptCheckOptions(), model_->state().script.destFolder,
                        model_->createdScripts());
   }
 }
@@ -713,7 +718,7 @@ void MainWindow::chooseAvisynthLibrary() {
   }
 }
 
-// --- FormPort ---------------------------------------------------------------
+// --- FrontEnd ---------------------------------------------------------------
 
 Answer MainWindow::messageBox(MessageKind kind, Buttons buttons, std::string_view text) {
   // The questions' texts break their lines with CR LF.
@@ -727,7 +732,7 @@ void MainWindow::focus(Field field) {
 }
 
 void MainWindow::errorBox(const Error& error) {
-  boxes_.error(this, QString::fromStdString(model_->state().AppTitle),
+  boxes_.error(this, QString::fromStdString(model_->state().appTitle),
                shownText(error.boxTextWithSubject()));
 }
 
@@ -760,7 +765,7 @@ bool MainWindow::proceed(std::size_t written, std::size_t total) {
                                                      QStringLiteral("Cancel"), 0,
                                                      static_cast<int>(total), this);
     run_->dialog->setObjectName(QStringLiteral("CreateScriptsProgress"));
-    run_->dialog->setWindowTitle(QString::fromStdString(model_->state().AppTitle));
+    run_->dialog->setWindowTitle(QString::fromStdString(model_->state().appTitle));
     run_->dialog->setWindowModality(Qt::ApplicationModal);
     run_->dialog->setMinimumDuration(0);
     run_->dialog->setAutoClose(false);

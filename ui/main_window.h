@@ -12,13 +12,14 @@
 #include <string_view>
 #include <vector>
 
+#include "app/main_window_model.h"
 #include "check/frame_preview.h"
 #include "ui/dialogs.h"
 #include "ui/file_dialogs.h"
 #include "ui/message_boxes.h"
-#include "ui/model/main_window_model.h"
 
 class QAction;
+class QKeySequence;
 class QMenu;
 class QCheckBox;
 class QLabel;
@@ -53,7 +54,7 @@ struct MainWindowSetup {
   std::optional<UserConfigPlace> userConfig = std::nullopt;
 };
 
-class MainWindow : public QMainWindow, private FormPort, private TemplateSource {
+class MainWindow : public QMainWindow, private FrontEnd, private TemplateSource {
   Q_OBJECT
 
  public:
@@ -65,6 +66,8 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   // The dialogs, plugged in once start-up has created them. Until then the
   // buttons that open them do nothing.
   void setDialogs(Dialogs* dialogs) { dialogs_ = dialogs; }
+  // What makes each menu item's dialog, for start-up to make them in turn.
+  const MenuDialogMakers& menuDialogs() const { return menuDialogs_; }
 
   MainWindowModel& model() { return *model_; }
   // The created scripts' check with AviSynth+, as the list shows it.
@@ -150,11 +153,9 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   void showSourceProblem();
   void destinationFocusIn();
   void destinationFocusOut();
-  void showUsage();
-  void showAbout();
   void chooseAvisynthLibrary();
 
-  // FormPort
+  // FrontEnd
   Answer messageBox(MessageKind kind, Buttons buttons, std::string_view text) override;
   void focus(Field field) override;
   void errorBox(const Error& error) override;
@@ -213,6 +214,11 @@ class MainWindow : public QMainWindow, private FormPort, private TemplateSource 
   MessageBoxes& boxes_;
   FileDialogs& files_;
   Dialogs* dialogs_ = nullptr;
+  MenuDialogMakers menuDialogs_;
+  // A menu item that opens the dialog start-up makes as window, a Dialog.
+  template <class Dialog>
+  QAction* addMenuDialog(QMenu* menu, StartupWindow window, const char* name,
+                         const QString& caption, const QKeySequence& keys);
   ClipListModel* clipModel_ = nullptr;
   FilterListModel* filterModel_ = nullptr;
   QPushButton* defaultButton_ = nullptr;

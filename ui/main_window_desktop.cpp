@@ -2,7 +2,7 @@
 // The main window's manners on a desktop: the recent templates, the keys and
 // their two schemes, drops, the window's size and place kept per user and
 // always inside the screen, and a notification when a long run ends while the
-// user is elsewhere. The rules are the model's (ui/model/desktop_rules.h);
+// user is elsewhere. The rules are the model's (app/desktop_rules.h);
 // this file only measures and applies.
 #include <QAction>
 #include <QApplication>
@@ -267,7 +267,7 @@ void MainWindow::noticeLongRun(qint64 tookMs, bool stopped) {
                       std::chrono::milliseconds(notifyAfterMs_)))
     return;
   const RunNotice notice =
-      runNotice(model_->scriptsWrittenLastRun(), model_->state().script.DestDir, stopped);
+      runNotice(model_->scriptsWrittenLastRun(), model_->state().script.destFolder, stopped);
   notifyDesktop(shownText(notice.summary), shownText(notice.body));
 }
 

@@ -8,7 +8,7 @@
 
 #include <QWidget>
 
-#include "ui/model/main_window_model.h"
+#include "app/main_window_model.h"
 
 class QLabel;
 

@@ -33,7 +33,7 @@ void UsageDialog::placeBesideOwner() {
   move(at.x, at.y);
 }
 
-UsageDialog::UsageDialog(QWidget* parent) : QDialog(parent, kDialogFrame) {
+UsageDialog::UsageDialog(QWidget* parent) : MenuDialog(parent, kDialogFrame) {
   setWindowTitle(QStringLiteral("Dialog"));
   setModal(false);
 

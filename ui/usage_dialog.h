@@ -3,14 +3,14 @@
 // is not modal, so the user can read it while working.
 #pragma once
 
-#include <QDialog>
+#include "ui/menu_dialog.h"
 
 class QPlainTextEdit;
 class QPushButton;
 
 namespace clipquill {
 
-class UsageDialog : public QDialog {
+class UsageDialog : public MenuDialog {
   Q_OBJECT
 
  public:
@@ -20,6 +20,8 @@ class UsageDialog : public QDialog {
   // Shows the window without blocking the main window, or brings it to the
   // front when it is already open.
   void showUsage();
+
+  void present() override { showUsage(); }
 
  private:
   QPlainTextEdit* text_;

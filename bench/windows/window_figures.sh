@@ -7,7 +7,8 @@
 #     way, each the median of ROUNDS starts (default 5), taken in turns;
 #   - Create Script(s) of CLIPS clips (default 10,000): from the key to the
 #     last script on disk, beside clipquill-cli.exe writing the same scripts
-#     (its whole run, its own start under Wine included).
+#     (its whole run, its own start under Wine included), each within LIMIT
+#     seconds (default 180), else how far each got.
 #
 #   WINEPREFIX=... bash bench/windows/window_figures.sh PROGRAM_FOLDER BARE_WINDOW_EXE
 set -euo pipefail
@@ -28,6 +29,8 @@ WINE64=/usr/lib/wine/wine64
 [[ -x "$WINE64" ]] || WINE64="$(command -v wine64 || command -v wine)"
 ROUNDS="${ROUNDS:-5}"
 CLIPS="${CLIPS:-10000}"
+# How long each side of the many-clips figure may take: a bound on CI's time.
+LIMIT="${LIMIT:-180}"
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/clipquill-figures.XXXXXX")"
 pid=""
@@ -115,22 +118,27 @@ xdotool key --clearmodifiers alt+d Home shift+End BackSpace
 xdotool type --delay 10 "$(winpath "$work/out")"
 sleep 0.5
 t0="$(now)"
+start=$SECONDS
 xdotool key --clearmodifiers ctrl+Return
-for _ in $(seq 6000); do
+while ((SECONDS - start < LIMIT)); do
   if (($(find "$work/out" -maxdepth 1 -name '*.avs' | wc -l) >= CLIPS)); then break; fi
-  sleep 0.05
+  sleep 0.1
 done
 t1="$(now)"
 written="$(find "$work/out" -maxdepth 1 -name '*.avs' | wc -l)"
 kill "$pid" 2>/dev/null || true
 wait "$pid" 2>/dev/null || true
 pid=""
-((written == CLIPS)) || { echo "window_figures: the window wrote $written of $CLIPS scripts" >&2; exit 1; }
 t2="$(now)"
-(cd "$work" && "$WINE64" "$folder/clipquill-cli.exe" -s clips -d out-cli Many.qtpl >/dev/null 2>&1 </dev/null)
+(cd "$work" && timeout "$LIMIT" "$WINE64" "$folder/clipquill-cli.exe" -s clips -d out-cli Many.qtpl \
+  >/dev/null 2>&1 </dev/null) || true
 t3="$(now)"
 cli_written="$(find "$work/out-cli" -maxdepth 1 -name '*.avs' | wc -l)"
-((cli_written == CLIPS)) || { echo "window_figures: the command line wrote $cli_written" >&2; exit 1; }
+if ((written < CLIPS || cli_written < CLIPS)); then
+  echo "create $CLIPS scripts: within $LIMIT s clipquill.exe wrote $written," \
+    "clipquill-cli.exe $cli_written (Wine looks a new name up through the whole folder)"
+  exit 0
+fi
 awk -v n="$CLIPS" -v w="$(awk -v a="$t0" -v b="$t1" 'BEGIN{print b - a}')" \
   -v c="$(awk -v a="$t2" -v b="$t3" 'BEGIN{print b - a}')" \
   'BEGIN{printf "create %d scripts: clipquill.exe %.3f s, clipquill-cli.exe %.3f s, ratio %.3g\n", n, w, c, w / c}'

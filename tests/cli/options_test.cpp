@@ -75,18 +75,36 @@ TEST(CliOptions, EachListedOptionIsReadInEveryFormItsHelpShows) {
   }
 }
 
+// The completion's words are made from the table at build time; the build
+// tree's completion is checked as installed by cli_docs_name_every_option.
 TEST(CliOptions, TheManualAndTheCompletionNameEveryOption) {
   const std::string manual =
       testing::readFile(std::string(CLIPQUILL_SOURCE_DIR) + "/resources/man/clipquill-cli.1");
-  const std::string completion =
-      testing::readFile(std::string(CLIPQUILL_SOURCE_DIR) + "/resources/completion/clipquill-cli");
+  const std::string completion = testing::readFile(std::string(CLIPQUILL_SOURCE_DIR) +
+                                                   "/resources/completion/clipquill-cli.in");
+  EXPECT_NE(completion.find("@CLIPQUILL_CLI_OPTION_WORDS@"), std::string::npos);
+  const std::string words = " " + optionWords() + " ";
   for (const Listed& o : listedOptions()) {
     std::string escaped;  // the manual writes each "-" as "\-"
     for (const char c : o.name)
       escaped += c == '-' ? std::string("\\-") : std::string(1, c);
     EXPECT_NE(manual.find(escaped), std::string::npos) << o.name << " is not in the manual";
-    EXPECT_NE(completion.find(o.name), std::string::npos) << o.name << " is not completed";
+    EXPECT_NE(words.find(" " + o.name + " "), std::string::npos) << o.name << " is not completed";
+    if (!o.letter.empty()) {
+      EXPECT_NE(words.find(" " + o.letter + " "), std::string::npos) << o.letter;
+    }
   }
+}
+
+// cli/README.md shows the options as the table has them ("cmake --build
+// build --target cli_readme" writes them there).
+TEST(CliOptions, TheReadmeSynopsisIsTheTables) {
+  const std::string readme =
+      testing::readFile(std::string(CLIPQUILL_SOURCE_DIR) + "/cli/README.md");
+  const std::size_t open = readme.find("```\n");
+  ASSERT_NE(open, std::string::npos);
+  const std::size_t start = open + 4;
+  EXPECT_EQ(readme.substr(start, readme.find("```\n", start) - start), readmeSynopsis());
 }
 
 }  // namespace

@@ -54,7 +54,6 @@ TEST_F(GeneratorTest, EmptyDestinationIsRefusedAndTouchesNothing) {
   EXPECT_EQ(user.boxes[0].kind, MessageKind::Error);
   EXPECT_EQ(user.boxes[0].buttons, Buttons::Ok);
   EXPECT_EQ(user.boxes[0].text, "You must specify a destination for the script(s).");
-  EXPECT_EQ(user.focused, std::vector<Field>{Field::Destination});
   EXPECT_EQ(created.lines, (Lines{"Script(s) Created:", "old.avs"}));
   EXPECT_TRUE(files.files.empty());
   EXPECT_TRUE(files.replaced.empty());
@@ -67,11 +66,11 @@ TEST_F(GeneratorTest, PerClipWritesOneScriptPerClipInListOrder) {
   // CR LF after every line, the last and the empty one included.
   EXPECT_EQ(files.files["/out/b.avs"], "AVISource(\"/caps/b.avi\")\r\nConvertToYV12()\r\n\r\n");
   EXPECT_TRUE(user.boxes.empty());
-  EXPECT_EQ(state.DestDir, "/out/");
-  EXPECT_EQ(state.SourceDir, "/caps/");
-  EXPECT_EQ(state.CurClipFile, "c.avi");
-  EXPECT_EQ(state.CurClipBase, "c");
-  EXPECT_EQ(state.CurScriptFile, "c.avs");
+  EXPECT_EQ(state.destFolder, "/out/");
+  EXPECT_EQ(state.sourceFolder, "/caps/");
+  EXPECT_EQ(state.clipFile, "c.avi");
+  EXPECT_EQ(state.clipBase, "c");
+  EXPECT_EQ(state.scriptFile, "c.avs");
 }
 
 TEST_F(GeneratorTest, FoldersGainOneTrailingSeparatorAtMost) {
@@ -94,7 +93,7 @@ TEST_F(GeneratorTest, FoldersGainOneTrailingSeparatorAtMost) {
     clips = {"a.avi"};
     files.files.clear();
     run();
-    EXPECT_EQ(state.DestDir, c.destDir);
+    EXPECT_EQ(state.destFolder, c.destDir);
     EXPECT_EQ(files.files[std::string(c.destDir) + "a.avs"], std::string(c.line) + "\r\n");
   }
 }
@@ -232,7 +231,7 @@ TEST_F(GeneratorTest, DecliningEndsTheRunAtThatClip) {
   EXPECT_EQ(created.lines, (Lines{"Script(s) Created:", "a.avs"}));
   EXPECT_EQ(files.files["/out/b.avs"], "old");
   EXPECT_FALSE(files.files.contains("/out/c.avs"));
-  EXPECT_EQ(state.CurClipFile, "b.avi");
+  EXPECT_EQ(state.clipFile, "b.avi");
 }
 
 // The window's Cancel stops a run between two scripts: what was written stays
@@ -270,7 +269,7 @@ TEST_F(GeneratorTest, JoinedWritesOneWidenedScript) {
   EXPECT_EQ(files.files.at("/out/Joined Mamas.avs"),
             "AVISource(\"" + p + "a.avi\", \"" + p + "b.avi\", \"" + p +
                 "c.avi\")\r\n\"a.avi\", \"b.avi\", # c.avi\r\n");
-  EXPECT_EQ(state.CurScriptFile, "Joined Mamas.avs");
+  EXPECT_EQ(state.scriptFile, "Joined Mamas.avs");
 
   clips.clear();  // no clip: still written, surplus references get nothing
   name.clear();

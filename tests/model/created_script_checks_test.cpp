@@ -2,7 +2,7 @@
 // The created-scripts list's marks, with the stand-in AviSynth+ library (it
 // crashes or hangs on demand) and the check's test program as the helper. The
 // window's thread is a queue the test runs.
-#include "ui/model/created_script_checks.h"
+#include "app/created_script_checks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window's desktop manners as rules: where it opens, what a drop means,
 // which keys run what, the recent list.
-#include "ui/model/desktop_rules.h"
+#include "app/desktop_rules.h"
 
 #include <gtest/gtest.h>
 

@@ -17,10 +17,10 @@
 #include <string>
 #include <vector>
 
+#include "app/folder_paths.h"
 #include "core/error.h"
 #include "core/utf8_path.h"
 #include "support/temp_dir.h"
-#include "ui/model/folder_paths.h"
 
 namespace clipquill {
 namespace {

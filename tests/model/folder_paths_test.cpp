@@ -2,7 +2,7 @@
 // The folder picker's path rules, its drive captions and its walk for both
 // kinds of path, on every system: Windows paths are strings here like any
 // other, and the walk runs over a Windows file system kept in memory.
-#include "ui/model/folder_paths.h"
+#include "app/folder_paths.h"
 
 #include <gtest/gtest.h>
 

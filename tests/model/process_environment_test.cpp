@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/model/process_environment.h"
+#include "app/process_environment.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "app/main_window_model.h"
+#include "app/process_environment.h"
 #include "core/win32_file.h"
 #include "persist/folder_registry.h"
 #include "support/temp_dir.h"
-#include "ui/model/main_window_model.h"
-#include "ui/model/process_environment.h"
 
 namespace clipquill {
 namespace {
@@ -82,7 +82,7 @@ TEST(Win32ProcessEnvironment, ADrivesCurrentFolderIsTheOneCmdKeeps) {
 }
 
 // Asks nothing and shows nothing: start-up's load asks no one.
-class SilentForm : public FormPort {
+class SilentForm : public FrontEnd {
  public:
   std::vector<std::string> errors;
   Answer messageBox(MessageKind, Buttons, std::string_view) override { return Answer::Cancel; }
@@ -113,8 +113,8 @@ TEST(Win32ProgramFolder, DISABLED_StartsAsTheProgram) {
   SilentForm form;
   MainWindowModel model{{*folders, *scripts, *files, registry, form}};
   model.start({self, {}, homeFolder()});
-  std::string report = "AppDir=" + model.state().AppDir + "\n";
-  report += "TemplatePath=" + model.state().TemplatePath + "\n";
+  std::string report = "AppDir=" + model.state().programFolder + "\n";
+  report += "TemplatePath=" + model.state().templatePath + "\n";
   for (const std::string& line : model.templateLines())
     report += "Line=" + line + "\n";
   report += "ScriptName=" + model.fieldText(Field::ScriptName) + "\n";

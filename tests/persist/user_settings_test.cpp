@@ -40,6 +40,33 @@ TEST(UserSettingsFile, SkipsWhatIsNotAKeyAndReadsCrLf) {
   EXPECT_EQ(values, (SettingsMap{{"ok", "3"}, {"ok.2", "C:\\t\\x"}, {"last", "4"}}));
 }
 
+// Every key is one word in one style: a "." would read as a list's item.
+TEST(UserSettingsKeys, EachKeyIsOneWordAndEachRenameEndsOnOne) {
+  for (const std::string_view key :
+       {kRecentTemplatesKey, kStandardKeysKey, kWindowPlaceKey, kPreviewShownKey}) {
+    EXPECT_TRUE(isSettingsKey(key)) << key;
+    EXPECT_EQ(key.find('.'), std::string_view::npos) << key;
+  }
+  for (const RenamedUserKey& renamed : kRenamedUserKeys)
+    EXPECT_NE(renamed.before, renamed.now);
+}
+
+// A value kept under a key's former name is read under its new one, and the
+// new name wins where a later version already wrote it.
+TEST(UserSettingsKeys, FormerNamesAreReadUnderTheNewOnes) {
+  struct Case {
+    SettingsMap file, read;
+  } cases[] = {
+      {{{"preview.shown", "0"}}, {{"PreviewShown", "0"}}},
+      {{{"preview.shown", "0"}, {"PreviewShown", "1"}}, {{"PreviewShown", "1"}}},
+      {{{"PreviewShown", "0"}, {"other", "x"}}, {{"PreviewShown", "0"}, {"other", "x"}}},
+  };
+  for (Case& c : cases) {
+    adoptRenamedKeys(c.file);
+    EXPECT_EQ(c.file, c.read);
+  }
+}
+
 TEST(UserSettingsPlace, FollowsXdgThenHome) {
   struct Case {
     const char* xdg;
@@ -173,6 +200,20 @@ TEST_F(UserSettingsStore, TwoWindowsKeepEachOthersKeys) {
   ASSERT_TRUE(later.setList("Recent", {"/z"}));
   EXPECT_EQ(UserSettings(*files, place).list("Recent"), std::vector<std::string>{"/z"});
   EXPECT_EQ(readFile(later.path()).find("Recent.2"), std::string::npos);
+}
+
+// A settings file of an earlier version keeps the user's choice, and the
+// next write leaves only the new name in it.
+TEST_F(UserSettingsStore, AFormerKeysValueOutlivesTheRename) {
+  const auto place = userConfigPlaceIn(path("cfg"));
+  std::filesystem::create_directories(pathFromUtf8(path("cfg/Clipquill")));
+  writeFile(path("cfg/Clipquill/settings"), "preview.shown=0\nRecentTemplates.1=/t/a.qtpl\n");
+  UserSettings settings(*files, place);
+  EXPECT_FALSE(settings.flag(kPreviewShownKey, true));
+  ASSERT_TRUE(settings.setFlag(kStandardKeysKey, true));
+  const std::string file = readFile(settings.path());
+  EXPECT_EQ(file.find("preview.shown"), std::string::npos) << file;
+  EXPECT_NE(file.find("PreviewShown=0"), std::string::npos) << file;
 }
 
 }  // namespace

@@ -27,7 +27,6 @@ class ScriptedUser : public UserPort {
 
   std::deque<Answer> answers;
   std::vector<Box> boxes;
-  std::vector<Field> focused;
 
   Answer messageBox(MessageKind kind, Buttons buttons, std::string_view text) override {
     boxes.push_back({kind, buttons, std::string(text)});
@@ -36,7 +35,6 @@ class ScriptedUser : public UserPort {
     answers.pop_front();
     return a;
   }
-  void focus(Field field) override { focused.push_back(field); }
 };
 
 class VectorList : public CreatedScriptsList {

@@ -30,6 +30,7 @@
 #include <filesystem>
 #include <tuple>
 
+#include "app/created_script_checks.h"
 #include "support/named_child.h"
 #include "support/temp_dir.h"
 #include "ui/avs_lexer.h"
@@ -37,7 +38,6 @@
 #include "ui/elided_label.h"
 #include "ui/find_bar.h"
 #include "ui/list_views.h"
-#include "ui/model/created_script_checks.h"
 #include "ui/preview_pane.h"
 #include "ui/template_editor.h"
 
@@ -116,8 +116,9 @@ class RecordingDialogs : public Dialogs {
   std::optional<std::vector<std::string>> editFilters(const std::vector<std::string>&) override {
     return filterAnswer;
   }
-  void showUsage() override { ++usingShown; }
-  void showAbout() override { ++aboutShown; }
+  void openMenuDialog(StartupWindow window) override {
+    ++(window == StartupWindow::Using ? usingShown : aboutShown);
+  }
 };
 
 // Runs check on the modal dialog of type T once it is up and has settled,
@@ -287,7 +288,7 @@ class MainWindowTest : public QObject {
     const bool saveInis = form->model().optionFlags().saveInis;
     QTest::keyClick(target, Qt::Key_A, Qt::ControlModifier);
     QCOMPARE(form->model().optionFlags().saveInis, !saveInis);
-    QVERIFY(form->model().state().Modified);
+    QVERIFY(form->model().state().modified);
     // Ctrl+X: the close prompt, not a cut; its Cancel keeps the window and the text.
     const QString before = qobject_cast<QLineEdit*>(target)
                                ? qobject_cast<QLineEdit*>(target)->text()
@@ -325,7 +326,7 @@ class MainWindowTest : public QObject {
 
   void typingAndProgramChangesRaiseTheSameHandler() {
     startOnHall();
-    QVERIFY(!form->model().state().Modified);
+    QVERIFY(!form->model().state().modified);
     QCOMPARE(child<QLineEdit>(form, "LocLabeledEdit")->text(),
              QString::fromStdString(path("clips")));
     QCOMPARE(form->model().clips().mask(), std::string("*.avi"));
@@ -334,7 +335,7 @@ class MainWindowTest : public QObject {
     QTest::keyClicks(child<QLineEdit>(form, "ClipNameLabeledEdit"), "b");
     QCOMPARE(form->model().clips().mask(), std::string("b*.avi"));
     QCOMPARE(child<QListView>(form, "ClipFileListBox")->model()->rowCount(), 1);
-    QVERIFY(form->model().state().Modified);
+    QVERIFY(form->model().state().modified);
     // The program setting the field is shown, and moves the list the same way.
     form->model().setFieldText(Field::ClipName, "");
     QCOMPARE(child<QLineEdit>(form, "ClipNameLabeledEdit")->text(), QString());
@@ -429,7 +430,7 @@ class MainWindowTest : public QObject {
     fileDialogs.saves.push_back(FileChoice{path("New"), 2});
     QTest::mouseClick(child<QPushButton>(form, "SaveScriptButton"), Qt::LeftButton);
     QVERIFY(std::filesystem::exists(path("New.avs")));
-    QVERIFY(!form->model().state().Modified);
+    QVERIFY(!form->model().state().modified);
     // Load through the menu, the open dialog cancelled: the editor keeps its
     // text and its undo history.
     QTest::keyClicks(child<TemplateEditor>(form, "ScriptMemo"), "x");
@@ -439,7 +440,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(child<TemplateEditor>(form, "ScriptMemo")->text(),
              QStringLiteral("xAVISource(\"<P><F>\")"));
     QVERIFY(child<TemplateEditor>(form, "ScriptMemo")->isUndoAvailable());
-    QVERIFY(form->model().state().Modified);
+    QVERIFY(form->model().state().modified);
   }
 
   void theFilterListTogglesOnlyInItsCheckColumn() {
@@ -451,7 +452,7 @@ class MainWindowTest : public QObject {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       QPoint(row.right() - 2, row.center().y()));
     QCOMPARE(form->model().filters().state(1), CheckState::Unchecked);
-    QVERIFY(form->model().state().Modified);
+    QVERIFY(form->model().state().modified);
     // A press in the check column toggles and the list follows at once.
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       QPoint(row.left() + 3, row.center().y()));
@@ -500,7 +501,7 @@ class MainWindowTest : public QObject {
     editor->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
     // QTest types Latin-1 only; text entered as typed raises the same change.
     editor->typeText(QStringLiteral("\u20ac"));
-    QVERIFY(form->model().state().Modified);
+    QVERIFY(form->model().state().modified);
     fileDialogs.saves.push_back(FileChoice{path("euro.qtpl"), 1});
     child<QAction>(form, "SaveTemplate1")->trigger();
     QCOMPARE(readFile(path("euro.qtpl")), std::string("caf\xc3\xa9\r\nx\xe2\x82\xac\r\n"));
@@ -517,7 +518,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(readFile(path("home/.config/Clipquill/DefaultTemplate.qtpl")),
              std::string("AVISource(\"<P><F>\")\r\n"));
     start();
-    QCOMPARE(form->model().state().TemplatePath,
+    QCOMPARE(form->model().state().templatePath,
              path("home/.config/Clipquill/DefaultTemplate.qtpl"));
     QCOMPARE(form->model().fieldText(Field::Source), path("clips"));
   }
@@ -527,7 +528,7 @@ class MainWindowTest : public QObject {
   void savingTheShippedDefaultProposesTheUsersOwn() {
     writeFile(path("app/DefaultTemplate.qtpl"), "AVISource(\"<P><F>\")\r\n");
     start();
-    QCOMPARE(form->model().state().TemplatePath, path("app/DefaultTemplate.qtpl"));
+    QCOMPARE(form->model().state().templatePath, path("app/DefaultTemplate.qtpl"));
     child<QAction>(form, "SaveTemplate1")->trigger();
     QCOMPARE(fileDialogs.folders.back(), path("home/.config/Clipquill/"));
     QVERIFY(std::filesystem::is_directory(path("home/.config/Clipquill")));
@@ -598,7 +599,7 @@ class MainWindowTest : public QObject {
       QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
       QApplication::sendEvent(editor, &key);
     }
-    QCOMPARE(form->model().state().Modified, !typed.isEmpty());
+    QCOMPARE(form->model().state().modified, !typed.isEmpty());
     fileDialogs.saves.push_back(FileChoice{path("out.qtpl"), 1});
     child<QAction>(form, "SaveTemplate1")->trigger();
     QCOMPARE(QByteArray::fromStdString(readFile(path("out.qtpl"))), saved);
@@ -613,7 +614,7 @@ class MainWindowTest : public QObject {
     QTRY_VERIFY(editor->hasFocus());
     QTest::keyClick(editor, Qt::Key_Tab, Qt::ControlModifier);
     QCOMPARE(editor->text(), QStringLiteral("\tAVISource(\"<P><F>\")"));
-    QVERIFY(form->model().state().Modified);
+    QVERIFY(form->model().state().modified);
     QTest::keyClick(editor, Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), child<QPushButton>(form, "CreateScriptsButton"));
     QCOMPARE(editor->text(), QStringLiteral("\tAVISource(\"<P><F>\")"));
@@ -816,7 +817,7 @@ class MainWindowTest : public QObject {
     form->close();
     QVERIFY(form->isVisible());
     QCOMPARE(boxes.errors.size(), std::size_t{1});
-    QVERIFY(form->model().state().Modified);
+    QVERIFY(form->model().state().modified);
     // Save with its dialog cancelled, then Cancel: the window stays each time.
     boxes.answers = {Answer::Save, Answer::Cancel};
     form->close();

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <array>
 
-#include "ui/model/folder_paths.h"
+#include "app/folder_paths.h"
 
 namespace clipquill {
 

@@ -5,9 +5,9 @@
 #include <cerrno>
 #include <utility>
 
+#include "app/folder_paths.h"
 #include "core/error.h"
 #include "core/paths.h"
-#include "ui/model/folder_paths.h"
 
 namespace clipquill {
 

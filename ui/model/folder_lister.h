@@ -13,10 +13,10 @@
 #include <string_view>
 #include <vector>
 
+#include "app/main_window_model.h"
 #include "clips/folders.h"
 #include "core/paths.h"
 #include "ui/model/drives.h"
-#include "ui/model/main_window_model.h"
 
 namespace clipquill {
 

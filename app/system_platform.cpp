@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/model/system_platform.h"
+#include "app/system_platform.h"
 
 namespace clipquill {
 

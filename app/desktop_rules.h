@@ -13,13 +13,9 @@
 #include <vector>
 
 #include "clips/folders.h"
+#include "persist/user_keys.h"  // the keys these rules keep
 
 namespace clipquill {
-
-// The user settings' keys for what the window keeps.
-inline constexpr std::string_view kRecentTemplatesKey = "RecentTemplates";
-inline constexpr std::string_view kStandardKeysKey = "StandardKeys";
-inline constexpr std::string_view kWindowPlaceKey = "WindowPlace";
 
 // --- Recent templates -------------------------------------------------------
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "ui/model/process_environment.h"
+#include "app/process_environment.h"
 
 namespace clipquill {
 

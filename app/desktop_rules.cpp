@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/model/desktop_rules.h"
+#include "app/desktop_rules.h"
 
 #include <algorithm>
 #include <charconv>

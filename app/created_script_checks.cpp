@@ -2,7 +2,7 @@
 // Results cross from the check's thread to the window's through Post; each
 // carries the run it belongs to, so that one arriving after a new run began,
 // or after the list went, changes nothing.
-#include "ui/model/created_script_checks.h"
+#include "app/created_script_checks.h"
 
 #include <algorithm>
 #include <mutex>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/model/folder_paths.h"
+#include "app/folder_paths.h"
 
 #include <vector>
 

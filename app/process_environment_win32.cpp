@@ -6,8 +6,8 @@
 
 #include <string>
 
+#include "app/process_environment.h"
 #include "core/win32_file.h"
-#include "ui/model/process_environment.h"
 
 namespace clipquill {
 

@@ -2,7 +2,9 @@
 // The main window's behaviour without the window: its state, its fields with
 // their change events, and every handler that is not a matter of drawing. The
 // Qt window binds its widgets to this model; the command line drives it the
-// same way, so both give the same result for the same inputs.
+// same way, so both give the same result for the same inputs. Its handlers
+// live by what they hold: the fields with the clips and filters here, the
+// template document in template_document.cpp, the run in script_run.cpp.
 #pragma once
 
 #include <array>
@@ -11,6 +13,9 @@
 #include <string_view>
 #include <vector>
 
+#include "app/desktop_rules.h"
+#include "app/front_end.h"
+#include "app/script_run.h"
 #include "check/script_checker.h"
 #include "clips/clip_list.h"
 #include "clips/filter_list.h"
@@ -26,104 +31,16 @@
 #include "persist/registry_store.h"
 #include "persist/template_file.h"
 #include "persist/user_settings.h"
-#include "ui/model/desktop_rules.h"
 
 namespace clipquill {
 
-// What the model tells its front end after changing something the window
-// shows, so that the widget can follow. The model never learns of widgets.
-enum class Shown {
-  Field,           // one of the four text fields (see the Field argument)
-  Template,        // the template editor's lines
-  Filters,         // the filter list's entries or check marks
-  Clips,           // the clip list's entries, selection or focus
-  ClipSelection,   // the clip list's selection alone
-  CreatedScripts,  // the created-scripts list
-  OptionFlags,     // the two check marks of the Options menu
-  Modified,        // the unsaved-changes mark
-  // The list of recent templates.
-  RecentTemplates,
-  // Which keys run which command.
-  KeyScheme,
-  SourceProblem,  // the folder error of the source field's text came or went
-};
-
-// A file chosen in the open or save dialog, with the dialog's file-type index
-// (from 1) at the moment it was chosen.
-struct FileChoice {
-  std::string path;
-  int typeIndex = 1;
-};
-
-// Which box the folder picker was opened for: "Clips Folder" fills the
-// source box, "Script Folder" the destination box (and offers "New Folder").
-enum class FolderPickerFor { Clips, Scripts };
-
-// Everything the model asks of the person in front of it: message boxes and
-// focus (UserPort), the error box, the two template dialogs, the filter list
-// editor, the folder picker, and the progress of a long run (RunProgress).
-// The window, the command line and the tests each supply one.
-class FormPort : public UserPort, public RunProgress {
- public:
-  // The application's error box: captioned with the application title, with
-  // the error icon, an OK button and error.boxTextWithSubject().
-  virtual void errorBox(const Error& error) = 0;
-  // The open dialog, starting on typeIndex; nothing when cancelled.
-  virtual std::optional<FileChoice> openDialog(int typeIndex) = 0;
-  // The save dialog, its file name preset to presetName unless that is
-  // empty, starting on typeIndex; nothing when cancelled.
-  virtual std::optional<FileChoice> saveDialog(std::string_view presetName, int typeIndex) = 0;
-  // The filter list editor, its text box filled with lines: the lines of its
-  // text box when closed with OK, nothing when closed by its close box.
-  virtual std::optional<std::vector<std::string>> filterEditor(
-      const std::vector<std::string>& lines) = 0;
-  // The folder picker, opened on the folder that boxText names (a relative
-  // path is read against baseFolder; an empty box opens on the home folder).
-  // The folder shown when closed with OK, nothing on Cancel. Raises Error,
-  // without opening, when the box names a folder that cannot be entered.
-  virtual std::optional<std::string> pickFolder(FolderPickerFor which, std::string_view boxText,
-                                                std::string_view baseFolder) = 0;
-  // Before each script of a run; false stops the run there. A port with no
-  // way to stop lets every run go on.
-  bool proceed(std::size_t /*written*/, std::size_t /*total*/) override { return true; }
-  // After the model changed what a widget shows. field is only meaningful
-  // for Shown::Field.
-  virtual void shown(Shown /*what*/, Field /*field*/ = Field::Source) {}
-};
-
-// The template editor, read back only when the model needs its lines: while
-// the user types, the editor holds the text and the model only marks it, so
-// that a keystroke costs the same in a template of any size.
-class TemplateSource {
- public:
-  virtual ~TemplateSource() = default;
-  virtual std::vector<std::string> templateLines() = 0;
-  // Lines first to first + count - 1 (fewer at the end), for a reader that
-  // needs only those; by default cut from all of them.
-  virtual std::vector<std::string> templateLinesAt(std::size_t first, std::size_t count);
-};
-
-// The preview of "Create Script(s)": the script it would write now, for a
-// run of the template's lines. A line is shown up to this many bytes: the
-// pane lays out each line whole, and nobody reads megabytes of one line.
-inline constexpr std::size_t kPreviewLineBytes = 64 * 1024;
-
-struct TemplatePreview {
-  ScriptPreview script;  // its name, where it lands, its bytes for the lines asked for,
-                         // each cut at kPreviewLineBytes
-  bool exists = false;   // a file is there already: the run would ask before replacing it
-  bool clash = false;    // another selected clip gets the same script name
-  std::string note;      // empty when the run would write this script; else why it would not
-  std::size_t firstLine = 0;
-};
-
 // The platform as the model reaches it.
-struct FormPlatform {
+struct ModelPlatform {
   Folders& folders;
   ScriptFiles& scripts;
   PersistFiles& files;
   RegistryStore& registry;
-  FormPort& user;
+  FrontEnd& user;
 };
 
 // What start-up is given by the program that runs it.
@@ -132,6 +49,9 @@ struct StartupArgs {
   std::vector<std::string> args;  // the command-line arguments, program name excluded
   std::string homeFolder;         // where the clip list starts
   std::string userFolder{};       // the user's own folder of the program; "" for none
+  // false: the template is loaded without its settings file, whatever its
+  // flag says, and the flag stays as stored (the command line's --no-ini).
+  bool withSettings = true;
 };
 
 // Whether a field's text went from before to after as one key does it: at
@@ -139,26 +59,18 @@ struct StartupArgs {
 bool isKeystroke(std::string_view before, std::string_view after);
 
 // The window's working state.
-struct FormState {
-  std::string AppTitle;
-  std::string AppDir;        // ends in the separator
-  std::string UserDir;       // the user's own folder, ends in the separator; "" for none
-  std::string TemplatePath;  // the last template path chosen or derived
-  std::string TemplateDir;   // ends in the separator (or is empty for a bare name)
-  std::string TemplateName;
-  std::string IniDir;
-  std::string IniName;
-  ScriptState script;  // DestDir, SourceDir, NamePattern, CurClipFile, ...
-  bool Modified = false;
-  bool Starting = false;
-};
-
-// The last "Create Script(s)", as the window sums it up.
-struct LastRun {
-  RunOutcome outcome = RunOutcome::Completed;
-  RunReport report;
-  std::string folder;  // the destination folder written to
-  std::string error;   // the error that ended the run, if one did
+struct ModelState {
+  std::string appTitle;
+  std::string programFolder;   // ends in the separator
+  std::string userFolder;      // the user's own folder, ends in the separator; "" for none
+  std::string templatePath;    // the last template path chosen or derived
+  std::string templateFolder;  // ends in the separator (or is empty for a bare name)
+  std::string templateName;
+  std::string settingsFolder;  // of the template's settings file
+  std::string settingsName;
+  ScriptState script;     // the folders and names of the last run's script
+  bool modified = false;  // unsaved changes
+  bool starting = false;  // the start-up load is running
 };
 
 // How "Save Template" ended, for callers that report it.
@@ -170,10 +82,10 @@ inline const std::array<std::string_view, 4> kStartupFilters{"avs", "mpg", "mpeg
 
 class MainWindowModel {
  public:
-  explicit MainWindowModel(FormPlatform platform);
+  explicit MainWindowModel(ModelPlatform platform);
 
   // --- What the window shows --------------------------------------------
-  const FormState& state() const { return state_; }
+  const ModelState& state() const { return state_; }
   const std::string& fieldText(Field field) const;
   // The template's lines; reads them back from the editor if it was typed in.
   const std::vector<std::string>& templateLines();
@@ -299,6 +211,10 @@ class MainWindowModel {
   RunOutcome createScripts();
   void loadTemplate();
   SaveOutcome saveTemplate();
+  // "Save Template" as if path and typeIndex had been chosen in its dialog:
+  // a path without a "." gets the type's extension, and the dialog starts
+  // on that type next time. Asks before replacing a file, as ever.
+  SaveOutcome saveTemplateAs(const std::string& path, int typeIndex);
   // "Save as Default Template": the template saved as the user's own default
   // template, which start-up then prefers, as "Save Template" saves to a
   // path chosen in its dialog. The user's folder is made when missing, with
@@ -373,7 +289,7 @@ class MainWindowModel {
   // field as well.
   template <class Handler>
   void raiseChange(Handler&& handler) {
-    if (state_.Starting) {
+    if (state_.starting) {
       handler();
       return;
     }
@@ -387,6 +303,10 @@ class MainWindowModel {
   void setModified(bool modified);
   void setFilters(std::vector<FilterEntry> entries);
   std::string defaultTemplateFolder();
+  // The load of templatePath (the default template when it is empty), with
+  // its flags and, when asked and flagged, its settings: no question, no
+  // dialog.
+  void readTemplate(bool withSettings);
   SaveOutcome saveTemplateTo(std::string path);
   void makeUserFolder();
   void readSettingsFile();
@@ -400,9 +320,9 @@ class MainWindowModel {
   ScriptFiles& scripts_;
   PersistFiles& files_;
   RegistryStore& registry_;
-  FormPort& user_;
+  FrontEnd& user_;
 
-  FormState state_;
+  ModelState state_;
   std::array<std::string, 4> fields_;
   void setTemplate(TemplateText text);
 

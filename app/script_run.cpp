@@ -1,0 +1,231 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The run of "Create Script(s)" as the model holds it: the run itself, its
+// preview, the status bar's sums (the template, the clips, the last run),
+// and the check of what it wrote.
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <string_view>
+
+#include "app/folder_paths.h"
+#include "app/main_window_model.h"
+#include "app/process_environment.h"
+#include "core/constants.h"
+#include "core/naming.h"
+#include "core/paths.h"
+#include "persist/path_rules.h"
+
+namespace clipquill {
+
+namespace {
+
+// Whether a line puts a clip's path inside an ordinary AviSynth string
+// ("<P><F>"), which a double quote in the name would end; a triple-quoted
+// string ("""<P><F>""") holds one.
+bool quotesClipPath(std::string_view line) {
+  for (std::size_t at = line.find("<P><F>"); at != std::string_view::npos;
+       at = line.find("<P><F>", at + 1)) {
+    if (at == 0 || line[at - 1] != '"') continue;
+    if (at >= 3 && line.substr(at - 3, 3) == "\"\"\"") continue;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+// --- The run --------------------------------------------------------------
+
+RunOutcome MainWindowModel::createScripts() {
+  const std::vector<std::string> selected = clips_.selectedEntries();
+  const ScriptInputs inputs{
+      .templateLines = templateLines(),
+      .destText = fieldText(Field::Destination),
+      .sourceText = fieldText(Field::Source),
+      .nameText = fieldText(Field::ScriptName),
+      .selectedClips = selected,
+      .join = join_,
+  };
+  ScriptGenerator generator(scripts_, user_, created_, &user_);
+  // The list shows what was written even when a failure ends the run.
+  struct Notify {
+    FrontEnd& user;
+    ~Notify() { user.shown(Shown::CreatedScripts); }
+  } notify{user_};
+  const ScriptState& script = state_.script;
+  const auto record = [&](RunOutcome outcome, std::string error) {
+    lastRun_ =
+        LastRun{.outcome = outcome,
+                .report = generator.report(),
+                .folder = outcome == RunOutcome::NoDestination || outcome == RunOutcome::NameClash
+                              ? ""
+                              : script.destFolder,
+                .error = std::move(error)};
+  };
+  try {
+    const RunOutcome outcome = aboutSubject([&] { return script.destFolder + script.scriptFile; },
+                                            [&] { return generator.run(inputs, state_.script); });
+    record(outcome, {});
+    // The box asked for a destination: the user goes on typing it.
+    if (outcome == RunOutcome::NoDestination) user_.focus(Field::Destination);
+    return outcome;
+  } catch (const Error& e) {
+    record(RunOutcome::Completed, e.boxText());
+    throw;
+  }
+}
+
+TemplatePreview MainWindowModel::preview(std::size_t firstLine, std::size_t lineCount) {
+  TemplatePreview shown;
+  shown.firstLine = firstLine;
+  std::vector<std::string> lines;
+  if (TemplateSource* source = view_ ? view_ : typed_) {
+    lines = source->templateLinesAt(firstLine, lineCount);
+  } else {
+    const std::vector<std::string>& all = templateLines();
+    if (firstLine < all.size()) {
+      const auto from = all.begin() + static_cast<std::ptrdiff_t>(firstLine);
+      lines.assign(from,
+                   from + static_cast<std::ptrdiff_t>(std::min(lineCount, all.size() - firstLine)));
+    }
+  }
+  const std::vector<std::string> selected = clips_.selectedEntries();
+  // Per clip: the first clip the run would write, else the first listed.
+  std::string clip;
+  if (!selected.empty()) {
+    clip = selected.front();
+  } else if (clips_.count() > 0) {
+    clip = clips_.entries().front();
+  }
+  const ScriptInputs inputs{
+      .templateLines = lines,
+      .destText = fieldText(Field::Destination),
+      .sourceText = fieldText(Field::Source),
+      .nameText = fieldText(Field::ScriptName),
+      .selectedClips = selected,
+      .join = join_,
+  };
+  shown.script = previewScript(inputs, clip, kPreviewLineBytes);
+  if (fieldText(Field::Destination).empty()) {
+    shown.note = "No destination folder: the run would write nothing.";
+  } else if (!join_ && selected.empty()) {
+    shown.note = "No clip selected: the run would write nothing.";
+  } else if (!join_) {
+    // The run refuses clips that share a script name, so the user learns it
+    // here first.
+    bool selfSeen = false;
+    for (const std::string& entry : selected) {
+      if (entry == clip && !selfSeen) {
+        selfSeen = true;
+        continue;
+      }
+      if (PerClipScriptName(fieldText(Field::ScriptName), entry).scriptFile ==
+          shown.script.scriptFile) {
+        shown.clash = true;
+        shown.note = "Another selected clip, " + entry +
+                     ", also gets this script name: the run would write nothing.";
+        break;
+      }
+    }
+  }
+  // A double quote in a clip's name ends the string its path stands in, and
+  // AviSynth cannot read the path: said before the run, with the way out.
+  if (shown.note.empty() && std::any_of(lines.begin(), lines.end(), quotesClipPath)) {
+    const std::vector<std::string> named = join_ ? selected : std::vector<std::string>{clip};
+    const auto quoted = std::find_if(named.begin(), named.end(), [](const std::string& name) {
+      return name.find('"') != std::string::npos;
+    });
+    if (quoted != named.end()) {
+      shown.note = "The clip " + *quoted +
+                   " has a double quote in its name, which ends the string \"<P><F>\" stands "
+                   "in: AviSynth cannot read that path. Triple quotes (\"\"\"<P><F>\"\"\") can.";
+    }
+  }
+  shown.exists = !shown.script.path.empty() && files_.isFile(shown.script.path);
+  return shown;
+}
+
+// --- Status ---------------------------------------------------------------
+
+namespace {
+
+std::string counted(std::size_t n, std::string_view one, std::string_view many) {
+  return std::to_string(n) + " " + std::string(n == 1 ? one : many);
+}
+
+// A folder as the user reads it: without its closing separator, unless it
+// is the root.
+std::string shownFolder(std::string folder) {
+  const std::size_t root = pathRoot(folder).size();
+  while (folder.size() > std::max<std::size_t>(root, 1) &&
+         (folder.back() == kNativeSeparators.primary || folder.back() == '/'))
+    folder.pop_back();
+  return folder;
+}
+
+}  // namespace
+
+std::string MainWindowModel::templateStatus() const {
+  std::string text = state_.templateName;
+  if (state_.modified) text += " (modified)";
+  if (!state_.templateFolder.empty()) text += " in " + shownFolder(state_.templateFolder);
+  return text;
+}
+
+std::string MainWindowModel::clipStatus() const {
+  return counted(clips_.count(), "clip", "clips") + ", " + std::to_string(clips_.selectedCount()) +
+         " selected";
+}
+
+bool MainWindowModel::lastRunFolderIsThere() {
+  return lastRun_ && !lastRun_->folder.empty() &&
+         folders_.kind(lastRun_->folder) == PathKind::Folder;
+}
+
+std::string MainWindowModel::runStatus() const {
+  if (!lastRun_) return {};
+  const LastRun& run = *lastRun_;
+  if (run.outcome == RunOutcome::NoDestination) return "Last run: no destination folder.";
+  if (run.outcome == RunOutcome::NameClash)
+    return "Last run: selected clips share script names; nothing written.";
+  const RunReport& report = run.report;
+  if (report.written == 0 && report.kept == 0 && report.stoppedAt.empty() && run.error.empty())
+    return "Last run: no clip selected.";
+  std::string text = "Last run: " + counted(report.written, "script", "scripts") + " written";
+  if (report.kept != 0) text += ", " + std::to_string(report.kept) + " kept";
+  text += " in " + shownFolder(run.folder);
+  if (!run.error.empty()) {
+    text += "; stopped at " + report.stoppedAt + ": " + run.error;
+  } else if (run.outcome == RunOutcome::OverwriteDeclined) {
+    text += "; stopped at " + report.stoppedAt + ", not replaced.";
+  } else if (run.outcome == RunOutcome::Cancelled) {
+    text += "; cancelled before " + report.stoppedAt + ".";
+  } else {
+    text += ".";
+  }
+  return text;
+}
+
+// --- The check of created scripts ------------------------------------------
+
+CheckerOptions MainWindowModel::scriptCheckOptions() {
+  const CheckSettings settings = readCheckSettings(registry_, state_.appTitle);
+  CheckerOptions options{settings.avisynthLibrary, std::chrono::seconds(settings.timeLimitSeconds),
+                         state_.programFolder + programFileName(kCliProgramName)};
+  // The clips' folders, where source plugins keep their index files: the
+  // last run's, and the one in the field now.
+  for (const std::string& folder : {state_.script.sourceFolder, fieldText(Field::Source)}) {
+    if (!folder.empty()) options.writableFolders.push_back(folder);
+  }
+  return options;
+}
+
+void MainWindowModel::setAvisynthLibrary(const std::string& path) {
+  CheckSettings settings = readCheckSettings(registry_, state_.appTitle);
+  settings.avisynthLibrary = path;
+  if (!writeCheckSettings(registry_, state_.appTitle, settings)) {
+    throw Error::withMessage("Unable to store the AviSynth+ library in the options");
+  }
+}
+
+}  // namespace clipquill

@@ -1,0 +1,215 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The model's run of "Create Script(s)": the scripts written, the preview,
+// the errors naming their subject, and the status bar's sums.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/messages.h"
+#include "model/model_fixture.h"
+
+namespace clipquill {
+namespace {
+
+TEST_F(Model, CreatesScriptsFromTheSelectedClips) {
+  start();
+  model.setTemplateText("AviSource(\"<P><F>\")\n");
+  model.setFieldText(Field::Source, clips);
+  model.setFieldText(Field::ScriptName, "*_x");
+  model.toggleSelectAll();
+  model.setClipSelected(3, false);
+  EXPECT_TRUE(model.event([&] { model.createScripts(); }));
+  EXPECT_TRUE(model.createdScripts().empty());  // no destination: refused
+  EXPECT_EQ(user.questions.back(), msg::kNoDestination);
+  EXPECT_EQ(user.focused, std::vector<Field>{Field::Destination});  // to type it in
+
+  model.setFieldText(Field::Destination, out);
+  EXPECT_EQ(model.createScripts(), RunOutcome::Completed);
+  EXPECT_EQ(model.createdScripts().size(), 4u);
+  EXPECT_EQ(readFile(out + "a_x.avs"), "AviSource(\"" + clips + "a.avs\")\r\n");
+  EXPECT_EQ(model.state().script.destFolder, out);
+}
+
+// The preview is the script a run writes, byte for byte, in both modes, and
+// for any run of the template's lines.
+TEST_F(Model, ThePreviewIsWhatTheRunWrites) {
+  start();
+  model.setTemplateText(
+      "# <F> from <P>\n\nAVISource(\"<P><F>\").Trim(0, 10)\nx = \"<F>\" + \"<F>\"\n"
+      "caf\xe9 <X> <P\n");
+  model.setFieldText(Field::Source, clips);
+  const std::size_t total = model.templateLines().size();
+  for (const bool join : {false, true}) {
+    SCOPED_TRACE(join ? "joined" : "per clip");
+    // A joined script keeps the "*", which Windows takes in no file name.
+    model.setFieldText(Field::ScriptName, join ? "all_v" : "*_v");
+    model.setFieldText(Field::Destination, "");
+    model.setJoin(join);
+    model.clearClipSelection();
+    if (!join) {
+      EXPECT_EQ(model.preview(0, total).note,
+                "No destination folder: the run would write nothing.");
+    }
+    model.setFieldText(Field::Destination, out + (join ? "j" : "p"));
+    std::filesystem::create_directory(out + (join ? "j" : "p"));
+    if (!join) {
+      EXPECT_EQ(model.preview(0, total).note, "No clip selected: the run would write nothing.");
+    }
+    model.setClipSelected(1, true);
+    model.setClipSelected(2, true);
+    const TemplatePreview before = model.preview(0, total);
+    EXPECT_EQ(before.note, "");
+    EXPECT_FALSE(before.exists);
+    ASSERT_EQ(model.createScripts(), RunOutcome::Completed);
+    EXPECT_EQ(model.createdScripts().at(1), before.script.scriptFile);
+    EXPECT_EQ(readFile(before.script.path), before.script.text);
+    EXPECT_TRUE(model.preview(0, total).exists);
+    // Lines 2 and 3 alone: the file's lines 2 and 3.
+    std::string written = before.script.text;
+    std::vector<std::string> lines;
+    for (std::size_t at; (at = written.find("\r\n")) != std::string::npos; written.erase(0, at + 2))
+      lines.push_back(written.substr(0, at) + "\r\n");
+    ASSERT_EQ(lines.size(), total);
+    EXPECT_EQ(model.preview(2, 2).script.text, lines[2] + lines[3]);
+    EXPECT_EQ(model.preview(total - 1, 10).script.text, lines.back());
+    EXPECT_EQ(model.preview(total, 10).script.text, "");
+  }
+}
+
+// The preview asks the editor for the lines it needs, never for all of them.
+TEST_F(Model, ThePreviewReadsOnlyItsLinesFromTheEditor) {
+  start();
+  struct Editor : TemplateSource {
+    int wholeReads = 0;
+    std::vector<std::string> templateLines() override {
+      ++wholeReads;
+      return {};
+    }
+    std::vector<std::string> templateLinesAt(std::size_t first, std::size_t count) override {
+      std::vector<std::string> lines;
+      for (std::size_t i = first; i < first + count; ++i)
+        lines.push_back("Line(" + std::to_string(i) + ", \"<F>\")");
+      return lines;
+    }
+  } editor;
+  model.setTemplateView(&editor);
+  model.templateTyped(editor);
+  model.setFieldText(Field::Source, clips);
+  model.setClipSelected(0, true);
+  const TemplatePreview preview = model.preview(1000000, 2);
+  EXPECT_EQ(preview.firstLine, 1000000u);
+  const std::string clip = model.clips().entries()[0];
+  EXPECT_EQ(preview.script.text,
+            "Line(1000000, \"" + clip + "\")\r\nLine(1000001, \"" + clip + "\")\r\n");
+  EXPECT_EQ(editor.wholeReads, 0);
+  model.setTemplateView(nullptr);
+}
+
+// Every error box names what failed: the script, the folder typed or named
+// by a settings file, the template written.
+TEST_F(Model, ErrorsNameTheirSubject) {
+  writeFile(at("/file"), "");
+  const std::string tpl = at("/t.qtpl");
+  writeFile(tpl, "x\r\n");
+  writeFile(at("/t.ini"), ini(at("/gone")));
+  struct Case {
+    const char* what;
+    std::function<void(MainWindowModel&, ScriptedForm&)> act;
+    std::string subject;
+  } cases[] = {
+      {"start-up load", [](MainWindowModel&, ScriptedForm&) {}, at("/gone")},
+      {"typed folder",
+       [&](MainWindowModel& m, ScriptedForm&) { m.setFieldText(Field::Source, clips + "nope"); },
+       clips + "nope"},
+      {"script written",
+       [&](MainWindowModel& m, ScriptedForm&) {
+         m.setFieldText(Field::Source, clips);
+         m.setFieldText(Field::Destination, out + "missing");
+         m.toggleSelectAll();
+         m.event([&] { m.createScripts(); });
+       },
+       out + "missing" + kNativeSeparators.primary + "a.avs"},
+      {"template saved",
+       [&](MainWindowModel& m, ScriptedForm& f) {
+         f.saveChoices.push_back(FileChoice{at("/file/s.qtpl"), 1});
+         m.event([&] { m.saveTemplate(); });
+       },
+       at("/file/s.qtpl")},
+      {"folder picked",
+       [](MainWindowModel& m, ScriptedForm& f) {
+         m.setFieldText(Field::Destination, "/nowhere");
+         f.picks.push_back("fail");
+         m.event([&] { m.pickDestinationFolder(); });
+       },
+       "/nowhere"},
+  };
+  for (const Case& c : cases) {
+    ScriptedForm fresh;
+    MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
+    m.start({app + "clipquill", {tpl}, at("/home")});
+    // Every case starts with the settings file's folder gone.
+    const std::vector<std::string> atStart = std::exchange(fresh.subjects, {});
+    c.act(m, fresh);
+    EXPECT_EQ(c.subject == atStart.front() ? atStart : fresh.subjects,
+              std::vector<std::string>{c.subject})
+        << c.what;
+  }
+}
+
+// The status bar: the template and its mark, the clip counts, and what the
+// last run did, however it ended.
+TEST_F(Model, TheStatusSaysWhatTheWindowHoldsAndWhatTheLastRunDid) {
+  start();
+  EXPECT_EQ(model.templateStatus(), "DefaultTemplate.qtpl in " + at("/app"));
+  EXPECT_EQ(model.runStatus(), "");
+  model.setFieldText(Field::Source, clips);
+  EXPECT_EQ(model.templateStatus(), "DefaultTemplate.qtpl (modified) in " + at("/app"));
+  model.setClipSelected(1, true);
+  EXPECT_EQ(model.clipStatus(), "4 clips, 1 selected");
+  model.setFieldText(Field::ClipName, "b");
+  EXPECT_EQ(model.clipStatus(), "1 clip, 0 selected");
+  model.setFieldText(Field::ClipName, "");
+
+  const std::string shownOut = at("/out");
+  struct Case {
+    const char* what;
+    std::string dest;
+    std::vector<Answer> answers;
+    bool select;
+    std::string status;
+  } cases[] = {
+      {"no destination", "", {}, true, "Last run: no destination folder."},
+      {"nothing selected", out, {}, false, "Last run: no clip selected."},
+      {"written", out, {}, true, "Last run: 4 scripts written in " + shownOut + "."},
+      {"skipped",
+       out,
+       {Answer::Skip, Answer::ReplaceAll},
+       true,
+       "Last run: 3 scripts written, 1 kept in " + shownOut + "."},
+      {"declined",
+       out,
+       {Answer::Ok, Answer::Cancel},
+       true,
+       "Last run: 1 script written in " + shownOut + "; stopped at b.avs, not replaced."},
+      {"failed",
+       out + "gone",
+       {},
+       true,
+       "Last run: 0 scripts written in " + out +
+           "gone; stopped at a.avs: " + kMissingParentMessage},
+  };
+  for (const Case& c : cases) {
+    model.setFieldText(Field::Destination, c.dest);
+    c.select ? model.clips().selectedCount() == 4 ? void() : model.toggleSelectAll()
+             : model.clearClipSelection();
+    user.answers.assign(c.answers.begin(), c.answers.end());
+    model.event([&] { model.createScripts(); });
+    EXPECT_EQ(model.runStatus(), c.status) << c.what;
+  }
+  EXPECT_EQ(model.lastRun()->folder, out + "gone" + kNativeSeparators.primary);
+}
+
+}  // namespace
+}  // namespace clipquill
