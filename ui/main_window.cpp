@@ -924,10 +924,14 @@ void MainWindow::updatePreview() {
 void MainWindow::requestPicture() {
   if (preview_->isHidden()) return;
   const CheckerOptions options = model_->scriptCheckOptions();
-  if (!framePreview_ || options.library != pictureLibrary_) {
+  // A new helper for another library, or for other clips' folders, where
+  // source plugins write their index files.
+  if (!framePreview_ || options.library != pictureLibrary_ ||
+      options.writableFolders != pictureFolders_) {
     framePreview_.reset();
     pictureText_.clear();
     pictureLibrary_ = options.library;
+    pictureFolders_ = options.writableFolders;
     framePreview_ = std::make_unique<FramePreview>(options, [this](FramePreview::Result result) {
       QMetaObject::invokeMethod(
           this, [this, result = std::move(result)] { showPicture(result); }, Qt::QueuedConnection);

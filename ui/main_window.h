@@ -139,9 +139,11 @@ class MainWindow : public QMainWindow, private FrontEnd, private TemplateSource 
   QCheckBox* previewCheck_;  // shows or hides the preview, remembered per user
   QTimer* previewTimer_;     // the preview is worked out once typing pauses
   // The preview's picture, rendered off the window's thread; made when first
-  // asked for, and again when the AviSynth+ library changes.
+  // asked for, and again when the AviSynth+ library or the clips' folder
+  // changes.
   std::unique_ptr<FramePreview> framePreview_;
   std::string pictureLibrary_;
+  std::vector<std::string> pictureFolders_;
   std::string pictureText_;  // the script last asked for, and its frame
   int pictureFrame_ = -1;
 
