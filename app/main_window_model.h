@@ -232,7 +232,8 @@ class MainWindowModel {
   void pickDestinationFolder();
 
   // The check of created scripts with AviSynth+: its options as stored
-  // (AviSynth+'s library, the time limit per script), with the command line
+  // (AviSynth+'s library, the time limit per script), the clips' folders as
+  // those the scripts may write in, with the command line
   // beside the program as the helper process that runs the scripts.
   CheckerOptions scriptCheckOptions();
   // The library the check loads from now on; empty: the one the dynamic

@@ -210,8 +210,14 @@ std::string MainWindowModel::runStatus() const {
 
 CheckerOptions MainWindowModel::scriptCheckOptions() {
   const CheckSettings settings = readCheckSettings(registry_, state_.appTitle);
-  return CheckerOptions{settings.avisynthLibrary, std::chrono::seconds(settings.timeLimitSeconds),
-                        state_.programFolder + programFileName(kCliProgramName)};
+  CheckerOptions options{settings.avisynthLibrary, std::chrono::seconds(settings.timeLimitSeconds),
+                         state_.programFolder + programFileName(kCliProgramName)};
+  // The clips' folders, where source plugins keep their index files: the
+  // last run's, and the one in the field now.
+  for (const std::string& folder : {state_.script.sourceFolder, fieldText(Field::Source)}) {
+    if (!folder.empty()) options.writableFolders.push_back(folder);
+  }
+  return options;
 }
 
 void MainWindowModel::setAvisynthLibrary(const std::string& path) {

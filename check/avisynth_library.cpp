@@ -4,10 +4,14 @@
 // (AVSC_NO_DECLSPEC), so that a change of signature would not compile.
 #include "check/avisynth_library.h"
 
+#include <cstddef>
+#include <cstring>
+
 #define AVSC_NO_DECLSPEC
 #include <avisynth_c.h>
 
 #include "check/avisynth_loader.h"
+#include "check/frame_picture.h"
 #include "check/script_error.h"
 
 namespace clipquill {
@@ -19,6 +23,14 @@ struct AvisynthLibrary::Api {
   avs_get_error_func getError = nullptr;
   avs_invoke_func invoke = nullptr;
   avs_release_value_func release = nullptr;
+  avs_take_clip_func takeClip = nullptr;
+  avs_release_clip_func releaseClip = nullptr;
+  avs_get_video_info_func videoInfo = nullptr;
+  avs_get_frame_func getFrame = nullptr;
+  avs_release_video_frame_func releaseFrame = nullptr;
+  avs_get_pitch_p_func pitch = nullptr;
+  avs_get_read_ptr_p_func readPtr = nullptr;
+  avs_clip_get_error_func clipError = nullptr;
 };
 
 namespace {
@@ -64,6 +76,104 @@ class Value {
   AVS_Value v_;
 };
 
+// A clip the C API handed over, released when it goes.
+class Clip {
+ public:
+  Clip(const AvisynthLibrary::Api& api, const AVS_Value& v, AVS_ScriptEnvironment* env)
+      : api_(api), clip_(api.takeClip(v, env)) {}
+  ~Clip() {
+    if (clip_ != nullptr) api_.releaseClip(clip_);
+  }
+  Clip(const Clip&) = delete;
+  Clip& operator=(const Clip&) = delete;
+  AVS_Clip* get() const { return clip_; }
+
+ private:
+  const AvisynthLibrary::Api& api_;
+  AVS_Clip* clip_;
+};
+
+// AviSynth's own name of the clip's pixel type, from its PixelType().
+std::string pixelTypeName(const AvisynthLibrary::Api& api, AVS_ScriptEnvironment* env,
+                          const AVS_Value& clip) {
+  Value name(api, api.invoke(env, "PixelType", clip, nullptr));
+  return avs_is_string(*name) ? avs_as_string(*name) : std::string();
+}
+
+ClipInfo clipInfo(const AvisynthLibrary::Api& api, AVS_ScriptEnvironment* env,
+                  const AVS_Value& value) {
+  ClipInfo info;
+  Clip clip(api, value, env);
+  if (clip.get() == nullptr) return info;
+  const AVS_VideoInfo* vi = api.videoInfo(clip.get());
+  if (vi == nullptr) return info;
+  info.video = avs_has_video(vi) != 0;
+  if (info.video) {
+    info.width = vi->width;
+    info.height = vi->height;
+    info.fpsNumerator = vi->fps_numerator;
+    info.fpsDenominator = vi->fps_denominator;
+    info.frameCount = vi->num_frames;
+    info.pixelType = pixelTypeName(api, env, value);
+  }
+  info.audio = avs_has_audio(vi) != 0;
+  if (info.audio) {
+    info.sampleRate = vi->audio_samples_per_second;
+    info.channels = vi->nchannels;
+    info.sampleType = sampleTypeName(vi->sample_type);
+    info.sampleCount = vi->num_audio_samples;
+  }
+  return info;
+}
+
+// Frame `frame` of the clip, converted to RGB32 by AviSynth+'s own
+// ConvertToRGB32: without a matrix named, it takes the one the clip's frame
+// properties carry, else Rec.601. RGB32 rows lie bottom to top in memory.
+FramePicture renderFrame(const AvisynthLibrary::Api& api, AVS_ScriptEnvironment* env,
+                         const AVS_Value& value, const ClipInfo& info, int frame) {
+  FramePicture picture;
+  picture.frame = frame;
+  if (!info.video) {
+    picture.error = "the clip has no picture (audio alone)";
+    return picture;
+  }
+  if (std::string why = frameOutOfRange(frame, info.frameCount); !why.empty()) {
+    picture.error = std::move(why);
+    return picture;
+  }
+  // An RGB32 clip comes back as it is.
+  Value rgb(api, api.invoke(env, "ConvertToRGB32", value, nullptr));
+  if (avs_is_error(*rgb)) {
+    picture.error = avs_as_error(*rgb);
+    return picture;
+  }
+  Clip clip(api, *rgb, env);
+  if (clip.get() == nullptr) {
+    picture.error = "AviSynth+ gave no RGB32 clip";
+    return picture;
+  }
+  const AVS_VideoInfo* vi = api.videoInfo(clip.get());
+  AVS_VideoFrame* got = api.getFrame(clip.get(), frame);
+  if (got == nullptr || vi == nullptr) {
+    const char* err = api.clipError(clip.get());
+    picture.error = err != nullptr ? err : "AviSynth+ gave no frame " + std::to_string(frame);
+    if (got != nullptr) api.releaseFrame(got);
+    return picture;
+  }
+  picture.width = vi->width;
+  picture.height = vi->height;
+  const std::size_t row = static_cast<std::size_t>(vi->width) * 4;
+  picture.bgra.resize(row * static_cast<std::size_t>(vi->height));
+  const int pitch = api.pitch(got, AVS_DEFAULT_PLANE);
+  const BYTE* bottom = api.readPtr(got, AVS_DEFAULT_PLANE);
+  for (int y = 0; y < vi->height; ++y) {
+    const BYTE* source = bottom + static_cast<std::ptrdiff_t>(vi->height - 1 - y) * pitch;
+    std::memcpy(picture.bgra.data() + row * static_cast<std::size_t>(y), source, row);
+  }
+  api.releaseFrame(got);
+  return picture;
+}
+
 ScriptCheck failed(std::string message) {
   return ScriptCheck{CheckStatus::Failed, std::move(message), 0, 0};
 }
@@ -78,7 +188,15 @@ std::unique_ptr<AvisynthLibrary> AvisynthLibrary::load(const std::string& path, 
       !lookUp(api->handle, "avs_delete_script_environment", api->destroy, why) ||
       !lookUp(api->handle, "avs_get_error", api->getError, why) ||
       !lookUp(api->handle, "avs_invoke", api->invoke, why) ||
-      !lookUp(api->handle, "avs_release_value", api->release, why)) {
+      !lookUp(api->handle, "avs_release_value", api->release, why) ||
+      !lookUp(api->handle, "avs_take_clip", api->takeClip, why) ||
+      !lookUp(api->handle, "avs_release_clip", api->releaseClip, why) ||
+      !lookUp(api->handle, "avs_get_video_info", api->videoInfo, why) ||
+      !lookUp(api->handle, "avs_get_frame", api->getFrame, why) ||
+      !lookUp(api->handle, "avs_release_video_frame", api->releaseFrame, why) ||
+      !lookUp(api->handle, "avs_get_pitch_p", api->pitch, why) ||
+      !lookUp(api->handle, "avs_get_read_ptr_p", api->readPtr, why) ||
+      !lookUp(api->handle, "avs_clip_get_error", api->clipError, why)) {
     avisynth_loader::close(api->handle);
     return nullptr;
   }
@@ -91,6 +209,10 @@ AvisynthLibrary::AvisynthLibrary(std::unique_ptr<Api> api) : api_(std::move(api)
 // unloading would pull from under them, and the process ends soon after.
 AvisynthLibrary::~AvisynthLibrary() = default;
 
+void AvisynthLibrary::setPluginFolders(std::vector<std::string> folders) {
+  pluginFolders_ = std::move(folders);
+}
+
 std::string AvisynthLibrary::version() {
   Environment env(*api_);
   if (env.get() == nullptr) return "AviSynth+";
@@ -100,10 +222,19 @@ std::string AvisynthLibrary::version() {
 }
 
 ScriptCheck AvisynthLibrary::importScript(const std::string& path) {
+  return importScript(path, -1);
+}
+
+ScriptCheck AvisynthLibrary::importScript(const std::string& path, int frame) {
   Environment env(*api_);
   if (env.get() == nullptr) {
     return ScriptCheck{CheckStatus::Unavailable, "AviSynth+ could not make a script environment", 0,
                        0};
+  }
+  for (const std::string& folder : pluginFolders_) {
+    AVS_Value args[2] = {avs_new_value_string(folder.c_str()), avs_new_value_bool(1)};
+    Value added(*api_,
+                api_->invoke(env.get(), "AddAutoloadDir", avs_new_value_array(args, 2), nullptr));
   }
   AVS_Value arg = avs_new_value_string(path.c_str());
   Value result(*api_, api_->invoke(env.get(), "Import", arg, nullptr));
@@ -114,7 +245,12 @@ ScriptCheck AvisynthLibrary::importScript(const std::string& path) {
   if (const char* err = api_->getError(env.get()); err != nullptr) return failed(err);
   // An encoder opening the script wants a clip; anything else fails there.
   if (!avs_is_clip(*result)) return failed("the script does not return a clip");
-  return ScriptCheck{};
+  ScriptCheck good;
+  good.clip = std::make_shared<const ClipInfo>(clipInfo(*api_, env.get(), *result));
+  if (frame >= 0)
+    good.picture = std::make_shared<const FramePicture>(
+        renderFrame(*api_, env.get(), *result, *good.clip, frame));
+  return good;
 }
 
 }  // namespace clipquill

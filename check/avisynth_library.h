@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "check/script_check.h"
 
@@ -26,16 +27,24 @@ class AvisynthLibrary {
   // AviSynth+'s own version text, such as "AviSynth+ 3.7.5 (r4351, ...)".
   std::string version();
 
+  // Folders whose plugins each script environment loads when a script
+  // calls a function the core lacks, before AviSynth+'s own folders.
+  void setPluginFolders(std::vector<std::string> folders);
+
   // Imports the script at `path` (absolute) in a script environment of its
   // own, made for it and deleted after, so that nothing one script sets is
-  // seen by the next. Good when it gives a clip.
+  // seen by the next. Good when it gives a clip, with the clip's properties.
   ScriptCheck importScript(const std::string& path);
+  // The same, and with `frame` >= 0 also that frame's picture, converted to
+  // RGB32 by AviSynth+ itself (or why there is none).
+  ScriptCheck importScript(const std::string& path, int frame);
 
   struct Api;
 
  private:
   explicit AvisynthLibrary(std::unique_ptr<Api> api);
   std::unique_ptr<Api> api_;
+  std::vector<std::string> pluginFolders_;
 };
 
 }  // namespace clipquill

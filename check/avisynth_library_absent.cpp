@@ -19,6 +19,10 @@ std::unique_ptr<AvisynthLibrary> AvisynthLibrary::load(const std::string&, std::
 AvisynthLibrary::AvisynthLibrary(std::unique_ptr<Api> api) : api_(std::move(api)) {}
 AvisynthLibrary::~AvisynthLibrary() = default;
 
+void AvisynthLibrary::setPluginFolders(std::vector<std::string> folders) {
+  pluginFolders_ = std::move(folders);
+}
+
 std::string AvisynthLibrary::version() {
   return "AviSynth+";
 }
@@ -33,7 +37,11 @@ const char* avisynthHint() {
          "Library..., on the command line with --avisynth PATH.";
 }
 
-ScriptCheck AvisynthLibrary::importScript(const std::string&) {
+ScriptCheck AvisynthLibrary::importScript(const std::string& path) {
+  return importScript(path, -1);
+}
+
+ScriptCheck AvisynthLibrary::importScript(const std::string&, int) {
   return ScriptCheck{CheckStatus::Unavailable, "AviSynth+ is not available", 0, 0};
 }
 

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace clipquill::helper {
 
@@ -27,10 +28,11 @@ struct Limits {
 // The checker's side: one running helper and the channel to it.
 class Process {
  public:
-  // Starts `program --avisynth-check-helper library`; nullptr with the
-  // reason in `why` when it cannot be started.
+  // Starts `program --avisynth-check-helper library arguments...`; nullptr
+  // with the reason in `why` when it cannot be started.
   static std::unique_ptr<Process> start(const std::string& program, const std::string& library,
-                                        const Limits& limits, std::string& why);
+                                        const Limits& limits, std::string& why,
+                                        const std::vector<std::string>& arguments = {});
   // Ends the helper, idle or stuck, and reaps it.
   ~Process();
   Process(const Process&) = delete;
@@ -60,6 +62,8 @@ class Process {
 // The library argument when this process was started as the helper;
 // nullopt otherwise.
 std::optional<std::string> helperLibrary(int argc, char** argv);
+// The helper's arguments after the library, as UTF-8.
+std::vector<std::string> helperArguments(int argc, char** argv);
 // Takes the channel to the checker, and sets the process up to run scripts
 // that may crash or print: nothing they print may reach the channel.
 void openChannel();

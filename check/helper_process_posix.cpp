@@ -74,7 +74,8 @@ ReadEnd readAll(int fd, void* buffer, std::size_t size, std::optional<Clock::tim
 }  // namespace
 
 std::unique_ptr<Process> Process::start(const std::string& program, const std::string& library,
-                                        const Limits&, std::string& why) {
+                                        const Limits&, std::string& why,
+                                        const std::vector<std::string>& arguments) {
   int pair[2];
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
     why = std::string("cannot start the check: ") + std::strerror(errno);
@@ -84,6 +85,13 @@ std::unique_ptr<Process> Process::start(const std::string& program, const std::s
   // action clobbers another's source.
   int childEnd = ::fcntl(pair[1], F_DUPFD_CLOEXEC, 10);
   ::close(pair[1]);
+  // Big enough that a 1080p frame crosses in a few large writes rather than
+  // in many that wake the other side each time.
+  constexpr int kSocketBuffer = 4 << 20;
+  for (int fd : {pair[0], childEnd}) {
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &kSocketBuffer, sizeof kSocketBuffer);
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &kSocketBuffer, sizeof kSocketBuffer);
+  }
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -92,8 +100,12 @@ std::unique_ptr<Process> Process::start(const std::string& program, const std::s
   posix_spawn_file_actions_adddup2(&actions, childEnd, kHelperFd);
   std::string programArg = program;
   std::string libraryArg = library;
+  std::vector<std::string> more = arguments;
   std::vector<char*> argv = {programArg.data(), const_cast<char*>(kCheckHelperFlag),
-                             libraryArg.data(), nullptr};
+                             libraryArg.data()};
+  for (std::string& arg : more)
+    argv.push_back(arg.data());
+  argv.push_back(nullptr);
   pid_t pid = -1;
   int rc = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
@@ -156,6 +168,10 @@ std::string Process::howItEnded() {
 std::optional<std::string> helperLibrary(int argc, char** argv) {
   if (argc < 2 || std::strcmp(argv[1], kCheckHelperFlag) != 0) return std::nullopt;
   return std::string(argc > 2 ? argv[2] : "");
+}
+
+std::vector<std::string> helperArguments(int argc, char** argv) {
+  return argc > 3 ? std::vector<std::string>(argv + 3, argv + argc) : std::vector<std::string>();
 }
 
 void openChannel() {

@@ -152,7 +152,8 @@ LONG WINAPI endOnException(EXCEPTION_POINTERS* info) {
 }  // namespace
 
 std::unique_ptr<Process> Process::start(const std::string& program, const std::string& library,
-                                        const Limits& limits, std::string& why) {
+                                        const Limits& limits, std::string& why,
+                                        const std::vector<std::string>& arguments) {
   auto state = std::make_unique<State>();
   const std::wstring pipeName =
       L"\\\\.\\pipe\\clipquill-check-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
@@ -232,6 +233,8 @@ std::unique_ptr<Process> Process::start(const std::string& program, const std::s
   const std::wstring programPath = wide(program);
   std::wstring commandLine =
       quoted(programPath) + L" " + quoted(wide(kCheckHelperFlag)) + L" " + quoted(wide(library));
+  for (const std::string& arg : arguments)
+    commandLine += L" " + quoted(wide(arg));
   PROCESS_INFORMATION info{};
   // Suspended until it is in the job, so that nothing it starts escapes it;
   // no console window for a helper of the window.
@@ -332,6 +335,19 @@ std::optional<std::string> helperLibrary(int, char**) {
   }
   ::LocalFree(args);
   return library;
+}
+
+std::vector<std::string> helperArguments(int, char**) {
+  int count = 0;
+  wchar_t** args = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  std::vector<std::string> out;
+  if (args == nullptr) return out;
+  for (int i = 3; i < count; ++i) {
+    const std::wstring_view arg(args[i]);
+    out.push_back(utf8FromUtf16(std::u16string(arg.begin(), arg.end())));
+  }
+  ::LocalFree(args);
+  return out;
 }
 
 void openChannel() {

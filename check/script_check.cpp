@@ -26,7 +26,9 @@ std::string formatCheckLine(const std::string& path, const ScriptCheck& check) {
 }
 
 std::string describeCheck(const ScriptCheck& check) {
-  if (check.good()) return "AviSynth+: good";
+  if (check.good()) {
+    return check.clip ? "AviSynth+: good\n" + describeClip(*check.clip) : "AviSynth+: good";
+  }
   return "AviSynth+: " + place(check) + check.message;
 }
 

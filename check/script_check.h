@@ -2,8 +2,13 @@
 // What checking one script with AviSynth+ found.
 #pragma once
 
+#include <memory>
+#include <optional>
 #include <span>
 #include <string>
+
+#include "check/clip_info.h"
+#include "check/frame_picture.h"
 
 namespace clipquill {
 
@@ -20,6 +25,11 @@ struct ScriptCheck {
   std::string message;  // empty when good; one line
   int line = 0;         // 1-based; 0 when unknown
   int column = 0;       // 1-based; 0 when unknown
+  // What AviSynth+ says of the clip the script gave; none when it gave none.
+  std::shared_ptr<const ClipInfo> clip = nullptr;
+  // The frame asked for, when one was and the script gave a clip; shared,
+  // so that a check passed on copies no frame of megabytes.
+  std::shared_ptr<const FramePicture> picture = nullptr;
 
   bool good() const { return status == CheckStatus::Good; }
 };
@@ -28,7 +38,8 @@ struct ScriptCheck {
 // editors and compilers use, so that a terminal or an editor can jump there.
 std::string formatCheckLine(const std::string& path, const ScriptCheck& check);
 
-// The check of one script in words, for a tip: "AviSynth+: good", or
+// The check of one script in words, for a tip: "AviSynth+: good" with the
+// clip's properties on a line of their own (describeClip), or
 // "AviSynth+: line 2, column 21: Script error: expected a , or )".
 std::string describeCheck(const ScriptCheck& check);
 

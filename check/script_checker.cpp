@@ -3,12 +3,29 @@
 // (helper_process_*.cpp). Every message is a few fixed fields and
 // length-counted bytes (a path may hold a line end).
 //
-//   helper -> checker, once:   u8 loaded, u32 n, n bytes (version or reason)
-//   checker -> helper:         u32 n, n bytes (the script's absolute path)
-//   helper -> checker:         u8 status, i32 line, i32 column, u32 n, n bytes
+//   helper -> checker, once:   u8 loaded, u32 n, n bytes (version or reason),
+//                              u32 n, n bytes (what the sandbox could not bound)
+//   checker -> helper:         u32 n, n bytes (the script's absolute path),
+//                              i32 frame (the frame to render; -1: none)
+//   helper -> checker:         u8 status, i32 line, i32 column, u32 n, n bytes,
+//                              u8 flags, u32 n, n bytes (the clip's properties;
+//                              none when n is 0), u32 n, n bytes (the frame's
+//                              picture but its pixels; none when n is 0), and
+//                              the pixels when it is a picture
+//                              (width x height x 4 bytes)
+//
+// A flag kHelperSpent says the helper ended after that answer (it ran out of
+// memory, and what AviSynth+ holds may be broken): the scripts sent ahead go
+// to a new helper.
+//
+// The helper's arguments after the library: "--plugins DIR" per folder of
+// plugins to load, "--writable DIR" per folder it may write beneath,
+// "--temp DIR" its private temporary folder, "--memory BYTES" its bound;
+// "--unbounded", last, leaves the sandbox out.
 #include "check/script_checker.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <filesystem>
@@ -16,6 +33,7 @@
 
 #include "check/avisynth_library.h"
 #include "check/helper_process.h"
+#include "check/sandbox.h"
 #include "core/utf8_path.h"
 
 namespace clipquill {
@@ -30,6 +48,12 @@ constexpr std::uint32_t kMaxText = 1u << 20;
 // never waits, within what the channel buffers.
 constexpr std::size_t kWindowScripts = 32;
 constexpr std::size_t kWindowBytes = 64 * 1024;
+constexpr unsigned char kHelperSpent = 1;
+constexpr const char* kPluginsFlag = "--plugins";
+constexpr const char* kWritableFlag = "--writable";
+constexpr const char* kTempFlag = "--temp";
+constexpr const char* kMemoryFlag = "--memory";
+constexpr const char* kUnboundedFlag = "--unbounded";
 
 void putU32(std::string& out, std::uint32_t v) {
   for (int i = 0; i < 4; ++i)
@@ -62,30 +86,91 @@ std::string describeLimit(std::chrono::milliseconds limit) {
 
 // The request for one script: its absolute path, as AviSynth+ changes the
 // helper's working folder while it imports.
-std::string encodeRequest(const std::string& path) {
+std::string encodeRequest(const std::string& path, int frame) {
   std::error_code ec;
   const std::filesystem::path absolute = std::filesystem::absolute(pathFromUtf8(path), ec);
   std::string request;
   putText(request, ec ? path : utf8Of(absolute));
+  putU32(request, static_cast<std::uint32_t>(frame));
   return request;
 }
 
-[[noreturn]] void runHelper(const std::string& library) {
+// The helper's settings, read back from its arguments.
+struct HelperArguments {
+  std::string library;
+  std::vector<std::string> pluginFolders;
+  std::vector<std::string> writableFolders;
+  std::string temp;
+  std::uint64_t memoryBytes = 0;
+  bool sandbox = true;
+};
+
+HelperArguments readHelperArguments(std::string library, const std::vector<std::string>& more) {
+  HelperArguments args;
+  args.library = std::move(library);
+  // Past the pairs alone, so that no folder's name can stand for it.
+  if (more.size() % 2 == 1 && more.back() == kUnboundedFlag) args.sandbox = false;
+  for (std::size_t i = 0; i + 1 < more.size(); i += 2) {
+    const std::string& value = more[i + 1];
+    if (more[i] == kPluginsFlag) args.pluginFolders.push_back(value);
+    if (more[i] == kWritableFlag) args.writableFolders.push_back(value);
+    if (more[i] == kTempFlag) args.temp = value;
+    if (more[i] == kMemoryFlag) args.memoryBytes = std::strtoull(value.c_str(), nullptr, 10);
+  }
+  return args;
+}
+
+[[noreturn]] void runHelper(const HelperArguments& args) {
   helper::openChannel();
+  // Bounded before AviSynth+ or any plugin is loaded: from here on, what a
+  // script runs runs inside the bounds.
+  SandboxRules rules{args.writableFolders, args.memoryBytes};
+  if (!args.temp.empty()) {
+    rules.writableFolders.push_back(args.temp);
+    setTemporaryFolder(args.temp);
+  }
+  const SandboxState sandbox = args.sandbox ? enterSandbox(rules) : SandboxState{};
   std::string why;
-  auto avisynth = AvisynthLibrary::load(library, why);
+  auto avisynth = AvisynthLibrary::load(args.library, why);
+  if (avisynth) avisynth->setPluginFolders(args.pluginFolders);
   std::string hello(1, avisynth ? '\1' : '\0');
   putText(hello, avisynth ? avisynth->version() : why);
+  putText(hello, args.sandbox ? sandbox.unconfined : std::string());
   if (!helper::sendToChecker(hello) || !avisynth) helper::endHelper();
   std::string path;
+  unsigned char frameField[4];
   auto read = [](void* buffer, std::size_t n) { return helper::readFromChecker(buffer, n); };
-  while (readText(path, read) == ReadEnd::Done) {
-    ScriptCheck result = avisynth->importScript(path);
+  while (readText(path, read) == ReadEnd::Done && read(frameField, 4) == ReadEnd::Done) {
+    const int frame = static_cast<int>(getU32(frameField));
+    ScriptCheck result;
+    bool spent = false;
+    try {
+      result = avisynth->importScript(path, frame);
+    } catch (const std::bad_alloc&) {
+      result = ScriptCheck{CheckStatus::Failed, "out of memory", 0, 0};
+    }
+    // What AviSynth+ holds after a failed allocation is not to be trusted:
+    // this helper answers and ends, and the next script gets a new one.
+    if (result.status == CheckStatus::Failed && saysOutOfMemory(result.message)) {
+      spent = true;
+      if (result.message != "out of memory") result.message = "out of memory: " + result.message;
+    }
     std::string answer(1, static_cast<char>(result.status));
     putU32(answer, static_cast<std::uint32_t>(result.line));
     putU32(answer, static_cast<std::uint32_t>(result.column));
     putText(answer, result.message);
+    answer.push_back(spent ? static_cast<char>(kHelperSpent) : 0);
+    putText(answer, result.clip ? encodeClipInfo(*result.clip) : std::string());
+    putText(answer, result.picture ? encodeFrameHeader(*result.picture) : std::string());
     if (!helper::sendToChecker(answer)) break;
+    // The pixels as they are, without a copy into the answer.
+    if (result.picture && result.picture->ok() &&
+        !helper::sendToChecker(
+            std::string_view(reinterpret_cast<const char*>(result.picture->bgra.data()),
+                             result.picture->bgra.size()))) {
+      break;
+    }
+    if (spent) break;
   }
   helper::endHelper();
 }
@@ -93,10 +178,13 @@ std::string encodeRequest(const std::string& path) {
 }  // namespace
 
 void runCheckHelperIfAsked(int argc, char** argv) {
-  if (auto library = helper::helperLibrary(argc, argv)) runHelper(*library);
+  if (auto library = helper::helperLibrary(argc, argv)) {
+    runHelper(readHelperArguments(*library, helper::helperArguments(argc, argv)));
+  }
 }
 
-ScriptChecker::ScriptChecker(CheckerOptions options) : options_(std::move(options)) {
+ScriptChecker::ScriptChecker(CheckerOptions options)
+    : options_(std::move(options)), frame_(options_.frame) {
   if (options_.helper.empty()) options_.helper = helper::thisProgram();
 }
 
@@ -112,6 +200,14 @@ void ScriptChecker::stop() {
     ended = std::move(helper_);
   }
   if (ended) ended->kill();
+  removeTemp();
+}
+
+void ScriptChecker::removeTemp() {
+  if (temp_.empty()) return;
+  std::error_code ec;
+  std::filesystem::remove_all(pathFromUtf8(temp_), ec);
+  temp_.clear();
 }
 
 void ScriptChecker::abort() {
@@ -125,9 +221,26 @@ bool ScriptChecker::start() {
   if (helper_) return true;
   if (available_ == false) return false;
 
+  // The helper's own temporary folder, emptied and removed with it.
+  removeTemp();
+  temp_ = makeTemporaryFolder("clipquill-check-");
+  std::vector<std::string> arguments;
+  const auto add = [&](const char* flag, const std::string& value) {
+    arguments.emplace_back(flag);
+    arguments.push_back(value);
+  };
+  for (const std::string& folder : options_.pluginFolders)
+    add(kPluginsFlag, folder);
+  for (const std::string& folder : options_.writableFolders)
+    add(kWritableFlag, folder);
+  if (!temp_.empty()) add(kTempFlag, temp_);
+  add(kMemoryFlag,
+      std::to_string(options_.memoryLimit > 0 ? options_.memoryLimit : defaultMemoryBound()));
+  // Last, alone: the pairs above are read two by two.
+  if (!options_.sandbox) arguments.emplace_back(kUnboundedFlag);
   std::string why;
   auto started = helper::Process::start(options_.helper, options_.library,
-                                        helper::Limits{options_.memoryLimit}, why);
+                                        helper::Limits{options_.memoryLimit}, why, arguments);
   if (!started) {
     available_ = false;
     detail_ = why;
@@ -144,8 +257,10 @@ bool ScriptChecker::start() {
   auto read = [&](void* buffer, std::size_t n) { return helper_->read(buffer, n, deadline); };
   unsigned char loaded = 0;
   std::string text;
+  std::string unconfined;
   ReadEnd end = read(&loaded, 1);
   if (end == ReadEnd::Done) end = readText(text, read);
+  if (end == ReadEnd::Done) end = readText(unconfined, read);
   if (end != ReadEnd::Done) {
     stop();
     if (available_ == true) {
@@ -169,6 +284,7 @@ bool ScriptChecker::start() {
   }
   available_ = loaded != 0;
   detail_ = std::move(text);
+  unconfined_ = std::move(unconfined);
   if (!*available_) stop();
   return *available_;
 }
@@ -195,6 +311,14 @@ ScriptCheck ScriptChecker::helperEnded(const char* during) {
   if (!how.empty()) message += " (" + how + ")";
   stop();
   return ScriptCheck{CheckStatus::Crashed, std::move(message), 0, 0};
+}
+
+ScriptCheck ScriptChecker::render(const std::string& path, int frame) {
+  const int asked = frame_;
+  frame_ = frame;
+  ScriptCheck result = check(path);
+  frame_ = asked;
+  return result;
 }
 
 ScriptCheck ScriptChecker::check(const std::string& path) {
@@ -229,7 +353,7 @@ void ScriptChecker::checkAll(std::span<const std::string> paths, const Report& r
             report(head, {CheckStatus::Unavailable, detail_, 0, 0});
           return;
         }
-        const std::string request = encodeRequest(paths[head]);
+        const std::string request = encodeRequest(paths[head], frame_);
         sent = helper_->send(request);
         if (sent) {
           inFlight.push_back(request.size());
@@ -254,7 +378,7 @@ void ScriptChecker::checkAll(std::span<const std::string> paths, const Report& r
     // The helper is kept fed, so that it never waits for this side between
     // two scripts; within what the channel holds, so that no send blocks.
     while (next < paths.size() && inFlight.size() < kWindowScripts) {
-      const std::string request = encodeRequest(paths[next]);
+      const std::string request = encodeRequest(paths[next], frame_);
       if (inFlightBytes + request.size() > kWindowBytes || !helper_->send(request)) break;
       inFlight.push_back(request.size());
       inFlightBytes += request.size();
@@ -266,8 +390,24 @@ void ScriptChecker::checkAll(std::span<const std::string> paths, const Report& r
     auto read = [&](void* buffer, std::size_t n) { return helper_->read(buffer, n, deadline); };
     unsigned char fields[9];
     std::string message;
+    unsigned char flags = 0;
+    std::string clip;
+    std::string pictureHeader;
+    std::optional<FramePicture> picture;
     ReadEnd end = read(fields, sizeof fields);
     if (end == ReadEnd::Done) end = readText(message, read);
+    if (end == ReadEnd::Done) end = read(&flags, 1);
+    if (end == ReadEnd::Done) end = readText(clip, read);
+    if (end == ReadEnd::Done) end = readText(pictureHeader, read);
+    if (end == ReadEnd::Done && !pictureHeader.empty()) {
+      picture = decodeFrameHeader(pictureHeader);
+      if (!picture) {
+        end = ReadEnd::Closed;  // a broken peer
+      } else if (picture->ok()) {
+        picture->bgra.resize(static_cast<std::size_t>(picture->width) * picture->height * 4);
+        end = read(picture->bgra.data(), picture->bgra.size());
+      }
+    }
     if (end == ReadEnd::TimedOut) {
       stop();
       lostHelper(head);
@@ -294,6 +434,15 @@ void ScriptChecker::checkAll(std::span<const std::string> paths, const Report& r
     result.line = static_cast<int>(getU32(fields + 1));
     result.column = static_cast<int>(getU32(fields + 5));
     result.message = std::move(message);
+    if (std::optional<ClipInfo> info = clip.empty() ? std::nullopt : decodeClipInfo(clip)) {
+      result.clip = std::make_shared<const ClipInfo>(std::move(*info));
+    }
+    if (picture) result.picture = std::make_shared<const FramePicture>(std::move(*picture));
+    if ((flags & kHelperSpent) != 0) {
+      // Spent: what was sent ahead is sent again, to a new helper.
+      stop();
+      lostHelper(head);
+    }
     report(head, std::move(result));
     ++head;
   }

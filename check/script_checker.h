@@ -12,12 +12,14 @@
 #include <atomic>
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "check/script_check.h"
 
@@ -32,9 +34,22 @@ struct CheckerOptions {
   // The program started as the helper (it must call runCheckHelperIfAsked
   // first thing in main); empty: this very program.
   std::string helper;
-  // The most memory the helper may commit, where the system bounds it
-  // (Windows, through its job object); 0: half the machine's memory.
+  // The most memory the helper may take: on Linux its address space
+  // (sandbox.h), on Windows what its job object lets it commit; 0: a quarter
+  // of the machine's memory on Linux, half on Windows.
   std::size_t memoryLimit = 0;
+  // Folders of AviSynth+ plugins (source filters such as FFMS2's) each
+  // script may use without a LoadPlugin of its own, before AviSynth+'s own.
+  std::vector<std::string> pluginFolders = {};
+  // Where scripts may write: the folders of the clips they open (source
+  // plugins keep their index files beside the clip). Everything else is
+  // read-only to the helper but a private temporary folder.
+  std::vector<std::string> writableFolders = {};
+  // The frame each check also renders (ScriptCheck::picture); -1: none.
+  int frame = -1;
+  // Whether the helper bounds itself (sandbox.h); off only to measure what
+  // the bounds cost.
+  bool sandbox = true;
 };
 
 namespace helper {
@@ -60,6 +75,10 @@ class ScriptChecker {
   // working folder). Never throws for what the script does.
   ScriptCheck check(const std::string& path);
 
+  // Checks the script and renders frame `frame` of its clip, converted to
+  // RGB32 by AviSynth+ in the helper (ScriptCheck::picture).
+  ScriptCheck render(const std::string& path, int frame);
+
   // Checks each of `paths` in turn, telling `report` each result in order as
   // it comes; the helper gets the next scripts while it works on one, so
   // that it never waits between two. Stops, telling nothing more, once
@@ -70,6 +89,10 @@ class ScriptChecker {
 
   const CheckerOptions& options() const { return options_; }
 
+  // What the helper's sandbox could not bound, in words (empty when every
+  // bound holds); known once available() or a check started a helper.
+  const std::string& unconfined() const { return unconfined_; }
+
   // From any thread: ends the helper at once and every check after, so that
   // a window closing or starting a new run need not wait out a script.
   void abort();
@@ -78,6 +101,7 @@ class ScriptChecker {
   bool start();
   void stop();
   ScriptCheck helperEnded(const char* during);
+  void removeTemp();
 
   CheckerOptions options_;
   std::mutex helperMutex_;  // held while the helper is killed or reaped
@@ -88,6 +112,9 @@ class ScriptChecker {
   // script it was for is told so.
   std::optional<ScriptCheck> restartFailure_;
   std::string detail_;
+  std::string unconfined_;
+  std::string temp_;  // the helper's private temporary folder
+  int frame_;         // the frame the checks render; -1: none
 };
 
 // The command-line word that starts a program as the helper.

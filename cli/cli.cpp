@@ -92,6 +92,8 @@ class Output {
     out_ << text;
     noteFailure();
   }
+  // For lines that are written straight on (the check's JSON lines).
+  std::ostream& stream() { return out_; }
   bool failed() const { return failed_; }
   // Flushes and says on err what went wrong, if anything did.
   bool finish(std::ostream& err) {
@@ -240,16 +242,31 @@ bool selectClips(MainWindowModel& model, const std::vector<std::string>& names, 
 // stored ones. The helper is this program. The exit status of the check.
 int checkScripts(const Options& opts, RegistryStore& registry, const CliEnvironment& env,
                  const std::vector<std::string>& paths, const std::vector<std::string>& shown,
-                 std::ostream& err) {
+                 std::ostream& err, std::ostream* info, std::vector<std::string> writableFolders) {
   const CheckSettings stored = readCheckSettings(registry, kAppTitle);
   ScriptChecker checker(CheckerOptions{
       .library = opts.avisynth.value_or(stored.avisynthLibrary),
       .timeLimit = std::chrono::seconds(opts.checkSeconds.value_or(stored.timeLimitSeconds)),
       .helper = env.executablePath,
+      .memoryLimit = static_cast<std::size_t>(opts.checkMemory.value_or(0)),
+      .pluginFolders = opts.pluginFolders,
+      .writableFolders = std::move(writableFolders),
+      .frame = opts.frame.value_or(-1),
   });
-  const CheckReport report = checkAndReport(checker, paths, shown, err, "clipquill-cli");
+  if (opts.frame) {
+    std::error_code ec;
+    std::filesystem::create_directories(pathFromUtf8(opts.frameDir), ec);
+    if (ec) {
+      err << "clipquill-cli: cannot make " << opts.frameDir << ": " << ec.message() << '\n';
+      return kExitError;
+    }
+  }
+  const CheckReport report = checkAndReport(checker, paths, shown, err, "clipquill-cli", info,
+                                            opts.frame ? &opts.frameDir : nullptr);
   if (report.unavailable) return kExitUsage;
-  return report.failed > 0 ? kExitCheckFailed : kExitDone;
+  if (report.failed > 0) return kExitCheckFailed;
+  // A frame that could not be shown is the run's error, not the script's.
+  return report.framesFailed > 0 ? kExitError : kExitDone;
 }
 
 enum class Step { Startup, Source, Clips, Scripts, Save };
@@ -442,9 +459,11 @@ int Run::createScripts(Output& out) {
   } else {
     // Scripts written before a failure or a declined question are there, so
     // they are listed in every case; -0 lists the names alone.
-    // A run that wrote nothing has no heading to print either.
+    // A run that wrote nothing has no heading to print either; --info's JSON
+    // lines name every script: the list would only break them.
     const std::vector<std::string>& created = model_.createdScripts();
-    for (std::size_t i = opts_.nul || created.size() < 2 ? 1 : 0; i < created.size(); ++i) {
+    const std::size_t listed = opts_.info ? 0 : created.size();
+    for (std::size_t i = opts_.nul || created.size() < 2 ? 1 : 0; i < listed; ++i) {
       i == 0 ? out.text(created[0] + "\n") : out.name(created[i]);
     }
   }
@@ -463,7 +482,11 @@ int Run::createScripts(Output& out) {
       paths.push_back(model_.state().script.destFolder + created[i]);
       shown.push_back(shownPath(paths.back()));
     }
-    const int checked = checkScripts(opts_, system_.registry, env_, paths, shown, err_);
+    // The clips sit in the source folder: their source plugins' index files
+    // go beside them.
+    const int checked =
+        checkScripts(opts_, system_.registry, env_, paths, shown, err_,
+                     opts_.info ? &out.stream() : nullptr, {model_.state().script.sourceFolder});
     if (status == kExitDone) status = checked;
   }
   return status;
@@ -490,7 +513,10 @@ int runCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
       // The store the window keeps its options in: the system's own when no
       // root is given, as for every other run.
       SystemPlatform system(env.registryRoot);
-      return checkScripts(opts, system.registry, env, opts.checkScripts, opts.checkScripts, err);
+      const int status =
+          checkScripts(opts, system.registry, env, opts.checkScripts, opts.checkScripts, err,
+                       opts.info ? &output.stream() : nullptr, opts.checkScriptFolders);
+      return output.finish(err) ? status : kExitError;
     } catch (const std::exception& e) {
       err << "clipquill-cli: " << e.what() << '\n';
       return kExitError;

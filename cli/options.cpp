@@ -10,6 +10,7 @@
 #include <system_error>
 #include <vector>
 
+#include "check/sandbox.h"
 #include "core/paths.h"
 
 namespace clipquill::cli {
@@ -52,6 +53,21 @@ constexpr OptionRow kOptions[] = {
      "the system's)"},
     {OptionId::CheckTime, '\0', "check-time", "SECONDS",
      "how long one script may take (default 10)"},
+    {OptionId::AvisynthPlugins, '\0', "avisynth-plugins", "DIR",
+     "load AviSynth+ plugins (source filters) from DIR too\n"
+     "when checking (repeatable)"},
+    {OptionId::CheckMemory, '\0', "check-memory", "SIZE",
+     "the check's memory bound, such as 2G or 512M (default:\n"
+     "a quarter of the physical memory)"},
+    {OptionId::Frame, '\0', "frame", "N", ""},
+    {OptionId::FrameDir, '\0', "frame-dir", "DIR",
+     "with --check or --check-only: write frame N of each\n"
+     "script that passes as DIR/<script name>.png (RGB, converted\n"
+     "by AviSynth+)"},
+    {OptionId::Info, '\0', "info", "",
+     "with --check or --check-only: one line of JSON per script\n"
+     "on standard output, with the clip's size, rate, frames,\n"
+     "pixel type and audio (instead of the scripts' list)"},
     {OptionId::Yes, 'y', "yes", "", "replace existing files without asking"},
     {OptionId::NoClobber, '\0', "no-clobber", "", "stop at the first existing file"},
     {OptionId::SkipExisting, '\0', "skip-existing", "",
@@ -310,6 +326,8 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
     opts.checkScripts = result.operands;
     for (const std::string& script : opts.checkScripts) {
       if (script.empty()) throw UsageError("a script to check is empty");
+      const std::string absolute = absolutePath(workingFolder, script, driveFolder);
+      opts.checkScriptFolders.push_back(absolute.substr(0, absolute.find_last_of("/\\") + 1));
     }
   } else if (!result.operands.empty()) {
     const auto& templates = result.operands;
@@ -370,6 +388,37 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
     }
     opts.checkSeconds = value;
   }
+  if (result.count(OptionId::AvisynthPlugins)) {
+    if (!checking) throw UsageError("--avisynth-plugins goes with --check or --check-only");
+    for (const std::string& folder : result.all(OptionId::AvisynthPlugins)) {
+      if (folder.empty()) throw UsageError("--avisynth-plugins needs a folder");
+      opts.pluginFolders.push_back(absolutePath(workingFolder, folder, driveFolder));
+    }
+  }
+  if (const std::optional<std::string> size = text(OptionId::CheckMemory)) {
+    if (!checking) throw UsageError("--check-memory goes with --check or --check-only");
+    opts.checkMemory = parseMemorySize(*size);
+    if (!opts.checkMemory) {
+      throw UsageError("--check-memory takes a size such as 512M or 2G (16M at least), not '" +
+                       *size + "'");
+    }
+  }
+  const std::optional<std::string> frame = text(OptionId::Frame);
+  const std::optional<std::string> frameDir = path(OptionId::FrameDir);
+  if (frame || frameDir) {
+    if (!checking) throw UsageError("--frame goes with --check or --check-only");
+    if (!frame || !frameDir) throw UsageError("--frame and --frame-dir go together");
+    int value = -1;
+    const auto [end, ec] = std::from_chars(frame->data(), frame->data() + frame->size(), value);
+    if (ec != std::errc() || end != frame->data() + frame->size() || value < 0) {
+      throw UsageError("--frame takes a frame number from 0, not '" + *frame + "'");
+    }
+    if (frameDir->empty()) throw UsageError("--frame-dir needs a folder");
+    opts.frame = value;
+    opts.frameDir = *frameDir;
+  }
+  opts.info = result.count(OptionId::Info) != 0;
+  if (opts.info && !checking) throw UsageError("--info goes with --check or --check-only");
   if (opts.action == Action::Save) {
     opts.savePath = *path(OptionId::Save);
     if (opts.savePath.empty()) throw UsageError("--save needs a path");
@@ -381,6 +430,7 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
   }
   opts.noIni = result.count(OptionId::NoIni) != 0;
   opts.nul = result.count(OptionId::Null) != 0;
+  if (opts.info && opts.nul) throw UsageError("--info prints JSON lines: not with -0");
   if (opts.nul && (opts.action == Action::Show || opts.action == Action::Save)) {
     throw UsageError("-0 goes with --list, --dry-run or the scripts' list");
   }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -49,8 +50,19 @@ struct Options {
   // when given, else those stored in the options.
   bool check = false;
   std::vector<std::string> checkScripts;
+  // Where --check-only's scripts sit: which clips a script opens is its own
+  // to say, and a batch's clips most often sit beside its scripts, so the
+  // check may write there (source plugins' index files).
+  std::vector<std::string> checkScriptFolders;
   std::optional<std::string> avisynth;
   std::optional<unsigned> checkSeconds;
+  std::vector<std::string> pluginFolders;
+  std::optional<std::uint64_t> checkMemory;
+  // Frame `frame` of each script that passes, written into frameDir.
+  std::optional<int> frame;
+  std::string frameDir;
+  // Each script checked told as a line of JSON on standard output.
+  bool info = false;
 };
 
 // Each option of the command line, by meaning; the table below has one row
@@ -76,6 +88,11 @@ enum class OptionId {
   CheckOnly,
   Avisynth,
   CheckTime,
+  AvisynthPlugins,
+  CheckMemory,
+  Frame,
+  FrameDir,
+  Info,
   Yes,
   NoClobber,
   SkipExisting,

@@ -17,7 +17,7 @@ source scripts/deps.sh
 # the manual page whose options a test checks; the tests use them.
 deps_install g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
   nlohmann-json3-dev util-linux qt6-base-dev libqscintilla2-qt6-dev libjpeg-dev fonts-dejavu-core \
-  dbus-daemon groff-base
+  dbus-daemon groff-base ffmpeg libpng-dev
 
 extra_args=()
 if [[ -n "${CMAKE_ARGS:-}" ]]; then
@@ -27,7 +27,11 @@ fi
 # The tests check the scripts they write with AviSynth+ itself, built once
 # from the vendored source into build/avisynthplus (quick when already built).
 avisynth_lib="$(bash scripts/avisynth.sh build)"
+# And scripts over real clips (ffmpeg makes them) with FFMS2's source
+# plugin, built once the same way into build/ffms2.
+ffms2_plugins="$(bash scripts/ffms2.sh build)"
 
-cmake -S . -B build -G Ninja -DCLIPQUILL_AVISYNTH_LIBRARY="$avisynth_lib" "${extra_args[@]}" "$@"
+cmake -S . -B build -G Ninja -DCLIPQUILL_AVISYNTH_LIBRARY="$avisynth_lib" \
+  -DCLIPQUILL_FFMS2_PLUGINS="$ffms2_plugins" "${extra_args[@]}" "$@"
 deps_build build -j "$(nproc)"
 ctest --test-dir build --output-on-failure --no-tests=error

@@ -26,6 +26,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <limits>
 #include <utility>
 
 #include "app/system_platform.h"
@@ -36,6 +37,7 @@
 #include "ui/created_script_marks.h"
 #include "ui/elided_label.h"
 #include "ui/find_bar.h"
+#include "ui/frame_pane.h"
 #include "ui/list_views.h"
 #include "ui/object_names.h"
 #include "ui/platform_paths.h"
@@ -117,6 +119,9 @@ std::string joinLines(const std::vector<std::string>& lines) {
   }
   return text;
 }
+
+// The largest template whose script the preview renders a picture of.
+constexpr int kPictureTemplateBytes = 1 << 20;
 
 // The preview waits for typing to pause this long.
 constexpr int kPreviewDelayMs = 120;
@@ -509,6 +514,12 @@ void MainWindow::connectEvents() {
   connect(templateEdit_, &TemplateEditor::findAgainRequested, findBar_,
           [this](bool backwards) { findBar_->findAgain(backwards); });
   connect(previewTimer_, &QTimer::timeout, this, [this] { updatePreview(); });
+  connect(preview_->framePane(), &FramePane::frameChanged, this, [this] { requestPicture(); });
+  connect(preview_->framePane(), &FramePane::errorClicked, this, [this](int line, int column) {
+    if (line <= 0) return;
+    templateEdit_->setCursorPosition(line - 1, std::max(column - 1, 0));
+    templateEdit_->setFocus(Qt::OtherFocusReason);
+  });
   connect(previewCheck_, &QCheckBox::toggled, this, [this](bool on) {
     showPreviewPane(on);
     userSettings().setFlag(kPreviewShownKey, on);
@@ -917,6 +928,52 @@ void MainWindow::updatePreview() {
       std::max(templateEdit_->visibleLineCount(), preview_->visibleLineCount());
   preview_->showPreview(model_->preview(templateEdit_->firstVisibleLine(), lines),
                         !templateEdit_->showsLatin1());
+  requestPicture();
+}
+
+void MainWindow::requestPicture() {
+  if (preview_->isHidden()) return;
+  const CheckerOptions options = model_->scriptCheckOptions();
+  // A new helper for another library, or for other clips' folders, where
+  // source plugins write their index files.
+  if (!framePreview_ || options.library != pictureLibrary_ ||
+      options.writableFolders != pictureFolders_) {
+    framePreview_.reset();
+    pictureText_.clear();
+    pictureLibrary_ = options.library;
+    pictureFolders_ = options.writableFolders;
+    framePreview_ = std::make_unique<FramePreview>(options, [this](FramePreview::Result result) {
+      QMetaObject::invokeMethod(
+          this, [this, result = std::move(result)] { showPicture(result); }, Qt::QueuedConnection);
+    });
+  }
+  // The picture needs the whole script, which costs a pass over the whole
+  // template: past a size no hand-written template reaches, typing keeps
+  // its pace and the picture waits.
+  if (templateEdit_->length() > kPictureTemplateBytes) {
+    pictureText_.clear();
+    preview_->framePane()->showNote(QStringLiteral("No picture: the template is over %1 MiB.")
+                                        .arg(kPictureTemplateBytes >> 20));
+    return;
+  }
+  // The whole script of the current clip, as the run would write it.
+  std::string text = model_->preview(0, std::numeric_limits<std::size_t>::max()).script.text;
+  const int frame = preview_->framePane()->frame();
+  if (text == pictureText_ && frame == pictureFrame_) return;  // scrolled, not changed
+  pictureText_ = std::move(text);
+  pictureFrame_ = frame;
+  framePreview_->request(pictureText_, frame);
+}
+
+void MainWindow::showPicture(const FramePreview::Result& result) {
+  // A picture overtaken by a newer request is dropped.
+  if (!framePreview_ || result.request != framePreview_->latest()) return;
+  FramePane* pane = preview_->framePane();
+  if (result.check.status == CheckStatus::Unavailable) {
+    pane->showNote(shownText(result.check.message + "\n" + avisynthHint()));
+  } else {
+    pane->showCheck(result.check);
+  }
 }
 
 void MainWindow::showPreviewPane(bool shown) {

@@ -2,7 +2,8 @@
 // The live preview under the template editor: the script "Create Script(s)"
 // would write now, as the model works it out, for the template lines in
 // view. The pane only shows it: its name, whether a file of that name is
-// already there, and the lines, highlighted as the editor highlights them.
+// already there, and the lines, highlighted as the editor highlights them;
+// beside them, the script's picture (FramePane).
 #pragma once
 
 #include <QWidget>
@@ -13,6 +14,7 @@ class QLabel;
 
 namespace clipquill {
 
+class FramePane;
 class TemplateEditor;
 
 class PreviewPane : public QWidget {
@@ -34,6 +36,7 @@ class PreviewPane : public QWidget {
   QString title() const;
   // The lines shown, as text.
   QString text() const;
+  FramePane* framePane() const { return frame_; }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -41,6 +44,7 @@ class PreviewPane : public QWidget {
  private:
   QLabel* title_;
   TemplateEditor* text_;
+  FramePane* frame_;
 };
 
 }  // namespace clipquill

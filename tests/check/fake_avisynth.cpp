@@ -24,6 +24,9 @@ const char* limitsOfThisProcess();
 namespace {
 int environment;
 const char* error = nullptr;
+int clip;
+// Every clip the stand-in gives: a small picture, no audio.
+const AVS_VideoInfo kClipInfo = {64, 48, 25, 1, 10, AVS_CS_BGR32, 0, 0, 0, 0, 0};
 }  // namespace
 
 extern "C" {
@@ -36,6 +39,27 @@ AVSC_API(const char*, avs_get_error)(AVS_ScriptEnvironment*) {
   return error;
 }
 AVSC_API(void, avs_release_value)(AVS_Value) {}
+AVSC_API(AVS_Clip*, avs_take_clip)(AVS_Value, AVS_ScriptEnvironment*) {
+  return reinterpret_cast<AVS_Clip*>(&clip);
+}
+AVSC_API(void, avs_release_clip)(AVS_Clip*) {}
+AVSC_API(const AVS_VideoInfo*, avs_get_video_info)(AVS_Clip*) {
+  return &kClipInfo;
+}
+// No frames: a picture asked for fails as a plugin's frame would.
+AVSC_API(AVS_VideoFrame*, avs_get_frame)(AVS_Clip*, int) {
+  return nullptr;
+}
+AVSC_API(const char*, avs_clip_get_error)(AVS_Clip*) {
+  return "no frames in the stand-in";
+}
+AVSC_API(void, avs_release_video_frame)(AVS_VideoFrame*) {}
+AVSC_API(int, avs_get_pitch_p)(const AVS_VideoFrame*, int) {
+  return 0;
+}
+AVSC_API(const BYTE*, avs_get_read_ptr_p)(const AVS_VideoFrame*, int) {
+  return nullptr;
+}
 
 AVSC_API(AVS_Value, avs_invoke)
 (AVS_ScriptEnvironment*, const char* name, AVS_Value args, const char**) {
@@ -46,6 +70,11 @@ AVSC_API(AVS_Value, avs_invoke)
       std::this_thread::sleep_for(std::chrono::seconds(3));
     v.type = 's';
     v.d.string = "Fake AviSynth";
+    return v;
+  }
+  if (std::strcmp(name, "PixelType") == 0) {
+    v.type = 's';
+    v.d.string = "RGB32";
     return v;
   }
   const char* path = args.d.string;

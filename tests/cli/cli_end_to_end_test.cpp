@@ -8,8 +8,13 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <sstream>
 
+#include <nlohmann/json.hpp>
+
+#include "check/real_clips.h"
 #include "persist/check_settings.h"
 #include "persist/folder_registry.h"
 #include "support/temp_dir.h"
@@ -193,6 +198,90 @@ TEST(CliEndToEndTest, ChecksScriptsWithAvisynth) {
       << missing.err;
   EXPECT_NE(missing.err.find("Install AviSynth+"), std::string::npos);
   EXPECT_NE(missing.out.find("b.avs"), std::string::npos);
+}
+
+// Scripts over real clips, opened by FFMS2's plugin from the build folder:
+// --info tells what ffprobe tells of each clip, --frame writes the frame
+// ffmpeg itself decodes, and a clip that is not video fails at its line.
+TEST(CliEndToEndTest, RealClipsInfoAndFrames) {
+  if (const std::string why = testing::realClipsMissing(); !why.empty()) GTEST_SKIP() << why;
+  TempDir tmp;
+  std::filesystem::create_directory(tmp.slash() + "clips");
+  std::filesystem::create_directory(tmp.slash() + "out");
+  // clip.mp4 would get clip.avi's script name: the run refuses such a pair.
+  const std::vector<std::string> clips = {"clip one.mkv", "clip.avi", "clip 444.mkv",
+                                          "not video.mkv"};
+  testing::copyClips(tmp.slash() + "clips", clips);
+  writeFile(tmp.slash() + "Src.qtpl", "FFVideoSource(\"<P><F>\")\r\n");
+  const std::vector<std::string> common = {"-s",
+                                           "clips",
+                                           "-e",
+                                           "mkv",
+                                           "-e",
+                                           "mp4",
+                                           "-e",
+                                           "avi",
+                                           "-d",
+                                           "out",
+                                           "-y",
+                                           "-n",
+                                           "*",
+                                           "--check",
+                                           "--info",
+                                           "--avisynth",
+                                           CLIPQUILL_AVISYNTH_LIBRARY,
+                                           "--avisynth-plugins",
+                                           testing::kFfms2Plugins,
+                                           "--frame",
+                                           "30",
+                                           "--frame-dir",
+                                           "frames",
+                                           "Src.qtpl"};
+  const Spawned run = spawnCli(tmp, common);
+  EXPECT_EQ(run.status, 4) << run.err;
+  EXPECT_NE(run.err.find("out/not video.avs:1: FFVideoSource: Can't open"), std::string::npos)
+      << run.err;
+
+  std::size_t lines = 0;
+  std::istringstream out(run.out);
+  for (std::string line; std::getline(out, line); ++lines) {
+    const auto json = nlohmann::json::parse(line);
+    const std::string script = json["path"];
+    SCOPED_TRACE(script);
+    const std::string clip = script.substr(4, script.size() - 8);  // out/<clip name>.avs
+    const auto found = std::find_if(clips.begin(), clips.end(), [&](const std::string& c) {
+      return c.substr(0, c.rfind('.')) == clip;
+    });
+    ASSERT_NE(found, clips.end());
+    if (*found == "not video.mkv") {
+      EXPECT_EQ(json["ok"], false);
+      EXPECT_EQ(json["error"]["line"], 1);
+      continue;
+    }
+    ASSERT_EQ(json["ok"], true) << line;
+    const ClipInfo probed = testing::probeClip(tmp.slash() + "clips/" + *found);
+    EXPECT_EQ(json["video"]["width"], probed.width);
+    EXPECT_EQ(json["video"]["height"], probed.height);
+    EXPECT_EQ(json["video"]["fps_num"], probed.fpsNumerator);
+    EXPECT_EQ(json["video"]["fps_den"], probed.fpsDenominator);
+    EXPECT_EQ(json["video"]["frames"], probed.frameCount);
+    // FFVideoSource gives the picture alone.
+    EXPECT_TRUE(json["audio"].is_null());
+    EXPECT_TRUE(std::filesystem::exists(tmp.slash() + "frames/" + clip + ".png"));
+  }
+  EXPECT_EQ(lines, clips.size());
+  // Full chroma and no matrix carried: ffmpeg's decode with Rec.601.
+  EXPECT_EQ(testing::channelsOff(
+                testing::picturePixels(tmp.slash() + "frames/clip 444.png"),
+                testing::ffmpegFrame(tmp.slash() + "clips/clip 444.mkv", 30, "bt601"), 2),
+            0u);
+
+  // A frame past the end is the run's error, said per script.
+  const Spawned past = spawnCli(
+      tmp, {"--check-only", "--avisynth", CLIPQUILL_AVISYNTH_LIBRARY, "--avisynth-plugins",
+            testing::kFfms2Plugins, "--frame", "500", "--frame-dir", "frames", "out/clip.avs"});
+  EXPECT_EQ(past.status, 1);
+  EXPECT_EQ(past.err, "out/clip.avs: frame 500: past the end: the clip has 50 frames (0 to 49)\n");
 }
 
 // A home that is gone is not made again, folders and all, as root would

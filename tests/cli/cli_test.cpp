@@ -166,6 +166,13 @@ TEST_F(CliTest, FailuresWriteNothing) {
       {{"-e", "avi", "-e", "", "-d", "out"}, "", kExitUsage, usage},
       {{"--save", ""}, "", kExitUsage, usage},
       {{"--load-inis", "yes", "--save", "x.qtpl"}, "", kExitUsage, "on or off"},
+      {{"--info", "-d", "out"}, "", kExitUsage, "--info goes with --check"},
+      {{"--check", "--info", "-0", "-d", "out"}, "", kExitUsage, "not with -0"},
+      {{"--avisynth-plugins", "p", "-d", "out"}, "", kExitUsage, "goes with --check"},
+      {{"--check", "--check-memory", "lots", "-d", "out"}, "", kExitUsage, "not 'lots'"},
+      {{"--check", "--frame", "3", "-d", "out"}, "", kExitUsage, "go together"},
+      {{"--check", "--frame", "-1", "--frame-dir", "f", "-d", "out"}, "", kExitUsage, "not '-1'"},
+      {{"--frame", "1", "--frame-dir", "f", "-d", "out"}, "", kExitUsage, "goes with --check"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.err);

@@ -41,14 +41,16 @@ std::vector<Listed> listedOptions() {
 
 TEST(CliOptions, EachListedOptionIsReadInEveryFormItsHelpShows) {
   const std::vector<Listed> listed = listedOptions();
-  ASSERT_EQ(listed.size(), 25u);
+  ASSERT_EQ(listed.size(), 30u);
   for (const Listed& o : listed) {
     SCOPED_TRACE(o.name);
     // A value that every option taking one accepts on its own.
-    const std::string value = o.name == "--type"          ? "avs"
-                              : o.name.ends_with("-inis") ? "on"
-                              : o.name == "--check-time"  ? "5"
-                                                          : "x";
+    const std::string value = o.name == "--type"           ? "avs"
+                              : o.name.ends_with("-inis")  ? "on"
+                              : o.name == "--check-time"   ? "5"
+                              : o.name == "--check-memory" ? "2G"
+                              : o.name == "--frame"        ? "3"
+                                                           : "x";
     std::vector<std::string> forms{o.name};
     if (!o.letter.empty()) forms.push_back(o.letter);
     for (const std::string& form : forms) {
@@ -57,7 +59,13 @@ TEST(CliOptions, EachListedOptionIsReadInEveryFormItsHelpShows) {
       // --type goes with --save only, the check's own with --check; the
       // scripts --check-only checks are its operands.
       if (o.name == "--type") args.insert(args.begin(), {"--save", "t.avs"});
-      if (o.name == "--avisynth" || o.name == "--check-time") args.insert(args.begin(), "--check");
+      if (o.name == "--avisynth" || o.name == "--check-time" || o.name == "--avisynth-plugins" ||
+          o.name == "--info" || o.name == "--check-memory") {
+        args.insert(args.begin(), "--check");
+      }
+      // --frame and --frame-dir go together, with the check.
+      if (o.name == "--frame") args.insert(args.begin(), {"--check", "--frame-dir", "f"});
+      if (o.name == "--frame-dir") args.insert(args.begin(), {"--check", "--frame", "0"});
       if (o.name == "--check-only") args.push_back("a.avs");
       EXPECT_NO_THROW(parseOptions(args, "/work")) << form;
     }

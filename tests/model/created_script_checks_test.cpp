@@ -69,7 +69,7 @@ TEST_F(CreatedScriptChecksTest, MarksEachScriptAndSumsTheRunUp) {
   EXPECT_EQ(checks.mark(2), Mark::Failed);
   EXPECT_EQ(checks.mark(3), Mark::Good);
   EXPECT_EQ(checks.mark(4), Mark::None);
-  EXPECT_EQ(checks.tip(1), "AviSynth+: good");
+  EXPECT_EQ(checks.tip(1), "AviSynth+: good\n64x48, 25 fps, 10 frames (0.400 s), RGB32; no audio");
   ASSERT_EQ(checks.problems().size(), 1u);  // the crash alone
   EXPECT_EQ(checks.problems()[0].line, 2u);
   EXPECT_EQ(checks.problems()[0].path, "/s/crash.avs");
@@ -82,17 +82,28 @@ TEST_F(CreatedScriptChecksTest, MarksEachScriptAndSumsTheRunUp) {
 // A problem's row and the text Ctrl+C copies, with what is unknown left out.
 TEST(CreatedScriptProblem, RowsAndCopiesNameTheirPlace) {
   using Problem = CreatedScriptChecks::Problem;
-  const struct {
+  struct Case {
     Problem problem;
     std::string row, copy;
-  } cases[] = {
-      {{2, "/out/a.avs", {CheckStatus::Failed, "Script error: expected a , or )", 1, 21}},
+  };
+  // Built one by one: GCC 12 takes the checks' members left to their
+  // defaults in an array's aggregate for uninitialised.
+  const auto failure = [](CheckStatus status, const char* message, int line, int column) {
+    ScriptCheck check;
+    check.status = status;
+    check.message = message;
+    check.line = line;
+    check.column = column;
+    return check;
+  };
+  const std::vector<Case> cases = {
+      {{2, "/out/a.avs", failure(CheckStatus::Failed, "Script error: expected a , or )", 1, 21)},
        "a.avs: 1:21: Script error: expected a , or )",
        "/out/a.avs:1:21: Script error: expected a , or )"},
-      {{3, "/out/b.avs", {CheckStatus::Failed, "There is no function named 'X'", 3, 0}},
+      {{3, "/out/b.avs", failure(CheckStatus::Failed, "There is no function named 'X'", 3, 0)},
        "b.avs: 3: There is no function named 'X'",
        "/out/b.avs:3: There is no function named 'X'"},
-      {{4, "/out/c.avs", {CheckStatus::TimedOut, "timed out after 10 s", 0, 0}},
+      {{4, "/out/c.avs", failure(CheckStatus::TimedOut, "timed out after 10 s", 0, 0)},
        "c.avs: timed out after 10 s",
        "/out/c.avs: timed out after 10 s"},
   };

@@ -63,7 +63,8 @@ void CreatedScriptMarksTest::marksShadesTipsAndStatus() {
   QCOMPARE(list.extraSelections()[0].cursor.blockNumber(), 1);
   QVERIFY(list.extraSelections()[0].format.background() !=
           list.extraSelections()[1].format.background());
-  QCOMPARE(tipOverLine(list, 1), QStringLiteral("AviSynth+: good"));
+  QCOMPARE(tipOverLine(list, 1),
+           QStringLiteral("AviSynth+: good\n64x48, 25 fps, 10 frames (0.400 s), RGB32; no audio"));
   QVERIFY(tipOverLine(list, 2).startsWith(QStringLiteral("AviSynth+: crashed")));
   QCOMPARE(tipOverLine(list, 0), QString());
   // An icon beside the failed line, not only its colour.
