@@ -210,6 +210,9 @@ AvisynthLibrary::AvisynthLibrary(std::unique_ptr<Api> api) : api_(std::move(api)
 AvisynthLibrary::~AvisynthLibrary() = default;
 
 void AvisynthLibrary::setPluginFolders(std::vector<std::string> folders) {
+  // AviSynth+ throws on an empty folder name, uncaught, which ended the
+  // helper for every script; an empty name is no folder to add.
+  std::erase_if(folders, [](const std::string& folder) { return folder.empty(); });
   pluginFolders_ = std::move(folders);
 }
 
