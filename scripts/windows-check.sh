@@ -32,31 +32,37 @@ windows_check_env() {
   export CLIPQUILL_AVISYNTH_LIBRARY
 }
 
+# Runs clipquill-cli.exe in the caller's $work folder: its exit status in
+# $status, the command and its output appended to the caller's $log.
+windows_cli() {
+  set +e
+  (cd "$work" && "$WINE64" "$cli" "$@" </dev/null) >"$work/.out" 2>"$work/.err"
+  status=$?
+  set -e
+  {
+    echo "\$ clipquill-cli $* -> $status"
+    cat "$work/.out" "$work/.err"
+  } >>"$log"
+}
+
+# windows_expect WHAT COMMAND...: a case of the caller's $label; a failed one
+# is said and sets the caller's bad=1.
+windows_expect() {
+  local what="$1"
+  shift
+  if ! "$@"; then
+    echo "    $label: FAILED: $what"
+    bad=1
+  fi
+}
+
 # clipquill-cli.exe --check end to end, in a work folder of its own.
 windows_check_end_to_end() {
   local step=$SECONDS cli="$BUILD/bin/clipquill-cli.exe" log="$LOGS/check-end-to-end.log"
   local work status=0 bad=0
   work="$(mktemp -d "$BUILD/check-e2e.XXXXXX")"
   : >"$log"
-  # Runs clipquill-cli.exe in the work folder; its exit status in $status.
-  cqc() {
-    set +e
-    (cd "$work" && "$WINE64" "$cli" "$@" </dev/null) >"$work/.out" 2>"$work/.err"
-    status=$?
-    set -e
-    {
-      echo "\$ clipquill-cli $* -> $status"
-      cat "$work/.out" "$work/.err"
-    } >>"$log"
-  }
-  expect() {
-    local what="$1"
-    shift
-    if ! "$@"; then
-      echo "    check end to end: FAILED: $what"
-      bad=1
-    fi
-  }
+  local label="check end to end"
   has() { grep -qF -- "$2" "$1"; }
 
   local dll_win sys32="$WINEPREFIX/drive_c/windows/system32"
@@ -67,48 +73,48 @@ windows_check_end_to_end() {
   printf 'BlankClip(length=10, width=64, height=48)\r\n' >"$work/clips/b c.avsi"
   printf 'Import("<P><F>")\r\n' >"$work/Hall.qtpl"
 
-  cqc --avisynth "$dll_win" --check -s clips -e avsi -d out Hall.qtpl
-  expect "good scripts pass (exit 0)" test "$status" -eq 0
-  expect "... each written" test "$(ls "$work/out" | wc -l)" -eq 2
+  windows_cli --avisynth "$dll_win" --check -s clips -e avsi -d out Hall.qtpl
+  windows_expect "good scripts pass (exit 0)" test "$status" -eq 0
+  windows_expect "... each written" test "$(ls "$work/out" | wc -l)" -eq 2
 
   # A quote in a name ends AviSynth's string early: column 10 is past it.
   printf 'Import("it"s.avsi")\r\nBlankClip()\r\n' >"$work/quoted.avs"
-  cqc --avisynth "$dll_win" --check-only quoted.avs
-  expect "a quoted clip name fails (exit 4)" test "$status" -eq 4
-  expect "... at its line and column" has "$work/.err" 'quoted.avs:1:12: Script error: expected a , or )'
+  windows_cli --avisynth "$dll_win" --check-only quoted.avs
+  windows_expect "a quoted clip name fails (exit 4)" test "$status" -eq 4
+  windows_expect "... at its line and column" has "$work/.err" 'quoted.avs:1:12: Script error: expected a , or )'
 
   printf 'x = 0\r\nwhile (true) {\r\n x = x + 1\r\n}\r\n' >"$work/loop.avs"
   local began=$SECONDS
-  cqc --avisynth "$dll_win" --check-time 2 --check-only loop.avs out/a.avs
-  expect "an endless loop fails (exit 4)" test "$status" -eq 4
-  expect "... at the time limit" has "$work/.err" 'loop.avs: timed out after 2 s'
-  expect "... the next script still checked" test "$(wc -l <"$work/.err")" -eq 1
-  expect "... within moments of it" test $((SECONDS - began)) -lt 30
+  windows_cli --avisynth "$dll_win" --check-time 2 --check-only loop.avs out/a.avs
+  windows_expect "an endless loop fails (exit 4)" test "$status" -eq 4
+  windows_expect "... at the time limit" has "$work/.err" 'loop.avs: timed out after 2 s'
+  windows_expect "... the next script still checked" test "$(wc -l <"$work/.err")" -eq 1
+  windows_expect "... within moments of it" test $((SECONDS - began)) -lt 30
 
   # The stand-in library crashes on demand, as a plugin might.
   local fake
   fake="$(winepath -w "$BUILD/tests/libfake_avisynth.dll" 2>/dev/null)"
   : >"$work/crash.avs"
-  cqc --avisynth "$fake" --check-only crash.avs out/a.avs
-  expect "a crash fails (exit 4)" test "$status" -eq 4
-  expect "... told as a crash" has "$work/.err" \
+  windows_cli --avisynth "$fake" --check-only crash.avs out/a.avs
+  windows_expect "a crash fails (exit 4)" test "$status" -eq 4
+  windows_expect "... told as a crash" has "$work/.err" \
     'crash.avs: crashed while AviSynth+ imported the script (exception 0xC0000005, access violation)'
 
   # As Windows users have it: nothing installed, then the folder its registry
   # entry names, then the system folder's avisynth.dll.
-  cqc --check-only out/a.avs
-  expect "without AviSynth+ the check is unavailable (exit 2)" test "$status" -eq 2
-  expect "... and says where it looked" has "$work/.err" 'AviSynth.dll'
+  windows_cli --check-only out/a.avs
+  windows_expect "without AviSynth+ the check is unavailable (exit 2)" test "$status" -eq 2
+  windows_expect "... and says where it looked" has "$work/.err" 'AviSynth.dll'
   local dll_dir
   dll_dir="$(winepath -w "$(dirname "$AVISYNTH_DLL")" 2>/dev/null)"
   "$WINE64" reg add 'HKLM\Software\AviSynth' /ve /d "$dll_dir" /f >>"$log" 2>&1
-  cqc --check-only out/a.avs
-  expect "found through its registry entry" test "$status" -eq 0
+  windows_cli --check-only out/a.avs
+  windows_expect "found through its registry entry" test "$status" -eq 0
   "$WINE64" reg delete 'HKLM\Software\AviSynth' /f >>"$log" 2>&1
   cp "$AVISYNTH_DLL" "$sys32/avisynth.dll"
   cp "$(dirname "$AVISYNTH_DLL")"/lib*.dll "$sys32/"
-  cqc --check-only out/a.avs
-  expect "found in the system folder" test "$status" -eq 0
+  windows_cli --check-only out/a.avs
+  windows_expect "found in the system folder" test "$status" -eq 0
   rm -f "$sys32/avisynth.dll"
 
   rm -rf "$work"
