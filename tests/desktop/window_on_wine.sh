@@ -22,14 +22,8 @@ shots="${2:-}"
 if [[ -z "${CLIPQUILL_ON_DESKTOP:-}" ]]; then
   exec env CLIPQUILL_ON_DESKTOP=1 bash "$ROOT/scripts/with-desktop.sh" bash "$0" "$folder" "$shots"
 fi
-: "${WINEPREFIX:?the Wine prefix to run in}"
-# A Wine server started without this display (by tests that need none) would
-# keep its desktop away from it: this run starts its own.
-wineserver --kill >/dev/null 2>&1 || true
-wineserver --wait >/dev/null 2>&1 || true
-export WINEDEBUG=-all
-WINE64=/usr/lib/wine/wine64
-[[ -x "$WINE64" ]] || WINE64="$(command -v wine64 || command -v wine)"
+# shellcheck source=scripts/wine-on-desktop.sh
+source "$ROOT/scripts/wine-on-desktop.sh"
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/clipquill-wine.XXXXXX")"
 if [[ -z "$shots" ]]; then shots="$work/shots"; fi
