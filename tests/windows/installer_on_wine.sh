@@ -133,9 +133,10 @@ opened_with_window "per user: the registered Open command"
 
 "$WINE64" "$user_programs/uninstall.exe" /CURRENTUSER /S || fail "the per-user uninstall failed"
 uninstalled HKCU "$user_programs" "$user_menu"
-# The window opened above saved the settings, the former key under its new
-# name: the choice, not its spelling, is what must outlive the uninstall.
-grep -q '^PreviewShown=0' "$settings" || fail "the uninstall took the per-user settings"
+# The window opened above may have saved the settings, the former key under
+# its new name, before it was ended, or not: the choice, not its spelling, is
+# what must outlive the uninstall.
+grep -Eq '^(PreviewShown|preview\.shown)=0' "$settings" || fail "the uninstall took the per-user settings"
 reg_exists 'HKCU\Software\Clipquill\Hall' || fail "the uninstall took the template's flags"
 [[ -f "$work/Opened.qtpl" ]] || fail "the uninstall took a template"
 say "per user: the uninstall left nothing of its own, and the user's settings, flags and templates"
