@@ -12,6 +12,7 @@
 #include "core/error.h"
 #include "core/generator.h"
 #include "core/user_port.h"
+#include "persist/template_file.h"
 
 namespace clipquill {
 
@@ -99,10 +100,10 @@ class FrontEnd : public UserPort, public RunProgress {
 class TemplateSource {
  public:
   virtual ~TemplateSource() = default;
-  virtual std::vector<std::string> templateLines() = 0;
+  virtual TemplateText templateText() = 0;
   // Lines first to first + count - 1 (fewer at the end), for a reader that
   // needs only those; by default cut from all of them.
-  virtual std::vector<std::string> templateLinesAt(std::size_t first, std::size_t count);
+  virtual TemplateText templateTextAt(std::size_t first, std::size_t count);
 };
 
 }  // namespace clipquill

@@ -30,12 +30,8 @@ bool isContinuation(char c) {
 }
 }  // namespace
 
-std::vector<std::string> TemplateSource::templateLinesAt(std::size_t first, std::size_t count) {
-  std::vector<std::string> lines = templateLines();
-  if (first >= lines.size()) return {};
-  const std::size_t end = first + std::min(count, lines.size() - first);
-  return {std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(first)),
-          std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(end))};
+TemplateText TemplateSource::templateTextAt(std::size_t first, std::size_t count) {
+  return TemplateText(templateText().lines().slice(first, count));
 }
 
 bool isKeystroke(std::string_view before, std::string_view after) {
@@ -136,20 +132,12 @@ void MainWindowModel::fireFieldChange(Field field) {
 }
 
 void MainWindowModel::setTemplateText(std::string_view text) {
-  setTemplateLines(editorLines(text));
-}
-
-const std::vector<std::string>& MainWindowModel::templateLines() {
-  const TemplateText& text = templateText();
-  if (!templateLines_) templateLines_ = text.lines();
-  return *templateLines_;
+  setTemplate(TemplateText::fromEditor(text));
 }
 
 const TemplateText& MainWindowModel::templateText() {
   if (typed_) {
-    std::vector<std::string> lines = typed_->templateLines();
-    template_ = TemplateText(lines);
-    templateLines_ = std::move(lines);
+    template_ = typed_->templateText();
     typed_ = nullptr;
   }
   return template_;
@@ -160,14 +148,9 @@ void MainWindowModel::templateTyped(TemplateSource& source) {
   raiseChange([this] { templateChanged(); });
 }
 
-void MainWindowModel::setTemplateLines(std::vector<std::string> lines) {
-  setTemplate(TemplateText(lines));
-}
-
 void MainWindowModel::setTemplate(TemplateText text) {
   if (text == templateText()) return;
   template_ = std::move(text);
-  templateLines_.reset();
   user_.shown(Shown::Template);
   raiseChange([this] { templateChanged(); });
 }

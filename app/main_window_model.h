@@ -87,10 +87,9 @@ class MainWindowModel {
   // --- What the window shows --------------------------------------------
   const ModelState& state() const { return state_; }
   const std::string& fieldText(Field field) const;
-  // The template's lines; reads them back from the editor if it was typed in.
-  const std::vector<std::string>& templateLines();
-  // The same lines in one buffer, as the model keeps them: a template of
-  // millions of lines is read, shown and saved without a string per line.
+  // The template's lines in one buffer, as the model keeps them: a template
+  // of millions of lines is read, shown, saved and run without a string per
+  // line. Reads them back from the editor if it was typed in.
   const TemplateText& templateText();
   const FilterList& filters() const { return filters_; }
   const ClipList& clips() const { return clips_; }
@@ -129,9 +128,8 @@ class MainWindowModel {
   void commitSourceText();
   // The error of the source field's text while it names no folder.
   const std::optional<Error>& sourceProblem() const { return sourceProblem_; }
-  // The template editor's text, or its lines, as the editor now holds them.
+  // The template editor's text as the editor now holds it.
   void setTemplateText(std::string_view text);
-  void setTemplateLines(std::vector<std::string> lines);
   // The user changed the editor's text: the change handler runs at once, and
   // the lines are read from source when next needed.
   void templateTyped(TemplateSource& source);
@@ -327,8 +325,6 @@ class MainWindowModel {
   void setTemplate(TemplateText text);
 
   TemplateText template_;
-  // templateLines(), made from template_ when first asked for.
-  std::optional<std::vector<std::string>> templateLines_;
   TemplateSource* typed_ = nullptr;  // the editor, while its lines are unread
   TemplateSource* view_ = nullptr;   // the editor, for the preview's lines
   FilterList filters_;

@@ -39,7 +39,7 @@ bool quotesClipPath(std::string_view line) {
 RunOutcome MainWindowModel::createScripts() {
   const std::vector<std::string> selected = clips_.selectedEntries();
   const ScriptInputs inputs{
-      .templateLines = templateLines(),
+      .templateLines = templateText().lines(),
       .destText = fieldText(Field::Destination),
       .sourceText = fieldText(Field::Source),
       .nameText = fieldText(Field::ScriptName),
@@ -78,16 +78,14 @@ RunOutcome MainWindowModel::createScripts() {
 TemplatePreview MainWindowModel::preview(std::size_t firstLine, std::size_t lineCount) {
   TemplatePreview shown;
   shown.firstLine = firstLine;
-  std::vector<std::string> lines;
+  // The editor's lines in view, else a view of the model's own.
+  TemplateText shownLines;
+  TemplateLines lines;
   if (TemplateSource* source = view_ ? view_ : typed_) {
-    lines = source->templateLinesAt(firstLine, lineCount);
+    shownLines = source->templateTextAt(firstLine, lineCount);
+    lines = shownLines.lines();
   } else {
-    const std::vector<std::string>& all = templateLines();
-    if (firstLine < all.size()) {
-      const auto from = all.begin() + static_cast<std::ptrdiff_t>(firstLine);
-      lines.assign(from,
-                   from + static_cast<std::ptrdiff_t>(std::min(lineCount, all.size() - firstLine)));
-    }
+    lines = templateText().lines().slice(firstLine, lineCount);
   }
   const std::vector<std::string> selected = clips_.selectedEntries();
   // Per clip: the first clip the run would write, else the first listed.

@@ -75,6 +75,15 @@ const std::vector<std::string> kTemplate = {
     "return last",
 };
 
+// The same lines in one buffer, as the model hands them to a run.
+std::string templateBuffer() {
+  std::string text;
+  for (const std::string& line : kTemplate)
+    text.append(line).append(1, '\n');
+  return text;
+}
+const std::string kTemplateText = templateBuffer();
+
 std::string expectedScript(std::string_view clip) {
   return support::expandForClip(kTemplate, std::string(kSourceDir) + "/", clip);
 }
@@ -201,7 +210,7 @@ struct Bench {
     clipquill::ScriptGenerator generator(*files, user, list);
     clipquill::ScriptState state;
     clipquill::ScriptInputs in;
-    in.templateLines = kTemplate;
+    in.templateLines = clipquill::TemplateLines(kTemplateText);
     in.destText = dir;
     in.sourceText = kSourceDir;
     in.nameText = "";

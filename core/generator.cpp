@@ -152,7 +152,7 @@ RunOutcome ScriptGenerator::writeMultipleScripts(const ScriptInputs& in, ScriptS
     if (!writer) return RunOutcome::OverwriteDeclined;
 
     buffer.clear();
-    for (const std::string& line : in.templateLines) {
+    for (const std::string_view line : in.templateLines) {
       appendScriptLine(buffer, line, state.sourceFolder, std::span(&clip, 1), false);
       flushIfFull(*writer, buffer);
     }
@@ -182,7 +182,7 @@ RunOutcome ScriptGenerator::writeJoinedScript(const ScriptInputs& in, ScriptStat
   if (!writer) return RunOutcome::OverwriteDeclined;
 
   std::string buffer;
-  for (const std::string& line : in.templateLines) {
+  for (const std::string_view line : in.templateLines) {
     appendScriptLine(buffer, line, state.sourceFolder, in.selectedClips, true);
     flushIfFull(*writer, buffer);
   }

@@ -10,13 +10,14 @@
 #include <string_view>
 
 #include "core/script_files.h"
+#include "core/template_lines.h"
 #include "core/user_port.h"
 
 namespace clipquill {
 
 // What a run reads from the main window when it starts.
 struct ScriptInputs {
-  std::span<const std::string> templateLines;
+  TemplateLines templateLines;  // the template as it lies in its buffer
   std::string_view destText;
   std::string_view sourceText;
   std::string_view nameText;

@@ -19,7 +19,7 @@ ScriptPreview previewScript(const ScriptInputs& in, std::string_view clip,
   preview.scriptFile =
       in.join ? JoinedScriptName(in.nameText) : PerClipScriptName(in.nameText, clip).scriptFile;
   if (!in.destText.empty()) preview.path = withTrailingSeparator(in.destText) + preview.scriptFile;
-  for (const std::string& line : in.templateLines) {
+  for (const std::string_view line : in.templateLines) {
     const std::size_t start = preview.text.size();
     // One byte over the limit tells a cut line from one exactly that long.
     const std::size_t room = maxLineBytes == std::string::npos ? maxLineBytes : maxLineBytes + 1;

@@ -82,19 +82,31 @@ TemplateText TemplateText::parse(std::string bytes) {
   return text;
 }
 
-std::size_t TemplateText::lineCount() const {
-  return static_cast<std::size_t>(std::count(text_.begin(), text_.end(), '\n'));
+TemplateText TemplateText::fromEditor(std::string_view text) {
+  // Each "\r\n" is a line end as "\n" is; every other CR is the line's own.
+  TemplateText lines;
+  lines.text_.reserve(text.size() + 1);
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t lf = std::min(text.find('\n', at), text.size());
+    std::string_view piece = text.substr(at, lf - at);
+    if (lf != text.size() && piece.ends_with('\r')) piece.remove_suffix(1);
+    lines.text_.append(piece);
+    lines.text_ += '\n';
+    at = lf + 1;
+  }
+  return lines;
 }
 
-std::vector<std::string> TemplateText::lines() const {
-  std::vector<std::string> lines;
-  lines.reserve(lineCount());
-  forEachLine([&](std::string_view line) { lines.emplace_back(line); });
+TemplateText TemplateText::fromShown(std::string_view text) {
+  TemplateText lines = fromEditor(text);
+  // A line end at the very end is followed by the empty line it shows.
+  if (text.ends_with('\n')) lines.text_ += '\n';
   return lines;
 }
 
 std::vector<std::string> parseTemplate(std::string_view bytes) {
-  return TemplateText::parse(std::string(bytes)).lines();
+  const TemplateText text = TemplateText::parse(std::string(bytes));
+  return {text.lines().begin(), text.lines().end()};
 }
 
 std::string serializeTemplate(const std::vector<std::string>& lines) {
@@ -111,21 +123,13 @@ std::string serializeTemplate(const std::vector<std::string>& lines) {
 }
 
 std::vector<std::string> editorLines(std::string_view text) {
-  std::vector<std::string> lines;
-  while (!text.empty()) {
-    const std::size_t lf = text.find('\n');
-    std::string_view piece = text.substr(0, lf);
-    if (lf != std::string_view::npos && piece.ends_with('\r')) piece.remove_suffix(1);
-    lines.emplace_back(piece);
-    text.remove_prefix(lf == std::string_view::npos ? text.size() : lf + 1);
-  }
-  return lines;
+  const TemplateText lines = TemplateText::fromEditor(text);
+  return {lines.lines().begin(), lines.lines().end()};
 }
 
 std::vector<std::string> shownEditorLines(std::string_view text) {
-  std::vector<std::string> lines = editorLines(text);
-  if (text.ends_with('\n')) lines.emplace_back();
-  return lines;
+  const TemplateText lines = TemplateText::fromShown(text);
+  return {lines.lines().begin(), lines.lines().end()};
 }
 
 std::optional<TemplateText> readTemplateText(PersistFiles& files, const std::string& path) {

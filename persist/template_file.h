@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/template_lines.h"
 #include "persist/persist_files.h"
 
 namespace clipquill {
@@ -21,24 +22,28 @@ class TemplateText {
  public:
   TemplateText() = default;
   explicit TemplateText(const std::vector<std::string>& lines);
+  // A copy of lines that lie in another buffer.
+  explicit TemplateText(TemplateLines lines) : text_(lines.text()) {}
 
   // The lines of a template file's bytes, by the rule of parseTemplate. The
   // bytes are worked on in place, so reading costs no second copy of them.
   static TemplateText parse(std::string bytes);
+  // The lines of the editor's text, by the rule of editorLines.
+  static TemplateText fromEditor(std::string_view text);
+  // The lines of the text as the window's editor shows a template, by the
+  // rule of shownEditorLines.
+  static TemplateText fromShown(std::string_view text);
 
   bool empty() const { return text_.empty(); }
-  std::size_t lineCount() const;
+  std::size_t lineCount() const { return lines().lineCount(); }
+  // The lines as they lie in the buffer, valid while it is unchanged.
+  TemplateLines lines() const { return TemplateLines(text_); }
   // Calls visit with each line in order.
   template <class Visit>
   void forEachLine(Visit&& visit) const {
-    std::string_view rest = text_;
-    while (!rest.empty()) {
-      const std::size_t lf = rest.find('\n');
-      visit(rest.substr(0, lf));
-      rest.remove_prefix(lf + 1);
-    }
+    for (const std::string_view line : lines())
+      visit(line);
   }
-  std::vector<std::string> lines() const;
   // The lines, each followed by "\n".
   const std::string& text() const { return text_; }
 

@@ -833,24 +833,24 @@ void MainWindow::shown(Shown what, Field field) {
   showStatus();
 }
 
-std::vector<std::string> MainWindow::templateLines() {
+TemplateText MainWindow::templateText() {
   // The editor holds the template's bytes as they are, so they are read back
   // without a conversion, each line shown a line, the empty last one too.
   const std::string_view bytes = templateEdit_->bytes();
-  if (bytes.empty() && emptyIsOneLine_) return {std::string()};
-  return shownEditorLines(bytes);
+  if (bytes.empty() && emptyIsOneLine_) return TemplateText(TemplateLines("\n"));
+  return TemplateText::fromShown(bytes);
 }
 
-std::vector<std::string> MainWindow::templateLinesAt(std::size_t first, std::size_t count) {
-  std::vector<std::string> lines;
+TemplateText MainWindow::templateTextAt(std::size_t first, std::size_t count) {
+  std::string lines;
   const std::size_t total = templateEdit_->lineCount();
   // Every line shown is a line, the empty last one too; an empty editor
   // holds none, unless it shows a template of one empty line.
   const bool empty = total == 1 && templateEdit_->lineBytes(0).empty();
   const std::size_t last = empty && !emptyIsOneLine_ ? 0 : total;
   for (std::size_t line = first; line < last && line - first < count; ++line)
-    lines.emplace_back(templateEdit_->lineBytes(line));
-  return lines;
+    lines.append(templateEdit_->lineBytes(line)).append(1, '\n');
+  return TemplateText(TemplateLines(lines));
 }
 
 // --- Showing the model --------------------------------------------------------

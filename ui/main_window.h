@@ -170,8 +170,8 @@ class MainWindow : public QMainWindow, private FrontEnd, private TemplateSource 
   bool proceed(std::size_t written, std::size_t total) override;
   void shown(Shown what, Field field) override;
   // TemplateSource
-  std::vector<std::string> templateLines() override;
-  std::vector<std::string> templateLinesAt(std::size_t first, std::size_t count) override;
+  TemplateText templateText() override;
+  TemplateText templateTextAt(std::size_t first, std::size_t count) override;
 
   // While the find bar is open its letters (Alt+N, W, C, R, A) are its own:
   // the window's widgets that bear them give them up until it closes.

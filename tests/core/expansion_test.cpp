@@ -64,10 +64,10 @@ TEST(JoinedLine, CountsClipsFromTheFirstOnEveryLine) {
 // tokens grow or shrink to, per clip and joined.
 TEST(PreviewScript, CutsLongLinesAsTheWholeScriptWouldRead) {
   const std::vector<std::string> clips = {"a.avi", "bb.avi"};
-  const std::vector<std::string> lines = {"AVISource(\"<P><F>\")", "<P><P><P><P><P>x<F>y",
-                                          "1234567\xc3\xa9x", "short", ""};
+  const std::string lines =
+      "AVISource(\"<P><F>\")\n<P><P><P><P><P>x<F>y\n1234567\xc3\xa9x\nshort\n\n";
   for (const bool join : {false, true}) {
-    const ScriptInputs in{.templateLines = lines,
+    const ScriptInputs in{.templateLines = TemplateLines(lines),
                           .destText = "/o",
                           .sourceText = "",
                           .nameText = "",

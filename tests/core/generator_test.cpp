@@ -18,7 +18,8 @@ using Lines = std::vector<std::string>;
 
 class GeneratorTest : public ::testing::Test {
  protected:
-  Lines templ = {"AVISource(\"<P><F>\")", "ConvertToYV12()", ""};
+  // The template's lines, each followed by "\n", as the model keeps them.
+  std::string templ = "AVISource(\"<P><F>\")\nConvertToYV12()\n\n";
   Lines clips = {"a.avi", "b.avi", "c.avi"};
   std::string dest = "/out";
   std::string source = "/caps";
@@ -32,7 +33,7 @@ class GeneratorTest : public ::testing::Test {
 
   RunOutcome run() {
     ScriptGenerator generator(files, user, created);
-    return generator.run({templ, dest, source, name, clips, join}, state);
+    return generator.run({TemplateLines(templ), dest, source, name, clips, join}, state);
   }
 
   // Runs and returns the error's message, or "" when none was raised.
@@ -89,7 +90,7 @@ TEST_F(GeneratorTest, FoldersGainOneTrailingSeparatorAtMost) {
   for (const auto& c : cases) {
     dest = c.dest;
     source = c.source;
-    templ = {"<P><F>"};
+    templ = "<P><F>\n";
     clips = {"a.avi"};
     files.files.clear();
     run();
@@ -113,9 +114,9 @@ TEST_F(GeneratorTest, EmptyTemplateOrNoClips) {
 // No cut at 4,096 characters, no line lost in a large template, no byte changed.
 TEST_F(GeneratorTest, TemplatesAreCopiedWholeAndByteForByte) {
   const std::string ordinary = "AVISource(\"<P><F>\") # a line of ordinary length";
-  templ.assign(100000, ordinary);
-  templ[0] = std::string(20000, 'x') + "<F>";
-  templ[1] = "\xe9\xe8<P>\xff";
+  templ = std::string(20000, 'x') + "<F>\n\xe9\xe8<P>\xff\n";
+  for (int i = 2; i < 100000; ++i)
+    templ.append(ordinary).append(1, '\n');
   clips = {"\xe0t\xe9.avi"};
   source = "/m\xe9";
   run();
@@ -160,7 +161,8 @@ TEST_F(GeneratorTest, ClipsSharingAScriptNameAreRefusedWhole) {
     name = c.name;
     join = c.join;
     ScriptGenerator generator(files, user, created);
-    const RunOutcome outcome = generator.run({templ, dest, source, name, c.clips, join}, state);
+    const RunOutcome outcome =
+        generator.run({TemplateLines(templ), dest, source, name, c.clips, join}, state);
     if (c.box.empty()) {
       EXPECT_EQ(outcome, RunOutcome::Completed) << c.what;
       EXPECT_TRUE(user.boxes.empty()) << c.what;
@@ -212,7 +214,7 @@ TEST_F(GeneratorTest, ReplaceAllAndSkipOnARerun) {
     user.boxes.clear();
     user.answers.assign(c.answers.begin(), c.answers.end());
     ScriptGenerator generator(files, user, created);
-    generator.run({templ, dest, source, name, c.clips, join}, state);
+    generator.run({TemplateLines(templ), dest, source, name, c.clips, join}, state);
     ASSERT_EQ(user.boxes.size(), c.asked) << c.what;
     EXPECT_EQ(user.boxes[0].buttons,
               c.clips.size() > 1 ? Buttons::ReplaceAllSkip : Buttons::OkCancel)
@@ -248,7 +250,8 @@ TEST_F(GeneratorTest, AStopBetweenScriptsKeepsWhatWasWritten) {
     }
   } stop(2);
   ScriptGenerator generator(files, user, created, &stop);
-  EXPECT_EQ(generator.run({templ, dest, source, name, clips, join}, state), RunOutcome::Cancelled);
+  EXPECT_EQ(generator.run({TemplateLines(templ), dest, source, name, clips, join}, state),
+            RunOutcome::Cancelled);
   EXPECT_EQ(stop.told, (std::vector<std::size_t>{0, 1, 2}));
   EXPECT_EQ(created.lines, (Lines{"Script(s) Created:", "a.avs", "b.avs"}));
   EXPECT_EQ(files.files.size(), 2u);
@@ -258,7 +261,7 @@ TEST_F(GeneratorTest, JoinedWritesOneWidenedScript) {
   join = true;
   name = "Joined Mamas";
   source = "C:\\scripts\\";  // ends in the Windows separator: kept as typed (POSIX: "/" added)
-  templ = {"AVISource(\"<P><F>\")", "# <F>"};
+  templ = "AVISource(\"<P><F>\")\n# <F>\n";
   EXPECT_EQ(run(), RunOutcome::Completed);
   EXPECT_EQ(created.lines, (Lines{"Script(s) Created:", "Joined Mamas.avs"}));
 #if defined(_WIN32)

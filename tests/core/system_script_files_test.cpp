@@ -229,7 +229,8 @@ class RealRunTest : public SystemScriptFilesTest {
 
   RunOutcome run(const std::string& dest) {
     ScriptGenerator generator(*files, user, created);
-    return generator.run({templ, dest, "/caps", name, clips, false}, state);
+    const std::string text = testing::templateBuffer(templ);
+    return generator.run({TemplateLines(text), dest, "/caps", name, clips, false}, state);
   }
   std::string runForError(const std::string& dest) {
     return errorMessage([&] { run(dest); });
@@ -353,8 +354,9 @@ TEST_F(RealRunTest, ARunThatEndsEarlyLandsWhatItFinished) {
     StopAt progress(c.stopAt);
     ScriptGenerator generator(*files, user, created, &progress);
     RunOutcome outcome = RunOutcome::Completed;
+    const std::string text = testing::templateBuffer(templ);
     const std::string message = errorMessage([&] {
-      outcome = generator.run({templ, dir.path(), "/caps", "", clips, false}, state);
+      outcome = generator.run({TemplateLines(text), dir.path(), "/caps", "", clips, false}, state);
     });
     EXPECT_EQ(message, c.message);
     EXPECT_EQ(outcome, c.outcome);

@@ -19,19 +19,19 @@ TEST_F(Model, StartsOnTheDefaultTemplateOrTheOnlyArgument) {
   struct Case {
     std::vector<std::string> args;
     std::string path;
-    std::vector<std::string> lines;
+    std::string text;  // the template's lines, each followed by "\n"
   } cases[] = {
-      {{}, app + "DefaultTemplate.qtpl", {"default"}},
-      {{at("/t.qtpl")}, at("/t.qtpl"), {"chosen"}},
-      {{at("/t.qtpl"), "x"}, app + "DefaultTemplate.qtpl", {"default"}},
-      {{at("/missing.qtpl")}, at("/missing.qtpl"), {}},
+      {{}, app + "DefaultTemplate.qtpl", "default\n"},
+      {{at("/t.qtpl")}, at("/t.qtpl"), "chosen\n"},
+      {{at("/t.qtpl"), "x"}, app + "DefaultTemplate.qtpl", "default\n"},
+      {{at("/missing.qtpl")}, at("/missing.qtpl"), ""},
   };
   for (const Case& c : cases) {
     ScriptedForm fresh;
     MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
     m.start({app + "clipquill", c.args, at("/home")});
     EXPECT_EQ(m.state().templatePath, c.path);
-    EXPECT_EQ(m.templateLines(), c.lines);
+    EXPECT_EQ(m.templateText().text(), c.text);
     EXPECT_EQ(m.state().programFolder, app);
     EXPECT_EQ(m.fieldText(Field::Source), at("/home/"));
     EXPECT_EQ(m.clips().folder(), at("/home"));
@@ -53,12 +53,12 @@ TEST_F(Model, TheDefaultTemplateIsLookedForBesideTheProgramThenInTheInstalledFol
   struct Case {
     bool beside, installed;
     std::string folder;
-    std::vector<std::string> lines;
+    std::string text;
   } cases[] = {
-      {false, true, share, {"installed"}},
-      {true, true, bin, {"beside"}},
-      {true, false, bin, {"beside"}},
-      {false, false, bin, {}},
+      {false, true, share, "installed\n"},
+      {true, true, bin, "beside\n"},
+      {true, false, bin, "beside\n"},
+      {false, false, bin, ""},
   };
   for (const Case& c : cases) {
     std::filesystem::remove(bin + "DefaultTemplate.qtpl");
@@ -77,7 +77,7 @@ TEST_F(Model, TheDefaultTemplateIsLookedForBesideTheProgramThenInTheInstalledFol
     EXPECT_EQ(m.state().templateName, "DefaultTemplate.qtpl");
     EXPECT_EQ(m.state().templatePath, c.folder + "DefaultTemplate.qtpl");
     EXPECT_EQ(m.state().settingsFolder, c.folder);
-    EXPECT_EQ(m.templateLines(), c.lines);
+    EXPECT_EQ(m.templateText().text(), c.text);
     // The installed settings file is read with its template.
     EXPECT_EQ(m.fieldText(Field::Source), c.folder == share ? clips : at("/home/"));
     EXPECT_TRUE(fresh.errors.empty());
@@ -172,7 +172,7 @@ TEST_F(Model, SaveAsDefaultTemplateWritesTheUsersOwnAndStartUpLoadsIt) {
   ScriptedForm next;
   MainWindowModel m{{*folders, *scripts, *files, registry, next}};
   m.start({app + "clipquill", {}, home, own});
-  EXPECT_EQ(m.templateLines(), std::vector<std::string>{"mine"});
+  EXPECT_EQ(m.templateText().text(), "mine\n");
   EXPECT_EQ(m.fieldText(Field::ScriptName), "*_mine");
 
   // No folder is made above an existing one: a config folder below a
@@ -222,9 +222,7 @@ TEST_F(Model, TheShippedDefaultTemplateListsAviClipsAndNamesAFilterForEachKind) 
   EXPECT_EQ(entries(), std::vector<std::string>{"a.avi"});
   EXPECT_FALSE(model.state().modified);
 
-  std::string text;
-  for (const std::string& line : model.templateLines())
-    text += line + "\n";
+  const std::string text = model.templateText().text();
   for (const char* filter : {"AVISource", "FFmpegSource2", "LWLibavVideoSource", "MPEG2Source",
                              "DirectShowSource", ".mkv", ".m2ts", ".d2v"}) {
     EXPECT_NE(text.find(filter), std::string::npos) << filter;
@@ -250,13 +248,13 @@ TEST_F(Model, ALoadReadsOnlyRealFilesAndGoesOn) {
   writeFile(d + "flag.qtpl", "flagged\r\n");
   struct Case {
     std::string path;
-    std::vector<std::string> lines;
+    std::string text;
     bool settingsApplied;
   } cases[] = {
-      {d + "folder.qtpl", {}, true},        {d + "fifo.qtpl", {}, true},
-      {d + "file.qtpl/x.qtpl", {}, false},  {"/dev/zero", {}, false},
-      {d + "real.qtpl", {"line"}, false},    // its settings file is a FIFO
-      {d + "flag.qtpl", {"flagged"}, true},  // its load flag is a FIFO: checked
+      {d + "folder.qtpl", "", true},        {d + "fifo.qtpl", "", true},
+      {d + "file.qtpl/x.qtpl", "", false},  {"/dev/zero", "", false},
+      {d + "real.qtpl", "line\n", false},    // its settings file is a FIFO
+      {d + "flag.qtpl", "flagged\n", true},  // its load flag is a FIFO: checked
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
@@ -264,7 +262,7 @@ TEST_F(Model, ALoadReadsOnlyRealFilesAndGoesOn) {
     MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
     m.start({app + "clipquill", {c.path}, at("/home")});
     EXPECT_EQ(fresh.errors, std::vector<std::string>{});
-    EXPECT_EQ(m.templateLines(), c.lines);
+    EXPECT_EQ(m.templateText().text(), c.text);
     EXPECT_TRUE(m.optionFlags().loadInis);
     EXPECT_EQ(m.fieldText(Field::Source), c.settingsApplied ? clips : at("/home/"));
     EXPECT_FALSE(m.state().modified);

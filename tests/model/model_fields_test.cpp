@@ -125,17 +125,17 @@ TEST_F(Model, TypedTemplateLinesAreReadBackOnlyWhenNeeded) {
   start();
   struct Editor : TemplateSource {
     int reads = 0;
-    std::vector<std::string> templateLines() override {
+    TemplateText templateText() override {
       ++reads;
-      return {"typed <F>"};
+      return TemplateText::fromEditor("typed <F>");
     }
   } editor;
   model.templateTyped(editor);
   model.templateTyped(editor);
   EXPECT_TRUE(model.state().modified);
   EXPECT_EQ(editor.reads, 0);
-  EXPECT_EQ(model.templateLines(), std::vector<std::string>{"typed <F>"});
-  EXPECT_EQ(model.templateLines(), std::vector<std::string>{"typed <F>"});
+  EXPECT_EQ(model.templateText().text(), "typed <F>\n");
+  EXPECT_EQ(model.templateText().text(), "typed <F>\n");
   EXPECT_EQ(editor.reads, 1);
 }
 

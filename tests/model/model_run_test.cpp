@@ -40,7 +40,7 @@ TEST_F(Model, ThePreviewIsWhatTheRunWrites) {
       "# <F> from <P>\n\nAVISource(\"<P><F>\").Trim(0, 10)\nx = \"<F>\" + \"<F>\"\n"
       "caf\xe9 <X> <P\n");
   model.setFieldText(Field::Source, clips);
-  const std::size_t total = model.templateLines().size();
+  const std::size_t total = model.templateText().lineCount();
   for (const bool join : {false, true}) {
     SCOPED_TRACE(join ? "joined" : "per clip");
     // A joined script keeps the "*", which Windows takes in no file name.
@@ -83,15 +83,15 @@ TEST_F(Model, ThePreviewReadsOnlyItsLinesFromTheEditor) {
   start();
   struct Editor : TemplateSource {
     int wholeReads = 0;
-    std::vector<std::string> templateLines() override {
+    TemplateText templateText() override {
       ++wholeReads;
       return {};
     }
-    std::vector<std::string> templateLinesAt(std::size_t first, std::size_t count) override {
-      std::vector<std::string> lines;
+    TemplateText templateTextAt(std::size_t first, std::size_t count) override {
+      std::string lines;
       for (std::size_t i = first; i < first + count; ++i)
-        lines.push_back("Line(" + std::to_string(i) + ", \"<F>\")");
-      return lines;
+        lines += "Line(" + std::to_string(i) + ", \"<F>\")\n";
+      return TemplateText::fromEditor(lines);
     }
   } editor;
   model.setTemplateView(&editor);

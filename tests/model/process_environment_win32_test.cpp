@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/main_window_model.h"
@@ -115,8 +116,8 @@ TEST(Win32ProgramFolder, DISABLED_StartsAsTheProgram) {
   model.start({self, {}, homeFolder()});
   std::string report = "AppDir=" + model.state().programFolder + "\n";
   report += "TemplatePath=" + model.state().templatePath + "\n";
-  for (const std::string& line : model.templateLines())
-    report += "Line=" + line + "\n";
+  model.templateText().forEachLine(
+      [&](std::string_view line) { report.append("Line=").append(line).append("\n"); });
   report += "ScriptName=" + model.fieldText(Field::ScriptName) + "\n";
   for (const std::string& error : form.errors)
     report += "Error=" + error + "\n";

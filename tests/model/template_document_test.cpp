@@ -77,7 +77,7 @@ TEST_F(Model, ASavedTemplateLoadsBackWithItsSettingsAndFlags) {
   ScriptedForm fresh;
   MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
   m.start({app + "clipquill", {at("/Hall.qtpl")}, at("/home")});
-  EXPECT_EQ(m.templateLines(), (std::vector<std::string>{"line 1", "line 2"}));
+  EXPECT_EQ(m.templateText().text(), "line 1\nline 2\n");
   EXPECT_EQ(m.filters().entries(), model.filters().entries());
   EXPECT_EQ(m.clips().entries(), std::vector<std::string>{"b.avi"});
   EXPECT_EQ(m.fieldText(Field::Destination), out);
@@ -133,14 +133,14 @@ TEST_F(Model, LoadTouchesTheEditorOnlyOnceATemplateIsChosen) {
     const char* what;
     std::vector<Answer> answers;
     std::optional<FileChoice> save, open;
-    std::vector<std::string> lines;
+    std::string text;
     std::size_t dialogs;  // open dialogs shown
   } cases[] = {
-      {"Cancel", {Answer::Cancel}, std::nullopt, FileChoice{tpl, 1}, {"unsaved"}, 0},
-      {"No, dialog cancelled", {Answer::No}, std::nullopt, std::nullopt, {"unsaved"}, 1},
-      {"Yes, save cancelled", {Answer::Yes}, std::nullopt, FileChoice{tpl, 1}, {"unsaved"}, 0},
-      {"No, chosen", {Answer::No}, std::nullopt, FileChoice{tpl, 1}, {"on disk"}, 1},
-      {"No, a new name", {Answer::No}, std::nullopt, FileChoice{tpl + ".new", 1}, {}, 1},
+      {"Cancel", {Answer::Cancel}, std::nullopt, FileChoice{tpl, 1}, "unsaved\n", 0},
+      {"No, dialog cancelled", {Answer::No}, std::nullopt, std::nullopt, "unsaved\n", 1},
+      {"Yes, save cancelled", {Answer::Yes}, std::nullopt, FileChoice{tpl, 1}, "unsaved\n", 0},
+      {"No, chosen", {Answer::No}, std::nullopt, FileChoice{tpl, 1}, "on disk\n", 1},
+      {"No, a new name", {Answer::No}, std::nullopt, FileChoice{tpl + ".new", 1}, "", 1},
   };
   for (const Case& c : cases) {
     model.setTemplateText("unsaved");
@@ -151,8 +151,8 @@ TEST_F(Model, LoadTouchesTheEditorOnlyOnceATemplateIsChosen) {
     model.loadTemplate();
     EXPECT_EQ(user.questions.back(), msg::kSaveTemplatePrompt) << c.what;
     EXPECT_EQ(user.openIndices.size() - opened, c.dialogs) << c.what;
-    EXPECT_EQ(model.templateLines(), c.lines) << c.what;
-    EXPECT_EQ(model.state().modified, c.lines == std::vector<std::string>{"unsaved"}) << c.what;
+    EXPECT_EQ(model.templateText().text(), c.text) << c.what;
+    EXPECT_EQ(model.state().modified, c.text == "unsaved\n") << c.what;
   }
 
   // A save from the prompt that fails ends the load before the editor is
@@ -165,7 +165,7 @@ TEST_F(Model, LoadTouchesTheEditorOnlyOnceATemplateIsChosen) {
   user.saveChoices.push_back(FileChoice{at("/file/t.qtpl"), 1});
   EXPECT_FALSE(model.event([&] { model.loadTemplate(); }));
   EXPECT_EQ(user.errors, std::vector<std::string>{"Invalid filename."});
-  EXPECT_EQ(model.templateLines(), std::vector<std::string>{"unsaved"});
+  EXPECT_EQ(model.templateText().text(), "unsaved\n");
   EXPECT_TRUE(model.state().modified);
 
   // The open dialog keeps the index of its last completed use.
@@ -270,7 +270,7 @@ TEST_F(Model, RecentTemplatesComeFromLoadsAndSavesAndLoadAsLoadTemplateDoes) {
   user.answers.push_back(Answer::No);
   model.loadTemplateFrom(b);
   EXPECT_EQ(user.questions, std::vector<std::string>{std::string(msg::kSaveTemplatePrompt)});
-  EXPECT_EQ(model.templateLines(), std::vector<std::string>{"b"});
+  EXPECT_EQ(model.templateText().text(), "b\n");
   EXPECT_EQ(user.openIndices.size(), 2u);  // no open dialog
   EXPECT_EQ(model.recentTemplates().front(), b);
 
@@ -280,7 +280,7 @@ TEST_F(Model, RecentTemplatesComeFromLoadsAndSavesAndLoadAsLoadTemplateDoes) {
   EXPECT_FALSE(model.event([&] { model.loadTemplateFrom(a); }));
   EXPECT_EQ(user.errors.back(), "File not found.");
   EXPECT_TRUE(user.questions.empty());
-  EXPECT_EQ(model.templateLines(), std::vector<std::string>{"typed again"});
+  EXPECT_EQ(model.templateText().text(), "typed again\n");
   EXPECT_EQ(model.recentTemplates(), std::vector<std::string>{b});
 
   // A later open dialog is the user's again.

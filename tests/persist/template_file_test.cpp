@@ -173,7 +173,7 @@ TEST(TemplateFileTest, OneBufferKeepsTheLinesAndWritesThemAsLines) {
   };
   for (const auto& c : cases) {
     const TemplateText text(c.given);
-    EXPECT_EQ(text.lines(), c.back);
+    EXPECT_EQ(Lines(text.lines().begin(), text.lines().end()), c.back);
     EXPECT_EQ(text.lineCount(), c.back.size());
     testing::FakePersistFiles files;
     writeTemplateText(files, "/t/a.qtpl", text);

@@ -15,6 +15,14 @@
 
 namespace clipquill::testing {
 
+// Lines as a run reads them: in one buffer, each followed by "\n".
+inline std::string templateBuffer(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines)
+    text.append(line).append(1, '\n');
+  return text;
+}
+
 // Answers message boxes from a script of answers (Cancel once it runs out)
 // and records every box and focus request.
 class ScriptedUser : public UserPort {
