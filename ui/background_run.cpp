@@ -77,6 +77,8 @@ void BackgroundRun::makeDialog() {
   dialog_->setAutoClose(false);
   dialog_->setAutoReset(false);
   connect(dialog_.get(), &QProgressDialog::canceled, this, [this] { cancelled_ = true; });
+  // Escape closes the dialog without its canceled(); it cancels all the same.
+  connect(dialog_.get(), &QDialog::rejected, this, [this] { cancelled_ = true; });
   dialog_->show();
 }
 

@@ -113,6 +113,19 @@ class BackgroundRunTest : public QObject {
     QVERIFY(createButton()->isEnabled());
   }
 
+  // Escape closes the progress without its Cancel button; it stops the run
+  // all the same, before the next script.
+  void escapeOnTheProgressStopsTheRun() {
+    boxes.duringQuestion = [&] {
+      if (auto* progress = form->findChild<QProgressDialog*>(objectNames::kCreateScriptsProgress))
+        QTest::keyClick(progress, Qt::Key_Escape);
+      return Answer::Ok;
+    };
+    QTest::mouseClick(createButton(), Qt::LeftButton);
+    QVERIFY(std::filesystem::exists(path("out/b.avs")));
+    QVERIFY(!std::filesystem::exists(path("out/d.avs")));
+  }
+
   void closingTheWindowStopsTheRunThenCloses() {
     bool shownAfterClose = false;
     boxes.duringQuestion = [&] {
