@@ -207,6 +207,13 @@ class MainWindowModel {
   // "De/Select All", "Create Script(s)", "Load Template", "Save Template".
   void toggleSelectAll();
   RunOutcome createScripts();
+  // "Create Script(s)" in three steps, for a front end that writes off its
+  // own thread: startRun copies what the run reads, the job runs anywhere
+  // (RunJob::run), and finishRun, back here, records and shows what it did
+  // as createScripts would, raising the Error that ended it. No other run
+  // may start in between.
+  RunJob startRun();
+  RunOutcome finishRun(RunJob& job);
   void loadTemplate();
   SaveOutcome saveTemplate();
   // "Save Template" as if path and typeIndex had been chosen in its dialog:

@@ -37,42 +37,62 @@ bool quotesClipPath(std::string_view line) {
 // --- The run --------------------------------------------------------------
 
 RunOutcome MainWindowModel::createScripts() {
-  const std::vector<std::string> selected = clips_.selectedEntries();
+  RunJob job = startRun();
+  job.run(user_, &user_);
+  return finishRun(job);
+}
+
+RunJob MainWindowModel::startRun() {
+  RunJob job(scripts_, state_.script);
+  job.template_ = templateText();
+  job.destText_ = fieldText(Field::Destination);
+  job.sourceText_ = fieldText(Field::Source);
+  job.nameText_ = fieldText(Field::ScriptName);
+  job.selectedClips_ = clips_.selectedEntries();
+  job.join_ = join_;
+  return job;
+}
+
+void RunJob::run(UserPort& user, RunProgress* progress) {
   const ScriptInputs inputs{
-      .templateLines = templateText().lines(),
-      .destText = fieldText(Field::Destination),
-      .sourceText = fieldText(Field::Source),
-      .nameText = fieldText(Field::ScriptName),
-      .selectedClips = selected,
+      .templateLines = template_.lines(),
+      .destText = destText_,
+      .sourceText = sourceText_,
+      .nameText = nameText_,
+      .selectedClips = selectedClips_,
       .join = join_,
   };
-  ScriptGenerator generator(scripts_, user_, created_, &user_);
-  // The list shows what was written even when a failure ends the run.
+  ScriptGenerator generator(files_, user, listed_, progress);
+  try {
+    outcome_ = aboutSubject([&] { return state_.destFolder + state_.scriptFile; },
+                            [&] { return generator.run(inputs, state_); });
+  } catch (const Error& e) {
+    error_ = e;
+  } catch (...) {
+    otherFailure_ = std::current_exception();
+  }
+  report_ = generator.report();
+}
+
+RunOutcome MainWindowModel::finishRun(RunJob& job) {
+  state_.script = job.state_;
+  if (job.listed_.cleared) created_.lines = std::move(job.listed_.lines);
+  // The list shows what was written even when a failure ended the run.
   struct Notify {
     FrontEnd& user;
     ~Notify() { user.shown(Shown::CreatedScripts); }
   } notify{user_};
-  const ScriptState& script = state_.script;
-  const auto record = [&](RunOutcome outcome, std::string error) {
-    lastRun_ =
-        LastRun{.outcome = outcome,
-                .report = generator.report(),
-                .folder = outcome == RunOutcome::NoDestination || outcome == RunOutcome::NameClash
-                              ? ""
-                              : script.destFolder,
-                .error = std::move(error)};
-  };
-  try {
-    const RunOutcome outcome = aboutSubject([&] { return script.destFolder + script.scriptFile; },
-                                            [&] { return generator.run(inputs, state_.script); });
-    record(outcome, {});
-    // The box asked for a destination: the user goes on typing it.
-    if (outcome == RunOutcome::NoDestination) user_.focus(Field::Destination);
-    return outcome;
-  } catch (const Error& e) {
-    record(RunOutcome::Completed, e.boxText());
-    throw;
-  }
+  if (job.otherFailure_) std::rethrow_exception(job.otherFailure_);
+  const RunOutcome outcome = job.error_ ? RunOutcome::Completed : job.outcome_;
+  const bool refused = outcome == RunOutcome::NoDestination || outcome == RunOutcome::NameClash;
+  lastRun_ = LastRun{.outcome = outcome,
+                     .report = job.report_,
+                     .folder = refused ? "" : state_.script.destFolder,
+                     .error = job.error_ ? job.error_->boxText() : std::string()};
+  if (job.error_) throw *job.error_;
+  // The box asked for a destination: the user goes on typing it.
+  if (outcome == RunOutcome::NoDestination) user_.focus(Field::Destination);
+  return outcome;
 }
 
 TemplatePreview MainWindowModel::preview(std::size_t firstLine, std::size_t lineCount) {

@@ -4,10 +4,17 @@
 #pragma once
 
 #include <cstddef>
+#include <exception>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "core/error.h"
 #include "core/generator.h"
 #include "core/preview.h"
+#include "core/script_files.h"
+#include "core/user_port.h"
+#include "persist/template_file.h"
 
 namespace clipquill {
 
@@ -31,6 +38,51 @@ struct LastRun {
   RunReport report;
   std::string folder;  // the destination folder written to
   std::string error;   // the error that ended the run, if one did
+};
+
+// One "Create Script(s)" with all it reads copied when it starts, so that it
+// can run on a thread of its own while the window goes on being used (typed
+// in, even: the run writes what was there when it started). The model makes
+// it (MainWindowModel::startRun) and takes it back (finishRun) on the thread
+// the model lives on; run() may be called on any thread, once, while nothing
+// else uses the model's script files.
+class RunJob {
+ public:
+  // Writes the scripts, asking user before replacing a file and telling
+  // progress before each script, both on the calling thread. Raises
+  // nothing: what ended the run is kept for finishRun.
+  void run(UserPort& user, RunProgress* progress);
+
+ private:
+  friend class MainWindowModel;
+  // The created-scripts list as the run leaves it: untouched by a run
+  // refused before it began.
+  struct Listed : CreatedScriptsList {
+    bool cleared = false;
+    std::vector<std::string> lines;
+    void clear() override {
+      cleared = true;
+      lines.clear();
+    }
+    void append(std::string_view line) override { lines.emplace_back(line); }
+  };
+
+  RunJob(ScriptFiles& files, ScriptState state) : files_(files), state_(std::move(state)) {}
+
+  ScriptFiles& files_;
+  TemplateText template_;
+  std::string destText_;
+  std::string sourceText_;
+  std::string nameText_;
+  std::vector<std::string> selectedClips_;
+  bool join_ = false;
+
+  ScriptState state_;
+  Listed listed_;
+  RunOutcome outcome_ = RunOutcome::Completed;
+  RunReport report_;
+  std::optional<Error> error_;
+  std::exception_ptr otherFailure_;  // not an Error: rethrown as it came
 };
 
 }  // namespace clipquill

@@ -6,7 +6,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDesktopServices>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -18,7 +17,6 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
@@ -34,6 +32,7 @@
 #include "persist/template_file.h"
 #include "persist/user_keys.h"
 #include "ui/about_box.h"
+#include "ui/background_run.h"
 #include "ui/created_script_marks.h"
 #include "ui/elided_label.h"
 #include "ui/find_bar.h"
@@ -137,15 +136,6 @@ struct MainWindow::Platform {
   SystemPlatform system;
   BusyFolders folders;
   UserSettings settings;
-};
-
-// A run of "Create Script(s)": the progress dialog appears once the run has
-// taken about a second, and its Cancel stops before the next script.
-struct MainWindow::RunProgressState {
-  static constexpr qint64 kUpdateEveryMs = 100;
-  QElapsedTimer started;
-  qint64 lastUpdate = 0;
-  std::unique_ptr<QProgressDialog> dialog;
 };
 
 MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
@@ -688,6 +678,12 @@ void MainWindow::destinationFocusOut() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  if (run_) {
+    run_->cancel();
+    closeAfterRun_ = true;
+    event->ignore();
+    return;
+  }
   if (model_->requestClose()) {
     event->accept();
   } else {
@@ -696,15 +692,25 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::runCreateScripts() {
+  // One run at a time: the window stays usable while one writes.
+  if (run_) return;
   // The marks and the check of the last run say nothing of this one, even
   // should it write nothing.
   checkMarks_->clear();
-  run_ = std::make_unique<RunProgressState>();
-  run_->started.start();
   createdShown_ = false;
+  std::optional<RunJob> job;
+  if (!model_->event([&] { job.emplace(model_->startRun()); })) return;
+  UserPort& questions = *this;  // the window's own boxes, asked from the run
+  run_ = std::make_unique<BackgroundRun>(
+      this, questions, QString::fromStdString(model_->state().appTitle), progressDelayMs_);
+  createScriptsButton_->setEnabled(false);
+  if (createScriptsAction_) createScriptsAction_->setEnabled(false);
+  run_->run(*job);
+  createScriptsButton_->setEnabled(true);
+  if (createScriptsAction_) createScriptsAction_->setEnabled(true);
   RunOutcome outcome = RunOutcome::Completed;
-  const bool finished = model_->event([this, &outcome] { outcome = model_->createScripts(); });
-  noticeLongRun(run_->started.elapsed(), !finished || outcome != RunOutcome::Completed);
+  const bool finished = model_->event([&] { outcome = model_->finishRun(*job); });
+  noticeLongRun(run_->elapsedMs(), !finished || outcome != RunOutcome::Completed);
   run_.reset();
   // The script just written is there now, which the preview's title says.
   schedulePreview();
@@ -718,6 +724,12 @@ void MainWindow::runCreateScripts() {
   if (createdShown_ && !refused) {
     checkMarks_->start(model_->scriptCheckOptions(), model_->state().script.destFolder,
                        model_->createdScripts());
+  }
+  // The window was closed while the run wrote: the run stopped, the close
+  // goes on now, asking what it asks.
+  if (closeAfterRun_) {
+    closeAfterRun_ = false;
+    QTimer::singleShot(0, this, &QWidget::close);
   }
 }
 
@@ -766,31 +778,9 @@ std::optional<std::string> MainWindow::pickFolder(FolderPickerFor which, std::st
   return dialogs_->pickFolder(which, boxText, baseFolder);
 }
 
-bool MainWindow::proceed(std::size_t written, std::size_t total) {
-  if (!run_) return true;
-  const qint64 now = run_->started.elapsed();
-  if (now < progressDelayMs_) return true;
-  if (!run_->dialog) {
-    run_->dialog = std::make_unique<QProgressDialog>(QStringLiteral("Writing scripts..."),
-                                                     QStringLiteral("Cancel"), 0,
-                                                     static_cast<int>(total), this);
-    run_->dialog->setObjectName(QString::fromLatin1(objectNames::kCreateScriptsProgress));
-    run_->dialog->setWindowTitle(QString::fromStdString(model_->state().appTitle));
-    run_->dialog->setWindowModality(Qt::ApplicationModal);
-    run_->dialog->setMinimumDuration(0);
-    run_->dialog->setAutoClose(false);
-    run_->dialog->setAutoReset(false);
-    run_->dialog->show();
-  } else if (now - run_->lastUpdate < RunProgressState::kUpdateEveryMs) {
-    return !run_->dialog->wasCanceled();
-  }
-  run_->lastUpdate = now;
-  run_->dialog->setLabelText(
-      QStringLiteral("Writing script %1 of %2...").arg(written + 1).arg(total));
-  run_->dialog->setValue(static_cast<int>(written));
-  // The dialog is modal, so of the window only its Cancel can be pressed here.
-  QCoreApplication::processEvents();
-  return !run_->dialog->wasCanceled();
+bool MainWindow::proceed(std::size_t, std::size_t) {
+  // The window's runs report to their BackgroundRun on their own thread.
+  return true;
 }
 
 void MainWindow::shown(Shown what, Field field) {

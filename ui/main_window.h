@@ -33,6 +33,7 @@ class QTimer;
 
 namespace clipquill {
 
+class BackgroundRun;
 class ClipListModel;
 class CreatedScriptChecks;
 class CreatedScriptMarks;
@@ -228,8 +229,8 @@ class MainWindow : public QMainWindow, private FrontEnd, private TemplateSource 
   bool updating_ = false;              // the window itself is changing widgets
   bool emptyIsOneLine_ = false;        // the empty editor shows a template of one empty line
   int progressDelayMs_ = 1000;
-  struct RunProgressState;
-  std::unique_ptr<RunProgressState> run_;
+  std::unique_ptr<BackgroundRun> run_;  // while "Create Script(s)" writes
+  bool closeAfterRun_ = false;          // the window was closed meanwhile
 
   // --- On the desktop (main_window_desktop.cpp) ----------------------------
   // The recent templates, the keys, drops, the window's place, the end of a

@@ -3,8 +3,8 @@
 # The window at batch scale on a desktop with a window manager (Xvfb with
 # openbox), at the screen scale given: its frame inside the screen, clips
 # that would share a script name refused with one box and nothing written,
-# and Alt+A with the find bar open replacing rather than dropping the
-# selection.
+# Alt+A with the find bar open replacing rather than dropping the
+# selection, and keys, menus and Cancel taken while a big batch is written.
 #
 #   bash tests/desktop/batch_on_desktop.sh PATH/TO/clipquill [SCALE]
 #
@@ -103,6 +103,44 @@ box="$(window_named '^Error$' 50)" || fail "Alt+A dropped the selection"
 xdotool windowactivate --sync "$box"
 xdotool key Return
 echo "Alt+A with the find bar open replaced all and kept the selection"
+
+# --- Keys, menus and Cancel while a big batch is written --------------------
+mkdir "$work/many"
+(cd "$work/many" && seq -f 'clip %05g.avi' 1 50000 | xargs -d '\n' touch)
+xdotool windowactivate --sync "$main"
+xdotool key --clearmodifiers alt+t ctrl+f Escape # the find bar closes, its letters come back
+xdotool key --clearmodifiers alt+l # its text selected, so typing replaces it
+xdotool type --delay 10 "$work/many"
+xdotool key --clearmodifiers Tab
+sleep 1
+xdotool key --clearmodifiers alt+a # all 50,000
+sleep 0.5
+xdotool key --clearmodifiers ctrl+Return
+progress=""
+for _ in $(seq 100); do
+  progress="$(xdotool search --onlyvisible --name '^Clipquill$' 2>/dev/null | grep -vx "$main" | head -n1 || true)"
+  if [[ -n "$progress" ]]; then break; fi
+  sleep 0.1
+done
+[[ -n "$progress" ]] || fail "no progress window for a run of 50,000 scripts"
+shot writing
+xdotool windowactivate --sync "$main"
+xdotool key --clearmodifiers ctrl+b # Help > About, while the run writes
+about="$(window_named '^About$' 50)" || fail "the window took no key while the run wrote"
+shot about-while-writing
+xdotool windowactivate --sync "$about"
+xdotool key Escape
+xdotool search --onlyvisible --name '^Clipquill$' 2>/dev/null | grep -qx "$progress" ||
+  fail "the run ended before the window's key could be shown to be taken"
+xdotool windowactivate --sync "$progress"
+xdotool key Escape # its Cancel
+for _ in $(seq 100); do
+  if ! xdotool search --onlyvisible --name '^Clipquill$' 2>/dev/null | grep -qx "$progress"; then break; fi
+  sleep 0.1
+done
+written="$(find "$work/out" -name '*.avs' | wc -l)"
+((written > 0 && written < 50000)) || fail "Cancel did not stop the run ($written of 50000 written)"
+echo "while a run wrote: Help > About opened and closed, and Cancel stopped it at $written of 50000"
 
 xdotool windowactivate --sync "$main"
 xdotool key --clearmodifiers ctrl+x

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/messages.h"
@@ -209,6 +210,45 @@ TEST_F(Model, TheStatusSaysWhatTheWindowHoldsAndWhatTheLastRunDid) {
     EXPECT_EQ(model.runStatus(), c.status) << c.what;
   }
   EXPECT_EQ(model.lastRun()->folder, out + "gone" + kNativeSeparators.primary);
+}
+
+// A run started writes what was there when it started, on another thread,
+// while the user goes on typing; its end is recorded when it is taken back.
+TEST_F(Model, ARunOffTheModelsThreadWritesWhatItStartedWith) {
+  start();
+  model.setTemplateText("AviSource(\"<P><F>\")\n");
+  model.setFieldText(Field::Source, clips);
+  model.setFieldText(Field::ScriptName, "*_x");
+  model.setFieldText(Field::Destination, out);
+  model.toggleSelectAll();
+  model.setClipSelected(3, false);
+  RunJob job = model.startRun();
+  std::thread writer([&] { job.run(user, &user); });
+  model.setTemplateText("typed meanwhile\n");
+  model.setFieldText(Field::ScriptName, "*_y");
+  model.setFieldText(Field::Destination, at("/elsewhere/"));
+  writer.join();
+  EXPECT_TRUE(model.createdScripts().empty());  // not until the run is taken back
+  EXPECT_EQ(model.finishRun(job), RunOutcome::Completed);
+  EXPECT_EQ(model.createdScripts().size(), 4u);
+  EXPECT_EQ(readFile(out + "a_x.avs"), "AviSource(\"" + clips + "a.avs\")\r\n");
+  EXPECT_EQ(model.state().script.destFolder, out);
+  EXPECT_EQ(model.fieldText(Field::ScriptName), "*_y");
+  EXPECT_EQ(model.runStatus(),
+            "Last run: 3 scripts written in " + out.substr(0, out.size() - 1) + ".");
+
+  // A run that fails on its thread raises its error when taken back, the
+  // scripts before it listed.
+  model.setFieldText(Field::ScriptName, "*_x");
+  model.setFieldText(Field::Destination, out);
+  std::filesystem::remove(out + "a_x.avs");
+  std::filesystem::remove(out + "b_x.avs");
+  std::filesystem::create_directory(out + "b_x.avs");  // a folder in the script's way
+  RunJob failing = model.startRun();
+  std::thread([&] { failing.run(user, &user); }).join();
+  EXPECT_THROW(model.finishRun(failing), Error);
+  EXPECT_EQ(model.createdScripts().size(), 2u);
+  EXPECT_NE(model.runStatus().find("stopped at"), std::string::npos) << model.runStatus();
 }
 
 }  // namespace
