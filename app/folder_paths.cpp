@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/folder_paths.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace clipquill {
@@ -126,6 +127,14 @@ std::string_view lastName(std::string_view fullPath, const PathSeparators& seps)
   while (start > root.size() && !isNameSeparator(fullPath[start - 1], seps))
     --start;
   return fullPath.substr(start);
+}
+
+std::string shownFolder(std::string folder) {
+  const std::size_t root = pathRoot(folder).size();
+  while (folder.size() > std::max<std::size_t>(root, 1) &&
+         (folder.back() == kNativeSeparators.primary || folder.back() == '/'))
+    folder.pop_back();
+  return folder;
 }
 
 }  // namespace clipquill

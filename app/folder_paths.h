@@ -48,4 +48,8 @@ std::string parentFolder(std::string_view fullPath, const PathSeparators& seps =
 std::string_view lastName(std::string_view fullPath,
                           const PathSeparators& seps = kNativeSeparators);
 
+// A folder as the status bar shows it: without its closing separator, unless
+// it is the root.
+std::string shownFolder(std::string folder);
+
 }  // namespace clipquill

@@ -8,11 +8,12 @@
 #include <string_view>
 
 #include "app/folder_paths.h"
-#include "app/main_window_model.h"
 #include "app/process_environment.h"
+#include "app/script_run.h"
 #include "core/constants.h"
 #include "core/naming.h"
 #include "core/paths.h"
+#include "persist/check_settings.h"
 #include "persist/path_rules.h"
 
 namespace clipquill {
@@ -34,22 +35,30 @@ bool quotesClipPath(std::string_view line) {
 
 }  // namespace
 
+ScriptRun::ScriptRun(ModelContext& context, ClipFields& fields, TemplateDocument& document)
+    : ModelPart(context), fields_(fields), document_(document) {}
+
+void ScriptRun::clearCreated() {
+  created_.clear();
+  user_.shown(Shown::CreatedScripts);
+}
+
 // --- The run --------------------------------------------------------------
 
-RunOutcome MainWindowModel::createScripts() {
+RunOutcome ScriptRun::createScripts() {
   RunJob job = startRun();
   job.run(user_, &user_);
   return finishRun(job);
 }
 
-RunJob MainWindowModel::startRun() {
+RunJob ScriptRun::startRun() {
   RunJob job(scripts_, state_.script);
-  job.template_ = templateText();
-  job.destText_ = fieldText(Field::Destination);
-  job.sourceText_ = fieldText(Field::Source);
-  job.nameText_ = fieldText(Field::ScriptName);
-  job.selectedClips_ = clips_.selectedEntries();
-  job.join_ = join_;
+  job.template_ = document_.templateText();
+  job.destText_ = fields_.fieldText(Field::Destination);
+  job.sourceText_ = fields_.fieldText(Field::Source);
+  job.nameText_ = fields_.fieldText(Field::ScriptName);
+  job.selectedClips_ = fields_.clips().selectedEntries();
+  job.join_ = fields_.join();
   return job;
 }
 
@@ -74,7 +83,7 @@ void RunJob::run(UserPort& user, RunProgress* progress) {
   report_ = generator.report();
 }
 
-RunOutcome MainWindowModel::finishRun(RunJob& job) {
+RunOutcome ScriptRun::finishRun(RunJob& job) {
   state_.script = job.state_;
   if (job.listed_.cleared) created_.lines = std::move(job.listed_.lines);
   // The list shows what was written even when a failure ended the run.
@@ -95,40 +104,40 @@ RunOutcome MainWindowModel::finishRun(RunJob& job) {
   return outcome;
 }
 
-TemplatePreview MainWindowModel::preview(std::size_t firstLine, std::size_t lineCount) {
+TemplatePreview ScriptRun::preview(std::size_t firstLine, std::size_t lineCount) {
   TemplatePreview shown;
   shown.firstLine = firstLine;
   // The editor's lines in view, else a view of the model's own.
   TemplateText shownLines;
   TemplateLines lines;
-  if (TemplateSource* source = view_ ? view_ : typed_) {
+  if (TemplateSource* source = document_.view() ? document_.view() : document_.typed()) {
     shownLines = source->templateTextAt(firstLine, lineCount);
     lines = shownLines.lines();
   } else {
-    lines = templateText().lines().slice(firstLine, lineCount);
+    lines = document_.templateText().lines().slice(firstLine, lineCount);
   }
-  const std::vector<std::string> selected = clips_.selectedEntries();
+  const std::vector<std::string> selected = fields_.clips().selectedEntries();
   // Per clip: the first clip the run would write, else the first listed.
   std::string clip;
   if (!selected.empty()) {
     clip = selected.front();
-  } else if (clips_.count() > 0) {
-    clip = clips_.entries().front();
+  } else if (fields_.clips().count() > 0) {
+    clip = fields_.clips().entries().front();
   }
   const ScriptInputs inputs{
       .templateLines = lines,
-      .destText = fieldText(Field::Destination),
-      .sourceText = fieldText(Field::Source),
-      .nameText = fieldText(Field::ScriptName),
+      .destText = fields_.fieldText(Field::Destination),
+      .sourceText = fields_.fieldText(Field::Source),
+      .nameText = fields_.fieldText(Field::ScriptName),
       .selectedClips = selected,
-      .join = join_,
+      .join = fields_.join(),
   };
   shown.script = previewScript(inputs, clip, kPreviewLineBytes);
-  if (fieldText(Field::Destination).empty()) {
+  if (fields_.fieldText(Field::Destination).empty()) {
     shown.note = "No destination folder: the run would write nothing.";
-  } else if (!join_ && selected.empty()) {
+  } else if (!fields_.join() && selected.empty()) {
     shown.note = "No clip selected: the run would write nothing.";
-  } else if (!join_) {
+  } else if (!fields_.join()) {
     // The run refuses clips that share a script name, so the user learns it
     // here first.
     bool selfSeen = false;
@@ -137,7 +146,7 @@ TemplatePreview MainWindowModel::preview(std::size_t firstLine, std::size_t line
         selfSeen = true;
         continue;
       }
-      if (PerClipScriptName(fieldText(Field::ScriptName), entry).scriptFile ==
+      if (PerClipScriptName(fields_.fieldText(Field::ScriptName), entry).scriptFile ==
           shown.script.scriptFile) {
         shown.clash = true;
         shown.note = "Another selected clip, " + entry +
@@ -149,7 +158,8 @@ TemplatePreview MainWindowModel::preview(std::size_t firstLine, std::size_t line
   // A double quote in a clip's name ends the string its path stands in, and
   // AviSynth cannot read the path: said before the run, with the way out.
   if (shown.note.empty() && std::any_of(lines.begin(), lines.end(), quotesClipPath)) {
-    const std::vector<std::string> named = join_ ? selected : std::vector<std::string>{clip};
+    const std::vector<std::string> named =
+        fields_.join() ? selected : std::vector<std::string>{clip};
     const auto quoted = std::find_if(named.begin(), named.end(), [](const std::string& name) {
       return name.find('"') != std::string::npos;
     });
@@ -171,36 +181,14 @@ std::string counted(std::size_t n, std::string_view one, std::string_view many) 
   return std::to_string(n) + " " + std::string(n == 1 ? one : many);
 }
 
-// A folder as the user reads it: without its closing separator, unless it
-// is the root.
-std::string shownFolder(std::string folder) {
-  const std::size_t root = pathRoot(folder).size();
-  while (folder.size() > std::max<std::size_t>(root, 1) &&
-         (folder.back() == kNativeSeparators.primary || folder.back() == '/'))
-    folder.pop_back();
-  return folder;
-}
-
 }  // namespace
 
-std::string MainWindowModel::templateStatus() const {
-  std::string text = state_.templateName;
-  if (state_.modified) text += " (modified)";
-  if (!state_.templateFolder.empty()) text += " in " + shownFolder(state_.templateFolder);
-  return text;
-}
-
-std::string MainWindowModel::clipStatus() const {
-  return counted(clips_.count(), "clip", "clips") + ", " + std::to_string(clips_.selectedCount()) +
-         " selected";
-}
-
-bool MainWindowModel::lastRunFolderIsThere() {
+bool ScriptRun::lastRunFolderIsThere() {
   return lastRun_ && !lastRun_->folder.empty() &&
          folders_.kind(lastRun_->folder) == PathKind::Folder;
 }
 
-std::string MainWindowModel::runStatus() const {
+std::string ScriptRun::runStatus() const {
   if (!lastRun_) return {};
   const LastRun& run = *lastRun_;
   if (run.outcome == RunOutcome::NoDestination) return "Last run: no destination folder.";
@@ -226,19 +214,19 @@ std::string MainWindowModel::runStatus() const {
 
 // --- The check of created scripts ------------------------------------------
 
-CheckerOptions MainWindowModel::scriptCheckOptions() {
+CheckerOptions ScriptRun::scriptCheckOptions() {
   const CheckSettings settings = readCheckSettings(registry_, state_.appTitle);
   CheckerOptions options{settings.avisynthLibrary, std::chrono::seconds(settings.timeLimitSeconds),
                          state_.programFolder + programFileName(kCliProgramName)};
   // The clips' folders, where source plugins keep their index files: the
   // last run's, and the one in the field now.
-  for (const std::string& folder : {state_.script.sourceFolder, fieldText(Field::Source)}) {
+  for (const std::string& folder : {state_.script.sourceFolder, fields_.fieldText(Field::Source)}) {
     if (!folder.empty()) options.writableFolders.push_back(folder);
   }
   return options;
 }
 
-void MainWindowModel::setAvisynthLibrary(const std::string& path) {
+void ScriptRun::setAvisynthLibrary(const std::string& path) {
   CheckSettings settings = readCheckSettings(registry_, state_.appTitle);
   settings.avisynthLibrary = path;
   if (!writeCheckSettings(registry_, state_.appTitle, settings)) {

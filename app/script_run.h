@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the model keeps of "Create Script(s)" beside running it: the preview
-// of the script it would write now, and the sum of the last run.
+// "Create Script(s)" as the model holds it: the run itself, prepared on the
+// model's thread and written on any, its preview, the status bar's sums of
+// the last run, and the check's options. A part of MainWindowModel.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "app/clip_fields.h"
+#include "app/model_context.h"
+#include "app/template_document.h"
+#include "check/script_checker.h"
 #include "core/error.h"
 #include "core/generator.h"
 #include "core/preview.h"
@@ -43,7 +48,7 @@ struct LastRun {
 // One "Create Script(s)" with all it reads copied when it starts, so that it
 // can run on a thread of its own while the window goes on being used (typed
 // in, even: the run writes what was there when it started). The model makes
-// it (MainWindowModel::startRun) and takes it back (finishRun) on the thread
+// it (ScriptRun::startRun) and takes it back (finishRun) on the thread
 // the model lives on; run() may be called on any thread, once, while nothing
 // else uses the model's script files.
 class RunJob {
@@ -54,7 +59,7 @@ class RunJob {
   void run(UserPort& user, RunProgress* progress);
 
  private:
-  friend class MainWindowModel;
+  friend class ScriptRun;
   // The created-scripts list as the run leaves it: untouched by a run
   // refused before it began.
   struct Listed : CreatedScriptsList {
@@ -83,6 +88,65 @@ class RunJob {
   RunReport report_;
   std::optional<Error> error_;
   std::exception_ptr otherFailure_;  // not an Error: rethrown as it came
+};
+
+class ScriptRun : ModelPart {
+ public:
+  ScriptRun(ModelContext& context, ClipFields& fields, TemplateDocument& document);
+
+  // "Create Script(s)" on the calling thread: startRun, RunJob::run, finishRun.
+  RunOutcome createScripts();
+  // "Create Script(s)" in three steps, for a front end that writes off its
+  // own thread: startRun copies what the run reads, the job runs anywhere
+  // (RunJob::run), and finishRun, back here, records and shows what it did
+  // as createScripts would, raising the Error that ended it. No other run
+  // may start in between.
+  RunJob startRun();
+  RunOutcome finishRun(RunJob& job);
+
+  // What "Create Script(s)" would write now, for lineCount template lines
+  // from firstLine on. Per clip, the script of the current clip: the focused
+  // clip when it is selected, else the first selected one (with none
+  // selected, the focused or first listed clip, noted as not written).
+  // Joined, the one script of the selection. Reads no more of the template
+  // than those lines.
+  TemplatePreview preview(std::size_t firstLine, std::size_t lineCount);
+
+  const std::vector<std::string>& createdScripts() const { return created_.lines; }
+  // The scripts the last "Create Script(s)" wrote.
+  std::size_t scriptsWrittenLastRun() const {
+    return created_.lines.empty() ? 0 : created_.lines.size() - 1;
+  }
+  // Start-up empties the created-scripts list.
+  void clearCreated();
+  const std::optional<LastRun>& lastRun() const { return lastRun_; }
+  // The status bar's text of the last run's outcome ("" before the first).
+  std::string runStatus() const;
+  // Whether the folder the last run wrote to is there to be opened: a run
+  // into a missing folder names one that is not.
+  bool lastRunFolderIsThere();
+
+  // The check of created scripts with AviSynth+: its options as stored
+  // (AviSynth+'s library, the time limit per script), the clips' folders as
+  // those the scripts may write in, with the command line
+  // beside the program as the helper process that runs the scripts.
+  CheckerOptions scriptCheckOptions();
+  // The library the check loads from now on; empty: the one the dynamic
+  // loader finds. Raises Error when it cannot be stored.
+  void setAvisynthLibrary(const std::string& path);
+
+ private:
+  class CreatedLines : public CreatedScriptsList {
+   public:
+    std::vector<std::string> lines;
+    void clear() override { lines.clear(); }
+    void append(std::string_view line) override { lines.emplace_back(line); }
+  };
+
+  ClipFields& fields_;
+  TemplateDocument& document_;
+  CreatedLines created_;
+  std::optional<LastRun> lastRun_;
 };
 
 }  // namespace clipquill

@@ -2,31 +2,108 @@
 // The template document as the model holds it: its option flags, its load
 // and save with the settings file, the default template, and the recent
 // templates its loads and saves leave behind.
+#include "app/template_document.h"
+
 #include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/folder_paths.h"
-#include "app/main_window_model.h"
 #include "core/constants.h"
 #include "core/messages.h"
 #include "core/paths.h"
 #include "persist/path_rules.h"
 #include "persist/settings_file.h"
 #include "persist/template_file.h"
+#include "persist/user_keys.h"
 
 namespace clipquill {
 
+TemplateDocument::TemplateDocument(ModelContext& context, ClipFields& fields)
+    : ModelPart(context), fields_(fields) {}
+
+std::string TemplateDocument::templateStatus() const {
+  std::string text = state_.templateName;
+  if (state_.modified) text += " (modified)";
+  if (!state_.templateFolder.empty()) text += " in " + shownFolder(state_.templateFolder);
+  return text;
+}
+
+// --- The template ---------------------------------------------------------
+
+TemplateText TemplateSource::templateTextAt(std::size_t first, std::size_t count) {
+  return TemplateText(templateText().lines().slice(first, count));
+}
+
+void TemplateDocument::setTemplateText(std::string_view text) {
+  setTemplate(TemplateText::fromEditor(text));
+}
+
+const TemplateText& TemplateDocument::templateText() {
+  if (typed_) {
+    template_ = typed_->templateText();
+    typed_ = nullptr;
+  }
+  return template_;
+}
+
+void TemplateDocument::templateTyped(TemplateSource& source) {
+  typed_ = &source;
+  raiseChange([this] { templateChanged(); });
+}
+
+void TemplateDocument::setTemplate(TemplateText text) {
+  if (text == templateText()) return;
+  template_ = std::move(text);
+  user_.shown(Shown::Template);
+  raiseChange([this] { templateChanged(); });
+}
+
+void TemplateDocument::templateChanged() {
+  setModified(true);
+}
+
+bool TemplateDocument::offerSaveBeforeClose() {
+  if (!state_.modified) return true;
+  switch (user_.messageBox(MessageKind::Information, Buttons::SaveDontSaveCancel,
+                           msg::kSaveTemplatePrompt)) {
+    case Answer::Save:
+      // A save dialog cancelled, or a replacement declined, saved nothing:
+      // the window stays with the work in it.
+      return saveTemplate() == SaveOutcome::Saved;
+    case Answer::DontSave:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TemplateDocument::useUserSettings(UserSettings* settings) {
+  settings_ = settings;
+  if (!settings_) return;
+  recent_ = settings_->list(kRecentTemplatesKey);
+  if (recent_.size() > kRecentTemplates) recent_.resize(kRecentTemplates);
+  keyScheme_ = settings_->flag(kStandardKeysKey, false) ? KeyScheme::Desktop : KeyScheme::Specified;
+  user_.shown(Shown::RecentTemplates);
+  user_.shown(Shown::KeyScheme);
+}
+
+void TemplateDocument::toggleKeyScheme() {
+  keyScheme_ = keyScheme_ == KeyScheme::Desktop ? KeyScheme::Specified : KeyScheme::Desktop;
+  if (settings_) settings_->setFlag(kStandardKeysKey, keyScheme_ == KeyScheme::Desktop);
+  user_.shown(Shown::KeyScheme);
+}
+
 // --- Option flags ---------------------------------------------------------
 
-void MainWindowModel::toggleLoadInis() {
+void TemplateDocument::toggleLoadInis() {
   flags_.loadInis = !flags_.loadInis;
   user_.shown(Shown::OptionFlags);
   setModified(true);
 }
 
-void MainWindowModel::toggleSaveInis() {
+void TemplateDocument::toggleSaveInis() {
   flags_.saveInis = !flags_.saveInis;
   user_.shown(Shown::OptionFlags);
   setModified(true);
@@ -34,7 +111,7 @@ void MainWindowModel::toggleSaveInis() {
 
 // --- Template load and save -----------------------------------------------
 
-void MainWindowModel::loadTemplate() {
+void TemplateDocument::loadTemplate() {
   if (!state_.starting && state_.modified) {
     switch (user_.messageBox(MessageKind::Confirmation, Buttons::YesNoCancel,
                              msg::kSaveTemplatePrompt)) {
@@ -60,7 +137,7 @@ void MainWindowModel::loadTemplate() {
   readTemplate(true);
 }
 
-void MainWindowModel::readTemplate(bool withSettings) {
+void TemplateDocument::readTemplate(bool withSettings) {
   if (state_.templatePath.empty()) {
     state_.templateFolder = defaultTemplateFolder();
     state_.templateName = std::string(kDefaultTemplate);
@@ -83,7 +160,7 @@ void MainWindowModel::readTemplate(bool withSettings) {
   if (!state_.starting) rememberTemplate();
 }
 
-std::string MainWindowModel::defaultTemplateFolder() {
+std::string TemplateDocument::defaultTemplateFolder() {
   // The user's own first, then beside the program (a build tree, a copy
   // unpacked anywhere), then an installed copy's data folder. With none, the
   // program folder, where the template is new.
@@ -95,31 +172,31 @@ std::string MainWindowModel::defaultTemplateFolder() {
   return state_.programFolder;
 }
 
-void MainWindowModel::readSettingsFile() {
+void TemplateDocument::readSettingsFile() {
   state_.settingsFolder = state_.templateFolder;
   state_.settingsName = iniNameFor(state_.templateName);
-  const bool hadFilters = filters_.count() != 0;
-  setFilters({});
+  const bool hadFilters = fields_.filters().count() != 0;
+  fields_.setFilters({});
   const std::string iniPath = state_.settingsFolder + state_.settingsName;
   std::optional<TemplateSettings> settings =
       aboutSubject([&] { return iniPath; }, [&] { return readSettings(files_, iniPath); });
   if (!settings) {
     // The filters just emptied would otherwise still mask the list, which
     // then shows clips of extensions the user no longer sees checked.
-    if (hadFilters) rebuildMask();
+    if (hadFilters) fields_.rebuildMask();
     return;
   }
   // Each field raises its change handling as if typed; in the running
   // window a folder that is gone is shown and the next key is read.
-  setFieldText(Field::Source, settings->clipLoc);
-  setFieldText(Field::ClipName, settings->clipName);
-  setFieldText(Field::ScriptName, settings->scriptName);
-  setFieldText(Field::Destination, settings->scriptDest);
-  setFilters(std::move(settings->filters));
-  rebuildMask();
+  fields_.setFieldText(Field::Source, settings->clipLoc);
+  fields_.setFieldText(Field::ClipName, settings->clipName);
+  fields_.setFieldText(Field::ScriptName, settings->scriptName);
+  fields_.setFieldText(Field::Destination, settings->scriptDest);
+  fields_.setFilters(std::move(settings->filters));
+  fields_.rebuildMask();
 }
 
-SaveOutcome MainWindowModel::saveTemplate() {
+SaveOutcome TemplateDocument::saveTemplate() {
   std::optional<FileChoice> choice = user_.saveDialog(state_.templateName, saveTypeIndex_);
   // A cancelled dialog saved nothing, so the unsaved changes are still
   // unsaved: the mark stays for the next close to ask about.
@@ -127,18 +204,18 @@ SaveOutcome MainWindowModel::saveTemplate() {
   return saveTemplateAs(choice->path, choice->typeIndex);
 }
 
-SaveOutcome MainWindowModel::saveTemplateAs(const std::string& path, int typeIndex) {
+SaveOutcome TemplateDocument::saveTemplateAs(const std::string& path, int typeIndex) {
   saveTypeIndex_ = typeIndex;
   return saveTemplateTo(withSaveExtension(path, typeIndex));
 }
 
-SaveOutcome MainWindowModel::saveDefaultTemplate() {
+SaveOutcome TemplateDocument::saveDefaultTemplate() {
   if (state_.userFolder.empty()) throw Error::withMessage(std::string(msg::kNoUserFolder));
   makeUserFolder();
   return saveTemplateTo(state_.userFolder + std::string(kDefaultTemplate));
 }
 
-void MainWindowModel::makeUserFolder() {
+void TemplateDocument::makeUserFolder() {
   std::string folder = state_.userFolder;
   // "C:/Users/u/Clipquill/" as well as "C:\Users\u\Clipquill\".
   while (folder.size() > std::max<std::size_t>(pathRoot(folder).size(), 1) &&
@@ -155,7 +232,7 @@ void MainWindowModel::makeUserFolder() {
   files_.makeFolder(folder);
 }
 
-SaveOutcome MainWindowModel::saveTemplateTo(std::string path) {
+SaveOutcome TemplateDocument::saveTemplateTo(std::string path) {
   state_.templatePath = std::move(path);
   state_.templateFolder = templateFolder(state_.templatePath);
   state_.templateName = fileNameOfPath(state_.templatePath);
@@ -173,41 +250,41 @@ SaveOutcome MainWindowModel::saveTemplateTo(std::string path) {
   return SaveOutcome::Saved;
 }
 
-void MainWindowModel::writeSettingsFile() {
+void TemplateDocument::writeSettingsFile() {
   state_.settingsFolder = state_.templateFolder;
   state_.settingsName = iniNameFor(state_.templateName);
   const TemplateSettings settings{
-      .clipLoc = fieldText(Field::Source),
-      .clipName = fieldText(Field::ClipName),
-      .scriptName = fieldText(Field::ScriptName),
-      .scriptDest = fieldText(Field::Destination),
-      .filters = filters_.entries(),
+      .clipLoc = fields_.fieldText(Field::Source),
+      .clipName = fields_.fieldText(Field::ClipName),
+      .scriptName = fields_.fieldText(Field::ScriptName),
+      .scriptDest = fields_.fieldText(Field::Destination),
+      .filters = fields_.filters().entries(),
   };
   const std::string iniPath = state_.settingsFolder + state_.settingsName;
   aboutSubject([&] { return iniPath; },
                [&] { writeSettings(files_, user_, iniPath, state_.templatePath, settings); });
 }
 
-void MainWindowModel::setRecent(std::vector<std::string> recent) {
+void TemplateDocument::setRecent(std::vector<std::string> recent) {
   if (recent == recent_) return;
   recent_ = std::move(recent);
   if (settings_) settings_->setList(kRecentTemplatesKey, recent_);
   user_.shown(Shown::RecentTemplates);
 }
 
-void MainWindowModel::rememberTemplate() {
+void TemplateDocument::rememberTemplate() {
   // Only a file that is there: a name picked for a new template that was
   // never saved is nothing to come back to.
   if (files_.isFile(state_.templatePath)) setRecent(withRecent(recent_, state_.templatePath));
 }
 
-std::string MainWindowModel::dialogFolder() {
+std::string TemplateDocument::dialogFolder() {
   if (!state_.templateFolder.empty() && folders_.kind(state_.templateFolder) == PathKind::Folder)
     return state_.templateFolder;
   return homeFolder_;
 }
 
-std::string MainWindowModel::saveDialogFolder() {
+std::string TemplateDocument::saveDialogFolder() {
   const bool shippedDefault = state_.templateName == kDefaultTemplate &&
                               !state_.userFolder.empty() &&
                               state_.templateFolder != state_.userFolder;
@@ -222,12 +299,12 @@ std::string MainWindowModel::saveDialogFolder() {
   return dialogFolder();
 }
 
-std::optional<FileChoice> MainWindowModel::chooseTemplate() {
+std::optional<FileChoice> TemplateDocument::chooseTemplate() {
   if (chosen_) return FileChoice{*std::exchange(chosen_, std::nullopt), openTypeIndex_};
   return user_.openDialog(openTypeIndex_);
 }
 
-void MainWindowModel::loadTemplateFrom(const std::string& path) {
+void TemplateDocument::loadTemplateFrom(const std::string& path) {
   if (!files_.isFile(path)) {
     std::vector<std::string> recent = recent_;
     std::erase(recent, path);

@@ -98,6 +98,23 @@ TEST(FolderPathsTest, ParentsLastNamesAndComparisons) {
   EXPECT_FALSE(isWithinFolder("/home/U", "/home/u", kPosix));
 }
 
+// The status bar's folders: closing separators gone, a root left whole.
+TEST(FolderPathsTest, ShownFoldersLoseTheirClosingSeparatorsButNotTheRoot) {
+#if defined(_WIN32)
+  const struct {
+    const char* folder;
+    const char* shown;
+  } cases[] = {{"C:\\a\\", "C:\\a"}, {"C:\\a/", "C:\\a"}, {"C:\\", "C:\\"}, {"C:\\a", "C:\\a"}};
+#else
+  const struct {
+    const char* folder;
+    const char* shown;
+  } cases[] = {{"/a/b/", "/a/b"}, {"/a//", "/a"}, {"/", "/"}, {"//", "/"}, {"a", "a"}, {"", ""}};
+#endif
+  for (const auto& c : cases)
+    EXPECT_EQ(shownFolder(c.folder), c.shown) << c.folder;
+}
+
 TEST(DriveCaptionTest, DriveLettersAsTheDriveSelectorShowsThem) {
   const struct {
     Drive drive;
