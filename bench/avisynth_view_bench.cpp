@@ -10,7 +10,10 @@
 //             against the same loop calling ConvertToRGB32 and avs_get_frame
 //             and copying the picture's rows out.
 //   sandbox   the check of 1,000 scripts with the helper's sandbox against
-//             the same check without it (goal: at most 5% more).
+//             the same check without it (goal: at most 5% more); also the
+//             helpers' processor time, and the sandbox's cost taken apart:
+//             helper starts alternating, and scripts checked by a helper of
+//             each kind in turn, script by script.
 //   preview   the window's picture after a keystroke in a BlankClip
 //             template: a changed 1080p script asked of the window's
 //             renderer (FramePreview) until its frame is told back, against
