@@ -143,8 +143,13 @@ class MainWindowModel {
   // clip when it is selected, else the first selected one (with none
   // selected, the focused or first listed clip, noted as not written).
   // Joined, the one script of the selection. Reads no more of the template
-  // than those lines.
-  TemplatePreview preview(std::size_t firstLine, std::size_t lineCount);
+  // than those lines, each up to maxLineBytes.
+  TemplatePreview preview(std::size_t firstLine, std::size_t lineCount,
+                          std::size_t maxLineBytes = kPreviewLineBytes);
+  // The template's place behind the place AviSynth names (line and column,
+  // from 1) in the whole script preview() shows now, uncut; nullopt for a
+  // line the script does not have.
+  std::optional<TemplatePlace> templatePlaceOf(int line, int column);
   // "Join Sources"; a plain check box with no handler of its own.
   void setJoin(bool join) { join_ = join; }
   // Selection in the clip list: a widget matter that the model only records.
@@ -284,6 +289,11 @@ class MainWindowModel {
   }
 
  private:
+  // The preview's template lines, from the editor when it shows them.
+  std::vector<std::string> previewLines(std::size_t firstLine, std::size_t lineCount);
+  // The clip a per-clip preview is of.
+  std::string previewClip(const std::vector<std::string>& selected) const;
+
   class CreatedLines : public CreatedScriptsList {
    public:
     std::vector<std::string> lines;

@@ -4,6 +4,7 @@
 // and the check of what it wrote.
 #include <algorithm>
 #include <chrono>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -95,28 +96,30 @@ RunOutcome MainWindowModel::finishRun(RunJob& job) {
   return outcome;
 }
 
-TemplatePreview MainWindowModel::preview(std::size_t firstLine, std::size_t lineCount) {
-  TemplatePreview shown;
-  shown.firstLine = firstLine;
+std::vector<std::string> MainWindowModel::previewLines(std::size_t firstLine,
+                                                       std::size_t lineCount) {
+  if (TemplateSource* source = view_ ? view_ : typed_)
+    return source->templateLinesAt(firstLine, lineCount);
   std::vector<std::string> lines;
-  if (TemplateSource* source = view_ ? view_ : typed_) {
-    lines = source->templateLinesAt(firstLine, lineCount);
-  } else {
-    const std::vector<std::string>& all = templateLines();
-    if (firstLine < all.size()) {
-      const auto from = all.begin() + static_cast<std::ptrdiff_t>(firstLine);
-      lines.assign(from,
-                   from + static_cast<std::ptrdiff_t>(std::min(lineCount, all.size() - firstLine)));
-    }
+  const std::vector<std::string>& all = templateLines();
+  if (firstLine < all.size()) {
+    const auto from = all.begin() + static_cast<std::ptrdiff_t>(firstLine);
+    lines.assign(from,
+                 from + static_cast<std::ptrdiff_t>(std::min(lineCount, all.size() - firstLine)));
   }
-  const std::vector<std::string> selected = clips_.selectedEntries();
+  return lines;
+}
+
+std::string MainWindowModel::previewClip(const std::vector<std::string>& selected) const {
   // Per clip: the first clip the run would write, else the first listed.
-  std::string clip;
-  if (!selected.empty()) {
-    clip = selected.front();
-  } else if (clips_.count() > 0) {
-    clip = clips_.entries().front();
-  }
+  if (!selected.empty()) return selected.front();
+  if (clips_.count() > 0) return clips_.entries().front();
+  return {};
+}
+
+std::optional<TemplatePlace> MainWindowModel::templatePlaceOf(int line, int column) {
+  const std::vector<std::string> lines = previewLines(0, std::numeric_limits<std::size_t>::max());
+  const std::vector<std::string> selected = clips_.selectedEntries();
   const ScriptInputs inputs{
       .templateLines = lines,
       .destText = fieldText(Field::Destination),
@@ -125,7 +128,25 @@ TemplatePreview MainWindowModel::preview(std::size_t firstLine, std::size_t line
       .selectedClips = selected,
       .join = join_,
   };
-  shown.script = previewScript(inputs, clip, kPreviewLineBytes);
+  return clipquill::templatePlaceOf(inputs, previewClip(selected), line, column);
+}
+
+TemplatePreview MainWindowModel::preview(std::size_t firstLine, std::size_t lineCount,
+                                         std::size_t maxLineBytes) {
+  TemplatePreview shown;
+  shown.firstLine = firstLine;
+  const std::vector<std::string> lines = previewLines(firstLine, lineCount);
+  const std::vector<std::string> selected = clips_.selectedEntries();
+  const std::string clip = previewClip(selected);
+  const ScriptInputs inputs{
+      .templateLines = lines,
+      .destText = fieldText(Field::Destination),
+      .sourceText = fieldText(Field::Source),
+      .nameText = fieldText(Field::ScriptName),
+      .selectedClips = selected,
+      .join = join_,
+  };
+  shown.script = previewScript(inputs, clip, maxLineBytes);
   if (fieldText(Field::Destination).empty()) {
     shown.note = "No destination folder: the run would write nothing.";
   } else if (!join_ && selected.empty()) {
