@@ -20,6 +20,10 @@ struct CreatedScriptChecks::State {
   std::string status;
   bool unavailable = false;
   bool finished = false;
+  // Why the check runs unconfined, said with the run that first learned it
+  // and then no more this session, as the command line says it once.
+  std::string unconfined;
+  bool unconfinedSaid = false;
 
   void take(std::size_t index, const ScriptCheck& check) {
     if (unavailable) return;
@@ -57,6 +61,7 @@ void CreatedScriptChecks::clear() {
   state_->status.clear();
   state_->unavailable = false;
   state_->finished = false;
+  state_->unconfined.clear();
 }
 
 void CreatedScriptChecks::start(const CheckerOptions& options, const std::string& destDir,
@@ -102,6 +107,14 @@ void CreatedScriptChecks::start(const CheckerOptions& options, const std::string
             state->take(index, check);
           state->changed();
         });
+      },
+      [post = post_, weak, run](const std::string& why) {
+        post([weak, run, why] {
+          auto state = weak.lock();
+          if (!state || state->run != run || std::exchange(state->unconfinedSaid, true)) return;
+          state->unconfined = why;
+          state->changed();
+        });
       });
   s.changed();
 }
@@ -117,8 +130,17 @@ std::string CreatedScriptChecks::tip(std::size_t line) const {
   return describeCheck(state_->checks[line - 1]);
 }
 
-const std::string& CreatedScriptChecks::status() const {
-  return state_->status;
+std::string CreatedScriptChecks::status() const {
+  const State& s = *state_;
+  // Where nothing is checked, there is nothing to bound.
+  if (s.unconfined.empty() || s.unavailable) return s.status;
+  return s.status + " (unconfined)";
+}
+
+std::string CreatedScriptChecks::statusTip() const {
+  const State& s = *state_;
+  if (s.unconfined.empty() || s.unavailable) return s.status;
+  return s.status + "\n" + s.unconfined;
 }
 
 bool CreatedScriptChecks::unavailable() const {

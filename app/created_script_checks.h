@@ -54,7 +54,13 @@ class CreatedScriptChecks {
   // The line's check in words ("AviSynth+: line 2, column 21: ..."); empty
   // while it has none.
   std::string tip(std::size_t line) const;
-  const std::string& status() const;
+  // The status line: the check's progress or summary, and "(unconfined)"
+  // while the run that first learned that the helper's sandbox could not
+  // bound everything is shown (once a session).
+  std::string status() const;
+  // The status line's tip: the status, and then what the sandbox could not
+  // bound, in full.
+  std::string statusTip() const;
   bool unavailable() const;
   // Every script of the last start has its result, and the summary is made.
   bool finished() const;

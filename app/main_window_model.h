@@ -132,8 +132,12 @@ class MainWindowModel {
   RunOutcome createScripts() { return run_.createScripts(); }
   RunJob startRun() { return run_.startRun(); }
   RunOutcome finishRun(RunJob& job) { return run_.finishRun(job); }
-  TemplatePreview preview(std::size_t firstLine, std::size_t lineCount) {
-    return run_.preview(firstLine, lineCount);
+  TemplatePreview preview(std::size_t firstLine, std::size_t lineCount,
+                          std::size_t maxLineBytes = kPreviewLineBytes) {
+    return run_.preview(firstLine, lineCount, maxLineBytes);
+  }
+  std::optional<TemplatePlace> templatePlaceOf(int line, int column) {
+    return run_.templatePlaceOf(line, column);
   }
   const std::vector<std::string>& createdScripts() const { return run_.createdScripts(); }
   std::size_t scriptsWrittenLastRun() const { return run_.scriptsWrittenLastRun(); }

@@ -4,6 +4,7 @@
 // and the check of what it wrote.
 #include <algorithm>
 #include <chrono>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -104,27 +105,26 @@ RunOutcome ScriptRun::finishRun(RunJob& job) {
   return outcome;
 }
 
-TemplatePreview ScriptRun::preview(std::size_t firstLine, std::size_t lineCount) {
-  TemplatePreview shown;
-  shown.firstLine = firstLine;
+TemplateLines ScriptRun::previewLines(std::size_t firstLine, std::size_t lineCount,
+                                     TemplateText& shownLines) {
   // The editor's lines in view, else a view of the model's own.
-  TemplateText shownLines;
-  TemplateLines lines;
   if (TemplateSource* source = document_.view() ? document_.view() : document_.typed()) {
     shownLines = source->templateTextAt(firstLine, lineCount);
-    lines = shownLines.lines();
-  } else {
-    lines = document_.templateText().lines().slice(firstLine, lineCount);
+    return shownLines.lines();
   }
-  const std::vector<std::string> selected = fields_.clips().selectedEntries();
+  return document_.templateText().lines().slice(firstLine, lineCount);
+}
+
+std::string ScriptRun::previewClip(const std::vector<std::string>& selected) const {
   // Per clip: the first clip the run would write, else the first listed.
-  std::string clip;
-  if (!selected.empty()) {
-    clip = selected.front();
-  } else if (fields_.clips().count() > 0) {
-    clip = fields_.clips().entries().front();
-  }
-  const ScriptInputs inputs{
+  if (!selected.empty()) return selected.front();
+  if (fields_.clips().count() > 0) return fields_.clips().entries().front();
+  return {};
+}
+
+ScriptInputs ScriptRun::previewInputs(TemplateLines lines,
+                                      const std::vector<std::string>& selected) const {
+  return ScriptInputs{
       .templateLines = lines,
       .destText = fields_.fieldText(Field::Destination),
       .sourceText = fields_.fieldText(Field::Source),
@@ -132,7 +132,26 @@ TemplatePreview ScriptRun::preview(std::size_t firstLine, std::size_t lineCount)
       .selectedClips = selected,
       .join = fields_.join(),
   };
-  shown.script = previewScript(inputs, clip, kPreviewLineBytes);
+}
+
+std::optional<TemplatePlace> ScriptRun::templatePlaceOf(int line, int column) {
+  TemplateText shownLines;
+  const TemplateLines lines =
+      previewLines(0, std::numeric_limits<std::size_t>::max(), shownLines);
+  const std::vector<std::string> selected = fields_.clips().selectedEntries();
+  return clipquill::templatePlaceOf(previewInputs(lines, selected), previewClip(selected), line,
+                                    column);
+}
+
+TemplatePreview ScriptRun::preview(std::size_t firstLine, std::size_t lineCount,
+                                   std::size_t maxLineBytes) {
+  TemplatePreview shown;
+  shown.firstLine = firstLine;
+  TemplateText shownLines;
+  const TemplateLines lines = previewLines(firstLine, lineCount, shownLines);
+  const std::vector<std::string> selected = fields_.clips().selectedEntries();
+  const std::string clip = previewClip(selected);
+  shown.script = previewScript(previewInputs(lines, selected), clip, maxLineBytes);
   if (fields_.fieldText(Field::Destination).empty()) {
     shown.note = "No destination folder: the run would write nothing.";
   } else if (!fields_.join() && selected.empty()) {

@@ -109,8 +109,13 @@ class ScriptRun : ModelPart {
   // clip when it is selected, else the first selected one (with none
   // selected, the focused or first listed clip, noted as not written).
   // Joined, the one script of the selection. Reads no more of the template
-  // than those lines.
-  TemplatePreview preview(std::size_t firstLine, std::size_t lineCount);
+  // than those lines, each up to maxLineBytes.
+  TemplatePreview preview(std::size_t firstLine, std::size_t lineCount,
+                          std::size_t maxLineBytes = kPreviewLineBytes);
+  // The template's place behind the place AviSynth names (line and column,
+  // from 1) in the whole script preview() shows now, uncut; nullopt for a
+  // line the script does not have.
+  std::optional<TemplatePlace> templatePlaceOf(int line, int column);
 
   const std::vector<std::string>& createdScripts() const { return created_.lines; }
   // The scripts the last "Create Script(s)" wrote.
@@ -136,6 +141,14 @@ class ScriptRun : ModelPart {
   void setAvisynthLibrary(const std::string& path);
 
  private:
+  // The preview's template lines: the editor's, held in shownLines, when it
+  // shows them, else a view of the model's own.
+  TemplateLines previewLines(std::size_t firstLine, std::size_t lineCount,
+                             TemplateText& shownLines);
+  // The clip a per-clip preview is of.
+  std::string previewClip(const std::vector<std::string>& selected) const;
+  ScriptInputs previewInputs(TemplateLines lines, const std::vector<std::string>& selected) const;
+
   class CreatedLines : public CreatedScriptsList {
    public:
     std::vector<std::string> lines;

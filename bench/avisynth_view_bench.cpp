@@ -10,7 +10,10 @@
 //             against the same loop calling ConvertToRGB32 and avs_get_frame
 //             and copying the picture's rows out.
 //   sandbox   the check of 1,000 scripts with the helper's sandbox against
-//             the same check without it (goal: at most 5% more).
+//             the same check without it (goal: at most 5% more); also the
+//             helpers' processor time, and the sandbox's cost taken apart:
+//             helper starts alternating, and scripts checked by a helper of
+//             each kind in turn, script by script.
 //   preview   the window's picture after a keystroke in a BlankClip
 //             template: a changed 1080p script asked of the window's
 //             renderer (FramePreview) until its frame is told back, against
@@ -24,6 +27,7 @@
 // Usage: bench_avisynth_view [JOB [libavisynth.so [count [rounds]]]]
 // (without a JOB, or with "all", each job in turn with its default count)
 #include <dlfcn.h>
+#include <sys/resource.h>
 
 #include <condition_variable>
 #include <cstdio>
@@ -152,6 +156,18 @@ clipquill::CheckerOptions options(const std::string& library, const std::string&
 }
 
 void runJob(const std::string& job, const std::string& library, int argc, char** argv);
+void compareScriptByScript(const std::string& library, const std::string& folder,
+                           const std::vector<std::string>& scripts);
+
+// The user and system time of the reaped child processes so far.
+double childrenCpuMs() {
+  rusage usage{};
+  ::getrusage(RUSAGE_CHILDREN, &usage);
+  const auto ms = [](const timeval& t) {
+    return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_usec) / 1000.0;
+  };
+  return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
 
 }  // namespace
 
@@ -180,6 +196,60 @@ int main(int argc, char** argv) {
 }
 
 namespace {
+
+// The sandbox's cost in its two parts, each measured so that a machine's
+// changing pace falls on both sides alike: the helper's start (alternating
+// starts), and each script's check, a helper of each kind side by side
+// taking the scripts in turn.
+void compareScriptByScript(const std::string& library, const std::string& folder,
+                           const std::vector<std::string>& scripts) {
+  std::vector<double> startMs[2];
+  for (int i = 0; i < 40; ++i) {
+    const bool sandbox = (i % 4 == 1 || i % 4 == 2);  // ABBA: neither always first
+    clipquill::CheckerOptions o = options(library, folder);
+    o.sandbox = sandbox;
+    const auto start = Clock::now();
+    clipquill::ScriptChecker checker(o);
+    if (!checker.available()) die("no helper started");
+    startMs[sandbox ? 1 : 0].push_back(msSince(start));
+  }
+  clipquill::CheckerOptions o = options(library, folder);
+  o.sandbox = false;
+  clipquill::ScriptChecker bare(o);
+  o.sandbox = true;
+  clipquill::ScriptChecker bounded(o);
+  double total[2] = {0, 0};
+  std::vector<double> ratios;
+  for (int round = 0; round < 3; ++round) {
+    for (std::size_t i = 0; i < scripts.size(); ++i) {
+      double ms[2];
+      for (int k = 0; k < 2; ++k) {
+        const int which = (static_cast<int>(i) + k) % 2;  // in turn, first one then the other
+        const auto start = Clock::now();
+        if (!(which == 1 ? bounded : bare).check(scripts[i]).good()) die("the check failed");
+        ms[which] = msSince(start);
+      }
+      if (round == 0) continue;  // the warm-up
+      total[0] += ms[0];
+      total[1] += ms[1];
+      ratios.push_back(ms[1] / ms[0]);
+    }
+  }
+  const double bareStart = support::median(startMs[0]);
+  const double boundedStart = support::median(startMs[1]);
+  const double perScript[2] = {total[0] / static_cast<double>(ratios.size()),
+                               total[1] / static_cast<double>(ratios.size())};
+  std::printf("helper start (median of %zu each): %.2f ms without the sandbox, %.2f ms with it\n",
+              startMs[0].size(), bareStart, boundedStart);
+  std::printf(
+      "script by script (%zu each): %.1f us without, %.1f us with (%.3g; median ratio %.3g)\n",
+      ratios.size(), perScript[0] * 1000, perScript[1] * 1000, perScript[1] / perScript[0],
+      support::median(ratios));
+  const double n = static_cast<double>(scripts.size());
+  std::printf("so %zu scripts: %.1f ms without the sandbox, %.1f ms with it (%.3g)\n",
+              scripts.size(), bareStart + n * perScript[0], boundedStart + n * perScript[1],
+              (boundedStart + n * perScript[1]) / (bareStart + n * perScript[0]));
+}
 
 void runJob(const std::string& job, const std::string& library, int argc, char** argv) {
   const bool frames = job == "frame" || job == "preview";
@@ -283,18 +353,33 @@ void runJob(const std::string& job, const std::string& library, int argc, char**
         });
   } else {
     std::printf("the check of %zu scripts without the sandbox (floor) and with it\n", count);
+    // The helpers' own processor time as well: on a machine others share,
+    // the wall clock tells their load as much as the sandbox's cost.
+    std::vector<double> helperMs[2];
     const auto check = [&](bool sandbox) {
+      const double before = childrenCpuMs();
       const auto start = Clock::now();
-      clipquill::CheckerOptions o = options(library, folder);
-      o.sandbox = sandbox;
-      clipquill::ScriptChecker checker(o);
-      checker.checkAll(scripts, [&](std::size_t, const clipquill::ScriptCheck& r) {
-        if (!r.good()) die("the check failed: " + r.message);
-      });
-      return msSince(start);
+      {
+        clipquill::CheckerOptions o = options(library, folder);
+        o.sandbox = sandbox;
+        clipquill::ScriptChecker checker(o);
+        checker.checkAll(scripts, [&](std::size_t, const clipquill::ScriptCheck& r) {
+          if (!r.good()) die("the check failed: " + r.message);
+        });
+      }  // the helper ended and reaped
+      const double ms = msSince(start);
+      helperMs[sandbox ? 1 : 0].push_back(childrenCpuMs() - before);
+      return ms;
     };
     measured = support::alternate(
         rounds, [&] { return check(false); }, [&] { return check(true); });
+    for (std::vector<double>& each : helperMs)
+      each.erase(each.begin());  // the warm-up's
+    compareScriptByScript(library, folder, scripts);
+    const double bare = support::median(helperMs[0]);
+    const double bounded = support::median(helperMs[1]);
+    std::printf("helper processor time: %.1f ms without the sandbox, %.1f ms with it (%.3g)\n",
+                bare, bounded, bounded / bare);
   }
   std::error_code ignored;
   std::filesystem::remove_all(folder, ignored);

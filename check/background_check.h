@@ -22,8 +22,13 @@ class BackgroundCheck {
   // window hands them over to its own. No report begins once destruction
   // began.
   using Report = std::function<void(std::size_t index, const ScriptCheck& check)>;
+  // Told, on the check's thread and before the first result, what the
+  // helper's sandbox could not bound (ScriptChecker::unconfined), when it
+  // could not bound everything and AviSynth+ was there to run scripts.
+  using Unconfined = std::function<void(const std::string& why)>;
 
-  BackgroundCheck(CheckerOptions options, std::vector<std::string> paths, Report report);
+  BackgroundCheck(CheckerOptions options, std::vector<std::string> paths, Report report,
+                  Unconfined unconfined = {});
   // Stops at once: the helper is ended, the thread joined.
   ~BackgroundCheck();
   BackgroundCheck(const BackgroundCheck&) = delete;

@@ -120,7 +120,7 @@ HelperArguments readHelperArguments(std::string library, const std::vector<std::
   return args;
 }
 
-[[noreturn]] void runHelper(const HelperArguments& args) {
+[[noreturn]] void runHelper(const HelperArguments& args, SandboxEntry enter) {
   helper::openChannel();
   // Bounded before AviSynth+ or any plugin is loaded: from here on, what a
   // script runs runs inside the bounds.
@@ -129,7 +129,7 @@ HelperArguments readHelperArguments(std::string library, const std::vector<std::
     rules.writableFolders.push_back(args.temp);
     setTemporaryFolder(args.temp);
   }
-  const SandboxState sandbox = args.sandbox ? enterSandbox(rules) : SandboxState{};
+  const SandboxState sandbox = args.sandbox ? enter(rules) : SandboxState{};
   std::string why;
   auto avisynth = AvisynthLibrary::load(args.library, why);
   if (avisynth) avisynth->setPluginFolders(args.pluginFolders);
@@ -177,9 +177,9 @@ HelperArguments readHelperArguments(std::string library, const std::vector<std::
 
 }  // namespace
 
-void runCheckHelperIfAsked(int argc, char** argv) {
+void runCheckHelperIfAsked(int argc, char** argv, SandboxEntry enter) {
   if (auto library = helper::helperLibrary(argc, argv)) {
-    runHelper(readHelperArguments(*library, helper::helperArguments(argc, argv)));
+    runHelper(readHelperArguments(*library, helper::helperArguments(argc, argv)), enter);
   }
 }
 

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "check/sandbox.h"
 #include "check/script_check.h"
 
 namespace clipquill {
@@ -120,9 +121,13 @@ class ScriptChecker {
 // The command-line word that starts a program as the helper.
 inline constexpr const char* kCheckHelperFlag = "--avisynth-check-helper";
 
+// How the helper bounds itself: enterSandbox, or in a test a stand-in that
+// says what a system without some bound would say.
+using SandboxEntry = SandboxState (*)(const SandboxRules&);
+
 // For main(), before anything else: when the arguments ask for the helper
 // ("PROGRAM --avisynth-check-helper LIBRARY"), runs it and ends the process
 // when the checker lets go of it; returns at once otherwise.
-void runCheckHelperIfAsked(int argc, char** argv);
+void runCheckHelperIfAsked(int argc, char** argv, SandboxEntry enter = enterSandbox);
 
 }  // namespace clipquill

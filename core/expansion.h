@@ -38,4 +38,12 @@ void appendScriptLine(std::string& out, std::string_view line, std::string_view 
                       std::span<const std::string> clips, bool join,
                       std::size_t limit = std::string_view::npos);
 
+// Where byte `at` of the line's expansion by appendScriptLine (its line end
+// left out) comes from in the line: a byte of what a token stands for comes
+// from the token's start, and in a joined line a byte of the copies the
+// widening put in from the reference they stand in front of. Past the
+// expansion's end: the line's end.
+std::size_t templateOffsetOf(std::string_view line, std::string_view sourceDir,
+                             std::span<const std::string> clips, bool join, std::size_t at);
+
 }  // namespace clipquill

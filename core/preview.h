@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -28,5 +29,22 @@ struct ScriptPreview {
 // the part of a UTF-8 character cut there) and its line end.
 ScriptPreview previewScript(const ScriptInputs& in, std::string_view clip,
                             std::size_t maxLineBytes = std::string::npos);
+
+// A place in a template: its line and the byte in that line, from 0.
+struct TemplatePlace {
+  std::size_t line = 0;
+  std::size_t byte = 0;
+  bool operator==(const TemplatePlace&) const = default;
+};
+
+// The template's place that produced the place AviSynth names in the script
+// previewScript(in, clip, maxLineBytes) writes: its line `line` and column
+// `column`, both from 1, lines ended by CR, LF or a pair of them, columns
+// counted in bytes (0: the line's start). A column within what a token
+// stands for gives the token's start; one on a line's end, or past it, the
+// template line's end. nullopt for a line the script does not have.
+std::optional<TemplatePlace> templatePlaceOf(const ScriptInputs& in, std::string_view clip,
+                                             int line, int column,
+                                             std::size_t maxLineBytes = std::string::npos);
 
 }  // namespace clipquill

@@ -120,6 +120,7 @@ void CreatedScriptMarks::show() {
   list_->setExtraSelections(shades);
   list_->viewport()->update();  // the icons
   status_->setFullText(shownText(checks_.status()));
+  status_->setToolTip(shownText(checks_.statusTip()));
   showProblems();
 }
 

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "ui/object_names.h"
 #include "ui/qt_text.h"
 
 namespace clipquill {
@@ -18,38 +19,44 @@ FramePane::FramePane(QWidget* parent)
     : QWidget(parent),
       area_(new QScrollArea(this)),
       picture_(new QLabel),
+      sliderLabel_(new QLabel(QStringLiteral("Frame:"), this)),
       slider_(new QSlider(Qt::Horizontal, this)),
       frameLabel_(new QLabel(this)),
       actualSize_(new QToolButton(this)),
       properties_(new QLabel(this)),
       error_(new QLabel(this)) {
-  setObjectName(QStringLiteral("FramePane"));
-  picture_->setObjectName(QStringLiteral("FramePicture"));
+  setObjectName(QString::fromLatin1(objectNames::kFramePane));
+  picture_->setObjectName(QString::fromLatin1(objectNames::kFramePicture));
   picture_->setAlignment(Qt::AlignCenter);
   picture_->setWordWrap(true);
   picture_->setMinimumSize(1, 1);
   area_->setWidget(picture_);
   area_->setWidgetResizable(true);
   area_->setAlignment(Qt::AlignCenter);
-  slider_->setObjectName(QStringLiteral("FrameSlider"));
-  slider_->setAccessibleName(QStringLiteral("Frame"));
+  // Screen readers name each control by what the eye reads beside it.
+  sliderLabel_->setObjectName(QString::fromLatin1(objectNames::kFrameSliderLabel));
+  sliderLabel_->setBuddy(slider_);
+  slider_->setObjectName(QString::fromLatin1(objectNames::kFrameSlider));
+  slider_->setAccessibleName(sliderLabel_->text());
   slider_->setRange(0, 0);
   slider_->setPageStep(10);
-  frameLabel_->setObjectName(QStringLiteral("FrameNumber"));
-  actualSize_->setObjectName(QStringLiteral("ActualSizeButton"));
+  frameLabel_->setObjectName(QString::fromLatin1(objectNames::kFrameNumber));
+  actualSize_->setObjectName(QString::fromLatin1(objectNames::kActualSizeButton));
   actualSize_->setText(QStringLiteral("1:1"));
+  actualSize_->setAccessibleName(actualSize_->text());
   actualSize_->setToolTip(QStringLiteral("Show the frame at its own size"));
   actualSize_->setCheckable(true);
-  properties_->setObjectName(QStringLiteral("ClipProperties"));
+  properties_->setObjectName(QString::fromLatin1(objectNames::kClipProperties));
   properties_->setTextFormat(Qt::PlainText);
   properties_->setWordWrap(true);
-  error_->setObjectName(QStringLiteral("ScriptError"));
+  error_->setObjectName(QString::fromLatin1(objectNames::kScriptError));
   error_->setTextFormat(Qt::RichText);
   error_->setWordWrap(true);
   error_->hide();
 
   auto* controls = new QHBoxLayout;
   controls->setContentsMargins(0, 0, 0, 0);
+  controls->addWidget(sliderLabel_);
   controls->addWidget(slider_, 1);
   controls->addWidget(frameLabel_);
   controls->addWidget(actualSize_);
@@ -85,13 +92,17 @@ void FramePane::showCheck(const ScriptCheck& check) {
       place = QStringLiteral("line %1").arg(check.line);
       if (check.column > 0) place += QStringLiteral(", column %1").arg(check.column);
     }
-    const QString message = shownText(check.message).toHtmlEscaped();
+    const QString plain = shownText(check.message);
+    const QString message = plain.toHtmlEscaped();
     error_->setText(
         place.isEmpty() ? message : QStringLiteral("<a href=\"#\">%1</a>: %2").arg(place, message));
+    // Read as it shows, without its markup.
+    error_->setAccessibleName(place.isEmpty() ? plain : place + QStringLiteral(": ") + plain);
     error_->show();
     properties_->clear();
     picture_->setPixmap(QPixmap());
     picture_->setText(QString());
+    picture_->setAccessibleName(QString());
     return;
   }
   error_->hide();
@@ -107,10 +118,14 @@ void FramePane::showCheck(const ScriptCheck& check) {
     // Blue, green, red, alpha bytes are Qt's RGB32 on a little-endian machine.
     image_ = QImage(p.bgra.data(), p.width, p.height, p.width * 4, QImage::Format_RGB32).copy();
     picture_->setText(QString());
+    // A picture has no words of its own: it is named by the frame it shows,
+    // as the slider's label and number read.
+    picture_->setAccessibleName(QStringLiteral("Frame %1").arg(slider_->value()));
   } else {
     image_ = QImage();
     picture_->setPixmap(QPixmap());
     picture_->setText(check.picture ? shownText(check.picture->error) : QString());
+    picture_->setAccessibleName(picture_->text());
   }
   fit();
 }
@@ -119,6 +134,7 @@ void FramePane::showNote(const QString& note) {
   image_ = QImage();
   picture_->setPixmap(QPixmap());
   picture_->setText(note);
+  picture_->setAccessibleName(note);
   properties_->clear();
   error_->hide();
 }

@@ -49,6 +49,7 @@ class FramePane : public QWidget {
 
   QScrollArea* area_;
   QLabel* picture_;
+  QLabel* sliderLabel_;
   QSlider* slider_;
   QLabel* frameLabel_;
   QToolButton* actualSize_;

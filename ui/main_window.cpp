@@ -505,9 +505,12 @@ void MainWindow::connectEvents() {
           [this](bool backwards) { findBar_->findAgain(backwards); });
   connect(previewTimer_, &QTimer::timeout, this, [this] { updatePreview(); });
   connect(preview_->framePane(), &FramePane::frameChanged, this, [this] { requestPicture(); });
+  // The error's place is the script's: the caret goes to the template's
+  // place that wrote it, and stays where it is for a place none wrote.
   connect(preview_->framePane(), &FramePane::errorClicked, this, [this](int line, int column) {
-    if (line <= 0) return;
-    templateEdit_->setCursorPosition(line - 1, std::max(column - 1, 0));
+    const std::optional<TemplatePlace> place = model_->templatePlaceOf(line, column);
+    if (!place) return;
+    templateEdit_->setCaretAtByte(place->line, place->byte);
     templateEdit_->setFocus(Qt::OtherFocusReason);
   });
   connect(previewCheck_, &QCheckBox::toggled, this, [this](bool on) {
@@ -946,8 +949,12 @@ void MainWindow::requestPicture() {
                                         .arg(kPictureTemplateBytes >> 20));
     return;
   }
-  // The whole script of the current clip, as the run would write it.
-  std::string text = model_->preview(0, std::numeric_limits<std::size_t>::max()).script.text;
+  // The whole script of the current clip, as the run would write it: no
+  // line cut as the pane's text cuts them.
+  std::string text = model_
+                         ->preview(0, std::numeric_limits<std::size_t>::max(),
+                                   std::numeric_limits<std::size_t>::max())
+                         .script.text;
   const int frame = preview_->framePane()->frame();
   if (text == pictureText_ && frame == pictureFrame_) return;  // scrolled, not changed
   pictureText_ = std::move(text);

@@ -44,6 +44,16 @@ inline constexpr char kPreviewPane[] = "PreviewPane";          // preview_
 inline constexpr char kPreviewTitle[] = "PreviewTitle";  // title_
 inline constexpr char kPreviewText[] = "PreviewText";    // text_
 
+// FramePane
+inline constexpr char kFramePane[] = "FramePane";                // the pane itself (frame_)
+inline constexpr char kFramePicture[] = "FramePicture";          // picture_
+inline constexpr char kFrameSliderLabel[] = "FrameSliderLabel";  // sliderLabel_
+inline constexpr char kFrameSlider[] = "FrameSlider";            // slider_
+inline constexpr char kFrameNumber[] = "FrameNumber";            // frameLabel_
+inline constexpr char kActualSizeButton[] = "ActualSizeButton";  // actualSize_
+inline constexpr char kClipProperties[] = "ClipProperties";      // properties_
+inline constexpr char kScriptError[] = "ScriptError";            // error_
+
 // MainWindow
 inline constexpr char kCreateScriptsButton[] = "CreateScriptsButton";  // createScriptsButton_
 inline constexpr char kJoinScriptsCheckBox[] = "JoinScriptsCheckBox";  // joinCheck_

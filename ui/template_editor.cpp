@@ -176,6 +176,16 @@ std::string_view TemplateEditor::lineBytes(std::size_t line) const {
   return {data, static_cast<std::size_t>(length)};
 }
 
+void TemplateEditor::setCaretAtByte(std::size_t line, std::size_t byte) {
+  if (line >= lineCount()) return;
+  const long start = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+  const long end = SendScintilla(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line));
+  long at = start + static_cast<long>(std::min(byte, static_cast<std::size_t>(end - start)));
+  // Never inside a UTF-8 character: its start.
+  at = SendScintilla(SCI_POSITIONBEFORE, static_cast<unsigned long>(at + 1));
+  SendScintilla(SCI_GOTOPOS, static_cast<unsigned long>(at));
+}
+
 std::size_t TemplateEditor::firstVisibleLine() const {
   const long display = SendScintilla(SCI_GETFIRSTVISIBLELINE);
   return static_cast<std::size_t>(

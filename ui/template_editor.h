@@ -45,6 +45,9 @@ class TemplateEditor : public QsciScintilla {
   std::size_t lineCount() const;
   // One line's bytes without its line end.
   std::string_view lineBytes(std::size_t line) const;
+  // The caret to byte `byte` of line `line` (kept within the line, at the
+  // start of the character the byte is in), scrolled into view.
+  void setCaretAtByte(std::size_t line, std::size_t byte);
   // The first document line in view and how many lines the view shows.
   std::size_t firstVisibleLine() const;
   std::size_t visibleLineCount() const;

@@ -32,6 +32,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   clipquill::appendJoinedLine(limited, widened, "/s/", clips, limit);
   if (limited != std::string_view(out).substr(0, limit)) std::abort();
 
+  // Each byte of the expansion comes from the line, never before where the
+  // byte ahead of it came from; a byte the line copied as it is comes from
+  // that very byte.
+  std::size_t from = 0;
+  for (std::size_t at = 0; at < out.size(); ++at) {
+    const std::size_t now = clipquill::templateOffsetOf(line, "/s/", clips, true, at);
+    if (now < from || now >= line.size()) std::abort();
+    if (line.find('<') == std::string_view::npos && clipCount < 2 && now != at) std::abort();
+    from = now;
+  }
+
   clipquill::PerClipScriptName(line, line);
   clipquill::JoinedScriptName(line);
   return 0;

@@ -122,6 +122,41 @@ TEST_F(CreatedScriptChecksTest, AMissingAvisynthMarksNothingAndSaysHowToGetIt) {
   EXPECT_NE(checks.status().find(avisynthHint()), std::string::npos);
 }
 
+// A helper that cannot bound itself is told once a session: with the status
+// of the run that learned it, the reason in full in the tip; not where
+// nothing was checked.
+TEST_F(CreatedScriptChecksTest, UnconfinedIsSaidWithTheFirstRunThatLearnsIt) {
+  struct Run {
+    const char* library;
+    const char* helper;
+    bool said;
+  };
+  const std::string why = "the check runs unconfined: no Landlock in this kernel";
+  const Run runs[] = {
+      {"/nonexistent/libavisynth.so", CLIPQUILL_UNCONFINED_HELPER, false},  // nothing checked
+      {CLIPQUILL_FAKE_AVISYNTH, CLIPQUILL_CHECK_HELPER, false},  // this machine's own bounds
+      {CLIPQUILL_FAKE_AVISYNTH, CLIPQUILL_UNCONFINED_HELPER, true},
+      {CLIPQUILL_FAKE_AVISYNTH, CLIPQUILL_UNCONFINED_HELPER, false},  // said already
+  };
+  for (const Run& run : runs) {
+    CheckerOptions o = options(run.library);
+    o.helper = run.helper;
+    checks.start(o, "/s/", {"Script(s) Created:", "a.avs"});
+    ASSERT_TRUE(runUntil([&] { return checks.finished() || checks.unavailable(); }));
+    runUntil([&] { return posted.empty(); });
+    if (run.helper == std::string(CLIPQUILL_CHECK_HELPER) &&
+        checks.status().find("(unconfined)") != std::string::npos) {
+      GTEST_SKIP() << "this machine's helper runs unconfined: " << checks.statusTip();
+    }
+    const bool said = checks.status().ends_with(" (unconfined)");
+    EXPECT_EQ(said, run.said) << checks.status();
+    EXPECT_EQ(checks.statusTip().find(why) != std::string::npos, run.said) << checks.statusTip();
+    if (!run.said) {
+      EXPECT_EQ(checks.statusTip(), checks.status());
+    }
+  }
+}
+
 // A run's late results never land on the next run's list.
 TEST_F(CreatedScriptChecksTest, ANewRunDropsTheOldOnesResults) {
   checks.start(options(CLIPQUILL_FAKE_AVISYNTH, 30s), "/s/",

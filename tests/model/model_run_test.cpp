@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -76,6 +77,41 @@ TEST_F(Model, ThePreviewIsWhatTheRunWrites) {
     EXPECT_EQ(model.preview(2, 2).script.text, lines[2] + lines[3]);
     EXPECT_EQ(model.preview(total - 1, 10).script.text, lines.back());
     EXPECT_EQ(model.preview(total, 10).script.text, "");
+  }
+}
+
+// The picture renders the whole script, no line cut as the preview pane cuts
+// them, and AviSynth's place in it maps back to the template in either mode.
+TEST_F(Model, ThePicturesScriptIsUncutAndItsPlacesMapBack) {
+  start();
+  const std::string longLine = "b = \"" + std::string(70000, 'x') + "\"";
+  model.setTemplateText("a = \"<P><F>\"\n" + longLine + "\n");
+  model.setFieldText(Field::Source, clips);
+  model.setFieldText(Field::Destination, out);
+  model.setClipSelected(0, true);
+  model.setClipSelected(1, true);
+  EXPECT_EQ(model.preview(0, 2).script.cutLines, 1u);
+  EXPECT_EQ(model.preview(0, 2, std::string::npos).script.cutLines, 0u);
+
+  const std::string first = "\"" + clips + model.clips().entries()[0] + "\", ";
+  struct Case {
+    bool join;
+    int line, column;
+    std::optional<TemplatePlace> expected;
+  };
+  const int second = static_cast<int>(4 + first.size() + 2);  // in the second clip's path
+  const Case cases[] = {
+      {false, 1, 6, TemplatePlace{0, 5}},          // within the path: "<P>"
+      {false, 2, 70006, TemplatePlace{1, 70005}},  // past the preview's cut
+      {false, 3, 1, std::nullopt},
+      {true, 1, 6, TemplatePlace{0, 4}},  // the first clip's copy, where it stands
+      {true, 1, second, TemplatePlace{0, 5}},
+      {true, 2, 70006, TemplatePlace{1, 70005}},
+  };
+  for (const Case& c : cases) {
+    model.setJoin(c.join);
+    EXPECT_EQ(model.templatePlaceOf(c.line, c.column), c.expected)
+        << "join " << c.join << ", line " << c.line << ", column " << c.column;
   }
 }
 

@@ -27,6 +27,7 @@ class CreatedScriptMarksTest : public QObject {
   void marksShadesTipsAndStatus();
   void withoutAvisynthTheStatusSaysHowToGetIt();
   void problemsAreListedShownAndCopied();
+  void unconfinedIsSaidOnceWithItsReasonInTheTip();
 };
 
 namespace {
@@ -130,6 +131,30 @@ void CreatedScriptMarksTest::problemsAreListedShownAndCopied() {
   });
   emit problems.itemActivated(problems.item(0));
   QCOMPARE(shown, QStringLiteral("BlankClip()\nNoSuchFilter()\n"));
+}
+
+// A helper without its bounds: the status says so briefly, its tip says why;
+// the next run's status no more.
+void CreatedScriptMarksTest::unconfinedIsSaidOnceWithItsReasonInTheTip() {
+  QPlainTextEdit list;
+  ElidedLabel status;
+  QListWidget problems;
+  list.setPlainText(QStringLiteral("Script(s) Created:\na.avs"));
+  CreatedScriptMarks marks(&list, &status, &problems);
+  const CheckerOptions options{CLIPQUILL_FAKE_AVISYNTH, std::chrono::seconds(2),
+                               CLIPQUILL_UNCONFINED_HELPER};
+  marks.start(options, "/s/", {"Script(s) Created:", "a.avs"});
+  QTRY_VERIFY_WITH_TIMEOUT(marks.checks().finished(), 10000);
+  QTRY_VERIFY(status.fullText().endsWith(QStringLiteral(" (unconfined)")));
+  QVERIFY(status.fullText().startsWith(QStringLiteral("AviSynth+: ")));
+  QVERIFY2(status.toolTip().contains(QStringLiteral("\nthe check runs unconfined: no Landlock")),
+           qPrintable(status.toolTip()));
+  marks.start(options, "/s/", {"Script(s) Created:", "a.avs"});
+  QTRY_VERIFY_WITH_TIMEOUT(marks.checks().finished(), 10000);
+  QTest::qWait(50);  // a late word would land by now
+  QVERIFY2(!status.fullText().contains(QStringLiteral("unconfined")),
+           qPrintable(status.fullText()));
+  QCOMPARE(status.toolTip(), status.fullText());
 }
 
 }  // namespace clipquill

@@ -19,6 +19,7 @@
 #include "app/created_script_checks.h"
 #include "main_window_fixture.h"
 #include "ui/elided_label.h"
+#include "ui/frame_pane.h"
 #include "ui/preview_pane.h"
 #include "ui/template_editor.h"
 
@@ -62,6 +63,37 @@ class MainWindowRunTest : public MainWindowFixture {
     QVERIFY(!child<QCheckBox>(form, objectNames::kPreviewCheckBox)->isChecked());
     child<QCheckBox>(form, objectNames::kPreviewCheckBox)->click();
     QVERIFY(child<PreviewPane>(form, objectNames::kPreviewPane)->isVisible());
+  }
+
+  // A click on the picture's error puts the caret where the template wrote
+  // the place AviSynth names, per clip and joined; a place the template
+  // wrote nothing for leaves the caret where it was.
+  void anErrorsPlaceTakesTheCaretToTheTemplate() {
+    startOnHall();  // AVISource("<P><F>")
+    QTest::mouseClick(child<QPushButton>(form, objectNames::kSelectAllButton), Qt::LeftButton);
+    auto* editor = child<TemplateEditor>(form, objectNames::kScriptMemo);
+    FramePane* frame = child<PreviewPane>(form, objectNames::kPreviewPane)->framePane();
+    const int folder = static_cast<int>(path("clips/").size());
+    struct Case {
+      bool join;
+      int line, column;
+      int caret;  // in the template's only line
+    };
+    const Case cases[] = {
+        {false, 1, 13, 11},                        // within the folder: "<P>"
+        {false, 1, 11 + folder + 5 + 2, 18},       // the ")" after "a.avi\""
+        {false, 2, 1, 18},                         // no such line: the caret stays
+        {true, 1, 13, 10},                         // the first clip's copy: where it stands
+        {true, 1, 10 + 2 * (folder + 9) + 3, 11},  // the last clip's path: "<P>"
+    };
+    for (const Case& c : cases) {
+      if (child<QCheckBox>(form, objectNames::kJoinScriptsCheckBox)->isChecked() != c.join)
+        child<QCheckBox>(form, objectNames::kJoinScriptsCheckBox)->click();
+      emit frame->errorClicked(c.line, c.column);
+      int line = -1, index = -1;
+      editor->getCursorPosition(&line, &index);
+      QCOMPARE(QPair(line, index), QPair(0, c.caret));
+    }
   }
 
   // Clips that would share a script name: the preview says so before the

@@ -196,6 +196,36 @@ class TemplateEditorTest : public QObject {
     QCOMPARE(changes, expected);
   }
 
+  // The caret goes to a byte of a line, as the template's places count them:
+  // kept on that line, never inside a character, and not moved for a line
+  // the document does not have.
+  void theCaretGoesToAByteOfALine() {
+    TemplateEditor editor;
+    struct Case {
+      const char* document;
+      std::size_t line, byte;
+      int caretLine, caretIndex;  // the caret as Qt counts: characters
+    };
+    const Case cases[] = {
+        {"a\xc3\xa9<P>\nbc", 0, 3, 0, 2},   // after the "\xc3\xa9"
+        {"a\xc3\xa9<P>\nbc", 0, 2, 0, 1},   // within it: its start
+        {"a\xc3\xa9<P>\nbc", 0, 99, 0, 5},  // past the line's end: its end
+        {"a\xc3\xa9<P>\nbc", 1, 1, 1, 1},
+        {"a\xe9<P>\nbc", 0, 2, 0, 2},   // Latin-1: a byte a character
+        {"a\xe9<P>\nbc", 1, 99, 1, 2},  // the last line's end
+        {"a\xe9<P>\nbc", 2, 0, 0, 1},   // no such line: where it was
+    };
+    for (const Case& c : cases) {
+      editor.setBytes(c.document);
+      editor.setCursorPosition(0, 1);
+      editor.setCaretAtByte(c.line, c.byte);
+      int line = -1;
+      int index = -1;
+      editor.getCursorPosition(&line, &index);
+      QCOMPARE(QPair(line, index), QPair(c.caretLine, c.caretIndex));
+    }
+  }
+
   // Dark or light, the text stands apart from its paper.
   void theColoursComeFromThePalette() {
     for (const QColor& paper : {QColor(Qt::white), QColor(30, 30, 30)}) {
