@@ -106,7 +106,7 @@ RunOutcome ScriptRun::finishRun(RunJob& job) {
 }
 
 TemplateLines ScriptRun::previewLines(std::size_t firstLine, std::size_t lineCount,
-                                     TemplateText& shownLines) {
+                                      TemplateText& shownLines) {
   // The editor's lines in view, else a view of the model's own.
   if (TemplateSource* source = document_.view() ? document_.view() : document_.typed()) {
     shownLines = source->templateTextAt(firstLine, lineCount);
@@ -136,8 +136,7 @@ ScriptInputs ScriptRun::previewInputs(TemplateLines lines,
 
 std::optional<TemplatePlace> ScriptRun::templatePlaceOf(int line, int column) {
   TemplateText shownLines;
-  const TemplateLines lines =
-      previewLines(0, std::numeric_limits<std::size_t>::max(), shownLines);
+  const TemplateLines lines = previewLines(0, std::numeric_limits<std::size_t>::max(), shownLines);
   const std::vector<std::string> selected = fields_.clips().selectedEntries();
   return clipquill::templatePlaceOf(previewInputs(lines, selected), previewClip(selected), line,
                                     column);
