@@ -21,6 +21,7 @@ std::optional<Choice> next(std::deque<std::optional<Choice>>& queue) {
 
 Answer ScriptedBoxes::ask(QWidget*, MessageKind kind, Buttons buttons, const QString& text) {
   asked.push_back({kind, buttons, text});
+  if (whileAsked) whileAsked();
   if (answers.empty()) return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
   const Answer a = answers.front();
   answers.pop_front();

@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <QtTest>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,6 +34,9 @@ class ScriptedBoxes : public MessageBoxes {
   std::deque<Answer> answers;
   std::vector<Asked> asked;
   std::vector<QString> errors;  // "caption: text"
+  // Run on the window's thread as each question is asked, before it is
+  // answered: a run writing on its own thread waits for it there.
+  std::function<void()> whileAsked;
   Answer ask(QWidget*, MessageKind kind, Buttons buttons, const QString& text) override;
   void error(QWidget*, const QString& caption, const QString& text) override;
 };

@@ -324,6 +324,79 @@ class MainWindowRunTest : public MainWindowFixture {
              QStringLiteral("Script(s) Created:"));
     QVERIFY(!std::filesystem::exists(path("out/a.avs")));
   }
+
+  // Create Script(s) writes on a thread of its own: held at its question
+  // before replacing b's script, the run leaves the window taking keys, its
+  // progress not modal, no second run offered; it writes what it started
+  // with.
+  void theWindowTakesKeysWhileARunWrites() {
+    startHeldRun();
+    auto* dest = child<QLineEdit>(form, objectNames::kDestLabeledEdit);
+    bool aWritten = false, modal = true, secondRunOffered = true;
+    boxes.whileAsked = [&] {
+      aWritten = std::filesystem::exists(path("out/a.avs"));
+      modal = !progress() || progress()->windowModality() != Qt::NonModal;
+      secondRunOffered = createButton()->isEnabled();
+      dest->setFocus();
+      dest->selectAll();
+      QTest::keyClicks(dest, QString::fromStdString(path("elsewhere")));
+    };
+    QTest::mouseClick(createButton(), Qt::LeftButton);
+    QVERIFY(aWritten);
+    QVERIFY(!modal);
+    QVERIFY(!secondRunOffered);
+    QCOMPARE(dest->text(), QString::fromStdString(path("elsewhere")));
+    QCOMPARE(readFile(path("out/b.avs")), "AVISource(\"" + path("clips/b.avi") + "\")\r\n");
+    QVERIFY(std::filesystem::exists(path("out/d.avs")));
+    QVERIFY(!std::filesystem::exists(path("elsewhere")));
+    QVERIFY(createButton()->isEnabled());
+  }
+
+  // Escape on the progress (which closes it without its Cancel button) and
+  // a close of the window each stop the run before its next script; the
+  // window closes once the run has stopped.
+  void aRunIsStoppedByEscapeOrAClose_data() {
+    QTest::addColumn<bool>("byClose");
+    QTest::newRow("Escape") << false;
+    QTest::newRow("close") << true;
+  }
+  void aRunIsStoppedByEscapeOrAClose() {
+    QFETCH(bool, byClose);
+    startHeldRun();
+    bool shownAfterClose = false;
+    boxes.whileAsked = [&] {
+      if (byClose) {
+        form->close();
+        shownAfterClose = form->isVisible();  // not yet: the run is writing
+      } else if (progress()) {
+        QTest::keyClick(progress(), Qt::Key_Escape);
+      }
+    };
+    QTest::mouseClick(createButton(), Qt::LeftButton);
+    QVERIFY(std::filesystem::exists(path("out/a.avs")));
+    QVERIFY(!std::filesystem::exists(path("out/d.avs")));
+    if (byClose) {
+      QVERIFY(shownAfterClose);
+      QTRY_VERIFY(!form->isVisible());
+    }
+  }
+
+ private:
+  // a, b and d selected, b's script there from an earlier run: the run asks
+  // before replacing it (answered OK), its thread waiting meanwhile.
+  void startHeldRun() {
+    startOnHall();
+    writeFile(path("out/b.avs"), "earlier");
+    form->setProgressDelay(0);
+    QTest::mouseClick(child<QPushButton>(form, objectNames::kSelectAllButton), Qt::LeftButton);
+    boxes.answers = {Answer::Ok};
+  }
+  QPushButton* createButton() {
+    return child<QPushButton>(form, objectNames::kCreateScriptsButton);
+  }
+  QProgressDialog* progress() {
+    return form->findChild<QProgressDialog*>(objectNames::kCreateScriptsProgress);
+  }
 };
 
 int main(int argc, char** argv) {
