@@ -106,14 +106,14 @@ echo "Alt+A with the find bar open replaced all and kept the selection"
 
 # --- Keys, menus and Cancel while a big batch is written --------------------
 mkdir "$work/many"
-(cd "$work/many" && seq -f 'clip %05g.avi' 1 50000 | xargs -d '\n' touch)
+(cd "$work/many" && seq -f 'clip %06g.avi' 1 100000 | xargs -d '\n' touch)
 xdotool windowactivate --sync "$main"
 xdotool key --clearmodifiers alt+t ctrl+f Escape # the find bar closes, its letters come back
 xdotool key --clearmodifiers alt+l # its text selected, so typing replaces it
 xdotool type --delay 10 "$work/many"
 xdotool key --clearmodifiers Tab
 sleep 1
-xdotool key --clearmodifiers alt+a # all 50,000
+xdotool key --clearmodifiers alt+a # all 100,000
 sleep 0.5
 xdotool key --clearmodifiers ctrl+Return
 progress=""
@@ -122,7 +122,7 @@ for _ in $(seq 100); do
   if [[ -n "$progress" ]]; then break; fi
   sleep 0.1
 done
-[[ -n "$progress" ]] || fail "no progress window for a run of 50,000 scripts"
+[[ -n "$progress" ]] || fail "no progress window for a run of 100,000 scripts"
 shot writing
 xdotool windowactivate --sync "$main"
 xdotool key --clearmodifiers ctrl+b # Help > About, while the run writes
@@ -139,8 +139,8 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 written="$(find "$work/out" -name '*.avs' | wc -l)"
-((written > 0 && written < 50000)) || fail "Cancel did not stop the run ($written of 50000 written)"
-echo "while a run wrote: Help > About opened and closed, and Cancel stopped it at $written of 50000"
+((written > 0 && written < 100000)) || fail "Cancel did not stop the run ($written of 100000 written)"
+echo "while a run wrote: Help > About opened and closed, and Cancel stopped it at $written of 100000"
 
 xdotool windowactivate --sync "$main"
 xdotool key --clearmodifiers ctrl+x
