@@ -112,12 +112,13 @@ xdotool key --clearmodifiers alt+t ctrl+f Escape # the find bar closes, its lett
 xdotool key --clearmodifiers alt+l # its text selected, so typing replaces it
 xdotool type --delay 10 "$work/many"
 xdotool key --clearmodifiers Tab
-sleep 1
+sleep 3
 xdotool key --clearmodifiers alt+a # all 100,000
-sleep 0.5
+sleep 3
 xdotool key --clearmodifiers ctrl+Return
 progress=""
-for _ in $(seq 100); do
+# Listing and selecting 100,000 clips takes a while in a sanitizer's build.
+for _ in $(seq 600); do
   progress="$(xdotool search --onlyvisible --name '^Clipquill$' 2>/dev/null | grep -vx "$main" | head -n1 || true)"
   if [[ -n "$progress" ]]; then break; fi
   sleep 0.1
