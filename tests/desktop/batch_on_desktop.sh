@@ -112,9 +112,10 @@ xdotool key --clearmodifiers alt+t ctrl+f Escape # the find bar closes, its lett
 xdotool key --clearmodifiers alt+l # its text selected, so typing replaces it
 xdotool type --delay 10 "$work/many"
 xdotool key --clearmodifiers Tab
-sleep 3
+# A sanitizer's build takes seconds over the typed keys and the listing.
+sleep 5
 xdotool key --clearmodifiers alt+a # all 100,000
-sleep 3
+sleep 5
 xdotool key --clearmodifiers ctrl+Return
 progress=""
 # Listing and selecting 100,000 clips takes a while in a sanitizer's build.
