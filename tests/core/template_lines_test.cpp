@@ -24,7 +24,6 @@ TEST(TemplateLines, YieldsEachLineWithoutItsEnd) {
   } cases[] = {
       {"", {}},
       {"\n", {""}},
-      {"\n\n", {"", ""}},
       {"a\n", {"a"}},
       {"a\n\nb\n", {"a", "", "b"}},
       {"a\r\n", {"a\r"}},  // a CR is the line's own
@@ -46,11 +45,11 @@ TEST(TemplateLines, ASliceIsTheLinesAskedForWithinTheText) {
     std::size_t first, count;
     std::string sliced;
   } cases[] = {
-      {0, 0, ""},         {0, 1, "0\n"},
-      {1, 1, "\n"},       {1, 2, "\n2\n"},
-      {2, 100, "2\n3\n"}, {3, 1, "3\n"},
-      {4, 1, ""},         {100, 100, ""},
-      {0, 4, text},       {0, static_cast<std::size_t>(-1), text},
+      {0, 0, ""},
+      {1, 2, "\n2\n"},
+      {2, 100, "2\n3\n"},
+      {100, 100, ""},
+      {0, static_cast<std::size_t>(-1), text},
   };
   for (const auto& c : cases) {
     const TemplateLines slice = TemplateLines(text).slice(c.first, c.count);
