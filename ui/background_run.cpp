@@ -95,6 +95,8 @@ void BackgroundRun::showProgress() {
   dialog_->setValue(static_cast<int>(written));
   dialog_->setLabelText(
       QStringLiteral("Writing script %1 of %2...").arg(std::min(written + 1, total)).arg(total));
+  // The dialog was sized for its first text; a longer count must not be cut.
+  if (dialog_->sizeHint().width() > dialog_->width()) dialog_->resize(dialog_->sizeHint());
 }
 
 }  // namespace clipquill
