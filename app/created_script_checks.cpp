@@ -24,6 +24,8 @@ struct CreatedScriptChecks::State {
   // and then no more this session, as the command line says it once.
   std::string unconfined;
   bool unconfinedSaid = false;
+  // Which AviSynth+ checks, and a library set in Options passed over.
+  std::string used;
 
   void take(std::size_t index, const ScriptCheck& check) {
     if (unavailable) return;
@@ -62,6 +64,7 @@ void CreatedScriptChecks::clear() {
   state_->unavailable = false;
   state_->finished = false;
   state_->unconfined.clear();
+  state_->used.clear();
 }
 
 void CreatedScriptChecks::start(const CheckerOptions& options, const std::string& destDir,
@@ -115,6 +118,15 @@ void CreatedScriptChecks::start(const CheckerOptions& options, const std::string
           state->unconfined = why;
           state->changed();
         });
+      },
+      [post = post_, weak, run](const std::string& used, const std::string& passedOver) {
+        post([weak, run, used, passedOver] {
+          auto state = weak.lock();
+          if (!state || state->run != run) return;
+          state->used = "Checked with " + used;
+          if (!passedOver.empty()) state->used += "\n" + passedOver;
+          state->changed();
+        });
       });
   s.changed();
 }
@@ -139,8 +151,10 @@ std::string CreatedScriptChecks::status() const {
 
 std::string CreatedScriptChecks::statusTip() const {
   const State& s = *state_;
-  if (s.unconfined.empty() || s.unavailable) return s.status;
-  return s.status + "\n" + s.unconfined;
+  std::string tip = s.status;
+  if (!s.unconfined.empty() && !s.unavailable) tip += "\n" + s.unconfined;
+  if (!s.used.empty() && !s.unavailable) tip += "\n" + s.used;
+  return tip;
 }
 
 bool CreatedScriptChecks::unavailable() const {

@@ -145,6 +145,10 @@ class MainWindowModel {
   std::string runStatus() const { return run_.runStatus(); }
   bool lastRunFolderIsThere() { return run_.lastRunFolderIsThere(); }
   CheckerOptions scriptCheckOptions() { return run_.scriptCheckOptions(); }
+  std::string checkAdvice(const ScriptCheck& check, const std::string& used) {
+    return run_.checkAdvice(check, used);
+  }
+  bool bundledAvisynthBuilding() { return run_.bundledAvisynthBuilding(); }
   void setAvisynthLibrary(const std::string& path) { run_.setAvisynthLibrary(path); }
 
  private:

@@ -4,6 +4,7 @@
 // and the check of what it wrote.
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -11,9 +12,11 @@
 #include "app/folder_paths.h"
 #include "app/process_environment.h"
 #include "app/script_run.h"
+#include "check/check_advice.h"
 #include "core/constants.h"
 #include "core/naming.h"
 #include "core/paths.h"
+#include "core/utf8_path.h"
 #include "persist/check_settings.h"
 #include "persist/path_rules.h"
 
@@ -236,12 +239,31 @@ CheckerOptions ScriptRun::scriptCheckOptions() {
   const CheckSettings settings = readCheckSettings(registry_, state_.appTitle);
   CheckerOptions options{settings.avisynthLibrary, std::chrono::seconds(settings.timeLimitSeconds),
                          state_.programFolder + programFileName(kCliProgramName)};
+  // Found without a setting: the one set, the system's, then our own copy.
+  options.places =
+      avisynthPlaces("", settings.avisynthLibrary, findBundledAvisynth(state_.programFolder));
   // The clips' folders, where source plugins keep their index files: the
   // last run's, and the one in the field now.
   for (const std::string& folder : {state_.script.sourceFolder, fields_.fieldText(Field::Source)}) {
     if (!folder.empty()) options.writableFolders.push_back(folder);
   }
   return options;
+}
+
+std::string ScriptRun::checkAdvice(const ScriptCheck& check, const std::string& used) {
+  const std::string helper = state_.programFolder + programFileName(kCliProgramName);
+  std::error_code ec;
+  const BundledAvisynth bundled = findBundledAvisynth(state_.programFolder);
+  AdviceContext context{helper, std::filesystem::exists(pathFromUtf8(helper), ec), bundled.building,
+                        ""};
+  if (!bundled.library.empty() && !bundled.pluginFolder.empty() &&
+      used.find(bundled.library) == std::string::npos)
+    context.otherBundledLibrary = bundled.library;
+  return adviceFor(check, context);
+}
+
+bool ScriptRun::bundledAvisynthBuilding() {
+  return findBundledAvisynth(state_.programFolder).building;
 }
 
 void ScriptRun::setAvisynthLibrary(const std::string& path) {

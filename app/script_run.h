@@ -136,6 +136,12 @@ class ScriptRun : ModelPart {
   // those the scripts may write in, with the command line
   // beside the program as the helper process that runs the scripts.
   CheckerOptions scriptCheckOptions();
+  // One plain sentence on what a check or the picture lacks and what to do
+  // (check_advice.h), knowing where this program and its AviSynth+ are;
+  // `used` is the checker's word on the AviSynth+ it loaded (empty: none).
+  std::string checkAdvice(const ScriptCheck& check, const std::string& used);
+  // A first start is building the AviSynth+ that comes with Clipquill.
+  bool bundledAvisynthBuilding();
   // The library the check loads from now on; empty: the one the dynamic
   // loader finds. Raises Error when it cannot be stored.
   void setAvisynthLibrary(const std::string& path);

@@ -216,6 +216,10 @@ void AvisynthLibrary::setPluginFolders(std::vector<std::string> folders) {
   pluginFolders_ = std::move(folders);
 }
 
+std::string AvisynthLibrary::path() const {
+  return avisynth_loader::loadedPath(api_->handle);
+}
+
 std::string AvisynthLibrary::version() {
   Environment env(*api_);
   if (env.get() == nullptr) return "AviSynth+";

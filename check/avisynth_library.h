@@ -26,6 +26,8 @@ class AvisynthLibrary {
 
   // AviSynth+'s own version text, such as "AviSynth+ 3.7.5 (r4351, ...)".
   std::string version();
+  // The file it was loaded from (the loader's choice when none was named).
+  std::string path() const;
 
   // Folders whose plugins each script environment loads when a script
   // calls a function the core lacks, before AviSynth+'s own folders.

@@ -23,6 +23,10 @@ void AvisynthLibrary::setPluginFolders(std::vector<std::string> folders) {
   pluginFolders_ = std::move(folders);
 }
 
+std::string AvisynthLibrary::path() const {
+  return {};
+}
+
 std::string AvisynthLibrary::version() {
   return "AviSynth+";
 }
@@ -32,9 +36,10 @@ const char* avisynthLibraryPattern() {
 }
 
 const char* avisynthHint() {
-  return "Install AviSynth+ (libavisynth.so; Debian has no package: build it from its source as "
-         "Clipquill's README says), or name its library: in the window under Options > AviSynth+ "
-         "Library..., on the command line with --avisynth PATH.";
+  return "Install AviSynth+ where the dynamic loader finds it, or name its library: in the window "
+         "under Options > AviSynth+ Library..., on the command line with --avisynth PATH. "
+         "Clipquill's own AviSynth+ comes with its Debian package, and bash scripts/run.sh builds "
+         "it beside the programs.";
 }
 
 ScriptCheck AvisynthLibrary::importScript(const std::string& path) {

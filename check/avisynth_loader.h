@@ -14,6 +14,9 @@ namespace clipquill::avisynth_loader {
 void* open(const std::string& path, std::string& why);
 void* symbol(void* handle, const char* name);
 void close(void* handle);
+// The file the loaded library came from, as the system resolved it; empty
+// when the system does not tell.
+std::string loadedPath(void* handle);
 
 // Where an installed AviSynth+ is looked for on Windows, in order: the
 // system folder's avisynth.dll, then AviSynth.dll in each folder its

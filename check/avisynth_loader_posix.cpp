@@ -2,6 +2,7 @@
 // libavisynth.so through dlopen: a path given, or where the dynamic loader
 // looks.
 #include <dlfcn.h>
+#include <link.h>
 
 #include <array>
 
@@ -42,6 +43,13 @@ void close(void* handle) {
   dlclose(handle);
 }
 
+std::string loadedPath(void* handle) {
+  link_map* map = nullptr;
+  if (dlinfo(handle, RTLD_DI_LINKMAP, &map) != 0 || map == nullptr || map->l_name == nullptr)
+    return {};
+  return map->l_name;
+}
+
 }  // namespace clipquill::avisynth_loader
 
 namespace clipquill {
@@ -51,9 +59,10 @@ const char* avisynthLibraryPattern() {
 }
 
 const char* avisynthHint() {
-  return "Install AviSynth+ (libavisynth.so; Debian has no package: build it from its source as "
-         "Clipquill's README says), or name its library: in the window under Options > AviSynth+ "
-         "Library..., on the command line with --avisynth PATH.";
+  return "Install AviSynth+ where the dynamic loader finds it, or name its library: in the window "
+         "under Options > AviSynth+ Library..., on the command line with --avisynth PATH. "
+         "Clipquill's own AviSynth+ comes with its Debian package, and bash scripts/run.sh builds "
+         "it beside the programs.";
 }
 
 }  // namespace clipquill

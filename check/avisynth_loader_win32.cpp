@@ -122,6 +122,15 @@ void close(void* handle) {
   ::FreeLibrary(static_cast<HMODULE>(handle));
 }
 
+std::string loadedPath(void* handle) {
+  std::wstring path(32768, L'\0');
+  const DWORD n = ::GetModuleFileNameW(static_cast<HMODULE>(handle), path.data(),
+                                       static_cast<DWORD>(path.size()));
+  if (n == 0 || n >= path.size()) return {};
+  path.resize(n);
+  return win32::narrow(path);
+}
+
 }  // namespace clipquill::avisynth_loader
 
 namespace clipquill {

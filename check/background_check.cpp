@@ -6,17 +6,19 @@
 namespace clipquill {
 
 BackgroundCheck::BackgroundCheck(CheckerOptions options, std::vector<std::string> paths,
-                                 Report report, Unconfined unconfined)
+                                 Report report, Unconfined unconfined, Used used)
     : checker_(std::move(options)) {
   thread_ = std::thread([this, paths = std::move(paths), report = std::move(report),
-                         unconfined = std::move(unconfined)] {
+                         unconfined = std::move(unconfined), used = std::move(used)] {
     bool told = false;  // the first helper's word is the one that counts
     checker_.checkAll(paths, [&](std::size_t i, ScriptCheck result) {
       if (stopping_) return;
       // Where AviSynth+ is missing nothing runs, and nothing needs bounds.
-      if (!std::exchange(told, true) && unconfined && result.status != CheckStatus::Unavailable &&
+      const bool first = !std::exchange(told, true);
+      if (first && unconfined && result.status != CheckStatus::Unavailable &&
           !checker_.unconfined().empty())
         unconfined(checker_.unconfined());
+      if (first && used && !checker_.used().empty()) used(checker_.used(), checker_.passedOver());
       report(i, result);
     });
     if (!stopping_) report(paths.size(), ScriptCheck{});

@@ -27,8 +27,13 @@ class BackgroundCheck {
   // could not bound everything and AviSynth+ was there to run scripts.
   using Unconfined = std::function<void(const std::string& why)>;
 
+  // Told, on the check's thread and before the first result, which
+  // AviSynth+ the helper loaded and from where (ScriptChecker::used), and a
+  // place passed over on the way (ScriptChecker::passedOver), when it loaded.
+  using Used = std::function<void(const std::string& used, const std::string& passedOver)>;
+
   BackgroundCheck(CheckerOptions options, std::vector<std::string> paths, Report report,
-                  Unconfined unconfined = {});
+                  Unconfined unconfined = {}, Used used = {});
   // Stops at once: the helper is ended, the thread joined.
   ~BackgroundCheck();
   BackgroundCheck(const BackgroundCheck&) = delete;

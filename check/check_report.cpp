@@ -61,6 +61,10 @@ CheckReport checkAndReport(ScriptChecker& checker, std::span<const std::string> 
     report.unavailable = true;
     return report;
   }
+  // The user's own choice of library passed over: said, never silent.
+  if (!paths.empty() && !checker.passedOver().empty()) {
+    err << program << ": " << checker.passedOver() << "\n";
+  }
   // Said once: the user decides whether to run a stranger's template so.
   if (!paths.empty() && !checker.unconfined().empty()) {
     err << program << ": " << checker.unconfined() << "\n";

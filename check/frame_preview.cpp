@@ -1,29 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "check/frame_preview.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
+
+#include "check/private_folder.h"
 
 namespace clipquill {
 namespace {
 
+constexpr std::string_view kPrefix = "clipquill-preview-";
+
 // A private folder for the script's text, so that no other program's file
-// of that name is imported; empty when none can be made.
+// of that name is imported; empty when none can be made. The first preview
+// of a process sweeps away those of windows that ended without removing
+// theirs.
 std::string makeFolder() {
-  std::error_code ec;
-  const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
-  if (ec) return "";
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::filesystem::path folder =
-        base / ("clipquill-preview-" + std::to_string(std::rand()) + std::to_string(attempt));
-    if (std::filesystem::create_directory(folder, ec)) {
-      std::filesystem::permissions(folder, std::filesystem::perms::owner_all,
-                                   std::filesystem::perm_options::replace, ec);
-      return folder.string();
-    }
-  }
-  return "";
+  static std::once_flag swept;
+  std::call_once(swept, [] { sweepStalePrivateFolders(kPrefix, FolderBase::Runtime); });
+  return makePrivateFolder(kPrefix, FolderBase::Runtime);
 }
 
 }  // namespace
@@ -80,7 +76,7 @@ void FramePreview::run() {
       pending_.reset();
       number = latest_;
     }
-    Result result{number, {}};
+    Result result{number, {}, {}};
     if (folder_.empty()) {
       result.check = {CheckStatus::Failed, "no temporary folder for the preview's script", 0, 0};
     } else {
@@ -92,6 +88,7 @@ void FramePreview::run() {
       }
       result.check = checker.render(path, job.second);
     }
+    result.avisynth = checker.used();
     {
       std::lock_guard lock(mutex_);
       if (stopping_) break;

@@ -24,6 +24,7 @@ class FramePreview {
   struct Result {
     std::uint64_t request = 0;  // the number request() gave
     ScriptCheck check;          // with the picture of the frame asked for
+    std::string avisynth;       // the AviSynth+ used (ScriptChecker::used); empty: none
   };
   // Told each result, on the preview's own thread.
   using Deliver = std::function<void(Result)>;

@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "check/private_folder.h"
 #include "check/sandbox.h"
 
 #ifndef SYS_landlock_create_ruleset
@@ -190,10 +191,7 @@ SandboxState enterSandbox(const SandboxRules& rules) {
 }
 
 std::string makeTemporaryFolder(const std::string& prefix) {
-  const char* tmp = std::getenv("TMPDIR");
-  std::string folder =
-      std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/" + prefix + "XXXXXX";
-  return ::mkdtemp(folder.data()) != nullptr ? folder : std::string();
+  return makePrivateFolder(prefix, FolderBase::Temporary);
 }
 
 void setTemporaryFolder(const std::string& folder) {

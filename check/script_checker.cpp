@@ -4,7 +4,8 @@
 // length-counted bytes (a path may hold a line end).
 //
 //   helper -> checker, once:   u8 loaded, u32 n, n bytes (version or reason),
-//                              u32 n, n bytes (what the sandbox could not bound)
+//                              u32 n, n bytes (what the sandbox could not bound),
+//                              u32 n, n bytes (the library's file; none when n is 0)
 //   checker -> helper:         u32 n, n bytes (the script's absolute path),
 //                              i32 frame (the frame to render; -1: none)
 //   helper -> checker:         u8 status, i32 line, i32 column, u32 n, n bytes,
@@ -29,10 +30,12 @@
 #include <cstring>
 #include <deque>
 #include <filesystem>
+#include <mutex>
 #include <utility>
 
 #include "check/avisynth_library.h"
 #include "check/helper_process.h"
+#include "check/private_folder.h"
 #include "check/sandbox.h"
 #include "core/utf8_path.h"
 
@@ -54,6 +57,7 @@ constexpr const char* kWritableFlag = "--writable";
 constexpr const char* kTempFlag = "--temp";
 constexpr const char* kMemoryFlag = "--memory";
 constexpr const char* kUnboundedFlag = "--unbounded";
+constexpr const char* kTempPrefix = "clipquill-check-";
 
 void putU32(std::string& out, std::uint32_t v) {
   for (int i = 0; i < 4; ++i)
@@ -136,6 +140,7 @@ HelperArguments readHelperArguments(std::string library, const std::vector<std::
   std::string hello(1, avisynth ? '\1' : '\0');
   putText(hello, avisynth ? avisynth->version() : why);
   putText(hello, args.sandbox ? sandbox.unconfined : std::string());
+  putText(hello, avisynth ? avisynth->path() : std::string());
   if (!helper::sendToChecker(hello) || !avisynth) helper::endHelper();
   std::string path;
   unsigned char frameField[4];
@@ -186,6 +191,11 @@ void runCheckHelperIfAsked(int argc, char** argv, SandboxEntry enter) {
 ScriptChecker::ScriptChecker(CheckerOptions options)
     : options_(std::move(options)), frame_(options_.frame) {
   if (options_.helper.empty()) options_.helper = helper::thisProgram();
+  places_ = options_.places;
+  if (places_.empty()) {
+    places_.push_back({options_.library.empty() ? AvisynthOrigin::System : AvisynthOrigin::Named,
+                       options_.library});
+  }
 }
 
 ScriptChecker::~ScriptChecker() {
@@ -217,19 +227,44 @@ void ScriptChecker::abort() {
 }
 
 bool ScriptChecker::start() {
+  for (;;) {
+    if (startAt(places_[place_])) return true;
+    // Only a library that did not load gives way to the next place: a
+    // helper that cannot start or a busy machine is no reason to.
+    if (available_ != false || !libraryRefused_ || place_ + 1 >= places_.size()) return false;
+    const AvisynthPlace& refused = places_[place_];
+    if (refused.origin == AvisynthOrigin::Options) {
+      passedOver_ = "The AviSynth+ library set in Options, " + refused.library +
+                    ", cannot be loaded (" + detail_ + ")";
+      firstRefusal_ = detail_;
+    } else if (firstRefusal_.empty()) {
+      firstRefusal_ = detail_;
+    }
+    ++place_;
+    available_.reset();
+  }
+}
+
+bool ScriptChecker::startAt(const AvisynthPlace& place) {
+  libraryRefused_ = false;
   if (aborted_) return false;
   if (helper_) return true;
   if (available_ == false) return false;
 
   // The helper's own temporary folder, emptied and removed with it.
   removeTemp();
-  temp_ = makeTemporaryFolder("clipquill-check-");
+  // Those of helpers whose checker ended by a signal, once a process.
+  static std::once_flag swept;
+  std::call_once(swept, [] { sweepStalePrivateFolders(kTempPrefix, FolderBase::Temporary); });
+  temp_ = makeTemporaryFolder(kTempPrefix);
   std::vector<std::string> arguments;
   const auto add = [&](const char* flag, const std::string& value) {
     arguments.emplace_back(flag);
     arguments.push_back(value);
   };
   for (const std::string& folder : options_.pluginFolders)
+    add(kPluginsFlag, folder);
+  for (const std::string& folder : place.pluginFolders)
     add(kPluginsFlag, folder);
   for (const std::string& folder : options_.writableFolders)
     add(kWritableFlag, folder);
@@ -239,7 +274,7 @@ bool ScriptChecker::start() {
   // Last, alone: the pairs above are read two by two.
   if (!options_.sandbox) arguments.emplace_back(kUnboundedFlag);
   std::string why;
-  auto started = helper::Process::start(options_.helper, options_.library,
+  auto started = helper::Process::start(options_.helper, place.library,
                                         helper::Limits{options_.memoryLimit}, why, arguments);
   if (!started) {
     available_ = false;
@@ -258,9 +293,11 @@ bool ScriptChecker::start() {
   unsigned char loaded = 0;
   std::string text;
   std::string unconfined;
+  std::string libraryFile;
   ReadEnd end = read(&loaded, 1);
   if (end == ReadEnd::Done) end = readText(text, read);
   if (end == ReadEnd::Done) end = readText(unconfined, read);
+  if (end == ReadEnd::Done) end = readText(libraryFile, read);
   if (end != ReadEnd::Done) {
     stop();
     if (available_ == true) {
@@ -285,8 +322,21 @@ bool ScriptChecker::start() {
   available_ = loaded != 0;
   detail_ = std::move(text);
   unconfined_ = std::move(unconfined);
-  if (!*available_) stop();
-  return *available_;
+  if (!*available_) {
+    libraryRefused_ = true;
+    stop();
+    // The last place's reason alone would hide why the user's own
+    // library was passed over.
+    if (place_ + 1 >= places_.size() && !firstRefusal_.empty() &&
+        places_.front().origin == AvisynthOrigin::Options)
+      detail_ = firstRefusal_ + "; " + detail_;
+    return false;
+  }
+  used_ = detail_;
+  const std::string& file = libraryFile.empty() ? place.library : libraryFile;
+  if (!file.empty()) used_ += ", " + file;
+  used_ += std::string(", ") + describeOrigin(place.origin);
+  return true;
 }
 
 bool ScriptChecker::available(std::string* detail) {

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "check/avisynth_places.h"
 #include "check/sandbox.h"
 #include "check/script_check.h"
 
@@ -51,6 +52,10 @@ struct CheckerOptions {
   // Whether the helper bounds itself (sandbox.h); off only to measure what
   // the bounds cost.
   bool sandbox = true;
+  // Where AviSynth+ is looked for, in order (avisynthPlaces), in place of
+  // `library`: the first that loads is used, with its own plugin folders
+  // beside `pluginFolders`. Empty: `library` alone.
+  std::vector<AvisynthPlace> places = {};
 };
 
 namespace helper {
@@ -90,6 +95,14 @@ class ScriptChecker {
 
   const CheckerOptions& options() const { return options_; }
 
+  // Which AviSynth+ the helper loaded and from where ("AviSynth+ 3.7.5
+  // (...), /path/libavisynth.so, that came with Clipquill"); known once
+  // available() or a check started a helper that loaded it.
+  const std::string& used() const { return used_; }
+  // A place passed over on the way, and why: a library set in the options
+  // that no longer loads. Empty when none was.
+  const std::string& passedOver() const { return passedOver_; }
+
   // What the helper's sandbox could not bound, in words (empty when every
   // bound holds); known once available() or a check started a helper.
   const std::string& unconfined() const { return unconfined_; }
@@ -100,6 +113,7 @@ class ScriptChecker {
 
  private:
   bool start();
+  bool startAt(const AvisynthPlace& place);
   void stop();
   ScriptCheck helperEnded(const char* during);
   void removeTemp();
@@ -115,7 +129,13 @@ class ScriptChecker {
   std::string detail_;
   std::string unconfined_;
   std::string temp_;  // the helper's private temporary folder
-  int frame_;         // the frame the checks render; -1: none
+  std::vector<AvisynthPlace> places_;
+  std::size_t place_ = 0;  // the place the helpers load from
+  std::string used_;
+  std::string passedOver_;
+  std::string firstRefusal_;     // why the first place that did not load did not
+  bool libraryRefused_ = false;  // the last helper said its library did not load
+  int frame_;                    // the frame the checks render; -1: none
 };
 
 // The command-line word that starts a program as the helper.

@@ -21,6 +21,7 @@
 
 #include "app/main_window_model.h"
 #include "app/system_platform.h"
+#include "check/avisynth_places.h"
 #include "check/check_report.h"
 #include "cli/cli_port.h"
 #include "cli/dry_run_scripts.h"
@@ -236,6 +237,29 @@ bool selectClips(MainWindowModel& model, const std::vector<std::string>& names, 
   return allFound;
 }
 
+std::string programFolder(const CliEnvironment& env) {
+  return utf8Of(pathFromUtf8(env.executablePath).parent_path());
+}
+
+// The second line of --version: the AviSynth+ a check would use, and from
+// where, so that a user can tell which of several is taken.
+std::string avisynthVersionLine(const Options& opts, const CliEnvironment& env) {
+  try {
+    SystemPlatform system(env.registryRoot);
+    const CheckSettings stored = readCheckSettings(system.registry, kAppTitle);
+    CheckerOptions options;
+    options.helper = env.executablePath;
+    options.places = avisynthPlaces(opts.avisynth.value_or(""), stored.avisynthLibrary,
+                                    findBundledAvisynth(programFolder(env)));
+    ScriptChecker checker(std::move(options));
+    std::string why;
+    if (checker.available(&why)) return checker.used();
+    return "AviSynth+: none found (" + why + ")";
+  } catch (const std::exception& e) {
+    return std::string("AviSynth+: not looked for (") + e.what() + ")";
+  }
+}
+
 // Where the run is, for naming what an error is about.
 // The check with AviSynth+ of paths, each failure printed under its name in
 // shown; the library and the time limit from the options given, else the
@@ -252,6 +276,8 @@ int checkScripts(const Options& opts, RegistryStore& registry, const CliEnvironm
       .pluginFolders = opts.pluginFolders,
       .writableFolders = std::move(writableFolders),
       .frame = opts.frame.value_or(-1),
+      .places = avisynthPlaces(opts.avisynth.value_or(""), stored.avisynthLibrary,
+                               findBundledAvisynth(programFolder(env))),
   });
   if (opts.frame) {
     std::error_code ec;
@@ -505,7 +531,9 @@ int runCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   }
   Output output(out, opts.nul);
   if (opts.help || opts.version) {
-    output.text(opts.help ? helpText() : "clipquill-cli " + std::string(kVersion) + "\n");
+    output.text(opts.help ? helpText()
+                          : "clipquill-cli " + std::string(kVersion) + "\n" +
+                                avisynthVersionLine(opts, env) + "\n");
     return output.finish(err) ? kExitDone : kExitError;
   }
   if (opts.action == Action::CheckOnly) {

@@ -138,10 +138,30 @@ expect_none_left() {
 data_before="$(ls -lA --time-style=full-iso "$share/clipquill")"
 
 # --- the command line ------------------------------------------------------------
-version="$(run "$bin/clipquill-cli" --version)"
+versions="$(run "$bin/clipquill-cli" --version)"
+version="$(head -n 1 <<<"$versions")"
+avisynth_line="$(sed -n 2p <<<"$versions")"
 [[ "$version" == "clipquill-cli $(sed -n 's/^project(Clipquill VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)" ]] ||
   fail "clipquill-cli --version printed '$version'"
 echo "clipquill-cli --version: $version"
+
+# AviSynth+ and FFMS2 came with the package, in its private folder, and are
+# found with no setting: the check of a template that opens a real clip
+# passes, and FFMS2 leaves its index beside the clip.
+private=/usr/lib/clipquill/avisynth
+if [[ -f "$private/libavisynth.so" ]]; then
+  [[ "$avisynth_line" == *", $private/libavisynth.so, that came with Clipquill" ]] ||
+    fail "clipquill-cli --version did not name the bundled AviSynth+: '$avisynth_line'"
+  [[ -f "$private/plugins/libffms2.so" ]] || fail "FFMS2's plugin is not in $private/plugins"
+  mkdir -p "$work/real" "$work/real-out"
+  ffmpeg -loglevel error -f lavfi -i testsrc2=size=320x240:rate=25 -frames:v 10 \
+    -c:v mpeg4 "$work/real/clip one.mkv"
+  printf 'FFVideoSource("<P><F>")\r\n' >"$work/Real.qtpl"
+  checked="$(run "$bin/clipquill-cli" --check -s real -e mkv -d real-out Real.qtpl </dev/null 2>&1)" ||
+    fail "the installed clipquill-cli --check failed: $checked"
+  [[ -f "$work/real/clip one.mkv.ffindex" ]] || fail "FFMS2 wrote no index beside the clip: $checked"
+  echo "bundled AviSynth+ and FFMS2: $avisynth_line; a real clip checked with no option"
+fi
 
 shown="$(run "$bin/clipquill-cli" --show </dev/null)"
 grep -qF "\"TemplatePath\": \"$share/clipquill/DefaultTemplate.qtpl\"" <<<"$shown" ||

@@ -89,8 +89,18 @@ windows_check_build
 FOLDER="$BUILD/Clipquill"
 rm -rf "$FOLDER"
 quietly "$LOGS/install.log" cmake --install "$BUILD" --prefix "$FOLDER" --strip
+# AviSynth.dll comes with the program, used only where no AviSynth+ is
+# installed: in a folder of its own, so that it never shadows an installed
+# one through the DLL search path (the compiler's run-time it needs is in
+# the program folder, which Windows searches for a DLL's own imports).
+mkdir -p "$FOLDER/avisynth" "$FOLDER/licenses/AviSynth+"
+cp "$AVISYNTH_DLL" "$FOLDER/avisynth/AviSynth.dll"
+x86_64-w64-mingw32-strip --strip-unneeded "$FOLDER/avisynth/AviSynth.dll"
+cp "$BUILD/avisynthplus/src/distrib/gpl.txt" "$FOLDER/licenses/AviSynth+/GPL-2.0-or-later.txt"
+awk '/^Files: usr\/lib\/clipquill\/avisynth\/libavisynth.so/,/^$/' resources/copyright \
+  >"$FOLDER/licenses/AviSynth+/copyright.txt"
 echo "windows: program folder $FOLDER: $(du -sh "$FOLDER" | cut -f1) stripped," \
-  "$(find "$FOLDER" -type f | wc -l) files"
+  "$(find "$FOLDER" -type f | wc -l) files, AviSynth.dll in avisynth\\"
 
 # --- a fresh Wine, with no window and no installer asking for anything -------
 export WINEPREFIX="$BUILD/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -255,6 +265,7 @@ fi
 
 windows_check_end_to_end
 windows_paths_end_to_end
+windows_bundled_end_to_end
 
 # --- the window itself, on a desktop --------------------------------------------
 step=$SECONDS

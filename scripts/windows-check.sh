@@ -126,3 +126,36 @@ windows_check_end_to_end() {
     echo "windows: clipquill-cli.exe --check end to end: ok in $((SECONDS - step)) s ($log)"
   fi
 }
+
+# The program folder's clipquill-cli.exe with its own AviSynth.dll: found
+# with no AviSynth+ installed and no option, and passed over for an
+# installed one (its registry entry), as a user's own plugins go with it.
+windows_bundled_end_to_end() {
+  local step=$SECONDS cli="$FOLDER/clipquill-cli.exe" log="$LOGS/bundled-avisynth.log"
+  local work status=0 bad=0 label="bundled AviSynth.dll"
+  work="$(mktemp -d "$BUILD/bundled-e2e.XXXXXX")"
+  : >"$log"
+  has() { grep -qF -- "$2" "$1"; }
+  printf 'BlankClip(length=10, width=64, height=48)\r\n' >"$work/blank.avs"
+
+  windows_cli --version
+  windows_expect "--version names the bundled AviSynth.dll" \
+    has "$work/.out" '\avisynth\AviSynth.dll, that came with Clipquill'
+  windows_cli --check-only blank.avs
+  windows_expect "a BlankClip script passes with nothing installed" test "$status" -eq 0
+
+  local dll_dir
+  dll_dir="$(winepath -w "$(dirname "$AVISYNTH_DLL")" 2>/dev/null)"
+  "$WINE64" reg add 'HKLM\Software\AviSynth' /ve /d "$dll_dir" /f >>"$log" 2>&1
+  windows_cli --version
+  windows_expect "an installed AviSynth+ comes first" has "$work/.out" ', installed on the system'
+  "$WINE64" reg delete 'HKLM\Software\AviSynth' /f >>"$log" 2>&1
+
+  rm -rf "$work"
+  if ((bad)); then
+    echo "windows: the program folder's own AviSynth.dll: FAILED ($log)"
+    failed=1
+  else
+    echo "windows: the program folder's own AviSynth.dll: ok in $((SECONDS - step)) s ($log)"
+  fi
+}

@@ -292,6 +292,9 @@ QLayout* MainWindow::buildTemplateRow(QWidget* central) {
   split->setStretchFactor(1, 2);
   previewTimer_ = new QTimer(this);
   previewTimer_->setSingleShot(true);
+  pictureRetry_ = new QTimer(this);
+  pictureRetry_->setSingleShot(true);
+  pictureRetry_->setInterval(3000);
   previewTimer_->setInterval(kPreviewDelayMs);
 
   auto* templateButtons = new QVBoxLayout;
@@ -504,6 +507,13 @@ void MainWindow::connectEvents() {
   connect(templateEdit_, &TemplateEditor::findAgainRequested, findBar_,
           [this](bool backwards) { findBar_->findAgain(backwards); });
   connect(previewTimer_, &QTimer::timeout, this, [this] { updatePreview(); });
+  connect(pictureRetry_, &QTimer::timeout, this, [this] {
+    // The same places mean no new helper: ask only once they changed.
+    if (model_->scriptCheckOptions().places != picturePlaces_)
+      requestPicture();
+    else if (model_->bundledAvisynthBuilding())
+      pictureRetry_->start();
+  });
   connect(preview_->framePane(), &FramePane::frameChanged, this, [this] { requestPicture(); });
   // The error's place is the script's: the caret goes to the template's
   // place that wrote it, and stays where it is for a place none wrote.
@@ -929,11 +939,11 @@ void MainWindow::requestPicture() {
   const CheckerOptions options = model_->scriptCheckOptions();
   // A new helper for another library, or for other clips' folders, where
   // source plugins write their index files.
-  if (!framePreview_ || options.library != pictureLibrary_ ||
+  if (!framePreview_ || options.places != picturePlaces_ ||
       options.writableFolders != pictureFolders_) {
     framePreview_.reset();
     pictureText_.clear();
-    pictureLibrary_ = options.library;
+    picturePlaces_ = options.places;
     pictureFolders_ = options.writableFolders;
     framePreview_ = std::make_unique<FramePreview>(options, [this](FramePreview::Result result) {
       QMetaObject::invokeMethod(
@@ -966,11 +976,18 @@ void MainWindow::showPicture(const FramePreview::Result& result) {
   // A picture overtaken by a newer request is dropped.
   if (!framePreview_ || result.request != framePreview_->latest()) return;
   FramePane* pane = preview_->framePane();
+  const std::string advice = model_->checkAdvice(result.check, result.avisynth);
   if (result.check.status == CheckStatus::Unavailable) {
-    pane->showNote(shownText(result.check.message + "\n" + avisynthHint()));
+    // The sentence first; the system's own words after it, for the curious.
+    pane->showNote(shownText(advice.empty() ? result.check.message
+                                            : advice + "\n\n(" + result.check.message + ")"));
+    if (model_->bundledAvisynthBuilding()) pictureRetry_->start();
   } else {
-    pane->showCheck(result.check);
+    ScriptCheck shown = result.check;
+    if (!advice.empty()) shown.message += "\n" + advice;
+    pane->showCheck(shown);
   }
+  pane->setToolTip(shownText(result.avisynth));
 }
 
 void MainWindow::showPreviewPane(bool shown) {

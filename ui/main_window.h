@@ -143,7 +143,10 @@ class MainWindow : public QMainWindow, private FrontEnd, private TemplateSource 
   // asked for, and again when the AviSynth+ library or the clips' folder
   // changes.
   std::unique_ptr<FramePreview> framePreview_;
-  std::string pictureLibrary_;
+  std::vector<AvisynthPlace> picturePlaces_;
+  // Asks again while a first start builds AviSynth+, so that the picture
+  // shows once it is there, without a restart.
+  QTimer* pictureRetry_;
   std::vector<std::string> pictureFolders_;
   std::string pictureText_;  // the script last asked for, and its frame
   int pictureFrame_ = -1;

@@ -240,6 +240,52 @@ TEST(ScriptCheckerTest, AHelperThatCannotStartMakesTheCheckUnavailable) {
   EXPECT_NE(why.find("/nonexistent/clipquill-cli"), std::string::npos) << why;
 }
 
+// A library set in the options that has gone, or is no library at all,
+// gives way to the next place, and the user is told; the place the check
+// then uses says where it came from. A library named for the run never
+// gives way, and where no place loads, the user's own comes first in why.
+TEST(ScriptCheckerTest, ALibrarySetInOptionsThatDoesNotLoadGivesWay) {
+  TempDir dir;
+  writeFile(dir.path() + "/foreign.so", "not a library");
+  for (const std::string& setting : {dir.path() + "/gone.so", dir.path() + "/foreign.so"}) {
+    CheckerOptions options{"", 5s, ""};
+    options.places = {{AvisynthOrigin::Options, setting}, {AvisynthOrigin::Bundled, kFake}};
+    ScriptChecker checker(options);
+    std::string version;
+    ASSERT_TRUE(checker.available(&version)) << version;
+    EXPECT_EQ(checker.used().rfind(version + ", ", 0), 0u) << checker.used();
+    EXPECT_TRUE(checker.used().ends_with(", that came with Clipquill")) << checker.used();
+    EXPECT_EQ(checker.passedOver().rfind("The AviSynth+ library set in Options, " + setting, 0), 0u)
+        << checker.passedOver();
+  }
+  struct Case {
+    std::vector<AvisynthPlace> places;
+    bool available;
+    std::string firstInWhy;
+  };
+  const std::string gone = dir.path() + "/gone.so";
+  const std::string alsoGone = dir.path() + "/also-gone.so";
+  const Case cases[] = {
+      {{{AvisynthOrigin::Named, gone}}, false, gone},
+      {{{AvisynthOrigin::Options, gone}, {AvisynthOrigin::Bundled, alsoGone}}, false, gone},
+      {{{AvisynthOrigin::Bundled, kFake}}, true, ""},
+  };
+  for (const Case& c : cases) {
+    CheckerOptions options{"", 5s, ""};
+    options.places = c.places;
+    ScriptChecker checker(options);
+    std::string why;
+    EXPECT_EQ(checker.available(&why), c.available) << why;
+    if (!c.available) {
+      EXPECT_LT(why.find(c.firstInWhy), std::string::npos) << why;
+      EXPECT_EQ(checker.used(), "");
+    }
+    if (c.places.size() > 1) {
+      EXPECT_NE(why.find(alsoGone), std::string::npos) << why;
+    }
+  }
+}
+
 // The helper's ways of ending mid-check, each followed by a script that the
 // next helper checks.
 struct EndingCase {

@@ -154,7 +154,10 @@ void CreatedScriptMarksTest::unconfinedIsSaidOnceWithItsReasonInTheTip() {
   QTest::qWait(50);  // a late word would land by now
   QVERIFY2(!status.fullText().contains(QStringLiteral("unconfined")),
            qPrintable(status.fullText()));
-  QCOMPARE(status.toolTip(), status.fullText());
+  // The tip says which AviSynth+ checked, and from where; no more of the bounds.
+  QCOMPARE(status.toolTip(), status.fullText() + QStringLiteral("\nChecked with Fake AviSynth, ") +
+                                 QStringLiteral(CLIPQUILL_FAKE_AVISYNTH) +
+                                 QStringLiteral(", named with --avisynth"));
 }
 
 }  // namespace clipquill
