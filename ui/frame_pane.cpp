@@ -158,6 +158,10 @@ void FramePane::resizeEvent(QResizeEvent* event) {
   fit();
 }
 
+QString FramePane::noteText() const {
+  return image_.isNull() ? picture_->text() : QString();
+}
+
 QString FramePane::propertiesText() const {
   return properties_->text();
 }

@@ -32,6 +32,8 @@ class FramePane : public QWidget {
   // What stands in the picture's place: AviSynth+ missing, a script on its way.
   void showNote(const QString& note);
 
+  // What stands in the picture's place; empty while a picture is shown.
+  QString noteText() const;
   QString propertiesText() const;
   QString errorText() const;
   const QImage& image() const { return image_; }

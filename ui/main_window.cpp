@@ -750,6 +750,7 @@ void MainWindow::chooseAvisynthLibrary() {
   const std::string current = model_->scriptCheckOptions().library;
   if (const auto chosen = files_.library(this, current)) {
     model_->event([&] { model_->setAvisynthLibrary(*chosen); });
+    requestPicture();
   }
 }
 
@@ -939,8 +940,11 @@ void MainWindow::requestPicture() {
   const CheckerOptions options = model_->scriptCheckOptions();
   // A new helper for another library, or for other clips' folders, where
   // source plugins write their index files.
+  // And after a picture that found no AviSynth+ or no helper: either may
+  // have come since (a library chosen, the helper built).
   if (!framePreview_ || options.places != picturePlaces_ ||
-      options.writableFolders != pictureFolders_) {
+      options.writableFolders != pictureFolders_ || pictureUnavailable_) {
+    pictureUnavailable_ = false;
     framePreview_.reset();
     pictureText_.clear();
     picturePlaces_ = options.places;
@@ -977,7 +981,8 @@ void MainWindow::showPicture(const FramePreview::Result& result) {
   if (!framePreview_ || result.request != framePreview_->latest()) return;
   FramePane* pane = preview_->framePane();
   const std::string advice = model_->checkAdvice(result.check, result.avisynth);
-  if (result.check.status == CheckStatus::Unavailable) {
+  pictureUnavailable_ = result.check.status == CheckStatus::Unavailable;
+  if (pictureUnavailable_) {
     // The sentence first; the system's own words after it, for the curious.
     pane->showNote(shownText(advice.empty() ? result.check.message
                                             : advice + "\n\n(" + result.check.message + ")"));

@@ -144,6 +144,7 @@ class MainWindow : public QMainWindow, private FrontEnd, private TemplateSource 
   // changes.
   std::unique_ptr<FramePreview> framePreview_;
   std::vector<AvisynthPlace> picturePlaces_;
+  bool pictureUnavailable_ = false;
   // Asks again while a first start builds AviSynth+, so that the picture
   // shows once it is there, without a restart.
   QTimer* pictureRetry_;

@@ -96,6 +96,27 @@ class MainWindowRunTest : public MainWindowFixture {
     }
   }
 
+  // The picture pane says in one sentence what is missing and what to do,
+  // never a system's raw "cannot start": the helper first, then AviSynth+
+  // (a library set in the options that has gone, and no other anywhere).
+  void thePicturePaneSaysWhatIsMissing() {
+    startOnHall();
+    FramePane* frame = child<PreviewPane>(form, objectNames::kPreviewPane)->framePane();
+    QTRY_VERIFY_WITH_TIMEOUT(!frame->noteText().isEmpty(), 10000);
+    QVERIFY2(frame->noteText().startsWith(QStringLiteral("Clipquill's command line, ") +
+                                          QString::fromStdString(path("app/clipquill-cli")) +
+                                          QStringLiteral(", is missing")),
+             qPrintable(frame->noteText()));
+
+    std::filesystem::create_symlink(CLIPQUILL_CHECK_HELPER, path("app/clipquill-cli"));
+    fileDialogs.libraries.push_back(path("gone/libavisynth.so"));
+    child<QAction>(form, objectNames::kAvisynthLibrary)->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(
+        frame->noteText().startsWith(QStringLiteral("AviSynth+ was not found.")), 10000);
+    QVERIFY2(frame->noteText().contains(QStringLiteral("gone/libavisynth.so")),
+             qPrintable(frame->noteText()));
+  }
+
   // Clips that would share a script name: the preview says so before the
   // run, and the run shows one box naming them and writes nothing.
   void clipsSharingAScriptNameWriteNothing() {
