@@ -4,8 +4,12 @@
 // (AVSC_NO_DECLSPEC), so that a change of signature would not compile.
 #include "check/avisynth_library.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstddef>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 
 #define AVSC_NO_DECLSPEC
 #include <avisynth_c.h>
@@ -13,6 +17,7 @@
 #include "check/avisynth_loader.h"
 #include "check/frame_picture.h"
 #include "check/script_error.h"
+#include "core/utf8_path.h"
 
 namespace clipquill {
 
@@ -214,6 +219,34 @@ void AvisynthLibrary::setPluginFolders(std::vector<std::string> folders) {
   // helper for every script; an empty name is no folder to add.
   std::erase_if(folders, [](const std::string& folder) { return folder.empty(); });
   pluginFolders_ = std::move(folders);
+}
+
+void AvisynthLibrary::loadPluginsOnce(const std::string& marker) {
+  const std::string extension = avisynth_loader::pluginExtension();
+  for (const std::string& folder : pluginFolders_) {
+    std::error_code ec;
+    std::vector<std::filesystem::path> plugins;
+    for (const auto& entry : std::filesystem::directory_iterator(pathFromUtf8(folder), ec)) {
+      std::string name = utf8Of(entry.path().filename());
+      std::transform(name.begin(), name.end(), name.begin(),
+                     [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+      if (name.ends_with(extension) && entry.is_regular_file(ec)) plugins.push_back(entry.path());
+    }
+    std::sort(plugins.begin(), plugins.end());
+    for (const std::filesystem::path& plugin : plugins) {
+      const std::string path = utf8Of(plugin);
+      {
+        std::ofstream out(pathFromUtf8(marker), std::ios::binary | std::ios::trunc);
+        out << path;
+      }
+      Environment env(*api_);
+      if (env.get() == nullptr) continue;
+      Value loaded(*api_, api_->invoke(env.get(), "LoadPlugin", avs_new_value_string(path.c_str()),
+                                       nullptr));
+    }
+  }
+  std::error_code ec;
+  std::filesystem::remove(pathFromUtf8(marker), ec);
 }
 
 std::string AvisynthLibrary::path() const {

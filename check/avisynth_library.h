@@ -32,6 +32,11 @@ class AvisynthLibrary {
   // Folders whose plugins each script environment loads when a script
   // calls a function the core lacks, before AviSynth+'s own folders.
   void setPluginFolders(std::vector<std::string> folders);
+  // Loads each plugin of those folders once, in a script environment of its
+  // own, with the file's path written to `marker` first: a plugin that
+  // crashes AviSynth+ as it loads leaves its name there for the checker.
+  // The marker is removed after the last.
+  void loadPluginsOnce(const std::string& marker);
 
   // Imports the script at `path` (absolute) in a script environment of its
   // own, made for it and deleted after, so that nothing one script sets is

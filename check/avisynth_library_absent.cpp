@@ -23,6 +23,8 @@ void AvisynthLibrary::setPluginFolders(std::vector<std::string> folders) {
   pluginFolders_ = std::move(folders);
 }
 
+void AvisynthLibrary::loadPluginsOnce(const std::string&) {}
+
 std::string AvisynthLibrary::path() const {
   return {};
 }

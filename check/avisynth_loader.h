@@ -14,6 +14,8 @@ namespace clipquill::avisynth_loader {
 void* open(const std::string& path, std::string& why);
 void* symbol(void* handle, const char* name);
 void close(void* handle);
+// The file name ending of AviSynth+ plugins on this system (".so", ".dll").
+const char* pluginExtension();
 // The file the loaded library came from, as the system resolved it; empty
 // when the system does not tell.
 std::string loadedPath(void* handle);

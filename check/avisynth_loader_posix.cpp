@@ -43,6 +43,10 @@ void close(void* handle) {
   dlclose(handle);
 }
 
+const char* pluginExtension() {
+  return ".so";
+}
+
 std::string loadedPath(void* handle) {
   link_map* map = nullptr;
   if (dlinfo(handle, RTLD_DI_LINKMAP, &map) != 0 || map == nullptr || map->l_name == nullptr)

@@ -122,6 +122,10 @@ void close(void* handle) {
   ::FreeLibrary(static_cast<HMODULE>(handle));
 }
 
+const char* pluginExtension() {
+  return ".dll";
+}
+
 std::string loadedPath(void* handle) {
   std::wstring path(32768, L'\0');
   const DWORD n = ::GetModuleFileNameW(static_cast<HMODULE>(handle), path.data(),

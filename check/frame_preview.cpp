@@ -89,6 +89,7 @@ void FramePreview::run() {
       result.check = checker.render(path, job.second);
     }
     result.avisynth = checker.used();
+    if (!checker.passedOver().empty()) result.avisynth += "\n" + checker.passedOver();
     {
       std::lock_guard lock(mutex_);
       if (stopping_) break;

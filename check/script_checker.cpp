@@ -30,6 +30,7 @@
 #include <cstring>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <utility>
 
@@ -58,6 +59,8 @@ constexpr const char* kTempFlag = "--temp";
 constexpr const char* kMemoryFlag = "--memory";
 constexpr const char* kUnboundedFlag = "--unbounded";
 constexpr const char* kTempPrefix = "clipquill-check-";
+// In the helper's temporary folder: the plugin it is loading.
+constexpr const char* kPluginMarker = "loading-plugin";
 
 void putU32(std::string& out, std::uint32_t v) {
   for (int i = 0; i < 4; ++i)
@@ -136,7 +139,14 @@ HelperArguments readHelperArguments(std::string library, const std::vector<std::
   const SandboxState sandbox = args.sandbox ? enter(rules) : SandboxState{};
   std::string why;
   auto avisynth = AvisynthLibrary::load(args.library, why);
-  if (avisynth) avisynth->setPluginFolders(args.pluginFolders);
+  if (avisynth) {
+    avisynth->setPluginFolders(args.pluginFolders);
+    // Each plugin loaded once before the first script: one that crashes
+    // AviSynth+ as it loads ends this helper here, its name in the marker,
+    // rather than every script that calls a plugin's function.
+    if (!args.pluginFolders.empty() && !args.temp.empty())
+      avisynth->loadPluginsOnce(args.temp + "/" + kPluginMarker);
+  }
   std::string hello(1, avisynth ? '\1' : '\0');
   putText(hello, avisynth ? avisynth->version() : why);
   putText(hello, args.sandbox ? sandbox.unconfined : std::string());
@@ -213,6 +223,14 @@ void ScriptChecker::stop() {
   removeTemp();
 }
 
+std::string ScriptChecker::crashedPlugin() const {
+  if (temp_.empty()) return {};
+  std::ifstream marker(pathFromUtf8(temp_ + "/" + kPluginMarker), std::ios::binary);
+  std::string plugin;
+  std::getline(marker, plugin, '\0');
+  return plugin;
+}
+
 void ScriptChecker::removeTemp() {
   if (temp_.empty()) return;
   std::error_code ec;
@@ -229,6 +247,9 @@ void ScriptChecker::abort() {
 bool ScriptChecker::start() {
   for (;;) {
     if (startAt(places_[place_])) return true;
+    // A plugin that crashed AviSynth+ as it loaded: the same library again,
+    // without the plugin folders.
+    if (std::exchange(pluginCrashed_, false)) continue;
     // Only a library that did not load gives way to the next place: a
     // helper that cannot start or a busy machine is no reason to.
     if (available_ != false || !libraryRefused_ || place_ + 1 >= places_.size()) return false;
@@ -262,10 +283,12 @@ bool ScriptChecker::startAt(const AvisynthPlace& place) {
     arguments.emplace_back(flag);
     arguments.push_back(value);
   };
-  for (const std::string& folder : options_.pluginFolders)
-    add(kPluginsFlag, folder);
-  for (const std::string& folder : place.pluginFolders)
-    add(kPluginsFlag, folder);
+  if (!withoutPlugins_) {
+    for (const std::string& folder : options_.pluginFolders)
+      add(kPluginsFlag, folder);
+    for (const std::string& folder : place.pluginFolders)
+      add(kPluginsFlag, folder);
+  }
   for (const std::string& folder : options_.writableFolders)
     add(kWritableFlag, folder);
   if (!temp_.empty()) add(kTempFlag, temp_);
@@ -299,7 +322,16 @@ bool ScriptChecker::startAt(const AvisynthPlace& place) {
   if (end == ReadEnd::Done) end = readText(unconfined, read);
   if (end == ReadEnd::Done) end = readText(libraryFile, read);
   if (end != ReadEnd::Done) {
+    const std::string plugin = crashedPlugin();
     stop();
+    if (!plugin.empty() && !withoutPlugins_) {
+      withoutPlugins_ = true;
+      pluginCrashed_ = true;
+      if (!passedOver_.empty()) passedOver_ += "\n";
+      passedOver_ += "The plugin " + plugin + (end == ReadEnd::TimedOut ? " hung" : " crashed") +
+                     " AviSynth+ as it was loaded: checking without the plugin folders";
+      return false;
+    }
     if (available_ == true) {
       // AviSynth+ loaded before: this helper was slow to start (a busy
       // machine) or died starting, which the script it was for pays for, as

@@ -99,8 +99,9 @@ class ScriptChecker {
   // (...), /path/libavisynth.so, that came with Clipquill"); known once
   // available() or a check started a helper that loaded it.
   const std::string& used() const { return used_; }
-  // A place passed over on the way, and why: a library set in the options
-  // that no longer loads. Empty when none was.
+  // What was passed over on the way, and why: a library set in the options
+  // that no longer loads, a plugin that crashed AviSynth+ as it loaded (the
+  // checks then go on without the plugin folders). Empty when nothing was.
   const std::string& passedOver() const { return passedOver_; }
 
   // What the helper's sandbox could not bound, in words (empty when every
@@ -117,6 +118,8 @@ class ScriptChecker {
   void stop();
   ScriptCheck helperEnded(const char* during);
   void removeTemp();
+  // The plugin a helper that died before its hello was loading; empty: none.
+  std::string crashedPlugin() const;
 
   CheckerOptions options_;
   std::mutex helperMutex_;  // held while the helper is killed or reaped
@@ -135,6 +138,8 @@ class ScriptChecker {
   std::string passedOver_;
   std::string firstRefusal_;     // why the first place that did not load did not
   bool libraryRefused_ = false;  // the last helper said its library did not load
+  bool pluginCrashed_ = false;   // the last helper died loading a plugin
+  bool withoutPlugins_ = false;  // since one did, the helpers load none
   int frame_;                    // the frame the checks render; -1: none
 };
 

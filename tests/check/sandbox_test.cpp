@@ -112,6 +112,25 @@ TEST_F(SandboxTest, APluginCannotOpenASocket) {
   EXPECT_EQ(result.message.rfind("OpenSocket: no socket: ", 0), 0u) << result.message;
 }
 
+// A plugin that crashes AviSynth+ as it loads is named once; the check goes
+// on without the plugin folders, and the scripts that need no plugin pass.
+TEST_F(SandboxTest, APluginThatCrashesAsItLoadsIsNamedAndLeftOut) {
+  CheckerOptions o = options();
+  const std::string folder = std::filesystem::path(CLIPQUILL_CRASH_PLUGIN).parent_path().string();
+  o.pluginFolders = {folder};
+  ScriptChecker checker(o);
+  std::string version;
+  ASSERT_TRUE(checker.available(&version)) << version;
+  EXPECT_EQ(checker.passedOver(), std::string("The plugin ") + CLIPQUILL_CRASH_PLUGIN +
+                                      " crashed AviSynth+ as it was loaded: checking without "
+                                      "the plugin folders");
+  for (const char* name : {"a.avs", "b.avs"}) {
+    const ScriptCheck result = checker.check(script(name, "BlankClip()\r\n"));
+    EXPECT_TRUE(result.good()) << name << ": " << result.message;
+  }
+  EXPECT_EQ(checker.passedOver().find('\n'), std::string::npos) << "said once";
+}
+
 // A sanitized helper keeps no memory bound: the sanitizer reserves
 // terabytes of address space up front.
 #if defined(__SANITIZE_ADDRESS__)
