@@ -255,7 +255,8 @@ std::string ScriptRun::checkAdvice(const ScriptCheck& check, const std::string& 
   std::error_code ec;
   const BundledAvisynth bundled = findBundledAvisynth(state_.programFolder);
   AdviceContext context{helper, std::filesystem::exists(pathFromUtf8(helper), ec), bundled.building,
-                        ""};
+                        "",
+                        used.find(describeOrigin(AvisynthOrigin::Bundled)) != std::string::npos};
   if (!bundled.library.empty() && !bundled.pluginFolder.empty() &&
       used.find(bundled.library) == std::string::npos)
     context.otherBundledLibrary = bundled.library;

@@ -19,6 +19,10 @@ std::vector<BundledLayout> bundledLayouts() {
   };
 }
 
+const char* bundledPluginsNote() {
+  return "";
+}
+
 const char* bundledBuildMarker() {
   return "../avisynth-building";
 }

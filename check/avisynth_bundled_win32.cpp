@@ -17,6 +17,11 @@ std::vector<BundledLayout> bundledLayouts() {
   };
 }
 
+const char* bundledPluginsNote() {
+  return "The AviSynth+ that came with Clipquill has no source plugins: they come with "
+         "AviSynth+'s own installer, whose AviSynth+ Clipquill then uses.";
+}
+
 const char* bundledBuildMarker() {
   return "../avisynth-building";
 }

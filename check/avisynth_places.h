@@ -48,6 +48,9 @@ std::vector<BundledLayout> bundledLayouts();
 // The marker a first start's background build leaves beside the programs'
 // folder while it runs, relative to that folder.
 const char* bundledBuildMarker();
+// What a user whose bundled AviSynth+ lacks a source plugin reads besides:
+// where such plugins come from on this system ("" where FFMS2 comes with it).
+const char* bundledPluginsNote();
 // Whether the process whose number `marker` holds still runs.
 bool markerProcessRuns(const std::string& markerText);
 

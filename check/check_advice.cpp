@@ -6,6 +6,8 @@
 #include <cctype>
 #include <utility>
 
+#include "check/avisynth_places.h"
+
 namespace clipquill {
 namespace {
 
@@ -79,7 +81,10 @@ std::string adviceFor(const ScriptCheck& check, const AdviceContext& context) {
               " (AviSynth+ with FFMS2, which came with Clipquill) under Options > AviSynth+ "
               "Library...";
   }
-  return advice + ".";
+  advice += ".";
+  if (context.usingBundled && *bundledPluginsNote() != '\0')
+    advice += std::string(" ") + bundledPluginsNote();
+  return advice;
 }
 
 }  // namespace clipquill

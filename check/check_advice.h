@@ -24,6 +24,8 @@ struct AdviceContext {
   // The AviSynth+ that came with Clipquill, with FFMS2, when it is there
   // and was not the one used.
   std::string otherBundledLibrary;
+  // The AviSynth+ used is the one that came with Clipquill.
+  bool usingBundled = false;
 };
 
 // The source plugin a function belongs to, by its name as AviSynth reads

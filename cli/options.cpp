@@ -73,7 +73,7 @@ constexpr OptionRow kOptions[] = {
     {OptionId::SkipExisting, '\0', "skip-existing", "",
      "keep every existing script and write the others"},
     {OptionId::Help, 'h', "help", "", "print this help"},
-    {OptionId::Version, '\0', "version", "", "print the version"},
+    {OptionId::Version, '\0', "version", "", "print the version and the AviSynth+ used"},
 };
 
 // Each row stands at its identifier's place, so that an identifier reads its

@@ -130,10 +130,10 @@ TEST(CheckAdviceTest, OneSentenceForWhatIsMissing) {
     return ScriptCheck{CheckStatus::Failed, message, 1, 1};
   };
   const ScriptCheck unavailable{CheckStatus::Unavailable, "not installed", 0, 0};
-  const AdviceContext plain{"/p/clipquill-cli", true, false, ""};
-  const AdviceContext noHelper{"/p/clipquill-cli", false, false, ""};
-  const AdviceContext building{"/p/clipquill-cli", true, true, ""};
-  const AdviceContext otherBundled{"/p/clipquill-cli", true, false, "/b/libavisynth.so"};
+  const AdviceContext plain{"/p/clipquill-cli", true, false, "", false};
+  const AdviceContext noHelper{"/p/clipquill-cli", false, false, "", false};
+  const AdviceContext building{"/p/clipquill-cli", true, true, "", false};
+  const AdviceContext otherBundled{"/p/clipquill-cli", true, false, "/b/libavisynth.so", false};
   struct Case {
     const char* name;
     ScriptCheck check;

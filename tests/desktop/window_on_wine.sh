@@ -194,6 +194,32 @@ ended 100 || fail "Save on the close prompt did not close the window"
 [[ -f "$work/Closing.qtpl" ]] || fail "Save on the close prompt saved nothing"
 echo "window_on_wine: the close prompt's Cancel kept the window, its Save saved and closed it"
 
+# --- The picture, with no AviSynth+ installed ------------------------------------
+# The folder's own avisynth\AviSynth.dll renders a red BlankClip: its pixels
+# on the screen are the proof that the picture shows.
+red_pixels() {
+  import -window root "$1"
+  convert "$1" -fill white -opaque '#FF0000' -fill black +opaque white \
+    -format '%[fx:int(mean*w*h)]' info:
+}
+if [[ -f "$folder/avisynth/AviSynth.dll" ]]; then
+  printf 'BlankClip(width=320, height=240, color=$FF0000)\r\n' >"$work/Blank.qtpl"
+  "$WINE64" "$folder/clipquill.exe" "$(winpath "$work/Blank.qtpl")" >"$work/program.log" 2>&1 &
+  pid=$!
+  main="$(window_named '^Clipquill$' 600 400)" || fail "no main window for the picture"
+  red=0
+  for _ in $(seq 60); do
+    red="$(red_pixels "$shots/picture.png")"
+    if ((red >= 2000)); then break; fi
+    sleep 1
+  done
+  ((red >= 2000)) || fail "no picture from the bundled AviSynth.dll ($red red pixels)"
+  echo "window_on_wine: the bundled AviSynth.dll's picture shows ($red red pixels)"
+  xdotool windowactivate --sync "$main" || true
+  xdotool key --clearmodifiers ctrl+x
+  ended 100 || fail "Exit did not close the window with the picture"
+fi
+
 # --- Scale 2: the window, then Don't Save -------------------------------------
 # Wine keeps Qt's variables (QT_*) out of a Windows program's environment;
 # a batch file sets it there.
