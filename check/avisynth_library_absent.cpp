@@ -33,17 +33,6 @@ std::string AvisynthLibrary::version() {
   return "AviSynth+";
 }
 
-const char* avisynthLibraryPattern() {
-  return "libavisynth.so*";
-}
-
-const char* avisynthHint() {
-  return "Install AviSynth+ where the dynamic loader finds it, or name its library: in the window "
-         "under Options > AviSynth+ Library..., on the command line with --avisynth PATH. "
-         "Clipquill's own AviSynth+ comes with its Debian package, and bash scripts/run.sh builds "
-         "it beside the programs.";
-}
-
 ScriptCheck AvisynthLibrary::importScript(const std::string& path) {
   return importScript(path, -1);
 }

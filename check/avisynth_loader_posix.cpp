@@ -7,7 +7,6 @@
 #include <array>
 
 #include "check/avisynth_loader.h"
-#include "check/script_check.h"
 
 namespace clipquill::avisynth_loader {
 namespace {
@@ -55,18 +54,3 @@ std::string loadedPath(void* handle) {
 }
 
 }  // namespace clipquill::avisynth_loader
-
-namespace clipquill {
-
-const char* avisynthLibraryPattern() {
-  return "libavisynth.so*";
-}
-
-const char* avisynthHint() {
-  return "Install AviSynth+ where the dynamic loader finds it, or name its library: in the window "
-         "under Options > AviSynth+ Library..., on the command line with --avisynth PATH. "
-         "Clipquill's own AviSynth+ comes with its Debian package, and bash scripts/run.sh builds "
-         "it beside the programs.";
-}
-
-}  // namespace clipquill

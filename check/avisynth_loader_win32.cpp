@@ -9,7 +9,6 @@
 #include <cwchar>
 
 #include "check/avisynth_loader.h"
-#include "check/script_check.h"
 #include "core/win32_file.h"
 
 namespace clipquill::avisynth_loader {
@@ -136,17 +135,3 @@ std::string loadedPath(void* handle) {
 }
 
 }  // namespace clipquill::avisynth_loader
-
-namespace clipquill {
-
-const char* avisynthLibraryPattern() {
-  return "AviSynth.dll";
-}
-
-const char* avisynthHint() {
-  return "Install AviSynth+ (its installer puts AviSynth.dll in the system folder), or name its "
-         "library: in the window under Options > AviSynth+ Library..., on the command line with "
-         "--avisynth PATH.";
-}
-
-}  // namespace clipquill

@@ -1,15 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The bundled AviSynth+ on Windows: AviSynth.dll in a folder of its own in
-// the program folder, with the compiler's run-time beside it, so that it
-// loads whatever the current folder and never shadows an installed one
-// through the DLL search path.
+// Where AviSynth+ comes from on Windows: what a user without it reads, and
+// the bundled AviSynth.dll, in a folder of its own in the program folder, so
+// that it loads whatever the current folder (the compiler's run-time is in
+// the program folder, which Windows searches) and never shadows an
+// installed one through the DLL search path.
 #include "core/windows_api.h"
 
 #include <cstdlib>
 
 #include "check/avisynth_places.h"
+#include "check/script_check.h"
 
 namespace clipquill {
+
+const char* avisynthLibraryPattern() {
+  return "AviSynth.dll";
+}
+
+const char* avisynthHint() {
+  return "Install AviSynth+ (its installer puts AviSynth.dll in the system folder), or name its "
+         "library: in the window under Options > AviSynth+ Library..., on the command line with "
+         "--avisynth PATH.";
+}
 
 std::vector<BundledLayout> bundledLayouts() {
   return {

@@ -1,16 +1,29 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The bundled AviSynth+ on POSIX: in the package's private folder beside
-// the programs' (off the dynamic loader's path, so that nothing else on the
-// system sees it), or in a build tree, where scripts/avisynth.sh and
-// scripts/ffms2.sh build them beside bin/.
+// Where AviSynth+ comes from on POSIX: what a user without it reads, and
+// the bundled copy, in the package's private folder beside the programs'
+// (off the dynamic loader's path, so that nothing else on the system sees
+// it), or in a build tree, where scripts/avisynth.sh and scripts/ffms2.sh
+// build them beside bin/.
 #include <signal.h>
 
 #include <cerrno>
 #include <cstdlib>
 
 #include "check/avisynth_places.h"
+#include "check/script_check.h"
 
 namespace clipquill {
+
+const char* avisynthLibraryPattern() {
+  return "libavisynth.so*";
+}
+
+const char* avisynthHint() {
+  return "Install AviSynth+ where the dynamic loader finds it, or name its library: in the window "
+         "under Options > AviSynth+ Library..., on the command line with --avisynth PATH. "
+         "Clipquill's own AviSynth+ comes with its Debian package, and bash scripts/run.sh builds "
+         "it beside the programs.";
+}
 
 std::vector<BundledLayout> bundledLayouts() {
   return {
