@@ -30,6 +30,8 @@ if [[ -z "${DISPLAY_FOR_TIMING:-}" ]]; then
   work="$(mktemp -d "${TMPDIR:-/tmp}/clipquill-first-start.XXXXXX")"
   trap 'rm -rf "$work"' EXIT
   git clone --quiet "$ROOT" "$work/clone"
+  # The vendored sources beside the clone, as beside any checkout.
+  if [[ -d "$ROOT/../shared" ]]; then ln -s "$(cd "$ROOT/../shared" && pwd)" "$work/shared"; fi
   mkdir -p "$work/real"
   ffmpeg -loglevel error -f lavfi -i testsrc2=size=320x240:rate=25 -frames:v 10 -c:v mpeg4 \
     "$work/real/clip.mkv"
@@ -82,6 +84,14 @@ timed_start() {
   echo "$label start: $((tenths / 10)).$((tenths % 10)) s"
   if [[ -n "$wait_picture" ]]; then
     until [[ -f "$WORK/real/clip.mkv.ffindex" ]]; do
+      # The background build ended without its libraries: no picture will come.
+      if [[ ! -e "$CLONE/build-run/avisynth-building" && -s "$CLONE/build-run/logs/bundled-avisynth.log" ]] &&
+        ! grep -q 'ready in' "$CLONE/build-run/logs/bundled-avisynth.log"; then
+        kill -TERM -- "-$pid" 2>/dev/null || true
+        echo "$label start: AviSynth+ and FFMS2 were not built:" >&2
+        tail -n 20 "$CLONE/build-run/logs/bundled-avisynth.log" >&2
+        return 1
+      fi
       if (((${EPOCHREALTIME/./} - began) / 1000000 > LIMIT)); then
         kill -TERM -- "-$pid" 2>/dev/null || true
         echo "$label start: no picture within $LIMIT s" >&2
