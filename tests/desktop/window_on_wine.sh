@@ -210,10 +210,10 @@ if [[ -f "$folder/avisynth/AviSynth.dll" ]]; then
   red=0
   for _ in $(seq 60); do
     red="$(red_pixels "$shots/picture.png")"
-    if ((red >= 2000)); then break; fi
+    if ((red >= 500)); then break; fi
     sleep 1
   done
-  ((red >= 2000)) || fail "no picture from the bundled AviSynth.dll ($red red pixels)"
+  ((red >= 500)) || fail "no picture from the bundled AviSynth.dll ($red red pixels)"
   echo "window_on_wine: the bundled AviSynth.dll's picture shows ($red red pixels)"
   xdotool windowactivate --sync "$main" || true
   xdotool key --clearmodifiers ctrl+x
