@@ -1,0 +1,121 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/status_places.h"
+
+#include <QEvent>
+#include <QFontMetrics>
+#include <QResizeEvent>
+#include <algorithm>
+#include <numeric>
+
+#include "ui/elided_label.h"
+
+namespace clipquill {
+
+namespace {
+
+// A shortened place keeps this many characters of its text.
+constexpr int kFewCharacters = 16;
+
+}  // namespace
+
+StatusPlaces::StatusPlaces(QWidget* parent) : QWidget(parent) {
+  QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+  policy.setHeightForWidth(true);
+  setSizePolicy(policy);
+}
+
+void StatusPlaces::addPlace(QWidget* place, Shortens shortens, bool withPrevious) {
+  place->setParent(this);
+  places_.push_back({place, shortens, withPrevious});
+  updateGeometry();
+}
+
+std::vector<StatusPlace> StatusPlaces::measure() const {
+  std::vector<StatusPlace> measured;
+  measured.reserve(places_.size());
+  for (const Place& p : places_) {
+    StatusPlace m;
+    m.withPrevious = p.withPrevious;
+    if (!p.widget->isHidden()) {
+      if (const auto* label = qobject_cast<const ElidedLabel*>(p.widget)) {
+        m.wanted = label->wholeWidth();
+      } else {
+        m.wanted = p.widget->sizeHint().width();
+      }
+      m.least = m.wanted;
+      if (p.shortens == Shortens::ToAFewCharacters) {
+        m.least = std::min(m.wanted, p.widget->fontMetrics().averageCharWidth() * kFewCharacters);
+      }
+    }
+    measured.push_back(m);
+  }
+  return measured;
+}
+
+std::vector<int> StatusPlaces::rowHeights(const std::vector<PlacedStatus>& placed) const {
+  std::vector<int> heights(static_cast<std::size_t>(statusRows(placed)), fontMetrics().height());
+  for (std::size_t i = 0; i < placed.size(); ++i) {
+    if (placed[i].row < 0) continue;
+    int& h = heights[static_cast<std::size_t>(placed[i].row)];
+    h = std::max(h, places_[i].widget->sizeHint().height());
+  }
+  return heights;
+}
+
+int StatusPlaces::heightForWidth(int width) const {
+  const std::vector<int> heights = rowHeights(arrangeStatus(measure(), width, spacing_));
+  return std::accumulate(heights.begin(), heights.end(), 0) +
+         spacing_ / 2 * static_cast<int>(heights.size() - 1);
+}
+
+QSize StatusPlaces::sizeHint() const {
+  int width = 0;
+  for (const StatusPlace& m : measure()) {
+    if (m.wanted > 0) width += m.wanted + spacing_;
+  }
+  return {std::max(width - spacing_, 0), heightForWidth(std::max(width - spacing_, 1))};
+}
+
+QSize StatusPlaces::minimumSizeHint() const {
+  // Any width: the rows grow instead.
+  return {0, fontMetrics().height()};
+}
+
+int StatusPlaces::rowCount() const {
+  return statusRows(arrangeStatus(measure(), width(), spacing_));
+}
+
+void StatusPlaces::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  arrange();
+}
+
+bool StatusPlaces::event(QEvent* event) {
+  // A place shown, hidden or given another text: the rows may change.
+  if (event->type() == QEvent::LayoutRequest) {
+    updateGeometry();
+    arrange();
+  }
+  return QWidget::event(event);
+}
+
+void StatusPlaces::arrange() {
+  const std::vector<PlacedStatus> placed = arrangeStatus(measure(), width(), spacing_);
+  const std::vector<int> heights = rowHeights(placed);
+  std::vector<int> tops(heights.size(), 0);
+  for (std::size_t r = 1; r < heights.size(); ++r)
+    tops[r] = tops[r - 1] + heights[r - 1] + spacing_ / 2;
+  for (std::size_t i = 0; i < placed.size(); ++i) {
+    QWidget* widget = places_[i].widget;
+    if (placed[i].row < 0) {
+      widget->setGeometry(QRect());
+      continue;
+    }
+    const auto row = static_cast<std::size_t>(placed[i].row);
+    const int height = std::min(widget->sizeHint().height(), heights[row]);
+    widget->setGeometry(placed[i].x, tops[row] + (heights[row] - height) / 2, placed[i].width,
+                        height);
+  }
+}
+
+}  // namespace clipquill
