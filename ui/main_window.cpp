@@ -165,6 +165,8 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
   model_->start(setup.startup);
   setWindowTitle(QString::fromStdString(model_->state().appTitle));
   showPreviewPane(userSettings().flag(kPreviewShownKey, true));
+  // Placed again: the first size depends on whether the preview shows.
+  placeOnScreen();
   showStatus();
 }
 
@@ -211,14 +213,7 @@ void MainWindow::buildWidgets() {
   drawnLayout_->addLayout(buildTemplateRow(drawn_), kTemplateShare);
   drawnLayout_->addLayout(buildRunRow(drawn_));
   drawnLayout_->addLayout(buildListColumns(drawn_), kListsShare);
-  // Each scrolling part may shrink to a few lines, whole ones, so that the
-  // window's least size fits a small or highly scaled screen with its frame.
-  const int line = fontMetrics().lineSpacing();
-  for (QAbstractScrollArea* area :
-       std::initializer_list<QAbstractScrollArea*>{clipList_, filterList_, problemsList_})
-    area->setMinimumHeight(2 * listRowHeight(area) + 2 * area->frameWidth());
-  createdScripts_->setMinimumHeight(scriptsHeight(2));
-  templateEdit_->setMinimumHeight(3 * line);
+  setLeastHeights();
 
   // The buttons to the right of the fields and the template share one width.
   const std::initializer_list<QPushButton*> rightButtons{
@@ -1014,6 +1009,9 @@ void MainWindow::showPreviewPane(bool shown) {
   if (was && !shown) shownPictureWidth_ = framePane_->width();
   preview_->setVisible(shown);
   framePane_->setVisible(shown);
+  // The window's least size is another with the picture or without.
+  for (QWidget* w : std::initializer_list<QWidget*>{framePane_, pictureSplit_, centralWidget()})
+    w->updateGeometry();
   sharePanes(shown);
   // Shown or hidden once the window is up: the window grows or shrinks by
   // the picture's width, so that the drawn layout keeps its own.
@@ -1023,7 +1021,13 @@ void MainWindow::showPreviewPane(bool shown) {
     const int left = drawn_->width();
     resize(width() + (shown ? picture : -picture), height());
     placeOnScreen();
-    if (shown) pictureSplit_->setSizes({left, pictureSplit_->width() - left});
+    // Once the window's layout has taken the new width.
+    if (shown) {
+      QTimer::singleShot(0, this, [this, left] {
+        pictureSplit_->setSizes(
+            {left, pictureSplit_->width() - pictureSplit_->handleWidth() - left});
+      });
+    }
   }
   if (shown) updatePreview();
 }

@@ -265,6 +265,8 @@ class MainWindow : public QMainWindow, private FrontEnd, private TemplateSource 
   // The height of one row of a list, and of the created-scripts list
   // showing lines whole lines with its scroll bar.
   int listRowHeight(QAbstractScrollArea* list) const;
+  // Each scrolling part's least height: a few whole rows.
+  void setLeastHeights();
   int scriptsHeight(int lines) const;
   // What the template row and the lists want for the figures a window with
   // the preview shows: the editor's lines, the preview's, the lists' rows.

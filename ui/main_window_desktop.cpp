@@ -210,6 +210,7 @@ void MainWindow::placeOnScreen() {
   // The first time from what was kept, afterwards (once the window manager
   // has put its frame around the window) from where the window is.
   std::optional<WindowRect> from;
+  if (!placed_) fitPanes_ = false;
   if (placed_) {
     from = toRect(normalGeometry());
   } else if (const std::optional<std::string> kept =
@@ -267,6 +268,23 @@ int MainWindow::listRowHeight(QAbstractScrollArea* list) const {
   return list->fontMetrics().lineSpacing();
 }
 
+void MainWindow::setLeastHeights() {
+  // Each scrolling part may shrink to a few lines, whole ones, so that the
+  // window's least size fits a small or highly scaled screen with its frame.
+  // Measured again once the window is polished: the style sets the rows.
+  for (QAbstractScrollArea* list :
+       std::initializer_list<QAbstractScrollArea*>{clipList_, filterList_})
+    list->setMinimumHeight(2 * listRowHeight(list) + 2 * list->frameWidth());
+  // The problems' rows are long: a scroll bar under them.
+  problemsList_->setMinimumHeight(2 * listRowHeight(problemsList_) +
+                                  problemsList_->horizontalScrollBar()->sizeHint().height() +
+                                  2 * problemsList_->frameWidth());
+  createdScripts_->setMinimumHeight(scriptsHeight(2));
+  templateEdit_->setMinimumHeight(2 * templateEdit_->textHeight() +
+                                  templateEdit_->horizontalScrollBar()->sizeHint().height() +
+                                  2 * templateEdit_->frameWidth());
+}
+
 int MainWindow::scriptsHeight(int lines) const {
   // Its lines, the document's margin above and below, the scroll bar that
   // is always there, the frame.
@@ -287,7 +305,9 @@ MainWindow::PaneNeeds MainWindow::paneNeeds() const {
   n.templateRow = templateLabel_->sizeHint().height() + rowSpacing + n.editor +
                   templateSplit_->handleWidth() + n.preview;
   n.scripts = scriptsHeight(kListRows);
-  n.problems = kListRows * listRowHeight(problemsList_) + 2 * problemsList_->frameWidth();
+  n.problems = kListRows * listRowHeight(problemsList_) +
+               problemsList_->horizontalScrollBar()->sizeHint().height() +
+               2 * problemsList_->frameWidth();
   n.lists = templateLabel_->sizeHint().height() + listColumns_->verticalSpacing() + n.scripts +
             scriptsColumn_->spacing() + n.problems;
   return n;
@@ -358,6 +378,7 @@ void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (placed_) return;
   placed_ = true;
+  setLeastHeights();
   // The panes are laid out now, before the window reaches the screen: the
   // first window with the preview grows to their needs; a window with its
   // size kept splits its picture as last time.

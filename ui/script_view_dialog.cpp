@@ -10,12 +10,13 @@
 #include <QVBoxLayout>
 
 #include "ui/object_names.h"
+#include "ui/script_text_view.h"
 
 namespace clipquill {
 
 ScriptViewDialog::ScriptViewDialog(const QString& name, const QString& problem, const QString& text,
                                    int line, QWidget* parent)
-    : QDialog(parent), problem_(new QLabel(problem, this)), text_(new QPlainTextEdit(this)) {
+    : QDialog(parent), problem_(new QLabel(problem, this)), text_(new ScriptTextView(this)) {
   setObjectName(QString::fromLatin1(objectNames::kScriptViewDialog));
   setWindowTitle(name);
   // The message in full, wrapped, and selectable to be copied.
