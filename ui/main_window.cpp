@@ -158,7 +158,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
   // The window's frame: a close box, no minimise or maximise box.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-  resize(555, 635);
+  resize(kDrawnWidth, kDrawnHeight);
   centreOnScreen(this);
   bindDesktop();
 
@@ -501,6 +501,7 @@ void MainWindow::showStatus() {
   runStatus_->setFullText(shownText(model_->runStatus()),
                           run ? shownText(shownFolder(run->folder)) : QString());
   openRunFolderButton_->setVisible(model_->lastRunFolderIsThere());
+  statusPlaces_->rearrange();
 }
 
 void MainWindow::openRunFolder() {
@@ -1006,7 +1007,7 @@ void MainWindow::showPreviewPane(bool shown) {
   previewCheck_->setChecked(shown);
   previewCheck_->blockSignals(wasBlocked);
   const bool was = !preview_->isHidden();
-  if (was && !shown) shownPictureWidth_ = framePane_->width();
+  if (placed_ && was && !shown) shownPictureWidth_ = framePane_->width();
   preview_->setVisible(shown);
   framePane_->setVisible(shown);
   // The window's least size is another with the picture or without.
@@ -1019,8 +1020,12 @@ void MainWindow::showPreviewPane(bool shown) {
     const int kept = shownPictureWidth_ > 0 ? shownPictureWidth_ : pictureWanted();
     const int picture = (shown ? kept : shownPictureWidth_) + pictureSplit_->handleWidth();
     const int left = drawn_->width();
-    resize(width() + (shown ? picture : -picture), height());
-    placeOnScreen();
+    const QRect now = normalGeometry();
+    // A screen too narrow for both kept the window narrower than the sum:
+    // hidden, the picture leaves the drawn width at least.
+    const int width = shown ? now.width() + picture
+                            : std::max(now.width() - picture, std::min(kDrawnWidth, now.width()));
+    placeAt(WindowRect{now.x(), now.y(), width, now.height()});
     // Once the window's layout has taken the new width.
     if (shown) {
       QTimer::singleShot(0, this, [this, left] {

@@ -244,6 +244,8 @@ class MainWindow : public QMainWindow, private FrontEnd, private TemplateSource 
   // The drawn layout shares what the window grows by between the template
   // and the lists in these parts; with the preview each gets what its
   // figures need.
+  static constexpr int kDrawnWidth = 555;  // the drawn size, the preview hidden
+  static constexpr int kDrawnHeight = 635;
   static constexpr int kTemplateShare = 3;
   static constexpr int kListsShare = 1;
   QSplitter* pictureSplit_ = nullptr;   // the drawn layout | the picture
@@ -261,6 +263,9 @@ class MainWindow : public QMainWindow, private FrontEnd, private TemplateSource 
   void bindDesktop();
   UserSettings& userSettings();
   void placeOnScreen();
+  // The window at from (nothing: the drawn size, or with fairShare the
+  // first size with the preview, centred), inside the screen.
+  void placeAt(std::optional<WindowRect> from, bool fairShare = false);
   void rememberPlace();
   // The height of one row of a list, and of the created-scripts list
   // showing lines whole lines with its scroll bar.

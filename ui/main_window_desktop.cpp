@@ -46,9 +46,6 @@ namespace clipquill {
 namespace {
 
 constexpr int kNoteMs = 5000;
-// The designed size, which a first start opens at when the screen has room.
-constexpr int kDesignWidth = 555;
-constexpr int kDesignHeight = 635;
 // The figures a first window with the preview shows where the screen has
 // room: the picture's least room, the editor's lines, the preview's lines,
 // the rows of the created-scripts list and of the problems list.
@@ -217,8 +214,21 @@ void MainWindow::placeOnScreen() {
                  userSettings().value(windowPlaceKey(screenScale()))) {
     from = parseWindowRect(*kept);
   }
+  // The drawn size was laid out before the preview and its picture were
+  // there: with them the first window takes a fair share of the screen,
+  // as wide as the picture needs beside the drawn layout; how tall its
+  // panes need is known once they are laid out, as the window is shown.
+  const bool fit = !placed_ && !from && !preview_->isHidden();
+  placeAt(from, fit);
+  fitPanes_ = fit;
+}
+
+void MainWindow::placeAt(std::optional<WindowRect> from, bool fairShare) {
   // A maximised window is the window manager's to place.
   if (isMaximized()) return;
+  // The least size as the window holds now (a pane shown or hidden since
+  // the layout last ran), not as it held then.
+  if (layout()) layout()->activate();
   QScreen* screen = nullptr;
   if (from)
     screen = QGuiApplication::screenAt(QRect(from->x, from->y, from->width, from->height).center());
@@ -230,19 +240,14 @@ void MainWindow::placeOnScreen() {
                              frame.right() - inner.right(), frame.bottom() - inner.bottom()};
   const QSize minimum = minimumSizeHint().expandedTo(minimumSize());
   const QRect area = screen->availableGeometry();
-  int width = kDesignWidth;
-  int height = kDesignHeight;
-  // The drawn size was laid out before the preview and its picture were
-  // there: with them the first window takes a fair share of the screen,
-  // as wide as the picture needs beside the drawn layout; how tall its
-  // panes need is known once they are laid out, as the window is shown.
-  if (!placed_ && !from && !preview_->isHidden()) {
-    width = firstWindowLength(kDesignWidth + pictureSplit_->handleWidth() + pictureWanted(),
-                              kDesignWidth, area.width(), kFairShareWidthPercent, margins.left,
-                              margins.right);
-    height = firstWindowLength(kDesignHeight, kDesignHeight, area.height(), kFairShareHeightPercent,
+  int width = kDrawnWidth;
+  int height = kDrawnHeight;
+  if (fairShare) {
+    width =
+        firstWindowLength(kDrawnWidth + pictureSplit_->handleWidth() + pictureWanted(), kDrawnWidth,
+                          area.width(), kFairShareWidthPercent, margins.left, margins.right);
+    height = firstWindowLength(kDrawnHeight, kDrawnHeight, area.height(), kFairShareHeightPercent,
                                margins.top, margins.bottom);
-    fitPanes_ = true;
   }
   const WindowRect placed =
       placeWindow(from, toRect(area), width, height, minimum.width(), minimum.height(), margins);
@@ -362,7 +367,7 @@ void MainWindow::fitToPanes() {
     const int have = templateRow_->geometry().height() + listColumns_->geometry().height();
     const int wanted = height() + needs.templateRow + needs.lists - have;
     const int fitted =
-        firstWindowLength(wanted, kDesignHeight, area.height(), kFairShareHeightPercent);
+        firstWindowLength(wanted, kDrawnHeight, area.height(), kFairShareHeightPercent);
     if (fitted == height()) break;
     const QSize minimum = minimumSizeHint().expandedTo(minimumSize());
     const WindowRect placed =

@@ -99,6 +99,11 @@ bool StatusPlaces::event(QEvent* event) {
   return QWidget::event(event);
 }
 
+void StatusPlaces::rearrange() {
+  updateGeometry();
+  arrange();
+}
+
 void StatusPlaces::arrange() {
   const std::vector<PlacedStatus> placed = arrangeStatus(measure(), width(), spacing_);
   const std::vector<int> heights = rowHeights(placed);
@@ -108,7 +113,8 @@ void StatusPlaces::arrange() {
   for (std::size_t i = 0; i < placed.size(); ++i) {
     QWidget* widget = places_[i].widget;
     if (placed[i].row < 0) {
-      widget->setGeometry(QRect());
+      // Nothing to show: no width, and nothing to cut either.
+      widget->setGeometry(0, 0, 0, widget->sizeHint().height());
       continue;
     }
     const auto row = static_cast<std::size_t>(placed[i].row);

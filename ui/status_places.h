@@ -30,6 +30,9 @@ class StatusPlaces : public QWidget {
   QSize minimumSizeHint() const override;
   // The rows the places take at the current width.
   int rowCount() const;
+  // Places again now, after a place's text or visibility changed, rather
+  // than once the change's notice comes round.
+  void rearrange();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

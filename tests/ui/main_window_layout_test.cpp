@@ -109,11 +109,8 @@ Figures MainWindowLayoutTest::measure() {
                    2 * static_cast<int>(scripts->document()->documentMargin())) /
                   scripts->fontMetrics().lineSpacing();
   auto* problems = child<QListWidget>(form, objectNames::kProblemsList);
-  if (problems->isVisible() && problems->count() > 0) {
+  if (problems->isVisible() && problems->count() > 0)
     f.problemRows = problems->viewport()->height() / problems->sizeHintForRow(0);
-    qInfo("problems: viewport %d, row %d, list %d, min %d", problems->viewport()->height(),
-          problems->sizeHintForRow(0), problems->height(), problems->minimumHeight());
-  }
   f.propertiesWhole = whole(child<QLabel>(form, objectNames::kClipProperties));
   f.errorWhole = whole(child<QLabel>(form, objectNames::kScriptError));
   auto* run = child<ElidedLabel>(form, objectNames::kRunStatus);
