@@ -362,6 +362,10 @@ QLayout* MainWindow::buildListColumns(QWidget* central) {
   problemsList_->setAccessibleDescription(
       QStringLiteral("Scripts AviSynth+ refused. Enter shows one, Ctrl+C copies"));
   problemsList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  // The failure's icon as tall as the text: rows of the style's larger
+  // icons would show fewer failures in the same room.
+  const int iconSide = problemsList_->fontMetrics().height();
+  problemsList_->setIconSize(QSize(iconSide, iconSide));
   problemsList_->setToolTip(
       QStringLiteral("Enter or a double-click shows the script; Ctrl+C copies path:line:column"));
   auto* scriptsColumn = new QVBoxLayout;
@@ -475,6 +479,9 @@ void MainWindow::buildStatusBar() {
       button(objectNames::kOpenRunFolderButton, QStringLiteral("Open Folder"), statusPlaces_);
   openRunFolderButton_->setToolTip(QStringLiteral("Open the folder the last run wrote to"));
   openRunFolderButton_->setFlat(true);
+  // As tall as a line of the bar's text: a row of its own may be all a
+  // small screen has room for.
+  openRunFolderButton_->setMaximumHeight(openRunFolderButton_->fontMetrics().height() + 6);
   checkStatus_ = new ElidedLabel(statusPlaces_);
   checkStatus_->setObjectName(QString::fromLatin1(objectNames::kCheckStatus));
   statusPlaces_->addPlace(templateStatus_, StatusPlaces::Shortens::ToAFewCharacters);

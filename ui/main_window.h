@@ -285,6 +285,8 @@ class MainWindow : public QMainWindow, private FrontEnd, private TemplateSource 
   // The first window with the preview, no size kept: as tall as the panes'
   // figures need, within the screen; then the picture's split.
   void fitToPanes();
+  // The height the status bar will grow by once a run's texts are there.
+  int statusToCome() const;
   void splitPicture(std::optional<int> kept);
   int pictureWanted() const;
   // The scale of the screen the window is on: its place is kept per scale.

@@ -32,6 +32,7 @@
 #include <utility>
 
 #include "ui/desktop_notice.h"
+#include "ui/elided_label.h"
 #include "ui/frame_pane.h"
 #include "ui/list_views.h"
 #include "ui/main_window.h"
@@ -39,6 +40,7 @@
 #include "ui/platform_paths.h"
 #include "ui/preview_pane.h"
 #include "ui/qt_text.h"
+#include "ui/status_places.h"
 #include "ui/template_editor.h"
 
 namespace clipquill {
@@ -54,6 +56,7 @@ constexpr int kPictureHeight = 180;
 constexpr int kEditorLines = 15;
 constexpr int kPreviewLines = 4;
 constexpr int kListRows = 4;
+constexpr int kSlackLines = 3;
 
 WindowRect toRect(const QRect& r) {
   return {r.x(), r.y(), r.width(), r.height()};
@@ -274,17 +277,19 @@ int MainWindow::listRowHeight(QAbstractScrollArea* list) const {
 }
 
 void MainWindow::setLeastHeights() {
-  // Each scrolling part may shrink to a few lines, whole ones, so that the
-  // window's least size fits a small or highly scaled screen with its frame.
-  // Measured again once the window is polished: the style sets the rows.
+  // Each scrolling part may shrink to a few whole rows, so that the
+  // window's least size fits a small or highly scaled screen (640 by 512 at
+  // a scale of 2) with its frame, the problems list shown too. Measured
+  // again once the window is polished: the style sets the rows.
   for (QAbstractScrollArea* list :
        std::initializer_list<QAbstractScrollArea*>{clipList_, filterList_})
     list->setMinimumHeight(2 * listRowHeight(list) + 2 * list->frameWidth());
-  // The problems' rows are long: a scroll bar under them.
-  problemsList_->setMinimumHeight(2 * listRowHeight(problemsList_) +
+  // The created scripts and the problems share a column: a row each, whole,
+  // over the scroll bar their long rows bring.
+  problemsList_->setMinimumHeight(listRowHeight(problemsList_) +
                                   problemsList_->horizontalScrollBar()->sizeHint().height() +
                                   2 * problemsList_->frameWidth());
-  createdScripts_->setMinimumHeight(scriptsHeight(2));
+  createdScripts_->setMinimumHeight(scriptsHeight(1));
   templateEdit_->setMinimumHeight(2 * templateEdit_->textHeight() +
                                   templateEdit_->horizontalScrollBar()->sizeHint().height() +
                                   2 * templateEdit_->frameWidth());
@@ -304,8 +309,11 @@ MainWindow::PaneNeeds MainWindow::paneNeeds() const {
   const int editorLine = templateEdit_->textHeight();
   n.editor = kEditorLines * editorLine + templateEdit_->horizontalScrollBar()->sizeHint().height() +
              2 * templateEdit_->frameWidth();
-  // Its title, wrapped at its width, and one line; then the rest.
-  n.preview = preview_->minimumSizeHint().height() + (kPreviewLines - 1) * editorLine;
+  // Its title, wrapped at its width, and one line; then the rest, and a line
+  // of title more for when the script is there from a run ("already
+  // there: the run would ask to replace it").
+  n.preview = preview_->minimumSizeHint().height() + (kPreviewLines - 1) * editorLine +
+              preview_->fontMetrics().lineSpacing();
   const int rowSpacing = templateRow_->verticalSpacing();
   n.templateRow = templateLabel_->sizeHint().height() + rowSpacing + n.editor +
                   templateSplit_->handleWidth() + n.preview;
@@ -350,6 +358,22 @@ void MainWindow::splitPicture(std::optional<int> kept) {
   pictureSplit_->setSizes({total - picture, picture});
 }
 
+int MainWindow::statusToCome() const {
+  // A run's summary in the destination folder and a check's result naming
+  // a failure, which are not there yet, may take rows of the status bar
+  // more: as many as such texts would at the window's width.
+  const QFontMetrics metrics = runStatus_->fontMetrics();
+  const int run = metrics.horizontalAdvance(QStringLiteral("Last run: 999 scripts written in ") +
+                                            destinationEdit_->text() + QStringLiteral("/."));
+  const int check = metrics.horizontalAdvance(
+      QStringLiteral("AviSynth+: 99 of 999 scripts failed; ") + QString(64, QLatin1Char('x')));
+  const int later = statusPlaces_->heightWith(
+      statusPlaces_->width(), {{runStatus_, run},
+                               {openRunFolderButton_, openRunFolderButton_->sizeHint().width()},
+                               {checkStatus_, check}});
+  return std::max(later - statusPlaces_->height(), 0);
+}
+
 void MainWindow::fitToPanes() {
   fitPanes_ = false;
   const QScreen* shownOn = screen();
@@ -362,10 +386,14 @@ void MainWindow::fitToPanes() {
   // The panes take their shares of the height in the measure of their
   // needs, so one step to the sum of the needs is the height; a second
   // corrects for a part the step left at its least.
-  for (int step = 0; step < 2; ++step) {
+  for (int step = 0; step < 3; ++step) {
     const PaneNeeds needs = paneNeeds();
     const int have = templateRow_->geometry().height() + listColumns_->geometry().height();
-    const int wanted = height() + needs.templateRow + needs.lists - have;
+    // A few lines over: the editor and the preview share their part in
+    // the measure of their stretch, not of their needs, once it shrinks for
+    // the problems list and the status bar's rows that a run brings.
+    const int wanted = height() + needs.templateRow + needs.lists - have + statusToCome() +
+                       kSlackLines * templateEdit_->textHeight();
     const int fitted =
         firstWindowLength(wanted, kDrawnHeight, area.height(), kFairShareHeightPercent);
     if (fitted == height()) break;

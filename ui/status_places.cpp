@@ -57,13 +57,18 @@ std::vector<int> StatusPlaces::rowHeights(const std::vector<PlacedStatus>& place
   for (std::size_t i = 0; i < placed.size(); ++i) {
     if (placed[i].row < 0) continue;
     int& h = heights[static_cast<std::size_t>(placed[i].row)];
-    h = std::max(h, places_[i].widget->sizeHint().height());
+    const QWidget* w = places_[i].widget;
+    h = std::max(h, std::min(w->sizeHint().height(), w->maximumHeight()));
   }
   return heights;
 }
 
 int StatusPlaces::heightForWidth(int width) const {
-  const std::vector<int> heights = rowHeights(arrangeStatus(measure(), width, spacing_));
+  return heightOf(measure(), width);
+}
+
+int StatusPlaces::heightOf(const std::vector<StatusPlace>& measured, int width) const {
+  const std::vector<int> heights = rowHeights(arrangeStatus(measured, width, spacing_));
   return std::accumulate(heights.begin(), heights.end(), 0) +
          spacing_ / 2 * static_cast<int>(heights.size() - 1);
 }
@@ -83,6 +88,16 @@ QSize StatusPlaces::minimumSizeHint() const {
 
 int StatusPlaces::rowCount() const {
   return statusRows(arrangeStatus(measure(), width(), spacing_));
+}
+
+int StatusPlaces::heightWith(int width, const std::vector<std::pair<QWidget*, int>>& wanted) const {
+  std::vector<StatusPlace> measured = measure();
+  for (const auto& [widget, textWidth] : wanted) {
+    for (std::size_t i = 0; i < places_.size(); ++i) {
+      if (places_[i].widget == widget) measured[i].wanted = measured[i].least = textWidth;
+    }
+  }
+  return heightOf(measured, width);
 }
 
 void StatusPlaces::resizeEvent(QResizeEvent* event) {
@@ -107,6 +122,20 @@ void StatusPlaces::rearrange() {
 void StatusPlaces::arrange() {
   const std::vector<PlacedStatus> placed = arrangeStatus(measure(), width(), spacing_);
   const std::vector<int> heights = rowHeights(placed);
+  // Another number of rows: the window's layout does not ask the status
+  // bar for its height at a width again by itself, so the bar holds it as
+  // its least. Only once shown: before, the width is not the window's yet.
+  const int rows = static_cast<int>(heights.size());
+  if (rows != rows_ && isVisible()) {
+    rows_ = rows;
+    if (QWidget* bar = parentWidget()) {
+      // The rows' height and the bar's own room around one row.
+      const int total =
+          std::accumulate(heights.begin(), heights.end(), 0) + spacing_ / 2 * (rows - 1);
+      const int around = std::max(bar->sizeHint().height() - heightForWidth(sizeHint().width()), 0);
+      bar->setMinimumHeight(total + around);
+    }
+  }
   std::vector<int> tops(heights.size(), 0);
   for (std::size_t r = 1; r < heights.size(); ++r)
     tops[r] = tops[r - 1] + heights[r - 1] + spacing_ / 2;

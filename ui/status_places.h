@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QWidget>
+#include <utility>
 #include <vector>
 
 #include "ui/model/status_rows.h"
@@ -30,6 +31,10 @@ class StatusPlaces : public QWidget {
   QSize minimumSizeHint() const override;
   // The rows the places take at the current width.
   int rowCount() const;
+  // The height at width were the places given texts of these widths (a
+  // place shown, hidden places shown too): what the texts a run brings
+  // will take.
+  int heightWith(int width, const std::vector<std::pair<QWidget*, int>>& wanted) const;
   // Places again now, after a place's text or visibility changed, rather
   // than once the change's notice comes round.
   void rearrange();
@@ -45,12 +50,14 @@ class StatusPlaces : public QWidget {
     bool withPrevious;
   };
   std::vector<StatusPlace> measure() const;
+  int heightOf(const std::vector<StatusPlace>& measured, int width) const;
   // The height of each row of placed, and the total.
   std::vector<int> rowHeights(const std::vector<PlacedStatus>& placed) const;
   void arrange();
 
   std::vector<Place> places_;
   int spacing_ = 6;
+  int rows_ = 1;  // as last arranged
 };
 
 }  // namespace clipquill
