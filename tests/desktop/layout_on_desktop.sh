@@ -58,7 +58,7 @@ if [[ -n "$library" ]]; then export LD_LIBRARY_PATH="$(dirname "$library")${LD_L
 mkdir -p "$HOME" "$work/clips" "$work/out"
 # Two good clips, and four whose quote ends the template's string early.
 for clip in a b 'q1"' 'q2"' 'q3"' 'q4"'; do touch "$work/clips/$clip.avi"; done
-printf 'BlankClip(width=320, height=240, length=100, color=$204060)\r\n# the clip\r\nname = "<F>"\r\n' >"$work/Hall.qtpl"
+printf 'name = "<F>"\r\nBlankClip(width=320, height=240, length=100, color=$204060)\r\nSubtitle(name)\r\n' >"$work/Hall.qtpl"
 printf '[Entries]\r\nClipLoc=%s\r\nScriptDest=%s\r\n[FilterBy]\r\nExt0=avi\r\n[FilterState]\r\nExt0State=1\r\n' \
   "$work/clips" "$work/out" >"$work/Hall.ini"
 
