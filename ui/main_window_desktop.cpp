@@ -290,7 +290,8 @@ void MainWindow::setLeastHeights() {
                                   problemsList_->horizontalScrollBar()->sizeHint().height() +
                                   2 * problemsList_->frameWidth());
   createdScripts_->setMinimumHeight(scriptsHeight(1));
-  templateEdit_->setMinimumHeight(2 * templateEdit_->textHeight() +
+  // The editor scrolls: a line of it is worth less than a text cut.
+  templateEdit_->setMinimumHeight(templateEdit_->textHeight() +
                                   templateEdit_->horizontalScrollBar()->sizeHint().height() +
                                   2 * templateEdit_->frameWidth());
 }

@@ -122,19 +122,17 @@ void StatusPlaces::rearrange() {
 void StatusPlaces::arrange() {
   const std::vector<PlacedStatus> placed = arrangeStatus(measure(), width(), spacing_);
   const std::vector<int> heights = rowHeights(placed);
-  // Another number of rows: the window's layout does not ask the status
-  // bar for its height at a width again by itself, so the bar holds it as
-  // its least. Only once shown: before, the width is not the window's yet.
-  const int rows = static_cast<int>(heights.size());
-  if (rows != rows_ && isVisible()) {
-    rows_ = rows;
-    if (QWidget* bar = parentWidget()) {
-      // The rows' height and the bar's own room around one row.
-      const int total =
-          std::accumulate(heights.begin(), heights.end(), 0) + spacing_ / 2 * (rows - 1);
-      const int around = std::max(bar->sizeHint().height() - heightForWidth(sizeHint().width()), 0);
-      bar->setMinimumHeight(total + around);
-    }
+  // The window's layout asks the status bar for its height at a width only
+  // when something else moves it, so the bar is held at what these rows
+  // need. Only once shown: before, the width is not the window's yet.
+  if (QWidget* bar = parentWidget(); bar && isVisible()) {
+    const int rows = static_cast<int>(heights.size());
+    const int total =
+        std::accumulate(heights.begin(), heights.end(), 0) + spacing_ / 2 * (rows - 1);
+    // The bar's own room around its one row.
+    const int around = std::max(bar->sizeHint().height() - heightForWidth(sizeHint().width()), 0);
+    if (bar->minimumHeight() != total + around || bar->maximumHeight() != total + around)
+      bar->setFixedHeight(total + around);
   }
   std::vector<int> tops(heights.size(), 0);
   for (std::size_t r = 1; r < heights.size(); ++r)

@@ -57,7 +57,6 @@ class StatusPlaces : public QWidget {
 
   std::vector<Place> places_;
   int spacing_ = 6;
-  int rows_ = 1;  // as last arranged
 };
 
 }  // namespace clipquill
