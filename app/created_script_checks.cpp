@@ -174,10 +174,13 @@ std::vector<CreatedScriptChecks::Problem> CreatedScriptChecks::problems() const 
   return found;
 }
 
-std::string CreatedScriptChecks::Problem::row() const {
+std::string CreatedScriptChecks::Problem::name() const {
   const std::size_t slash = path.find_last_of("/\\");
-  std::string text = slash == std::string::npos ? path : path.substr(slash + 1);
-  text += ": ";
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string CreatedScriptChecks::Problem::row() const {
+  std::string text = name() + ": ";
   if (check.line > 0) {
     text += std::to_string(check.line) + ":";
     if (check.column > 0) text += std::to_string(check.column) + ":";

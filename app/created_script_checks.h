@@ -31,6 +31,8 @@ class CreatedScriptChecks {
     std::size_t line;  // its line in the created-scripts list
     std::string path;  // the script, in its folder
     ScriptCheck check;
+    // The script's file name, without its folder.
+    std::string name() const;
     // "name: line:column: message", leaving out what is unknown.
     std::string row() const;
     // "path:line:column: message", as editors and compilers write it.

@@ -78,7 +78,7 @@ std::string windowPlaceKey(double scale) {
 }
 
 std::string windowMaximisedKey(double scale) {
-  return perScale("WindowMaximised", scale);
+  return perScale(kWindowMaximisedKey, scale);
 }
 
 std::optional<WindowRect> parseWindowRect(std::string_view text) {
@@ -99,6 +99,29 @@ std::optional<WindowRect> parseWindowRect(std::string_view text) {
 std::string formatWindowRect(const WindowRect& rect) {
   return std::to_string(rect.x) + " " + std::to_string(rect.y) + " " + std::to_string(rect.width) +
          " " + std::to_string(rect.height);
+}
+
+int firstWindowLength(int wanted, int drawn, int areaLength, int percent, int marginBefore,
+                      int marginAfter) {
+  const int room = areaLength - marginBefore - marginAfter;
+  const int fair = static_cast<int>(static_cast<long long>(areaLength) * percent / 100);
+  return std::max(0, std::min(std::max({wanted, drawn, fair}), room));
+}
+
+int pictureWidth(std::optional<int> kept, int wanted, int total, int leftLeast) {
+  const int width = kept && *kept > 0 ? *kept : std::max(wanted, total * 2 / 5);
+  return std::max(0, std::min(width, total - leftLeast));
+}
+
+std::string pictureWidthKey(double scale) {
+  return perScale(kPictureWidthKey, scale);
+}
+
+std::optional<int> parsePaneWidth(std::string_view text) {
+  int width = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), width);
+  if (ec != std::errc() || end != text.data() + text.size() || width <= 0) return std::nullopt;
+  return width;
 }
 
 namespace {

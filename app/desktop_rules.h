@@ -58,6 +58,32 @@ std::string windowMaximisedKey(double scale);
 std::optional<WindowRect> parseWindowRect(std::string_view text);
 std::string formatWindowRect(const WindowRect& rect);
 
+// --- The window's size with the preview -------------------------------------
+
+// The least share of the screen's available area, in percent of each side,
+// that a first window showing the preview and its picture takes: the drawn
+// size was laid out before they were there and leaves them too little.
+inline constexpr int kFairShareWidthPercent = 75;
+inline constexpr int kFairShareHeightPercent = 85;
+
+// One side of a first window's own area (its frame left out) with the
+// preview shown: what its panes want for their figures, at least the fair
+// share of the area's side and the drawn length, never past the area less
+// the frame's two margins on that side.
+int firstWindowLength(int wanted, int drawn, int areaLength, int percent, int marginBefore = 0,
+                      int marginAfter = 0);
+
+// The picture pane's width where the window's splitter shares total between
+// the drawn layout and the picture: the width the user kept, else the width
+// wanted, raised to two fifths of total. The drawn layout keeps its least
+// width, at which its texts are whole; the picture gets no less than 0.
+int pictureWidth(std::optional<int> kept, int wanted, int total, int leftLeast);
+
+// The settings' key of the picture's width at a screen scale, and the width
+// as the settings keep it: a positive number, nothing for anything else.
+std::string pictureWidthKey(double scale);
+std::optional<int> parsePaneWidth(std::string_view text);
+
 // --- Drops ------------------------------------------------------------------
 
 // Where something was dropped.

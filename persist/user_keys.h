@@ -11,7 +11,10 @@ namespace clipquill {
 inline constexpr std::string_view kRecentTemplatesKey = "RecentTemplates";  // a list
 inline constexpr std::string_view kStandardKeysKey = "StandardKeys";        // a flag
 inline constexpr std::string_view kWindowPlaceKey = "WindowPlace";          // "x y width height"
-inline constexpr std::string_view kPreviewShownKey = "PreviewShown";        // a flag
+inline constexpr std::string_view kWindowMaximisedKey = "WindowMaximised";  // a flag
+// The picture pane's width in the window, in logical pixels.
+inline constexpr std::string_view kPictureWidthKey = "PictureWidth";
+inline constexpr std::string_view kPreviewShownKey = "PreviewShown";  // a flag
 
 // A key an earlier version kept under another name. Its value is read under
 // the new name while the new one is absent; the next write keeps only the

@@ -55,7 +55,20 @@ void BackgroundRun::run(RunJob& job) {
 Answer BackgroundRun::messageBox(MessageKind kind, Buttons buttons, std::string_view text) {
   Answer answer = Answer::Cancel;
   QMetaObject::invokeMethod(
-      this, [&] { answer = questions_.messageBox(kind, buttons, text); },
+      this,
+      [&] {
+        // Nothing is written while the question waits: the progress would
+        // only stand beside the question, or over it.
+        asking_ = true;
+        const bool shown = dialog_ && dialog_->isVisible();
+        if (shown) dialog_->hide();
+        QElapsedTimer asked;
+        asked.start();
+        answer = questions_.messageBox(kind, buttons, text);
+        askedMs_ += asked.elapsed();
+        asking_ = false;
+        if (shown && !cancelled_) dialog_->show();
+      },
       Qt::BlockingQueuedConnection);
   return answer;
 }
@@ -79,12 +92,13 @@ void BackgroundRun::makeDialog() {
   connect(dialog_.get(), &QProgressDialog::canceled, this, [this] { cancelled_ = true; });
   // Escape closes the dialog without its canceled(); it cancels all the same.
   connect(dialog_.get(), &QDialog::rejected, this, [this] { cancelled_ = true; });
-  dialog_->show();
+  if (!asking_) dialog_->show();
 }
 
 void BackgroundRun::showProgress() {
+  if (asking_) return;
   if (!dialog_) {
-    if (started_.elapsed() < progressDelayMs_) return;
+    if (started_.elapsed() - askedMs_ < progressDelayMs_) return;
     makeDialog();
   }
   if (dialog_->wasCanceled()) cancelled_ = true;

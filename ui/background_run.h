@@ -25,7 +25,9 @@ class BackgroundRun : public QObject, private UserPort, private RunProgress {
  public:
   // questions answers the run's questions on the window's thread; the
   // progress dialog, captioned title, shows once the run has taken
-  // progressDelayMs (at once for 0).
+  // progressDelayMs (at once for 0) of its own time: the time a question
+  // waits for its answer does not count, and while one waits the dialog
+  // stays out of sight, there being no progress to show.
   BackgroundRun(QWidget* window, UserPort& questions, QString title, int progressDelayMs);
   ~BackgroundRun() override;
 
@@ -53,6 +55,10 @@ class BackgroundRun : public QObject, private UserPort, private RunProgress {
   int progressDelayMs_;
   QElapsedTimer started_;
   std::unique_ptr<QProgressDialog> dialog_;
+  // On the window's thread: a question waits for its answer; how long
+  // the questions have waited so far.
+  bool asking_ = false;
+  qint64 askedMs_ = 0;
   std::atomic<std::size_t> written_{0};
   std::atomic<std::size_t> total_{0};
   std::atomic<bool> cancelled_{false};

@@ -155,7 +155,8 @@ void CreatedScriptMarks::openProblem(QListWidgetItem* item) {
   } else {
     text = file.errorString();
   }
-  ScriptViewDialog dialog(shownText(problem.row()), text, problem.check.line, list_->window());
+  ScriptViewDialog dialog(shownText(problem.name()), shownText(problem.copyText()), text,
+                          problem.check.line, list_->window());
   dialog.exec();
 }
 

@@ -59,6 +59,11 @@ FindBar::FindBar(TemplateEditor* editor, QWidget* parent) : QWidget(parent), edi
                        QStringLiteral("Close"));
   status_ = named(new QLabel(this), objectNames::kFindStatusLabel, QString());
 
+  // A filter's name fits whole: the bar takes that much room from the
+  // picture beside the window's layout when it opens, not from the edits.
+  for (QLineEdit* edit : {findEdit_, replaceEdit_})
+    edit->setMinimumWidth(edit->fontMetrics().averageCharWidth() * 16);
+
   auto* grid = new QGridLayout(this);
   grid->setContentsMargins(0, 0, 0, 0);
   grid->addWidget(findLabel, 0, 0);

@@ -27,6 +27,7 @@
 #include <limits>
 #include <utility>
 
+#include "app/folder_paths.h"
 #include "app/system_platform.h"
 #include "persist/path_rules.h"
 #include "persist/template_file.h"
@@ -43,6 +44,7 @@
 #include "ui/preview_pane.h"
 #include "ui/qt_text.h"
 #include "ui/screen_centre.h"
+#include "ui/status_places.h"
 #include "ui/template_editor.h"
 #include "ui/usage_dialog.h"
 
@@ -156,13 +158,15 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
   // The window's frame: a close box, no minimise or maximise box.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-  resize(555, 635);
+  resize(kDrawnWidth, kDrawnHeight);
   centreOnScreen(this);
   bindDesktop();
 
   model_->start(setup.startup);
   setWindowTitle(QString::fromStdString(model_->state().appTitle));
   showPreviewPane(userSettings().flag(kPreviewShownKey, true));
+  // Placed again: the first size depends on whether the preview shows.
+  placeOnScreen();
   showStatus();
 }
 
@@ -182,24 +186,34 @@ void MainWindow::buildWidgets() {
   auto* central = new QWidget(this);
   setCentralWidget(central);
 
+  // The drawn layout on the left, the preview's picture beside it as tall
+  // as the window: a picture fitted to the height of a preview's few lines
+  // is too small to tell anything by. The user sets the split.
+  auto* outer = new QHBoxLayout(central);
+  pictureSplit_ = new QSplitter(Qt::Horizontal, central);
+  pictureSplit_->setObjectName(QString::fromLatin1(objectNames::kPictureSplitter));
+  pictureSplit_->setChildrenCollapsible(false);
+  outer->addWidget(pictureSplit_);
+  drawn_ = new QWidget(pictureSplit_);
+  framePane_ = new FramePane(pictureSplit_);
+  pictureSplit_->addWidget(drawn_);
+  pictureSplit_->addWidget(framePane_);
+  pictureSplit_->setStretchFactor(0, 1);
+  pictureSplit_->setStretchFactor(1, 0);
+
   // The design: the four fields top left with the folder buttons to their
   // right; the template with its two buttons; "Join Sources" and "Create
   // Script(s)"; three columns of equal height at the bottom. The template
   // and the three lists take what the window grows by.
-  auto* layout = new QVBoxLayout(central);
-  layout->addLayout(buildFields(central));
+  drawnLayout_ = new QVBoxLayout(drawn_);
+  drawnLayout_->setContentsMargins(0, 0, 0, 0);
+  drawnLayout_->addLayout(buildFields(drawn_));
   // The template and its preview are what the user reads: they take most
   // of what the window grows by, the lists the rest.
-  layout->addLayout(buildTemplateRow(central), 3);
-  layout->addLayout(buildRunRow(central));
-  layout->addLayout(buildListColumns(central), 1);
-  // Each scrolling part may shrink to a few lines, so that the window's
-  // least size fits a small or highly scaled screen with its frame.
-  const int line = fontMetrics().lineSpacing();
-  for (QAbstractScrollArea* area : std::initializer_list<QAbstractScrollArea*>{
-           clipList_, filterList_, createdScripts_, problemsList_})
-    area->setMinimumHeight(2 * line + 2 * area->frameWidth());
-  templateEdit_->setMinimumHeight(3 * line);
+  drawnLayout_->addLayout(buildTemplateRow(drawn_), kTemplateShare);
+  drawnLayout_->addLayout(buildRunRow(drawn_));
+  drawnLayout_->addLayout(buildListColumns(drawn_), kListsShare);
+  setLeastHeights();
 
   // The buttons to the right of the fields and the template share one width.
   const std::initializer_list<QPushButton*> rightButtons{
@@ -267,6 +281,7 @@ QLayout* MainWindow::buildTemplateRow(QWidget* central) {
   templateEdit_ = new TemplateEditor(central);
   QLabel* templateLabel = labeled(templateEdit_, objectNames::kScriptMemo,
                                   QStringLiteral("Script &template:"), central);
+  templateLabel_ = templateLabel;
   loadTemplateButton_ =
       button(objectNames::kLoadSriptButton, QStringLiteral("Load Te&mplate"), central);
   saveTemplateButton_ =
@@ -284,6 +299,7 @@ QLayout* MainWindow::buildTemplateRow(QWidget* central) {
   editorColumn->addWidget(findBar_);
   preview_ = new PreviewPane(central);
   auto* split = new QSplitter(Qt::Vertical, central);
+  templateSplit_ = split;
   split->setObjectName(QString::fromLatin1(objectNames::kTemplateSplitter));
   split->setChildrenCollapsible(false);
   split->addWidget(editorBox);
@@ -303,6 +319,7 @@ QLayout* MainWindow::buildTemplateRow(QWidget* central) {
   templateButtons->addWidget(previewCheck_);
   templateButtons->addStretch(1);
   auto* templateRow = new QGridLayout;
+  templateRow_ = templateRow;
   templateRow->addWidget(templateLabel, 0, 0);
   templateRow->addWidget(split, 1, 0);
   templateRow->addLayout(templateButtons, 1, 1);
@@ -348,9 +365,14 @@ QLayout* MainWindow::buildListColumns(QWidget* central) {
   problemsList_->setAccessibleDescription(
       QStringLiteral("Scripts AviSynth+ refused. Enter shows one, Ctrl+C copies"));
   problemsList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  // The failure's icon as tall as the text: rows of the style's larger
+  // icons would show fewer failures in the same room.
+  const int iconSide = problemsList_->fontMetrics().height();
+  problemsList_->setIconSize(QSize(iconSide, iconSide));
   problemsList_->setToolTip(
       QStringLiteral("Enter or a double-click shows the script; Ctrl+C copies path:line:column"));
   auto* scriptsColumn = new QVBoxLayout;
+  scriptsColumn_ = scriptsColumn;
   scriptsColumn->setContentsMargins(0, 0, 0, 0);
   scriptsColumn->addWidget(createdScripts_, 2);
   scriptsColumn->addWidget(problemsList_, 1);
@@ -365,6 +387,7 @@ QLayout* MainWindow::buildListColumns(QWidget* central) {
       button(objectNames::kEditFiltersButton, QStringLiteral("&Edit Filter List"), central);
 
   auto* columns = new QGridLayout;
+  listColumns_ = columns;
   columns->addWidget(clipLabel, 0, 0);
   columns->addWidget(clipList_, 1, 0);
   columns->addWidget(selectAllButton_, 2, 0);
@@ -438,32 +461,41 @@ QAction* MainWindow::addMenuDialog(QMenu* menu, StartupWindow window, const char
 }
 
 void MainWindow::buildStatusBar() {
-  // Four places side by side, each always in view: the template, the clips,
-  // the last run and its check. Long texts never widen the window: they are
-  // shortened in the middle, whole in their tooltips.
-  templateStatus_ = new ElidedLabel(statusBar());
+  // Six places, each always in view: the template, its encoding, the clips,
+  // the last run with the folder it wrote to, and its check; in as many
+  // rows as the width needs, so that the run's summary and the check's
+  // result read whole. Only the template's path gives way to share a row
+  // (shortened in the middle, whole in its tooltip), and a long folder in
+  // the run's summary, never its counts.
+  statusPlaces_ = new StatusPlaces(statusBar());
+  statusPlaces_->setObjectName(QString::fromLatin1(objectNames::kStatusPlaces));
+  templateStatus_ = new ElidedLabel(statusPlaces_);
   templateStatus_->setObjectName(QString::fromLatin1(objectNames::kTemplateStatus));
-  encodingStatus_ = new QLabel(statusBar());
+  encodingStatus_ = new QLabel(statusPlaces_);
   encodingStatus_->setObjectName(QString::fromLatin1(objectNames::kEncodingStatus));
   encodingStatus_->setToolTip(QStringLiteral("The template's text encoding"));
-  clipStatus_ = new QLabel(statusBar());
+  clipStatus_ = new QLabel(statusPlaces_);
   clipStatus_->setObjectName(QString::fromLatin1(objectNames::kClipStatus));
-  runStatus_ = new ElidedLabel(statusBar());
+  runStatus_ = new ElidedLabel(statusPlaces_);
   runStatus_->setObjectName(QString::fromLatin1(objectNames::kRunStatus));
   openRunFolderButton_ =
-      button(objectNames::kOpenRunFolderButton, QStringLiteral("Open Folder"), statusBar());
+      button(objectNames::kOpenRunFolderButton, QStringLiteral("Open Folder"), statusPlaces_);
   openRunFolderButton_->setToolTip(QStringLiteral("Open the folder the last run wrote to"));
   openRunFolderButton_->setFlat(true);
-  checkStatus_ = new ElidedLabel(statusBar());
+  // As tall as a line of the bar's text: a row of its own may be all a
+  // small screen has room for.
+  openRunFolderButton_->setMaximumHeight(openRunFolderButton_->fontMetrics().height() + 6);
+  checkStatus_ = new ElidedLabel(statusPlaces_);
   checkStatus_->setObjectName(QString::fromLatin1(objectNames::kCheckStatus));
+  statusPlaces_->addPlace(templateStatus_, StatusPlaces::Shortens::ToAFewCharacters);
+  statusPlaces_->addPlace(encodingStatus_);
+  statusPlaces_->addPlace(clipStatus_);
+  statusPlaces_->addPlace(runStatus_);
+  statusPlaces_->addPlace(openRunFolderButton_, StatusPlaces::Shortens::Never, true);
+  statusPlaces_->addPlace(checkStatus_);
   // Only a passing note (an option toggled, a drop) stands over them, for a
   // few seconds; nothing that lasts is a status bar message.
-  statusBar()->addWidget(templateStatus_, 3);
-  statusBar()->addWidget(encodingStatus_);
-  statusBar()->addWidget(clipStatus_);
-  statusBar()->addWidget(runStatus_, 3);
-  statusBar()->addWidget(openRunFolderButton_);
-  statusBar()->addWidget(checkStatus_, 3);
+  statusBar()->addWidget(statusPlaces_, 1);
   statusBar()->setSizeGripEnabled(false);
   connect(openRunFolderButton_, &QPushButton::clicked, this, [this] { openRunFolder(); });
 }
@@ -474,8 +506,12 @@ void MainWindow::showStatus() {
                                                         : QStringLiteral("UTF-8"));
   clipStatus_->setText(shownText(model_->clipStatus()));
   clipStatus_->setAccessibleName(clipStatus_->text());
-  runStatus_->setFullText(shownText(model_->runStatus()));
+  // The folder gives way on a narrow row; the counts around it never do.
+  const std::optional<LastRun>& run = model_->lastRun();
+  runStatus_->setFullText(shownText(model_->runStatus()),
+                          run ? shownText(shownFolder(run->folder)) : QString());
   openRunFolderButton_->setVisible(model_->lastRunFolderIsThere());
+  statusPlaces_->rearrange();
 }
 
 void MainWindow::openRunFolder() {
@@ -514,10 +550,10 @@ void MainWindow::connectEvents() {
     else if (model_->bundledAvisynthBuilding())
       pictureRetry_->start();
   });
-  connect(preview_->framePane(), &FramePane::frameChanged, this, [this] { requestPicture(); });
+  connect(framePane_, &FramePane::frameChanged, this, [this] { requestPicture(); });
   // The error's place is the script's: the caret goes to the template's
   // place that wrote it, and stays where it is for a place none wrote.
-  connect(preview_->framePane(), &FramePane::errorClicked, this, [this](int line, int column) {
+  connect(framePane_, &FramePane::errorClicked, this, [this](int line, int column) {
     const std::optional<TemplatePlace> place = model_->templatePlaceOf(line, column);
     if (!place) return;
     templateEdit_->setCaretAtByte(place->line, place->byte);
@@ -959,8 +995,8 @@ void MainWindow::requestPicture() {
   // its pace and the picture waits.
   if (templateEdit_->length() > kPictureTemplateBytes) {
     pictureText_.clear();
-    preview_->framePane()->showNote(QStringLiteral("No picture: the template is over %1 MiB.")
-                                        .arg(kPictureTemplateBytes >> 20));
+    framePane_->showNote(QStringLiteral("No picture: the template is over %1 MiB.")
+                             .arg(kPictureTemplateBytes >> 20));
     return;
   }
   // The whole script of the current clip, as the run would write it: no
@@ -969,7 +1005,7 @@ void MainWindow::requestPicture() {
                          ->preview(0, std::numeric_limits<std::size_t>::max(),
                                    std::numeric_limits<std::size_t>::max())
                          .script.text;
-  const int frame = preview_->framePane()->frame();
+  const int frame = framePane_->frame();
   if (text == pictureText_ && frame == pictureFrame_) return;  // scrolled, not changed
   pictureText_ = std::move(text);
   pictureFrame_ = frame;
@@ -979,7 +1015,7 @@ void MainWindow::requestPicture() {
 void MainWindow::showPicture(const FramePreview::Result& result) {
   // A picture overtaken by a newer request is dropped.
   if (!framePreview_ || result.request != framePreview_->latest()) return;
-  FramePane* pane = preview_->framePane();
+  FramePane* pane = framePane_;
   const std::string advice = model_->checkAdvice(result.check, result.avisynth);
   pictureUnavailable_ = result.check.status == CheckStatus::Unavailable;
   if (pictureUnavailable_) {
@@ -999,7 +1035,34 @@ void MainWindow::showPreviewPane(bool shown) {
   const bool wasBlocked = previewCheck_->blockSignals(true);
   previewCheck_->setChecked(shown);
   previewCheck_->blockSignals(wasBlocked);
+  const bool was = !preview_->isHidden();
+  if (placed_ && was && !shown) shownPictureWidth_ = framePane_->width();
   preview_->setVisible(shown);
+  framePane_->setVisible(shown);
+  // The window's least size is another with the picture or without.
+  for (QWidget* w : std::initializer_list<QWidget*>{framePane_, pictureSplit_, centralWidget()})
+    w->updateGeometry();
+  sharePanes(shown);
+  // Shown or hidden once the window is up: the window grows or shrinks by
+  // the picture's width, so that the drawn layout keeps its own.
+  if (placed_ && was != shown && !isMaximized()) {
+    const int kept = shownPictureWidth_ > 0 ? shownPictureWidth_ : pictureWanted();
+    const int picture = (shown ? kept : shownPictureWidth_) + pictureSplit_->handleWidth();
+    const int left = drawn_->width();
+    const QRect now = normalGeometry();
+    // A screen too narrow for both kept the window narrower than the sum:
+    // hidden, the picture leaves the drawn width at least.
+    const int width = shown ? now.width() + picture
+                            : std::max(now.width() - picture, std::min(kDrawnWidth, now.width()));
+    placeAt(WindowRect{now.x(), now.y(), width, now.height()});
+    // Once the window's layout has taken the new width.
+    if (shown) {
+      QTimer::singleShot(0, this, [this, left] {
+        pictureSplit_->setSizes(
+            {left, pictureSplit_->width() - pictureSplit_->handleWidth() - left});
+      });
+    }
+  }
   if (shown) updatePreview();
 }
 

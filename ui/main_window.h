@@ -18,7 +18,9 @@
 #include "ui/file_dialogs.h"
 #include "ui/message_boxes.h"
 
+class QAbstractScrollArea;
 class QAction;
+class QGridLayout;
 class QKeySequence;
 class QMenu;
 class QCheckBox;
@@ -29,7 +31,9 @@ class QListView;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
+class QSplitter;
 class QTimer;
+class QVBoxLayout;
 
 namespace clipquill {
 
@@ -41,7 +45,9 @@ class ElidedLabel;
 class FilterCheckList;
 class FilterListModel;
 class FindBar;
+class FramePane;
 class PreviewPane;
+class StatusPlaces;
 class TemplateEditor;
 
 // Where the window meets the person and the machine. Tests answer the
@@ -120,7 +126,8 @@ class MainWindow : public QMainWindow, private FrontEnd, private TemplateSource 
   QLabel* clipStatus_;
   ElidedLabel* runStatus_;
   QPushButton* openRunFolderButton_;
-  ElidedLabel* checkStatus_;  // the check of the last run's scripts
+  ElidedLabel* checkStatus_;    // the check of the last run's scripts
+  StatusPlaces* statusPlaces_;  // holds the six above, in rows
 
   // --- Menu items -----------------------------------------------------------
   QAction* loadTemplateAction_;
@@ -137,6 +144,7 @@ class MainWindow : public QMainWindow, private FrontEnd, private TemplateSource 
   // --- The template editor's companions ---------------------------------------
   FindBar* findBar_;
   PreviewPane* preview_;
+  FramePane* framePane_;     // the preview's picture, beside the drawn layout
   QCheckBox* previewCheck_;  // shows or hides the preview, remembered per user
   QTimer* previewTimer_;     // the preview is worked out once typing pauses
   // The preview's picture, rendered off the window's thread; made when first
@@ -236,13 +244,55 @@ class MainWindow : public QMainWindow, private FrontEnd, private TemplateSource 
   std::unique_ptr<BackgroundRun> run_;  // while "Create Script(s)" writes
   bool closeAfterRun_ = false;          // the window was closed meanwhile
 
+  // --- The layout's parts, as shares of the window -------------------------
+  // The drawn layout shares what the window grows by between the template
+  // and the lists in these parts; with the preview each gets what its
+  // figures need.
+  static constexpr int kDrawnWidth = 555;  // the drawn size, the preview hidden
+  static constexpr int kDrawnHeight = 635;
+  static constexpr int kTemplateShare = 3;
+  static constexpr int kListsShare = 1;
+  QSplitter* pictureSplit_ = nullptr;   // the drawn layout | the picture
+  QSplitter* templateSplit_ = nullptr;  // the editor over the preview
+  QWidget* drawn_ = nullptr;
+  QVBoxLayout* drawnLayout_ = nullptr;
+  QGridLayout* templateRow_ = nullptr;
+  QGridLayout* listColumns_ = nullptr;
+  QVBoxLayout* scriptsColumn_ = nullptr;
+  QLabel* templateLabel_ = nullptr;
+
   // --- On the desktop (main_window_desktop.cpp) ----------------------------
   // The recent templates, the keys, drops, the window's place, the end of a
   // long run.
   void bindDesktop();
   UserSettings& userSettings();
   void placeOnScreen();
+  // The window at from (nothing: the drawn size, or with fairShare the
+  // first size with the preview, centred), inside the screen.
+  void placeAt(std::optional<WindowRect> from, bool fairShare = false);
   void rememberPlace();
+  // The height of one row of a list, and of the created-scripts list
+  // showing lines whole lines with its scroll bar.
+  int listRowHeight(QAbstractScrollArea* list) const;
+  // Each scrolling part's least height: a few whole rows.
+  void setLeastHeights();
+  int scriptsHeight(int lines) const;
+  // What the template row and the lists want for the figures a window with
+  // the preview shows: the editor's lines, the preview's, the lists' rows.
+  struct PaneNeeds {
+    int editor = 0, preview = 0, templateRow = 0;
+    int scripts = 0, problems = 0, lists = 0;
+  };
+  PaneNeeds paneNeeds() const;
+  // The drawn layout's shares (preview hidden) or the panes' needs.
+  void sharePanes(bool preview);
+  // The first window with the preview, no size kept: as tall as the panes'
+  // figures need, within the screen; then the picture's split.
+  void fitToPanes();
+  // The height the status bar will grow by once a run's texts are there.
+  int statusToCome() const;
+  void splitPicture(std::optional<int> kept);
+  int pictureWanted() const;
   // The scale of the screen the window is on: its place is kept per scale.
   double screenScale() const;
   void applyKeyScheme();
@@ -255,6 +305,8 @@ class MainWindow : public QMainWindow, private FrontEnd, private TemplateSource 
   QAction* standardKeysAction_ = nullptr;
   QAction* createScriptsAction_ = nullptr;
   bool placed_ = false;
+  bool fitPanes_ = false;      // the first show fits the window to its panes
+  int shownPictureWidth_ = 0;  // the picture's width when last hidden
   int notifyAfterMs_ = 10'000;
   // The created scripts' check marks; createdShown_ tells a run that listed
   // scripts from one that ended before.

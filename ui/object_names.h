@@ -39,14 +39,17 @@ inline constexpr char kFindStatusLabel[] = "FindStatusLabel";      // status_
 // MainWindow
 inline constexpr char kPreviewCheckBox[] = "PreviewCheckBox";  // previewCheck_
 inline constexpr char kPreviewPane[] = "PreviewPane";          // preview_
+// The drawn layout on the left, the preview's picture (framePane_) on the right.
+inline constexpr char kPictureSplitter[] = "PictureSplitter";  // pictureSplit_
+inline constexpr char kStatusPlaces[] = "StatusPlaces";        // statusPlaces_
 
 // PreviewPane
 inline constexpr char kPreviewTitle[] = "PreviewTitle";  // title_
 inline constexpr char kPreviewText[] = "PreviewText";    // text_
 
 // FramePane
-inline constexpr char kFramePane[] = "FramePane";                // the pane itself (frame_)
-inline constexpr char kFramePicture[] = "FramePicture";          // picture_
+inline constexpr char kFramePane[] = "FramePane";        // the pane itself (MainWindow::framePane_)
+inline constexpr char kFramePicture[] = "FramePicture";  // picture_
 inline constexpr char kFrameSliderLabel[] = "FrameSliderLabel";  // sliderLabel_
 inline constexpr char kFrameSlider[] = "FrameSlider";            // slider_
 inline constexpr char kFrameNumber[] = "FrameNumber";            // frameLabel_
@@ -66,8 +69,9 @@ inline constexpr char kScriptNameMemo[] =
 inline constexpr char kProblemsList[] = "ProblemsList";  // problemsList_
 
 // ScriptViewDialog
-inline constexpr char kScriptViewDialog[] = "ScriptViewDialog";  // the dialog, text_
-inline constexpr char kScriptViewText[] = "ScriptViewText";      // the dialog, text_
+inline constexpr char kScriptViewDialog[] = "ScriptViewDialog";    // the dialog, text_
+inline constexpr char kScriptViewText[] = "ScriptViewText";        // the dialog, text_
+inline constexpr char kScriptViewProblem[] = "ScriptViewProblem";  // problem_
 
 // MainWindow
 inline constexpr char kFilterByCheckListBox[] = "FilterByCheckListBox";  // filterList_

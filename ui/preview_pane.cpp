@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/preview_pane.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QResizeEvent>
 #include <QScrollBar>
@@ -9,7 +8,6 @@
 #include <string>
 #include <utility>
 
-#include "ui/frame_pane.h"
 #include "ui/model/shown_bytes.h"
 #include "ui/object_names.h"
 #include "ui/qt_text.h"
@@ -18,10 +16,7 @@
 namespace clipquill {
 
 PreviewPane::PreviewPane(QWidget* parent)
-    : QWidget(parent),
-      title_(new QLabel(this)),
-      text_(new TemplateEditor(this)),
-      frame_(new FramePane(this)) {
+    : QWidget(parent), title_(new QLabel(this)), text_(new TemplateEditor(this)) {
   setObjectName(QString::fromLatin1(objectNames::kPreviewPane));
   title_->setObjectName(QString::fromLatin1(objectNames::kPreviewTitle));
   title_->setTextFormat(Qt::PlainText);
@@ -38,11 +33,7 @@ PreviewPane::PreviewPane(QWidget* parent)
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(2);
   layout->addWidget(title_);
-  auto* sides = new QHBoxLayout;
-  sides->setContentsMargins(0, 0, 0, 0);
-  sides->addWidget(text_, 3);
-  sides->addWidget(frame_, 2);
-  layout->addLayout(sides, 1);
+  layout->addWidget(text_, 1);
 }
 
 void PreviewPane::showPreview(const TemplatePreview& preview, bool utf8) {

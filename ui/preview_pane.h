@@ -2,8 +2,8 @@
 // The live preview under the template editor: the script "Create Script(s)"
 // would write now, as the model works it out, for the template lines in
 // view. The pane only shows it: its name, whether a file of that name is
-// already there, and the lines, highlighted as the editor highlights them;
-// beside them, the script's picture (FramePane).
+// already there, and the lines, highlighted as the editor highlights them.
+// The script's picture (FramePane) is the window's, beside the whole layout.
 #pragma once
 
 #include <QWidget>
@@ -14,7 +14,6 @@ class QLabel;
 
 namespace clipquill {
 
-class FramePane;
 class TemplateEditor;
 
 class PreviewPane : public QWidget {
@@ -36,7 +35,6 @@ class PreviewPane : public QWidget {
   QString title() const;
   // The lines shown, as text.
   QString text() const;
-  FramePane* framePane() const { return frame_; }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -44,7 +42,6 @@ class PreviewPane : public QWidget {
  private:
   QLabel* title_;
   TemplateEditor* text_;
-  FramePane* frame_;
 };
 
 }  // namespace clipquill

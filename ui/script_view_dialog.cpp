@@ -4,21 +4,30 @@
 #include <QColor>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QVBoxLayout>
 
 #include "ui/object_names.h"
+#include "ui/script_text_view.h"
 
 namespace clipquill {
 
-ScriptViewDialog::ScriptViewDialog(const QString& title, const QString& text, int line,
-                                   QWidget* parent)
-    : QDialog(parent), text_(new QPlainTextEdit(this)) {
+ScriptViewDialog::ScriptViewDialog(const QString& name, const QString& problem, const QString& text,
+                                   int line, QWidget* parent)
+    : QDialog(parent), problem_(new QLabel(problem, this)), text_(new ScriptTextView(this)) {
   setObjectName(QString::fromLatin1(objectNames::kScriptViewDialog));
-  setWindowTitle(title);
+  setWindowTitle(name);
+  // The message in full, wrapped, and selectable to be copied.
+  problem_->setObjectName(QString::fromLatin1(objectNames::kScriptViewProblem));
+  problem_->setTextFormat(Qt::PlainText);
+  problem_->setWordWrap(true);
+  problem_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  problem_->setAccessibleName(problem);
   text_->setObjectName(QString::fromLatin1(objectNames::kScriptViewText));
-  text_->setAccessibleName(title);
+  text_->setAccessibleName(name);
+  text_->setAccessibleDescription(problem);
   text_->setReadOnly(true);
   text_->setLineWrapMode(QPlainTextEdit::NoWrap);
   text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -26,6 +35,7 @@ ScriptViewDialog::ScriptViewDialog(const QString& title, const QString& text, in
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* layout = new QVBoxLayout(this);
+  layout->addWidget(problem_);
   layout->addWidget(text_, 1);
   layout->addWidget(buttons);
   resize(640, 360);

@@ -192,6 +192,10 @@ std::size_t TemplateEditor::firstVisibleLine() const {
       SendScintilla(SCI_DOCLINEFROMVISIBLE, static_cast<unsigned long>(display)));
 }
 
+int TemplateEditor::textHeight() const {
+  return static_cast<int>(SendScintilla(SCI_TEXTHEIGHT, 0UL));
+}
+
 std::size_t TemplateEditor::visibleLineCount() const {
   // A line cut by the bottom edge counts too.
   return static_cast<std::size_t>(SendScintilla(SCI_LINESONSCREEN)) + 1;

@@ -50,6 +50,8 @@ class TemplateEditor : public QsciScintilla {
   void setCaretAtByte(std::size_t line, std::size_t byte);
   // The first document line in view and how many lines the view shows.
   std::size_t firstVisibleLine() const;
+  // The height of a line of text, in pixels.
+  int textHeight() const;
   std::size_t visibleLineCount() const;
 
   // Text entered at the caret as if typed, replacing the selection.

@@ -86,6 +86,53 @@ TEST(WindowPlace, EachScaleHasItsOwnKeys) {
     EXPECT_EQ(windowPlaceKey(scale), key) << scale;
   EXPECT_EQ(windowMaximisedKey(1.0), "WindowMaximised");
   EXPECT_EQ(windowMaximisedKey(2.0), "WindowMaximised.scale2");
+  EXPECT_EQ(pictureWidthKey(1.0), "PictureWidth");
+  EXPECT_EQ(pictureWidthKey(2.0), "PictureWidth.scale2");
+}
+
+// A first window with the preview: its panes' wants, at least the fair
+// share and the drawn size, never past the area less the frame.
+TEST(FirstWindowSize, TakesAFairShareWithinTheArea) {
+  struct Case {
+    const char* what;
+    int wanted, area, before, after;
+    int length;
+  } cases[] = {
+      {"a large screen: the fair share over the wants", 900, 1920, 0, 0, 1440},
+      {"the panes want more than the share", 1000, 1080, 0, 0, 1000},
+      {"more than the area: the area", 1200, 1024, 0, 0, 1024},
+      {"the frame comes off the area", 1200, 1024, 28, 4, 992},
+      {"a small screen: never below the drawn size where it fits", 100, 700, 0, 0, 635},
+      {"a screen smaller than the drawn size: the area", 900, 512, 0, 0, 512},
+      {"a frame wider than the area: nothing", 10, 20, 15, 15, 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(firstWindowLength(c.wanted, 635, c.area, 75, c.before, c.after), c.length) << c.what;
+  }
+}
+
+// The picture's width: kept or wanted, raised to two fifths of the split,
+// the drawn layout never below its least width.
+TEST(FirstWindowSize, ThePictureLeavesTheDrawnLayoutItsLeast) {
+  struct Case {
+    const char* what;
+    std::optional<int> kept;
+    int total, leftLeast;
+    int width;
+  } cases[] = {
+      {"room: two fifths", std::nullopt, 1400, 430, 560},
+      {"a narrow window: the wanted width", std::nullopt, 800, 430, 330},
+      {"narrower still: what the drawn layout leaves", std::nullopt, 620, 430, 190},
+      {"kept: as kept", 500, 1400, 430, 500},
+      {"kept wider than there is room for", 900, 1000, 430, 570},
+      {"kept at nothing counts as none", 0, 1400, 430, 560},
+      {"no room at all", std::nullopt, 400, 430, 0},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(pictureWidth(c.kept, 330, c.total, c.leftLeast), c.width) << c.what;
+  EXPECT_EQ(parsePaneWidth("380"), 380);
+  for (const char* bad : {"", "0", "-5", "38x", "x", "99999999999"})
+    EXPECT_FALSE(parsePaneWidth(bad)) << bad;
 }
 
 TEST(RecentTemplates, LatestFirstOnceEachAtMostEight) {

@@ -2,10 +2,12 @@
 // The created-scripts list's check marks as the window shows them, on Qt's
 // offscreen platform, with the stand-in AviSynth+ library (it crashes on
 // demand) and the check's test program as the helper.
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
 #include <QHelpEvent>
+#include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
@@ -28,6 +30,7 @@ class CreatedScriptMarksTest : public QObject {
   void withoutAvisynthTheStatusSaysHowToGetIt();
   void problemsAreListedShownAndCopied();
   void unconfinedIsSaidOnceWithItsReasonInTheTip();
+  void theScriptViewReadsAsItShows();
 };
 
 namespace {
@@ -158,6 +161,53 @@ void CreatedScriptMarksTest::unconfinedIsSaidOnceWithItsReasonInTheTip() {
   QCOMPARE(status.toolTip(), status.fullText() + QStringLiteral("\nChecked with Fake AviSynth, ") +
                                  QStringLiteral(CLIPQUILL_FAKE_AVISYNTH) +
                                  QStringLiteral(", named with --avisynth"));
+}
+
+// The script viewer: captioned with the script's name, AviSynth's message
+// over the text, and the text as a screen reader is told it: the characters
+// the eye reads, the caret's line the failing one, each offset's place on
+// the screen where that character is drawn, also after the view scrolled
+// the failing line into sight.
+void CreatedScriptMarksTest::theScriptViewReadsAsItShows() {
+  QString script;
+  for (int i = 1; i <= 60; ++i)
+    script += QStringLiteral("Trim(%1, 0)\r\n").arg(i);
+  script += QStringLiteral("\tNoSuchFilter(\"\u00e9t\u00e9\")\r\nreturn last\r\n");
+  const QString problem =
+      QStringLiteral("/s/a.avs:61:2: There is no function named 'NoSuchFilter'.");
+  ScriptViewDialog view(QStringLiteral("a.avs"), problem, script, 61);
+  view.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&view));
+  QCOMPARE(view.windowTitle(), QStringLiteral("a.avs"));
+  QCOMPARE(view.problemLabel()->text(), problem);
+  QVERIFY(!view.windowTitle().contains(QStringLiteral("NoSuchFilter")));
+
+  QPlainTextEdit* text = view.textView();
+  QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(text);
+  QVERIFY(accessible);
+  QCOMPARE(accessible->text(QAccessible::Name), QStringLiteral("a.avs"));
+  QAccessibleTextInterface* reader = accessible->textInterface();
+  QVERIFY(reader);
+  const QString shown = text->toPlainText();
+  QCOMPARE(reader->characterCount(), shown.size());
+  QCOMPARE(reader->text(0, reader->characterCount()), shown);
+  int start = -1, end = -1;
+  const QString line =
+      reader->textAtOffset(reader->cursorPosition(), QAccessible::LineBoundary, &start, &end);
+  QVERIFY2(line.startsWith(QStringLiteral("\tNoSuchFilter(")), qPrintable(line));
+  QCOMPARE(shown.mid(start, end - start), line);
+  // The failing line's first characters, where they are drawn.
+  const QTextCursor caret = text->textCursor();
+  for (int offset : {caret.position(), caret.position() + 3}) {
+    QTextCursor at(text->document());
+    at.setPosition(offset);
+    const QRect drawn = text->cursorRect(at);
+    const QRect told = reader->characterRect(offset);
+    const QPoint local = text->viewport()->mapFromGlobal(told.topLeft());
+    QVERIFY2(std::abs(local.y() - drawn.y()) <= 2 && std::abs(local.x() - drawn.x()) <= 2,
+             qPrintable(QStringLiteral("offset %1").arg(offset)));
+    QCOMPARE(reader->offsetAtPoint(told.center()), offset);
+  }
 }
 
 }  // namespace clipquill

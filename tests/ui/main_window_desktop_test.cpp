@@ -118,7 +118,7 @@ class MainWindowDesktopTest : public QObject {
       if (!label->isVisibleTo(form.get())) continue;
       const int needed =
           label->wordWrap() ? label->heightForWidth(label->width()) : label->sizeHint().height();
-      QVERIFY2(label->height() >= needed, qPrintable(label->text()));
+      QVERIFY2(label->height() >= needed, qPrintable(label->objectName() + ": " + label->text()));
     }
     form->setGeometry(300, 50, 500, 460);
     form->close();

@@ -72,7 +72,7 @@ class MainWindowRunTest : public MainWindowFixture {
     startOnHall();  // AVISource("<P><F>")
     QTest::mouseClick(child<QPushButton>(form, objectNames::kSelectAllButton), Qt::LeftButton);
     auto* editor = child<TemplateEditor>(form, objectNames::kScriptMemo);
-    FramePane* frame = child<PreviewPane>(form, objectNames::kPreviewPane)->framePane();
+    auto* frame = child<FramePane>(form, objectNames::kFramePane);
     const int folder = static_cast<int>(path("clips/").size());
     struct Case {
       bool join;
@@ -101,7 +101,7 @@ class MainWindowRunTest : public MainWindowFixture {
   // (a library set in the options that has gone, and no other anywhere).
   void thePicturePaneSaysWhatIsMissing() {
     startOnHall();
-    FramePane* frame = child<PreviewPane>(form, objectNames::kPreviewPane)->framePane();
+    FramePane* frame = child<FramePane>(form, objectNames::kFramePane);
     QTRY_VERIFY_WITH_TIMEOUT(!frame->noteText().isEmpty(), 10000);
     QVERIFY2(frame->noteText().startsWith(QStringLiteral("Clipquill's command line, ") +
                                           QString::fromStdString(path("app/clipquill-cli")) +
@@ -353,10 +353,11 @@ class MainWindowRunTest : public MainWindowFixture {
   void theWindowTakesKeysWhileARunWrites() {
     startHeldRun();
     auto* dest = child<QLineEdit>(form, objectNames::kDestLabeledEdit);
-    bool aWritten = false, modal = true, secondRunOffered = true;
+    bool aWritten = false, modal = true, secondRunOffered = true, progressInSight = true;
     boxes.whileAsked = [&] {
       aWritten = std::filesystem::exists(path("out/a.avs"));
       modal = !progress() || progress()->windowModality() != Qt::NonModal;
+      progressInSight = progress() && progress()->isVisible();
       secondRunOffered = createButton()->isEnabled();
       dest->setFocus();
       dest->selectAll();
@@ -365,12 +366,28 @@ class MainWindowRunTest : public MainWindowFixture {
     QTest::mouseClick(createButton(), Qt::LeftButton);
     QVERIFY(aWritten);
     QVERIFY(!modal);
+    QVERIFY(!progressInSight);  // the question alone, nothing being written
     QVERIFY(!secondRunOffered);
     QCOMPARE(dest->text(), QString::fromStdString(path("elsewhere")));
     QCOMPARE(readFile(path("out/b.avs")), "AVISource(\"" + path("clips/b.avi") + "\")\r\n");
     QVERIFY(std::filesystem::exists(path("out/d.avs")));
     QVERIFY(!std::filesystem::exists(path("elsewhere")));
     QVERIFY(createButton()->isEnabled());
+  }
+
+  // The time a question waits for its answer is not the run's: however long
+  // it waits, the progress does not come up beside it.
+  void theProgressStaysAwayWhileAQuestionWaits() {
+    startHeldRun();
+    form->setProgressDelay(100);
+    bool inSight = true;
+    boxes.whileAsked = [&] {
+      QTest::qWait(400);
+      inSight = progress() && progress()->isVisible();
+    };
+    QTest::mouseClick(createButton(), Qt::LeftButton);
+    QVERIFY(!inSight);
+    QVERIFY(std::filesystem::exists(path("out/d.avs")));
   }
 
   // Escape on the progress (which closes it without its Cancel button) and
