@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The option flags and the check's settings in Wine's (or Windows's)
 // registry: below the machine's hive where it may be written, below the
-// user's where it may not, and read first from the hive written to. Each test works below a key of
-// its own in HKEY_CURRENT_USER, standing in for both hives, and removes it afterwards.
+// user's where it may not, and read first from the hive written to. Each
+// test works below a key of its own in HKEY_CURRENT_USER, standing in for
+// both hives, and removes it afterwards.
 #include "core/windows_api.h"
 
 #include <sddl.h>
