@@ -35,6 +35,10 @@ struct TemplatePreview {
   bool clash = false;    // another selected clip gets the same script name
   std::string note;      // empty when the run would write this script; else why it would not
   std::size_t firstLine = 0;
+  // Per clip, the script's name under the other rule of where a clip's name
+  // ends, when it differs from the one the run would use; else empty.
+  std::string otherScriptFile;
+  NameEnd otherNameEnd = NameEnd::LastDot;
 };
 
 // The last "Create Script(s)", as the window sums it up.
@@ -81,6 +85,7 @@ class RunJob {
   std::string nameText_;
   std::vector<std::string> selectedClips_;
   bool join_ = false;
+  NameEnd nameEnd_ = NameEnd::FirstDot;
 
   ScriptState state_;
   Listed listed_;

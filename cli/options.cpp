@@ -25,6 +25,9 @@ constexpr OptionRow kOptions[] = {
     {OptionId::Name, 'n', "name", "PATTERN", "name for script(s)"},
     {OptionId::Dest, 'd', "dest", "DIR", "destination folder for scripts"},
     {OptionId::Join, 'j', "join", "", "one joined script for all the clips"},
+    {OptionId::NameToLastDot, '\0', "name-to-last-dot", "",
+     "each clip's name ends at its last dot, not its first\n"
+     "(Show.S01E01.avi: Show.S01E01, not Show)"},
     {OptionId::Clip, 'c', "clip", "NAME", "use this clip of the list (repeatable); default: all"},
     {OptionId::List, '\0', "list", "", "print the clip list, write nothing"},
     {OptionId::Show, '\0', "show", "", "print the fields, filters and template as JSON"},
@@ -347,6 +350,7 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
   }
   if (result.count(OptionId::Clip)) opts.clips = result.all(OptionId::Clip);
   opts.join = result.count(OptionId::Join) != 0;
+  opts.nameToLastDot = result.count(OptionId::NameToLastDot) != 0;
 
   int actions = 0;
   const auto action = [&](OptionId option, Action which) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/naming.h"
 #include "core/script_files.h"
 #include "core/template_lines.h"
 #include "core/user_port.h"
@@ -23,6 +24,7 @@ struct ScriptInputs {
   std::string_view nameText;
   std::span<const std::string> selectedClips;  // the selected clips, in list order
   bool join = false;
+  NameEnd nameEnd = NameEnd::FirstDot;  // where each clip's name ends, per clip
 };
 
 // The main window's fields that a run sets; they keep the last run's values.
@@ -31,7 +33,7 @@ struct ScriptState {
   std::string sourceFolder;  // ends in the separator
   std::string namePattern;
   std::string clipFile;    // the clip being written
-  std::string clipBase;    // its name before its first "."
+  std::string clipBase;    // its name, before its first (or last) "."
   std::string scriptFile;  // the script being written
 };
 
@@ -49,7 +51,15 @@ enum class RunOutcome {
   OverwriteDeclined,  // the user declined to replace a script; the run ended there
   Cancelled,          // the user stopped the run between two scripts
   NameClash,          // selected clips would share a script name; nothing was written
+  NamelessClip,       // a selected clip's script would be ".avs" alone; nothing was written
 };
+
+// Whether the run was refused before it touched anything, the created-scripts
+// list included.
+inline bool refusedBeforeStart(RunOutcome outcome) {
+  return outcome == RunOutcome::NoDestination || outcome == RunOutcome::NameClash ||
+         outcome == RunOutcome::NamelessClip;
+}
 
 // What a run did, for the summary the window shows after it.
 struct RunReport {

@@ -12,6 +12,7 @@ inline constexpr std::string_view kRecentTemplatesKey = "RecentTemplates";  // a
 inline constexpr std::string_view kStandardKeysKey = "StandardKeys";        // a flag
 inline constexpr std::string_view kWindowPlaceKey = "WindowPlace";          // "x y width height"
 inline constexpr std::string_view kPreviewShownKey = "PreviewShown";        // a flag
+inline constexpr std::string_view kNameToLastDotKey = "NameToLastDot";      // a flag
 
 // A key an earlier version kept under another name. Its value is read under
 // the new name while the new one is absent; the next write keeps only the

@@ -722,8 +722,7 @@ void MainWindow::runCreateScripts() {
   // A run refused before it began (no destination, names shared) listed
   // nothing new: the list it left is not checked again.
   const std::optional<LastRun>& last = model_->lastRun();
-  const bool refused = last && (last->outcome == RunOutcome::NoDestination ||
-                                last->outcome == RunOutcome::NameClash);
+  const bool refused = last && refusedBeforeStart(last->outcome);
   if (createdShown_ && !refused) {
     checkMarks_->start(model_->scriptCheckOptions(), model_->state().script.destFolder,
                        model_->createdScripts());

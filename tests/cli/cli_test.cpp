@@ -125,6 +125,26 @@ TEST_F(CliTest, CreatesScriptsFromTheOptionsWhateverTheirOrder) {
   }
 }
 
+// Clips whose names hold dots share one script name under the first-dot
+// rule, and the refusal names the option that tells them apart.
+TEST_F(CliTest, NameToLastDotGivesDottedClipsTheirOwnScripts) {
+  for (const char* clip : {"Show.S01E01.avi", "Show.S01E02.avi"})
+    writeFile(at("clips/") + clip, "");
+  const std::vector<std::string> args{"-s", "clips", "-p", "Show", "-d", "out", "t.qtpl"};
+  const Result refused = run(args);
+  EXPECT_EQ(refused.status, kExitError);
+  EXPECT_NE(refused.err.find("(--name-to-last-dot on the command line)"), std::string::npos)
+      << refused.err;
+  EXPECT_TRUE(listFolder(at("out")).empty());
+
+  std::vector<std::string> lastDot = args;
+  lastDot.insert(lastDot.begin(), "--name-to-last-dot");
+  const Result written = run(lastDot);
+  EXPECT_EQ(written.status, kExitDone) << written.err;
+  EXPECT_EQ(written.out, "Script(s) Created:\nShow.S01E01.avs\nShow.S01E02.avs\n");
+  EXPECT_EQ(readFile(at("out/Show.S01E02.avs")), script(quoted("Show.S01E02.avi")));
+}
+
 TEST_F(CliTest, FailuresWriteNothing) {
   struct Row {
     std::vector<std::string> args;
