@@ -12,6 +12,7 @@
 #include "app/process_environment.h"
 #include "app/script_run.h"
 #include "core/constants.h"
+#include "core/messages.h"
 #include "core/naming.h"
 #include "core/paths.h"
 #include "persist/check_settings.h"
@@ -61,6 +62,7 @@ RunJob ScriptRun::startRun() {
   job.selectedClips_ = fields_.clips().selectedEntries();
   job.join_ = fields_.join();
   job.nameEnd_ = state_.nameEnd;
+  job.destinationMissing_ = destinationMissing();
   return job;
 }
 
@@ -73,6 +75,7 @@ void RunJob::run(UserPort& user, RunProgress* progress) {
       .selectedClips = selectedClips_,
       .join = join_,
       .nameEnd = nameEnd_,
+      .destinationMissing = destinationMissing_,
   };
   ScriptGenerator generator(files_, user, listed_, progress);
   try {
@@ -137,6 +140,13 @@ ScriptInputs ScriptRun::previewInputs(TemplateLines lines,
   };
 }
 
+bool ScriptRun::destinationMissing() {
+  const std::string& dest = fields_.fieldText(Field::Destination);
+  // A file of that name is no folder either, but "does not exist" would
+  // mislead: the run's own error says what is wrong with it.
+  return !dest.empty() && folders_.kind(dest) == PathKind::Missing;
+}
+
 std::optional<TemplatePlace> ScriptRun::templatePlaceOf(int line, int column) {
   TemplateText shownLines;
   const TemplateLines lines = previewLines(0, std::numeric_limits<std::size_t>::max(), shownLines);
@@ -162,6 +172,9 @@ TemplatePreview ScriptRun::preview(std::size_t firstLine, std::size_t lineCount,
   }
   if (fields_.fieldText(Field::Destination).empty()) {
     shown.note = "No destination folder: the run would write nothing.";
+  } else if (destinationMissing()) {
+    shown.note = msg::noSuchDestination(fields_.fieldText(Field::Destination)) +
+                 " The run would write nothing.";
   } else if (!fields_.join() && selected.empty()) {
     shown.note = "No clip selected: the run would write nothing.";
   } else if (!fields_.join() && IsNamelessScript(shown.script.scriptFile)) {

@@ -86,6 +86,7 @@ class RunJob {
   std::vector<std::string> selectedClips_;
   bool join_ = false;
   NameEnd nameEnd_ = NameEnd::FirstDot;
+  bool destinationMissing_ = false;
 
   ScriptState state_;
   Listed listed_;
@@ -153,6 +154,8 @@ class ScriptRun : ModelPart {
   // The clip a per-clip preview is of.
   std::string previewClip(const std::vector<std::string>& selected) const;
   ScriptInputs previewInputs(TemplateLines lines, const std::vector<std::string>& selected) const;
+  // Whether the destination field names a folder that is not there.
+  bool destinationMissing();
 
   class CreatedLines : public CreatedScriptsList {
    public:

@@ -37,6 +37,10 @@ RunOutcome ScriptGenerator::run(const ScriptInputs& in, ScriptState& state) {
     user_.messageBox(MessageKind::Error, Buttons::Ok, msg::kNoDestination);
     return RunOutcome::NoDestination;
   }
+  if (in.destinationMissing) {
+    user_.messageBox(MessageKind::Error, Buttons::Ok, msg::noSuchDestination(in.destText));
+    return RunOutcome::NoDestination;
+  }
   // Two clips with one script name would have the second script replace the
   // first, asked about as an old file although this run wrote it: refused
   // whole, before anything is touched.

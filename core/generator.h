@@ -25,6 +25,9 @@ struct ScriptInputs {
   std::span<const std::string> selectedClips;  // the selected clips, in list order
   bool join = false;
   NameEnd nameEnd = NameEnd::FirstDot;  // where each clip's name ends, per clip
+  // The destination folder was found missing as the run started: refused
+  // with the folder named, rather than failing at the first script's name.
+  bool destinationMissing = false;
 };
 
 // The main window's fields that a run sets; they keep the last run's values.
@@ -47,7 +50,7 @@ class CreatedScriptsList {
 
 enum class RunOutcome {
   Completed,
-  NoDestination,      // refused before anything was touched
+  NoDestination,      // none given, or none there: refused before anything was touched
   OverwriteDeclined,  // the user declined to replace a script; the run ended there
   Cancelled,          // the user stopped the run between two scripts
   NameClash,          // selected clips would share a script name; nothing was written

@@ -52,6 +52,13 @@ std::string namelessClips(std::span<const std::string> clips) {
   return text;
 }
 
+std::string noSuchDestination(std::string_view folder) {
+  std::string text = "The destination folder \"";
+  text += folder;
+  text += "\" does not exist.";
+  return text;
+}
+
 std::string overwriteQuestion(std::string_view path) {
   std::string text = "The file \"";
   text += path;

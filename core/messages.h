@@ -14,6 +14,8 @@ namespace clipquill::msg {
 inline constexpr std::string_view kNoDestination =
     "You must specify a destination for the script(s).";
 inline constexpr std::string_view kScriptsCreatedHeading = "Script(s) Created:";
+// A destination folder that is not there.
+std::string noSuchDestination(std::string_view folder);
 
 // A per-clip run refused because clips would share script names: what is
 // wrong, then one line per shared name with the clips that get it. With

@@ -294,12 +294,13 @@ TEST_F(CliTest, DryRunEndsAsTheRealRunWould) {
   };
   const std::vector<Row> rows{
       {{}, false, false, kExitDone, "@a.avs\n@b.avs\n", ""},
+      // A destination that is not there is named, before any script.
       {{"-d", "nothere"},
        false,
        false,
        kExitError,
        "",
-       "nothere" + kSeparator + "a.avs: " + std::string(kMissingParent) + "\n"},
+       "The destination folder \"" + at("nothere") + "\" does not exist.\n"},
       {{"-d", "t.qtpl"},
        false,
        false,
@@ -335,7 +336,7 @@ TEST_F(CliTest, DryRunEndsAsTheRealRunWould) {
       out.replace(at_, 1, at("out/"));
     EXPECT_EQ(dry.status, row.status) << dry.err;
     EXPECT_EQ(dry.out, out);
-    EXPECT_NE(dry.err.find(row.err), std::string::npos) << dry.err;
+    EXPECT_NE(dry.err.find(row.err), std::string::npos) << dry.err << " lacks " << row.err;
     EXPECT_EQ(listFolder(at("out")),
               row.existing ? std::vector<std::string>{"a.avs"} : std::vector<std::string>{});
     if (row.existing) {
@@ -399,7 +400,12 @@ TEST_F(CliTest, ErrorsNameWhatTheyAreAbout) {
            "clipquill-cli: --no-ini loads t.qtpl without its settings file.\n"},
       {{"-s", "clips", "-c", "a.avi", "-d", "out/a.avs/x", "t.qtpl"},
        "",
-       "clipquill-cli: out/a.avs/x/a.avs: Invalid filename.\n"},
+       "clipquill-cli: The destination folder \"@out" + kSeparator + "a.avs" + kSeparator +
+           "x\" does not exist.\n"},
+      {{"-s", "clips", "-c", "a.avi", "-n", "*" + std::string(300, 'n'), "-d", "out", "t.qtpl"},
+       "",
+       "clipquill-cli: out" + kSeparator + "a" + std::string(300, 'n') +
+           ".avs: Invalid filename.\n"},
   };
   writeFile(at("out/a.avs"), "a file in the way");
   for (const Row& row : rows) {

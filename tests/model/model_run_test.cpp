@@ -224,11 +224,12 @@ TEST_F(Model, ErrorsNameTheirSubject) {
       {"script written",
        [&](MainWindowModel& m, ScriptedForm&) {
          m.setFieldText(Field::Source, clips);
-         m.setFieldText(Field::Destination, out + "missing");
+         m.setFieldText(Field::Destination, out);
+         m.setFieldText(Field::ScriptName, "*" + std::string(300, 'n'));
          m.toggleSelectAll();
          m.event([&] { m.createScripts(); });
        },
-       out + "missing" + kNativeSeparators.primary + "a.avs"},
+       out + "a" + std::string(300, 'n') + ".avs"},
       {"template saved",
        [&](MainWindowModel& m, ScriptedForm& f) {
          f.saveChoices.push_back(FileChoice{at("/file/s.qtpl"), 1});
@@ -291,13 +292,15 @@ TEST_F(Model, TheStatusSaysWhatTheWindowHoldsAndWhatTheLastRunDid) {
        {Answer::Ok, Answer::Cancel},
        true,
        "Last run: 1 script written in " + shownOut + "; stopped at b.avs, not replaced."},
+      // A folder that is not there is refused before the run, as none is.
+      {"missing", out + "gone", {}, true, "Last run: no destination folder."},
       {"failed",
-       out + "gone",
+       out + "a file",
        {},
        true,
-       "Last run: 0 scripts written in " + out +
-           "gone; stopped at a.avs: " + kMissingParentMessage},
+       "Last run: 0 scripts written in " + out + "a file; stopped at a.avs: Invalid filename."},
   };
+  writeFile(out + "a file", "");
   for (const Case& c : cases) {
     model.setFieldText(Field::Destination, c.dest);
     c.select ? model.clips().selectedCount() == 4 ? void() : model.toggleSelectAll()
@@ -306,7 +309,15 @@ TEST_F(Model, TheStatusSaysWhatTheWindowHoldsAndWhatTheLastRunDid) {
     model.event([&] { model.createScripts(); });
     EXPECT_EQ(model.runStatus(), c.status) << c.what;
   }
-  EXPECT_EQ(model.lastRun()->folder, out + "gone" + kNativeSeparators.primary);
+  EXPECT_EQ(model.lastRun()->folder, out + "a file" + kNativeSeparators.primary);
+  // The missing folder is named, and the destination field has the focus.
+  EXPECT_NE(
+      std::find(user.questions.begin(), user.questions.end(), msg::noSuchDestination(out + "gone")),
+      user.questions.end());
+  // The preview says so before any run.
+  model.setFieldText(Field::Destination, out + "gone");
+  EXPECT_EQ(model.preview(0, 1).note,
+            msg::noSuchDestination(out + "gone") + " The run would write nothing.");
 }
 
 // A run started writes what was there when it started, on another thread,
