@@ -140,6 +140,7 @@ class MainWindowModel {
                           std::size_t maxLineBytes = kPreviewLineBytes) {
     return run_.preview(firstLine, lineCount, maxLineBytes);
   }
+  bool previewHasClip() const { return run_.previewHasClip(); }
   std::optional<TemplatePlace> templatePlaceOf(int line, int column) {
     return run_.templatePlaceOf(line, column);
   }

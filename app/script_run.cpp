@@ -140,6 +140,10 @@ ScriptInputs ScriptRun::previewInputs(TemplateLines lines,
   };
 }
 
+bool ScriptRun::previewHasClip() const {
+  return fields_.join() ? fields_.clips().selectedCount() > 0 : fields_.clips().count() > 0;
+}
+
 bool ScriptRun::destinationMissing() {
   const std::string& dest = fields_.fieldText(Field::Destination);
   // A file of that name is no folder either, but "does not exist" would

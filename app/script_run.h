@@ -118,6 +118,10 @@ class ScriptRun : ModelPart {
   // than those lines, each up to maxLineBytes.
   TemplatePreview preview(std::size_t firstLine, std::size_t lineCount,
                           std::size_t maxLineBytes = kPreviewLineBytes);
+  // Whether preview() has a clip to show the script of: per clip, a clip is
+  // listed; joined, one is selected. Without one the script names no clip,
+  // and there is no picture to render of it.
+  bool previewHasClip() const;
   // The template's place behind the place AviSynth names (line and column,
   // from 1) in the whole script preview() shows now, uncut; nullopt for a
   // line the script does not have.

@@ -925,6 +925,14 @@ void MainWindow::updatePreview() {
 
 void MainWindow::requestPicture() {
   if (preview_->isHidden()) return;
+  // No clip, no script worth a picture: its clip's name would be empty. An
+  // answer still on its way is for a script no longer shown.
+  if (!model_->previewHasClip()) {
+    framePreview_.reset();
+    pictureText_.clear();
+    preview_->framePane()->showNote(QStringLiteral("Choose a clip to see its picture"));
+    return;
+  }
   const CheckerOptions options = model_->scriptCheckOptions();
   // A new helper for another library, or for other clips' folders, where
   // source plugins write their index files.

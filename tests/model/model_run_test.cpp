@@ -141,6 +141,19 @@ TEST_F(Model, TheClipsNameEndsWhereTheUserChose) {
             "Last run: a selected clip has no name for its script; nothing written.");
 }
 
+// The picture needs a clip: per clip one listed, joined one selected.
+TEST_F(Model, ThePictureWaitsForAClip) {
+  start();
+  model.setFieldText(Field::Source, at("/out"));  // an empty folder
+  EXPECT_FALSE(model.previewHasClip());
+  model.setFieldText(Field::Source, clips);
+  EXPECT_TRUE(model.previewHasClip());  // the first listed, none selected
+  model.setJoin(true);
+  EXPECT_FALSE(model.previewHasClip());
+  model.setClipSelected(0, true);
+  EXPECT_TRUE(model.previewHasClip());
+}
+
 // The picture renders the whole script, no line cut as the preview pane cuts
 // them, and AviSynth's place in it maps back to the template in either mode.
 TEST_F(Model, ThePicturesScriptIsUncutAndItsPlacesMapBack) {
