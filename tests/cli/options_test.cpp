@@ -75,6 +75,23 @@ TEST(CliOptions, EachListedOptionIsReadInEveryFormItsHelpShows) {
   }
 }
 
+// --help speaks of this system's places and paths only.
+TEST(CliOptions, TheHelpsPlacesAreThisSystemsOwn) {
+  const std::string& help = helpText();
+#if defined(_WIN32)
+  const char* const own[] = {"%APPDATA%\\Clipquill\\", "-s C:\\clips"};
+  const char* const foreign[] = {"~/", "XDG_CONFIG_HOME", "../share", "/clips"};
+#else
+  const char* const own[] = {"$XDG_CONFIG_HOME/Clipquill/", "-s ~/clips"};
+  const char* const foreign[] = {"C:\\", "%APPDATA%"};
+#endif
+  for (const char* text : own)
+    EXPECT_NE(help.find(text), std::string::npos) << text;
+  for (const char* text : foreign)
+    EXPECT_EQ(help.find(text), std::string::npos) << text;
+  EXPECT_TRUE(help.ends_with("Hall.qtpl\n"));
+}
+
 // The completion's words are made from the table at build time; the build
 // tree's completion is checked as installed by cli_docs_name_every_option.
 TEST(CliOptions, TheManualAndTheCompletionNameEveryOption) {
