@@ -386,9 +386,9 @@ void MainWindow::buildMenus() {
   };
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
   file->setObjectName(QString::fromLatin1(objectNames::kFile1));
-  item(file, loadTemplateAction_, objectNames::kLoadTemplate1, QStringLiteral("Load Template"),
+  item(file, loadTemplateAction_, objectNames::kLoadTemplate1, QStringLiteral("&Load Template"),
        QKeySequence(Qt::CTRL | Qt::Key_L));
-  item(file, saveTemplateAction_, objectNames::kSaveTemplate1, QStringLiteral("Save Template"),
+  item(file, saveTemplateAction_, objectNames::kSaveTemplate1, QStringLiteral("&Save Template"),
        QKeySequence(Qt::CTRL | Qt::Key_S));
   item(file, saveDefaultTemplateAction_, objectNames::kSaveDefaultTemplate1,
        QStringLiteral("Save as &Default Template"), QKeySequence());
