@@ -3,12 +3,12 @@
 
 #include <QColor>
 #include <QDialogButtonBox>
-#include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QVBoxLayout>
 
 #include "ui/object_names.h"
+#include "ui/platform_fonts.h"
 
 namespace clipquill {
 
@@ -21,7 +21,7 @@ ScriptViewDialog::ScriptViewDialog(const QString& title, const QString& text, in
   text_->setAccessibleName(title);
   text_->setReadOnly(true);
   text_->setLineWrapMode(QPlainTextEdit::NoWrap);
-  text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  text_->setFont(editorFont());
   text_->setPlainText(text);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
