@@ -329,7 +329,7 @@ void DialogsTest::saveDialogLeavesTheReplaceQuestionToTheProgram() {
     } else if (auto* dialog = qobject_cast<QFileDialog*>(modal); dialog && !accepted) {
       accepted = true;
       dialog->selectFile(existing.fileName());
-      dialog->accept();
+      QMetaObject::invokeMethod(dialog, "accept");
     }
   });
   poll.start(20);
