@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -319,16 +320,21 @@ void DialogsTest::saveDialogLeavesTheReplaceQuestionToTheProgram() {
   QVERIFY(existing.open(QIODevice::WriteOnly));
   existing.close();
   int questions = 0;
-  bool accepted = false;
+  int ticks = 0;
   QTimer poll;
   connect(&poll, &QTimer::timeout, this, [&] {
     QWidget* modal = QApplication::activeModalWidget();
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
       ++questions;
       box->done(QMessageBox::Yes);
-    } else if (auto* dialog = qobject_cast<QFileDialog*>(modal); dialog && !accepted) {
-      accepted = true;
-      dialog->selectFile(existing.fileName());
+    } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+      // Typed and accepted as the user would, until the dialog closes.
+      if (++ticks > 250) {
+        dialog->reject();
+        return;
+      }
+      if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        name->setText(QStringLiteral("Hall.qtpl"));
       QMetaObject::invokeMethod(dialog, "accept");
     }
   });
