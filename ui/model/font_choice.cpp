@@ -12,18 +12,28 @@ char lower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool sameName(std::string_view a, std::string_view b) {
+}  // namespace
+
+bool sameFamilyName(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
                                             [](char x, char y) { return lower(x) == lower(y); });
 }
-
-}  // namespace
 
 std::optional<std::string> installedFamily(std::string_view name,
                                            std::span<const FontFamily> installed) {
   if (name.empty()) return std::nullopt;
   for (const FontFamily& family : installed) {
-    if (sameName(family.name, name)) return family.name;
+    if (sameFamilyName(family.name, name)) return family.name;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> interfaceFamily(std::string_view systemName,
+                                           std::span<const std::string_view> fallbacks,
+                                           std::span<const FontFamily> installed) {
+  if (auto found = installedFamily(systemName, installed)) return found;
+  for (const std::string_view name : fallbacks) {
+    if (auto found = installedFamily(name, installed)) return found;
   }
   return std::nullopt;
 }

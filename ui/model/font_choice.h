@@ -16,9 +16,19 @@ struct FontFamily {
   bool fixedPitch = false;
 };
 
+// Whether two family names name one family: ASCII case aside, as the
+// system compares them.
+bool sameFamilyName(std::string_view a, std::string_view b);
+
 // The installed family of that name, as the system spells it (names compare
 // without regard to ASCII case); nothing when none is installed.
 std::optional<std::string> installedFamily(std::string_view name,
+                                           std::span<const FontFamily> installed);
+
+// The window's family: the system's own when it is installed, else the
+// first of fallbacks that is; nothing when none is (the toolkit's choice).
+std::optional<std::string> interfaceFamily(std::string_view systemName,
+                                           std::span<const std::string_view> fallbacks,
                                            std::span<const FontFamily> installed);
 
 // The editor's family: the first of preferred that is installed, else the
