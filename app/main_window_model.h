@@ -124,6 +124,10 @@ class MainWindowModel {
   const std::vector<std::string>& recentTemplates() const { return document_.recentTemplates(); }
   KeyScheme keyScheme() const { return document_.keyScheme(); }
   void toggleKeyScheme() { document_.toggleKeyScheme(); }
+  NameEnd nameEnd() const { return context_.state.nameEnd; }
+  void toggleNameEnd() { document_.toggleNameEnd(); }
+  // The rule for this run alone, stored nowhere (the command line's option).
+  void setNameEnd(NameEnd end) { context_.state.nameEnd = end; }
   std::string dialogFolder() { return document_.dialogFolder(); }
   std::string saveDialogFolder() { return document_.saveDialogFolder(); }
   void loadTemplateFrom(const std::string& path) { document_.loadTemplateFrom(path); }
@@ -136,6 +140,7 @@ class MainWindowModel {
                           std::size_t maxLineBytes = kPreviewLineBytes) {
     return run_.preview(firstLine, lineCount, maxLineBytes);
   }
+  bool previewHasClip() const { return run_.previewHasClip(); }
   std::optional<TemplatePlace> templatePlaceOf(int line, int column) {
     return run_.templatePlaceOf(line, column);
   }

@@ -36,7 +36,10 @@ struct ModelState {
   std::string templateName;
   std::string settingsFolder;  // of the template's settings file
   std::string settingsName;
-  ScriptState script;     // the folders and names of the last run's script
+  ScriptState script;  // the folders and names of the last run's script
+  // Where each clip's name ends in per-clip script names; the window keeps
+  // the user's choice, the command line sets it per run.
+  NameEnd nameEnd = NameEnd::FirstDot;
   bool modified = false;  // unsaved changes
   bool starting = false;  // the start-up load is running
 };

@@ -14,6 +14,7 @@
 #include "app/script_run.h"
 #include "check/check_advice.h"
 #include "core/constants.h"
+#include "core/messages.h"
 #include "core/naming.h"
 #include "core/paths.h"
 #include "core/utf8_path.h"
@@ -63,6 +64,8 @@ RunJob ScriptRun::startRun() {
   job.nameText_ = fields_.fieldText(Field::ScriptName);
   job.selectedClips_ = fields_.clips().selectedEntries();
   job.join_ = fields_.join();
+  job.nameEnd_ = state_.nameEnd;
+  job.destinationMissing_ = destinationMissing();
   return job;
 }
 
@@ -74,6 +77,8 @@ void RunJob::run(UserPort& user, RunProgress* progress) {
       .nameText = nameText_,
       .selectedClips = selectedClips_,
       .join = join_,
+      .nameEnd = nameEnd_,
+      .destinationMissing = destinationMissing_,
   };
   ScriptGenerator generator(files_, user, listed_, progress);
   try {
@@ -97,7 +102,7 @@ RunOutcome ScriptRun::finishRun(RunJob& job) {
   } notify{user_};
   if (job.otherFailure_) std::rethrow_exception(job.otherFailure_);
   const RunOutcome outcome = job.error_ ? RunOutcome::Completed : job.outcome_;
-  const bool refused = outcome == RunOutcome::NoDestination || outcome == RunOutcome::NameClash;
+  const bool refused = refusedBeforeStart(outcome);
   lastRun_ = LastRun{.outcome = outcome,
                      .report = job.report_,
                      .folder = refused ? "" : state_.script.destFolder,
@@ -134,7 +139,19 @@ ScriptInputs ScriptRun::previewInputs(TemplateLines lines,
       .nameText = fields_.fieldText(Field::ScriptName),
       .selectedClips = selected,
       .join = fields_.join(),
+      .nameEnd = state_.nameEnd,
   };
+}
+
+bool ScriptRun::previewHasClip() const {
+  return fields_.join() ? fields_.clips().selectedCount() > 0 : fields_.clips().count() > 0;
+}
+
+bool ScriptRun::destinationMissing() {
+  const std::string& dest = fields_.fieldText(Field::Destination);
+  // A file of that name is no folder either, but "does not exist" would
+  // mislead: the run's own error says what is wrong with it.
+  return !dest.empty() && folders_.kind(dest) == PathKind::Missing;
 }
 
 std::optional<TemplatePlace> ScriptRun::templatePlaceOf(int line, int column) {
@@ -154,10 +171,23 @@ TemplatePreview ScriptRun::preview(std::size_t firstLine, std::size_t lineCount,
   const std::vector<std::string> selected = fields_.clips().selectedEntries();
   const std::string clip = previewClip(selected);
   shown.script = previewScript(previewInputs(lines, selected), clip, maxLineBytes);
+  const std::string& pattern = fields_.fieldText(Field::ScriptName);
+  if (!fields_.join()) {
+    shown.otherNameEnd = state_.nameEnd == NameEnd::FirstDot ? NameEnd::LastDot : NameEnd::FirstDot;
+    std::string other = PerClipScriptName(pattern, clip, shown.otherNameEnd).scriptFile;
+    if (other != shown.script.scriptFile) shown.otherScriptFile = std::move(other);
+  }
   if (fields_.fieldText(Field::Destination).empty()) {
     shown.note = "No destination folder: the run would write nothing.";
+  } else if (destinationMissing()) {
+    shown.note = msg::noSuchDestination(fields_.fieldText(Field::Destination)) +
+                 " The run would write nothing.";
   } else if (!fields_.join() && selected.empty()) {
     shown.note = "No clip selected: the run would write nothing.";
+  } else if (!fields_.join() && IsNamelessScript(shown.script.scriptFile)) {
+    shown.note = "The clip " + clip +
+                 " has no name to give its script (a name of dots alone, or no dot): the run "
+                 "would write nothing.";
   } else if (!fields_.join()) {
     // The run refuses clips that share a script name, so the user learns it
     // here first.
@@ -167,8 +197,7 @@ TemplatePreview ScriptRun::preview(std::size_t firstLine, std::size_t lineCount,
         selfSeen = true;
         continue;
       }
-      if (PerClipScriptName(fields_.fieldText(Field::ScriptName), entry).scriptFile ==
-          shown.script.scriptFile) {
+      if (PerClipScriptName(pattern, entry, state_.nameEnd).scriptFile == shown.script.scriptFile) {
         shown.clash = true;
         shown.note = "Another selected clip, " + entry +
                      ", also gets this script name: the run would write nothing.";
@@ -215,6 +244,8 @@ std::string ScriptRun::runStatus() const {
   if (run.outcome == RunOutcome::NoDestination) return "Last run: no destination folder.";
   if (run.outcome == RunOutcome::NameClash)
     return "Last run: selected clips share script names; nothing written.";
+  if (run.outcome == RunOutcome::NamelessClip)
+    return "Last run: a selected clip has no name for its script; nothing written.";
   const RunReport& report = run.report;
   if (report.written == 0 && report.kept == 0 && report.stoppedAt.empty() && run.error.empty())
     return "Last run: no clip selected.";

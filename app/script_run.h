@@ -35,6 +35,10 @@ struct TemplatePreview {
   bool clash = false;    // another selected clip gets the same script name
   std::string note;      // empty when the run would write this script; else why it would not
   std::size_t firstLine = 0;
+  // Per clip, the script's name under the other rule of where a clip's name
+  // ends, when it differs from the one the run would use; else empty.
+  std::string otherScriptFile;
+  NameEnd otherNameEnd = NameEnd::LastDot;
 };
 
 // The last "Create Script(s)", as the window sums it up.
@@ -81,6 +85,8 @@ class RunJob {
   std::string nameText_;
   std::vector<std::string> selectedClips_;
   bool join_ = false;
+  NameEnd nameEnd_ = NameEnd::FirstDot;
+  bool destinationMissing_ = false;
 
   ScriptState state_;
   Listed listed_;
@@ -112,6 +118,10 @@ class ScriptRun : ModelPart {
   // than those lines, each up to maxLineBytes.
   TemplatePreview preview(std::size_t firstLine, std::size_t lineCount,
                           std::size_t maxLineBytes = kPreviewLineBytes);
+  // Whether preview() has a clip to show the script of: per clip, a clip is
+  // listed; joined, one is selected. Without one the script names no clip,
+  // and there is no picture to render of it.
+  bool previewHasClip() const;
   // The template's place behind the place AviSynth names (line and column,
   // from 1) in the whole script preview() shows now, uncut; nullopt for a
   // line the script does not have.
@@ -154,6 +164,8 @@ class ScriptRun : ModelPart {
   // The clip a per-clip preview is of.
   std::string previewClip(const std::vector<std::string>& selected) const;
   ScriptInputs previewInputs(TemplateLines lines, const std::vector<std::string>& selected) const;
+  // Whether the destination field names a folder that is not there.
+  bool destinationMissing();
 
   class CreatedLines : public CreatedScriptsList {
    public:

@@ -85,6 +85,7 @@ void TemplateDocument::useUserSettings(UserSettings* settings) {
   recent_ = settings_->list(kRecentTemplatesKey);
   if (recent_.size() > kRecentTemplates) recent_.resize(kRecentTemplates);
   keyScheme_ = settings_->flag(kStandardKeysKey, false) ? KeyScheme::Desktop : KeyScheme::Specified;
+  state_.nameEnd = settings_->flag(kNameToLastDotKey, false) ? NameEnd::LastDot : NameEnd::FirstDot;
   user_.shown(Shown::RecentTemplates);
   user_.shown(Shown::KeyScheme);
 }
@@ -93,6 +94,11 @@ void TemplateDocument::toggleKeyScheme() {
   keyScheme_ = keyScheme_ == KeyScheme::Desktop ? KeyScheme::Specified : KeyScheme::Desktop;
   if (settings_) settings_->setFlag(kStandardKeysKey, keyScheme_ == KeyScheme::Desktop);
   user_.shown(Shown::KeyScheme);
+}
+
+void TemplateDocument::toggleNameEnd() {
+  state_.nameEnd = state_.nameEnd == NameEnd::LastDot ? NameEnd::FirstDot : NameEnd::LastDot;
+  if (settings_) settings_->setFlag(kNameToLastDotKey, state_.nameEnd == NameEnd::LastDot);
 }
 
 // --- Option flags ---------------------------------------------------------

@@ -75,14 +75,17 @@ class TemplateDocument : ModelPart {
   void toggleSaveInis();
 
   // The per-user settings, if the front end keeps any (the command line does
-  // not): the recent templates and the keyboard scheme are read from them
-  // now, and written at each change. settings must outlive the model.
+  // not): the recent templates, the keyboard scheme and where clips' names
+  // end are read from them now, and written at each change. settings must outlive the model.
   void useUserSettings(UserSettings* settings);
   // The templates last loaded or saved, the latest first.
   const std::vector<std::string>& recentTemplates() const { return recent_; }
   KeyScheme keyScheme() const { return keyScheme_; }
   // Options > the desktop's standard keys, kept per user.
   void toggleKeyScheme();
+  // Options > the clip's name to its last dot (else its first), kept per
+  // user.
+  void toggleNameEnd();
   // Where the open and save dialogs start: the current template's folder,
   // else the home folder.
   std::string dialogFolder();

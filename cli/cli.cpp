@@ -426,6 +426,9 @@ bool Run::fillFields() {
   }
   if (!type(Field::ScriptName, opts_.name) || !type(Field::Destination, opts_.dest)) return false;
   if (opts_.join) model_.setJoin(true);
+  // The window's own choice is the window's: a batch names its scripts the
+  // same whatever was last clicked there.
+  model_.setNameEnd(opts_.nameToLastDot ? NameEnd::LastDot : NameEnd::FirstDot);
   if (opts_.loadInis && *opts_.loadInis != model_.optionFlags().loadInis) {
     model_.event([&] { model_.toggleLoadInis(); });
   }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "check/sandbox.h"
+#include "cli/help_places.h"
 #include "core/paths.h"
 
 namespace clipquill::cli {
@@ -25,6 +26,9 @@ constexpr OptionRow kOptions[] = {
     {OptionId::Name, 'n', "name", "PATTERN", "name for script(s)"},
     {OptionId::Dest, 'd', "dest", "DIR", "destination folder for scripts"},
     {OptionId::Join, 'j', "join", "", "one joined script for all the clips"},
+    {OptionId::NameToLastDot, '\0', "name-to-last-dot", "",
+     "each clip's name ends at its last dot, not its first\n"
+     "(Show.S01E01.avi: Show.S01E01, not Show)"},
     {OptionId::Clip, 'c', "clip", "NAME", "use this clip of the list (repeatable); default: all"},
     {OptionId::List, '\0', "list", "", "print the clip list, write nothing"},
     {OptionId::Show, '\0', "show", "", "print the fields, filters and template as JSON"},
@@ -92,14 +96,7 @@ constexpr std::string_view kUsage = "clipquill-cli [OPTIONS] [TEMPLATE]";
 constexpr std::string_view kCheckOnlyUsage = "clipquill-cli --check-only [OPTIONS] FILE.avs...";
 
 constexpr std::string_view kHelpHead =
-    R"(Write AviSynth scripts from a template: one per clip, or one joined script.
-
-TEMPLATE is loaded with its settings file as at the window's start-up; without
-it, the first DefaultTemplate.qtpl found in $XDG_CONFIG_HOME/Clipquill/ (or
-~/.config/Clipquill/), beside the program, or in ../share/clipquill/ from the
-program's folder. The options then fill the fields.
-
-)";
+    "Write AviSynth scripts from a template: one per clip, or one joined script.\n\n";
 
 constexpr std::string_view kHelpTail = R"(
 Exit status: 0 done, 1 error, 2 usage error or no AviSynth+ to check with,
@@ -107,8 +104,6 @@ Exit status: 0 done, 1 error, 2 usage error or no AviSynth+ to check with,
 A second TEMPLATE is a usage error (the window would ignore both).
 
 Examples:
-  clipquill-cli -s ~/clips -e avi -d ~/scripts Hall.qtpl
-  clipquill-cli --join -n all -c a.avi -c b.avi -d out --dry-run Hall.qtpl
 )";
 
 // The column where the options' help starts.
@@ -282,7 +277,8 @@ const std::string& optionSynopsis() {
 const std::string& helpText() {
   static const std::string help = "Usage: " + std::string(kUsage) + "\n       " +
                                   std::string(kCheckOnlyUsage) + '\n' + std::string(kHelpHead) +
-                                  optionSynopsis() + std::string(kHelpTail);
+                                  std::string(helpTemplateSearch()) + '\n' + optionSynopsis() +
+                                  std::string(kHelpTail) + std::string(helpExamples());
   return help;
 }
 
@@ -347,6 +343,7 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
   }
   if (result.count(OptionId::Clip)) opts.clips = result.all(OptionId::Clip);
   opts.join = result.count(OptionId::Join) != 0;
+  opts.nameToLastDot = result.count(OptionId::NameToLastDot) != 0;
 
   int actions = 0;
   const auto action = [&](OptionId option, Action which) {

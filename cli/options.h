@@ -36,6 +36,8 @@ struct Options {
   std::optional<std::string> name;
   std::optional<std::string> dest;
   bool join = false;
+  // Each clip's name ends at its last dot, not its first: this run only.
+  bool nameToLastDot = false;
   std::vector<std::string> clips;
   Action action = Action::Create;
   std::string savePath;
@@ -74,6 +76,7 @@ enum class OptionId {
   Name,
   Dest,
   Join,
+  NameToLastDot,
   Clip,
   List,
   Show,

@@ -37,14 +37,30 @@ RunOutcome ScriptGenerator::run(const ScriptInputs& in, ScriptState& state) {
     user_.messageBox(MessageKind::Error, Buttons::Ok, msg::kNoDestination);
     return RunOutcome::NoDestination;
   }
+  if (in.destinationMissing) {
+    user_.messageBox(MessageKind::Error, Buttons::Ok, msg::noSuchDestination(in.destText));
+    return RunOutcome::NoDestination;
+  }
   // Two clips with one script name would have the second script replace the
   // first, asked about as an old file although this run wrote it: refused
   // whole, before anything is touched.
   if (!in.join) {
+    // A clip without a name would give a script called ".avs" alone, which
+    // names nothing and which every such clip would share.
+    std::vector<std::string> nameless;
+    for (const std::string& clip : in.selectedClips) {
+      if (IsNamelessScript(PerClipScriptName(in.nameText, clip, in.nameEnd).scriptFile))
+        nameless.push_back(clip);
+    }
+    if (!nameless.empty()) {
+      user_.messageBox(MessageKind::Error, Buttons::Ok, msg::namelessClips(nameless));
+      return RunOutcome::NamelessClip;
+    }
     if (const std::vector<ScriptNameClash> clashes =
-            PerClipNameClashes(in.nameText, in.selectedClips);
+            PerClipNameClashes(in.nameText, in.selectedClips, in.nameEnd);
         !clashes.empty()) {
-      user_.messageBox(MessageKind::Error, Buttons::Ok, msg::scriptNameClashes(clashes));
+      const bool hint = in.nameEnd == NameEnd::FirstDot && LastDotWouldHelp(in.nameText, clashes);
+      user_.messageBox(MessageKind::Error, Buttons::Ok, msg::scriptNameClashes(clashes, hint));
       return RunOutcome::NameClash;
     }
   }
@@ -131,11 +147,11 @@ RunOutcome ScriptGenerator::writeMultipleScripts(const ScriptInputs& in, ScriptS
   const bool several = in.selectedClips.size() > 1;
   for (const std::string& clip : in.selectedClips) {
     if (progress_ && !progress_->proceed(done, in.selectedClips.size())) {
-      report_.stoppedAt = PerClipScriptName(state.namePattern, clip).scriptFile;
+      report_.stoppedAt = PerClipScriptName(state.namePattern, clip, in.nameEnd).scriptFile;
       return RunOutcome::Cancelled;
     }
     state.clipFile = clip;
-    PerClipName name = PerClipScriptName(state.namePattern, clip);
+    PerClipName name = PerClipScriptName(state.namePattern, clip, in.nameEnd);
     state.clipBase = std::move(name.clipBase);
     state.scriptFile = std::move(name.scriptFile);
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/naming.h"
 #include "core/script_files.h"
 #include "core/template_lines.h"
 #include "core/user_port.h"
@@ -23,6 +24,10 @@ struct ScriptInputs {
   std::string_view nameText;
   std::span<const std::string> selectedClips;  // the selected clips, in list order
   bool join = false;
+  NameEnd nameEnd = NameEnd::FirstDot;  // where each clip's name ends, per clip
+  // The destination folder was found missing as the run started: refused
+  // with the folder named, rather than failing at the first script's name.
+  bool destinationMissing = false;
 };
 
 // The main window's fields that a run sets; they keep the last run's values.
@@ -31,7 +36,7 @@ struct ScriptState {
   std::string sourceFolder;  // ends in the separator
   std::string namePattern;
   std::string clipFile;    // the clip being written
-  std::string clipBase;    // its name before its first "."
+  std::string clipBase;    // its name, before its first (or last) "."
   std::string scriptFile;  // the script being written
 };
 
@@ -45,11 +50,19 @@ class CreatedScriptsList {
 
 enum class RunOutcome {
   Completed,
-  NoDestination,      // refused before anything was touched
+  NoDestination,      // none given, or none there: refused before anything was touched
   OverwriteDeclined,  // the user declined to replace a script; the run ended there
   Cancelled,          // the user stopped the run between two scripts
   NameClash,          // selected clips would share a script name; nothing was written
+  NamelessClip,       // a selected clip's script would be ".avs" alone; nothing was written
 };
+
+// Whether the run was refused before it touched anything, the created-scripts
+// list included.
+inline bool refusedBeforeStart(RunOutcome outcome) {
+  return outcome == RunOutcome::NoDestination || outcome == RunOutcome::NameClash ||
+         outcome == RunOutcome::NamelessClip;
+}
 
 // What a run did, for the summary the window shows after it.
 struct RunReport {

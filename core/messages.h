@@ -14,10 +14,20 @@ namespace clipquill::msg {
 inline constexpr std::string_view kNoDestination =
     "You must specify a destination for the script(s).";
 inline constexpr std::string_view kScriptsCreatedHeading = "Script(s) Created:";
+// A destination folder that is not there.
+std::string noSuchDestination(std::string_view folder);
 
 // A per-clip run refused because clips would share script names: what is
-// wrong, then one line per shared name with the clips that get it.
-std::string scriptNameClashes(std::span<const ScriptNameClash> clashes);
+// wrong, then one line per shared name with the clips that get it. With
+// lastDotHint, it says that ending the clips' names at their last dot would
+// tell them apart.
+std::string scriptNameClashes(std::span<const ScriptNameClash> clashes, bool lastDotHint = false);
+// A per-clip run refused because clips have no name to give their scripts.
+std::string namelessClips(std::span<const std::string> clips);
+// The option that ends each clip's name at its last dot, as the window's menu
+// and the command line name it.
+inline constexpr std::string_view kNameToLastDotCaption = "Clip Name to Last Dot";
+inline constexpr std::string_view kNameToLastDotOption = "--name-to-last-dot";
 
 // The question asked before a script or a template replaces an existing file.
 std::string overwriteQuestion(std::string_view path);

@@ -2,17 +2,24 @@
 #include "core/naming.h"
 
 #include <unordered_map>
+#include <unordered_set>
 
 #include "core/constants.h"
 
 namespace clipquill {
 
-PerClipName PerClipScriptName(std::string_view pattern, std::string_view clipFile) {
-  PerClipName result;
-  const auto dot = clipFile.find('.');
+std::string ClipBase(std::string_view clipFile, NameEnd end) {
+  const auto dot = end == NameEnd::FirstDot ? clipFile.find('.') : clipFile.rfind('.');
   // A name without any "." has an empty base, not the whole name.
-  result.clipBase =
-      dot == std::string_view::npos ? std::string() : std::string(clipFile.substr(0, dot));
+  if (dot == std::string_view::npos) return {};
+  const std::string_view base = clipFile.substr(0, dot);
+  if (base.find_first_not_of('.') == std::string_view::npos) return {};
+  return std::string(base);
+}
+
+PerClipName PerClipScriptName(std::string_view pattern, std::string_view clipFile, NameEnd end) {
+  PerClipName result;
+  result.clipBase = ClipBase(clipFile, end);
 
   if (pattern.empty()) {
     result.scriptFile = result.clipBase;
@@ -34,21 +41,36 @@ std::string JoinedScriptName(std::string_view nameText) {
   return name;
 }
 
+bool IsNamelessScript(std::string_view scriptFile) {
+  return scriptFile == kScriptExt;
+}
+
 std::vector<ScriptNameClash> PerClipNameClashes(std::string_view pattern,
-                                                std::span<const std::string> clips) {
+                                                std::span<const std::string> clips, NameEnd end) {
   // Each name's clips, gathered in one pass; only names with two or more
   // are kept, in the order they first came up.
   std::vector<ScriptNameClash> named;
   std::unordered_map<std::string, std::size_t> byName;
   byName.reserve(clips.size());
   for (const std::string& clip : clips) {
-    std::string name = PerClipScriptName(pattern, clip).scriptFile;
+    std::string name = PerClipScriptName(pattern, clip, end).scriptFile;
     const auto [it, added] = byName.try_emplace(name, named.size());
     if (added) named.push_back({std::move(name), {}});
     named[it->second].clips.push_back(clip);
   }
   std::erase_if(named, [](const ScriptNameClash& entry) { return entry.clips.size() < 2; });
   return named;
+}
+
+bool LastDotWouldHelp(std::string_view pattern, std::span<const ScriptNameClash> clashes) {
+  for (const ScriptNameClash& clash : clashes) {
+    std::unordered_set<std::string> names;
+    for (const std::string& clip : clash.clips) {
+      names.insert(PerClipScriptName(pattern, clip, NameEnd::LastDot).scriptFile);
+      if (names.size() > 1) return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace clipquill

@@ -19,7 +19,9 @@ enum class RegistryValueType { Dword, String, Other };
 
 struct RegistryValue {
   RegistryValueType type;
-  std::string data;  // the raw bytes; a DWORD is 4 bytes, little-endian
+  // A DWORD's 4 bytes, little-endian; a string's text in UTF-8, without the
+  // NUL the registry ends it with; any other type's raw bytes.
+  std::string data;
   bool operator==(const RegistryValue&) const = default;
 };
 

@@ -29,6 +29,7 @@
 #include "ui/message_boxes.h"
 #include "ui/model/program_args.h"
 #include "ui/model/startup.h"
+#include "ui/platform_fonts.h"
 #include "ui/platform_paths.h"
 #include "ui/qt_text.h"
 #include "ui/splash_screen.h"
@@ -152,6 +153,7 @@ int runClipquill(int argc, char** argv) {
   qInstallMessageHandler(quietPlatformMessages);
   QApplication app(argc, argv);
   qInstallMessageHandler(nullptr);
+  usePlatformFonts(app);
   // Wayland finds the desktop entry, and with it the icon, by this name.
   QGuiApplication::setDesktopFileName(QStringLiteral("org.clipquill.Clipquill"));
   // The about box's icon stands for the program in the task bar as well.

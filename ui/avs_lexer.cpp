@@ -2,7 +2,8 @@
 #include "ui/avs_lexer.h"
 
 #include <QColor>
-#include <QFontDatabase>
+
+#include "ui/platform_fonts.h"
 
 namespace clipquill {
 
@@ -121,7 +122,7 @@ void AvsLexer::usePalette(const QPalette& palette) {
   const QColor paper = palette.color(QPalette::Base);
   const QColor text = palette.color(QPalette::Text);
   const bool dark = paper.lightness() < 128;
-  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  QFont font = editorFont();
   setDefaultPaper(paper);
   setDefaultColor(text);
   setDefaultFont(font);

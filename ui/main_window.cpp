@@ -412,9 +412,9 @@ void MainWindow::buildMenus() {
   };
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
   file->setObjectName(QString::fromLatin1(objectNames::kFile1));
-  item(file, loadTemplateAction_, objectNames::kLoadTemplate1, QStringLiteral("Load Template"),
+  item(file, loadTemplateAction_, objectNames::kLoadTemplate1, QStringLiteral("&Load Template"),
        QKeySequence(Qt::CTRL | Qt::Key_L));
-  item(file, saveTemplateAction_, objectNames::kSaveTemplate1, QStringLiteral("Save Template"),
+  item(file, saveTemplateAction_, objectNames::kSaveTemplate1, QStringLiteral("&Save Template"),
        QKeySequence(Qt::CTRL | Qt::Key_S));
   item(file, saveDefaultTemplateAction_, objectNames::kSaveDefaultTemplate1,
        QStringLiteral("Save as &Default Template"), QKeySequence());
@@ -768,8 +768,7 @@ void MainWindow::runCreateScripts() {
   // A run refused before it began (no destination, names shared) listed
   // nothing new: the list it left is not checked again.
   const std::optional<LastRun>& last = model_->lastRun();
-  const bool refused = last && (last->outcome == RunOutcome::NoDestination ||
-                                last->outcome == RunOutcome::NameClash);
+  const bool refused = last && refusedBeforeStart(last->outcome);
   if (createdShown_ && !refused) {
     checkMarks_->start(model_->scriptCheckOptions(), model_->state().script.destFolder,
                        model_->createdScripts());
@@ -973,6 +972,14 @@ void MainWindow::updatePreview() {
 
 void MainWindow::requestPicture() {
   if (preview_->isHidden()) return;
+  // No clip, no script worth a picture: its clip's name would be empty. An
+  // answer still on its way is for a script no longer shown.
+  if (!model_->previewHasClip()) {
+    framePreview_.reset();
+    pictureText_.clear();
+    preview_->framePane()->showNote(QStringLiteral("Choose a clip to see its picture"));
+    return;
+  }
   const CheckerOptions options = model_->scriptCheckOptions();
   // A new helper for another library, or for other clips' folders, where
   // source plugins write their index files.

@@ -303,6 +303,7 @@ class MainWindow : public QMainWindow, private FrontEnd, private TemplateSource 
   void noticeLongRun(qint64 tookMs, bool stopped);
   QMenu* recentMenu_ = nullptr;
   QAction* standardKeysAction_ = nullptr;
+  QAction* nameToLastDotAction_ = nullptr;
   QAction* createScriptsAction_ = nullptr;
   bool placed_ = false;
   bool fitPanes_ = false;      // the first show fits the window to its panes

@@ -82,6 +82,16 @@ void MainWindow::bindDesktop() {
     model_->toggleKeyScheme();
     noteOption(standardKeysAction_->text(), model_->keyScheme() == KeyScheme::Desktop);
   });
+  // Where a clip's name ends, kept per user as the keys are.
+  nameToLastDotAction_ = options->addAction(QStringLiteral("Clip &Name to Last Dot"));
+  nameToLastDotAction_->setObjectName(QString::fromLatin1(objectNames::kNameToLastDot1));
+  nameToLastDotAction_->setCheckable(true);
+  connect(nameToLastDotAction_, &QAction::triggered, this, [this] {
+    model_->toggleNameEnd();
+    nameToLastDotAction_->setChecked(model_->nameEnd() == NameEnd::LastDot);
+    noteOption(nameToLastDotAction_->text(), model_->nameEnd() == NameEnd::LastDot);
+    schedulePreview();
+  });
   // The option flags say what a key (or a click) made of them.
   connect(loadInisAction_, &QAction::triggered, this,
           [this] { noteOption(loadInisAction_->text(), model_->optionFlags().loadInis); });
@@ -99,6 +109,7 @@ void MainWindow::bindDesktop() {
   clipList_->setAcceptDrops(true);
 
   model_->useUserSettings(&userSettings());
+  nameToLastDotAction_->setChecked(model_->nameEnd() == NameEnd::LastDot);
   placeOnScreen();
 }
 

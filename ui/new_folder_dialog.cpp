@@ -17,7 +17,7 @@ namespace clipquill {
 
 NewFolderDialog::NewFolderDialog(QWidget* parent) : QDialog(parent, kDialogFrame) {
   setObjectName(objectNames::kTNewFolderDlg);
-  setWindowTitle("Dialog");
+  setWindowTitle("New Folder");
 
   frame_ = new QFrame(this);
   frame_->setObjectName(objectNames::kBevel1);

@@ -92,6 +92,7 @@ inline constexpr char kUsing1[] = "Using1";                      // usageAction_
 inline constexpr char kAbout1[] = "About1";                      // aboutAction_
 inline constexpr char kRecentTemplates1[] = "RecentTemplates1";  // recentMenu_
 inline constexpr char kStandardKeys1[] = "StandardKeys1";        // standardKeysAction_
+inline constexpr char kNameToLastDot1[] = "NameToLastDot1";      // nameToLastDotAction_
 inline constexpr char kCreateScripts1[] = "CreateScripts1";      // createScriptsAction_
 inline constexpr char kCreateScriptsProgress[] =
     "CreateScriptsProgress";  // the run's progress dialog

@@ -47,6 +47,12 @@ void PreviewPane::showPreview(const TemplatePreview& preview, bool utf8) {
     title += QStringLiteral(" in ") +
              shown(script.path.substr(0, script.path.size() - script.scriptFile.size()));
   }
+  if (!preview.otherScriptFile.empty()) {
+    title += (preview.otherNameEnd == NameEnd::LastDot
+                  ? QStringLiteral(" (with the clip's name to its last dot: ")
+                  : QStringLiteral(" (with the clip's name to its first dot: ")) +
+             shown(preview.otherScriptFile) + QLatin1Char(')');
+  }
   if (script.cutLines > 0) {
     title += QStringLiteral(" (lines cut after %1 KiB)").arg(kPreviewLineBytes / 1024);
   }

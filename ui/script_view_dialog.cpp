@@ -3,13 +3,13 @@
 
 #include <QColor>
 #include <QDialogButtonBox>
-#include <QFontDatabase>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QVBoxLayout>
 
 #include "ui/object_names.h"
+#include "ui/platform_fonts.h"
 #include "ui/script_text_view.h"
 
 namespace clipquill {
@@ -30,7 +30,7 @@ ScriptViewDialog::ScriptViewDialog(const QString& name, const QString& problem, 
   text_->setAccessibleDescription(problem);
   text_->setReadOnly(true);
   text_->setLineWrapMode(QPlainTextEdit::NoWrap);
-  text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  text_->setFont(editorFont());
   text_->setPlainText(text);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

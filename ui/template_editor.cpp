@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDropEvent>
-#include <QFontDatabase>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -13,6 +12,7 @@
 
 #include "ui/avs_lexer.h"
 #include "ui/editor_accessible.h"
+#include "ui/platform_fonts.h"
 #include "ui/qt_text.h"
 
 namespace clipquill {
@@ -347,7 +347,7 @@ void TemplateEditor::usePalette() {
   setCaretLineBackgroundColor(line);
   setMarginsBackgroundColor(p.color(QPalette::Window));
   setMarginsForegroundColor(p.color(QPalette::WindowText));
-  setMarginsFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  setMarginsFont(editorFont());
   setSelectionBackgroundColor(p.color(QPalette::Highlight));
   setSelectionForegroundColor(p.color(QPalette::HighlightedText));
   setMatchedBraceBackgroundColor(p.color(QPalette::Highlight).lighter(140));

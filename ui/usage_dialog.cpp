@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <string>
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -11,6 +12,7 @@
 #include "resources/embedded.h"
 #include "ui/dialog_frame.h"
 #include "ui/model/placement.h"
+#include "ui/model/usage_text.h"
 #include "ui/object_names.h"
 #include "ui/screen_centre.h"
 
@@ -35,7 +37,7 @@ void UsageDialog::placeBesideOwner() {
 }
 
 UsageDialog::UsageDialog(QWidget* parent) : MenuDialog(parent, kDialogFrame) {
-  setWindowTitle(QStringLiteral("Dialog"));
+  setWindowTitle(QStringLiteral("Using Clipquill"));
   setModal(false);
 
   text_ = new QPlainTextEdit(this);
@@ -46,7 +48,7 @@ UsageDialog::UsageDialog(QWidget* parent) : MenuDialog(parent, kDialogFrame) {
   text_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   // Reachable by a click (to select and copy), never by Tab.
   text_->setFocusPolicy(Qt::ClickFocus);
-  const std::string_view text = resources::usageText();
+  const std::string text = fillUsagePlaces(resources::usageText(), systemUsagePlaces());
   text_->setPlainText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 
   closeButton_ = new QPushButton(QStringLiteral("Close"), this);

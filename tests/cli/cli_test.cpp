@@ -125,6 +125,26 @@ TEST_F(CliTest, CreatesScriptsFromTheOptionsWhateverTheirOrder) {
   }
 }
 
+// Clips whose names hold dots share one script name under the first-dot
+// rule, and the refusal names the option that tells them apart.
+TEST_F(CliTest, NameToLastDotGivesDottedClipsTheirOwnScripts) {
+  for (const char* clip : {"Show.S01E01.avi", "Show.S01E02.avi"})
+    writeFile(at("clips/") + clip, "");
+  const std::vector<std::string> args{"-s", "clips", "-p", "Show", "-d", "out", "t.qtpl"};
+  const Result refused = run(args);
+  EXPECT_EQ(refused.status, kExitError);
+  EXPECT_NE(refused.err.find("(--name-to-last-dot on the command line)"), std::string::npos)
+      << refused.err;
+  EXPECT_TRUE(listFolder(at("out")).empty());
+
+  std::vector<std::string> lastDot = args;
+  lastDot.insert(lastDot.begin(), "--name-to-last-dot");
+  const Result written = run(lastDot);
+  EXPECT_EQ(written.status, kExitDone) << written.err;
+  EXPECT_EQ(written.out, "Script(s) Created:\nShow.S01E01.avs\nShow.S01E02.avs\n");
+  EXPECT_EQ(readFile(at("out/Show.S01E02.avs")), script(quoted("Show.S01E02.avi")));
+}
+
 TEST_F(CliTest, FailuresWriteNothing) {
   struct Row {
     std::vector<std::string> args;
@@ -274,12 +294,13 @@ TEST_F(CliTest, DryRunEndsAsTheRealRunWould) {
   };
   const std::vector<Row> rows{
       {{}, false, false, kExitDone, "@a.avs\n@b.avs\n", ""},
+      // A destination that is not there is named, before any script.
       {{"-d", "nothere"},
        false,
        false,
        kExitError,
        "",
-       "nothere" + kSeparator + "a.avs: " + std::string(kMissingParent) + "\n"},
+       "The destination folder \"" + at("nothere") + "\" does not exist.\n"},
       {{"-d", "t.qtpl"},
        false,
        false,
@@ -315,7 +336,7 @@ TEST_F(CliTest, DryRunEndsAsTheRealRunWould) {
       out.replace(at_, 1, at("out/"));
     EXPECT_EQ(dry.status, row.status) << dry.err;
     EXPECT_EQ(dry.out, out);
-    EXPECT_NE(dry.err.find(row.err), std::string::npos) << dry.err;
+    EXPECT_NE(dry.err.find(row.err), std::string::npos) << dry.err << " lacks " << row.err;
     EXPECT_EQ(listFolder(at("out")),
               row.existing ? std::vector<std::string>{"a.avs"} : std::vector<std::string>{});
     if (row.existing) {
@@ -379,7 +400,7 @@ TEST_F(CliTest, ErrorsNameWhatTheyAreAbout) {
            "clipquill-cli: --no-ini loads t.qtpl without its settings file.\n"},
       {{"-s", "clips", "-c", "a.avi", "-d", "out/a.avs/x", "t.qtpl"},
        "",
-       "clipquill-cli: out/a.avs/x/a.avs: Invalid filename.\n"},
+       "clipquill-cli: The destination folder \"@out/a.avs/x\" does not exist.\n"},
   };
   writeFile(at("out/a.avs"), "a file in the way");
   for (const Row& row : rows) {

@@ -101,10 +101,14 @@ TEST_F(CliWin32Test, FailuresNameTheirPathAndWindowsNumber) {
   } rows[] = {
       {{"-s", "nothere", "-d", "out", stem_ + ".qtpl"},
        "clipquill-cli: --source '" + at("nothere") + "': File not found.\n"},
+      // A destination that is not there (a file in its way, a name no
+      // folder can have) is named before any script.
       {{"-s", "clips", "-c", "a.avi", "-d", "out\\a.avs\\x", stem_ + ".qtpl"},
-       "clipquill-cli: out\\a.avs\\x\\a.avs: Invalid filename.\n"},
+       "clipquill-cli: The destination folder \"" + at("out\\a.avs\\x") + "\" does not exist.\n"},
       {{"-s", "clips", "-c", "a.avi", "-d", "o<t", stem_ + ".qtpl"},
-       "clipquill-cli: o<t\\a.avs: Invalid filename.\n"},
+       "clipquill-cli: The destination folder \"" + at("o<t") + "\" does not exist.\n"},
+      {{"-s", "clips", "-c", "a.avi", "-n", "a<*", "-d", "out", stem_ + ".qtpl"},
+       "clipquill-cli: out\\a<a.avs: Invalid filename.\n"},
   };
   for (const auto& row : rows) {
     const Result r = run(row.args);
@@ -126,7 +130,10 @@ TEST_F(CliWin32Test, DryRunEndsAsTheRealRunWould) {
       {InTheWay::File, {"-y"}, kExitDone, ""},
       {InTheWay::ReadOnlyFile, {"-y"}, kExitError, "out\\a.avs: File access denied.\n"},
       {InTheWay::Folder, {"-y"}, kExitError, "out\\a.avs: File access denied.\n"},
-      {InTheWay::Nothing, {"-d", "nothere"}, kExitError, "nothere\\a.avs: "},
+      {InTheWay::Nothing,
+       {"-d", "nothere"},
+       kExitError,
+       "The destination folder \"" + at("nothere") + "\" does not exist.\n"},
       // Wine's move reports a name too long as missing, where Windows says
       // it is too long: only the dry run's own answer is compared.
       {InTheWay::Nothing, {"-n", "*" + std::string(300, 'n')}, kExitError, "Invalid filename.\n"},

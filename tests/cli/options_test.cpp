@@ -41,7 +41,7 @@ std::vector<Listed> listedOptions() {
 
 TEST(CliOptions, EachListedOptionIsReadInEveryFormItsHelpShows) {
   const std::vector<Listed> listed = listedOptions();
-  ASSERT_EQ(listed.size(), 30u);
+  ASSERT_EQ(listed.size(), 31u);
   for (const Listed& o : listed) {
     SCOPED_TRACE(o.name);
     // A value that every option taking one accepts on its own.
@@ -73,6 +73,23 @@ TEST(CliOptions, EachListedOptionIsReadInEveryFormItsHelpShows) {
     const std::string wrong = o.takesValue ? o.name : o.name + "=x";
     EXPECT_THROW(parseOptions({wrong}, "/work"), UsageError);
   }
+}
+
+// --help speaks of this system's places and paths only.
+TEST(CliOptions, TheHelpsPlacesAreThisSystemsOwn) {
+  const std::string& help = helpText();
+#if defined(_WIN32)
+  const char* const own[] = {"%APPDATA%\\Clipquill\\", "-s C:\\clips"};
+  const char* const foreign[] = {"~/", "XDG_CONFIG_HOME", "../share", "/clips"};
+#else
+  const char* const own[] = {"$XDG_CONFIG_HOME/Clipquill/", "-s ~/clips"};
+  const char* const foreign[] = {"C:\\", "%APPDATA%"};
+#endif
+  for (const char* text : own)
+    EXPECT_NE(help.find(text), std::string::npos) << text;
+  for (const char* text : foreign)
+    EXPECT_EQ(help.find(text), std::string::npos) << text;
+  EXPECT_TRUE(help.ends_with("Hall.qtpl\n"));
 }
 
 // The completion's words are made from the table at build time; the build

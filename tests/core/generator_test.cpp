@@ -191,6 +191,82 @@ TEST_F(GeneratorTest, AClashOfManyClipsIsSummedUp) {
   EXPECT_TRUE(user.boxes[0].text.ends_with("clip7.avi and 2992 more")) << user.boxes[0].text;
 }
 
+// Clips whose names hold dots: the first-dot rule gives them one script name
+// and the refusal points at the other rule, under which each gets its own;
+// a clip with no name to give is refused before anything is written, under
+// either rule, rather than written as ".avs".
+TEST_F(GeneratorTest, DottedAndNamelessClipsUnderEitherRule) {
+  const std::string hint = "with Options > Clip Name to Last Dot (--name-to-last-dot";
+  struct Case {
+    const char* what;
+    Lines clips;
+    NameEnd end;
+    RunOutcome outcome;
+    Lines created;          // after the heading
+    bool hinted;            // the refusal names the other rule
+    std::string boxEnding;  // "" when there is no box
+  } cases[] = {
+      {"episodes, first dot",
+       {"Show.S01E01.1080p.avi", "Show.S01E02.1080p.avi"},
+       NameEnd::FirstDot,
+       RunOutcome::NameClash,
+       {},
+       true,
+       "Show.avs: Show.S01E01.1080p.avi, Show.S01E02.1080p.avi"},
+      {"episodes, last dot",
+       {"Show.S01E01.1080p.avi", "Show.S01E02.1080p.avi"},
+       NameEnd::LastDot,
+       RunOutcome::Completed,
+       {"Show.S01E01.1080p.avs", "Show.S01E02.1080p.avs"},
+       false,
+       ""},
+      {"containers: no help from the last dot",
+       {"a.avi", "a.mkv"},
+       NameEnd::FirstDot,
+       RunOutcome::NameClash,
+       {},
+       false,
+       "a.avs: a.avi, a.mkv"},
+      {"dots alone, last dot",
+       {"b.avi", "...avi", ".."},
+       NameEnd::LastDot,
+       RunOutcome::NamelessClip,
+       {},
+       false,
+       "...avi, .."},
+      {"dots alone, first dot",
+       {"...avi"},
+       NameEnd::FirstDot,
+       RunOutcome::NamelessClip,
+       {},
+       false,
+       "...avi"},
+  };
+  for (const Case& c : cases) {
+    files.files = {{"/out/old.avs", "old"}};
+    created.lines = {"Script(s) Created:", "old.avs"};
+    user.boxes.clear();
+    ScriptGenerator generator(files, user, created);
+    ScriptInputs in{TemplateLines(templ), dest, source, "", c.clips, false};
+    in.nameEnd = c.end;
+    EXPECT_EQ(generator.run(in, state), c.outcome) << c.what;
+    if (c.boxEnding.empty()) {
+      EXPECT_TRUE(user.boxes.empty()) << c.what;
+      Lines expected{"Script(s) Created:"};
+      expected.insert(expected.end(), c.created.begin(), c.created.end());
+      EXPECT_EQ(created.lines, expected) << c.what;
+      continue;
+    }
+    ASSERT_EQ(user.boxes.size(), 1u) << c.what;
+    EXPECT_EQ(user.boxes[0].kind, MessageKind::Error) << c.what;
+    EXPECT_TRUE(user.boxes[0].text.ends_with(c.boxEnding)) << c.what << ": " << user.boxes[0].text;
+    EXPECT_EQ(user.boxes[0].text.find(hint) != std::string::npos, c.hinted) << c.what;
+    EXPECT_EQ(files.files.size(), 1u) << c.what;  // nothing written, nothing named ".avs"
+    EXPECT_EQ(created.lines, (Lines{"Script(s) Created:", "old.avs"})) << c.what;
+    EXPECT_TRUE(refusedBeforeStart(c.outcome)) << c.what;
+  }
+}
+
 // A re-run over existing scripts: "Replace All" asks no more, "Skip" keeps
 // one and goes on; the report says what was written, kept, and where it
 // stopped. A single script is asked about with OK and Cancel alone.

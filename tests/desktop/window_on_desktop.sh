@@ -123,7 +123,7 @@ echo "typed path arrived whole"
 
 # --- The usage window beside the main window, and kept above it -------------
 xdotool key --clearmodifiers ctrl+u
-usage="$(window_named '^Dialog$' 50)" || fail "no usage window"
+usage="$(window_named '^Using Clipquill$' 50)" || fail "no usage window"
 sleep 0.3
 read -r ux _ _ _ < <(geometry "$usage")
 ((ux >= mx + mw)) || fail "the usage window at x $ux covers the main window ($mx..$((mx + mw)))"

@@ -80,6 +80,80 @@ TEST_F(Model, ThePreviewIsWhatTheRunWrites) {
   }
 }
 
+// Where a clip's name ends is the user's choice, kept in the user's settings:
+// the preview names the script each way while the names differ, and the run
+// writes what the preview showed. A clip with no name to give is said so in
+// the preview and refused by the run.
+TEST_F(Model, TheClipsNameEndsWhereTheUserChose) {
+  std::filesystem::create_directory(at("/cfg"));
+  std::filesystem::create_directory(at("/shows"));
+  for (const char* clip : {"Show.S01E01.1080p.avi", "Show.S01E02.1080p.avi", "noext"})
+    writeFile(at("/shows/") + clip, "");
+  const auto place = userConfigPlaceIn(at("/cfg"));
+  UserSettings settings(*files, place);
+  start();
+  model.useUserSettings(&settings);
+  model.setTemplateText("AVISource(\"<P><F>\")\n");
+  model.setFieldText(Field::Source, at("/shows"));
+  model.setFieldText(Field::Destination, out);
+  ASSERT_EQ(entries(),
+            (std::vector<std::string>{"noext", "Show.S01E01.1080p.avi", "Show.S01E02.1080p.avi"}));
+  model.setClipSelected(1, true);
+  model.setClipSelected(2, true);
+
+  const struct {
+    NameEnd end;
+    const char* script;
+    const char* other;
+    bool clash;
+  } rules[] = {
+      {NameEnd::FirstDot, "Show.avs", "Show.S01E01.1080p.avs", true},
+      {NameEnd::LastDot, "Show.S01E01.1080p.avs", "Show.avs", false},
+  };
+  for (const auto& rule : rules) {
+    SCOPED_TRACE(rule.script);
+    if (model.nameEnd() != rule.end) model.toggleNameEnd();
+    const TemplatePreview shown = model.preview(0, 1);
+    EXPECT_EQ(shown.script.scriptFile, rule.script);
+    EXPECT_EQ(shown.otherScriptFile, rule.other);
+    EXPECT_NE(shown.otherNameEnd, rule.end);
+    EXPECT_EQ(shown.clash, rule.clash);
+    EXPECT_EQ(model.createScripts(), rule.clash ? RunOutcome::NameClash : RunOutcome::Completed);
+  }
+  EXPECT_EQ(readFile(out + "Show.S01E02.1080p.avs"),
+            "AVISource(\"" + at("/shows/") + "Show.S01E02.1080p.avi\")\r\n");
+  // The choice outlives the window.
+  UserSettings again(*files, place);
+  ScriptedForm other;
+  MainWindowModel second{{*folders, *scripts, *files, registry, other}};
+  second.useUserSettings(&again);
+  EXPECT_EQ(second.nameEnd(), NameEnd::LastDot);
+
+  // One name each way: no other name to show.
+  model.clearClipSelection();
+  model.setClipSelected(0, true);
+  const TemplatePreview nameless = model.preview(0, 1);
+  EXPECT_EQ(nameless.otherScriptFile, "");
+  EXPECT_NE(nameless.note.find("no name to give its script"), std::string::npos) << nameless.note;
+  EXPECT_EQ(model.createScripts(), RunOutcome::NamelessClip);
+  EXPECT_FALSE(std::filesystem::exists(out + ".avs"));
+  EXPECT_EQ(model.runStatus(),
+            "Last run: a selected clip has no name for its script; nothing written.");
+}
+
+// The picture needs a clip: per clip one listed, joined one selected.
+TEST_F(Model, ThePictureWaitsForAClip) {
+  start();
+  model.setFieldText(Field::Source, at("/out"));  // an empty folder
+  EXPECT_FALSE(model.previewHasClip());
+  model.setFieldText(Field::Source, clips);
+  EXPECT_TRUE(model.previewHasClip());  // the first listed, none selected
+  model.setJoin(true);
+  EXPECT_FALSE(model.previewHasClip());
+  model.setClipSelected(0, true);
+  EXPECT_TRUE(model.previewHasClip());
+}
+
 // The picture renders the whole script, no line cut as the preview pane cuts
 // them, and AviSynth's place in it maps back to the template in either mode.
 TEST_F(Model, ThePicturesScriptIsUncutAndItsPlacesMapBack) {
@@ -163,11 +237,12 @@ TEST_F(Model, ErrorsNameTheirSubject) {
       {"script written",
        [&](MainWindowModel& m, ScriptedForm&) {
          m.setFieldText(Field::Source, clips);
-         m.setFieldText(Field::Destination, out + "missing");
+         m.setFieldText(Field::Destination, out);
+         m.setFieldText(Field::ScriptName, "*" + std::string(300, 'n'));
          m.toggleSelectAll();
          m.event([&] { m.createScripts(); });
        },
-       out + "missing" + kNativeSeparators.primary + "a.avs"},
+       out + "a" + std::string(300, 'n') + ".avs"},
       {"template saved",
        [&](MainWindowModel& m, ScriptedForm& f) {
          f.saveChoices.push_back(FileChoice{at("/file/s.qtpl"), 1});
@@ -230,13 +305,15 @@ TEST_F(Model, TheStatusSaysWhatTheWindowHoldsAndWhatTheLastRunDid) {
        {Answer::Ok, Answer::Cancel},
        true,
        "Last run: 1 script written in " + shownOut + "; stopped at b.avs, not replaced."},
+      // A folder that is not there is refused before the run, as none is.
+      {"missing", out + "gone", {}, true, "Last run: no destination folder."},
       {"failed",
-       out + "gone",
+       out + "a file",
        {},
        true,
-       "Last run: 0 scripts written in " + out +
-           "gone; stopped at a.avs: " + kMissingParentMessage},
+       "Last run: 0 scripts written in " + out + "a file; stopped at a.avs: Invalid filename."},
   };
+  writeFile(out + "a file", "");
   for (const Case& c : cases) {
     model.setFieldText(Field::Destination, c.dest);
     c.select ? model.clips().selectedCount() == 4 ? void() : model.toggleSelectAll()
@@ -245,7 +322,15 @@ TEST_F(Model, TheStatusSaysWhatTheWindowHoldsAndWhatTheLastRunDid) {
     model.event([&] { model.createScripts(); });
     EXPECT_EQ(model.runStatus(), c.status) << c.what;
   }
-  EXPECT_EQ(model.lastRun()->folder, out + "gone" + kNativeSeparators.primary);
+  EXPECT_EQ(model.lastRun()->folder, out + "a file" + kNativeSeparators.primary);
+  // The missing folder is named, and the destination field has the focus.
+  EXPECT_NE(
+      std::find(user.questions.begin(), user.questions.end(), msg::noSuchDestination(out + "gone")),
+      user.questions.end());
+  // The preview says so before any run.
+  model.setFieldText(Field::Destination, out + "gone");
+  EXPECT_EQ(model.preview(0, 1).note,
+            msg::noSuchDestination(out + "gone") + " The run would write nothing.");
 }
 
 // A run started writes what was there when it started, on another thread,

@@ -2,11 +2,15 @@
 // The dialogs and the splash on Qt's offscreen platform: what each shows, how
 // it closes, and what it hands back.
 #include <QApplication>
+#include <QFile>
+#include <QFileDialog>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -18,6 +22,7 @@
 
 #include "support/named_child.h"
 #include "ui/about_box.h"
+#include "ui/file_dialogs.h"
 #include "ui/filter_editor_dialog.h"
 #include "ui/object_names.h"
 #include "ui/qt_text.h"
@@ -77,6 +82,7 @@ class DialogsTest : public QObject {
   void aboutBoxGrowsForALargeFont();
   void usageWindowIsOneInstanceBroughtForward();
   void usageTextCoversTheMainWindow();
+  void saveDialogLeavesTheReplaceQuestionToTheProgram();
   void splashShowsItsPartsAndFillsTheBar();
   void splashStepsAsideForAModalBox();
 };
@@ -306,8 +312,43 @@ void DialogsTest::usageWindowIsOneInstanceBroughtForward() {
   QVERIFY(usage->isVisible());
 }
 
+// Save Template asks once before replacing a template: the program asks
+// after its extension rule, so the file dialog itself never does.
+void DialogsTest::saveDialogLeavesTheReplaceQuestionToTheProgram() {
+  QTemporaryDir dir;
+  QFile existing(dir.filePath(QStringLiteral("Hall.qtpl")));
+  QVERIFY(existing.open(QIODevice::WriteOnly));
+  existing.close();
+  int questions = 0;
+  int ticks = 0;
+  QTimer poll;
+  connect(&poll, &QTimer::timeout, this, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      ++questions;
+      box->done(QMessageBox::Yes);
+    } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+      // Typed and accepted as the user would, until the dialog closes.
+      if (++ticks > 250) {
+        dialog->reject();
+        return;
+      }
+      if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        name->setText(QStringLiteral("Hall.qtpl"));
+      QMetaObject::invokeMethod(dialog, "accept");
+    }
+  });
+  poll.start(20);
+  const auto choice = qtFileDialogs().save(nullptr, "", 1, dir.path().toStdString());
+  poll.stop();
+  QCOMPARE(questions, 0);
+  QVERIFY(choice);
+  QCOMPARE(QString::fromStdString(choice->path), existing.fileName());
+}
+
 void DialogsTest::usageTextCoversTheMainWindow() {
   UsageDialog usage;
+  QCOMPARE(usage.windowTitle(), QStringLiteral("Using Clipquill"));
   const QString text = child<QPlainTextEdit>(&usage, objectNames::kMemo1)->toPlainText();
   for (const char* term : {"Location of sources:",
                            "Clips Folder",

@@ -124,7 +124,7 @@ class FolderPickerDialogTest : public QObject {
         next = next->nextInFocusChain();
       QCOMPARE(next, order[i + 1]);
     }
-    QCOMPARE(newDlg->windowTitle(), QString("Dialog"));
+    QCOMPARE(newDlg->windowTitle(), QString("New Folder"));
     QCOMPARE(child<QLineEdit>(newDlg, objectNames::kNewNameLabeledEdit)->accessibleName(),
              QString("New folder name:"));
     QVERIFY(child<QPushButton>(newDlg, objectNames::kOKBtn)->isDefault());

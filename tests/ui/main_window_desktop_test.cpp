@@ -18,6 +18,7 @@
 #include "support/temp_dir.h"
 #include "ui/main_window.h"
 #include "ui/object_names.h"
+#include "ui/preview_pane.h"
 
 using namespace clipquill;
 using clipquill::testing::child;
@@ -161,6 +162,36 @@ class MainWindowDesktopTest : public QObject {
     form->close();
     start();
     QTRY_VERIFY(form->isMaximized());
+  }
+
+  // Where a clip's name ends is the user's, kept with the window's settings;
+  // the preview's title names the script by the other rule as well.
+  void theClipNameRuleIsKeptAndThePreviewNamesBoth() {
+    writeFile(path("Hall.qtpl"), "AVISource(\"<P><F>\")\r\n");
+    writeFile(path("Hall.ini"),
+              "[Entries]\r\nClipLoc=" + path("clips") + "\r\nScriptDest=" + path("out") + "\r\n");
+    writeFile(path("clips/Show.S01E01.avi"), "");
+    start({path("Hall.qtpl")});
+    auto* item = child<QAction>(form, objectNames::kNameToLastDot1);
+    auto* pane = child<PreviewPane>(form, objectNames::kPreviewPane);
+    QVERIFY(item->isCheckable() && !item->isChecked());
+    QCOMPARE(item->text(), QStringLiteral("Clip &Name to Last Dot"));
+    QTRY_VERIFY2(pane->title().startsWith(QStringLiteral("Preview of Show.avs in ")),
+                 qPrintable(pane->title()));
+    QVERIFY2(pane->title().contains(
+                 QStringLiteral("(with the clip's name to its last dot: Show.S01E01.avs)")),
+             qPrintable(pane->title()));
+    item->trigger();
+    QVERIFY(item->isChecked());
+    QTRY_VERIFY2(pane->title().startsWith(QStringLiteral("Preview of Show.S01E01.avs in ")),
+                 qPrintable(pane->title()));
+    QVERIFY(pane->title().contains(
+        QStringLiteral("(with the clip's name to its first dot: Show.avs)")));
+    form->close();
+    QVERIFY(readFile(path("cfg/Clipquill/settings")).find("NameToLastDot=1\n") !=
+            std::string::npos);
+    start({path("Hall.qtpl")});
+    QVERIFY(child<QAction>(form, objectNames::kNameToLastDot1)->isChecked());
   }
 
   // A long run that ends while the user looks elsewhere: one notice on the

@@ -257,10 +257,14 @@ class MainWindowKeysTest : public MainWindowFixture {
     const QStringList open = inView();
     checkUnique(open, "find bar open");
     QVERIFY(open.contains(QStringLiteral("Replace &All")));
+    // Every item of every menu has a letter, its own within its menu.
     for (QAction* menu : form->menuBar()->actions()) {
       QStringList captions;
-      for (QAction* item : menu->menu()->actions())
+      for (QAction* item : menu->menu()->actions()) {
+        if (item->isSeparator()) continue;
+        QVERIFY2(!letter(item->text()).isNull(), qPrintable(item->text()));
         captions << item->text();
+      }
       checkUnique(captions, qPrintable(menu->text()));
     }
 

@@ -284,11 +284,15 @@ class MainWindowRunTest : public MainWindowFixture {
     QVERIFY(!child<ElidedLabel>(form, objectNames::kTemplateStatus)->text().isEmpty());
     QVERIFY(!child<ElidedLabel>(form, objectNames::kRunStatus)->text().isEmpty());
 
-    // A destination that is not there: the run fails, and there is no
-    // folder to open.
+    // A destination that is not there: the run is refused naming it, and
+    // there is no folder to open.
     form->model().setFieldText(Field::Destination, path("missing"));
+    boxes.asked.clear();
     QTest::mouseClick(child<QPushButton>(form, objectNames::kCreateScriptsButton), Qt::LeftButton);
-    QCOMPARE(boxes.errors.size(), std::size_t{1});
+    QCOMPARE(boxes.asked.size(), std::size_t{1});
+    QCOMPARE(boxes.asked[0].kind, MessageKind::Error);
+    QCOMPARE(boxes.asked[0].text, QString::fromStdString("The destination folder \"" +
+                                                         path("missing") + "\" does not exist."));
     QVERIFY(!child<QPushButton>(form, objectNames::kOpenRunFolderButton)->isVisible());
   }
 
