@@ -977,7 +977,7 @@ void MainWindow::requestPicture() {
   if (!model_->previewHasClip()) {
     framePreview_.reset();
     pictureText_.clear();
-    preview_->framePane()->showNote(QStringLiteral("Choose a clip to see its picture"));
+    framePane_->showNote(QStringLiteral("Choose a clip to see its picture"));
     return;
   }
   const CheckerOptions options = model_->scriptCheckOptions();
