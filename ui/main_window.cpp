@@ -235,6 +235,9 @@ void MainWindow::buildWidgets() {
       problemsList_,       filterList_,          editFiltersButton_};
   for (std::size_t i = 1; i < order.size(); ++i)
     setTabOrder(order[i - 1], order[i]);
+  // The window starts in "Location of sources": the picture's splitter, made
+  // first, would otherwise hand the first focus to the picture's slider.
+  sourceEdit_->setFocus(Qt::OtherFocusReason);
 }
 
 QLayout* MainWindow::buildFields(QWidget* central) {

@@ -125,8 +125,16 @@ echo "typed path arrived whole"
 xdotool key --clearmodifiers ctrl+u
 usage="$(window_named '^Using Clipquill$' 50)" || fail "no usage window"
 sleep 0.3
-read -r ux _ _ _ < <(geometry "$usage")
-((ux >= mx + mw)) || fail "the usage window at x $ux covers the main window ($mx..$((mx + mw)))"
+read -r ux _ uw _ < <(geometry "$usage")
+screen_w="$(xdotool getdisplaygeometry | cut -d' ' -f1)"
+# Beside the main window where the screen has room for it there; else as
+# far right as the screen lets it stand, never past its edge.
+if ((mx + mw + uw <= screen_w)); then
+  ((ux >= mx + mw)) || fail "the usage window at x $ux covers the main window ($mx..$((mx + mw)))"
+else
+  ((ux + uw <= screen_w && ux + uw >= screen_w - 40)) ||
+    fail "the usage window at x $ux (width $uw) is not at the screen's right edge ($screen_w)"
+fi
 xdotool mousemove --sync $((mx + mw / 2)) $((my + mh / 2)) click 1
 sleep 0.3
 # Bottom to top: after the click the usage window still stands above.
@@ -135,7 +143,7 @@ place() { grep -n -x "$(printf '0x%x' "$1")" <<<"$stacking" | cut -d: -f1; }
 main_at="$(place "$main")" usage_at="$(place "$usage")"
 [[ -n "$main_at" && -n "$usage_at" ]] || fail "windows not in the stacking list: $stacking"
 ((usage_at > main_at)) || fail "a click on the main window hid the usage window"
-echo "usage window at x $ux, right of the main window, and above it after a click"
+echo "usage window at x $ux, right of the main window or at the screen's edge, and above it after a click"
 if [[ -n "${KEEP_SHOTS:-}" ]]; then import -window root "$KEEP_SHOTS/usage.png"; fi
 
 # --- The close prompt -------------------------------------------------------
