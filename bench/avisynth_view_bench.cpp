@@ -255,7 +255,7 @@ void compareScriptByScript(const std::string& library, const std::string& folder
 void runJob(const std::string& job, const std::string& library, int argc, char** argv) {
   const bool frames = job == "frame" || job == "preview";
   const std::size_t count = support::countArgument(
-      argc, argv, 3, frames ? support::byRun(100, 30) : support::byRun(1000, 200),
+      argc, argv, 3, frames ? support::byRun(100, 15) : support::byRun(1000, 200),
       "script or frame count");
   const std::size_t rounds =
       support::countArgument(argc, argv, 4, support::byRun(5, 3), "round count");

@@ -587,7 +587,7 @@ int main(int argc, char** argv) {
     support::report(measured, keys, "key");
   } else if (job == "replace") {
     const std::size_t count =
-        support::countArgument(argc, argv, 2, support::byRun(10000, 2000), "number of clips");
+        support::countArgument(argc, argv, 2, support::byRun(10000, 1000), "number of clips");
     const std::size_t rounds =
         support::countArgument(argc, argv, 3, support::byRun(7, 3), "number of rounds");
     const std::string clips = bench.root + "/clips";

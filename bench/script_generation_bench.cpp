@@ -265,7 +265,7 @@ struct Bench {
 int main(int argc, char** argv) {
   support::programName = "bench_script_generation";
   const std::size_t clipCount =
-      support::countArgument(argc, argv, 1, support::byRun(10000, 2000), "number of clips");
+      support::countArgument(argc, argv, 1, support::byRun(10000, 1000), "number of clips");
   const std::size_t rounds =
       support::countArgument(argc, argv, 2, support::byRun(7, 3), "number of rounds");
 #if defined(CLIPQUILL_BENCH_REPLACE)
