@@ -94,8 +94,8 @@ stage_sanitize() {
   avisynth_lib="$(bash scripts/avisynth.sh build)"
   quiet_step build-asan/logs/configure.log "configure build-asan/" \
     cmake -S . -B build-asan -G Ninja -DCLIPQUILL_SANITIZE=ON -DCLIPQUILL_WERROR=ON \
-    -DCLIPQUILL_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug -DCLIPQUILL_AVISYNTH_LIBRARY="$avisynth_lib" \
-    "${extra_args[@]}"
+    -DCLIPQUILL_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug -DCLIPQUILL_LINE_TABLES=ON \
+    -DCLIPQUILL_AVISYNTH_LIBRARY="$avisynth_lib" "${extra_args[@]}"
   quiet_step build-asan/logs/build.log "build build-asan/" deps_build build-asan -j "$JOBS"
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
@@ -108,7 +108,7 @@ stage_fuzz() {
   quiet_step build-fuzz/logs/configure.log "configure build-fuzz/" \
     env CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCLIPQUILL_FUZZ=ON \
     -DBUILD_TESTING=OFF -DCLIPQUILL_BENCH=OFF -DCLIPQUILL_GUI=OFF -DCLIPQUILL_WERROR=ON \
-    "${extra_args[@]}"
+    -DCLIPQUILL_LINE_TABLES=ON "${extra_args[@]}"
   # The targets and the libraries they link, not the command line and the
   # rest that the fuzz build would build besides.
   quiet_step build-fuzz/logs/build.log "build build-fuzz/ (the fuzz targets)" \
