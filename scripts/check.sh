@@ -99,7 +99,7 @@ stage_sanitize() {
   quiet_step build-asan/logs/build.log "build build-asan/" deps_build build-asan -j "$JOBS"
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    quiet_ctest build-asan
+    quiet_ctest build-asan -j "$JOBS"
 }
 
 # --- 3. fuzzing --------------------------------------------------------------

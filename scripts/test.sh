@@ -34,9 +34,10 @@ avisynth_lib="$(bash scripts/avisynth.sh build)"
 ffms2_plugins="$(bash scripts/ffms2.sh build)"
 
 # On a terminal each step speaks as usual; into a log (CI's) each leaves a
-# line, its chatter in build/logs/, and ctest its summary and failures.
+# line, its chatter in build/logs/, and ctest its summary and failures. The
+# tests run side by side, one per core, but for the desktop's (RUN_SERIAL).
 quiet_step build/logs/configure.log "configure build/" \
   cmake -S . -B build -G Ninja -DCLIPQUILL_AVISYNTH_LIBRARY="$avisynth_lib" \
   -DCLIPQUILL_FFMS2_PLUGINS="$ffms2_plugins" "${extra_args[@]}" "$@"
 quiet_step build/logs/build.log "build build/" deps_build build -j "$(nproc)"
-quiet_ctest build
+quiet_ctest build -j "$(nproc)"
