@@ -131,6 +131,8 @@ stage_fuzz() {
   # are cores, each for its full FUZZ_SECONDS.
   local logs="$ROOT/build-fuzz/logs"
   mkdir -p "$logs"
+  # No summary of an earlier run may stand in for one that never ended.
+  rm -f "$logs"/*.summary "$logs"/*.rc
   local target running=0
   for target in "${targets[@]}"; do
     if ((running >= JOBS)); then
