@@ -100,14 +100,14 @@ cleanup() {
   marked_end_all >/dev/null
   if ((removed == 0)); then
     quiet_step build/logs/package.log "apt-get remove clipquill" \
-      "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get remove -y clipquill || true
+      "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get remove -y clipquill </dev/null || true
   fi
   rm -rf "$work"
 }
 trap cleanup EXIT
 
 quiet_step build/logs/package.log "apt-get install ./$deb" \
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --reinstall "./$deb"
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --reinstall "./$deb" </dev/null
 
 # --- the installed files ---------------------------------------------------------
 bin=/usr/bin
@@ -257,7 +257,7 @@ offered() {
 # --- removal ---------------------------------------------------------------------
 expect_none_left "the checks are done"
 quiet_step build/logs/package.log "apt-get remove clipquill" \
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get remove -y clipquill
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get remove -y clipquill </dev/null
 removed=1
 for f in "$bin/clipquill-cli" "$share/clipquill/DefaultTemplate.qtpl" \
   "$share/mime/packages/$app_id.xml"; do
