@@ -49,6 +49,7 @@ lacks "... and none of its chatter" "$out" chatter
 check "the chatter, both streams, in its log" "$(cat "$work/logs/a.log")" $'chatter\nmore'
 
 rc=0
+# shellcheck disable=SC2016  # expanded by the inner shell
 out="$(quiet_step "$work/logs/b.log" "make b" \
   bash -c 'for i in $(seq 100); do echo "line $i"; done; exit 7')" || rc=$?
 check "a failed step keeps its status" "$rc" 7
