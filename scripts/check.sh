@@ -309,6 +309,7 @@ run_stage "first start of run.sh on a fresh clone (timed)" stage_first_start
 echo
 echo "check.sh: the stages' times"
 printf '  %s\n' "${stage_times[@]}"
+printf '  %6d s  in all\n' "$SECONDS"
 if ((${#failed_stages[@]} > 0)); then
   echo "check.sh: failed stages:"
   printf '  %s\n' "${failed_stages[@]}"
