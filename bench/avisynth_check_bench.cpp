@@ -90,8 +90,10 @@ int main(int argc, char** argv) {
     std::printf("no AviSynth+ library configured (CLIPQUILL_AVISYNTH_LIBRARY); nothing to run\n");
     return 0;
   }
-  const std::size_t count = support::countArgument(argc, argv, 2, 1000, "script count");
-  const std::size_t rounds = support::countArgument(argc, argv, 3, 5, "round count");
+  const std::size_t count =
+      support::countArgument(argc, argv, 2, support::byRun(1000, 200), "script count");
+  const std::size_t rounds =
+      support::countArgument(argc, argv, 3, support::byRun(5, 3), "round count");
 
   const std::string folder = support::makeScratchFolder();
   const std::string clips = folder + "/clips/";

@@ -204,7 +204,8 @@ namespace {
 void compareScriptByScript(const std::string& library, const std::string& folder,
                            const std::vector<std::string>& scripts) {
   std::vector<double> startMs[2];
-  for (int i = 0; i < 40; ++i) {
+  const int starts = static_cast<int>(support::byRun(40, 12));
+  for (int i = 0; i < starts; ++i) {
     const bool sandbox = (i % 4 == 1 || i % 4 == 2);  // ABBA: neither always first
     clipquill::CheckerOptions o = options(library, folder);
     o.sandbox = sandbox;
@@ -253,9 +254,11 @@ void compareScriptByScript(const std::string& library, const std::string& folder
 
 void runJob(const std::string& job, const std::string& library, int argc, char** argv) {
   const bool frames = job == "frame" || job == "preview";
-  const std::size_t count =
-      support::countArgument(argc, argv, 3, frames ? 100 : 1000, "script or frame count");
-  const std::size_t rounds = support::countArgument(argc, argv, 4, 5, "round count");
+  const std::size_t count = support::countArgument(
+      argc, argv, 3, frames ? support::byRun(100, 15) : support::byRun(1000, 200),
+      "script or frame count");
+  const std::size_t rounds =
+      support::countArgument(argc, argv, 4, support::byRun(5, 3), "round count");
 
   const std::string folder = support::makeScratchFolder();
   // A 1080p clip whose frames differ, so that no frame is the cache's.

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the benchmarks share: failing loudly, their arguments, a scratch
-// folder, and the rounds that set the program against its floor and report
-// the two.
+// folder, the short run CI asks for, and the rounds that set the program
+// against its floor and report the two.
 #pragma once
 
 #include <fcntl.h>
@@ -42,6 +42,24 @@ inline std::string scratchFolder;
 
 [[noreturn]] inline void dieErrno(const std::string& what) {
   die(what + ": " + std::strerror(errno));
+}
+
+// Whether the environment asks for a short run (CLIPQUILL_BENCH_SHORT set to
+// anything but empty or "0"): CI prints the figures and never judges them, so
+// fewer rounds over smaller inputs tell it enough in a fraction of the time.
+inline bool shortRunAsked(const char* value) {
+  return value != nullptr && *value != '\0' && std::string_view(value) != "0";
+}
+
+inline bool shortRun() {
+  static const bool asked = shortRunAsked(std::getenv("CLIPQUILL_BENCH_SHORT"));
+  return asked;
+}
+
+// A benchmark's default size or round count: `full`, or `brief` in a short
+// run. A count given on the command line still wins over both.
+inline std::size_t byRun(std::size_t full, std::size_t brief) {
+  return shortRun() ? brief : full;
 }
 
 // argv[index] as a positive count, or fallback when it is not given.

@@ -45,7 +45,9 @@
 // round of each; the last line printed is "ratio <program / floor>" (for the
 // memory jobs the ratio of peak memory, for blankmem to the file's size).
 //
-// Usage: bench_cli_jobs [JOB [size [rounds]]]; with no JOB, every job but listmem
+// Usage: bench_cli_jobs [JOB [size [rounds]]]; with no JOB, every job but listmem.
+// With CLIPQUILL_BENCH_SHORT=1 (CI) the sizes are a fifth or so and the
+// rounds three.
 #include <dirent.h>
 #include <fcntl.h>
 #include <spawn.h>
@@ -408,8 +410,10 @@ int main(int argc, char** argv) {
 
   if (job == "list4" || job == "list1" || job == "listmem") {
     const std::size_t files = support::countArgument(
-        argc, argv, 2, job == "listmem" ? 1000000 : 100000, "number of files");
-    const std::size_t rounds = support::countArgument(argc, argv, 3, 5, "number of rounds");
+        argc, argv, 2, job == "listmem" ? 1000000 : support::byRun(100000, 20000),
+        "number of files");
+    const std::size_t rounds =
+        support::countArgument(argc, argv, 3, support::byRun(5, 3), "number of rounds");
     const std::string clips = bench.root + "/clips";
     makeClipFolder(clips, files);
     const std::vector<std::string> exts =
@@ -443,8 +447,10 @@ int main(int argc, char** argv) {
       support::report(measured, files, "file");
     }
   } else if (job == "template") {
-    const std::size_t mb = support::countArgument(argc, argv, 2, 100, "size in MB");
-    const std::size_t rounds = support::countArgument(argc, argv, 3, 5, "number of rounds");
+    const std::size_t mb =
+        support::countArgument(argc, argv, 2, support::byRun(100, 20), "size in MB");
+    const std::size_t rounds =
+        support::countArgument(argc, argv, 3, support::byRun(5, 3), "number of rounds");
     const std::string big = bench.root + "/big.qtpl";
     writeTemplate(big, mb << 20, false);
     const support::Rounds measured = support::alternate(
@@ -459,7 +465,8 @@ int main(int argc, char** argv) {
     std::printf("floor: open + read(2) of the whole file + line count, as a process\n");
     support::report(measured, mb, "MB");
   } else if (job == "blankmem") {
-    const std::size_t mb = support::countArgument(argc, argv, 2, 20, "size in MB");
+    const std::size_t mb =
+        support::countArgument(argc, argv, 2, support::byRun(20, 5), "size in MB");
     const std::string blank = bench.root + "/blank.qtpl";
     writeTemplate(blank, mb << 20, true);
     const long fileKb = static_cast<long>(mb) * 1024;
@@ -470,7 +477,8 @@ int main(int argc, char** argv) {
                 static_cast<double>(list.peakKb) / static_cast<double>(fileKb));
     reportMemory("--show", show.peakKb, fileKb);
   } else if (job == "show") {
-    const std::size_t rounds = support::countArgument(argc, argv, 2, 21, "number of rounds");
+    const std::size_t rounds =
+        support::countArgument(argc, argv, 2, support::byRun(21, 7), "number of rounds");
     const support::Rounds measured = support::alternate(
         rounds, [&] { return runProcess({"/bin/true"}, bench.env, bench.errPath()).ms; },
         [&] {
@@ -479,8 +487,10 @@ int main(int argc, char** argv) {
     std::printf("clipquill-cli --show on a two-line template; floor: /bin/true\n");
     support::report(measured, 1, "run");
   } else if (job == "manyext") {
-    const std::size_t count = support::countArgument(argc, argv, 2, 100000, "number of -e");
-    const std::size_t rounds = support::countArgument(argc, argv, 3, 5, "number of rounds");
+    const std::size_t count =
+        support::countArgument(argc, argv, 2, support::byRun(100000, 20000), "number of -e");
+    const std::size_t rounds =
+        support::countArgument(argc, argv, 3, support::byRun(5, 3), "number of rounds");
     const std::string clips = bench.root + "/clips";
     makeClipFolder(clips, 1000);
     // "-eNAME" in one word: a hundred thousand options must fit the limit
@@ -499,8 +509,10 @@ int main(int argc, char** argv) {
     std::printf("floor: readdir + extension looked up in a hash set + std::sort + write\n");
     support::report(measured, count, "-e");
   } else if (job == "settings" || job == "settingsmem" || job == "settingsave") {
-    const std::size_t keys = support::countArgument(argc, argv, 2, 1000000, "number of keys");
-    const std::size_t rounds = support::countArgument(argc, argv, 3, 5, "number of rounds");
+    const std::size_t keys =
+        support::countArgument(argc, argv, 2, support::byRun(1000000, 200000), "number of keys");
+    const std::size_t rounds =
+        support::countArgument(argc, argv, 3, support::byRun(5, 3), "number of rounds");
     const std::string templ = bench.root + "/big.qtpl";
     const std::string ini = bench.root + "/big.ini";
     support::floorWriteFile(templ, "AviSource(\"<P><F>\")\r\n");
@@ -544,8 +556,10 @@ int main(int argc, char** argv) {
       support::report(measured, keys, "key");
     }
   } else if (job == "filterby") {
-    const std::size_t keys = support::countArgument(argc, argv, 2, 1000000, "number of keys");
-    const std::size_t rounds = support::countArgument(argc, argv, 3, 5, "number of rounds");
+    const std::size_t keys =
+        support::countArgument(argc, argv, 2, support::byRun(1000000, 200000), "number of keys");
+    const std::size_t rounds =
+        support::countArgument(argc, argv, 3, support::byRun(5, 3), "number of rounds");
     const std::string templ = bench.root + "/filters.qtpl";
     const std::string ini = bench.root + "/filters.ini";
     support::floorWriteFile(templ, "AviSource(\"<P><F>\")\r\n");
@@ -572,8 +586,10 @@ int main(int argc, char** argv) {
                  static_cast<long>(text.size() / 1024));
     support::report(measured, keys, "key");
   } else if (job == "replace") {
-    const std::size_t count = support::countArgument(argc, argv, 2, 10000, "number of clips");
-    const std::size_t rounds = support::countArgument(argc, argv, 3, 7, "number of rounds");
+    const std::size_t count =
+        support::countArgument(argc, argv, 2, support::byRun(10000, 1000), "number of clips");
+    const std::size_t rounds =
+        support::countArgument(argc, argv, 3, support::byRun(7, 3), "number of rounds");
     const std::string clips = bench.root + "/clips";
     support::makeFolder(clips);
     std::string text;

@@ -138,8 +138,10 @@ struct Bench {
 
 int main(int argc, char** argv) {
   support::programName = "bench_cli_run";
-  const std::size_t clipCount = support::countArgument(argc, argv, 1, 20000, "number of clips");
-  const std::size_t rounds = support::countArgument(argc, argv, 2, 5, "number of rounds");
+  const std::size_t clipCount =
+      support::countArgument(argc, argv, 1, support::byRun(20000, 2000), "number of clips");
+  const std::size_t rounds =
+      support::countArgument(argc, argv, 2, support::byRun(5, 3), "number of rounds");
 
   Bench bench;
   bench.root = support::makeScratchFolder();

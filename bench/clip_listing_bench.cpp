@@ -320,8 +320,10 @@ struct Bench {
 
 int main(int argc, char** argv) {
   support::programName = "bench_clip_listing";
-  const std::size_t fileCount = support::countArgument(argc, argv, 1, 100000, "number of files");
-  const std::size_t rounds = support::countArgument(argc, argv, 2, 15, "number of rounds");
+  const std::size_t fileCount =
+      support::countArgument(argc, argv, 1, support::byRun(100000, 10000), "number of files");
+  const std::size_t rounds =
+      support::countArgument(argc, argv, 2, support::byRun(15, 5), "number of rounds");
 
   const std::string root = support::makeScratchFolder();
   Bench bench;

@@ -62,8 +62,10 @@ std::vector<std::string> floorList(const std::string& folder) {
 
 int main(int argc, char** argv) {
   support::programName = "bench_folder_list";
-  const std::size_t count = support::countArgument(argc, argv, 1, 10000, "number of folders");
-  const std::size_t rounds = support::countArgument(argc, argv, 2, 15, "number of rounds");
+  const std::size_t count =
+      support::countArgument(argc, argv, 1, support::byRun(10000, 2000), "number of folders");
+  const std::size_t rounds =
+      support::countArgument(argc, argv, 2, support::byRun(15, 5), "number of rounds");
 
   const std::string root = support::makeScratchFolder();
   const std::string folder = root + "/many";

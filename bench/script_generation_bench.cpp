@@ -264,8 +264,10 @@ struct Bench {
 
 int main(int argc, char** argv) {
   support::programName = "bench_script_generation";
-  const std::size_t clipCount = support::countArgument(argc, argv, 1, 10000, "number of clips");
-  const std::size_t rounds = support::countArgument(argc, argv, 2, 7, "number of rounds");
+  const std::size_t clipCount =
+      support::countArgument(argc, argv, 1, support::byRun(10000, 1000), "number of clips");
+  const std::size_t rounds =
+      support::countArgument(argc, argv, 2, support::byRun(7, 3), "number of rounds");
 #if defined(CLIPQUILL_BENCH_REPLACE)
   const std::string mode = argc > 3 ? argv[3] : "replace";
 #else

@@ -199,8 +199,10 @@ void printPart(const char* part, const std::vector<double>& floorMs,
 
 int main(int argc, char** argv) {
   support::programName = "bench_template_io";
-  const std::size_t megabytes = support::countArgument(argc, argv, 1, 100, "number of megabytes");
-  const std::size_t rounds = support::countArgument(argc, argv, 2, 5, "number of rounds");
+  const std::size_t megabytes =
+      support::countArgument(argc, argv, 1, support::byRun(100, 20), "number of megabytes");
+  const std::size_t rounds =
+      support::countArgument(argc, argv, 2, support::byRun(5, 3), "number of rounds");
 
   const std::string root = support::makeScratchFolder();
   Bench bench;

@@ -366,8 +366,10 @@ int main(int argc, char** argv) {
     --argc;
     ++argv;
   }
-  const std::size_t files = support::countArgument(argc, argv, 1, 100000, "number of files");
-  const std::size_t rounds = support::countArgument(argc, argv, 2, 5, "number of rounds");
+  const std::size_t files =
+      support::countArgument(argc, argv, 1, support::byRun(100000, 20000), "number of files");
+  const std::size_t rounds =
+      support::countArgument(argc, argv, 2, support::byRun(5, 3), "number of rounds");
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   // The offscreen platform says at every showing that it cannot size windows.
   qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
@@ -382,7 +384,7 @@ int main(int argc, char** argv) {
     support::makeFolder(bench.root + sub);
 
   if (filtersAlone) {
-    bench.bigFilterList(argc > 1 ? files : 1000000, rounds);
+    bench.bigFilterList(argc > 1 ? files : support::byRun(1000000, 200000), rounds);
   } else {
     // The folder first, so that the peak memory it reports is its own.
     bench.bigFolder(files, rounds);

@@ -77,8 +77,10 @@ double checkOnly(const std::string& library, const std::string& folder,
 
 int main(int argc, char** argv) {
   support::programName = "bench_window_check";
-  const std::size_t count = support::countArgument(argc, argv, 1, 3000, "number of scripts");
-  const std::size_t rounds = support::countArgument(argc, argv, 2, 3, "number of rounds");
+  const std::size_t count =
+      support::countArgument(argc, argv, 1, support::byRun(3000, 600), "number of scripts");
+  const std::size_t rounds =
+      support::countArgument(argc, argv, 2, support::byRun(3, 2), "number of rounds");
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtWarningMsg && message.contains(QStringLiteral("propagateSizeHints"))) return;

@@ -90,9 +90,25 @@ else
   deps_install g++ cmake ninja-build >&2
 fi
 
+# On a terminal the build speaks as usual; into a log (CI's) CMake's and the
+# compiler's chatter go to a file of their own, whose end shows on failure.
+log="$BUILD_DIR/logs/avisynth-$TARGET.log"
+logged() {
+  if [[ -t 2 ]]; then
+    "$@" >&2
+    return
+  fi
+  mkdir -p "$(dirname "$log")"
+  if ! "$@" >>"$log" 2>&1; then
+    tail -n 40 "$log" >&2
+    echo "avisynth: failed: $*; the whole output is in $log" >&2
+    return 1
+  fi
+}
+
 start=$SECONDS
 echo "avisynth: building $(basename "$TARBALL") for $TARGET into $OUT" >&2
-rm -rf "$OUT"
+rm -rf "$OUT" "$log"
 mkdir -p "$OUT/src"
 tar -xzf "$TARBALL" -C "$OUT/src" --strip-components=1
 
@@ -102,18 +118,18 @@ if command -v ccache >/dev/null 2>&1; then
 fi
 cross=()
 if [[ "$TARGET" == windows ]]; then
-  # Our own toolchain file names the same posix-threads compilers.
-  cross=(-DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake")
+  # Our own toolchain file names the same posix-threads compilers. The DLL
+  # serves the Windows stage's tests alone and is never shipped: -O1 rather
+  # than Release's -O3 builds it in about 40% less processor time.
+  cross=(-DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake"
+    -DCMAKE_CXX_FLAGS_RELEASE="-O1 -DNDEBUG" -DCMAKE_C_FLAGS_RELEASE="-O1 -DNDEBUG")
 fi
 # The compiler flags of the surrounding build (sanitizers, -Werror) are not
 # AviSynth+'s business.
-env -u CXXFLAGS -u CFLAGS -u LDFLAGS \
+logged env -u CXXFLAGS -u CFLAGS -u LDFLAGS \
   cmake -S "$OUT/src" -B "$OUT/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DENABLE_PLUGINS=OFF "${cross[@]}" "${launcher[@]}" >&2
-# Into a log rather than a terminal, without ninja's line per step.
-quiet=()
-if [[ ! -t 2 ]]; then quiet=(-- --quiet); fi
-cmake --build "$OUT/build" -j "${AVISYNTH_JOBS:-$(nproc)}" "${quiet[@]}" >&2
+  -DENABLE_PLUGINS=OFF "${cross[@]}" "${launcher[@]}"
+logged cmake --build "$OUT/build" -j "${AVISYNTH_JOBS:-$(nproc)}"
 if [[ ! -e "$LIB" ]]; then
   echo "avisynth: the build gave no $LIB" >&2
   exit 1
@@ -129,5 +145,9 @@ if [[ "$TARGET" == windows ]]; then
   done
 fi
 echo "$stamp" >"$OUT/stamp"
-echo "avisynth: built in $((SECONDS - start)) s" >&2
+if [[ -t 2 ]]; then
+  echo "avisynth: built in $((SECONDS - start)) s" >&2
+else
+  echo "avisynth: built in $((SECONDS - start)) s ($log)" >&2
+fi
 echo "$LIB"

@@ -6,7 +6,9 @@
 #   3. fuzzing      clang build with the libFuzzer targets into build-fuzz/,
 #                   each target run for FUZZ_SECONDS (default 20) seconds; one
 #                   summary line each, the whole output in build-fuzz/logs/
-#   4. benchmarks   every build/bench/bench_* run once; the figures are printed,
+#   4. benchmarks   every build/bench/bench_* run once, in the short mode
+#                   (CLIPQUILL_BENCH_SHORT=1, unless set otherwise: fewer
+#                   rounds over smaller inputs); the figures are printed,
 #                   never judged, but a benchmark that crashes fails the stage
 #   5. package      the Debian package built from build/, installed with
 #                   apt-get, checked from the installed files with each file's
@@ -24,7 +26,9 @@
 #
 # Every stage runs even when an earlier one failed; the script exits non-zero
 # if any stage failed. Extra CMake arguments for the sanitizer and fuzz builds
-# may come from CMAKE_ARGS.
+# may come from CMAKE_ARGS. Into a log (CI's), each build step leaves one line
+# with its chatter in build*/logs/, ctest its summary and failures, and the
+# end lists every stage with its seconds.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -32,6 +36,8 @@ cd "$ROOT"
 
 # shellcheck source=scripts/deps.sh
 source scripts/deps.sh
+# shellcheck source=scripts/quiet.sh
+source scripts/quiet.sh
 
 JOBS="$(nproc)"
 FUZZ_SECONDS="${FUZZ_SECONDS:-20}"
@@ -64,12 +70,17 @@ stage_format() {
     return 0
   fi
   clang-format --version
-  local bad=()
-  for f in "${files[@]}"; do
-    if ! clang-format --dry-run --Werror "$f"; then
-      bad+=("$f")
+  # One process for every file: starting one per file cost more than the
+  # checking. Its complaints name each file ("FILE:LINE:COL: error: ...").
+  local bad=() out
+  if ! out="$(clang-format --dry-run --Werror "${files[@]}" 2>&1)"; then
+    echo "$out" | head -n 200
+    mapfile -t bad < <(sed -n 's/^\(.*\):[0-9][0-9]*:[0-9][0-9]*: error: .*/\1/p' <<<"$out" | sort -u)
+    if ((${#bad[@]} == 0)); then
+      echo "clang-format failed on no file of its own naming; see above"
+      return 1
     fi
-  done
+  fi
   if ((${#bad[@]} > 0)); then
     echo
     echo "${#bad[@]} of ${#files[@]} files are not clang-formatted:"
@@ -86,21 +97,27 @@ stage_sanitize() {
   # The AviSynth+ that scripts/test.sh built (or builds now), for the check's tests.
   local avisynth_lib
   avisynth_lib="$(bash scripts/avisynth.sh build)"
-  cmake -S . -B build-asan -G Ninja -DCLIPQUILL_SANITIZE=ON -DCLIPQUILL_WERROR=ON \
-    -DCLIPQUILL_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug -DCLIPQUILL_AVISYNTH_LIBRARY="$avisynth_lib" \
-    "${extra_args[@]}"
-  deps_build build-asan -j "$JOBS"
+  quiet_step build-asan/logs/configure.log "configure build-asan/" \
+    cmake -S . -B build-asan -G Ninja -DCLIPQUILL_SANITIZE=ON -DCLIPQUILL_WERROR=ON \
+    -DCLIPQUILL_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug -DCLIPQUILL_LINE_TABLES=ON \
+    -DCLIPQUILL_AVISYNTH_LIBRARY="$avisynth_lib" "${extra_args[@]}"
+  quiet_step build-asan/logs/build.log "build build-asan/" deps_build build-asan -j "$JOBS"
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    ctest --test-dir build-asan --output-on-failure --no-tests=error
+    quiet_ctest build-asan -j "$JOBS"
 }
 
 # --- 3. fuzzing --------------------------------------------------------------
 stage_fuzz() {
   deps_install "${BUILD_TOOLS[@]}" clang libclang-rt-14-dev
-  CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCLIPQUILL_FUZZ=ON \
-    -DBUILD_TESTING=OFF -DCLIPQUILL_BENCH=OFF -DCLIPQUILL_GUI=OFF -DCLIPQUILL_WERROR=ON "${extra_args[@]}"
-  deps_build build-fuzz -j "$JOBS"
+  quiet_step build-fuzz/logs/configure.log "configure build-fuzz/" \
+    env CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCLIPQUILL_FUZZ=ON \
+    -DBUILD_TESTING=OFF -DCLIPQUILL_BENCH=OFF -DCLIPQUILL_GUI=OFF -DCLIPQUILL_WERROR=ON \
+    -DCLIPQUILL_LINE_TABLES=ON "${extra_args[@]}"
+  # The targets and the libraries they link, not the command line and the
+  # rest that the fuzz build would build besides.
+  quiet_step build-fuzz/logs/build.log "build build-fuzz/ (the fuzz targets)" \
+    deps_build build-fuzz -j "$JOBS" --target fuzzers
 
   local targets=() f
   while IFS= read -r -d '' f; do
@@ -115,41 +132,69 @@ stage_fuzz() {
   # libFuzzer prints a line for every new input: thousands per target. Each
   # target's whole output goes to a log beside the build; the CI log gets one
   # line per target, and the log's end when the target found something.
+  # Each target is one process on one core: as many run at once as there
+  # are cores, each for its full FUZZ_SECONDS.
   local logs="$ROOT/build-fuzz/logs"
   mkdir -p "$logs"
-  local failed=0 target name corpus seed artifacts dirs rc log found
+  # No summary of an earlier run may stand in for one that never ended.
+  rm -f "$logs"/*.summary "$logs"/*.rc
+  local target running=0
+  for target in "${targets[@]}"; do
+    if ((running >= JOBS)); then
+      wait -n || true
+      running=$((running - 1))
+    fi
+    fuzz_one "$target" "$logs" &
+    running=$((running + 1))
+  done
+  wait || true
+
+  # The summaries in the targets' order, whichever ended first.
+  local failed=0 name
   for target in "${targets[@]}"; do
     name="$(basename "$target")"
     name="${name#fuzz_}"
-    corpus="$(mktemp -d "${TMPDIR:-/tmp}/clipquill-corpus-$name.XXXXXX")"
-    mkdir -p "$corpus"
-    artifacts="$ROOT/build-fuzz/artifacts/$name"
-    mkdir -p "$artifacts"
-    dirs=("$corpus")
-    seed="$ROOT/tests/fuzz/corpus/$name"
-    if [[ -d "$seed" ]]; then
-      dirs+=("$seed")
-    fi
-    log="$logs/$name.log"
-    found="$(find "$artifacts" -type f | wc -l)"
-    echo "--- $target for ${FUZZ_SECONDS}s (${dirs[*]})" >"$log"
-    set +e
-    # The outer timeout is a backstop should a target ignore its own limits.
-    timeout --kill-after=30 "$((FUZZ_SECONDS + 120))" \
-      "$target" -max_total_time="$FUZZ_SECONDS" -rss_limit_mb=2048 -timeout=60 \
-      -artifact_prefix="$artifacts/" "${dirs[@]}" >>"$log" 2>&1
-    rc=$?
-    set -e
-    rm -rf "$corpus"
-    found="$(($(find "$artifacts" -type f | wc -l) - found))"
+    cat "$logs/$name.summary"
+    if [[ "$(cat "$logs/$name.rc")" != 0 ]]; then failed=1; fi
+  done
+  return "$failed"
+}
+
+# fuzz_one TARGET LOGS: one target's run, its output in LOGS/NAME.log, its
+# summary (and the log's end, should it have found something) in
+# LOGS/NAME.summary and its exit status in LOGS/NAME.rc.
+fuzz_one() {
+  local target=$1 logs=$2 name corpus seed artifacts dirs rc log found
+  name="$(basename "$target")"
+  name="${name#fuzz_}"
+  corpus="$(mktemp -d "${TMPDIR:-/tmp}/clipquill-corpus-$name.XXXXXX")"
+  artifacts="$ROOT/build-fuzz/artifacts/$name"
+  mkdir -p "$artifacts"
+  dirs=("$corpus")
+  seed="$ROOT/tests/fuzz/corpus/$name"
+  if [[ -d "$seed" ]]; then
+    dirs+=("$seed")
+  fi
+  log="$logs/$name.log"
+  found="$(find "$artifacts" -type f | wc -l)"
+  echo "--- $target for ${FUZZ_SECONDS}s (${dirs[*]})" >"$log"
+  set +e
+  # The outer timeout is a backstop should a target ignore its own limits.
+  timeout --kill-after=30 "$((FUZZ_SECONDS + 120))" \
+    "$target" -max_total_time="$FUZZ_SECONDS" -rss_limit_mb=2048 -timeout=60 \
+    -artifact_prefix="$artifacts/" "${dirs[@]}" >>"$log" 2>&1 </dev/null
+  rc=$?
+  set -e
+  rm -rf "$corpus"
+  found="$(($(find "$artifacts" -type f | wc -l) - found))"
+  {
     fuzz_summary "$name" "$log" "$rc" "$found"
     if ((rc != 0)); then
       echo "FAILED: $target exited with $rc; any crashing input is in $artifacts/; the end of $log:"
       tail -n 40 "$log" | sed 's/^/    /'
-      failed=1
     fi
-  done
-  return "$failed"
+  } >"$logs/$name.summary"
+  echo "$rc" >"$logs/$name.rc"
 }
 
 # One line for a target's run, from the last status line libFuzzer printed
@@ -179,9 +224,10 @@ stage_bench() {
   deps_install "${BUILD_TOOLS[@]}"
   # Normally configured and built by scripts/test.sh already; this is a no-op then.
   if [[ ! -f build/CMakeCache.txt ]]; then
-    cmake -S . -B build -G Ninja "${extra_args[@]}"
+    quiet_step build/logs/configure.log "configure build/" \
+      cmake -S . -B build -G Ninja "${extra_args[@]}"
   fi
-  deps_build build -j "$JOBS"
+  quiet_step build/logs/build.log "build build/" deps_build build -j "$JOBS"
 
   local benches=() f
   for f in build/bench/bench_*; do
@@ -191,18 +237,26 @@ stage_bench() {
     echo "no benchmarks (build/bench/bench_*) built; nothing to run"
     return 0
   fi
-  local failed=0 bench rc
+  # CI prints the figures and never judges them: the short mode tells it
+  # enough in minutes. CLIPQUILL_BENCH_SHORT=0 runs the full benchmarks.
+  export CLIPQUILL_BENCH_SHORT="${CLIPQUILL_BENCH_SHORT:-1}"
+  if [[ "$CLIPQUILL_BENCH_SHORT" != 0 ]]; then
+    echo "short mode (CLIPQUILL_BENCH_SHORT=$CLIPQUILL_BENCH_SHORT): fewer rounds over smaller inputs"
+  fi
+  local failed=0 bench rc start
   for bench in "${benches[@]}"; do
     echo "--- $(basename "$bench")"
+    start=$SECONDS
     set +e
-    # A backstop only: the editor benchmark alone takes minutes.
-    timeout --kill-after=30 1200 "$bench"
+    # A backstop only: the editor benchmark alone takes minutes in full.
+    timeout --kill-after=30 1200 "$bench" </dev/null
     rc=$?
     set -e
     if ((rc != 0)); then
       echo "FAILED: $bench exited with $rc"
       failed=1
     fi
+    echo "--- $(basename "$bench"): $((SECONDS - start)) s"
   done
   return "$failed"
 }
@@ -214,7 +268,8 @@ stage_package() {
 
 # --- 6. windows ---------------------------------------------------------------
 stage_windows() {
-  bash scripts/test-windows.sh
+  # The window's figures on Wine in the benchmarks' short mode too.
+  CLIPQUILL_BENCH_SHORT="${CLIPQUILL_BENCH_SHORT:-1}" bash scripts/test-windows.sh
 }
 
 # --- 7. first start -----------------------------------------------------------
@@ -224,6 +279,7 @@ stage_first_start() {
 
 # --- driver ------------------------------------------------------------------
 failed_stages=()
+stage_times=()
 run_stage() {
   local title="$1" fn="$2" start rc
   echo
@@ -239,9 +295,11 @@ run_stage() {
   set -e
   if ((rc == 0)); then
     echo "==== $title: ok ($((SECONDS - start)) s)"
+    stage_times+=("$(printf '%6d s  ok      %s' "$((SECONDS - start))" "$title")")
   else
     echo "==== $title: FAILED ($((SECONDS - start)) s)"
     failed_stages+=("$title")
+    stage_times+=("$(printf '%6d s  FAILED  %s' "$((SECONDS - start))" "$title")")
   fi
 }
 
@@ -254,6 +312,9 @@ run_stage "Windows: cross-build, tests and command line under Wine" stage_window
 run_stage "first start of run.sh on a fresh clone (timed)" stage_first_start
 
 echo
+echo "check.sh: the stages' times"
+printf '  %s\n' "${stage_times[@]}"
+printf '  %6d s  in all\n' "$SECONDS"
 if ((${#failed_stages[@]} > 0)); then
   echo "check.sh: failed stages:"
   printf '  %s\n' "${failed_stages[@]}"

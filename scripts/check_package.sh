@@ -31,6 +31,8 @@ cd "$ROOT"
 source scripts/deps.sh
 # shellcheck source=scripts/marked_processes.sh
 source scripts/marked_processes.sh
+# shellcheck source=scripts/quiet.sh
+source scripts/quiet.sh
 deps_install g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
   nlohmann-json3-dev util-linux qt6-base-dev libqscintilla2-qt6-dev libjpeg-dev fonts-dejavu-core \
   dpkg-dev file desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl \
@@ -48,11 +50,14 @@ fail() {
 if [[ ! -f build/CMakeCache.txt ]]; then
   extra_args=()
   if [[ -n "${CMAKE_ARGS:-}" ]]; then read -r -a extra_args <<<"$CMAKE_ARGS"; fi
-  cmake -S . -B build -G Ninja "${extra_args[@]}"
+  quiet_step build/logs/configure.log "configure build/" \
+    cmake -S . -B build -G Ninja "${extra_args[@]}"
 fi
-deps_build build -j "$(nproc)"
-rm -f build/clipquill_*.deb
-(cd build && cpack -G DEB)
+quiet_step build/logs/build.log "build build/" deps_build build -j "$(nproc)"
+rm -f build/clipquill_*.deb build/logs/package.log
+# Into a log (CI's), cpack's and apt-get's chatter goes to build/logs/package.log.
+make_deb() { (cd build && cpack -G DEB); }
+quiet_step build/logs/package.log "cpack -G DEB" make_deb
 debs=(build/clipquill_*.deb)
 if ((${#debs[@]} != 1)) || [[ ! -f "${debs[0]}" ]]; then
   fail "cpack made no single build/clipquill_*.deb"
@@ -94,13 +99,15 @@ removed=0
 cleanup() {
   marked_end_all >/dev/null
   if ((removed == 0)); then
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get remove -y clipquill </dev/null || true
+    quiet_step build/logs/package.log "apt-get remove clipquill" \
+      "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get remove -y clipquill </dev/null || true
   fi
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --reinstall "./$deb" </dev/null
+quiet_step build/logs/package.log "apt-get install ./$deb" \
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --reinstall "./$deb" </dev/null
 
 # --- the installed files ---------------------------------------------------------
 bin=/usr/bin
@@ -269,7 +276,8 @@ offered() {
 
 # --- removal ---------------------------------------------------------------------
 expect_none_left "the checks are done"
-"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get remove -y clipquill </dev/null
+quiet_step build/logs/package.log "apt-get remove clipquill" \
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get remove -y clipquill </dev/null
 removed=1
 for f in "$bin/clipquill-cli" "$share/clipquill/DefaultTemplate.qtpl" \
   "$share/mime/packages/$app_id.xml"; do

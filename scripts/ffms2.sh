@@ -61,9 +61,26 @@ source "$ROOT/scripts/deps.sh"
 deps_install g++ make autoconf automake libtool pkg-config libavformat-dev libavcodec-dev \
   libswscale-dev libswresample-dev libavutil-dev zlib1g-dev >&2
 
+# On a terminal the build speaks as usual; into a log (CI's) autotools' and
+# the compiler's hundreds of lines go to a file of their own, whose end shows
+# on failure.
+log="$BUILD_DIR/logs/ffms2.log"
+logged() {
+  if [[ -t 2 ]]; then
+    "$@" >&2
+    return
+  fi
+  mkdir -p "$(dirname "$log")"
+  if ! "$@" >>"$log" 2>&1; then
+    tail -n 40 "$log" >&2
+    echo "ffms2: failed: $*; the whole output is in $log" >&2
+    return 1
+  fi
+}
+
 start=$SECONDS
 echo "ffms2: building $(basename "$TARBALL") into $OUT" >&2
-rm -rf "$OUT"
+rm -rf "$OUT" "$log"
 mkdir -p "$OUT/src" "$OUT/avisynth" "$PLUGINS"
 tar -xzf "$TARBALL" -C "$OUT/src" --strip-components=1
 tar -xzf "$AVS_TARBALL" -C "$OUT/avisynth" --strip-components=1 --wildcards '*/avs_core/include'
@@ -76,13 +93,12 @@ if command -v ccache >/dev/null 2>&1; then
 fi
 # The compiler flags of the surrounding build (sanitizers, -Werror) are not
 # FFMS2's business.
-(
-  cd "$OUT/src"
-  env -u CXXFLAGS -u CFLAGS -u LDFLAGS ./autogen.sh >&2
-  env -u CXXFLAGS -u CFLAGS -u LDFLAGS ./configure --enable-avisynth --disable-static \
-    CC="${cc[*]}" CXX="${cxx[*]}" CPPFLAGS="-I$OUT/avisynth/avs_core/include" >&2
-  make -j "${FFMS2_JOBS:-$(nproc)}" >&2
-)
+cd "$OUT/src"
+logged env -u CXXFLAGS -u CFLAGS -u LDFLAGS ./autogen.sh
+logged env -u CXXFLAGS -u CFLAGS -u LDFLAGS ./configure --enable-avisynth --disable-static \
+  CC="${cc[*]}" CXX="${cxx[*]}" CPPFLAGS="-I$OUT/avisynth/avs_core/include"
+logged make -j "${FFMS2_JOBS:-$(nproc)}"
+cd "$ROOT"
 lib="$(readlink -f "$OUT/src/src/core/.libs/libffms2.so")"
 if [[ ! -e "$lib" ]]; then
   echo "ffms2: the build gave no libffms2.so" >&2
@@ -91,5 +107,9 @@ fi
 # The plugin alone in its folder: AviSynth+ loads every library it finds there.
 cp "$lib" "$PLUGINS/libffms2.so"
 echo "$sum" >"$OUT/stamp"
-echo "ffms2: built in $((SECONDS - start)) s" >&2
+if [[ -t 2 ]]; then
+  echo "ffms2: built in $((SECONDS - start)) s" >&2
+else
+  echo "ffms2: built in $((SECONDS - start)) s ($log)" >&2
+fi
 echo "$PLUGINS"

@@ -13,6 +13,8 @@ cd "$ROOT"
 
 # shellcheck source=scripts/deps.sh
 source scripts/deps.sh
+# shellcheck source=scripts/quiet.sh
+source scripts/quiet.sh
 # util-linux provides setpriv, dbus-daemon a session bus, groff-base renders
 # the manual page whose options a test checks; the tests use them.
 deps_install g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
@@ -31,7 +33,11 @@ avisynth_lib="$(bash scripts/avisynth.sh build)"
 # plugin, built once the same way into build/ffms2.
 ffms2_plugins="$(bash scripts/ffms2.sh build)"
 
-cmake -S . -B build -G Ninja -DCLIPQUILL_AVISYNTH_LIBRARY="$avisynth_lib" \
+# On a terminal each step speaks as usual; into a log (CI's) each leaves a
+# line, its chatter in build/logs/, and ctest its summary and failures. The
+# tests run side by side, one per core, but for the desktop's (RUN_SERIAL).
+quiet_step build/logs/configure.log "configure build/" \
+  cmake -S . -B build -G Ninja -DCLIPQUILL_AVISYNTH_LIBRARY="$avisynth_lib" \
   -DCLIPQUILL_FFMS2_PLUGINS="$ffms2_plugins" "${extra_args[@]}" "$@"
-deps_build build -j "$(nproc)"
-ctest --test-dir build --output-on-failure --no-tests=error
+quiet_step build/logs/build.log "build build/" deps_build build -j "$(nproc)"
+quiet_ctest build -j "$(nproc)"
