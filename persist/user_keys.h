@@ -14,7 +14,7 @@ inline constexpr std::string_view kWindowPlaceKey = "WindowPlace";          // "
 inline constexpr std::string_view kWindowMaximisedKey = "WindowMaximised";  // a flag
 // The picture pane's width in the window, in logical pixels.
 inline constexpr std::string_view kPictureWidthKey = "PictureWidth";
-inline constexpr std::string_view kPreviewShownKey = "PreviewShown";  // a flag
+inline constexpr std::string_view kPreviewShownKey = "PreviewShown";    // a flag
 inline constexpr std::string_view kNameToLastDotKey = "NameToLastDot";  // a flag
 
 // A key an earlier version kept under another name. Its value is read under
