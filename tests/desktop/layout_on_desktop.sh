@@ -38,18 +38,8 @@ fail() {
   shot failure
   exit 1
 }
-window_named() {
-  local name="$1" tries="${2:-100}" id
-  for _ in $(seq "$tries"); do
-    id="$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -n1 || true)"
-    if [[ -n "$id" ]]; then
-      echo "$id"
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
-}
+# shellcheck source=tests/desktop/windows_on_screen.sh
+source "$ROOT/tests/desktop/windows_on_screen.sh"
 
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config" QT_SCALE_FACTOR="$scale"
 unset QT_QPA_PLATFORM

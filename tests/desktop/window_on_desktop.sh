@@ -36,19 +36,8 @@ mkdir -p "$HOME" "$work/clips/take one" "$work/out"
 touch "$work/clips/take one/a.avi"
 unset QT_QPA_PLATFORM
 
-# Waits up to $2 tenths of a second for a visible window named $1.
-window_named() {
-  local name="$1" tries="${2:-100}" id
-  for _ in $(seq "$tries"); do
-    id="$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -n1 || true)"
-    if [[ -n "$id" ]]; then
-      echo "$id"
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
-}
+# shellcheck source=tests/desktop/windows_on_screen.sh
+source "$ROOT/tests/desktop/windows_on_screen.sh"
 # "x y width height" of a window, its frame excluded.
 geometry() {
   xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}
