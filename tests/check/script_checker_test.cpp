@@ -279,7 +279,9 @@ TEST(ScriptCheckerTest, ALibrarySetInOptionsThatDoesNotLoadGivesWay) {
     ScriptChecker checker(options);
     std::string why;
     EXPECT_EQ(checker.available(&why), c.available) << why;
-    if (!c.available) EXPECT_EQ(checker.used(), "");
+    if (!c.available) {
+      EXPECT_EQ(checker.used(), "");
+    }
     std::size_t at = 0;
     for (const std::string& name : c.inWhy) {
       at = why.find(name, at);
