@@ -168,6 +168,10 @@ if [[ -f "$private/libavisynth.so" ]]; then
     fail "the installed clipquill-cli --check failed: $checked"
   [[ -f "$work/real/clip one.mkv.ffindex" ]] || fail "FFMS2 wrote no index beside the clip: $checked"
   echo "bundled AviSynth+ and FFMS2: $avisynth_line; a real clip checked with no option"
+  # And the installed window's picture, on a desktop, with no option either.
+  if [[ -x "$bin/clipquill" ]]; then
+    bash tests/desktop/picture_on_desktop.sh "$bin/clipquill" || fail "the installed window shows no picture"
+  fi
 fi
 
 shown="$(run "$bin/clipquill-cli" --show </dev/null)"
