@@ -275,7 +275,7 @@ offered() {
     printf "%s\n" "${COMPREPLY[@]}"' _ "$@" | sort | tr '\n' ' '
 }
 [[ "$(offered --type '')" == "all avs qtpl txt " ]] || fail "--type completes to: $(offered --type '')"
-[[ "$(offered --n)" == "--name --no-clobber --no-ini --null " ]] ||
+[[ "$(offered --n)" == "--name --name-to-last-dot --no-clobber --no-ini --null " ]] ||
   fail "--n completes to: $(offered --n)"
 
 # --- removal ---------------------------------------------------------------------
