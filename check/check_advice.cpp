@@ -56,16 +56,18 @@ std::string missingFunction(std::string_view message) {
 }
 
 std::string adviceFor(const ScriptCheck& check, const AdviceContext& context) {
+  // A first start builds the helper too: what it waits for, not what is gone.
+  if (context.bundledBuilding &&
+      (check.status == CheckStatus::Unavailable || !context.helperThere)) {
+    return "AviSynth+ and FFMS2 are being built for Clipquill's first start; the picture "
+           "shows once they are ready.";
+  }
   if (!context.helperThere) {
     return "Clipquill's command line, " + context.helper +
            ", is missing; it runs every check and picture. Build it (bash scripts/run.sh builds "
-           "it with the window) or reinstall Clipquill.";
+           "it beside the window) or reinstall Clipquill.";
   }
   if (check.status == CheckStatus::Unavailable) {
-    if (context.bundledBuilding) {
-      return "AviSynth+ and FFMS2 are being built for Clipquill's first start; the picture "
-             "shows once they are ready.";
-    }
     return std::string("AviSynth+ was not found. ") + avisynthHint();
   }
   if (check.status != CheckStatus::Failed) return {};

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Builds the AviSynth+ and FFMS2 that come with Clipquill into a build
-# folder, for a first start: scripts/run.sh starts it in the background
-# once the window is built, so that the window shows at once and the
-# picture follows when AviSynth+ is ready.
+# Builds what the picture needs beyond the window into a build folder, for a
+# first start: the command line (the checking helper), then the AviSynth+
+# and FFMS2 that come with Clipquill. scripts/run.sh starts it in the
+# background once the window is built, so that the window shows at once
+# and the picture follows when they are ready.
 #
 #   bash scripts/bundled-avisynth.sh BUILD_DIR
 #
@@ -19,8 +20,12 @@ BUILD="${1:?usage: bundled-avisynth.sh BUILD_DIR}"
 mkdir -p "$BUILD"
 BUILD="$(cd "$BUILD" && pwd)"
 
+helper_ready() {
+  [[ -x "$BUILD/bin/clipquill-cli" ]] && ninja -C "$BUILD" -n clipquill-cli 2>/dev/null |
+    grep -q '^ninja: no work to do'
+}
 if [[ -f "$BUILD/avisynthplus/stamp" && -e "$BUILD/avisynthplus/build/avs_core/libavisynth.so" &&
-  -f "$BUILD/ffms2/stamp" && -e "$BUILD/ffms2/plugins/libffms2.so" ]]; then
+  -f "$BUILD/ffms2/stamp" && -e "$BUILD/ffms2/plugins/libffms2.so" ]] && helper_ready; then
   exit 0
 fi
 
@@ -32,6 +37,7 @@ start=$SECONDS
 # Every core, at a low priority: the window the user is looking at mostly
 # waits for them, and stays quick when it does not.
 renice -n 10 -p $$ >/dev/null 2>&1 || true
+cmake --build "$BUILD" --target clipquill-cli -j "$(nproc)"
 bash "$ROOT/scripts/avisynth.sh" "$BUILD" >/dev/null
 bash "$ROOT/scripts/ffms2.sh" "$BUILD" >/dev/null
 echo "bundled AviSynth+ and FFMS2 ready in $((SECONDS - start)) s"

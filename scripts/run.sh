@@ -4,11 +4,11 @@
 #
 #   bash scripts/run.sh [arguments for clipquill...]
 #
-# It builds the window and the command line beside it (which runs every
-# check and picture), build-run/bin/, in Release, into a build folder of its
-# own (build-run/), so that the tests' build/ stays as it is, then starts the
-# window with the arguments given. AviSynth+ and FFMS2, which come with
-# Clipquill, are built from the vendored sources in the background meanwhile
+# It builds the window, build-run/bin/clipquill, in Release, into a build
+# folder of its own (build-run/), so that the tests' build/ stays as it is,
+# then starts it with the arguments given. The command line beside it (which
+# runs every check and picture) and AviSynth+ and FFMS2, which come with
+# Clipquill, are built in the background meanwhile
 # (scripts/bundled-avisynth.sh, its log in build-run/logs/): the picture
 # shows once they are ready, without a restart. A second run only asks
 # Ninja, which finds nothing to do. Extra CMake arguments for the first
@@ -40,12 +40,19 @@ if [[ ! -f "$BUILD/build.ninja" || ${#extra_args[@]} -gt 0 ]]; then
     -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DBUILD_TESTING=OFF -DCLIPQUILL_BENCH=OFF \
     -DCLIPQUILL_PCH=ON "${extra_args[@]}" >/dev/null
 fi
-cmake --build "$BUILD" --target clipquill clipquill-cli -j "$(nproc)"
+cmake --build "$BUILD" --target clipquill -j "$(nproc)"
 
 # In the background and in this process group: it outlives nothing but
 # goes on while the window is open (a second start finds it done or goes on
 # with what is left).
 mkdir -p "$BUILD/logs"
 bash "$ROOT/scripts/bundled-avisynth.sh" "$BUILD" >"$BUILD/logs/bundled-avisynth.log" 2>&1 </dev/null &
+builder=$!
+# Until it has said whether it builds (its marker) or found all there (it
+# ended), so that the window's first picture knows what it waits for.
+for _ in $(seq 100); do
+  if [[ -e "$BUILD/avisynth-building" ]] || ! kill -0 "$builder" 2>/dev/null; then break; fi
+  sleep 0.02
+done
 
 exec "$BUILD/bin/clipquill" "$@"
