@@ -5,8 +5,8 @@
 ; Apps with its uninstaller. A page asks for whom: "Just me" (the default,
 ; no administrator rights, under %LOCALAPPDATA%\Programs) or "Everyone"
 ; (Program Files; the installer starts itself again elevated). /ALLUSERS and
-; /CURRENTUSER choose without the page; so does running elevated, for a
-; silent install (/S) given neither. The uninstaller removes what the installer made,
+; /CURRENTUSER choose without the page; a silent install (/S) given neither
+; is per user, elevated or not. The uninstaller removes what the installer made,
 ; file by file, and nothing of the user's: templates, settings files, the
 ; per-user settings (%APPDATA%\Clipquill) and the per-template flags
 ; (Software\Clipquill in the registry) stay, so an upgrade keeps them too.
@@ -79,9 +79,9 @@ Var Restarted
 Var JustMeButton
 Var EveryoneButton
 
-; All users when asked (/ALLUSERS), or when a silent installer runs elevated
-; and per user was not asked for (/CURRENTUSER); a shown installer leaves the
-; choice to its page, "Just me" first.
+; All users only when asked (/ALLUSERS): being elevated is no choice, as
+; Windows runs many installers elevated unasked. Without a switch a shown
+; installer leaves the choice to its page, "Just me" first.
 !macro ChooseScope UN
 Function ${UN}chooseScope
   StrCpy $AllUsers 0
@@ -96,12 +96,6 @@ Function ${UN}chooseScope
     ${GetOptions} $R0 "/CURRENTUSER" $R1
     ${If} ${Errors}
       StrCpy $ScopeGiven 0
-      UserInfo::GetAccountType
-      Pop $R2
-      ${If} $R2 == "Admin"
-      ${AndIf} ${Silent}
-        StrCpy $AllUsers 1
-      ${EndIf}
     ${EndIf}
   ${EndIf}
   ${If} $AllUsers == 1
