@@ -215,4 +215,51 @@ machine_untouched "the silent install with no switch"
 "$WINE64" "$user_programs/uninstall.exe" /CURRENTUSER /S || fail "its uninstall failed"
 uninstalled HKCU "$user_programs" "$user_menu"
 say "no switch, silent: per user, nothing under HKEY_LOCAL_MACHINE"
+
+# Through the pages with Enter alone (welcome, licence, for whom, folder,
+# finish): "Just me" is what the page offers first. INSTALLER_SHOTS, when
+# set, is a folder for a picture of each page.
+shot() {
+  if [[ -n "${INSTALLER_SHOTS:-}" ]]; then
+    mkdir -p "$INSTALLER_SHOTS"
+    import -window root "$INSTALLER_SHOTS/$1.png" 2>/dev/null || true
+  fi
+}
+machine_keys "$work/hklm-before"
+"$WINE64" "$setup" >/dev/null 2>&1 &
+setup_pid=$!
+window=""
+for _ in $(seq 600); do
+  window="$(xdotool search --onlyvisible --name '^Clipquill .* Setup$' 2>/dev/null | head -n1 || true)"
+  if [[ -n "$window" ]]; then break; fi
+  sleep 0.1
+done
+[[ -n "$window" ]] || fail "the installer showed no window"
+for page in 1-welcome 2-licence 3-for-whom 4-folder; do
+  sleep 2
+  shot "$page"
+  xdotool windowactivate --sync "$window" key Return 2>/dev/null ||
+    fail "could not press Enter on the page $page"
+done
+for _ in $(seq 600); do
+  if reg_exists "HKCU\\$uninstall_key" || reg_exists "HKLM\\$uninstall_key"; then break; fi
+  sleep 0.2
+done
+sleep 3
+shot 5-finish
+# Finish, leaving "Run Clipquill" as it is: the window starts.
+xdotool windowactivate --sync "$window" key Return 2>/dev/null || true
+for _ in $(seq 300); do
+  if ! kill -0 "$setup_pid" 2>/dev/null; then break; fi
+  sleep 0.1
+done
+if kill -0 "$setup_pid" 2>/dev/null; then fail "the installer did not end after Finish"; fi
+sleep 2
+pkill -f 'clipquill\.exe' 2>/dev/null || true
+sleep 1
+installed HKCU "$user_programs" "$user_menu"
+machine_untouched "the install through the pages"
+"$WINE64" "$user_programs/uninstall.exe" /CURRENTUSER /S || fail "its uninstall failed"
+uninstalled HKCU "$user_programs" "$user_menu"
+say "no switch, through the pages with Enter alone: Just me, nothing under HKEY_LOCAL_MACHINE"
 say "passed"
