@@ -50,6 +50,8 @@ BrandingText "${APP} ${VERSION}"
 !insertmacro MUI_PAGE_WELCOME
 ; The GPL asks for no acceptance: the page informs, and Next goes on.
 !define MUI_PAGE_CUSTOMFUNCTION_PRE skipWhenRestarted
+!define MUI_PAGE_HEADER_TEXT "Licence"
+!define MUI_PAGE_HEADER_SUBTEXT "The terms for copying and changing ${APP}."
 !define MUI_LICENSEPAGE_TEXT_TOP "Clipquill is free software."
 !define MUI_LICENSEPAGE_TEXT_BOTTOM \
   "You may use Clipquill for any purpose without accepting anything. The licence sets the terms for copying and changing it, and is installed with it."
@@ -195,11 +197,9 @@ Function scopePageLeave
     ${If} $R1 != "Admin"
       ; Not elevated: the installer starts again with the rights, and this
       ; copy ends; refused, the page stays.
-      HideWindow
       ClearErrors
       ExecShell "runas" "$EXEPATH" "/ALLUSERS /RESTARTED"
       ${If} ${Errors}
-        BringToFront
         MessageBox MB_ICONEXCLAMATION \
           "Installing for everyone needs administrator rights. Choose $\"Just me$\" to install without them."
         Abort

@@ -225,41 +225,58 @@ shot() {
     import -window root "$INSTALLER_SHOTS/$1.png" 2>/dev/null || true
   fi
 }
-machine_keys "$work/hklm-before"
-"$WINE64" "$setup" >/dev/null 2>&1 &
-setup_pid=$!
-window=""
-for _ in $(seq 600); do
-  window="$(xdotool search --onlyvisible --name '^Clipquill .* Setup$' 2>/dev/null | head -n1 || true)"
-  if [[ -n "$window" ]]; then break; fi
-  sleep 0.1
-done
-[[ -n "$window" ]] || fail "the installer showed no window"
-for page in 1-welcome 2-licence 3-for-whom 4-folder; do
+# through_pages NAME [X Y]: installs with Enter on each page (welcome,
+# licence, for whom, folder, finish), first clicking at X,Y of the window on
+# the page for whom when given.
+through_pages() {
+  local name="$1" x="${2:-}" y="${3:-}" window="" page setup_pid
+  "$WINE64" "$setup" >/dev/null 2>&1 &
+  setup_pid=$!
+  for _ in $(seq 600); do
+    window="$(xdotool search --onlyvisible --name '^Clipquill .* Setup$' 2>/dev/null | head -n1 || true)"
+    if [[ -n "$window" ]]; then break; fi
+    sleep 0.1
+  done
+  [[ -n "$window" ]] || fail "$name: the installer showed no window"
+  for page in 1-welcome 2-licence 3-for-whom 4-folder; do
+    sleep 2
+    if [[ "$page" == 3-for-whom && -n "$x" ]]; then
+      xdotool mousemove --window "$window" "$x" "$y" click 1
+      sleep 1
+    fi
+    shot "$name-$page"
+    xdotool windowactivate --sync "$window" key Return 2>/dev/null ||
+      fail "$name: could not press Enter on the page $page"
+  done
+  for _ in $(seq 600); do
+    if reg_exists "HKCU\\$uninstall_key" || reg_exists "HKLM\\$uninstall_key"; then break; fi
+    sleep 0.2
+  done
+  sleep 3
+  shot "$name-5-finish"
+  # Finish, leaving "Run Clipquill" as it is: the window starts.
+  xdotool windowactivate --sync "$window" key Return 2>/dev/null || true
+  for _ in $(seq 300); do
+    if ! kill -0 "$setup_pid" 2>/dev/null; then break; fi
+    sleep 0.1
+  done
+  if kill -0 "$setup_pid" 2>/dev/null; then fail "$name: the installer did not end after Finish"; fi
   sleep 2
-  shot "$page"
-  xdotool windowactivate --sync "$window" key Return 2>/dev/null ||
-    fail "could not press Enter on the page $page"
-done
-for _ in $(seq 600); do
-  if reg_exists "HKCU\\$uninstall_key" || reg_exists "HKLM\\$uninstall_key"; then break; fi
-  sleep 0.2
-done
-sleep 3
-shot 5-finish
-# Finish, leaving "Run Clipquill" as it is: the window starts.
-xdotool windowactivate --sync "$window" key Return 2>/dev/null || true
-for _ in $(seq 300); do
-  if ! kill -0 "$setup_pid" 2>/dev/null; then break; fi
-  sleep 0.1
-done
-if kill -0 "$setup_pid" 2>/dev/null; then fail "the installer did not end after Finish"; fi
-sleep 2
-pkill -f 'clipquill\.exe' 2>/dev/null || true
-sleep 1
+  pkill -f 'clipquill\.exe' 2>/dev/null || true
+  sleep 1
+}
+machine_keys "$work/hklm-before"
+through_pages just-me
 installed HKCU "$user_programs" "$user_menu"
 machine_untouched "the install through the pages"
 "$WINE64" "$user_programs/uninstall.exe" /CURRENTUSER /S || fail "its uninstall failed"
 uninstalled HKCU "$user_programs" "$user_menu"
 say "no switch, through the pages with Enter alone: Just me, nothing under HKEY_LOCAL_MACHINE"
+# "Everyone" clicked (Wine runs the installer elevated already: no restart).
+through_pages everyone 45 169
+installed HKLM "$all_programs" "$all_menu"
+if reg_exists "HKCU\\$uninstall_key"; then fail "everyone through the pages wrote the user's hive"; fi
+"$WINE64" "$all_programs/uninstall.exe" /ALLUSERS /S || fail "its uninstall failed"
+uninstalled HKLM "$all_programs" "$all_menu"
+say "through the pages, Everyone clicked: installed in $all_programs, for all users"
 say "passed"
