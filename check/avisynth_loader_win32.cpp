@@ -40,14 +40,25 @@ std::wstring fullPath(const std::wstring& path) {
   return full;
 }
 
-// The DLL at an absolute path, its own folder searched for the DLLs it
-// needs (the compiler's run-time beside a self-built AviSynth.dll); no
+// The DLL at an absolute path, the DLLs it needs searched for in its own
+// folder (the compiler's run-time beside a self-built AviSynth.dll), then
+// the program's folder (the run-time beside clipquill.exe, which the copy in
+// avisynth\ that came with Clipquill needs), then the system's, whatever
+// the current folder. Only when that fails, the older search, which adds the
+// current folder and PATH, for an AviSynth+ whose DLLs are found there. No
 // message box for a DLL that is missing or broken.
 void* loadFrom(const std::wstring& path, std::string& why) {
   DWORD oldMode = 0;
   ::SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &oldMode);
-  HMODULE module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-  const DWORD error = ::GetLastError();
+  HMODULE module = ::LoadLibraryExW(path.c_str(), nullptr,
+                                    LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR |
+                                        LOAD_LIBRARY_SEARCH_APPLICATION_DIR |
+                                        LOAD_LIBRARY_SEARCH_SYSTEM32);
+  DWORD error = ::GetLastError();
+  if (module == nullptr && error == ERROR_MOD_NOT_FOUND) {
+    module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    error = ::GetLastError();
+  }
   ::SetThreadErrorMode(oldMode, nullptr);
   if (module == nullptr) why = "cannot load " + win32::narrow(path) + ": " + systemMessage(error);
   return reinterpret_cast<void*>(module);

@@ -286,7 +286,8 @@ step=$SECONDS
 if mapfile -t packages < <(bash scripts/windows-installer.sh "$FOLDER" "$BUILD/packages" \
   2>"$LOGS/installer.log") && [[ -f "${packages[0]:-}" ]]; then
   grep '^windows-installer: ' "$LOGS/installer.log" | sed 's/^windows-installer: /windows: /'
-  if bash tests/windows/installer_on_wine.sh "${packages[0]}" >>"$LOGS/installer.log" 2>&1; then
+  if INSTALLER_SHOTS="$SHOTS/installer" bash tests/windows/installer_on_wine.sh "${packages[0]}" \
+    >>"$LOGS/installer.log" 2>&1; then
     echo "windows: the installer under Wine: ok in $((SECONDS - step)) s"
     grep '^installer_on_wine: ' "$LOGS/installer.log" | sed 's/^installer_on_wine: /    /'
   else

@@ -16,7 +16,7 @@ FOLDER="$(cd "$1" && pwd)"
 OUT="$(mkdir -p "$2" && cd "$2" && pwd)"
 # shellcheck source=scripts/deps.sh
 source "$ROOT/scripts/deps.sh"
-deps_install nsis zip >&2
+deps_install nsis zip imagemagick >&2
 
 version="$(sed -n 's/^project(Clipquill VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")"
 [[ -n "$version" ]] || { echo "windows-installer: no version in CMakeLists.txt" >&2; exit 1; }
@@ -46,9 +46,18 @@ trap 'rm -rf "$lists"' EXIT
   done < <(find "$FOLDER" -mindepth 1 -type d -print0 | sort -rz)
 } >"$lists/unfiles.nsh"
 
+# The welcome and finish pages' picture: the program's icon on a plain
+# ground, at the size those pages show (164x314), as the old-style BMP that
+# NSIS reads.
+side="$lists/side.bmp"
+convert -size 164x314 xc:'#f4f1ea' \
+  "$ROOT/resources/icons/hicolor/128x128/apps/org.clipquill.Clipquill.png" \
+  -gravity center -geometry +0-40 -composite -alpha off -type TrueColor "BMP3:$side"
+
 setup="$OUT/clipquill-$version-setup.exe"
 makensis -V2 -DVERSION="$version" -DFOLDER="$FOLDER" -DOUTFILE="$setup" -DLISTS="$lists" \
-  -DICON="$ROOT/resources/windows/clipquill.ico" "$ROOT/installer/clipquill.nsi" >&2
+  -DICON="$ROOT/resources/windows/clipquill.ico" -DSIDE_IMAGE="$side" \
+  "$ROOT/installer/clipquill.nsi" >&2
 
 # The portable folder: the same files, in a folder named for the version.
 zipfile="$OUT/clipquill-$version-windows-x86_64.zip"

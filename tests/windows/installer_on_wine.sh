@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The installer as a Windows user meets it, under wine64: a silent install
-# per user and for all users, what each put where (the files, the Start menu
-# shortcut, the file types and the entry under Apps in Wine's registry), a
+# per user and for all users, the page's "Just me" taken with Next alone,
+# what each put where (the files, the Start menu shortcut, the file types and
+# the entry under Apps in Wine's registry; nothing of the machine's for a
+# per-user install), the installed clipquill-cli.exe finding its own
+# AviSynth.dll from any current folder, a
 # .qtpl opened through its type starting the window with it, an upgrade that
 # keeps the user's settings and flags, and an uninstall that leaves nothing
 # of its own and everything of the user's.
@@ -91,6 +94,49 @@ uninstalled() {
   done
 }
 
+# The machine's keys a per-user install must leave alone, as text: the
+# classes and the entries under Apps.
+machine_keys() {
+  local out="$1" key
+  : >"$out"
+  for key in 'HKLM\Software\Classes' "HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"; do
+    "$WINE64" reg export "$key" "$(winepath -w "$work/export.reg")" /y >/dev/null 2>&1 ||
+      fail "could not export $key"
+    # Wine writes the export as UTF-16.
+    iconv -f UTF-16 -t UTF-8 "$work/export.reg" | tr -d '\r' >>"$out"
+  done
+}
+machine_untouched() {
+  machine_keys "$work/hklm-after"
+  if ! cmp -s "$work/hklm-before" "$work/hklm-after"; then
+    diff "$work/hklm-before" "$work/hklm-after" | head -n 20 >&2
+    fail "$1 wrote under HKEY_LOCAL_MACHINE"
+  fi
+}
+
+# The installed clipquill-cli.exe, run from a folder of the user's, names
+# the AviSynth.dll in its own folder's avisynth\. The compiler's run-time
+# that DLL needs is put aside from Wine's system folder, where earlier tests
+# left it, so that only the program folder can give it.
+bundled_avisynth() {
+  local dir="$1" aside="$work/system32-aside" f
+  local system32="$WINEPREFIX/drive_c/windows/system32"
+  if reg_exists 'HKLM\Software\AviSynth' || [[ -e "$system32/avisynth.dll" ]]; then
+    fail "an AviSynth+ is installed in the prefix: the bundled one cannot be told apart"
+  fi
+  mkdir -p "$aside" "$work/elsewhere"
+  for f in libgcc_s_seh-1.dll libstdc++-6.dll libwinpthread-1.dll; do
+    if [[ -e "$system32/$f" ]]; then mv "$system32/$f" "$aside/"; fi
+  done
+  (cd "$work/elsewhere" && "$WINE64" "$dir/clipquill-cli.exe" --version </dev/null) \
+    >"$work/version.txt" 2>&1 || true
+  if compgen -G "$aside/*.dll" >/dev/null; then mv "$aside"/*.dll "$system32/"; fi
+  local expected
+  expected="$(winepath -w "$dir" 2>/dev/null)\\avisynth\\AviSynth.dll, that came with Clipquill"
+  grep -qiF -- "$expected" "$work/version.txt" ||
+    fail "$2: --version from another folder does not name $expected: $(tr -d '\r' <"$work/version.txt")"
+}
+
 # Waits for the window a .qtpl opened, and checks it was given the template.
 opened_with_window() {
   local window="" args
@@ -108,9 +154,14 @@ opened_with_window() {
 }
 
 # --- Per user: install, the user's own things, an upgrade, a .qtpl opened -------
+machine_keys "$work/hklm-before"
 "$WINE64" "$setup" /S /CURRENTUSER || fail "the per-user install failed ($?)"
 installed HKCU "$user_programs" "$user_menu"
 say "per user: the program folder in $user_programs, the shortcut, the types, the Apps entry"
+machine_untouched "the per-user install"
+say "per user: nothing written under HKEY_LOCAL_MACHINE (its classes and Apps entries)"
+bundled_avisynth "$user_programs" "per user"
+say "per user: the installed clipquill-cli.exe, run elsewhere, uses its own avisynth\\AviSynth.dll"
 
 mkdir -p "$(dirname "$settings")"
 printf 'preview.shown=0\n' >"$settings"
@@ -146,9 +197,86 @@ say "per user: the uninstall left nothing of its own, and the user's settings, f
 installed HKLM "$all_programs" "$all_menu"
 if reg_exists "HKCU\\$uninstall_key"; then fail "the all-users install wrote the user's hive"; fi
 say "all users: the program folder in $all_programs, the shortcut, the types, the Apps entry"
+bundled_avisynth "$all_programs" "all users"
+say "all users: the installed clipquill-cli.exe, run elsewhere, uses its own avisynth\\AviSynth.dll"
 (cd "$work" && timeout 60 "$WINE64" start /unix "$work/Opened.qtpl") >/dev/null 2>&1 &
 opened_with_window "all users: start Opened.qtpl"
 "$WINE64" "$all_programs/uninstall.exe" /ALLUSERS /S || fail "the all-users uninstall failed"
 uninstalled HKLM "$all_programs" "$all_menu"
 say "all users: the uninstall left nothing of its own"
+
+# --- With no switch: per user, silent or through the page ----------------------
+# Wine runs every program elevated: a silent install given no scope is still
+# the user's.
+machine_keys "$work/hklm-before"
+"$WINE64" "$setup" /S || fail "the silent install with no switch failed ($?)"
+installed HKCU "$user_programs" "$user_menu"
+machine_untouched "the silent install with no switch"
+"$WINE64" "$user_programs/uninstall.exe" /CURRENTUSER /S || fail "its uninstall failed"
+uninstalled HKCU "$user_programs" "$user_menu"
+say "no switch, silent: per user, nothing under HKEY_LOCAL_MACHINE"
+
+# Through the pages with Enter alone (welcome, licence, for whom, folder,
+# finish): "Just me" is what the page offers first. INSTALLER_SHOTS, when
+# set, is a folder for a picture of each page.
+shot() {
+  if [[ -n "${INSTALLER_SHOTS:-}" ]]; then
+    mkdir -p "$INSTALLER_SHOTS"
+    import -window root "$INSTALLER_SHOTS/$1.png" 2>/dev/null || true
+  fi
+}
+# through_pages NAME [X Y]: installs with Enter on each page (welcome,
+# licence, for whom, folder, finish), first clicking at X,Y of the window on
+# the page for whom when given.
+through_pages() {
+  local name="$1" x="${2:-}" y="${3:-}" window="" page setup_pid
+  "$WINE64" "$setup" >/dev/null 2>&1 &
+  setup_pid=$!
+  for _ in $(seq 600); do
+    window="$(xdotool search --onlyvisible --name '^Clipquill .* Setup$' 2>/dev/null | head -n1 || true)"
+    if [[ -n "$window" ]]; then break; fi
+    sleep 0.1
+  done
+  [[ -n "$window" ]] || fail "$name: the installer showed no window"
+  for page in 1-welcome 2-licence 3-for-whom 4-folder; do
+    sleep 2
+    if [[ "$page" == 3-for-whom && -n "$x" ]]; then
+      xdotool mousemove --window "$window" "$x" "$y" click 1
+      sleep 1
+    fi
+    shot "$name-$page"
+    xdotool windowactivate --sync "$window" key Return 2>/dev/null ||
+      fail "$name: could not press Enter on the page $page"
+  done
+  for _ in $(seq 600); do
+    if reg_exists "HKCU\\$uninstall_key" || reg_exists "HKLM\\$uninstall_key"; then break; fi
+    sleep 0.2
+  done
+  sleep 3
+  shot "$name-5-finish"
+  # Finish, leaving "Run Clipquill" as it is: the window starts.
+  xdotool windowactivate --sync "$window" key Return 2>/dev/null || true
+  for _ in $(seq 300); do
+    if ! kill -0 "$setup_pid" 2>/dev/null; then break; fi
+    sleep 0.1
+  done
+  if kill -0 "$setup_pid" 2>/dev/null; then fail "$name: the installer did not end after Finish"; fi
+  sleep 2
+  pkill -f 'clipquill\.exe' 2>/dev/null || true
+  sleep 1
+}
+machine_keys "$work/hklm-before"
+through_pages just-me
+installed HKCU "$user_programs" "$user_menu"
+machine_untouched "the install through the pages"
+"$WINE64" "$user_programs/uninstall.exe" /CURRENTUSER /S || fail "its uninstall failed"
+uninstalled HKCU "$user_programs" "$user_menu"
+say "no switch, through the pages with Enter alone: Just me, nothing under HKEY_LOCAL_MACHINE"
+# "Everyone" clicked (Wine runs the installer elevated already: no restart).
+through_pages everyone 45 169
+installed HKLM "$all_programs" "$all_menu"
+if reg_exists "HKCU\\$uninstall_key"; then fail "everyone through the pages wrote the user's hive"; fi
+"$WINE64" "$all_programs/uninstall.exe" /ALLUSERS /S || fail "its uninstall failed"
+uninstalled HKLM "$all_programs" "$all_menu"
+say "through the pages, Everyone clicked: installed in $all_programs, for all users"
 say "passed"
