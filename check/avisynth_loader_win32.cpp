@@ -50,10 +50,10 @@ std::wstring fullPath(const std::wstring& path) {
 void* loadFrom(const std::wstring& path, std::string& why) {
   DWORD oldMode = 0;
   ::SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &oldMode);
-  HMODULE module = ::LoadLibraryExW(path.c_str(), nullptr,
-                                    LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR |
-                                        LOAD_LIBRARY_SEARCH_APPLICATION_DIR |
-                                        LOAD_LIBRARY_SEARCH_SYSTEM32);
+  HMODULE module =
+      ::LoadLibraryExW(path.c_str(), nullptr,
+                       LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_APPLICATION_DIR |
+                           LOAD_LIBRARY_SEARCH_SYSTEM32);
   DWORD error = ::GetLastError();
   if (module == nullptr && error == ERROR_MOD_NOT_FOUND) {
     module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
