@@ -90,21 +90,11 @@ else
   deps_install g++ cmake ninja-build >&2
 fi
 
-# On a terminal the build speaks as usual; into a log (CI's) CMake's and the
-# compiler's chatter go to a file of their own, whose end shows on failure.
-log="$BUILD_DIR/logs/avisynth-$TARGET.log"
-logged() {
-  if [[ -t 2 ]]; then
-    "$@" >&2
-    return
-  fi
-  mkdir -p "$(dirname "$log")"
-  if ! "$@" >>"$log" 2>&1; then
-    tail -n 40 "$log" >&2
-    echo "avisynth: failed: $*; the whole output is in $log" >&2
-    return 1
-  fi
-}
+# On a terminal the build speaks as usual; into a log (CI's) the build's
+# chatter goes to a file of its own, whose end shows on failure.
+# shellcheck source=scripts/quiet.sh
+source "$ROOT/scripts/quiet.sh"
+logged() { quiet_logged "$BUILD_DIR/logs/avisynth-$TARGET.log" avisynth "$@"; }
 
 start=$SECONDS
 echo "avisynth: building $(basename "$TARBALL") for $TARGET into $OUT" >&2

@@ -61,22 +61,11 @@ source "$ROOT/scripts/deps.sh"
 deps_install g++ make autoconf automake libtool pkg-config libavformat-dev libavcodec-dev \
   libswscale-dev libswresample-dev libavutil-dev zlib1g-dev >&2
 
-# On a terminal the build speaks as usual; into a log (CI's) autotools' and
-# the compiler's hundreds of lines go to a file of their own, whose end shows
-# on failure.
-log="$BUILD_DIR/logs/ffms2.log"
-logged() {
-  if [[ -t 2 ]]; then
-    "$@" >&2
-    return
-  fi
-  mkdir -p "$(dirname "$log")"
-  if ! "$@" >>"$log" 2>&1; then
-    tail -n 40 "$log" >&2
-    echo "ffms2: failed: $*; the whole output is in $log" >&2
-    return 1
-  fi
-}
+# On a terminal the build speaks as usual; into a log (CI's) the build's
+# chatter goes to a file of its own, whose end shows on failure.
+# shellcheck source=scripts/quiet.sh
+source "$ROOT/scripts/quiet.sh"
+logged() { quiet_logged "$BUILD_DIR/logs/ffms2.log" ffms2 "$@"; }
 
 start=$SECONDS
 echo "ffms2: building $(basename "$TARBALL") into $OUT" >&2

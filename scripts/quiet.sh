@@ -19,6 +19,25 @@ quiet_wanted() {
   [[ ! -t 1 ]]
 }
 
+# quiet_logged LOG NAME COMMAND...: for a script whose standard output is
+# its answer (a path): on a terminal the command speaks on standard error;
+# else its output is appended to LOG, whose last 40 lines go to standard
+# error, with NAME, when it fails. Returns the command's status.
+quiet_logged() {
+  local log="$1" name="$2"
+  shift 2
+  if [[ -t 2 ]]; then
+    "$@" >&2
+    return
+  fi
+  mkdir -p "$(dirname "$log")"
+  if ! "$@" >>"$log" 2>&1; then
+    tail -n 40 "$log" >&2
+    echo "$name: failed: $*; the whole output is in $log" >&2
+    return 1
+  fi
+}
+
 # quiet_step LOG TITLE COMMAND...: runs the command; quietly, its output is
 # appended to LOG and one line tells how it went, with LOG's last 40 lines
 # when it failed. Returns the command's status.
