@@ -546,13 +546,9 @@ void MainWindow::connectEvents() {
   connect(templateEdit_, &TemplateEditor::findAgainRequested, findBar_,
           [this](bool backwards) { findBar_->findAgain(backwards); });
   connect(previewTimer_, &QTimer::timeout, this, [this] { updatePreview(); });
-  connect(pictureRetry_, &QTimer::timeout, this, [this] {
-    // The same places mean no new helper: ask only once they changed.
-    if (model_->scriptCheckOptions().places != picturePlaces_)
-      requestPicture();
-    else if (model_->bundledAvisynthBuilding())
-      pictureRetry_->start();
-  });
+  // After an unavailable picture requestPicture starts a new helper, which
+  // finds what a first start's build has made meanwhile.
+  connect(pictureRetry_, &QTimer::timeout, this, &MainWindow::requestPicture);
   connect(framePane_, &FramePane::frameChanged, this, [this] { requestPicture(); });
   // The error's place is the script's: the caret goes to the template's
   // place that wrote it, and stays where it is for a place none wrote.

@@ -163,7 +163,6 @@ TEST(CheckAdviceTest, OneSentenceForWhatIsMissing) {
        "LWLibavVideoSource is a source filter of L-SMASH-Works", "loads its plugins."},
       {"a typo is the template's own", failed("Script error: There is no function named 'Blnk'"),
        plain, "", ""},
-      {"another failure", failed("Script error: syntax error"), plain, "", ""},
       {"good", ScriptCheck{}, plain, "", ""},
   };
   for (const Case& c : cases) {

@@ -140,11 +140,7 @@ if prompt="$(window_named '^Information$' 30)"; then
   xdotool windowactivate --sync "$prompt"
   xdotool key alt+d
 fi
-for _ in $(seq 50); do
-  if ! kill -0 "$pid" 2>/dev/null; then break; fi
-  sleep 0.1
-done
-if kill -0 "$pid" 2>/dev/null; then fail "the window did not close"; fi
+process_ends "$pid" || fail "the window did not close"
 wait "$pid" || true
 pid=""
 echo "batch_on_desktop (scale $scale): passed"

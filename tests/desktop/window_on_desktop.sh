@@ -151,11 +151,7 @@ xdotool key --clearmodifiers ctrl+x
 prompt="$(window_named '^Information$' 50)" || fail "no close prompt the second time"
 sleep 0.3
 xdotool key alt+d
-for _ in $(seq 50); do
-  if ! kill -0 "$pid" 2>/dev/null; then break; fi
-  sleep 0.1
-done
-if kill -0 "$pid" 2>/dev/null; then fail "Don't Save did not close the window"; fi
+process_ends "$pid" || fail "Don't Save did not close the window"
 wait "$pid" || true
 pid=""
 echo "window_on_desktop: passed"

@@ -16,3 +16,13 @@ window_named() {
   done
   return 1
 }
+
+# Whether process $1 ends within $2 tenths of a second (default 50).
+process_ends() {
+  local pid="$1" tries="${2:-50}"
+  for _ in $(seq "$tries"); do
+    if ! kill -0 "$pid" 2>/dev/null; then return 0; fi
+    sleep 0.1
+  done
+  ! kill -0 "$pid" 2>/dev/null
+}
