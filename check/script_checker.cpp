@@ -258,8 +258,6 @@ bool ScriptChecker::start() {
       passedOver_ = "The AviSynth+ library set in Options, " + refused.library +
                     ", cannot be loaded (" + detail_ + ")";
       firstRefusal_ = detail_;
-    } else if (firstRefusal_.empty()) {
-      firstRefusal_ = detail_;
     }
     ++place_;
     available_.reset();
@@ -359,9 +357,7 @@ bool ScriptChecker::startAt(const AvisynthPlace& place) {
     stop();
     // The last place's reason alone would hide why the user's own
     // library was passed over.
-    if (place_ + 1 >= places_.size() && !firstRefusal_.empty() &&
-        places_.front().origin == AvisynthOrigin::Options)
-      detail_ = firstRefusal_ + "; " + detail_;
+    if (place_ > 0 && !firstRefusal_.empty()) detail_ = firstRefusal_ + "; " + detail_;
     return false;
   }
   used_ = detail_;

@@ -136,7 +136,7 @@ class ScriptChecker {
   std::size_t place_ = 0;  // the place the helpers load from
   std::string used_;
   std::string passedOver_;
-  std::string firstRefusal_;     // why the first place that did not load did not
+  std::string firstRefusal_;     // why the library set in Options did not load
   bool libraryRefused_ = false;  // the last helper said its library did not load
   bool pluginCrashed_ = false;   // the last helper died loading a plugin
   bool withoutPlugins_ = false;  // since one did, the helpers load none
