@@ -94,7 +94,8 @@ fi
 # chatter goes to a file of its own, whose end shows on failure.
 # shellcheck source=scripts/quiet.sh
 source "$ROOT/scripts/quiet.sh"
-logged() { quiet_logged "$BUILD_DIR/logs/avisynth-$TARGET.log" avisynth "$@"; }
+log="$BUILD_DIR/logs/avisynth-$TARGET.log"
+logged() { quiet_logged "$log" avisynth "$@"; }
 
 start=$SECONDS
 echo "avisynth: building $(basename "$TARBALL") for $TARGET into $OUT" >&2

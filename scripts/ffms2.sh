@@ -65,7 +65,8 @@ deps_install g++ make autoconf automake libtool pkg-config libavformat-dev libav
 # chatter goes to a file of its own, whose end shows on failure.
 # shellcheck source=scripts/quiet.sh
 source "$ROOT/scripts/quiet.sh"
-logged() { quiet_logged "$BUILD_DIR/logs/ffms2.log" ffms2 "$@"; }
+log="$BUILD_DIR/logs/ffms2.log"
+logged() { quiet_logged "$log" ffms2 "$@"; }
 
 start=$SECONDS
 echo "ffms2: building $(basename "$TARBALL") into $OUT" >&2
