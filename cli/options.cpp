@@ -10,7 +10,7 @@
 #include <system_error>
 #include <vector>
 
-#include "check/sandbox.h"
+#include "app/script_checks.h"
 #include "cli/help_places.h"
 #include "core/paths.h"
 
@@ -394,7 +394,7 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
   }
   if (const std::optional<std::string> size = text(OptionId::CheckMemory)) {
     if (!checking) throw UsageError("--check-memory goes with --check or --check-only");
-    opts.checkMemory = parseMemorySize(*size);
+    opts.checkMemory = checkMemorySize(*size);
     if (!opts.checkMemory) {
       throw UsageError("--check-memory takes a size such as 512M or 2G (16M at least), not '" +
                        *size + "'");
