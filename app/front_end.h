@@ -12,7 +12,7 @@
 #include "core/error.h"
 #include "core/generator.h"
 #include "core/user_port.h"
-#include "persist/template_file.h"
+#include "core/template_text.h"
 
 namespace clipquill {
 

@@ -18,7 +18,7 @@
 #include "core/preview.h"
 #include "core/script_files.h"
 #include "core/user_port.h"
-#include "persist/template_file.h"
+#include "core/template_text.h"
 
 namespace clipquill {
 
