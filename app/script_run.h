@@ -17,8 +17,8 @@
 #include "core/generator.h"
 #include "core/preview.h"
 #include "core/script_files.h"
-#include "core/user_port.h"
 #include "core/template_text.h"
+#include "core/user_port.h"
 
 namespace clipquill {
 

@@ -29,8 +29,8 @@
 
 #include "app/folder_paths.h"
 #include "app/system_platform.h"
-#include "persist/path_rules.h"
 #include "core/template_text.h"
+#include "persist/path_rules.h"
 #include "persist/user_keys.h"
 #include "ui/about_box.h"
 #include "ui/background_run.h"
