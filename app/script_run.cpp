@@ -169,7 +169,7 @@ TemplatePreview ScriptRun::preview(std::size_t firstLine, std::size_t lineCount,
   const std::string& pattern = fields_.fieldText(Field::ScriptName);
   if (!fields_.join()) {
     shown.otherNameEnd = state_.nameEnd == NameEnd::FirstDot ? NameEnd::LastDot : NameEnd::FirstDot;
-    std::string other = PerClipScriptName(pattern, clip, shown.otherNameEnd).scriptFile;
+    std::string other = perClipScriptName(pattern, clip, shown.otherNameEnd).scriptFile;
     if (other != shown.script.scriptFile) shown.otherScriptFile = std::move(other);
   }
   if (fields_.fieldText(Field::Destination).empty()) {
@@ -179,7 +179,7 @@ TemplatePreview ScriptRun::preview(std::size_t firstLine, std::size_t lineCount,
                  " The run would write nothing.";
   } else if (!fields_.join() && selected.empty()) {
     shown.note = "No clip selected: the run would write nothing.";
-  } else if (!fields_.join() && IsNamelessScript(shown.script.scriptFile)) {
+  } else if (!fields_.join() && isNamelessScript(shown.script.scriptFile)) {
     shown.note = "The clip " + clip +
                  " has no name to give its script (a name of dots alone, or no dot): the run "
                  "would write nothing.";
@@ -192,7 +192,7 @@ TemplatePreview ScriptRun::preview(std::size_t firstLine, std::size_t lineCount,
         selfSeen = true;
         continue;
       }
-      if (PerClipScriptName(pattern, entry, state_.nameEnd).scriptFile == shown.script.scriptFile) {
+      if (perClipScriptName(pattern, entry, state_.nameEnd).scriptFile == shown.script.scriptFile) {
         shown.clash = true;
         shown.note = "Another selected clip, " + entry +
                      ", also gets this script name: the run would write nothing.";

@@ -49,7 +49,7 @@ RunOutcome ScriptGenerator::run(const ScriptInputs& in, ScriptState& state) {
     // names nothing and which every such clip would share.
     std::vector<std::string> nameless;
     for (const std::string& clip : in.selectedClips) {
-      if (IsNamelessScript(PerClipScriptName(in.nameText, clip, in.nameEnd).scriptFile))
+      if (isNamelessScript(perClipScriptName(in.nameText, clip, in.nameEnd).scriptFile))
         nameless.push_back(clip);
     }
     if (!nameless.empty()) {
@@ -57,9 +57,9 @@ RunOutcome ScriptGenerator::run(const ScriptInputs& in, ScriptState& state) {
       return RunOutcome::NamelessClip;
     }
     if (const std::vector<ScriptNameClash> clashes =
-            PerClipNameClashes(in.nameText, in.selectedClips, in.nameEnd);
+            perClipNameClashes(in.nameText, in.selectedClips, in.nameEnd);
         !clashes.empty()) {
-      const bool hint = in.nameEnd == NameEnd::FirstDot && LastDotWouldHelp(in.nameText, clashes);
+      const bool hint = in.nameEnd == NameEnd::FirstDot && lastDotWouldHelp(in.nameText, clashes);
       user_.messageBox(MessageKind::Error, Buttons::Ok, msg::scriptNameClashes(clashes, hint));
       return RunOutcome::NameClash;
     }
@@ -147,11 +147,11 @@ RunOutcome ScriptGenerator::writeMultipleScripts(const ScriptInputs& in, ScriptS
   const bool several = in.selectedClips.size() > 1;
   for (const std::string& clip : in.selectedClips) {
     if (progress_ && !progress_->proceed(done, in.selectedClips.size())) {
-      report_.stoppedAt = PerClipScriptName(state.namePattern, clip, in.nameEnd).scriptFile;
+      report_.stoppedAt = perClipScriptName(state.namePattern, clip, in.nameEnd).scriptFile;
       return RunOutcome::Cancelled;
     }
     state.clipFile = clip;
-    PerClipName name = PerClipScriptName(state.namePattern, clip, in.nameEnd);
+    PerClipName name = perClipScriptName(state.namePattern, clip, in.nameEnd);
     state.clipBase = std::move(name.clipBase);
     state.scriptFile = std::move(name.scriptFile);
 
@@ -185,7 +185,7 @@ RunOutcome ScriptGenerator::runJoined(const ScriptInputs& in, ScriptState& state
 }
 
 RunOutcome ScriptGenerator::writeJoinedScript(const ScriptInputs& in, ScriptState& state) {
-  state.scriptFile = JoinedScriptName(in.nameText);
+  state.scriptFile = joinedScriptName(in.nameText);
 
   report_.stoppedAt = state.scriptFile;
   bool skip = false;

@@ -8,7 +8,7 @@
 
 namespace clipquill {
 
-std::string ClipBase(std::string_view clipFile, NameEnd end) {
+std::string clipBaseOf(std::string_view clipFile, NameEnd end) {
   const auto dot = end == NameEnd::FirstDot ? clipFile.find('.') : clipFile.rfind('.');
   // A name without any "." has an empty base, not the whole name.
   if (dot == std::string_view::npos) return {};
@@ -17,9 +17,9 @@ std::string ClipBase(std::string_view clipFile, NameEnd end) {
   return std::string(base);
 }
 
-PerClipName PerClipScriptName(std::string_view pattern, std::string_view clipFile, NameEnd end) {
+PerClipName perClipScriptName(std::string_view pattern, std::string_view clipFile, NameEnd end) {
   PerClipName result;
-  result.clipBase = ClipBase(clipFile, end);
+  result.clipBase = clipBaseOf(clipFile, end);
 
   if (pattern.empty()) {
     result.scriptFile = result.clipBase;
@@ -35,17 +35,17 @@ PerClipName PerClipScriptName(std::string_view pattern, std::string_view clipFil
   return result;
 }
 
-std::string JoinedScriptName(std::string_view nameText) {
+std::string joinedScriptName(std::string_view nameText) {
   std::string name(nameText);
   if (nameText.find(kScriptExt) == std::string_view::npos) name.append(kScriptExt);
   return name;
 }
 
-bool IsNamelessScript(std::string_view scriptFile) {
+bool isNamelessScript(std::string_view scriptFile) {
   return scriptFile == kScriptExt;
 }
 
-std::vector<ScriptNameClash> PerClipNameClashes(std::string_view pattern,
+std::vector<ScriptNameClash> perClipNameClashes(std::string_view pattern,
                                                 std::span<const std::string> clips, NameEnd end) {
   // Each name's clips, gathered in one pass; only names with two or more
   // are kept, in the order they first came up.
@@ -53,7 +53,7 @@ std::vector<ScriptNameClash> PerClipNameClashes(std::string_view pattern,
   std::unordered_map<std::string, std::size_t> byName;
   byName.reserve(clips.size());
   for (const std::string& clip : clips) {
-    std::string name = PerClipScriptName(pattern, clip, end).scriptFile;
+    std::string name = perClipScriptName(pattern, clip, end).scriptFile;
     const auto [it, added] = byName.try_emplace(name, named.size());
     if (added) named.push_back({std::move(name), {}});
     named[it->second].clips.push_back(clip);
@@ -62,11 +62,11 @@ std::vector<ScriptNameClash> PerClipNameClashes(std::string_view pattern,
   return named;
 }
 
-bool LastDotWouldHelp(std::string_view pattern, std::span<const ScriptNameClash> clashes) {
+bool lastDotWouldHelp(std::string_view pattern, std::span<const ScriptNameClash> clashes) {
   for (const ScriptNameClash& clash : clashes) {
     std::unordered_set<std::string> names;
     for (const std::string& clip : clash.clips) {
-      names.insert(PerClipScriptName(pattern, clip, NameEnd::LastDot).scriptFile);
+      names.insert(perClipScriptName(pattern, clip, NameEnd::LastDot).scriptFile);
       if (names.size() > 1) return true;
     }
   }

@@ -23,21 +23,21 @@ struct PerClipName {
 
 // The clip's name under end. Empty for a file name without any ".", and for
 // one whose name would be dots alone ("..", "...avi"), which name nothing.
-std::string ClipBase(std::string_view clipFile, NameEnd end);
+std::string clipBaseOf(std::string_view clipFile, NameEnd end);
 
 // The script name for one clip. An empty pattern gives the clip base; a "*"
 // (the first one only) stands for the clip base; any other pattern is used as
 // it is. ".avs" is always appended.
-PerClipName PerClipScriptName(std::string_view pattern, std::string_view clipFile,
+PerClipName perClipScriptName(std::string_view pattern, std::string_view clipFile,
                               NameEnd end = NameEnd::FirstDot);
 
 // Whether a script name is ".avs" and nothing before it: a clip without a
 // name under a pattern that is the name alone. No such script is written.
-bool IsNamelessScript(std::string_view scriptFile);
+bool isNamelessScript(std::string_view scriptFile);
 
 // The joined script's name: the text as it is when it holds ".avs" anywhere
 // (case-sensitive), otherwise the text with ".avs" appended.
-std::string JoinedScriptName(std::string_view nameText);
+std::string joinedScriptName(std::string_view nameText);
 
 // A script name that two or more selected clips would get in one per-clip
 // run: the later script would replace the earlier one, which the run itself
@@ -50,7 +50,7 @@ struct ScriptNameClash {
 // Every name that more than one of clips gets under pattern, in the order
 // the names first come up in the list. Empty when each clip has a name of
 // its own.
-std::vector<ScriptNameClash> PerClipNameClashes(std::string_view pattern,
+std::vector<ScriptNameClash> perClipNameClashes(std::string_view pattern,
                                                 std::span<const std::string> clips,
                                                 NameEnd end = NameEnd::FirstDot);
 
@@ -58,6 +58,6 @@ std::vector<ScriptNameClash> PerClipNameClashes(std::string_view pattern,
 // clips, by ending their names at the last dot instead: their names differ
 // after their first dot ("Show.S01E01.avi", "Show.S01E02.avi"), not only in
 // their extensions ("a.avi", "a.mkv").
-bool LastDotWouldHelp(std::string_view pattern, std::span<const ScriptNameClash> clashes);
+bool lastDotWouldHelp(std::string_view pattern, std::span<const ScriptNameClash> clashes);
 
 }  // namespace clipquill

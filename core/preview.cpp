@@ -23,8 +23,8 @@ ScriptPreview writePreview(const ScriptInputs& in, std::string_view clip, std::s
   const std::string perClip(clip);
   const std::span<const std::string> clips =
       in.join ? in.selectedClips : std::span<const std::string>(&perClip, 1);
-  preview.scriptFile = in.join ? JoinedScriptName(in.nameText)
-                               : PerClipScriptName(in.nameText, clip, in.nameEnd).scriptFile;
+  preview.scriptFile = in.join ? joinedScriptName(in.nameText)
+                               : perClipScriptName(in.nameText, clip, in.nameEnd).scriptFile;
   if (!in.destText.empty()) preview.path = withTrailingSeparator(in.destText) + preview.scriptFile;
   for (const std::string_view line : in.templateLines) {
     const std::size_t start = preview.text.size();

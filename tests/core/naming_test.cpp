@@ -10,7 +10,7 @@
 namespace clipquill {
 namespace {
 
-TEST(PerClipScriptName, FollowsThePatternRules) {
+TEST(perClipScriptName, FollowsThePatternRules) {
   struct Case {
     const char* pattern;
     const char* clip;
@@ -29,7 +29,7 @@ TEST(PerClipScriptName, FollowsThePatternRules) {
       {"\xe9_*", "\xe0\xfe.avi", "\xe9_\xe0\xfe.avs", "\xe0\xfe"},  // bytes pass unchanged
   };
   for (const auto& c : cases) {
-    const PerClipName name = PerClipScriptName(c.pattern, c.clip);
+    const PerClipName name = perClipScriptName(c.pattern, c.clip);
     EXPECT_EQ(name.scriptFile, c.script) << "pattern '" << c.pattern << "' clip '" << c.clip << "'";
     EXPECT_EQ(name.clipBase, c.base) << c.clip;
   }
@@ -37,7 +37,7 @@ TEST(PerClipScriptName, FollowsThePatternRules) {
 
 // The same clips under either rule of where a clip's name ends; a name of
 // dots alone names nothing under either.
-TEST(PerClipScriptName, EndsTheClipsNameAtItsFirstOrLastDot) {
+TEST(perClipScriptName, EndsTheClipsNameAtItsFirstOrLastDot) {
   struct Case {
     const char* clip;
     const char* firstDot;  // the script for the pattern "*"
@@ -57,16 +57,16 @@ TEST(PerClipScriptName, EndsTheClipsNameAtItsFirstOrLastDot) {
       {"", ".avs", ".avs"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(PerClipScriptName("*", c.clip, NameEnd::FirstDot).scriptFile, c.firstDot) << c.clip;
-    EXPECT_EQ(PerClipScriptName("*", c.clip, NameEnd::LastDot).scriptFile, c.lastDot) << c.clip;
-    EXPECT_EQ(IsNamelessScript(c.lastDot), std::string_view(c.lastDot) == ".avs") << c.clip;
+    EXPECT_EQ(perClipScriptName("*", c.clip, NameEnd::FirstDot).scriptFile, c.firstDot) << c.clip;
+    EXPECT_EQ(perClipScriptName("*", c.clip, NameEnd::LastDot).scriptFile, c.lastDot) << c.clip;
+    EXPECT_EQ(isNamelessScript(c.lastDot), std::string_view(c.lastDot) == ".avs") << c.clip;
   }
   // A pattern with text of its own names even a nameless clip.
-  EXPECT_EQ(PerClipScriptName("*_enc", "...avi", NameEnd::LastDot).scriptFile, "_enc.avs");
-  EXPECT_FALSE(IsNamelessScript("_enc.avs"));
+  EXPECT_EQ(perClipScriptName("*_enc", "...avi", NameEnd::LastDot).scriptFile, "_enc.avs");
+  EXPECT_FALSE(isNamelessScript("_enc.avs"));
 }
 
-TEST(PerClipNameClashes, SaysWhenTheLastDotTellsTheClipsApart) {
+TEST(perClipNameClashes, SaysWhenTheLastDotTellsTheClipsApart) {
   struct Case {
     const char* what;
     std::vector<std::string> clips;
@@ -83,15 +83,15 @@ TEST(PerClipNameClashes, SaysWhenTheLastDotTellsTheClipsApart) {
       {"all different", {"a.avi", "b.avi"}, "*", 0, 0, false},
   };
   for (const auto& c : cases) {
-    const auto first = PerClipNameClashes(c.pattern, c.clips, NameEnd::FirstDot);
+    const auto first = perClipNameClashes(c.pattern, c.clips, NameEnd::FirstDot);
     EXPECT_EQ(first.size(), c.clashesFirst) << c.what;
-    EXPECT_EQ(PerClipNameClashes(c.pattern, c.clips, NameEnd::LastDot).size(), c.clashesLast)
+    EXPECT_EQ(perClipNameClashes(c.pattern, c.clips, NameEnd::LastDot).size(), c.clashesLast)
         << c.what;
-    EXPECT_EQ(LastDotWouldHelp(c.pattern, first), c.hint) << c.what;
+    EXPECT_EQ(lastDotWouldHelp(c.pattern, first), c.hint) << c.what;
   }
 }
 
-TEST(JoinedScriptName, AddsTheExtensionUnlessPresentAnywhere) {
+TEST(joinedScriptName, AddsTheExtensionUnlessPresentAnywhere) {
   const std::pair<const char*, const char*> cases[] = {
       {"Joined Mamas", "Joined Mamas.avs"},
       {"My.avs.bak", "My.avs.bak"},  // a substring test, not a suffix test
@@ -100,7 +100,7 @@ TEST(JoinedScriptName, AddsTheExtensionUnlessPresentAnywhere) {
       {"j*", "j*.avs"},        // no wild card in joined mode
   };
   for (const auto& [text, script] : cases)
-    EXPECT_EQ(JoinedScriptName(text), script) << text;
+    EXPECT_EQ(joinedScriptName(text), script) << text;
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     from = now;
   }
 
-  clipquill::PerClipScriptName(line, line);
-  clipquill::JoinedScriptName(line);
+  clipquill::perClipScriptName(line, line);
+  clipquill::joinedScriptName(line);
   return 0;
 }
