@@ -147,7 +147,7 @@ std::string dropNote(std::size_t dropped, std::size_t selected) {
 }
 
 std::vector<std::string> commandKeys(KeyScheme scheme, Command command) {
-  const bool desktop = scheme == KeyScheme::Desktop;
+  const bool desktop = scheme == KeyScheme::DesktopStandard;
   switch (command) {
     case Command::LoadTemplate:
       return desktop ? std::vector<std::string>{"Ctrl+O", "Ctrl+L"}

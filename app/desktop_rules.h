@@ -27,6 +27,8 @@ std::vector<std::string> withRecent(std::vector<std::string> list, const std::st
 
 // --- The window's place -----------------------------------------------------
 
+// A rectangle on the screen in logical pixels: a window's place, a screen's
+// area; the one rectangle of the window's rules and of the desktop's parts.
 struct WindowRect {
   int x = 0, y = 0, width = 0, height = 0;
   bool operator==(const WindowRect&) const = default;
@@ -106,9 +108,11 @@ std::string dropNote(std::size_t dropped, std::size_t selected);
 
 // --- Keys -------------------------------------------------------------------
 
-// The specified keys, or the desktop's own (Ctrl+Q, Ctrl+O, editing keys
-// left to the fields, the two option flags without a key).
-enum class KeyScheme { Specified, Desktop };
+// Which keys run the window's commands: the window's own, which come before
+// the keys a field claims for editing; or the desktop's standard ones
+// (Ctrl+Q, Ctrl+O, editing keys left to the fields, the two option flags
+// without a key).
+enum class KeyScheme { WindowKeysFirst, DesktopStandard };
 
 enum class Command {
   LoadTemplate,
@@ -127,7 +131,7 @@ enum class Command {
 std::vector<std::string> commandKeys(KeyScheme scheme, Command command);
 // Whether the window's keys come before the keys a field claims for editing.
 inline bool keysBeforeEditing(KeyScheme scheme) {
-  return scheme == KeyScheme::Specified;
+  return scheme == KeyScheme::WindowKeysFirst;
 }
 // What the window says when an option flips: "Save Template .ini's: off".
 std::string optionNote(std::string_view caption, bool on);

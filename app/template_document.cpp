@@ -84,15 +84,17 @@ void TemplateDocument::useUserSettings(UserSettings* settings) {
   if (!settings_) return;
   recent_ = settings_->get(kRecentTemplatesKey);
   if (recent_.size() > kRecentTemplates) recent_.resize(kRecentTemplates);
-  keyScheme_ = settings_->get(kStandardKeysKey) ? KeyScheme::Desktop : KeyScheme::Specified;
+  keyScheme_ =
+      settings_->get(kStandardKeysKey) ? KeyScheme::DesktopStandard : KeyScheme::WindowKeysFirst;
   state_.nameEnd = settings_->get(kNameToLastDotKey) ? NameEnd::LastDot : NameEnd::FirstDot;
   user_.shown(Shown::RecentTemplates);
   user_.shown(Shown::KeyScheme);
 }
 
 void TemplateDocument::toggleKeyScheme() {
-  keyScheme_ = keyScheme_ == KeyScheme::Desktop ? KeyScheme::Specified : KeyScheme::Desktop;
-  if (settings_) settings_->set(kStandardKeysKey, keyScheme_ == KeyScheme::Desktop);
+  keyScheme_ = keyScheme_ == KeyScheme::DesktopStandard ? KeyScheme::WindowKeysFirst
+                                                        : KeyScheme::DesktopStandard;
+  if (settings_) settings_->set(kStandardKeysKey, keyScheme_ == KeyScheme::DesktopStandard);
   user_.shown(Shown::KeyScheme);
 }
 

@@ -123,7 +123,7 @@ class TemplateDocument : ModelPart {
   int saveTypeIndex_ = 1;
   UserSettings* settings_ = nullptr;
   std::vector<std::string> recent_;
-  KeyScheme keyScheme_ = KeyScheme::Specified;
+  KeyScheme keyScheme_ = KeyScheme::WindowKeysFirst;
   std::optional<std::string> chosen_;  // loadTemplateFrom's path, for its load
   std::string homeFolder_;
 };

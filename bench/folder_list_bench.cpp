@@ -28,7 +28,7 @@
 #include <vector>
 
 #include "bench/bench_support.h"
-#include "ui/model/folder_lister.h"
+#include "ui/platform/folder_lister.h"
 
 #ifdef CLIPQUILL_BENCH_QT
 #include <QApplication>

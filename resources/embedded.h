@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The files of resources/ as the program holds them, compiled in by
 // resources/embed.cmake. Plain bytes: the splash picture is decoded by
-// ui/model/jpeg_image.h, the icon by the window's toolkit.
+// ui/platform/jpeg_image.h, the icon by the window's toolkit.
 #pragma once
 
 #include <span>

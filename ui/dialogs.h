@@ -13,7 +13,7 @@
 
 #include "app/main_window_model.h"
 #include "ui/menu_dialog.h"
-#include "ui/model/startup.h"
+#include "ui/platform/startup.h"
 
 class QWidget;
 

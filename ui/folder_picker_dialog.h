@@ -15,8 +15,8 @@
 
 #include "app/main_window_model.h"
 #include "core/error.h"
-#include "ui/model/drives.h"
-#include "ui/model/folder_lister.h"
+#include "ui/platform/drives.h"
+#include "ui/platform/folder_lister.h"
 
 class QComboBox;
 class QFrame;

@@ -80,7 +80,7 @@ void MainWindow::bindDesktop() {
   standardKeysAction_->setCheckable(true);
   connect(standardKeysAction_, &QAction::triggered, this, [this] {
     model_->toggleKeyScheme();
-    noteOption(standardKeysAction_->text(), model_->keyScheme() == KeyScheme::Desktop);
+    noteOption(standardKeysAction_->text(), model_->keyScheme() == KeyScheme::DesktopStandard);
   });
   // Where a clip's name ends, kept per user as the keys are.
   nameToLastDotAction_ = options->addAction(QStringLiteral("Clip &Name to Last Dot"));
@@ -132,7 +132,7 @@ void MainWindow::applyKeyScheme() {
       keys << QKeySequence::fromString(QString::fromStdString(key), QKeySequence::PortableText);
     action->setShortcuts(keys);
   }
-  standardKeysAction_->setChecked(scheme == KeyScheme::Desktop);
+  standardKeysAction_->setChecked(scheme == KeyScheme::DesktopStandard);
 }
 
 bool MainWindow::claimsKey(const QKeySequence& pressed) const {

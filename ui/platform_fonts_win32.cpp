@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "core/wide_text.h"
-#include "ui/model/font_choice.h"
+#include "ui/platform/font_choice.h"
 #include "ui/platform_fonts.h"
 
 namespace clipquill {

@@ -8,8 +8,8 @@
 #include <string>
 #include <utility>
 
-#include "ui/model/shown_bytes.h"
 #include "ui/object_names.h"
+#include "ui/platform/shown_bytes.h"
 #include "ui/qt_text.h"
 #include "ui/template_editor.h"
 

@@ -13,9 +13,9 @@
 #include "core/constants.h"
 #include "core/error.h"
 #include "resources/embedded.h"
-#include "ui/model/jpeg_image.h"
-#include "ui/model/startup.h"
 #include "ui/object_names.h"
+#include "ui/platform/jpeg_image.h"
+#include "ui/platform/startup.h"
 #include "ui/qt_text.h"
 #include "ui/screen_centre.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The status bar's places (the template, its encoding, the clips, the last
 // run, "Open Folder", the check) in as many rows as the width needs, as
-// ui/model/status_rows.h arranges them: the run's summary and the check's
+// ui/platform/status_rows.h arranges them: the run's summary and the check's
 // result whole, only the template's path shortened to share a row.
 #pragma once
 
@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "ui/model/status_rows.h"
+#include "ui/platform/status_rows.h"
 
 namespace clipquill {
 

@@ -11,9 +11,9 @@
 
 #include "resources/embedded.h"
 #include "ui/dialog_frame.h"
-#include "ui/model/placement.h"
-#include "ui/model/usage_text.h"
 #include "ui/object_names.h"
+#include "ui/platform/placement.h"
+#include "ui/platform/usage_text.h"
 #include "ui/screen_centre.h"
 
 namespace clipquill {

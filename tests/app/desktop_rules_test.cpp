@@ -176,20 +176,21 @@ TEST(Keys, EachSchemeGivesAKeyOneCommand) {
   const Command all[] = {Command::LoadTemplate, Command::SaveTemplate, Command::EditFilters,
                          Command::Exit,         Command::LoadInis,     Command::SaveInis,
                          Command::Using,        Command::About,        Command::CreateScripts};
-  for (const KeyScheme scheme : {KeyScheme::Specified, KeyScheme::Desktop}) {
+  for (const KeyScheme scheme : {KeyScheme::WindowKeysFirst, KeyScheme::DesktopStandard}) {
     std::set<std::string> seen;
     for (const Command command : all) {
       for (const std::string& key : commandKeys(scheme, command))
         EXPECT_TRUE(seen.insert(key).second) << key;
     }
-    const bool desktop = scheme == KeyScheme::Desktop;
+    const bool desktop = scheme == KeyScheme::DesktopStandard;
     for (const char* editing : {"Ctrl+A", "Ctrl+X", "Ctrl+C", "Ctrl+V", "Ctrl+Z"})
       EXPECT_EQ(seen.contains(editing),
                 !desktop && (editing == std::string("Ctrl+A") || editing == std::string("Ctrl+X")));
   }
-  EXPECT_EQ(commandKeys(KeyScheme::Desktop, Command::Exit), std::vector<std::string>{"Ctrl+Q"});
-  EXPECT_EQ(commandKeys(KeyScheme::Desktop, Command::LoadTemplate).front(), "Ctrl+O");
-  EXPECT_TRUE(commandKeys(KeyScheme::Desktop, Command::SaveInis).empty());
+  EXPECT_EQ(commandKeys(KeyScheme::DesktopStandard, Command::Exit),
+            std::vector<std::string>{"Ctrl+Q"});
+  EXPECT_EQ(commandKeys(KeyScheme::DesktopStandard, Command::LoadTemplate).front(), "Ctrl+O");
+  EXPECT_TRUE(commandKeys(KeyScheme::DesktopStandard, Command::SaveInis).empty());
   EXPECT_EQ(optionNote("&Save Template .ini's", false), "Save Template .ini's: off");
 }
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "app/model_fixture.h"
 #include "core/messages.h"
-#include "model/model_fixture.h"
 
 namespace clipquill {
 namespace {

@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
+#include "app/model_fixture.h"
 #include "core/messages.h"
-#include "model/model_fixture.h"
 
 namespace clipquill {
 namespace {

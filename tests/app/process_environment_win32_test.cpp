@@ -65,7 +65,7 @@ TEST(Win32ProcessEnvironment, TheHomeFolderIsTheUserProfile) {
 
 TEST(Win32ProcessEnvironment, TheProgramsOwnPathAndAlwaysAScreen) {
   const std::string self = executablePath("ignored");
-  EXPECT_TRUE(self.ends_with("\\model_tests.exe")) << self;
+  EXPECT_TRUE(self.ends_with("\\app_tests.exe")) << self;
   EXPECT_EQ(self[1], ':') << self;
   char* argv[] = {nullptr};
   EXPECT_TRUE(hasDisplay(0, argv));

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "model/model_fixture.h"
+#include "app/model_fixture.h"
 #include "persist/check_settings.h"
 
 namespace clipquill {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "app/model_fixture.h"
 #include "core/messages.h"
-#include "model/model_fixture.h"
 
 namespace clipquill {
 namespace {
@@ -296,13 +296,13 @@ TEST_F(Model, TheKeySchemeAndTheDialogFolderAreTheUsers) {
   UserSettings settings(*files, place);
   start();
   model.useUserSettings(&settings);
-  EXPECT_EQ(model.keyScheme(), KeyScheme::Specified);
+  EXPECT_EQ(model.keyScheme(), KeyScheme::WindowKeysFirst);
   model.toggleKeyScheme();
   UserSettings again(*files, place);
   ScriptedForm other;
   MainWindowModel second{{*folders, *scripts, *files, registry, other}};
   second.useUserSettings(&again);
-  EXPECT_EQ(second.keyScheme(), KeyScheme::Desktop);
+  EXPECT_EQ(second.keyScheme(), KeyScheme::DesktopStandard);
 
   // The default template's folder, then a loaded one's; home once it is gone.
   EXPECT_EQ(model.dialogFolder(), app);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The folder picker's model on a real temporary folder tree, in the
 // platform's own paths, and its drive list on mount tables written out here.
-#include "ui/model/folder_lister.h"
+#include "ui/platform/folder_lister.h"
 
 #include <gtest/gtest.h>
 #if !defined(_WIN32)

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "core/error.h"
-#include "ui/model/drives.h"
-#include "ui/model/folder_lister.h"
+#include "ui/platform/drives.h"
+#include "ui/platform/folder_lister.h"
 
 namespace clipquill {
 namespace {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window's fonts chosen from those installed: a family named only when
 // it is there, the editor's monospaced whatever is installed.
-#include "ui/model/font_choice.h"
+#include "ui/platform/font_choice.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/model/placement.h"
+#include "ui/platform/placement.h"
 
 #include <gtest/gtest.h>
 
@@ -7,12 +7,12 @@ namespace clipquill {
 namespace {
 
 TEST(Placement, BesideTheMainWindowWithinTheScreen) {
-  const ScreenRect screen{0, 0, 1920, 1080};
+  const WindowRect screen{0, 0, 1920, 1080};
   const struct {
     const char* what;
-    ScreenRect main;
+    WindowRect main;
     int width, height;
-    ScreenRect area;
+    WindowRect area;
     ScreenPoint at;
   } cases[] = {
       {"right", {682, 222, 555, 635}, 472, 606, screen, {682 + 555 + kBesideGap, 222}},

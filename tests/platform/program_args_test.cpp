@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window's own command line: what is answered before a window exists.
-#include "ui/model/program_args.h"
+#include "ui/platform/program_args.h"
 
 #include <gtest/gtest.h>
 

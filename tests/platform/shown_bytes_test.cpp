@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Stray bytes of a name shown as escapes inside UTF-8 text.
-#include "ui/model/shown_bytes.h"
+#include "ui/platform/shown_bytes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/model/startup.h"
+#include "ui/platform/startup.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The status bar's places in rows: whole where a row has room, on a row of
 // their own where it has not, only what may shorten shortened.
-#include "ui/model/status_rows.h"
+#include "ui/platform/status_rows.h"
 
 #include <gtest/gtest.h>
 

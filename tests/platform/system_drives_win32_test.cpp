@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "core/win32_file.h"
-#include "ui/model/drives.h"
-#include "ui/model/folder_lister.h"
+#include "ui/platform/drives.h"
+#include "ui/platform/folder_lister.h"
 
 namespace clipquill {
 namespace {

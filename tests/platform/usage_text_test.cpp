@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The usage window's text with this system's places: every place filled, and
 // none of the other system's paths shown.
-#include "ui/model/usage_text.h"
+#include "ui/platform/usage_text.h"
 
 #include <gtest/gtest.h>
 

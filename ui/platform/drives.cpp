@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/model/drives.h"
+#include "ui/platform/drives.h"
 
 #include <algorithm>
 #include <array>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/model/folder_lister.h"
+#include "ui/platform/folder_lister.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -16,7 +16,7 @@
 #include "app/main_window_model.h"
 #include "clips/folders.h"
 #include "core/paths.h"
-#include "ui/model/drives.h"
+#include "ui/platform/drives.h"
 
 namespace clipquill {
 

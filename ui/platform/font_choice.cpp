@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/model/font_choice.h"
+#include "ui/platform/font_choice.h"
 
 #include <algorithm>
 #include <cstdlib>

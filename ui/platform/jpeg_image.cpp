@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/model/jpeg_image.h"
+#include "ui/platform/jpeg_image.h"
 
 #include <csetjmp>
 #include <cstdio>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/model/placement.h"
+#include "ui/platform/placement.h"
 
 #include <algorithm>
 
@@ -15,7 +15,7 @@ int clampInto(int value, int lo, int hi) {
 
 }  // namespace
 
-ScreenPoint besideWindow(const ScreenRect& main, int width, int height, const ScreenRect& area) {
+ScreenPoint besideWindow(const WindowRect& main, int width, int height, const WindowRect& area) {
   const int areaRight = area.x + area.width;
   const int right = main.x + main.width + kBesideGap;
   const int left = main.x - kBesideGap - width;

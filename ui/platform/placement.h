@@ -3,15 +3,9 @@
 // window): next to it rather than over its fields, always on the screen.
 #pragma once
 
-namespace clipquill {
+#include "app/desktop_rules.h"  // WindowRect
 
-struct ScreenRect {
-  int x = 0;
-  int y = 0;
-  int width = 0;
-  int height = 0;
-  bool operator==(const ScreenRect&) const = default;
-};
+namespace clipquill {
 
 struct ScreenPoint {
   int x = 0;
@@ -24,7 +18,7 @@ struct ScreenPoint {
 // fits there, else to its left, else on the roomier side, overlapping main as
 // little as the area allows. Level with main's top, moved up as far as needed
 // to end inside the area.
-ScreenPoint besideWindow(const ScreenRect& main, int width, int height, const ScreenRect& area);
+ScreenPoint besideWindow(const WindowRect& main, int width, int height, const WindowRect& area);
 
 // The gap left between the two windows' frames.
 inline constexpr int kBesideGap = 8;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/model/program_args.h"
+#include "ui/platform/program_args.h"
 
 #include <ostream>
 

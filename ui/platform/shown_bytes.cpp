@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/model/shown_bytes.h"
+#include "ui/platform/shown_bytes.h"
 
 namespace clipquill {
 

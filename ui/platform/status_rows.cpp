@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/model/status_rows.h"
+#include "ui/platform/status_rows.h"
 
 #include <algorithm>
 #include <cstddef>

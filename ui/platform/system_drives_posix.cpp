@@ -16,8 +16,8 @@
 
 #include "core/error.h"
 #include "core/posix_file.h"
-#include "ui/model/drives.h"
-#include "ui/model/folder_lister.h"
+#include "ui/platform/drives.h"
+#include "ui/platform/folder_lister.h"
 
 namespace clipquill {
 

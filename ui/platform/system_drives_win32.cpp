@@ -11,7 +11,7 @@
 #include <string>
 
 #include "core/win32_file.h"
-#include "ui/model/drives.h"
+#include "ui/platform/drives.h"
 
 namespace clipquill {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The usage text's places on Linux and other POSIX systems: home folders,
 // the XDG config folder and the installed tree.
-#include "ui/model/usage_text.h"
+#include "ui/platform/usage_text.h"
 
 namespace clipquill {
 

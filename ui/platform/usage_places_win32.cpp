@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The usage text's places on Windows: drive letters, the roaming
 // application data folder, the program folder and the registry.
-#include "ui/model/usage_text.h"
+#include "ui/platform/usage_text.h"
 
 namespace clipquill {
 

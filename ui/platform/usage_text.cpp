@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/model/usage_text.h"
+#include "ui/platform/usage_text.h"
 
 namespace clipquill {
 
