@@ -4,10 +4,10 @@
 // give the same result for the same inputs. It owns four parts, each a
 // class of its own over one shared context: the fields with the clips and
 // filters (ClipFields), the template document (TemplateDocument), the run
-// (ScriptRun) and the check of scripts with AviSynth+ (ScriptChecks). It
-// keeps start-up and close, which span them, and
-// the calls the front ends make, each passed to its part; a front end may
-// also reach a part directly.
+// (ScriptRun) and the check of scripts with AviSynth+ (ScriptChecks). The
+// parts are private: it keeps start-up and close, which span them, and
+// the calls the front ends make, each passed to its part in this header:
+// the front ends and their tests know this one class.
 #pragma once
 
 #include <optional>
@@ -41,12 +41,6 @@ class MainWindowModel {
   explicit MainWindowModel(ModelPlatform platform);
   MainWindowModel(const MainWindowModel&) = delete;
   MainWindowModel& operator=(const MainWindowModel&) = delete;
-
-  // --- The parts ----------------------------------------------------------
-  ClipFields& fields() { return fields_; }
-  TemplateDocument& document() { return document_; }
-  ScriptRun& run() { return run_; }
-  ScriptChecks& checks() { return checks_; }
 
   // --- Start-up and close -------------------------------------------------
   // Start-up: the program folder, the start-up folder of the clip list, and
@@ -152,6 +146,19 @@ class MainWindowModel {
   const std::optional<LastRun>& lastRun() const { return run_.lastRun(); }
   std::string runStatus() const { return run_.runStatus(); }
   bool lastRunFolderIsThere() { return run_.lastRunFolderIsThere(); }
+
+  // --- The check of scripts with AviSynth+ (ScriptChecks) -----------------
+  CheckerOptions checkOptions() { return checks_.options(); }
+  std::string avisynthLibrary() { return checks_.avisynthLibrary(); }
+  void setAvisynthLibrary(const std::string& path) { checks_.setAvisynthLibrary(path); }
+  std::vector<std::string> lastRunScripts() const { return checks_.lastRunScripts(); }
+  bool checkLastRun(CreatedScriptChecks& marks) { return checks_.checkLastRun(marks); }
+  void showPicturesThrough(ScriptChecks::Post post, ScriptChecks::ShowPicture show) {
+    checks_.showPicturesThrough(std::move(post), std::move(show));
+  }
+  ScriptChecks::Picture requestPicture(std::size_t templateBytes, int frame) {
+    return checks_.requestPicture(templateBytes, frame);
+  }
 
  private:
   ModelContext context_;

@@ -498,7 +498,7 @@ int Run::createScripts(Output& out) {
   if (opts_.check && opts_.action == Action::Create) {
     // Every script written is checked, those of a run that ended early too;
     // the run's own failure keeps its status.
-    const std::vector<std::string> paths = model_.checks().lastRunScripts();
+    const std::vector<std::string> paths = model_.lastRunScripts();
     std::vector<std::string> shown;
     for (const std::string& path : paths)
       shown.push_back(shownPath(path));

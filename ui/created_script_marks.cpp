@@ -87,8 +87,8 @@ void CreatedScriptMarks::start(const CheckerOptions& options, const std::string&
   show();
 }
 
-void CreatedScriptMarks::checkLastRun(ScriptChecks& checks) {
-  if (checks.checkLastRun(checks_)) show();
+void CreatedScriptMarks::checkLastRun(MainWindowModel& model) {
+  if (model.checkLastRun(checks_)) show();
 }
 
 void CreatedScriptMarks::clear() {

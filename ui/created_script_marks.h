@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "app/created_script_checks.h"
-#include "app/script_checks.h"
+#include "app/main_window_model.h"
 
 class QListWidget;
 class QListWidgetItem;
@@ -53,7 +53,7 @@ class CreatedScriptMarks : public QObject {
   void start(const CheckerOptions& options, const std::string& destDir,
              const std::vector<std::string>& lines);
   // After a run: its scripts checked and marked, when the model checks them.
-  void checkLastRun(ScriptChecks& checks);
+  void checkLastRun(MainWindowModel& model);
   void clear();
 
   const CreatedScriptChecks& checks() const { return checks_; }

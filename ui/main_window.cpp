@@ -151,7 +151,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
   checkMarks_ = new CreatedScriptMarks(createdScripts_, checkStatus_, problemsList_, this);
   // Pictures are rendered off this thread; a queued call brings each back,
   // and Qt drops it should the window be gone by then.
-  model_->checks().showPicturesThrough(
+  model_->showPicturesThrough(
       [this](std::function<void()> f) {
         QMetaObject::invokeMethod(this, std::move(f), Qt::QueuedConnection);
       },
@@ -766,7 +766,7 @@ void MainWindow::runCreateScripts() {
   schedulePreview();
   // The scripts the run listed are checked with AviSynth+ in the
   // background, as the model decides; the list's lines are marked as they are.
-  if (createdShown_) checkMarks_->checkLastRun(model_->checks());
+  if (createdShown_) checkMarks_->checkLastRun(*model_);
   // The window was closed while the run wrote: the run stopped, the close
   // goes on now, asking what it asks.
   if (closeAfterRun_) {
@@ -776,9 +776,9 @@ void MainWindow::runCreateScripts() {
 }
 
 void MainWindow::chooseAvisynthLibrary() {
-  const std::string current = model_->checks().avisynthLibrary();
+  const std::string current = model_->avisynthLibrary();
   if (const auto chosen = files_.library(this, current)) {
-    model_->event([&] { model_->checks().setAvisynthLibrary(*chosen); });
+    model_->event([&] { model_->setAvisynthLibrary(*chosen); });
     requestPicture();
   }
 }
@@ -966,7 +966,7 @@ void MainWindow::updatePreview() {
 
 void MainWindow::requestPicture() {
   if (preview_->isHidden()) return;
-  const auto asked = model_->checks().requestPicture(
+  const auto asked = model_->requestPicture(
       static_cast<std::size_t>(std::max(templateEdit_->length(), 0)), framePane_->frame());
   if (asked == ScriptChecks::Picture::NoClip) {
     framePane_->showNote(QStringLiteral("Choose a clip to see its picture"));

@@ -77,7 +77,7 @@ TEST_F(Model, TheWindowsCheckMayWriteWhereTheClipsAre) {
   start();
   model.setTemplateText("AviSource(\"<P><F>\")\n");
   model.setFieldText(Field::Source, clips);
-  CheckerOptions options = model.checks().options();
+  CheckerOptions options = model.checkOptions();
   EXPECT_EQ(options.helper, app + "clipquill-cli");
   EXPECT_EQ(options.writableFolders, std::vector<std::string>{clips});
 
@@ -85,12 +85,12 @@ TEST_F(Model, TheWindowsCheckMayWriteWhereTheClipsAre) {
   model.toggleSelectAll();
   ASSERT_EQ(model.createScripts(), RunOutcome::Completed);
   model.setFieldText(Field::Source, at("/home/"));
-  options = model.checks().options();
+  options = model.checkOptions();
   EXPECT_EQ(options.writableFolders, (std::vector<std::string>{clips, at("/home/")}));
 
-  ASSERT_TRUE(model.event([&] { model.checks().setAvisynthLibrary("/opt/x/libavisynth.so"); }));
-  EXPECT_EQ(model.checks().avisynthLibrary(), "/opt/x/libavisynth.so");
-  EXPECT_EQ(model.checks().options().library, "/opt/x/libavisynth.so");
+  ASSERT_TRUE(model.event([&] { model.setAvisynthLibrary("/opt/x/libavisynth.so"); }));
+  EXPECT_EQ(model.avisynthLibrary(), "/opt/x/libavisynth.so");
+  EXPECT_EQ(model.checkOptions().library, "/opt/x/libavisynth.so");
 }
 
 // A run's scripts are checked however it ended, but a run refused before it
@@ -101,7 +101,7 @@ TEST_F(Model, TheScriptsCheckedAreThoseTheLastRunListed) {
   model.setFieldText(Field::Source, clips);
   model.setFieldText(Field::ScriptName, "*_c");
   model.toggleSelectAll();
-  EXPECT_TRUE(model.checks().lastRunScripts().empty());  // no run yet
+  EXPECT_TRUE(model.lastRunScripts().empty());  // no run yet
 
   struct Step {
     const char* what;
@@ -117,7 +117,7 @@ TEST_F(Model, TheScriptsCheckedAreThoseTheLastRunListed) {
     SCOPED_TRACE(step.what);
     model.setFieldText(Field::Destination, step.destination);
     model.event([&] { model.createScripts(); });
-    EXPECT_EQ(model.checks().lastRunScripts(), step.checked);
+    EXPECT_EQ(model.lastRunScripts(), step.checked);
   }
   // The refused run left the written run's list on screen.
   EXPECT_EQ(model.createdScripts().size(), 5u);
