@@ -55,32 +55,6 @@ WindowRect placeWindow(std::optional<WindowRect> saved, const WindowRect& area, 
   return {x, y, width, height};
 }
 
-namespace {
-
-std::string perScale(std::string_view key, double scale) {
-  // Hundredths are as fine as scales are set: 1.5 is ".scale1.5", 2 is
-  // ".scale2" (the settings' keys take letters, digits and ".").
-  const long hundredths = std::lround(scale * 100);
-  if (hundredths == 100 || hundredths <= 0) return std::string(key);
-  std::string text = std::to_string(hundredths / 100);
-  if (hundredths % 100 != 0) {
-    text += '.';
-    text += static_cast<char>('0' + hundredths % 100 / 10);
-    if (hundredths % 10 != 0) text += static_cast<char>('0' + hundredths % 10);
-  }
-  return std::string(key) + ".scale" + text;
-}
-
-}  // namespace
-
-std::string windowPlaceKey(double scale) {
-  return perScale(kWindowPlaceKey, scale);
-}
-
-std::string windowMaximisedKey(double scale) {
-  return perScale(kWindowMaximisedKey, scale);
-}
-
 std::optional<WindowRect> parseWindowRect(std::string_view text) {
   int numbers[4];
   const char* at = text.data();
@@ -111,10 +85,6 @@ int firstWindowLength(int wanted, int drawn, int areaLength, int percent, int ma
 int pictureWidth(std::optional<int> kept, int wanted, int total, int leftLeast) {
   const int width = kept && *kept > 0 ? *kept : std::max(wanted, total * 2 / 5);
   return std::max(0, std::min(width, total - leftLeast));
-}
-
-std::string pictureWidthKey(double scale) {
-  return perScale(kPictureWidthKey, scale);
 }
 
 std::optional<int> parsePaneWidth(std::string_view text) {

@@ -47,12 +47,6 @@ WindowRect placeWindow(std::optional<WindowRect> saved, const WindowRect& area, 
                        int preferredHeight, int minimumWidth, int minimumHeight,
                        const FrameMargins& frame = {});
 
-// The settings' keys of the window's place and of its maximised state at a
-// screen scale: a size fit for one scale is wrong at another, so each scale
-// keeps its own. Scale 1 keeps the plain keys, as before scales were told.
-std::string windowPlaceKey(double scale);
-std::string windowMaximisedKey(double scale);
-
 // "x y width height", as the user settings keep it. Nothing for text that
 // is not four numbers with a positive size.
 std::optional<WindowRect> parseWindowRect(std::string_view text);
@@ -79,9 +73,8 @@ int firstWindowLength(int wanted, int drawn, int areaLength, int percent, int ma
 // width, at which its texts are whole; the picture gets no less than 0.
 int pictureWidth(std::optional<int> kept, int wanted, int total, int leftLeast);
 
-// The settings' key of the picture's width at a screen scale, and the width
-// as the settings keep it: a positive number, nothing for anything else.
-std::string pictureWidthKey(double scale);
+// The picture's width as the settings keep it (kPictureWidthKey): a positive
+// number, nothing for anything else.
 std::optional<int> parsePaneWidth(std::string_view text);
 
 // --- Drops ------------------------------------------------------------------

@@ -82,23 +82,23 @@ bool TemplateDocument::offerSaveBeforeClose() {
 void TemplateDocument::useUserSettings(UserSettings* settings) {
   settings_ = settings;
   if (!settings_) return;
-  recent_ = settings_->list(kRecentTemplatesKey);
+  recent_ = settings_->get(kRecentTemplatesKey);
   if (recent_.size() > kRecentTemplates) recent_.resize(kRecentTemplates);
-  keyScheme_ = settings_->flag(kStandardKeysKey, false) ? KeyScheme::Desktop : KeyScheme::Specified;
-  state_.nameEnd = settings_->flag(kNameToLastDotKey, false) ? NameEnd::LastDot : NameEnd::FirstDot;
+  keyScheme_ = settings_->get(kStandardKeysKey) ? KeyScheme::Desktop : KeyScheme::Specified;
+  state_.nameEnd = settings_->get(kNameToLastDotKey) ? NameEnd::LastDot : NameEnd::FirstDot;
   user_.shown(Shown::RecentTemplates);
   user_.shown(Shown::KeyScheme);
 }
 
 void TemplateDocument::toggleKeyScheme() {
   keyScheme_ = keyScheme_ == KeyScheme::Desktop ? KeyScheme::Specified : KeyScheme::Desktop;
-  if (settings_) settings_->setFlag(kStandardKeysKey, keyScheme_ == KeyScheme::Desktop);
+  if (settings_) settings_->set(kStandardKeysKey, keyScheme_ == KeyScheme::Desktop);
   user_.shown(Shown::KeyScheme);
 }
 
 void TemplateDocument::toggleNameEnd() {
   state_.nameEnd = state_.nameEnd == NameEnd::LastDot ? NameEnd::FirstDot : NameEnd::LastDot;
-  if (settings_) settings_->setFlag(kNameToLastDotKey, state_.nameEnd == NameEnd::LastDot);
+  if (settings_) settings_->set(kNameToLastDotKey, state_.nameEnd == NameEnd::LastDot);
 }
 
 // --- Option flags ---------------------------------------------------------
@@ -274,7 +274,7 @@ void TemplateDocument::writeSettingsFile() {
 void TemplateDocument::setRecent(std::vector<std::string> recent) {
   if (recent == recent_) return;
   recent_ = std::move(recent);
-  if (settings_) settings_->setList(kRecentTemplatesKey, recent_);
+  if (settings_) settings_->set(kRecentTemplatesKey, recent_);
   user_.shown(Shown::RecentTemplates);
 }
 

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/constants.h"
+#include "persist/name_hash.h"
 
 namespace clipquill {
 namespace {
@@ -161,29 +162,6 @@ std::pair<std::size_t, std::size_t> trimmed(std::string_view text, std::size_t b
   return {begin, end};
 }
 
-char folded(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Names compare by ASCII case only, the same in every locale; so they hash.
-std::uint32_t nameHash(std::string_view name) {
-  std::uint32_t hash = 2166136261u;
-  for (const char c : name)
-    hash = (hash ^ static_cast<unsigned char>(folded(c))) * 16777619u;
-  return hash;
-}
-
-// Where a hash starts its probe: names such as "Ext17" and "Ext18" differ in
-// a few bits only, which linear probing would leave in long runs.
-std::size_t slotOf(std::uint32_t hash, std::size_t mask) {
-  hash ^= hash >> 16;
-  hash *= 0x85EBCA6Bu;
-  hash ^= hash >> 13;
-  hash *= 0xC2B2AE35u;
-  hash ^= hash >> 16;
-  return hash & mask;
-}
-
 // A value that reading would alter is put in double quotes, which reading
 // takes off again. Windows wrote such values bare, so that blanks around a
 // value and a quoted value lost something on the way back.
@@ -277,8 +255,9 @@ void appendProfileKeyLine(std::string& out, std::string_view key, std::string_vi
 }
 
 bool sameProfileName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return folded(x) == folded(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return foldedAscii(x) == foldedAscii(y);
+         });
 }
 
 void scanProfile(std::string_view bytes, const std::function<void(const ProfileItem&)>& visit) {
@@ -328,7 +307,7 @@ ProfileDocument ProfileDocument::parse(std::string_view bytes) {
     line.nameBegin = static_cast<std::uint32_t>(shape.nameBegin);
     line.nameEnd = static_cast<std::uint32_t>(shape.nameEnd);
     const std::string_view name = raw.text.substr(shape.nameBegin, shape.nameEnd - shape.nameBegin);
-    const std::uint32_t hash = nameHash(name);
+    const std::uint32_t hash = foldedNameHash(name);
     if (shape.shape == Shape::Header) {
       line.kind = Kind::Header;
       if (doc.findSection(name, hash) != kNone) {
@@ -378,7 +357,7 @@ void ProfileDocument::indexSection(std::uint32_t section, std::uint32_t hash) {
     const std::size_t mask = slots.size() - 1;
     for (std::uint32_t s = 0; s < sections_.size(); ++s) {
       if (s == section) continue;
-      std::size_t i = slotOf(nameHash(name(lines_[sections_[s].header])), mask);
+      std::size_t i = slotOf(foldedNameHash(name(lines_[sections_[s].header])), mask);
       while (slots[i] != 0)
         i = (i + 1) & mask;
       slots[i] = s + 1;
@@ -414,7 +393,7 @@ ProfileDocument::KeySlot& ProfileDocument::keySlot(std::uint32_t section, std::s
 const ProfileDocument::KeySlot* ProfileDocument::findKey(std::uint32_t section,
                                                          std::string_view name) const {
   if (keySlots_.empty()) return nullptr;
-  const KeySlot& slot = keySlots_[probeKey(section, name, nameHash(name))];
+  const KeySlot& slot = keySlots_[probeKey(section, name, foldedNameHash(name))];
   return slot.section == kNone ? nullptr : &slot;
 }
 
@@ -433,7 +412,7 @@ void ProfileDocument::growKeys() {
 
 std::optional<std::string> ProfileDocument::value(std::string_view section,
                                                   std::string_view key) const {
-  const std::uint32_t sec = findSection(section, nameHash(section));
+  const std::uint32_t sec = findSection(section, foldedNameHash(section));
   if (sec == kNone) return std::nullopt;
   const KeySlot* slot = findKey(sec, key);
   if (slot == nullptr || slot->firstKey == kNone) return std::nullopt;
@@ -443,7 +422,7 @@ std::optional<std::string> ProfileDocument::value(std::string_view section,
 
 std::vector<std::string> ProfileDocument::keys(std::string_view section) const {
   std::vector<std::string> names;
-  const std::uint32_t sec = findSection(section, nameHash(section));
+  const std::uint32_t sec = findSection(section, foldedNameHash(section));
   if (sec == kNone) return names;
   // A section's lines run from its header to the next header of any kind.
   for (std::uint32_t i = lines_[sections_[sec].header].next;
@@ -500,7 +479,7 @@ void ProfileDocument::set(std::string_view section, std::string_view key, std::s
     utf16_ = true;
     return;
   }
-  const std::uint32_t sectionHash = nameHash(section);
+  const std::uint32_t sectionHash = foldedNameHash(section);
   std::uint32_t sec = findSection(section, sectionHash);
   if (sec == kNone) {
     // A new section goes at the very end, with no blank line before it.
@@ -514,7 +493,7 @@ void ProfileDocument::set(std::string_view section, std::string_view key, std::s
     indexSection(sec, sectionHash);
   }
 
-  const std::uint32_t keyHash = nameHash(key);
+  const std::uint32_t keyHash = foldedNameHash(key);
   if (keyCount_ * 4 + 4 >= keySlots_.size() * 3) growKeys();
   KeySlot& slot = keySlot(sec, key, keyHash);
   if (slot.section != kNone) {

@@ -12,6 +12,7 @@
 #include "core/constants.h"
 #include "core/error.h"
 #include "core/messages.h"
+#include "persist/name_hash.h"
 #include "persist/profile.h"
 
 namespace clipquill {
@@ -35,36 +36,17 @@ std::string stateKey(std::size_t i) {
   return extKey(i) + std::string(kKeyStateSuffix);
 }
 
-char foldedChar(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 std::string folded(std::string_view name) {
   std::string out(name);
   for (char& c : out)
-    c = foldedChar(c);
+    c = foldedAscii(c);
   return out;
 }
 
 // A hash of a name that agrees with sameProfileName; never 0.
 std::uint32_t nameHash(std::string_view name) {
-  std::uint32_t hash = 2166136261u;
-  for (const char c : name)
-    hash = (hash ^ static_cast<unsigned char>(foldedChar(c))) * 16777619u;
+  const std::uint32_t hash = foldedNameHash(name);
   return hash == 0 ? 1 : hash;
-}
-
-// Where a hash starts its probe. Names such as "Ext17" and "Ext18" differ in
-// their last byte, which the hash carries into its high bits only; every bit
-// is mixed into the low ones first, or linear probing meets runs as long as
-// the set (a million names took seconds).
-std::size_t slotOf(std::uint32_t hash, std::size_t mask) {
-  hash ^= hash >> 16;
-  hash *= 0x85EBCA6Bu;
-  hash ^= hash >> 13;
-  hash *= 0xC2B2AE35u;
-  hash ^= hash >> 16;
-  return hash & mask;
 }
 
 // The hashes seen, four bytes each: a million names take 8 MB.

@@ -1,21 +1,72 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Every key the program keeps in the user's settings, declared once and in
-// one style, so that a part of the window that remembers something adds a
-// row here rather than a literal of its own.
+// Every key the program keeps in the user's settings, with its type, its
+// scope and its default, declared once: a part of the window that remembers
+// something adds a row here, and reads and writes it only through
+// UserSettings' calls for its type, which know its default and scope.
 #pragma once
 
 #include <string_view>
 
 namespace clipquill {
 
-inline constexpr std::string_view kRecentTemplatesKey = "RecentTemplates";  // a list
-inline constexpr std::string_view kStandardKeysKey = "StandardKeys";        // a flag
-inline constexpr std::string_view kWindowPlaceKey = "WindowPlace";          // "x y width height"
-inline constexpr std::string_view kWindowMaximisedKey = "WindowMaximised";  // a flag
+enum class KeyType { Flag, Text, List };
+
+// Whose the value is: the user's, or the user's on screens of one scale (a
+// window's place and its panes' sizes in pixels mean another thing at
+// another scale). Scale 1 keeps the plain key.
+enum class KeyScope { User, PerScale };
+
+// A flag, "1" or "0"; absent or unreadable, its default.
+struct FlagKey {
+  std::string_view name;
+  KeyScope scope;
+  bool fallback;
+};
+// A text; absent, nothing (its reader's rule then decides).
+struct TextKey {
+  std::string_view name;
+  KeyScope scope;
+};
+// A list, kept as "name.1", "name.2", ... in order; absent, empty.
+struct ListKey {
+  std::string_view name;
+  KeyScope scope;
+};
+
+inline constexpr ListKey kRecentTemplatesKey{"RecentTemplates", KeyScope::User};
+inline constexpr FlagKey kStandardKeysKey{"StandardKeys", KeyScope::User, false};
+inline constexpr TextKey kWindowPlaceKey{"WindowPlace", KeyScope::PerScale};  // "x y width height"
+inline constexpr FlagKey kWindowMaximisedKey{"WindowMaximised", KeyScope::PerScale, false};
 // The picture pane's width in the window, in logical pixels.
-inline constexpr std::string_view kPictureWidthKey = "PictureWidth";
-inline constexpr std::string_view kPreviewShownKey = "PreviewShown";    // a flag
-inline constexpr std::string_view kNameToLastDotKey = "NameToLastDot";  // a flag
+inline constexpr TextKey kPictureWidthKey{"PictureWidth", KeyScope::PerScale};
+inline constexpr FlagKey kPreviewShownKey{"PreviewShown", KeyScope::User, true};
+inline constexpr FlagKey kNameToLastDotKey{"NameToLastDot", KeyScope::User, false};
+
+// One row of the table: a key of any type, its default as the file writes it
+// ("" for none).
+struct UserKeyRow {
+  std::string_view name;
+  KeyType type;
+  KeyScope scope;
+  std::string_view fallback;
+};
+
+constexpr UserKeyRow userKeyRow(const FlagKey& key) {
+  return {key.name, KeyType::Flag, key.scope, key.fallback ? "1" : "0"};
+}
+constexpr UserKeyRow userKeyRow(const TextKey& key) {
+  return {key.name, KeyType::Text, key.scope, ""};
+}
+constexpr UserKeyRow userKeyRow(const ListKey& key) {
+  return {key.name, KeyType::List, key.scope, ""};
+}
+
+// Every key, in one table.
+inline constexpr UserKeyRow kUserKeys[] = {
+    userKeyRow(kRecentTemplatesKey), userKeyRow(kStandardKeysKey), userKeyRow(kWindowPlaceKey),
+    userKeyRow(kWindowMaximisedKey), userKeyRow(kPictureWidthKey), userKeyRow(kPreviewShownKey),
+    userKeyRow(kNameToLastDotKey),
+};
 
 // A key an earlier version kept under another name. Its value is read under
 // the new name while the new one is absent; the next write keeps only the
@@ -26,7 +77,7 @@ struct RenamedUserKey {
 };
 
 inline constexpr RenamedUserKey kRenamedUserKeys[] = {
-    {"preview.shown", kPreviewShownKey},
+    {"preview.shown", kPreviewShownKey.name},
 };
 
 }  // namespace clipquill

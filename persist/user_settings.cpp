@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "persist/user_settings.h"
 
+#include <cmath>
+
 #include <utility>
 
 #include "core/constants.h"
@@ -158,6 +160,44 @@ std::optional<std::string> UserSettings::value(std::string_view key) const {
   const auto it = values_.find(key);
   if (it == values_.end()) return std::nullopt;
   return it->second;
+}
+
+std::string userKeyName(std::string_view name, KeyScope scope, double scale) {
+  // Hundredths are as fine as scales are set: 1.5 is ".scale1.5", 2 is
+  // ".scale2" (the settings' keys take letters, digits and ".").
+  const long hundredths = std::lround(scale * 100);
+  if (scope == KeyScope::User || hundredths == 100 || hundredths <= 0) return std::string(name);
+  std::string text = std::to_string(hundredths / 100);
+  if (hundredths % 100 != 0) {
+    text += '.';
+    text += static_cast<char>('0' + hundredths % 100 / 10);
+    if (hundredths % 10 != 0) text += static_cast<char>('0' + hundredths % 10);
+  }
+  return std::string(name) + ".scale" + text;
+}
+
+bool UserSettings::get(const FlagKey& key, double scale) const {
+  return flag(userKeyName(key.name, key.scope, scale), key.fallback);
+}
+
+std::optional<std::string> UserSettings::get(const TextKey& key, double scale) const {
+  return value(userKeyName(key.name, key.scope, scale));
+}
+
+std::vector<std::string> UserSettings::get(const ListKey& key, double scale) const {
+  return list(userKeyName(key.name, key.scope, scale));
+}
+
+bool UserSettings::set(const FlagKey& key, bool on, double scale) {
+  return setFlag(userKeyName(key.name, key.scope, scale), on);
+}
+
+bool UserSettings::set(const TextKey& key, std::string_view text, double scale) {
+  return setValue(userKeyName(key.name, key.scope, scale), text);
+}
+
+bool UserSettings::set(const ListKey& key, const std::vector<std::string>& items, double scale) {
+  return setList(userKeyName(key.name, key.scope, scale), items);
 }
 
 bool UserSettings::flag(std::string_view key, bool fallback) const {

@@ -54,6 +54,10 @@ std::optional<UserConfigPlace> userConfigPlaceIn(std::string_view appDataFolder,
 // roaming application data folder.
 std::optional<UserConfigPlace> systemUserConfigPlace();
 
+// The name a key is kept under: per scale, "name.scale2", "name.scale1.5";
+// at scale 1 (or none), and for a key of the user, the plain name.
+std::string userKeyName(std::string_view name, KeyScope scope, double scale);
+
 class UserSettings {
  public:
   // The file's name in the config folder.
@@ -69,6 +73,15 @@ class UserSettings {
   bool flag(std::string_view key, bool fallback) const;
   // A list is kept as "key.1", "key.2", ... in order.
   std::vector<std::string> list(std::string_view key) const;
+
+  // The keys of the table (user_keys.h), each by its type, with its default;
+  // a key kept per scale at the screen scale given.
+  bool get(const FlagKey& key, double scale = 1) const;
+  std::optional<std::string> get(const TextKey& key, double scale = 1) const;
+  std::vector<std::string> get(const ListKey& key, double scale = 1) const;
+  bool set(const FlagKey& key, bool on, double scale = 1);
+  bool set(const TextKey& key, std::string_view text, double scale = 1);
+  bool set(const ListKey& key, const std::vector<std::string>& items, double scale = 1);
 
   // Each change is written at once, over what the file holds now, so that
   // two windows open at the same time lose only each other's same key.

@@ -30,8 +30,6 @@
 #include "app/folder_paths.h"
 #include "app/system_platform.h"
 #include "core/template_text.h"
-#include "persist/path_rules.h"
-#include "persist/user_keys.h"
 #include "ui/about_box.h"
 #include "ui/background_run.h"
 #include "ui/created_script_marks.h"
@@ -168,7 +166,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
 
   model_->start(setup.startup);
   setWindowTitle(QString::fromStdString(model_->state().appTitle));
-  showPreviewPane(userSettings().flag(kPreviewShownKey, true));
+  showPreviewPane(userSettings().get(kPreviewShownKey));
   // Placed again: the first size depends on whether the preview shows.
   placeOnScreen();
   showStatus();
@@ -564,7 +562,7 @@ void MainWindow::connectEvents() {
   });
   connect(previewCheck_, &QCheckBox::toggled, this, [this](bool on) {
     showPreviewPane(on);
-    userSettings().setFlag(kPreviewShownKey, on);
+    userSettings().set(kPreviewShownKey, on);
   });
   connect(joinCheck_, &QCheckBox::toggled, this, [this](bool on) {
     model_->setJoin(on);

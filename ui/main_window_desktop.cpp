@@ -225,7 +225,7 @@ void MainWindow::placeOnScreen() {
   if (placed_) {
     from = toRect(normalGeometry());
   } else if (const std::optional<std::string> kept =
-                 userSettings().value(windowPlaceKey(screenScale()))) {
+                 userSettings().get(kWindowPlaceKey, screenScale())) {
     from = parseWindowRect(*kept);
   }
   // The drawn size was laid out before the preview and its picture were
@@ -432,7 +432,7 @@ void MainWindow::showEvent(QShowEvent* event) {
   } else if (!preview_->isHidden()) {
     std::optional<int> kept;
     if (const std::optional<std::string> value =
-            userSettings().value(pictureWidthKey(screenScale())))
+            userSettings().get(kPictureWidthKey, screenScale()))
       kept = parsePaneWidth(*value);
     splitPicture(kept);
     const PaneNeeds needs = paneNeeds();
@@ -440,7 +440,7 @@ void MainWindow::showEvent(QShowEvent* event) {
   }
   // Maximised when last closed at this scale: its normal place is kept for
   // when the user restores it.
-  if (userSettings().flag(windowMaximisedKey(screenScale()), false)) {
+  if (userSettings().get(kWindowMaximisedKey, screenScale())) {
     QTimer::singleShot(0, this, [this] { setWindowState(windowState() | Qt::WindowMaximized); });
   }
   // Placed again once the window manager has framed the window, which it
@@ -473,11 +473,11 @@ double MainWindow::screenScale() const {
 
 void MainWindow::rememberPlace() {
   const double scale = screenScale();
-  userSettings().setValue(windowPlaceKey(scale), formatWindowRect(toRect(normalGeometry())));
-  userSettings().setFlag(windowMaximisedKey(scale), isMaximized());
+  userSettings().set(kWindowPlaceKey, formatWindowRect(toRect(normalGeometry())), scale);
+  userSettings().set(kWindowMaximisedKey, isMaximized(), scale);
   // The picture's width as the user left it; a hidden one keeps the last.
   if (!framePane_->isHidden())
-    userSettings().setValue(pictureWidthKey(scale), std::to_string(framePane_->width()));
+    userSettings().set(kPictureWidthKey, std::to_string(framePane_->width()), scale);
 }
 
 // --- The end of a long run ---------------------------------------------------------

@@ -75,21 +75,6 @@ TEST(WindowPlace, ReadsOnlyFourNumbersWithASize) {
     EXPECT_FALSE(parseWindowRect(bad)) << bad;
 }
 
-// Each screen scale keeps its own place; scale 1 keeps the plain keys.
-TEST(WindowPlace, EachScaleHasItsOwnKeys) {
-  const std::pair<double, const char*> cases[] = {
-      {1.0, "WindowPlace"},          {2.0, "WindowPlace.scale2"},
-      {1.5, "WindowPlace.scale1.5"}, {1.25, "WindowPlace.scale1.25"},
-      {0.0, "WindowPlace"},          {2.0000001, "WindowPlace.scale2"},
-  };
-  for (const auto& [scale, key] : cases)
-    EXPECT_EQ(windowPlaceKey(scale), key) << scale;
-  EXPECT_EQ(windowMaximisedKey(1.0), "WindowMaximised");
-  EXPECT_EQ(windowMaximisedKey(2.0), "WindowMaximised.scale2");
-  EXPECT_EQ(pictureWidthKey(1.0), "PictureWidth");
-  EXPECT_EQ(pictureWidthKey(2.0), "PictureWidth.scale2");
-}
-
 // A first window with the preview: its panes' wants, at least the fair
 // share and the drawn size, never past the area less the frame.
 TEST(FirstWindowSize, TakesAFairShareWithinTheArea) {

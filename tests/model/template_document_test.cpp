@@ -261,7 +261,7 @@ TEST_F(Model, RecentTemplatesComeFromLoadsAndSavesAndLoadAsLoadTemplateDoes) {
   user.answers.push_back(Answer::Ok);  // replace a
   model.saveTemplate();
   EXPECT_EQ(model.recentTemplates(), (std::vector<std::string>{a, b}));
-  EXPECT_EQ(UserSettings(*files, userConfigPlaceIn(at("/cfg"))).list(kRecentTemplatesKey),
+  EXPECT_EQ(UserSettings(*files, userConfigPlaceIn(at("/cfg"))).get(kRecentTemplatesKey),
             (std::vector<std::string>{a, b}));
 
   // Picked from the list with unsaved changes: the save question first.

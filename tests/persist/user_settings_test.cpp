@@ -8,6 +8,8 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -40,15 +42,41 @@ TEST(UserSettingsFile, SkipsWhatIsNotAKeyAndReadsCrLf) {
   EXPECT_EQ(values, (SettingsMap{{"ok", "3"}, {"ok.2", "C:\\t\\x"}, {"last", "4"}}));
 }
 
-// Every key is one word in one style: a "." would read as a list's item.
+// Every key is one word in one style: a "." would read as a list's item, or
+// as another key's scale. No two rows share a name, and a rename ends on a
+// key of the table.
 TEST(UserSettingsKeys, EachKeyIsOneWordAndEachRenameEndsOnOne) {
-  for (const std::string_view key :
-       {kRecentTemplatesKey, kStandardKeysKey, kWindowPlaceKey, kPreviewShownKey}) {
-    EXPECT_TRUE(isSettingsKey(key)) << key;
-    EXPECT_EQ(key.find('.'), std::string_view::npos) << key;
+  std::set<std::string_view> names;
+  for (const UserKeyRow& row : kUserKeys) {
+    EXPECT_TRUE(isSettingsKey(row.name)) << row.name;
+    EXPECT_EQ(row.name.find('.'), std::string_view::npos) << row.name;
+    EXPECT_TRUE(names.insert(row.name).second) << row.name << " twice";
   }
-  for (const RenamedUserKey& renamed : kRenamedUserKeys)
+  for (const RenamedUserKey& renamed : kRenamedUserKeys) {
     EXPECT_NE(renamed.before, renamed.now);
+    EXPECT_TRUE(names.count(renamed.now)) << renamed.now;
+  }
+}
+
+// Each screen scale keeps its own value of a key kept per scale; scale 1 and
+// a key of the user keep the plain name.
+TEST(UserSettingsKeys, EachScaleHasItsOwnKeys) {
+  const struct {
+    std::string_view name;
+    KeyScope scope;
+    double scale;
+    const char* key;
+  } cases[] = {
+      {"WindowPlace", KeyScope::PerScale, 1.0, "WindowPlace"},
+      {"WindowPlace", KeyScope::PerScale, 2.0, "WindowPlace.scale2"},
+      {"WindowPlace", KeyScope::PerScale, 1.5, "WindowPlace.scale1.5"},
+      {"WindowPlace", KeyScope::PerScale, 1.25, "WindowPlace.scale1.25"},
+      {"WindowPlace", KeyScope::PerScale, 0.0, "WindowPlace"},
+      {"WindowPlace", KeyScope::PerScale, 2.0000001, "WindowPlace.scale2"},
+      {"StandardKeys", KeyScope::User, 2.0, "StandardKeys"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(userKeyName(c.name, c.scope, c.scale), c.key) << c.scale;
 }
 
 // A value kept under a key's former name is read under its new one, and the
@@ -202,6 +230,35 @@ TEST_F(UserSettingsStore, TwoWindowsKeepEachOthersKeys) {
   EXPECT_EQ(readFile(later.path()).find("Recent.2"), std::string::npos);
 }
 
+// A flag read through the table is its default when absent or unreadable,
+// and a key kept per scale holds one value for each scale.
+TEST_F(UserSettingsStore, TheTablesKeysReadTheirDefaultsAndScales) {
+  const auto place = userConfigPlaceIn(path("cfg"));
+  std::filesystem::create_directories(pathFromUtf8(path("cfg/Clipquill")));
+  writeFile(path("cfg/Clipquill/settings"),
+            "StandardKeys=yes\nWindowMaximised.scale2=1\nWindowPlace=1 2 3 4\n");
+  UserSettings settings(*files, place);
+  const struct {
+    const FlagKey& key;
+    double scale;
+    bool read;
+  } flags[] = {
+      {kPreviewShownKey, 1, true},      // absent: on by default
+      {kNameToLastDotKey, 1, false},    // absent: off
+      {kStandardKeysKey, 1, false},     // unreadable: its default
+      {kWindowMaximisedKey, 2, true},   // this scale's own
+      {kWindowMaximisedKey, 1, false},  // not another scale's
+  };
+  for (const auto& f : flags)
+    EXPECT_EQ(settings.get(f.key, f.scale), f.read) << f.key.name << " at " << f.scale;
+  EXPECT_EQ(settings.get(kWindowPlaceKey), "1 2 3 4");
+  EXPECT_EQ(settings.get(kWindowPlaceKey, 1.5), std::nullopt);
+  ASSERT_TRUE(settings.set(kWindowPlaceKey, "5 6 7 8", 1.5));
+  EXPECT_EQ(UserSettings(*files, place).get(kWindowPlaceKey, 1.5), "5 6 7 8");
+  EXPECT_EQ(UserSettings(*files, place).get(kWindowPlaceKey), "1 2 3 4");
+  EXPECT_TRUE(settings.get(kRecentTemplatesKey).empty());
+}
+
 // A settings file of an earlier version keeps the user's choice, and the
 // next write leaves only the new name in it.
 TEST_F(UserSettingsStore, AFormerKeysValueOutlivesTheRename) {
@@ -209,8 +266,8 @@ TEST_F(UserSettingsStore, AFormerKeysValueOutlivesTheRename) {
   std::filesystem::create_directories(pathFromUtf8(path("cfg/Clipquill")));
   writeFile(path("cfg/Clipquill/settings"), "preview.shown=0\nRecentTemplates.1=/t/a.qtpl\n");
   UserSettings settings(*files, place);
-  EXPECT_FALSE(settings.flag(kPreviewShownKey, true));
-  ASSERT_TRUE(settings.setFlag(kStandardKeysKey, true));
+  EXPECT_FALSE(settings.get(kPreviewShownKey));
+  ASSERT_TRUE(settings.set(kStandardKeysKey, true));
   const std::string file = readFile(settings.path());
   EXPECT_EQ(file.find("preview.shown"), std::string::npos) << file;
   EXPECT_NE(file.find("PreviewShown=0"), std::string::npos) << file;
