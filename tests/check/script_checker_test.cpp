@@ -215,6 +215,25 @@ TEST_F(AvisynthCheckerTest, ALoopForEverIsEndedAndTheNextScriptChecked) {
   EXPECT_TRUE(next.good()) << next.message;
 }
 
+// AviSynth+ opens a script whatever its name: accents, Cyrillic, Japanese,
+// an emoji, beyond any one code page; the picture of each comes too.
+TEST_F(AvisynthCheckerTest, ScriptsOfAnyNameAreCheckedAndPictured) {
+  ScriptChecker checker({kAvisynth, 10s, ""});
+  for (const char* name : {"plain.avs",
+                           "Caf\xC3\xA9 r\xC3\xA9"
+                           "el.avs",
+                           "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82.avs",
+                           "\xE6\x97\xA5\xE6\x9C\xAC.avs", "clip \xF0\x9F\x8E\xAC.avs"}) {
+    SCOPED_TRACE(name);
+    const std::string path = script(name, "BlankClip(length=10, width=64, height=48)\r\n");
+    const ScriptCheck checked = checker.check(path);
+    EXPECT_TRUE(checked.good()) << checked.message;
+    const ScriptCheck pictured = checker.render(path, 0);
+    EXPECT_TRUE(pictured.good()) << pictured.message;
+    EXPECT_TRUE(pictured.picture && pictured.picture->ok());
+  }
+}
+
 TEST_F(AvisynthCheckerTest, RelativePathsAndMissingScripts) {
   ScriptChecker checker({kAvisynth, 5s, ""});
   ScriptCheck missing = checker.check(dir.path() + "/gone.avs");
