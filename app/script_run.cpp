@@ -66,6 +66,7 @@ RunJob ScriptRun::startRun() {
   job.join_ = fields_.join();
   job.nameEnd_ = state_.nameEnd;
   job.destinationMissing_ = destinationMissing();
+  job.names_ = nameEncoding(job.template_.lines(), codePage());
   return job;
 }
 
@@ -79,6 +80,7 @@ void RunJob::run(UserPort& user, RunProgress* progress) {
       .join = join_,
       .nameEnd = nameEnd_,
       .destinationMissing = destinationMissing_,
+      .names = names_,
   };
   ScriptGenerator generator(files_, user, listed_, progress);
   try {
@@ -130,8 +132,19 @@ std::string ScriptRun::previewClip(const std::vector<std::string>& selected) con
   return {};
 }
 
-ScriptInputs ScriptRun::previewInputs(TemplateLines lines,
-                                      const std::vector<std::string>& selected) const {
+const CodePage& ScriptRun::codePage() const {
+  return state_.codePage ? *state_.codePage : systemCodePage();
+}
+
+NameEncoding ScriptRun::scriptNames() {
+  // Where names are UTF-8 they go in as they are, and the template need not
+  // be read whole.
+  if (codePage().isUtf8()) return {};
+  return nameEncoding(document_.templateText().lines(), codePage());
+}
+
+ScriptInputs ScriptRun::previewInputs(TemplateLines lines, const std::vector<std::string>& selected,
+                                      const NameEncoding& names) const {
   return ScriptInputs{
       .templateLines = lines,
       .destText = fields_.fieldText(Field::Destination),
@@ -140,6 +153,8 @@ ScriptInputs ScriptRun::previewInputs(TemplateLines lines,
       .selectedClips = selected,
       .join = fields_.join(),
       .nameEnd = state_.nameEnd,
+      .destinationMissing = false,
+      .names = names,
   };
 }
 
@@ -158,8 +173,8 @@ std::optional<TemplatePlace> ScriptRun::templatePlaceOf(int line, int column) {
   TemplateText shownLines;
   const TemplateLines lines = previewLines(0, std::numeric_limits<std::size_t>::max(), shownLines);
   const std::vector<std::string> selected = fields_.clips().selectedEntries();
-  return clipquill::templatePlaceOf(previewInputs(lines, selected), previewClip(selected), line,
-                                    column);
+  return clipquill::templatePlaceOf(previewInputs(lines, selected, scriptNames()),
+                                    previewClip(selected), line, column);
 }
 
 TemplatePreview ScriptRun::preview(std::size_t firstLine, std::size_t lineCount,
@@ -170,7 +185,8 @@ TemplatePreview ScriptRun::preview(std::size_t firstLine, std::size_t lineCount,
   const TemplateLines lines = previewLines(firstLine, lineCount, shownLines);
   const std::vector<std::string> selected = fields_.clips().selectedEntries();
   const std::string clip = previewClip(selected);
-  shown.script = previewScript(previewInputs(lines, selected), clip, maxLineBytes);
+  const NameEncoding names = scriptNames();
+  shown.script = previewScript(previewInputs(lines, selected, names), clip, maxLineBytes);
   const std::string& pattern = fields_.fieldText(Field::ScriptName);
   if (!fields_.join()) {
     shown.otherNameEnd = state_.nameEnd == NameEnd::FirstDot ? NameEnd::LastDot : NameEnd::FirstDot;
@@ -204,6 +220,15 @@ TemplatePreview ScriptRun::preview(std::size_t firstLine, std::size_t lineCount,
         break;
       }
     }
+  }
+  // A name the script cannot carry as AviSynth+ reads it is said before the
+  // run, with what to do.
+  if (shown.note.empty() && (fields_.join() ? !selected.empty() : !clip.empty())) {
+    const NameTrouble trouble =
+        encodeNames(names, withTrailingSeparator(fields_.fieldText(Field::Source)),
+                    fields_.join() ? selected : std::vector<std::string>{clip})
+            .trouble;
+    if (!trouble.empty()) shown.note = msg::namesNotCarried(trouble, fields_.join());
   }
   // A double quote in a clip's name ends the string its path stands in, and
   // AviSynth cannot read the path: said before the run, with the way out.
@@ -247,7 +272,8 @@ std::string ScriptRun::runStatus() const {
   if (run.outcome == RunOutcome::NamelessClip)
     return "Last run: a selected clip has no name for its script; nothing written.";
   const RunReport& report = run.report;
-  if (report.written == 0 && report.kept == 0 && report.stoppedAt.empty() && run.error.empty())
+  if (report.written == 0 && report.kept == 0 && report.stoppedAt.empty() && run.error.empty() &&
+      report.leftOut.empty())
     return "Last run: no clip selected.";
   std::string text = "Last run: " + counted(report.written, "script", "scripts") + " written";
   if (report.kept != 0) text += ", " + std::to_string(report.kept) + " kept";
@@ -258,6 +284,9 @@ std::string ScriptRun::runStatus() const {
     text += "; stopped at " + report.stoppedAt + ", not replaced.";
   } else if (run.outcome == RunOutcome::Cancelled) {
     text += "; cancelled before " + report.stoppedAt + ".";
+  } else if (!report.leftOut.empty()) {
+    text += "; " + counted(report.leftOut.size(), "clip", "clips") +
+            " left out, beyond the template's code page.";
   } else {
     text += ".";
   }

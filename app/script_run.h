@@ -87,6 +87,7 @@ class RunJob {
   bool join_ = false;
   NameEnd nameEnd_ = NameEnd::FirstDot;
   bool destinationMissing_ = false;
+  NameEncoding names_;
 
   ScriptState state_;
   Listed listed_;
@@ -163,7 +164,12 @@ class ScriptRun : ModelPart {
                              TemplateText& shownLines);
   // The clip a per-clip preview is of.
   std::string previewClip(const std::vector<std::string>& selected) const;
-  ScriptInputs previewInputs(TemplateLines lines, const std::vector<std::string>& selected) const;
+  ScriptInputs previewInputs(TemplateLines lines, const std::vector<std::string>& selected,
+                             const NameEncoding& names) const;
+  // How the names go into the scripts of the whole template, as a run
+  // would write them.
+  NameEncoding scriptNames();
+  const CodePage& codePage() const;
   // Whether the destination field names a folder that is not there.
   bool destinationMissing();
 
