@@ -181,6 +181,7 @@ windows_code_page_end_to_end() {
   done
   if [[ ! -d "$c_utf8" ]]; then
     echo "windows: clips' names in code pages 1252 and 1251: FAILED (no C.UTF-8 locale)"
+    # shellcheck disable=SC2034  # the caller's
     failed=1
     return
   fi
@@ -277,6 +278,7 @@ windows_code_page_end_to_end() {
 
   if ((bad)); then
     echo "windows: clips' names in code pages 1252 and 1251: FAILED ($log)"
+    # shellcheck disable=SC2034  # the caller's
     failed=1
   else
     echo "windows: clips' names in code pages 1252 and 1251: ok in $((SECONDS - step)) s ($log)"
