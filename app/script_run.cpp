@@ -140,7 +140,14 @@ NameEncoding ScriptRun::scriptNames() {
   // Where names are UTF-8 they go in as they are, and the template need not
   // be read whole.
   if (codePage().isUtf8()) return {};
-  return nameEncoding(document_.templateText().lines(), codePage());
+  // The preview asks at every scroll; the whole template is read once for
+  // each of its changes.
+  if (!names_ || namesRevision_ != document_.revision() || namesCodePage_ != &codePage()) {
+    names_ = nameEncoding(document_.templateText().lines(), codePage());
+    namesRevision_ = document_.revision();
+    namesCodePage_ = &codePage();
+  }
+  return *names_;
 }
 
 ScriptInputs ScriptRun::previewInputs(TemplateLines lines, const std::vector<std::string>& selected,

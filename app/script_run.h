@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <optional>
 #include <string>
@@ -184,6 +185,10 @@ class ScriptRun : ModelPart {
   TemplateDocument& document_;
   CreatedLines created_;
   std::optional<LastRun> lastRun_;
+  // scriptNames() of the template's revision namesRevision_ in namesCodePage_.
+  std::optional<NameEncoding> names_;
+  std::uint64_t namesRevision_ = 0;
+  const CodePage* namesCodePage_ = nullptr;
 };
 
 }  // namespace clipquill
