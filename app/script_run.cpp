@@ -136,10 +136,13 @@ const CodePage& ScriptRun::codePage() const {
   return state_.codePage ? *state_.codePage : systemCodePage();
 }
 
-NameEncoding ScriptRun::scriptNames() {
+NameEncoding ScriptRun::scriptNames(const std::vector<std::string>& clips) {
   // Where names are UTF-8 they go in as they are, and the template need not
-  // be read whole.
+  // be read whole; nor for names of ASCII alone.
   if (codePage().isUtf8()) return {};
+  if (isAscii(fields_.fieldText(Field::Source)) &&
+      std::all_of(clips.begin(), clips.end(), [](const std::string& c) { return isAscii(c); }))
+    return {};
   // The preview asks at every scroll; the whole template is read once for
   // each of its changes.
   if (!names_ || namesRevision_ != document_.revision() || namesCodePage_ != &codePage()) {
@@ -180,8 +183,10 @@ std::optional<TemplatePlace> ScriptRun::templatePlaceOf(int line, int column) {
   TemplateText shownLines;
   const TemplateLines lines = previewLines(0, std::numeric_limits<std::size_t>::max(), shownLines);
   const std::vector<std::string> selected = fields_.clips().selectedEntries();
-  return clipquill::templatePlaceOf(previewInputs(lines, selected, scriptNames()),
-                                    previewClip(selected), line, column);
+  const std::string clip = previewClip(selected);
+  const NameEncoding names =
+      scriptNames(fields_.join() ? selected : std::vector<std::string>{clip});
+  return clipquill::templatePlaceOf(previewInputs(lines, selected, names), clip, line, column);
 }
 
 TemplatePreview ScriptRun::preview(std::size_t firstLine, std::size_t lineCount,
@@ -192,7 +197,8 @@ TemplatePreview ScriptRun::preview(std::size_t firstLine, std::size_t lineCount,
   const TemplateLines lines = previewLines(firstLine, lineCount, shownLines);
   const std::vector<std::string> selected = fields_.clips().selectedEntries();
   const std::string clip = previewClip(selected);
-  const NameEncoding names = scriptNames();
+  const NameEncoding names =
+      scriptNames(fields_.join() ? selected : std::vector<std::string>{clip});
   shown.script = previewScript(previewInputs(lines, selected, names), clip, maxLineBytes);
   const std::string& pattern = fields_.fieldText(Field::ScriptName);
   if (!fields_.join()) {

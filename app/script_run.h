@@ -167,9 +167,10 @@ class ScriptRun : ModelPart {
   std::string previewClip(const std::vector<std::string>& selected) const;
   ScriptInputs previewInputs(TemplateLines lines, const std::vector<std::string>& selected,
                              const NameEncoding& names) const;
-  // How the names go into the scripts of the whole template, as a run
-  // would write them.
-  NameEncoding scriptNames();
+  // How the folder and the clips go into the scripts of the whole template,
+  // as a run would write them. The whole template is read only for names
+  // beyond ASCII, which every encoding writes alike.
+  NameEncoding scriptNames(const std::vector<std::string>& clips);
   const CodePage& codePage() const;
   // Whether the destination field names a folder that is not there.
   bool destinationMissing();

@@ -38,11 +38,6 @@ std::size_t utf8SequenceAt(std::string_view text, std::size_t i) {
   return length;
 }
 
-bool isAscii(std::string_view text) {
-  return std::all_of(text.begin(), text.end(),
-                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 // Whether the line gives utf8=true, spaced and cased as AviSynth allows.
 bool givesUtf8(std::string_view line) {
   std::string lower(line);
@@ -69,6 +64,11 @@ bool isComment(std::string_view line) {
 }
 
 }  // namespace
+
+bool isAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
 
 TemplateEncoding templateEncoding(TemplateLines lines) {
   const std::string_view text = lines.text();

@@ -54,6 +54,9 @@ struct NameEncoding {
   unsigned misreadIn = 0;
 };
 
+// Whether text is ASCII alone: a name every encoding carries alike.
+bool isAscii(std::string_view text);
+
 // The encoding for scripts of the whole template on a system of codePage;
 // names as they are where that is UTF-8.
 NameEncoding nameEncoding(TemplateLines whole, const CodePage& codePage);
