@@ -125,6 +125,8 @@ class MainWindowModel {
   void toggleNameEnd() { document_.toggleNameEnd(); }
   // The rule for this run alone, stored nowhere (the command line's option).
   void setNameEnd(NameEnd end) { context_.state.nameEnd = end; }
+  // The code page AviSynth+ reads scripts in, in place of the system's.
+  void setCodePage(const CodePage* codePage) { context_.state.codePage = codePage; }
   std::string dialogFolder() { return document_.dialogFolder(); }
   std::string saveDialogFolder() { return document_.saveDialogFolder(); }
   void loadTemplateFrom(const std::string& path) { document_.loadTemplateFrom(path); }

@@ -11,6 +11,7 @@
 #include "clips/folders.h"
 #include "core/error.h"
 #include "core/generator.h"
+#include "core/script_encoding.h"
 #include "core/script_files.h"
 #include "persist/persist_files.h"
 #include "persist/registry_store.h"
@@ -40,6 +41,8 @@ struct ModelState {
   // Where each clip's name ends in per-clip script names; the window keeps
   // the user's choice, the command line sets it per run.
   NameEnd nameEnd = NameEnd::FirstDot;
+  // The code page AviSynth+ reads scripts in; none: the system's.
+  const CodePage* codePage = nullptr;
   bool modified = false;  // unsaved changes
   bool starting = false;  // the start-up load is running
 };

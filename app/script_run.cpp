@@ -60,6 +60,7 @@ RunJob ScriptRun::startRun() {
   job.join_ = fields_.join();
   job.nameEnd_ = state_.nameEnd;
   job.destinationMissing_ = destinationMissing();
+  job.names_ = nameEncoding(job.template_.lines(), codePage());
   return job;
 }
 
@@ -73,6 +74,7 @@ void RunJob::run(UserPort& user, RunProgress* progress) {
       .join = join_,
       .nameEnd = nameEnd_,
       .destinationMissing = destinationMissing_,
+      .names = names_,
   };
   ScriptGenerator generator(files_, user, listed_, progress);
   try {
@@ -125,8 +127,29 @@ std::string ScriptRun::previewClip(const std::vector<std::string>& selected) con
   return {};
 }
 
-ScriptInputs ScriptRun::previewInputs(TemplateLines lines,
-                                      const std::vector<std::string>& selected) const {
+const CodePage& ScriptRun::codePage() const {
+  return state_.codePage ? *state_.codePage : systemCodePage();
+}
+
+NameEncoding ScriptRun::scriptNames(const std::vector<std::string>& clips) {
+  // Where names are UTF-8 they go in as they are, and the template need not
+  // be read whole; nor for names of ASCII alone.
+  if (codePage().isUtf8()) return {};
+  if (isAscii(fields_.fieldText(Field::Source)) &&
+      std::all_of(clips.begin(), clips.end(), [](const std::string& c) { return isAscii(c); }))
+    return {};
+  // The preview asks at every scroll; the whole template is read once for
+  // each of its changes.
+  if (!names_ || namesRevision_ != document_.revision() || namesCodePage_ != &codePage()) {
+    names_ = nameEncoding(document_.templateText().lines(), codePage());
+    namesRevision_ = document_.revision();
+    namesCodePage_ = &codePage();
+  }
+  return *names_;
+}
+
+ScriptInputs ScriptRun::previewInputs(TemplateLines lines, const std::vector<std::string>& selected,
+                                      const NameEncoding& names) const {
   return ScriptInputs{
       .templateLines = lines,
       .destText = fields_.fieldText(Field::Destination),
@@ -135,6 +158,8 @@ ScriptInputs ScriptRun::previewInputs(TemplateLines lines,
       .selectedClips = selected,
       .join = fields_.join(),
       .nameEnd = state_.nameEnd,
+      .destinationMissing = false,
+      .names = names,
   };
 }
 
@@ -153,8 +178,10 @@ std::optional<TemplatePlace> ScriptRun::templatePlaceOf(int line, int column) {
   TemplateText shownLines;
   const TemplateLines lines = previewLines(0, std::numeric_limits<std::size_t>::max(), shownLines);
   const std::vector<std::string> selected = fields_.clips().selectedEntries();
-  return clipquill::templatePlaceOf(previewInputs(lines, selected), previewClip(selected), line,
-                                    column);
+  const std::string clip = previewClip(selected);
+  const NameEncoding names =
+      scriptNames(fields_.join() ? selected : std::vector<std::string>{clip});
+  return clipquill::templatePlaceOf(previewInputs(lines, selected, names), clip, line, column);
 }
 
 TemplatePreview ScriptRun::preview(std::size_t firstLine, std::size_t lineCount,
@@ -165,7 +192,9 @@ TemplatePreview ScriptRun::preview(std::size_t firstLine, std::size_t lineCount,
   const TemplateLines lines = previewLines(firstLine, lineCount, shownLines);
   const std::vector<std::string> selected = fields_.clips().selectedEntries();
   const std::string clip = previewClip(selected);
-  shown.script = previewScript(previewInputs(lines, selected), clip, maxLineBytes);
+  const NameEncoding names =
+      scriptNames(fields_.join() ? selected : std::vector<std::string>{clip});
+  shown.script = previewScript(previewInputs(lines, selected, names), clip, maxLineBytes);
   const std::string& pattern = fields_.fieldText(Field::ScriptName);
   if (!fields_.join()) {
     shown.otherNameEnd = state_.nameEnd == NameEnd::FirstDot ? NameEnd::LastDot : NameEnd::FirstDot;
@@ -199,6 +228,15 @@ TemplatePreview ScriptRun::preview(std::size_t firstLine, std::size_t lineCount,
         break;
       }
     }
+  }
+  // A name the script cannot carry as AviSynth+ reads it is said before the
+  // run, with what to do.
+  if (shown.note.empty() && (fields_.join() ? !selected.empty() : !clip.empty())) {
+    const NameTrouble trouble =
+        encodeNames(names, withTrailingSeparator(fields_.fieldText(Field::Source)),
+                    fields_.join() ? selected : std::vector<std::string>{clip})
+            .trouble;
+    if (!trouble.empty()) shown.note = msg::namesNotCarried(trouble, fields_.join());
   }
   // A double quote in a clip's name ends the string its path stands in, and
   // AviSynth cannot read the path: said before the run, with the way out.
@@ -242,7 +280,8 @@ std::string ScriptRun::runStatus() const {
   if (run.outcome == RunOutcome::NamelessClip)
     return "Last run: a selected clip has no name for its script; nothing written.";
   const RunReport& report = run.report;
-  if (report.written == 0 && report.kept == 0 && report.stoppedAt.empty() && run.error.empty())
+  if (report.written == 0 && report.kept == 0 && report.stoppedAt.empty() && run.error.empty() &&
+      report.leftOut.empty())
     return "Last run: no clip selected.";
   std::string text = "Last run: " + counted(report.written, "script", "scripts") + " written";
   if (report.kept != 0) text += ", " + std::to_string(report.kept) + " kept";
@@ -253,6 +292,9 @@ std::string ScriptRun::runStatus() const {
     text += "; stopped at " + report.stoppedAt + ", not replaced.";
   } else if (run.outcome == RunOutcome::Cancelled) {
     text += "; cancelled before " + report.stoppedAt + ".";
+  } else if (!report.leftOut.empty()) {
+    text += "; " + counted(report.leftOut.size(), "clip", "clips") +
+            " left out, beyond the template's code page.";
   } else {
     text += ".";
   }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <optional>
 #include <string>
@@ -89,6 +90,7 @@ class RunJob {
   bool join_ = false;
   NameEnd nameEnd_ = NameEnd::FirstDot;
   bool destinationMissing_ = false;
+  NameEncoding names_;
 
   ScriptState state_;
   Listed listed_;
@@ -150,7 +152,13 @@ class ScriptRun : ModelPart {
                              TemplateText& shownLines);
   // The clip a per-clip preview is of.
   std::string previewClip(const std::vector<std::string>& selected) const;
-  ScriptInputs previewInputs(TemplateLines lines, const std::vector<std::string>& selected) const;
+  ScriptInputs previewInputs(TemplateLines lines, const std::vector<std::string>& selected,
+                             const NameEncoding& names) const;
+  // How the folder and the clips go into the scripts of the whole template,
+  // as a run would write them. The whole template is read only for names
+  // beyond ASCII, which every encoding writes alike.
+  NameEncoding scriptNames(const std::vector<std::string>& clips);
+  const CodePage& codePage() const;
   // Whether the destination field names a folder that is not there.
   bool destinationMissing();
 
@@ -165,6 +173,10 @@ class ScriptRun : ModelPart {
   TemplateDocument& document_;
   CreatedLines created_;
   std::optional<LastRun> lastRun_;
+  // scriptNames() of the template's revision namesRevision_ in namesCodePage_.
+  std::optional<NameEncoding> names_;
+  std::uint64_t namesRevision_ = 0;
+  const CodePage* namesCodePage_ = nullptr;
 };
 
 }  // namespace clipquill

@@ -50,12 +50,14 @@ const TemplateText& TemplateDocument::templateText() {
 
 void TemplateDocument::templateTyped(TemplateSource& source) {
   typed_ = &source;
+  ++revision_;
   raiseChange([this] { templateChanged(); });
 }
 
 void TemplateDocument::setTemplate(TemplateText text) {
   if (text == templateText()) return;
   template_ = std::move(text);
+  ++revision_;
   user_.shown(Shown::Template);
   raiseChange([this] { templateChanged(); });
 }

@@ -5,6 +5,7 @@
 // MainWindowModel.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,6 +36,9 @@ class TemplateDocument : ModelPart {
   TemplateSource* view() const { return view_; }
   TemplateSource* typed() const { return typed_; }
   const OptionFlags& optionFlags() const { return flags_; }
+  // Counts the template's changes: what is worked out of the whole template
+  // is kept until it changes.
+  std::uint64_t revision() const { return revision_; }
   // The status bar's text: the template with its folder and the unsaved-
   // changes mark.
   std::string templateStatus() const;
@@ -116,6 +120,7 @@ class TemplateDocument : ModelPart {
 
   ClipFields& fields_;
   TemplateText template_;
+  std::uint64_t revision_ = 0;
   TemplateSource* typed_ = nullptr;  // the editor, while its lines are unread
   TemplateSource* view_ = nullptr;   // the editor, for the preview's lines
   OptionFlags flags_;

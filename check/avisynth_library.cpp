@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 
 #define AVSC_NO_DECLSPEC
 #include <avisynth_c.h>
@@ -261,6 +262,30 @@ std::string AvisynthLibrary::version() {
   return avs_is_string(*v) ? avs_as_string(*v) : "AviSynth+";
 }
 
+namespace {
+
+AVS_Value importFile(const AvisynthLibrary::Api& api, AVS_ScriptEnvironment* env,
+                     const std::string& path) {
+  // Without utf8=true AviSynth+ on Windows takes the name in the ANSI code
+  // page, and a script whose name is beyond it cannot be opened. Only a name
+  // beyond ASCII needs it, so an AviSynth+ older than the argument still
+  // opens every other script; for such a name it is asked for once without.
+  const bool ascii = std::all_of(path.begin(), path.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (!ascii) {
+    AVS_Value args[2] = {avs_new_value_string(path.c_str()), avs_new_value_bool(1)};
+    const char* names[2] = {nullptr, "utf8"};
+    const AVS_Value result = api.invoke(env, "Import", avs_new_value_array(args, 2), names);
+    if (!avs_is_error(result) ||
+        std::string_view(avs_as_error(result)).find("named argument") == std::string_view::npos)
+      return result;
+    api.release(result);
+  }
+  return api.invoke(env, "Import", avs_new_value_string(path.c_str()), nullptr);
+}
+
+}  // namespace
+
 ScriptCheck AvisynthLibrary::importScript(const std::string& path) {
   return importScript(path, -1);
 }
@@ -276,8 +301,7 @@ ScriptCheck AvisynthLibrary::importScript(const std::string& path, int frame) {
     Value added(*api_,
                 api_->invoke(env.get(), "AddAutoloadDir", avs_new_value_array(args, 2), nullptr));
   }
-  AVS_Value arg = avs_new_value_string(path.c_str());
-  Value result(*api_, api_->invoke(env.get(), "Import", arg, nullptr));
+  Value result(*api_, importFile(*api_, env.get(), path));
   if (avs_is_error(*result)) {
     LocatedError e = locateScriptError(avs_as_error(*result), path);
     return ScriptCheck{CheckStatus::Failed, std::move(e.message), e.line, e.column};

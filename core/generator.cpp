@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/generator.h"
 
+#include <algorithm>
+
 #include "core/constants.h"
 #include "core/error.h"
 #include "core/expansion.h"
@@ -65,6 +67,14 @@ RunOutcome ScriptGenerator::run(const ScriptInputs& in, ScriptState& state) {
     }
   }
   state.namePattern = in.nameText;
+  // Names the scripts cannot carry are said before anything is written; the
+  // scripts that would hold them with other characters are left out.
+  if (const NameTrouble trouble =
+          encodeNames(in.names, withTrailingSeparator(in.sourceText), in.selectedClips).trouble;
+      !trouble.empty()) {
+    user_.messageBox(msg::leavesScriptsOut(trouble) ? MessageKind::Error : MessageKind::Warning,
+                     Buttons::Ok, msg::namesNotCarried(trouble, in.join));
+  }
   created_.clear();
   created_.append(msg::kScriptsCreatedHeading);
   state.destFolder = withTrailingSeparator(in.destText);
@@ -145,10 +155,17 @@ RunOutcome ScriptGenerator::writeMultipleScripts(const ScriptInputs& in, ScriptS
   std::string path;
   std::size_t done = 0;  // written or kept
   const bool several = in.selectedClips.size() > 1;
-  for (const std::string& clip : in.selectedClips) {
+  const EncodedNames names = encodeNames(in.names, state.sourceFolder, in.selectedClips);
+  for (std::size_t k = 0; k < in.selectedClips.size(); ++k) {
+    const std::string& clip = in.selectedClips[k];
     if (progress_ && !progress_->proceed(done, in.selectedClips.size())) {
       report_.stoppedAt = perClipScriptName(state.namePattern, clip, in.nameEnd).scriptFile;
       return RunOutcome::Cancelled;
+    }
+    if (!names.writable[k]) {
+      report_.leftOut.push_back(clip);
+      ++done;
+      continue;
     }
     state.clipFile = clip;
     PerClipName name = perClipScriptName(state.namePattern, clip, in.nameEnd);
@@ -169,7 +186,7 @@ RunOutcome ScriptGenerator::writeMultipleScripts(const ScriptInputs& in, ScriptS
 
     buffer.clear();
     for (const std::string_view line : in.templateLines) {
-      appendScriptLine(buffer, line, state.sourceFolder, std::span(&clip, 1), false);
+      appendScriptLine(buffer, line, names.folder, std::span(&names.clips[k], 1), false);
       flushIfFull(*writer, buffer);
     }
     finish(*writer, buffer, [this, name = state.scriptFile] { created_.append(name); });
@@ -186,6 +203,14 @@ RunOutcome ScriptGenerator::runJoined(const ScriptInputs& in, ScriptState& state
 
 RunOutcome ScriptGenerator::writeJoinedScript(const ScriptInputs& in, ScriptState& state) {
   state.scriptFile = joinedScriptName(in.nameText);
+  const EncodedNames names = encodeNames(in.names, state.sourceFolder, in.selectedClips);
+  if (std::find(names.writable.begin(), names.writable.end(), false) != names.writable.end()) {
+    report_.leftOut =
+        names.trouble.folderUnwritable
+            ? std::vector<std::string>(in.selectedClips.begin(), in.selectedClips.end())
+            : names.trouble.unwritable;
+    return RunOutcome::Completed;
+  }
 
   report_.stoppedAt = state.scriptFile;
   bool skip = false;
@@ -199,7 +224,7 @@ RunOutcome ScriptGenerator::writeJoinedScript(const ScriptInputs& in, ScriptStat
 
   std::string buffer;
   for (const std::string_view line : in.templateLines) {
-    appendScriptLine(buffer, line, state.sourceFolder, in.selectedClips, true);
+    appendScriptLine(buffer, line, names.folder, names.clips, true);
     flushIfFull(*writer, buffer);
   }
   finish(*writer, buffer, [this, name = state.scriptFile] { created_.append(name); });

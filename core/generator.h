@@ -8,8 +8,10 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/naming.h"
+#include "core/script_encoding.h"
 #include "core/script_files.h"
 #include "core/template_lines.h"
 #include "core/user_port.h"
@@ -28,6 +30,9 @@ struct ScriptInputs {
   // The destination folder was found missing as the run started: refused
   // with the folder named, rather than failing at the first script's name.
   bool destinationMissing = false;
+  // How the clips' folder and names go into the scripts; by default as they
+  // are, as on a system whose code page is UTF-8.
+  NameEncoding names{};
 };
 
 // The main window's fields that a run sets; they keep the last run's values.
@@ -69,6 +74,10 @@ struct RunReport {
   std::size_t written = 0;  // scripts written, each listed
   std::size_t kept = 0;     // existing scripts the user chose to keep ("Skip")
   std::string stoppedAt;    // the script the run ended at when it ended early
+  // Clips whose scripts were left out, as the scripts' code page has no
+  // place for their names (the folder's included); joined, the clips that
+  // kept the one script from being written.
+  std::vector<std::string> leftOut;
 };
 
 // Told of a per-clip run's progress before each script; a long run shows it

@@ -52,6 +52,62 @@ std::string namelessClips(std::span<const std::string> clips) {
   return text;
 }
 
+namespace {
+
+void appendNames(std::string& text, std::span<const std::string> names) {
+  constexpr std::size_t kNamesShown = 8;
+  for (std::size_t c = 0; c < names.size() && c < kNamesShown; ++c) {
+    text += c ? ", " : "";
+    text += names[c];
+  }
+  if (names.size() > kNamesShown)
+    text += " and " + std::to_string(names.size() - kNamesShown) + " more";
+}
+
+constexpr std::string_view kUtf8Call = "AVISource(\"<P><F>\", utf8=true)";
+
+}  // namespace
+
+std::string namesNotCarried(const NameTrouble& trouble, bool joined) {
+  const std::string codePage = "code page " + std::to_string(trouble.codePage);
+  std::string text;
+  if (leavesScriptsOut(trouble)) {
+    text = "The template is in " + codePage +
+           ", which AviSynth+ reads its scripts in, and that has no place for characters in ";
+    if (trouble.folderUnwritable) {
+      text += "the clips' folder " + trouble.folder;
+      text += joined ? ", so the joined script is left out." : ", so every script is left out.";
+    } else {
+      text += joined ? "these clips' names, so the joined script is left out: "
+                     : "these clips' names, so their scripts are left out: ";
+      appendNames(text, trouble.unwritable);
+      text += ".";
+    }
+    text +=
+        " To write them, save the template as UTF-8 and add utf8=true to its source call, "
+        "as in ";
+    text += kUtf8Call;
+    text += ".";
+    return text;
+  }
+  if (trouble.folderMisread || !trouble.misread.empty()) {
+    text =
+        "The template is UTF-8, but without utf8=true in its source call AviSynth+ reads it "
+        "in " +
+        codePage + " and misreads ";
+    if (trouble.folderMisread) {
+      text += "the clips' folder " + trouble.folder;
+    } else {
+      text += "these clips' names: ";
+      appendNames(text, trouble.misread);
+    }
+    text += ". Add utf8=true to the source call, as in ";
+    text += kUtf8Call;
+    text += ".";
+  }
+  return text;
+}
+
 std::string noSuchDestination(std::string_view folder) {
   std::string text = "The destination folder \"";
   text += folder;

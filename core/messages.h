@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/naming.h"
+#include "core/script_encoding.h"
 
 namespace clipquill::msg {
 
@@ -24,6 +25,14 @@ std::string noSuchDestination(std::string_view folder);
 std::string scriptNameClashes(std::span<const ScriptNameClash> clashes, bool lastDotHint = false);
 // A per-clip run refused because clips have no name to give their scripts.
 std::string namelessClips(std::span<const std::string> clips);
+// Names that the scripts' encoding cannot carry as AviSynth+ reads them:
+// which, why, and what to do. A joined run leaves its one script out.
+std::string namesNotCarried(const NameTrouble& trouble, bool joined);
+// Whether namesNotCarried speaks of scripts left out, not only misread.
+inline bool leavesScriptsOut(const NameTrouble& trouble) {
+  return trouble.folderUnwritable || !trouble.unwritable.empty();
+}
+
 // The option that ends each clip's name at its last dot, as the window's menu
 // and the command line name it.
 inline constexpr std::string_view kNameToLastDotCaption = "Clip Name to Last Dot";

@@ -19,10 +19,13 @@ namespace {
 ScriptPreview writePreview(const ScriptInputs& in, std::string_view clip, std::size_t maxLineBytes,
                            std::vector<std::size_t>* starts) {
   ScriptPreview preview;
-  const std::string sourceDir = withTrailingSeparator(in.sourceText);
   const std::string perClip(clip);
-  const std::span<const std::string> clips =
-      in.join ? in.selectedClips : std::span<const std::string>(&perClip, 1);
+  // The names as the run writes them; a name it leaves out stands as given.
+  const EncodedNames names =
+      encodeNames(in.names, withTrailingSeparator(in.sourceText),
+                  in.join ? in.selectedClips : std::span<const std::string>(&perClip, 1));
+  const std::string& sourceDir = names.folder;
+  const std::span<const std::string> clips = names.clips;
   preview.scriptFile = in.join ? joinedScriptName(in.nameText)
                                : perClipScriptName(in.nameText, clip, in.nameEnd).scriptFile;
   if (!in.destText.empty()) preview.path = withTrailingSeparator(in.destText) + preview.scriptFile;
@@ -88,10 +91,13 @@ std::optional<TemplatePlace> templatePlaceOf(const ScriptInputs& in, std::string
   const std::size_t expanded = lineEnd - starts[index] - kLineEnd.size();
   const std::size_t within = at - starts[index];
   if (within >= expanded) return TemplatePlace{index, templateLine.size()};
-  const std::string sourceDir = withTrailingSeparator(in.sourceText);
   const std::string perClip(clip);
-  const std::span<const std::string> clips =
-      in.join ? in.selectedClips : std::span<const std::string>(&perClip, 1);
+  // The names as the run writes them; a name it leaves out stands as given.
+  const EncodedNames names =
+      encodeNames(in.names, withTrailingSeparator(in.sourceText),
+                  in.join ? in.selectedClips : std::span<const std::string>(&perClip, 1));
+  const std::string& sourceDir = names.folder;
+  const std::span<const std::string> clips = names.clips;
   return TemplatePlace{index, templateOffsetOf(templateLine, sourceDir, clips, in.join, within)};
 }
 

@@ -264,6 +264,7 @@ else
 fi
 
 windows_check_end_to_end
+windows_code_page_end_to_end
 windows_paths_end_to_end
 windows_bundled_end_to_end
 

@@ -159,3 +159,128 @@ windows_bundled_end_to_end() {
     echo "windows: the program folder's own AviSynth.dll: ok in $((SECONDS - step)) s ($log)"
   fi
 }
+
+# Clips named with accents, Cyrillic, Japanese and an emoji, under Wine with
+# the ANSI code page set to 1252 and to 1251: the scripts' bytes, per clip
+# and joined, in the template's encoding; the check's and the picture's
+# verdicts with AviSynth.dll (the pictures: check_tests'); the names a code
+# page cannot hold left out and said. Import stands in for a source filter: it reads a name as AVISource
+# does, in the code page unless given utf8=true.
+windows_code_page_end_to_end() {
+  local step=$SECONDS cli="$BUILD/bin/clipquill-cli.exe" log="$LOGS/code-page.log"
+  local work status=0 bad=0 label dll_win locales="$BUILD/locales" c_utf8 name
+  : >"$log"
+  has() { grep -qF -- "$2" "$1"; }
+  count() { find "$1" -type f | wc -l; }
+  dll_win="$(winepath -w "$AVISYNTH_DLL" 2>/dev/null)"
+  # Wine takes the ANSI code page from the locale's name and file names'
+  # encoding from the locale's data: C.UTF-8's data under each name gives
+  # either code page with UTF-8 names, and no locale need be installed.
+  for c_utf8 in /usr/lib/locale/C.utf8 /usr/lib/locale/C.UTF-8; do
+    [[ -d "$c_utf8" ]] && break
+  done
+  if [[ ! -d "$c_utf8" ]]; then
+    echo "windows: clips' names in code pages 1252 and 1251: FAILED (no C.UTF-8 locale)"
+    # shellcheck disable=SC2034  # the caller's
+    failed=1
+    return
+  fi
+  # Wine started through a script of its own per code page, so that only
+  # Wine sees the locale.
+  for name in en_US.UTF-8:1252 ru_RU.UTF-8:1251; do
+    [[ -d "$locales/${name%:*}" ]] || { mkdir -p "$locales" && cp -r "$c_utf8" "$locales/${name%:*}"; }
+    printf '#!/bin/sh\nLOCPATH="%s" LC_ALL=%s exec "%s" "$@"\n' "$locales" "${name%:*}" "$WINE64" \
+      >"$locales/wine-${name#*:}"
+    chmod +x "$locales/wine-${name#*:}"
+  done
+
+  local acp wine folder fit clip folder_win expected
+  for acp in 1252 1251; do
+    wine="$locales/wine-$acp"
+    if ((acp == 1252)); then
+      folder="Clips Été" fit="Café"
+    else
+      folder="Клипы" fit="Привет"
+    fi
+    label="code page $acp"
+    work="$(mktemp -d "$BUILD/code-page.XXXXXX")"
+    mkdir -p "$work/$folder" "$work/clips 🎬"
+    for name in out joined out8 joined8 outw outf; do mkdir "$work/$name"; done
+    for clip in plain Café Привет 日本 "clip 🎬"; do
+      printf 'BlankClip(length=10, width=64, height=48)\r\n' >"$work/$folder/$clip.avsi"
+    done
+    cp "$work/$folder/plain.avsi" "$work/clips 🎬/plain.avsi"
+    printf 'Import("<P><F>")\r\n' >"$work/ascii.qtpl"
+    printf '# \xc3\x89t\xc3\xa9\r\nImport("<P><F>", utf8=true)\r\n' >"$work/utf8.qtpl"
+    printf '# \xc3\x89t\xc3\xa9\r\nImport("<P><F>")\r\n' >"$work/misread.qtpl"
+    folder_win="$(winepath -w "$work/$folder" 2>/dev/null)"
+    expected="$(printf 'Import("%s\\%s.avsi")\r' "$folder_win" "$fit" | iconv -f UTF-8 -t "CP$acp")"
+    echo "== $label" >>"$log"
+
+    # A plain ASCII template is in the code page: the names it holds go in
+    # in it, the others are left out, each said.
+    WINE64="$wine" windows_cli --avisynth "$dll_win" --check \
+      -s "$folder" -e avsi -d out ascii.qtpl
+    windows_expect "names beyond the code page end the run in an error (exit 1)" test "$status" -eq 1
+    windows_expect "... said, with what to do" has "$work/.err" "their scripts are left out"
+    windows_expect "... the emoji's among them" has "$work/.err" "clip 🎬.avsi"
+    windows_expect "... the others written" test "$(count "$work/out")" -eq 2
+    windows_expect "... $fit's name in code page $acp" \
+      test "$(cat "$work/out/$fit.avs")" = "$expected"
+    WINE64="$wine" windows_cli --avisynth "$dll_win" --check-only "out/$fit.avs" out/plain.avs
+    windows_expect "... which pass the check (exit 0)" test "$status" -eq 0
+
+    WINE64="$wine" windows_cli --avisynth "$dll_win" --check -j -n all \
+      -s "$folder" -e avsi -d joined ascii.qtpl
+    windows_expect "joined, a name beyond it leaves the script out (exit 1)" test "$status" -eq 1
+    windows_expect "... said" has "$work/.err" "the joined script is left out"
+    windows_expect "... nothing written" test ! -e "$work/joined/all.avs"
+    WINE64="$wine" windows_cli --avisynth "$dll_win" --check -j -n fit \
+      -c plain.avsi -c "$fit.avsi" -s "$folder" -e avsi -d joined ascii.qtpl
+    windows_expect "joined, the names it holds pass the check (exit 0)" test "$status" -eq 0
+
+    # A UTF-8 template with utf8=true carries every name, the emoji's too.
+    WINE64="$wine" windows_cli --avisynth "$dll_win" --check -s "$folder" -e avsi -d out8 utf8.qtpl
+    windows_expect "UTF-8 with utf8=true: every script passes (exit 0)" test "$status" -eq 0
+    windows_expect "... five written" test "$(count "$work/out8")" -eq 5
+    WINE64="$wine" windows_cli --avisynth "$dll_win" --check -j -n all \
+      -s "$folder" -e avsi -d joined8 utf8.qtpl
+    windows_expect "... joined too (exit 0)" test "$status" -eq 0
+
+    # Without utf8=true the names are written as asked, and the misreading
+    # is said before AviSynth+ fails on them.
+    WINE64="$wine" windows_cli --avisynth "$dll_win" --check \
+      -s "$folder" -e avsi -d outw misread.qtpl
+    windows_expect "UTF-8 without utf8=true: said" has "$work/.err" "AviSynth+ reads it in code page $acp and misreads the clips' folder"
+    windows_expect "... written all the same" test "$(count "$work/outw")" -eq 5
+    windows_expect "... and failing the check (exit 4)" test "$status" -eq 4
+
+    # An emoji in the folder: no script can name a clip below it.
+    WINE64="$wine" windows_cli -s "clips 🎬" -e avsi -d outf ascii.qtpl
+    windows_expect "an emoji in the folder: an error (exit 1)" test "$status" -eq 1
+    windows_expect "... naming the folder" has "$work/.err" "the clips' folder"
+    windows_expect "... nothing written" test "$(count "$work/outf")" -eq 0
+
+    # The test programs' cases of the code page and of scripts' names and
+    # pictures (the stage's own run of them has 1252).
+    if ((acp != 1252)); then
+      local program
+      for program in core_tests:SystemCodePage* check_tests:AvisynthCheckerTest.ScriptsOfAnyName*; do
+        set +e
+        (cd "$BUILD/tests" && "$wine" "${program%%:*}.exe" --gtest_filter="${program#*:}") >>"$log" 2>&1
+        status=$?
+        set -e
+        windows_expect "${program%%:*} ${program#*:}" test "$status" -eq 0
+      done
+    fi
+    rm -rf "$work"
+  done
+
+  if ((bad)); then
+    echo "windows: clips' names in code pages 1252 and 1251: FAILED ($log)"
+    # shellcheck disable=SC2034  # the caller's
+    failed=1
+  else
+    echo "windows: clips' names in code pages 1252 and 1251: ok in $((SECONDS - step)) s ($log)"
+  fi
+}

@@ -11,6 +11,7 @@
 
 #include "app/model_fixture.h"
 #include "core/messages.h"
+#include "support/fake_code_page.h"
 
 namespace clipquill {
 namespace {
@@ -370,6 +371,57 @@ TEST_F(Model, ARunOffTheModelsThreadWritesWhatItStartedWith) {
   EXPECT_THROW(model.finishRun(failing), Error);
   EXPECT_EQ(model.createdScripts().size(), 2u);
   EXPECT_NE(model.runStatus().find("stopped at"), std::string::npos) << model.runStatus();
+}
+
+// On a system whose code page is not UTF-8, the run writes names in the
+// template's encoding; the preview and the run say what cannot be carried.
+TEST_F(Model, NamesBeyondTheTemplatesEncodingAreSaidBeforeTheRun) {
+  const testing::FakeCodePage western(1252);
+  const std::string cafe = "Caf\xC3\xA9.avi", privet = "\xD0\x9F\xD1\x80.avi";
+  writeFile(clips + cafe, "");
+  writeFile(clips + privet, "");
+  start();
+  model.setCodePage(&western);
+  model.setTemplateText("AviSource(\"<P><F>\")\n");
+  model.setFieldText(Field::Source, clips);
+  model.setFieldText(Field::ScriptName, "*_x");
+  model.setFieldText(Field::Destination, out);
+  model.toggleSelectAll();
+  model.setJoin(true);
+  const std::string note = model.preview(0, 1).note;
+  EXPECT_NE(note.find("the joined script is left out: " + privet + "."), std::string::npos) << note;
+  model.setJoin(false);
+
+  EXPECT_EQ(model.createScripts(), RunOutcome::Completed);
+  EXPECT_EQ(readFile(out + "Caf\xC3\xA9_x.avs"), "AviSource(\"" + clips + "Caf\xE9.avi\")\r\n");
+  EXPECT_FALSE(std::filesystem::exists(pathFromUtf8(out + "\xD0\x9F\xD1\x80_x.avs")));
+  ASSERT_FALSE(user.questions.empty());
+  EXPECT_NE(user.questions.back().find("their scripts are left out: " + privet + "."),
+            std::string::npos);
+  EXPECT_EQ(model.lastRun()->report.leftOut, std::vector<std::string>{privet});
+  EXPECT_NE(model.runStatus().find("; 1 clip left out, beyond the template's code page."),
+            std::string::npos)
+      << model.runStatus();
+
+  // A UTF-8 template: written as it is; without utf8=true the preview warns.
+  struct Case {
+    const char* templ;
+    bool warned;
+  };
+  for (const Case& c : {Case{"# \xC3\xA9\nAviSource(\"<P><F>\")\n", true},
+                        Case{"# \xC3\xA9\nAviSource(\"<P><F>\", utf8=true)\n", false}}) {
+    model.setTemplateText(c.templ);
+    model.clearClipSelection();
+    const std::vector<std::string> listed = entries();
+    const auto at = std::find(listed.begin(), listed.end(), privet);
+    ASSERT_NE(at, listed.end());
+    model.setClipSelected(static_cast<std::size_t>(at - listed.begin()), true);
+    const TemplatePreview shown = model.preview(0, 2);
+    EXPECT_NE(shown.script.text.find(privet), std::string::npos);
+    EXPECT_EQ(shown.note.find("misreads these clips' names: " + privet) != std::string::npos,
+              c.warned)
+        << shown.note;
+  }
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -21,6 +22,7 @@
 #include "check/helper_process.h"
 #include "check/script_checker.h"
 #include "core/expansion.h"
+#include "core/script_encoding.h"
 #include "core/utf8_path.h"
 #include "support/temp_dir.h"
 
@@ -213,6 +215,32 @@ TEST_F(AvisynthCheckerTest, ALoopForEverIsEndedAndTheNextScriptChecked) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, 8s);
   const ScriptCheck next = checker.check(script("next.avs", "BlankClip()\r\n"));
   EXPECT_TRUE(next.good()) << next.message;
+}
+
+// AviSynth+ opens a script whatever its name (accents, Cyrillic, Japanese,
+// an emoji: beyond any one code page), and a clip named in the script as it
+// reads names: in the system's code page, else as UTF-8 with utf8=true. The
+// picture of each comes too.
+TEST_F(AvisynthCheckerTest, ScriptsOfAnyNameAreCheckedAndPictured) {
+  ScriptChecker checker({kAvisynth, 10s, ""});
+  for (const std::string name : {"plain",
+                                 "Caf\xC3\xA9 r\xC3\xA9"
+                                 "el",
+                                 "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82",
+                                 "\xE6\x97\xA5\xE6\x9C\xAC", "clip \xF0\x9F\x8E\xAC"}) {
+    SCOPED_TRACE(name);
+    const std::string clip =
+        script(name + ".avsi", "BlankClip(length=10, width=64, height=48)\r\n");
+    const std::optional<std::string> inCodePage = systemCodePage().fromUtf8(clip);
+    const std::string path =
+        script(name + ".avs", inCodePage ? "Import(\"" + *inCodePage + "\")\r\n"
+                                         : "Import(\"" + clip + "\", utf8=true)\r\n");
+    const ScriptCheck checked = checker.check(path);
+    EXPECT_TRUE(checked.good()) << checked.message;
+    const ScriptCheck pictured = checker.render(path, 0);
+    EXPECT_TRUE(pictured.good()) << pictured.message;
+    EXPECT_TRUE(pictured.picture && pictured.picture->ok());
+  }
 }
 
 TEST_F(AvisynthCheckerTest, RelativePathsAndMissingScripts) {

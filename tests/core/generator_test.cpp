@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "support/fake_code_page.h"
 #include "support/fakes.h"
 
 namespace clipquill {
@@ -25,6 +26,7 @@ class GeneratorTest : public ::testing::Test {
   std::string source = "/caps";
   std::string name;
   bool join = false;
+  NameEncoding names;
 
   FakeScriptFiles files;
   ScriptedUser user;
@@ -33,8 +35,13 @@ class GeneratorTest : public ::testing::Test {
 
   RunOutcome run() {
     ScriptGenerator generator(files, user, created);
-    return generator.run({TemplateLines(templ), dest, source, name, clips, join}, state);
+    ScriptInputs in{TemplateLines(templ), dest, source, name, clips, join};
+    in.names = names;
+    const RunOutcome outcome = generator.run(in, state);
+    report = generator.report();
+    return outcome;
   }
+  RunReport report;
 
   // Runs and returns the error's message, or "" when none was raised.
   std::string runForError() {
@@ -405,6 +412,74 @@ TEST_F(GeneratorTest, FailuresEndTheRunAndKeepFinishedScripts) {
       EXPECT_FALSE(files.files.contains("/out/b.avs"));
     }
   }
+}
+
+// A template in the code page: names in it, and a clip it has no place for
+// left out with the reason said, never written with other characters.
+TEST_F(GeneratorTest, NamesGoIntoScriptsInTheCodePageTheTemplateIsIn) {
+  const testing::FakeCodePage western(1252);
+  const std::string cafe = "Caf\xC3\xA9.avi", privet = "\xD0\x9F\xD1\x80.avi";
+  struct Case {
+    bool join;
+    std::string source;
+    Lines clips;
+    std::map<std::string, std::string> written;
+    Lines leftOut;
+    MessageKind box;
+  };
+  const Case cases[] = {
+      {false,
+       "/\xC3\x89t\xC3\xA9",
+       {cafe, privet, "b.avi"},
+       {{"/out/Caf\xC3\xA9.avs", "</\xC9t\xE9/Caf\xE9.avi>\r\n"},
+        {"/out/b.avs", "</\xC9t\xE9/b.avi>\r\n"}},
+       {privet},
+       MessageKind::Error},
+      {false, "/\xF0\x9F\x8E\xAC", {cafe, "b.avi"}, {}, {cafe, "b.avi"}, MessageKind::Error},
+      {true, "/caps", {cafe, privet}, {}, {privet}, MessageKind::Error},
+      {true,
+       "/caps",
+       {cafe, "b.avi"},
+       {{"/out/Joined.avs", "\"/caps/Caf\xE9.avi\", </caps/b.avi>\r\n"}},
+       {},
+       MessageKind::Warning},
+  };
+  for (const Case& c : cases) {
+    templ = "<<P><F>>\n";
+    join = c.join;
+    source = c.source;
+    clips = c.clips;
+    name = c.join ? "Joined" : "";
+    names = {.codePage = &western, .misreadIn = 0};
+    files.files.clear();
+    user.boxes.clear();
+    EXPECT_EQ(run(), RunOutcome::Completed);
+    EXPECT_EQ(files.files, c.written) << c.source;
+    EXPECT_EQ(report.leftOut, c.leftOut) << c.source;
+    EXPECT_EQ(report.written, c.written.size());
+    if (c.leftOut.empty()) {
+      EXPECT_TRUE(user.boxes.empty());
+    } else {
+      ASSERT_EQ(user.boxes.size(), 1u);
+      EXPECT_EQ(user.boxes[0].kind, c.box);
+      EXPECT_NE(user.boxes[0].text.find("left out"), std::string::npos) << user.boxes[0].text;
+    }
+  }
+}
+
+// A UTF-8 template without utf8=true: written as asked, the misreading said first.
+TEST_F(GeneratorTest, MisreadNamesAreWrittenAndSaidBeforeTheRun) {
+  templ = "AVISource(\"<P><F>\")\n";
+  clips = {"Caf\xC3\xA9.avi", "b.avi"};
+  names = {.codePage = nullptr, .misreadIn = 1252};
+  EXPECT_EQ(run(), RunOutcome::Completed);
+  EXPECT_EQ(files.files.at("/out/Caf\xC3\xA9.avs"), "AVISource(\"/caps/Caf\xC3\xA9.avi\")\r\n");
+  EXPECT_EQ(report.written, 2u);
+  EXPECT_TRUE(report.leftOut.empty());
+  ASSERT_EQ(user.boxes.size(), 1u);
+  EXPECT_EQ(user.boxes[0].kind, MessageKind::Warning);
+  EXPECT_EQ(user.boxes[0].text.find("misreads these clips' names: Caf\xC3\xA9.avi."),
+            user.boxes[0].text.find("misreads"));
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 // byte at a time through the rule's states, with every CR taken out first
 // (a CR is dropped wherever it stands, and the one before an LF leaves the LF
 // to end the line). Both must agree on any bytes, and what they read must
-// survive a write and a second read unchanged.
+// survive a write and a second read unchanged. The encoding read from a
+// template's bytes agrees with a decoder that takes one code point at a time.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/script_encoding.h"
 #include "persist/template_file.h"
 
 namespace {
@@ -42,6 +44,31 @@ Lines referenceParse(std::string_view bytes) {
   }
   if (inLine) lines.push_back(line);
   return lines;
+}
+
+// Whether bytes are UTF-8, code point by code point: the shortest form,
+// no surrogate, nothing past U+10FFFF.
+bool referenceUtf8(std::string_view bytes, bool& beyondAscii) {
+  for (std::size_t i = 0; i < bytes.size();) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    const std::size_t length = lead < 0x80       ? 1
+                               : lead >> 5 == 6  ? 2
+                               : lead >> 4 == 14 ? 3
+                               : lead >> 3 == 30 ? 4
+                                                 : 0;
+    if (length == 0 || bytes.size() - i < length) return false;
+    std::uint32_t cp = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(bytes[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      cp = cp << 6 | (next & 0x3F);
+    }
+    const std::uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < least[length] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return false;
+    beyondAscii = beyondAscii || length > 1;
+    i += length;
+  }
+  return true;
 }
 
 }  // namespace
@@ -80,5 +107,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     rejoined += '\n';
   }
   if (rejoined != normal) std::abort();
+
+  // Lines as the model keeps them: the encoding is the bytes' own.
+  bool beyondAscii = false;
+  const bool utf8 = referenceUtf8(joined, beyondAscii);
+  const bool marked = std::string_view(joined).starts_with("\xEF\xBB\xBF");
+  const clipquill::TemplateLines kept(joined);
+  if ((clipquill::templateEncoding(kept) == clipquill::TemplateEncoding::Utf8) !=
+      (marked || (utf8 && beyondAscii)))
+    std::abort();
+  clipquill::readsNamesAsUtf8(kept);
   return 0;
 }
