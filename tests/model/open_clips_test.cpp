@@ -3,9 +3,12 @@
 // the filter list ticked for them, the selection, and no unsaved-changes mark.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "app/batch_run.h"
 #include "app/clip_batch.h"
 #include "model_fixture.h"
 
@@ -105,6 +108,122 @@ TEST_F(Model, TheShippedDefaultIsToldFromTheUsersOwn) {
     MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
     m.start({app + "clipquill", c.args, at("/home"), own});
     EXPECT_EQ(m.onShippedDefault(), c.shipped) << c.own << c.args.size();
+  }
+}
+
+// The batch over two folders, run on the model as the file manager's action
+// and the command line run it.
+TEST_F(Model, ABatchRunsOncePerFolderOrIsRefusedWhole) {
+  const std::string other = at("/other dir é/");
+  std::filesystem::create_directories(pathFromUtf8(other));
+  writeFile(other + "b.avi", "");
+  writeFile(other + "d.mkv", "");
+  struct Case {
+    const char* name;
+    std::string dest, pattern;
+    bool join;
+    Lines clips;  // below the test's folder
+    std::function<bool(const std::string&)> takes;
+    Lines written;  // below the test's folder, with each script's bytes
+    std::string refusal;
+  };
+  const auto all = [](const std::string&) { return true; };
+  const std::vector<Case> cases{
+      {"beside the clips, <P> each clip's own folder",
+       "",
+       "",
+       false,
+       {"/clips/b.avi", "/other dir é/d.mkv", "/clips/c.mpg"},
+       all,
+       {"/clips/b.avs=" + clips + "b.avi", "/clips/c.avs=" + clips + "c.mpg",
+        "/other dir é/d.avs=" + other + "d.mkv"},
+       ""},
+      {"into one destination",
+       "/out",
+       "*_s",
+       false,
+       {"/clips/b.avi", "/other dir é/d.mkv"},
+       all,
+       {"/out/b_s.avs=" + clips + "b.avi", "/out/d_s.avs=" + other + "d.mkv"},
+       ""},
+      {"one destination, one name from two folders: refused, nothing written",
+       "/out",
+       "",
+       false,
+       {"/clips/b.avi", "/other dir é/b.avi"},
+       all,
+       {},
+       "would get the same script"},
+      {"joined over two folders: refused",
+       "",
+       "all",
+       true,
+       {"/clips/b.avi", "/other dir é/d.mkv"},
+       all,
+       {},
+       "A joined script takes its clips from one source folder"},
+      {"joined in one folder",
+       "",
+       "all",
+       true,
+       {"/clips/b.avi", "/clips/c.mpg"},
+       all,
+       {"/clips/all.avs=" + clips + "b.avi," + clips + "c.mpg"},
+       ""},
+      {"the second folder takes no file: nothing written in the first either",
+       "",
+       "",
+       false,
+       {"/clips/b.avi", "/other dir é/d.mkv"},
+       [&](const std::string& folder) { return folder != other; },
+       {},
+       "takes no new file"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (const std::string& folder : {clips, other, out}) {
+      for (const auto& e : std::filesystem::directory_iterator(pathFromUtf8(folder)))
+        if (e.path().extension() == ".avs") std::filesystem::remove(e.path());
+    }
+    writeFile(app + "DefaultTemplate.qtpl", "AVISource(\"<P><F>\")\r\n");
+    writeFile(app + "DefaultTemplate.ini",
+              "[Entries]\r\nClipLoc=\r\nClipName=\r\nScriptName=" + c.pattern +
+                  "\r\nScriptDest=" + (c.dest.empty() ? "" : at(c.dest)) + "\r\n");
+    ScriptedForm fresh;
+    MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
+    m.start({app + "clipquill", {}, at("/home")});
+    m.setJoin(c.join);
+    Lines paths;
+    for (const std::string& clip : c.clips)
+      paths.push_back(at(clip));
+    const ClipBatch batch = gatherClipBatch(*folders, paths, m.filters());
+    const BatchResult result = runClipBatch(m, batch, fresh, c.takes);
+    Lines written;
+    for (const std::string& folder : {clips, out, other}) {
+      for (const auto& e : std::filesystem::directory_iterator(pathFromUtf8(folder))) {
+        if (e.path().extension() != ".avs") continue;
+        std::string bytes = readFile(utf8Of(e.path()));
+        // AVISource("a", "b") -> a,b
+        std::string shown;
+        for (std::size_t q = bytes.find('"'); q != std::string::npos;) {
+          const std::size_t end = bytes.find('"', q + 1);
+          shown += (shown.empty() ? "" : ",") + bytes.substr(q + 1, end - q - 1);
+          q = bytes.find('"', end + 1);
+        }
+        written.push_back(utf8Of(e.path()).substr(dir.path().size()) + "=" + shown);
+      }
+    }
+    std::sort(written.begin(), written.end());
+    EXPECT_EQ(written, c.written);
+    EXPECT_EQ(result.written.size(), c.written.size());
+    if (c.refusal.empty()) {
+      EXPECT_EQ(result.refusal, "");
+      EXPECT_FALSE(result.failed);
+    } else {
+      EXPECT_NE(result.refusal.find(c.refusal), std::string::npos) << result.refusal;
+      ASSERT_EQ(fresh.questions.size(), 1u);
+      EXPECT_EQ(fresh.questions.front(), result.refusal);
+    }
   }
 }
 
