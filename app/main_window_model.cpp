@@ -65,6 +65,8 @@ std::size_t MainWindowModel::openClips(const ClipGroup& group) {
       fields_.setFieldText(Field::ClipName, "");
   }
   fields_.tickExtensions(group.extensions);
+  // The command line puts the list's reads off until every field is set.
+  fields_.readClips();
   const std::size_t selected =
       fields_.selectDropped(fields_.clips().fullPath(group.folder), group.clips);
   context_.setModified(wasModified);

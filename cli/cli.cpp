@@ -19,6 +19,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "app/batch_run.h"
+#include "app/clip_batch.h"
 #include "app/main_window_model.h"
 #include "app/system_platform.h"
 #include "check/avisynth_places.h"
@@ -29,6 +31,7 @@
 #include "clips/folders.h"
 #include "core/constants.h"
 #include "core/error.h"
+#include "core/messages.h"
 #include "core/paths.h"
 #include "core/script_files.h"
 #include "core/utf8_path.h"
@@ -295,7 +298,7 @@ int checkScripts(const Options& opts, RegistryStore& registry, const CliEnvironm
   return report.framesFailed > 0 ? kExitError : kExitDone;
 }
 
-enum class Step { Startup, Source, Clips, Scripts, Save };
+enum class Step { Startup, Source, Clips, Scripts, Save, Batch };
 
 // One run of the command line, in the window's own three parts: start-up
 // loads the template, the options are typed into the fields, then the
@@ -333,6 +336,9 @@ class Run {
   bool fillFields();
   // --show, --save, --list, --dry-run or the scripts written; the exit status.
   int act(Output& out);
+  // --clips: the scripts of the clips handed over, folder by folder; the
+  // exit status.
+  int makeClipScripts(Output& out);
 
  private:
   // What an error is about, as the user would name it.
@@ -383,6 +389,8 @@ std::string Run::subject() const {
       return shownPath(state.script.destFolder + state.script.scriptFile);
     case Step::Save:
       return shownPath(state.templatePath);
+    case Step::Batch:
+      return shownPath(state.script.destFolder + state.script.scriptFile);
   }
   return {};
 }
@@ -473,6 +481,49 @@ int Run::act(Output& out) {
   return createScripts(out);
 }
 
+int Run::makeClipScripts(Output& out) {
+  step_ = Step::Batch;
+  const ClipBatch batch = gatherClipBatch(*system_.folders, opts_.clipFiles, model_.filters());
+  const std::string notes = batchNotes(batch, !opts_.templatePath && model_.onShippedDefault());
+  for (std::size_t at = 0; at < notes.size();) {
+    const std::size_t end = std::min(notes.find('\n', at), notes.size());
+    err_ << "clipquill-cli: " << std::string_view(notes).substr(at, end - at) << '\n';
+    at = end + 1;
+  }
+  // A dry run asks about the destinations as each script would.
+  const BatchResult result =
+      opts_.action == Action::DryRun
+          ? runClipBatch(model_, batch, port_, [](const std::string&) { return true; })
+          : runClipBatch(model_, batch, port_);
+  progress_.clear();
+  std::vector<std::string> shown;
+  for (const std::string& path : opts_.action == Action::DryRun ? dryRun_.paths : result.written)
+    shown.push_back(shownPath(path));
+  if (opts_.action == Action::DryRun) {
+    for (const std::string& path : shown)
+      out.name(path);
+  } else if (!opts_.info) {
+    if (!opts_.nul && !shown.empty()) out.text(std::string(msg::kScriptsCreatedHeading) + "\n");
+    for (const std::string& path : shown)
+      out.name(path);
+  }
+  int status = kExitDone;
+  if (port_.errorShown() || result.failed || !result.refusal.empty()) {
+    status = kExitError;
+  } else if (result.outcome == RunOutcome::OverwriteDeclined) {
+    status = kExitDeclined;
+  }
+  if (opts_.check && opts_.action == Action::Create) {
+    std::vector<std::string> folders;
+    for (const ClipGroup& group : batch.groups)
+      folders.push_back(group.folder);
+    const int checked = checkScripts(opts_, system_.registry, env_, result.written, shown, err_,
+                                     opts_.info ? &out.stream() : nullptr, std::move(folders));
+    if (status == kExitDone) status = checked;
+  }
+  return status;
+}
+
 int Run::createScripts(Output& out) {
   step_ = Step::Scripts;
   RunOutcome outcome = RunOutcome::Completed;
@@ -556,7 +607,11 @@ int runCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   int status = kExitError;
   try {
     Run run(opts, in, err, env);
-    status = run.start() && run.fillFields() ? run.act(output) : kExitError;
+    if (!run.start() || !run.fillFields()) {
+      status = kExitError;
+    } else {
+      status = opts.clipFiles.empty() ? run.act(output) : run.makeClipScripts(output);
+    }
   } catch (const Error& e) {
     err << "clipquill-cli: " << e.boxText() << '\n';
   } catch (const std::exception& e) {

@@ -30,6 +30,11 @@ constexpr OptionRow kOptions[] = {
      "each clip's name ends at its last dot, not its first\n"
      "(Show.S01E01.avi: Show.S01E01, not Show)"},
     {OptionId::Clip, 'c', "clip", "NAME", "use this clip of the list (repeatable); default: all"},
+    {OptionId::Clips, '\0', "clips", "",
+     "write a script for each clip FILE... given (a folder:\n"
+     "its clips through the filter list), beside it or in the\n"
+     "destination, as a file manager's selection"},
+    {OptionId::Template, '\0', "template", "PATH", "with --clips: the template, not the default"},
     {OptionId::List, '\0', "list", "", "print the clip list, write nothing"},
     {OptionId::Show, '\0', "show", "", "print the fields, filters and template as JSON"},
     {OptionId::DryRun, '\0', "dry-run", "",
@@ -94,6 +99,7 @@ static_assert(rowsInIdOrder(), "kOptions has one row per OptionId, in its order"
 // The two ways to run the program, as --help and the README begin.
 constexpr std::string_view kUsage = "clipquill-cli [OPTIONS] [TEMPLATE]";
 constexpr std::string_view kCheckOnlyUsage = "clipquill-cli --check-only [OPTIONS] FILE.avs...";
+constexpr std::string_view kClipsUsage = "clipquill-cli --clips [OPTIONS] FILE...";
 
 constexpr std::string_view kHelpHead =
     "Write AviSynth scripts from a template: one per clip, or one joined script.\n\n";
@@ -275,15 +281,16 @@ const std::string& optionSynopsis() {
 }
 
 const std::string& helpText() {
-  static const std::string help = "Usage: " + std::string(kUsage) + "\n       " +
-                                  std::string(kCheckOnlyUsage) + '\n' + std::string(kHelpHead) +
-                                  std::string(helpTemplateSearch()) + '\n' + optionSynopsis() +
-                                  std::string(kHelpTail) + std::string(helpExamples());
+  static const std::string help =
+      "Usage: " + std::string(kUsage) + "\n       " + std::string(kCheckOnlyUsage) + "\n       " +
+      std::string(kClipsUsage) + '\n' + std::string(kHelpHead) + std::string(helpTemplateSearch()) +
+      '\n' + optionSynopsis() + std::string(kHelpTail) + std::string(helpExamples());
   return help;
 }
 
 std::string readmeSynopsis() {
-  return std::string(kUsage) + '\n' + std::string(kCheckOnlyUsage) + '\n' + optionSynopsis();
+  return std::string(kUsage) + '\n' + std::string(kCheckOnlyUsage) + '\n' +
+         std::string(kClipsUsage) + '\n' + optionSynopsis();
 }
 
 std::string optionWords() {
@@ -318,6 +325,8 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
   if (result.count(OptionId::CheckOnly)) {
     // The operands are the scripts to check, not a template.
     opts.action = Action::CheckOnly;
+    if (result.count(OptionId::Clips))
+      throw UsageError("--check-only and --clips exclude each other");
     if (result.operands.empty()) throw UsageError("--check-only needs the scripts to check");
     opts.checkScripts = result.operands;
     for (const std::string& script : opts.checkScripts) {
@@ -325,12 +334,32 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
       const std::string absolute = absolutePath(workingFolder, script, driveFolder);
       opts.checkScriptFolders.push_back(absolute.substr(0, absolute.find_last_of("/\\") + 1));
     }
+  } else if (result.count(OptionId::Clips)) {
+    // The operands are the clips, as a file manager passes a selection; the
+    // template is the default one unless --template names another.
+    if (result.operands.empty()) throw UsageError("--clips needs the clips");
+    for (const std::string& clip : result.operands) {
+      if (clip.empty()) throw UsageError("a clip to make a script of is empty");
+      opts.clipFiles.push_back(absolutePath(workingFolder, clip, driveFolder));
+    }
+    for (const OptionId listing :
+         {OptionId::Source, OptionId::Prefix, OptionId::Ext, OptionId::Clip, OptionId::List,
+          OptionId::Show, OptionId::Save}) {
+      if (result.count(listing)) {
+        throw UsageError("--clips names the clips itself: not with --" +
+                         std::string(kOptions[static_cast<std::size_t>(listing)].name));
+      }
+    }
+    opts.templatePath = path(OptionId::Template);
+    if (opts.templatePath && opts.templatePath->empty()) throw UsageError("--template is empty");
   } else if (!result.operands.empty()) {
     const auto& templates = result.operands;
     if (templates.size() > 1) throw UsageError("one TEMPLATE at most");
     if (templates.front().empty()) throw UsageError("TEMPLATE is empty");
     opts.templatePath = absolutePath(workingFolder, templates.front(), driveFolder);
   }
+  if (result.count(OptionId::Template) && opts.clipFiles.empty())
+    throw UsageError("--template goes with --clips (a template alone is TEMPLATE)");
   opts.source = path(OptionId::Source);
   opts.prefix = text(OptionId::Prefix);
   opts.name = text(OptionId::Name);

@@ -39,6 +39,9 @@ struct Options {
   // Each clip's name ends at its last dot, not its first: this run only.
   bool nameToLastDot = false;
   std::vector<std::string> clips;
+  // --clips: the clips (or folders) handed over, full paths; a batch, run
+  // once per folder.
+  std::vector<std::string> clipFiles;
   Action action = Action::Create;
   std::string savePath;
   std::optional<int> saveType;
@@ -78,6 +81,8 @@ enum class OptionId {
   Join,
   NameToLastDot,
   Clip,
+  Clips,
+  Template,
   List,
   Show,
   DryRun,

@@ -595,6 +595,102 @@ TEST_F(CliTest, HelpAndVersionStartNothing) {
   EXPECT_EQ(r.err, "");
 }
 
+// Clips handed over as a file manager hands a selection: one run per folder,
+// the default template unless --template names one.
+TEST_F(CliTest, ClipsHandedOverGetTheirScriptsFolderByFolder) {
+  std::filesystem::create_directory(at("other é"));
+  writeFile(at("other é/a.avi"), "");
+  writeFile(at("other é/d e.mkv"), "");
+  writeFile(at("bin/DefaultTemplate.qtpl"), "Default(\"<P><F>\")\r\n");
+  const std::string shipped = "clipquill-cli: You have no default template of your own";
+  struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    int status;
+    std::string out;
+    std::vector<std::string> errs;  // each found in standard error
+    std::map<std::string, std::string> files;
+  };
+  const std::string sep = kSeparator;
+  const std::vector<Row> rows{
+      {"the shipped default, beside the clips, <P> each clip's own folder",
+       {"--clips", "clips/a.avi", "other é/d e.mkv", "gone.avi"},
+       kExitDone,
+       "Script(s) Created:\nclips" + sep + "a.avs\nother é" + sep + "d e.avs\n",
+       {shipped, "Not found, left out: " + at("gone.avi")},
+       {{"clips/a.avs", "Default(\"" + at("clips/a.avi") + "\")\r\n"},
+        {"other é/d e.avs", "Default(\"" + at("other é/d e.mkv") + "\")\r\n"}}},
+      {"the template given; a folder gives its clips",
+       {"--clips", "--template", "t.qtpl", "clips", "-d", "out", "-n", "*_s"},
+       kExitDone,
+       "Script(s) Created:\nout" + sep + "a_s.avs\nout" + sep + "b_s.avs\nout" + sep +
+           "c_s.avs\nout" + sep + "x,y_s.avs\n",
+       {},
+       {{"out/a_s.avs", script(quoted("a.avi"))}, {"out/c_s.avs", script(quoted("c.mpg"))}}},
+      {"two folders' clips named alike into one destination: refused whole",
+       {"--clips", "-d", "out", "clips/b.avi", "clips/a.avi", "other é/a.avi"},
+       kExitError,
+       "",
+       {"would get the same script", at("clips/a.avi") + ", " + at("other é/a.avi")},
+       {}},
+      {"joined over two folders: refused with why",
+       {"--clips", "-j", "-n", "all", "clips/a.avi", "other é/a.avi"},
+       kExitError,
+       "",
+       {"A joined script takes its clips from one source folder"},
+       {}},
+      {"joined in one folder",
+       {"--clips", "-j", "-n", "all", "--template", "t.qtpl", "clips/b.avi", "clips/a.avi"},
+       kExitDone,
+       "Script(s) Created:\nclips" + sep + "all.avs\n",
+       {},
+       {{"clips/all.avs", script(quoted("a.avi") + ", " + quoted("b.avi"))}}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    for (const char* folder : {"clips", "out", "other é"}) {
+      for (const std::string& name : listFolder(at(folder)))
+        if (name.ends_with(".avs")) std::filesystem::remove(at(std::string(folder) + "/" + name));
+    }
+    const Result r = run(row.args);
+    EXPECT_EQ(r.status, row.status) << r.err;
+    EXPECT_EQ(r.out, row.out);
+    for (const std::string& err : row.errs)
+      EXPECT_NE(r.err.find(err), std::string::npos) << r.err;
+    if (row.errs.empty()) {
+      EXPECT_EQ(r.err, "");
+    }
+    std::size_t scripts = 0;
+    for (const char* folder : {"clips", "out", "other é"}) {
+      for (const std::string& name : listFolder(at(folder)))
+        scripts += name.ends_with(".avs") ? 1 : 0;
+    }
+    EXPECT_EQ(scripts, static_cast<std::size_t>(std::count(row.out.begin(), row.out.end(), '\n') -
+                                                (row.out.empty() ? 0 : 1)));
+    for (const auto& [path, bytes] : row.files)
+      EXPECT_EQ(readFile(at(path)), bytes) << path;
+  }
+}
+
+TEST_F(CliTest, ClipsOptionUsageErrors) {
+  const struct {
+    std::vector<std::string> args;
+    const char* err;
+  } rows[] = {
+      {{"--clips"}, "--clips needs the clips"},
+      {{"--clips", "-s", "clips", "clips/a.avi"}, "not with --source"},
+      {{"--clips", "-c", "a.avi", "clips/a.avi"}, "not with --clip"},
+      {{"--clips", "--list", "clips/a.avi"}, "not with --list"},
+      {{"--template", "t.qtpl"}, "--template goes with --clips"},
+      {{"--clips", "--check-only", "clips/a.avi"}, "exclude each other"},
+  };
+  for (const auto& row : rows) {
+    const Result r = run(row.args);
+    EXPECT_EQ(r.status, kExitUsage) << row.err;
+    EXPECT_NE(r.err.find(row.err), std::string::npos) << r.err;
+  }
+}
+
 #if !defined(_WIN32)  // permission bits; Windows has access lists
 TEST_F(CliTest, UnwritableDestinationIsAnErrorUnprivileged) {
   if (::geteuid() == 0) GTEST_SKIP() << "root is not stopped by permission bits";
@@ -609,6 +705,18 @@ TEST_F(CliTest, UnwritableDestinationIsAnErrorUnprivileged) {
   EXPECT_EQ(dry.status, kExitError);
   EXPECT_EQ(dry.err, r.err);
   EXPECT_EQ(dry.out, "");
+  // Handed-over clips of a read-only folder: refused with the folder named
+  // before any script is written, those of a writable folder included.
+  std::filesystem::create_directory(at("free"));
+  writeFile(at("free/f.avi"), "");
+  std::filesystem::permissions(
+      at("clips"), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  const Result batch = run({"--clips", "--template", "t.qtpl", "free/f.avi", "clips/a.avi"});
+  std::filesystem::permissions(at("clips"), std::filesystem::perms::owner_all);
+  EXPECT_EQ(batch.status, kExitError);
+  EXPECT_NE(batch.err.find(at("clips") + " takes no new file"), std::string::npos) << batch.err;
+  EXPECT_EQ(batch.out, "");
+  EXPECT_EQ(listFolder(at("free")), std::vector<std::string>{"f.avi"});
 }
 #endif
 
