@@ -58,6 +58,9 @@ BatchResult runClipBatch(MainWindowModel& model, const ClipBatch& batch, UserPor
       break;
     }
   }
+  // A later batch on the same model reads the destination as the settings
+  // gave it, not the last group's folder.
+  if (destText.empty()) model.setFieldText(Field::Destination, "");
   return result;
 }
 

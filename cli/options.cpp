@@ -35,6 +35,10 @@ constexpr OptionRow kOptions[] = {
      "its clips through the filter list), beside it or in the\n"
      "destination, as a file manager's selection"},
     {OptionId::Template, '\0', "template", "PATH", "with --clips: the template, not the default"},
+    {OptionId::Desktop, '\0', "desktop", "",
+     "with --clips: as the file manager's action runs it: the\n"
+     "clips of processes started together in one run, questions\n"
+     "in a window, a desktop notification at the end"},
     {OptionId::List, '\0', "list", "", "print the clip list, write nothing"},
     {OptionId::Show, '\0', "show", "", "print the fields, filters and template as JSON"},
     {OptionId::DryRun, '\0', "dry-run", "",
@@ -360,6 +364,8 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
   }
   if (result.count(OptionId::Template) && opts.clipFiles.empty())
     throw UsageError("--template goes with --clips (a template alone is TEMPLATE)");
+  opts.desktop = result.count(OptionId::Desktop) != 0;
+  if (opts.desktop && opts.clipFiles.empty()) throw UsageError("--desktop goes with --clips");
   opts.source = path(OptionId::Source);
   opts.prefix = text(OptionId::Prefix);
   opts.name = text(OptionId::Name);

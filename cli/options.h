@@ -42,6 +42,8 @@ struct Options {
   // --clips: the clips (or folders) handed over, full paths; a batch, run
   // once per folder.
   std::vector<std::string> clipFiles;
+  // --desktop: the file manager's action; questions in a window, a notice.
+  bool desktop = false;
   Action action = Action::Create;
   std::string savePath;
   std::optional<int> saveType;
@@ -83,6 +85,7 @@ enum class OptionId {
   Clip,
   Clips,
   Template,
+  Desktop,
   List,
   Show,
   DryRun,
