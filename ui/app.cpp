@@ -114,7 +114,10 @@ class QtStartup final : public StartupSteps {
 
   void showMainWindow() override {
     main_->setDialogs(dialogs_.get());
-    if (!clips_.empty()) openHandedClips(main_->model(), clips_);
+    if (!clips_.empty()) {
+      openHandedClips(main_->model(), clips_);
+      main_->refreshPreview();
+    }
     main_->show();
   }
 
