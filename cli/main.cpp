@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "app/process_environment.h"
+#include "app/script_checks.h"
 #include "app/window_ask.h"
-#include "check/script_checker.h"
 #include "cli/cli.h"
 #include "cli/desktop_batch.h"
 #include "core/utf8_path.h"
@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
   ::SetConsoleOutputCP(CP_UTF8);
 #endif
   // Started by a script check as its helper process: that and nothing else.
-  clipquill::runCheckHelperIfAsked(argc, argv);
+  clipquill::runAsCheckHelperIfAsked(argc, argv);
   const std::string program = clipquill::executablePath(argc > 0 ? argv[0] : nullptr);
   // The desktop's batch asks and tells through the window program beside
   // this one, started only then: the batch itself starts no toolkit.

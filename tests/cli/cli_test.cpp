@@ -680,8 +680,8 @@ TEST_F(CliTest, ClipsOptionUsageErrors) {
     const char* err;
   } rows[] = {
       {{"--clips"}, "--clips needs the clips"},
-      {{"--clips", "-s", "clips", "clips/a.avi"}, "not with --source"},
-      {{"--clips", "-c", "a.avi", "clips/a.avi"}, "not with --clip"},
+      {{"--clips", "-s", "clips", "clips/a.avi"}, "not with -s"},
+      {{"--clips", "-c", "a.avi", "clips/a.avi"}, "not with -c"},
       {{"--clips", "--list", "clips/a.avi"}, "not with --list"},
       {{"--template", "t.qtpl"}, "--template goes with --clips"},
       {{"--clips", "--check-only", "clips/a.avi"}, "exclude each other"},
