@@ -210,7 +210,9 @@ TEST_F(Model, ABatchRunsOncePerFolderOrIsRefusedWhole) {
           shown += (shown.empty() ? "" : ",") + bytes.substr(q + 1, end - q - 1);
           q = bytes.find('"', end + 1);
         }
-        written.push_back(utf8Of(e.path()).substr(dir.path().size()) + "=" + shown);
+        std::string where = utf8Of(e.path()).substr(dir.path().size());
+        std::replace(where.begin(), where.end(), '\\', '/');
+        written.push_back(where + "=" + shown);
       }
     }
     std::sort(written.begin(), written.end());
