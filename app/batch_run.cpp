@@ -6,6 +6,9 @@
 #include <optional>
 #include <utility>
 
+#include "core/messages.h"
+#include "core/naming.h"
+
 namespace clipquill {
 
 BatchResult runClipBatch(MainWindowModel& model, const ClipBatch& batch, UserPort& user,
@@ -20,12 +23,31 @@ BatchResult runClipBatch(MainWindowModel& model, const ClipBatch& batch, UserPor
   // The fields as the template's settings left them: each run sets the
   // source, and the destination when none is typed, to its own group's.
   const std::string destText = model.fieldText(Field::Destination);
+  const std::string& pattern = model.fieldText(Field::ScriptName);
   if (model.join()) {
     if (std::optional<std::string> why = joinRefusal(batch)) return refuse(std::move(*why));
-  } else if (const std::vector<BatchClash> clashes = batchNameClashes(
-                 batch, destText, model.fieldText(Field::ScriptName), model.nameEnd());
-             !clashes.empty()) {
-    return refuse(batchClashText(clashes));
+  } else {
+    if (const std::vector<BatchClash> clashes =
+            batchNameClashes(batch, destText, pattern, model.nameEnd());
+        !clashes.empty()) {
+      return refuse(batchClashText(clashes));
+    }
+    // What a folder's own run would refuse is refused before the first
+    // folder is written, not half-way through the batch.
+    for (const ClipGroup& group : batch.groups) {
+      std::vector<std::string> nameless;
+      for (const std::string& clip : group.clips) {
+        if (IsNamelessScript(PerClipScriptName(pattern, clip, model.nameEnd()).scriptFile))
+          nameless.push_back(group.folder + clip);
+      }
+      if (!nameless.empty()) return refuse(msg::namelessClips(nameless));
+      if (const std::vector<ScriptNameClash> clashes =
+              PerClipNameClashes(pattern, group.clips, model.nameEnd());
+          !clashes.empty()) {
+        return refuse(msg::scriptNameClashes(
+            clashes, model.nameEnd() == NameEnd::FirstDot && LastDotWouldHelp(pattern, clashes)));
+      }
+    }
   }
   if (std::optional<std::string> why = refusedDestination(batch, destText, takesNewFiles))
     return refuse(std::move(*why));

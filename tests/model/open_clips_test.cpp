@@ -118,6 +118,7 @@ TEST_F(Model, ABatchRunsOncePerFolderOrIsRefusedWhole) {
   std::filesystem::create_directories(pathFromUtf8(other));
   writeFile(other + "b.avi", "");
   writeFile(other + "d.mkv", "");
+  writeFile(other + "b.mkv", "");
   struct Case {
     const char* name;
     std::string dest, pattern;
@@ -170,6 +171,14 @@ TEST_F(Model, ABatchRunsOncePerFolderOrIsRefusedWhole) {
        all,
        {"/clips/all.avs=" + clips + "b.avi," + clips + "c.mpg"},
        ""},
+      {"the second folder's clips share a script: nothing written in the first either",
+       "",
+       "",
+       false,
+       {"/clips/b.avi", "/other dir é/b.avi", "/other dir é/b.mkv"},
+       all,
+       {},
+       "b.avs"},
       {"the second folder takes no file: nothing written in the first either",
        "",
        "",
