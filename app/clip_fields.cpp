@@ -149,6 +149,39 @@ void ClipFields::readClips() {
   user_.shown(Shown::Clips);
 }
 
+void ClipFields::tickExtensions(const std::vector<std::string>& extensions) {
+  const auto& entries = filters_.entries();
+  const auto ticked = [](const FilterEntry& e) { return e.state == CheckState::Checked; };
+  if (std::none_of(entries.begin(), entries.end(), ticked)) return;
+  // The mask matches without regard to ASCII case, so "AVI" lists "x.avi".
+  const auto same = [](std::string_view a, std::string_view b) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [&](char x, char y) { return lower(x) == lower(y); });
+  };
+  bool changed = false;
+  for (const std::string& extension : extensions) {
+    const auto entryOf = [&](bool tickedOnly) {
+      return std::find_if(entries.begin(), entries.end(), [&](const FilterEntry& e) {
+        return (!tickedOnly || ticked(e)) && same(e.text, extension);
+      });
+    };
+    if (entryOf(true) != entries.end()) continue;
+    auto it = entryOf(false);
+    if (it == entries.end()) {
+      filters_.add(extension);
+      it = entries.end() - 1;
+    }
+    filters_.setState(static_cast<std::size_t>(it - entries.begin()), CheckState::Checked);
+    changed = true;
+  }
+  if (!changed) return;
+  user_.shown(Shown::Filters);
+  const bool wasModified = state_.modified;
+  rebuildMask();
+  setModified(wasModified);
+}
+
 void ClipFields::setFilters(std::vector<FilterEntry> entries) {
   filters_ = FilterList(std::move(entries));
   user_.shown(Shown::Filters);

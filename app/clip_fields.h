@@ -86,6 +86,11 @@ class ClipFields : ModelPart {
   // The filter list editor's OK: the entries become the non-empty lines,
   // unchecked and exactly as typed, and the mask follows at once.
   void applyFilterEditor(const std::vector<std::string>& lines);
+  // Clips handed over by name must be listed to be selected: a filter entry
+  // is ticked for each extension no ticked entry lists (added at the end when
+  // the list has none), unless nothing is ticked, which lists every file.
+  // For this session's selection only: the template is not marked changed.
+  void tickExtensions(const std::vector<std::string>& extensions);
   // The filter list as a settings file gives it.
   void setFilters(std::vector<FilterEntry> entries);
   // "Clips Folder" and "Script Folder": the folder picker on the box's

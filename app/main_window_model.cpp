@@ -2,6 +2,9 @@
 // Start-up, close and drops, which span the model's parts.
 #include "app/main_window_model.h"
 
+#include <algorithm>
+
+#include "clips/wildcard.h"
 #include "core/constants.h"
 #include "core/paths.h"
 #include "persist/path_rules.h"
@@ -50,6 +53,30 @@ void MainWindowModel::start(const StartupArgs& startup) {
   state.starting = false;
   // A template opened from the file manager is one the user chose.
   if (startup.args.size() == 1) document_.rememberTemplate();
+}
+
+std::size_t MainWindowModel::openClips(const ClipGroup& group) {
+  const bool wasModified = context_.state.modified;
+  fields_.setFieldText(Field::Source, group.folder);
+  const std::string& prefix = fields_.fieldText(Field::ClipName);
+  if (!prefix.empty()) {
+    const WildcardPattern prefixed(prefix + "*");
+    if (!std::all_of(group.clips.begin(), group.clips.end(),
+                     [&](const std::string& clip) { return prefixed.matches(clip); }))
+      fields_.setFieldText(Field::ClipName, "");
+  }
+  fields_.tickExtensions(group.extensions);
+  // The command line puts the list's reads off until every field is set.
+  fields_.readClips();
+  const std::size_t selected =
+      fields_.selectDropped(fields_.clips().fullPath(group.folder), group.clips);
+  context_.setModified(wasModified);
+  return selected;
+}
+
+bool MainWindowModel::onShippedDefault() const {
+  const ModelState& state = context_.state;
+  return state.templateName == kDefaultTemplate && state.templateFolder != state.userFolder;
 }
 
 DropDecision MainWindowModel::decideDrop(DropTarget target, const std::vector<std::string>& paths) {

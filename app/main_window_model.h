@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/clip_batch.h"
 #include "app/clip_fields.h"
 #include "app/desktop_rules.h"
 #include "app/front_end.h"
@@ -64,6 +65,16 @@ class MainWindowModel {
   // Carries a drop out as the user's own typing or loading would. Returns
   // how many of the dropped clips were listed and so selected. Raises Error.
   std::size_t drop(const DropDecision& decision);
+
+  // Clips handed over from a file manager, all of one folder: the source
+  // field set to it, a name prefix that would hide one of them cleared, their
+  // extensions ticked in the filter list, and they alone selected. Nothing is
+  // written, and the template is not marked changed by it. Returns how many
+  // were listed and so selected. Raises Error (a folder that cannot be read).
+  std::size_t openClips(const ClipGroup& group);
+  // Whether start-up, given no template, found no default template of the
+  // user's own and took the one that comes with the program.
+  bool onShippedDefault() const;
 
   // --- The fields with the clips and filters (ClipFields) ------------------
   const std::string& fieldText(Field field) const { return fields_.fieldText(field); }

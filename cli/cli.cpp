@@ -19,15 +19,19 @@
 
 #include <nlohmann/json.hpp>
 
+#include "app/batch_run.h"
+#include "app/clip_batch.h"
 #include "app/main_window_model.h"
 #include "app/script_checks.h"
 #include "app/system_platform.h"
 #include "cli/cli_port.h"
+#include "cli/desktop_batch.h"
 #include "cli/dry_run_scripts.h"
 #include "cli/options.h"
 #include "clips/folders.h"
 #include "core/constants.h"
 #include "core/error.h"
+#include "core/messages.h"
 #include "core/paths.h"
 #include "core/script_files.h"
 #include "core/utf8_path.h"
@@ -288,7 +292,21 @@ int checkScripts(const Options& opts, RegistryStore& registry, const CliEnvironm
   return report.framesFailed > 0 ? kExitError : kExitDone;
 }
 
-enum class Step { Startup, Source, Clips, Scripts, Save };
+enum class Step { Startup, Source, Clips, Scripts, Save, Batch };
+
+// How long a leader of the desktop's batch waits for clips still to come:
+// processes a desktop starts together arrive within this of each other, and
+// it is all the time a batch of one clip waits before it runs.
+constexpr std::chrono::milliseconds kGatherQuiet{300};
+constexpr std::chrono::milliseconds kGatherBound{10000};
+
+// What the batches of one --clips run did, summed up for the notice.
+struct ClipRunSum {
+  std::size_t written = 0;
+  std::vector<std::string> folders;
+  std::vector<std::string> lines;  // refusals, notes, the check's result
+  bool listed = false;             // the created-scripts heading is out
+};
 
 // One run of the command line, in the window's own three parts: start-up
 // loads the template, the options are typed into the fields, then the
@@ -326,6 +344,11 @@ class Run {
   bool fillFields();
   // --show, --save, --list, --dry-run or the scripts written; the exit status.
   int act(Output& out);
+  // --clips: the scripts of the clips handed over, folder by folder; with
+  // --desktop those of processes started together too, and a notice. The
+  // exit status.
+  int makeClipScripts(Output& out);
+  int runClipBatch(const std::vector<std::string>& paths, Output& out, ClipRunSum& sum);
 
  private:
   // What an error is about, as the user would name it.
@@ -376,6 +399,8 @@ std::string Run::subject() const {
       return shownPath(state.script.destFolder + state.script.scriptFile);
     case Step::Save:
       return shownPath(state.templatePath);
+    case Step::Batch:
+      return shownPath(state.script.destFolder + state.script.scriptFile);
   }
   return {};
 }
@@ -466,6 +491,112 @@ int Run::act(Output& out) {
   return createScripts(out);
 }
 
+int Run::makeClipScripts(Output& out) {
+  using namespace std::chrono_literals;
+  std::vector<std::string> paths = opts_.clipFiles;
+  std::unique_ptr<ClipGather> gather;
+  if (opts_.desktop) {
+    port_.setWindowAsk(env_.askInWindow);
+    gather = joinOrLeadGather(paths, env_.gatherPlace);
+    if (!gather) {
+      err_ << "clipquill-cli: the clips were handed to the run gathering them already.\n";
+      return kExitDone;
+    }
+    // A desktop that starts a process per file gives each one clip: the
+    // others are a moment behind. A whole selection runs at once.
+    if (paths.size() == 1) {
+      const std::vector<std::string> more = gather->collect(kGatherQuiet, kGatherBound);
+      paths.insert(paths.end(), more.begin(), more.end());
+    }
+  }
+  ClipRunSum sum;
+  int status = kExitDone;
+  for (;;) {
+    const int batchStatus = runClipBatch(paths, out, sum);
+    if (status == kExitDone) status = batchStatus;
+    // Clips handed over while this batch ran are a batch of their own, and
+    // so are those that came as the gathering stopped.
+    if (!gather) break;
+    paths = gather->collect(kGatherQuiet, kGatherBound);
+    if (paths.empty()) paths = gather->finish();
+    if (paths.empty()) break;
+  }
+  // Nothing more is taken once the notice is out.
+  gather.reset();
+  if (opts_.desktop && env_.notify) {
+    std::string body;
+    for (const std::string& line : sum.lines)
+      body.append(body.empty() ? "" : "\n").append(line);
+    env_.notify(sum.written == 0 ? std::string("No script written")
+                                 : batchSummary(sum.written, sum.folders),
+                body, sum.folders.empty() ? std::string() : sum.folders.front());
+  }
+  return status;
+}
+
+int Run::runClipBatch(const std::vector<std::string>& paths, Output& out, ClipRunSum& sum) {
+  step_ = Step::Batch;
+  const std::size_t errorsBefore = port_.errorsShown().size();
+  const ClipBatch batch = gatherClipBatch(*system_.folders, paths, model_.filters());
+  const std::string notes = batchNotes(batch, !opts_.templatePath && model_.onShippedDefault());
+  for (std::size_t at = 0; at < notes.size();) {
+    const std::size_t end = std::min(notes.find('\n', at), notes.size());
+    const std::string_view line = std::string_view(notes).substr(at, end - at);
+    err_ << "clipquill-cli: " << line << '\n';
+    if (std::find(sum.lines.begin(), sum.lines.end(), line) == sum.lines.end())
+      sum.lines.emplace_back(line);
+    at = end + 1;
+  }
+  // A dry run asks about the destinations as each script would.
+  const BatchResult result =
+      opts_.action == Action::DryRun
+          ? clipquill::runClipBatch(model_, batch, port_, [](const std::string&) { return true; })
+          : clipquill::runClipBatch(model_, batch, port_);
+  progress_.clear();
+  std::vector<std::string> shown;
+  for (const std::string& path : opts_.action == Action::DryRun ? dryRun_.paths : result.written)
+    shown.push_back(shownPath(path));
+  if (opts_.action == Action::DryRun) {
+    for (const std::string& path : shown)
+      out.name(path);
+    dryRun_.paths.clear();
+  } else if (!opts_.info) {
+    if (!opts_.nul && !shown.empty() && !sum.listed) {
+      out.text(std::string(msg::kScriptsCreatedHeading) + "\n");
+      sum.listed = true;
+    }
+    for (const std::string& path : shown)
+      out.name(path);
+  }
+  sum.written += result.written.size();
+  for (const std::string& folder : result.folders) {
+    if (std::find(sum.folders.begin(), sum.folders.end(), folder) == sum.folders.end())
+      sum.folders.push_back(folder);
+  }
+  const std::vector<std::string>& errors = port_.errorsShown();
+  sum.lines.insert(sum.lines.end(), errors.begin() + std::ptrdiff_t(errorsBefore), errors.end());
+  int status = kExitDone;
+  if (errors.size() > errorsBefore || result.failed || !result.refusal.empty()) {
+    status = kExitError;
+  } else if (result.outcome == RunOutcome::OverwriteDeclined) {
+    status = kExitDeclined;
+    sum.lines.emplace_back("Stopped at an existing script.");
+  }
+  if (opts_.check && opts_.action == Action::Create && !result.written.empty()) {
+    std::vector<std::string> folders;
+    for (const ClipGroup& group : batch.groups)
+      folders.push_back(group.folder);
+    const int checked = checkScripts(opts_, system_.registry, env_, result.written, shown, err_,
+                                     opts_.info ? &out.stream() : nullptr, std::move(folders));
+    sum.lines.push_back(checked == kExitDone ? "Every script passed the AviSynth+ check."
+                        : checked == kExitCheckFailed
+                            ? "Some scripts failed the AviSynth+ check."
+                            : "The scripts could not be checked: no AviSynth+ to check with.");
+    if (status == kExitDone) status = checked;
+  }
+  return status;
+}
+
 int Run::createScripts(Output& out) {
   step_ = Step::Scripts;
   RunOutcome outcome = RunOutcome::Completed;
@@ -547,7 +678,11 @@ int runCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   int status = kExitError;
   try {
     Run run(opts, in, err, env);
-    status = run.start() && run.fillFields() ? run.act(output) : kExitError;
+    if (!run.start() || !run.fillFields()) {
+      status = kExitError;
+    } else {
+      status = opts.clipFiles.empty() ? run.act(output) : run.makeClipScripts(output);
+    }
   } catch (const Error& e) {
     err << "clipquill-cli: " << e.boxText() << '\n';
   } catch (const std::exception& e) {

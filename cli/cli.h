@@ -5,11 +5,15 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/paths.h"
+#include "core/user_port.h"
 
 namespace clipquill::cli {
 
@@ -25,6 +29,14 @@ struct CliEnvironment {
   bool interactive = false;         // a person at a terminal answers the questions
   bool progress = false;            // standard error is a terminal that can show progress
   std::chrono::steady_clock::duration progressAfter = std::chrono::seconds(1);
+  // For --desktop: a question put to the user in a window (nothing when no
+  // window could ask), the notice at the end, and where the processes
+  // started for one selection gather. Unset: asked and told on the terminal.
+  std::function<std::optional<Answer>(MessageKind, Buttons, std::string_view)> askInWindow{};
+  std::function<void(const std::string& summary, const std::string& body,
+                     const std::string& folder)>
+      notify{};
+  std::string gatherPlace{};
 };
 
 // The exit statuses.

@@ -87,6 +87,16 @@ bool CliPort::proceed(std::size_t written, std::size_t total) {
 
 Answer CliPort::messageBox(MessageKind kind, Buttons buttons, std::string_view text) {
   progress_.clear();
+  if (buttons == Buttons::Ok && kind == MessageKind::Error) errors_.emplace_back(text);
+  // A question the options answer already is not put to the window.
+  if (windowAsk_ && (buttons == Buttons::Ok ? kind == MessageKind::Error
+                                            : overwrite_ == Overwrite::Ask && !dryRun_)) {
+    if (const std::optional<Answer> answer = windowAsk_(kind, buttons, text)) {
+      err_ << "clipquill-cli: " << terminalText(text) << '\n';
+      if (buttons == Buttons::Ok) errorShown_ = true;
+      return *answer;
+    }
+  }
   if (buttons == Buttons::Ok) {
     err_ << "clipquill-cli: " << terminalText(text) << '\n';
     // A refusal such as the missing destination ends the run as an error
@@ -138,12 +148,15 @@ bool CliPort::askTerminal(std::string_view text) {
 
 void CliPort::errorBox(const Error& error) {
   progress_.clear();
-  err_ << "clipquill-cli: ";
+  std::string text;
   // An error with a text of its own names its file already.
   if (subject_ && error.number() != 0) {
-    if (const std::string subject = subject_(); !subject.empty()) err_ << subject << ": ";
+    if (const std::string subject = subject_(); !subject.empty()) text = subject + ": ";
   }
-  err_ << terminalText(error.boxText()) << '\n';
+  text += error.boxText();
+  err_ << "clipquill-cli: " << terminalText(text) << '\n';
+  errors_.push_back(text);
+  if (windowAsk_) windowAsk_(MessageKind::Error, Buttons::Ok, text);
   errorShown_ = true;
 }
 

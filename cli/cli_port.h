@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/main_window_model.h"
 
@@ -79,6 +80,14 @@ class CliPort : public FrontEnd {
   // (the run goes on as if they said yes); asked() tells whether that was so.
   void setDryRun(bool dryRun) { dryRun_ = dryRun; }
   bool asked() const { return asked_; }
+  // Questions and errors put in a window as well (the desktop's batch):
+  // its answer stands; without one, the terminal's rules below.
+  void setWindowAsk(
+      std::function<std::optional<Answer>(MessageKind, Buttons, std::string_view)> ask) {
+    windowAsk_ = std::move(ask);
+  }
+  // The texts of the errors shown, in order, for a notice that says what failed.
+  const std::vector<std::string>& errorsShown() const { return errors_; }
   // The last field the model changed.
   std::optional<Field> lastField() const { return lastField_; }
 
@@ -103,6 +112,8 @@ class CliPort : public FrontEnd {
   bool dryRun_ = false;
   bool asked_ = false;
   std::function<std::string()> subject_;
+  std::function<std::optional<Answer>(MessageKind, Buttons, std::string_view)> windowAsk_;
+  std::vector<std::string> errors_;
   std::optional<Field> lastField_;
 };
 

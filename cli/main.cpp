@@ -19,7 +19,9 @@
 
 #include "app/process_environment.h"
 #include "app/script_checks.h"
+#include "app/window_ask.h"
 #include "cli/cli.h"
+#include "cli/desktop_batch.h"
 #include "core/utf8_path.h"
 #include "core/wide_text.h"
 #include "persist/path_rules.h"
@@ -87,8 +89,12 @@ int main(int argc, char** argv) {
 #endif
   // Started by a script check as its helper process: that and nothing else.
   clipquill::runAsCheckHelperIfAsked(argc, argv);
+  const std::string program = clipquill::executablePath(argc > 0 ? argv[0] : nullptr);
+  // The desktop's batch asks and tells through the window program beside
+  // this one, started only then: the batch itself starts no toolkit.
+  const std::string window = clipquill::cli::windowProgramBeside(program);
   const clipquill::cli::CliEnvironment env{
-      .executablePath = clipquill::executablePath(argc > 0 ? argv[0] : nullptr),
+      .executablePath = program,
       .workingFolder = workingFolder(),
       .homeFolder = clipquill::homeFolder(),
       .userFolder = clipquill::userConfigFolder(),
@@ -96,6 +102,22 @@ int main(int argc, char** argv) {
       .driveFolder = clipquill::driveCurrentFolder,
       .interactive = isTerminal(stdin) && isTerminal(stderr),
       .progress = isTerminal(stderr) && consoleTakesEscapes(),
+      .progressAfter = std::chrono::seconds(1),
+      .askInWindow =
+          [&window](clipquill::MessageKind kind, clipquill::Buttons buttons,
+                    std::string_view text) {
+            return clipquill::answerOfExitStatus(clipquill::cli::runProgram(
+                window,
+                {"--ask", std::string(clipquill::messageKindWord(kind)),
+                 std::string(clipquill::buttonsWord(buttons)), std::string(text)},
+                true));
+          },
+      .notify =
+          [&window](const std::string& summary, const std::string& body,
+                    const std::string& folder) {
+            clipquill::cli::runProgram(window, {"--notify", summary, body, folder}, false);
+          },
+      .gatherPlace = clipquill::cli::userGatherPlace(),
   };
   // Standard output through its own buffer: a list of a million names should
   // cost the names, not a lock per write. A failed write still shows on the

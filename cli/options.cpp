@@ -52,6 +52,16 @@ constexpr OptionRow kOptions[] = {
         "(Show.S01E01.avi: Show.S01E01, not Show)"),
     row(OptionId::Clip, 'c', "clip", "NAME",
         "use this clip of the list (repeatable); default: all"),
+    row(OptionId::Clips, '\0', "clips", "",
+        "write a script for each clip FILE... given (a folder:\n"
+        "its clips through the filter list), beside it or in the\n"
+        "destination, as a file manager's selection"),
+    row(OptionId::Template, '\0', "template", "PATH",
+        "with --clips: the template, not the default"),
+    row(OptionId::Desktop, '\0', "desktop", "",
+        "with --clips: as the file manager's action runs it: the\n"
+        "clips of processes started together in one run, questions\n"
+        "in a window, a desktop notification at the end"),
     row(OptionId::List, '\0', "list", "", "print the clip list, write nothing", Needs::Nothing,
         OneOf::Action),
     row(OptionId::Show, '\0', "show", "", "print the fields, filters and template as JSON",
@@ -132,6 +142,7 @@ static_assert(rowsInIdOrder(), "kOptions has one row per OptionId, in its order"
 // The two ways to run the program, as --help and the README begin.
 constexpr std::string_view kUsage = "clipquill-cli [OPTIONS] [TEMPLATE]";
 constexpr std::string_view kCheckOnlyUsage = "clipquill-cli --check-only [OPTIONS] FILE.avs...";
+constexpr std::string_view kClipsUsage = "clipquill-cli --clips [OPTIONS] FILE...";
 
 constexpr std::string_view kHelpHead =
     "Write AviSynth scripts from a template: one per clip, or one joined script.\n\n";
@@ -391,15 +402,16 @@ const std::string& optionSynopsis() {
 }
 
 const std::string& helpText() {
-  static const std::string help = "Usage: " + std::string(kUsage) + "\n       " +
-                                  std::string(kCheckOnlyUsage) + '\n' + std::string(kHelpHead) +
-                                  std::string(helpTemplateSearch()) + '\n' + optionSynopsis() +
-                                  std::string(kHelpTail) + std::string(helpExamples());
+  static const std::string help =
+      "Usage: " + std::string(kUsage) + "\n       " + std::string(kCheckOnlyUsage) + "\n       " +
+      std::string(kClipsUsage) + '\n' + std::string(kHelpHead) + std::string(helpTemplateSearch()) +
+      '\n' + optionSynopsis() + std::string(kHelpTail) + std::string(helpExamples());
   return help;
 }
 
 std::string readmeSynopsis() {
-  return std::string(kUsage) + '\n' + std::string(kCheckOnlyUsage) + '\n' + optionSynopsis();
+  return std::string(kUsage) + '\n' + std::string(kCheckOnlyUsage) + '\n' +
+         std::string(kClipsUsage) + '\n' + optionSynopsis();
 }
 
 std::string optionWords() {
@@ -429,6 +441,30 @@ std::string_view neededSentence(Needs needs) {
 }
 
 namespace {
+
+// --clips: the operands are the clips, as a file manager passes a
+// selection; the template is the default one unless --template names one,
+// and what would list clips otherwise has no place beside them.
+void readClipOperands(const ParsedArgs& given, Options& opts, const std::string& workingFolder,
+                      const DriveFolderLookup& driveFolder) {
+  if (given.count(OptionId::CheckOnly))
+    throw UsageError("--check-only and --clips exclude each other");
+  if (given.operands.empty()) throw UsageError("--clips needs the clips");
+  for (const std::string& clip : given.operands) {
+    if (clip.empty()) throw UsageError("a clip to make a script of is empty");
+    opts.clipFiles.push_back(absolutePath(workingFolder, clip, driveFolder));
+  }
+  for (const OptionId listing : {OptionId::Source, OptionId::Prefix, OptionId::Ext, OptionId::Clip,
+                                 OptionId::List, OptionId::Show, OptionId::Save}) {
+    if (given.count(listing)) {
+      throw UsageError("--clips names the clips itself: not with " + spelled(rowOf(listing)));
+    }
+  }
+  if (given.count(OptionId::Template)) {
+    opts.templatePath = absolutePath(workingFolder, given.last(OptionId::Template), driveFolder);
+    if (given.last(OptionId::Template).empty()) throw UsageError("--template is empty");
+  }
+}
 
 // The operands: the scripts --check-only checks, else the template.
 void readOperands(const std::vector<std::string>& operands, Options& opts,
@@ -519,7 +555,16 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
   opts.version = has(OptionId::Version);
   if (opts.help || opts.version) return opts;
   opts.action = has(OptionId::CheckOnly) ? Action::CheckOnly : Action::Create;
-  readOperands(given.operands, opts, workingFolder, driveFolder);
+  if (has(OptionId::Clips)) {
+    readClipOperands(given, opts, workingFolder, driveFolder);
+  } else {
+    readOperands(given.operands, opts, workingFolder, driveFolder);
+  }
+  for (const OptionId clipsOnly : {OptionId::Template, OptionId::Desktop}) {
+    if (has(clipsOnly) && opts.clipFiles.empty())
+      throw UsageError(spelled(rowOf(clipsOnly)) + " goes with --clips");
+  }
+  opts.desktop = has(OptionId::Desktop);
   opts.source = path(OptionId::Source);
   opts.prefix = text(OptionId::Prefix);
   opts.name = text(OptionId::Name);

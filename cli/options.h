@@ -39,6 +39,11 @@ struct Options {
   // Each clip's name ends at its last dot, not its first: this run only.
   bool nameToLastDot = false;
   std::vector<std::string> clips;
+  // --clips: the clips (or folders) handed over, full paths; a batch, run
+  // once per folder. --desktop: the file manager's action; questions in a
+  // window, a notice at the end.
+  std::vector<std::string> clipFiles;
+  bool desktop = false;
   Action action = Action::Create;
   std::string savePath;
   std::optional<int> saveType;
@@ -78,6 +83,9 @@ enum class OptionId {
   Join,
   NameToLastDot,
   Clip,
+  Clips,
+  Template,
+  Desktop,
   List,
   Show,
   DryRun,

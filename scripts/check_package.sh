@@ -36,7 +36,7 @@ source scripts/quiet.sh
 deps_install g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
   nlohmann-json3-dev util-linux qt6-base-dev libqscintilla2-qt6-dev libjpeg-dev fonts-dejavu-core \
   dpkg-dev file desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl \
-  groff-base man-db bash-completion lintian
+  groff-base man-db bash-completion lintian libglib2.0-bin
 
 sudo=()
 if [[ "$(id -u)" -ne 0 ]]; then sudo=(sudo); fi
@@ -115,7 +115,8 @@ share=/usr/share
 app_id=org.clipquill.Clipquill
 for f in "$bin/clipquill-cli" "$share/clipquill/DefaultTemplate.qtpl" \
   "$share/clipquill/DefaultTemplate.ini" "$share/doc/clipquill/copyright" \
-  "$share/applications/$app_id.desktop" "$share/metainfo/$app_id.metainfo.xml" \
+  "$share/applications/$app_id.desktop" "$share/applications/$app_id.MakeScripts.desktop" \
+  "$share/applications/$app_id.OpenClips.desktop" "$share/metainfo/$app_id.metainfo.xml" \
   "$share/mime/packages/$app_id.xml" "$share/icons/hicolor/scalable/apps/$app_id.svg" \
   "$share/bash-completion/completions/clipquill-cli" \
   "$share/bash-completion/completions/clipquill"; do
@@ -224,8 +225,10 @@ data_after="$(ls -lA --time-style=full-iso "$share/clipquill")"
 [[ "$data_before" == "$data_after" ]] || fail "something wrote into $share/clipquill: $data_after"
 
 # --- the validators --------------------------------------------------------------
-desktop-file-validate "$share/applications/$app_id.desktop"
-echo "desktop-file-validate: ok"
+for entry in "$app_id" "$app_id.MakeScripts" "$app_id.OpenClips"; do
+  desktop-file-validate "$share/applications/$entry.desktop"
+done
+echo "desktop-file-validate: ok (the program, Make AviSynth scripts, Open in Clipquill)"
 appstreamcli validate --no-net "$share/metainfo/$app_id.metainfo.xml"
 
 # The type as shared-mime-info compiled it (dpkg's trigger ran
@@ -237,6 +240,15 @@ filetype="$(run xdg-mime query filetype "$work/Start.qtpl")"
 handler="$(run xdg-mime query default text/x-clipquill-template)"
 [[ "$handler" == "$app_id.desktop" ]] || fail "xdg-mime query default: '$handler'"
 echo "MIME: Start.qtpl is $filetype, opened by $handler"
+# The two actions on video files, as a file manager's "Open With" lists them
+# (dpkg's trigger ran update-desktop-database).
+for type in video/x-matroska video/mp4 video/vnd.avi; do
+  offered="$(run gio mime "$type")"
+  for entry in MakeScripts OpenClips; do
+    grep -q "$app_id.$entry.desktop" <<<"$offered" || fail "$type does not offer $app_id.$entry"
+  done
+done
+echo "MIME: video clips offer Make AviSynth scripts and Open in Clipquill"
 
 # --- manual pages and completion -------------------------------------------------
 for page in clipquill clipquill-cli; do

@@ -18,12 +18,15 @@
 #include <string>
 #include <vector>
 
+#include "app/clip_batch.h"
 #include "app/process_environment.h"
+#include "app/window_ask.h"
 #include "core/constants.h"
 #include "core/error.h"
 #include "persist/path_rules.h"
 #include "persist/user_settings.h"
 #include "resources/embedded.h"
+#include "ui/desktop_notice.h"
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
 #include "ui/message_boxes.h"
@@ -38,13 +41,35 @@ namespace clipquill {
 
 namespace {
 
+// The clips a file manager opened with Clipquill: the window on the first of
+// their folders with them selected; what could not be taken is said.
+void openHandedClips(MainWindowModel& model, const std::vector<std::string>& paths) {
+  const std::unique_ptr<Folders> folders = makeSystemFolders();
+  const ClipBatch batch = gatherClipBatch(*folders, paths, model.filters());
+  if (!batch.groups.empty()) model.event([&] { model.openClips(batch.groups.front()); });
+  std::string notes = batchNotes(batch, false);
+  if (batch.groups.size() > 1) {
+    notes.append(notes.empty() ? "" : "\n")
+        .append("The clips come from " + std::to_string(batch.groups.size()) +
+                " folders; those of " + batch.groups.front().folder +
+                " are selected. Make AviSynth scripts writes those of every folder.");
+  }
+  if (batch.groups.empty() && notes.empty()) notes = "There is no clip to open.";
+  if (!notes.empty()) {
+    qtMessageBoxes().ask(nullptr, MessageKind::Information, Buttons::Ok, shownText(notes));
+  }
+}
+
 // Start-up's steps on Qt. The windows it creates live as long as this object,
 // which is as long as the program runs; the splash alone goes at the end of
 // start-up.
 class QtStartup final : public StartupSteps {
  public:
-  QtStartup(QApplication& app, MainWindowSetup setup)
-      : app_(app), setup_(std::move(setup)), home_(setup_.startup.homeFolder) {}
+  QtStartup(QApplication& app, MainWindowSetup setup, std::vector<std::string> clips)
+      : app_(app),
+        setup_(std::move(setup)),
+        home_(setup_.startup.homeFolder),
+        clips_(std::move(clips)) {}
 
   void setApplicationTitle(std::string_view title) override {
     QApplication::setApplicationName(shownText(title));
@@ -89,6 +114,10 @@ class QtStartup final : public StartupSteps {
 
   void showMainWindow() override {
     main_->setDialogs(dialogs_.get());
+    if (!clips_.empty()) {
+      openHandedClips(main_->model(), clips_);
+      main_->refreshPreview();
+    }
     main_->show();
   }
 
@@ -109,11 +138,24 @@ class QtStartup final : public StartupSteps {
   QApplication& app_;
   MainWindowSetup setup_;
   std::string home_;
+  std::vector<std::string> clips_;  // --clips: the clips to open on
   // Destroyed in reverse: the dialogs before the main window they belong to.
   std::unique_ptr<MainWindow> main_;
   std::unique_ptr<QtDialogs> dialogs_;
   std::unique_ptr<SplashScreen> splash_;
 };
+
+// The desktop batch's question, in a small window of its own; its answer is
+// the exit status.
+int askInWindow(const std::vector<std::string>& words) {
+  const std::optional<MessageKind> kind = messageKindOfWord(words[0]);
+  const std::optional<Buttons> buttons = buttonsOfWord(words[1]);
+  if (!kind || !buttons) {
+    std::fprintf(stderr, "clipquill: --ask KIND BUTTONS TEXT: no such kind or buttons\n");
+    return 2;
+  }
+  return answerExitStatus(qtMessageBoxes().ask(nullptr, *kind, *buttons, shownText(words[2])));
+}
 
 // A display that cannot be opened makes Qt print a page about platform
 // plugins and abort; a user wants one line saying what is wrong.
@@ -165,13 +207,23 @@ int runClipquill(int argc, char** argv) {
   MainWindowSetup setup;
   setup.startup.executablePath = executablePath(argc > 0 ? argv[0] : nullptr);
   setup.startup.args = programArguments(argc, argv);
+  const ProgramArgs request = readProgramArgs(setup.startup.args);
+  if (request.request == ProgramRequest::Ask) return askInWindow(request.words);
+  if (request.request == ProgramRequest::Notify) {
+    return notifyDesktopWithFolder(shownText(request.words[0]), shownText(request.words[1]),
+                                   shownText(request.words[2]))
+               ? 0
+               : 1;
+  }
+  // The window starts on the default template for the clips.
+  if (!request.clips.empty()) setup.startup.args.clear();
   setup.startup.homeFolder = homeFolder();
   setup.startup.userFolder = userConfigFolder();
   setup.registryRoot = {};  // the system's own store: the registry on Windows
   setup.userConfig = systemUserConfigPlace();
 
   try {
-    QtStartup steps(app, std::move(setup));
+    QtStartup steps(app, std::move(setup), request.clips);
     return runStartup(steps);
   } catch (const Error& e) {
     return startupFailed(e.boxText());

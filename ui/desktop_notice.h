@@ -12,4 +12,10 @@ namespace clipquill {
 
 void notifyDesktop(const QString& summary, const QString& body);
 
+// The notice of a batch that wrote into folder, with an action that opens
+// the folder ("" for none). Returns once the notice is gone (acted on,
+// closed, or left unanswered for long): the program that shows it exists for
+// nothing else. False when there was nowhere to show it.
+bool notifyDesktopWithFolder(const QString& summary, const QString& body, const QString& folder);
+
 }  // namespace clipquill

@@ -12,7 +12,9 @@
 #include <filesystem>
 #include <sstream>
 #include <streambuf>
+#include <thread>
 
+#include "cli/desktop_batch.h"
 #include "core/paths.h"
 #include "support/temp_dir.h"
 
@@ -595,6 +597,244 @@ TEST_F(CliTest, HelpAndVersionStartNothing) {
   EXPECT_EQ(r.err, "");
 }
 
+// Clips handed over as a file manager hands a selection: one run per folder,
+// the default template unless --template names one.
+TEST_F(CliTest, ClipsHandedOverGetTheirScriptsFolderByFolder) {
+  std::filesystem::create_directory(at("other é"));
+  writeFile(at("other é/a.avi"), "");
+  writeFile(at("other é/d e.mkv"), "");
+  writeFile(at("bin/DefaultTemplate.qtpl"), "Default(\"<P><F>\")\r\n");
+  const std::string shipped = "clipquill-cli: You have no default template of your own";
+  struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    int status;
+    std::string out;
+    std::vector<std::string> errs;  // each found in standard error
+    std::map<std::string, std::string> files;
+  };
+  const std::string sep = kSeparator;
+  const std::vector<Row> rows{
+      {"the shipped default, beside the clips, <P> each clip's own folder",
+       {"--clips", "clips/a.avi", "other é/d e.mkv", "gone.avi"},
+       kExitDone,
+       "Script(s) Created:\nclips" + sep + "a.avs\nother é" + sep + "d e.avs\n",
+       {shipped, "Not found, left out: " + at("gone.avi")},
+       {{"clips/a.avs", "Default(\"" + at("clips/a.avi") + "\")\r\n"},
+        {"other é/d e.avs", "Default(\"" + at("other é/d e.mkv") + "\")\r\n"}}},
+      {"the template given; a folder gives its clips",
+       {"--clips", "--template", "t.qtpl", "clips", "-d", "out", "-n", "*_s"},
+       kExitDone,
+       "Script(s) Created:\nout" + sep + "a_s.avs\nout" + sep + "b_s.avs\nout" + sep +
+           "c_s.avs\nout" + sep + "x,y_s.avs\n",
+       {},
+       {{"out/a_s.avs", script(quoted("a.avi"))}, {"out/c_s.avs", script(quoted("c.mpg"))}}},
+      {"two folders' clips named alike into one destination: refused whole",
+       {"--clips", "-d", "out", "clips/b.avi", "clips/a.avi", "other é/a.avi"},
+       kExitError,
+       "",
+       {"would get the same script", at("clips/a.avi") + ", " + at("other é/a.avi")},
+       {}},
+      {"joined over two folders: refused with why",
+       {"--clips", "-j", "-n", "all", "clips/a.avi", "other é/a.avi"},
+       kExitError,
+       "",
+       {"A joined script takes its clips from one source folder"},
+       {}},
+      {"joined in one folder",
+       {"--clips", "-j", "-n", "all", "--template", "t.qtpl", "clips/b.avi", "clips/a.avi"},
+       kExitDone,
+       "Script(s) Created:\nclips" + sep + "all.avs\n",
+       {},
+       {{"clips/all.avs", script(quoted("a.avi") + ", " + quoted("b.avi"))}}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    for (const char* folder : {"clips", "out", "other é"}) {
+      for (const std::string& name : listFolder(at(folder)))
+        if (name.ends_with(".avs")) std::filesystem::remove(at(std::string(folder) + "/" + name));
+    }
+    const Result r = run(row.args);
+    EXPECT_EQ(r.status, row.status) << r.err;
+    EXPECT_EQ(r.out, row.out);
+    for (const std::string& err : row.errs)
+      EXPECT_NE(r.err.find(err), std::string::npos) << r.err;
+    if (row.errs.empty()) {
+      EXPECT_EQ(r.err, "");
+    }
+    std::size_t scripts = 0;
+    for (const char* folder : {"clips", "out", "other é"}) {
+      for (const std::string& name : listFolder(at(folder)))
+        scripts += name.ends_with(".avs") ? 1 : 0;
+    }
+    EXPECT_EQ(scripts, static_cast<std::size_t>(std::count(row.out.begin(), row.out.end(), '\n') -
+                                                (row.out.empty() ? 0 : 1)));
+    for (const auto& [path, bytes] : row.files)
+      EXPECT_EQ(readFile(at(path)), bytes) << path;
+  }
+}
+
+TEST_F(CliTest, ClipsOptionUsageErrors) {
+  const struct {
+    std::vector<std::string> args;
+    const char* err;
+  } rows[] = {
+      {{"--clips"}, "--clips needs the clips"},
+      {{"--clips", "-s", "clips", "clips/a.avi"}, "not with -s"},
+      {{"--clips", "-c", "a.avi", "clips/a.avi"}, "not with -c"},
+      {{"--clips", "--list", "clips/a.avi"}, "not with --list"},
+      {{"--template", "t.qtpl"}, "--template goes with --clips"},
+      {{"--clips", "--check-only", "clips/a.avi"}, "exclude each other"},
+  };
+  for (const auto& row : rows) {
+    const Result r = run(row.args);
+    EXPECT_EQ(r.status, kExitUsage) << row.err;
+    EXPECT_NE(r.err.find(row.err), std::string::npos) << r.err;
+  }
+}
+
+// The file manager's action: questions and refusals in a window (here a
+// script answers them), one notice at the end.
+TEST_F(CliTest, DesktopBatchAsksInAWindowAndNotifiesOnce) {
+  std::filesystem::create_directory(at("other"));
+  writeFile(at("other/d.avi"), "");
+  writeFile(at("clips/a.avs"), "old");
+  struct Asked {
+    MessageKind kind;
+    Buttons buttons;
+    std::string text;
+  };
+  struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    std::optional<Answer> answer;  // the window's; nothing: no window could ask
+    int status;
+    std::vector<Buttons> asked;
+    std::string summary, bodyHas, folder;
+    std::string aAvs;  // clips/a.avs afterwards
+  };
+  const std::vector<Row> rows{
+      {"an existing script: Replace All in the window",
+       {"clips/a.avi", "clips/b.avi"},
+       Answer::ReplaceAll,
+       kExitDone,
+       {Buttons::ReplaceAllSkip},
+       "2 scripts written in " + at("clips"),
+       "",
+       at("clips/"),
+       script(quoted("a.avi"))},
+      {"Skip keeps it",
+       {"clips/a.avi", "clips/b.avi"},
+       Answer::Skip,
+       kExitDone,
+       {Buttons::ReplaceAllSkip},
+       "1 script written in " + at("clips"),
+       "",
+       at("clips/"),
+       "old"},
+      {"no window to ask: nothing replaced behind the user's back",
+       {"clips/a.avi", "clips/b.avi"},
+       std::nullopt,
+       kExitDeclined,
+       {Buttons::ReplaceAllSkip},
+       "No script written",
+       "Stopped at an existing script",
+       "",
+       "old"},
+      {"a refusal is shown in the window and said in the notice",
+       {"-j", "clips/a.avi", "other/d.avi", "gone.avi"},
+       Answer::Ok,
+       kExitError,
+       {Buttons::Ok},
+       "No script written",
+       "A joined script takes its clips from one source folder",
+       "",
+       "old"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    writeFile(at("clips/a.avs"), "old");
+    std::filesystem::remove(at("clips/b.avs"));
+    std::vector<Asked> asked;
+    std::vector<std::string> notices;
+    CliEnvironment env{
+        .executablePath = at("bin/clipquill-cli"),
+        .workingFolder = tmp_.path(),
+        .homeFolder = at("bin"),
+        .registryRoot = at("registry"),
+    };
+    env.askInWindow = [&](MessageKind kind, Buttons buttons, std::string_view text) {
+      asked.push_back({kind, buttons, std::string(text)});
+      return row.answer;
+    };
+    env.notify = [&](const std::string& summary, const std::string& body,
+                     const std::string& folder) {
+      notices.push_back(summary + "|" + body + "|" + folder);
+    };
+    env.gatherPlace = at("gather");
+    std::vector<std::string> args{"--clips", "--desktop", "--template", "t.qtpl"};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    std::istringstream in;
+    std::ostringstream out, err;
+    EXPECT_EQ(runCli(args, in, out, err, env), row.status) << err.str();
+    std::vector<Buttons> buttons;
+    for (const Asked& a : asked)
+      buttons.push_back(a.buttons);
+    EXPECT_EQ(buttons, row.asked);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].substr(0, notices[0].find('|')), row.summary) << notices[0];
+    EXPECT_NE(notices[0].find(row.bodyHas), std::string::npos) << notices[0];
+    EXPECT_TRUE(notices[0].ends_with("|" + row.folder)) << notices[0];
+    EXPECT_EQ(readFile(at("clips/a.avs")), row.aAvs);
+  }
+}
+
+#if !defined(_WIN32)  // Windows' processes run their own clips, not gathered
+// Processes started together for one selection: the first leads, the others
+// hand it their clips and end; once it is gone the next one leads.
+TEST_F(CliTest, ProcessesStartedTogetherGatherIntoOneRun) {
+  const std::string place = at("gather");
+  std::unique_ptr<ClipGather> leader = joinOrLeadGather({"a"}, place);
+  ASSERT_NE(leader, nullptr);
+  std::vector<std::thread> others;
+  const std::vector<std::vector<std::string>> handed{{"b"}, {"c d", "e\xc3\xa9"}, {"f"}};
+  for (const auto& paths : handed)
+    others.emplace_back([&, paths] { EXPECT_EQ(joinOrLeadGather(paths, place), nullptr); });
+  for (std::thread& t : others)
+    t.join();
+  std::vector<std::string> gathered =
+      leader->collect(std::chrono::milliseconds(200), std::chrono::seconds(5));
+  std::sort(gathered.begin(), gathered.end());
+  EXPECT_EQ(gathered, (std::vector<std::string>{"b", "c d", "e\xc3\xa9", "f"}));
+  EXPECT_TRUE(leader->collect(std::chrono::milliseconds(50), std::chrono::seconds(1)).empty());
+  // A whole run of the command line hands its clips over as one of them.
+  std::thread run([&] {
+    CliEnvironment env{.executablePath = at("bin/clipquill-cli"),
+                       .workingFolder = tmp_.path(),
+                       .homeFolder = at("bin"),
+                       .registryRoot = at("registry")};
+    env.gatherPlace = place;
+    std::istringstream in;
+    std::ostringstream out, err;
+    EXPECT_EQ(runCli({"--clips", "--desktop", "clips/a.avi"}, in, out, err, env), kExitDone);
+    EXPECT_EQ(out.str(), "");
+  });
+  run.join();
+  EXPECT_EQ(leader->collect(std::chrono::milliseconds(200), std::chrono::seconds(5)),
+            std::vector<std::string>{at("clips/a.avi")});
+  EXPECT_EQ(listFolder(at("clips")),
+            (std::vector<std::string>{"a.avi", "b.avi", "c.mpg", "x,y.avi"}));
+  // Once the leader stops, a process is not taken but leads a run of its own.
+  EXPECT_TRUE(leader->finish().empty());
+  std::unique_ptr<ClipGather> second;
+  std::thread late([&] { second = joinOrLeadGather({"g"}, place); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  leader.reset();
+  late.join();
+  EXPECT_NE(second, nullptr);
+}
+#endif
+
 #if !defined(_WIN32)  // permission bits; Windows has access lists
 TEST_F(CliTest, UnwritableDestinationIsAnErrorUnprivileged) {
   if (::geteuid() == 0) GTEST_SKIP() << "root is not stopped by permission bits";
@@ -609,6 +849,18 @@ TEST_F(CliTest, UnwritableDestinationIsAnErrorUnprivileged) {
   EXPECT_EQ(dry.status, kExitError);
   EXPECT_EQ(dry.err, r.err);
   EXPECT_EQ(dry.out, "");
+  // Handed-over clips of a read-only folder: refused with the folder named
+  // before any script is written, those of a writable folder included.
+  std::filesystem::create_directory(at("free"));
+  writeFile(at("free/f.avi"), "");
+  std::filesystem::permissions(
+      at("clips"), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  const Result batch = run({"--clips", "--template", "t.qtpl", "free/f.avi", "clips/a.avi"});
+  std::filesystem::permissions(at("clips"), std::filesystem::perms::owner_all);
+  EXPECT_EQ(batch.status, kExitError);
+  EXPECT_NE(batch.err.find(at("clips") + " takes no new file"), std::string::npos) << batch.err;
+  EXPECT_EQ(batch.out, "");
+  EXPECT_EQ(listFolder(at("free")), std::vector<std::string>{"f.avi"});
 }
 #endif
 

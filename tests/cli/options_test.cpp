@@ -41,7 +41,7 @@ std::vector<Listed> listedOptions() {
 
 TEST(CliOptions, EachListedOptionIsReadInEveryFormItsHelpShows) {
   const std::vector<Listed> listed = listedOptions();
-  ASSERT_EQ(listed.size(), 31u);
+  ASSERT_EQ(listed.size(), 34u);
   for (const Listed& o : listed) {
     SCOPED_TRACE(o.name);
     // A value that every option taking one accepts on its own.
@@ -67,6 +67,10 @@ TEST(CliOptions, EachListedOptionIsReadInEveryFormItsHelpShows) {
       if (o.name == "--frame") args.insert(args.begin(), {"--check", "--frame-dir", "f"});
       if (o.name == "--frame-dir") args.insert(args.begin(), {"--check", "--frame", "0"});
       if (o.name == "--check-only") args.push_back("a.avs");
+      // --clips takes the clips as operands; --template goes with it.
+      if (o.name == "--clips") args.push_back("a.avi");
+      if (o.name == "--template" || o.name == "--desktop")
+        args.insert(args.begin(), {"--clips", "a.avi"});
       EXPECT_NO_THROW(parseOptions(args, "/work")) << form;
     }
     // A flag given a value, or an option left without its value, is refused.

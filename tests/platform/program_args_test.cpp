@@ -37,6 +37,45 @@ TEST(ProgramArgsTest, OnlyAnExactRequestStandingAloneIsAnswered) {
   }
 }
 
+TEST(ProgramArgsTest, ClipsAndTheDesktopBatchsRequests) {
+  using Lines = std::vector<std::string>;
+  const struct {
+    Lines args;
+    ProgramRequest request;
+    std::optional<std::string> templatePath;
+    Lines clips, words;
+  } cases[] = {
+      {{"--clips", "a b.avi", "c.mkv"},
+       ProgramRequest::Start,
+       std::nullopt,
+       {"a b.avi", "c.mkv"},
+       {}},
+      // Alone it is a template's name, as any single argument.
+      {{"--clips"}, ProgramRequest::Start, "--clips", {}, {}},
+      {{"x.avi", "--clips", "y.avi"}, ProgramRequest::Start, std::nullopt, {}, {}},
+      {{"--ask", "error", "ok", "text"},
+       ProgramRequest::Ask,
+       std::nullopt,
+       {},
+       {"error", "ok", "text"}},
+      {{"--notify", "3 scripts", "", "/c/"},
+       ProgramRequest::Notify,
+       std::nullopt,
+       {},
+       {"3 scripts", "", "/c/"}},
+      // A word short or over: the window, on the default template.
+      {{"--ask", "error", "ok"}, ProgramRequest::Start, std::nullopt, {}, {}},
+      {{"--notify", "a", "b", "c", "d"}, ProgramRequest::Start, std::nullopt, {}, {}},
+  };
+  for (const auto& c : cases) {
+    const ProgramArgs parsed = readProgramArgs(c.args);
+    EXPECT_EQ(parsed.request, c.request) << testing::PrintToString(c.args);
+    EXPECT_EQ(parsed.templatePath, c.templatePath) << testing::PrintToString(c.args);
+    EXPECT_EQ(parsed.clips, c.clips) << testing::PrintToString(c.args);
+    EXPECT_EQ(parsed.words, c.words) << testing::PrintToString(c.args);
+  }
+}
+
 TEST(ProgramArgsTest, PrintsTheAnswerAndItsStatusOrLetsTheWindowStart) {
   const struct {
     std::vector<const char*> argv;

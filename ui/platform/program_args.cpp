@@ -9,6 +9,15 @@ namespace clipquill {
 
 ProgramArgs readProgramArgs(const std::vector<std::string>& args) {
   ProgramArgs parsed;
+  if (args.size() >= 2 && args.front() == "--clips") {
+    parsed.clips.assign(args.begin() + 1, args.end());
+    return parsed;
+  }
+  if (args.size() == 4 && (args.front() == "--ask" || args.front() == "--notify")) {
+    parsed.request = args.front() == "--ask" ? ProgramRequest::Ask : ProgramRequest::Notify;
+    parsed.words.assign(args.begin() + 1, args.end());
+    return parsed;
+  }
   if (args.size() != 1) return parsed;
   if (args.front() == "--help") {
     parsed.request = ProgramRequest::Help;
@@ -22,12 +31,19 @@ ProgramArgs readProgramArgs(const std::vector<std::string>& args) {
 
 std::string programHelpText() {
   return R"(Usage: clipquill [TEMPLATE]
+       clipquill --clips FILE...
 Write AviSynth scripts in bulk from a template, in a window.
 
 TEMPLATE is the template to start with, loaded with its settings file. Without
 it, )" + std::string(kDefaultTemplate) +
-         R"( is loaded from beside the program, or else from
-the data folder of the installed copy (../share/clipquill/ from the program).
+         R"( is loaded from your own folder, else from beside the
+program, or else from the data folder of the installed copy
+(../share/clipquill/ from the program).
+
+--clips FILE... opens the window on the default template with the clips'
+folder as the source and those clips selected (their extensions ticked in
+Filter By for this session); nothing is written until you create the scripts.
+The file manager's "Open in Clipquill" starts it so.
 
   --help      print this help and exit
   --version   print the version and exit
@@ -53,6 +69,8 @@ std::optional<int> answerProgramRequest(int argc, const char* const* argv, std::
       out << programVersionText() << std::flush;
       break;
     case ProgramRequest::Start:
+    case ProgramRequest::Ask:
+    case ProgramRequest::Notify:
       return std::nullopt;
   }
   // A closed or full standard output is a failure, as for any tool.

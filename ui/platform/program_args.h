@@ -12,18 +12,28 @@
 
 namespace clipquill {
 
-enum class ProgramRequest { Start, Help, Version };
+// Ask and Notify serve the command line's desktop batch, which starts no
+// window of its own: a question in a small window, whose answer is the exit
+// status, and the notice at the end with its action that opens the folder.
+enum class ProgramRequest { Start, Help, Version, Ask, Notify };
 
 struct ProgramArgs {
   ProgramRequest request = ProgramRequest::Start;
   // For Start: the only argument, the start-up template. Nothing when there
   // are none or several (then the default template is loaded).
   std::optional<std::string> templatePath;
+  // For Start: "--clips FILE...", the clips to open the window on (the
+  // default template, their folder, them selected).
+  std::vector<std::string> clips;
+  // For Ask: "--ask KIND BUTTONS TEXT"; for Notify: "--notify SUMMARY BODY
+  // FOLDER". The three words after the request.
+  std::vector<std::string> words;
 };
 
 // Reads the arguments, program name excluded. Only an exact "--help" or
 // "--version" standing alone is a request; a template of that name is
-// reached as "./--help".
+// reached as "./--help". "--clips" first with a file or more after it opens
+// those clips; "--ask" and "--notify" first with exactly three words after.
 ProgramArgs readProgramArgs(const std::vector<std::string>& args);
 
 // The texts printed for the two requests, each ending in a line end.
