@@ -295,6 +295,31 @@ int checkScripts(const Options& opts, RegistryStore& registry, const CliEnvironm
   return report.framesFailed > 0 ? kExitError : kExitDone;
 }
 
+// --functions: the check's AviSynth+ (with its plugin folders and those
+// given) asked for every function it has, one JSON line each.
+int printFunctions(const Options& opts, RegistryStore& registry, const CliEnvironment& env,
+                   std::ostream& out, std::ostream& err) {
+  const CheckSettings stored = readCheckSettings(registry, kAppTitle);
+  CheckerOptions options;
+  options.helper = env.executablePath;
+  options.timeLimit = std::chrono::seconds(opts.checkSeconds.value_or(stored.timeLimitSeconds));
+  options.memoryLimit = static_cast<std::size_t>(opts.checkMemory.value_or(0));
+  options.pluginFolders = opts.pluginFolders;
+  options.places = avisynthPlaces(opts.avisynth.value_or(""), stored.avisynthLibrary,
+                                  findBundledAvisynth(programFolder(env)));
+  ScriptChecker checker(std::move(options));
+  std::string why;
+  const std::optional<std::vector<AvsFunction>> functions = checker.functions(&why);
+  if (!checker.passedOver().empty()) err << "clipquill-cli: " << checker.passedOver() << '\n';
+  if (!functions) {
+    err << "clipquill-cli: no AviSynth+ to list the functions of: " << why << '\n';
+    return kExitUsage;
+  }
+  for (const AvsFunction& f : *functions)
+    out << functionJsonLine(f) << '\n';
+  return kExitDone;
+}
+
 enum class Step { Startup, Source, Clips, Scripts, Save };
 
 // One run of the command line, in the window's own three parts: start-up
@@ -454,6 +479,7 @@ int Run::act(Output& out) {
       return outcome == SaveOutcome::OverwriteDeclined ? kExitDeclined : kExitDone;
     }
     case Action::CheckOnly:  // runs without a template, before any Run
+    case Action::Functions:
       return kExitUsage;
     case Action::List:
     case Action::DryRun:
@@ -538,6 +564,16 @@ int runCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
                           : "clipquill-cli " + std::string(kVersion) + "\n" +
                                 avisynthVersionLine(opts, env) + "\n");
     return output.finish(err) ? kExitDone : kExitError;
+  }
+  if (opts.action == Action::Functions) {
+    try {
+      SystemPlatform system(env.registryRoot);
+      const int status = printFunctions(opts, system.registry, env, output.stream(), err);
+      return output.finish(err) ? status : kExitError;
+    } catch (const std::exception& e) {
+      err << "clipquill-cli: " << e.what() << '\n';
+      return kExitError;
+    }
   }
   if (opts.action == Action::CheckOnly) {
     try {

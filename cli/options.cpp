@@ -72,6 +72,10 @@ constexpr OptionRow kOptions[] = {
      "with --check or --check-only: one line of JSON per script\n"
      "on standard output, with the clip's size, rate, frames,\n"
      "pixel type and audio (instead of the scripts' list)"},
+    {OptionId::Functions, '\0', "functions", "",
+     "print every function the AviSynth+ of the check has\n"
+     "(its plugins' too) as JSON lines: name, source,\n"
+     "signature, params; write nothing"},
     {OptionId::Yes, 'y', "yes", "", "replace existing files without asking"},
     {OptionId::NoClobber, '\0', "no-clobber", "", "stop at the first existing file"},
     {OptionId::SkipExisting, '\0', "skip-existing", "",
@@ -356,16 +360,22 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
   action(OptionId::DryRun, Action::DryRun);
   action(OptionId::Save, Action::Save);
   action(OptionId::CheckOnly, Action::CheckOnly);
+  action(OptionId::Functions, Action::Functions);
   if (actions > 1) {
-    throw UsageError("--list, --show, --dry-run, --save and --check-only exclude each other");
+    throw UsageError(
+        "--list, --show, --dry-run, --save, --check-only and --functions exclude each other");
   }
+  if (opts.action == Action::Functions && (!result.operands.empty() || opts.templatePath))
+    throw UsageError("--functions takes no TEMPLATE");
   opts.check = result.count(OptionId::Check) != 0;
   if (opts.check && opts.action != Action::Create && opts.action != Action::CheckOnly) {
     throw UsageError(
         "--check checks the scripts written: not with --list, --show, --dry-run "
         "or --save");
   }
-  const bool checking = opts.check || opts.action == Action::CheckOnly;
+  // The function table is the check's AviSynth+ and plugins, as the check takes them.
+  const bool checking =
+      opts.check || opts.action == Action::CheckOnly || opts.action == Action::Functions;
   if (const std::optional<std::string> library = text(OptionId::Avisynth)) {
     if (!checking) throw UsageError("--avisynth goes with --check or --check-only");
     if (library->empty()) throw UsageError("--avisynth needs a path");
@@ -415,7 +425,8 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
     opts.frameDir = *frameDir;
   }
   opts.info = result.count(OptionId::Info) != 0;
-  if (opts.info && !checking) throw UsageError("--info goes with --check or --check-only");
+  if (opts.info && (!checking || opts.action == Action::Functions))
+    throw UsageError("--info goes with --check or --check-only");
   if (opts.action == Action::Save) {
     opts.savePath = *path(OptionId::Save);
     if (opts.savePath.empty()) throw UsageError("--save needs a path");

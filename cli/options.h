@@ -24,7 +24,7 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-enum class Action { Create, List, Show, DryRun, Save, CheckOnly };
+enum class Action { Create, List, Show, DryRun, Save, CheckOnly, Functions };
 
 struct Options {
   bool help = false;
@@ -96,6 +96,7 @@ enum class OptionId {
   Frame,
   FrameDir,
   Info,
+  Functions,
   Yes,
   NoClobber,
   SkipExisting,
