@@ -121,6 +121,17 @@ std::optional<FunctionTableRecord> askFunctionTable(ScriptChecker& checker, std:
   return record;
 }
 
+std::string describeInstallation(const FunctionTableRecord& record) {
+  std::string text = record.version.substr(0, record.version.find(" ("));
+  if (text.empty()) text = "AviSynth+";
+  for (std::size_t i = 0; i < record.pluginFolders.size(); ++i) {
+    text +=
+        i == 0 ? " with the plugins of " : (i + 1 == record.pluginFolders.size() ? " and " : ", ");
+    text += record.pluginFolders[i];
+  }
+  return text;
+}
+
 std::optional<FunctionTableRecord> loadFunctionTable(const CheckerOptions& options,
                                                      const std::string& cacheFolder,
                                                      std::string* why, bool* cached) {

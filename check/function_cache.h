@@ -43,6 +43,11 @@ bool writeFunctionCache(const std::string& path, const FunctionTableRecord& reco
 // as a record to keep; nullopt with the reason in `why`.
 std::optional<FunctionTableRecord> askFunctionTable(ScriptChecker& checker, std::string* why);
 
+// How marks' tooltips name what the table came from: "AviSynth+ 3.7.5 with
+// the plugins of /usr/lib/clipquill/avisynth/plugins" (the version without
+// its build details).
+std::string describeInstallation(const FunctionTableRecord& record);
+
 // The cached table when it holds, else asked of AviSynth+ and kept. `cached`
 // says which it was.
 std::optional<FunctionTableRecord> loadFunctionTable(const CheckerOptions& options,

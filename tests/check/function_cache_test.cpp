@@ -128,6 +128,26 @@ TEST(UserCacheFolder, FollowsTheXdgRule) {
   if (!oldXdg.empty()) ::setenv("XDG_CACHE_HOME", oldXdg.c_str(), 1);
 }
 
+TEST(DescribeInstallation, VersionWithoutBuildDetailsAndThePluginFolders) {
+  using Folders = std::vector<std::string>;
+  const struct {
+    const char* version;
+    Folders folders;
+    const char* expected;
+  } cases[] = {
+      {"AviSynth+ 3.7.5 (r4351, 3.7, x86_64)", {}, "AviSynth+ 3.7.5"},
+      {"AviSynth+ 3.7.5 (r4351)", {"/p"}, "AviSynth+ 3.7.5 with the plugins of /p"},
+      {"AviSynth+ 3.7.5", {"/a", "/b", "/c"}, "AviSynth+ 3.7.5 with the plugins of /a, /b and /c"},
+      {"", {}, "AviSynth+"},
+  };
+  for (const auto& c : cases) {
+    FunctionTableRecord record;
+    record.version = c.version;
+    record.pluginFolders = c.folders;
+    EXPECT_EQ(describeInstallation(record), c.expected);
+  }
+}
+
 // With the real AviSynth+: the first load asks it and keeps the table, the
 // second reads it back the same without a helper.
 TEST(LoadFunctionTable, AWarmStartReadsTheCache) {
