@@ -11,8 +11,8 @@
 
 #include "core/error.h"
 #include "core/generator.h"
+#include "core/template_text.h"
 #include "core/user_port.h"
-#include "persist/template_file.h"
 
 namespace clipquill {
 

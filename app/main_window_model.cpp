@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Start-up, close and drops, which span the model's three parts.
+// Start-up, close and drops, which span the model's parts.
 #include "app/main_window_model.h"
 
 #include "core/constants.h"
@@ -12,7 +12,8 @@ MainWindowModel::MainWindowModel(ModelPlatform platform)
     : context_(platform),
       fields_(context_),
       document_(context_, fields_),
-      run_(context_, fields_, document_) {}
+      run_(context_, fields_, document_),
+      checks_(context_, fields_, run_) {}
 
 bool MainWindowModel::requestClose() {
   bool mayClose = false;

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's behaviour without the window. The Qt window binds its
 // widgets to this model; the command line drives it the same way, so both
-// give the same result for the same inputs. It owns three parts, each a
+// give the same result for the same inputs. It owns four parts, each a
 // class of its own over one shared context: the fields with the clips and
-// filters (ClipFields), the template document (TemplateDocument) and the
-// run (ScriptRun). It keeps start-up and close, which span all three, and
+// filters (ClipFields), the template document (TemplateDocument), the run
+// (ScriptRun) and the check of scripts with AviSynth+ (ScriptChecks). It
+// keeps start-up and close, which span them, and
 // the calls the front ends make, each passed to its part; a front end may
 // also reach a part directly.
 #pragma once
@@ -18,6 +19,7 @@
 #include "app/desktop_rules.h"
 #include "app/front_end.h"
 #include "app/model_context.h"
+#include "app/script_checks.h"
 #include "app/script_run.h"
 #include "app/template_document.h"
 
@@ -44,6 +46,7 @@ class MainWindowModel {
   ClipFields& fields() { return fields_; }
   TemplateDocument& document() { return document_; }
   ScriptRun& run() { return run_; }
+  ScriptChecks& checks() { return checks_; }
 
   // --- Start-up and close -------------------------------------------------
   // Start-up: the program folder, the start-up folder of the clip list, and
@@ -149,18 +152,13 @@ class MainWindowModel {
   const std::optional<LastRun>& lastRun() const { return run_.lastRun(); }
   std::string runStatus() const { return run_.runStatus(); }
   bool lastRunFolderIsThere() { return run_.lastRunFolderIsThere(); }
-  CheckerOptions scriptCheckOptions() { return run_.scriptCheckOptions(); }
-  std::string checkAdvice(const ScriptCheck& check, const std::string& used) {
-    return run_.checkAdvice(check, used);
-  }
-  bool bundledAvisynthBuilding() { return run_.bundledAvisynthBuilding(); }
-  void setAvisynthLibrary(const std::string& path) { run_.setAvisynthLibrary(path); }
 
  private:
   ModelContext context_;
   ClipFields fields_;
   TemplateDocument document_;
   ScriptRun run_;
+  ScriptChecks checks_;
 };
 
 }  // namespace clipquill

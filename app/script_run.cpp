@@ -1,24 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The run of "Create Script(s)" as the model holds it: the run itself, its
-// preview, the status bar's sums (the template, the clips, the last run),
-// and the check of what it wrote.
+// preview and the status bar's sums (the template, the clips, the last run).
 #include <algorithm>
-#include <chrono>
-#include <filesystem>
 #include <limits>
 #include <string>
 #include <string_view>
 
 #include "app/folder_paths.h"
-#include "app/process_environment.h"
 #include "app/script_run.h"
-#include "check/check_advice.h"
 #include "core/constants.h"
 #include "core/messages.h"
 #include "core/naming.h"
 #include "core/paths.h"
 #include "core/utf8_path.h"
-#include "persist/check_settings.h"
 #include "persist/path_rules.h"
 
 namespace clipquill {
@@ -106,7 +100,8 @@ RunOutcome ScriptRun::finishRun(RunJob& job) {
   lastRun_ = LastRun{.outcome = outcome,
                      .report = job.report_,
                      .folder = refused ? "" : state_.script.destFolder,
-                     .error = job.error_ ? job.error_->boxText() : std::string()};
+                     .error = job.error_ ? job.error_->boxText() : std::string(),
+                     .began = !refused};
   if (job.error_) throw *job.error_;
   // The box asked for a destination: the user goes on typing it.
   if (outcome == RunOutcome::NoDestination) user_.focus(Field::Destination);
@@ -265,45 +260,5 @@ std::string ScriptRun::runStatus() const {
 }
 
 // --- The check of created scripts ------------------------------------------
-
-CheckerOptions ScriptRun::scriptCheckOptions() {
-  const CheckSettings settings = readCheckSettings(registry_, state_.appTitle);
-  CheckerOptions options{settings.avisynthLibrary, std::chrono::seconds(settings.timeLimitSeconds),
-                         state_.programFolder + programFileName(kCliProgramName)};
-  // Found without a setting: the one set, the system's, then our own copy.
-  options.places =
-      avisynthPlaces("", settings.avisynthLibrary, findBundledAvisynth(state_.programFolder));
-  // The clips' folders, where source plugins keep their index files: the
-  // last run's, and the one in the field now.
-  for (const std::string& folder : {state_.script.sourceFolder, fields_.fieldText(Field::Source)}) {
-    if (!folder.empty()) options.writableFolders.push_back(folder);
-  }
-  return options;
-}
-
-std::string ScriptRun::checkAdvice(const ScriptCheck& check, const std::string& used) {
-  const std::string helper = state_.programFolder + programFileName(kCliProgramName);
-  std::error_code ec;
-  const BundledAvisynth bundled = findBundledAvisynth(state_.programFolder);
-  AdviceContext context{helper, std::filesystem::exists(pathFromUtf8(helper), ec), bundled.building,
-                        "",
-                        used.find(describeOrigin(AvisynthOrigin::Bundled)) != std::string::npos};
-  if (!bundled.library.empty() && !bundled.pluginFolder.empty() &&
-      used.find(bundled.library) == std::string::npos)
-    context.otherBundledLibrary = bundled.library;
-  return adviceFor(check, context);
-}
-
-bool ScriptRun::bundledAvisynthBuilding() {
-  return findBundledAvisynth(state_.programFolder).building;
-}
-
-void ScriptRun::setAvisynthLibrary(const std::string& path) {
-  CheckSettings settings = readCheckSettings(registry_, state_.appTitle);
-  settings.avisynthLibrary = path;
-  if (!writeCheckSettings(registry_, state_.appTitle, settings)) {
-    throw Error::withMessage("Unable to store the AviSynth+ library in the options");
-  }
-}
 
 }  // namespace clipquill

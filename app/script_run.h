@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "Create Script(s)" as the model holds it: the run itself, prepared on the
-// model's thread and written on any, its preview, the status bar's sums of
-// the last run, and the check's options. A part of MainWindowModel.
+// model's thread and written on any, its preview, and the status bar's sums
+// of the last run. A part of MainWindowModel.
 #pragma once
 
 #include <cstddef>
@@ -13,13 +13,12 @@
 #include "app/clip_fields.h"
 #include "app/model_context.h"
 #include "app/template_document.h"
-#include "check/script_checker.h"
 #include "core/error.h"
 #include "core/generator.h"
 #include "core/preview.h"
 #include "core/script_files.h"
+#include "core/template_text.h"
 #include "core/user_port.h"
-#include "persist/template_file.h"
 
 namespace clipquill {
 
@@ -47,6 +46,9 @@ struct LastRun {
   RunReport report;
   std::string folder;  // the destination folder written to
   std::string error;   // the error that ended the run, if one did
+  // false: refused before it began (no destination, names shared), and the
+  // created-scripts list it left is an older run's.
+  bool began = true;
 };
 
 // One "Create Script(s)" with all it reads copied when it starts, so that it
@@ -140,21 +142,6 @@ class ScriptRun : ModelPart {
   // Whether the folder the last run wrote to is there to be opened: a run
   // into a missing folder names one that is not.
   bool lastRunFolderIsThere();
-
-  // The check of created scripts with AviSynth+: its options as stored
-  // (AviSynth+'s library, the time limit per script), the clips' folders as
-  // those the scripts may write in, with the command line
-  // beside the program as the helper process that runs the scripts.
-  CheckerOptions scriptCheckOptions();
-  // One plain sentence on what a check or the picture lacks and what to do
-  // (check_advice.h), knowing where this program and its AviSynth+ are;
-  // `used` is the checker's word on the AviSynth+ it loaded (empty: none).
-  std::string checkAdvice(const ScriptCheck& check, const std::string& used);
-  // A first start is building the AviSynth+ that comes with Clipquill.
-  bool bundledAvisynthBuilding();
-  // The library the check loads from now on; empty: the one the dynamic
-  // loader finds. Raises Error when it cannot be stored.
-  void setAvisynthLibrary(const std::string& path);
 
  private:
   // The preview's template lines: the editor's, held in shownLines, when it

@@ -20,9 +20,8 @@
 #include <nlohmann/json.hpp>
 
 #include "app/main_window_model.h"
+#include "app/script_checks.h"
 #include "app/system_platform.h"
-#include "check/avisynth_places.h"
-#include "check/check_report.h"
 #include "cli/cli_port.h"
 #include "cli/dry_run_scripts.h"
 #include "cli/options.h"
@@ -32,7 +31,6 @@
 #include "core/paths.h"
 #include "core/script_files.h"
 #include "core/utf8_path.h"
-#include "persist/check_settings.h"
 #include "persist/folder_registry.h"
 #include "persist/persist_files.h"
 
@@ -241,44 +239,38 @@ std::string programFolder(const CliEnvironment& env) {
   return utf8Of(pathFromUtf8(env.executablePath).parent_path());
 }
 
+// What the options given choose of the check over the stored options.
+CheckChoice checkChoice(const Options& opts) {
+  return CheckChoice{
+      .library = opts.avisynth.value_or(""),
+      .timeLimitSeconds = opts.checkSeconds,
+      .memoryLimit = static_cast<std::size_t>(opts.checkMemory.value_or(0)),
+      .pluginFolders = opts.pluginFolders,
+      .frame = opts.frame.value_or(-1),
+  };
+}
+
 // The second line of --version: the AviSynth+ a check would use, and from
 // where, so that a user can tell which of several is taken.
 std::string avisynthVersionLine(const Options& opts, const CliEnvironment& env) {
   try {
     SystemPlatform system(env.registryRoot);
-    const CheckSettings stored = readCheckSettings(system.registry, kAppTitle);
-    CheckerOptions options;
-    options.helper = env.executablePath;
-    options.places = avisynthPlaces(opts.avisynth.value_or(""), stored.avisynthLibrary,
-                                    findBundledAvisynth(programFolder(env)));
-    ScriptChecker checker(std::move(options));
-    std::string why;
-    if (checker.available(&why)) return checker.used();
-    return "AviSynth+: none found (" + why + ")";
+    return avisynthInUse(checkerOptions(system.registry, std::string(kAppTitle), env.executablePath,
+                                        programFolder(env), checkChoice(opts), {}));
   } catch (const std::exception& e) {
     return std::string("AviSynth+: not looked for (") + e.what() + ")";
   }
 }
 
-// Where the run is, for naming what an error is about.
 // The check with AviSynth+ of paths, each failure printed under its name in
 // shown; the library and the time limit from the options given, else the
 // stored ones. The helper is this program. The exit status of the check.
 int checkScripts(const Options& opts, RegistryStore& registry, const CliEnvironment& env,
                  const std::vector<std::string>& paths, const std::vector<std::string>& shown,
                  std::ostream& err, std::ostream* info, std::vector<std::string> writableFolders) {
-  const CheckSettings stored = readCheckSettings(registry, kAppTitle);
-  ScriptChecker checker(CheckerOptions{
-      .library = opts.avisynth.value_or(stored.avisynthLibrary),
-      .timeLimit = std::chrono::seconds(opts.checkSeconds.value_or(stored.timeLimitSeconds)),
-      .helper = env.executablePath,
-      .memoryLimit = static_cast<std::size_t>(opts.checkMemory.value_or(0)),
-      .pluginFolders = opts.pluginFolders,
-      .writableFolders = std::move(writableFolders),
-      .frame = opts.frame.value_or(-1),
-      .places = avisynthPlaces(opts.avisynth.value_or(""), stored.avisynthLibrary,
-                               findBundledAvisynth(programFolder(env))),
-  });
+  CheckerOptions options =
+      checkerOptions(registry, std::string(kAppTitle), env.executablePath, programFolder(env),
+                     checkChoice(opts), std::move(writableFolders));
   if (opts.frame) {
     std::error_code ec;
     std::filesystem::create_directories(pathFromUtf8(opts.frameDir), ec);
@@ -287,8 +279,9 @@ int checkScripts(const Options& opts, RegistryStore& registry, const CliEnvironm
       return kExitError;
     }
   }
-  const CheckReport report = checkAndReport(checker, paths, shown, err, "clipquill-cli", info,
-                                            opts.frame ? &opts.frameDir : nullptr);
+  const CheckReport report =
+      checkScriptFiles(std::move(options), paths, shown, err, "clipquill-cli", info,
+                       opts.frame ? &opts.frameDir : nullptr);
   if (report.unavailable) return kExitUsage;
   if (report.failed > 0) return kExitCheckFailed;
   // A frame that could not be shown is the run's error, not the script's.
@@ -299,25 +292,11 @@ int checkScripts(const Options& opts, RegistryStore& registry, const CliEnvironm
 // given) asked for every function it has, one JSON line each.
 int printFunctions(const Options& opts, RegistryStore& registry, const CliEnvironment& env,
                    std::ostream& out, std::ostream& err) {
-  const CheckSettings stored = readCheckSettings(registry, kAppTitle);
-  CheckerOptions options;
-  options.helper = env.executablePath;
-  options.timeLimit = std::chrono::seconds(opts.checkSeconds.value_or(stored.timeLimitSeconds));
-  options.memoryLimit = static_cast<std::size_t>(opts.checkMemory.value_or(0));
-  options.pluginFolders = opts.pluginFolders;
-  options.places = avisynthPlaces(opts.avisynth.value_or(""), stored.avisynthLibrary,
-                                  findBundledAvisynth(programFolder(env)));
-  ScriptChecker checker(std::move(options));
-  std::string why;
-  const std::optional<std::vector<AvsFunction>> functions = checker.functions(&why);
-  if (!checker.passedOver().empty()) err << "clipquill-cli: " << checker.passedOver() << '\n';
-  if (!functions) {
-    err << "clipquill-cli: no AviSynth+ to list the functions of: " << why << '\n';
-    return kExitUsage;
-  }
-  for (const AvsFunction& f : *functions)
-    out << functionJsonLine(f) << '\n';
-  return kExitDone;
+  const bool listed =
+      printFunctionTable(checkerOptions(registry, std::string(kAppTitle), env.executablePath,
+                                        programFolder(env), checkChoice(opts), {}),
+                         out, err, "clipquill-cli");
+  return listed ? kExitDone : kExitUsage;
 }
 
 enum class Step { Startup, Source, Clips, Scripts, Save };
@@ -531,12 +510,10 @@ int Run::createScripts(Output& out) {
   if (opts_.check && opts_.action == Action::Create) {
     // Every script written is checked, those of a run that ended early too;
     // the run's own failure keeps its status.
-    const std::vector<std::string>& created = model_.createdScripts();
-    std::vector<std::string> paths, shown;
-    for (std::size_t i = 1; i < created.size(); ++i) {
-      paths.push_back(model_.state().script.destFolder + created[i]);
-      shown.push_back(shownPath(paths.back()));
-    }
+    const std::vector<std::string> paths = model_.checks().lastRunScripts();
+    std::vector<std::string> shown;
+    for (const std::string& path : paths)
+      shown.push_back(shownPath(path));
     // The clips sit in the source folder: their source plugins' index files
     // go beside them.
     const int checked =

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "app/process_environment.h"
-#include "check/script_checker.h"
+#include "app/script_checks.h"
 #include "cli/cli.h"
 #include "core/utf8_path.h"
 #include "core/wide_text.h"
@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
   ::SetConsoleOutputCP(CP_UTF8);
 #endif
   // Started by a script check as its helper process: that and nothing else.
-  clipquill::runCheckHelperIfAsked(argc, argv);
+  clipquill::runAsCheckHelperIfAsked(argc, argv);
   const clipquill::cli::CliEnvironment env{
       .executablePath = clipquill::executablePath(argc > 0 ? argv[0] : nullptr),
       .workingFolder = workingFolder(),

@@ -5,12 +5,14 @@
 
 #include <array>
 #include <charconv>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 #include <vector>
 
-#include "check/sandbox.h"
+#include "app/script_checks.h"
 #include "cli/help_places.h"
 #include "core/paths.h"
 
@@ -18,70 +20,107 @@ namespace clipquill::cli {
 
 namespace {
 
+// A row of the table below: what the option goes with, as the rules have it,
+// defaults to nothing.
+constexpr OptionRow row(OptionId id, char letter, std::string_view name, std::string_view value,
+                        std::string_view help, Needs needs = Needs::Nothing,
+                        OneOf oneOf = OneOf::None) {
+  return {id, letter, name, value, help, needs, id, id, {}, oneOf};
+}
+// Given with `partner`, or not at all.
+constexpr OptionRow pairedWith(OptionId partner, OptionRow option) {
+  option.together = partner;
+  return option;
+}
+// Refused beside `other`, because it `why`.
+constexpr OptionRow refusedBeside(OptionId other, std::string_view why, OptionRow option) {
+  option.notWith = other;
+  option.notWithWhy = why;
+  return option;
+}
+
 constexpr OptionRow kOptions[] = {
-    {OptionId::Source, 's', "source", "DIR", "location of sources"},
-    {OptionId::Prefix, 'p', "prefix", "TEXT", "name of source(s): the clips' name prefix"},
-    {OptionId::Ext, 'e', "ext", "EXT",
-     "list clips ending in .EXT; replaces the filter list\n(repeatable)"},
-    {OptionId::Name, 'n', "name", "PATTERN", "name for script(s)"},
-    {OptionId::Dest, 'd', "dest", "DIR", "destination folder for scripts"},
-    {OptionId::Join, 'j', "join", "", "one joined script for all the clips"},
-    {OptionId::NameToLastDot, '\0', "name-to-last-dot", "",
-     "each clip's name ends at its last dot, not its first\n"
-     "(Show.S01E01.avi: Show.S01E01, not Show)"},
-    {OptionId::Clip, 'c', "clip", "NAME", "use this clip of the list (repeatable); default: all"},
-    {OptionId::List, '\0', "list", "", "print the clip list, write nothing"},
-    {OptionId::Show, '\0', "show", "", "print the fields, filters and template as JSON"},
-    {OptionId::DryRun, '\0', "dry-run", "",
-     "print the scripts that would be written, write nothing;\n"
-     "errors, questions and exit status as the real run"},
-    {OptionId::Save, '\0', "save", "PATH", "save the template (and its settings) to PATH instead"},
-    {OptionId::Type, '\0', "type", "qtpl|avs|txt|all",
-     "the type --save saves as; a PATH without a \".\" gets\n"
-     "its extension (default: the type of PATH's extension)"},
-    {OptionId::LoadInis, '\0', "load-inis", "on|off", ""},
-    {OptionId::SaveInis, '\0', "save-inis", "on|off",
-     "set the template's option flags before --save"},
-    {OptionId::NoIni, '\0', "no-ini", "", "load TEMPLATE without its settings file, this run only"},
-    {OptionId::Null, '0', "null", "",
-     "end each name with a NUL instead of a line end (for\n"
-     "xargs -0), and leave out the heading of the scripts"},
-    {OptionId::Check, '\0', "check", "",
-     "check each script written with AviSynth+; each failure\n"
-     "on standard error as path:line:column: message"},
-    {OptionId::CheckOnly, '\0', "check-only", "",
-     "check the scripts FILE.avs... given instead, write nothing"},
-    {OptionId::Avisynth, '\0', "avisynth", "PATH",
-     "the libavisynth.so (AviSynth.dll) to check with\n"
-     "(default: the one set in the window's options, else\n"
-     "the system's)"},
-    {OptionId::CheckTime, '\0', "check-time", "SECONDS",
-     "how long one script may take (default 10)"},
-    {OptionId::AvisynthPlugins, '\0', "avisynth-plugins", "DIR",
-     "load AviSynth+ plugins (source filters) from DIR too\n"
-     "when checking (repeatable)"},
-    {OptionId::CheckMemory, '\0', "check-memory", "SIZE",
-     "the check's memory bound, such as 2G or 512M (default:\n"
-     "a quarter of the physical memory)"},
-    {OptionId::Frame, '\0', "frame", "N", ""},
-    {OptionId::FrameDir, '\0', "frame-dir", "DIR",
-     "with --check or --check-only: write frame N of each\n"
-     "script that passes as DIR/<script name>.png (RGB, converted\n"
-     "by AviSynth+)"},
-    {OptionId::Info, '\0', "info", "",
-     "with --check or --check-only: one line of JSON per script\n"
-     "on standard output, with the clip's size, rate, frames,\n"
-     "pixel type and audio (instead of the scripts' list)"},
-    {OptionId::Functions, '\0', "functions", "",
-     "print every function the AviSynth+ of the check has\n"
-     "(its plugins' too) as JSON lines: name, source,\n"
-     "signature, params; write nothing"},
-    {OptionId::Yes, 'y', "yes", "", "replace existing files without asking"},
-    {OptionId::NoClobber, '\0', "no-clobber", "", "stop at the first existing file"},
-    {OptionId::SkipExisting, '\0', "skip-existing", "",
-     "keep every existing script and write the others"},
-    {OptionId::Help, 'h', "help", "", "print this help"},
-    {OptionId::Version, '\0', "version", "", "print the version and the AviSynth+ used"},
+    row(OptionId::Source, 's', "source", "DIR", "location of sources"),
+    row(OptionId::Prefix, 'p', "prefix", "TEXT", "name of source(s): the clips' name prefix"),
+    row(OptionId::Ext, 'e', "ext", "EXT",
+        "list clips ending in .EXT; replaces the filter list\n(repeatable)"),
+    row(OptionId::Name, 'n', "name", "PATTERN", "name for script(s)"),
+    row(OptionId::Dest, 'd', "dest", "DIR", "destination folder for scripts"),
+    row(OptionId::Join, 'j', "join", "", "one joined script for all the clips"),
+    row(OptionId::NameToLastDot, '\0', "name-to-last-dot", "",
+        "each clip's name ends at its last dot, not its first\n"
+        "(Show.S01E01.avi: Show.S01E01, not Show)"),
+    row(OptionId::Clip, 'c', "clip", "NAME",
+        "use this clip of the list (repeatable); default: all"),
+    row(OptionId::List, '\0', "list", "", "print the clip list, write nothing", Needs::Nothing,
+        OneOf::Action),
+    row(OptionId::Show, '\0', "show", "", "print the fields, filters and template as JSON",
+        Needs::Nothing, OneOf::Action),
+    row(OptionId::DryRun, '\0', "dry-run", "",
+        "print the scripts that would be written, write nothing;\n"
+        "errors, questions and exit status as the real run",
+        Needs::Nothing, OneOf::Action),
+    row(OptionId::Save, '\0', "save", "PATH",
+        "save the template (and its settings) to PATH instead", Needs::Nothing, OneOf::Action),
+    row(OptionId::Type, '\0', "type", "qtpl|avs|txt|all",
+        "the type --save saves as; a PATH without a \".\" gets\n"
+        "its extension (default: the type of PATH's extension)",
+        Needs::Saving),
+    row(OptionId::LoadInis, '\0', "load-inis", "on|off", ""),
+    row(OptionId::SaveInis, '\0', "save-inis", "on|off",
+        "set the template's option flags before --save"),
+    row(OptionId::NoIni, '\0', "no-ini", "",
+        "load TEMPLATE without its settings file, this run only"),
+    row(OptionId::Null, '0', "null", "",
+        "end each name with a NUL instead of a line end (for\n"
+        "xargs -0), and leave out the heading of the scripts",
+        Needs::NamesListed),
+    row(OptionId::Check, '\0', "check", "",
+        "check each script written with AviSynth+; each failure\n"
+        "on standard error as path:line:column: message",
+        Needs::ScriptsWritten),
+    row(OptionId::CheckOnly, '\0', "check-only", "",
+        "check the scripts FILE.avs... given instead, write nothing", Needs::Nothing,
+        OneOf::Action),
+    row(OptionId::Avisynth, '\0', "avisynth", "PATH",
+        "the libavisynth.so (AviSynth.dll) to check with\n"
+        "(default: the one set in the window's options, else\n"
+        "the system's)",
+        Needs::Avisynth),
+    row(OptionId::CheckTime, '\0', "check-time", "SECONDS",
+        "how long one script may take (default 10)", Needs::Avisynth),
+    row(OptionId::AvisynthPlugins, '\0', "avisynth-plugins", "DIR",
+        "load AviSynth+ plugins (source filters) from DIR too\n"
+        "when checking (repeatable)",
+        Needs::Avisynth),
+    row(OptionId::CheckMemory, '\0', "check-memory", "SIZE",
+        "the check's memory bound, such as 2G or 512M (default:\n"
+        "a quarter of the physical memory)",
+        Needs::Avisynth),
+    pairedWith(OptionId::FrameDir, row(OptionId::Frame, '\0', "frame", "N", "", Needs::Checking)),
+    row(OptionId::FrameDir, '\0', "frame-dir", "DIR",
+        "with --check or --check-only: write frame N of each\n"
+        "script that passes as DIR/<script name>.png (RGB, converted\n"
+        "by AviSynth+)"),
+    refusedBeside(OptionId::Null, "prints JSON lines",
+                  row(OptionId::Info, '\0', "info", "",
+                      "with --check or --check-only: one line of JSON per script\n"
+                      "on standard output, with the clip's size, rate, frames,\n"
+                      "pixel type and audio (instead of the scripts' list)",
+                      Needs::Checking)),
+    row(OptionId::Functions, '\0', "functions", "",
+        "print every function the AviSynth+ of the check has\n"
+        "(its plugins' too) as JSON lines: name, source,\n"
+        "signature, params; write nothing",
+        Needs::Nothing, OneOf::Action),
+    row(OptionId::Yes, 'y', "yes", "", "replace existing files without asking", Needs::Nothing,
+        OneOf::Overwrite),
+    row(OptionId::NoClobber, '\0', "no-clobber", "", "stop at the first existing file",
+        Needs::Nothing, OneOf::Overwrite),
+    row(OptionId::SkipExisting, '\0', "skip-existing", "",
+        "keep every existing script and write the others", Needs::Nothing, OneOf::Overwrite),
+    row(OptionId::Help, 'h', "help", "", "print this help"),
+    row(OptionId::Version, '\0', "version", "", "print the version and the AviSynth+ used"),
 };
 
 // Each row stands at its identifier's place, so that an identifier reads its
@@ -267,6 +306,86 @@ std::optional<bool> onOff(const ParsedArgs& result, OptionId option) {
   throw UsageError(longName(option) + " takes on or off, not '" + value + "'");
 }
 
+const OptionRow& rowOf(OptionId id) {
+  return kOptions[static_cast<std::size_t>(id)];
+}
+
+// An option as the usage errors name it: "-y" when it has a letter.
+std::string spelled(const OptionRow& option) {
+  return option.letter ? std::string{'-', option.letter} : "--" + std::string(option.name);
+}
+
+bool needMet(Needs needs, Action action, bool check) {
+  switch (needs) {
+    case Needs::Nothing:
+      return true;
+    case Needs::Checking:
+      return check || action == Action::CheckOnly;
+    case Needs::Avisynth:
+      return check || action == Action::CheckOnly || action == Action::Functions;
+    case Needs::Saving:
+      return action == Action::Save;
+    case Needs::ScriptsWritten:
+      return action == Action::Create || action == Action::CheckOnly;
+    case Needs::NamesListed:
+      return action != Action::Show && action != Action::Save;
+  }
+  return false;
+}
+
+// Refuses more than one of the options of `group` given together.
+void refuseMoreThanOne(const ParsedArgs& given, OneOf group) {
+  std::vector<std::string> names;
+  std::size_t count = 0;
+  for (const OptionRow& option : kOptions) {
+    if (option.oneOf != group) continue;
+    names.push_back(spelled(option));
+    if (given.count(option.id)) ++count;
+  }
+  if (count < 2) return;
+  std::string list;
+  for (std::size_t i = 0; i < names.size(); ++i)
+    list += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+  throw UsageError(list + " exclude each other");
+}
+
+// Refuses what the table says an option goes with, in the order a user would
+// mend it: the action first, what each option needs, the way with existing
+// files last.
+void refuseMismatches(const ParsedArgs& given, Action action, bool check) {
+  refuseMoreThanOne(given, OneOf::Action);
+  for (const Needs needs : {Needs::ScriptsWritten, Needs::Checking, Needs::Avisynth, Needs::Saving,
+                            Needs::NamesListed}) {
+    for (const OptionRow& option : kOptions) {
+      if (option.needs != needs) continue;
+      const bool has = given.count(option.id) != 0;
+      const bool paired = option.together != option.id;
+      const bool partner = paired && given.count(option.together) != 0;
+      if ((has || partner) && !needMet(needs, action, check))
+        throw UsageError(spelled(option) + " " + std::string(neededSentence(needs)));
+      if (has != partner && paired) {
+        throw UsageError(spelled(option) + " and " + spelled(rowOf(option.together)) +
+                         " go together");
+      }
+      if (has && option.notWith != option.id && given.count(option.notWith)) {
+        throw UsageError(spelled(option) + " " + std::string(option.notWithWhy) + ": not with " +
+                         spelled(rowOf(option.notWith)));
+      }
+    }
+  }
+  refuseMoreThanOne(given, OneOf::Overwrite);
+}
+
+// A number of whole units from `least` to `most`, else nothing.
+template <class Number>
+std::optional<Number> wholeNumber(const std::string& text, Number least, Number most) {
+  Number value{};
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || value < least || value > most)
+    return std::nullopt;
+  return value;
+}
+
 }  // namespace
 
 std::span<const OptionRow> optionTable() {
@@ -300,159 +419,149 @@ std::string optionWords() {
   return words;
 }
 
-Options parseOptions(const std::vector<std::string>& args, const std::string& workingFolder,
-                     const DriveFolderLookup& driveFolder) {
-  const ParsedArgs result = parseArgs(args);
+std::string_view neededSentence(Needs needs) {
+  switch (needs) {
+    case Needs::Nothing:
+      return {};
+    case Needs::Checking:
+      return "goes with --check or --check-only";
+    case Needs::Avisynth:
+      return "goes with --check, --check-only or --functions";
+    case Needs::Saving:
+      return "goes with --save";
+    case Needs::ScriptsWritten:
+      return "checks the scripts written: not with --list, --show, --dry-run or --save";
+    case Needs::NamesListed:
+      return "goes with --list, --dry-run or the scripts' list";
+  }
+  return {};
+}
 
-  Options opts;
-  opts.help = result.count(OptionId::Help) != 0;
-  opts.version = result.count(OptionId::Version) != 0;
-  if (opts.help || opts.version) return opts;
+namespace {
 
-  const auto text = [&](OptionId option) -> std::optional<std::string> {
-    if (!result.count(option)) return std::nullopt;
-    return result.last(option);
-  };
-  const auto path = [&](OptionId option) -> std::optional<std::string> {
-    std::optional<std::string> value = text(option);
-    if (value) *value = absolutePath(workingFolder, *value, driveFolder);
-    return value;
-  };
-
-  if (result.count(OptionId::CheckOnly)) {
-    // The operands are the scripts to check, not a template.
-    opts.action = Action::CheckOnly;
-    if (result.operands.empty()) throw UsageError("--check-only needs the scripts to check");
-    opts.checkScripts = result.operands;
+// The operands: the scripts --check-only checks, else the template.
+void readOperands(const std::vector<std::string>& operands, Options& opts,
+                  const std::string& workingFolder, const DriveFolderLookup& driveFolder) {
+  if (opts.action == Action::CheckOnly) {
+    if (operands.empty()) throw UsageError("--check-only needs the scripts to check");
+    opts.checkScripts = operands;
     for (const std::string& script : opts.checkScripts) {
       if (script.empty()) throw UsageError("a script to check is empty");
       const std::string absolute = absolutePath(workingFolder, script, driveFolder);
       opts.checkScriptFolders.push_back(absolute.substr(0, absolute.find_last_of("/\\") + 1));
     }
-  } else if (!result.operands.empty()) {
-    const auto& templates = result.operands;
-    if (templates.size() > 1) throw UsageError("one TEMPLATE at most");
-    if (templates.front().empty()) throw UsageError("TEMPLATE is empty");
-    opts.templatePath = absolutePath(workingFolder, templates.front(), driveFolder);
+  } else if (!operands.empty()) {
+    if (operands.size() > 1) throw UsageError("one TEMPLATE at most");
+    if (operands.front().empty()) throw UsageError("TEMPLATE is empty");
+    opts.templatePath = absolutePath(workingFolder, operands.front(), driveFolder);
   }
+}
+
+// The values of the check's options, once the table allowed them.
+void readCheckValues(const ParsedArgs& given, Options& opts, const std::string& workingFolder,
+                     const DriveFolderLookup& driveFolder) {
+  if (given.count(OptionId::Avisynth)) {
+    const std::string& library = given.last(OptionId::Avisynth);
+    if (library.empty()) throw UsageError("--avisynth needs a path");
+    // A bare name is the dynamic loader's to find, as dlopen reads it.
+    opts.avisynth = library.find_first_of(kNativeSeparators.all) == std::string::npos
+                        ? library
+                        : absolutePath(workingFolder, library, driveFolder);
+  }
+  if (given.count(OptionId::CheckTime)) {
+    const std::string& seconds = given.last(OptionId::CheckTime);
+    opts.checkSeconds = wholeNumber(seconds, 1u, 86400u);
+    if (!opts.checkSeconds)
+      throw UsageError("--check-time takes whole seconds from 1 to 86400, not '" + seconds + "'");
+  }
+  for (const std::string& folder : given.all(OptionId::AvisynthPlugins)) {
+    if (folder.empty()) throw UsageError("--avisynth-plugins needs a folder");
+    opts.pluginFolders.push_back(absolutePath(workingFolder, folder, driveFolder));
+  }
+  if (given.count(OptionId::CheckMemory)) {
+    const std::string& size = given.last(OptionId::CheckMemory);
+    opts.checkMemory = checkMemorySize(size);
+    if (!opts.checkMemory) {
+      throw UsageError("--check-memory takes a size such as 512M or 2G (16M at least), not '" +
+                       size + "'");
+    }
+  }
+  if (given.count(OptionId::Frame)) {
+    const std::string& frame = given.last(OptionId::Frame);
+    opts.frame = wholeNumber(frame, 0, std::numeric_limits<int>::max());
+    if (!opts.frame) throw UsageError("--frame takes a frame number from 0, not '" + frame + "'");
+    opts.frameDir = absolutePath(workingFolder, given.last(OptionId::FrameDir), driveFolder);
+    if (opts.frameDir.empty()) throw UsageError("--frame-dir needs a folder");
+  }
+}
+
+// The action of the options of which one at most is given.
+Action actionOf(const ParsedArgs& given) {
+  constexpr std::pair<OptionId, Action> kActions[] = {
+      {OptionId::List, Action::List},           {OptionId::Show, Action::Show},
+      {OptionId::DryRun, Action::DryRun},       {OptionId::Save, Action::Save},
+      {OptionId::CheckOnly, Action::CheckOnly}, {OptionId::Functions, Action::Functions},
+  };
+  Action action = Action::Create;
+  for (const auto& [option, which] : kActions) {
+    if (given.count(option)) action = which;
+  }
+  return action;
+}
+
+}  // namespace
+
+Options parseOptions(const std::vector<std::string>& args, const std::string& workingFolder,
+                     const DriveFolderLookup& driveFolder) {
+  const ParsedArgs given = parseArgs(args);
+  const auto has = [&](OptionId option) { return given.count(option) != 0; };
+  const auto text = [&](OptionId option) -> std::optional<std::string> {
+    return has(option) ? std::optional<std::string>(given.last(option)) : std::nullopt;
+  };
+  const auto path = [&](OptionId option) -> std::optional<std::string> {
+    if (!has(option)) return std::nullopt;
+    return absolutePath(workingFolder, given.last(option), driveFolder);
+  };
+
+  Options opts;
+  opts.help = has(OptionId::Help);
+  opts.version = has(OptionId::Version);
+  if (opts.help || opts.version) return opts;
+  opts.action = has(OptionId::CheckOnly) ? Action::CheckOnly : Action::Create;
+  readOperands(given.operands, opts, workingFolder, driveFolder);
   opts.source = path(OptionId::Source);
   opts.prefix = text(OptionId::Prefix);
   opts.name = text(OptionId::Name);
   opts.dest = path(OptionId::Dest);
-  if (result.count(OptionId::Ext)) {
-    opts.exts = result.all(OptionId::Ext);
-    for (const std::string& ext : opts.exts) {
-      if (ext.empty()) throw UsageError("--ext needs an extension, such as avi");
-    }
+  opts.exts = given.all(OptionId::Ext);
+  for (const std::string& ext : opts.exts) {
+    if (ext.empty()) throw UsageError("--ext needs an extension, such as avi");
   }
-  if (result.count(OptionId::Clip)) opts.clips = result.all(OptionId::Clip);
-  opts.join = result.count(OptionId::Join) != 0;
-  opts.nameToLastDot = result.count(OptionId::NameToLastDot) != 0;
-
-  int actions = 0;
-  const auto action = [&](OptionId option, Action which) {
-    if (!result.count(option)) return;
-    ++actions;
-    opts.action = which;
-  };
-  action(OptionId::List, Action::List);
-  action(OptionId::Show, Action::Show);
-  action(OptionId::DryRun, Action::DryRun);
-  action(OptionId::Save, Action::Save);
-  action(OptionId::CheckOnly, Action::CheckOnly);
-  action(OptionId::Functions, Action::Functions);
-  if (actions > 1) {
-    throw UsageError(
-        "--list, --show, --dry-run, --save, --check-only and --functions exclude each other");
-  }
-  if (opts.action == Action::Functions && (!result.operands.empty() || opts.templatePath))
+  opts.clips = given.all(OptionId::Clip);
+  opts.join = has(OptionId::Join);
+  opts.nameToLastDot = has(OptionId::NameToLastDot);
+  opts.action = actionOf(given);
+  opts.check = has(OptionId::Check);
+  refuseMismatches(given, opts.action, opts.check);
+  if (opts.action == Action::Functions && !given.operands.empty())
     throw UsageError("--functions takes no TEMPLATE");
-  opts.check = result.count(OptionId::Check) != 0;
-  if (opts.check && opts.action != Action::Create && opts.action != Action::CheckOnly) {
-    throw UsageError(
-        "--check checks the scripts written: not with --list, --show, --dry-run "
-        "or --save");
-  }
-  // The function table is the check's AviSynth+ and plugins, as the check takes them.
-  const bool checking =
-      opts.check || opts.action == Action::CheckOnly || opts.action == Action::Functions;
-  if (const std::optional<std::string> library = text(OptionId::Avisynth)) {
-    if (!checking) throw UsageError("--avisynth goes with --check or --check-only");
-    if (library->empty()) throw UsageError("--avisynth needs a path");
-    // A bare name is the dynamic loader's to find, as dlopen reads it.
-    opts.avisynth = library->find_first_of(kNativeSeparators.all) == std::string::npos
-                        ? *library
-                        : absolutePath(workingFolder, *library, driveFolder);
-  }
-  if (const std::optional<std::string> seconds = text(OptionId::CheckTime)) {
-    if (!checking) throw UsageError("--check-time goes with --check or --check-only");
-    unsigned value = 0;
-    const auto [end, ec] =
-        std::from_chars(seconds->data(), seconds->data() + seconds->size(), value);
-    if (ec != std::errc() || end != seconds->data() + seconds->size() || value < 1 ||
-        value > 86400) {
-      throw UsageError("--check-time takes whole seconds from 1 to 86400, not '" + *seconds + "'");
-    }
-    opts.checkSeconds = value;
-  }
-  if (result.count(OptionId::AvisynthPlugins)) {
-    if (!checking) throw UsageError("--avisynth-plugins goes with --check or --check-only");
-    for (const std::string& folder : result.all(OptionId::AvisynthPlugins)) {
-      if (folder.empty()) throw UsageError("--avisynth-plugins needs a folder");
-      opts.pluginFolders.push_back(absolutePath(workingFolder, folder, driveFolder));
-    }
-  }
-  if (const std::optional<std::string> size = text(OptionId::CheckMemory)) {
-    if (!checking) throw UsageError("--check-memory goes with --check or --check-only");
-    opts.checkMemory = parseMemorySize(*size);
-    if (!opts.checkMemory) {
-      throw UsageError("--check-memory takes a size such as 512M or 2G (16M at least), not '" +
-                       *size + "'");
-    }
-  }
-  const std::optional<std::string> frame = text(OptionId::Frame);
-  const std::optional<std::string> frameDir = path(OptionId::FrameDir);
-  if (frame || frameDir) {
-    if (!checking) throw UsageError("--frame goes with --check or --check-only");
-    if (!frame || !frameDir) throw UsageError("--frame and --frame-dir go together");
-    int value = -1;
-    const auto [end, ec] = std::from_chars(frame->data(), frame->data() + frame->size(), value);
-    if (ec != std::errc() || end != frame->data() + frame->size() || value < 0) {
-      throw UsageError("--frame takes a frame number from 0, not '" + *frame + "'");
-    }
-    if (frameDir->empty()) throw UsageError("--frame-dir needs a folder");
-    opts.frame = value;
-    opts.frameDir = *frameDir;
-  }
-  opts.info = result.count(OptionId::Info) != 0;
-  if (opts.info && (!checking || opts.action == Action::Functions))
-    throw UsageError("--info goes with --check or --check-only");
+  readCheckValues(given, opts, workingFolder, driveFolder);
+  opts.info = has(OptionId::Info);
   if (opts.action == Action::Save) {
     opts.savePath = *path(OptionId::Save);
     if (opts.savePath.empty()) throw UsageError("--save needs a path");
   }
   if (const std::optional<std::string> type = text(OptionId::Type)) {
-    if (opts.action != Action::Save) throw UsageError("--type goes with --save");
     opts.saveType = saveTypeIndexNamed(*type);
     if (!opts.saveType) throw UsageError("--type takes qtpl, avs, txt or all, not '" + *type + "'");
   }
-  opts.noIni = result.count(OptionId::NoIni) != 0;
-  opts.nul = result.count(OptionId::Null) != 0;
-  if (opts.info && opts.nul) throw UsageError("--info prints JSON lines: not with -0");
-  if (opts.nul && (opts.action == Action::Show || opts.action == Action::Save)) {
-    throw UsageError("-0 goes with --list, --dry-run or the scripts' list");
-  }
-  opts.loadInis = onOff(result, OptionId::LoadInis);
-  opts.saveInis = onOff(result, OptionId::SaveInis);
-
-  const bool yes = result.count(OptionId::Yes) != 0;
-  const bool noClobber = result.count(OptionId::NoClobber) != 0;
-  const bool skip = result.count(OptionId::SkipExisting) != 0;
-  if (int(yes) + int(noClobber) + int(skip) > 1)
-    throw UsageError("-y, --no-clobber and --skip-existing exclude each other");
-  if (yes) opts.overwrite = Overwrite::Replace;
-  if (noClobber) opts.overwrite = Overwrite::Keep;
-  if (skip) opts.overwrite = Overwrite::Skip;
+  opts.noIni = has(OptionId::NoIni);
+  opts.nul = has(OptionId::Null);
+  opts.loadInis = onOff(given, OptionId::LoadInis);
+  opts.saveInis = onOff(given, OptionId::SaveInis);
+  if (has(OptionId::Yes)) opts.overwrite = Overwrite::Replace;
+  if (has(OptionId::NoClobber)) opts.overwrite = Overwrite::Keep;
+  if (has(OptionId::SkipExisting)) opts.overwrite = Overwrite::Skip;
   return opts;
 }
 

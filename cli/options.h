@@ -105,17 +105,43 @@ enum class OptionId {
 };
 inline constexpr std::size_t kOptionCount = static_cast<std::size_t>(OptionId::Version) + 1;
 
+// What an option goes with; given without it, the command line is refused
+// with the sentence neededSentence() gives.
+enum class Needs {
+  Nothing,
+  Checking,        // --check or --check-only
+  Avisynth,        // the check's AviSynth+: --check, --check-only or --functions
+  Saving,          // --save
+  ScriptsWritten,  // the run that writes scripts (or --check-only): not another action
+  NamesListed,     // a list of names: not --show or --save
+};
+
+// Options of which one at most may be given.
+enum class OneOf { None, Action, Overwrite };
+
 // One option: its letter ('\0' for none), its long name, the value it takes
 // as --help names it (empty for none) and its help. A help of more than one
 // line breaks where it has a line end; an empty help lists the option on one
-// line with the next one, under the next one's help.
+// line with the next one, under the next one's help. Then what it goes with:
+// what it needs, the option it must be given with (itself: none, a pair's
+// need is its first's), the option it is refused beside (itself: none) and
+// why, and the options of which it is one.
 struct OptionRow {
   OptionId id;
   char letter;
   std::string_view name;
   std::string_view value;
   std::string_view help;
+  Needs needs;
+  OptionId together;
+  OptionId notWith;
+  std::string_view notWithWhy;
+  OneOf oneOf;
 };
+
+// The sentence after an option's name that refuses it given without what it
+// needs: "goes with --save".
+std::string_view neededSentence(Needs needs);
 
 // Every option once, in the order --help lists them.
 std::span<const OptionRow> optionTable();

@@ -103,6 +103,7 @@ stage_sanitize() {
     -DCLIPQUILL_AVISYNTH_LIBRARY="$avisynth_lib" "${extra_args[@]}"
   quiet_step build-asan/logs/build.log "build build-asan/" deps_build build-asan -j "$JOBS"
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+    LSAN_OPTIONS="suppressions=$PWD/scripts/lsan-suppressions.txt" \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     quiet_ctest build-asan -j "$JOBS"
 }

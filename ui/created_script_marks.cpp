@@ -87,6 +87,10 @@ void CreatedScriptMarks::start(const CheckerOptions& options, const std::string&
   show();
 }
 
+void CreatedScriptMarks::checkLastRun(ScriptChecks& checks) {
+  if (checks.checkLastRun(checks_)) show();
+}
+
 void CreatedScriptMarks::clear() {
   checks_.clear();
   show();

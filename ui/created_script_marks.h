@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/created_script_checks.h"
+#include "app/script_checks.h"
 
 class QListWidget;
 class QListWidgetItem;
@@ -51,6 +52,8 @@ class CreatedScriptMarks : public QObject {
   // After a run: checks the scripts of the list's lines in destDir.
   void start(const CheckerOptions& options, const std::string& destDir,
              const std::vector<std::string>& lines);
+  // After a run: its scripts checked and marked, when the model checks them.
+  void checkLastRun(ScriptChecks& checks);
   void clear();
 
   const CreatedScriptChecks& checks() const { return checks_; }

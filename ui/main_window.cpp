@@ -29,8 +29,8 @@
 
 #include "app/folder_paths.h"
 #include "app/system_platform.h"
+#include "core/template_text.h"
 #include "persist/path_rules.h"
-#include "persist/template_file.h"
 #include "persist/user_keys.h"
 #include "ui/about_box.h"
 #include "ui/background_run.h"
@@ -123,9 +123,6 @@ std::string joinLines(const std::vector<std::string>& lines) {
   return text;
 }
 
-// The largest template whose script the preview renders a picture of.
-constexpr int kPictureTemplateBytes = 1 << 20;
-
 // The preview waits for typing to pause this long.
 constexpr int kPreviewDelayMs = 120;
 
@@ -156,6 +153,13 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
   buildStatusBar();
   connectEvents();
   checkMarks_ = new CreatedScriptMarks(createdScripts_, checkStatus_, problemsList_, this);
+  // Pictures are rendered off this thread; a queued call brings each back,
+  // and Qt drops it should the window be gone by then.
+  model_->checks().showPicturesThrough(
+      [this](std::function<void()> f) {
+        QMetaObject::invokeMethod(this, std::move(f), Qt::QueuedConnection);
+      },
+      [this](const PictureShown& shown) { showPicture(shown); });
 
   // The window's frame: a close box, no minimise or maximise box.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -286,7 +290,7 @@ QLayout* MainWindow::buildTemplateRow(QWidget* central) {
   templateEdit_ = new TemplateEditor(central);
   functionTables_ = new FunctionTableLoader(new EditorAssist(templateEdit_));
   // Once the window stands: from the cache at once, or from AviSynth+.
-  QTimer::singleShot(0, this, [this] { functionTables_->load(model_->scriptCheckOptions()); });
+  QTimer::singleShot(0, this, [this] { functionTables_->load(model_->checks().options()); });
   QLabel* templateLabel = labeled(templateEdit_, objectNames::kScriptMemo,
                                   QStringLiteral("Script &template:"), central);
   templateLabel_ = templateLabel;
@@ -767,16 +771,9 @@ void MainWindow::runCreateScripts() {
   run_.reset();
   // The script just written is there now, which the preview's title says.
   schedulePreview();
-  // The scripts the run listed, however it ended, are checked with
-  // AviSynth+ in the background; the list's lines are marked as they are.
-  // A run refused before it began (no destination, names shared) listed
-  // nothing new: the list it left is not checked again.
-  const std::optional<LastRun>& last = model_->lastRun();
-  const bool refused = last && refusedBeforeStart(last->outcome);
-  if (createdShown_ && !refused) {
-    checkMarks_->start(model_->scriptCheckOptions(), model_->state().script.destFolder,
-                       model_->createdScripts());
-  }
+  // The scripts the run listed are checked with AviSynth+ in the
+  // background, as the model decides; the list's lines are marked as they are.
+  if (createdShown_) checkMarks_->checkLastRun(model_->checks());
   // The window was closed while the run wrote: the run stopped, the close
   // goes on now, asking what it asks.
   if (closeAfterRun_) {
@@ -786,11 +783,11 @@ void MainWindow::runCreateScripts() {
 }
 
 void MainWindow::chooseAvisynthLibrary() {
-  const std::string current = model_->scriptCheckOptions().library;
+  const std::string current = model_->checks().avisynthLibrary();
   if (const auto chosen = files_.library(this, current)) {
-    model_->event([&] { model_->setAvisynthLibrary(*chosen); });
+    model_->event([&] { model_->checks().setAvisynthLibrary(*chosen); });
     requestPicture();
-    functionTables_->load(model_->scriptCheckOptions());
+    functionTables_->load(model_->checks().options());
   }
 }
 
@@ -977,70 +974,24 @@ void MainWindow::updatePreview() {
 
 void MainWindow::requestPicture() {
   if (preview_->isHidden()) return;
-  // No clip, no script worth a picture: its clip's name would be empty. An
-  // answer still on its way is for a script no longer shown.
-  if (!model_->previewHasClip()) {
-    framePreview_.reset();
-    pictureText_.clear();
+  const auto asked = model_->checks().requestPicture(
+      static_cast<std::size_t>(std::max(templateEdit_->length(), 0)), framePane_->frame());
+  if (asked == ScriptChecks::Picture::NoClip) {
     framePane_->showNote(QStringLiteral("Choose a clip to see its picture"));
-    return;
-  }
-  const CheckerOptions options = model_->scriptCheckOptions();
-  // A new helper for another library, or for other clips' folders, where
-  // source plugins write their index files.
-  // And after a picture that found no AviSynth+ or no helper: either may
-  // have come since (a library chosen, the helper built).
-  if (!framePreview_ || options.places != picturePlaces_ ||
-      options.writableFolders != pictureFolders_ || pictureUnavailable_) {
-    pictureUnavailable_ = false;
-    framePreview_.reset();
-    pictureText_.clear();
-    picturePlaces_ = options.places;
-    pictureFolders_ = options.writableFolders;
-    framePreview_ = std::make_unique<FramePreview>(options, [this](FramePreview::Result result) {
-      QMetaObject::invokeMethod(
-          this, [this, result = std::move(result)] { showPicture(result); }, Qt::QueuedConnection);
-    });
-  }
-  // The picture needs the whole script, which costs a pass over the whole
-  // template: past a size no hand-written template reaches, typing keeps
-  // its pace and the picture waits.
-  if (templateEdit_->length() > kPictureTemplateBytes) {
-    pictureText_.clear();
+  } else if (asked == ScriptChecks::Picture::TooLarge) {
     framePane_->showNote(QStringLiteral("No picture: the template is over %1 MiB.")
                              .arg(kPictureTemplateBytes >> 20));
-    return;
   }
-  // The whole script of the current clip, as the run would write it: no
-  // line cut as the pane's text cuts them.
-  std::string text = model_
-                         ->preview(0, std::numeric_limits<std::size_t>::max(),
-                                   std::numeric_limits<std::size_t>::max())
-                         .script.text;
-  const int frame = framePane_->frame();
-  if (text == pictureText_ && frame == pictureFrame_) return;  // scrolled, not changed
-  pictureText_ = std::move(text);
-  pictureFrame_ = frame;
-  framePreview_->request(pictureText_, frame);
 }
 
-void MainWindow::showPicture(const FramePreview::Result& result) {
-  // A picture overtaken by a newer request is dropped.
-  if (!framePreview_ || result.request != framePreview_->latest()) return;
-  FramePane* pane = framePane_;
-  const std::string advice = model_->checkAdvice(result.check, result.avisynth);
-  pictureUnavailable_ = result.check.status == CheckStatus::Unavailable;
-  if (pictureUnavailable_) {
-    // The sentence first; the system's own words after it, for the curious.
-    pane->showNote(shownText(advice.empty() ? result.check.message
-                                            : advice + "\n\n(" + result.check.message + ")"));
-    if (model_->bundledAvisynthBuilding()) pictureRetry_->start();
+void MainWindow::showPicture(const PictureShown& shown) {
+  if (shown.unavailable) {
+    framePane_->showNote(shownText(shown.note));
+    if (shown.retry) pictureRetry_->start();
   } else {
-    ScriptCheck shown = result.check;
-    if (!advice.empty()) shown.message += "\n" + advice;
-    pane->showCheck(shown);
+    framePane_->showCheck(shown.check);
   }
-  pane->setToolTip(shownText(result.avisynth));
+  framePane_->setToolTip(shownText(shown.avisynth));
 }
 
 void MainWindow::showPreviewPane(bool shown) {

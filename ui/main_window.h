@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "app/main_window_model.h"
-#include "check/frame_preview.h"
 #include "ui/dialogs.h"
 #include "ui/file_dialogs.h"
 #include "ui/message_boxes.h"
@@ -150,18 +149,9 @@ class MainWindow : public QMainWindow, private FrontEnd, private TemplateSource 
   FramePane* framePane_;     // the preview's picture, beside the drawn layout
   QCheckBox* previewCheck_;  // shows or hides the preview, remembered per user
   QTimer* previewTimer_;     // the preview is worked out once typing pauses
-  // The preview's picture, rendered off the window's thread; made when first
-  // asked for, and again when the AviSynth+ library or the clips' folder
-  // changes.
-  std::unique_ptr<FramePreview> framePreview_;
-  std::vector<AvisynthPlace> picturePlaces_;
-  bool pictureUnavailable_ = false;
   // Asks again while a first start builds AviSynth+, so that the picture
   // shows once it is there, without a restart.
   QTimer* pictureRetry_;
-  std::vector<std::string> pictureFolders_;
-  std::string pictureText_;  // the script last asked for, and its frame
-  int pictureFrame_ = -1;
 
   // The window's own handlers (the rest are the model's).
   void sourceFocusIn();
@@ -221,7 +211,7 @@ class MainWindow : public QMainWindow, private FrontEnd, private TemplateSource 
   void showPreviewPane(bool shown);
   // The picture of the script the preview shows, asked for when it changed.
   void requestPicture();
-  void showPicture(const FramePreview::Result& result);
+  void showPicture(const PictureShown& shown);
   void pushSelectionToModel();
   void setDefaultButton(QPushButton* button);
   void runCreateScripts();

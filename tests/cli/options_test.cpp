@@ -75,6 +75,55 @@ TEST(CliOptions, EachListedOptionIsReadInEveryFormItsHelpShows) {
   }
 }
 
+// What an option goes with is the table's: each mismatch is refused with
+// its own sentence, and what goes together passes.
+TEST(CliOptions, WhatAnOptionGoesWithIsRefusedWithoutIt) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string refused;  // the usage error; empty: accepted
+  };
+  const std::vector<Case> cases = {
+      {{"--check-time", "5"}, "--check-time goes with --check, --check-only or --functions"},
+      {{"--avisynth", ""}, "--avisynth goes with --check, --check-only or --functions"},
+      {{"--frame-dir", "f"}, "--frame goes with --check or --check-only"},
+      {{"--check", "--frame-dir", "f"}, "--frame and --frame-dir go together"},
+      {{"--check", "--frame", "1"}, "--frame and --frame-dir go together"},
+      {{"--type", "avs"}, "--type goes with --save"},
+      {{"--check", "--list"},
+       "--check checks the scripts written: not with --list, --show, --dry-run or --save"},
+      {{"-0", "--show"}, "-0 goes with --list, --dry-run or the scripts' list"},
+      {{"--check", "--info", "-0"}, "--info prints JSON lines: not with -0"},
+      {{"--list", "--save", "x"},
+       "--list, --show, --dry-run, --save, --check-only and --functions exclude each other"},
+      {{"--functions", "--info"}, "--info goes with --check or --check-only"},
+      {{"--functions", "--frame", "1", "--frame-dir", "f"},
+       "--frame goes with --check or --check-only"},
+      {{"--functions", "t.qtpl"}, "--functions takes no TEMPLATE"},
+      {{"--functions", "--avisynth", "/a/libavisynth.so", "--avisynth-plugins", "p",
+        "--check-time", "5", "--check-memory", "1G"},
+       ""},
+      {{"-y", "--skip-existing"}, "-y, --no-clobber and --skip-existing exclude each other"},
+      {{"--check", "--check-time", "0"},
+       "--check-time takes whole seconds from 1 to 86400, not '0'"},
+      {{"--check", "--frame", "-1", "--frame-dir", "f"},
+       "--frame takes a frame number from 0, not '-1'"},
+      {{"--check", "--avisynth", ""}, "--avisynth needs a path"},
+      {{"--check-only", "a.avs", "--info", "--frame", "2", "--frame-dir", "f"}, ""},
+      {{"--check-only", "a.avs", "-0", "--check-memory", "1G"}, ""},
+      {{"--save", "t.avs", "--type", "txt", "--no-clobber"}, ""},
+      {{"--dry-run", "-0", "-y"}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.front() + (c.args.size() > 1 ? " " + c.args[1] : ""));
+    try {
+      parseOptions(c.args, "/work");
+      EXPECT_EQ(c.refused, "");
+    } catch (const UsageError& e) {
+      EXPECT_EQ(e.what(), c.refused);
+    }
+  }
+}
+
 // --help speaks of this system's places and paths only.
 TEST(CliOptions, TheHelpsPlacesAreThisSystemsOwn) {
   const std::string& help = helpText();

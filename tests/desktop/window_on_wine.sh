@@ -6,7 +6,9 @@
 # Create Script(s), the scripts checked byte for byte; the folder picker's
 # drive selector offering C: and Wine's Z: (each chosen, and what the field
 # then holds read back from a saved settings file); the close prompt's
-# Cancel, Save and Don't Save; the splash and the window shot at scale 1 and 2.
+# Cancel, Save and Don't Save; Options > AviSynth+ Library... and Clip Name
+# to Last Dot kept across a start; the splash and the window shot at scale 1
+# and 2.
 #
 #   WINEPREFIX=... bash tests/desktop/window_on_wine.sh PROGRAM_FOLDER [SHOTS_DIR]
 #
@@ -86,6 +88,14 @@ save_as() {
     sleep 0.1
   done
   fail "the template was not saved as $1"
+}
+# Waits for the close prompt and gives it the focus: on a busy machine the
+# prompt is found before its window manager frame and focus have come.
+close_prompt() {
+  local prompt
+  prompt="$(window_named '^Information$' "$1")" || return 1
+  xdotool windowactivate --sync "$prompt" >/dev/null 2>&1 || true
+  sleep 0.5
 }
 # The value of key $2 in settings file $1, without its CR.
 setting() { grep -a "^$2=" "$1" | head -n1 | cut -d= -f2- | tr -d '\r'; }
@@ -175,14 +185,14 @@ xdotool windowactivate --sync "$main" >/dev/null 2>&1 || true
 sleep 0.3
 xdotool key --clearmodifiers ctrl+a # an option toggled: a change to save
 xdotool key --clearmodifiers ctrl+x
-window_named '^Information$' 100 >/dev/null || fail "no close prompt"
+close_prompt 100 || fail "no close prompt"
 import -window root "$shots/prompt-scale1.png"
 sleep 0.3
 xdotool key Escape
 sleep 1
 kill -0 "$pid" 2>/dev/null || fail "Escape on the close prompt closed the window"
 xdotool key --clearmodifiers ctrl+x
-window_named '^Information$' 100 >/dev/null || fail "no close prompt the second time"
+close_prompt 100 || fail "no close prompt the second time"
 sleep 0.3
 xdotool key --clearmodifiers alt+s
 window_named '^Save' 100 >/dev/null || fail "Save on the close prompt asked for no name"
@@ -220,6 +230,87 @@ if [[ -f "$folder/avisynth/AviSynth.dll" ]]; then
   ended 100 || fail "Exit did not close the window with the picture"
 fi
 
+# --- Options kept per user: AviSynth+ Library... and Clip Name to Last Dot ----
+# A library chosen through the menu comes back from the registry whole (the
+# registry store's own test covers names beyond ASCII: xdotool's typing of
+# them does not reach Wine); the name option, set before a restart, still
+# gives dotted clips scripts of their own after it.
+library_dir="$work/AviSynth Plus"
+mkdir -p "$library_dir" "$work/dotted" "$work/dotted-out"
+if [[ -f "$folder/avisynth/AviSynth.dll" ]]; then
+  cp "$folder/avisynth/AviSynth.dll" "$library_dir/AviSynth.dll"
+else
+  : >"$library_dir/AviSynth.dll"
+fi
+# The option starts off, whatever an earlier run in this prefix left.
+settings_file="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Clipquill/settings"
+if [[ -f "$settings_file" ]]; then sed -i '/^NameToLastDot=/d' "$settings_file"; fi
+: >"$work/dotted/Show.S01E01.1080p.avi"
+: >"$work/dotted/Show.S01E02.1080p.avi"
+"$WINE64" "$folder/clipquill.exe" "$(winpath "$work/Hall.qtpl")" >"$work/program.log" 2>&1 &
+pid=$!
+main="$(window_named '^Clipquill$' 600 400)" || fail "no main window for the options"
+xdotool windowactivate --sync "$main" || true
+sleep 0.5
+xdotool key --clearmodifiers alt+o b
+window_named '^AviSynth\+ Library$' 100 >/dev/null || fail "no AviSynth+ Library dialog"
+sleep 0.5
+xdotool key --clearmodifiers ctrl+a
+xdotool type --delay 20 "$(winpath "$library_dir/AviSynth.dll")"
+xdotool key Return
+for _ in $(seq 50); do
+  if ! xdotool search --onlyvisible --name '^AviSynth\+ Library$' >/dev/null 2>&1; then break; fi
+  sleep 0.1
+done
+xdotool windowactivate --sync "$main" >/dev/null 2>&1 || true
+sleep 0.3
+xdotool key --clearmodifiers alt+o n
+sleep 0.5
+import -window root "$shots/options-scale1.png"
+xdotool key --clearmodifiers ctrl+x
+ended 100 || fail "Exit did not close the window after the options"
+# The store writes below HKEY_LOCAL_MACHINE where it may (Wine's user may),
+# else below HKEY_CURRENT_USER.
+stored=""
+for hive in HKLM HKCU; do
+  rm -f "$work/options.reg"
+  "$WINE64" reg export "$hive\\Software\\Clipquill" "$(winpath "$work/options.reg")" /y \
+    >/dev/null 2>&1 || continue
+  stored="$(iconv -f UTF-16LE -t UTF-8 "$work/options.reg" | tr -d '\r' |
+    sed -n 's/^"AviSynthLibrary"="\(.*\)"$/\1/p' | sed 's/\\\\/\\/g')"
+  if [[ -n "$stored" ]]; then break; fi
+done
+[[ "$stored" == "$(winpath "$library_dir/AviSynth.dll")" ]] ||
+  fail "the AviSynth+ library stored as '$stored'"
+echo "window_on_wine: Options > AviSynth+ Library... kept '$stored' in the registry"
+"$WINE64" "$folder/clipquill.exe" "$(winpath "$work/Hall.qtpl")" >"$work/program.log" 2>&1 &
+pid=$!
+main="$(window_named '^Clipquill$' 600 400)" || fail "no main window after the options"
+xdotool windowactivate --sync "$main" || true
+sleep 0.5
+fill l "$(winpath "$work/dotted")"
+xdotool key --clearmodifiers alt+a
+sleep 0.3
+fill d "$(winpath "$work/dotted-out")"
+xdotool key --clearmodifiers ctrl+Return
+for _ in $(seq 100); do
+  if (($(find "$work/dotted-out" -name '*.avs' | wc -l) == 2)); then break; fi
+  sleep 0.1
+done
+for name in Show.S01E01.1080p Show.S01E02.1080p; do
+  [[ -f "$work/dotted-out/$name.avs" ]] ||
+    fail "Clip Name to Last Dot was not kept: $(ls "$work/dotted-out")"
+done
+echo "window_on_wine: Clip Name to Last Dot kept across a start: $(ls "$work/dotted-out" | tr '\n' ' ')"
+xdotool key --clearmodifiers alt+o n # back as it was, for the runs that follow
+sleep 0.3
+xdotool key --clearmodifiers ctrl+x
+if ! ended 50; then
+  # The typed folders are a change to the template: leave it unsaved.
+  close_prompt 50 && xdotool key --clearmodifiers alt+d
+  ended 100 || fail "the window after the options did not close"
+fi
+
 # --- Scale 2: the window, then Don't Save -------------------------------------
 # Wine keeps Qt's variables (QT_*) out of a Windows program's environment;
 # a batch file sets it there.
@@ -233,7 +324,7 @@ import -window root "$shots/window-scale2.png"
 xdotool windowactivate --sync "$main" || true
 xdotool key --clearmodifiers ctrl+a
 xdotool key --clearmodifiers ctrl+x
-window_named '^Information$' 100 >/dev/null || fail "no close prompt at scale 2"
+close_prompt 100 || fail "no close prompt at scale 2"
 import -window root "$shots/prompt-scale2.png"
 sleep 0.3
 xdotool key --clearmodifiers alt+d
