@@ -222,7 +222,15 @@ void EditorAssist::showMarkTip(int position, int x, int y) {
 void EditorAssist::startOwnNames() {
   const int generation = ++*namesGeneration_;
   // A copy for the other thread: the document changes as the user types.
-  std::string text(editor_->bytes());
+  // Taken in the two parts either side of Scintilla's gap, which asking for
+  // the whole text would first close by moving the rest of the document.
+  const long length = editor_->length();
+  const long gap = std::clamp(
+      static_cast<long>(editor_->SendScintilla(QsciScintillaBase::SCI_GETGAPPOSITION)), 0L, length);
+  std::string text;
+  text.reserve(static_cast<std::size_t>(length));
+  text.append(editor_->rangeBytes(0, gap));
+  text.append(editor_->rangeBytes(gap, length));
   QPointer<EditorAssist> self(this);
   std::thread([self, text = std::move(text), generation, counter = namesGeneration_] {
     auto names = std::make_shared<const DefinedNames>(definedNames(text));

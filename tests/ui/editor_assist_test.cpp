@@ -163,6 +163,20 @@ class EditorAssistTest : public QObject {
     QTRY_VERIFY(!e.marked(typo));
   }
 
+  // The template's own names are read again off the window's thread once
+  // typing pauses, the whole text taken either side of where it was typed.
+  void aFunctionDefinedAsYouTypeIsNoLongerMarked() {
+    Editor e;
+    e.editor.setBytes("Mine(1)\n\nx = Mine(2)\n");
+    e.assist->readOwnNamesNow();
+    QCOMPARE(int(e.assist->marks().size()), 2);
+    QSignalSpy read(e.assist, &EditorAssist::ownNamesRead);
+    e.editor.setFocus();
+    e.editor.SendScintilla(QsciScintillaBase::SCI_GOTOPOS, 8UL);  // the empty line
+    QTest::keyClicks(&e.editor, "function Mine(int n) { n }");
+    QTRY_VERIFY_WITH_TIMEOUT(read.count() >= 1 && e.assist->marks().empty(), 5000);
+  }
+
   void withoutAviSynthNothingIsMarkedAndTheTipSaysWhy() {
     Editor e;
     e.assist->setNoTable(QStringLiteral("no libavisynth.so found"));
