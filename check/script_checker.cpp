@@ -377,12 +377,11 @@ bool ScriptChecker::startAt(const AvisynthPlace& place) {
   usedVersion_ = detail_;
   const std::string& file = libraryFile.empty() ? place.library : libraryFile;
   usedLibrary_ = file;
-  usedPluginFolders_.clear();
-  if (!withoutPlugins_) {
-    usedPluginFolders_ = options_.pluginFolders;
-    usedPluginFolders_.insert(usedPluginFolders_.end(), place.pluginFolders.begin(),
-                              place.pluginFolders.end());
-  }
+  // Those asked for, even when a plugin that crashed AviSynth+ left them
+  // out: a plugin mended there changes what the check could load.
+  usedPluginFolders_ = options_.pluginFolders;
+  usedPluginFolders_.insert(usedPluginFolders_.end(), place.pluginFolders.begin(),
+                            place.pluginFolders.end());
   if (!file.empty()) used_ += ", " + file;
   used_ += std::string(", ") + describeOrigin(place.origin);
   return true;

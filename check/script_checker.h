@@ -108,7 +108,8 @@ class ScriptChecker {
   // available() or a check started a helper that loaded it.
   const std::string& used() const { return used_; }
   // The same in parts: the library's file, AviSynth+'s version text, and
-  // the plugin folders the helper loads (none after a plugin crashed it).
+  // the plugin folders asked for (passedOver() tells when a plugin that
+  // crashed AviSynth+ left them out).
   const std::string& usedLibrary() const { return usedLibrary_; }
   const std::string& usedVersion() const { return usedVersion_; }
   const std::vector<std::string>& usedPluginFolders() const { return usedPluginFolders_; }

@@ -2,11 +2,14 @@
 // Gets the editor its function table off the window's thread: from the
 // cache when it still holds (a start never waits for AviSynth+), else from
 // AviSynth+ in the check's sandboxed helper. Asked at start and whenever the
-// AviSynth+ the check would use, or its plugin folders, may have changed;
-// the same choice again asks nothing.
+// AviSynth+ the check would use may have changed (the same choice again asks
+// nothing), and when the library's file or a plugin folder of the table
+// changes on disk (a plugin installed while the window is open).
 #pragma once
 
+#include <QFileSystemWatcher>
 #include <QObject>
+#include <QTimer>
 #include <atomic>
 #include <memory>
 #include <string>
@@ -34,7 +37,13 @@ class FunctionTableLoader : public QObject {
   void loaded(bool haveTable);
 
  private:
+  void start(const CheckerOptions& options);
+  void watch(const std::string& library, const std::vector<std::string>& pluginFolders);
+
   EditorAssist* assist_;
+  CheckerOptions options_;
+  QFileSystemWatcher watcher_;
+  QTimer settle_;
   std::string cacheFolder_;
   std::vector<AvisynthPlace> places_;
   std::vector<std::string> pluginFolders_;

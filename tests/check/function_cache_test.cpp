@@ -169,5 +169,27 @@ TEST(LoadFunctionTable, AWarmStartReadsTheCache) {
   EXPECT_EQ(encodeFunctionRecord(*warm), encodeFunctionRecord(*cold));
 }
 
+// A plugin that crashes AviSynth+ leaves its folder out of the table, but not
+// out of the key: the plugin taken away, the table is asked anew.
+TEST(LoadFunctionTable, APluginFolderLeftOutStillKeysTheCache) {
+  if (std::string(CLIPQUILL_AVISYNTH_LIBRARY).empty()) GTEST_SKIP() << "no AviSynth+";
+  TempDir cache;
+  TempDir plugins;
+  const std::string crashing = plugins.path() + "/libcrash_plugin.so";
+  fs::copy_file(CLIPQUILL_CRASH_PLUGIN, crashing);
+  CheckerOptions options;
+  options.library = CLIPQUILL_AVISYNTH_LIBRARY;
+  options.timeLimit = 30s;
+  options.pluginFolders = {plugins.path()};
+  std::string why;
+  bool cached = true;
+  const auto record = loadFunctionTable(options, cache.path(), &why, &cached);
+  ASSERT_TRUE(record) << why;
+  EXPECT_NE(record->passedOver.find(crashing), std::string::npos) << record->passedOver;
+  EXPECT_TRUE(readFunctionCache(functionCachePath(cache.path(), options)));
+  fs::remove(crashing);
+  EXPECT_FALSE(readFunctionCache(functionCachePath(cache.path(), options)));
+}
+
 }  // namespace
 }  // namespace clipquill

@@ -4,6 +4,7 @@
 // the real AviSynth+, then from the cache.
 #include <QSignalSpy>
 #include <QtTest>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,9 @@
 
 #ifndef CLIPQUILL_AVISYNTH_LIBRARY
 #define CLIPQUILL_AVISYNTH_LIBRARY ""
+#endif
+#ifndef CLIPQUILL_FFMS2_PLUGINS
+#define CLIPQUILL_FFMS2_PLUGINS ""
 #endif
 
 using namespace clipquill;
@@ -213,6 +217,33 @@ class EditorAssistTest : public QObject {
       QTest::qWait(50);
       QCOMPARE(loaded.count(), 1);
     }
+  }
+
+  // A plugin installed while the window is open: its folder changes, and
+  // the table is asked anew once the copy settles.
+  void aPluginInstalledMeanwhileIsKnownSoon() {
+    if (std::string(CLIPQUILL_AVISYNTH_LIBRARY).empty() ||
+        std::string(CLIPQUILL_FFMS2_PLUGINS).empty())
+      QSKIP("no AviSynth+ or FFMS2");
+    clipquill::testing::TempDir cache;
+    clipquill::testing::TempDir plugins;
+    CheckerOptions options;
+    options.library = CLIPQUILL_AVISYNTH_LIBRARY;
+    options.helper = CLIPQUILL_CHECK_HELPER;
+    options.timeLimit = std::chrono::seconds(30);
+    options.pluginFolders = {plugins.path()};
+    Editor e;
+    auto* loader = new FunctionTableLoader(e.assist, cache.path());
+    QSignalSpy loaded(loader, &FunctionTableLoader::loaded);
+    loader->load(options);
+    QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 1, 30000);
+    e.editor.setFocus();
+    QTest::keyClicks(&e.editor, "FFV");
+    QVERIFY(e.assist->completionEntries(false).isEmpty());
+    std::filesystem::copy_file(std::string(CLIPQUILL_FFMS2_PLUGINS) + "/libffms2.so",
+                               plugins.path() + "/libffms2.so");
+    QTRY_VERIFY_WITH_TIMEOUT(!e.assist->completionEntries(false).isEmpty(), 30000);
+    QVERIFY(e.assist->completionEntries(false).first().startsWith("FFVideoSource ("));
   }
 };
 
