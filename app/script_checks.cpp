@@ -54,6 +54,21 @@ CheckReport checkScriptFiles(CheckerOptions options, const std::vector<std::stri
   return checkAndReport(checker, paths, shown, err, program, info, frameFolder);
 }
 
+bool printFunctionTable(CheckerOptions options, std::ostream& out, std::ostream& err,
+                        std::string_view program) {
+  ScriptChecker checker(std::move(options));
+  std::string why;
+  const std::optional<std::vector<AvsFunction>> functions = checker.functions(&why);
+  if (!checker.passedOver().empty()) err << program << ": " << checker.passedOver() << '\n';
+  if (!functions) {
+    err << program << ": no AviSynth+ to list the functions of: " << why << '\n';
+    return false;
+  }
+  for (const AvsFunction& f : *functions)
+    out << functionJsonLine(f) << '\n';
+  return true;
+}
+
 std::optional<std::uint64_t> checkMemorySize(std::string_view text) {
   return parseMemorySize(text);
 }

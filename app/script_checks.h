@@ -60,6 +60,13 @@ CheckReport checkScriptFiles(CheckerOptions options, const std::vector<std::stri
                              std::string_view program, std::ostream* info,
                              const std::string* frameFolder);
 
+// The command line's --functions: every function of the AviSynth+ these
+// options load, its plugins' too, a JSON line each on `out` (functionJsonLine);
+// what was left out, or why there is none, on err prefixed by `program`.
+// False when AviSynth+ could not be asked.
+bool printFunctionTable(CheckerOptions options, std::ostream& out, std::ostream& err,
+                        std::string_view program);
+
 // The check's memory bound as the command line writes it ("512M", "2G");
 // nothing for what is no size, or one below what AviSynth+ runs in.
 std::optional<std::uint64_t> checkMemorySize(std::string_view text);

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string_view>
 
 #define AVSC_NO_DECLSPEC
@@ -37,6 +38,7 @@ struct AvisynthLibrary::Api {
   avs_get_pitch_p_func pitch = nullptr;
   avs_get_read_ptr_p_func readPtr = nullptr;
   avs_clip_get_error_func clipError = nullptr;
+  avs_get_var_func getVar = nullptr;
 };
 
 namespace {
@@ -206,6 +208,9 @@ std::unique_ptr<AvisynthLibrary> AvisynthLibrary::load(const std::string& path, 
     avisynth_loader::close(api->handle);
     return nullptr;
   }
+  // Only the function table needs it: a library without it still checks.
+  api->getVar =
+      reinterpret_cast<avs_get_var_func>(avisynth_loader::symbol(api->handle, "avs_get_var"));
   return std::unique_ptr<AvisynthLibrary>(new AvisynthLibrary(std::move(api)));
 }
 
@@ -222,8 +227,9 @@ void AvisynthLibrary::setPluginFolders(std::vector<std::string> folders) {
   pluginFolders_ = std::move(folders);
 }
 
-void AvisynthLibrary::loadPluginsOnce(const std::string& marker) {
+std::vector<std::string> AvisynthLibrary::pluginFiles() const {
   const std::string extension = avisynth_loader::pluginExtension();
+  std::vector<std::string> files;
   for (const std::string& folder : pluginFolders_) {
     std::error_code ec;
     std::vector<std::filesystem::path> plugins;
@@ -234,20 +240,78 @@ void AvisynthLibrary::loadPluginsOnce(const std::string& marker) {
       if (name.ends_with(extension) && entry.is_regular_file(ec)) plugins.push_back(entry.path());
     }
     std::sort(plugins.begin(), plugins.end());
-    for (const std::filesystem::path& plugin : plugins) {
-      const std::string path = utf8Of(plugin);
-      {
-        std::ofstream out(pathFromUtf8(marker), std::ios::binary | std::ios::trunc);
-        out << path;
-      }
-      Environment env(*api_);
-      if (env.get() == nullptr) continue;
-      Value loaded(*api_, api_->invoke(env.get(), "LoadPlugin", avs_new_value_string(path.c_str()),
-                                       nullptr));
+    for (const std::filesystem::path& plugin : plugins)
+      files.push_back(utf8Of(plugin));
+  }
+  return files;
+}
+
+void AvisynthLibrary::loadPluginsOnce(const std::string& marker) {
+  for (const std::string& path : pluginFiles()) {
+    {
+      std::ofstream out(pathFromUtf8(marker), std::ios::binary | std::ios::trunc);
+      out << path;
     }
+    Environment env(*api_);
+    if (env.get() == nullptr) continue;
+    Value loaded(
+        *api_, api_->invoke(env.get(), "LoadPlugin", avs_new_value_string(path.c_str()), nullptr));
   }
   std::error_code ec;
   std::filesystem::remove(pathFromUtf8(marker), ec);
+}
+
+namespace {
+
+// The names a list variable holds ("$InternalFunctions$"), each with the
+// parameter string AviSynth+ keeps beside it, as from `source`.
+void addListed(const AvisynthLibrary::Api& api, AVS_ScriptEnvironment* env, const char* list,
+               const std::string& source, std::vector<AvsFunction>& out) {
+  Value names(api, api.getVar(env, list));
+  if (!avs_is_string(*names)) return;
+  const std::string_view all = avs_as_string(*names);
+  const std::size_t first = out.size();
+  std::string var;
+  for (std::size_t at = 0; at < all.size();) {
+    const std::size_t end = std::min(all.find(' ', at), all.size());
+    if (end > at) {
+      const std::string_view name = all.substr(at, end - at);
+      var.assign("$Plugin!").append(name).append("!Param$");
+      Value params(api, api.getVar(env, var.c_str()));
+      std::string signature = avs_is_string(*params) ? avs_as_string(*params) : std::string();
+      // An overload's string replaces the one before under the same
+      // variable, so a name listed again brings nothing new.
+      const bool seen = std::any_of(
+          out.begin() + static_cast<std::ptrdiff_t>(first), out.end(),
+          [&](const AvsFunction& f) { return f.name == name && f.signature == signature; });
+      if (!seen) {
+        std::optional<std::vector<AvsParam>> parsed = parseAvsParams(signature);
+        out.push_back({std::string(name), source, std::move(signature), std::move(parsed)});
+      }
+    }
+    at = end + 1;
+  }
+}
+
+}  // namespace
+
+std::vector<AvsFunction> AvisynthLibrary::listFunctions() {
+  std::vector<AvsFunction> functions;
+  if (api_->getVar == nullptr) return functions;
+  {
+    Environment env(*api_);
+    if (env.get() != nullptr)
+      addListed(*api_, env.get(), "$InternalFunctions$", std::string(kInternalSource), functions);
+  }
+  for (const std::string& path : pluginFiles()) {
+    Environment env(*api_);
+    if (env.get() == nullptr) continue;
+    Value loaded(
+        *api_, api_->invoke(env.get(), "LoadPlugin", avs_new_value_string(path.c_str()), nullptr));
+    if (avs_is_error(*loaded)) continue;
+    addListed(*api_, env.get(), "$PluginFunctions$", path, functions);
+  }
+  return functions;
 }
 
 std::string AvisynthLibrary::path() const {

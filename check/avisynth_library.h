@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "check/script_check.h"
+#include "core/avisynth_functions.h"
 
 namespace clipquill {
 
@@ -38,6 +39,14 @@ class AvisynthLibrary {
   // The marker is removed after the last.
   void loadPluginsOnce(const std::string& marker);
 
+  // Every function AviSynth+ lists: its own ($InternalFunctions$), then
+  // each plugin's of the plugin folders ($PluginFunctions$, the prefixed
+  // aliases included), each plugin loaded in a script environment of its
+  // own so that its functions are told apart from the next one's. Names
+  // come with the parameter string AviSynth+ keeps for them; a name
+  // AviSynth+ lists twice with one string is listed once.
+  std::vector<AvsFunction> listFunctions();
+
   // Imports the script at `path` (absolute) in a script environment of its
   // own, made for it and deleted after, so that nothing one script sets is
   // seen by the next. Good when it gives a clip, with the clip's properties.
@@ -51,6 +60,7 @@ class AvisynthLibrary {
  private:
   explicit AvisynthLibrary(std::unique_ptr<Api> api);
   std::unique_ptr<Api> api_;
+  std::vector<std::string> pluginFiles() const;
   std::vector<std::string> pluginFolders_;
 };
 

@@ -25,6 +25,10 @@ void AvisynthLibrary::setPluginFolders(std::vector<std::string> folders) {
 
 void AvisynthLibrary::loadPluginsOnce(const std::string&) {}
 
+std::vector<AvsFunction> AvisynthLibrary::listFunctions() {
+  return {};
+}
+
 std::string AvisynthLibrary::path() const {
   return {};
 }

@@ -49,6 +49,27 @@ std::string clipInfoJsonLine(const std::string& path, const ScriptCheck& check) 
   return line.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
+std::string functionJsonLine(const AvsFunction& function) {
+  using Json = nlohmann::ordered_json;
+  Json line;
+  line["name"] = function.name;
+  line["source"] = function.source;
+  line["signature"] = function.signature;
+  if (function.params) {
+    Json params = Json::array();
+    for (const AvsParam& p : *function.params) {
+      params.push_back({{"name", p.name},
+                        {"type", avsTypeName(p.type)},
+                        {"optional", p.optional},
+                        {"repeated", p.repeated}});
+    }
+    line["params"] = std::move(params);
+  } else {
+    line["params"] = nullptr;
+  }
+  return line.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
 CheckReport checkAndReport(ScriptChecker& checker, std::span<const std::string> paths,
                            std::span<const std::string> shown, std::ostream& err,
                            std::string_view program, std::ostream* info,

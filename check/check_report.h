@@ -46,4 +46,11 @@ std::string framePngPath(const std::string& folder, const std::string& scriptPat
 // "video" and "audio" are null where the clip has none, or gave no clip.
 std::string clipInfoJsonLine(const std::string& path, const ScriptCheck& check);
 
+// One function of AviSynth+'s table as a line of JSON (--functions):
+//   {"name":..,"source":"internal" or the plugin's file,"signature":..,
+//    "params":[{"name":..,"type":..,"optional":..,"repeated":..}]}
+// "params" is null where the signature is malformed; a positional
+// parameter's "name" is "".
+std::string functionJsonLine(const AvsFunction& function);
+
 }  // namespace clipquill

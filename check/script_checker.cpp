@@ -15,6 +15,9 @@
 //                              the pixels when it is a picture
 //                              (width x height x 4 bytes)
 //
+//   checker -> helper:         u32 0, i32 -2 (no script: the function table)
+//   helper -> checker:         u32 n, n bytes (encodeFunctions)
+//
 // A flag kHelperSpent says the helper ended after that answer (it ran out of
 // memory, and what AviSynth+ holds may be broken): the scripts sent ahead go
 // to a new helper.
@@ -53,6 +56,10 @@ constexpr std::uint32_t kMaxText = 1u << 20;
 constexpr std::size_t kWindowScripts = 32;
 constexpr std::size_t kWindowBytes = 64 * 1024;
 constexpr unsigned char kHelperSpent = 1;
+// The frame field of a request without a script that asks for the function
+// table; and the most its answer may hold.
+constexpr int kListFunctions = -2;
+constexpr std::uint32_t kMaxTable = 256u << 20;
 constexpr const char* kPluginsFlag = "--plugins";
 constexpr const char* kWritableFlag = "--writable";
 constexpr const char* kTempFlag = "--temp";
@@ -157,6 +164,12 @@ HelperArguments readHelperArguments(std::string library, const std::vector<std::
   auto read = [](void* buffer, std::size_t n) { return helper::readFromChecker(buffer, n); };
   while (readText(path, read) == ReadEnd::Done && read(frameField, 4) == ReadEnd::Done) {
     const int frame = static_cast<int>(getU32(frameField));
+    if (path.empty() && frame == kListFunctions) {
+      std::string table;
+      putText(table, encodeFunctions(avisynth->listFunctions()));
+      if (!helper::sendToChecker(table)) break;
+      continue;
+    }
     ScriptCheck result;
     bool spent = false;
     try {
@@ -361,7 +374,14 @@ bool ScriptChecker::startAt(const AvisynthPlace& place) {
     return false;
   }
   used_ = detail_;
+  usedVersion_ = detail_;
   const std::string& file = libraryFile.empty() ? place.library : libraryFile;
+  usedLibrary_ = file;
+  // Those asked for, even when a plugin that crashed AviSynth+ left them
+  // out: a plugin mended there changes what the check could load.
+  usedPluginFolders_ = options_.pluginFolders;
+  usedPluginFolders_.insert(usedPluginFolders_.end(), place.pluginFolders.begin(),
+                            place.pluginFolders.end());
   if (!file.empty()) used_ += ", " + file;
   used_ += std::string(", ") + describeOrigin(place.origin);
   return true;
@@ -376,6 +396,53 @@ bool ScriptChecker::available(std::string* detail) {
   }
   if (detail != nullptr) *detail = detail_;
   return ok;
+}
+
+std::optional<std::vector<AvsFunction>> ScriptChecker::functions(std::string* why) {
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    if (!start()) {
+      if (why != nullptr) *why = restartFailure_ ? restartFailure_->message : detail_;
+      restartFailure_.reset();
+      return std::nullopt;
+    }
+    std::string request;
+    putU32(request, 0);
+    putU32(request, static_cast<std::uint32_t>(kListFunctions));
+    if (!helper_->send(request)) {
+      stop();
+      continue;
+    }
+    const auto deadline = Clock::now() + options_.timeLimit;
+    auto read = [&](void* buffer, std::size_t n) { return helper_->read(buffer, n, deadline); };
+    unsigned char count[4];
+    std::string bytes;
+    ReadEnd end = read(count, 4);
+    if (end == ReadEnd::Done) {
+      const std::uint32_t n = getU32(count);
+      if (n > kMaxTable) {
+        end = ReadEnd::Closed;
+      } else {
+        bytes.resize(n);
+        end = read(bytes.data(), n);
+      }
+    }
+    if (end == ReadEnd::TimedOut) {
+      stop();
+      if (why != nullptr)
+        *why = "AviSynth+ did not list its functions within " + describeLimit(options_.timeLimit);
+      return std::nullopt;
+    }
+    if (end == ReadEnd::Closed) {
+      ScriptCheck ended = helperEnded("while AviSynth+ listed its functions");
+      if (why != nullptr) *why = "AviSynth+ " + ended.message;
+      return std::nullopt;
+    }
+    std::optional<std::vector<AvsFunction>> table = decodeFunctions(bytes);
+    if (!table && why != nullptr) *why = "the check's helper sent a broken function table";
+    return table;
+  }
+  if (why != nullptr) *why = "the check's helper ended before it listed AviSynth+'s functions";
+  return std::nullopt;
 }
 
 ScriptCheck ScriptChecker::helperEnded(const char* during) {

@@ -24,6 +24,7 @@
 #include "check/avisynth_places.h"
 #include "check/sandbox.h"
 #include "check/script_check.h"
+#include "core/avisynth_functions.h"
 
 namespace clipquill {
 
@@ -93,12 +94,25 @@ class ScriptChecker {
   using Report = std::function<void(std::size_t index, ScriptCheck check)>;
   void checkAll(std::span<const std::string> paths, const Report& report);
 
+  // Every function the loaded AviSynth+ has, its plugin folders' included
+  // (AvisynthLibrary::listFunctions), asked of the helper, so that the
+  // sandbox bounds the plugins' loading as it bounds a check. nullopt with
+  // the reason in `why` when AviSynth+ cannot be loaded or the helper ended.
+  // A plugin folder that crashed AviSynth+ leaves it out (passedOver()).
+  std::optional<std::vector<AvsFunction>> functions(std::string* why = nullptr);
+
   const CheckerOptions& options() const { return options_; }
 
   // Which AviSynth+ the helper loaded and from where ("AviSynth+ 3.7.5
   // (...), /path/libavisynth.so, that came with Clipquill"); known once
   // available() or a check started a helper that loaded it.
   const std::string& used() const { return used_; }
+  // The same in parts: the library's file, AviSynth+'s version text, and
+  // the plugin folders asked for (passedOver() tells when a plugin that
+  // crashed AviSynth+ left them out).
+  const std::string& usedLibrary() const { return usedLibrary_; }
+  const std::string& usedVersion() const { return usedVersion_; }
+  const std::vector<std::string>& usedPluginFolders() const { return usedPluginFolders_; }
   // What was passed over on the way, and why: a library set in the options
   // that no longer loads, a plugin that crashed AviSynth+ as it loaded (the
   // checks then go on without the plugin folders). Empty when nothing was.
@@ -135,6 +149,9 @@ class ScriptChecker {
   std::vector<AvisynthPlace> places_;
   std::size_t place_ = 0;  // the place the helpers load from
   std::string used_;
+  std::string usedLibrary_;
+  std::string usedVersion_;
+  std::vector<std::string> usedPluginFolders_;
   std::string passedOver_;
   std::string firstRefusal_;     // why the library set in Options did not load
   bool libraryRefused_ = false;  // the last helper said its library did not load

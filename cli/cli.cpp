@@ -292,6 +292,18 @@ int checkScripts(const Options& opts, RegistryStore& registry, const CliEnvironm
   return report.framesFailed > 0 ? kExitError : kExitDone;
 }
 
+// --functions: the check's AviSynth+ (with its plugin folders and those
+// given) asked for every function it has, one JSON line each.
+int printFunctions(const Options& opts, RegistryStore& registry, const CliEnvironment& env,
+                   std::ostream& out, std::ostream& err) {
+  const bool listed =
+      printFunctionTable(checkerOptions(registry, std::string(kAppTitle), env.executablePath,
+                                        programFolder(env), checkChoice(opts), {}),
+                         out, err, "clipquill-cli");
+  return listed ? kExitDone : kExitUsage;
+}
+
+
 enum class Step { Startup, Source, Clips, Scripts, Save, Batch };
 
 // How long a leader of the desktop's batch waits for clips still to come:
@@ -472,6 +484,7 @@ int Run::act(Output& out) {
       return outcome == SaveOutcome::OverwriteDeclined ? kExitDeclined : kExitDone;
     }
     case Action::CheckOnly:  // runs without a template, before any Run
+    case Action::Functions:
       return kExitUsage;
     case Action::List:
     case Action::DryRun:
@@ -660,6 +673,16 @@ int runCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
                           : "clipquill-cli " + std::string(kVersion) + "\n" +
                                 avisynthVersionLine(opts, env) + "\n");
     return output.finish(err) ? kExitDone : kExitError;
+  }
+  if (opts.action == Action::Functions) {
+    try {
+      SystemPlatform system(env.registryRoot);
+      const int status = printFunctions(opts, system.registry, env, output.stream(), err);
+      return output.finish(err) ? status : kExitError;
+    } catch (const std::exception& e) {
+      err << "clipquill-cli: " << e.what() << '\n';
+      return kExitError;
+    }
   }
   if (opts.action == Action::CheckOnly) {
     try {

@@ -96,17 +96,17 @@ constexpr OptionRow kOptions[] = {
         "the libavisynth.so (AviSynth.dll) to check with\n"
         "(default: the one set in the window's options, else\n"
         "the system's)",
-        Needs::Checking),
+        Needs::Avisynth),
     row(OptionId::CheckTime, '\0', "check-time", "SECONDS",
-        "how long one script may take (default 10)", Needs::Checking),
+        "how long one script may take (default 10)", Needs::Avisynth),
     row(OptionId::AvisynthPlugins, '\0', "avisynth-plugins", "DIR",
         "load AviSynth+ plugins (source filters) from DIR too\n"
         "when checking (repeatable)",
-        Needs::Checking),
+        Needs::Avisynth),
     row(OptionId::CheckMemory, '\0', "check-memory", "SIZE",
         "the check's memory bound, such as 2G or 512M (default:\n"
         "a quarter of the physical memory)",
-        Needs::Checking),
+        Needs::Avisynth),
     pairedWith(OptionId::FrameDir, row(OptionId::Frame, '\0', "frame", "N", "", Needs::Checking)),
     row(OptionId::FrameDir, '\0', "frame-dir", "DIR",
         "with --check or --check-only: write frame N of each\n"
@@ -118,6 +118,11 @@ constexpr OptionRow kOptions[] = {
                       "on standard output, with the clip's size, rate, frames,\n"
                       "pixel type and audio (instead of the scripts' list)",
                       Needs::Checking)),
+    row(OptionId::Functions, '\0', "functions", "",
+        "print every function the AviSynth+ of the check has\n"
+        "(its plugins' too) as JSON lines: name, source,\n"
+        "signature, params; write nothing",
+        Needs::Nothing, OneOf::Action),
     row(OptionId::Yes, 'y', "yes", "", "replace existing files without asking", Needs::Nothing,
         OneOf::Overwrite),
     row(OptionId::NoClobber, '\0', "no-clobber", "", "stop at the first existing file",
@@ -327,6 +332,8 @@ bool needMet(Needs needs, Action action, bool check) {
       return true;
     case Needs::Checking:
       return check || action == Action::CheckOnly;
+    case Needs::Avisynth:
+      return check || action == Action::CheckOnly || action == Action::Functions;
     case Needs::Saving:
       return action == Action::Save;
     case Needs::ScriptsWritten:
@@ -358,8 +365,8 @@ void refuseMoreThanOne(const ParsedArgs& given, OneOf group) {
 // files last.
 void refuseMismatches(const ParsedArgs& given, Action action, bool check) {
   refuseMoreThanOne(given, OneOf::Action);
-  for (const Needs needs :
-       {Needs::ScriptsWritten, Needs::Checking, Needs::Saving, Needs::NamesListed}) {
+  for (const Needs needs : {Needs::ScriptsWritten, Needs::Checking, Needs::Avisynth, Needs::Saving,
+                            Needs::NamesListed}) {
     for (const OptionRow& option : kOptions) {
       if (option.needs != needs) continue;
       const bool has = given.count(option.id) != 0;
@@ -430,6 +437,8 @@ std::string_view neededSentence(Needs needs) {
       return {};
     case Needs::Checking:
       return "goes with --check or --check-only";
+    case Needs::Avisynth:
+      return "goes with --check, --check-only or --functions";
     case Needs::Saving:
       return "goes with --save";
     case Needs::ScriptsWritten:
@@ -527,7 +536,7 @@ Action actionOf(const ParsedArgs& given) {
   constexpr std::pair<OptionId, Action> kActions[] = {
       {OptionId::List, Action::List},           {OptionId::Show, Action::Show},
       {OptionId::DryRun, Action::DryRun},       {OptionId::Save, Action::Save},
-      {OptionId::CheckOnly, Action::CheckOnly},
+      {OptionId::CheckOnly, Action::CheckOnly}, {OptionId::Functions, Action::Functions},
   };
   Action action = Action::Create;
   for (const auto& [option, which] : kActions) {
@@ -579,6 +588,8 @@ Options parseOptions(const std::vector<std::string>& args, const std::string& wo
   opts.action = actionOf(given);
   opts.check = has(OptionId::Check);
   refuseMismatches(given, opts.action, opts.check);
+  if (opts.action == Action::Functions && !given.operands.empty())
+    throw UsageError("--functions takes no TEMPLATE");
   readCheckValues(given, opts, workingFolder, driveFolder);
   opts.info = has(OptionId::Info);
   if (opts.action == Action::Save) {

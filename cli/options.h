@@ -24,7 +24,7 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-enum class Action { Create, List, Show, DryRun, Save, CheckOnly };
+enum class Action { Create, List, Show, DryRun, Save, CheckOnly, Functions };
 
 struct Options {
   bool help = false;
@@ -104,6 +104,7 @@ enum class OptionId {
   Frame,
   FrameDir,
   Info,
+  Functions,
   Yes,
   NoClobber,
   SkipExisting,
@@ -117,6 +118,7 @@ inline constexpr std::size_t kOptionCount = static_cast<std::size_t>(OptionId::V
 enum class Needs {
   Nothing,
   Checking,        // --check or --check-only
+  Avisynth,        // the check's AviSynth+: --check, --check-only or --functions
   Saving,          // --save
   ScriptsWritten,  // the run that writes scripts (or --check-only): not another action
   NamesListed,     // a list of names: not --show or --save

@@ -33,9 +33,11 @@
 #include "ui/about_box.h"
 #include "ui/background_run.h"
 #include "ui/created_script_marks.h"
+#include "ui/editor_assist.h"
 #include "ui/elided_label.h"
 #include "ui/find_bar.h"
 #include "ui/frame_pane.h"
+#include "ui/function_table_loader.h"
 #include "ui/list_views.h"
 #include "ui/object_names.h"
 #include "ui/platform_paths.h"
@@ -284,6 +286,9 @@ QLayout* MainWindow::buildFields(QWidget* central) {
 
 QLayout* MainWindow::buildTemplateRow(QWidget* central) {
   templateEdit_ = new TemplateEditor(central);
+  functionTables_ = new FunctionTableLoader(new EditorAssist(templateEdit_));
+  // Once the window stands: from the cache at once, or from AviSynth+.
+  QTimer::singleShot(0, this, [this] { functionTables_->load(model_->checks().options()); });
   QLabel* templateLabel = labeled(templateEdit_, objectNames::kScriptMemo,
                                   QStringLiteral("Script &template:"), central);
   templateLabel_ = templateLabel;
@@ -780,6 +785,7 @@ void MainWindow::chooseAvisynthLibrary() {
   if (const auto chosen = files_.library(this, current)) {
     model_->event([&] { model_->setAvisynthLibrary(*chosen); });
     requestPicture();
+    functionTables_->load(model_->checks().options());
   }
 }
 

@@ -48,6 +48,7 @@ class FramePane;
 class PreviewPane;
 class StatusPlaces;
 class TemplateEditor;
+class FunctionTableLoader;
 
 // Where the window meets the person and the machine. Tests answer the
 // questions through their own boxes and dialogs.
@@ -106,6 +107,8 @@ class MainWindow : public QMainWindow, private FrontEnd, private TemplateSource 
   QLineEdit* destinationEdit_;
   QPushButton* destinationFolderButton_;
   TemplateEditor* templateEdit_;
+  // The editor's knowledge of the installed AviSynth+ (ui/editor_assist.h).
+  FunctionTableLoader* functionTables_;
   QPushButton* createScriptsButton_;
   QCheckBox* joinCheck_;
   QListView* clipList_;

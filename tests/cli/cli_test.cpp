@@ -195,6 +195,9 @@ TEST_F(CliTest, FailuresWriteNothing) {
       {{"--check", "--frame", "3", "-d", "out"}, "", kExitUsage, "go together"},
       {{"--check", "--frame", "-1", "--frame-dir", "f", "-d", "out"}, "", kExitUsage, "not '-1'"},
       {{"--frame", "1", "--frame-dir", "f", "-d", "out"}, "", kExitUsage, "goes with --check"},
+      {{"--functions", "t.qtpl"}, "", kExitUsage, "--functions takes no TEMPLATE"},
+      {{"--functions", "--list"}, "", kExitUsage, "exclude each other"},
+      {{"--functions", "--info"}, "", kExitUsage, "--info goes with --check"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.err);

@@ -41,7 +41,7 @@ std::vector<Listed> listedOptions() {
 
 TEST(CliOptions, EachListedOptionIsReadInEveryFormItsHelpShows) {
   const std::vector<Listed> listed = listedOptions();
-  ASSERT_EQ(listed.size(), 34u);
+  ASSERT_EQ(listed.size(), 35u);
   for (const Listed& o : listed) {
     SCOPED_TRACE(o.name);
     // A value that every option taking one accepts on its own.
@@ -87,8 +87,8 @@ TEST(CliOptions, WhatAnOptionGoesWithIsRefusedWithoutIt) {
     std::string refused;  // the usage error; empty: accepted
   };
   const std::vector<Case> cases = {
-      {{"--check-time", "5"}, "--check-time goes with --check or --check-only"},
-      {{"--avisynth", ""}, "--avisynth goes with --check or --check-only"},
+      {{"--check-time", "5"}, "--check-time goes with --check, --check-only or --functions"},
+      {{"--avisynth", ""}, "--avisynth goes with --check, --check-only or --functions"},
       {{"--frame-dir", "f"}, "--frame goes with --check or --check-only"},
       {{"--check", "--frame-dir", "f"}, "--frame and --frame-dir go together"},
       {{"--check", "--frame", "1"}, "--frame and --frame-dir go together"},
@@ -98,7 +98,14 @@ TEST(CliOptions, WhatAnOptionGoesWithIsRefusedWithoutIt) {
       {{"-0", "--show"}, "-0 goes with --list, --dry-run or the scripts' list"},
       {{"--check", "--info", "-0"}, "--info prints JSON lines: not with -0"},
       {{"--list", "--save", "x"},
-       "--list, --show, --dry-run, --save and --check-only exclude each other"},
+       "--list, --show, --dry-run, --save, --check-only and --functions exclude each other"},
+      {{"--functions", "--info"}, "--info goes with --check or --check-only"},
+      {{"--functions", "--frame", "1", "--frame-dir", "f"},
+       "--frame goes with --check or --check-only"},
+      {{"--functions", "t.qtpl"}, "--functions takes no TEMPLATE"},
+      {{"--functions", "--avisynth", "/a/libavisynth.so", "--avisynth-plugins", "p", "--check-time",
+        "5", "--check-memory", "1G"},
+       ""},
       {{"-y", "--skip-existing"}, "-y, --no-clobber and --skip-existing exclude each other"},
       {{"--check", "--check-time", "0"},
        "--check-time takes whole seconds from 1 to 86400, not '0'"},
