@@ -288,7 +288,7 @@ QLayout* MainWindow::buildTemplateRow(QWidget* central) {
   templateEdit_ = new TemplateEditor(central);
   functionTables_ = new FunctionTableLoader(new EditorAssist(templateEdit_));
   // Once the window stands: from the cache at once, or from AviSynth+.
-  QTimer::singleShot(0, this, [this] { functionTables_->load(model_->checks().options()); });
+  QTimer::singleShot(0, this, [this] { functionTables_->load(model_->checkOptions()); });
   QLabel* templateLabel = labeled(templateEdit_, objectNames::kScriptMemo,
                                   QStringLiteral("Script &template:"), central);
   templateLabel_ = templateLabel;
@@ -785,7 +785,7 @@ void MainWindow::chooseAvisynthLibrary() {
   if (const auto chosen = files_.library(this, current)) {
     model_->event([&] { model_->setAvisynthLibrary(*chosen); });
     requestPicture();
-    functionTables_->load(model_->checks().options());
+    functionTables_->load(model_->checkOptions());
   }
 }
 
