@@ -303,7 +303,6 @@ int printFunctions(const Options& opts, RegistryStore& registry, const CliEnviro
   return listed ? kExitDone : kExitUsage;
 }
 
-
 enum class Step { Startup, Source, Clips, Scripts, Save, Batch };
 
 // How long a leader of the desktop's batch waits for clips still to come:
