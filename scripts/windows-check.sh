@@ -143,6 +143,12 @@ windows_bundled_end_to_end() {
     has "$work/.out" '\avisynth\AviSynth.dll, that came with Clipquill'
   windows_cli --check-only blank.avs
   windows_expect "a BlankClip script passes with nothing installed" test "$status" -eq 0
+  # The editor's function table, as the bundled AviSynth.dll declares it.
+  windows_cli --functions
+  windows_expect "--functions lists BlankClip with its parameter string" \
+    has "$work/.out" '{"name":"BlankClip","source":"internal","signature":"[]c*[length]i[width]i'
+  windows_expect "--functions lists the functions of AviSynth.dll" \
+    test "$(grep -c '"source":"internal"' "$work/.out")" -gt 100
 
   local dll_dir
   dll_dir="$(winepath -w "$(dirname "$AVISYNTH_DLL")" 2>/dev/null)"

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QToolTip>
 #include <algorithm>
+#include <cstdint>
 #include <thread>
 
 #include "ui/template_editor.h"
@@ -132,7 +133,8 @@ void EditorAssist::accepted(int id, const QString& text) {
   const long start = from + static_cast<long>(wordAtCaret(before, before.size()).start);
   editor_->SendScintilla(QsciScintillaBase::SCI_SETTARGETSTART, start);
   editor_->SendScintilla(QsciScintillaBase::SCI_SETTARGETEND, caret);
-  editor_->SendScintilla(QsciScintillaBase::SCI_REPLACETARGET, name.size(), name.constData());
+  editor_->SendScintilla(QsciScintillaBase::SCI_REPLACETARGET,
+                         static_cast<std::uintptr_t>(name.size()), name.constData());
   editor_->SendScintilla(QsciScintillaBase::SCI_GOTOPOS,
                          static_cast<unsigned long>(start + name.size()));
 }
@@ -164,8 +166,9 @@ void EditorAssist::updateCallTip() {
   tip_ = QString::fromStdString(tip->text);
   tipMarked_ =
       QString::fromStdString(tip->text.substr(tip->markStart, tip->markEnd - tip->markStart));
+  // The text's overload takes a uintptr_t, which is not unsigned long on Windows.
   editor_->SendScintilla(QsciScintillaBase::SCI_CALLTIPSHOW,
-                         static_cast<unsigned long>(start + static_cast<long>(tip->nameStart)),
+                         static_cast<std::uintptr_t>(start + static_cast<long>(tip->nameStart)),
                          tip->text.c_str());
   editor_->SendScintilla(QsciScintillaBase::SCI_CALLTIPSETHLT,
                          static_cast<unsigned long>(tip->markStart),
