@@ -10,7 +10,8 @@
 
 #include "app/batch_run.h"
 #include "app/clip_batch.h"
-#include "model_fixture.h"
+#include "app/model_fixture.h"
+#include "support/fake_code_page.h"
 
 namespace clipquill {
 namespace {
@@ -188,6 +189,7 @@ TEST_F(Model, ABatchRunsOncePerFolderOrIsRefusedWhole) {
        {},
        "takes no new file"},
   };
+  const testing::FakeCodePage utf8(CodePage::kUtf8);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     for (const std::string& folder : {clips, other, out}) {
@@ -201,6 +203,8 @@ TEST_F(Model, ABatchRunsOncePerFolderOrIsRefusedWhole) {
     ScriptedForm fresh;
     MainWindowModel m{{*folders, *scripts, *files, registry, fresh}};
     m.start({app + "clipquill", {}, at("/home")});
+    // Names as they are on every system; their code page is the run's own test.
+    m.setCodePage(&utf8);
     m.setJoin(c.join);
     Lines paths;
     for (const std::string& clip : c.clips)

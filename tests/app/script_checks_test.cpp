@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/model_fixture.h"
+#include "app/process_environment.h"
 #include "persist/check_settings.h"
 
 namespace clipquill {
@@ -78,7 +79,7 @@ TEST_F(Model, TheWindowsCheckMayWriteWhereTheClipsAre) {
   model.setTemplateText("AviSource(\"<P><F>\")\n");
   model.setFieldText(Field::Source, clips);
   CheckerOptions options = model.checkOptions();
-  EXPECT_EQ(options.helper, app + "clipquill-cli");
+  EXPECT_EQ(options.helper, app + programFileName("clipquill-cli"));
   EXPECT_EQ(options.writableFolders, std::vector<std::string>{clips});
 
   model.setFieldText(Field::Destination, out);

@@ -17,6 +17,7 @@ class FakeCodePage final : public CodePage {
   explicit FakeCodePage(unsigned number) : number_(number) {}
   unsigned number() const override { return number_; }
   std::optional<std::string> fromUtf8(std::string_view text) const override {
+    if (number_ == kUtf8) return std::string(text);
     const std::optional<std::u16string> units = utf16FromUtf8(text);
     if (!units) return std::nullopt;
     std::string bytes;
