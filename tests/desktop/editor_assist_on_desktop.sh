@@ -15,6 +15,12 @@ set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 program="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
+# A build without them (the sanitizers' build) has no table to show: skipped.
+beside="$(dirname "$program")/.."
+if [[ ! -f "$beside/avisynthplus/build/avs_core/libavisynth.so" || ! -d "$beside/ffms2/plugins" ]]; then
+  echo "editor_assist_on_desktop: skipped: no AviSynth+ and FFMS2 in $beside (scripts/test.sh builds them)"
+  exit 77
+fi
 if [[ -z "${CLIPQUILL_ON_DESKTOP:-}" ]]; then
   exec env CLIPQUILL_ON_DESKTOP=1 bash "$ROOT/scripts/with-desktop.sh" bash "$0" "$program"
 fi
