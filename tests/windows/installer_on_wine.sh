@@ -149,7 +149,13 @@ opened_with_window() {
   args="$(pgrep -af 'clipquill\.exe' || true)"
   grep -q 'Opened\.qtpl' <<<"$args" || fail "$1: the window was started without the template: $args"
   say "$1: the window started with the template"
-  pkill -f 'clipquill\.exe' || true
+  # The window is killed, not closed: the helper it started for the editor's
+  # function table would outlive it and hold its program file open.
+  pkill -f 'clipquill(-cli)?\.exe' || true
+  for _ in $(seq 100); do
+    if ! pgrep -f 'clipquill(-cli)?\.exe' >/dev/null; then break; fi
+    sleep 0.1
+  done
   sleep 1
 }
 
