@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "core/wide_text.h"
+
 namespace clipquill {
 
 namespace {
@@ -19,29 +21,7 @@ constexpr bool isAscii(char c) {
 // The length in bytes of the character at text[i]: a valid UTF-8 sequence as
 // a whole, anything else (a stray byte, an overlong or cut-off sequence) alone.
 std::size_t multiByteLength(std::string_view text, std::size_t i) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[i + k]); };
-  const unsigned char lead = byte(0);
-  std::size_t length = 1;
-  unsigned char low = 0x80;   // bounds of the second byte, which rule out
-  unsigned char high = 0xBF;  // overlong forms, surrogates and too high a code
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 1;
-  }
-  if (text.size() - i < length || byte(1) < low || byte(1) > high) return 1;
-  for (std::size_t k = 2; k < length; ++k) {
-    if ((byte(k) & 0xC0) != 0x80) return 1;
-  }
-  return length;
+  return std::max<std::size_t>(1, utf8SequenceAt(text, i));
 }
 
 inline std::size_t charLength(std::string_view text, std::size_t i) {

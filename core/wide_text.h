@@ -10,11 +10,17 @@
 // continuation byte, an overlong or cut-short sequence) names no file at all.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace clipquill {
+
+// The length of the UTF-8 sequence at text[i], or 0 when none starts there
+// (ASCII included): overlong forms, surrogates and code points past U+10FFFF
+// are not UTF-8.
+std::size_t utf8SequenceAt(std::string_view text, std::size_t i);
 
 // The UTF-16 form of text; nothing when text is not UTF-8 as said above.
 std::optional<std::u16string> utf16FromUtf8(std::string_view text);
