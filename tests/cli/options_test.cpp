@@ -88,10 +88,8 @@ TEST(CliOptions, WhatAnOptionGoesWithIsRefusedWithoutIt) {
   };
   const std::vector<Case> cases = {
       {{"--check-time", "5"}, "--check-time goes with --check, --check-only or --functions"},
-      {{"--avisynth", ""}, "--avisynth goes with --check, --check-only or --functions"},
       {{"--frame-dir", "f"}, "--frame goes with --check or --check-only"},
       {{"--check", "--frame-dir", "f"}, "--frame and --frame-dir go together"},
-      {{"--check", "--frame", "1"}, "--frame and --frame-dir go together"},
       {{"--type", "avs"}, "--type goes with --save"},
       {{"--check", "--list"},
        "--check checks the scripts written: not with --list, --show, --dry-run or --save"},
@@ -100,8 +98,6 @@ TEST(CliOptions, WhatAnOptionGoesWithIsRefusedWithoutIt) {
       {{"--list", "--save", "x"},
        "--list, --show, --dry-run, --save, --check-only and --functions exclude each other"},
       {{"--functions", "--info"}, "--info goes with --check or --check-only"},
-      {{"--functions", "--frame", "1", "--frame-dir", "f"},
-       "--frame goes with --check or --check-only"},
       {{"--functions", "t.qtpl"}, "--functions takes no TEMPLATE"},
       {{"--functions", "--avisynth", "/a/libavisynth.so", "--avisynth-plugins", "p", "--check-time",
         "5", "--check-memory", "1G"},
